@@ -5,10 +5,19 @@
 //
 // Read whole into memory.  Sections and keys compare case-insensitively; a
 // value is the text after the first "=" of its line (nothing trimmed but the
-// line end).  Lines before the first section, blank lines and lines without
-// "=" are kept as read so that writing back does not lose them.  Writing goes
-// through QSaveFile: the old file stays whole unless the new one was written
-// completely.
+// line end; the key is trimmed).  Lines before the first section, blank lines,
+// comment lines (";") and lines without "=" are kept as read so that writing
+// back does not lose them; a key line that was not changed is written back
+// byte for byte.  With a section or key present twice, the first one counts.
+//
+// Encoding: a file is read as UTF-8 (a BOM is honoured, UTF-16 with a BOM
+// too); a file that is not valid UTF-8 comes from an older tool and is read
+// as Latin-1.  save() writes in the encoding and with the line ends the file
+// was read with (UTF-8 and LF for a new store), falling back to UTF-8 when a
+// Latin-1 file gets a value Latin-1 cannot hold.
+//
+// Writing goes through QSaveFile: the old file stays whole unless the new
+// one was written completely.
 
 #include <QString>
 #include <QStringList>
@@ -32,18 +41,21 @@ public:
 
     bool hasSection(const QString& section) const;
     bool hasKey(const QString& section, const QString& key) const;
-    QStringList sections() const;
-    QStringList keys(const QString& section) const; // in file order
+    QStringList sections() const;                   // each name once, in file order
+    QStringList keys(const QString& section) const; // in file order, each once
 
-    // The value, or def when the section or key is missing.
+    // The value, or def when the section or key is missing.  A key that is
+    // present with an empty value gives an empty text, not def.
     QString readString(const QString& section, const QString& key, const QString& def = {}) const;
-    // The value as a decimal integer (leading/trailing blanks allowed); def
-    // when missing or not a number.
+    // The value as a decimal integer (leading/trailing blanks and a sign
+    // allowed); def when missing, not a number or outside 32 bits.
     int readInteger(const QString& section, const QString& key, int def) const;
-    // "1" is true, "0" is false, anything else def.
+    // A number: true unless it is 0; def when missing or not a number.
     bool readBool(const QString& section, const QString& key, bool def) const;
 
-    // Sets a value, appending the section or key when missing.
+    // Sets a value, appending the section or key when missing.  A line break
+    // in the value would split the line and corrupt the file, so CR and LF
+    // are written as blanks.
     void writeString(const QString& section, const QString& key, const QString& value);
     void writeInteger(const QString& section, const QString& key, int value);
     void writeBool(const QString& section, const QString& key, bool value);
@@ -52,19 +64,27 @@ public:
     void clear();
 
 private:
+    enum class Encoding { Utf8, Utf8Bom, Latin1, Utf16Le, Utf16Be };
+
     struct Line {
         QString key; // empty for a line that is not key=value
         QString value;
-        QString raw; // the text of a non key=value line
+        QString raw; // the line as read; rebuilt when the value is written
     };
     struct Section {
         QString name;
+        QString header; // the section line as read
         std::vector<Line> lines;
     };
     Section* findSection(const QString& name);
     const Section* findSection(const QString& name) const;
+    const Line* findLine(const QString& section, const QString& key) const;
+    void parse(const QString& text);
+
     std::vector<Line> preamble_;
     std::vector<Section> sections_;
+    Encoding encoding_ = Encoding::Utf8;
+    bool crlf_ = false;
 };
 
 } // namespace kqm52
