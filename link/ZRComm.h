@@ -13,6 +13,7 @@
 // ECommInitError; nothing that happens during a request throws.
 
 #include "link/PortMap.h"
+#include "link/SerialDriver.h"
 
 #include <QList>
 #include <QObject>

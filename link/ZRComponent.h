@@ -18,6 +18,8 @@ public:
     // Leaves the old port's component list and joins the new one's.
     virtual void SetZRComm(TZRComm* port);
 
+    bool isBeingDestroyed() const { return destroying_; }
+
 protected:
     bool destroying_ = false;
 

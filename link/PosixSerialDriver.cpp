@@ -1,0 +1,323 @@
+#include "link/PosixSerialDriver.h"
+
+#include <cerrno>
+#include <chrono>
+#include <cstring>
+
+#include <fcntl.h>
+#include <linux/serial.h>
+#include <poll.h>
+#include <sys/eventfd.h>
+#include <sys/file.h>
+#include <sys/ioctl.h>
+#include <unistd.h>
+
+namespace kqm52 {
+
+// In CustomBaud.cpp: the kernel headers for custom rates clash with <termios.h>.
+int setCustomBaudrate(int fd, int baud);
+
+namespace {
+
+int lastError() {
+    return errno != 0 ? errno : EIO;
+}
+
+// poll() on the device and the wake-up descriptor.  Returns 1 when the device
+// is ready, 0 on time-out or interrupt, or -errno.
+int waitFor(int fd, int wakeFd, short events, int timeoutMs, bool& interrupted) {
+    using Clock = std::chrono::steady_clock;
+    const auto deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
+    for (;;) {
+        pollfd fds[2] = {{fd, events, 0}, {wakeFd, POLLIN, 0}};
+        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
+        const int wait = timeoutMs < 0 ? -1 : int(std::max<long long>(0, left.count()));
+        const int n = ::poll(fds, wakeFd >= 0 ? 2 : 1, wait);
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            return -lastError();
+        }
+        if (wakeFd >= 0 && (fds[1].revents & POLLIN)) {
+            interrupted = true;
+            return 0;
+        }
+        if (n == 0)
+            return 0;
+        if (fds[0].revents & POLLNVAL)
+            return -EBADF;
+        // POLLHUP / POLLERR still let read() tell what happened.
+        return 1;
+    }
+}
+
+} // namespace
+
+PosixSerialDriver::PosixSerialDriver() = default;
+
+PosixSerialDriver::~PosixSerialDriver() {
+    if (fd_ >= 0)
+        close();
+}
+
+speed_t PosixSerialDriver::speedFor(int baud) {
+    switch (baud) {
+    case 1200: return B1200;
+    case 2400: return B2400;
+    case 4800: return B4800;
+    case 9600: return B9600;
+    case 19200: return B19200;
+    case 38400: return B38400;
+    case 57600: return B57600;
+    case 115200: return B115200;
+    default: return B0;
+    }
+}
+
+int PosixSerialDriver::open(const std::string& path) {
+    if (fd_ >= 0)
+        return EBUSY;
+    const int fd = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0)
+        return lastError();
+    if (!::isatty(fd)) {
+        ::close(fd);
+        return ENOTTY;
+    }
+    // TIOCEXCL keeps other users out, but not root; flock keeps out every
+    // program that plays fair, ours included.
+    if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+        const int err = errno == EWOULDBLOCK ? EBUSY : lastError();
+        ::close(fd);
+        return err;
+    }
+    if (::ioctl(fd, TIOCEXCL) != 0) {
+        const int err = lastError();
+        ::close(fd);
+        return err;
+    }
+    const int wake = ::eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC);
+    if (wake < 0) {
+        const int err = lastError();
+        ::close(fd);
+        return err;
+    }
+    // Raw mode from the start: no echo, no line editing, no CR/LF mapping,
+    // receiver on, modem lines ignored.  Flow control stays as it was.
+    termios t{};
+    if (::tcgetattr(fd, &t) == 0) {
+        ::cfmakeraw(&t);
+        t.c_cflag |= CREAD | CLOCAL;
+        t.c_cc[VMIN] = 0;
+        t.c_cc[VTIME] = 0;
+        ::tcsetattr(fd, TCSANOW, &t);
+    }
+    fd_ = fd;
+    wakeFd_ = wake;
+    countersKnown_ = false;
+    countersUnsupported_ = false;
+    return 0;
+}
+
+int PosixSerialDriver::close() {
+    if (fd_ < 0)
+        return EBADF;
+    int err = 0;
+    ::ioctl(fd_, TIOCNXCL);
+    if (::close(fd_) != 0)
+        err = lastError();
+    fd_ = -1;
+    if (wakeFd_ >= 0)
+        ::close(wakeFd_);
+    wakeFd_ = -1;
+    return err;
+}
+
+int PosixSerialDriver::setBufferSizes(int, int) {
+    // The kernel sizes its own buffers; asking is allowed, changing is not.
+    return fd_ >= 0 ? 0 : EBADF;
+}
+
+int PosixSerialDriver::getLineState(LineState& state) {
+    std::lock_guard lock(termiosMutex_);
+    termios t{};
+    if (::tcgetattr(fd_, &t) != 0)
+        return lastError();
+    const speed_t s = ::cfgetospeed(&t);
+    static constexpr int rates[] = {1200, 2400, 4800, 9600, 19200, 38400, 57600, 115200};
+    state.baud = 0;
+    for (int r : rates)
+        if (speedFor(r) == s)
+            state.baud = r;
+    state.dataBits = (t.c_cflag & CSIZE) == CS7 ? 7 : 8;
+    state.parity = !(t.c_cflag & PARENB) ? DriverParity::None
+                   : (t.c_cflag & PARODD) ? DriverParity::Odd
+                                          : DriverParity::Even;
+    state.stopBits = (t.c_cflag & CSTOPB) ? 2 : 1;
+    return 0;
+}
+
+int PosixSerialDriver::setLineState(const LineState& state) {
+    std::lock_guard lock(termiosMutex_);
+    termios t{};
+    if (::tcgetattr(fd_, &t) != 0)
+        return lastError();
+    const speed_t speed = speedFor(state.baud);
+    if (speed != B0) {
+        ::cfsetispeed(&t, speed);
+        ::cfsetospeed(&t, speed);
+    }
+    t.c_cflag &= ~CSIZE;
+    t.c_cflag |= state.dataBits == 7 ? CS7 : CS8;
+    t.c_cflag &= ~(PARENB | PARODD);
+    if (state.parity != DriverParity::None)
+        t.c_cflag |= PARENB | (state.parity == DriverParity::Odd ? PARODD : 0);
+    // Mark parity and framing errors in the input instead of silently passing
+    // bad bytes, so the counters (where kept) and the reply agree.
+    t.c_iflag &= ~(IGNPAR | PARMRK);
+    if (state.parity != DriverParity::None)
+        t.c_iflag |= INPCK;
+    else
+        t.c_iflag &= ~INPCK;
+    if (state.stopBits == 2)
+        t.c_cflag |= CSTOPB;
+    else
+        t.c_cflag &= ~CSTOPB;
+    if (::tcsetattr(fd_, TCSANOW, &t) != 0)
+        return lastError();
+    // 28800 bit/s has no termios constant; the kernel takes it as a custom rate.
+    if (speed == B0)
+        return setCustomBaudrate(fd_, state.baud);
+    return 0;
+}
+
+int PosixSerialDriver::getReadTimeout(int& milliseconds) {
+    if (fd_ < 0)
+        return EBADF;
+    milliseconds = readTimeoutMs_;
+    return 0;
+}
+
+int PosixSerialDriver::setReadTimeout(int milliseconds) {
+    if (fd_ < 0)
+        return EBADF;
+    readTimeoutMs_ = milliseconds;
+    return 0;
+}
+
+int PosixSerialDriver::purge() {
+    if (::tcflush(fd_, TCIOFLUSH) != 0)
+        return lastError();
+    return 0;
+}
+
+int PosixSerialDriver::write(const std::uint8_t* data, int count, int& written) {
+    written = 0;
+    while (written < count) {
+        const ssize_t n = ::write(fd_, data + written, size_t(count - written));
+        if (n > 0) {
+            written += int(n);
+            continue;
+        }
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) {
+            bool interrupted = false;
+            // Writes have no time-out of their own, but a transmitter that
+            // takes a full second for a short frame is stuck, not slow.
+            const int r = waitFor(fd_, wakeFd_, POLLOUT, 1000, interrupted);
+            if (r < 0)
+                return -r;
+            if (interrupted)
+                return EINTR;
+            if (r == 0)
+                return ETIMEDOUT;
+            continue;
+        }
+        return n == 0 ? EIO : lastError();
+    }
+    return 0;
+}
+
+int PosixSerialDriver::flush() {
+    if (::tcdrain(fd_) != 0)
+        return lastError();
+    return 0;
+}
+
+int PosixSerialDriver::readByte(std::uint8_t& byte, bool& got) {
+    using Clock = std::chrono::steady_clock;
+    got = false;
+    const auto deadline = Clock::now() + std::chrono::milliseconds(readTimeoutMs_);
+    for (;;) {
+        const auto left =
+            std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
+        bool interrupted = false;
+        const int r = waitFor(fd_, wakeFd_, POLLIN, int(std::max<long long>(0, left)), interrupted);
+        if (r < 0)
+            return -r;
+        if (r == 0)
+            return 0; // time-out or interrupt: no byte, no error
+        const ssize_t n = ::read(fd_, &byte, 1);
+        if (n == 1) {
+            got = true;
+            return 0;
+        }
+        if (n < 0 && (errno == EINTR || errno == EAGAIN || errno == EWOULDBLOCK))
+            continue;
+        // End of file on a terminal device means its other side is gone
+        // (pty peer closed, converter unplugged): an error, not silence.
+        return n == 0 ? EIO : lastError();
+    }
+}
+
+int PosixSerialDriver::clearLineErrors(std::uint32_t& flags) {
+    flags = 0;
+    if (fd_ < 0)
+        return EBADF;
+    if (countersUnsupported_)
+        return 0;
+    serial_icounter_struct c{};
+    if (::ioctl(fd_, TIOCGICOUNT, &c) != 0) {
+        if (errno == ENOTTY || errno == EINVAL || errno == EOPNOTSUPP) {
+            countersUnsupported_ = true;
+            return 0;
+        }
+        return lastError();
+    }
+    const Counters now{c.frame, c.overrun, c.parity, c.brk, c.buf_overrun};
+    if (countersKnown_) {
+        if (now.frame != counters_.frame)
+            flags |= LineErrorFrame;
+        if (now.overrun != counters_.overrun)
+            flags |= LineErrorOverrun;
+        if (now.parity != counters_.parity)
+            flags |= LineErrorParity;
+        if (now.brk != counters_.brk)
+            flags |= LineErrorBreak;
+        if (now.bufOverrun != counters_.bufOverrun)
+            flags |= LineErrorRxOverflow;
+    }
+    counters_ = now;
+    countersKnown_ = true;
+    return 0;
+}
+
+void PosixSerialDriver::interrupt() {
+    if (wakeFd_ >= 0) {
+        const std::uint64_t one = 1;
+        [[maybe_unused]] const ssize_t n = ::write(wakeFd_, &one, sizeof one);
+    }
+}
+
+void PosixSerialDriver::waitIdle(int milliseconds) {
+    if (wakeFd_ < 0) {
+        ::usleep(useconds_t(milliseconds) * 1000);
+        return;
+    }
+    pollfd fd{wakeFd_, POLLIN, 0};
+    while (::poll(&fd, 1, milliseconds) < 0 && errno == EINTR) {
+    }
+}
+
+} // namespace kqm52
