@@ -56,27 +56,37 @@ bool IniFile::load(const QString& path) {
         return false;
 
     Encoding encoding = Encoding::Utf8;
-    QString text;
-    if (bytes.startsWith("\xEF\xBB\xBF")) {
-        encoding = Encoding::Utf8Bom;
-        text = QString::fromUtf8(bytes.mid(3));
-    } else if (bytes.startsWith("\xFF\xFE") || bytes.startsWith("\xFE\xFF")) {
-        const bool le = bytes.startsWith("\xFF\xFE");
-        encoding = le ? Encoding::Utf16Le : Encoding::Utf16Be;
-        QStringDecoder decoder(le ? QStringConverter::Utf16LE : QStringConverter::Utf16BE);
-        text = decoder.decode(bytes.mid(2));
-    } else {
-        QStringDecoder decoder(QStringConverter::Utf8);
-        text = decoder.decode(bytes);
-        if (decoder.hasError()) {
-            // Files written by older tools in the field are Latin-1.
-            encoding = Encoding::Latin1;
-            text = QString::fromLatin1(bytes);
-        }
-    }
+    const QString text = decode(bytes, &encoding);
     parse(text);
     encoding_ = encoding;
     return true;
+}
+
+QString IniFile::decode(const QByteArray& bytes) {
+    Encoding ignored = Encoding::Utf8;
+    return decode(bytes, &ignored);
+}
+
+QString IniFile::decode(const QByteArray& bytes, Encoding* encoding) {
+    if (bytes.startsWith("\xEF\xBB\xBF")) {
+        *encoding = Encoding::Utf8Bom;
+        return QString::fromUtf8(bytes.mid(3));
+    }
+    if (bytes.startsWith("\xFF\xFE") || bytes.startsWith("\xFE\xFF")) {
+        const bool le = bytes.startsWith("\xFF\xFE");
+        *encoding = le ? Encoding::Utf16Le : Encoding::Utf16Be;
+        QStringDecoder decoder(le ? QStringConverter::Utf16LE : QStringConverter::Utf16BE);
+        return decoder.decode(bytes.mid(2));
+    }
+    QStringDecoder decoder(QStringConverter::Utf8);
+    const QString text = decoder.decode(bytes);
+    if (!decoder.hasError()) {
+        *encoding = Encoding::Utf8;
+        return text;
+    }
+    // Files written by older tools in the field are Latin-1.
+    *encoding = Encoding::Latin1;
+    return QString::fromLatin1(bytes);
 }
 
 void IniFile::loadFromText(const QString& text) {

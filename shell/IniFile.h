@@ -38,6 +38,10 @@ public:
     // Writes the store; on failure returns false and puts the reason in error.
     bool save(const QString& path, QString* error = nullptr) const;
     QString toText() const;
+    // Bytes of a text file as this class reads them (UTF-8, UTF-16 with a
+    // BOM, Latin-1 when not valid UTF-8); for the other text files that lie
+    // beside the program.
+    static QString decode(const QByteArray& bytes);
 
     bool hasSection(const QString& section) const;
     bool hasKey(const QString& section, const QString& key) const;
@@ -80,6 +84,7 @@ private:
     const Section* findSection(const QString& name) const;
     const Line* findLine(const QString& section, const QString& key) const;
     void parse(const QString& text);
+    static QString decode(const QByteArray& bytes, Encoding* encoding);
 
     std::vector<Line> preamble_;
     std::vector<Section> sections_;
