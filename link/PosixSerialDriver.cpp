@@ -14,8 +14,8 @@
 
 namespace kqm52 {
 
-// In CustomBaud.cpp: the kernel headers for custom rates clash with <termios.h>.
-int setCustomBaudrate(int fd, int baud);
+// In LineSettings.cpp: the kernel's termios2 cannot share a file with <termios.h>.
+int applyLineSettings(int fd, int baud, int dataBits, int parity, int stopBits);
 
 namespace {
 
@@ -159,36 +159,7 @@ int PosixSerialDriver::getLineState(LineState& state) {
 
 int PosixSerialDriver::setLineState(const LineState& state) {
     std::lock_guard lock(termiosMutex_);
-    termios t{};
-    if (::tcgetattr(fd_, &t) != 0)
-        return lastError();
-    const speed_t speed = speedFor(state.baud);
-    if (speed != B0) {
-        ::cfsetispeed(&t, speed);
-        ::cfsetospeed(&t, speed);
-    }
-    t.c_cflag &= ~CSIZE;
-    t.c_cflag |= state.dataBits == 7 ? CS7 : CS8;
-    t.c_cflag &= ~(PARENB | PARODD);
-    if (state.parity != DriverParity::None)
-        t.c_cflag |= PARENB | (state.parity == DriverParity::Odd ? PARODD : 0);
-    // Mark parity and framing errors in the input instead of silently passing
-    // bad bytes, so the counters (where kept) and the reply agree.
-    t.c_iflag &= ~(IGNPAR | PARMRK);
-    if (state.parity != DriverParity::None)
-        t.c_iflag |= INPCK;
-    else
-        t.c_iflag &= ~INPCK;
-    if (state.stopBits == 2)
-        t.c_cflag |= CSTOPB;
-    else
-        t.c_cflag &= ~CSTOPB;
-    if (::tcsetattr(fd_, TCSANOW, &t) != 0)
-        return lastError();
-    // 28800 bit/s has no termios constant; the kernel takes it as a custom rate.
-    if (speed == B0)
-        return setCustomBaudrate(fd_, state.baud);
-    return 0;
+    return applyLineSettings(fd_, state.baud, state.dataBits, int(state.parity), state.stopBits);
 }
 
 int PosixSerialDriver::getReadTimeout(int& milliseconds) {

@@ -1,0 +1,237 @@
+#pragma once
+
+// A SerialDriver for what no real port can show: exact timing on a virtual
+// clock, line errors, failing driver calls, a device vanishing mid-reply.
+//
+// The peer is a function from the bytes of one write to the chunks of its
+// answer, each due a number of milliseconds after the write.  readByte()
+// returns at once and moves the virtual clock to the byte (or past the
+// time-out), so 100 ms waits and 50 ms silences cost no real time.
+
+#include "link/SerialDriver.h"
+
+#include <QByteArray>
+#include <QList>
+
+#include <cerrno>
+#include <functional>
+#include <map>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <vector>
+
+namespace kqm52::test {
+
+struct Chunk {
+    long long atMs; // after the end of the write
+    QByteArray bytes;
+};
+
+class FakeLine {
+public:
+    using Peer = std::function<std::vector<Chunk>(const QByteArray& written)>;
+
+    void setPeer(Peer p) {
+        std::lock_guard l(m);
+        peer = std::move(p);
+    }
+    // A call ("open", "write", "readByte", "purge", "flush", "setLineState",
+    // "getLineState", "clearLineErrors", ...) fails with err, times times.
+    void failCall(const std::string& call, int err, int times = 1) {
+        std::lock_guard l(m);
+        failures[call] = {err, times};
+    }
+    // The next clearLineErrors after `afterReads` more bytes have been read reports flags.
+    void injectLineErrors(std::uint32_t flags, int afterReads = 0) {
+        std::lock_guard l(m);
+        pendingLineErrors = flags;
+        lineErrorsAfterReads = readsDone + afterReads;
+    }
+    // After this many more reply bytes, every read fails with EIO.
+    void vanishAfter(int bytes) {
+        std::lock_guard l(m);
+        vanishAtRead = readsDone + bytes;
+    }
+
+    QList<QByteArray> writes() const {
+        std::lock_guard l(m);
+        return writeLog;
+    }
+    QByteArray wire() const {
+        std::lock_guard l(m);
+        QByteArray all;
+        for (const auto& w : writeLog)
+            all += w;
+        return all;
+    }
+    long long nowMs() const {
+        std::lock_guard l(m);
+        return now;
+    }
+    LineState lineState() const {
+        std::lock_guard l(m);
+        return state;
+    }
+    bool isOpen() const {
+        std::lock_guard l(m);
+        return open;
+    }
+    int timeoutsAsked() const {
+        std::lock_guard l(m);
+        return readTimeoutMs;
+    }
+
+private:
+    friend class FakeDriver;
+    int fail(const std::string& call) {
+        auto it = failures.find(call);
+        if (it == failures.end() || it->second.second == 0)
+            return 0;
+        --it->second.second;
+        return it->second.first;
+    }
+
+    mutable std::mutex m;
+    Peer peer;
+    std::map<std::string, std::pair<int, int>> failures;
+    std::uint32_t pendingLineErrors = 0;
+    long long lineErrorsAfterReads = 0;
+    long long vanishAtRead = -1;
+    long long readsDone = 0;
+    QList<QByteArray> writeLog;
+    struct Pending {
+        long long at;
+        std::uint8_t byte;
+    };
+    std::vector<Pending> inbox;
+    long long now = 0;
+    int readTimeoutMs = 0;
+    LineState state;
+    bool open = false;
+    bool interrupted = false;
+};
+
+class FakeDriver : public SerialDriver {
+public:
+    explicit FakeDriver(std::shared_ptr<FakeLine> line) : line_(std::move(line)) {}
+
+    int open(const std::string&) override {
+        std::lock_guard l(line_->m);
+        if (int e = line_->fail("open"))
+            return e;
+        if (line_->open)
+            return EBUSY;
+        line_->open = true;
+        line_->interrupted = false;
+        return 0;
+    }
+    int close() override {
+        std::lock_guard l(line_->m);
+        line_->open = false;
+        return line_->fail("close");
+    }
+    int setBufferSizes(int, int) override { return simple("setBufferSizes"); }
+    int getLineState(LineState& s) override {
+        std::lock_guard l(line_->m);
+        if (int e = line_->fail("getLineState"))
+            return e;
+        s = line_->state;
+        return 0;
+    }
+    int setLineState(const LineState& s) override {
+        std::lock_guard l(line_->m);
+        if (int e = line_->fail("setLineState"))
+            return e;
+        line_->state = s;
+        return 0;
+    }
+    int getReadTimeout(int& ms) override {
+        std::lock_guard l(line_->m);
+        ms = line_->readTimeoutMs;
+        return line_->fail("getReadTimeout");
+    }
+    int setReadTimeout(int ms) override {
+        std::lock_guard l(line_->m);
+        line_->readTimeoutMs = ms;
+        return line_->fail("setReadTimeout");
+    }
+    int purge() override {
+        std::lock_guard l(line_->m);
+        if (int e = line_->fail("purge"))
+            return e;
+        line_->inbox.clear();
+        return 0;
+    }
+    int write(const std::uint8_t* data, int count, int& written) override {
+        std::vector<Chunk> answer;
+        FakeLine::Peer peer;
+        QByteArray bytes(reinterpret_cast<const char*>(data), count);
+        {
+            std::lock_guard l(line_->m);
+            written = 0;
+            if (int e = line_->fail("write"))
+                return e;
+            written = count;
+            line_->writeLog.append(bytes);
+            peer = line_->peer;
+        }
+        if (peer)
+            answer = peer(bytes);
+        std::lock_guard l(line_->m);
+        for (const Chunk& c : answer)
+            for (char b : c.bytes)
+                line_->inbox.push_back({line_->now + c.atMs, std::uint8_t(b)});
+        return 0;
+    }
+    int flush() override { return simple("flush"); }
+    int readByte(std::uint8_t& byte, bool& got) override {
+        std::lock_guard l(line_->m);
+        got = false;
+        if (int e = line_->fail("readByte"))
+            return e;
+        if (line_->interrupted)
+            return 0;
+        if (line_->vanishAtRead >= 0 && line_->readsDone >= line_->vanishAtRead)
+            return EIO;
+        if (!line_->inbox.empty() && line_->inbox.front().at <= line_->now + line_->readTimeoutMs) {
+            const auto p = line_->inbox.front();
+            line_->inbox.erase(line_->inbox.begin());
+            line_->now = std::max(line_->now, p.at);
+            byte = p.byte;
+            got = true;
+            ++line_->readsDone;
+            return 0;
+        }
+        line_->now += line_->readTimeoutMs;
+        return 0;
+    }
+    int clearLineErrors(std::uint32_t& flags) override {
+        std::lock_guard l(line_->m);
+        flags = 0;
+        if (int e = line_->fail("clearLineErrors"))
+            return e;
+        if (line_->pendingLineErrors && line_->readsDone >= line_->lineErrorsAfterReads) {
+            flags = line_->pendingLineErrors;
+            line_->pendingLineErrors = 0;
+        }
+        return 0;
+    }
+    void interrupt() override {
+        std::lock_guard l(line_->m);
+        line_->interrupted = true;
+    }
+    void waitIdle(int ms) override {
+        std::lock_guard l(line_->m);
+        line_->now += ms;
+    }
+
+private:
+    int simple(const char* call) {
+        std::lock_guard l(line_->m);
+        return line_->fail(call);
+    }
+    std::shared_ptr<FakeLine> line_;
+};
+
+} // namespace kqm52::test

@@ -1,0 +1,271 @@
+// The port object: settings, their consistency rules, refusals while open,
+// opening and closing.
+
+#include "LinkFixture.h"
+
+#include <QTimer>
+
+using namespace kqm52;
+using namespace kqm52::test;
+
+namespace {
+
+class PortTest : public LinkFixture {};
+
+TEST_F(PortTest, NewPortHasTheDocumentedDefaults) {
+    TZRComm p;
+    EXPECT_FALSE(p.Active());
+    EXPECT_EQ(p.Baudrate(), TBaudrate::br9600);
+    EXPECT_EQ(p.FrameDatabits(), TDataBit::db_8);
+    EXPECT_EQ(p.FrameParitybit(), TParityBit::Even);
+    EXPECT_EQ(p.FrameStopbits(), TStopBit::sb_1);
+    EXPECT_EQ(p.PortName(), TPort::COM1);
+    EXPECT_EQ(p.PortAddress(), TPortAddr::pa_03F8);
+    EXPECT_EQ(p.PortType(), TPortType::RS232C);
+    EXPECT_EQ(p.Hardware(), THardware::Standard);
+    EXPECT_EQ(p.TransmitDriver(), TTransmitDriver::tdNone);
+    EXPECT_EQ(p.ReceiveDriver(), TReceiveDriver::rdNone);
+    EXPECT_EQ(p.devicePath(), "/dev/ttyS0");
+}
+
+TEST(PortDisplay, NamesAndSpeedsReadAsTheUserSeesThem) {
+    EXPECT_EQ(PortDisplayName(TPort::COM1), "COM 1");
+    EXPECT_EQ(PortDisplayName(TPort::COM16), "COM 16");
+    EXPECT_EQ(BaudrateDisplayName(TBaudrate::br1200), "1200 bit/s");
+    EXPECT_EQ(BaudrateDisplayName(TBaudrate::br28800), "28800 bit/s");
+    EXPECT_EQ(BaudrateDisplayName(TBaudrate::br115200), "115200 bit/s");
+}
+
+struct HardwareCase {
+    THardware hardware;
+    TPortType typeBefore;
+    TPortType typeAfter;
+    TTransmitDriver transmit;
+    TReceiveDriver receive;
+};
+
+TEST(PortHardware, EachPresetBringsItsRow) {
+    const HardwareCase cases[] = {
+        {THardware::PCLabPCL745, TPortType::RS232C, TPortType::RS485,
+         TTransmitDriver::tdRegister7to1, TReceiveDriver::rdRegister7to2},
+        {THardware::PCLabPCL745, TPortType::RS422, TPortType::RS422,
+         TTransmitDriver::tdRegister7to1, TReceiveDriver::rdRegister7to2},
+        {THardware::Standard, TPortType::RS485, TPortType::RS232C, TTransmitDriver::tdNone,
+         TReceiveDriver::rdNone},
+        {THardware::PhoenixPSM, TPortType::RS422, TPortType::RS232C, TTransmitDriver::tdDTRto0,
+         TReceiveDriver::rdNone},
+    };
+    for (const auto& c : cases) {
+        TZRComm p;
+        p.SetHardware(THardware::UserDefined);
+        p.SetPortType(c.typeBefore);
+        p.SetHardware(c.hardware);
+        EXPECT_EQ(p.Hardware(), c.hardware);
+        EXPECT_EQ(p.PortType(), c.typeAfter);
+        EXPECT_EQ(p.TransmitDriver(), c.transmit);
+        EXPECT_EQ(p.ReceiveDriver(), c.receive);
+    }
+}
+
+TEST(PortHardware, ASettingOutsideThePresetMakesItUserDefined) {
+    for (THardware h : {THardware::Standard, THardware::PCLabPCL745, THardware::PhoenixPSM}) {
+        TZRComm p;
+        p.SetHardware(h);
+        p.SetTransmitDriver(TTransmitDriver::tdRTSto1);
+        EXPECT_EQ(p.Hardware(), THardware::UserDefined);
+    }
+    TZRComm std;
+    std.SetPortType(TPortType::RS485);
+    EXPECT_EQ(std.Hardware(), THardware::UserDefined);
+
+    TZRComm pcl;
+    pcl.SetHardware(THardware::PCLabPCL745);
+    pcl.SetPortType(TPortType::RS422); // still fits the card
+    EXPECT_EQ(pcl.Hardware(), THardware::PCLabPCL745);
+    pcl.SetReceiveDriver(TReceiveDriver::rdNone);
+    EXPECT_EQ(pcl.Hardware(), THardware::UserDefined);
+}
+
+TEST(PortHardware, PortNameBringsItsAddress) {
+    TZRComm p;
+    p.SetPortName(TPort::COM3);
+    EXPECT_EQ(p.PortAddress(), TPortAddr::pa_03E8);
+    p.SetPortName(TPort::COM2);
+    EXPECT_EQ(p.PortAddress(), TPortAddr::pa_02F8);
+    p.SetPortName(TPort::COM9);
+    EXPECT_EQ(p.PortName(), TPort::COM9);
+    EXPECT_EQ(p.PortAddress(), TPortAddr::pa_02E8);
+}
+
+TEST_F(PortTest, OpeningAndClosingFireOnceAndRepeatingDoesNothing) {
+    int activated = 0, deactivated = 0;
+    port.OnActivate = [&](TZRComm* s) { activated += s == &port; };
+    port.OnDeactivate = [&](TZRComm* s) { deactivated += s == &port; };
+    port.SetActive(false);
+    EXPECT_EQ(deactivated, 0);
+    port.SetActive(true);
+    port.SetActive(true);
+    EXPECT_TRUE(port.Active());
+    EXPECT_EQ(activated, 1);
+    EXPECT_TRUE(line->isOpen());
+    port.SetActive(false);
+    port.SetActive(false);
+    EXPECT_EQ(deactivated, 1);
+    EXPECT_FALSE(line->isOpen());
+}
+
+TEST_F(PortTest, OpeningWritesTheLineSettingsToTheDriver) {
+    port.SetBaudrate(TBaudrate::br38400);
+    port.SetFrameParitybit(TParityBit::Odd);
+    port.SetFrameStopbits(TStopBit::sb_2);
+    port.SetFrameDatabits(TDataBit::db_7);
+    port.SetActive(true);
+    EXPECT_EQ(line->lineState(), (LineState{38400, 7, DriverParity::Odd, 2}));
+    // A speed change while open reaches the driver without reopening.
+    port.SetBaudrate(TBaudrate::br115200);
+    EXPECT_EQ(line->lineState().baud, 115200);
+    EXPECT_TRUE(port.Active());
+}
+
+TEST_F(PortTest, ARefusedLineSettingKeepsTheNewValueAndRaises) {
+    port.SetActive(true);
+    line->failCall("setLineState", EINVAL);
+    EXPECT_THROW(port.SetBaudrate(TBaudrate::br57600), ECommInitError);
+    EXPECT_EQ(port.Baudrate(), TBaudrate::br57600);
+    EXPECT_EQ(line->lineState().baud, 9600);
+}
+
+TEST_F(PortTest, APortThatCannotBeOpenedRaisesWithTheSystemText) {
+    line->failCall("open", ENOENT);
+    try {
+        port.SetActive(true);
+        FAIL() << "no exception";
+    } catch (const ECommHandleError& e) {
+        EXPECT_EQ(e.message(), QString::fromStdString(systemErrorText(ENOENT)));
+        EXPECT_EQ(e.systemError(), ENOENT);
+    }
+    EXPECT_FALSE(port.Active());
+}
+
+TEST_F(PortTest, ASetUpFailureClosesThePortAgain) {
+    int deactivated = 0;
+    port.OnDeactivate = [&](TZRComm*) { ++deactivated; };
+    line->failCall("getLineState", EIO);
+    EXPECT_THROW(port.SetActive(true), ECommInitError);
+    EXPECT_FALSE(port.Active());
+    EXPECT_FALSE(line->isOpen());
+    // and it can be opened once the fault is gone
+    port.SetActive(true);
+    EXPECT_TRUE(port.Active());
+}
+
+TEST_F(PortTest, AnUnknownDeviceValueIsAClearOpenError) {
+    map.setDevice(TPort::COM2, "sim");
+    port.SetPortName(TPort::COM2);
+    try {
+        port.SetActive(true);
+        FAIL();
+    } catch (const ECommHandleError& e) {
+        EXPECT_TRUE(e.message().contains("simulated bus")) << e.message().toStdString();
+    }
+}
+
+struct Refusal {
+    const char* setting;
+    std::function<void(TZRComm&)> change;
+    const char* lastLine;
+};
+
+TEST_F(PortTest, PortAndHardwareSettingsAreRefusedWhileOpen) {
+    const Refusal refusals[] = {
+        {"PortName", [](TZRComm& p) { p.SetPortName(TPort::COM2); }, "Cannot change port"},
+        {"PortAddress", [](TZRComm& p) { p.SetPortAddress(TPortAddr::pa_02E8); },
+         "Cannot change the port address"},
+        {"PortType", [](TZRComm& p) { p.SetPortType(TPortType::RS485); },
+         "Cannot change the port type"},
+        {"Hardware", [](TZRComm& p) { p.SetHardware(THardware::PhoenixPSM); },
+         "Cannot change port hardware"},
+        {"TransmitDriver", [](TZRComm& p) { p.SetTransmitDriver(TTransmitDriver::tdRTSto1); },
+         "Cannot change device driver"},
+        {"ReceiveDriver", [](TZRComm& p) { p.SetReceiveDriver(TReceiveDriver::rdRegister7to2); },
+         "Cannot change device driver"},
+    };
+    port.SetActive(true);
+    for (const auto& r : refusals) {
+        try {
+            r.change(port);
+            ADD_FAILURE() << r.setting << " was accepted";
+        } catch (const ECommInitError& e) {
+            EXPECT_EQ(e.message(), QString("COM 1 is active!\r\n\r\n") + r.lastLine) << r.setting;
+        }
+    }
+    EXPECT_EQ(port.PortName(), TPort::COM1);
+    EXPECT_EQ(port.PortAddress(), TPortAddr::pa_03F8);
+    EXPECT_EQ(port.PortType(), TPortType::RS232C);
+    EXPECT_EQ(port.Hardware(), THardware::Standard);
+    EXPECT_EQ(port.TransmitDriver(), TTransmitDriver::tdNone);
+    EXPECT_EQ(port.ReceiveDriver(), TReceiveDriver::rdNone);
+}
+
+TEST_F(PortTest, AssignCopiesWhileClosedAndNotWhileOpen) {
+    TZRComm source;
+    source.SetPortName(TPort::COM4);
+    source.SetBaudrate(TBaudrate::br19200);
+    source.SetFrameParitybit(TParityBit::None);
+    source.SetFrameStopbits(TStopBit::sb_2);
+    source.SetHardware(THardware::PCLabPCL745);
+    source.SetPortType(TPortType::RS422);
+
+    TZRComm target;
+    target.Assign(&source);
+    EXPECT_EQ(target.PortName(), TPort::COM4);
+    EXPECT_EQ(target.PortAddress(), TPortAddr::pa_02E8);
+    EXPECT_EQ(target.Baudrate(), TBaudrate::br19200);
+    EXPECT_EQ(target.FrameParitybit(), TParityBit::None);
+    EXPECT_EQ(target.FrameStopbits(), TStopBit::sb_2);
+    EXPECT_EQ(target.Hardware(), THardware::PCLabPCL745);
+    EXPECT_EQ(target.PortType(), TPortType::RS422);
+    EXPECT_EQ(target.TransmitDriver(), TTransmitDriver::tdRegister7to1);
+
+    port.SetActive(true);
+    port.Assign(&source);
+    EXPECT_EQ(port.Baudrate(), TBaudrate::br9600);
+
+    QTimer notAPort;
+    EXPECT_THROW(target.Assign(&notAPort), EConvertError);
+}
+
+TEST_F(PortTest, DestroyingAnOpenPortClosesItAndUnbindsItsComponents) {
+    auto p = std::make_unique<TZRComm>();
+    p->setPortMap(&map);
+    TRQ500Protocol a, b;
+    a.SetZRComm(p.get());
+    b.SetZRComm(p.get());
+    int deactivated = 0;
+    a.OnDeactivate = [&](TZRProtocolComponent*) { ++deactivated; };
+    p->SetActive(true);
+    a.SetActive(true);
+    p.reset();
+    EXPECT_EQ(a.ZRComm(), nullptr);
+    EXPECT_EQ(b.ZRComm(), nullptr);
+    EXPECT_FALSE(a.Active());
+    EXPECT_FALSE(line->isOpen());
+}
+
+TEST_F(PortTest, ClosingSwitchesEveryCyclicComponentOff) {
+    auto a = makeAscii("r0");
+    auto b = makeAscii("r1");
+    Recorder ra, rb;
+    ra.attach(*a);
+    rb.attach(*b);
+    line->setPeer(echoPeer("1"));
+    port.SetActive(true);
+    a->SetActive(true);
+    port.SetActive(false);
+    EXPECT_FALSE(a->Active());
+    EXPECT_EQ(ra.count(Event::Deactivate), 1);
+    EXPECT_EQ(rb.count(Event::Deactivate), 1); // not cyclic, told all the same
+    EXPECT_EQ(port.queuedRequests(), 0);
+}
+
+} // namespace
