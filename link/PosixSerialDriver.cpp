@@ -23,15 +23,17 @@ int lastError() {
     return errno != 0 ? errno : EIO;
 }
 
-// poll() on the device and the wake-up descriptor.  Returns 1 when the device
-// is ready, 0 on time-out or interrupt, or -errno.
-int waitFor(int fd, int wakeFd, short events, int timeoutMs, bool& interrupted) {
-    using Clock = std::chrono::steady_clock;
-    const auto deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
+using Clock = std::chrono::steady_clock;
+
+// poll() on the device and the wake-up descriptor until the deadline.
+// Returns 1 when the device is ready, 0 on time-out or interrupt, or -errno.
+int waitFor(int fd, int wakeFd, short events, Clock::time_point deadline, bool& interrupted) {
     for (;;) {
+        // Round up: a 50 ms silence must last at least 50 ms, never 49.
+        const auto leftUs =
+            std::chrono::duration_cast<std::chrono::microseconds>(deadline - Clock::now()).count();
+        const int wait = leftUs <= 0 ? 0 : int((leftUs + 999) / 1000);
         pollfd fds[2] = {{fd, events, 0}, {wakeFd, POLLIN, 0}};
-        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
-        const int wait = timeoutMs < 0 ? -1 : int(std::max<long long>(0, left.count()));
         const int n = ::poll(fds, wakeFd >= 0 ? 2 : 1, wait);
         if (n < 0) {
             if (errno == EINTR)
@@ -42,8 +44,11 @@ int waitFor(int fd, int wakeFd, short events, int timeoutMs, bool& interrupted) 
             interrupted = true;
             return 0;
         }
-        if (n == 0)
+        if (n == 0) {
+            if (Clock::now() < deadline)
+                continue; // woke a little early
             return 0;
+        }
         if (fds[0].revents & POLLNVAL)
             return -EBADF;
         // POLLHUP / POLLERR still let read() tell what happened.
@@ -196,7 +201,8 @@ int PosixSerialDriver::write(const std::uint8_t* data, int count, int& written) 
             bool interrupted = false;
             // Writes have no time-out of their own, but a transmitter that
             // takes a full second for a short frame is stuck, not slow.
-            const int r = waitFor(fd_, wakeFd_, POLLOUT, 1000, interrupted);
+            const int r = waitFor(fd_, wakeFd_, POLLOUT, Clock::now() + std::chrono::seconds(1),
+                                  interrupted);
             if (r < 0)
                 return -r;
             if (interrupted)
@@ -217,14 +223,11 @@ int PosixSerialDriver::flush() {
 }
 
 int PosixSerialDriver::readByte(std::uint8_t& byte, bool& got) {
-    using Clock = std::chrono::steady_clock;
     got = false;
     const auto deadline = Clock::now() + std::chrono::milliseconds(readTimeoutMs_);
     for (;;) {
-        const auto left =
-            std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
         bool interrupted = false;
-        const int r = waitFor(fd_, wakeFd_, POLLIN, int(std::max<long long>(0, left)), interrupted);
+        const int r = waitFor(fd_, wakeFd_, POLLIN, deadline, interrupted);
         if (r < 0)
             return -r;
         if (r == 0)
