@@ -1,0 +1,547 @@
+#include "shell/FormMain.h"
+
+#include "shell/Dialogs.h"
+#include "shell/IoFunctionTexts.h"
+#include "shell/Lamp.h"
+#include "shell/ProgramState.h"
+#include "shell/SettingsFile.h"
+
+#include <QCloseEvent>
+#include <QDir>
+#include <QGroupBox>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenuBar>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QScreen>
+#include <QSpinBox>
+#include <QStatusBar>
+#include <QVBoxLayout>
+
+namespace kqm52 {
+
+namespace {
+
+QFont pixelFont(const QFont& base, int pixels, bool bold) {
+    QFont f = base;
+    f.setPixelSize(pixels);
+    f.setBold(bold);
+    return f;
+}
+
+template <typename W>
+W* place(W* w, const char* name, int left, int top, int width, int height) {
+    w->setObjectName(QString::fromLatin1(name));
+    w->setGeometry(left, top, width, height);
+    return w;
+}
+
+// A polled value: sunken, right-aligned, bold.
+QLabel* valuePanel(QWidget* parent, const char* name, int left, int top, int width, int height) {
+    auto* p = place(new QLabel(parent), name, left, top, width, height);
+    p->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    p->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    p->setFont(pixelFont(parent->font(), 13, true));
+    p->setAutoFillBackground(true);
+    p->setIndent(3);
+    return p;
+}
+
+QLabel* label(QWidget* parent, const char* name, const QString& text, int left, int top,
+              int width, int height) {
+    auto* l = place(new QLabel(text, parent), name, left, top, width, height);
+    l->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    return l;
+}
+
+QPushButton* button(QWidget* parent, const char* name, const QString& caption, int left, int top,
+                    int width, int height) {
+    auto* b = place(new QPushButton(caption, parent), name, left, top, width, height);
+    b->setAutoDefault(false);
+    return b;
+}
+
+QString numbered(const char* stem, int n) {
+    return QString::fromLatin1(stem) + QString::number(n);
+}
+
+} // namespace
+
+TFormMain::TFormMain(ProgramState& state, Dialogs& dialogs, const StartOptions& options,
+                     QWidget* parent)
+    : QMainWindow(parent), state_(state), dialogs_(dialogs),
+      functions_(state.catalogue, state.tables), options_(options) {
+    setObjectName(QStringLiteral("FormMain"));
+    // The port as the window definition streams it; application.ini then
+    // overrides what it holds.  Property order matters: the hardware preset
+    // adjusts port type and drivers.
+    ZRComm1.setObjectName(QStringLiteral("ZRComm1"));
+    ZRComm1.SetFrameParitybit(TParityBit::Odd);
+    ZRComm1.SetPortType(TPortType::RS485);
+    ZRComm1.SetHardware(THardware::PCLabPCL745);
+    ZRComm1.SetTransmitDriver(TTransmitDriver::tdRegister7to1);
+    ZRComm1.SetReceiveDriver(TReceiveDriver::rdRegister7to2);
+    ZRComm1.setPortMap(&state_.portMap);
+    Timer1.setObjectName(QStringLiteral("Timer1"));
+    Timer1.setInterval(1000);
+
+    buildWindow();
+    FormCreate();
+}
+
+TFormMain::~TFormMain() = default;
+
+void TFormMain::buildWindow() {
+    setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                   Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
+                   Qt::WindowCloseButtonHint);
+    // The layout is in pixels; a small face like the one it was drawn with
+    // keeps every caption inside its control.
+    setFont(pixelFont(font(), 11, false));
+
+    auto* client = new QWidget(this);
+    client->setObjectName(QStringLiteral("ClientArea"));
+    client->setFixedSize(ClientWidth, ClientHeight - StatusBarHeight);
+    setCentralWidget(client);
+
+    PanelComInfo = label(client, "PanelComInfo", {}, 8, 28, 169, 33);
+    PanelComInfo->setWordWrap(true);
+    {
+        QPalette p = PanelComInfo->palette();
+        p.setColor(QPalette::WindowText, Qt::red);
+        PanelComInfo->setPalette(p);
+    }
+
+    GroupBox5 = place(new QGroupBox(client), "GroupBox5", 200, 24, 169, 49);
+    CmdSelectUnit = button(GroupBox5, "CmdSelectUnit", QStringLiteral("Openen"), 8, 18, 81, 23);
+    SpinEditUnitSelect = place(new QSpinBox(GroupBox5), "SpinEditUnitSelect", 100, 18, 57, 23);
+    SpinEditUnitSelect->setRange(0, SettingsFile::MaxUnitNo);
+    SpinEditUnitSelect->setToolTip(QStringLiteral("MX9x no:"));
+
+    PanelErrorNo = label(client, "PanelErrorNo", {}, 384, 0, 257, 25);
+    PanelErrorNo->setFont(pixelFont(font(), 16, true));
+    {
+        QPalette p = PanelErrorNo->palette();
+        p.setColor(QPalette::WindowText, Qt::red);
+        PanelErrorNo->setPalette(p);
+    }
+
+    GroupBoxActual = place(new QGroupBox(QStringLiteral("Actual"), client), "GroupBoxActual", 384,
+                           25, 161, 88);
+    LabelPositie = label(GroupBoxActual, "LabelPositie", QStringLiteral("Positie:"), 8, 22, 58, 21);
+    PanelActPos = valuePanel(GroupBoxActual, "PanelActPos", 68, 22, 85, 21);
+    LabelSnelheid =
+        label(GroupBoxActual, "LabelSnelheid", QStringLiteral("Snelheid:"), 8, 54, 58, 21);
+    PanelSnelheid = valuePanel(GroupBoxActual, "PanelSnelheid", 68, 54, 85, 21);
+
+    CmdActual = button(client, "CmdActual", QStringLiteral("Actual ON"), 584, 35, 81, 22);
+    CmdDuimwiel = button(client, "CmdDuimwiel", QStringLiteral("DW ON"), 584, 99, 81, 22);
+
+    // Inputs 1 … 4 and K0: a lamp, the terminal's name and its function.
+    GroupBoxIngangen = place(new QGroupBox(QStringLiteral("Ingangen"), client), "GroupBoxIngangen",
+                             16, 104, 169, 145);
+    for (int i = 0; i < 4; ++i) {
+        const int top = 22 + 24 * i;
+        Tb_in[i] = new Lamp(GroupBoxIngangen);
+        Tb_in[i]->setObjectName(numbered("Tb_in", i + 1));
+        Tb_in[i]->move(10, top + 2);
+        label(GroupBoxIngangen, "", QString::number(i + 1), 28, top, 22, 16)
+            ->setObjectName(numbered("LabelIn", i + 1));
+        LabelFun_in[i] = label(GroupBoxIngangen, "", {}, 52, top, 110, 16);
+        LabelFun_in[i]->setObjectName(numbered("LabelFun_in", i + 1));
+    }
+    TB_K0 = new Lamp(GroupBoxIngangen);
+    TB_K0->setObjectName(QStringLiteral("TB_K0"));
+    TB_K0->move(10, 22 + 24 * 4 + 2);
+    label(GroupBoxIngangen, "LabelK0", QStringLiteral("K0"), 28, 22 + 24 * 4, 22, 16);
+    LabelFun_K0 = label(GroupBoxIngangen, "LabelFun_K0", {}, 52, 22 + 24 * 4, 110, 16);
+
+    GroupBoxUitgangen = place(new QGroupBox(QStringLiteral("Uitgangen"), client),
+                              "GroupBoxUitgangen", 200, 104, 169, 145);
+    for (int i = 0; i < 4; ++i) {
+        const int top = 22 + 22 * i;
+        TbUitgang[i] = new Lamp(GroupBoxUitgangen);
+        TbUitgang[i]->setObjectName(numbered("TbUitgang", i + 1));
+        TbUitgang[i]->move(10, top + 2);
+        label(GroupBoxUitgangen, "", QString::number(i + 1), 28, top, 22, 16)
+            ->setObjectName(numbered("LabelUit", i + 1));
+        LabelFun_uit[i] = label(GroupBoxUitgangen, "", {}, 52, top, 110, 16);
+        LabelFun_uit[i]->setObjectName(numbered("LabelFun_uit", i + 1));
+    }
+    // Drawn over the outputs group, at (240, 216) in the window.
+    CmdInUit = button(GroupBoxUitgangen, "CmdInUit", QStringLiteral("I/O ON"), 40, 112, 81, 22);
+
+    GroupBox_ANA_IN = place(new QGroupBox(QStringLiteral("Analoog in"), client), "GroupBox_ANA_IN",
+                            384, 128, 161, 121);
+    LabelSpanning_in =
+        label(GroupBox_ANA_IN, "LabelSpanning_in", QStringLiteral("Spanning:"), 8, 22, 58, 21);
+    PanelSpanning_in = valuePanel(GroupBox_ANA_IN, "PanelSpanning_in", 68, 22, 85, 21);
+    LabelStroom_in =
+        label(GroupBox_ANA_IN, "LabelStroom_in", QStringLiteral("Stroom:"), 8, 54, 58, 21);
+    PanelStroom_in = valuePanel(GroupBox_ANA_IN, "PanelStroom_in", 68, 54, 85, 21);
+    LabelAnaloog_in_AWE =
+        label(GroupBox_ANA_IN, "LabelAnaloog_in_AWE", QStringLiteral("AWE:"), 8, 86, 58, 21);
+    PanelAnaloog_in_AWE = valuePanel(GroupBox_ANA_IN, "PanelAnaloog_in_AWE", 68, 86, 85, 21);
+
+    GroupBox_DW =
+        place(new QGroupBox(QStringLiteral("DW"), client), "GroupBox_DW", 560, 128, 113, 153);
+    for (int i = 0; i < 4; ++i) {
+        const int top = 22 + 32 * i;
+        label(GroupBox_DW, "", QString::number(i + 1), 8, top, 14, 21)
+            ->setObjectName(numbered("LabelDW", i + 1));
+        Panel_DW[i] = valuePanel(GroupBox_DW, "", 24, top, 81, 21);
+        Panel_DW[i]->setObjectName(numbered("Panel_DW", i + 1));
+    }
+
+    GroupBox3 = place(new QGroupBox(QStringLiteral("Terminal"), client), "GroupBox3", 16, 256,
+                      353, 97);
+    EditZenden = place(new QLineEdit(GroupBox3), "EditZenden", 8, 20, 248, 22);
+    EditZenden->setFont(pixelFont(font(), 11, true));
+    CmdTerminalZenden =
+        button(GroupBox3, "CmdTerminalZenden", QStringLiteral("Transmit"), 264, 20, 81, 22);
+    MemoReceive = place(new QPlainTextEdit(GroupBox3), "MemoReceive", 8, 48, 337, 41);
+    MemoReceive->setReadOnly(true);
+    MemoReceive->setFocusPolicy(Qt::NoFocus);
+    MemoReceive->setFont(pixelFont(font(), 11, true));
+    MemoReceive->setBackgroundRole(QPalette::Window);
+    MemoReceive->viewport()->setBackgroundRole(QPalette::Window);
+    MemoReceive->setLineWrapMode(QPlainTextEdit::NoWrap);
+
+    GroupBox_ANA_UIT = place(new QGroupBox(QStringLiteral("Analoog uit"), client),
+                             "GroupBox_ANA_UIT", 384, 264, 161, 89);
+    LabelSpanning_uit =
+        label(GroupBox_ANA_UIT, "LabelSpanning_uit", QStringLiteral("Spanning:"), 8, 22, 58, 21);
+    PanelSpanning_uit = valuePanel(GroupBox_ANA_UIT, "PanelSpanning_uit", 68, 22, 85, 21);
+    LabelStroom_uit =
+        label(GroupBox_ANA_UIT, "LabelStroom_uit", QStringLiteral("Stroom:"), 8, 54, 58, 21);
+    PanelStroom_uit = valuePanel(GroupBox_ANA_UIT, "PanelStroom_uit", 68, 54, 85, 21);
+
+    CmdCalibratie = button(client, "CmdCalibratie", QStringLiteral("Calibratie"), 584, 296, 81, 22);
+    CmdResetError = button(client, "CmdResetError", QStringLiteral("RST SSI Err"), 584, 328, 81, 22);
+
+    // Live-monitor buttons work only with the link open.
+    for (QPushButton* b : {CmdActual, CmdInUit, CmdDuimwiel, CmdResetError})
+        b->setEnabled(false);
+
+    auto* bar = new QStatusBar(this);
+    bar->setObjectName(QStringLiteral("StatusBar1"));
+    bar->setSizeGripEnabled(false);
+    bar->setFixedHeight(StatusBarHeight);
+    bar->setContentsMargins(0, 0, 0, 0);
+    static constexpr std::array<int, StatusPanelCount> widths{40, 80, 70, 80, 120, 80};
+    for (int i = 0; i < StatusPanelCount; ++i) {
+        auto* panel = new QLabel(bar);
+        panel->setObjectName(numbered("StatusPanel", i));
+        panel->setFixedWidth(widths[i]);
+        panel->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+        panel->setIndent(2);
+        bar->addWidget(panel);
+        statusPanels_[i] = panel;
+    }
+    statusPanels_[1]->setText(QStringLiteral("Offline"));
+    setStatusBar(bar);
+
+    buildMenus();
+
+    // The window is drawn to size: no resizing, no maximising.
+    layout()->setSizeConstraint(QLayout::SetFixedSize);
+}
+
+void TFormMain::buildMenus() {
+    QMenuBar* bar = menuBar();
+    auto menu = [bar](const char* name, const QString& caption) {
+        QMenu* m = bar->addMenu(caption);
+        m->setObjectName(QString::fromLatin1(name));
+        m->menuAction()->setObjectName(QString::fromLatin1(name));
+        return m;
+    };
+    auto item = [this](QMenu* m, const char* name, const QString& caption, void (TFormMain::*fn)()) {
+        QAction* a = m->addAction(caption);
+        a->setObjectName(QString::fromLatin1(name));
+        if (fn)
+            connect(a, &QAction::triggered, this, fn);
+        return a;
+    };
+
+    File1 = menu("File1", QStringLiteral("&File"));
+    Exit1 = item(File1, "Exit1", QStringLiteral("&Afsluiten"), &TFormMain::Exit1Click);
+
+    Edit = menu("Edit", QStringLiteral("&Edit"));
+    Par11 = item(Edit, "Par11", QStringLiteral("&Parameters"), &TFormMain::Par11Click);
+    Par21 = item(Edit, "Par21", QStringLiteral("&Sollwerten"), &TFormMain::Par21Click);
+
+    Extra = menu("Extra", QStringLiteral("&Extra"));
+    Serial1 = item(Extra, "Serial1", QStringLiteral("&Serieel"), &TFormMain::Serial1Click);
+    ww1 = item(Extra, "ww1", QStringLiteral("&Opties"), &TFormMain::ww1Click);
+
+    Zendenenontvangen1 = menu("Zendenenontvangen1", QStringLiteral("Communicatie"));
+    // Follows the link but has no action of its own.
+    ParSollOntvangen1 = item(Zendenenontvangen1, "ParSollOntvangen1",
+                             QStringLiteral("Parameters + Sollwerten ontvangen"), nullptr);
+    Zendenenontvangen1->addSeparator();
+    // Backup and restore run through the receive and send windows; their
+    // handlers come with those windows.
+    Backup1 = item(Zendenenontvangen1, "Backup1", QStringLiteral("Backup MX92..."), nullptr);
+    Restore1 = item(Zendenenontvangen1, "Restore1", QStringLiteral("Restore MX92..."), nullptr);
+    Zendenenontvangen1->addSeparator();
+    MX52zoeken = item(Zendenenontvangen1, "MX52zoeken", QStringLiteral("Apparaat zoeken..."),
+                      &TFormMain::MX52zoekenClick);
+
+    Venster = menu("Venster", QStringLiteral("&Venster"));
+    displaynokken1 = item(Venster, "displaynokken1", QStringLiteral("Nokken info"),
+                          &TFormMain::displaynokken1Click);
+    Grafiek1 = item(Venster, "Grafiek1", QStringLiteral("Grafiek"), &TFormMain::Grafiek1Click);
+
+    Info1 = menu("Info1", QStringLiteral("&Help"));
+    FormAbout = item(Info1, "FormAbout", QStringLiteral("&Info"), &TFormMain::FormAboutClick);
+    Errno1 = item(Info1, "Errno1", QStringLiteral("Error nummers"), &TFormMain::Errno1Click);
+
+    connect(CmdCalibratie, &QPushButton::clicked, this, &TFormMain::CmdCalibratieClick);
+    updateWindowItems();
+}
+
+void TFormMain::FormCreate() {
+    setWindowTitle(applicationTitle());
+    Configfile_lezen();
+    state_.language.TekstFile_Lezen(state_.settings.ProgramDir, state_.settings.LanguageNo);
+    state_.catalogue.ParameterDef_lezen(state_.settings.ProgramDir);
+    state_.catalogue.ParamNo_lezen(state_.settings.ProgramDir);
+    state_.monitor.ActualOn = false;
+    state_.monitor.ThumbwheelOn = false;
+    Disable_checkboxen_status_klemmen();
+    LezenTeksten();
+    // No parameter or setpoint list loaded yet, nothing changed.
+    state_.tables.parameterSource = ParameterSource::Nothing;
+    state_.tables.setpointSource = SetpointSource::Nothing;
+    state_.tables.parametersModified = false;
+    state_.tables.setpointsModified = false;
+    CmdCalibratie->setVisible(options_.fieldtrim);
+    Timer1.start();
+}
+
+void TFormMain::setSecondaryWindows(const SecondaryWindows& windows) {
+    windows_ = windows;
+    updateWindowItems();
+}
+
+void TFormMain::updateWindowItems() {
+    Par11->setEnabled(windows_.FormEditParam);
+    Par21->setEnabled(windows_.FormEditSollwerten);
+    Serial1->setEnabled(windows_.FormInitSerial);
+    ww1->setEnabled(windows_.FormOpties);
+    MX52zoeken->setEnabled(windows_.FormApparaatZoeken);
+    displaynokken1->setEnabled(windows_.FormDisplayNokken);
+    Grafiek1->setEnabled(windows_.FormGrafiek);
+    FormAbout->setEnabled(windows_.FormAbout);
+    Errno1->setEnabled(windows_.FormInfoErrorNummers);
+    CmdCalibratie->setEnabled(windows_.FormCalibratie);
+    setCommunicationItemsEnabled(ZRComm1.Active());
+}
+
+void TFormMain::setCommunicationItemsEnabled(bool linkOpen) {
+    const bool transferWindows = windows_.FormLeesParSoll && windows_.FormSchrijfParSoll;
+    ParSollOntvangen1->setEnabled(linkOpen);
+    Backup1->setEnabled(linkOpen && transferWindows);
+    Restore1->setEnabled(linkOpen && transferWindows);
+}
+
+void TFormMain::Configfile_lezen() {
+    int unitNo = SpinEditUnitSelect->value();
+    SettingsFile::read(SettingsFile::path(state_.settings.ProgramDir), ZRComm1, unitNo,
+                       state_.settings, state_.portMap);
+    SpinEditUnitSelect->setValue(unitNo);
+}
+
+void TFormMain::ProgrammaInstellingen_opslaan() {
+    const QString path = SettingsFile::path(state_.settings.ProgramDir);
+    QString error;
+    if (!SettingsFile::write(path, ZRComm1, SpinEditUnitSelect->value(), state_.settings,
+                             state_.portMap, &error))
+        dialogs_.error(this, applicationTitle(),
+                       tr("The settings could not be saved to %1.").arg(QDir::toNativeSeparators(path)) +
+                           QStringLiteral("\n\r") + error);
+}
+
+void TFormMain::LezenTeksten() {
+    texts_ = MainTexts::read(state_.language);
+    const MainTexts& t = texts_;
+    if (state_.language.LanguageLoaded()) {
+        GroupBoxIngangen->setTitle(t.GroepIngangen);
+        GroupBoxUitgangen->setTitle(t.GroepUitgangen);
+        GroupBox_ANA_IN->setTitle(t.Groep_ANA_IN);
+        GroupBox_ANA_UIT->setTitle(t.Groep_ANA_UIT);
+        GroupBoxActual->setTitle(t.GroepActual);
+        GroupBox_DW->setTitle(t.GroepDuimwiel);
+        LabelPositie->setText(t.LabelActualPositie);
+        LabelSnelheid->setText(t.LabelActualSnelheid);
+        LabelSpanning_uit->setText(t.LabelActualSpanning);
+        LabelSpanning_in->setText(t.LabelActualSpanning);
+        LabelStroom_uit->setText(t.LabelActualStroom);
+        LabelStroom_in->setText(t.LabelActualStroom);
+        CmdTerminalZenden->setText(t.CmdTerminalZenden);
+        CmdResetError->setText(t.CmdResetError);
+        File1->setTitle(t.menuBestand);
+        Exit1->setText(t.subAfsluiten);
+        Edit->setTitle(t.menuEdit);
+        Par11->setText(t.subParameters);
+        Par21->setText(t.subSollwerten);
+        Extra->setTitle(t.menuInstellingen);
+        Serial1->setText(t.subInitCom);
+        ww1->setText(t.subOpties);
+        Zendenenontvangen1->setTitle(t.menuCommunicatie);
+        ParSollOntvangen1->setText(t.subParSoll);
+        Backup1->setText(t.subBackup);
+        Restore1->setText(t.subRestore);
+        MX52zoeken->setText(t.subZoeken);
+        Venster->setTitle(t.menuVenster);
+        displaynokken1->setText(t.subNokkenInfo);
+        Grafiek1->setText(t.subGrafiek);
+        Info1->setTitle(t.menuHelp);
+        FormAbout->setText(t.subInfo);
+        Errno1->setText(t.subErrorNummers);
+    }
+    InputFunctieTeksten();
+    OutputFunctieTeksten();
+    CmdTerminalZenden->setEnabled(false);
+    CmdSelectUnit->setText(ZRComm1.Active() ? t.CmdComClose : t.CmdComOpen);
+    CmdInUit->setText(state_.monitor.IoOn ? t.CmdIO_OFF : t.CmdIO_ON);
+    CmdActual->setText(state_.monitor.ActualOn ? t.CmdActual_OFF : t.CmdActual_ON);
+    CmdDuimwiel->setText(state_.monitor.ThumbwheelOn ? t.CmdDuimwiel_OFF : t.CmdDuimwiel_ON);
+    // Texts may be reloaded while the link is open (options dialog): the
+    // link-bound items follow the link rather than going grey until the
+    // next connect.
+    setCommunicationItemsEnabled(ZRComm1.Active());
+}
+
+void TFormMain::InputFunctieTeksten() {
+    if (const auto labels = IoFunctionTexts::inputs(functions_, state_.settings.LanguageNo))
+        for (int i = 0; i < 4; ++i)
+            LabelFun_in[i]->setText((*labels)[i]);
+    LabelFun_K0->setText(IoFunctionTexts::k0(functions_, texts_));
+}
+
+void TFormMain::OutputFunctieTeksten() {
+    if (const auto labels = IoFunctionTexts::outputs(functions_, state_.settings.LanguageNo))
+        for (int i = 0; i < 4; ++i)
+            LabelFun_uit[i]->setText((*labels)[i]);
+}
+
+void TFormMain::Disable_checkboxen_status_klemmen() {
+    for (Lamp* l : Tb_in)
+        l->setNeutral();
+    TB_K0->setNeutral();
+    for (Lamp* l : TbUitgang)
+        l->setNeutral();
+}
+
+void TFormMain::switchLiveMonitorOff() {
+    // LIVE MONITOR: switch off every group whose flag is set (I/O, actual
+    // values, thumbwheels, in that order) once the monitor's toggles exist.
+    // Until then no group can be switched on.
+    Q_ASSERT(!state_.monitor.IoOn && !state_.monitor.ActualOn && !state_.monitor.ThumbwheelOn);
+}
+
+void TFormMain::showModal(QDialog* window) {
+    if (!window)
+        return;
+    runReportingErrors(dialogs_, this, applicationTitle(), [window] { window->exec(); });
+}
+
+void TFormMain::Exit1Click() {
+    close();
+}
+
+void TFormMain::Par11Click() {
+    if (!windows_.FormEditParam)
+        return;
+    switchLiveMonitorOff();
+    showModal(windows_.FormEditParam);
+}
+
+void TFormMain::Par21Click() {
+    if (!windows_.FormEditSollwerten)
+        return;
+    switchLiveMonitorOff();
+    showModal(windows_.FormEditSollwerten);
+}
+
+void TFormMain::Serial1Click() {
+    showModal(windows_.FormInitSerial);
+}
+
+void TFormMain::ww1Click() {
+    showModal(windows_.FormOpties);
+}
+
+void TFormMain::MX52zoekenClick() {
+    if (!windows_.FormApparaatZoeken)
+        return;
+    // The search opens and closes the port itself, at every line setting.
+    runReportingErrors(dialogs_, this, applicationTitle(), [this] { ZRComm1.SetActive(false); });
+    showModal(windows_.FormApparaatZoeken);
+    // Back online, perhaps at what the search found.
+    runReportingErrors(dialogs_, this, applicationTitle(), [this] { ZRComm1.SetActive(true); });
+}
+
+void TFormMain::displaynokken1Click() {
+    showModal(windows_.FormDisplayNokken);
+}
+
+void TFormMain::Grafiek1Click() {
+    if (!windows_.FormGrafiek)
+        return;
+    // The graph polls on its own; the error poll would only slow it down.
+    Timer1.stop();
+    showModal(windows_.FormGrafiek);
+    Timer1.start();
+}
+
+void TFormMain::FormAboutClick() {
+    showModal(windows_.FormAbout);
+}
+
+void TFormMain::Errno1Click() {
+    if (QWidget* w = windows_.FormInfoErrorNummers) {
+        w->show();
+        w->raise();
+        w->activateWindow();
+    }
+}
+
+void TFormMain::CmdCalibratieClick() {
+    showModal(windows_.FormCalibratie);
+}
+
+void TFormMain::FormClose() {
+    // Closing the port stops every cyclic request of every window.
+    runReportingErrors(dialogs_, this, applicationTitle(), [this] { ZRComm1.SetActive(false); });
+    Timer1.stop();
+    ProgrammaInstellingen_opslaan();
+}
+
+void TFormMain::closeEvent(QCloseEvent* event) {
+    // Settings are written once per run, however often close is asked for.
+    if (!closeHandled_) {
+        closeHandled_ = true;
+        FormClose();
+    }
+    event->accept();
+    QMainWindow::closeEvent(event);
+    emit closed();
+}
+
+void TFormMain::showEvent(QShowEvent* event) {
+    QMainWindow::showEvent(event);
+    if (centred_)
+        return;
+    centred_ = true;
+    if (QScreen* screen = this->screen()) {
+        QRect frame = frameGeometry();
+        frame.moveCenter(screen->availableGeometry().center());
+        move(frame.topLeft());
+    }
+}
+
+} // namespace kqm52

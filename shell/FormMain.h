@@ -1,0 +1,181 @@
+#pragma once
+
+// TFormMain: the main window.
+//
+// It owns the port object ZRComm1, reads application.ini when it is created
+// and writes it when it closes, puts the language texts on its controls and
+// opens the other windows from its menu.  Settings, texts and the catalogue
+// live in plain classes; this window only wires controls to handlers.
+
+#include "link/ZRComm.h"
+#include "shell/IoFunctionTexts.h"
+#include "shell/MainTexts.h"
+#include "shell/SecondaryWindows.h"
+#include "shell/StartOptions.h"
+
+#include <QMainWindow>
+#include <QTimer>
+
+#include <array>
+
+class QAction;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QMenu;
+class QPlainTextEdit;
+class QPushButton;
+class QSpinBox;
+
+namespace kqm52 {
+
+class Dialogs;
+class Lamp;
+class ProgramState;
+
+class TFormMain : public QMainWindow {
+    Q_OBJECT
+public:
+    static QString applicationTitle() { return QStringLiteral("Morvek Software Tool (KQM52)"); }
+    // Client area below the menu, status bar included.
+    static constexpr int ClientWidth = 723;
+    static constexpr int ClientHeight = 385;
+    static constexpr int StatusBarHeight = 19;
+    static constexpr int StatusPanelCount = 6;
+
+    TFormMain(ProgramState& state, Dialogs& dialogs, const StartOptions& options,
+              QWidget* parent = nullptr);
+    ~TFormMain() override;
+
+    // Called by main once every secondary window has been created.
+    void setSecondaryWindows(const SecondaryWindows& windows);
+    const SecondaryWindows& secondaryWindows() const { return windows_; }
+
+    TZRComm ZRComm1;
+    QTimer Timer1; // the error poll's tick
+
+    // Settings file.
+    void Configfile_lezen();
+    void ProgrammaInstellingen_opslaan();
+    // Language texts.
+    void LezenTeksten();
+    void InputFunctieTeksten();
+    void OutputFunctieTeksten();
+    void Disable_checkboxen_status_klemmen();
+
+    // Menu and button handlers.
+    void Exit1Click();
+    void Par11Click();
+    void Par21Click();
+    void Serial1Click();
+    void ww1Click();
+    void MX52zoekenClick();
+    void displaynokken1Click();
+    void Grafiek1Click();
+    void FormAboutClick();
+    void Errno1Click();
+    void CmdCalibratieClick();
+
+    // The first, third and fourth items of the Communicatie menu follow the
+    // link; the backup and restore items also need their windows.
+    void setCommunicationItemsEnabled(bool linkOpen);
+
+    const MainTexts& texts() const { return texts_; }
+    QLabel* statusPanel(int index) const { return statusPanels_.at(index); }
+
+signals:
+    // The window has closed and the settings are written: the program ends.
+    void closed();
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+
+private:
+    void buildWindow();
+    void buildMenus();
+    void FormCreate();
+    void FormClose();
+    void updateWindowItems();
+    void switchLiveMonitorOff();
+    // Shows a secondary window modally, reporting a failure in an error box.
+    void showModal(QDialog* window);
+
+    ProgramState& state_;
+    Dialogs& dialogs_;
+    CatalogueIoFunctions functions_;
+    StartOptions options_;
+    SecondaryWindows windows_;
+    MainTexts texts_;
+    bool closeHandled_ = false;
+    bool centred_ = false;
+
+public:
+    // Controls, named as in the window definition.
+    QLabel* PanelComInfo = nullptr;
+    QGroupBox* GroupBox5 = nullptr;
+    QPushButton* CmdSelectUnit = nullptr;
+    QSpinBox* SpinEditUnitSelect = nullptr;
+    QLabel* PanelErrorNo = nullptr;
+    QGroupBox* GroupBoxActual = nullptr;
+    QLabel* LabelPositie = nullptr;
+    QLabel* LabelSnelheid = nullptr;
+    QLabel* PanelActPos = nullptr;
+    QLabel* PanelSnelheid = nullptr;
+    QPushButton* CmdActual = nullptr;
+    QPushButton* CmdDuimwiel = nullptr;
+    QGroupBox* GroupBoxIngangen = nullptr;
+    std::array<Lamp*, 4> Tb_in{};
+    Lamp* TB_K0 = nullptr;
+    std::array<QLabel*, 4> LabelFun_in{};
+    QLabel* LabelFun_K0 = nullptr;
+    QGroupBox* GroupBoxUitgangen = nullptr;
+    std::array<Lamp*, 4> TbUitgang{};
+    std::array<QLabel*, 4> LabelFun_uit{};
+    QPushButton* CmdInUit = nullptr;
+    QGroupBox* GroupBox_ANA_IN = nullptr;
+    QLabel* LabelSpanning_in = nullptr;
+    QLabel* LabelStroom_in = nullptr;
+    QLabel* LabelAnaloog_in_AWE = nullptr;
+    QLabel* PanelSpanning_in = nullptr;
+    QLabel* PanelStroom_in = nullptr;
+    QLabel* PanelAnaloog_in_AWE = nullptr;
+    QGroupBox* GroupBox_DW = nullptr;
+    std::array<QLabel*, 4> Panel_DW{};
+    QGroupBox* GroupBox3 = nullptr;
+    QLineEdit* EditZenden = nullptr;
+    QPushButton* CmdTerminalZenden = nullptr;
+    QPlainTextEdit* MemoReceive = nullptr;
+    QGroupBox* GroupBox_ANA_UIT = nullptr;
+    QLabel* LabelSpanning_uit = nullptr;
+    QLabel* LabelStroom_uit = nullptr;
+    QLabel* PanelSpanning_uit = nullptr;
+    QLabel* PanelStroom_uit = nullptr;
+    QPushButton* CmdCalibratie = nullptr;
+    QPushButton* CmdResetError = nullptr;
+
+    QMenu* File1 = nullptr;
+    QAction* Exit1 = nullptr;
+    QMenu* Edit = nullptr;
+    QAction* Par11 = nullptr;
+    QAction* Par21 = nullptr;
+    QMenu* Extra = nullptr;
+    QAction* Serial1 = nullptr;
+    QAction* ww1 = nullptr;
+    QMenu* Zendenenontvangen1 = nullptr;
+    QAction* ParSollOntvangen1 = nullptr;
+    QAction* Backup1 = nullptr;
+    QAction* Restore1 = nullptr;
+    QAction* MX52zoeken = nullptr;
+    QMenu* Venster = nullptr;
+    QAction* displaynokken1 = nullptr;
+    QAction* Grafiek1 = nullptr;
+    QMenu* Info1 = nullptr;
+    QAction* FormAbout = nullptr;
+    QAction* Errno1 = nullptr;
+
+private:
+    std::array<QLabel*, StatusPanelCount> statusPanels_{};
+};
+
+} // namespace kqm52

@@ -1,0 +1,37 @@
+#include "shell/Program.h"
+
+#include "shell/FormMain.h"
+
+#ifdef KQM52_WITH_SIM
+#include "sim/SimDriver.h"
+#endif
+
+namespace kqm52 {
+
+Program::Program(const StartOptions& options, const QString& programDir) : state_(programDir) {
+    if (options.demo) {
+        // For this run only: the stored port map is written back untouched.
+        state_.portMap.setOverride(QString::fromLatin1(PortMap::SimDevice));
+#ifdef KQM52_WITH_SIM
+        installSimulatedBus(state_.portMap, makeDemoBus(programDir));
+#else
+        demoProblem_ = QStringLiteral("This build has no simulated bus; --demo cannot open a port.");
+#endif
+    }
+
+    // The main window first: its creation reads the settings and texts the
+    // others rely on, and it must not touch them.
+    formMain_ = std::make_unique<TFormMain>(state_, dialogs_, options);
+    // The secondary windows follow in this order, each owned by the main
+    // window: TFormAbout, TFormEditParam, TFormOpties, TFormInitSerial,
+    // TFormParamService, TFormEditSollwerten, TFormDisplayNokken,
+    // TFormLeesParSoll, TFormApparaatZoeken, TFormSchrijfParSoll,
+    // TFormInfoErrorNummers, TFormParLoader, TFormCalibratie,
+    // TFormAfdrukkenPar, TFormAfdrukkenSoll, TFormGrafiek.  None is part of
+    // this build yet; their menu items stay disabled.
+    formMain_->setSecondaryWindows(windows_);
+}
+
+Program::~Program() = default;
+
+} // namespace kqm52

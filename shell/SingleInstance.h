@@ -1,0 +1,61 @@
+#pragma once
+
+// One running copy per user session.
+//
+// The first copy holds a lock file and listens on a local socket beside it.
+// A second copy finds the lock taken, asks the first over the socket to
+// restore or raise its window, waits for the answer and ends without
+// creating a window or touching any file.  A lock left by a copy that died
+// is taken over (QLockFile checks that its owner still runs).
+
+#include <QLocalServer>
+#include <QLockFile>
+#include <QObject>
+#include <QString>
+
+#include <chrono>
+#include <memory>
+
+class QWidget;
+
+namespace kqm52 {
+
+class SingleInstance : public QObject {
+    Q_OBJECT
+public:
+    enum class Outcome {
+        First,        // this copy runs; raiseRequested() will tell when to show itself
+        OtherRaised,  // another copy runs and has raised its window: end now
+        OtherSilent,  // another copy holds the lock but does not answer
+        Failed,       // the lock or the socket could not be set up
+    };
+
+    // directory: where the lock and the socket live (default: the user's
+    // runtime directory, so copies of different users never meet).
+    explicit SingleInstance(QString directory = {}, QString name = QStringLiteral("kqm52"),
+                            QObject* parent = nullptr);
+    ~SingleInstance() override;
+
+    Outcome start(std::chrono::milliseconds answerTimeout = std::chrono::seconds(5));
+    QString errorString() const { return error_; }
+    QString lockPath() const;
+    QString socketPath() const;
+
+    // What the first copy does when asked: un-minimise, bring to front.
+    static void restoreOrRaise(QWidget* window);
+
+signals:
+    // A second copy asked to be shown the running window.
+    void raiseRequested();
+
+private:
+    void onConnection();
+
+    QString directory_;
+    QString name_;
+    QString error_;
+    std::unique_ptr<QLockFile> lock_;
+    QLocalServer server_;
+};
+
+} // namespace kqm52
