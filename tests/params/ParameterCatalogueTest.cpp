@@ -1,4 +1,5 @@
 #include "params/DecimalText.h"
+#include "params/GroupTree.h"
 #include "params/ParameterCatalogue.h"
 
 #include <QDir>
@@ -227,7 +228,9 @@ TEST(CatalogueFiles, ShippedCatalogueIsReadable) {
         const qint32 def = catalogue.defaultValue(p);
         EXPECT_TRUE(def >= catalogue.minimum(p) && def <= catalogue.maximum(p)) << p;
         if (catalogue.isOptionList(p)) {
-            EXPECT_NE(catalogue.optionText(p, 0, def), "########") << p;
+            for (int language = 0; language <= 2; ++language) {
+                EXPECT_NE(catalogue.optionText(p, language, def), "########") << p;
+            }
         } else {
             // What is shown for the default can be typed back in.
             const int d = catalogue.decimals(p) == 9 ? tables.parameter(203) : catalogue.decimals(p);
@@ -238,4 +241,18 @@ TEST(CatalogueFiles, ShippedCatalogueIsReadable) {
         }
     }
     EXPECT_GT(named, 0);
+
+    // Every row of every group in the trees shows a described parameter.
+    for (int language = 0; language <= 2; ++language) {
+        GroupTree tree;
+        ASSERT_TRUE(tree.load(dataDir + "/" + GroupTree::fileName(language)));
+        ASSERT_FALSE(tree.nodes().empty());
+        for (const GroupTree::Node& node : tree.nodes())
+            for (int row = 1; row <= ParameterCatalogue::RowsPerGroup; ++row) {
+                const int p = catalogue.parameterInRow(node.groupId(), row);
+                if (p >= 0) {
+                    EXPECT_TRUE(catalogue.hasParameter(p)) << node.groupId() << " row " << row;
+                }
+            }
+    }
 }
