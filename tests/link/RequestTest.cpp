@@ -3,6 +3,8 @@
 
 #include "LinkFixture.h"
 
+#include <atomic>
+
 using namespace kqm52;
 using namespace kqm52::test;
 
@@ -256,13 +258,13 @@ TEST_F(RequestTest, ACyclicComponentReportsAnErrorOnceAndItsRecovery) {
     auto c = makeAscii("r0");
     Recorder r;
     r.attach(*c);
-    int n = 0;
+    std::atomic<int> n{0}; // counted on the worker, read by the test
     // answers, then three silences, then answers again
     line->setPeer([&](const QByteArray&) {
-        ++n;
-        if (n >= 2 && n <= 4)
+        const int k = ++n;
+        if (k >= 2 && k <= 4)
             return std::vector<Chunk>{};
-        return std::vector<Chunk>{{2, QByteArray("r0 ") + QByteArray::number(n) + "\r\n"}};
+        return std::vector<Chunk>{{2, QByteArray("r0 ") + QByteArray::number(k) + "\r\n"}};
     });
     c->SetActive(true);
     ASSERT_TRUE(waitFor([&] { return n >= 7; }));
