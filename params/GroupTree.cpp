@@ -18,14 +18,12 @@ bool GroupTree::load(const QString& path, QString* error) {
     nodes_.clear();
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
-        if (error)
-            *error = file.errorString();
+        if (error) *error = file.errorString();
         return false;
     }
     const QByteArray bytes = file.readAll();
     if (file.error() != QFileDevice::NoError) {
-        if (error)
-            *error = file.errorString();
+        if (error) *error = file.errorString();
         return false;
     }
     loadFromText(IniFile::decode(bytes));
@@ -46,8 +44,7 @@ void GroupTree::loadFromText(const QString& text) {
             ++depth;
         const QString caption = line.mid(depth).trimmed();
         // Blank lines (a trailing one above all) are not nodes.
-        if (caption.isEmpty())
-            continue;
+        if (caption.isEmpty()) continue;
 
         // The file is written by hand: a line indented deeper than one level
         // below its predecessor is taken as its child, and the first line is
@@ -83,8 +80,7 @@ void GroupTree::loadFromText(const QString& text) {
 std::vector<int> GroupTree::children(int node) const {
     std::vector<int> result;
     for (int i = 0; i < static_cast<int>(nodes_.size()); ++i)
-        if (nodes_[i].parent == node)
-            result.push_back(i);
+        if (nodes_[i].parent == node) result.push_back(i);
     return result;
 }
 

@@ -16,7 +16,7 @@
 namespace kqm52 {
 
 class GroupTree {
-public:
+  public:
     struct Node {
         QString caption;
         int level = 0;
@@ -39,7 +39,7 @@ public:
     const std::vector<Node>& nodes() const { return nodes_; }
     std::vector<int> children(int node) const; // -1: the top-level nodes
 
-private:
+  private:
     std::vector<Node> nodes_;
 };
 

@@ -60,12 +60,10 @@ QStringList read(QStringView text) {
 
 QString write(const QStringList& items) {
     // A single empty item written bare would read back as no item at all.
-    if (items.size() == 1 && items.front().isEmpty())
-        return QStringLiteral("\"\"");
+    if (items.size() == 1 && items.front().isEmpty()) return QStringLiteral("\"\"");
     QString out;
     for (qsizetype k = 0; k < items.size(); ++k) {
-        if (k > 0)
-            out += kComma;
+        if (k > 0) out += kComma;
         const QString& item = items[k];
         const bool needsQuotes = std::any_of(item.cbegin(), item.cend(), [](QChar c) {
             return isSpace(c) || c == kComma || c == kQuote;

@@ -5,13 +5,11 @@
 namespace kqm52 {
 
 void ParamTables::setParameter(int p, qint32 value) {
-    if (isParameter(p))
-        parameters_[p] = value;
+    if (isParameter(p)) parameters_[p] = value;
 }
 
 void ParamTables::setSetpoint(int n, qint32 value) {
-    if (isSetpoint(n))
-        setpoints_[n - 1] = value;
+    if (isSetpoint(n)) setpoints_[n - 1] = value;
 }
 
 void ParamTables::replaceParameters(const Parameters& values, ParameterSource source) {
@@ -31,8 +29,7 @@ void ParamTables::reset() {
 }
 
 QString ParamTables::IntToDecStr(int D, qint32 value) const {
-    if (D == DecimalsFromParameter203)
-        D = parameter(PositionDecimalsParameter);
+    if (D == DecimalsFromParameter203) D = parameter(PositionDecimalsParameter);
     return formatDecimal(D, value);
 }
 

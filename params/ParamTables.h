@@ -34,7 +34,7 @@ struct SelectedParameter {
 };
 
 class ParamTables {
-public:
+  public:
     static constexpr int ParameterCount = 400; // parameters 0..399
     static constexpr int SetpointCount = 48;   // setpoints 1..48
     // Holds the number of decimals used for positions and velocities; the
@@ -75,7 +75,7 @@ public:
     bool setpointsModified = false;
     SelectedParameter selected;
 
-private:
+  private:
     Parameters parameters_{};
     Setpoints setpoints_{};
 };

@@ -21,8 +21,7 @@ bool isLanguage(int languageNo) {
 QString findBeside(const QString& programDir, const QString& name) {
     const QDir dir(programDir);
     const QString exact = dir.filePath(name);
-    if (QFileInfo(exact).isFile())
-        return exact;
+    if (QFileInfo(exact).isFile()) return exact;
     const QStringList found = dir.entryList({name}, QDir::Files);
     return found.isEmpty() ? QString() : dir.filePath(found.front());
 }
@@ -69,8 +68,7 @@ bool ParameterCatalogue::hasParameter(int p) const {
 }
 
 QString ParameterCatalogue::name(int p, int languageNo) const {
-    if (!isLanguage(languageNo))
-        return {};
+    if (!isLanguage(languageNo)) return {};
     return definitions_.readString(sectionName(p), QStringLiteral("naam%1").arg(languageNo));
 }
 
@@ -106,20 +104,17 @@ QStringList ParameterCatalogue::optionList(int p, int languageNo) const {
 }
 
 QStringList ParameterCatalogue::optionList(const QString& section, int languageNo) const {
-    if (!isLanguage(languageNo))
-        return {};
+    if (!isLanguage(languageNo)) return {};
     const QString key = QStringLiteral("opties%1").arg(languageNo);
     const QStringList list = ListText::read(definitions_.readString(section, key));
     const QString written = ListText::write(list);
-    if (!written.startsWith(QLatin1Char('#')))
-        return list;
+    if (!written.startsWith(QLatin1Char('#'))) return list;
     // Followed once only: a "#" in the referenced list is simply its label.
     return ListText::read(definitions_.readString(written.mid(1), key));
 }
 
 QString ParameterCatalogue::optionText(const QStringList& options, qint32 value) {
-    if (value < 0 || value >= options.size())
-        return kNoOption;
+    if (value < 0 || value >= options.size()) return kNoOption;
     return options.at(value);
 }
 
@@ -132,8 +127,7 @@ QString ParameterCatalogue::valueText(int p, qint32 value, const ParamTables& ta
 }
 
 int ParameterCatalogue::parameterInRow(int groupId, int row) const {
-    if (row < 1 || row > RowsPerGroup)
-        return -1;
+    if (row < 1 || row > RowsPerGroup) return -1;
     const int p =
         numbers_.readInteger(QString::number(groupId), QStringLiteral("ParId%1").arg(row), -1);
     return ParamTables::isParameter(p) ? p : -1;

@@ -23,7 +23,7 @@
 namespace kqm52 {
 
 class ParameterCatalogue {
-public:
+  public:
     static constexpr int RowsPerGroup = 18;
     static constexpr int OptionListType = 1;
     static constexpr int LanguageCount = 5; // naam0..naam4, opties0..opties4
@@ -81,7 +81,7 @@ public:
     // The record the editor hands the service window for parameter p.
     SelectedParameter selection(int p, int languageNo, const ParamTables& tables) const;
 
-private:
+  private:
     IniFile definitions_;
     IniFile numbers_;
     bool definitionsPresent_ = false;

@@ -21,8 +21,7 @@ bool sameName(const QString& a, const QString& b) {
 std::optional<int> toInteger(const QString& text) {
     bool ok = false;
     const int value = text.trimmed().toInt(&ok, 10);
-    if (!ok)
-        return std::nullopt;
+    if (!ok) return std::nullopt;
     return value;
 }
 
@@ -36,8 +35,7 @@ QString oneLine(QString value) {
 
 bool fitsLatin1(const QString& text) {
     for (const QChar c : text)
-        if (c.unicode() > 0xFF)
-            return false;
+        if (c.unicode() > 0xFF) return false;
     return true;
 }
 
@@ -46,14 +44,11 @@ bool fitsLatin1(const QString& text) {
 bool IniFile::load(const QString& path) {
     clear();
     const QFileInfo info(path);
-    if (!info.isFile())
-        return false;
+    if (!info.isFile()) return false;
     QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return false;
+    if (!file.open(QIODevice::ReadOnly)) return false;
     const QByteArray bytes = file.readAll();
-    if (file.error() != QFileDevice::NoError)
-        return false;
+    if (file.error() != QFileDevice::NoError) return false;
 
     Encoding encoding = Encoding::Utf8;
     const QString text = decode(bytes, &encoding);
@@ -98,13 +93,11 @@ void IniFile::parse(const QString& text) {
     crlf_ = text.contains(QLatin1String("\r\n"));
     QStringList lines = text.split(QLatin1Char('\n'));
     // A final line end does not open one more (empty) line.
-    if (!lines.isEmpty() && lines.constLast().isEmpty())
-        lines.removeLast();
+    if (!lines.isEmpty() && lines.constLast().isEmpty()) lines.removeLast();
 
     Section* current = nullptr;
     for (QString line : std::as_const(lines)) {
-        if (line.endsWith(QLatin1Char('\r')))
-            line.chop(1);
+        if (line.endsWith(QLatin1Char('\r'))) line.chop(1);
         const QString trimmed = line.trimmed();
         const qsizetype close = trimmed.indexOf(QLatin1Char(']'));
         if (trimmed.startsWith(QLatin1Char('[')) && close > 0) {
@@ -155,19 +148,16 @@ bool IniFile::save(const QString& path, QString* error) const {
 
     QSaveFile file(path);
     const auto fail = [&](const QString& reason) {
-        if (error)
-            *error = QStringLiteral("%1: %2").arg(QDir::toNativeSeparators(path), reason);
+        if (error) *error = QStringLiteral("%1: %2").arg(QDir::toNativeSeparators(path), reason);
         return false;
     };
-    if (!file.open(QIODevice::WriteOnly))
-        return fail(file.errorString());
+    if (!file.open(QIODevice::WriteOnly)) return fail(file.errorString());
     if (file.write(bytes) != bytes.size()) {
         const QString reason = file.errorString();
         file.cancelWriting();
         return fail(reason);
     }
-    if (!file.commit())
-        return fail(file.errorString());
+    if (!file.commit()) return fail(file.errorString());
     return true;
 }
 
@@ -186,26 +176,22 @@ QString IniFile::toText() const {
 
 IniFile::Section* IniFile::findSection(const QString& name) {
     for (Section& section : sections_)
-        if (sameName(section.name, name))
-            return &section;
+        if (sameName(section.name, name)) return &section;
     return nullptr;
 }
 
 const IniFile::Section* IniFile::findSection(const QString& name) const {
     for (const Section& section : sections_)
-        if (sameName(section.name, name))
-            return &section;
+        if (sameName(section.name, name)) return &section;
     return nullptr;
 }
 
 const IniFile::Line* IniFile::findLine(const QString& section, const QString& key) const {
     // A section written twice is read as one; the first key of a name counts.
     for (const Section& s : sections_) {
-        if (!sameName(s.name, section))
-            continue;
+        if (!sameName(s.name, section)) continue;
         for (const Line& line : s.lines)
-            if (!line.key.isEmpty() && sameName(line.key, key))
-                return &line;
+            if (!line.key.isEmpty() && sameName(line.key, key)) return &line;
     }
     return nullptr;
 }
@@ -223,8 +209,7 @@ QStringList IniFile::sections() const {
     for (const Section& section : sections_) {
         const bool seen = std::any_of(names.cbegin(), names.cend(),
                                       [&](const QString& n) { return sameName(n, section.name); });
-        if (!seen)
-            names.append(section.name);
+        if (!seen) names.append(section.name);
     }
     return names;
 }
@@ -232,15 +217,12 @@ QStringList IniFile::sections() const {
 QStringList IniFile::keys(const QString& section) const {
     QStringList names;
     for (const Section& s : sections_) {
-        if (!sameName(s.name, section))
-            continue;
+        if (!sameName(s.name, section)) continue;
         for (const Line& line : s.lines) {
-            if (line.key.isEmpty())
-                continue;
+            if (line.key.isEmpty()) continue;
             const bool seen = std::any_of(names.cbegin(), names.cend(),
                                           [&](const QString& n) { return sameName(n, line.key); });
-            if (!seen)
-                names.append(line.key);
+            if (!seen) names.append(line.key);
         }
     }
     return names;
@@ -253,15 +235,13 @@ QString IniFile::readString(const QString& section, const QString& key, const QS
 
 int IniFile::readInteger(const QString& section, const QString& key, int def) const {
     const Line* line = findLine(section, key);
-    if (!line)
-        return def;
+    if (!line) return def;
     return toInteger(line->value).value_or(def);
 }
 
 bool IniFile::readBool(const QString& section, const QString& key, bool def) const {
     const Line* line = findLine(section, key);
-    if (!line)
-        return def;
+    if (!line) return def;
     const std::optional<int> number = toInteger(line->value);
     return number ? *number != 0 : def;
 }
@@ -301,8 +281,7 @@ void IniFile::eraseSection(const QString& section) {
 
 void IniFile::deleteKey(const QString& section, const QString& key) {
     for (Section& s : sections_) {
-        if (!sameName(s.name, section))
-            continue;
+        if (!sameName(s.name, section)) continue;
         std::erase_if(s.lines, [&](const Line& line) {
             return !line.key.isEmpty() && sameName(line.key, key);
         });

@@ -27,7 +27,7 @@
 namespace kqm52 {
 
 class IniFile {
-public:
+  public:
     IniFile() = default;
 
     // Reads a file.  Returns false if it does not exist or cannot be read,
@@ -67,7 +67,7 @@ public:
     void deleteKey(const QString& section, const QString& key);
     void clear();
 
-private:
+  private:
     enum class Encoding { Utf8, Utf8Bom, Latin1, Utf16Le, Utf16Be };
 
     struct Line {

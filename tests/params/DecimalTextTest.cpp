@@ -180,7 +180,7 @@ TEST(DecStrToInt, ManyDecimalsNeverBuildAHugeText) {
                 {
                     {",123456789", 123456789},
                     {",5", 500000000},
-                    {"0,5", DecStrMalformed}, // the leading zero is the tenth character
+                    {"0,5", DecStrMalformed},  // the leading zero is the tenth character
                     {"-0,5", DecStrMalformed}, // ten characters with the minus
                     {"1", DecStrMalformed},
                     {",1234567891", DecStrMalformed},

@@ -37,8 +37,8 @@ TEST(GroupTree, LevelsFromTabsOrBlanksMenusAndSubmenusInFileOrder) {
                          {"Antrieb", 1, 1, 0},
                          {"Richtung", 2, 1, 1},
                          {"Geschwindigkeit", 2, 1, 2},
-                         {"Eingänge", 1, 2, 0}, // one blank, Latin-1 file
-                         {"Funktion", 2, 2, 1}, // two blanks
+                         {"Eingänge", 1, 2, 0},   // one blank, Latin-1 file
+                         {"Funktion", 2, 2, 1},   // two blanks
                          {"Positionen", 2, 2, 2}, // blank and tab
                          {"Nocken", 3, 2, 2},
                          {"Verirrt", 4, 2, 2}, // six deep after three: one level down

@@ -19,8 +19,7 @@ namespace {
 
 QByteArray readBytes(const QString& path) {
     QFile f(path);
-    if (!f.open(QIODevice::ReadOnly))
-        return "<unreadable>";
+    if (!f.open(QIODevice::ReadOnly)) return "<unreadable>";
     return f.readAll();
 }
 
@@ -48,7 +47,7 @@ const char* const kFieldFile = "; written by hand\r\n"
                                "databit=1\r\n";
 
 class IniFileLookup : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override { ini.loadFromText(QString::fromLatin1(kFieldFile)); }
     IniFile ini;
 };
@@ -97,12 +96,21 @@ TEST(IniFileNumbers, IntegersAndFlagsFallBackToTheDefault) {
         int flag;    // 1 true, 0 false, -1 the default (checked with both defaults)
     };
     const Case cases[] = {
-        {"42", 42, 1},           {" 42 ", 42, 1},         {"-7", -7, 1},
-        {"0", 0, 0},             {"+5", 5, 1},            {"", -99, -1},
-        {"abc", -99, -1},        {"12x", -99, -1},        {"1.5", -99, -1},
-        {"0x10", -99, -1},       {"2147483647", 2147483647, 1},
-        {"-2147483648", -2147483647 - 1, 1},              {"2147483648", -99, -1},
-        {"99999999999", -99, -1}, {"2", 2, 1},
+        {"42", 42, 1},
+        {" 42 ", 42, 1},
+        {"-7", -7, 1},
+        {"0", 0, 0},
+        {"+5", 5, 1},
+        {"", -99, -1},
+        {"abc", -99, -1},
+        {"12x", -99, -1},
+        {"1.5", -99, -1},
+        {"0x10", -99, -1},
+        {"2147483647", 2147483647, 1},
+        {"-2147483648", -2147483647 - 1, 1},
+        {"2147483648", -99, -1},
+        {"99999999999", -99, -1},
+        {"2", 2, 1},
     };
     for (const Case& c : cases) {
         IniFile ini;
@@ -230,7 +238,7 @@ TEST(IniFileLoad, MissingFileOrFolderLeavesTheStoreEmpty) {
 }
 
 class IniFileFailedSave : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         ASSERT_TRUE(dir.isValid());
         path = dir.filePath("application.ini");
@@ -253,34 +261,30 @@ protected:
 // Makes a folder refuse new files.  Permissions stop an ordinary user; a
 // user who ignores them (root in a container) is stopped by the immutable flag.
 class ReadOnlyFolder {
-public:
+  public:
     explicit ReadOnlyFolder(const QString& path) : path_(path) {
         QFile::setPermissions(path_, QFile::ReadOwner | QFile::ExeOwner);
-        if (!probeWritable())
-            return;
+        if (!probeWritable()) return;
         immutable_ = setImmutable(true);
     }
     ~ReadOnlyFolder() {
-        if (immutable_)
-            setImmutable(false);
+        if (immutable_) setImmutable(false);
         QFile::setPermissions(path_, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     }
     bool effective() const { return !probeWritable(); }
 
-private:
+  private:
     bool probeWritable() const {
         const QString probe = path_ + "/.probe";
         const int fd = ::open(probe.toLocal8Bit().constData(), O_CREAT | O_WRONLY, 0600);
-        if (fd < 0)
-            return false;
+        if (fd < 0) return false;
         ::close(fd);
         ::unlink(probe.toLocal8Bit().constData());
         return true;
     }
     bool setImmutable(bool on) const {
         const int fd = ::open(path_.toLocal8Bit().constData(), O_RDONLY | O_DIRECTORY);
-        if (fd < 0)
-            return false;
+        if (fd < 0) return false;
         int flags = 0;
         bool ok = ::ioctl(fd, FS_IOC_GETFLAGS, &flags) == 0;
         if (ok) {

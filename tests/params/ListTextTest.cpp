@@ -52,7 +52,8 @@ TEST(ListText, WritesBackWhatItReads) {
         {"#012"},
     };
     for (const QStringList& items : lists)
-        EXPECT_EQ(ListText::read(ListText::write(items)), items) << ListText::write(items).toStdString();
+        EXPECT_EQ(ListText::read(ListText::write(items)), items)
+            << ListText::write(items).toStdString();
     EXPECT_EQ(ListText::write({"Uit", "Niet actief"}), "Uit,\"Niet actief\"");
     EXPECT_EQ(ListText::write({"Rechts \"snel\""}), "\"Rechts \"\"snel\"\"\"");
     EXPECT_EQ(ListText::write({"#012", "x"}), "#012,x");

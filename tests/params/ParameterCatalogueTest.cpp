@@ -1,6 +1,6 @@
+#include "params/ParameterCatalogue.h"
 #include "params/DecimalText.h"
 #include "params/GroupTree.h"
-#include "params/ParameterCatalogue.h"
 
 #include <QDir>
 #include <QFile>
@@ -15,7 +15,7 @@ namespace {
 const QString kDataDir = QStringLiteral(KQM52_TEST_DATA_DIR);
 
 class Catalogue : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         catalogue.ParameterDef_lezen(kDataDir);
         catalogue.ParamNo_lezen(kDataDir);
@@ -221,8 +221,7 @@ TEST(CatalogueFiles, ShippedCatalogueIsReadable) {
     tables.replaceParameters(catalogue.defaults(), ParameterSource::Defaults);
     int named = 0;
     for (int p = 0; p < ParamTables::ParameterCount; ++p) {
-        if (!catalogue.hasParameter(p))
-            continue;
+        if (!catalogue.hasParameter(p)) continue;
         named += catalogue.name(p, 0).isEmpty() ? 0 : 1;
         EXPECT_LE(catalogue.minimum(p), catalogue.maximum(p)) << p;
         const qint32 def = catalogue.defaultValue(p);
@@ -233,7 +232,8 @@ TEST(CatalogueFiles, ShippedCatalogueIsReadable) {
             }
         } else {
             // What is shown for the default can be typed back in.
-            const int d = catalogue.decimals(p) == 9 ? tables.parameter(203) : catalogue.decimals(p);
+            const int d =
+                catalogue.decimals(p) == 9 ? tables.parameter(203) : catalogue.decimals(p);
             EXPECT_EQ(DecStrToInt(catalogue.valueText(p, def, tables), d, true,
                                   catalogue.minimum(p), catalogue.maximum(p)),
                       def)
