@@ -1,0 +1,1168 @@
+#!/usr/bin/env python3
+"""Writes the data files that lie beside the program.
+
+    python3 data/tools/make_data.py          # rewrites the files in data/
+
+Products, all in data/ and all committed (the build does not run this script):
+
+  Taal0.ini, Taal1.ini, Taal2.ini        language texts: Dutch, English, German
+  Parameters.txt                          the parameter catalogue of an MX52
+  ParNo.txt                               which parameter stands in which editor row
+  Tree0.txt, Tree1.txt, Tree2.txt         the editor's group tree, one file per language
+  ErrorHelp0.rtf .. ErrorHelp2.rtf        the device's error numbers explained
+
+The committed files are the product; this script is how we keep the three
+languages and the four catalogue files consistent with one another.  Edit the
+tables here and run it again rather than editing one file by hand.  The test
+tests/data (test_data) holds the files against each other and against the
+table of language keys in shell/TextKeys.cpp.
+
+Encoding: the .ini and .txt files are UTF-8 without byte-order mark, lines
+ended by LF (our IniFile reads UTF-8 first).  The .rtf files are 7-bit ASCII:
+every other character is written as \\'hh of code page 1252.
+"""
+
+import os
+import sys
+
+DATA = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
+LANGS = 3  # 0 Dutch, 1 English, 2 German
+
+
+# ---------------------------------------------------------------------------
+# List text, as the catalogue writes option lists: items separated by commas; an item holding a blank,
+# a control character, a comma or a quote is enclosed in double quotes, with
+# a quote inside doubled.
+
+def list_text(items):
+    out = []
+    for item in items:
+        if item == "" or any(c <= " " or c in '",' for c in item):
+            out.append('"' + item.replace('"', '""') + '"')
+        else:
+            out.append(item)
+    return ",".join(out)
+
+
+def write(name, text, encoding="utf-8"):
+    path = os.path.join(DATA, name)
+    with open(path, "w", encoding=encoding, newline="\n") as f:
+        f.write(text)
+
+
+# ---------------------------------------------------------------------------
+# Parameters.txt
+
+class Par:
+    def __init__(self, num, names, options=None, dec=0, mn=0, mx=0, df=0):
+        self.num = num
+        self.names = names        # (nl, en, de)
+        self.options = options    # None, or ([nl...], [en...], [de...])
+        self.dec = dec
+        if options is not None:
+            mn, mx = 0, len(options[0]) - 1
+            assert all(len(o) == len(options[0]) for o in options), (num, options)
+        self.mn, self.mx, self.df = mn, mx, df
+        assert mn <= df <= mx, (num, mn, df, mx)
+        assert all(len(n) <= 30 for n in names), (num, names)
+
+
+PARS = {}
+
+
+def par(num, nl, en, de, **kw):
+    assert num not in PARS, num
+    PARS[num] = Par(num, (nl, en, de), **kw)
+
+
+def opts(nl, en, de):
+    return (nl, en, de)
+
+
+def same(items):
+    return (items, items, items)
+
+
+POS_MIN, POS_MAX = -9999999, 99999999   # positions: the setpoint range
+POS = dict(dec=9, mn=POS_MIN, mx=POS_MAX)
+
+OFF_ON = opts(["Uit", "Aan"], ["Off", "On"], ["Aus", "Ein"])
+NO_YES = opts(["Nee", "Ja"], ["No", "Yes"], ["Nein", "Ja"])
+DIRECTION = opts(["Beide", "Vooruit", "Achteruit"], ["Both", "Forward", "Reverse"],
+                 ["Beide", "Vorwärts", "Rückwärts"])
+REACTION = opts(["Alleen melding", "Uitgangen uit"], ["Message only", "Outputs off"],
+                ["Nur Meldung", "Ausgänge aus"])
+SOURCE = opts(["Positie", "Snelheid", "Analoog in"], ["Position", "Speed", "Analog in"],
+              ["Position", "Geschwindigkeit", "Analogeingang"])
+CURRENT_RANGE = same(["0-20 mA", "4-20 mA"])
+VOLTAGE_RANGE = same(["0..10 V", "-10..+10 V"])
+EDGE = opts(["Uit", "Stijgende flank", "Dalende flank"], ["Off", "Rising edge", "Falling edge"],
+            ["Aus", "Steigende Flanke", "Fallende Flanke"])
+SELECTOR = opts(
+    ["Eigen waarde"] + ["Sollwert %d" % i for i in range(1, 49)] + ["Duimwiel %d" % i for i in range(1, 5)],
+    ["Own value"] + ["Setpoint %d" % i for i in range(1, 49)] + ["Thumbwheel %d" % i for i in range(1, 5)],
+    ["Eigener Wert"] + ["Sollwert %d" % i for i in range(1, 49)] + ["Daumenrad %d" % i for i in range(1, 5)])
+CAM_OUTPUT = opts(["Geen"] + ["Uitgang %d" % i for i in range(1, 5)],
+                  ["None"] + ["Output %d" % i for i in range(1, 5)],
+                  ["Keiner"] + ["Ausgang %d" % i for i in range(1, 5)])
+ENABLE_INPUT = opts(["Geen"] + ["Ingang %d" % i for i in range(1, 5)],
+                    ["None"] + ["Input %d" % i for i in range(1, 5)],
+                    ["Keiner"] + ["Eingang %d" % i for i in range(1, 5)])
+CAM_FUNCTION = opts(["Niet actief", "Normaal", "Dynamisch", "Geïnverteerd"],
+                    ["Not used", "Normal", "Dynamic", "Inverted"],
+                    ["Inaktiv", "Normal", "Dynamisch", "Invertiert"])
+INPUT_FUNCTION = opts(
+    ["Niet actief", "Hold", "Reset positie", "Reset storing", "Nokken vrijgeven", "Uitgangen uit",
+     "Externe storing"],
+    ["Not used", "Hold", "Reset position", "Reset error", "Cam enable", "Outputs off",
+     "External error"],
+    ["Inaktiv", "Halten", "Position rücksetzen", "Fehler quittieren", "Nockenfreigabe",
+     "Ausgänge aus", "Externer Fehler"])
+OUTPUT_FUNCTION = opts(
+    ["Nokken", "Gereed", "Storing", "Stilstand", "Overtoeren", "Richting", "Eindschakelaar"],
+    ["Cams", "Ready", "Error", "Standstill", "Over-speed", "Direction", "Limit switch"],
+    ["Nocken", "Bereit", "Fehler", "Stillstand", "Überdrehzahl", "Richtung", "Endschalter"])
+
+# 000 .. 006: general
+par(0, "Toegangscode", "Access code", "Zugangscode", mn=0, mx=9999, df=0)
+par(1, "Bedrijfsmodus", "Operating mode", "Betriebsart",
+    options=opts(["Normaal", "Simulatie"], ["Normal", "Simulation"], ["Normal", "Simulation"]))
+par(2, "Taal display", "Display language", "Displaysprache",
+    options=opts(["Nederlands", "Engels", "Duits"], ["Dutch", "English", "German"],
+                 ["Niederländisch", "Englisch", "Deutsch"]))
+par(3, "Display-weergave", "Display shows", "Displayanzeige",
+    options=opts(["Positie", "Snelheid", "Nokstatus", "Analoog in"],
+                 ["Position", "Speed", "Cam status", "Analog in"],
+                 ["Position", "Geschwindigkeit", "Nockenstatus", "Analogeingang"]))
+par(4, "Display-contrast", "Display contrast", "Displaykontrast", mn=1, mx=8, df=5)
+par(5, "Display-verversing (ms)", "Display refresh (ms)", "Displayaktualisierung (ms)",
+    mn=50, mx=1000, df=200)
+par(6, "Opstartvertraging (s)", "Start-up delay (s)", "Anlaufverzögerung (s)",
+    dec=1, mn=0, mx=600, df=0)
+
+# 007 .. 078: start, end and hysteresis of cams 1 .. 24 (cam display)
+for n in range(1, 25):
+    par(6 + n, "Nok %d aanvang" % n, "Cam %d start" % n, "Nocke %d Anfang" % n, **POS)
+    par(30 + n, "Nok %d einde" % n, "Cam %d end" % n, "Nocke %d Ende" % n, **POS)
+    par(54 + n, "Nok %d hysterese" % n, "Cam %d hysteresis" % n, "Nocke %d Hysterese" % n,
+        dec=9, mn=0, mx=99999, df=0)
+
+# 079 .. 085: all cams (group 900: a cleared value 0 is the neutral setting)
+par(79, "Nokken vrijgave", "Cam enable", "Nockenfreigabe",
+    options=opts(["Altijd", "Via ingang"], ["Always", "Via input"], ["Immer", "Über Eingang"]))
+par(80, "Nokken bij stilstand", "Cams at standstill", "Nocken bei Stillstand",
+    options=opts(["Normaal", "Uit"], ["Normal", "Off"], ["Normal", "Aus"]))
+par(81, "Nok-cyclustijd", "Cam cycle time", "Nockenzykluszeit",
+    options=opts(["Automatisch", "0,25 ms", "0,5 ms", "1 ms", "2 ms"],
+                 ["Automatic", "0.25 ms", "0.5 ms", "1 ms", "2 ms"],
+                 ["Automatisch", "0,25 ms", "0,5 ms", "1 ms", "2 ms"]))
+par(82, "Snelheid voor vervroeging", "Speed used for advance", "Geschw. für Totzeit",
+    options=opts(["Gemeten", "Gefilterd"], ["Measured", "Filtered"], ["Gemessen", "Gefiltert"]))
+par(83, "Filter vervroeging (ms)", "Advance filter (ms)", "Totzeitfilter (ms)", mn=0, mx=1000, df=0)
+par(84, "Nokken na storing", "Cams after an error", "Nocken nach Fehler",
+    options=opts(["Uit tot reset", "Doorgaan"], ["Off until reset", "Continue"],
+                 ["Aus bis Quittierung", "Weiter"]))
+par(85, "Max. vervroeging (ms)", "Max. advance (ms)", "Max. Totzeit (ms)", dec=3, mn=0, mx=99999, df=0)
+
+# 086 .. 099: outputs
+for m in range(1, 5):
+    par(85 + m, "Min. aan-tijd uitgang %d (ms)" % m, "Min. on time output %d (ms)" % m,
+        "Min. Ein-Zeit Ausgang %d (ms)" % m, dec=3, mn=0, mx=99999, df=0)
+    par(89 + m, "Uitgang %d inverteren" % m, "Invert output %d" % m, "Ausgang %d invertieren" % m,
+        options=NO_YES)
+    par(93 + m, "Vervroeging uitgang %d (ms)" % m, "Advance output %d (ms)" % m,
+        "Totzeit Ausgang %d (ms)" % m, dec=3, mn=0, mx=99999, df=0)
+par(98, "Uitgangen bij storing", "Outputs on error", "Ausgänge bei Fehler",
+    options=opts(["Uit", "Vasthouden", "Normaal"], ["Off", "Hold", "Normal"], ["Aus", "Halten", "Normal"]))
+par(99, "Uitgangen bij opstart", "Outputs at start-up", "Ausgänge beim Anlauf",
+    options=opts(["Uit tot positie geldig", "Direct"], ["Off until position valid", "Immediately"],
+                 ["Aus bis Position gültig", "Sofort"]))
+
+# 100 .. 195: more settings of cams 1 .. 24
+for n in range(1, 25):
+    par(99 + n, "Nok %d richting" % n, "Cam %d direction" % n, "Nocke %d Richtung" % n, options=DIRECTION)
+    par(123 + n, "Nok %d pulsduur (s)" % n, "Cam %d pulse time (s)" % n, "Nocke %d Impulszeit (s)" % n,
+        dec=3, mn=0, mx=99999, df=0)
+    par(147 + n, "Nok %d min. snelheid" % n, "Cam %d min. speed" % n, "Nocke %d Min.-Geschw." % n,
+        dec=9, mn=0, mx=POS_MAX, df=0)
+    par(171 + n, "Nok %d vrijgave-ingang" % n, "Cam %d enable input" % n, "Nocke %d Freigabeeingang" % n,
+        options=ENABLE_INPUT)
+
+# 196 .. 197: simulation (198, 199 reserve)
+par(196, "Simulatiesnelheid", "Simulation speed", "Simulationsgeschw.", dec=9, mn=0, mx=POS_MAX, df=100)
+par(197, "Simulatierichting", "Simulation direction", "Simulationsrichtung",
+    options=opts(["Vooruit", "Achteruit"], ["Forward", "Reverse"], ["Vorwärts", "Rückwärts"]))
+
+# 200 .. 255: sensor, axis, monitoring, analog input, thumbwheels, serial line, inputs
+par(200, "K0-functie", "K0 function", "K0-Funktion",
+    options=opts(["Niet actief", "Hold", "Reset"], ["Not used", "Hold", "Reset"],
+                 ["Inaktiv", "Halten", "Rücksetzen"]))
+par(201, "Positiesensor", "Position sensor", "Positionsgeber",
+    options=opts(["Incrementeel A/B", "SSI", "Puls/richting"], ["Incremental A/B", "SSI", "Pulse/direction"],
+                 ["Inkremental A/B", "SSI", "Impuls/Richtung"]), df=1)
+par(202, "Telrichting", "Counting direction", "Zählrichtung",
+    options=opts(["Normaal", "Omgekeerd"], ["Normal", "Reversed"], ["Normal", "Umgekehrt"]))
+par(203, "Decimalen positie", "Position decimals", "Nachkommastellen Position", mn=0, mx=4, df=1)
+par(204, "Pulsen per omwenteling", "Pulses per revolution", "Impulse pro Umdrehung", mn=1, mx=1000000, df=1000)
+par(205, "Pulsvermenigvuldiging", "Count multiplier", "Flankenauswertung", options=same(["x1", "x2", "x4"]), df=2)
+par(206, "Weg per omwenteling", "Travel per revolution", "Weg pro Umdrehung", dec=9, mn=1, mx=POS_MAX, df=3600)
+par(207, "Astype", "Axis type", "Achstyp",
+    options=opts(["Lineair", "Rond (modulo)"], ["Linear", "Rotary (modulo)"], ["Linear", "Rund (Modulo)"]), df=1)
+par(208, "Aslengte (modulo)", "Axis length (modulo)", "Achslänge (Modulo)", dec=9, mn=1, mx=POS_MAX, df=3600)
+par(209, "Positie-offset", "Position offset", "Positionsoffset", **POS)
+par(210, "Referentiewaarde", "Reference value", "Referenzwert", **POS)
+par(211, "Referentie bij richting", "Reference direction", "Referenzrichtung", options=DIRECTION)
+par(212, "K0-fijnreferentie", "K0 fine reference", "K0-Feinreferenz", options=EDGE)
+par(213, "Referentievenster", "Reference window", "Referenzfenster", dec=9, mn=0, mx=POS_MAX, df=0)
+par(214, "SSI-bits", "SSI bits", "SSI-Bits", mn=8, mx=32, df=25)
+par(215, "SSI-code", "SSI code", "SSI-Code",
+    options=opts(["Binair", "Gray"], ["Binary", "Gray"], ["Binär", "Gray"]), df=1)
+par(216, "SSI-klokfrequentie", "SSI clock rate", "SSI-Taktfrequenz",
+    options=same(["100 kHz", "250 kHz", "500 kHz", "1 MHz"]), df=1)
+par(217, "SSI-bits per omwenteling", "SSI bits per revolution", "SSI-Bits pro Umdrehung", mn=1, mx=24, df=13)
+par(218, "SSI-justage", "SSI adjustment", "SSI-Justage",
+    options=opts(["Uit", "K0 stijgende flank", "K0 dalende flank", "Via seriële poort", "K0 beide flanken"],
+                 ["Off", "K0 rising edge", "K0 falling edge", "Via serial port", "K0 both edges"],
+                 ["Aus", "K0 steigende Flanke", "K0 fallende Flanke", "Über Schnittstelle",
+                  "K0 beide Flanken"]))
+par(219, "SSI-justagewaarde", "SSI adjustment value", "SSI-Justagewert", **POS)
+par(220, "SSI-foutbit", "SSI error bit", "SSI-Fehlerbit",
+    options=opts(["Geen", "Laatste bit", "Eerste bit"], ["None", "Last bit", "First bit"],
+                 ["Keins", "Letztes Bit", "Erstes Bit"]))
+par(221, "Sensorbewaking", "Sensor monitoring", "Geberüberwachung", options=OFF_ON, df=1)
+par(222, "Max. positiesprong", "Max. position jump", "Max. Positionssprung", dec=9, mn=0, mx=POS_MAX, df=0)
+par(223, "Meettijd snelheid (ms)", "Speed gate time (ms)", "Messzeit Geschw. (ms)", mn=1, mx=1000, df=10)
+par(224, "Snelheidseenheid", "Speed unit", "Geschwindigkeitseinheit",
+    options=opts(["per seconde", "per minuut"], ["per second", "per minute"], ["pro Sekunde", "pro Minute"]))
+par(225, "Snelheidsfilter (ms)", "Speed filter (ms)", "Geschw.-Filter (ms)", mn=0, mx=1000, df=20)
+par(226, "Analoge ingang", "Analog input", "Analogeingang",
+    options=opts(["Spanning", "Stroom"], ["Voltage", "Current"], ["Spannung", "Strom"]))
+par(227, "Filter analoge ingang (ms)", "Analog input filter (ms)", "Filter Analogeingang (ms)",
+    mn=0, mx=1000, df=10)
+par(228, "Stroombereik ingang", "Input current range", "Strombereich Eingang", options=CURRENT_RANGE, df=1)
+par(229, "Spanningsbereik ingang", "Input voltage range", "Spannungsbereich Eingang", options=VOLTAGE_RANGE, df=1)
+par(230, "Overtoerengrens", "Over-speed limit", "Überdrehzahlgrenze", dec=9, mn=0, mx=POS_MAX, df=0)
+par(231, "Reactie overtoeren", "Over-speed reaction", "Reaktion Überdrehzahl", options=REACTION)
+par(232, "Stilstandsgrens", "Standstill threshold", "Stillstandsschwelle", dec=9, mn=0, mx=POS_MAX, df=10)
+par(233, "Stilstandstijd (ms)", "Standstill time (ms)", "Stillstandszeit (ms)", mn=0, mx=10000, df=100)
+par(234, "Software-eindschakelaar min", "Software limit min", "Software-Endschalter min",
+    dec=9, mn=POS_MIN, mx=POS_MAX, df=POS_MIN)
+par(235, "Software-eindschakelaar max", "Software limit max", "Software-Endschalter max",
+    dec=9, mn=POS_MIN, mx=POS_MAX, df=POS_MAX)
+par(236, "Eindschakelaarbewaking", "Limit monitoring", "Endschalterüberwachung",
+    options=opts(["Uit", "Alleen melding", "Uitgangen uit"], ["Off", "Message only", "Outputs off"],
+                 ["Aus", "Nur Meldung", "Ausgänge aus"]))
+par(237, "Storing resetten", "Error reset", "Fehlerquittierung",
+    options=opts(["Handmatig", "Automatisch"], ["Manual", "Automatic"], ["Manuell", "Automatisch"]))
+par(238, "EEPROM-schrijfbeveiliging", "EEPROM write protection", "EEPROM-Schreibschutz", options=OFF_ON)
+par(239, "Aantal duimwielen", "Number of thumbwheels", "Anzahl Daumenräder", mn=0, mx=4, df=0)
+par(240, "Duimwielcode", "Thumbwheel code", "Daumenradcode",
+    options=opts(["BCD", "Binair"], ["BCD", "Binary"], ["BCD", "Binär"]))
+par(241, "Duimwiel-scantijd (ms)", "Thumbwheel scan time (ms)", "Daumenrad-Abtastzeit (ms)",
+    mn=1, mx=1000, df=20)
+par(242, "Duimwiel met teken", "Signed thumbwheel", "Daumenrad mit Vorzeichen", options=NO_YES)
+par(243, "Baudrate", "Baud rate", "Baudrate",
+    options=same(["9600", "19200", "28800", "38400", "57600", "115200"]), df=3)
+par(244, "Pariteit", "Parity", "Parität",
+    options=opts(["Geen", "Even", "Oneven"], ["None", "Even", "Odd"], ["Keine", "Gerade", "Ungerade"]), df=1)
+par(245, "Stopbits", "Stop bits", "Stoppbits", options=same(["1", "2"]))
+par(246, "Apparaatnummer", "Unit number", "Gerätenummer", mn=0, mx=31, df=0)
+par(247, "Antwoordvertraging (ms)", "Reply delay (ms)", "Antwortverzögerung (ms)", mn=0, mx=100, df=0)
+par(248, "Communicatiebewaking (ms)", "Comm. watchdog (ms)", "Komm.-Überwachung (ms)", mn=0, mx=60000, df=0)
+for i in range(1, 5):
+    par(248 + i, "Functie ingang %d" % i, "Input %d function" % i, "Funktion Eingang %d" % i,
+        options=INPUT_FUNCTION)
+par(253, "Ingangsfilter (ms)", "Input filter (ms)", "Eingangsfilter (ms)", mn=0, mx=100, df=2)
+par(254, "Logica ingangen", "Input logic", "Eingangslogik",
+    options=opts(["PNP (actief hoog)", "NPN (actief laag)"], ["PNP (active high)", "NPN (active low)"],
+                 ["PNP (high-aktiv)", "NPN (low-aktiv)"]))
+par(255, "K0-filter (ms)", "K0 filter (ms)", "K0-Filter (ms)", dec=1, mn=0, mx=1000, df=0)
+
+# 256 .. 375: function, source, selectors and output of cams 1 .. 24 (cam display)
+for n in range(1, 25):
+    par(255 + n, "Nok %d functie" % n, "Cam %d function" % n, "Nocke %d Funktion" % n, options=CAM_FUNCTION)
+    par(279 + n, "Nok %d bron" % n, "Cam %d source" % n, "Nocke %d Quelle" % n, options=SOURCE)
+    par(303 + n, "Nok %d aanvang via" % n, "Cam %d start from" % n, "Nocke %d Vorgabe Anfang" % n, options=SELECTOR)
+    par(327 + n, "Nok %d einde via" % n, "Cam %d end from" % n, "Nocke %d Vorgabe Ende" % n, options=SELECTOR)
+    par(351 + n, "Nok %d uitgang" % n, "Cam %d output" % n, "Nocke %d Ausgang" % n, options=CAM_OUTPUT)
+
+# 376 .. 395: analog output, outputs
+par(376, "Bron analoge uitgang", "Analog output source", "Quelle Analogausgang", options=SOURCE)
+par(377, "Analoog uit: waarde bij min", "Analog out: value at min", "Analogausg.: Wert bei Min", **POS)
+par(378, "Analoog uit: waarde bij max", "Analog out: value at max", "Analogausg.: Wert bei Max",
+    dec=9, mn=POS_MIN, mx=POS_MAX, df=3600)
+par(379, "Spanningsbereik uitgang", "Output voltage range", "Spannungsbereich Ausgang",
+    options=VOLTAGE_RANGE, df=1)
+par(380, "Stroombereik uitgang", "Output current range", "Strombereich Ausgang", options=CURRENT_RANGE, df=1)
+par(381, "Filter analoge uitgang (ms)", "Analog output filter (ms)", "Filter Analogausgang (ms)",
+    mn=0, mx=1000, df=0)
+par(382, "Analoge uitgang bij storing", "Analog output on error", "Analogausgang bei Fehler",
+    options=opts(["Laatste waarde", "Nul", "Minimum"], ["Last value", "Zero", "Minimum"],
+                 ["Letzter Wert", "Null", "Minimum"]))
+par(383, "Cyclustijd analoge uitg. (ms)", "Analog output cycle (ms)", "Zykluszeit Analogausg. (ms)",
+    mn=1, mx=100, df=5)
+for m in range(1, 5):
+    par(383 + m, "Min. uit-tijd uitgang %d (ms)" % m, "Min. off time output %d (ms)" % m,
+        "Min. Aus-Zeit Ausgang %d (ms)" % m, dec=3, mn=0, mx=99999, df=0)
+par(388, "Analoge uitgang", "Analog output", "Analogausgang",
+    options=opts(["Geen", "Spanning", "Stroom"], ["None", "Voltage", "Current"], ["Keiner", "Spannung", "Strom"]),
+    df=1)
+for m in range(1, 5):
+    par(388 + m, "Functie uitgang %d" % m, "Output %d function" % m, "Funktion Ausgang %d" % m,
+        options=OUTPUT_FUNCTION)
+par(393, "Storingsuitgang", "Error output", "Fehlerausgang",
+    options=opts(["Aan bij storing", "Uit bij storing"], ["On at error", "Off at error"],
+                 ["Ein bei Fehler", "Aus bei Fehler"]))
+par(394, "Reactie comm.-bewaking", "Comm. watchdog reaction", "Reaktion Komm.-Überwachung", options=REACTION)
+par(395, "Storing op display", "Show error on display", "Fehler im Display", options=NO_YES, df=1)
+
+RESERVE = [198, 199, 396, 397, 398, 399]
+assert sorted(list(PARS) + RESERVE) == list(range(400))
+
+
+def parameters_txt():
+    lines = [
+        "; Parameters.txt - the parameter catalogue of the MX52 cam controller.",
+        "; One section per parameter, named by its number in three digits.  naam0/opties0 Dutch,",
+        "; naam1/opties1 English, naam2/opties2 German.  type 1: the value picks an option.",
+        "; dec 9: as many decimals as parameter 203 holds.  An option list that reads #nnn is",
+        "; the list of section nnn.  Parameters " + ", ".join("%03d" % r for r in RESERVE) + " are reserve.",
+        "; Written by data/tools/make_data.py, UTF-8.",
+        "",
+    ]
+    first_seen = {}  # option lists written out in full, by content
+    for num in sorted(PARS):
+        p = PARS[num]
+        lines.append("[%03d]" % num)
+        for lang in range(LANGS):
+            lines.append("naam%d=%s" % (lang, p.names[lang]))
+        if p.options is None:
+            lines.append("type=0")
+        else:
+            lines.append("type=1")
+            key = tuple(tuple(o) for o in p.options)
+            ref = first_seen.setdefault(key, num)
+            for lang in range(LANGS):
+                value = list_text(p.options[lang]) if ref == num else "#%03d" % ref
+                lines.append("opties%d=%s" % (lang, value))
+        lines.append("dec=%d" % p.dec)
+        lines.append("min=%d" % p.mn)
+        lines.append("max=%d" % p.mx)
+        lines.append("default=%d" % p.df)
+        lines.append("")
+    return "\n".join(lines)
+
+
+# ---------------------------------------------------------------------------
+# The group tree and ParNo.txt.  Menu 9 holds the cams, one submenu per cam:
+# "Wissen" (clear) there puts one cam back to its unused state in one go, and
+# on the menu node itself the settings common to all cams to their neutral 0.
+
+def cam_rows(n):
+    return [255 + n, 351 + n, 279 + n, 99 + n, 303 + n, 6 + n, 327 + n, 30 + n, 54 + n, 147 + n, 123 + n,
+            171 + n]
+
+
+# (captions nl, en, de), rows of the menu node, [(captions, rows) of submenus]
+MENUS = [
+    (("Algemeen", "General", "Allgemein"), [0, 1, 196, 197, 6, 2, 3, 4, 5, 238, 395], []),
+    (("Positiesensor", "Position sensor", "Positionsgeber"),
+     [201, 202, 221, 222, 204, 205, 214, 215, 216, 217, 220, 218, 219], []),
+    (("As en positie", "Axis and position", "Achse und Position"),
+     [203, 207, 206, 208, 209, 210, 211, 212, 213, 223, 224, 225], []),
+    (("Bewaking", "Monitoring", "Überwachung"), [230, 231, 232, 233, 234, 235, 236, 237], []),
+    (("Ingangen", "Inputs", "Eingänge"), [200, 255, 249, 250, 251, 252, 253, 254, 239, 240, 241, 242], []),
+    (("Uitgangen", "Outputs", "Ausgänge"), [98, 99, 393],
+     [(("Uitgang %d" % m, "Output %d" % m, "Ausgang %d" % m), [388 + m, 89 + m, 93 + m, 85 + m, 383 + m])
+      for m in range(1, 5)]),
+    (("Analoog", "Analog", "Analog"), [226, 229, 228, 227, 388, 376, 377, 378, 379, 380, 381, 382, 383], []),
+    (("Communicatie", "Communication", "Kommunikation"), [246, 243, 244, 245, 247, 248, 394], []),
+    (("Nokken", "Cams", "Nocken"), [79, 80, 81, 82, 83, 84, 85],
+     [(("Nok %d" % n, "Cam %d" % n, "Nocke %d" % n), cam_rows(n)) for n in range(1, 25)]),
+]
+ROOT = ("MX52 parameters", "MX52 parameters", "MX52-Parameter")
+
+
+def groups():
+    for mi, (_, rows, subs) in enumerate(MENUS, start=1):
+        yield mi * 100, rows
+        for si, (_, srows) in enumerate(subs, start=1):
+            yield mi * 100 + si, srows
+
+
+def check_groups():
+    seen = {}
+    for gid, rows in groups():
+        assert 1 <= len(rows) <= 18, (gid, len(rows))
+        for p in rows:
+            assert p in PARS, (gid, p)
+            assert p not in seen, (p, gid, seen.get(p))
+            seen[p] = gid
+    missing = sorted(set(PARS) - set(seen))
+    assert not missing, missing
+    for gid, rows in groups():
+        if gid // 100 == 9:  # cleared to 0 there
+            for p in rows:
+                assert PARS[p].mn <= 0 <= PARS[p].mx, p
+
+
+def tree_txt(lang):
+    lines = [ROOT[lang]]
+    for captions, _, subs in MENUS:
+        lines.append("\t" + captions[lang])
+        for scaptions, _ in subs:
+            lines.append("\t\t" + scaptions[lang])
+    return "\n".join(lines) + "\n"
+
+
+def parno_txt():
+    lines = [
+        "; ParNo.txt - the rows of the parameter editor.  Section: the group,",
+        "; menu x 100 + submenu (the menu node itself: submenu 0); ParIdN: the parameter in row N.",
+        "; Written by data/tools/make_data.py.",
+        "",
+    ]
+    for gid, rows in groups():
+        lines.append("[%d]" % gid)
+        for r, p in enumerate(rows, start=1):
+            lines.append("ParId%d=%d" % (r, p))
+        lines.append("")
+    return "\n".join(lines)
+
+
+# ---------------------------------------------------------------------------
+# Language files.  Each entry: key, then the Dutch, English and German text;
+# a Python list is an item list, written as list text.
+
+Q_WARN = ("Waarschuwing", "Warning", "Warnung")
+Q_ERR = ("Fout", "Error", "Fehler")
+CANCEL = ("Annuleren", "Cancel", "Abbrechen")
+TIMEOUT = ("Geen antwoord (time-out)", "No reply (time-out)", "Keine Antwort (Timeout)")
+COMM_ERR = ("Communicatiefout", "Communication error", "Übertragungsfehler")
+BAD_REPLY = ("Ongeldig antwoord:", "Invalid reply:", "Ungültige Antwort:")
+BP_FAIL = (("Niet overgenomen: parameter", "Not loaded: parameter", "Nicht übernommen: Parameter"),
+           ("ongeldig", "invalid", "ungültig"))
+FILE = ("Bestand", "File", "Datei")
+OPEN = ("Openen...", "Open...", "Öffnen...")
+SAVE_AS = ("Opslaan als...", "Save as...", "Speichern unter...")
+PRINT = ("Afdrukken...", "Print...", "Drucken...")
+CLOSE = ("Sluiten", "Close", "Schließen")
+TRANSFER = ("Zenden/ontvangen", "Transfer", "Übertragung")
+
+
+def t(key, *texts):
+    assert len(texts) == LANGS, key
+    return (key,) + tuple(texts)
+
+
+def tt(key, triple):
+    return (key,) + tuple(triple)
+
+
+NOT_LOADED_PAR = (
+    "Er zijn nog geen parameters ontvangen, geopend of als standaardwaarden geladen.",
+    "No parameters have been received, opened or loaded as defaults yet.",
+    "Es wurden noch keine Parameter empfangen, geöffnet oder als Standardwerte geladen.")
+NOT_LOADED_PAR_2 = (
+    "De waarden in het programma komen dus niet uit het apparaat.",
+    "The values in the program therefore do not come from the unit.",
+    "Die Werte im Programm stammen also nicht aus dem Gerät.")
+NOT_LOADED_SOLL = (
+    "Er zijn nog geen sollwerten ontvangen of geopend.",
+    "No setpoints have been received or opened yet.",
+    "Es wurden noch keine Sollwerte empfangen oder geöffnet.")
+
+SECTIONS = [
+    ("Main", [
+        t("GroepIngangen", "Ingangen", "Inputs", "Eingänge"),
+        t("GroepUitgangen", "Uitgangen", "Outputs", "Ausgänge"),
+        t("Groep_ANA_IN", "Analoog in", "Analog in", "Analogeingang"),
+        t("Groep_ANA_UIT", "Analoog uit", "Analog out", "Analogausgang"),
+        t("GroepActual", "Actuele waarden", "Actual values", "Istwerte"),
+        t("GroepDuimwiel", "Duimwielen", "Thumbwheels", "Daumenräder"),
+        t("LabelActualPositie", "Positie:", "Position:", "Position:"),
+        t("LabelActualSnelheid", "Snelheid:", "Speed:", "Geschw.:"),
+        t("LabelActualSpanning", "Spanning:", "Voltage:", "Spannung:"),
+        t("LabelActualStroom", "Stroom:", "Current:", "Strom:"),
+        t("CmdIO_ON", "I/O aan", "I/O on", "E/A ein"),
+        t("CmdIO_OFF", "I/O uit", "I/O off", "E/A aus"),
+        t("CmdActual_ON", "Meten aan", "Actual on", "Messen ein"),
+        t("CmdActual_OFF", "Meten uit", "Actual off", "Messen aus"),
+        t("CmdComOpen", "Openen", "Open", "Öffnen"),
+        t("CmdComClose", "Sluiten", "Close", "Schließen"),
+        t("CmdTerminalZenden", "Zenden", "Send", "Senden"),
+        t("CmdResetError", "Reset fout", "Reset error", "Quittieren"),
+        t("CmdDuimwiel_ON", "DW aan", "Wheels on", "Räder ein"),
+        t("CmdDuimwiel_OFF", "DW uit", "Wheels off", "Räder aus"),
+        tt("PanelTekst0", TIMEOUT),
+        t("PanelTekst1", "Poortfout:", "Port error:", "Portfehler:"),
+        tt("menuBestand", FILE),
+        t("subAfsluiten", "Afsluiten", "Exit", "Beenden"),
+        t("menuEdit", "Bewerken", "Edit", "Bearbeiten"),
+        t("subParameters", "Parameters...", "Parameters...", "Parameter..."),
+        t("subSollwerten", "Sollwerten...", "Setpoints...", "Sollwerte..."),
+        t("menuInstellingen", "Instellingen", "Settings", "Einstellungen"),
+        t("subInitCom", "Seriële poort...", "Serial port...", "Serielle Schnittstelle..."),
+        t("subOpties", "Opties...", "Options...", "Optionen..."),
+        t("menuCommunicatie", "Communicatie", "Communication", "Kommunikation"),
+        t("subParSoll", "Parameters + sollwerten ontvangen", "Receive parameters + setpoints",
+          "Parameter + Sollwerte empfangen"),
+        t("subBackup", "Backup maken...", "Back up unit...", "Gerät sichern..."),
+        t("subRestore", "Backup terugzetten...", "Restore unit...", "Gerät wiederherstellen..."),
+        t("subZoeken", "Apparaten zoeken...", "Search for units...", "Geräte suchen..."),
+        t("menuVenster", "Venster", "Window", "Fenster"),
+        t("subNokkenInfo", "Nokkenoverzicht", "Cam display", "Nockenanzeige"),
+        t("subGrafiek", "Grafiek", "Graph", "Grafik"),
+        t("menuHelp", "Help", "Help", "Hilfe"),
+        t("subInfo", "Info...", "About...", "Info..."),
+        t("subErrorNummers", "Foutnummers", "Error numbers", "Fehlernummern"),
+        t("K0_HoldReset", "Hold/Reset", "Hold/Reset", "Halten/Reset"),
+        t("K0_RefFijn", "Fijnreferentie", "Fine reference", "Feinreferenz"),
+        t("K0_SSIJustage", "SSI-justage", "SSI adjust", "SSI-Justage"),
+        t("K0_Inactief", "Niet actief", "Not used", "Inaktiv"),
+        tt("Msg_waarschuwingCaption", Q_WARN),
+        t("Msg_Melding_Geen_MX52",
+          "Het aangesloten apparaat is geen MX52 of MX53. Niet alle functies van dit programma werken dan.",
+          "The connected unit is not an MX52 or MX53. Not every function of this program will work with it.",
+          "Das angeschlossene Gerät ist kein MX52 oder MX53. Nicht alle Funktionen dieses Programms "
+          "funktionieren damit."),
+    ]),
+    ("BackupRestore", [
+        t("SaveCaption", "Backup opslaan als", "Save backup as", "Sicherung speichern unter"),
+        t("OpenFilter", "MX5x-backup (*.bak)|*.bak", "MX5x backup (*.bak)|*.bak",
+          "MX5x-Sicherung (*.bak)|*.bak"),
+        t("OpenCaption", "Backup terugzetten", "Restore backup", "Sicherung wiederherstellen"),
+        t("OpenMsg2", "Dit bestand is geen geldig MX5x-backupbestand. Er is niets gezonden.",
+          "This file is not a valid MX5x backup file. Nothing was sent.",
+          "Diese Datei ist keine gültige MX5x-Sicherungsdatei. Es wurde nichts gesendet."),
+        tt("Msg_waarschuwingCaption", Q_WARN),
+        t("Msg_waarschuwingRestore_1",
+          "Dit bestand vervangt alle parameters en sollwerten van het apparaat:",
+          "This file will replace all parameters and setpoints of the unit:",
+          "Diese Datei ersetzt alle Parameter und Sollwerte des Geräts:"),
+        t("Msg_waarschuwingRestore_2", "Wilt u doorgaan?", "Do you want to continue?",
+          "Möchten Sie fortfahren?"),
+    ]),
+    ("About", [
+        t("Caption", "Info", "About", "Info"),
+        t("Handelsmerk", "MX5x is een handelsmerk van Morvek.", "MX5x is a trademark of Morvek.",
+          "MX5x ist ein Warenzeichen von Morvek."),
+        t("SoftwareVersie", "Softwareversie:", "Software version:", "Softwareversion:"),
+    ]),
+    ("HelpErrorNummers", [
+        t("Caption", "Foutnummers MX52", "MX52 error numbers", "Fehlernummern MX52"),
+    ]),
+    ("Opties", [
+        t("Caption", "Opties", "Options", "Optionen"),
+        t("RegAlgemeen", "Algemeen", "General", "Allgemein"),
+        t("TaalLabel", "Taal:", "Language:", "Sprache:"),
+        t("TaalItems", ["Nederlands", "Engels (English)", "Duits (Deutsch)"],
+          ["Dutch (Nederlands)", "English", "German (Deutsch)"],
+          ["Niederländisch (Nederlands)", "Englisch (English)", "Deutsch"]),
+        t("CmdOK", "OK", "OK", "OK"),
+        tt("CmdCancel", CANCEL),
+    ]),
+    ("InitCom", [
+        t("Caption", "Seriële poort", "Serial port", "Serielle Schnittstelle"),
+        t("RegInterface", "Poort", "Port", "Schnittstelle"),
+        t("RegExtended", "RS485-hardware", "RS485 hardware", "RS485-Hardware"),
+        t("CmdOK", "OK", "OK", "OK"),
+        tt("CmdCancel", CANCEL),
+        t("PortLabel", "Poort:", "Port:", "Anschluss:"),
+        t("IOLabel", "I/O-adres:", "I/O address:", "E/A-Adresse:"),
+        t("BaudLabel", "Baudrate:", "Baud rate:", "Baudrate:"),
+        t("DatabitLabel", "Databits:", "Data bits:", "Datenbits:"),
+        t("ParityLabel", "Pariteit:", "Parity:", "Parität:"),
+        t("StopbitLabel", "Stopbits:", "Stop bits:", "Stoppbits:"),
+        t("HardwareLabel", "Hardware:", "Hardware:", "Hardware:"),
+        t("PortTypeLabel", "Poorttype:", "Port type:", "Schnittstellentyp:"),
+        t("ReceiverLabel", "Ontvanger:", "Receiver:", "Empfänger:"),
+        t("TransmitterLabel", "Zender:", "Transmitter:", "Sender:"),
+        t("PortItems", *([["COM%d" % i for i in range(1, 17)]] * 3)),
+        t("IOItems", *([["03F8h", "02F8h", "03E8h", "02E8h"]] * 3)),
+        t("BaudItems", *([["9600", "19200", "28800", "38400", "57600", "115200"]] * 3)),
+        t("DataBitItems", *([["7", "8"]] * 3)),
+        t("ParityItems", ["Geen", "Even", "Oneven"], ["None", "Even", "Odd"], ["Keine", "Gerade", "Ungerade"]),
+        t("StopbitItems", *([["1", "2"]] * 3)),
+        t("HardwareItems", ["Standaard", "PCLab PCL-745", "Phoenix PSM-V24/RS485", "Eigen instelling"],
+          ["Standard", "PCLab PCL-745", "Phoenix PSM-V24/RS485", "User defined"],
+          ["Standard", "PCLab PCL-745", "Phoenix PSM-V24/RS485", "Benutzerdefiniert"]),
+        t("PortTypeItems", *([["RS-232C", "RS-422", "RS-485"]] * 3)),
+        t("ReceiverItems", ["Geen", "Register 7 = 2"], ["None", "Register 7 = 2"], ["Keiner", "Register 7 = 2"]),
+        t("TransmitterItems", ["Geen", "Register 7 = 1", "RTS = 1", "DTR = 0"],
+          ["None", "Register 7 = 1", "RTS = 1", "DTR = 0"], ["Keiner", "Register 7 = 1", "RTS = 1", "DTR = 0"]),
+    ]),
+    ("AparaatZoeken", [
+        t("Caption", "Apparaten zoeken", "Search for units", "Geräte suchen"),
+        t("CmdOK", "OK", "OK", "OK"),
+        t("CmdVerder", "Verder", "Continue", "Weiter"),
+        t("CmdStart", "Start", "Start", "Start"),
+        t("CmdStop", "Stop", "Stop", "Stopp"),
+        tt("CmdCancel", CANCEL),
+        t("LabelStartenMet", "Beginnen bij:", "Start at:", "Beginnen bei:"),
+        t("KolomTekst0", "Nr", "No.", "Nr."),
+        t("KolomTekst1", "Type-informatie", "Type information", "Typinformation"),
+        t("KolomTekst2", "Baudrate", "Baud rate", "Baudrate"),
+        t("KolomTekst3", "Pariteit", "Parity", "Parität"),
+        t("KolomTekst4", "Stopbits", "Stop bits", "Stoppbits"),
+        t("GroepParity", "Pariteit", "Parity", "Parität"),
+        t("GroepStopBits", "Stopbits", "Stop bits", "Stoppbits"),
+        t("RadioAlsCom", "Zoals ingesteld", "As set", "Wie eingestellt"),
+        t("RadioAutoSelect", "Alle proberen", "Try all", "Alle probieren"),
+        t("PanelTekst0", "Bezig met zoeken...", "Searching...", "Suche läuft..."),
+        t("PanelTekst1", "Gestopt", "Stopped", "Angehalten"),
+        t("PanelTekst2", "Zoeken beëindigd", "Search finished", "Suche beendet"),
+        t("PanelTekst3", "Apparaat gevonden!", "Unit found!", "Gerät gefunden!"),
+    ]),
+    ("EditParam", [
+        t("Caption", "Parameters", "Parameters", "Parameter"),
+        t("KolomTekst0", "Pos.", "Pos.", "Pos."),
+        t("KolomTekst1", "Nr", "No.", "Nr."),
+        t("KolomTekst2", "Naam", "Name", "Name"),
+        t("KolomTekst3", "Waarde", "Value", "Wert"),
+        t("KolomTekst4", "Betekenis", "Meaning", "Bedeutung"),
+        t("min", "Min:", "Min:", "Min:"),
+        t("max", "Max:", "Max:", "Max:"),
+        t("default", "Standaard:", "Default:", "Standard:"),
+        t("CmdClear", "Wissen", "Clear", "Löschen"),
+        tt("menuBestand", FILE),
+        tt("subOpenen", OPEN),
+        tt("subOpslaanAls", SAVE_AS),
+        t("subLaadDefault", "Standaardwaarden laden", "Load defaults", "Standardwerte laden"),
+        tt("subAfdrukken", PRINT),
+        tt("subAfsluiten", CLOSE),
+        tt("menuZendenOntvangen", TRANSFER),
+        t("subParOntvangen", "Parameters ontvangen", "Receive parameters", "Parameter empfangen"),
+        t("subParZenden", "Parameters zenden", "Send parameters", "Parameter senden"),
+        t("subLoader", "Parameters laden en testen...", "Load and check parameters...",
+          "Parameter laden und prüfen..."),
+        t("menuVenster", "Venster", "Window", "Fenster"),
+        t("subNokkenInfo", "Nokkenoverzicht", "Cam display", "Nockenanzeige"),
+        tt("Msg_ErrorCaption", Q_ERR),
+        t("Msg_InfoCaption", "Informatie", "Information", "Information"),
+        t("msg_DefaultParGeladen", "De standaardwaarden van alle parameters zijn geladen.",
+          "The default values of all parameters have been loaded.",
+          "Die Standardwerte aller Parameter wurden geladen."),
+        t("msg_ErrorSetDefaultPar",
+          "De standaardwaarden kunnen niet worden geladen: het bestand Parameters.txt ontbreekt.",
+          "The defaults cannot be loaded: the file Parameters.txt is missing.",
+          "Die Standardwerte können nicht geladen werden: die Datei Parameters.txt fehlt."),
+        t("OpenCaption", "Parameterbestand openen", "Open parameter file", "Parameterdatei öffnen"),
+        t("OpenFilter", "MX5x-parameterbestand (*.mxp)|*.mxp", "MX5x parameter file (*.mxp)|*.mxp",
+          "MX5x-Parameterdatei (*.mxp)|*.mxp"),
+        t("OpenMsg1", "Het bestand kan niet worden geopend.", "The file cannot be opened.",
+          "Die Datei kann nicht geöffnet werden."),
+        t("OpenMsg2", "Dit is geen MX5x-parameterbestand.", "This is not an MX5x parameter file.",
+          "Dies ist keine MX5x-Parameterdatei."),
+        t("OpenMsg3", "Het bestand bevat een ongeldige regel. Er is niets gewijzigd.",
+          "The file contains an invalid line. Nothing was changed.",
+          "Die Datei enthält eine ungültige Zeile. Es wurde nichts geändert."),
+        t("OpenMsg4", "Het bestand bevat niet precies 400 parameters. Er is niets gewijzigd.",
+          "The file does not hold exactly 400 parameters. Nothing was changed.",
+          "Die Datei enthält nicht genau 400 Parameter. Es wurde nichts geändert."),
+        t("SaveCaption", "Parameters opslaan als", "Save parameters as", "Parameter speichern unter"),
+        tt("Msg_waarschuwingCaption", Q_WARN),
+        tt("ZendMsg_1", NOT_LOADED_PAR),
+        tt("ZendMsg_2", NOT_LOADED_PAR_2),
+        t("ZendMsg_3", "", "", ""),
+        t("ZendMsg_4", "Zenden overschrijft alle 400 parameters van het apparaat.",
+          "Sending overwrites all 400 parameters of the unit.",
+          "Beim Senden werden alle 400 Parameter des Geräts überschrieben."),
+        t("ZendMsg_5", "", "", ""),
+        t("ZendMsg_6", "Wilt u de parameters toch zenden?", "Send the parameters anyway?",
+          "Parameter trotzdem senden?"),
+        t("Msg_ParGezondenEnNietGeladen",
+          "Er zijn parameters naar het apparaat gezonden die nog niet zijn overgenomen "
+          "(Parameters laden en testen). Venster toch sluiten?",
+          "Parameters were sent to the unit but have not been loaded yet "
+          "(Load and check parameters). Close the window anyway?",
+          "Es wurden Parameter an das Gerät gesendet, aber noch nicht übernommen "
+          "(Parameter laden und prüfen). Fenster trotzdem schließen?"),
+    ]),
+    ("LeesParSoll", [
+        t("CaptionMode0", "Parameters ontvangen", "Receive parameters", "Parameter empfangen"),
+        t("CaptionMode1", "Sollwerten ontvangen", "Receive setpoints", "Sollwerte empfangen"),
+        t("CaptionMode2", "Parameters en sollwerten ontvangen", "Receive parameters and setpoints",
+          "Parameter und Sollwerte empfangen"),
+        t("CaptionMode3", "Backup: apparaat lezen", "Backup: reading the unit", "Sicherung: Gerät lesen"),
+        t("CmdOK", "OK", "OK", "OK"),
+        t("CmdAgain", "Opnieuw", "Retry", "Erneut"),
+        tt("CmdCancel", CANCEL),
+        tt("PanelTekst0", TIMEOUT),
+        tt("PanelTekst1", COMM_ERR),
+        t("PanelTekst2", "Parameter lezen:", "Reading parameter", "Parameter lesen:"),
+        t("PanelTekst3", "Alle parameters ontvangen", "All parameters received", "Alle Parameter empfangen"),
+        t("PanelTekst4", "Sollwert lezen:", "Reading setpoint", "Sollwert lesen:"),
+        t("PanelTekst5", "Alle sollwerten ontvangen", "All setpoints received", "Alle Sollwerte empfangen"),
+        t("PanelTekst6", "Parameters en sollwerten ontvangen", "Parameters and setpoints received",
+          "Parameter und Sollwerte empfangen"),
+        tt("PanelTekst7", BAD_REPLY),
+    ]),
+    ("SchrijfParSoll", [
+        t("CaptionMode0", "Parameters zenden", "Send parameters", "Parameter senden"),
+        t("CaptionMode1", "Sollwerten zenden", "Send setpoints", "Sollwerte senden"),
+        t("CaptionMode2", "Parameters en sollwerten zenden", "Send parameters and setpoints",
+          "Parameter und Sollwerte senden"),
+        t("CaptionMode3", "Backup terugzetten", "Restoring the unit", "Gerät wiederherstellen"),
+        t("CmdOK", "OK", "OK", "OK"),
+        t("CmdAgain", "Opnieuw", "Retry", "Erneut"),
+        tt("CmdCancel", CANCEL),
+        tt("PanelTekst0", TIMEOUT),
+        tt("PanelTekst1", COMM_ERR),
+        t("PanelTekst2", "Parameter schrijven:", "Writing parameter", "Parameter schreiben:"),
+        t("PanelTekst3", "Parameters gezonden en overgenomen", "Parameters sent and loaded",
+          "Parameter gesendet und übernommen"),
+        t("PanelTekst4", "Sollwert schrijven:", "Writing setpoint", "Sollwert schreiben:"),
+        t("PanelTekst5", "Alle sollwerten gezonden", "All setpoints sent", "Alle Sollwerte gesendet"),
+        t("PanelTekst6", "Parameters en sollwerten gezonden", "Parameters and setpoints sent",
+          "Parameter und Sollwerte gesendet"),
+        tt("PanelTekst7", BAD_REPLY),
+        t("PanelTekst8", "Apparaat teruggezet", "Unit restored", "Gerät wiederhergestellt"),
+        t("PanelTekst9", "Waarde geweigerd door het apparaat", "Value refused by the unit",
+          "Wert vom Gerät abgelehnt"),
+        tt("PanelTekst10", BP_FAIL[0]),
+        tt("PanelTekst11", BP_FAIL[1]),
+    ]),
+    ("Loader", [
+        t("Caption", "Parameters laden en testen", "Load and check parameters", "Parameter laden und prüfen"),
+        t("CmdOK", "OK", "OK", "OK"),
+        tt("PanelTekst0", TIMEOUT),
+        t("PanelTekst1", "Parameters laden...", "Loading parameters...", "Parameter werden geladen..."),
+        tt("PanelTekst2", COMM_ERR),
+        t("PanelTekst3", "Wachten op het apparaat...", "Waiting for the unit...", "Warten auf das Gerät..."),
+        t("PanelTekst4", "Parameters geladen en goedgekeurd", "Parameters loaded and checked",
+          "Parameter geladen und geprüft"),
+        tt("PanelTekst5", BP_FAIL[0]),
+        tt("PanelTekst6", BP_FAIL[1]),
+    ]),
+    ("ParamService", [
+        t("LabelMin", "Min", "Min", "Min"),
+        t("LabelMax", "Max", "Max", "Max"),
+        t("LabelDefault", "Standaard", "Default", "Standard"),
+        t("LabelParData", "Waarde", "Value", "Wert"),
+        t("CmdOK", "OK", "OK", "OK"),
+        t("CmdDefault", "Standaard", "Default", "Standard"),
+        t("CmdZenden", "Zenden", "Send", "Senden"),
+        tt("CmdCancel", CANCEL),
+        tt("PanelTekst0", TIMEOUT),
+        t("PanelTekst1", "Parameter wordt gezonden...", "Sending parameter...", "Parameter wird gesendet..."),
+        t("PanelTekst2", "Waarde buiten min/max!", "Value outside min/max!", "Wert außerhalb Min/Max!"),
+        t("PanelTekst3", "Te veel cijfers!", "Too many digits!", "Zu viele Ziffern!"),
+        t("PanelTekst4", "Parameter gezonden", "Parameter sent", "Parameter gesendet"),
+        tt("PanelTekst5", COMM_ERR),
+        t("PanelTekst6", "Waarde geweigerd door het apparaat", "Value refused by the unit",
+          "Wert vom Gerät abgelehnt"),
+        tt("PanelTekst7", BP_FAIL[1]),
+        tt("PanelTekst8", BP_FAIL[0]),
+        t("PanelTekst9", "Parameters worden geladen...", "Loading parameters...", "Parameter werden geladen..."),
+        t("PanelTekst10", "Parameters geladen", "Parameters loaded", "Parameter geladen"),
+    ]),
+    ("Afdrukken", [
+        t("CaptionPar", "Parameters afdrukken", "Print parameters", "Parameter drucken"),
+        t("CaptionSoll", "Sollwerten afdrukken", "Print setpoints", "Sollwerte drucken"),
+        t("LabelFirma", "Firma:", "Company:", "Firma:"),
+        t("LabelType", "Type:", "Type:", "Typ:"),
+        t("LabelSn", "Serienummer:", "Serial no.:", "Seriennummer:"),
+        t("CmdOK", "Afdrukken", "Print", "Drucken"),
+        tt("CmdCancel", CANCEL),
+        t("TekstPagina", "Pagina", "Page", "Seite"),
+        t("NaamSoll", "Sollwerten", "Setpoints", "Sollwerte"),
+        tt("Msg_waarschuwingCaption", Q_WARN),
+        tt("AfdrukMsg_1", NOT_LOADED_PAR),
+        tt("AfdrukMsg_2", NOT_LOADED_PAR_2),
+        t("AfdrukMsg_3", "", "", ""),
+        t("AfdrukMsg_4", "De afdruk toont dan waarden die niet in het apparaat staan.",
+          "The printout will then show values that are not in the unit.",
+          "Der Ausdruck zeigt dann Werte, die nicht im Gerät stehen."),
+        t("AfdrukMsg_5", "", "", ""),
+        t("AfdrukMsg_6", "Wilt u toch afdrukken?", "Print anyway?", "Trotzdem drucken?"),
+        tt("AfdrukMsg_10", NOT_LOADED_SOLL),
+        tt("AfdrukMsg_20", NOT_LOADED_PAR_2),
+        t("AfdrukMsg_30", "", "", ""),
+        t("AfdrukMsg_40", "De afdruk toont dan waarden die niet in het apparaat staan.",
+          "The printout will then show values that are not in the unit.",
+          "Der Ausdruck zeigt dann Werte, die nicht im Gerät stehen."),
+        t("AfdrukMsg_50", "Wilt u toch afdrukken?", "Print anyway?", "Trotzdem drucken?"),
+    ]),
+    ("EditSollwert", [
+        t("Caption", "Sollwerten", "Setpoints", "Sollwerte"),
+        t("Kolomtekst_no", "Nr", "No.", "Nr."),
+        t("Kolomtekst_waarde", "Waarde", "Value", "Wert"),
+        tt("menuBestand", FILE),
+        tt("subOpenen", OPEN),
+        tt("subOpslaanAls", SAVE_AS),
+        tt("subAfdrukken", PRINT),
+        tt("subAfsluiten", CLOSE),
+        tt("menuZendenOntvangen", TRANSFER),
+        t("subParOntvangen", "Sollwerten ontvangen", "Receive setpoints", "Sollwerte empfangen"),
+        t("subParZenden", "Sollwerten zenden", "Send setpoints", "Sollwerte senden"),
+        t("Msg_SollwertOngeldig", "Ongeldige invoer!", "Invalid entry!", "Ungültige Eingabe!"),
+        t("SaveCaption", "Sollwerten opslaan als", "Save setpoints as", "Sollwerte speichern unter"),
+        t("OpenCaption", "Sollwertbestand openen", "Open setpoint file", "Sollwertdatei öffnen"),
+        t("OpenFilter", "MX5x-sollwertbestand (*.mxs)|*.mxs", "MX5x setpoint file (*.mxs)|*.mxs",
+          "MX5x-Sollwertdatei (*.mxs)|*.mxs"),
+        tt("Msg_ErrorCaption", Q_ERR),
+        t("OpenMsg1", "Het bestand kan niet worden geopend.", "The file cannot be opened.",
+          "Die Datei kann nicht geöffnet werden."),
+        t("OpenMsg2", "Dit is geen MX5x-sollwertbestand.", "This is not an MX5x setpoint file.",
+          "Dies ist keine MX5x-Sollwertdatei."),
+        t("OpenMsg3", "Het bestand bevat een ongeldige regel. Er is niets gewijzigd.",
+          "The file contains an invalid line. Nothing was changed.",
+          "Die Datei enthält eine ungültige Zeile. Es wurde nichts geändert."),
+        t("OpenMsg4", "Het bestand bevat niet de 49 regels S000 tot S048. Er is niets gewijzigd.",
+          "The file does not hold the 49 lines S000 to S048. Nothing was changed.",
+          "Die Datei enthält nicht die 49 Zeilen S000 bis S048. Es wurde nichts geändert."),
+        tt("Msg_waarschuwingCaption", Q_WARN),
+        tt("ZendMsg_10", NOT_LOADED_SOLL),
+        tt("ZendMsg_20", NOT_LOADED_PAR_2),
+        t("ZendMsg_30", "", "", ""),
+        t("ZendMsg_40", "Zenden overschrijft alle 48 sollwerten van het apparaat.",
+          "Sending overwrites all 48 setpoints of the unit.",
+          "Beim Senden werden alle 48 Sollwerte des Geräts überschrieben."),
+        t("ZendMsg_50", "Wilt u de sollwerten toch zenden?", "Send the setpoints anyway?",
+          "Sollwerte trotzdem senden?"),
+    ]),
+    ("DisplayNokken", [
+        t("Caption", "Nokkenoverzicht", "Cam display", "Nockenanzeige"),
+        t("RijTekst", "Uitg", "Out", "Ausg"),
+        t("LabelNokNo", "Nok", "Cam", "Nocke"),
+        t("LabelFuncte", "Functie", "Function", "Funktion"),
+        t("LabelBron", "Bron", "Source", "Quelle"),
+        t("LabelAanvang", "Aanvang", "Start", "Anfang"),
+        t("LabelEinde", "Einde", "End", "Ende"),
+        t("LAbelHysteresis", "Hysterese", "Hysteresis", "Hysterese"),
+        t("LabelVervroeging", "Vervroeging", "Advance", "Totzeit"),
+    ]),
+    ("Grafiek", [
+        t("CaptionGrafiek", "Grafiek actuele waarde", "Live value graph", "Istwert-Grafik"),
+        t("LabelBuffer", "Buffer:", "Buffer:", "Puffer:"),
+        t("LabelAutoscroll", "Autoscroll", "Auto scroll", "Autoscroll"),
+        t("LabelHulplijnenXas", "Hulplijnen", "Grid lines", "Hilfslinien"),
+        t("LabelHulplijnenYas", "Hulplijnen", "Grid lines", "Hilfslinien"),
+        t("CmdStartLog", "Start", "Start", "Start"),
+        t("CmdStopLog", "Stop", "Stop", "Stopp"),
+        t("GroepXas", "X-as (tijd)", "X axis (time)", "X-Achse (Zeit)"),
+        t("GroepYas", "Y-as", "Y axis", "Y-Achse"),
+        t("LabelBron", "Bron", "Source", "Quelle"),
+        t("optiesBron",
+          ["Positie", "Snelheid", "Analoog uit U", "Analoog uit I", "Analoog in U", "Analoog in I"],
+          ["Position", "Speed", "Analog out U", "Analog out I", "Analog in U", "Analog in I"],
+          ["Position", "Geschwindigkeit", "Analogausg. U", "Analogausg. I", "Analogeing. U",
+           "Analogeing. I"]),
+        tt("PanelTekst0", TIMEOUT),
+        tt("PanelTekst1", COMM_ERR),
+        t("PanelTekst2", "Registratie loopt...", "Logging...", "Aufzeichnung läuft..."),
+        t("PanelTekst3", "Registratie gestopt", "Logging stopped", "Aufzeichnung gestoppt"),
+        t("PanelTekst4", "Buffer vol", "Buffer full", "Puffer voll"),
+    ]),
+]
+
+LANGUAGE_NAMES = ("Nederlands (Dutch)", "English", "Deutsch (German)")
+
+
+def taal_ini(lang):
+    lines = [
+        "; Taal%d.ini - user-interface texts of KQM52, %s." % (lang, LANGUAGE_NAMES[lang]),
+        "; Sections and keys as the windows look them up; an item list is written as list text:",
+        "; items separated by commas, an item with a blank in double quotes.",
+        "; UTF-8.  Written by data/tools/make_data.py.",
+        "",
+    ]
+    for section, entries in SECTIONS:
+        lines.append("[%s]" % section)
+        keys = set()
+        for entry in entries:
+            key, value = entry[0], entry[1 + lang]
+            assert key.lower() not in keys, (section, key)
+            keys.add(key.lower())
+            if isinstance(value, list):
+                value = list_text(value)
+            assert "&" not in value and "\n" not in value and value == value.strip(), (section, key)
+            lines.append("%s=%s" % (key, value))
+        lines.append("")
+    return "\n".join(lines)
+
+
+# ---------------------------------------------------------------------------
+# ErrorHelp0.rtf .. ErrorHelp2.rtf: the numbers that "rf" reports.
+
+ERRORS = [
+    (1, ("Positiesensor: geen signaal",
+         "De MX52 ontvangt geen signaal van de positiesensor. Controleer de kabel, de stekker en de "
+         "voeding van de sensor, en of parameter 201 (Positiesensor) bij de aangesloten sensor past. "
+         "De bewaking staat aan met parameter 221."),
+        ("Position sensor: no signal",
+         "The MX52 receives no signal from the position sensor. Check the cable, the connector and "
+         "the sensor's supply, and that parameter 201 (Position sensor) matches the sensor connected. "
+         "Parameter 221 switches this monitoring on."),
+        ("Positionsgeber: kein Signal",
+         "Die MX52 empfängt kein Signal vom Positionsgeber. Prüfen Sie Kabel, Stecker und Versorgung "
+         "des Gebers und ob Parameter 201 (Positionsgeber) zum angeschlossenen Geber passt. "
+         "Parameter 221 schaltet diese Überwachung ein.")),
+    (2, ("SSI: geen geldig telegram",
+         "De SSI-sensor antwoordt niet of niet volledig op de klok. Controleer de klok- en "
+         "datadraden, de afscherming, de kabellengte in verhouding tot de klokfrequentie "
+         "(parameter 216) en het aantal bits (parameter 214)."),
+        ("SSI: no valid telegram",
+         "The SSI sensor does not answer the clock, or not completely. Check the clock and data wires, "
+         "the screen, the cable length against the clock rate (parameter 216) and the number of bits "
+         "(parameter 214)."),
+        ("SSI: kein gültiges Telegramm",
+         "Der SSI-Geber antwortet nicht oder nicht vollständig auf den Takt. Prüfen Sie Takt- und "
+         "Datenleitungen, die Schirmung, die Kabellänge im Verhältnis zur Taktfrequenz (Parameter 216) "
+         "und die Bitzahl (Parameter 214).")),
+    (3, ("SSI: foutbit van de sensor",
+         "De SSI-sensor meldt zelf een storing via zijn foutbit (parameter 220). Zie de handleiding "
+         "van de sensor; vaak gaat het om vervuiling, een defecte LED of te hoge temperatuur."),
+        ("SSI: sensor error bit",
+         "The SSI sensor itself reports a fault through its error bit (parameter 220). See the "
+         "sensor's manual; the usual causes are dirt, a failed LED or overheating."),
+        ("SSI: Fehlerbit des Gebers",
+         "Der SSI-Geber meldet selbst eine Störung über sein Fehlerbit (Parameter 220). Siehe "
+         "Handbuch des Gebers; häufige Ursachen sind Verschmutzung, eine defekte LED oder Übertemperatur.")),
+    (4, ("SSI: positiesprong te groot",
+         "Twee opeenvolgende SSI-posities liggen verder uit elkaar dan parameter 222 toestaat. Oorzaak "
+         "is meestal een storing op de datalijn of een verkeerde SSI-code (parameter 215)."),
+        ("SSI: position jump too large",
+         "Two successive SSI positions lie further apart than parameter 222 allows. The usual cause "
+         "is interference on the data line or a wrong SSI code (parameter 215)."),
+        ("SSI: Positionssprung zu groß",
+         "Zwei aufeinanderfolgende SSI-Positionen liegen weiter auseinander, als Parameter 222 "
+         "erlaubt. Ursache ist meist eine Störung auf der Datenleitung oder ein falscher SSI-Code "
+         "(Parameter 215).")),
+    (5, ("Incrementele encoder: spoorfout",
+         "De sporen A en B van de encoder wisselen ongeldig (beide tegelijk) of een signaal ontbreekt. "
+         "Telpulsen zijn verloren gegaan: controleer kabel en afscherming en zoek de referentie opnieuw."),
+        ("Incremental encoder: track error",
+         "Tracks A and B of the encoder changed together, or one signal is missing. Counts have been "
+         "lost: check the cable and its screen, and reference the axis again."),
+        ("Inkrementalgeber: Spurfehler",
+         "Die Spuren A und B des Gebers wechseln ungültig (beide gleichzeitig) oder ein Signal fehlt. "
+         "Es sind Zählimpulse verloren gegangen: Kabel und Schirmung prüfen und die Achse neu referenzieren.")),
+    (6, ("Referentie niet gevonden",
+         "Bij het zoeken van de referentie via K0 kwam de referentie niet binnen het referentievenster "
+         "(parameter 213). Controleer de referentieschakelaar op K0 en parameters 211 tot 213."),
+        ("Reference not found",
+         "While referencing through K0 the reference mark did not come within the reference window "
+         "(parameter 213). Check the reference switch on K0 and parameters 211 to 213."),
+        ("Referenz nicht gefunden",
+         "Beim Referenzieren über K0 kam die Referenzmarke nicht innerhalb des Referenzfensters "
+         "(Parameter 213). Prüfen Sie den Referenzschalter an K0 und die Parameter 211 bis 213.")),
+    (7, ("Overtoeren",
+         "De snelheid is hoger dan de overtoerengrens (parameter 230). Parameter 231 bepaalt of de "
+         "uitgangen dan uitgaan."),
+        ("Over-speed",
+         "The speed is above the over-speed limit (parameter 230). Parameter 231 decides whether the "
+         "outputs are then switched off."),
+        ("Überdrehzahl",
+         "Die Geschwindigkeit liegt über der Überdrehzahlgrenze (Parameter 230). Parameter 231 legt "
+         "fest, ob die Ausgänge dann abgeschaltet werden.")),
+    (8, ("Software-eindschakelaar min",
+         "De positie is kleiner dan de software-eindschakelaar min (parameter 234). De bewaking staat "
+         "aan met parameter 236."),
+        ("Software limit min",
+         "The position is below the software limit min (parameter 234). Parameter 236 switches this "
+         "monitoring on."),
+        ("Software-Endschalter min",
+         "Die Position ist kleiner als der Software-Endschalter min (Parameter 234). Parameter 236 "
+         "schaltet diese Überwachung ein.")),
+    (9, ("Software-eindschakelaar max",
+         "De positie is groter dan de software-eindschakelaar max (parameter 235). De bewaking staat "
+         "aan met parameter 236."),
+        ("Software limit max",
+         "The position is above the software limit max (parameter 235). Parameter 236 switches this "
+         "monitoring on."),
+        ("Software-Endschalter max",
+         "Die Position ist größer als der Software-Endschalter max (Parameter 235). Parameter 236 "
+         "schaltet diese Überwachung ein.")),
+    (10, ("EEPROM: checksum parameters",
+          "De parameters in het EEPROM zijn beschadigd. De MX52 is gestart met de standaardwaarden. "
+          "Zend een parameterbestand of zet een backup terug en laad de parameters."),
+         ("EEPROM: parameter checksum",
+          "The parameters in the EEPROM are corrupt. The MX52 has started with the default values. "
+          "Send a parameter file or restore a backup, and load the parameters."),
+         ("EEPROM: Prüfsumme Parameter",
+          "Die Parameter im EEPROM sind beschädigt. Die MX52 ist mit den Standardwerten gestartet. "
+          "Senden Sie eine Parameterdatei oder stellen Sie eine Sicherung wieder her und laden Sie die Parameter.")),
+    (11, ("EEPROM: checksum kalibratie",
+          "De kalibratiewaarden van de analoge in- en uitgangen zijn beschadigd; de analoge waarden "
+          "zijn onnauwkeurig. Laat het apparaat opnieuw kalibreren."),
+         ("EEPROM: calibration checksum",
+          "The calibration constants of the analog inputs and outputs are corrupt; analog values are "
+          "inaccurate. Have the unit calibrated again."),
+         ("EEPROM: Prüfsumme Kalibrierung",
+          "Die Kalibrierwerte der analogen Ein- und Ausgänge sind beschädigt; die Analogwerte sind "
+          "ungenau. Lassen Sie das Gerät neu kalibrieren.")),
+    (12, ("EEPROM: schrijffout",
+          "Het EEPROM kon niet worden beschreven. Staat de schrijfbeveiliging (parameter 238) aan? "
+          "Blijft de fout, dan is het EEPROM defect."),
+         ("EEPROM: write error",
+          "The EEPROM could not be written. Is the write protection (parameter 238) on? If the error "
+          "persists, the EEPROM is faulty."),
+         ("EEPROM: Schreibfehler",
+          "Das EEPROM konnte nicht beschrieben werden. Ist der Schreibschutz (Parameter 238) "
+          "eingeschaltet? Bleibt der Fehler, ist das EEPROM defekt.")),
+    (13, ("Parameters inconsistent",
+          "Bij het laden (\"bp\") bleek een parameter buiten zijn grenzen te liggen of niet bij de "
+          "andere te passen, bijvoorbeeld een nok zonder uitgang of met aanvang gelijk aan einde. "
+          "Het apparaat noemt het nummer van de eerste foute parameter."),
+         ("Parameters inconsistent",
+          "On loading (\"bp\") a parameter was found outside its limits or not matching the others, "
+          "for example a cam without an output, or with its start equal to its end. The unit names "
+          "the number of the first parameter at fault."),
+         ("Parameter inkonsistent",
+          "Beim Laden (\"bp\") lag ein Parameter außerhalb seiner Grenzen oder passte nicht zu den "
+          "anderen, zum Beispiel eine Nocke ohne Ausgang oder mit Anfang gleich Ende. Das Gerät nennt "
+          "die Nummer des ersten fehlerhaften Parameters.")),
+    (14, ("Nok buiten de as",
+          "De aanvang of het einde van een actieve nok ligt buiten 0 tot de aslengte (parameter 208) "
+          "van een ronde as. Controleer aanvang en einde van de actieve nokken (Nokkenoverzicht)."),
+         ("Cam outside the axis",
+          "The start or end of an active cam lies outside 0 to the axis length (parameter 208) of a "
+          "rotary axis. Check the start and end of the active cams (Cam display)."),
+         ("Nocke außerhalb der Achse",
+          "Anfang oder Ende einer aktiven Nocke liegt außerhalb von 0 bis zur Achslänge (Parameter 208) "
+          "einer Rundachse. Prüfen Sie Anfang und Ende der aktiven Nocken (Nockenanzeige).")),
+    (15, ("Uitgang overbelast",
+          "Een van de uitgangen 1 tot 4 is kortgesloten of te zwaar belast en is uitgeschakeld. "
+          "Controleer de bedrading en de aangesloten last."),
+         ("Output overload",
+          "One of outputs 1 to 4 is short-circuited or overloaded and has been switched off. Check "
+          "the wiring and the load connected."),
+         ("Ausgang überlastet",
+          "Einer der Ausgänge 1 bis 4 ist kurzgeschlossen oder überlastet und wurde abgeschaltet. "
+          "Prüfen Sie die Verdrahtung und die angeschlossene Last.")),
+    (16, ("Voedingsspanning te laag",
+          "De 24 V voeding van de MX52 of van de uitgangen is onder de toegestane waarde gezakt."),
+         ("Supply voltage too low",
+          "The 24 V supply of the MX52 or of its outputs has dropped below the permitted value."),
+         ("Versorgungsspannung zu niedrig",
+          "Die 24-V-Versorgung der MX52 oder ihrer Ausgänge ist unter den zulässigen Wert gesunken.")),
+    (17, ("Analoge ingang buiten bereik",
+          "De waarde op de analoge ingang ligt buiten het ingestelde bereik (parameters 226, 228, "
+          "229); bij 4-20 mA betekent minder dan 3,6 mA meestal een draadbreuk."),
+         ("Analog input out of range",
+          "The value on the analog input lies outside the range set (parameters 226, 228, 229); with "
+          "4-20 mA, less than 3.6 mA usually means a broken wire."),
+         ("Analogeingang außerhalb des Bereichs",
+          "Der Wert am Analogeingang liegt außerhalb des eingestellten Bereichs (Parameter 226, 228, "
+          "229); bei 4-20 mA bedeuten weniger als 3,6 mA meist einen Drahtbruch.")),
+    (18, ("Duimwiel: ongeldige waarde",
+          "Een duimwiel levert een cijfer dat geen geldige BCD-waarde is. Controleer het duimwiel, de "
+          "bedrading en de parameters 239 tot 242."),
+         ("Thumbwheel: invalid value",
+          "A thumbwheel delivers a digit that is not a valid BCD value. Check the thumbwheel, its "
+          "wiring and parameters 239 to 242."),
+         ("Daumenrad: ungültiger Wert",
+          "Ein Daumenrad liefert eine Ziffer, die kein gültiger BCD-Wert ist. Prüfen Sie das "
+          "Daumenrad, die Verdrahtung und die Parameter 239 bis 242.")),
+    (19, ("Communicatiebewaking",
+          "Binnen de tijd van parameter 248 is er geen verzoek over de seriële lijn gekomen. Parameter "
+          "394 bepaalt of de uitgangen dan uitgaan."),
+         ("Communication watchdog",
+          "No request came over the serial line within the time of parameter 248. Parameter 394 "
+          "decides whether the outputs are then switched off."),
+         ("Kommunikationsüberwachung",
+          "Innerhalb der Zeit aus Parameter 248 kam keine Anfrage über die serielle Leitung. "
+          "Parameter 394 legt fest, ob die Ausgänge dann abgeschaltet werden.")),
+    (20, ("Externe storing",
+          "Een ingang met de functie \"Externe storing\" (parameters 249 tot 252) is actief: de machine "
+          "meldt een storing."),
+         ("External error",
+          "An input with the function \"External error\" (parameters 249 to 252) is active: the "
+          "machine reports a fault."),
+         ("Externer Fehler",
+          "Ein Eingang mit der Funktion \"Externer Fehler\" (Parameter 249 bis 252) ist aktiv: die "
+          "Maschine meldet eine Störung.")),
+    (21, ("Interne fout (watchdog)",
+          "De processor van de MX52 is door zijn watchdog herstart. Komt dit vaker voor, stuur het "
+          "apparaat dan ter reparatie op."),
+         ("Internal error (watchdog)",
+          "The MX52's processor was restarted by its watchdog. If this happens again, send the unit "
+          "in for repair."),
+         ("Interner Fehler (Watchdog)",
+          "Der Prozessor der MX52 wurde von seinem Watchdog neu gestartet. Tritt das öfter auf, "
+          "schicken Sie das Gerät zur Reparatur ein.")),
+    (22, ("Kalibratiemodus actief",
+          "Het apparaat staat in de kalibratiemodus; de uitgangen zijn uit. Zet de kalibratiemodus uit "
+          "in het kalibratievenster."),
+         ("Calibration mode on",
+          "The unit is in calibration mode; its outputs are off. Switch calibration mode off in the "
+          "calibration window."),
+         ("Kalibriermodus aktiv",
+          "Das Gerät ist im Kalibriermodus; die Ausgänge sind aus. Schalten Sie den Kalibriermodus im "
+          "Kalibrierfenster aus.")),
+]
+
+RTF_TEXT = [
+    dict(title="Foutnummers van de MX52",
+         intro=["Het hoofdvenster vraagt de MX52 elke seconde om zijn foutnummer. Bij een storing staat "
+                "daar in rood \"MX52... Error:\" met het nummer; -1 betekent: geen storing.",
+                "Een storing resetten: verhelp de oorzaak en druk op de knop \"Reset fout\" in het "
+                "hoofdvenster, of gebruik een ingang met de functie \"Reset storing\". Met parameter 237 "
+                "op \"Automatisch\" verdwijnt de melding vanzelf zodra de oorzaak weg is."],
+         list="Nummer en betekenis"),
+    dict(title="MX52 error numbers",
+         intro=["The main window asks the MX52 for its error number once a second. When there is a "
+                "fault it shows \"MX52... Error:\" and the number in red; -1 means: no error.",
+                "To reset an error: remove its cause and press \"Reset error\" in the main window, or "
+                "use an input with the function \"Reset error\". With parameter 237 set to \"Automatic\" "
+                "the message clears by itself once the cause has gone."],
+         list="Number and meaning"),
+    dict(title="Fehlernummern der MX52",
+         intro=["Das Hauptfenster fragt die MX52 jede Sekunde nach ihrer Fehlernummer. Bei einer Störung "
+                "steht dort in Rot \"MX52... Error:\" mit der Nummer; -1 bedeutet: kein Fehler.",
+                "Fehler quittieren: Ursache beheben und im Hauptfenster \"Quittieren\" drücken oder "
+                "einen Eingang mit der Funktion \"Fehler quittieren\" benutzen. Steht Parameter 237 auf "
+                "\"Automatisch\", verschwindet die Meldung von selbst, sobald die Ursache behoben ist."],
+         list="Nummer und Bedeutung"),
+]
+
+
+def rtf_escape(text):
+    out = []
+    for c in text:
+        if c in "\\{}":
+            out.append("\\" + c)
+        elif ord(c) < 128:
+            out.append(c)
+        else:
+            code = c.encode("cp1252")  # raises for anything outside code page 1252
+            out.append("\\'%02x" % code[0])
+    return "".join(out)
+
+
+def error_help_rtf(lang):
+    txt = RTF_TEXT[lang]
+    out = [r"{\rtf1\ansi\ansicpg1252",
+           r"{\colortbl;\red0\green0\blue0;\red160\green0\blue0;\red0\green0\blue128;}",
+           r"\fs20",
+           r"{\fs28\b\cf3 " + rtf_escape(txt["title"]) + r"}\par",
+           r"\par"]
+    for paragraph in txt["intro"]:
+        out.append(rtf_escape(paragraph) + r"\par")
+        out.append(r"\par")
+    out.append(r"{\fs24\b\cf3 " + rtf_escape(txt["list"]) + r"}\par")
+    out.append(r"\par")
+    for number, *texts in ERRORS:
+        title, body = texts[lang]
+        out.append(r"{\b\cf2 %d}{\b   %s}\par" % (number, rtf_escape(title)))
+        out.append(rtf_escape(body) + r"\par")
+        out.append(r"\par")
+    out.append("}")
+    return "\n".join(out) + "\n"
+
+
+def main():
+    check_groups()
+    write("Parameters.txt", parameters_txt())
+    write("ParNo.txt", parno_txt())
+    for lang in range(LANGS):
+        write("Tree%d.txt" % lang, tree_txt(lang))
+        write("Taal%d.ini" % lang, taal_ini(lang))
+        write("ErrorHelp%d.rtf" % lang, error_help_rtf(lang), encoding="ascii")
+    return 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
