@@ -71,8 +71,7 @@ QString numbered(const char* stem, int n) {
 
 TFormMain::TFormMain(ProgramState& state, Dialogs& dialogs, const StartOptions& options,
                      QWidget* parent)
-    : QMainWindow(parent), state_(state), dialogs_(dialogs),
-      functions_(state.catalogue, state.tables), options_(options) {
+    : QMainWindow(parent), state_(state), dialogs_(dialogs), options_(options) {
     setObjectName(QStringLiteral("FormMain"));
     // The port as the window definition streams it; application.ini then
     // overrides what it holds.  Property order matters: the hardware preset
@@ -360,8 +359,10 @@ void TFormMain::ProgrammaInstellingen_opslaan() {
     if (!SettingsFile::write(path, ZRComm1, SpinEditUnitSelect->value(), state_.settings,
                              state_.portMap, &error))
         dialogs_.error(this, applicationTitle(),
-                       tr("The settings could not be saved to %1.").arg(QDir::toNativeSeparators(path)) +
-                           QStringLiteral("\n\r") + error);
+                       tr("The settings could not be saved to %1.")
+                               .arg(QDir::toNativeSeparators(path)) +
+                           QStringLiteral("\n\r") + error + QStringLiteral("\n\r") +
+                           tr("The settings file from before is unchanged."));
 }
 
 void TFormMain::LezenTeksten() {
@@ -416,14 +417,16 @@ void TFormMain::LezenTeksten() {
 }
 
 void TFormMain::InputFunctieTeksten() {
-    if (const auto labels = IoFunctionTexts::inputs(functions_, state_.settings.LanguageNo))
+    if (const auto labels = IoFunctionTexts::inputs(state_.catalogue, state_.tables,
+                                                      state_.settings.LanguageNo))
         for (int i = 0; i < 4; ++i)
             LabelFun_in[i]->setText((*labels)[i]);
-    LabelFun_K0->setText(IoFunctionTexts::k0(functions_, texts_));
+    LabelFun_K0->setText(IoFunctionTexts::k0(state_.tables, texts_));
 }
 
 void TFormMain::OutputFunctieTeksten() {
-    if (const auto labels = IoFunctionTexts::outputs(functions_, state_.settings.LanguageNo))
+    if (const auto labels = IoFunctionTexts::outputs(state_.catalogue, state_.tables,
+                                                       state_.settings.LanguageNo))
         for (int i = 0; i < 4; ++i)
             LabelFun_uit[i]->setText((*labels)[i]);
 }

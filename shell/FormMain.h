@@ -8,7 +8,6 @@
 // live in plain classes; this window only wires controls to handlers.
 
 #include "link/ZRComm.h"
-#include "shell/IoFunctionTexts.h"
 #include "shell/MainTexts.h"
 #include "shell/SecondaryWindows.h"
 #include "shell/StartOptions.h"
@@ -103,7 +102,6 @@ private:
 
     ProgramState& state_;
     Dialogs& dialogs_;
-    CatalogueIoFunctions functions_;
     StartOptions options_;
     SecondaryWindows windows_;
     MainTexts texts_;

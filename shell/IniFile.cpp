@@ -151,7 +151,10 @@ bool IniFile::save(const QString& path, QString* error) const {
         if (error) *error = QStringLiteral("%1: %2").arg(QDir::toNativeSeparators(path), reason);
         return false;
     };
-    if (!file.open(QIODevice::WriteOnly)) return fail(file.errorString());
+    // Unbuffered: a write the disk takes only in part must show here.  With
+    // a buffer it surfaces in commit()'s close, which Qt 6.4 does not check,
+    // and the cut-off file replaces the old one.
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) return fail(file.errorString());
     if (file.write(bytes) != bytes.size()) {
         const QString reason = file.errorString();
         file.cancelWriting();

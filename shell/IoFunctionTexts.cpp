@@ -1,58 +1,45 @@
 #include "shell/IoFunctionTexts.h"
 
+#include "params/ParamTables.h"
 #include "params/ParameterCatalogue.h"
 #include "shell/MainTexts.h"
 
 namespace kqm52 {
 
-bool CatalogueIoFunctions::definitionsPresent() const {
-    return catalogue_.parameterDefinitionsPresent();
-}
-
-QStringList CatalogueIoFunctions::optionList(int parameter, int languageNo) const {
-    return catalogue_.optionList(parameter, languageNo);
-}
-
-std::int32_t CatalogueIoFunctions::parameterValue(int parameter) const {
-    return tables_.parameter(parameter);
-}
-
-QString IoFunctionTexts::optionText(const QStringList& options, std::int32_t value) {
-    // A negative value or one past the list names no function; say so rather
-    // than show a neighbouring one.
-    if (value < 0 || value >= options.size())
-        return noOption();
-    return options.at(value);
-}
-
-std::optional<std::array<QString, 4>>
-IoFunctionTexts::labels(const IoFunctionSource& source, int firstParameter, int languageNo) {
-    if (!source.definitionsPresent())
+std::optional<std::array<QString, 4>> IoFunctionTexts::labels(const ParameterCatalogue& catalogue,
+                                                              const ParamTables& tables,
+                                                              int firstParameter, int languageNo) {
+    if (!catalogue.parameterDefinitionsPresent())
         return std::nullopt;
     std::array<QString, 4> out;
     for (int i = 0; i < 4; ++i) {
         const int p = firstParameter + i;
-        out[i] = optionText(source.optionList(p, languageNo), source.parameterValue(p));
+        // Past the end of the list, or negative, names no function: say so
+        // rather than show a neighbouring one.
+        out[i] = ParameterCatalogue::optionText(catalogue.optionList(p, languageNo),
+                                                tables.parameter(p));
     }
     return out;
 }
 
-std::optional<std::array<QString, 4>> IoFunctionTexts::inputs(const IoFunctionSource& source,
+std::optional<std::array<QString, 4>> IoFunctionTexts::inputs(const ParameterCatalogue& catalogue,
+                                                              const ParamTables& tables,
                                                               int languageNo) {
-    return labels(source, FirstInputParameter, languageNo);
+    return labels(catalogue, tables, FirstInputParameter, languageNo);
 }
 
-std::optional<std::array<QString, 4>> IoFunctionTexts::outputs(const IoFunctionSource& source,
+std::optional<std::array<QString, 4>> IoFunctionTexts::outputs(const ParameterCatalogue& catalogue,
+                                                               const ParamTables& tables,
                                                                int languageNo) {
-    return labels(source, FirstOutputParameter, languageNo);
+    return labels(catalogue, tables, FirstOutputParameter, languageNo);
 }
 
-QString IoFunctionTexts::k0(const IoFunctionSource& source, const MainTexts& texts) {
-    const std::int32_t mode = source.parameterValue(200);
-    const std::int32_t encoder = source.parameterValue(201);
-    const std::int32_t fineReference = source.parameterValue(212);
-    const std::int32_t ssi = source.parameterValue(218);
-    // The first function that claims K0 wins; the order is the device's.
+QString IoFunctionTexts::k0(const ParamTables& tables, const MainTexts& texts) {
+    const qint32 mode = tables.parameter(200);
+    const qint32 encoder = tables.parameter(201);
+    const qint32 fineReference = tables.parameter(212);
+    const qint32 ssi = tables.parameter(218);
+    // The first function that claims K0 wins, in the device's order.
     if (mode == 1 || mode == 2)
         return texts.K0_HoldReset;
     if (fineReference != 0 && (encoder == 0 || encoder == 2))

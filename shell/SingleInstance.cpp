@@ -52,6 +52,7 @@ SingleInstance::Outcome SingleInstance::start(std::chrono::milliseconds answerTi
             lock_.reset();
             return Outcome::Failed;
         }
+        qCInfo(lcInstance) << "first copy, listening on" << socketPath();
         return Outcome::First;
     }
     if (lock->error() != QLockFile::LockFailedError) {

@@ -1,0 +1,421 @@
+// The main window online, against simulated units on a virtual clock: unit
+// selection and identification, the live monitor, the terminal.
+
+#include "ShellTestSupport.h"
+
+#include "shell/Lamp.h"
+#include "shell/LiveMonitor.h"
+#include "shell/ReplyText.h"
+#include "shell/Terminal.h"
+#include "shell/UnitSelection.h"
+#include "sim/SimBus.h"
+#include "sim/SimDriver.h"
+
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QSpinBox>
+#include <QTest>
+
+#include <cerrno>
+#include <mutex>
+
+using namespace kqm52;
+using namespace kqm52::test;
+
+namespace {
+
+const char* const LanguageFile = "[Main]\n"
+                                 "CmdComOpen=Open\n"
+                                 "CmdComClose=Close\n"
+                                 "CmdActual_ON=Actual ON\n"
+                                 "CmdActual_OFF=Actual OFF\n"
+                                 "CmdIO_ON=I/O ON\n"
+                                 "CmdIO_OFF=I/O OFF\n"
+                                 "CmdDuimwiel_ON=DW ON\n"
+                                 "CmdDuimwiel_OFF=DW OFF\n"
+                                 "PanelTekst0=No reply from the unit\n"
+                                 "PanelTekst1=Line error\n"
+                                 "Msg_waarschuwingCaption=Warning\n"
+                                 "Msg_Melding_Geen_MX52=This is not an MX52\n";
+
+class OnlineTest : public ShellWorld {
+protected:
+    // withLanguage: a language file beside the program, chosen in application.ini.
+    TFormMain& start(bool withLanguage = true, int unitNo = 7) {
+        if (withLanguage) {
+            writeFile("Taal1.ini", LanguageFile);
+            writeFile("application.ini", "[Opties]\nTaal=1\n");
+        }
+        TFormMain& w = createWindow();
+        bus = std::make_shared<SimBus>(std::make_shared<VirtualClock>());
+        line.baud = baudrateValue(w.ZRComm1.Baudrate());
+        line.dataBits = dataBitsValue(w.ZRComm1.FrameDatabits());
+        line.parity = DriverParity(int(w.ZRComm1.FrameParitybit()));
+        line.stopBits = stopBitsValue(w.ZRComm1.FrameStopbits());
+        unit = &bus->addUnit(unitNo, line);
+        bus->setTrace([this](SimNanos, bool fromHost, int, const LineState&, const QByteArray& b) {
+            if (fromHost) {
+                std::lock_guard l(traceMutex);
+                requests.append(b.trimmed());
+            }
+        });
+        state_->portMap.setDevice(w.ZRComm1.PortName(), "sim");
+        installSimulatedBus(state_->portMap, bus);
+        w.SpinEditUnitSelect->setValue(unitNo);
+        return w;
+    }
+
+    QList<QByteArray> sent() {
+        std::lock_guard l(traceMutex);
+        return requests;
+    }
+    void clearSent() {
+        std::lock_guard l(traceMutex);
+        requests.clear();
+    }
+    template <class P> bool waitFor(P pred) { return QTest::qWaitFor(pred, 5000); }
+    TFormMain& w() { return *window_; }
+    void open() {
+        w().CmdSelectUnit->click();
+        ASSERT_TRUE(w().ZRComm1.Active());
+        ASSERT_TRUE(waitFor([&] { return !w().statusPanel(4)->text().isEmpty(); }));
+    }
+    template <class F> void withUnit(F f) { bus->withUnit(0, f); }
+
+    std::shared_ptr<SimBus> bus;
+    SimUnit* unit = nullptr;
+    LineState line;
+    std::mutex traceMutex;
+    QList<QByteArray> requests;
+};
+
+TEST_F(OnlineTest, OpeningSelectsTheUnitAndReadsItsIdentity) {
+    start(true, 7);
+    withUnit([](SimUnit& u) {
+        u.typeText = "MX52 Nokkenregelaar V3.07";
+        u.hardwareText = "HW 2.1";
+        u.extraText = "extra";
+    });
+    open();
+    EXPECT_EQ(sent().mid(0, 4), (QList<QByteArray>{"sc 7", "rt", "rh", "rx"}));
+    EXPECT_EQ(w().statusPanel(0)->text(), "COM 1");
+    EXPECT_EQ(w().statusPanel(1)->text(), UnitSelection::lineSettingsText(w().ZRComm1));
+    EXPECT_EQ(w().statusPanel(2)->text(), "MX52 Nokkenregelaar V3.07");
+    EXPECT_EQ(w().statusPanel(3)->text(), "HW 2.1");
+    EXPECT_EQ(w().statusPanel(4)->text(), "extra");
+    EXPECT_EQ(w().CmdSelectUnit->text(), "Close");
+    EXPECT_TRUE(w().CmdActual->isEnabled());
+    EXPECT_TRUE(w().CmdTerminalZenden->isEnabled());
+    EXPECT_TRUE(dialogs_.asked().empty());
+
+    w().CmdSelectUnit->click();
+    EXPECT_FALSE(w().ZRComm1.Active());
+    EXPECT_EQ(w().statusPanel(1)->text(), "Offline");
+    EXPECT_TRUE(w().statusPanel(2)->text().isEmpty());
+    EXPECT_EQ(w().CmdSelectUnit->text(), "Open");
+    EXPECT_FALSE(w().CmdActual->isEnabled());
+}
+
+TEST_F(OnlineTest, UnitZeroIsSelectedWithItsOwnNumber) {
+    start(true, 0);
+    open();
+    EXPECT_EQ(sent().first(), QByteArray("sc 0"));
+}
+
+TEST_F(OnlineTest, AnAbsentUnitLeavesTheLinkOpenWithARedNotice) {
+    start(true, 7);
+    w().SpinEditUnitSelect->setValue(9);
+    w().CmdSelectUnit->click();
+    ASSERT_TRUE(waitFor([&] { return !w().PanelComInfo->text().isEmpty(); }));
+    EXPECT_EQ(w().PanelComInfo->text(), "No reply from the unit");
+    EXPECT_EQ(w().PanelComInfo->palette().color(QPalette::WindowText), QColor(Qt::red));
+    EXPECT_TRUE(w().ZRComm1.Active());
+    EXPECT_EQ(sent(), QList<QByteArray>{"sc 9"}); // no identification without a unit
+}
+
+TEST(StatusText, LineSettingsReadAsTheStatusBarShowsThem) {
+    struct Case {
+        TBaudrate baud;
+        TParityBit parity;
+        TDataBit data;
+        TStopBit stop;
+        const char* text;
+    };
+    const Case cases[] = {
+        {TBaudrate::br115200, TParityBit::Even, TDataBit::db_8, TStopBit::sb_1, "115200,E,8,1"},
+        {TBaudrate::br38400, TParityBit::Odd, TDataBit::db_7, TStopBit::sb_2, "38400,O,7,2"},
+        {TBaudrate::br1200, TParityBit::None, TDataBit::db_8, TStopBit::sb_1, "1200,N,8,1"},
+        {TBaudrate::br28800, TParityBit::Even, TDataBit::db_8, TStopBit::sb_2, "28800,E,8,2"},
+    };
+    for (const auto& c : cases) {
+        TZRComm p;
+        p.SetBaudrate(c.baud);
+        p.SetFrameParitybit(c.parity);
+        p.SetFrameDatabits(c.data);
+        p.SetFrameStopbits(c.stop);
+        EXPECT_EQ(UnitSelection::lineSettingsText(p), c.text);
+    }
+}
+
+TEST_F(OnlineTest, OnlyUnitsOfOtherTypesAreWarnedAbout) {
+    struct Case {
+        const char* type;
+        bool language;
+        bool warned;
+    };
+    const Case cases[] = {{"MX53 x", true, false}, {"MX92 y", true, true}, {"MX92 y", false, false}};
+    for (const auto& c : cases) {
+        dialogs_.clear();
+        start(c.language, 3);
+        withUnit([&](SimUnit& u) { u.typeText = c.type; });
+        open();
+        ASSERT_EQ(dialogs_.asked().size(), c.warned ? 1u : 0u) << c.type << " " << c.language;
+        if (c.warned) {
+            EXPECT_EQ(dialogs_.asked().front().icon, Dialogs::Icon::Warning);
+            EXPECT_EQ(dialogs_.asked().front().text, "This is not an MX52");
+        }
+        w().ZRComm1.SetActive(false);
+    }
+}
+
+TEST_F(OnlineTest, APortThatCannotBeOpenedSaysWhichDeviceAndWhy) {
+    start();
+    state_->portMap.setDevice(w().ZRComm1.PortName(), "/dev/no-such-port-kqm52");
+    w().CmdSelectUnit->click();
+    EXPECT_FALSE(w().ZRComm1.Active());
+    ASSERT_EQ(dialogs_.asked().size(), 1u);
+    const QString text = dialogs_.asked().front().text;
+    EXPECT_TRUE(text.contains(QString::fromStdString(systemErrorText(ENOENT)))) << text.toStdString();
+    EXPECT_TRUE(text.contains("/dev/no-such-port-kqm52"));
+    EXPECT_EQ(w().statusPanel(1)->text(), "Offline");
+
+    const QString denied = UnitSelection::openErrorText("Permission denied", EACCES, "/dev/null");
+    EXPECT_TRUE(denied.contains("group")) << denied.toStdString();
+    EXPECT_TRUE(denied.contains("/dev/null"));
+}
+
+TEST_F(OnlineTest, ActualValuesPollOnlyTheAnalogOutputThatIsSetUp) {
+    struct Case {
+        int mode;
+        QList<QByteArray> polled;
+    };
+    const Case cases[] = {{0, {"r0", "r1", "r4", "r5", "r6"}},
+                          {1, {"r0", "r1", "r2", "r4", "r5", "r6"}},
+                          {2, {"r0", "r1", "r3", "r4", "r5", "r6"}}};
+    for (const auto& c : cases) {
+        start();
+        state_->tables.setParameter(388, c.mode);
+        open();
+        clearSent();
+        w().CmdActual->click();
+        ASSERT_TRUE(waitFor([&] { return sent().size() >= 30; }));
+        w().CmdActual->click();
+        QSet<QByteArray> seen;
+        for (const auto& r : sent())
+            seen.insert(r);
+        seen.remove("rf"); // the error poll runs beside the monitor
+        EXPECT_EQ(seen, QSet<QByteArray>(c.polled.begin(), c.polled.end())) << c.mode;
+        w().ZRComm1.SetActive(false);
+    }
+}
+
+TEST_F(OnlineTest, PanelsArePaleYellowWhilePolled) {
+    start();
+    state_->tables.setParameter(388, 0);
+    open();
+    w().CmdActual->click();
+    EXPECT_EQ(w().PanelActPos->palette().color(QPalette::Window), LiveMonitor::activeColour());
+    EXPECT_NE(w().PanelSpanning_uit->palette().color(QPalette::Window), LiveMonitor::activeColour());
+    EXPECT_EQ(w().CmdActual->text(), "Actual OFF");
+    ASSERT_TRUE(waitFor([&] { return !w().PanelActPos->text().isEmpty(); }));
+    w().ZRComm1.SetActive(false);
+    EXPECT_TRUE(w().PanelActPos->text().isEmpty());
+    EXPECT_NE(w().PanelActPos->palette().color(QPalette::Window), LiveMonitor::activeColour());
+    EXPECT_FALSE(state_->monitor.ActualOn);
+}
+
+TEST_F(OnlineTest, ValuesAreShownWithTheirDecimals) {
+    start();
+    LiveMonitor& m = w().liveMonitor();
+    state_->tables.setParameter(203, 3);
+    state_->monitor.ActualOn = true;
+    struct Case {
+        QByteArray reply;
+        int decimals;
+        const char* unit;
+        const char* shown;
+    };
+    const Case cases[] = {
+        {"r0 1234\r\n", ParamTables::DecimalsFromParameter203, "", "1,234"},
+        {"r0 -7\r\n", ParamTables::DecimalsFromParameter203, "", "-0,007"},
+        {"r4 12345\r\n", 4, " V", "1,2345 V"},
+        {"r5 -5\r\n", 4, " mA", "-0,0005 mA"},
+        {"r0 12a4\r\n", ParamTables::DecimalsFromParameter203, "", "????"},
+        {"r0 99999999999\r\n", ParamTables::DecimalsFromParameter203, "", "????"},
+    };
+    for (const auto& c : cases) {
+        m.valueResult(w().PanelActPos, c.reply, 100, c.decimals, c.unit);
+        EXPECT_EQ(w().PanelActPos->text(), c.shown) << c.reply.constData();
+    }
+    // A reply that arrives after the values were switched off changes nothing.
+    state_->monitor.ActualOn = false;
+    m.valueResult(w().PanelActPos, "r0 1\r\n", 100, 0, "");
+    EXPECT_EQ(w().PanelActPos->text(), "????");
+}
+
+TEST_F(OnlineTest, InputsAndOutputsLightTheirLamps) {
+    start();
+    withUnit([](SimUnit& u) { u.setInputs(17); });
+    open();
+    w().CmdInUit->click();
+    ASSERT_TRUE(waitFor([&] { return !w().TB_K0->isNeutral() && !w().Tb_in[3]->isNeutral(); }));
+    EXPECT_EQ(w().TB_K0->colour(), Lamp::onColour());
+    EXPECT_EQ(w().Tb_in[3]->colour(), Lamp::onColour());
+    for (int i : {0, 1, 2})
+        EXPECT_EQ(w().Tb_in[i]->colour(), Lamp::offColour()) << i;
+    // outputs: bits 0..3
+    w().liveMonitor().RQ500_uitCommResult("ru 5\r\n");
+    EXPECT_EQ(w().TbUitgang[0]->colour(), Lamp::onColour());
+    EXPECT_EQ(w().TbUitgang[1]->colour(), Lamp::offColour());
+    EXPECT_EQ(w().TbUitgang[2]->colour(), Lamp::onColour());
+    w().CmdInUit->click();
+    EXPECT_TRUE(w().TB_K0->isNeutral());
+    EXPECT_EQ(w().CmdInUit->text(), "I/O ON");
+}
+
+TEST_F(OnlineTest, TheErrorPollShowsTheDevicesErrorNumber) {
+    start();
+    open();
+    withUnit([](SimUnit& u) { u.setErrorNumber(12); });
+    w().liveMonitor().Timer1Timer();
+    ASSERT_TRUE(waitFor([&] { return !w().PanelErrorNo->text().isEmpty(); }));
+    EXPECT_EQ(w().PanelErrorNo->text(), "MX52... Error: 12");
+    EXPECT_EQ(w().statusPanel(5)->text(), ". ");
+
+    withUnit([](SimUnit& u) { u.setErrorNumber(-1); });
+    w().liveMonitor().Timer1Timer();
+    ASSERT_TRUE(waitFor([&] { return w().PanelErrorNo->text().isEmpty(); }));
+    EXPECT_EQ(w().statusPanel(5)->text(), ". . ");
+
+    // "wf" clears the error in the unit
+    withUnit([](SimUnit& u) { u.setErrorNumber(4); });
+    w().CmdResetError->click();
+    ASSERT_TRUE(waitFor([&] { return sent().contains("wf"); }));
+    ASSERT_TRUE(waitFor([&] { return bus->withUnit(0, [](SimUnit& u) { return u.errorNumber(); }) == -1; }));
+}
+
+TEST_F(OnlineTest, ActivityDotsCycleThroughSixPairs) {
+    start();
+    LiveMonitor& m = w().liveMonitor();
+    QStringList seen;
+    for (int i = 0; i < 8; ++i) {
+        m.RQ500ReadErrorCommResult("rf -1\r\n");
+        seen << w().statusPanel(5)->text();
+    }
+    EXPECT_EQ(seen[5], ". . . . . . ");
+    EXPECT_EQ(seen[6], ". ");
+    EXPECT_EQ(seen[7], ". . ");
+}
+
+TEST_F(OnlineTest, ThumbwheelsAreReadInTurnAndALateReplyIsIgnored) {
+    start();
+    withUnit([](SimUnit& u) {
+        for (int i = 1; i <= 4; ++i)
+            u.setThumbwheel(i, i * 100);
+    });
+    state_->tables.setParameter(203, 2);
+    open();
+    clearSent();
+    w().CmdDuimwiel->click();
+    ASSERT_TRUE(waitFor([&] { return state_->monitor.ThumbwheelValue(4) == 400; }));
+    EXPECT_EQ(w().Panel_DW[0]->text(), "1,00");
+    EXPECT_EQ(w().Panel_DW[3]->text(), "4,00");
+    const auto order = sent().mid(0, 5);
+    EXPECT_EQ(order, (QList<QByteArray>{"rd 1", "rd 2", "rd 3", "rd 4", "rd 1"}));
+
+    w().CmdDuimwiel->click(); // off, while a request is on its way
+    const int before = int(sent().size());
+    QTest::qWait(50);
+    int rd = 0;
+    for (const auto& r : sent().mid(before))
+        rd += r.startsWith("rd");
+    EXPECT_EQ(rd, 0) << "the chain went on after switching off";
+    EXPECT_TRUE(w().Panel_DW[0]->text().isEmpty());
+}
+
+TEST_F(OnlineTest, TheTerminalShowsTheWholeReplyAndKeepsTheLineSelected) {
+    start();
+    withUnit([](SimUnit& u) { u.typeText = "MX52 T"; });
+    open();
+    w().EditZenden->setText("  rt  ");
+    w().CmdTerminalZenden->click();
+    ASSERT_TRUE(waitFor([&] { return !w().MemoReceive->toPlainText().isEmpty(); }));
+    EXPECT_EQ(w().MemoReceive->toPlainText(), "rt MX52 T");
+    EXPECT_EQ(w().EditZenden->selectedText(), "  rt  ");
+    EXPECT_TRUE(sent().contains("rt"));
+}
+
+TEST_F(OnlineTest, UpAndDownRecallEarlierTerminalLines) {
+    start();
+    open();
+    for (const char* line : {"rp 1", "rp 2", "rs 3"}) {
+        w().EditZenden->setText(line);
+        w().CmdTerminalZenden->click();
+    }
+    w().EditZenden->setText("");
+    QTest::keyClick(w().EditZenden, Qt::Key_Up);
+    EXPECT_EQ(w().EditZenden->text(), "rs 3");
+    QTest::keyClick(w().EditZenden, Qt::Key_Up);
+    QTest::keyClick(w().EditZenden, Qt::Key_Up);
+    QTest::keyClick(w().EditZenden, Qt::Key_Up);
+    EXPECT_EQ(w().EditZenden->text(), "rp 1");
+    QTest::keyClick(w().EditZenden, Qt::Key_Down);
+    EXPECT_EQ(w().EditZenden->text(), "rp 2");
+}
+
+TEST_F(OnlineTest, ATerminalRequestWithoutReplyShowsTheNoticeInRed) {
+    start();
+    open();
+    bus->setFaults(7, [] {
+        SimFaults f;
+        f.noAnswer = true;
+        return f;
+    }());
+    w().EditZenden->setText("rt");
+    w().CmdTerminalZenden->click();
+    ASSERT_TRUE(waitFor([&] { return !w().PanelComInfo->text().isEmpty(); }));
+    EXPECT_EQ(w().PanelComInfo->text(), "No reply from the unit");
+    EXPECT_TRUE(w().MemoReceive->toPlainText().isEmpty());
+}
+
+TEST(ReplyTextRule, TextLiesBetweenTheEchoAndTheLineEnd) {
+    EXPECT_EQ(replyText("r0 -125\r\n", 100), "-125");
+    EXPECT_EQ(replyText("rf\r\n", 100), "");
+    EXPECT_EQ(replyText("rf 1\r\n", 100), "1");
+    // an over-long reply is cut to its reader's buffer, never read past it
+    const QByteArray longReply = "ri " + QByteArray(40, '1') + "\r\n";
+    EXPECT_EQ(replyText(longReply, 20), QString(15, '1'));
+    EXPECT_EQ(parseDeviceInteger(" 17 "), 17);
+    EXPECT_FALSE(parseDeviceInteger("1 7").has_value());
+    EXPECT_FALSE(parseDeviceInteger("2147483648").has_value());
+    EXPECT_EQ(parseDeviceInteger("-2147483648"), std::numeric_limits<qint32>::min());
+}
+
+TEST_F(OnlineTest, AnOverLongReplyIsCutToTheBuffer) {
+    start();
+    open();
+    bus->setFaults(7, [] {
+        SimFaults f;
+        f.longReply = true;
+        return f;
+    }());
+    state_->tables.setParameter(388, 0);
+    w().CmdActual->click();
+    ASSERT_TRUE(waitFor([&] { return !w().PanelAnaloog_in_AWE->text().isEmpty(); }));
+    EXPECT_LE(w().PanelAnaloog_in_AWE->text().size(), 95);
+    w().CmdActual->click();
+}
+
+} // namespace

@@ -1,0 +1,48 @@
+#include "ShellTestSupport.h"
+
+#include <QFile>
+
+namespace kqm52::test {
+
+void ShellWorld::writeFile(const QString& name, const QString& text) const {
+    QFile f(programDir() + name);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    f.write(text.toUtf8());
+}
+
+QString ShellWorld::readFile(const QString& name) const {
+    return QString::fromUtf8(readBytes(name));
+}
+
+QByteArray ShellWorld::readBytes(const QString& name) const {
+    QFile f(programDir() + name);
+    if (!f.open(QIODevice::ReadOnly))
+        return {};
+    return f.readAll();
+}
+
+TFormMain& ShellWorld::createWindow(const StartOptions& options) {
+    window_.reset();
+    state_ = std::make_unique<ProgramState>(programDir());
+    window_ = std::make_unique<TFormMain>(*state_, dialogs_, options);
+    return *window_;
+}
+
+void ShellWorld::closeWindow() {
+    window_->close();
+}
+
+QStringList keyPaths(const QString& iniText) {
+    QStringList out;
+    QString section;
+    for (QString line : iniText.split(QLatin1Char('\n'))) {
+        line = line.trimmed();
+        if (line.startsWith(QLatin1Char('[')) && line.endsWith(QLatin1Char(']')))
+            section = line.mid(1, line.size() - 2);
+        else if (line.contains(QLatin1Char('=')))
+            out << section + QLatin1Char('/') + line.left(line.indexOf(QLatin1Char('=')));
+    }
+    return out;
+}
+
+} // namespace kqm52::test

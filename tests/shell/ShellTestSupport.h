@@ -1,0 +1,41 @@
+#pragma once
+
+// A world for one shell test: a program folder of its own, the shared
+// state, scripted dialogs and, on demand, the main window.
+
+#include "shell/FormMain.h"
+#include "shell/ProgramState.h"
+#include "shell/ScriptedDialogs.h"
+
+#include <QString>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+namespace kqm52::test {
+
+class ShellWorld : public ::testing::Test {
+protected:
+    QString programDir() const { return dir_.path() + QLatin1Char('/'); }
+    QString iniPath() const { return programDir() + QStringLiteral("application.ini"); }
+
+    void writeFile(const QString& name, const QString& text) const;
+    QString readFile(const QString& name) const;
+    QByteArray readBytes(const QString& name) const;
+
+    // Creates the main window as main would, after the files are in place.
+    TFormMain& createWindow(const StartOptions& options = {});
+    void closeWindow();
+
+    QTemporaryDir dir_;
+    std::unique_ptr<ProgramState> state_;
+    ScriptedDialogs dialogs_;
+    std::unique_ptr<TFormMain> window_;
+};
+
+// The "key=value" lines of a settings file, in file order, as "Section/key".
+QStringList keyPaths(const QString& iniText);
+
+} // namespace kqm52::test
