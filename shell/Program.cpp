@@ -3,6 +3,7 @@
 #include "shell/FormMain.h"
 
 #ifdef KQM52_WITH_SIM
+#include "sim/DemoBus.h"
 #include "sim/SimDriver.h"
 #endif
 
