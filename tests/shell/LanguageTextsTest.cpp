@@ -178,3 +178,28 @@ TEST_F(LanguageTextsTest, SwitchingToALanguageWithoutAFileKeepsTheTextsShown) {
 
 } // namespace
 } // namespace kqm52::test
+
+#include "shell/TextKeys.h"
+
+namespace kqm52::test {
+namespace {
+
+// The language files are checked against the table of keys the windows
+// read; the main window must read exactly those keys, with those defaults.
+TEST(MainTextsKeys, TheMainWindowReadsTheKeysTheLanguageFilesHold) {
+    QStringList listed;
+    for (const TextKey& k : textKeys())
+        if (QString::fromLatin1(k.section).compare("Main", Qt::CaseInsensitive) == 0)
+            listed << QString::fromLatin1(k.key);
+    QStringList read;
+    for (const auto& e : MainTexts::table()) {
+        read << QString::fromLatin1(e.key);
+        const TextKey* k = findTextKey("Main", e.key);
+        ASSERT_NE(k, nullptr) << e.key;
+        EXPECT_STREQ(k->def, e.builtIn) << e.key;
+    }
+    EXPECT_EQ(read, listed);
+}
+
+} // namespace
+} // namespace kqm52::test
