@@ -61,7 +61,7 @@ bool runReportingErrors(Dialogs& dialogs, QWidget* owner, const QString& caption
         std::forward<Fn>(fn)();
         return true;
     } catch (const std::exception& e) {
-        dialogs.error(owner, caption, QString::fromLocal8Bit(e.what()));
+        dialogs.error(owner, caption, QString::fromUtf8(e.what()));
         return false;
     }
 }

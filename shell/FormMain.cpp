@@ -200,6 +200,12 @@ void TFormMain::buildWindow() {
     EditZenden->setFont(pixelFont(font(), 11, true));
     CmdTerminalZenden =
         button(GroupBox3, "CmdTerminalZenden", QStringLiteral("Transmit"), 264, 20, 81, 22);
+    // The send button is the window's default: Enter in the entry line
+    // presses it while it is enabled.
+    connect(EditZenden, &QLineEdit::returnPressed, CmdTerminalZenden, [this] {
+        if (CmdTerminalZenden->isEnabled())
+            CmdTerminalZenden->click();
+    });
     MemoReceive = place(new QPlainTextEdit(GroupBox3), "MemoReceive", 8, 48, 337, 41);
     MemoReceive->setReadOnly(true);
     MemoReceive->setFocusPolicy(Qt::NoFocus);
@@ -521,6 +527,7 @@ void TFormMain::FormClose() {
     // Closing the port stops every cyclic request of every window.
     runReportingErrors(dialogs_, this, applicationTitle(), [this] { ZRComm1.SetActive(false); });
     Timer1.stop();
+    state_.catalogue.release();
     ProgrammaInstellingen_opslaan();
 }
 

@@ -17,6 +17,7 @@
 #include <QSignalSpy>
 #include <QSpinBox>
 #include <QStatusBar>
+#include <QTest>
 #include <QTimer>
 
 namespace kqm52::test {
@@ -252,6 +253,17 @@ TEST_F(FormMainTest, FileExitClosesTheWindowAndSavesTheSettings) {
     EXPECT_EQ(closed.count(), 1);
     EXPECT_FALSE(w.isVisible());
     EXPECT_TRUE(readFile("application.ini").contains("unit_no=9"));
+}
+
+TEST_F(FormMainTest, EnterInTheTerminalPressesSendOnlyWhileItIsEnabled) {
+    TFormMain& w = createWindow();
+    QSignalSpy sent(w.CmdTerminalZenden, &QPushButton::clicked);
+    w.EditZenden->setText("rt");
+    QTest::keyClick(w.EditZenden, Qt::Key_Return);
+    EXPECT_EQ(sent.count(), 0); // offline
+    w.CmdTerminalZenden->setEnabled(true);
+    QTest::keyClick(w.EditZenden, Qt::Key_Return);
+    EXPECT_EQ(sent.count(), 1);
 }
 
 TEST(StartOptionsTest, FieldtrimInAnyCaseAsTheFirstArgument) {
