@@ -183,10 +183,18 @@ TEST_F(InitSerialTest, BaudListFromTheLanguageFileStartsAt9600) {
     EXPECT_TRUE(errors().empty());
 }
 
-TEST_F(InitSerialTest, OkAppliesEveryBoxToThePort) {
+TEST_F(InitSerialTest, OkAppliesEveryBoxAndTheAddressFollowsThePort) {
     TFormInitSerial& f = shown();
+    EXPECT_EQ(f.Combo_IO->currentText(), QStringLiteral("03F8h"));
+    // There are only four addresses; later ports keep the last, as the port does.
+    f.ComboPoort->setCurrentIndex(7);
+    f.ComboPoortClick();
+    EXPECT_EQ(f.Combo_IO->currentText(), QStringLiteral("02E8h"));
+
     f.ComboPoort->setCurrentIndex(2);
     f.ComboPoortClick();
+    EXPECT_EQ(f.Combo_IO->currentIndex(), 2);
+    EXPECT_EQ(f.Combo_IO->currentText(), QStringLiteral("03E8h"));
     f.ComboDevice->setEditText(pty.path());
     f.ComboBaud->setCurrentIndex(5);
     f.ComboDataBits->setCurrentIndex(0);
@@ -217,22 +225,6 @@ TEST_F(InitSerialTest, EnterIsOkEvenWhileTypingAPath) {
     EXPECT_FALSE(again.isVisible());
     // Typing never grows the list of devices.
     EXPECT_EQ(again.ComboDevice->findText(pty.path()), -1);
-}
-
-TEST_F(InitSerialTest, AddressFollowsThePort) {
-    TFormInitSerial& f = shown();
-    EXPECT_EQ(f.Combo_IO->currentIndex(), 0);
-    EXPECT_FALSE(f.Combo_IO->isEnabled());
-
-    f.ComboPoort->setCurrentIndex(2);
-    f.ComboPoortClick();
-    EXPECT_EQ(f.Combo_IO->currentIndex(), 2);
-    EXPECT_EQ(f.Combo_IO->currentText(), QStringLiteral("03E8h"));
-
-    // There are only four addresses; later ports keep the last, as the port does.
-    f.ComboPoort->setCurrentIndex(7);
-    f.ComboPoortClick();
-    EXPECT_EQ(f.Combo_IO->currentText(), QStringLiteral("02E8h"));
 }
 
 TEST_F(InitSerialTest, BuiltInNamesWithoutALanguageFile) {
@@ -370,8 +362,9 @@ TEST_F(InitSerialTest, DeviceOfTheChosenPortIsShownAndStored) {
     EXPECT_EQ(map.device(TPort::COM1), pty.path());
 }
 
-TEST_F(InitSerialTest, SimulatedBusCanBeChosen) {
+TEST_F(InitSerialTest, SimulatedBusCanBeChosenAndAnUnchangedDeviceAddsNoEntry) {
     useStub(map, QString::fromLatin1(PortMap::SimDevice), 0);
+    useStub(map, QStringLiteral("/dev/ttyS1"), 0);
     TFormInitSerial& f = shown();
     f.ComboPoort->setCurrentIndex(3);
     f.ComboPoortClick();
@@ -383,15 +376,13 @@ TEST_F(InitSerialTest, SimulatedBusCanBeChosen) {
     EXPECT_TRUE(port.Active());
     EXPECT_EQ(map.device(TPort::COM4), QStringLiteral("sim"));
     EXPECT_EQ(port.devicePath(), QStringLiteral("sim"));
-}
 
-TEST_F(InitSerialTest, UnchangedDeviceAddsNoEntry) {
-    useStub(map, QStringLiteral("/dev/ttyS1"), 0);
-    TFormInitSerial& f = shown();
+    shown();
     f.ComboPoort->setCurrentIndex(1);
     f.ComboPoortClick();
     f.CmdOKClick();
     EXPECT_TRUE(port.Active());
+    EXPECT_EQ(port.devicePath(), QStringLiteral("/dev/ttyS1"));
     EXPECT_FALSE(map.isConfigured(TPort::COM2));
 }
 
