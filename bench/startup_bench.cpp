@@ -35,8 +35,7 @@ namespace {
 // Seconds since boot at which this process started (from /proc/self/stat).
 double processStartSeconds() {
     QFile f(QStringLiteral("/proc/self/stat"));
-    if (!f.open(QIODevice::ReadOnly))
-        return -1;
+    if (!f.open(QIODevice::ReadOnly)) return -1;
     const QByteArray stat = f.readAll();
     // Field 22, counted after the command name in parentheses.
     const QList<QByteArray> fields = stat.mid(stat.lastIndexOf(')') + 2).split(' ');
@@ -51,11 +50,9 @@ double nowSinceBoot() {
 
 long residentKiB() {
     QFile f(QStringLiteral("/proc/self/status"));
-    if (!f.open(QIODevice::ReadOnly))
-        return -1;
+    if (!f.open(QIODevice::ReadOnly)) return -1;
     for (const QByteArray& line : f.readAll().split('\n'))
-        if (line.startsWith("VmRSS:"))
-            return line.mid(6).trimmed().split(' ').value(0).toLong();
+        if (line.startsWith("VmRSS:")) return line.mid(6).trimmed().split(' ').value(0).toLong();
     return -1;
 }
 
@@ -66,8 +63,7 @@ int child(int argc, char** argv) {
     QApplication app(argc, argv);
     QTemporaryDir runtime;
     SingleInstance instance(runtime.path());
-    if (instance.start() != SingleInstance::Outcome::First)
-        return 2;
+    if (instance.start() != SingleInstance::Outcome::First) return 2;
     QApplication::setApplicationDisplayName(TFormMain::applicationTitle());
     Program program(StartOptions{}, QDir(QApplication::applicationDirPath()).absolutePath() + '/');
     TFormMain& window = program.mainWindow();
@@ -94,8 +90,7 @@ int child(int argc, char** argv) {
 } // namespace
 
 int main(int argc, char** argv) {
-    if (argc > 1 && QByteArray(argv[1]) == "--child")
-        return child(argc, argv);
+    if (argc > 1 && QByteArray(argv[1]) == "--child") return child(argc, argv);
 
     QCoreApplication app(argc, argv);
     constexpr int Runs = 5;

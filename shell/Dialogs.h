@@ -17,7 +17,7 @@ class QWidget;
 namespace kqm52 {
 
 class Dialogs {
-public:
+  public:
     using Icon = QMessageBox::Icon;
     using Button = QMessageBox::StandardButton;
     using Buttons = QMessageBox::StandardButtons;

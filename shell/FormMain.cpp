@@ -31,8 +31,7 @@ QFont pixelFont(const QFont& base, int pixels, bool bold) {
     return f;
 }
 
-template <typename W>
-W* place(W* w, const char* name, int left, int top, int width, int height) {
+template <typename W> W* place(W* w, const char* name, int left, int top, int width, int height) {
     w->setObjectName(QString::fromLatin1(name));
     w->setGeometry(left, top, width, height);
     return w;
@@ -49,8 +48,8 @@ QLabel* valuePanel(QWidget* parent, const char* name, int left, int top, int wid
     return p;
 }
 
-QLabel* label(QWidget* parent, const char* name, const QString& text, int left, int top,
-              int width, int height) {
+QLabel* label(QWidget* parent, const char* name, const QString& text, int left, int top, int width,
+              int height) {
     auto* l = place(new QLabel(text, parent), name, left, top, width, height);
     l->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     return l;
@@ -127,8 +126,8 @@ void TFormMain::buildWindow() {
         PanelErrorNo->setPalette(p);
     }
 
-    GroupBoxActual = place(new QGroupBox(QStringLiteral("Actual"), client), "GroupBoxActual", 384,
-                           25, 161, 88);
+    GroupBoxActual =
+        place(new QGroupBox(QStringLiteral("Actual"), client), "GroupBoxActual", 384, 25, 161, 88);
     LabelPositie = label(GroupBoxActual, "LabelPositie", QStringLiteral("Positie:"), 8, 22, 58, 21);
     PanelActPos = valuePanel(GroupBoxActual, "PanelActPos", 68, 22, 85, 21);
     LabelSnelheid =
@@ -194,8 +193,8 @@ void TFormMain::buildWindow() {
         Panel_DW[i]->setObjectName(numbered("Panel_DW", i + 1));
     }
 
-    GroupBox3 = place(new QGroupBox(QStringLiteral("Terminal"), client), "GroupBox3", 16, 256,
-                      353, 97);
+    GroupBox3 =
+        place(new QGroupBox(QStringLiteral("Terminal"), client), "GroupBox3", 16, 256, 353, 97);
     EditZenden = place(new QLineEdit(GroupBox3), "EditZenden", 8, 20, 248, 22);
     EditZenden->setFont(pixelFont(font(), 11, true));
     CmdTerminalZenden =
@@ -203,8 +202,7 @@ void TFormMain::buildWindow() {
     // The send button is the window's default: Enter in the entry line
     // presses it while it is enabled.
     connect(EditZenden, &QLineEdit::returnPressed, CmdTerminalZenden, [this] {
-        if (CmdTerminalZenden->isEnabled())
-            CmdTerminalZenden->click();
+        if (CmdTerminalZenden->isEnabled()) CmdTerminalZenden->click();
     });
     MemoReceive = place(new QPlainTextEdit(GroupBox3), "MemoReceive", 8, 48, 337, 41);
     MemoReceive->setReadOnly(true);
@@ -224,7 +222,8 @@ void TFormMain::buildWindow() {
     PanelStroom_uit = valuePanel(GroupBox_ANA_UIT, "PanelStroom_uit", 68, 54, 85, 21);
 
     CmdCalibratie = button(client, "CmdCalibratie", QStringLiteral("Calibratie"), 584, 296, 81, 22);
-    CmdResetError = button(client, "CmdResetError", QStringLiteral("RST SSI Err"), 584, 328, 81, 22);
+    CmdResetError =
+        button(client, "CmdResetError", QStringLiteral("RST SSI Err"), 584, 328, 81, 22);
 
     // Live-monitor buttons work only with the link open.
     for (QPushButton* b : {CmdActual, CmdInUit, CmdDuimwiel, CmdResetError})
@@ -262,11 +261,11 @@ void TFormMain::buildMenus() {
         m->menuAction()->setObjectName(QString::fromLatin1(name));
         return m;
     };
-    auto item = [this](QMenu* m, const char* name, const QString& caption, void (TFormMain::*fn)()) {
+    auto item = [this](QMenu* m, const char* name, const QString& caption,
+                       void (TFormMain::*fn)()) {
         QAction* a = m->addAction(caption);
         a->setObjectName(QString::fromLatin1(name));
-        if (fn)
-            connect(a, &QAction::triggered, this, fn);
+        if (fn) connect(a, &QAction::triggered, this, fn);
         return a;
     };
 
@@ -364,11 +363,11 @@ void TFormMain::ProgrammaInstellingen_opslaan() {
     QString error;
     if (!SettingsFile::write(path, ZRComm1, SpinEditUnitSelect->value(), state_.settings,
                              state_.portMap, &error))
-        dialogs_.error(this, applicationTitle(),
-                       tr("The settings could not be saved to %1.")
-                               .arg(QDir::toNativeSeparators(path)) +
-                           QStringLiteral("\n\r") + error + QStringLiteral("\n\r") +
-                           tr("The settings file from before is unchanged."));
+        dialogs_.error(
+            this, applicationTitle(),
+            tr("The settings could not be saved to %1.").arg(QDir::toNativeSeparators(path)) +
+                QStringLiteral("\n\r") + error + QStringLiteral("\n\r") +
+                tr("The settings file from before is unchanged."));
 }
 
 void TFormMain::LezenTeksten() {
@@ -423,16 +422,16 @@ void TFormMain::LezenTeksten() {
 }
 
 void TFormMain::InputFunctieTeksten() {
-    if (const auto labels = IoFunctionTexts::inputs(state_.catalogue, state_.tables,
-                                                      state_.settings.LanguageNo))
+    if (const auto labels =
+            IoFunctionTexts::inputs(state_.catalogue, state_.tables, state_.settings.LanguageNo))
         for (int i = 0; i < 4; ++i)
             LabelFun_in[i]->setText((*labels)[i]);
     LabelFun_K0->setText(IoFunctionTexts::k0(state_.tables, texts_));
 }
 
 void TFormMain::OutputFunctieTeksten() {
-    if (const auto labels = IoFunctionTexts::outputs(state_.catalogue, state_.tables,
-                                                       state_.settings.LanguageNo))
+    if (const auto labels =
+            IoFunctionTexts::outputs(state_.catalogue, state_.tables, state_.settings.LanguageNo))
         for (int i = 0; i < 4; ++i)
             LabelFun_uit[i]->setText((*labels)[i]);
 }
@@ -453,8 +452,7 @@ void TFormMain::switchLiveMonitorOff() {
 }
 
 void TFormMain::showModal(QDialog* window) {
-    if (!window)
-        return;
+    if (!window) return;
     runReportingErrors(dialogs_, this, applicationTitle(), [window] { window->exec(); });
 }
 
@@ -463,15 +461,13 @@ void TFormMain::Exit1Click() {
 }
 
 void TFormMain::Par11Click() {
-    if (!windows_.FormEditParam)
-        return;
+    if (!windows_.FormEditParam) return;
     switchLiveMonitorOff();
     showModal(windows_.FormEditParam);
 }
 
 void TFormMain::Par21Click() {
-    if (!windows_.FormEditSollwerten)
-        return;
+    if (!windows_.FormEditSollwerten) return;
     switchLiveMonitorOff();
     showModal(windows_.FormEditSollwerten);
 }
@@ -485,8 +481,7 @@ void TFormMain::ww1Click() {
 }
 
 void TFormMain::MX52zoekenClick() {
-    if (!windows_.FormApparaatZoeken)
-        return;
+    if (!windows_.FormApparaatZoeken) return;
     // The search opens and closes the port itself, at every line setting.
     runReportingErrors(dialogs_, this, applicationTitle(), [this] { ZRComm1.SetActive(false); });
     showModal(windows_.FormApparaatZoeken);
@@ -499,8 +494,7 @@ void TFormMain::displaynokken1Click() {
 }
 
 void TFormMain::Grafiek1Click() {
-    if (!windows_.FormGrafiek)
-        return;
+    if (!windows_.FormGrafiek) return;
     // The graph polls on its own; the error poll would only slow it down.
     Timer1.stop();
     showModal(windows_.FormGrafiek);
@@ -544,8 +538,7 @@ void TFormMain::closeEvent(QCloseEvent* event) {
 
 void TFormMain::showEvent(QShowEvent* event) {
     QMainWindow::showEvent(event);
-    if (centred_)
-        return;
+    if (centred_) return;
     centred_ = true;
     if (QScreen* screen = this->screen()) {
         QRect frame = frameGeometry();

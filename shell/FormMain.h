@@ -34,7 +34,7 @@ class ProgramState;
 
 class TFormMain : public QMainWindow {
     Q_OBJECT
-public:
+  public:
     static QString applicationTitle() { return QStringLiteral("Morvek Software Tool (KQM52)"); }
     // Client area below the menu, status bar included.
     static constexpr int ClientWidth = 723;
@@ -82,15 +82,15 @@ public:
     const MainTexts& texts() const { return texts_; }
     QLabel* statusPanel(int index) const { return statusPanels_.at(index); }
 
-signals:
+  signals:
     // The window has closed and the settings are written: the program ends.
     void closed();
 
-protected:
+  protected:
     void closeEvent(QCloseEvent* event) override;
     void showEvent(QShowEvent* event) override;
 
-private:
+  private:
     void buildWindow();
     void buildMenus();
     void FormCreate();
@@ -108,7 +108,7 @@ private:
     bool closeHandled_ = false;
     bool centred_ = false;
 
-public:
+  public:
     // Controls, named as in the window definition.
     QLabel* PanelComInfo = nullptr;
     QGroupBox* GroupBox5 = nullptr;
@@ -172,7 +172,7 @@ public:
     QAction* FormAbout = nullptr;
     QAction* Errno1 = nullptr;
 
-private:
+  private:
     std::array<QLabel*, StatusPanelCount> statusPanels_{};
 };
 

@@ -9,8 +9,7 @@ namespace kqm52 {
 std::optional<std::array<QString, 4>> IoFunctionTexts::labels(const ParameterCatalogue& catalogue,
                                                               const ParamTables& tables,
                                                               int firstParameter, int languageNo) {
-    if (!catalogue.parameterDefinitionsPresent())
-        return std::nullopt;
+    if (!catalogue.parameterDefinitionsPresent()) return std::nullopt;
     std::array<QString, 4> out;
     for (int i = 0; i < 4; ++i) {
         const int p = firstParameter + i;
@@ -40,12 +39,9 @@ QString IoFunctionTexts::k0(const ParamTables& tables, const MainTexts& texts) {
     const qint32 fineReference = tables.parameter(212);
     const qint32 ssi = tables.parameter(218);
     // The first function that claims K0 wins, in the device's order.
-    if (mode == 1 || mode == 2)
-        return texts.K0_HoldReset;
-    if (fineReference != 0 && (encoder == 0 || encoder == 2))
-        return texts.K0_RefFijn;
-    if (encoder == 1 && (ssi == 1 || ssi == 2 || ssi == 4))
-        return texts.K0_SSIJustage;
+    if (mode == 1 || mode == 2) return texts.K0_HoldReset;
+    if (fineReference != 0 && (encoder == 0 || encoder == 2)) return texts.K0_RefFijn;
+    if (encoder == 1 && (ssi == 1 || ssi == 2 || ssi == 4)) return texts.K0_SSIJustage;
     return texts.K0_Inactief;
 }
 

@@ -18,22 +18,22 @@ class ParameterCatalogue;
 class ParamTables;
 
 class IoFunctionTexts {
-public:
+  public:
     static constexpr int FirstInputParameter = 249;
     static constexpr int FirstOutputParameter = 389;
 
     // Labels of inputs 1 … 4; nothing when Parameters.txt is not loaded (the
     // labels then keep what they show).  A value that is no index of its
     // option list shows "########".
-    static std::optional<std::array<QString, 4>>
-    inputs(const ParameterCatalogue& catalogue, const ParamTables& tables, int languageNo);
+    static std::optional<std::array<QString, 4>> inputs(const ParameterCatalogue& catalogue,
+                                                        const ParamTables& tables, int languageNo);
     // Labels of outputs 1 … 4, the same way.
-    static std::optional<std::array<QString, 4>>
-    outputs(const ParameterCatalogue& catalogue, const ParamTables& tables, int languageNo);
+    static std::optional<std::array<QString, 4>> outputs(const ParameterCatalogue& catalogue,
+                                                         const ParamTables& tables, int languageNo);
     // The K0 label.  It needs only the parameter table, so it always applies.
     static QString k0(const ParamTables& tables, const MainTexts& texts);
 
-private:
+  private:
     static std::optional<std::array<QString, 4>> labels(const ParameterCatalogue& catalogue,
                                                         const ParamTables& tables,
                                                         int firstParameter, int languageNo);

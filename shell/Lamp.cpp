@@ -12,9 +12,10 @@ Lamp::Lamp(QWidget* parent) : QFrame(parent) {
 void Lamp::setColour(const QColor& colour) {
     colour_ = colour;
     QPalette p = palette();
-    p.setColor(QPalette::Window,
-               colour.isValid() ? colour : parentWidget() ? parentWidget()->palette().color(QPalette::Window)
-                                                          : QPalette().color(QPalette::Window));
+    p.setColor(QPalette::Window, colour.isValid() ? colour
+                                 : parentWidget()
+                                     ? parentWidget()->palette().color(QPalette::Window)
+                                     : QPalette().color(QPalette::Window));
     setPalette(p);
 }
 

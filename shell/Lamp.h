@@ -10,7 +10,7 @@ namespace kqm52 {
 
 class Lamp : public QFrame {
     Q_OBJECT
-public:
+  public:
     explicit Lamp(QWidget* parent = nullptr);
 
     static QColor onColour() { return QColor(0, 0, 255); }
@@ -23,7 +23,7 @@ public:
     QColor colour() const;
     bool isNeutral() const { return !colour_.isValid(); }
 
-private:
+  private:
     QColor colour_; // invalid while neutral
 };
 

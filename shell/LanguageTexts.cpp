@@ -17,13 +17,11 @@ QString LanguageTexts::fileName(int languageNo) {
 
 bool LanguageTexts::TekstFile_Lezen(const QString& programDir, int languageNo) {
     const QString path = programDir + fileName(languageNo);
-    if (!QFileInfo(path).isFile())
-        return false;
+    if (!QFileInfo(path).isFile()) return false;
     // Read into a fresh store first: a file that vanishes or cannot be read
     // between the test and the read must not leave us with half a language.
     IniFile fresh;
-    if (!fresh.load(path))
-        return false;
+    if (!fresh.load(path)) return false;
     ini_ = std::move(fresh);
     loaded_ = true;
     loadedPath_ = path;
@@ -39,8 +37,7 @@ void LanguageTexts::loadFromText(const QString& text) {
 }
 
 QString LanguageTexts::text(const QString& section, const QString& key, const QString& def) const {
-    if (!loaded_)
-        return def;
+    if (!loaded_) return def;
     return ini_.readString(section, key, def);
 }
 

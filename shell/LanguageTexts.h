@@ -14,7 +14,7 @@
 namespace kqm52 {
 
 class LanguageTexts {
-public:
+  public:
     // "Taal0.ini", "Taal1.ini", "Taal2.ini"; any other number the first one.
     static QString fileName(int languageNo);
 
@@ -43,7 +43,7 @@ public:
 
     const IniFile& LanguageIni() const { return ini_; }
 
-private:
+  private:
     IniFile ini_;
     bool loaded_ = false;
     QString loadedPath_;

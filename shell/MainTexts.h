@@ -30,7 +30,7 @@ struct MainTexts {
 
     struct Entry {
         const char* key;
-        const char* builtIn;   // the default for a key the file lacks
+        const char* builtIn; // the default for a key the file lacks
         QString MainTexts::*field;
         // A caption on a button that changes with a state.  Without a language
         // file it shows the built-in text: an empty caption would leave the

@@ -16,7 +16,8 @@ Program::Program(const StartOptions& options, const QString& programDir) : state
 #ifdef KQM52_WITH_SIM
         installSimulatedBus(state_.portMap, makeDemoBus(programDir));
 #else
-        demoProblem_ = QStringLiteral("This build has no simulated bus; --demo cannot open a port.");
+        demoProblem_ =
+            QStringLiteral("This build has no simulated bus; --demo cannot open a port.");
 #endif
     }
 

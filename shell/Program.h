@@ -18,7 +18,7 @@ namespace kqm52 {
 class TFormMain;
 
 class Program {
-public:
+  public:
     // programDir: the folder of the program file, ending in a separator.
     Program(const StartOptions& options, const QString& programDir);
     ~Program();
@@ -28,7 +28,7 @@ public:
     // Why --demo cannot work in this build (empty when it can, or when not asked).
     QString demoProblem() const { return demoProblem_; }
 
-private:
+  private:
     ProgramState state_;
     QtDialogs dialogs_;
     std::unique_ptr<TFormMain> formMain_;

@@ -31,12 +31,12 @@ struct LiveMonitorState {
 
 // What the unit selection learnt about the unit.
 struct UnitIdentification {
-    QString DeviceType; // first four characters of the "rt" reply
+    QString DeviceType;   // first four characters of the "rt" reply
     int TypeInfoStep = 0; // 0 "rt", 1 "rh", 2 "rx" outstanding
 };
 
 class ProgramState {
-public:
+  public:
     explicit ProgramState(QString programDir) { settings.ProgramDir = std::move(programDir); }
     ProgramState(const ProgramState&) = delete;
     ProgramState& operator=(const ProgramState&) = delete;

@@ -15,8 +15,7 @@ Dialogs::Button QtDialogs::messageBox(QWidget* owner, Icon icon, const QString& 
     if (result == QMessageBox::NoButton || !(buttons & Button(result))) {
         // Closed with Escape or the title bar: the least harmful answer.
         for (Button b : {Button::Cancel, Button::No, Button::Ok})
-            if (buttons & b)
-                return b;
+            if (buttons & b) return b;
         return Button::NoButton;
     }
     return Button(result);

@@ -7,7 +7,7 @@
 namespace kqm52 {
 
 class QtDialogs final : public Dialogs {
-public:
+  public:
     Button messageBox(QWidget* owner, Icon icon, const QString& caption, const QString& text,
                       Buttons buttons) override;
     QString openFileName(QWidget* owner, const QString& caption, const QString& dir,

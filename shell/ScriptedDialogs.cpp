@@ -7,8 +7,7 @@ namespace kqm52 {
 std::vector<ScriptedDialogs::Asked> ScriptedDialogs::asked(Kind kind) const {
     std::vector<Asked> out;
     for (const auto& a : asked_)
-        if (a.kind == kind)
-            out.push_back(a);
+        if (a.kind == kind) out.push_back(a);
     return out;
 }
 
@@ -31,8 +30,7 @@ Dialogs::Button ScriptedDialogs::messageBox(QWidget* owner, Icon icon, const QSt
     }
     ++unscripted_;
     for (Button b : {Button::Cancel, Button::No, Button::Ok})
-        if (buttons & b)
-            return b;
+        if (buttons & b) return b;
     return Button::NoButton;
 }
 
@@ -68,8 +66,7 @@ bool ScriptedDialogs::print(QWidget* owner, QPrinter& printer) {
     }
     const QString pdf = prints_.front();
     prints_.pop_front();
-    if (pdf.isEmpty())
-        return false;
+    if (pdf.isEmpty()) return false;
     printer.setOutputFormat(QPrinter::PdfFormat);
     printer.setOutputFileName(pdf);
     return true;

@@ -15,7 +15,7 @@
 namespace kqm52 {
 
 class ScriptedDialogs final : public Dialogs {
-public:
+  public:
     enum class Kind { Message, OpenFile, SaveFile, Print };
 
     struct Asked {
@@ -51,7 +51,7 @@ public:
                          const QString& filter) override;
     bool print(QWidget* owner, QPrinter& printer) override;
 
-private:
+  private:
     std::deque<Button> messages_;
     std::deque<QString> openFiles_;
     std::deque<QString> saveFiles_;

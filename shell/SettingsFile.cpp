@@ -22,8 +22,7 @@ const QString Poorten = QStringLiteral("Poorten");
 // An enumeration stored as its ordinal.  A value the enumeration does not
 // have (a hand-edited file, a newer version's file) reads as the key's
 // default: the setters index tables by it.
-template <typename E>
-E readEnum(const IniFile& ini, const QString& key, int def, int count) {
+template <typename E> E readEnum(const IniFile& ini, const QString& key, int def, int count) {
     const int v = ini.readInteger(Serieel, key, def);
     return E((v >= 0 && v < count) ? v : def);
 }
@@ -35,19 +34,17 @@ bool readFlag(const IniFile& ini, const QString& section, const QString& key, bo
 
 } // namespace
 
-bool SettingsFile::read(const QString& path, TZRComm& port, int& unitNo,
-                        ProgramSettings& settings, PortMap& ports) {
-    if (!QFileInfo(path).isFile())
-        return false;
+bool SettingsFile::read(const QString& path, TZRComm& port, int& unitNo, ProgramSettings& settings,
+                        PortMap& ports) {
+    if (!QFileInfo(path).isFile()) return false;
     IniFile ini;
-    if (!ini.load(path))
-        return false;
+    if (!ini.load(path)) return false;
     read(ini, port, unitNo, settings, ports);
     return true;
 }
 
-void SettingsFile::read(const IniFile& ini, TZRComm& port, int& unitNo,
-                        ProgramSettings& settings, PortMap& ports) {
+void SettingsFile::read(const IniFile& ini, TZRComm& port, int& unitNo, ProgramSettings& settings,
+                        PortMap& ports) {
     // Straight through the port's setters, in file order: the hardware
     // preset may adjust port type and drivers, and the keys after it then
     // set what the file says.
@@ -61,8 +58,7 @@ void SettingsFile::read(const IniFile& ini, TZRComm& port, int& unitNo,
     port.SetPortName(readEnum<TPort>(ini, QStringLiteral("portname"), 0, PortCount));
     // Setting the port name also sets its usual address.  A stored address
     // was chosen on purpose, so it must survive the round trip.
-    if (ini.hasKey(Serieel, QStringLiteral("portaddr")))
-        port.SetPortAddress(address);
+    if (ini.hasKey(Serieel, QStringLiteral("portaddr"))) port.SetPortAddress(address);
     port.SetPortType(readEnum<TPortType>(ini, QStringLiteral("porttype"), 0, 3));
     port.SetReceiveDriver(readEnum<TReceiveDriver>(ini, QStringLiteral("receivedrv"), 0, 2));
     port.SetTransmitDriver(readEnum<TTransmitDriver>(ini, QStringLiteral("transmitdrv"), 3, 4));
@@ -113,8 +109,7 @@ void SettingsFile::write(IniFile& ini, const TZRComm& port, int unitNo,
 
     for (int i = 0; i < PortCount; ++i) {
         const TPort p = TPort(i);
-        if (ports.isConfigured(p))
-            ini.writeString(Poorten, PortMap::key(p), ports.device(p));
+        if (ports.isConfigured(p)) ini.writeString(Poorten, PortMap::key(p), ports.device(p));
     }
 }
 

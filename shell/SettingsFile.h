@@ -19,7 +19,7 @@ class PortMap;
 class TZRComm;
 
 class SettingsFile {
-public:
+  public:
     static constexpr int KeyCount = 21;
     static constexpr int MaxUnitNo = 31;
 

@@ -21,8 +21,7 @@ SingleInstance::SingleInstance(QString directory, QString name, QObject* parent)
     : QObject(parent), directory_(std::move(directory)), name_(std::move(name)) {
     if (directory_.isEmpty())
         directory_ = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
-    if (directory_.isEmpty())
-        directory_ = QDir::tempPath();
+    if (directory_.isEmpty()) directory_ = QDir::tempPath();
     connect(&server_, &QLocalServer::newConnection, this, &SingleInstance::onConnection);
 }
 
@@ -73,8 +72,7 @@ SingleInstance::Outcome SingleInstance::start(std::chrono::milliseconds answerTi
             while (!answer.contains('\n') && !deadline.hasExpired() &&
                    socket.waitForReadyRead(int(std::max<qint64>(1, deadline.remainingTime()))))
                 answer += socket.readAll();
-            if (answer == RaiseDone)
-                return Outcome::OtherRaised;
+            if (answer == RaiseDone) return Outcome::OtherRaised;
             break;
         }
         QThread::msleep(50);
@@ -87,8 +85,7 @@ void SingleInstance::onConnection() {
     while (QLocalSocket* socket = server_.nextPendingConnection()) {
         connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
         connect(socket, &QLocalSocket::readyRead, this, [this, socket] {
-            if (!socket->canReadLine())
-                return;
+            if (!socket->canReadLine()) return;
             const QByteArray request = socket->readLine();
             if (request == RaiseRequest) {
                 qCInfo(lcInstance) << "a second copy asked for the window";
@@ -102,8 +99,7 @@ void SingleInstance::onConnection() {
 }
 
 void SingleInstance::restoreOrRaise(QWidget* window) {
-    if (!window)
-        return;
+    if (!window) return;
     if (window->isMinimized())
         window->setWindowState((window->windowState() & ~Qt::WindowMinimized) | Qt::WindowActive);
     window->show();

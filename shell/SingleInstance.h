@@ -22,12 +22,12 @@ namespace kqm52 {
 
 class SingleInstance : public QObject {
     Q_OBJECT
-public:
+  public:
     enum class Outcome {
-        First,        // this copy runs; raiseRequested() will tell when to show itself
-        OtherRaised,  // another copy runs and has raised its window: end now
-        OtherSilent,  // another copy holds the lock but does not answer
-        Failed,       // the lock or the socket could not be set up
+        First,       // this copy runs; raiseRequested() will tell when to show itself
+        OtherRaised, // another copy runs and has raised its window: end now
+        OtherSilent, // another copy holds the lock but does not answer
+        Failed,      // the lock or the socket could not be set up
     };
 
     // directory: where the lock and the socket live (default: the user's
@@ -44,11 +44,11 @@ public:
     // What the first copy does when asked: un-minimise, bring to front.
     static void restoreOrRaise(QWidget* window);
 
-signals:
+  signals:
     // A second copy asked to be shown the running window.
     void raiseRequested();
 
-private:
+  private:
     void onConnection();
 
     QString directory_;

@@ -38,8 +38,8 @@ int main(int argc, char** argv) {
     for (const QString& arg : options.unknown)
         std::fprintf(stderr, "kqm52: ignoring the argument \"%s\"\n", qPrintable(arg));
 
-    Program program(options, QDir(QApplication::applicationDirPath()).absolutePath() +
-                                 QLatin1Char('/'));
+    Program program(options,
+                    QDir(QApplication::applicationDirPath()).absolutePath() + QLatin1Char('/'));
     if (!program.demoProblem().isEmpty())
         std::fprintf(stderr, "kqm52: %s\n", qPrintable(program.demoProblem()));
 

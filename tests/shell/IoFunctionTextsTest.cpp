@@ -29,12 +29,10 @@ TEST(K0Label, TheFirstRuleThatAppliesNamesTheFunction) {
         const char* label;
     } cases[] = {
         {1, 0, 0, 0, "HOLD"}, {2, 1, 1, 1, "HOLD"}, // hold/reset wins over everything
-        {3, 0, 0, 0, "OFF"},  {0, 0, 0, 0, "OFF"},
-        {0, 0, 1, 0, "REF"},  {0, 2, 1, 0, "REF"},  {0, 2, -4, 0, "REF"},
-        {0, 1, 1, 0, "OFF"},  // fine reference needs encoder 0 or 2
-        {0, 1, 0, 1, "SSI"},  {0, 1, 0, 2, "SSI"},  {0, 1, 0, 4, "SSI"},
-        {0, 1, 5, 4, "SSI"},  {0, 1, 0, 3, "OFF"},  {0, 0, 0, 4, "OFF"},
-        {0, 3, 1, 1, "OFF"},
+        {3, 0, 0, 0, "OFF"},  {0, 0, 0, 0, "OFF"},  {0, 0, 1, 0, "REF"}, {0, 2, 1, 0, "REF"},
+        {0, 2, -4, 0, "REF"}, {0, 1, 1, 0, "OFF"}, // fine reference needs encoder 0 or 2
+        {0, 1, 0, 1, "SSI"},  {0, 1, 0, 2, "SSI"},  {0, 1, 0, 4, "SSI"}, {0, 1, 5, 4, "SSI"},
+        {0, 1, 0, 3, "OFF"},  {0, 0, 0, 4, "OFF"},  {0, 3, 1, 1, "OFF"},
     };
     for (const auto& c : cases) {
         ParamTables tables;
@@ -54,7 +52,7 @@ TEST(K0Label, WithoutALanguageFileItIsEmpty) {
 }
 
 class IoLabelsTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         IniFile defs;
         defs.loadFromText("[249]\ntype=1\nopties0=Uit,Start,\"Niet actief\"\nopties3=Off,Go\n"

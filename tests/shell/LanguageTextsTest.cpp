@@ -52,7 +52,7 @@ TEST_F(LanguageTextsTest, LookupFollowsTheFileThenTheDefault) {
     EXPECT_EQ(texts.text("Main", "CmdComOpen", "Open"), "Verbinden"); // any letter case
     EXPECT_EQ(texts.text("Main", "CmdComClose", "Close"), "");        // empty stays empty
     EXPECT_EQ(texts.text("Main", "subInfo", "Info"), "Over=dit");     // after the first "="
-    EXPECT_EQ(texts.text("Main", "menuHelp", "Help"), "Help");         // missing key
+    EXPECT_EQ(texts.text("Main", "menuHelp", "Help"), "Help");        // missing key
     EXPECT_EQ(texts.text("Opties", "CmdComOpen", "x"), "x");          // other section
 }
 
@@ -94,19 +94,20 @@ TEST_F(LanguageTextsTest, WithoutALanguageOnlyStateCaptionsHaveText) {
 // The main window with a language file: every text of section "Main" lands
 // where it belongs.
 TEST_F(LanguageTextsTest, TheMainWindowShowsTheTextsOfTheFile) {
-    writeFile("Taal0.ini", "[Main]\nGroepIngangen=Inputs\nGroepUitgangen=Outputs\n"
-                           "Groep_ANA_IN=Analog in\nGroep_ANA_UIT=Analog out\nGroepActual=Actual values\n"
-                           "GroepDuimwiel=Thumbwheels\nLabelActualPositie=Position:\n"
-                           "LabelActualSnelheid=Speed:\nLabelActualSpanning=Voltage:\n"
-                           "LabelActualStroom=Current:\nCmdIO_ON=I/O on\nCmdActual_ON=Live on\n"
-                           "CmdComOpen=Connect\nCmdTerminalZenden=Send\nCmdResetError=Reset\n"
-                           "CmdDuimwiel_ON=TW on\nmenuBestand=File\nsubAfsluiten=Exit\n"
-                           "menuEdit=Edit\nsubParameters=Parameters...\nsubSollwerten=Setpoints...\n"
-                           "menuInstellingen=Settings\nsubInitCom=Serial...\nsubOpties=Options...\n"
-                           "menuCommunicatie=Communication\nsubParSoll=Receive all\n"
-                           "subBackup=Backup...\nsubRestore=Restore...\nsubZoeken=Search...\n"
-                           "menuVenster=Window\nsubNokkenInfo=Cams\nsubGrafiek=Graph\n"
-                           "menuHelp=Help!\nsubInfo=About\nsubErrorNummers=Error numbers\n");
+    writeFile("Taal0.ini",
+              "[Main]\nGroepIngangen=Inputs\nGroepUitgangen=Outputs\n"
+              "Groep_ANA_IN=Analog in\nGroep_ANA_UIT=Analog out\nGroepActual=Actual values\n"
+              "GroepDuimwiel=Thumbwheels\nLabelActualPositie=Position:\n"
+              "LabelActualSnelheid=Speed:\nLabelActualSpanning=Voltage:\n"
+              "LabelActualStroom=Current:\nCmdIO_ON=I/O on\nCmdActual_ON=Live on\n"
+              "CmdComOpen=Connect\nCmdTerminalZenden=Send\nCmdResetError=Reset\n"
+              "CmdDuimwiel_ON=TW on\nmenuBestand=File\nsubAfsluiten=Exit\n"
+              "menuEdit=Edit\nsubParameters=Parameters...\nsubSollwerten=Setpoints...\n"
+              "menuInstellingen=Settings\nsubInitCom=Serial...\nsubOpties=Options...\n"
+              "menuCommunicatie=Communication\nsubParSoll=Receive all\n"
+              "subBackup=Backup...\nsubRestore=Restore...\nsubZoeken=Search...\n"
+              "menuVenster=Window\nsubNokkenInfo=Cams\nsubGrafiek=Graph\n"
+              "menuHelp=Help!\nsubInfo=About\nsubErrorNummers=Error numbers\n");
     TFormMain& w = createWindow();
     EXPECT_EQ(w.GroupBoxIngangen->title(), "Inputs");
     EXPECT_EQ(w.GroupBoxUitgangen->title(), "Outputs");
@@ -127,16 +128,24 @@ TEST_F(LanguageTextsTest, TheMainWindowShowsTheTextsOfTheFile) {
     EXPECT_EQ(w.CmdTerminalZenden->text(), "Send");
     EXPECT_EQ(w.CmdResetError->text(), "Reset");
     const std::pair<QString, QString> menus[] = {
-        {w.File1->title(), "File"},           {w.Exit1->text(), "Exit"},
-        {w.Edit->title(), "Edit"},            {w.Par11->text(), "Parameters..."},
-        {w.Par21->text(), "Setpoints..."},    {w.Extra->title(), "Settings"},
-        {w.Serial1->text(), "Serial..."},     {w.ww1->text(), "Options..."},
+        {w.File1->title(), "File"},
+        {w.Exit1->text(), "Exit"},
+        {w.Edit->title(), "Edit"},
+        {w.Par11->text(), "Parameters..."},
+        {w.Par21->text(), "Setpoints..."},
+        {w.Extra->title(), "Settings"},
+        {w.Serial1->text(), "Serial..."},
+        {w.ww1->text(), "Options..."},
         {w.Zendenenontvangen1->title(), "Communication"},
         {w.ParSollOntvangen1->text(), "Receive all"},
-        {w.Backup1->text(), "Backup..."},     {w.Restore1->text(), "Restore..."},
-        {w.MX52zoeken->text(), "Search..."},  {w.Venster->title(), "Window"},
-        {w.displaynokken1->text(), "Cams"},   {w.Grafiek1->text(), "Graph"},
-        {w.Info1->title(), "Help!"},          {w.FormAbout->text(), "About"},
+        {w.Backup1->text(), "Backup..."},
+        {w.Restore1->text(), "Restore..."},
+        {w.MX52zoeken->text(), "Search..."},
+        {w.Venster->title(), "Window"},
+        {w.displaynokken1->text(), "Cams"},
+        {w.Grafiek1->text(), "Graph"},
+        {w.Info1->title(), "Help!"},
+        {w.FormAbout->text(), "About"},
         {w.Errno1->text(), "Error numbers"},
     };
     for (const auto& [shown, expected] : menus)

@@ -8,28 +8,43 @@
 
 #include <QDir>
 #include <QFile>
-#include <QProcess>
 #include <QGroupBox>
+#include <QProcess>
 #include <QSpinBox>
 
-#include <sys/resource.h>
 #include <csignal>
 #include <functional>
+#include <sys/resource.h>
 
 namespace kqm52::test {
 namespace {
 
 const QStringList AllKeysInOrder = {
-    "Serieel/baudrate",    "Serieel/databit",  "Serieel/parity",     "Serieel/stopbit",
-    "Serieel/hardware",    "Serieel/portaddr", "Serieel/portname",   "Serieel/porttype",
-    "Serieel/receivedrv",  "Serieel/transmitdrv", "Serieel/unit_no", "Opties/Taal",
-    "Algemeen/OpenCloseDialoogPath", "Afdrukken/Firma", "Afdrukken/Type", "Afdrukken/Sn",
-    "Grafiek/X_Div",       "Grafiek/Y_Div",    "Grafiek/BronItem",   "Grafiek/X_hulplijn",
+    "Serieel/baudrate",
+    "Serieel/databit",
+    "Serieel/parity",
+    "Serieel/stopbit",
+    "Serieel/hardware",
+    "Serieel/portaddr",
+    "Serieel/portname",
+    "Serieel/porttype",
+    "Serieel/receivedrv",
+    "Serieel/transmitdrv",
+    "Serieel/unit_no",
+    "Opties/Taal",
+    "Algemeen/OpenCloseDialoogPath",
+    "Afdrukken/Firma",
+    "Afdrukken/Type",
+    "Afdrukken/Sn",
+    "Grafiek/X_Div",
+    "Grafiek/Y_Div",
+    "Grafiek/BronItem",
+    "Grafiek/X_hulplijn",
     "Grafiek/Y_hulplijn",
 };
 
 class SettingsFileTest : public ShellWorld {
-protected:
+  protected:
     IniFile writtenFile() const {
         IniFile ini;
         EXPECT_TRUE(ini.load(iniPath()));
@@ -109,14 +124,30 @@ struct OddValue {
     int expected;
 };
 
-int baud(const TFormMain& w, const ProgramState&) { return int(w.ZRComm1.Baudrate()); }
-int parity(const TFormMain& w, const ProgramState&) { return int(w.ZRComm1.FrameParitybit()); }
-int port(const TFormMain& w, const ProgramState&) { return int(w.ZRComm1.PortName()); }
-int hardware(const TFormMain& w, const ProgramState&) { return int(w.ZRComm1.Hardware()); }
-int unit(const TFormMain& w, const ProgramState&) { return w.SpinEditUnitSelect->value(); }
-int language(const TFormMain&, const ProgramState& s) { return s.settings.LanguageNo; }
-int xDiv(const TFormMain&, const ProgramState& s) { return s.settings.graph.X_Div; }
-int xLines(const TFormMain&, const ProgramState& s) { return s.settings.graph.X_hulplijn; }
+int baud(const TFormMain& w, const ProgramState&) {
+    return int(w.ZRComm1.Baudrate());
+}
+int parity(const TFormMain& w, const ProgramState&) {
+    return int(w.ZRComm1.FrameParitybit());
+}
+int port(const TFormMain& w, const ProgramState&) {
+    return int(w.ZRComm1.PortName());
+}
+int hardware(const TFormMain& w, const ProgramState&) {
+    return int(w.ZRComm1.Hardware());
+}
+int unit(const TFormMain& w, const ProgramState&) {
+    return w.SpinEditUnitSelect->value();
+}
+int language(const TFormMain&, const ProgramState& s) {
+    return s.settings.LanguageNo;
+}
+int xDiv(const TFormMain&, const ProgramState& s) {
+    return s.settings.graph.X_Div;
+}
+int xLines(const TFormMain&, const ProgramState& s) {
+    return s.settings.graph.X_hulplijn;
+}
 
 TEST_F(SettingsFileTest, OddValuesReadAsTheUserExpects) {
     const OddValue cases[] = {
@@ -182,7 +213,8 @@ TEST_F(SettingsFileTest, EverySettingSurvivesARoundTrip) {
     ports.setDevice(TPort::COM2, "/dev/ttyUSB0");
     ports.setDevice(TPort::COM16, "sim");
     QString error;
-    ASSERT_TRUE(SettingsFile::write(iniPath(), written, 17, settings, ports, &error)) << qPrintable(error);
+    ASSERT_TRUE(SettingsFile::write(iniPath(), written, 17, settings, ports, &error))
+        << qPrintable(error);
 
     TZRComm read;
     int unitNo = 0;
@@ -212,8 +244,9 @@ TEST_F(SettingsFileTest, EverySettingSurvivesARoundTrip) {
 }
 
 TEST_F(SettingsFileTest, ThePortMapIsWrittenBackAsItWasRead) {
-    writeFile("application.ini", "; service laptop\n[Serieel]\nbaudrate=6\n[Poorten]\nCOM3=/dev/ttyUSB0\n"
-                                 "COM5=sim\n[Eigen]\nnotitie=niet wissen\n");
+    writeFile("application.ini",
+              "; service laptop\n[Serieel]\nbaudrate=6\n[Poorten]\nCOM3=/dev/ttyUSB0\n"
+              "COM5=sim\n[Eigen]\nnotitie=niet wissen\n");
     createWindow();
     EXPECT_EQ(state_->portMap.device(TPort::COM3), "/dev/ttyUSB0");
     EXPECT_EQ(state_->portMap.device(TPort::COM5), "sim");
@@ -241,7 +274,7 @@ TEST_F(SettingsFileTest, TheDemoOverrideIsNeverSaved) {
 // A folder the program may not write to, or a disk that is full: the old
 // file must stay whole and the user must be told.
 class SettingsWriteFailureTest : public SettingsFileTest {
-protected:
+  protected:
     const QByteArray oldFile = "[Serieel]\nbaudrate=2\nunit_no=7\n[Eigen]\nx=1\n";
 
     void expectOldFileKeptAndErrorShown() {
@@ -270,8 +303,7 @@ TEST_F(SettingsWriteFailureTest, AReadOnlyFolderKeepsTheOldFile) {
         QString path;
         bool immutable;
         ~Restore() {
-            if (immutable)
-                QProcess::execute("chattr", {"-i", path});
+            if (immutable) QProcess::execute("chattr", {"-i", path});
             QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
         }
     } restore{dir_.path(), immutable};

@@ -16,8 +16,7 @@ QString ShellWorld::readFile(const QString& name) const {
 
 QByteArray ShellWorld::readBytes(const QString& name) const {
     QFile f(programDir() + name);
-    if (!f.open(QIODevice::ReadOnly))
-        return {};
+    if (!f.open(QIODevice::ReadOnly)) return {};
     return f.readAll();
 }
 

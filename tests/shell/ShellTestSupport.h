@@ -17,7 +17,7 @@
 namespace kqm52::test {
 
 class ShellWorld : public ::testing::Test {
-protected:
+  protected:
     QString programDir() const { return dir_.path() + QLatin1Char('/'); }
     QString iniPath() const { return programDir() + QStringLiteral("application.ini"); }
 

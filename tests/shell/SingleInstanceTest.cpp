@@ -21,7 +21,7 @@ namespace kqm52::test {
 namespace {
 
 class TwoCopiesTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         ASSERT_TRUE(programDir_.isValid());
         ASSERT_TRUE(runtimeDir_.isValid());
@@ -57,17 +57,14 @@ protected:
         QSignalSpy output(&p, &QProcess::readyReadStandardError);
         while (true) {
             seen += p.readAllStandardError();
-            if (seen.contains(text))
-                return true;
-            if (deadline.hasExpired() || p.state() == QProcess::NotRunning)
-                return false;
+            if (seen.contains(text)) return true;
+            if (deadline.hasExpired() || p.state() == QProcess::NotRunning) return false;
             output.wait(int(deadline.remainingTime()));
         }
     }
 
     static bool waitForEnd(QProcess& p, int timeoutMs = 15000) {
-        if (p.state() == QProcess::NotRunning)
-            return true;
+        if (p.state() == QProcess::NotRunning) return true;
         QSignalSpy finished(&p, &QProcess::finished);
         return finished.wait(timeoutMs);
     }
