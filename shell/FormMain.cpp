@@ -1,5 +1,9 @@
 #include "shell/FormMain.h"
 
+#include "shell/LiveMonitor.h"
+#include "shell/Terminal.h"
+#include "shell/UnitSelection.h"
+
 #include "shell/Dialogs.h"
 #include "shell/IoFunctionTexts.h"
 #include "shell/Lamp.h"
@@ -86,10 +90,31 @@ TFormMain::TFormMain(ProgramState& state, Dialogs& dialogs, const StartOptions& 
     Timer1.setInterval(1000);
 
     buildWindow();
+    connectOnlineParts();
     FormCreate();
 }
 
 TFormMain::~TFormMain() = default;
+
+void TFormMain::connectOnlineParts() {
+    unitSelection_ = std::make_unique<UnitSelection>(*this, state_, dialogs_);
+    liveMonitor_ = std::make_unique<LiveMonitor>(*this, state_, *unitSelection_);
+    unitSelection_->setLiveMonitor(liveMonitor_.get());
+    terminal_ = std::make_unique<Terminal>(*this, *unitSelection_);
+
+    ZRComm1.OnActivate = [this](TZRComm*) { unitSelection_->ZRComm1Activate(); };
+    ZRComm1.OnDeactivate = [this](TZRComm*) { unitSelection_->ZRComm1Deactivate(); };
+    connect(CmdSelectUnit, &QPushButton::clicked, this,
+            [this] { unitSelection_->CmdSelectUnitClick(); });
+    connect(CmdActual, &QPushButton::clicked, this, [this] { liveMonitor_->ActualActief(); });
+    connect(CmdInUit, &QPushButton::clicked, this, [this] { liveMonitor_->InUitActief(); });
+    connect(CmdDuimwiel, &QPushButton::clicked, this, [this] { liveMonitor_->DuimwielActief(); });
+    connect(CmdResetError, &QPushButton::clicked, this,
+            [this] { liveMonitor_->CmdResetErrorClick(); });
+    connect(CmdTerminalZenden, &QPushButton::clicked, this,
+            [this] { terminal_->CmdTerminalZendenClick(); });
+    connect(&Timer1, &QTimer::timeout, this, [this] { liveMonitor_->Timer1Timer(); });
+}
 
 void TFormMain::buildWindow() {
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
@@ -445,10 +470,7 @@ void TFormMain::Disable_checkboxen_status_klemmen() {
 }
 
 void TFormMain::switchLiveMonitorOff() {
-    // LIVE MONITOR: switch off every group whose flag is set (I/O, actual
-    // values, thumbwheels, in that order) once the monitor's toggles exist.
-    // Until then no group can be switched on.
-    Q_ASSERT(!state_.monitor.IoOn && !state_.monitor.ActualOn && !state_.monitor.ThumbwheelOn);
+    liveMonitor_->switchOff();
 }
 
 void TFormMain::showModal(QDialog* window) {

@@ -16,6 +16,7 @@
 #include <QTimer>
 
 #include <array>
+#include <memory>
 
 class QAction;
 class QGroupBox;
@@ -30,7 +31,10 @@ namespace kqm52 {
 
 class Dialogs;
 class Lamp;
+class LiveMonitor;
 class ProgramState;
+class Terminal;
+class UnitSelection;
 
 class TFormMain : public QMainWindow {
     Q_OBJECT
@@ -80,6 +84,12 @@ class TFormMain : public QMainWindow {
     void setCommunicationItemsEnabled(bool linkOpen);
 
     const MainTexts& texts() const { return texts_; }
+
+    // The online parts of the window: unit selection and identification, the
+    // live monitor, the terminal.
+    UnitSelection& unitSelection() { return *unitSelection_; }
+    LiveMonitor& liveMonitor() { return *liveMonitor_; }
+    Terminal& terminal() { return *terminal_; }
     QLabel* statusPanel(int index) const { return statusPanels_.at(index); }
 
   signals:
@@ -92,6 +102,7 @@ class TFormMain : public QMainWindow {
 
   private:
     void buildWindow();
+    void connectOnlineParts();
     void buildMenus();
     void FormCreate();
     void FormClose();
@@ -105,6 +116,10 @@ class TFormMain : public QMainWindow {
     StartOptions options_;
     SecondaryWindows windows_;
     MainTexts texts_;
+    // Declared after ZRComm1, so their components leave the port before it goes.
+    std::unique_ptr<UnitSelection> unitSelection_;
+    std::unique_ptr<LiveMonitor> liveMonitor_;
+    std::unique_ptr<Terminal> terminal_;
     bool closeHandled_ = false;
     bool centred_ = false;
 

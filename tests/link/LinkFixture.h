@@ -7,6 +7,8 @@
 #include "link/ZR2Protocol.h"
 #include "link/ZRComm.h"
 
+#include "TestWait.h"
+
 #include <QTest>
 #include <gtest/gtest.h>
 
@@ -64,7 +66,7 @@ protected:
     }
 
     // Waits (processing events) until pred holds; false after 5 s.
-    template <class Pred> bool waitFor(Pred pred) { return QTest::qWaitFor(pred, 5000); }
+    template <class Pred> bool waitFor(Pred pred) { return waitUntil(pred); }
 
     // Lets the worker finish whatever is queued (nothing left on the line).
     bool settle() {

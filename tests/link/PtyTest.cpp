@@ -130,7 +130,7 @@ TEST_F(PtyTest, ARequestAndItsReplyCrossTheRealDriver) {
     Recorder r;
     r.attach(*c);
     c->Send();
-    ASSERT_TRUE(QTest::qWaitFor([&] { return r.outcomes() == 1; }, 5000));
+    ASSERT_TRUE(waitUntil([&] { return r.outcomes() == 1; }));
     ASSERT_EQ(r.events[0].kind, Event::Result);
     EXPECT_EQ(r.events[0].data, QByteArray("rp 17 42\r\n"));
 }
@@ -204,7 +204,7 @@ TEST_F(PtyTest, APeerVanishingMidReplyIsAFailedCallNotAHang) {
     QElapsedTimer t;
     t.start();
     c->Send();
-    ASSERT_TRUE(QTest::qWaitFor([&] { return r.outcomes() == 1; }, 5000));
+    ASSERT_TRUE(waitUntil([&] { return r.outcomes() == 1; }));
     ASSERT_EQ(r.events[0].kind, Event::Error);
     EXPECT_EQ(r.events[0].error.Code, CommCode::DriverFailed);
     EXPECT_NE(r.events[0].error.SystemError, 0);

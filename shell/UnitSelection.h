@@ -1,0 +1,57 @@
+#pragma once
+
+// Opening and closing the link from the main window: on every opening the
+// unit in the spin edit is selected ("sc n") and asked who it is ("rt", "rh",
+// "rx"), and the answers go to the status bar.  Closing puts the window back
+// to its offline look.  Also the error handler that four of the main
+// window's components share, which shows link trouble in PanelComInfo.
+
+#include "link/CommTypes.h"
+#include "link/RQ500Protocol.h"
+
+#include <QByteArray>
+#include <QString>
+
+namespace kqm52 {
+
+class Dialogs;
+class ECommHandleError;
+class LiveMonitor;
+class ProgramState;
+class TFormMain;
+class TZRComm;
+
+class UnitSelection {
+public:
+    UnitSelection(TFormMain& window, ProgramState& state, Dialogs& dialogs);
+
+    void setLiveMonitor(LiveMonitor* monitor) { monitor_ = monitor; }
+
+    void CmdSelectUnitClick();
+    void ZRComm1Activate();
+    void ZRComm1Deactivate();
+    void RQ500UnitSelectCommResult(const QByteArray& result);
+    void RQ500TypeInfoCommResult(const QByteArray& result);
+    // Shared by RQ500UnitSelect, RQ500_in, RQ500Protocol1 and RQ500ReadError.
+    void RQ500UnitSelectComError(const TCommError& error);
+
+    // "38400,E,8,1": the line settings as the status bar shows them.
+    static QString lineSettingsText(const TZRComm& port);
+    // What the user reads when the port cannot be opened: the system's text,
+    // the device, and for a permission problem how to get access.
+    static QString openErrorText(const QString& systemText, int systemError,
+                                 const QString& device);
+
+    TRQ500Protocol RQ500UnitSelect;
+    TRQ500Protocol RQ500TypeInfo;
+
+private:
+    bool deviceSearchIsActive() const;
+
+    TFormMain& window_;
+    ProgramState& state_;
+    Dialogs& dialogs_;
+    LiveMonitor* monitor_ = nullptr;
+};
+
+} // namespace kqm52
