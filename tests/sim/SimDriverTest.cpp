@@ -1,0 +1,317 @@
+// SimDriver on the bus, called the way the link worker calls it, without the
+// link: exact byte times on the virtual clock, line settings, faults that only
+// an in-process driver can show.
+
+#include "sim/SimDriver.h"
+
+#include <gtest/gtest.h>
+
+#include <cerrno>
+#include <chrono>
+#include <thread>
+
+using namespace kqm52;
+
+namespace {
+
+LineState lineOf(int baud, DriverParity parity = DriverParity::Even, int dataBits = 8,
+                 int stopBits = 1) {
+    LineState l;
+    l.baud = baud;
+    l.parity = parity;
+    l.dataBits = dataBits;
+    l.stopBits = stopBits;
+    return l;
+}
+
+class SimDriverTest : public ::testing::Test {
+  protected:
+    SimDriverTest() {
+        bus->addUnit(0, lineOf(38400));
+        driver = std::make_unique<SimDriver>(bus);
+        EXPECT_EQ(driver->open("sim"), 0);
+        EXPECT_EQ(driver->setLineState(lineOf(38400)), 0);
+    }
+
+    int send(const QByteArray& text) {
+        int written = 0;
+        return driver->write(reinterpret_cast<const std::uint8_t*>(text.constData()),
+                             int(text.size()), written);
+    }
+
+    // Reads until a silence of `silenceMs`, the way the worker ends a reply.
+    QByteArray receive(int firstMs = 100, int silenceMs = 50) {
+        QByteArray got;
+        driver->setReadTimeout(firstMs);
+        for (;;) {
+            std::uint8_t b = 0;
+            bool any = false;
+            lastError = driver->readByte(b, any);
+            if (lastError || !any) return got;
+            got.append(char(b));
+            driver->setReadTimeout(silenceMs);
+        }
+    }
+
+    std::shared_ptr<VirtualClock> clock = std::make_shared<VirtualClock>();
+    std::shared_ptr<SimBus> bus = std::make_shared<SimBus>(clock);
+    std::unique_ptr<SimDriver> driver;
+    int lastError = 0;
+};
+
+} // namespace
+
+TEST_F(SimDriverTest, ByteTimesFollowSpeedAndFrame) {
+    const LineState l = lineOf(38400);
+    EXPECT_EQ(simFrameBits(l), 11);
+    EXPECT_EQ(simLineTime(l, 1), 286458);
+    EXPECT_EQ(simLineTime(l, 3), 859375);
+    EXPECT_EQ(simFrameBits(lineOf(9600, DriverParity::None, 7, 2)), 10);
+
+    ASSERT_EQ(send("rt\r"), 0);
+    EXPECT_EQ(clock->now(), simLineTime(l, 3)); // write takes the line time
+    ASSERT_EQ(driver->flush(), 0);
+    driver->setReadTimeout(100);
+    std::uint8_t b = 0;
+    bool got = false;
+    ASSERT_EQ(driver->readByte(b, got), 0);
+    ASSERT_TRUE(got);
+    EXPECT_EQ(b, 'r');
+    // The first byte ends a turnaround plus one character after the CR.
+    EXPECT_EQ(clock->now(), simLineTime(l, 3) + simMs(2) + simLineTime(l, 1));
+    const QByteArray rest = receive(50);
+    EXPECT_EQ("r" + rest, QByteArray("rt MX52 Nokkenregelaar V3.07\r\n"));
+    const SimNanos lastByte = simLineTime(l, 3) + simMs(2) + simLineTime(l, 30);
+    EXPECT_EQ(clock->now(), lastByte + simMs(50)); // the silence that ends it
+}
+
+TEST_F(SimDriverTest, OtherLineSettingsGiveSilence) {
+    const LineState others[] = {
+        lineOf(19200), lineOf(38400, DriverParity::Odd), lineOf(38400, DriverParity::None),
+        lineOf(38400, DriverParity::Even, 7), lineOf(38400, DriverParity::Even, 8, 2)};
+    for (const LineState& l : others) {
+        ASSERT_EQ(driver->setLineState(l), 0);
+        const SimNanos before = clock->now();
+        send("rt\r");
+        EXPECT_EQ(receive(100), QByteArray()) << simLineText(l).toStdString();
+        EXPECT_EQ(clock->now(), before + simLineTime(l, 3) + simMs(100));
+    }
+    ASSERT_EQ(driver->setLineState(lineOf(38400)), 0);
+    send("rt\r");
+    EXPECT_TRUE(receive().startsWith("rt MX52"));
+}
+
+TEST_F(SimDriverTest, BytesAtOtherSettingsSpoilTheLineBeingGathered) {
+    ASSERT_EQ(driver->setLineState(lineOf(38400)), 0);
+    send("rp");
+    ASSERT_EQ(driver->setLineState(lineOf(9600)), 0);
+    send("x");
+    ASSERT_EQ(driver->setLineState(lineOf(38400)), 0);
+    send(" 5\r");
+    EXPECT_EQ(receive(), QByteArray("er 1\r\n")); // the unit saw " 5" only
+}
+
+TEST_F(SimDriverTest, OnlyTheSelectedUnitAnswers) {
+    bus->addUnit(7, lineOf(38400)).hardwareText = "HW 9.9 SN 777777";
+    // Both power up selected: an unaddressed request collides.
+    send("rp 1\r");
+    QByteArray both = receive();
+    std::uint32_t flags = 0;
+    driver->clearLineErrors(flags);
+    EXPECT_EQ(both, QByteArray("rp 1 0\r\n")); // the same text from both
+    EXPECT_TRUE(flags & LineErrorFrame);
+    send("rt\r");
+    both = receive();
+    EXPECT_EQ(both, QByteArray("rt MX52 Nokkenregelaar V3.07\r\n"));
+    send("rh\r");
+    both = receive();
+    QByteArray mix = "rh HW 2.1 SN 520000\r\n";
+    const QByteArray other = "rh HW 9.9 SN 777777\r\n";
+    for (int i = 0; i < mix.size(); ++i)
+        mix[i] = char(mix[i] & other[i]); // a driven 0 wins
+    EXPECT_EQ(both, mix);
+    EXPECT_NE(both, other);
+    driver->clearLineErrors(flags);
+
+    send("sc 7\r");
+    EXPECT_EQ(receive(), QByteArray("sc 7\r\n"));
+    send("rh\r");
+    EXPECT_EQ(receive(), other);
+    driver->clearLineErrors(flags);
+    EXPECT_EQ(flags, 0u);
+    send("sc 0\r");
+    EXPECT_EQ(receive(), QByteArray("sc 0\r\n"));
+    send("rh\r");
+    EXPECT_EQ(receive(), QByteArray("rh HW 2.1 SN 520000\r\n"));
+    send("sc 3\r"); // nobody
+    EXPECT_EQ(receive(), QByteArray());
+    send("rh\r");
+    EXPECT_EQ(receive(), QByteArray());
+}
+
+TEST_F(SimDriverTest, PurgeDropsWhatHasArrivedButNotWhatIsStillComing) {
+    SimFaults f;
+    f.lateMs = 150;
+    bus->setFaults(0, f);
+    send("rp 1\r");
+    EXPECT_EQ(receive(100), QByteArray()); // too late for 100 ms
+    ASSERT_EQ(driver->purge(), 0);
+    bus->setFaults(0, {});
+    send("rp 2\r");
+    // The late reply arrives during the next request and is taken for its
+    // reply; the unit answers the second request only after it.
+    EXPECT_EQ(receive(100), QByteArray("rp 1 0\r\nrp 2 0\r\n"));
+    send("rp 3\r");
+    driver->waitIdle(20);
+    ASSERT_EQ(driver->purge(), 0);
+    EXPECT_EQ(receive(100), QByteArray());
+}
+
+TEST_F(SimDriverTest, PauseInsideAReplyOutlastsTheSilence) {
+    SimFaults f;
+    f.pauseMs = 60;
+    bus->setFaults(0, f);
+    send("rp 12\r");
+    EXPECT_EQ(receive(), QByteArray("rp 1"));
+    EXPECT_EQ(receive(), QByteArray("2 0\r\n"));
+}
+
+TEST_F(SimDriverTest, InterruptEndsWaitsUntilTheNextOpen) {
+    driver->interrupt();
+    const SimNanos before = clock->now();
+    std::uint8_t b;
+    bool got = true;
+    driver->setReadTimeout(1000);
+    EXPECT_EQ(driver->readByte(b, got), 0);
+    EXPECT_FALSE(got);
+    driver->waitIdle(500);
+    EXPECT_EQ(clock->now(), before);
+    EXPECT_EQ(driver->close(), 0);
+    EXPECT_EQ(driver->open("sim"), 0);
+    driver->waitIdle(500);
+    EXPECT_EQ(clock->now(), before + simMs(500));
+}
+
+TEST_F(SimDriverTest, TheBusIsOpenedExclusively) {
+    SimDriver second(bus);
+    EXPECT_EQ(second.open("sim"), EBUSY);
+    EXPECT_EQ(driver->close(), 0);
+    EXPECT_EQ(second.open("sim"), 0);
+    std::uint8_t b;
+    bool got;
+    EXPECT_EQ(driver->readByte(b, got), EBADF);
+}
+
+TEST_F(SimDriverTest, InjectedDriverFailures) {
+    bus->failDriverCall(SimDriverCall::Write, EIO);
+    EXPECT_EQ(send("rt\r"), EIO);
+    EXPECT_EQ(send("rt\r"), 0); // once
+    bus->failDriverCall(SimDriverCall::Purge, ENXIO, -1);
+    EXPECT_EQ(driver->purge(), ENXIO);
+    EXPECT_EQ(driver->purge(), ENXIO);
+    bus->clearDriverFailures();
+    EXPECT_EQ(driver->purge(), 0);
+    bus->failDriverCall(SimDriverCall::SetLineState, EINVAL);
+    EXPECT_EQ(driver->setLineState(lineOf(9600)), EINVAL);
+    LineState l;
+    EXPECT_EQ(driver->getLineState(l), 0);
+    EXPECT_EQ(l, lineOf(38400));
+}
+
+TEST_F(SimDriverTest, LineErrorsComeWithTheReplyBytes) {
+    SimFaults f;
+    f.lineErrors = LineErrorParity | LineErrorOverrun;
+    bus->setFaults(0, f);
+    std::uint32_t flags = 1;
+    driver->clearLineErrors(flags);
+    EXPECT_EQ(flags, 0u);
+    send("rt\r");
+    EXPECT_TRUE(receive().startsWith("rt"));
+    driver->clearLineErrors(flags);
+    EXPECT_EQ(flags, std::uint32_t(LineErrorParity | LineErrorOverrun));
+    driver->clearLineErrors(flags);
+    EXPECT_EQ(flags, 0u);
+}
+
+TEST_F(SimDriverTest, FailingReadOfAReply) {
+    SimFaults f;
+    f.driverError = EPROTO;
+    bus->setFaults(0, f);
+    send("rt\r");
+    EXPECT_EQ(receive(), QByteArray());
+    EXPECT_EQ(lastError, EPROTO);
+    EXPECT_TRUE(receive().startsWith("rt")); // the bytes themselves still come
+}
+
+TEST_F(SimDriverTest, DeviceVanishesMidReply) {
+    SimFaults f;
+    f.vanish = true;
+    bus->setFaults(0, f);
+    send("rp 12\r");
+    EXPECT_EQ(receive(), QByteArray("rp 1"));
+    EXPECT_EQ(lastError, EIO);
+    EXPECT_FALSE(bus->plugged());
+    EXPECT_EQ(send("rt\r"), EIO);
+    EXPECT_EQ(driver->purge(), EIO);
+    std::uint8_t b;
+    bool got;
+    EXPECT_EQ(driver->readByte(b, got), EIO);
+    EXPECT_EQ(driver->close(), 0);
+    EXPECT_EQ(driver->open("sim"), ENOENT);
+    bus->setPlugged(true);
+    EXPECT_EQ(driver->open("sim"), 0);
+    driver->setLineState(lineOf(38400));
+    send("rp 12\r");
+    EXPECT_EQ(receive(), QByteArray("rp 12 0\r\n")); // the fault was one-shot
+}
+
+TEST_F(SimDriverTest, InstalledAsThePortMapValueSim) {
+    PortMap map;
+    EXPECT_FALSE(map.hasDriverFor("sim"));
+    installSimulatedBus(map, bus);
+    EXPECT_TRUE(map.hasDriverFor("sim"));
+    map.setDevice(TPort::COM3, "sim");
+    QString error;
+    auto d = map.createDriver(TPort::COM3, error);
+    ASSERT_TRUE(d);
+    EXPECT_NE(dynamic_cast<SimDriver*>(d.get()), nullptr);
+    EXPECT_EQ(d->open("sim"), EBUSY); // the fixture's driver holds the bus
+}
+
+// Real time: a read waits for its byte, interrupt() from another thread ends a
+// long wait, and setLineState may run beside a blocked read.
+TEST(SimDriverRealTime, WaitsInRealTimeAndCanBeInterrupted) {
+    auto bus = std::make_shared<SimBus>(std::make_shared<RealClock>());
+    bus->addUnit(0, lineOf(9600));
+    SimDriver d(bus);
+    ASSERT_EQ(d.open("sim"), 0);
+    ASSERT_EQ(d.setLineState(lineOf(9600)), 0);
+    int written = 0;
+    const auto t0 = std::chrono::steady_clock::now();
+    ASSERT_EQ(d.write(reinterpret_cast<const std::uint8_t*>("rt\r"), 3, written), 0);
+    ASSERT_EQ(d.flush(), 0);
+    const auto flushed = std::chrono::steady_clock::now() - t0;
+    EXPECT_GE(flushed, std::chrono::microseconds(3437)); // 3 bytes of 11 bits at 9600
+    d.setReadTimeout(200);
+    std::uint8_t b = 0;
+    bool got = false;
+    ASSERT_EQ(d.readByte(b, got), 0);
+    ASSERT_TRUE(got);
+    EXPECT_GE(std::chrono::steady_clock::now() - t0, std::chrono::microseconds(3437 + 2000 + 1145));
+
+    d.setReadTimeout(10000);
+    std::thread other([&] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(30));
+        for (int i = 0; i < 100; ++i)
+            d.setLineState(lineOf(i % 2 ? 19200 : 9600));
+        d.interrupt();
+    });
+    const auto t1 = std::chrono::steady_clock::now();
+    // Reads the rest of the reply, then blocks until interrupted.
+    for (;;) {
+        ASSERT_EQ(d.readByte(b, got), 0);
+        if (!got) break;
+    }
+    other.join();
+    EXPECT_LT(std::chrono::steady_clock::now() - t1, std::chrono::seconds(5));
+}

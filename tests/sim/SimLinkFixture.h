@@ -1,0 +1,106 @@
+#pragma once
+
+// The tool's own link (TZRComm, TRQ500Protocol, the worker) on COM1 mapped to
+// a simulated bus.  The bus runs on a virtual clock unless a test says
+// otherwise, so time-outs and 50 ms silences cost no real time and can be
+// checked to the nanosecond.
+
+#include "link/RQ500Protocol.h"
+#include "link/ZRComm.h"
+#include "sim/SimDriver.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QThread>
+#include <gtest/gtest.h>
+
+#include <memory>
+
+namespace kqm52::simtest {
+
+inline LineState lineOf(int baud, DriverParity parity = DriverParity::Even, int dataBits = 8,
+                        int stopBits = 1) {
+    LineState l;
+    l.baud = baud;
+    l.parity = parity;
+    l.dataBits = dataBits;
+    l.stopBits = stopBits;
+    return l;
+}
+
+// What one request ended in.
+struct Outcome {
+    bool done = false;
+    bool ok = false;
+    QByteArray data;
+    TCommError error;
+    int errors = 0; // OnCommError calls
+};
+
+// Processes events until pred holds; false after `ms` of real time.
+template <class Pred> bool waitUntil(Pred pred, int ms = 10000) {
+    QElapsedTimer t;
+    t.start();
+    while (!pred()) {
+        if (t.elapsed() > ms) return false;
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+        QThread::usleep(100);
+    }
+    return true;
+}
+
+class SimLinkFixture : public ::testing::Test {
+  protected:
+    explicit SimLinkFixture(std::shared_ptr<SimClock> clock = std::make_shared<VirtualClock>())
+        : clock_(std::move(clock)), bus(std::make_shared<SimBus>(clock_)) {
+        installSimulatedBus(map, bus);
+        map.setDevice(TPort::COM1, QStringLiteral("sim"));
+        port.setPortMap(&map);
+        setPortLine(lineOf(38400));
+    }
+    ~SimLinkFixture() override { port.SetActive(false); }
+
+    SimNanos now() const { return clock_->now(); }
+
+    void setPortLine(const LineState& l) {
+        static const int speeds[] = {1200, 2400, 4800, 9600, 19200, 28800, 38400, 57600, 115200};
+        for (int i = 0; i < 9; ++i)
+            if (speeds[i] == l.baud) port.SetBaudrate(TBaudrate(i));
+        port.SetFrameParitybit(l.parity == DriverParity::None   ? TParityBit::None
+                               : l.parity == DriverParity::Even ? TParityBit::Even
+                                                                : TParityBit::Odd);
+        port.SetFrameDatabits(l.dataBits == 7 ? TDataBit::db_7 : TDataBit::db_8);
+        port.SetFrameStopbits(l.stopBits == 2 ? TStopBit::sb_2 : TStopBit::sb_1);
+    }
+
+    // Sends one request on a fresh component and waits for its outcome.
+    Outcome ask(const QString& text, int timeoutMs = 0) {
+        TRQ500Protocol c;
+        c.setUpForDevice(timeoutMs);
+        c.SetZRComm(&port);
+        Outcome o;
+        c.OnCommResult = [&o](TZRProtocolComponent*, const QByteArray& r) {
+            o.done = o.ok = true;
+            o.data = r;
+        };
+        c.OnCommError = [&o](TZRProtocolComponent*, const TCommError& e, const QByteArray& r) {
+            o.done = true;
+            o.error = e;
+            o.data = r;
+            ++o.errors;
+        };
+        c.SetASCIIProtocol(text);
+        c.Send();
+        EXPECT_TRUE(waitUntil([&] { return o.done; })) << text.toStdString();
+        // Let the port move on, so the next request starts on a quiet queue.
+        waitUntil([&] { return port.queuedRequests() == 0; });
+        return o;
+    }
+
+    std::shared_ptr<SimClock> clock_;
+    std::shared_ptr<SimBus> bus;
+    PortMap map;
+    TZRComm port;
+};
+
+} // namespace kqm52::simtest

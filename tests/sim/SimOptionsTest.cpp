@@ -1,0 +1,184 @@
+// mx5x-sim's options, its state file and its log lines; the line-settings text.
+
+#include "sim/SimOptions.h"
+#include "sim/SimStateFile.h"
+#include "sim/SimTraceLog.h"
+
+#include <QFile>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+using namespace kqm52;
+
+namespace {
+
+LineState parsed(const QString& text) {
+    LineState l;
+    EXPECT_TRUE(simParseLine(text, l)) << text.toStdString();
+    return l;
+}
+
+} // namespace
+
+TEST(SimLineText, ParsesAndPrints) {
+    EXPECT_EQ(simLineText(parsed("38400,E,8,1")), QString("38400,E,8,1"));
+    EXPECT_EQ(simLineText(parsed("9600,n,7,2")), QString("9600,N,7,2"));
+    EXPECT_EQ(simLineText(parsed("19200")), QString("19200,E,8,1"));
+    EXPECT_EQ(simLineText(parsed("57600,O")), QString("57600,O,8,1"));
+    LineState l;
+    for (const char* bad : {"", "fast", "9600,X", "9600,E,9", "9600,E,8,3", "9600,E,8,1,1", "10"})
+        EXPECT_FALSE(simParseLine(QString::fromLatin1(bad), l)) << bad;
+}
+
+TEST(SimOptions, UnitsFaultsAndFiles) {
+    SimOptions o;
+    QString error;
+    ASSERT_TRUE(parseSimOptions({"--unit",       "0",
+                                 "--unit",       "5:19200,E,8,1",
+                                 "--turnaround", "0.5",
+                                 "--fault",      "5:late=200,garbled,wrong-word=once",
+                                 "--fault",      "0:pause,long-reply",
+                                 "--error",      "5:12",
+                                 "--type",       "0:MX92 Other",
+                                 "--state",      "s.txt",
+                                 "--log",        "l.txt",
+                                 "--data",       "/d",
+                                 "--link",       "/tmp/x"},
+                                o, error))
+        << error.toStdString();
+    ASSERT_EQ(o.units.size(), 2);
+    EXPECT_EQ(o.units[0].number, 0);
+    EXPECT_EQ(simLineText(o.units[0].line), QString("38400,E,8,1"));
+    EXPECT_EQ(simLineText(o.units[1].line), QString("19200,E,8,1"));
+    EXPECT_DOUBLE_EQ(o.turnaroundMs, 0.5);
+    ASSERT_EQ(o.faults.size(), 2);
+    EXPECT_EQ(o.faults[0].second.lateMs, 200);
+    EXPECT_TRUE(o.faults[0].second.garbled);
+    EXPECT_EQ(o.faults[0].second.wrongWord, SimFaults::WrongWord::Once);
+    EXPECT_EQ(o.faults[1].second.pauseMs, 60);
+    EXPECT_TRUE(o.faults[1].second.longReply);
+    EXPECT_EQ(o.stateFile, QString("s.txt"));
+    EXPECT_EQ(o.logFile, QString("l.txt"));
+    EXPECT_EQ(o.dataDir, QString("/d"));
+    EXPECT_EQ(o.linkPath, QString("/tmp/x"));
+
+    std::shared_ptr<SimBus> bus;
+    ASSERT_TRUE(buildSimBus(o, SimCatalogue(), bus, error)) << error.toStdString();
+    EXPECT_EQ(bus->unitCount(), 2);
+    EXPECT_EQ(bus->faults(5).lateMs, 200);
+    bus->withUnit(1, [](SimUnit& u) {
+        EXPECT_EQ(u.errorNumber(), 12);
+        EXPECT_EQ(u.turnaround(), simUs(500));
+    });
+    bus->withUnit(0, [](SimUnit& u) { EXPECT_EQ(u.typeText, QByteArray("MX92 Other")); });
+}
+
+TEST(SimOptions, DefaultsAndDemo) {
+    SimOptions o;
+    QString error;
+    ASSERT_TRUE(parseSimOptions({}, o, error));
+    ASSERT_EQ(o.units.size(), 1);
+    EXPECT_EQ(simLineText(o.units[0].line), QString("38400,E,8,1"));
+    SimOptions d;
+    ASSERT_TRUE(parseSimOptions({"--demo", "--fault", "12:no-answer"}, d, error));
+    EXPECT_TRUE(d.units.isEmpty());
+    std::shared_ptr<SimBus> bus;
+    ASSERT_TRUE(buildSimBus(d, SimCatalogue(), bus, error));
+    EXPECT_EQ(bus->unitCount(), 3);
+    EXPECT_TRUE(bus->faults(12).noAnswer);
+}
+
+TEST(SimOptions, Refusals) {
+    const QStringList bad[] = {
+        {"--unit"},
+        {"--unit", "32"},
+        {"--unit", "x"},
+        {"--unit", "1:fast"},
+        {"--turnaround", "-1"},
+        {"--fault", "0:nonsense"},
+        {"--fault", "0:late=x"},
+        {"--fault", "0:wrong-word=sometimes"},
+        {"--fault", "0:line-errors"},
+        {"--fault", "0:driver-error"},
+        {"--error", "0:x"},
+        {"--bogus"},
+    };
+    for (const QStringList& args : bad) {
+        SimOptions o;
+        QString error;
+        EXPECT_FALSE(parseSimOptions(args, o, error)) << args.join(' ').toStdString();
+        EXPECT_FALSE(error.isEmpty());
+    }
+    SimOptions o;
+    QString error;
+    ASSERT_TRUE(parseSimOptions({"--unit", "1", "--fault", "2:garbled"}, o, error));
+    std::shared_ptr<SimBus> bus;
+    EXPECT_FALSE(buildSimBus(o, SimCatalogue(), bus, error));
+    EXPECT_TRUE(error.contains("unit 2"));
+    // In-process, the two driver-side faults exist.
+    SimFaults f;
+    ASSERT_TRUE(parseSimFaults("line-errors=12,driver-error=71,vanish", f, true, error));
+    EXPECT_EQ(f.lineErrors, 12u);
+    EXPECT_EQ(f.driverError, 71);
+    EXPECT_TRUE(f.vanish);
+}
+
+TEST(SimStateFile, RoundTrip) {
+    QTemporaryDir dir;
+    const QString path = dir.filePath("state");
+    LineState l;
+    SimBus a;
+    SimUnit& u = a.addUnit(2, l);
+    u.forceParameter(17, -99);
+    u.forceParameter(399, 123456789);
+    u.setSetpoint(1, 5);
+    u.setSetpoint(48, -48);
+    u.setEeprom(2041, -37);
+    u.setCalibration(2041, 500); // not stored: RAM only
+    u.setThumbwheel(4, 44);
+    a.addUnit(9, l).forceParameter(0, 1);
+    QString error;
+    ASSERT_TRUE(saveSimState(a, path, &error)) << error.toStdString();
+
+    SimBus b;
+    b.addUnit(2, l);
+    b.addUnit(3, l); // not in the file: untouched
+    ASSERT_TRUE(loadSimState(b, path, &error));
+    b.withUnit(0, [](SimUnit& v) {
+        EXPECT_EQ(v.parameter(17), -99);
+        EXPECT_EQ(v.parameter(399), 123456789);
+        EXPECT_EQ(v.setpoint(1), 5);
+        EXPECT_EQ(v.setpoint(48), -48);
+        EXPECT_EQ(v.eeprom(2041), -37);
+        EXPECT_EQ(v.calibration(2041), -37); // powered up from the EEPROM
+        EXPECT_EQ(v.thumbwheel(4), 44);
+        EXPECT_FALSE(v.dirty());
+    });
+    b.withUnit(1, [](SimUnit& v) { EXPECT_EQ(v.parameter(0), 0); });
+    EXPECT_FALSE(loadSimState(b, dir.filePath("missing"), &error));
+    EXPECT_FALSE(saveSimState(b, dir.filePath("no/such/dir/state"), &error));
+}
+
+TEST(SimTraceLog, LinesWithTimes) {
+    LineState l;
+    l.baud = 19200;
+    EXPECT_EQ(simTraceLine(simMs(1500), true, -1, l, "rp 1"),
+              QString("1.500000 <- 19200,E,8,1 \"rp 1\""));
+    EXPECT_EQ(simTraceLine(simUs(2), false, 7, l, QByteArray("rp 1 0\r\n\x01\"", 10)),
+              QString("0.000002 -> unit 7 19200,E,8,1 \"rp 1 0\\r\\n\\x01\\\"\""));
+
+    QTemporaryDir dir;
+    const QString path = dir.filePath("log");
+    auto clock = std::make_shared<VirtualClock>();
+    SimBus bus(clock);
+    bus.addUnit(0, l);
+    ASSERT_TRUE(attachSimLog(bus, path));
+    bus.transmit(l, "rt\r", 0);
+    QFile f(path);
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    const QList<QByteArray> lines = f.readAll().split('\n');
+    ASSERT_GE(lines.size(), 2);
+    EXPECT_TRUE(lines[0].endsWith("<- 19200,E,8,1 \"rt\""));
+    EXPECT_TRUE(lines[1].endsWith("-> unit 0 19200,E,8,1 \"rt MX52 Nokkenregelaar V3.07\\r\\n\""));
+    EXPECT_FALSE(attachSimLog(bus, dir.filePath("no/such/dir/log")));
+}

@@ -1,0 +1,214 @@
+// The simulator on a pseudo-terminal, driven by the tool's real POSIX driver:
+// in-process (PtyServer) and as the mx5x-sim program with its state file and log.
+
+#include "SimLinkFixture.h"
+
+#include "sim/PtyServer.h"
+#include "sim/SimStateFile.h"
+
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+
+using namespace kqm52;
+using namespace kqm52::simtest;
+
+namespace {
+
+class SimPtyTest : public SimLinkFixture {
+  protected:
+    SimPtyTest() : SimLinkFixture(std::make_shared<RealClock>()) {
+        bus->addUnit(0, lineOf(38400)).setSetpoint(2, 99);
+        bus->addUnit(6, lineOf(19200, DriverParity::Even, 8, 2)).typeText = "MX53 Six";
+        server = std::make_unique<PtyServer>(bus);
+        QString error;
+        EXPECT_TRUE(server->open(&error)) << error.toStdString();
+        server->start();
+        map.setDevice(TPort::COM1, server->slavePath());
+    }
+    ~SimPtyTest() override {
+        port.SetActive(false);
+        server->stop();
+    }
+    std::unique_ptr<PtyServer> server;
+};
+
+} // namespace
+
+TEST_F(SimPtyTest, RoundTripThroughThePosixDriver) {
+    ASSERT_TRUE(server->slavePath().startsWith("/dev/pts/"));
+    port.SetActive(true);
+    EXPECT_EQ(ask("sc 0").data, QByteArray("sc 0\r\n"));
+    EXPECT_EQ(ask("rt").data, QByteArray("rt MX52 Nokkenregelaar V3.07\r\n"));
+    EXPECT_EQ(ask("rs 2").data, QByteArray("rs 2 99\r\n"));
+    EXPECT_EQ(ask("wp 100 -5").data, QByteArray("wp 100 -5\r\n"));
+    EXPECT_EQ(ask("rp 100").data, QByteArray("rp 100 -5\r\n"));
+    EXPECT_EQ(ask("bp").data, QByteArray("bp -1\r\n"));
+    EXPECT_EQ(ask("rf").data, QByteArray("rf -1\r\n"));
+    // Another speed: nobody hears it.
+    port.SetBaudrate(TBaudrate::br19200);
+    EXPECT_EQ(ask("sc 0").error.Code, CommCode::Timeout);
+    // Unit 6 wants two stop bits as well; parity does not cross a pty.
+    EXPECT_EQ(ask("sc 6").error.Code, CommCode::Timeout);
+    port.SetFrameStopbits(TStopBit::sb_2);
+    EXPECT_EQ(ask("sc 6").data, QByteArray("sc 6\r\n"));
+    port.SetFrameParitybit(TParityBit::Odd);
+    EXPECT_EQ(ask("rt").data, QByteArray("rt MX53 Six\r\n"));
+    bus->withUnit(0, [](SimUnit& u) { EXPECT_EQ(u.parameter(100), -5); });
+}
+
+TEST_F(SimPtyTest, PortsReopenOnTheSamePty) {
+    for (int i = 0; i < 3; ++i) {
+        port.SetActive(true);
+        EXPECT_EQ(ask(QStringLiteral("wp 1 %1").arg(i)).data,
+                  QStringLiteral("wp 1 %1\r\n").arg(i).toLatin1());
+        port.SetActive(false);
+    }
+}
+
+TEST_F(SimPtyTest, FaultsOverThePty) {
+    port.SetActive(true);
+    SimFaults f;
+    f.noAnswer = true;
+    bus->setFaults(0, f);
+    EXPECT_EQ(ask("rp 12").error.Code, CommCode::Timeout);
+    f = {};
+    f.wrongWord = SimFaults::WrongWord::Always;
+    bus->setFaults(0, f);
+    EXPECT_EQ(ask("rp 12").data, QByteArray("rq 12 0\r\n"));
+    f = {};
+    f.lateMs = 150;
+    bus->setFaults(0, f);
+    EXPECT_EQ(ask("rp 12", 300).data, QByteArray("rp 12 0\r\n"));
+    f = {};
+    f.pauseMs = 60;
+    bus->setFaults(0, f);
+    EXPECT_EQ(ask("rp 12").data, QByteArray("rp 1"));
+}
+
+TEST_F(SimPtyTest, VanishingDeviceClosesThePty) {
+    port.SetActive(true);
+    SimFaults f;
+    f.vanish = true;
+    bus->setFaults(0, f);
+    const Outcome o = ask("rp 12");
+    EXPECT_EQ(o.error.Code, CommCode::DriverFailed);
+    EXPECT_NE(o.error.SystemError, 0);
+    EXPECT_TRUE(waitUntil([&] { return !server->running(); }));
+}
+
+namespace {
+
+// mx5x-sim as a separate program: prints the pty path on its first line.
+class Mx5xSim {
+  public:
+    bool start(const QStringList& args) {
+        process.setProgram(QStringLiteral(MX5X_SIM_PATH));
+        process.setArguments(args);
+        process.start();
+        if (!process.waitForStarted(5000)) return false;
+        if (!waitUntil(
+                [&] { return process.canReadLine() || process.state() != QProcess::Running; }))
+            return false;
+        path = QString::fromLocal8Bit(process.readLine()).trimmed();
+        return path.startsWith(QLatin1String("/dev/"));
+    }
+    int stop() {
+        process.terminate();
+        process.waitForFinished(5000);
+        return process.exitCode();
+    }
+    QProcess process;
+    QString path;
+};
+
+} // namespace
+
+TEST_F(SimPtyTest, Mx5xSimKeepsItsStateAndLogsTheLines) {
+    QTemporaryDir dir;
+    const QString state = dir.filePath("units.state");
+    const QString log = dir.filePath("wire.log");
+    const QStringList args = {"--unit",  "3:38400,E,8,1", "--unit", "4:9600",
+                              "--state", state,           "--log",  log,
+                              "--error", "4:21",          "--data", dir.path()};
+    {
+        Mx5xSim sim;
+        ASSERT_TRUE(sim.start(args)) << sim.process.readAllStandardError().constData();
+        map.setDevice(TPort::COM1, sim.path);
+        port.SetActive(true);
+        EXPECT_EQ(ask("sc 3").data, QByteArray("sc 3\r\n"));
+        EXPECT_EQ(ask("wp 17 4711").data, QByteArray("wp 17 4711\r\n"));
+        EXPECT_EQ(ask("ws 48 -9").data, QByteArray("ws 48 -9\r\n"));
+        EXPECT_EQ(ask("km 1").data, QByteArray("km 1\r\n"));
+        EXPECT_EQ(ask("kw 2043 12").data, QByteArray("kw 2043 12\r\n"));
+        EXPECT_EQ(ask("ks").data, QByteArray("ks\r\n"));
+        port.SetBaudrate(TBaudrate::br9600);
+        EXPECT_EQ(ask("sc 4").data, QByteArray("sc 4\r\n"));
+        EXPECT_EQ(ask("rf").data, QByteArray("rf 21\r\n"));
+        port.SetActive(false);
+        EXPECT_EQ(sim.stop(), 0);
+    }
+    ASSERT_TRUE(QFile::exists(state));
+    QFile logFile(log);
+    ASSERT_TRUE(logFile.open(QIODevice::ReadOnly));
+    const QByteArray logText = logFile.readAll();
+    EXPECT_TRUE(logText.contains("<- 38400,N,8,1 \"wp 17 4711\"")) << logText.constData();
+    EXPECT_TRUE(logText.contains("-> unit 3 38400,E,8,1 \"wp 17 4711\\r\\n\""));
+    EXPECT_TRUE(logText.contains("-> unit 4 9600,E,8,1 \"rf 21\\r\\n\""));
+    {
+        Mx5xSim sim;
+        ASSERT_TRUE(sim.start(args));
+        map.setDevice(TPort::COM1, sim.path);
+        port.SetBaudrate(TBaudrate::br38400);
+        port.SetActive(true);
+        EXPECT_EQ(ask("sc 3").data, QByteArray("sc 3\r\n"));
+        EXPECT_EQ(ask("rp 17").data, QByteArray("rp 17 4711\r\n"));
+        EXPECT_EQ(ask("rs 48").data, QByteArray("rs 48 -9\r\n"));
+        EXPECT_EQ(ask("kr 2043").data, QByteArray("kr 2043 12\r\n"));
+        port.SetActive(false);
+        sim.stop();
+    }
+}
+
+TEST(Mx5xSimProgram, RefusesBadOptionsAndVanishes) {
+    {
+        QProcess p;
+        p.start(QStringLiteral(MX5X_SIM_PATH), {"--fault", "0:line-errors"});
+        ASSERT_TRUE(p.waitForFinished(5000));
+        EXPECT_EQ(p.exitCode(), 2);
+        EXPECT_TRUE(p.readAllStandardError().contains("in-process"));
+    }
+    {
+        QProcess p;
+        p.start(QStringLiteral(MX5X_SIM_PATH), {"--help"});
+        ASSERT_TRUE(p.waitForFinished(5000));
+        EXPECT_EQ(p.exitCode(), 0);
+        EXPECT_TRUE(p.readAllStandardOutput().contains("--fault"));
+    }
+    // The vanish fault ends the program once the device has gone.
+    Mx5xSim sim;
+    ASSERT_TRUE(sim.start({"--fault", "0:vanish"}));
+    PortMap map;
+    map.setDevice(TPort::COM1, sim.path);
+    TZRComm port;
+    port.setPortMap(&map);
+    port.SetBaudrate(TBaudrate::br38400);
+    port.SetActive(true);
+    TRQ500Protocol c;
+    c.setUpForDevice();
+    c.SetZRComm(&port);
+    TCommError error;
+    bool done = false;
+    c.OnCommResult = [&](TZRProtocolComponent*, const QByteArray&) { done = true; };
+    c.OnCommError = [&](TZRProtocolComponent*, const TCommError& e, const QByteArray&) {
+        error = e;
+        done = true;
+    };
+    c.SetASCIIProtocol("rt");
+    c.Send();
+    ASSERT_TRUE(waitUntil([&] { return done; }));
+    EXPECT_EQ(error.Code, CommCode::DriverFailed);
+    port.SetActive(false);
+    ASSERT_TRUE(waitUntil([&] { return sim.process.state() == QProcess::NotRunning; }));
+    EXPECT_EQ(sim.process.exitCode(), 3);
+}
