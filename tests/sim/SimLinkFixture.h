@@ -9,9 +9,8 @@
 #include "link/ZRComm.h"
 #include "sim/SimDriver.h"
 
-#include <QCoreApplication>
-#include <QElapsedTimer>
-#include <QThread>
+#include <QEventLoop>
+#include <QTimer>
 #include <gtest/gtest.h>
 
 #include <memory>
@@ -37,16 +36,21 @@ struct Outcome {
     int errors = 0; // OnCommError calls
 };
 
-// Processes events until pred holds; false after `ms` of real time.
+// Runs the event loop until pred holds; false after `ms` of real time.  Not
+// QTest::qWaitFor: it sleeps 10 ms between rounds, and the worker hands every
+// reply byte to this thread, so each byte would wait for that sleep.
 template <class Pred> bool waitUntil(Pred pred, int ms = 10000) {
-    QElapsedTimer t;
-    t.start();
-    while (!pred()) {
-        if (t.elapsed() > ms) return false;
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
-        QThread::usleep(100);
-    }
-    return true;
+    if (pred()) return true;
+    QEventLoop loop;
+    QTimer check;
+    check.setInterval(1);
+    QObject::connect(&check, &QTimer::timeout, &loop, [&] {
+        if (pred()) loop.quit();
+    });
+    QTimer::singleShot(ms, &loop, &QEventLoop::quit);
+    check.start();
+    loop.exec();
+    return pred();
 }
 
 class SimLinkFixture : public ::testing::Test {
