@@ -29,17 +29,16 @@ const QEvent::Type RequestFinishedEventType = QEvent::Type(QEvent::registerEvent
 
 // Receives the worker's "please run the pending call" events on the
 // user-interface thread.  The event carries nothing: the call itself is
-// published under the worker's mutex.
+// published under the worker's mutex.  Only this one custom event type is ever
+// posted here, and customEvent() lets Qt do the dispatching, so our code never
+// reads an event that another thread wrote (which ThreadSanitizer could not
+// see Qt's event queue order).
 class HandOverReceiver : public QObject {
 public:
     explicit HandOverReceiver(std::function<void()> onEvent) : onEvent_(std::move(onEvent)) {}
-    bool event(QEvent* e) override {
-        if (e->type() == HandOverEventType) {
-            onEvent_();
-            return true;
-        }
-        return QObject::event(e);
-    }
+
+protected:
+    void customEvent(QEvent*) override { onEvent_(); }
 
 private:
     std::function<void()> onEvent_;

@@ -42,34 +42,36 @@ void setCams(SimUnit& u, std::initializer_list<Cam> cams) {
     }
 }
 
+// The main demo unit, a cam controller with a turning axis and five cams.
+void setUpMainUnit(SimUnit& u) {
+    u.typeText = "MX52 Nokkenregelaar V3.07";
+    u.hardwareText = "HW 2.1 SN 520017";
+    u.extraText = "Demo KQM52";
+    u.axis() = SimAxis{true, 36000, 3000.0, 600.0, 20.0, 0};
+    set(u, 203, 2);
+    set(u, 388, 1);
+    setCams(u, {
+                   {1, 1, 1, 0, 9000},         // output 1: 0,00 … 90,00
+                   {2, 2, 2, 18000, 27000},    // output 2: 180,00 … 270,00
+                   {3, 3, 3, 0, 0, 1, 2},      // output 3: setpoint 1 … setpoint 2
+                   {4, 1, 4, 33000, 3000},     // output 4: 330,00 … 30,00, through zero
+                   {5, 2, 1, 0, 31000, 49, 0}, // output 1 again: thumbwheel 1 … 310,00
+               });
+    for (int s = 1; s <= SimSetpointCount; ++s)
+        u.setSetpoint(s, s * 750);
+    u.setSetpoint(1, 12000);
+    u.setSetpoint(2, 15500);
+    u.setThumbwheel(1, 28000);
+    u.setThumbwheel(2, 2500);
+    u.setThumbwheel(3, 7500);
+    u.setThumbwheel(4, 12000);
+    u.clearDirty();
+}
+
 } // namespace
 
 void addDemoUnits(SimBus& bus, const SimCatalogue& catalogue) {
-    {
-        SimUnit& u = bus.addUnit(0, line(38400, DriverParity::Even, 1), catalogue);
-        u.typeText = "MX52 Nokkenregelaar V3.07";
-        u.hardwareText = "HW 2.1 SN 520017";
-        u.extraText = "Demo KQM52";
-        u.axis() = SimAxis{true, 36000, 3000.0, 600.0, 20.0, 0};
-        set(u, 203, 2);
-        set(u, 388, 1);
-        setCams(u, {
-                       {1, 1, 1, 0, 9000},         // output 1: 0,00 … 90,00
-                       {2, 2, 2, 18000, 27000},    // output 2: 180,00 … 270,00
-                       {3, 3, 3, 0, 0, 1, 2},      // output 3: setpoint 1 … setpoint 2
-                       {4, 1, 4, 33000, 3000},     // output 4: 330,00 … 30,00, through zero
-                       {5, 2, 1, 0, 31000, 49, 0}, // output 1 again: thumbwheel 1 … 310,00
-                   });
-        for (int s = 1; s <= SimSetpointCount; ++s)
-            u.setSetpoint(s, s * 750);
-        u.setSetpoint(1, 12000);
-        u.setSetpoint(2, 15500);
-        u.setThumbwheel(1, 28000);
-        u.setThumbwheel(2, 2500);
-        u.setThumbwheel(3, 7500);
-        u.setThumbwheel(4, 12000);
-        u.clearDirty();
-    }
+    setUpMainUnit(bus.addUnit(0, line(38400, DriverParity::Even, 1), catalogue));
     {
         SimUnit& u = bus.addUnit(5, line(19200, DriverParity::Even, 1), catalogue);
         u.typeText = "MX52 Positioneerregelaar V2.11";
@@ -91,6 +93,10 @@ void addDemoUnits(SimBus& bus, const SimCatalogue& catalogue) {
         setCams(u, {{1, 2, 1, 1000, 2000}});
         u.clearDirty();
     }
+    // A program started without application.ini keeps the port settings its
+    // main window comes with (9600 bit/s, odd parity); a twin of unit 0 answers
+    // there, so the demo works at once on either.
+    setUpMainUnit(bus.addUnit(0, line(9600, DriverParity::Odd, 1), catalogue));
 }
 
 std::shared_ptr<SimBus> makeDemoBus(const QString& programDir) {

@@ -11,6 +11,8 @@
 //            slower; found by a device search with parity and stop bits "COM"
 //   unit 12  9600,N,8,2, "MX53 Nokkenregelaar V1.02", axis standing; found
 //            only with automatic parity and stop bits
+//   unit 0   again, at 9600,O,8,1: the settings of a program started without
+//            application.ini, so "Open" finds a unit either way
 //
 // Defaults and limits come from programDir/Parameters.txt when it is there.
 // The bus runs on the real clock.

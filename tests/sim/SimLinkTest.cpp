@@ -382,7 +382,7 @@ TEST_F(DemoBusTest, UnitsAnswerAtTheirOwnSettings) {
 TEST(DemoBus, UnitsAndCams) {
     // With the shipped catalogue, so the demo's values must lie within its limits.
     auto bus = makeDemoBus(QStringLiteral(SIM_DATA_DIR));
-    ASSERT_EQ(bus->unitCount(), 3);
+    ASSERT_EQ(bus->unitCount(), 4);
     EXPECT_FALSE(bus->clock()->isVirtual());
     EXPECT_EQ(bus->indexOf(0), 0);
     EXPECT_EQ(bus->indexOf(5), 1);
@@ -416,6 +416,13 @@ TEST(DemoBus, UnitsAndCams) {
         EXPECT_EQ(u.line(), lineOf(9600, DriverParity::None, 8, 2));
         EXPECT_EQ(u.checkParameters(), -1);
     });
+    // unit 0's twin at the settings of a program without application.ini
+    bus->withUnit(3, [](SimUnit& u) {
+        EXPECT_EQ(u.number(), 0);
+        EXPECT_EQ(u.line(), lineOf(9600, DriverParity::Odd, 8, 1));
+        EXPECT_EQ(u.checkParameters(), -1);
+        EXPECT_TRUE(u.axis().moving);
+    });
 }
 
 TEST_F(SimLinkTest, CyclicPollingOfLongReplies) {
@@ -445,7 +452,7 @@ TEST_F(SimLinkTest, CyclicPollingOfLongReplies) {
 }
 
 // The device search window's probe order with both automatic switches, from 9600 bit/s,
-// over the demo units on a virtual clock: it finds exactly the three of them,
+// over the demo units on a virtual clock: it finds exactly the four of them,
 // each at its own settings.
 class DemoSearchTest : public SimLinkFixture {};
 
@@ -484,7 +491,8 @@ TEST_F(DemoSearchTest, FindsEveryDemoUnitAtItsSettings) {
         }
     }
     EXPECT_EQ(probes, 5 * 32 * 6);
-    EXPECT_EQ(found, QStringList({"12 MX53 Nokkenregelaar V1.02 9600 None 2 (probe 76)",
+    EXPECT_EQ(found, QStringList({"00 MX52 Nokkenregelaar V3.07 9600 Odd 1 (probe 2)",
+                                  "12 MX53 Nokkenregelaar V1.02 9600 None 2 (probe 76)",
                                   "05 MX52 Positioneerregelaar V2.11 19200 Even 1 (probe 225)",
                                   "00 MX52 Nokkenregelaar V3.07 38400 Even 1 (probe 579)"}));
 }

@@ -84,7 +84,7 @@ TEST(SimOptions, DefaultsAndDemo) {
     EXPECT_TRUE(d.units.isEmpty());
     std::shared_ptr<SimBus> bus;
     ASSERT_TRUE(buildSimBus(d, SimCatalogue(), bus, error));
-    EXPECT_EQ(bus->unitCount(), 3);
+    EXPECT_EQ(bus->unitCount(), 4);
     EXPECT_TRUE(bus->faults(12).noAnswer);
 }
 
