@@ -1,5 +1,6 @@
 #include "shell/Program.h"
 
+#include "dialogs/FormInitSerial.h"
 #include "shell/FormMain.h"
 
 #ifdef KQM52_WITH_SIM
@@ -29,8 +30,10 @@ Program::Program(const StartOptions& options, const QString& programDir) : state
     // TFormParamService, TFormEditSollwerten, TFormDisplayNokken,
     // TFormLeesParSoll, TFormApparaatZoeken, TFormSchrijfParSoll,
     // TFormInfoErrorNummers, TFormParLoader, TFormCalibratie,
-    // TFormAfdrukkenPar, TFormAfdrukkenSoll, TFormGrafiek.  None is part of
-    // this build yet; their menu items stay disabled.
+    // TFormAfdrukkenPar, TFormAfdrukkenSoll, TFormGrafiek.  Those not part
+    // of this build yet stay null; their menu items stay disabled.
+    windows_.FormInitSerial = new TFormInitSerial(formMain_->ZRComm1, state_.portMap,
+                                                  state_.language, dialogs_, formMain_.get());
     formMain_->setSecondaryWindows(windows_);
 }
 
