@@ -11,12 +11,16 @@
 namespace kqm52 {
 
 Program::Program(const StartOptions& options, const QString& programDir) : state_(programDir) {
+#ifdef KQM52_WITH_SIM
+    // The simulated bus is always there, so a port mapped to "sim" in the
+    // settings (or chosen in the serial window) works in any run; it costs
+    // nothing until a port opens on it.
+    installSimulatedBus(state_.portMap, makeDemoBus(programDir));
+#endif
     if (options.demo) {
         // For this run only: the stored port map is written back untouched.
         state_.portMap.setOverride(QString::fromLatin1(PortMap::SimDevice));
-#ifdef KQM52_WITH_SIM
-        installSimulatedBus(state_.portMap, makeDemoBus(programDir));
-#else
+#ifndef KQM52_WITH_SIM
         demoProblem_ =
             QStringLiteral("This build has no simulated bus; --demo cannot open a port.");
 #endif
