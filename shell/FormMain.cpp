@@ -46,7 +46,8 @@ QLabel* valuePanel(QWidget* parent, const char* name, int left, int top, int wid
     auto* p = place(new QLabel(parent), name, left, top, width, height);
     p->setFrameStyle(QFrame::Panel | QFrame::Sunken);
     p->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-    p->setFont(pixelFont(parent->font(), 13, true));
+    // 12 px bold keeps "-0,3760 mA" inside the 85-pixel panels.
+    p->setFont(pixelFont(parent->font(), 12, true));
     p->setAutoFillBackground(true);
     p->setIndent(3);
     return p;
