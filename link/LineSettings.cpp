@@ -62,4 +62,15 @@ int applyLineSettings(int fd, int baud, int dataBits, int parity, int stopBits) 
     return 0;
 }
 
+int readLineSettings(int fd, int& baud, int& dataBits, int& parity, int& stopBits) {
+    struct termios2 t {};
+    if (::ioctl(fd, TCGETS2, &t) != 0)
+        return errno ? errno : EIO;
+    baud = int(t.c_ospeed);
+    dataBits = (t.c_cflag & CSIZE) == CS7 ? 7 : 8;
+    parity = !(t.c_cflag & PARENB) ? 0 : (t.c_cflag & PARODD) ? 2 : 1;
+    stopBits = (t.c_cflag & CSTOPB) ? 2 : 1;
+    return 0;
+}
+
 } // namespace kqm52

@@ -15,7 +15,9 @@
 namespace kqm52 {
 
 // In LineSettings.cpp: the kernel's termios2 cannot share a file with <termios.h>.
+// parity: 0 none, 1 even, 2 odd (DriverParity's order).
 int applyLineSettings(int fd, int baud, int dataBits, int parity, int stopBits);
+int readLineSettings(int fd, int& baud, int& dataBits, int& parity, int& stopBits);
 
 namespace {
 
@@ -63,20 +65,6 @@ PosixSerialDriver::PosixSerialDriver() = default;
 PosixSerialDriver::~PosixSerialDriver() {
     if (fd_ >= 0)
         close();
-}
-
-speed_t PosixSerialDriver::speedFor(int baud) {
-    switch (baud) {
-    case 1200: return B1200;
-    case 2400: return B2400;
-    case 4800: return B4800;
-    case 9600: return B9600;
-    case 19200: return B19200;
-    case 38400: return B38400;
-    case 57600: return B57600;
-    case 115200: return B115200;
-    default: return B0;
-    }
 }
 
 int PosixSerialDriver::open(const std::string& path) {
@@ -145,20 +133,11 @@ int PosixSerialDriver::setBufferSizes(int, int) {
 
 int PosixSerialDriver::getLineState(LineState& state) {
     std::lock_guard lock(termiosMutex_);
-    termios t{};
-    if (::tcgetattr(fd_, &t) != 0)
-        return lastError();
-    const speed_t s = ::cfgetospeed(&t);
-    static constexpr int rates[] = {1200, 2400, 4800, 9600, 19200, 38400, 57600, 115200};
-    state.baud = 0;
-    for (int r : rates)
-        if (speedFor(r) == s)
-            state.baud = r;
-    state.dataBits = (t.c_cflag & CSIZE) == CS7 ? 7 : 8;
-    state.parity = !(t.c_cflag & PARENB) ? DriverParity::None
-                   : (t.c_cflag & PARODD) ? DriverParity::Odd
-                                          : DriverParity::Even;
-    state.stopBits = (t.c_cflag & CSTOPB) ? 2 : 1;
+    int parity = 0;
+    if (const int err =
+            readLineSettings(fd_, state.baud, state.dataBits, parity, state.stopBits))
+        return err;
+    state.parity = DriverParity(parity);
     return 0;
 }
 

@@ -33,9 +33,6 @@ public:
     void interrupt() override;
     void waitIdle(int milliseconds) override;
 
-    // Speed constant for a bit rate, or B0 if termios has none.
-    static speed_t speedFor(int baud);
-
 private:
     int fd_ = -1;
     int wakeFd_ = -1; // eventfd that interrupt() signals

@@ -436,6 +436,19 @@ void TZRCommThread::runAscii() {
     }
 }
 
+// A binary reply has arrived whole.  An error frame (first byte after the
+// length FFh) is the device saying no; anything else goes to the data
+// handler, which may ask for the whole request again.  True: send it again.
+bool TZRCommThread::deliverBinaryReply(bool errorFrame) {
+    if (errorFrame) {
+        error_.Code = CommCode::DeviceError;
+        return false;
+    }
+    continue_ = 0;
+    handDataOver();
+    return continue_ && !stopRequested();
+}
+
 // ---------------------------------------------------------------------------
 // ZR2: 82h 96h, payload (its own length first), checksum; 82h doubled.
 
@@ -542,13 +555,7 @@ void TZRCommThread::runZR2() {
         }
 
         if (complete && error_.Code == 0) {
-            if (L >= 2 && buffer_[1] == ErrorFrameMark) {
-                error_.Code = CommCode::DeviceError;
-                return;
-            }
-            continue_ = 0;
-            handDataOver();
-            if (continue_ && !stopRequested())
+            if (deliverBinaryReply(L >= 2 && buffer_[1] == ErrorFrameMark))
                 continue;
             return;
         }
@@ -678,13 +685,7 @@ void TZRCommThread::runKDV() {
         }
 
         if (complete && error_.Code == 0) {
-            if (content >= 1 && buffer_[1] == ErrorFrameMark) {
-                error_.Code = CommCode::DeviceError;
-                return;
-            }
-            continue_ = 0;
-            handDataOver();
-            if (continue_ && !stopRequested())
+            if (deliverBinaryReply(content >= 1 && buffer_[1] == ErrorFrameMark))
                 continue;
             return;
         }

@@ -87,6 +87,7 @@ private:
     void runAscii();
     void runZR2();
     void runKDV();
+    bool deliverBinaryReply(bool errorFrame);
 
     // Line primitives; each reports through error_.
     bool portOpen() const;

@@ -229,6 +229,20 @@ TEST(PosixDriver, ReadTimesOutWithoutError) {
     EXPECT_EQ(d.close(), 0);
 }
 
+TEST(PosixDriver, LineStateReadsBackAsSet) {
+    PtyPeer peer;
+    PosixSerialDriver d;
+    ASSERT_EQ(d.open(peer.slavePath().toStdString()), 0);
+    for (int baud : {1200, 28800, 115200}) {
+        ASSERT_EQ(d.setLineState(LineState{baud, 7, DriverParity::None, 2}), 0) << baud;
+        LineState back;
+        ASSERT_EQ(d.getLineState(back), 0);
+        EXPECT_EQ(back.baud, baud);
+        EXPECT_EQ(back.stopBits, 2);
+    }
+    EXPECT_EQ(d.close(), 0);
+}
+
 TEST(PosixDriver, AFileThatIsNotATerminalIsRefused) {
     PosixSerialDriver d;
     EXPECT_EQ(d.open("/dev/null"), ENOTTY);
