@@ -211,17 +211,14 @@ void TZRCommThread::run() {
                 requestPresent_ = false;
         }
 
-        if (job_.kind != ProtocolKind::Unknown) {
-            const std::function<void()> done = [this] {
-                if (sender_ && !sender_->isBeingDestroyed())
-                    sender_->CommDone(error_, buffer_.data());
-            };
-            handOver(done);
+        // The outcome and the move to the next request share one trip to the
+        // user-interface thread.  Only that thread ever asks for a stop, so
+        // checking it there, between the two, is exact.
+        const std::function<void()> done = [this] {
+            if (job_.kind != ProtocolKind::Unknown && sender_ && !sender_->isBeingDestroyed())
+                sender_->CommDone(error_, buffer_.data());
             if (stopRequested())
-                break;
-        }
-
-        const std::function<void()> next = [this] {
+                return;
             // Tell the sending window that a request has finished; widgets
             // ignore the event unless they look for it.
             if (sender_ && sender_->parent() && sender_->parent()->isWidgetType())
@@ -229,7 +226,7 @@ void TZRCommThread::run() {
             if (!port_->isBeingDestroyed())
                 port_->RequestDone();
         };
-        handOver(next);
+        handOver(done);
     }
     finished_.store(true, std::memory_order_release);
     {
