@@ -114,6 +114,7 @@ constexpr auto kInitCom = std::to_array<TextKey>({
     T("InitCom", "PortTypeLabel", "Poorttype"),
     T("InitCom", "ReceiverLabel", "Receiver"),
     T("InitCom", "TransmitterLabel", "Transmitter"),
+    T("InitCom", "DeviceLabel", "Device"), // the device a COM name leads to
     L("InitCom", "PortItems", 16, ""),       // TPort: COM1 .. COM16
     L("InitCom", "IOItems", 4, ""),          // TPortAddr
     L("InitCom", "BaudItems", 6, ""),        // TBaudrate from br9600: index = ordinal - 3

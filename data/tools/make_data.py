@@ -578,6 +578,8 @@ SECTIONS = [
         t("PortTypeLabel", "Poorttype:", "Port type:", "Schnittstellentyp:"),
         t("ReceiverLabel", "Ontvanger:", "Receiver:", "Empfänger:"),
         t("TransmitterLabel", "Zender:", "Transmitter:", "Sender:"),
+        # Ours: where the chosen COM name leads on this computer.
+        t("DeviceLabel", "Apparaat:", "Device:", "Gerät:"),
         t("PortItems", *([["COM%d" % i for i in range(1, 17)]] * 3)),
         t("IOItems", *([["03F8h", "02F8h", "03E8h", "02E8h"]] * 3)),
         t("BaudItems", *([["9600", "19200", "28800", "38400", "57600", "115200"]] * 3)),
