@@ -55,7 +55,12 @@ protected:
         map.registerDriver("fake", [this] { return std::make_unique<FakeDriver>(line); });
         port.setPortMap(&map);
     }
-    ~LinkFixture() override { port.SetActive(false); }
+    ~LinkFixture() override {
+        // A test's handlers capture its locals, which are gone by now.
+        port.OnActivate = nullptr;
+        port.OnDeactivate = nullptr;
+        port.SetActive(false);
+    }
 
     std::unique_ptr<TRQ500Protocol> makeAscii(const QString& text, int timeout = 0) {
         auto c = std::make_unique<TRQ500Protocol>();
