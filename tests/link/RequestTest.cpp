@@ -479,6 +479,30 @@ TEST_F(BinaryTest, KDVRetriesBadRepliesThreeTimesButNotATimeout) {
     EXPECT_EQ(line->writes().size(), 8);
 }
 
+TEST_F(BinaryTest, AnOverlongKDVReplyNeverRunsPastTheBuffer) {
+    auto p = make<TKDVProtocol>({0x01});
+    Recorder r;
+    r.attach(*p);
+    QByteArray reply = bytes({0x10, 0x02});
+    reply += QByteArray(700, 'x'); // more content than byte 0 can count
+    line->setPeer(answerAlways({{2, reply}}));
+    p->Send();
+    ASSERT_TRUE(waitFor([&] { return r.outcomes() == 1; }));
+    ASSERT_TRUE(settle());
+    EXPECT_EQ(r.events[0].error.Code, CommCode::BadChecksum);
+}
+
+TEST_F(RequestTest, ALongAsciiReplyArrivesWhole) {
+    auto c = makeAscii("rh");
+    Recorder r;
+    r.attach(*c);
+    const QByteArray text = "rh " + QByteArray(1500, 'y') + "\r\n";
+    line->setPeer(answerAlways({{2, text}}));
+    c->Send();
+    ASSERT_TRUE(waitFor([&] { return r.outcomes() == 1; }));
+    EXPECT_EQ(r.events[0].data, text);
+}
+
 TEST_F(BinaryTest, KDVErrorFrameEndsWith4096) {
     auto p = make<TKDVProtocol>({0x01});
     Recorder r;

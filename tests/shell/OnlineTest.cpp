@@ -12,6 +12,7 @@
 #include "sim/SimBus.h"
 #include "sim/SimDriver.h"
 
+#include <QAction>
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
@@ -113,6 +114,7 @@ TEST_F(OnlineTest, OpeningSelectsTheUnitAndReadsItsIdentity) {
     EXPECT_EQ(w().CmdSelectUnit->text(), "Close");
     EXPECT_TRUE(w().CmdActual->isEnabled());
     EXPECT_TRUE(w().CmdTerminalZenden->isEnabled());
+    EXPECT_TRUE(w().ParSollOntvangen1->isEnabled()); // the Communicatie items follow the link
     EXPECT_TRUE(dialogs_.asked().empty());
 
     w().CmdSelectUnit->click();
@@ -121,6 +123,7 @@ TEST_F(OnlineTest, OpeningSelectsTheUnitAndReadsItsIdentity) {
     EXPECT_TRUE(w().statusPanel(2)->text().isEmpty());
     EXPECT_EQ(w().CmdSelectUnit->text(), "Open");
     EXPECT_FALSE(w().CmdActual->isEnabled());
+    EXPECT_FALSE(w().ParSollOntvangen1->isEnabled());
 }
 
 TEST_F(OnlineTest, UnitZeroIsSelectedWithItsOwnNumber) {
