@@ -73,6 +73,17 @@ protected:
     // Waits (processing events) until pred holds; false after 5 s.
     template <class Pred> bool waitFor(Pred pred) { return waitUntil(pred); }
 
+    // Sends once and waits for the one outcome; the line is quiet afterwards.
+    Event exchange(TZRProtocolComponent& c) {
+        Recorder r;
+        r.attach(c);
+        c.Send();
+        EXPECT_TRUE(waitFor([&] { return r.outcomes() >= 1; }));
+        EXPECT_TRUE(settle());
+        EXPECT_EQ(r.outcomes(), 1) << "one request, one outcome";
+        return r.events.empty() ? Event{Event::Error, {}, {-1, 0, 0}} : r.events.front();
+    }
+
     // Lets the worker finish whatever is queued (nothing left on the line).
     bool settle() {
         return waitFor([this] { return port.queuedRequests() == 0; });

@@ -15,47 +15,40 @@ protected:
     void SetUp() override { port.SetActive(true); }
 };
 
-TEST_F(RequestTest, RequestTextIsTrimmedAndEndsInCR) {
-    auto c = makeAscii("  rp 0 ");
-    Recorder r;
-    r.attach(*c);
-    line->setPeer(echoPeer("17"));
-    c->Send();
-    ASSERT_TRUE(waitFor([&] { return r.outcomes() == 1; }));
-    EXPECT_EQ(line->wire(), QByteArray("rp 0\r"));
-    EXPECT_EQ(c->ASCIIProtocol(), "rp 0");
-    ASSERT_EQ(r.events[0].kind, Event::Result);
-    EXPECT_EQ(r.events[0].data, QByteArray("rp 0 17\r\n"));
-}
-
-TEST_F(RequestTest, AReplyIsEveryByteUpToTheSilence) {
-    auto c = makeAscii("rt");
-    Recorder r;
-    r.attach(*c);
-    line->setPeer(answerAlways({{5, "12345\r"}}));
-    c->Send();
-    ASSERT_TRUE(waitFor([&] { return r.outcomes() == 1; }));
-    ASSERT_EQ(r.events[0].kind, Event::Result);
-    EXPECT_EQ(r.events[0].data, QByteArray("12345\r"));
-    EXPECT_EQ(r.events[0].data.size(), 6);
-}
-
-TEST_F(RequestTest, EmptyTextSendsALoneCROrNothing) {
-    auto withFoot = makeAscii("   ");
-    Recorder r;
-    r.attach(*withFoot);
-    withFoot->Send();
-    ASSERT_TRUE(waitFor([&] { return r.outcomes() == 1; }));
-    EXPECT_EQ(line->wire(), QByteArray("\r"));
-
-    auto bare = makeAscii("");
-    bare->SetProtocolFoot(TSequenceChar::scNone);
-    Recorder rb;
-    rb.attach(*bare);
-    bare->Send();
-    ASSERT_TRUE(waitFor([&] { return rb.outcomes() == 1; }));
-    EXPECT_EQ(line->wire(), QByteArray("\r")); // nothing more was written
-    EXPECT_EQ(rb.events[0].error.Code, CommCode::Timeout);
+TEST_F(RequestTest, FramesAndRepliesAsTheWireHasThem) {
+    struct Case {
+        const char* text;
+        TSequenceChar foot;
+        std::vector<Chunk> answer;
+        QByteArray wire;
+        QByteArray result; // empty: a time-out
+        const char* trimmed;
+    };
+    const Case cases[] = {
+        {"  rp 0 ", TSequenceChar::scCR, {{2, "rp 0 17\r\n"}}, "rp 0\r", "rp 0 17\r\n", "rp 0"},
+        {"rt", TSequenceChar::scCR, {{5, "12345\r"}}, "rt\r", "12345\r", "rt"},
+        {"\t rt\r\n", TSequenceChar::scCR, {{1, "x\r\n"}}, "rt\r", "x\r\n", "rt"},
+        // 45 ms between two halves is one reply; 60 ms cuts it at the gap
+        {"rh", TSequenceChar::scCR, {{2, "rh AB"}, {47, "CD\r\n"}}, "rh\r", "rh ABCD\r\n", "rh"},
+        {"rh", TSequenceChar::scCR, {{2, "rh AB"}, {62, "CD\r\n"}}, "rh\r", "rh AB", "rh"},
+        {"   ", TSequenceChar::scCR, {}, "\r", "", ""},
+        {"", TSequenceChar::scNone, {}, "", "", ""},
+    };
+    for (const auto& k : cases) {
+        auto c = makeAscii(k.text);
+        c->SetProtocolFoot(k.foot);
+        line->setPeer(answerAlways(k.answer));
+        const QByteArray before = line->wire();
+        const Event e = exchange(*c);
+        EXPECT_EQ(line->wire().mid(before.size()), k.wire) << k.text;
+        EXPECT_EQ(c->ASCIIProtocol(), k.trimmed);
+        if (k.result.isEmpty()) {
+            EXPECT_EQ(e.error.Code, CommCode::Timeout) << k.text;
+        } else {
+            EXPECT_EQ(e.kind, Event::Result) << k.text;
+            EXPECT_EQ(e.data, k.result) << k.text;
+        }
+    }
 }
 
 TEST_F(RequestTest, FirstByteMayTakeUpToTheTimeout) {
@@ -68,38 +61,16 @@ TEST_F(RequestTest, FirstByteMayTakeUpToTheTimeout) {
                           {300, 290, true}, {300, 320, false}};
     for (const auto& k : cases) {
         auto c = makeAscii("rf", k.timeout);
-        Recorder r;
-        r.attach(*c);
         line->setPeer(answerAlways({{k.firstByteAt, "rf -1\r\n"}}));
-        const int writesBefore = int(line->writes().size());
-        c->Send();
-        ASSERT_TRUE(waitFor([&] { return r.outcomes() == 1; }));
-        EXPECT_EQ(r.outcomes(), 1);
+        const auto writesBefore = line->writes().size();
+        const Event e = exchange(*c);
         if (k.answered) {
-            EXPECT_EQ(r.events[0].kind, Event::Result) << k.timeout << "/" << k.firstByteAt;
+            EXPECT_EQ(e.kind, Event::Result) << k.timeout << "/" << k.firstByteAt;
         } else {
-            ASSERT_EQ(r.events[0].kind, Event::Error) << k.timeout << "/" << k.firstByteAt;
-            EXPECT_EQ(r.events[0].error, (TCommError{CommCode::Timeout, 0, 0}));
-            EXPECT_EQ(int(line->writes().size()) - writesBefore, 1) << "a time-out is not retried";
+            EXPECT_EQ(e.error, (TCommError{CommCode::Timeout, 0, 0})) << k.timeout << "/" << k.firstByteAt;
+            EXPECT_EQ(line->writes().size() - writesBefore, 1) << "a time-out is not retried";
         }
-        ASSERT_TRUE(settle());
     }
-}
-
-TEST_F(RequestTest, ASixtyMillisecondGapCutsTheReply) {
-    auto c = makeAscii("rh");
-    Recorder r;
-    r.attach(*c);
-    line->setPeer(answerAlways({{2, "rh AB"}, {62, "CD\r\n"}}));
-    c->Send();
-    ASSERT_TRUE(waitFor([&] { return r.outcomes() == 1; }));
-    EXPECT_EQ(r.events[0].data, QByteArray("rh AB"));
-
-    // 45 ms between the halves is still one reply.
-    line->setPeer(answerAlways({{2, "rh AB"}, {47, "CD\r\n"}}));
-    c->Send();
-    ASSERT_TRUE(waitFor([&] { return r.outcomes() == 2; }));
-    EXPECT_EQ(r.events[1].data, QByteArray("rh ABCD\r\n"));
 }
 
 TEST_F(RequestTest, RequestsOfTwoComponentsRunInSendOrderOneAtATime) {
@@ -136,121 +107,81 @@ TEST_F(RequestTest, ARequestOnAClosedPortIsNotQueuedAndFiresNothing) {
     EXPECT_EQ(ru.outcomes(), 0);
 }
 
-TEST_F(RequestTest, StartAndStopCharactersAreFilteredOut) {
+TEST_F(RequestTest, StartAndStopCharactersFrameTheReply) {
     auto c = makeAscii("rq");
     c->SetReceiveStart(TSequenceChar::scSTX);
     c->SetReceiveStop(TSequenceChar::scETX);
     c->SetFiltered(true);
-    Recorder r;
-    r.attach(*c);
     line->setPeer(answerAlways({{3, "\x02ok\x03"}, {4, "trailing"}}));
-    c->Send();
-    ASSERT_TRUE(waitFor([&] { return r.outcomes() == 1; }));
-    ASSERT_EQ(r.events[0].kind, Event::Result);
-    EXPECT_EQ(r.events[0].data, QByteArray("ok"));
-}
+    const Event good = exchange(*c);
+    EXPECT_EQ(good.kind, Event::Result);
+    EXPECT_EQ(good.data, QByteArray("ok"));
 
-TEST_F(RequestTest, AWrongStartCharacterIsTriedThreeTimesAndReportedOnce) {
-    auto c = makeAscii("rq");
-    c->SetReceiveStart(TSequenceChar::scSTX);
-    c->SetReceiveStop(TSequenceChar::scETX);
-    c->SetFiltered(true);
-    Recorder r;
-    r.attach(*c);
+    // Without its start character the reply is tried three times, reported once.
     line->setPeer(answerAlways({{3, "ok\x03"}}));
-    c->Send();
-    ASSERT_TRUE(waitFor([&] { return r.outcomes() == 1; }));
-    ASSERT_TRUE(settle());
-    EXPECT_EQ(line->writes().size(), 3);
-    EXPECT_EQ(r.outcomes(), 1);
-    EXPECT_EQ(r.events[0].error.Code, CommCode::BadStartChar);
+    const auto writesBefore = line->writes().size();
+    EXPECT_EQ(exchange(*c).error.Code, CommCode::BadStartChar);
+    EXPECT_EQ(line->writes().size() - writesBefore, 3);
 }
 
 TEST_F(RequestTest, LineErrorsCarryTheDriversFlags) {
     auto c = makeAscii("r0");
-    Recorder r;
-    r.attach(*c);
-    line->setPeer(echoPeer("12"));
-    // Every attempt sees a parity error after its first reply byte.
+    // Every attempt sees a parity and framing error after its first reply byte.
     line->setPeer([this](const QByteArray& w) {
         line->injectLineErrors(LineErrorParity | LineErrorFrame, 1);
         return std::vector<Chunk>{{2, w.left(2) + " 12\r\n"}};
     });
-    c->Send();
-    ASSERT_TRUE(waitFor([&] { return r.outcomes() == 1; }));
-    ASSERT_EQ(r.events[0].kind, Event::Error);
-    EXPECT_EQ(r.events[0].error.Code, CommCode::LineError);
-    EXPECT_EQ(r.events[0].error.LineErrors, std::int32_t(LineErrorParity | LineErrorFrame));
-    EXPECT_EQ(r.events[0].error.SystemError, 0);
+    EXPECT_EQ(exchange(*c).error,
+              (TCommError{CommCode::LineError, 0, std::int32_t(LineErrorParity | LineErrorFrame)}));
     EXPECT_EQ(line->writes().size(), 3);
 }
 
 TEST_F(RequestTest, AFailedAttemptsBytesAreDroppedFromTheResult) {
     auto c = makeAscii("r0");
-    Recorder r;
-    r.attach(*c);
     int attempt = 0;
     line->setPeer([&](const QByteArray&) {
         if (++attempt == 1)
             line->injectLineErrors(LineErrorOverrun, 2);
         return std::vector<Chunk>{{2, attempt == 1 ? QByteArray("r0 999\r\n") : QByteArray("r0 7\r\n")}};
     });
-    c->Send();
-    ASSERT_TRUE(waitFor([&] { return r.outcomes() == 1; }));
-    ASSERT_EQ(r.events[0].kind, Event::Result);
-    EXPECT_EQ(r.events[0].data, QByteArray("r0 7\r\n"));
+    const Event e = exchange(*c);
+    EXPECT_EQ(e.kind, Event::Result);
+    EXPECT_EQ(e.data, QByteArray("r0 7\r\n"));
 }
 
-TEST_F(RequestTest, AFailingDriverCallReportsTheSystemErrorPaced) {
+TEST_F(RequestTest, DriverFailuresAreReportedWithTheSystemError) {
+    // A failing write is retried, each attempt paced by the request's time-out,
+    // so a dead device is not hammered.
     auto c = makeAscii("r0", 100);
-    Recorder r;
-    r.attach(*c);
     line->failCall("write", EIO, 3);
     const long long before = line->nowMs();
-    c->Send();
-    ASSERT_TRUE(waitFor([&] { return r.outcomes() == 1; }));
-    EXPECT_EQ(r.events[0].error, (TCommError{CommCode::DriverFailed, EIO, 0}));
-    // three attempts, each followed by a pause of the request's time-out
+    EXPECT_EQ(exchange(*c).error, (TCommError{CommCode::DriverFailed, EIO, 0}));
     EXPECT_GE(line->nowMs() - before, 300);
-}
 
-TEST_F(RequestTest, ADeviceVanishingMidReplyEndsInAFailedCallNotAHang) {
-    auto c = makeAscii("rp 12");
-    Recorder r;
-    r.attach(*c);
+    // A device vanishing mid-reply ends in a failed call, not a hang.
+    auto d = makeAscii("rp 12");
     line->setPeer(echoPeer("4711"));
     line->vanishAfter(4);
-    c->Send();
-    ASSERT_TRUE(waitFor([&] { return r.outcomes() == 1; }));
-    ASSERT_EQ(r.events[0].kind, Event::Error);
-    EXPECT_EQ(r.events[0].error, (TCommError{CommCode::DriverFailed, EIO, 0}));
+    EXPECT_EQ(exchange(*d).error, (TCommError{CommCode::DriverFailed, EIO, 0}));
 }
 
 TEST_F(RequestTest, ATooLongRequestIsReportedAndNeverSent) {
     auto c = makeAscii(QString(254, 'x')); // 254 + CR does not fit
-    Recorder r;
-    r.attach(*c);
-    c->Send();
-    ASSERT_TRUE(waitFor([&] { return r.outcomes() == 1; }));
-    EXPECT_EQ(r.events[0].error.Code, CommCode::RequestTooLong);
+    EXPECT_EQ(exchange(*c).error.Code, CommCode::RequestTooLong);
     EXPECT_TRUE(line->writes().isEmpty());
 
     auto fits = makeAscii(QString(253, 'y'));
-    Recorder rf;
-    rf.attach(*fits);
     line->setPeer(answerAlways({{1, "ok\r\n"}}));
-    fits->Send();
-    ASSERT_TRUE(waitFor([&] { return rf.outcomes() == 1; }));
+    EXPECT_EQ(exchange(*fits).kind, Event::Result);
     EXPECT_EQ(line->wire(), QByteArray(253, 'y') + '\r');
-}
 
-TEST_F(RequestTest, ACyclicRequestThatCanNeverBeSentStops) {
-    auto c = makeAscii(QString(300, 'x'));
+    // Cyclic, it is reported once and the cycle ends.
+    auto cyclic = makeAscii(QString(300, 'x'));
     Recorder r;
-    r.attach(*c);
-    c->SetActive(true);
+    r.attach(*cyclic);
+    cyclic->SetActive(true);
     ASSERT_TRUE(waitFor([&] { return r.count(Event::Deactivate) == 1; }));
-    EXPECT_FALSE(c->Active());
+    EXPECT_FALSE(cyclic->Active());
     EXPECT_EQ(r.count(Event::Error), 1);
 }
 
@@ -392,30 +323,37 @@ protected:
     }
 };
 
-TEST_F(BinaryTest, ZR2DoublesEscapesOnlyOnTheLine) {
-    auto p = make<TZR2Protocol>({0x82, 0x01});
-    Recorder r;
-    r.attach(*p);
-    // reply: length 3, payload 05 82, checksum 03^05^82 = 0x84
+TEST_F(BinaryTest, FramesAndRepliesAsTheWireHasThem) {
+    // ZR2: frame 03 82 01 goes out with 82h doubled, checksum 03^82^01 = 80h;
+    // the reply 03 05 82 (checksum 84h) comes back with its 82h doubled.
+    auto zr2 = make<TZR2Protocol>({0x82, 0x01});
     line->setPeer(answerAlways({{2, bytes({0x82, 0x96, 0x03, 0x05, 0x82, 0x82, 0x84})}}));
-    p->Send();
-    ASSERT_TRUE(waitFor([&] { return r.outcomes() == 1; }));
-    // frame: 03 82 01, checksum 03^82^01 = 0x80
+    Event e = exchange(*zr2);
     EXPECT_EQ(line->wire(), bytes({0x82, 0x96, 0x03, 0x82, 0x82, 0x01, 0x80}));
-    ASSERT_EQ(r.events[0].kind, Event::Result);
-    EXPECT_EQ(r.events[0].data, bytes({0x03, 0x05, 0x82}));
+    EXPECT_EQ(e.kind, Event::Result);
+    EXPECT_EQ(e.data, bytes({0x03, 0x05, 0x82}));
+
+    // KDV: DLE doubled inside the content, block check over the content once.
+    auto kdv = make<TKDVProtocol>({0x10, 0x41});
+    line->setPeer(answerAlways({{2, bytes({0x10, 0x02, 0x10, 0x10, 0x42, 0x10, 0x03, 0x52})}}));
+    const QByteArray before = line->wire();
+    e = exchange(*kdv);
+    EXPECT_EQ(line->wire().mid(before.size()), bytes({0x10, 0x02, 0x10, 0x10, 0x41, 0x10, 0x03, 0x51}));
+    EXPECT_EQ(e.kind, Event::Result);
+    EXPECT_EQ(e.data, bytes({0x03, 0x10, 0x42}));
 }
 
-TEST_F(BinaryTest, ZR2ErrorFrameEndsWith4096AndItsPayload) {
-    auto p = make<TZR2Protocol>({0x10});
-    Recorder r;
-    r.attach(*p);
+TEST_F(BinaryTest, AnErrorFrameEndsAtOnceWith4096AndItsPayload) {
+    auto zr2 = make<TZR2Protocol>({0x10});
     line->setPeer(answerAlways({{2, bytes({0x82, 0x96, 0x03, 0xFF, 0x07, 0x03 ^ 0xFF ^ 0x07})}}));
-    p->Send();
-    ASSERT_TRUE(waitFor([&] { return r.outcomes() == 1; }));
-    EXPECT_EQ(r.events[0].error.Code, CommCode::DeviceError);
-    EXPECT_EQ(r.events[0].data, bytes({0x03, 0xFF, 0x07}));
-    EXPECT_EQ(line->writes().size(), 1);
+    Event e = exchange(*zr2);
+    EXPECT_EQ(e.error.Code, CommCode::DeviceError);
+    EXPECT_EQ(e.data, bytes({0x03, 0xFF, 0x07}));
+
+    auto kdv = make<TKDVProtocol>({0x01});
+    line->setPeer(answerAlways({{2, bytes({0x10, 0x02, 0xFF, 0x09, 0x10, 0x03, 0xFF ^ 0x09})}}));
+    EXPECT_EQ(exchange(*kdv).error.Code, CommCode::DeviceError);
+    EXPECT_EQ(line->writes().size(), 2) << "neither is retried";
 }
 
 TEST_F(BinaryTest, ZR2ReceiveErrorsSendTheControlFrameAndNeverRetry) {
@@ -431,98 +369,44 @@ TEST_F(BinaryTest, ZR2ReceiveErrorsSendTheControlFrameAndNeverRetry) {
     };
     for (const auto& k : cases) {
         auto p = make<TZR2Protocol>({0x01});
-        Recorder r;
-        r.attach(*p);
         line->setPeer(answerAlways({{2, k.reply}}));
-        const int before = int(line->writes().size());
-        p->Send();
-        ASSERT_TRUE(waitFor([&] { return r.outcomes() == 1; }));
-        ASSERT_TRUE(settle());
-        EXPECT_EQ(r.events[0].error.Code, k.code);
-        const auto w = line->writes();
-        ASSERT_EQ(w.size() - before, 2) << k.code;
-        EXPECT_EQ(w.last(), bytes({0x82, 0x00, 0x82, 0x00}));
+        const auto before = line->writes().size();
+        EXPECT_EQ(exchange(*p).error.Code, k.code);
+        ASSERT_EQ(line->writes().size() - before, 2) << k.code;
+        EXPECT_EQ(line->writes().last(), bytes({0x82, 0x00, 0x82, 0x00}));
     }
-}
-
-TEST_F(BinaryTest, KDVDoublesDLEAndChecksTheBlock) {
-    auto p = make<TKDVProtocol>({0x10, 0x41});
-    Recorder r;
-    r.attach(*p);
-    // reply content 10 42: DLE doubled, bcc 10^42 = 0x52
-    line->setPeer(answerAlways({{2, bytes({0x10, 0x02, 0x10, 0x10, 0x42, 0x10, 0x03, 0x52})}}));
-    p->Send();
-    ASSERT_TRUE(waitFor([&] { return r.outcomes() == 1; }));
-    EXPECT_EQ(line->wire(), bytes({0x10, 0x02, 0x10, 0x10, 0x41, 0x10, 0x03, 0x51}));
-    ASSERT_EQ(r.events[0].kind, Event::Result);
-    EXPECT_EQ(r.events[0].data, bytes({0x03, 0x10, 0x42}));
 }
 
 TEST_F(BinaryTest, KDVRetriesBadRepliesThreeTimesButNotATimeout) {
     auto p = make<TKDVProtocol>({0x01});
-    Recorder r;
-    r.attach(*p);
     line->setPeer(answerAlways({{2, bytes({0x10, 0x02, 0x01, 0x10, 0x04})}}));
-    p->Send();
-    ASSERT_TRUE(waitFor([&] { return r.outcomes() == 1; }));
-    ASSERT_TRUE(settle());
-    EXPECT_EQ(r.events[0].error.Code, CommCode::BadKDVEscape);
+    EXPECT_EQ(exchange(*p).error.Code, CommCode::BadKDVEscape);
     // three requests, each followed by the control frame
     EXPECT_EQ(line->writes().size(), 6);
     EXPECT_EQ(line->writes().last(), bytes({0x10, 0x00, 0x10, 0x00}));
 
     line->setPeer(answerAlways({}));
-    p->Send();
-    ASSERT_TRUE(waitFor([&] { return r.outcomes() == 2; }));
-    ASSERT_TRUE(settle());
-    EXPECT_EQ(r.events[1].error.Code, CommCode::Timeout);
+    EXPECT_EQ(exchange(*p).error.Code, CommCode::Timeout);
     EXPECT_EQ(line->writes().size(), 8);
 }
 
-TEST_F(BinaryTest, AnOverlongKDVReplyNeverRunsPastTheBuffer) {
-    auto p = make<TKDVProtocol>({0x01});
-    Recorder r;
-    r.attach(*p);
-    QByteArray reply = bytes({0x10, 0x02});
-    reply += QByteArray(700, 'x'); // more content than byte 0 can count
-    line->setPeer(answerAlways({{2, reply}}));
-    p->Send();
-    ASSERT_TRUE(waitFor([&] { return r.outcomes() == 1; }));
-    ASSERT_TRUE(settle());
-    EXPECT_EQ(r.events[0].error.Code, CommCode::BadChecksum);
+TEST_F(BinaryTest, BadFramesNeverRunPastTheBuffer) {
+    auto empty = std::make_unique<TZR2Protocol>();
+    empty->SetZRComm(&port);
+    EXPECT_EQ(exchange(*empty).error.Code, CommCode::EmptyRequest);
+    EXPECT_TRUE(line->writes().isEmpty());
+
+    // more content than byte 0 can count
+    auto kdv = make<TKDVProtocol>({0x01});
+    line->setPeer(answerAlways({{2, bytes({0x10, 0x02}) + QByteArray(700, 'x')}}));
+    EXPECT_EQ(exchange(*kdv).error.Code, CommCode::BadChecksum);
 }
 
 TEST_F(RequestTest, ALongAsciiReplyArrivesWhole) {
     auto c = makeAscii("rh");
-    Recorder r;
-    r.attach(*c);
     const QByteArray text = "rh " + QByteArray(1500, 'y') + "\r\n";
     line->setPeer(answerAlways({{2, text}}));
-    c->Send();
-    ASSERT_TRUE(waitFor([&] { return r.outcomes() == 1; }));
-    EXPECT_EQ(r.events[0].data, text);
-}
-
-TEST_F(BinaryTest, KDVErrorFrameEndsWith4096) {
-    auto p = make<TKDVProtocol>({0x01});
-    Recorder r;
-    r.attach(*p);
-    line->setPeer(answerAlways({{2, bytes({0x10, 0x02, 0xFF, 0x09, 0x10, 0x03, 0xFF ^ 0x09})}}));
-    p->Send();
-    ASSERT_TRUE(waitFor([&] { return r.outcomes() == 1; }));
-    EXPECT_EQ(r.events[0].error.Code, CommCode::DeviceError);
-    EXPECT_EQ(line->writes().size(), 1);
-}
-
-TEST_F(BinaryTest, AnEmptyFrameIsNotSent) {
-    auto p = std::make_unique<TZR2Protocol>();
-    p->SetZRComm(&port);
-    Recorder r;
-    r.attach(*p);
-    p->Send();
-    ASSERT_TRUE(waitFor([&] { return r.outcomes() == 1; }));
-    EXPECT_EQ(r.events[0].error.Code, CommCode::EmptyRequest);
-    EXPECT_TRUE(line->writes().isEmpty());
+    EXPECT_EQ(exchange(*c).data, text);
 }
 
 } // namespace
