@@ -2,33 +2,21 @@
 // link: exact byte times on the virtual clock, line settings, faults that only
 // an in-process driver can show.
 
-#include "sim/SimDriver.h"
-
-#include <gtest/gtest.h>
+#include "SimLinkFixture.h"
 
 #include <cerrno>
 #include <chrono>
 #include <thread>
 
 using namespace kqm52;
+using kqm52::simtest::lineOf;
 
 namespace {
-
-LineState lineOf(int baud, DriverParity parity = DriverParity::Even, int dataBits = 8,
-                 int stopBits = 1) {
-    LineState l;
-    l.baud = baud;
-    l.parity = parity;
-    l.dataBits = dataBits;
-    l.stopBits = stopBits;
-    return l;
-}
 
 class SimDriverTest : public ::testing::Test {
   protected:
     SimDriverTest() {
         bus->addUnit(0, lineOf(38400));
-        driver = std::make_unique<SimDriver>(bus);
         EXPECT_EQ(driver->open("sim"), 0);
         EXPECT_EQ(driver->setLineState(lineOf(38400)), 0);
     }
@@ -53,9 +41,17 @@ class SimDriverTest : public ::testing::Test {
         }
     }
 
+    std::uint32_t lineErrors() {
+        std::uint32_t flags = 0;
+        EXPECT_EQ(driver->clearLineErrors(flags), 0);
+        return flags;
+    }
+
+    void setFaults(SimFaults f) { bus->setFaults(0, f); }
+
     std::shared_ptr<VirtualClock> clock = std::make_shared<VirtualClock>();
     std::shared_ptr<SimBus> bus = std::make_shared<SimBus>(clock);
-    std::unique_ptr<SimDriver> driver;
+    std::unique_ptr<SimDriver> driver = std::make_unique<SimDriver>(bus);
     int lastError = 0;
 };
 
@@ -63,24 +59,17 @@ class SimDriverTest : public ::testing::Test {
 
 TEST_F(SimDriverTest, ByteTimesFollowSpeedAndFrame) {
     const LineState l = lineOf(38400);
-    EXPECT_EQ(simFrameBits(l), 11);
-    EXPECT_EQ(simLineTime(l, 1), 286458);
-    EXPECT_EQ(simLineTime(l, 3), 859375);
+    EXPECT_EQ(simLineTime(l, 3), 859375); // 3 x 11 bits
     EXPECT_EQ(simFrameBits(lineOf(9600, DriverParity::None, 7, 2)), 10);
 
     ASSERT_EQ(send("rt\r"), 0);
     EXPECT_EQ(clock->now(), simLineTime(l, 3)); // write takes the line time
     ASSERT_EQ(driver->flush(), 0);
-    driver->setReadTimeout(100);
-    std::uint8_t b = 0;
-    bool got = false;
-    ASSERT_EQ(driver->readByte(b, got), 0);
-    ASSERT_TRUE(got);
-    EXPECT_EQ(b, 'r');
+    const QByteArray first = receive(100, 0);
+    EXPECT_EQ(first, QByteArray("r"));
     // The first byte ends a turnaround plus one character after the CR.
     EXPECT_EQ(clock->now(), simLineTime(l, 3) + simMs(2) + simLineTime(l, 1));
-    const QByteArray rest = receive(50);
-    EXPECT_EQ("r" + rest, QByteArray("rt MX52 Nokkenregelaar V3.07\r\n"));
+    EXPECT_EQ(first + receive(50), QByteArray("rt MX52 Nokkenregelaar V3.07\r\n"));
     const SimNanos lastByte = simLineTime(l, 3) + simMs(2) + simLineTime(l, 30);
     EXPECT_EQ(clock->now(), lastByte + simMs(50)); // the silence that ends it
 }
@@ -99,10 +88,7 @@ TEST_F(SimDriverTest, OtherLineSettingsGiveSilence) {
     ASSERT_EQ(driver->setLineState(lineOf(38400)), 0);
     send("rt\r");
     EXPECT_TRUE(receive().startsWith("rt MX52"));
-}
-
-TEST_F(SimDriverTest, BytesAtOtherSettingsSpoilTheLineBeingGathered) {
-    ASSERT_EQ(driver->setLineState(lineOf(38400)), 0);
+    // Bytes at other settings spoil the line being gathered.
     send("rp");
     ASSERT_EQ(driver->setLineState(lineOf(9600)), 0);
     send("x");
@@ -111,52 +97,32 @@ TEST_F(SimDriverTest, BytesAtOtherSettingsSpoilTheLineBeingGathered) {
     EXPECT_EQ(receive(), QByteArray("er 1\r\n")); // the unit saw " 5" only
 }
 
-TEST_F(SimDriverTest, OnlyTheSelectedUnitAnswers) {
+TEST_F(SimDriverTest, CollidingRepliesMixOnTheLine) {
     bus->addUnit(7, lineOf(38400)).hardwareText = "HW 9.9 SN 777777";
     // Both power up selected: an unaddressed request collides.
     send("rp 1\r");
-    QByteArray both = receive();
-    std::uint32_t flags = 0;
-    driver->clearLineErrors(flags);
-    EXPECT_EQ(both, QByteArray("rp 1 0\r\n")); // the same text from both
-    EXPECT_TRUE(flags & LineErrorFrame);
-    send("rt\r");
-    both = receive();
-    EXPECT_EQ(both, QByteArray("rt MX52 Nokkenregelaar V3.07\r\n"));
+    EXPECT_EQ(receive(), QByteArray("rp 1 0\r\n")); // the same text from both
+    EXPECT_TRUE(lineErrors() & LineErrorFrame);
     send("rh\r");
-    both = receive();
     QByteArray mix = "rh HW 2.1 SN 520000\r\n";
     const QByteArray other = "rh HW 9.9 SN 777777\r\n";
     for (int i = 0; i < mix.size(); ++i)
         mix[i] = char(mix[i] & other[i]); // a driven 0 wins
-    EXPECT_EQ(both, mix);
-    EXPECT_NE(both, other);
-    driver->clearLineErrors(flags);
-
+    EXPECT_EQ(receive(), mix);
+    lineErrors();
     send("sc 7\r");
     EXPECT_EQ(receive(), QByteArray("sc 7\r\n"));
     send("rh\r");
     EXPECT_EQ(receive(), other);
-    driver->clearLineErrors(flags);
-    EXPECT_EQ(flags, 0u);
-    send("sc 0\r");
-    EXPECT_EQ(receive(), QByteArray("sc 0\r\n"));
-    send("rh\r");
-    EXPECT_EQ(receive(), QByteArray("rh HW 2.1 SN 520000\r\n"));
-    send("sc 3\r"); // nobody
-    EXPECT_EQ(receive(), QByteArray());
-    send("rh\r");
-    EXPECT_EQ(receive(), QByteArray());
+    EXPECT_EQ(lineErrors(), 0u);
 }
 
 TEST_F(SimDriverTest, PurgeDropsWhatHasArrivedButNotWhatIsStillComing) {
-    SimFaults f;
-    f.lateMs = 150;
-    bus->setFaults(0, f);
+    setFaults({.lateMs = 150});
     send("rp 1\r");
     EXPECT_EQ(receive(100), QByteArray()); // too late for 100 ms
     ASSERT_EQ(driver->purge(), 0);
-    bus->setFaults(0, {});
+    setFaults({});
     send("rp 2\r");
     // The late reply arrives during the next request and is taken for its
     // reply; the unit answers the second request only after it.
@@ -168,9 +134,7 @@ TEST_F(SimDriverTest, PurgeDropsWhatHasArrivedButNotWhatIsStillComing) {
 }
 
 TEST_F(SimDriverTest, PauseInsideAReplyOutlastsTheSilence) {
-    SimFaults f;
-    f.pauseMs = 60;
-    bus->setFaults(0, f);
+    setFaults({.pauseMs = 60});
     send("rp 12\r");
     EXPECT_EQ(receive(), QByteArray("rp 1"));
     EXPECT_EQ(receive(), QByteArray("2 0\r\n"));
@@ -179,11 +143,8 @@ TEST_F(SimDriverTest, PauseInsideAReplyOutlastsTheSilence) {
 TEST_F(SimDriverTest, InterruptEndsWaitsUntilTheNextOpen) {
     driver->interrupt();
     const SimNanos before = clock->now();
-    std::uint8_t b;
-    bool got = true;
-    driver->setReadTimeout(1000);
-    EXPECT_EQ(driver->readByte(b, got), 0);
-    EXPECT_FALSE(got);
+    EXPECT_EQ(receive(1000), QByteArray());
+    EXPECT_EQ(lastError, 0);
     driver->waitIdle(500);
     EXPECT_EQ(clock->now(), before);
     EXPECT_EQ(driver->close(), 0);
@@ -192,14 +153,20 @@ TEST_F(SimDriverTest, InterruptEndsWaitsUntilTheNextOpen) {
     EXPECT_EQ(clock->now(), before + simMs(500));
 }
 
-TEST_F(SimDriverTest, TheBusIsOpenedExclusively) {
-    SimDriver second(bus);
-    EXPECT_EQ(second.open("sim"), EBUSY);
+// Installed as the port map's device "sim"; the bus is opened exclusively.
+TEST_F(SimDriverTest, OpenedExclusivelyThroughThePortMap) {
+    PortMap map;
+    EXPECT_FALSE(map.hasDriverFor("sim"));
+    kqm52::installSimulatedBus(map, bus);
+    map.setDevice(TPort::COM3, "sim");
+    QString error;
+    auto second = map.createDriver(TPort::COM3, error);
+    ASSERT_TRUE(second);
+    EXPECT_EQ(second->open("sim"), EBUSY);
     EXPECT_EQ(driver->close(), 0);
-    EXPECT_EQ(second.open("sim"), 0);
-    std::uint8_t b;
-    bool got;
-    EXPECT_EQ(driver->readByte(b, got), EBADF);
+    EXPECT_EQ(second->open("sim"), 0);
+    EXPECT_EQ(receive(), QByteArray());
+    EXPECT_EQ(lastError, EBADF);
 }
 
 TEST_F(SimDriverTest, InjectedDriverFailures) {
@@ -219,24 +186,16 @@ TEST_F(SimDriverTest, InjectedDriverFailures) {
 }
 
 TEST_F(SimDriverTest, LineErrorsComeWithTheReplyBytes) {
-    SimFaults f;
-    f.lineErrors = LineErrorParity | LineErrorOverrun;
-    bus->setFaults(0, f);
-    std::uint32_t flags = 1;
-    driver->clearLineErrors(flags);
-    EXPECT_EQ(flags, 0u);
+    setFaults({.lineErrors = LineErrorParity | LineErrorOverrun});
+    EXPECT_EQ(lineErrors(), 0u);
     send("rt\r");
     EXPECT_TRUE(receive().startsWith("rt"));
-    driver->clearLineErrors(flags);
-    EXPECT_EQ(flags, std::uint32_t(LineErrorParity | LineErrorOverrun));
-    driver->clearLineErrors(flags);
-    EXPECT_EQ(flags, 0u);
+    EXPECT_EQ(lineErrors(), std::uint32_t(LineErrorParity | LineErrorOverrun));
+    EXPECT_EQ(lineErrors(), 0u);
 }
 
 TEST_F(SimDriverTest, FailingReadOfAReply) {
-    SimFaults f;
-    f.driverError = EPROTO;
-    bus->setFaults(0, f);
+    setFaults({.driverError = EPROTO});
     send("rt\r");
     EXPECT_EQ(receive(), QByteArray());
     EXPECT_EQ(lastError, EPROTO);
@@ -244,18 +203,15 @@ TEST_F(SimDriverTest, FailingReadOfAReply) {
 }
 
 TEST_F(SimDriverTest, DeviceVanishesMidReply) {
-    SimFaults f;
-    f.vanish = true;
-    bus->setFaults(0, f);
+    setFaults({.vanish = true});
     send("rp 12\r");
     EXPECT_EQ(receive(), QByteArray("rp 1"));
     EXPECT_EQ(lastError, EIO);
     EXPECT_FALSE(bus->plugged());
     EXPECT_EQ(send("rt\r"), EIO);
     EXPECT_EQ(driver->purge(), EIO);
-    std::uint8_t b;
-    bool got;
-    EXPECT_EQ(driver->readByte(b, got), EIO);
+    EXPECT_EQ(receive(), QByteArray());
+    EXPECT_EQ(lastError, EIO);
     EXPECT_EQ(driver->close(), 0);
     EXPECT_EQ(driver->open("sim"), ENOENT);
     bus->setPlugged(true);
@@ -263,19 +219,6 @@ TEST_F(SimDriverTest, DeviceVanishesMidReply) {
     driver->setLineState(lineOf(38400));
     send("rp 12\r");
     EXPECT_EQ(receive(), QByteArray("rp 12 0\r\n")); // the fault was one-shot
-}
-
-TEST_F(SimDriverTest, InstalledAsThePortMapValueSim) {
-    PortMap map;
-    EXPECT_FALSE(map.hasDriverFor("sim"));
-    installSimulatedBus(map, bus);
-    EXPECT_TRUE(map.hasDriverFor("sim"));
-    map.setDevice(TPort::COM3, "sim");
-    QString error;
-    auto d = map.createDriver(TPort::COM3, error);
-    ASSERT_TRUE(d);
-    EXPECT_NE(dynamic_cast<SimDriver*>(d.get()), nullptr);
-    EXPECT_EQ(d->open("sim"), EBUSY); // the fixture's driver holds the bus
 }
 
 // Real time: a read waits for its byte, interrupt() from another thread ends a
@@ -290,8 +233,7 @@ TEST(SimDriverRealTime, WaitsInRealTimeAndCanBeInterrupted) {
     const auto t0 = std::chrono::steady_clock::now();
     ASSERT_EQ(d.write(reinterpret_cast<const std::uint8_t*>("rt\r"), 3, written), 0);
     ASSERT_EQ(d.flush(), 0);
-    const auto flushed = std::chrono::steady_clock::now() - t0;
-    EXPECT_GE(flushed, std::chrono::microseconds(3437)); // 3 bytes of 11 bits at 9600
+    EXPECT_GE(std::chrono::steady_clock::now() - t0, std::chrono::microseconds(3437));
     d.setReadTimeout(200);
     std::uint8_t b = 0;
     bool got = false;
@@ -308,10 +250,9 @@ TEST(SimDriverRealTime, WaitsInRealTimeAndCanBeInterrupted) {
     });
     const auto t1 = std::chrono::steady_clock::now();
     // Reads the rest of the reply, then blocks until interrupted.
-    for (;;) {
+    do {
         ASSERT_EQ(d.readByte(b, got), 0);
-        if (!got) break;
-    }
+    } while (got);
     other.join();
     EXPECT_LT(std::chrono::steady_clock::now() - t1, std::chrono::seconds(5));
 }

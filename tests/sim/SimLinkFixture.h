@@ -60,22 +60,11 @@ class SimLinkFixture : public ::testing::Test {
         installSimulatedBus(map, bus);
         map.setDevice(TPort::COM1, QStringLiteral("sim"));
         port.setPortMap(&map);
-        setPortLine(lineOf(38400));
+        port.SetBaudrate(TBaudrate::br38400); // the port's frame is 8E1 already
     }
     ~SimLinkFixture() override { port.SetActive(false); }
 
     SimNanos now() const { return clock_->now(); }
-
-    void setPortLine(const LineState& l) {
-        static const int speeds[] = {1200, 2400, 4800, 9600, 19200, 28800, 38400, 57600, 115200};
-        for (int i = 0; i < 9; ++i)
-            if (speeds[i] == l.baud) port.SetBaudrate(TBaudrate(i));
-        port.SetFrameParitybit(l.parity == DriverParity::None   ? TParityBit::None
-                               : l.parity == DriverParity::Even ? TParityBit::Even
-                                                                : TParityBit::Odd);
-        port.SetFrameDatabits(l.dataBits == 7 ? TDataBit::db_7 : TDataBit::db_8);
-        port.SetFrameStopbits(l.stopBits == 2 ? TStopBit::sb_2 : TStopBit::sb_1);
-    }
 
     // Sends one request on a fresh component and waits for its outcome.
     Outcome ask(const QString& text, int timeoutMs = 0) {
