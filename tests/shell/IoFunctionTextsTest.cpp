@@ -15,12 +15,10 @@ namespace kqm52::test {
 namespace {
 
 MainTexts k0Texts() {
-    MainTexts t;
-    t.K0_HoldReset = "HOLD";
-    t.K0_RefFijn = "REF";
-    t.K0_SSIJustage = "SSI";
-    t.K0_Inactief = "OFF";
-    return t;
+    LanguageTexts texts;
+    texts.loadFromText(
+        "[Main]\nK0_HoldReset=HOLD\nK0_RefFijn=REF\nK0_SSIJustage=SSI\nK0_Inactief=OFF\n");
+    return MainTexts::read(texts);
 }
 
 TEST(K0Label, TheFirstRuleThatAppliesNamesTheFunction) {
@@ -51,73 +49,53 @@ TEST(K0Label, WithoutALanguageFileItIsEmpty) {
     EXPECT_EQ(IoFunctionTexts::k0(tables, MainTexts::read(LanguageTexts{})), "");
 }
 
-class IoLabelsTest : public ::testing::Test {
-  protected:
-    void SetUp() override {
-        IniFile defs;
-        defs.loadFromText("[249]\ntype=1\nopties0=Uit,Start,\"Niet actief\"\nopties3=Off,Go\n"
-                          "[250]\nopties0=#249\n"
-                          "[251]\nopties0=A,B\n"
-                          "[252]\n"
-                          "[389]\nopties0=O0,O1,O2,O3\n[390]\nopties0=P,Q\n[391]\nopties0=R\n"
-                          "[392]\nopties0=#012\n[012]\nopties0=Nokken,Fout\n");
-        catalogue.setDefinitions(defs);
-    }
+TEST(IoLabels, EachShowsTheOptionAtItsValueOrHashes) {
+    IniFile defs;
+    defs.loadFromText("[249]\ntype=1\nopties0=Uit,Start,\"Niet actief\"\nopties3=Off,Go\n"
+                      "[250]\nopties0=#249\n[251]\nopties0=A,B\n[252]\n"
+                      "[389]\nopties0=O0,O1,O2,O3\n[390]\nopties0=P,Q\n[391]\nopties0=R\n"
+                      "[392]\nopties0=#012\n[012]\nopties0=Nokken,Fout\n");
     ParameterCatalogue catalogue;
     ParamTables tables;
-};
-
-TEST_F(IoLabelsTest, InputsShowTheOptionAtTheirValue) {
+    EXPECT_FALSE(IoFunctionTexts::inputs(catalogue, tables, 0)) << "no Parameters.txt";
+    EXPECT_FALSE(IoFunctionTexts::outputs(catalogue, tables, 0)) << "no Parameters.txt";
+    catalogue.setDefinitions(defs);
     tables.setParameter(249, 2);
-    tables.setParameter(250, 1); // the list of 249, by reference
-    tables.setParameter(251, 2); // past the end
-    tables.setParameter(252, 0); // no options at all
-    const auto labels = IoFunctionTexts::inputs(catalogue, tables, 0);
-    ASSERT_TRUE(labels);
-    EXPECT_EQ(*labels, (std::array<QString, 4>{"Niet actief", "Start", "########", "########"}));
-}
-
-TEST_F(IoLabelsTest, ANegativeValueNamesNoFunction) {
-    tables.setParameter(249, -1);
-    EXPECT_EQ((*IoFunctionTexts::inputs(catalogue, tables, 0))[0], "########");
-}
-
-TEST_F(IoLabelsTest, OutputsShowHashesPastTheEndOfTheirList) {
-    tables.setParameter(389, 5);
+    tables.setParameter(250, 1);  // the list of 249, by reference
+    tables.setParameter(251, -1); // a negative value names no function
+    tables.setParameter(252, 0);  // no options at all
+    tables.setParameter(389, 5);  // past the end
     tables.setParameter(390, 1);
     tables.setParameter(391, 0);
     tables.setParameter(392, 1);
-    const auto labels = IoFunctionTexts::outputs(catalogue, tables, 0);
-    ASSERT_TRUE(labels);
-    EXPECT_EQ(*labels, (std::array<QString, 4>{"########", "Q", "R", "Fout"}));
-}
-
-TEST_F(IoLabelsTest, LanguageThreeReadsItsOwnOptionColumn) {
+    using Labels = std::array<QString, 4>;
+    EXPECT_EQ(IoFunctionTexts::inputs(catalogue, tables, 0),
+              (Labels{"Niet actief", "Start", "########", "########"}));
+    EXPECT_EQ(IoFunctionTexts::outputs(catalogue, tables, 0),
+              (Labels{"########", "Q", "R", "Fout"}));
     tables.setParameter(249, 1);
-    EXPECT_EQ((*IoFunctionTexts::inputs(catalogue, tables, 3))[0], "Go");
-}
-
-TEST(IoLabels, WithoutParametersTxtThereAreNoLabels) {
-    ParameterCatalogue catalogue;
-    ParamTables tables;
-    EXPECT_FALSE(IoFunctionTexts::inputs(catalogue, tables, 0));
-    EXPECT_FALSE(IoFunctionTexts::outputs(catalogue, tables, 0));
+    EXPECT_EQ((*IoFunctionTexts::inputs(catalogue, tables, 3))[0], "Go") << "its own option column";
 }
 
 // The labels as the user sees them in the main window.
 class IoLabelsInWindowTest : public ShellWorld {};
 
 TEST_F(IoLabelsInWindowTest, TheWindowLabelsItsLampsFromTheCatalogue) {
+    writeFile("Taal0.ini", "[Main]\nK0_Inactief=K0 vrij\nK0_HoldReset=Hold\n");
+    TFormMain& bare = createWindow();
+    for (int i = 0; i < 4; ++i) {
+        EXPECT_EQ(bare.LabelFun_in[i]->text(), "") << "no Parameters.txt";
+        EXPECT_EQ(bare.LabelFun_uit[i]->text(), "") << "no Parameters.txt";
+    }
+    EXPECT_EQ(bare.LabelFun_K0->text(), "K0 vrij");
+
     writeFile("Parameters.txt", "[249]\nopties0=Uit,Start\n[250]\nopties0=Uit,Stop\n"
                                 "[251]\nopties0=Uit\n[252]\nopties0=Uit\n"
                                 "[389]\nopties0=Uit,Nok 1\n[390]\nopties0=Uit\n"
                                 "[391]\nopties0=Uit\n[392]\nopties0=Uit\n");
-    writeFile("Taal0.ini", "[Main]\nK0_Inactief=K0 vrij\nK0_HoldReset=Hold\n");
     TFormMain& w = createWindow();
     EXPECT_EQ(w.LabelFun_in[0]->text(), "Uit");
     EXPECT_EQ(w.LabelFun_uit[0]->text(), "Uit");
-    EXPECT_EQ(w.LabelFun_K0->text(), "K0 vrij");
-
     // A new parameter table (received, opened): the editor relabels.
     state_->tables.setParameter(249, 1);
     state_->tables.setParameter(250, 1);
@@ -129,16 +107,6 @@ TEST_F(IoLabelsInWindowTest, TheWindowLabelsItsLampsFromTheCatalogue) {
     EXPECT_EQ(w.LabelFun_in[1]->text(), "Stop");
     EXPECT_EQ(w.LabelFun_uit[0]->text(), "########");
     EXPECT_EQ(w.LabelFun_K0->text(), "Hold");
-}
-
-TEST_F(IoLabelsInWindowTest, WithoutACatalogueOnlyK0IsLabelled) {
-    writeFile("Taal0.ini", "[Main]\nK0_Inactief=K0 vrij\n");
-    TFormMain& w = createWindow();
-    for (int i = 0; i < 4; ++i) {
-        EXPECT_EQ(w.LabelFun_in[i]->text(), "");
-        EXPECT_EQ(w.LabelFun_uit[i]->text(), "");
-    }
-    EXPECT_EQ(w.LabelFun_K0->text(), "K0 vrij");
 }
 
 } // namespace
