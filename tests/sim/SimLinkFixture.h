@@ -19,12 +19,7 @@ namespace kqm52::simtest {
 
 inline LineState lineOf(int baud, DriverParity parity = DriverParity::Even, int dataBits = 8,
                         int stopBits = 1) {
-    LineState l;
-    l.baud = baud;
-    l.parity = parity;
-    l.dataBits = dataBits;
-    l.stopBits = stopBits;
-    return l;
+    return {.baud = baud, .dataBits = dataBits, .parity = parity, .stopBits = stopBits};
 }
 
 // What one request ended in.

@@ -32,6 +32,29 @@ class SimPtyTest : public SimLinkFixture {
     std::unique_ptr<PtyServer> server;
 };
 
+// mx5x-sim as a separate program: prints the pty path on its first line.
+class Mx5xSim {
+  public:
+    bool start(const QStringList& args) {
+        process.setProgram(QStringLiteral(MX5X_SIM_PATH));
+        process.setArguments(args);
+        process.start();
+        if (!process.waitForStarted(5000)) return false;
+        if (!waitUntil(
+                [&] { return process.canReadLine() || process.state() != QProcess::Running; }))
+            return false;
+        path = QString::fromLocal8Bit(process.readLine()).trimmed();
+        return path.startsWith(QLatin1String("/dev/"));
+    }
+    int stop() {
+        process.terminate();
+        process.waitForFinished(5000);
+        return process.exitCode();
+    }
+    QProcess process;
+    QString path;
+};
+
 } // namespace
 
 TEST_F(SimPtyTest, RoundTripThroughThePosixDriver) {
@@ -72,42 +95,6 @@ TEST_F(SimPtyTest, LateAndPausedRepliesOverThePty) {
     bus->setFaults(0, {.pauseMs = 150});
     EXPECT_EQ(ask("rp 12").data, QByteArray("rp 1"));
 }
-
-TEST_F(SimPtyTest, VanishingDeviceClosesThePty) {
-    port.SetActive(true);
-    bus->setFaults(0, {.vanish = true});
-    const Outcome o = ask("rp 12");
-    EXPECT_EQ(o.error.Code, CommCode::DriverFailed);
-    EXPECT_NE(o.error.SystemError, 0);
-    EXPECT_TRUE(waitUntil([&] { return !server->running(); }));
-}
-
-namespace {
-
-// mx5x-sim as a separate program: prints the pty path on its first line.
-class Mx5xSim {
-  public:
-    bool start(const QStringList& args) {
-        process.setProgram(QStringLiteral(MX5X_SIM_PATH));
-        process.setArguments(args);
-        process.start();
-        if (!process.waitForStarted(5000)) return false;
-        if (!waitUntil(
-                [&] { return process.canReadLine() || process.state() != QProcess::Running; }))
-            return false;
-        path = QString::fromLocal8Bit(process.readLine()).trimmed();
-        return path.startsWith(QLatin1String("/dev/"));
-    }
-    int stop() {
-        process.terminate();
-        process.waitForFinished(5000);
-        return process.exitCode();
-    }
-    QProcess process;
-    QString path;
-};
-
-} // namespace
 
 TEST_F(SimPtyTest, Mx5xSimKeepsItsStateAndLogsTheLines) {
     QTemporaryDir dir;
