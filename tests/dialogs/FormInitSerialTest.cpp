@@ -21,9 +21,8 @@
 #include <cerrno>
 #include <memory>
 
-#include <fcntl.h>
 #include <grp.h>
-#include <stdlib.h>
+#include <pty.h>
 #include <termios.h>
 #include <unistd.h>
 
@@ -36,15 +35,11 @@ namespace {
 class Pty {
   public:
     Pty() {
-        master_ = ::posix_openpt(O_RDWR | O_NOCTTY);
-        ::grantpt(master_);
-        ::unlockpt(master_);
-        path_ = QString::fromLocal8Bit(::ptsname(master_));
-        slave_ = ::open(path_.toLocal8Bit().constData(), O_RDWR | O_NOCTTY);
-        termios t{};
-        ::tcgetattr(slave_, &t);
-        ::cfmakeraw(&t);
-        ::tcsetattr(slave_, TCSANOW, &t);
+        char name[128] = {};
+        termios raw{};
+        ::cfmakeraw(&raw);
+        ::openpty(&master_, &slave_, name, &raw, nullptr);
+        path_ = QString::fromLocal8Bit(name);
     }
     ~Pty() {
         ::close(slave_);
