@@ -148,16 +148,6 @@ class CatalogueFiles : public ::testing::Test {
     ParameterCatalogue catalogue;
 };
 
-TEST_F(CatalogueFiles, MissingFilesLeaveTheFlagsFalseAndLookupsEmpty) {
-    catalogue.ParameterDef_lezen(dir.path());
-    catalogue.ParamNo_lezen(dir.path());
-    EXPECT_FALSE(catalogue.parameterDefinitionsPresent());
-    EXPECT_FALSE(catalogue.parameterNumbersPresent());
-    EXPECT_EQ(catalogue.name(7, 0), "");
-    EXPECT_EQ(catalogue.optionText(7, 0, 0), kNoOption);
-    EXPECT_EQ(catalogue.parameterInRow(100, 1), -1);
-}
-
 TEST_F(CatalogueFiles, ReloadSeesTheFileAsItIsNow) {
     copy("Parameters.txt", "Parameters.txt");
     catalogue.ParameterDef_lezen(dir.path() + "/");
@@ -176,11 +166,18 @@ TEST_F(CatalogueFiles, ReloadSeesTheFileAsItIsNow) {
     EXPECT_EQ(catalogue.name(7, 0), "");
 }
 
-TEST_F(CatalogueFiles, FileNamesCopiedFromWindowsInAnyCase) {
+TEST_F(CatalogueFiles, FilesMissingOrCopiedFromWindowsInAnyCase) {
+    const auto readBoth = [&] {
+        catalogue.ParameterDef_lezen(dir.path());
+        catalogue.ParamNo_lezen(dir.path());
+    };
+    readBoth();
+    EXPECT_FALSE(catalogue.parameterDefinitionsPresent());
+    EXPECT_FALSE(catalogue.parameterNumbersPresent());
+    EXPECT_EQ(catalogue.optionText(7, 0, 0), kNoOption);
     copy("Parameters.txt", "PARAMETERS.TXT");
     copy("ParNo.txt", "parno.txt");
-    catalogue.ParameterDef_lezen(dir.path());
-    catalogue.ParamNo_lezen(dir.path());
+    readBoth();
     EXPECT_TRUE(catalogue.parameterDefinitionsPresent());
     EXPECT_TRUE(catalogue.parameterNumbersPresent());
     EXPECT_EQ(catalogue.parameterInRow(100, 1), 7);
@@ -188,4 +185,5 @@ TEST_F(CatalogueFiles, FileNamesCopiedFromWindowsInAnyCase) {
     EXPECT_FALSE(catalogue.parameterDefinitionsPresent());
     EXPECT_FALSE(catalogue.parameterNumbersPresent());
     EXPECT_EQ(catalogue.name(7, 0), "");
+    EXPECT_EQ(catalogue.parameterInRow(100, 1), -1);
 }
