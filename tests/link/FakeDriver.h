@@ -117,51 +117,32 @@ public:
     explicit FakeDriver(std::shared_ptr<FakeLine> line) : line_(std::move(line)) {}
 
     int open(const std::string&) override {
-        std::lock_guard l(line_->m);
-        if (int e = line_->fail("open"))
-            return e;
-        if (line_->open)
-            return EBUSY;
-        line_->open = true;
-        line_->interrupted = false;
-        return 0;
+        return call("open", [](FakeLine& l) {
+            if (l.open)
+                return EBUSY;
+            l.open = true;
+            l.interrupted = false;
+            return 0;
+        });
     }
     int close() override {
-        std::lock_guard l(line_->m);
-        line_->open = false;
-        return line_->fail("close");
+        return call("close", [](FakeLine& l) { return l.open = false, 0; }, true);
     }
-    int setBufferSizes(int, int) override { return simple("setBufferSizes"); }
+    int setBufferSizes(int, int) override { return call("setBufferSizes", nothing); }
     int getLineState(LineState& s) override {
-        std::lock_guard l(line_->m);
-        if (int e = line_->fail("getLineState"))
-            return e;
-        s = line_->state;
-        return 0;
+        return call("getLineState", [&](FakeLine& l) { return s = l.state, 0; });
     }
     int setLineState(const LineState& s) override {
-        std::lock_guard l(line_->m);
-        if (int e = line_->fail("setLineState"))
-            return e;
-        line_->state = s;
-        return 0;
+        return call("setLineState", [&](FakeLine& l) { return l.state = s, 0; });
     }
     int getReadTimeout(int& ms) override {
-        std::lock_guard l(line_->m);
-        ms = line_->readTimeoutMs;
-        return line_->fail("getReadTimeout");
+        return call("getReadTimeout", [&](FakeLine& l) { return ms = l.readTimeoutMs, 0; }, true);
     }
     int setReadTimeout(int ms) override {
-        std::lock_guard l(line_->m);
-        line_->readTimeoutMs = ms;
-        return line_->fail("setReadTimeout");
+        return call("setReadTimeout", [&](FakeLine& l) { return l.readTimeoutMs = ms, 0; }, true);
     }
     int purge() override {
-        std::lock_guard l(line_->m);
-        if (int e = line_->fail("purge"))
-            return e;
-        line_->inbox.clear();
-        return 0;
+        return call("purge", [](FakeLine& l) { return l.inbox.clear(), 0; });
     }
     int write(const std::uint8_t* data, int count, int& written) override {
         std::vector<Chunk> answer;
@@ -184,7 +165,7 @@ public:
                 line_->inbox.push_back({line_->now + c.atMs, std::uint8_t(b)});
         return 0;
     }
-    int flush() override { return simple("flush"); }
+    int flush() override { return call("flush", nothing); }
     int readByte(std::uint8_t& byte, bool& got) override {
         std::lock_guard l(line_->m);
         got = false;
@@ -227,9 +208,20 @@ public:
     }
 
 private:
-    int simple(const char* call) {
+    static int nothing(FakeLine&) { return 0; }
+    // Runs f on the line unless this call was told to fail; `always` runs f
+    // first (a close or a time-out setting takes effect even when reported
+    // as failed).
+    template <class F> int call(const char* name, F&& f, bool always = false) {
         std::lock_guard l(line_->m);
-        return line_->fail(call);
+        if (always) {
+            const int r = f(*line_);
+            const int e = line_->fail(name);
+            return e ? e : r;
+        }
+        if (const int e = line_->fail(name))
+            return e;
+        return f(*line_);
     }
     std::shared_ptr<FakeLine> line_;
 };
