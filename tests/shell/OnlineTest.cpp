@@ -45,6 +45,15 @@ const char* const LanguageFile = "[Main]\n"
 
 class OnlineTest : public ShellWorld {
 protected:
+    // The window (and its port's worker) outlives this fixture's members: stop
+    // the worker and the trace before the list the trace writes into goes.
+    void TearDown() override {
+        if (window_)
+            window_->ZRComm1.SetActive(false);
+        if (bus)
+            bus->setTrace({});
+    }
+
     // withLanguage: a language file beside the program, chosen in application.ini.
     TFormMain& start(bool withLanguage = true, int unitNo = 7) {
         if (withLanguage) {
@@ -64,7 +73,8 @@ protected:
         bus->setTrace([this](SimNanos, bool fromHost, int, const LineState&, const QByteArray& b) {
             if (fromHost) {
                 std::lock_guard l(traceMutex);
-                requests.append(b.trimmed());
+                const QByteArray line = b.trimmed();
+                requests.emplace_back(line.constData(), line.size());
             }
         });
         state_->portMap.setDevice(w.ZRComm1.PortName(), "sim");
@@ -73,9 +83,14 @@ protected:
         return w;
     }
 
+    // A deep copy: the trace appends on the worker thread, and implicitly
+    // shared copies would touch the same buffers from both threads.
     QList<QByteArray> sent() {
         std::lock_guard l(traceMutex);
-        return requests;
+        QList<QByteArray> copy;
+        for (const QByteArray& r : requests)
+            copy.append(QByteArray(r.constData(), r.size()));
+        return copy;
     }
     void clearSent() {
         std::lock_guard l(traceMutex);
@@ -94,7 +109,7 @@ protected:
     SimUnit* unit = nullptr;
     LineState line;
     std::mutex traceMutex;
-    QList<QByteArray> requests;
+    std::vector<QByteArray> requests; // written by the trace, under traceMutex
 };
 
 TEST_F(OnlineTest, OpeningSelectsTheUnitAndReadsItsIdentity) {
