@@ -446,6 +446,18 @@ bool TZRCommThread::deliverBinaryReply(bool errorFrame) {
     return continue_ && !stopRequested();
 }
 
+// A binary reply went wrong: whatever is still arriving is drained (unless
+// the line fell silent) and the control frame tells the device to start
+// over.  False when the port is closing and nothing may be sent.
+bool TZRCommThread::abandonBinaryReply(std::uint8_t mark) {
+    if (error_.Code == CommCode::PortClosed)
+        return false;
+    if (error_.Code != CommCode::Timeout)
+        drain();
+    sendControlFrame(mark, 0x00, mark, 0x00);
+    return true;
+}
+
 // ---------------------------------------------------------------------------
 // ZR2: 82h 96h, payload (its own length first), checksum; 82h doubled.
 
@@ -556,11 +568,7 @@ void TZRCommThread::runZR2() {
                 continue;
             return;
         }
-        if (error_.Code == CommCode::PortClosed)
-            return;
-        if (error_.Code != CommCode::Timeout)
-            drain();
-        sendControlFrame(ZR2Escape, 0x00, ZR2Escape, 0x00);
+        abandonBinaryReply(ZR2Escape);
         return;
     }
 }
@@ -686,14 +694,10 @@ void TZRCommThread::runKDV() {
                 continue;
             return;
         }
-        if (error_.Code == CommCode::PortClosed)
+        if (!abandonBinaryReply(DLE))
             return;
-        const bool timedOut = error_.Code == CommCode::Timeout;
-        if (!timedOut)
-            drain();
-        sendControlFrame(DLE, 0x00, DLE, 0x00);
         ++attempts;
-        if (timedOut || attempts >= MaxAttempts || stopRequested())
+        if (error_.Code == CommCode::Timeout || attempts >= MaxAttempts || stopRequested())
             return;
     }
 }

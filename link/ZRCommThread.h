@@ -88,6 +88,7 @@ private:
     void runZR2();
     void runKDV();
     bool deliverBinaryReply(bool errorFrame);
+    bool abandonBinaryReply(std::uint8_t mark);
 
     // Line primitives; each reports through error_.
     bool portOpen() const;
