@@ -1,5 +1,5 @@
-if(TARGET kqm52_shell AND TARGET kqm52_sim)
+if(TARGET kqm52_app AND TARGET kqm52_sim)
   add_executable(monitor_bench ${CMAKE_CURRENT_LIST_DIR}/monitor_bench.cpp)
-  target_link_libraries(monitor_bench PRIVATE kqm52_shell kqm52_sim)
+  target_link_libraries(monitor_bench PRIVATE kqm52_app kqm52_sim)
   add_dependencies(monitor_bench kqm52_data)
 endif()

@@ -6,8 +6,8 @@
 
 #include "shell/FormMain.h"
 #include "shell/LiveMonitor.h"
-#include "shell/ProgramState.h"
-#include "shell/ScriptedDialogs.h"
+#include "ui/ProgramState.h"
+#include "ui/ScriptedDialogs.h"
 #include "sim/DemoBus.h"
 #include "sim/SimDriver.h"
 

@@ -10,8 +10,8 @@
 // Targets: under 0.5 s to the window shown, under 80 MB resident.
 
 #include "shell/FormMain.h"
-#include "shell/Program.h"
-#include "shell/SingleInstance.h"
+#include "app/Program.h"
+#include "app/SingleInstance.h"
 
 #include <QApplication>
 #include <QDir>

@@ -1,9 +1,9 @@
 #include "dialogs/FormInitSerial.h"
 
 #include "link/ZRComm.h"
-#include "params/ListText.h"
-#include "shell/Dialogs.h"
-#include "shell/LanguageTexts.h"
+#include "inifile/ListText.h"
+#include "ui/Dialogs.h"
+#include "ui/LanguageTexts.h"
 
 #include <QCollator>
 #include <QComboBox>

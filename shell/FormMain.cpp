@@ -4,11 +4,11 @@
 #include "shell/Terminal.h"
 #include "shell/UnitSelection.h"
 
-#include "shell/Dialogs.h"
+#include "ui/Dialogs.h"
 #include "shell/IoFunctionTexts.h"
-#include "shell/Lamp.h"
-#include "shell/ProgramState.h"
-#include "shell/SettingsFile.h"
+#include "ui/Lamp.h"
+#include "ui/ProgramState.h"
+#include "ui/SettingsFile.h"
 
 #include <QCloseEvent>
 #include <QDir>

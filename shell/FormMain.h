@@ -8,9 +8,9 @@
 // live in plain classes; this window only wires controls to handlers.
 
 #include "link/ZRComm.h"
-#include "shell/MainTexts.h"
+#include "ui/MainTexts.h"
 #include "shell/SecondaryWindows.h"
-#include "shell/StartOptions.h"
+#include "ui/StartOptions.h"
 
 #include <QMainWindow>
 #include <QTimer>

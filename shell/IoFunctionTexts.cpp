@@ -1,8 +1,8 @@
 #include "shell/IoFunctionTexts.h"
 
-#include "params/ParamTables.h"
-#include "params/ParameterCatalogue.h"
-#include "shell/MainTexts.h"
+#include "params/model/ParamTables.h"
+#include "params/model/ParameterCatalogue.h"
+#include "ui/MainTexts.h"
 
 namespace kqm52 {
 

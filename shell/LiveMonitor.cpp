@@ -2,9 +2,9 @@
 
 #include "link/ZRComm.h"
 #include "shell/FormMain.h"
-#include "shell/Lamp.h"
-#include "shell/ProgramState.h"
-#include "shell/ReplyText.h"
+#include "ui/Lamp.h"
+#include "ui/ProgramState.h"
+#include "link/ReplyText.h"
 #include "shell/UnitSelection.h"
 
 #include <QApplication>

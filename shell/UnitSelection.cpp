@@ -1,11 +1,11 @@
 #include "shell/UnitSelection.h"
 
 #include "link/ZRComm.h"
-#include "shell/Dialogs.h"
+#include "ui/Dialogs.h"
 #include "shell/FormMain.h"
 #include "shell/LiveMonitor.h"
-#include "shell/ProgramState.h"
-#include "shell/ReplyText.h"
+#include "ui/ProgramState.h"
+#include "link/ReplyText.h"
 
 #include <QApplication>
 #include <QFileInfo>

@@ -3,12 +3,12 @@
 // what passes here is what the program sees, and held against each other and
 // against the table of keys the windows read (shell/TextKeys.h).
 
-#include "params/DecimalText.h"
-#include "params/GroupTree.h"
-#include "params/ListText.h"
-#include "params/ParameterCatalogue.h"
-#include "shell/IniFile.h"
-#include "shell/TextKeys.h"
+#include "params/model/DecimalText.h"
+#include "params/model/GroupTree.h"
+#include "inifile/ListText.h"
+#include "params/model/ParameterCatalogue.h"
+#include "inifile/IniFile.h"
+#include "ui/TextKeys.h"
 
 #include <QFile>
 #include <QRegularExpression>

@@ -5,8 +5,8 @@
 
 #include "link/FakeDriver.h"
 #include "link/ZRComm.h"
-#include "shell/LanguageTexts.h"
-#include "shell/ScriptedDialogs.h"
+#include "ui/LanguageTexts.h"
+#include "ui/ScriptedDialogs.h"
 
 #include <QComboBox>
 #include <QLabel>

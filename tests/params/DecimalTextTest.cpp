@@ -1,5 +1,5 @@
-#include "params/DecimalText.h"
-#include "params/ParamTables.h"
+#include "params/model/DecimalText.h"
+#include "params/model/ParamTables.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "params/GroupTree.h"
+#include "params/model/GroupTree.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "params/ParamTables.h"
+#include "params/model/ParamTables.h"
 
 #include <gtest/gtest.h>
 

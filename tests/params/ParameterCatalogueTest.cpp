@@ -1,4 +1,4 @@
-#include "params/ParameterCatalogue.h"
+#include "params/model/ParameterCatalogue.h"
 
 #include <QFile>
 #include <QTemporaryDir>

@@ -3,8 +3,8 @@
 
 #include "ShellTestSupport.h"
 
-#include "shell/Lamp.h"
-#include "shell/StartOptions.h"
+#include "ui/Lamp.h"
+#include "ui/StartOptions.h"
 
 #include <QAction>
 #include <QGroupBox>

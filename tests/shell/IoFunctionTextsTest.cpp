@@ -2,12 +2,12 @@
 
 #include "ShellTestSupport.h"
 
-#include "params/ParamTables.h"
-#include "params/ParameterCatalogue.h"
-#include "shell/IniFile.h"
+#include "params/model/ParamTables.h"
+#include "params/model/ParameterCatalogue.h"
+#include "inifile/IniFile.h"
 #include "shell/IoFunctionTexts.h"
-#include "shell/LanguageTexts.h"
-#include "shell/MainTexts.h"
+#include "ui/LanguageTexts.h"
+#include "ui/MainTexts.h"
 
 #include <QLabel>
 

@@ -3,9 +3,9 @@
 
 #include "ShellTestSupport.h"
 
-#include "shell/LanguageTexts.h"
-#include "shell/MainTexts.h"
-#include "shell/TextKeys.h"
+#include "ui/LanguageTexts.h"
+#include "ui/MainTexts.h"
+#include "ui/TextKeys.h"
 
 #include <QAbstractButton>
 #include <QAction>

@@ -4,9 +4,9 @@
 #include "ShellTestSupport.h"
 #include "TestWait.h"
 
-#include "shell/Lamp.h"
+#include "ui/Lamp.h"
 #include "shell/LiveMonitor.h"
-#include "shell/ReplyText.h"
+#include "link/ReplyText.h"
 #include "shell/Terminal.h"
 #include "shell/UnitSelection.h"
 #include "sim/SimBus.h"

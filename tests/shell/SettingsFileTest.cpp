@@ -3,8 +3,8 @@
 
 #include "ShellTestSupport.h"
 
-#include "shell/IniFile.h"
-#include "shell/SettingsFile.h"
+#include "inifile/IniFile.h"
+#include "ui/SettingsFile.h"
 
 #include <QDir>
 #include <QFile>

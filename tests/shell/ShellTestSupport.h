@@ -4,8 +4,8 @@
 // state, scripted dialogs and, on demand, the main window.
 
 #include "shell/FormMain.h"
-#include "shell/ProgramState.h"
-#include "shell/ScriptedDialogs.h"
+#include "ui/ProgramState.h"
+#include "ui/ScriptedDialogs.h"
 
 #include <QString>
 #include <QTemporaryDir>

@@ -4,7 +4,7 @@
 // lands beside the build's program) with a runtime folder of its own (so a
 // user's running copy is never disturbed).
 
-#include "shell/SingleInstance.h"
+#include "app/SingleInstance.h"
 
 #include <QDeadlineTimer>
 #include <QDir>

@@ -1,0 +1,39 @@
+#pragma once
+
+// One run of the program after the single-instance guard: the shared state,
+// the dialogs, the main window and the secondary windows, created in their
+// fixed order.  main and the start-up benchmark both go through here.
+
+#include "ui/ProgramState.h"
+#include "ui/QtDialogs.h"
+#include "shell/SecondaryWindows.h"
+#include "ui/StartOptions.h"
+
+#include <QString>
+
+#include <memory>
+
+namespace kqm52 {
+
+class TFormMain;
+
+class Program {
+  public:
+    // programDir: the folder of the program file, ending in a separator.
+    Program(const StartOptions& options, const QString& programDir);
+    ~Program();
+
+    TFormMain& mainWindow() { return *formMain_; }
+    ProgramState& state() { return state_; }
+    // Why --demo cannot work in this build (empty when it can, or when not asked).
+    QString demoProblem() const { return demoProblem_; }
+
+  private:
+    ProgramState state_;
+    QtDialogs dialogs_;
+    std::unique_ptr<TFormMain> formMain_;
+    SecondaryWindows windows_;
+    QString demoProblem_;
+};
+
+} // namespace kqm52

@@ -1,0 +1,110 @@
+#include "app/SingleInstance.h"
+
+#include <QDeadlineTimer>
+#include <QDir>
+#include <QLocalSocket>
+#include <QLoggingCategory>
+#include <QStandardPaths>
+#include <QThread>
+#include <QWidget>
+
+Q_LOGGING_CATEGORY(lcInstance, "kqm52.shell.instance", QtWarningMsg)
+
+namespace kqm52 {
+
+namespace {
+const QByteArray RaiseRequest = "raise\n";
+const QByteArray RaiseDone = "raised\n";
+} // namespace
+
+SingleInstance::SingleInstance(QString directory, QString name, QObject* parent)
+    : QObject(parent), directory_(std::move(directory)), name_(std::move(name)) {
+    if (directory_.isEmpty())
+        directory_ = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
+    if (directory_.isEmpty()) directory_ = QDir::tempPath();
+    connect(&server_, &QLocalServer::newConnection, this, &SingleInstance::onConnection);
+}
+
+SingleInstance::~SingleInstance() {
+    server_.close();
+}
+
+QString SingleInstance::lockPath() const {
+    return QDir(directory_).filePath(name_ + QStringLiteral(".lock"));
+}
+
+QString SingleInstance::socketPath() const {
+    return QDir(directory_).filePath(name_ + QStringLiteral(".socket"));
+}
+
+SingleInstance::Outcome SingleInstance::start(std::chrono::milliseconds answerTimeout) {
+    auto lock = std::make_unique<QLockFile>(lockPath());
+    // A running copy never turns stale by age; only a dead owner frees the lock.
+    lock->setStaleLockTime(0);
+    if (lock->tryLock(0)) {
+        lock_ = std::move(lock);
+        // We hold the lock, so a socket file still there is a dead copy's.
+        QLocalServer::removeServer(socketPath());
+        server_.setSocketOptions(QLocalServer::UserAccessOption);
+        if (!server_.listen(socketPath())) {
+            error_ = tr("Cannot listen on %1: %2").arg(socketPath(), server_.errorString());
+            lock_.reset();
+            return Outcome::Failed;
+        }
+        qCInfo(lcInstance) << "first copy, listening on" << socketPath();
+        return Outcome::First;
+    }
+    if (lock->error() != QLockFile::LockFailedError) {
+        error_ = tr("Cannot create the lock file %1.").arg(lockPath());
+        return Outcome::Failed;
+    }
+
+    // The first copy may hold the lock a moment before it listens: keep
+    // trying until the deadline.
+    QDeadlineTimer deadline(answerTimeout);
+    while (!deadline.hasExpired()) {
+        QLocalSocket socket;
+        socket.connectToServer(socketPath());
+        if (socket.waitForConnected(int(std::max<qint64>(1, deadline.remainingTime())))) {
+            socket.write(RaiseRequest);
+            socket.waitForBytesWritten(int(std::max<qint64>(1, deadline.remainingTime())));
+            QByteArray answer;
+            while (!answer.contains('\n') && !deadline.hasExpired() &&
+                   socket.waitForReadyRead(int(std::max<qint64>(1, deadline.remainingTime()))))
+                answer += socket.readAll();
+            if (answer == RaiseDone) return Outcome::OtherRaised;
+            break;
+        }
+        QThread::msleep(50);
+    }
+    error_ = tr("Another copy of the program is running but does not answer.");
+    return Outcome::OtherSilent;
+}
+
+void SingleInstance::onConnection() {
+    while (QLocalSocket* socket = server_.nextPendingConnection()) {
+        connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
+        connect(socket, &QLocalSocket::readyRead, this, [this, socket] {
+            if (!socket->canReadLine()) return;
+            const QByteArray request = socket->readLine();
+            if (request == RaiseRequest) {
+                qCInfo(lcInstance) << "a second copy asked for the window";
+                emit raiseRequested();
+                socket->write(RaiseDone);
+                socket->flush();
+            }
+            socket->disconnectFromServer();
+        });
+    }
+}
+
+void SingleInstance::restoreOrRaise(QWidget* window) {
+    if (!window) return;
+    if (window->isMinimized())
+        window->setWindowState((window->windowState() & ~Qt::WindowMinimized) | Qt::WindowActive);
+    window->show();
+    window->raise();
+    window->activateWindow();
+}
+
+} // namespace kqm52

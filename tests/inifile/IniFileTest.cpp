@@ -1,0 +1,268 @@
+#include "inifile/IniFile.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include <csignal>
+#include <fcntl.h>
+#include <linux/fs.h>
+#include <sys/ioctl.h>
+#include <sys/resource.h>
+#include <unistd.h>
+
+using kqm52::IniFile;
+
+namespace {
+
+// As a field engineer's application.ini might look after years of hand edits.
+const char* const kFieldFile = "; written by hand\r\n"
+                               "stray line before any section\r\n"
+                               "[Serieel]\r\n"
+                               "baudrate=6\r\n"
+                               "  Parity = 1\r\n"
+                               "unit_no=\r\n"
+                               "\r\n"
+                               "[Algemeen]\r\n"
+                               "OpenCloseDialoogPath=/home/svc/a=b/c\r\n"
+                               "Onbekend=blijft staan\r\n"
+                               "no equals sign here\r\n"
+                               "; =not a key\r\n"
+                               "\r\n"
+                               "[serieel]\r\n"
+                               "BAUDRATE=2\r\n"
+                               "databit=1\r\n";
+
+IniFile fromText(const QString& text) {
+    IniFile ini;
+    ini.loadFromText(text);
+    return ini;
+}
+
+// A scratch folder and the bytes of the files in it.
+class IniFileOnDisk : public ::testing::Test {
+  protected:
+    void SetUp() override { ASSERT_TRUE(dir.isValid()); }
+    QString put(const QString& name, const QByteArray& bytes) {
+        const QString path = dir.filePath(name);
+        QFile f(path);
+        EXPECT_TRUE(f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size())
+            << name.toStdString();
+        return path;
+    }
+    static QByteArray bytesOf(const QString& path) {
+        QFile f(path);
+        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<unreadable>");
+    }
+    QTemporaryDir dir;
+};
+
+} // namespace
+
+TEST(IniFileRead, FieldFileReadsAsTheProgramExpects) {
+    const IniFile ini = fromText(QString::fromLatin1(kFieldFile));
+    struct Read {
+        const char* section;
+        const char* key;
+        const char* value; // "<def>": the default comes back
+    };
+    const Read reads[] = {
+        {"SERIEEL", "BAUDRATE", "6"}, // any case; the first of two counts
+        {"serieel", "databit", "1"},  // a repeated section is one section
+        {"Algemeen", "OpenCloseDialoogPath", "/home/svc/a=b/c"},
+        {"Serieel", "parity", " 1"}, // the key is trimmed, the value keeps its blanks
+        {"Serieel", "unit_no", ""},  // empty is not the default
+        {"Serieel", "missing", "<def>"},
+        {"Missing", "baudrate", "<def>"},
+        {"Algemeen", "; ", "<def>"}, // comments carry nothing
+    };
+    for (const Read& r : reads)
+        EXPECT_EQ(ini.readString(r.section, r.key, "<def>"), r.value) << r.section << "/" << r.key;
+    EXPECT_TRUE(ini.hasKey("serieel", "BaudRate"));
+    EXPECT_FALSE(ini.hasSection("Grafiek"));
+    EXPECT_EQ(ini.sections(), QStringList({"Serieel", "Algemeen"}));
+    EXPECT_EQ(ini.keys("Serieel"), QStringList({"baudrate", "Parity", "unit_no", "databit"}));
+    EXPECT_EQ(ini.keys("Algemeen"), QStringList({"OpenCloseDialoogPath", "Onbekend"}));
+}
+
+TEST(IniFileRead, IntegersAndFlagsFallBackToTheDefault) {
+    const auto store = [](const char* text) {
+        return fromText(QStringLiteral("[S]\nk=%1\n").arg(QLatin1String(text)));
+    };
+    const std::pair<const char*, int> numbers[] = {{"42", 42},
+                                                   {" 42 ", 42},
+                                                   {"-7", -7},
+                                                   {"0", 0},
+                                                   {"+5", 5},
+                                                   {"2", 2},
+                                                   {"2147483647", 2147483647},
+                                                   {"-2147483648", -2147483647 - 1}};
+    for (const auto& [text, value] : numbers) {
+        EXPECT_EQ(store(text).readInteger("S", "k", -99), value) << text;
+        EXPECT_EQ(store(text).readBool("S", "k", value == 0), value != 0) << text;
+    }
+    for (const char* text : {"", "abc", "12x", "1.5", "0x10", "2147483648", "99999999999"}) {
+        EXPECT_EQ(store(text).readInteger("S", "k", -99), -99) << text;
+        for (bool def : {false, true})
+            EXPECT_EQ(store(text).readBool("S", "k", def), def) << text;
+    }
+}
+
+TEST(IniFileWrite, ChangingOneKeyKeepsEveryOtherLine) {
+    IniFile ini = fromText(QString::fromLatin1(kFieldFile));
+    ini.writeInteger("SERIEEL", "PARITY", 2);
+    ini.writeString("Serieel", "stopbit", "0");
+    ini.writeBool("Grafiek", "X_hulplijn", true);
+    const QString expected = QString::fromLatin1(kFieldFile)
+                                 .replace("  Parity = 1\r\n", "Parity=2\r\n")
+                                 .replace("unit_no=\r\n", "unit_no=\r\nstopbit=0\r\n") +
+                             "[Grafiek]\r\nX_hulplijn=1\r\n";
+    EXPECT_EQ(ini.toText(), expected);
+    EXPECT_EQ(ini.readInteger("Serieel", "parity", -1), 2);
+}
+
+TEST(IniFileWrite, NewStoreWritesSectionsInOrderWithPlainLineEnds) {
+    IniFile ini;
+    ini.writeInteger("Serieel", "baudrate", 6);
+    ini.writeString("Opties", "Taal", "1");
+    ini.writeInteger("Serieel", "databit", 1);
+    EXPECT_EQ(ini.toText(), "[Serieel]\nbaudrate=6\ndatabit=1\n[Opties]\nTaal=1\n");
+}
+
+TEST(IniFileWrite, LineBreakInAValueCannotForgeAKey) {
+    IniFile ini;
+    ini.writeString("Afdrukken", "Firma", "Morvek\n[Serieel]\r\nbaudrate=0");
+    const IniFile back = fromText(ini.toText());
+    EXPECT_FALSE(back.hasSection("Serieel"));
+    EXPECT_EQ(back.readString("Afdrukken", "Firma"), "Morvek [Serieel]  baudrate=0");
+}
+
+TEST(IniFileWrite, EraseSectionAndDeleteKeyRemoveEveryCopy) {
+    IniFile ini = fromText("[A]\nx=1\ny=2\n[B]\nz=3\n[a]\nX=4\n");
+    ini.deleteKey("a", "X");
+    EXPECT_FALSE(ini.hasKey("A", "x"));
+    EXPECT_EQ(ini.readInteger("A", "y", 0), 2);
+    ini.eraseSection("A");
+    EXPECT_EQ(ini.toText(), "[B]\nz=3\n");
+}
+
+TEST_F(IniFileOnDisk, EachEncodingIsReadAndWrittenBackByteForByte) {
+    const QString name = QString::fromUtf8("Geräte Überblick");
+    const QByteArray utf8 = QStringLiteral("[003]\nnaam1=%1\n").arg(name).toUtf8();
+    QByteArray utf16("\xFF\xFE");
+    for (const QChar c : QStringLiteral("[003]\r\nnaam1=%1\r\n").arg(name))
+        utf16.append(char(c.unicode() & 0xFF)).append(char(c.unicode() >> 8));
+    const QByteArray files[] = {utf8, QByteArray("\xEF\xBB\xBF") + utf8, utf16,
+                                QStringLiteral("[003]\nnaam1=%1\n").arg(name).toLatin1()};
+    for (const QByteArray& bytes : files) {
+        const QString path = put("Parameters.txt", bytes);
+        IniFile ini;
+        ASSERT_TRUE(ini.load(path));
+        EXPECT_EQ(ini.readString("003", "naam1"), name) << bytes.toHex().toStdString();
+        ASSERT_TRUE(ini.save(path));
+        EXPECT_EQ(bytesOf(path), bytes);
+    }
+    // The hand-edited file too, with its CR LF line ends and stray lines.
+    const QString path = put("application.ini", kFieldFile);
+    IniFile field;
+    ASSERT_TRUE(field.load(path));
+    ASSERT_TRUE(field.save(dir.filePath("copy.ini")));
+    EXPECT_EQ(bytesOf(dir.filePath("copy.ini")), QByteArray(kFieldFile));
+}
+
+TEST_F(IniFileOnDisk, ALatin1FileTakesAValueLatin1CannotHoldByTurningUtf8) {
+    const QString path = put("Taal1.ini", "[Main]\nGroepUitgangen=Ausg\xE4nge\n");
+    IniFile ini;
+    ASSERT_TRUE(ini.load(path));
+    ini.writeString("Main", "Euro", QString::fromUtf8("€ 5"));
+    ASSERT_TRUE(ini.save(path));
+    IniFile back;
+    ASSERT_TRUE(back.load(path));
+    EXPECT_EQ(back.readString("Main", "Euro"), QString::fromUtf8("€ 5"));
+    EXPECT_EQ(back.readString("Main", "GroepUitgangen"), QString::fromUtf8("Ausgänge"));
+}
+
+TEST_F(IniFileOnDisk, MissingFileOrFolderLeavesTheStoreEmpty) {
+    for (const QString& path : {dir.filePath("absent.ini"), dir.path()}) {
+        IniFile ini = fromText("[A]\nx=1\n");
+        EXPECT_FALSE(ini.load(path)) << path.toStdString();
+        EXPECT_TRUE(ini.sections().isEmpty()) << path.toStdString();
+    }
+}
+
+// A save that fails keeps the old file whole, leaves no temporary file
+// behind and names the file and the reason.
+class IniFileFailedSave : public IniFileOnDisk {
+  protected:
+    void SetUp() override {
+        IniFileOnDisk::SetUp();
+        path = put("application.ini", old);
+        ini.loadFromText(QString::fromLatin1(old));
+        // Large enough that it cannot slip through any small write limit.
+        ini.writeString("Afdrukken", "Firma", QString(64 * 1024, QLatin1Char('x')));
+    }
+    void expectRefused(bool saved, const QString& error, const QString& target) {
+        EXPECT_FALSE(saved);
+        EXPECT_TRUE(error.startsWith(QDir::toNativeSeparators(target))) << error.toStdString();
+        EXPECT_GT(error.size(), target.size() + 2) << "no reason given";
+        EXPECT_EQ(bytesOf(path), old);
+        EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden),
+                  QStringList({"application.ini"}));
+    }
+    QString path;
+    IniFile ini;
+    const QByteArray old = "[Serieel]\nbaudrate=6\n";
+};
+
+TEST_F(IniFileFailedSave, ReadOnlyFolder) {
+    // Permissions stop an ordinary user; root (in a container) is stopped by
+    // the immutable flag.
+    const QByteArray folder = dir.path().toLocal8Bit();
+    const auto writable = [&] {
+        const QByteArray probe = folder + "/.probe";
+        const int fd = ::open(probe.constData(), O_CREAT | O_WRONLY, 0600);
+        if (fd >= 0) ::close(fd), ::unlink(probe.constData());
+        return fd >= 0;
+    };
+    const auto setImmutable = [&](bool on) {
+        const int fd = ::open(folder.constData(), O_RDONLY | O_DIRECTORY);
+        int flags = 0;
+        bool ok = fd >= 0 && ::ioctl(fd, FS_IOC_GETFLAGS, &flags) == 0;
+        flags = on ? (flags | FS_IMMUTABLE_FL) : (flags & ~FS_IMMUTABLE_FL);
+        ok = ok && ::ioctl(fd, FS_IOC_SETFLAGS, &flags) == 0;
+        if (fd >= 0) ::close(fd);
+        return ok;
+    };
+    QFile::setPermissions(dir.path(), QFile::ReadOwner | QFile::ExeOwner);
+    const bool immutable = writable() && setImmutable(true);
+    const bool readOnly = !writable();
+    QString error;
+    const bool saved = readOnly && ini.save(path, &error);
+    if (immutable) setImmutable(false);
+    QFile::setPermissions(dir.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    if (!readOnly) GTEST_SKIP() << "this file system cannot make a folder read-only for this user";
+    expectRefused(saved, error, path);
+}
+
+TEST_F(IniFileFailedSave, WriteCutShort) {
+    // A full disk, simulated with a file-size limit that binds every user.
+    rlimit saved{};
+    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &saved), 0);
+    auto* oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+    rlimit small = saved;
+    small.rlim_cur = 1024;
+    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
+    QString error;
+    const bool ok = ini.save(path, &error);
+    setrlimit(RLIMIT_FSIZE, &saved);
+    std::signal(SIGXFSZ, oldHandler);
+    expectRefused(ok, error, path);
+}
+
+TEST_F(IniFileFailedSave, MissingFolder) {
+    const QString target = dir.filePath("no/such/folder/application.ini");
+    QString error;
+    expectRefused(ini.save(target, &error), error, target);
+}

@@ -1,0 +1,44 @@
+#include "ui/LanguageTexts.h"
+
+#include <QFileInfo>
+
+namespace kqm52 {
+
+QString LanguageTexts::fileName(int languageNo) {
+    switch (languageNo) {
+    case 1:
+        return QStringLiteral("Taal1.ini");
+    case 2:
+        return QStringLiteral("Taal2.ini");
+    default:
+        return QStringLiteral("Taal0.ini");
+    }
+}
+
+bool LanguageTexts::TekstFile_Lezen(const QString& programDir, int languageNo) {
+    const QString path = programDir + fileName(languageNo);
+    if (!QFileInfo(path).isFile()) return false;
+    // Read into a fresh store first: a file that vanishes or cannot be read
+    // between the test and the read must not leave us with half a language.
+    IniFile fresh;
+    if (!fresh.load(path)) return false;
+    ini_ = std::move(fresh);
+    loaded_ = true;
+    loadedPath_ = path;
+    return true;
+}
+
+void LanguageTexts::loadFromText(const QString& text) {
+    IniFile fresh;
+    fresh.loadFromText(text);
+    ini_ = std::move(fresh);
+    loaded_ = true;
+    loadedPath_.clear();
+}
+
+QString LanguageTexts::text(const QString& section, const QString& key, const QString& def) const {
+    if (!loaded_) return def;
+    return ini_.readString(section, key, def);
+}
+
+} // namespace kqm52

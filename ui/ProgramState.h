@@ -1,0 +1,56 @@
+#pragma once
+
+// Everything the windows of one run share.  main creates one ProgramState
+// and hands it by reference to every window it creates; a test builds its
+// own.  Nothing here is global.
+
+#include "link/PortMap.h"
+#include "params/model/ParamTables.h"
+#include "params/model/ParameterCatalogue.h"
+#include "ui/LanguageTexts.h"
+#include "ui/ProgramSettings.h"
+
+#include <QString>
+
+#include <array>
+
+namespace kqm52 {
+
+// The live monitor's switches and the last thumbwheel values.  All off at
+// start and whenever the port closes.
+struct LiveMonitorState {
+    bool ActualOn = false;
+    bool IoOn = false;
+    bool ThumbwheelOn = false;
+    int ThumbwheelIndex = 1; // the thumbwheel whose reply is awaited, 1 … 4
+    // Last value read per thumbwheel, unscaled.  The cam display reads them.
+    std::array<int, 4> ThumbwheelValues{};
+    int& ThumbwheelValue(int n) { return ThumbwheelValues.at(n - 1); }
+    int ThumbwheelValue(int n) const { return ThumbwheelValues.at(n - 1); }
+};
+
+// What the unit selection learnt about the unit.
+struct UnitIdentification {
+    QString DeviceType;   // first four characters of the "rt" reply
+    int TypeInfoStep = 0; // 0 "rt", 1 "rh", 2 "rx" outstanding
+};
+
+class ProgramState {
+  public:
+    explicit ProgramState(QString programDir) { settings.ProgramDir = std::move(programDir); }
+    ProgramState(const ProgramState&) = delete;
+    ProgramState& operator=(const ProgramState&) = delete;
+
+    ProgramSettings settings;
+    LanguageTexts language;
+    LiveMonitorState monitor;
+    UnitIdentification unit;
+    // Where COM1 … COM16 lead; the port object of the main window uses it.
+    PortMap portMap;
+    // Parameters.txt and ParNo.txt in memory.
+    ParameterCatalogue catalogue;
+    // The parameter and setpoint tables with their source markers.
+    ParamTables tables;
+};
+
+} // namespace kqm52

@@ -1,0 +1,20 @@
+#pragma once
+
+// The dialogs a user sees: Qt's message boxes, file dialogs and print dialog.
+
+#include "ui/Dialogs.h"
+
+namespace kqm52 {
+
+class QtDialogs final : public Dialogs {
+  public:
+    Button messageBox(QWidget* owner, Icon icon, const QString& caption, const QString& text,
+                      Buttons buttons) override;
+    QString openFileName(QWidget* owner, const QString& caption, const QString& dir,
+                         const QString& filter) override;
+    QString saveFileName(QWidget* owner, const QString& caption, const QString& dir,
+                         const QString& filter) override;
+    bool print(QWidget* owner, QPrinter& printer) override;
+};
+
+} // namespace kqm52

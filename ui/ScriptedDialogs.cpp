@@ -1,0 +1,75 @@
+#include "ui/ScriptedDialogs.h"
+
+#include <QPrinter>
+
+namespace kqm52 {
+
+std::vector<ScriptedDialogs::Asked> ScriptedDialogs::asked(Kind kind) const {
+    std::vector<Asked> out;
+    for (const auto& a : asked_)
+        if (a.kind == kind) out.push_back(a);
+    return out;
+}
+
+void ScriptedDialogs::clear() {
+    messages_.clear();
+    openFiles_.clear();
+    saveFiles_.clear();
+    prints_.clear();
+    asked_.clear();
+    unscripted_ = 0;
+}
+
+Dialogs::Button ScriptedDialogs::messageBox(QWidget* owner, Icon icon, const QString& caption,
+                                            const QString& text, Buttons buttons) {
+    asked_.push_back(Asked{Kind::Message, owner, icon, caption, text, buttons, {}, {}});
+    if (!messages_.empty()) {
+        const Button b = messages_.front();
+        messages_.pop_front();
+        return b;
+    }
+    ++unscripted_;
+    for (Button b : {Button::Cancel, Button::No, Button::Ok})
+        if (buttons & b) return b;
+    return Button::NoButton;
+}
+
+QString ScriptedDialogs::openFileName(QWidget* owner, const QString& caption, const QString& dir,
+                                      const QString& filter) {
+    asked_.push_back(Asked{Kind::OpenFile, owner, Icon::NoIcon, caption, {}, {}, dir, filter});
+    if (openFiles_.empty()) {
+        ++unscripted_;
+        return {};
+    }
+    QString path = openFiles_.front();
+    openFiles_.pop_front();
+    return path;
+}
+
+QString ScriptedDialogs::saveFileName(QWidget* owner, const QString& caption, const QString& dir,
+                                      const QString& filter) {
+    asked_.push_back(Asked{Kind::SaveFile, owner, Icon::NoIcon, caption, {}, {}, dir, filter});
+    if (saveFiles_.empty()) {
+        ++unscripted_;
+        return {};
+    }
+    QString path = saveFiles_.front();
+    saveFiles_.pop_front();
+    return path;
+}
+
+bool ScriptedDialogs::print(QWidget* owner, QPrinter& printer) {
+    asked_.push_back(Asked{Kind::Print, owner, Icon::NoIcon, {}, {}, {}, {}, {}});
+    if (prints_.empty()) {
+        ++unscripted_;
+        return false;
+    }
+    const QString pdf = prints_.front();
+    prints_.pop_front();
+    if (pdf.isEmpty()) return false;
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setOutputFileName(pdf);
+    return true;
+}
+
+} // namespace kqm52

@@ -1,0 +1,63 @@
+#pragma once
+
+// Dialogs for tests: answers come from a script, every question is recorded.
+// A question without a scripted answer gets the answer of a user who closes
+// the box (Cancel, No or Ok; no file; no printout) and is counted, so a test
+// can tell an expected question from a surprise.
+
+#include "ui/Dialogs.h"
+
+#include <QStringList>
+
+#include <deque>
+#include <vector>
+
+namespace kqm52 {
+
+class ScriptedDialogs final : public Dialogs {
+  public:
+    enum class Kind { Message, OpenFile, SaveFile, Print };
+
+    struct Asked {
+        Kind kind;
+        QWidget* owner = nullptr;
+        Icon icon = Icon::NoIcon;
+        QString caption;
+        QString text;
+        Buttons buttons;
+        QString dir;
+        QString filter;
+    };
+
+    // Answers, each queue consumed in order.
+    void answerMessage(Button button) { messages_.push_back(button); }
+    void answerOpenFile(const QString& path) { openFiles_.push_back(path); }
+    void answerSaveFile(const QString& path) { saveFiles_.push_back(path); }
+    // Accept the print dialog and send the printout to this PDF file.
+    void answerPrintToPdf(const QString& pdfPath) { prints_.push_back(pdfPath); }
+    // Cancel the print dialog.
+    void answerPrintCancelled() { prints_.push_back(QString()); }
+
+    const std::vector<Asked>& asked() const { return asked_; }
+    std::vector<Asked> asked(Kind kind) const;
+    int unscripted() const { return unscripted_; }
+    void clear();
+
+    Button messageBox(QWidget* owner, Icon icon, const QString& caption, const QString& text,
+                      Buttons buttons) override;
+    QString openFileName(QWidget* owner, const QString& caption, const QString& dir,
+                         const QString& filter) override;
+    QString saveFileName(QWidget* owner, const QString& caption, const QString& dir,
+                         const QString& filter) override;
+    bool print(QWidget* owner, QPrinter& printer) override;
+
+  private:
+    std::deque<Button> messages_;
+    std::deque<QString> openFiles_;
+    std::deque<QString> saveFiles_;
+    std::deque<QString> prints_;
+    std::vector<Asked> asked_;
+    int unscripted_ = 0;
+};
+
+} // namespace kqm52
