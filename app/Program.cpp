@@ -2,6 +2,8 @@
 
 #include "dialogs/FormInitSerial.h"
 #include "shell/FormMain.h"
+#include "tools/FormDisplayNokken.h"
+#include "tools/FormGrafiek.h"
 
 #ifdef KQM52_WITH_SIM
 #include "sim/DemoBus.h"
@@ -38,6 +40,8 @@ Program::Program(const StartOptions& options, const QString& programDir) : state
     // of this build yet stay null; their menu items stay disabled.
     windows_.FormInitSerial = new TFormInitSerial(formMain_->ZRComm1, state_.portMap,
                                                   state_.language, dialogs_, formMain_.get());
+    windows_.FormDisplayNokken = new TFormDisplayNokken(state_, formMain_.get());
+    windows_.FormGrafiek = new TFormGrafiek(state_, formMain_->ZRComm1, dialogs_, formMain_.get());
     formMain_->setSecondaryWindows(windows_);
 }
 
