@@ -7,7 +7,9 @@
 #include <QGridLayout>
 #include <QHeaderView>
 #include <QLabel>
+#include <QPainter>
 #include <QShowEvent>
+#include <QStyledItemDelegate>
 #include <QTableWidget>
 #include <QVBoxLayout>
 
@@ -28,6 +30,24 @@ QLabel* panel(QWidget* parent, const char* name, Qt::Alignment align) {
     p->setTextInteractionFlags(Qt::TextSelectableByMouse);
     return p;
 }
+
+// The selected cell keeps its cam colour: a frame marks it, not a fill.
+class FramedSelection : public QStyledItemDelegate {
+  public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+    void paint(QPainter* painter, const QStyleOptionViewItem& option,
+               const QModelIndex& index) const override {
+        QStyleOptionViewItem plain = option;
+        const bool selected = option.state & QStyle::State_Selected;
+        plain.state &= ~(QStyle::State_Selected | QStyle::State_HasFocus);
+        QStyledItemDelegate::paint(painter, plain, index);
+        if (!selected) return;
+        painter->save();
+        painter->setPen(QPen(Qt::black, 2));
+        painter->drawRect(option.rect.adjusted(1, 1, -1, -1));
+        painter->restore();
+    }
+};
 
 QLabel* label(QWidget* parent, const char* name, const QString& text) {
     auto* l = new QLabel(text, parent);
@@ -58,6 +78,10 @@ void TFormDisplayNokken::buildWindow() {
     StringGrid1->setSelectionMode(QAbstractItemView::SingleSelection);
     StringGrid1->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     StringGrid1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    // The style's minimum section size would widen the 18-pixel columns
+    // until the grid no longer fits its window.
+    StringGrid1->horizontalHeader()->setMinimumSectionSize(1);
+    StringGrid1->verticalHeader()->setMinimumSectionSize(1);
     StringGrid1->setColumnWidth(0, 74);
     for (int c = 1; c < Columns; ++c)
         StringGrid1->setColumnWidth(c, 18);
@@ -82,6 +106,9 @@ void TFormDisplayNokken::buildWindow() {
     QFont small = StringGrid1->font();
     small.setPixelSize(10);
     StringGrid1->setFont(small);
+    // Two-digit cam numbers fill an 18-pixel column; eliding would hide them.
+    StringGrid1->setTextElideMode(Qt::ElideNone);
+    StringGrid1->setItemDelegate(new FramedSelection(StringGrid1));
     connect(StringGrid1, &QTableWidget::currentCellChanged, this,
             [this](int row, int column) { StringGrid1SelectCell(column, row); });
 

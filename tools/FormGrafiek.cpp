@@ -82,6 +82,7 @@ void TFormGrafiek::buildWindow() {
         place(new QGroupBox(QStringLiteral("Y-as"), this), "GroupBox_Yas", 80, 472, 129, 153);
     ListBoxY = place(new QListWidget(GroupBox_Yas), "ListBoxY", 8, 20, 89, 81);
     ListBoxY->addItems(graph::valueListItems());
+    ListBoxY->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     CheckHulplijnenYas = place(new QCheckBox(QStringLiteral("Hulplijn"), GroupBox_Yas),
                                "CheckHulplijnenYas", 8, 110, 113, 21);
 
@@ -89,6 +90,7 @@ void TFormGrafiek::buildWindow() {
         place(new QGroupBox(QStringLiteral("X-as"), this), "GroupBox_Xas", 256, 472, 121, 153);
     ListBoxX = place(new QListWidget(GroupBox_Xas), "ListBoxX", 8, 20, 81, 81);
     ListBoxX->addItems(graph::timeListItems());
+    ListBoxX->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     CheckHulplijnenXas = place(new QCheckBox(QStringLiteral("Hulplijn"), GroupBox_Xas),
                                "CheckHulplijnenXas", 8, 104, 105, 21);
     CheckBoxAutoScroll = place(new QCheckBox(QStringLiteral("Autoscroll"), GroupBox_Xas),
