@@ -127,6 +127,9 @@ void TFormGrafiek::buildWindow() {
     Gauge1 = place(new QProgressBar(this), "Gauge1", 64, 635, 585, 10);
     Gauge1->setRange(0, graph::LastIndex);
     Gauge1->setTextVisible(false);
+    QPalette blue = Gauge1->palette();
+    blue.setColor(QPalette::Highlight, Qt::blue);
+    Gauge1->setPalette(blue);
     LabelBufferCount =
         place(new QLabel(QStringLiteral("0,0 sec"), this), "LabelBufferCount", 657, 630, 68, 16);
 
