@@ -22,6 +22,7 @@ namespace {
 using Direction = TableTransfer::Direction;
 using Result = TableTransfer::Result;
 using Status = TableTransfer::Status;
+using Stop = TableTransfer::Stop;
 
 QStringList numbered(const char* format, int first, int last) {
     QStringList out;
@@ -30,9 +31,6 @@ QStringList numbered(const char* format, int first, int last) {
     return out;
 }
 
-const QStringList kParameterReads = numbered("rp %1", 0, 399);
-const QStringList kSetpointReads = numbered("rs %1", 1, 48);
-
 class TransferTest : public SimLinkFixture {
   protected:
     TransferTest() {
@@ -40,36 +38,42 @@ class TransferTest : public SimLinkFixture {
         for (int p = 0; p < 400; ++p)
             unit.forceParameter(p, p * 3 - 1);
         unit.forceParameter(12, -350);
-        unit.forceParameter(399, -1);
         for (int s = 1; s <= 48; ++s)
             unit.setSetpoint(s, 1000 + s);
         bus->setTrace([this](SimNanos, bool fromHost, int, const LineState&, const QByteArray& b) {
-            if (!fromHost) return;
             std::lock_guard lock(traceMutex);
-            wire << QString::fromLatin1(b).trimmed();
+            if (fromHost) wire << QString::fromLatin1(b).trimmed();
         });
     }
     void SetUp() override { port.SetActive(true); }
 
-    TableTransfer& make(Direction direction, int mode) {
+    // A fresh transfer with texts "tekst 0" … "tekst 11"; faults switched on
+    // when the panel first shows `faultAt` (empty: at once).
+    TableTransfer& make(Direction direction, int mode, const SimFaults& faults = {},
+                        const QString& faultAt = {}) {
+        {
+            std::lock_guard lock(traceMutex);
+            wire.clear();
+        }
+        views.clear();
+        closed.reset();
+        bus->setFaults(0, faultAt.isEmpty() ? faults : SimFaults{});
         transfer = std::make_unique<TableTransfer>(port, direction);
         transfer->setMode(mode);
-        QStringList texts;
-        for (int i = 0; i < TableTransfer::SendTextCount; ++i)
-            texts << QStringLiteral("tekst %1").arg(i);
-        transfer->setTexts(texts);
-        transfer->onViewChanged = [this](const TransferView& v) { views.push_back(v); };
+        transfer->setTexts(numbered("tekst %1", 0, 11));
+        transfer->onViewChanged = [this, faults, faultAt](const TransferView& v) {
+            if (!faultAt.isEmpty() && v.panelText == faultAt && !firstViewWith(faultAt))
+                bus->setFaults(0, faults);
+            views.push_back(v);
+        };
         transfer->onClosed = [this](Result r) { closed = r; };
         return *transfer;
     }
-    // Starts and waits until the transfer has nothing on the line.
+    // Starts, and waits until nothing is on the line.
     void run(TableTransfer& t) {
         t.start();
-        ASSERT_TRUE(waitUntil([&] { return settled(t); }, 60000));
-    }
-    static bool settled(const TableTransfer& t) {
-        return t.status() == Status::Done || t.status() == Status::Stopped ||
-               t.status() == Status::Closed;
+        ASSERT_TRUE(waitUntil(
+            [&] { return t.status() != Status::Running && t.status() != Status::Computing; }));
     }
     QStringList sent() {
         std::lock_guard lock(traceMutex);
@@ -80,7 +84,12 @@ class TransferTest : public SimLinkFixture {
             if (v.panelText == text) return v;
         return std::nullopt;
     }
-    template <class F> auto withUnit(F&& f) { return bus->withUnit(0, std::forward<F>(f)); }
+    template <class F> auto onUnit(F&& f) { return bus->withUnit(0, std::forward<F>(f)); }
+    void expectStopped(const TableTransfer& t, const QString& panel) {
+        EXPECT_EQ(t.status(), Status::Stopped);
+        EXPECT_EQ(t.view().panelText, panel);
+        EXPECT_TRUE(t.view().panelRed && t.view().againVisible && !t.view().okVisible);
+    }
 
     std::mutex traceMutex;
     QStringList wire;
@@ -89,28 +98,26 @@ class TransferTest : public SimLinkFixture {
     std::unique_ptr<TableTransfer> transfer;
 };
 
+const QStringList kParameterReads = numbered("rp %1", 0, 399);
+const QStringList kSetpointReads = numbered("rs %1", 1, 48);
+
 } // namespace
 
 TEST(TransferReply, ValueAfterTheEchoedNumber) {
-    const struct {
-        QByteArray reply;
-        std::optional<qint32> value;
-    } rows[] = {
+    const std::pair<QByteArray, std::optional<qint32>> rows[] = {
         {"rp 12 -350\r\n", -350},
         {"rs 48 2147483647\r\n", 2147483647},
         {"rp 7 5\n\r", 5},          // whatever the two last bytes are
         {"rp 5\r\n", std::nullopt}, // the echo alone is no value
         {"rp 5 12x\r\n", std::nullopt},
         {"rp 5 1,5\r\n", std::nullopt},
-        {"rp 5 \r\n", std::nullopt},
         {"rp 5 2147483648\r\n", std::nullopt},
-        {"rp\r\n", std::nullopt},
-        // 103 bytes: the value lies past the 100-byte buffer.
+        // 103 and 100 bytes: the first value lies past the 100-byte buffer.
         {"rp " + QByteArray(95, '0') + " 42\r\n", std::nullopt},
         {"rp " + QByteArray(92, '0') + " 42\r\n", 42},
     };
-    for (const auto& r : rows)
-        EXPECT_EQ(TableTransfer::replyValue(r.reply), r.value) << r.reply.constData();
+    for (const auto& [reply, value] : rows)
+        EXPECT_EQ(TableTransfer::replyValue(reply), value) << reply.constData();
 }
 
 // Every mode asks in order, keeps the values, ends with its text and offers OK.
@@ -128,36 +135,20 @@ TEST_F(TransferTest, ReceiveInEveryMode) {
     };
     for (const auto& r : rows) {
         SCOPED_TRACE(r.mode);
-        {
-            std::lock_guard lock(traceMutex);
-            wire.clear();
-        }
-        views.clear();
-        closed.reset();
         TableTransfer& t = make(Direction::Receive, r.mode);
         run(t);
         EXPECT_EQ(sent(), r.wire);
-        EXPECT_EQ(t.status(), Status::Done);
         const TransferView& v = t.view();
         EXPECT_EQ(v.panelText, r.finished);
-        EXPECT_FALSE(v.panelRed);
-        EXPECT_TRUE(v.okVisible && v.okFocused && v.againVisible);
-        const bool parameters = r.wire.front() == "rp 0";
-        const bool setpoints = r.wire.back() == "rs 48";
+        EXPECT_TRUE(!v.panelRed && v.okVisible && v.okFocused && v.againVisible);
+        const bool parameters = r.mode != 1, setpoints = r.wire.back() == "rs 48";
         EXPECT_EQ(t.tables.parameters[12], parameters ? -350 : 0);
-        EXPECT_EQ(t.tables.parameters[399], parameters ? -1 : 0);
-        EXPECT_EQ(t.tables.parameters[5], parameters ? 14 : 0);
+        EXPECT_EQ(t.tables.parameters[399], parameters ? 1196 : 0);
         EXPECT_EQ(t.tables.setpoints[47], setpoints ? 1048 : 0);
         EXPECT_EQ(v.progressMaximum, setpoints ? 48 : 399);
-        EXPECT_EQ(v.progressPosition, setpoints ? 48 : 399);
-        if (parameters && setpoints) {
-            // The bar starts again for the setpoints, at 1 of 48.
-            const auto first = firstViewWith("tekst 4 1");
-            ASSERT_TRUE(first.has_value());
-            EXPECT_EQ(first->progressMaximum, 48);
-            EXPECT_EQ(first->progressPosition, 1);
-        }
-        EXPECT_FALSE(closed.has_value());
+        EXPECT_EQ(v.progressPosition, v.progressMaximum);
+        // With both, the bar starts again for the setpoints, at 1 of 48.
+        if (parameters && setpoints) EXPECT_EQ(firstViewWith("tekst 4 1")->progressMaximum, 48);
         t.ok();
         EXPECT_EQ(closed, Result::OK);
     }
@@ -165,21 +156,17 @@ TEST_F(TransferTest, ReceiveInEveryMode) {
 
 TEST_F(TransferTest, SendInEveryModeThenCompute) {
     UnitTables values;
-    for (int p = 0; p < 400; ++p)
-        values.parameters[std::size_t(p)] = 7 * p;
+    for (int p = 0; p < 400; ++p) // cams 1 … 24 (256 … 279) stay off: nothing to complain of
+        values.parameters[std::size_t(p)] = p >= 256 && p <= 279 ? 0 : 7 * p;
     values.parameters[12] = -350;
-    // Cams 1 … 24 off, so the unit finds nothing to complain about.
-    for (int p = 256; p <= 279; ++p)
-        values.parameters[std::size_t(p)] = 0;
     for (int s = 1; s <= 48; ++s)
         values.setpoints[std::size_t(s - 1)] = -s;
-    QStringList writes;
+    QStringList writes, setpointWrites;
     for (int p = 0; p < 400; ++p)
         writes << QStringLiteral("wp %1 %2").arg(p).arg(values.parameters[std::size_t(p)]);
-    QStringList setpointWrites;
     for (int s = 1; s <= 48; ++s)
         setpointWrites << QStringLiteral("ws %1 %2").arg(s).arg(-s);
-    EXPECT_EQ(writes[12], "wp 12 -350");
+    ASSERT_EQ(writes[12], "wp 12 -350");
 
     const struct {
         int mode;
@@ -193,231 +180,154 @@ TEST_F(TransferTest, SendInEveryModeThenCompute) {
     };
     for (const auto& r : rows) {
         SCOPED_TRACE(r.mode);
-        {
-            std::lock_guard lock(traceMutex);
-            wire.clear();
-        }
-        views.clear();
-        withUnit([](SimUnit& u) { u.factoryReset(); });
+        onUnit([](SimUnit& u) { u.factoryReset(); });
         TableTransfer& t = make(Direction::Send, r.mode);
         t.tables = values;
         run(t);
         EXPECT_EQ(sent(), r.wire);
         EXPECT_EQ(t.view().panelText, r.finished);
-        EXPECT_TRUE(t.view().okVisible);
-        EXPECT_FALSE(t.computeFailed());
-        const bool parameters = r.mode != 1;
-        EXPECT_EQ(withUnit([](SimUnit& u) { return u.parameter(12); }), parameters ? -350 : 0);
-        EXPECT_EQ(withUnit([](SimUnit& u) { return u.setpoint(48); }),
-                  parameters && r.mode < 2 ? 0 : -48);
-        EXPECT_EQ(firstViewWith(TableTransfer::computingText()).has_value(), parameters);
+        EXPECT_TRUE(t.view().okVisible && !t.computeFailed());
+        EXPECT_EQ(onUnit([](SimUnit& u) { return u.parameter(12); }), r.mode == 1 ? 0 : -350);
+        EXPECT_EQ(onUnit([](SimUnit& u) { return u.setpoint(48); }), r.mode == 0 ? 0 : -48);
+        EXPECT_EQ(firstViewWith(TableTransfer::computingText()).has_value(), r.mode != 1);
     }
 }
 
-// Replies the transfer cannot use: one more try, then a stop on that item
-// with the reply's first bytes in red; nothing wrong is kept.
-TEST_F(TransferTest, BadRepliesGetOneMoreTry) {
+// Replies the transfer cannot use get one more try, then stop on that item
+// with the reply's first bytes in red; nothing from them is kept.
+TEST_F(TransferTest, UnusableRepliesGetOneMoreTry) {
+    TableTransfer& once =
+        make(Direction::Receive, 0, {.wrongWord = SimFaults::WrongWord::Once}, "tekst 2 12");
+    run(once);
+    EXPECT_EQ(sent().mid(12, 3), QStringList({"rp 12", "rp 12", "rp 13"}));
+    EXPECT_EQ(once.tables.parameters[12], -350);
+    EXPECT_EQ(once.status(), Status::Done);
+
+    const SimFaults wrongEcho{.wrongWord = SimFaults::WrongWord::Always};
     const struct {
         const char* what;
         int mode;
-        const char* faultAt; // the panel text at which the fault is switched on
         SimFaults faults;
-        QStringList tail; // the last requests on the wire
         const char* panel;
-        Status status;
     } rows[] = {
-        {"one wrong echo",
-         0,
-         "tekst 2 12",
-         {.wrongWord = SimFaults::WrongWord::Once},
-         {"rp 12", "rp 12", "rp 13"},
-         "tekst 3",
-         Status::Done},
-        {"wrong echoes",
-         0,
-         "tekst 2 12",
-         {.wrongWord = SimFaults::WrongWord::Always},
-         {"rp 11", "rp 12", "rp 12"},
-         "tekst 7 rq 1   P[012]",
-         Status::Stopped},
-        {"wrong echoes to a setpoint",
-         1,
-         "tekst 4 7",
-         {.wrongWord = SimFaults::WrongWord::Always},
-         {"rs 6", "rs 7", "rs 7"},
-         "tekst 7 rt 7   S[007]",
-         Status::Stopped},
-        // The right echo, but no decimal integer after it.
-        {"value not decimal",
-         0,
-         "tekst 2 12",
-         {.garbled = true},
-         {"rp 11", "rp 12", "rp 12"},
-         "tekst 7 rp !   P[012]",
-         Status::Stopped},
-        // 110 bytes: the first 100 hold no line end, so no value.
-        {"reply past the buffer",
-         0,
-         "tekst 2 12",
-         {.longReply = true},
-         {"rp 11", "rp 12", "rp 12"},
-         "tekst 7 rp 1   P[012]",
-         Status::Stopped},
+        {"wrong echoes", 0, wrongEcho, "tekst 7 rq 1   P[012]"},
+        {"wrong echoes to a setpoint", 1, wrongEcho, "tekst 7 rt 1   S[012]"},
+        {"right echo, value not decimal", 0, {.garbled = true}, "tekst 7 rp !   P[012]"},
+        // 110 bytes, cut to 100: no line end, so no value.
+        {"reply past the buffer", 0, {.longReply = true}, "tekst 7 rp 1   P[012]"},
     };
     for (const auto& r : rows) {
         SCOPED_TRACE(r.what);
-        {
-            std::lock_guard lock(traceMutex);
-            wire.clear();
-        }
-        bus->setFaults(0, {});
-        TableTransfer& t = make(Direction::Receive, r.mode);
-        t.tables.parameters[12] = 4711;
-        t.tables.setpoints[6] = 4711;
-        const QString at = QString::fromLatin1(r.faultAt);
-        const SimFaults faults = r.faults;
-        bool switched = false;
-        t.onViewChanged = [&, at, faults](const TransferView& v) {
-            if (v.panelText == at && !switched) {
-                switched = true;
-                bus->setFaults(0, faults);
-            }
-        };
+        const bool parameters = r.mode == 0;
+        TableTransfer& t =
+            make(Direction::Receive, r.mode, r.faults, parameters ? "tekst 2 12" : "tekst 4 12");
+        t.tables.parameters[12] = t.tables.setpoints[11] = 4711;
         run(t);
         const QStringList wire = sent();
-        if (r.status == Status::Done) {
-            EXPECT_EQ(wire.mid(12, 3), r.tail);
-            EXPECT_EQ(t.tables.parameters[12], -350);
-        } else {
-            EXPECT_EQ(wire.mid(wire.size() - 3), r.tail);
-            EXPECT_EQ(t.tables.parameters[12], 4711);
-            EXPECT_EQ(t.tables.setpoints[6], 4711);
-            EXPECT_TRUE(t.view().panelRed);
-            EXPECT_TRUE(t.view().againVisible);
-            EXPECT_FALSE(t.view().okVisible);
-            EXPECT_EQ(t.stopReason(), TableTransfer::Stop::BadReply);
-        }
-        EXPECT_EQ(t.status(), r.status);
-        EXPECT_EQ(t.view().panelText, r.panel);
+        const QString item = parameters ? "rp 12" : "rs 12";
+        EXPECT_EQ(wire.mid(wire.size() - 3),
+                  QStringList({parameters ? "rp 11" : "rs 11", item, item}));
+        EXPECT_EQ(t.tables.parameters[12], 4711);
+        EXPECT_EQ(t.tables.setpoints[11], 4711);
+        EXPECT_EQ(t.stopReason(), Stop::BadReply);
+        expectStopped(t, r.panel);
     }
 }
 
-TEST_F(TransferTest, RefusedWriteStopsAtOnce) {
-    TableTransfer& t = make(Direction::Send, 0);
+TEST_F(TransferTest, RefusedWriteStopsAtOnceAndAgainStartsOver) {
+    TableTransfer& t = make(Direction::Send, 0, {.refuseWrites = true}, "tekst 2 3");
     t.tables.parameters[3] = 99;
-    bool switched = false;
-    t.onViewChanged = [&](const TransferView& v) {
-        if (v.panelText == "tekst 2 3" && !switched) {
-            switched = true;
-            bus->setFaults(0, {.refuseWrites = true});
-        }
-    };
     run(t);
-    const QStringList wire = sent();
-    EXPECT_EQ(wire.size(), 4);
-    EXPECT_EQ(wire.back(), "wp 3 99"); // not sent again
-    EXPECT_EQ(t.status(), Status::Stopped);
-    EXPECT_EQ(t.stopReason(), TableTransfer::Stop::Refused);
+    EXPECT_EQ(sent(), QStringList({"wp 0 0", "wp 1 0", "wp 2 0", "wp 3 99"})); // not again
+    EXPECT_EQ(t.stopReason(), Stop::Refused);
     EXPECT_EQ(t.failedItem(), "P[003]");
-    EXPECT_EQ(t.view().panelText, "(er 7) tekst 9");
-    EXPECT_TRUE(t.view().panelRed && t.view().againVisible && !t.view().okVisible);
+    expectStopped(t, "(er 7) tekst 9");
 
-    // Again starts over from the first item.
     bus->setFaults(0, {});
     run(t);
     EXPECT_EQ(sent().mid(4, 2), QStringList({"wp 0 0", "wp 1 0"}));
     EXPECT_EQ(t.view().panelText, "tekst 3");
 }
 
-// The unit's complaint about the parameters it got is shown, and OK is still
+// The unit's complaint about what it got is shown in red, and OK is still
 // offered: the values were written.
 TEST_F(TransferTest, ComputeAnswerOtherThanSuccess) {
-    // Cam 11 switched on with its start (17) equal to its end (41): the unit
-    // names parameter 17.
+    // Cam 11 on, with its start (17) equal to its end (41): the unit names 17.
     UnitTables camOfNoLength;
-    camOfNoLength.parameters[255 + 11] = 1;
-    camOfNoLength.parameters[351 + 11] = 1;
-    camOfNoLength.parameters[6 + 11] = 500;
-    camOfNoLength.parameters[30 + 11] = 500;
+    camOfNoLength.parameters[266] = camOfNoLength.parameters[362] = 1;
+    camOfNoLength.parameters[17] = camOfNoLength.parameters[41] = 500;
     const struct {
-        const char* what;
         UnitTables tables;
         SimFaults faults;
-        const char* answer;
+        QString faultAt;
+        QString answer;
     } rows[] = {
-        {"bp 17", camOfNoLength, {}, "17"},
-        {"bp -2", {}, {.failBp = true}, "-2"},
+        {camOfNoLength, {}, {}, "17"},
+        {{}, {.failBp = true}, {}, "-2"},
+        // Past the buffer: 100 bytes less the line end's two and "bp ".
+        {{}, {.longReply = true}, TableTransfer::computingText(), "-1 " + QString(92, u'#')},
     };
     for (const auto& r : rows) {
-        SCOPED_TRACE(r.what);
-        bus->setFaults(0, r.faults);
-        closed.reset();
-        TableTransfer& t = make(Direction::Send, 0);
+        SCOPED_TRACE(r.answer.toStdString());
+        TableTransfer& t = make(Direction::Send, 0, r.faults, r.faultAt);
         t.tables = r.tables;
         run(t);
         EXPECT_EQ(sent().back(), "bp");
-        EXPECT_EQ(t.view().panelText, QStringLiteral("tekst 10 %1 tekst 11").arg(r.answer));
-        EXPECT_TRUE(t.view().panelRed);
+        EXPECT_EQ(t.view().panelText, "tekst 10 " + r.answer + " tekst 11");
         EXPECT_EQ(t.computeAnswer(), r.answer);
-        EXPECT_TRUE(t.view().okVisible && t.view().againVisible);
+        EXPECT_TRUE(t.view().panelRed && t.view().okVisible && t.view().againVisible);
         t.ok();
         EXPECT_EQ(closed, Result::OK);
     }
-
-    // A compute answer past the buffer is cut to it: 100 bytes less the two
-    // line-end places and the echoed "bp ".
-    bus->setFaults(0, {});
-    TableTransfer& t = make(Direction::Send, 0);
-    t.onViewChanged = [&](const TransferView& v) {
-        if (v.panelText == TableTransfer::computingText()) bus->setFaults(0, {.longReply = true});
-    };
-    run(t);
-    EXPECT_TRUE(t.computeFailed());
-    EXPECT_EQ(t.computeAnswer(), "-1 " + QString(92, QLatin1Char('#')));
 }
 
-TEST_F(TransferTest, TimeOutOnTheFirstRequest) {
-    bus->setFaults(0, {.noAnswer = true});
-    TableTransfer& t = make(Direction::Receive, 0);
-    const SimNanos start = now();
-    run(t);
-    EXPECT_GE(now() - start, simMs(TableTransfer::ReceiveTimeoutMs));
-    const QStringList wire = sent();
-    EXPECT_EQ(QSet<QString>(wire.begin(), wire.end()), QSet<QString>{"rp 0"});
-    EXPECT_EQ(t.stopReason(), TableTransfer::Stop::Timeout);
-    EXPECT_EQ(t.commError().Code, CommCode::Timeout);
-    EXPECT_EQ(t.view().panelText, "tekst 0");
-    EXPECT_TRUE(t.view().panelRed && t.view().againVisible && !t.view().okVisible);
-    EXPECT_FALSE(closed.has_value());
-    t.cancel(); // nothing on the line: at once
+TEST_F(TransferTest, LinkErrorsStopWithTheirText) {
+    const struct {
+        SimFaults faults;
+        Stop stop;
+        const char* panel;
+        int code;
+    } rows[] = {
+        {{.noAnswer = true}, Stop::Timeout, "tekst 0", CommCode::Timeout},
+        {{.lineErrors = LineErrorParity}, Stop::LineError, "tekst 1", CommCode::LineError},
+    };
+    for (const auto& r : rows) {
+        TableTransfer& t = make(Direction::Receive, 0, r.faults);
+        const SimNanos start = now();
+        run(t);
+        const QStringList wire = sent();
+        EXPECT_EQ(QSet<QString>(wire.begin(), wire.end()), QSet<QString>{"rp 0"});
+        EXPECT_EQ(t.stopReason(), r.stop);
+        EXPECT_EQ(t.commError().Code, r.code);
+        expectStopped(t, r.panel);
+        if (r.stop == Stop::Timeout) EXPECT_GE(now() - start, simMs(1000));
+        EXPECT_FALSE(closed.has_value());
+        t.cancel(); // nothing on the line: at once
+        EXPECT_EQ(closed, Result::Cancel);
+    }
+}
+
+// A port that is not open answers nothing: the transfer must not wait for
+// it, and Cancel must close at once.
+TEST_F(TransferTest, ClosedPortStopsAtOnce) {
+    port.SetActive(false);
+    TableTransfer& t = make(Direction::Send, 3);
+    t.start();
+    EXPECT_EQ(t.stopReason(), Stop::LinkError);
+    expectStopped(t, "tekst 1");
+    t.cancel();
     EXPECT_EQ(closed, Result::Cancel);
 }
 
-TEST_F(TransferTest, LineErrorStopsWithText1) {
-    bus->setFaults(0, {.lineErrors = LineErrorParity});
-    TableTransfer& t = make(Direction::Send, 1);
-    run(t);
-    EXPECT_EQ(t.stopReason(), TableTransfer::Stop::LineError);
-    EXPECT_EQ(t.view().panelText, "tekst 1");
-    EXPECT_EQ(t.failedItem(), "S[001]");
-}
-
-// Cancel while a request is on the line waits for its reply, and sends
-// nothing after it.  The reply comes late, but within the send's 100 ms.
+// Cancel while a request is on the line waits for its reply (late, but within
+// the send's 100 ms), and nothing is sent after it.
 TEST_F(TransferTest, CancelTakesEffectAtTheReply) {
-    bus->setFaults(0, {.lateMs = 80});
     for (Direction d : {Direction::Receive, Direction::Send}) {
-        {
-            std::lock_guard lock(traceMutex);
-            wire.clear();
-        }
-        closed.reset();
-        TableTransfer& t = make(d, 1);
+        TableTransfer& t = make(d, 1, {.lateMs = 80});
         const SimNanos start = now();
         t.start();
         t.cancel();
         EXPECT_FALSE(closed.has_value());
-        EXPECT_EQ(t.status(), Status::Running);
         ASSERT_TRUE(waitUntil([&] { return closed.has_value(); }));
         EXPECT_EQ(closed, Result::Cancel);
         EXPECT_GE(now() - start, simMs(80));
