@@ -65,7 +65,7 @@ void ParameterCatalogue::buildInfos() {
 
 const ParameterInfo& ParameterCatalogue::info(int p) const {
     static const ParameterInfo none;
-    if (!ParamTables::isParameter(p) || infos_.empty()) return none;
+    if (!ParamTables::isParameter(p)) return none;
     return infos_[std::size_t(p)];
 }
 
@@ -76,7 +76,7 @@ void ParameterCatalogue::ParamNo_lezen(const QString& programDir) {
 void ParameterCatalogue::release() {
     definitions_.clear();
     numbers_.clear();
-    infos_.clear();
+    buildInfos();
     definitionsPresent_ = false;
     numbersPresent_ = false;
 }

@@ -31,6 +31,8 @@ class ParameterCatalogue {
     static constexpr int OptionListType = 1;
     static constexpr int LanguageCount = 5; // naam0..naam4, opties0..opties4
 
+    ParameterCatalogue() { buildInfos(); }
+
     static QString definitionFileName() { return QStringLiteral("Parameters.txt"); }
     static QString numberFileName() { return QStringLiteral("ParNo.txt"); }
 

@@ -99,4 +99,5 @@ TEST_F(Info, RebuiltWhenTheDefinitionsChange) {
     EXPECT_FALSE(catalogue.info(30).described());
     catalogue.release();
     EXPECT_EQ(catalogue.info(7).name(0), "");
+    EXPECT_EQ(catalogue.info(7).selection(0, tables).numberText, "007");
 }
