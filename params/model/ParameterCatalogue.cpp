@@ -1,7 +1,7 @@
 #include "params/model/ParameterCatalogue.h"
 
-#include "params/model/DecimalText.h"
 #include "inifile/ListText.h"
+#include "params/model/DecimalText.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -36,6 +36,37 @@ bool loadStore(const QString& programDir, const QString& name, IniFile& store) {
 
 void ParameterCatalogue::ParameterDef_lezen(const QString& programDir) {
     definitionsPresent_ = loadStore(programDir, definitionFileName(), definitions_);
+    buildInfos();
+}
+
+void ParameterCatalogue::buildInfos() {
+    infos_.clear();
+    infos_.reserve(ParamTables::ParameterCount);
+    for (int p = 0; p < ParamTables::ParameterCount; ++p) {
+        ParameterInfo info(p);
+        const QString section = sectionName(p);
+        info.described_ = definitions_.hasSection(section);
+        if (info.described_) {
+            for (int lang = 0; lang < LanguageCount; ++lang) {
+                info.names_[std::size_t(lang)] =
+                    definitions_.readString(section, QStringLiteral("naam%1").arg(lang));
+                info.options_[std::size_t(lang)] = optionList(section, lang);
+            }
+            if (definitions_.readInteger(section, QStringLiteral("type"), 0) == OptionListType)
+                info.type_ = ParameterType::Options;
+            info.decimalsSetting_ = definitions_.readInteger(section, QStringLiteral("dec"), 0);
+            info.minimum_ = definitions_.readInteger(section, QStringLiteral("min"), 0);
+            info.maximum_ = definitions_.readInteger(section, QStringLiteral("max"), 0);
+            info.default_ = definitions_.readInteger(section, QStringLiteral("default"), 0);
+        }
+        infos_.push_back(std::move(info));
+    }
+}
+
+const ParameterInfo& ParameterCatalogue::info(int p) const {
+    static const ParameterInfo none;
+    if (!ParamTables::isParameter(p)) return none;
+    return infos_[std::size_t(p)];
 }
 
 void ParameterCatalogue::ParamNo_lezen(const QString& programDir) {
@@ -45,6 +76,7 @@ void ParameterCatalogue::ParamNo_lezen(const QString& programDir) {
 void ParameterCatalogue::release() {
     definitions_.clear();
     numbers_.clear();
+    buildInfos();
     definitionsPresent_ = false;
     numbersPresent_ = false;
 }
@@ -52,6 +84,7 @@ void ParameterCatalogue::release() {
 void ParameterCatalogue::setDefinitions(const IniFile& store) {
     definitions_ = store;
     definitionsPresent_ = true;
+    buildInfos();
 }
 
 void ParameterCatalogue::setNumbers(const IniFile& store) {
@@ -64,32 +97,31 @@ QString ParameterCatalogue::sectionName(int p) {
 }
 
 bool ParameterCatalogue::hasParameter(int p) const {
-    return definitions_.hasSection(sectionName(p));
+    return info(p).described();
 }
 
 QString ParameterCatalogue::name(int p, int languageNo) const {
-    if (!isLanguage(languageNo)) return {};
-    return definitions_.readString(sectionName(p), QStringLiteral("naam%1").arg(languageNo));
+    return info(p).name(languageNo);
 }
 
 bool ParameterCatalogue::isOptionList(int p) const {
-    return definitions_.readInteger(sectionName(p), QStringLiteral("type"), 0) == OptionListType;
+    return info(p).isOptionList();
 }
 
 int ParameterCatalogue::decimals(int p) const {
-    return definitions_.readInteger(sectionName(p), QStringLiteral("dec"), 0);
+    return info(p).decimalsSetting();
 }
 
 qint32 ParameterCatalogue::minimum(int p) const {
-    return definitions_.readInteger(sectionName(p), QStringLiteral("min"), 0);
+    return info(p).minimum();
 }
 
 qint32 ParameterCatalogue::maximum(int p) const {
-    return definitions_.readInteger(sectionName(p), QStringLiteral("max"), 0);
+    return info(p).maximum();
 }
 
 qint32 ParameterCatalogue::defaultValue(int p) const {
-    return definitions_.readInteger(sectionName(p), QStringLiteral("default"), 0);
+    return info(p).defaultValue();
 }
 
 ParamTables::Parameters ParameterCatalogue::defaults() const {
@@ -100,7 +132,7 @@ ParamTables::Parameters ParameterCatalogue::defaults() const {
 }
 
 QStringList ParameterCatalogue::optionList(int p, int languageNo) const {
-    return optionList(sectionName(p), languageNo);
+    return info(p).options(languageNo);
 }
 
 QStringList ParameterCatalogue::optionList(const QString& section, int languageNo) const {
@@ -123,7 +155,7 @@ QString ParameterCatalogue::optionText(int p, int languageNo, qint32 value) cons
 }
 
 QString ParameterCatalogue::valueText(int p, qint32 value, const ParamTables& tables) const {
-    return tables.IntToDecStr(decimals(p), value);
+    return info(p).valueText(value, tables);
 }
 
 int ParameterCatalogue::parameterInRow(int groupId, int row) const {
@@ -135,16 +167,7 @@ int ParameterCatalogue::parameterInRow(int groupId, int row) const {
 
 SelectedParameter ParameterCatalogue::selection(int p, int languageNo,
                                                 const ParamTables& tables) const {
-    SelectedParameter s;
-    s.numberText = sectionName(p);
-    s.name = name(p, languageNo);
-    s.valueText = valueText(p, tables.parameter(p), tables);
-    s.minimum = minimum(p);
-    s.minimumText = valueText(p, s.minimum, tables);
-    s.maximum = maximum(p);
-    s.maximumText = valueText(p, s.maximum, tables);
-    s.defaultText = valueText(p, defaultValue(p), tables);
-    return s;
+    return info(p).selection(languageNo, tables);
 }
 
 } // namespace kqm52

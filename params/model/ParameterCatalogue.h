@@ -14,11 +14,14 @@
 // error here: its present flag stays false and every lookup gives the empty
 // answer (no name, no options, no decimals, limits 0).
 
-#include "params/model/ParamTables.h"
 #include "inifile/IniFile.h"
+#include "params/model/ParamTables.h"
+#include "params/model/ParameterInfo.h"
 
 #include <QString>
 #include <QStringList>
+
+#include <vector>
 
 namespace kqm52 {
 
@@ -27,6 +30,8 @@ class ParameterCatalogue {
     static constexpr int RowsPerGroup = 18;
     static constexpr int OptionListType = 1;
     static constexpr int LanguageCount = 5; // naam0..naam4, opties0..opties4
+
+    ParameterCatalogue() { buildInfos(); }
 
     static QString definitionFileName() { return QStringLiteral("Parameters.txt"); }
     static QString numberFileName() { return QStringLiteral("ParNo.txt"); }
@@ -46,6 +51,10 @@ class ParameterCatalogue {
     // For tests and for data that does not come from the program's folder.
     void setDefinitions(const IniFile& store);
     void setNumbers(const IniFile& store);
+
+    // What is known of parameter p, built when the definitions were read.
+    // A number outside 0..399 gives an undescribed entry (no name, limits 0).
+    const ParameterInfo& info(int p) const;
 
     // "%3.3d": 7 gives "007".
     static QString sectionName(int p);
@@ -82,7 +91,10 @@ class ParameterCatalogue {
     SelectedParameter selection(int p, int languageNo, const ParamTables& tables) const;
 
   private:
+    void buildInfos();
+
     IniFile definitions_;
+    std::vector<ParameterInfo> infos_;
     IniFile numbers_;
     bool definitionsPresent_ = false;
     bool numbersPresent_ = false;

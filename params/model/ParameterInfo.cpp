@@ -1,0 +1,100 @@
+#include "params/model/ParameterInfo.h"
+
+#include "params/model/DecimalText.h"
+
+namespace kqm52 {
+
+namespace {
+
+bool isLanguage(int languageNo) {
+    return languageNo >= 0 && languageNo < ParameterInfo::LanguageCount;
+}
+
+} // namespace
+
+qint32 ValueEntry::decStrResult() const {
+    switch (outcome) {
+    case Outcome::Accepted:
+        return value;
+    case Outcome::OutOfRange:
+        return DecStrOutOfRange;
+    case Outcome::Malformed:
+        break;
+    }
+    return DecStrMalformed;
+}
+
+ValueEntry enterValue(const QString& text, int decimals, bool negativeAllowed, qint32 minimum,
+                      qint32 maximum) {
+    ValueEntry entry;
+    const qint32 result = DecStrToInt(text, decimals, negativeAllowed, minimum, maximum);
+    if (result == DecStrMalformed) {
+        entry.outcome = ValueEntry::Outcome::Malformed;
+        QString form =
+            decimals > 0
+                ? QStringLiteral("a number with at most %1 decimals after a comma").arg(decimals)
+                : QStringLiteral("a whole number");
+        if (!negativeAllowed) form += QStringLiteral(", not negative");
+        entry.message = QStringLiteral("\"%1\" is not %2.").arg(text, form);
+    } else if (result == DecStrOutOfRange) {
+        entry.outcome = ValueEntry::Outcome::OutOfRange;
+        entry.message =
+            QStringLiteral("%1 lies outside %2 … %3.")
+                .arg(text, formatDecimal(decimals, minimum), formatDecimal(decimals, maximum));
+    } else {
+        entry.outcome = ValueEntry::Outcome::Accepted;
+        entry.value = result;
+    }
+    return entry;
+}
+
+QString ParameterInfo::numberText() const {
+    return QString::asprintf("%3.3d", number_);
+}
+
+QString ParameterInfo::name(int languageNo) const {
+    return isLanguage(languageNo) ? names_[std::size_t(languageNo)] : QString();
+}
+
+QStringList ParameterInfo::options(int languageNo) const {
+    return isLanguage(languageNo) ? options_[std::size_t(languageNo)] : QStringList();
+}
+
+QString ParameterInfo::optionText(int languageNo, qint32 value) const {
+    const QStringList list = options(languageNo);
+    if (value < 0 || value >= list.size()) return QStringLiteral("########");
+    return list.at(value);
+}
+
+int ParameterInfo::decimals(const ParamTables& tables) const {
+    if (decimalsSetting_ == ParamTables::DecimalsFromParameter203)
+        return tables.parameter(ParamTables::PositionDecimalsParameter);
+    return decimalsSetting_;
+}
+
+QString ParameterInfo::valueText(qint32 value, const ParamTables& tables) const {
+    return formatDecimal(decimals(tables), value);
+}
+
+QString ParameterInfo::currentText(const ParamTables& tables) const {
+    return valueText(tables.parameter(number_), tables);
+}
+
+ValueEntry ParameterInfo::enter(const QString& text, const ParamTables& tables) const {
+    return enterValue(text, decimals(tables), minimum_ < 0, minimum_, maximum_);
+}
+
+SelectedParameter ParameterInfo::selection(int languageNo, const ParamTables& tables) const {
+    SelectedParameter s;
+    s.numberText = numberText();
+    s.name = name(languageNo);
+    s.valueText = currentText(tables);
+    s.minimum = minimum_;
+    s.minimumText = valueText(minimum_, tables);
+    s.maximum = maximum_;
+    s.maximumText = valueText(maximum_, tables);
+    s.defaultText = valueText(default_, tables);
+    return s;
+}
+
+} // namespace kqm52

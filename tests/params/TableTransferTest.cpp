@@ -1,0 +1,336 @@
+// Whole tables over the simulated bus on the virtual clock: the requests on
+// the wire, the values kept or written, and what the window is asked to show.
+
+#include "sim/SimLinkFixture.h"
+
+#include "params/model/TableTransfer.h"
+
+#include <QSet>
+
+#include <mutex>
+
+using namespace kqm52;
+using namespace kqm52::simtest;
+
+// Failures name the texts, not their bytes.
+inline void PrintTo(const QString& s, std::ostream* os) {
+    *os << '"' << s.toStdString() << '"';
+}
+
+namespace {
+
+using Direction = TableTransfer::Direction;
+using Result = TableTransfer::Result;
+using Status = TableTransfer::Status;
+using Stop = TableTransfer::Stop;
+
+QStringList numbered(const char* format, int first, int last) {
+    QStringList out;
+    for (int n = first; n <= last; ++n)
+        out << QString::fromLatin1(format).arg(n);
+    return out;
+}
+
+class TransferTest : public SimLinkFixture {
+  protected:
+    TransferTest() {
+        SimUnit& unit = bus->addUnit(0, lineOf(38400));
+        for (int p = 0; p < 400; ++p)
+            unit.forceParameter(p, p * 3 - 1);
+        unit.forceParameter(12, -350);
+        for (int s = 1; s <= 48; ++s)
+            unit.setSetpoint(s, 1000 + s);
+        bus->setTrace([this](SimNanos, bool fromHost, int, const LineState&, const QByteArray& b) {
+            std::lock_guard lock(traceMutex);
+            if (fromHost) wire << QString::fromLatin1(b).trimmed();
+        });
+    }
+    void SetUp() override { port.SetActive(true); }
+
+    // A fresh transfer with texts "tekst 0" … "tekst 11"; faults switched on
+    // when the panel first shows `faultAt` (empty: at once).
+    TableTransfer& make(Direction direction, int mode, const SimFaults& faults = {},
+                        const QString& faultAt = {}) {
+        {
+            std::lock_guard lock(traceMutex);
+            wire.clear();
+        }
+        views.clear();
+        closed.reset();
+        bus->setFaults(0, faultAt.isEmpty() ? faults : SimFaults{});
+        transfer = std::make_unique<TableTransfer>(port, direction);
+        transfer->setMode(mode);
+        transfer->setTexts(numbered("tekst %1", 0, 11));
+        transfer->onViewChanged = [this, faults, faultAt](const TransferView& v) {
+            if (!faultAt.isEmpty() && v.panelText == faultAt && !firstViewWith(faultAt))
+                bus->setFaults(0, faults);
+            views.push_back(v);
+        };
+        transfer->onClosed = [this](Result r) { closed = r; };
+        return *transfer;
+    }
+    // Starts, and waits until nothing is on the line.
+    void run(TableTransfer& t) {
+        t.start();
+        ASSERT_TRUE(waitUntil(
+            [&] { return t.status() != Status::Running && t.status() != Status::Computing; }));
+    }
+    QStringList sent() {
+        std::lock_guard lock(traceMutex);
+        return wire;
+    }
+    std::optional<TransferView> firstViewWith(const QString& text) const {
+        for (const TransferView& v : views)
+            if (v.panelText == text) return v;
+        return std::nullopt;
+    }
+    template <class F> auto onUnit(F&& f) { return bus->withUnit(0, std::forward<F>(f)); }
+    void expectStopped(const TableTransfer& t, const QString& panel) {
+        EXPECT_EQ(t.status(), Status::Stopped);
+        EXPECT_EQ(t.view().panelText, panel);
+        EXPECT_TRUE(t.view().panelRed && t.view().againVisible && !t.view().okVisible);
+    }
+
+    std::mutex traceMutex;
+    QStringList wire;
+    std::vector<TransferView> views;
+    std::optional<Result> closed;
+    std::unique_ptr<TableTransfer> transfer;
+};
+
+const QStringList kParameterReads = numbered("rp %1", 0, 399);
+const QStringList kSetpointReads = numbered("rs %1", 1, 48);
+
+} // namespace
+
+TEST(TransferReply, ValueAfterTheEchoedNumber) {
+    const std::pair<QByteArray, std::optional<qint32>> rows[] = {
+        {"rp 12 -350\r\n", -350},
+        {"rs 48 2147483647\r\n", 2147483647},
+        {"rp 7 5\n\r", 5},          // whatever the two last bytes are
+        {"rp 5\r\n", std::nullopt}, // the echo alone is no value
+        {"rp 5 12x\r\n", std::nullopt},
+        {"rp 5 1,5\r\n", std::nullopt},
+        {"rp 5 2147483648\r\n", std::nullopt},
+        // 103 and 100 bytes: the first value lies past the 100-byte buffer.
+        {"rp " + QByteArray(95, '0') + " 42\r\n", std::nullopt},
+        {"rp " + QByteArray(92, '0') + " 42\r\n", 42},
+    };
+    for (const auto& [reply, value] : rows)
+        EXPECT_EQ(TableTransfer::replyValue(reply), value) << reply.constData();
+}
+
+// Every mode asks in order, keeps the values, ends with its text and offers OK.
+TEST_F(TransferTest, ReceiveInEveryMode) {
+    const struct {
+        int mode;
+        QStringList wire;
+        const char* finished;
+    } rows[] = {
+        {0, kParameterReads, "tekst 3"},
+        {1, kSetpointReads, "tekst 5"},
+        {2, kParameterReads + kSetpointReads, "tekst 6"},
+        {3, kParameterReads + kSetpointReads, "tekst 6"},
+        {7, kParameterReads, "tekst 3"}, // an unknown mode reads the parameters
+    };
+    for (const auto& r : rows) {
+        SCOPED_TRACE(r.mode);
+        TableTransfer& t = make(Direction::Receive, r.mode);
+        run(t);
+        EXPECT_EQ(sent(), r.wire);
+        const TransferView& v = t.view();
+        EXPECT_EQ(v.panelText, r.finished);
+        EXPECT_TRUE(!v.panelRed && v.okVisible && v.okFocused && v.againVisible);
+        const bool parameters = r.mode != 1, setpoints = r.wire.back() == "rs 48";
+        EXPECT_EQ(t.tables.parameters[12], parameters ? -350 : 0);
+        EXPECT_EQ(t.tables.parameters[399], parameters ? 1196 : 0);
+        EXPECT_EQ(t.tables.setpoints[47], setpoints ? 1048 : 0);
+        EXPECT_EQ(v.progressMaximum, setpoints ? 48 : 399);
+        EXPECT_EQ(v.progressPosition, v.progressMaximum);
+        // With both, the bar starts again for the setpoints, at 1 of 48.
+        if (parameters && setpoints) EXPECT_EQ(firstViewWith("tekst 4 1")->progressMaximum, 48);
+        t.ok();
+        EXPECT_EQ(closed, Result::OK);
+    }
+}
+
+TEST_F(TransferTest, SendInEveryModeThenCompute) {
+    UnitTables values;
+    for (int p = 0; p < 400; ++p) // cams 1 … 24 (256 … 279) stay off: nothing to complain of
+        values.parameters[std::size_t(p)] = p >= 256 && p <= 279 ? 0 : 7 * p;
+    values.parameters[12] = -350;
+    for (int s = 1; s <= 48; ++s)
+        values.setpoints[std::size_t(s - 1)] = -s;
+    QStringList writes, setpointWrites;
+    for (int p = 0; p < 400; ++p)
+        writes << QStringLiteral("wp %1 %2").arg(p).arg(values.parameters[std::size_t(p)]);
+    for (int s = 1; s <= 48; ++s)
+        setpointWrites << QStringLiteral("ws %1 %2").arg(s).arg(-s);
+    ASSERT_EQ(writes[12], "wp 12 -350");
+
+    const struct {
+        int mode;
+        QStringList wire;
+        const char* finished;
+    } rows[] = {
+        {0, writes + QStringList{"bp"}, "tekst 3"},
+        {1, setpointWrites, "tekst 5"},
+        {2, writes + setpointWrites + QStringList{"bp"}, "tekst 6"},
+        {3, writes + setpointWrites + QStringList{"bp"}, "tekst 8"},
+    };
+    for (const auto& r : rows) {
+        SCOPED_TRACE(r.mode);
+        onUnit([](SimUnit& u) { u.factoryReset(); });
+        TableTransfer& t = make(Direction::Send, r.mode);
+        t.tables = values;
+        run(t);
+        EXPECT_EQ(sent(), r.wire);
+        EXPECT_EQ(t.view().panelText, r.finished);
+        EXPECT_TRUE(t.view().okVisible && !t.computeFailed());
+        EXPECT_EQ(onUnit([](SimUnit& u) { return u.parameter(12); }), r.mode == 1 ? 0 : -350);
+        EXPECT_EQ(onUnit([](SimUnit& u) { return u.setpoint(48); }), r.mode == 0 ? 0 : -48);
+        EXPECT_EQ(firstViewWith(TableTransfer::computingText()).has_value(), r.mode != 1);
+    }
+}
+
+// Replies the transfer cannot use get one more try, then stop on that item
+// with the reply's first bytes in red; nothing from them is kept.
+TEST_F(TransferTest, UnusableRepliesGetOneMoreTry) {
+    TableTransfer& once =
+        make(Direction::Receive, 0, {.wrongWord = SimFaults::WrongWord::Once}, "tekst 2 12");
+    run(once);
+    EXPECT_EQ(sent().mid(12, 3), QStringList({"rp 12", "rp 12", "rp 13"}));
+    EXPECT_EQ(once.tables.parameters[12], -350);
+    EXPECT_EQ(once.status(), Status::Done);
+
+    const SimFaults wrongEcho{.wrongWord = SimFaults::WrongWord::Always};
+    const struct {
+        const char* what;
+        int mode;
+        SimFaults faults;
+        const char* panel;
+    } rows[] = {
+        {"wrong echoes", 0, wrongEcho, "tekst 7 rq 1   P[012]"},
+        {"wrong echoes to a setpoint", 1, wrongEcho, "tekst 7 rt 1   S[012]"},
+        {"right echo, value not decimal", 0, {.garbled = true}, "tekst 7 rp !   P[012]"},
+        // 110 bytes, cut to 100: no line end, so no value.
+        {"reply past the buffer", 0, {.longReply = true}, "tekst 7 rp 1   P[012]"},
+    };
+    for (const auto& r : rows) {
+        SCOPED_TRACE(r.what);
+        const bool parameters = r.mode == 0;
+        TableTransfer& t =
+            make(Direction::Receive, r.mode, r.faults, parameters ? "tekst 2 12" : "tekst 4 12");
+        t.tables.parameters[12] = t.tables.setpoints[11] = 4711;
+        run(t);
+        const QStringList wire = sent();
+        const QString item = parameters ? "rp 12" : "rs 12";
+        EXPECT_EQ(wire.mid(wire.size() - 3),
+                  QStringList({parameters ? "rp 11" : "rs 11", item, item}));
+        EXPECT_EQ(t.tables.parameters[12], 4711);
+        EXPECT_EQ(t.tables.setpoints[11], 4711);
+        EXPECT_EQ(t.stopReason(), Stop::BadReply);
+        expectStopped(t, r.panel);
+    }
+}
+
+TEST_F(TransferTest, RefusedWriteStopsAtOnceAndAgainStartsOver) {
+    TableTransfer& t = make(Direction::Send, 0, {.refuseWrites = true}, "tekst 2 3");
+    t.tables.parameters[3] = 99;
+    run(t);
+    EXPECT_EQ(sent(), QStringList({"wp 0 0", "wp 1 0", "wp 2 0", "wp 3 99"})); // not again
+    EXPECT_EQ(t.stopReason(), Stop::Refused);
+    EXPECT_EQ(t.failedItem(), "P[003]");
+    expectStopped(t, "(er 7) tekst 9");
+
+    bus->setFaults(0, {});
+    run(t);
+    EXPECT_EQ(sent().mid(4, 2), QStringList({"wp 0 0", "wp 1 0"}));
+    EXPECT_EQ(t.view().panelText, "tekst 3");
+}
+
+// The unit's complaint about what it got is shown in red, and OK is still
+// offered: the values were written.
+TEST_F(TransferTest, ComputeAnswerOtherThanSuccess) {
+    // Cam 11 on, with its start (17) equal to its end (41): the unit names 17.
+    UnitTables camOfNoLength;
+    camOfNoLength.parameters[266] = camOfNoLength.parameters[362] = 1;
+    camOfNoLength.parameters[17] = camOfNoLength.parameters[41] = 500;
+    const struct {
+        UnitTables tables;
+        SimFaults faults;
+        QString faultAt;
+        QString answer;
+    } rows[] = {
+        {camOfNoLength, {}, {}, "17"},
+        {{}, {.failBp = true}, {}, "-2"},
+        // Past the buffer: 100 bytes less the line end's two and "bp ".
+        {{}, {.longReply = true}, TableTransfer::computingText(), "-1 " + QString(92, u'#')},
+    };
+    for (const auto& r : rows) {
+        SCOPED_TRACE(r.answer.toStdString());
+        TableTransfer& t = make(Direction::Send, 0, r.faults, r.faultAt);
+        t.tables = r.tables;
+        run(t);
+        EXPECT_EQ(sent().back(), "bp");
+        EXPECT_EQ(t.view().panelText, "tekst 10 " + r.answer + " tekst 11");
+        EXPECT_EQ(t.computeAnswer(), r.answer);
+        EXPECT_TRUE(t.view().panelRed && t.view().okVisible && t.view().againVisible);
+        t.ok();
+        EXPECT_EQ(closed, Result::OK);
+    }
+}
+
+TEST_F(TransferTest, LinkErrorsStopWithTheirText) {
+    const struct {
+        SimFaults faults;
+        Stop stop;
+        const char* panel;
+        int code;
+    } rows[] = {
+        {{.noAnswer = true}, Stop::Timeout, "tekst 0", CommCode::Timeout},
+        {{.lineErrors = LineErrorParity}, Stop::LineError, "tekst 1", CommCode::LineError},
+    };
+    for (const auto& r : rows) {
+        TableTransfer& t = make(Direction::Receive, 0, r.faults);
+        const SimNanos start = now();
+        run(t);
+        const QStringList wire = sent();
+        EXPECT_EQ(QSet<QString>(wire.begin(), wire.end()), QSet<QString>{"rp 0"});
+        EXPECT_EQ(t.stopReason(), r.stop);
+        EXPECT_EQ(t.commError().Code, r.code);
+        expectStopped(t, r.panel);
+        if (r.stop == Stop::Timeout) EXPECT_GE(now() - start, simMs(1000));
+        EXPECT_FALSE(closed.has_value());
+        t.cancel(); // nothing on the line: at once
+        EXPECT_EQ(closed, Result::Cancel);
+    }
+}
+
+// A port that is not open answers nothing: the transfer must not wait for
+// it, and Cancel must close at once.
+TEST_F(TransferTest, ClosedPortStopsAtOnce) {
+    port.SetActive(false);
+    TableTransfer& t = make(Direction::Send, 3);
+    t.start();
+    EXPECT_EQ(t.stopReason(), Stop::LinkError);
+    expectStopped(t, "tekst 1");
+    t.cancel();
+    EXPECT_EQ(closed, Result::Cancel);
+}
+
+// Cancel while a request is on the line waits for its reply (late, but within
+// the send's 100 ms), and nothing is sent after it.
+TEST_F(TransferTest, CancelTakesEffectAtTheReply) {
+    for (Direction d : {Direction::Receive, Direction::Send}) {
+        TableTransfer& t = make(d, 1, {.lateMs = 80});
+        const SimNanos start = now();
+        t.start();
+        t.cancel();
+        EXPECT_FALSE(closed.has_value());
+        ASSERT_TRUE(waitUntil([&] { return closed.has_value(); }));
+        EXPECT_EQ(closed, Result::Cancel);
+        EXPECT_GE(now() - start, simMs(80));
+        EXPECT_EQ(sent().size(), 1);
+    }
+}
