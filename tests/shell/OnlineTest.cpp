@@ -122,6 +122,9 @@ TEST_F(OnlineTest, OpeningSelectsTheUnitAndReadsItsIdentity) {
     EXPECT_EQ(w().statusPanel(0)->text(), "COM 1");
     EXPECT_EQ(w().statusPanel(1)->text(), UnitSelection::lineSettingsText(w().ZRComm1));
     EXPECT_EQ(w().statusPanel(2)->text(), "MX52 Nokkenregelaar V3.07");
+    // The panel keeps its width; the whole text is its tip.
+    EXPECT_EQ(w().statusPanel(2)->width(), 70);
+    EXPECT_EQ(w().statusPanel(2)->toolTip(), "MX52 Nokkenregelaar V3.07");
     EXPECT_EQ(w().statusPanel(3)->text(), "HW 2.1");
     EXPECT_EQ(w().statusPanel(4)->text(), "extra");
     EXPECT_EQ(ctl<QPushButton>(w(), "CmdSelectUnit")->text(), "Close");
@@ -138,24 +141,6 @@ TEST_F(OnlineTest, OpeningSelectsTheUnitAndReadsItsIdentity) {
     EXPECT_EQ(ctl<QPushButton>(w(), "CmdSelectUnit")->text(), "Open");
     EXPECT_FALSE(ctl<QPushButton>(w(), "CmdActual")->isEnabled());
     EXPECT_FALSE(ctl<QAction>(w(), "ParSollOntvangen1")->isEnabled());
-}
-
-TEST_F(OnlineTest, UnitZeroIsSelectedWithItsOwnNumber) {
-    start(true, 0);
-    open();
-    EXPECT_EQ(sent().first(), QByteArray("sc 0"));
-}
-
-TEST_F(OnlineTest, AnAbsentUnitLeavesTheLinkOpenWithARedNotice) {
-    start(true, 7);
-    ctl<QSpinBox>(w(), "SpinEditUnitSelect")->setValue(9);
-    ctl<QPushButton>(w(), "CmdSelectUnit")->click();
-    ASSERT_TRUE(waitFor([&] { return !ctl<QLabel>(w(), "PanelComInfo")->text().isEmpty(); }));
-    EXPECT_EQ(ctl<QLabel>(w(), "PanelComInfo")->text(), "No reply from the unit");
-    EXPECT_EQ(ctl<QLabel>(w(), "PanelComInfo")->palette().color(QPalette::WindowText),
-              QColor(Qt::red));
-    EXPECT_TRUE(w().ZRComm1.Active());
-    EXPECT_EQ(sent(), QList<QByteArray>{"sc 9"}); // no identification without a unit
 }
 
 TEST(StatusText, LineSettingsReadAsTheStatusBarShowsThem) {
@@ -264,35 +249,6 @@ TEST_F(OnlineTest, PanelsArePaleYellowWhilePolled) {
     EXPECT_FALSE(state_->monitor.ActualOn);
 }
 
-TEST_F(OnlineTest, ValuesAreShownWithTheirDecimals) {
-    start();
-    LiveMonitor& m = w().liveMonitor();
-    state_->tables.setParameter(203, 3);
-    state_->monitor.ActualOn = true;
-    struct Case {
-        QByteArray reply;
-        int decimals;
-        const char* unit;
-        const char* shown;
-    };
-    const Case cases[] = {
-        {"r0 1234\r\n", ParamTables::DecimalsFromParameter203, "", "1,234"},
-        {"r0 -7\r\n", ParamTables::DecimalsFromParameter203, "", "-0,007"},
-        {"r4 12345\r\n", 4, " V", "1,2345 V"},
-        {"r5 -5\r\n", 4, " mA", "-0,0005 mA"},
-        {"r0 12a4\r\n", ParamTables::DecimalsFromParameter203, "", "????"},
-        {"r0 99999999999\r\n", ParamTables::DecimalsFromParameter203, "", "????"},
-    };
-    for (const auto& c : cases) {
-        m.valueResult(MonitorPanel::ActPos, c.reply, 100, c.decimals, c.unit);
-        EXPECT_EQ(ctl<QLabel>(w(), "PanelActPos")->text(), c.shown) << c.reply.constData();
-    }
-    // A reply that arrives after the values were switched off changes nothing.
-    state_->monitor.ActualOn = false;
-    m.valueResult(MonitorPanel::ActPos, "r0 1\r\n", 100, 0, "");
-    EXPECT_EQ(ctl<QLabel>(w(), "PanelActPos")->text(), "????");
-}
-
 TEST_F(OnlineTest, InputsAndOutputsLightTheirLamps) {
     start();
     withUnit([](SimUnit& u) { u.setInputs(17); });
@@ -335,19 +291,6 @@ TEST_F(OnlineTest, TheErrorPollShowsTheDevicesErrorNumber) {
     ASSERT_TRUE(waitFor([&] { return sent().contains("wf"); }));
     ASSERT_TRUE(waitFor(
         [&] { return bus->withUnit(0, [](SimUnit& u) { return u.errorNumber(); }) == -1; }));
-}
-
-TEST_F(OnlineTest, ActivityDotsCycleThroughSixPairs) {
-    start();
-    LiveMonitor& m = w().liveMonitor();
-    QStringList seen;
-    for (int i = 0; i < 8; ++i) {
-        m.RQ500ReadErrorCommResult("rf -1\r\n");
-        seen << w().statusPanel(5)->text();
-    }
-    EXPECT_EQ(seen[5], ". . . . . . ");
-    EXPECT_EQ(seen[6], ". ");
-    EXPECT_EQ(seen[7], ". . ");
 }
 
 TEST_F(OnlineTest, ThumbwheelsAreReadInTurnAndALateReplyIsIgnored) {
@@ -428,6 +371,8 @@ TEST_F(OnlineTest, ATerminalRequestWithoutReplyShowsTheNoticeInRed) {
     ctl<QPushButton>(w(), "CmdTerminalZenden")->click();
     ASSERT_TRUE(waitFor([&] { return !ctl<QLabel>(w(), "PanelComInfo")->text().isEmpty(); }));
     EXPECT_EQ(ctl<QLabel>(w(), "PanelComInfo")->text(), "No reply from the unit");
+    EXPECT_EQ(ctl<QLabel>(w(), "PanelComInfo")->palette().color(QPalette::WindowText),
+              QColor(Qt::red));
     EXPECT_TRUE(ctl<QPlainTextEdit>(w(), "MemoReceive")->toPlainText().isEmpty());
 }
 
