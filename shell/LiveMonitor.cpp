@@ -117,11 +117,8 @@ void LiveMonitor::valueResult(MonitorPanel panel, const QByteArray& result, int 
                               int decimals, const QString& unit) {
     if (!state_.monitor.ActualOn) return;
     const auto value = parseDeviceInteger(replyText(result, bufferSize));
-    if (!value) {
-        view_.showPanel(panel, UnreadableMark);
-        return;
-    }
-    view_.showPanel(panel, state_.tables.IntToDecStr(decimals, *value) + unit);
+    view_.showPanel(panel,
+                    value ? state_.tables.IntToDecStr(decimals, *value) + unit : UnreadableMark);
 }
 
 void LiveMonitor::ActualActief() {
