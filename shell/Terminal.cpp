@@ -46,11 +46,15 @@ void Terminal::RQ500Protocol1CommResult(const QByteArray& result) {
 
 void Terminal::RQ500Protocol1CommError(const TCommError& error) {
     if (error.Code == CommCode::RequestTooLong) {
-        // Nothing went out; without a word the line would just vanish.
+        // Nothing went out; without a word the line would just vanish.  The
+        // reply field keeps the notice (the error poll clears PanelComInfo
+        // within a second).
+        const QString text = QStringLiteral("Line too long: %1 characters, at most %2")
+                                 .arg(lastLength_)
+                                 .arg(MaxLineLength);
         view_.showErrorNo({});
-        view_.showComInfo(QStringLiteral("Line too long: %1 characters, at most %2")
-                              .arg(lastLength_)
-                              .arg(MaxLineLength));
+        view_.showComInfo(text);
+        view_.showTerminalReply(text);
         return;
     }
     unit_.RQ500UnitSelectComError(error);

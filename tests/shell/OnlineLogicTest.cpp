@@ -204,12 +204,13 @@ TEST_F(OnlineLogicTest, ATooLongTerminalLineIsReported) {
     terminal.CmdTerminalZendenClick();
     ASSERT_TRUE(waitUntil([&] { return !view.comInfo.isEmpty(); }));
     EXPECT_EQ(view.comInfo, "Line too long: 300 characters, at most 253");
+    EXPECT_EQ(view.reply, "Line too long: 300 characters, at most 253");
     EXPECT_EQ(int(sent().size()), before);
 
     // The next good line clears the notice.
     view.terminal = "rt";
     terminal.CmdTerminalZendenClick();
-    ASSERT_TRUE(waitUntil([&] { return !view.reply.isEmpty(); }));
+    ASSERT_TRUE(waitUntil([&] { return view.reply.startsWith("rt"); }));
     EXPECT_TRUE(view.comInfo.isEmpty());
 }
 
