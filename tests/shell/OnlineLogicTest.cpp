@@ -34,14 +34,10 @@ struct RecordingView : LiveMonitorView, UnitSelectionView, TerminalView {
     QString selectCaption;
     QStringList warnings, errors;
     int unitNo = 7;
-    std::function<void(int panel)> onStatus;
 
     void showComInfo(const QString& t) override { comInfo = t; }
     void showErrorNo(const QString& t) override { errorNo = t; }
-    void showStatus(int i, const QString& t) override {
-        status.at(std::size_t(i)) = t;
-        if (onStatus) onStatus(i);
-    }
+    void showStatus(int i, const QString& t) override { status.at(std::size_t(i)) = t; }
     void showPanel(MonitorPanel p, const QString& t) override { panels[p] = t; }
     void colourPanel(MonitorPanel p, const std::optional<QColor>& c) override { colours[p] = c; }
     void setButtonCaption(MonitorButton b, const QString& t) override { captions[b] = t; }
@@ -148,21 +144,6 @@ TEST_F(OnlineLogicTest, OpeningIdentifiesTheUnitAndClosingGoesOffline) {
     EXPECT_FALSE(view.online);
     EXPECT_EQ(view.selectCaption, "Open");
     EXPECT_EQ(view.status, (std::array<QString, 6>{"", "Offline", "", "", "", ""}));
-}
-
-// A unit that stops answering in the middle of the identification: the
-// chain ends there and nothing more is asked.
-TEST_F(OnlineLogicTest, IdentificationEndsAtTheFirstSilence) {
-    bus->withUnit(1, [](SimUnit& u) { u.typeText = "MX52 A"; });
-    // Silent from the moment the type is shown, before "rh" goes out.
-    view.onStatus = [this](int panel) {
-        if (panel == 2) bus->setFaults(7, {.noAnswer = true});
-    };
-    selection.CmdSelectUnitClick();
-    ASSERT_TRUE(waitUntil([&] { return port.queuedRequests() == 0 && sent().size() >= 3; }));
-    EXPECT_EQ(sent(), (QStringList{"sc 7", "rt", "rh"}));
-    EXPECT_TRUE(view.status[3].isEmpty());
-    EXPECT_EQ(state.unit.TypeInfoStep, 1);
 }
 
 // What PanelComInfo says about each kind of link trouble.
