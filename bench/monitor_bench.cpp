@@ -6,10 +6,10 @@
 
 #include "shell/FormMain.h"
 #include "shell/LiveMonitor.h"
-#include "ui/ProgramState.h"
-#include "ui/ScriptedDialogs.h"
 #include "sim/DemoBus.h"
 #include "sim/SimDriver.h"
+#include "ui/ProgramState.h"
+#include "ui/ScriptedDialogs.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -56,7 +56,7 @@ int main(int argc, char** argv) {
     const auto count = [&](TRQ500Protocol& c) {
         auto inner = c.OnCommResult;
         c.OnCommResult = [&refreshes, inner, name = c.objectName()](TZRProtocolComponent* s,
-                                                                     const QByteArray& r) {
+                                                                    const QByteArray& r) {
             ++refreshes[name];
             inner(s, r);
         };
@@ -66,13 +66,13 @@ int main(int argc, char** argv) {
                               &m.RQ500_in, &m.RQ500_uit, &m.RQ500Duimwiel, &m.RQ500ReadError})
         count(*c);
 
-    window.CmdSelectUnit->click();
+    window.findChild<QPushButton*>("CmdSelectUnit")->click();
     QEventLoop settle;
     QTimer::singleShot(500, &settle, &QEventLoop::quit);
     settle.exec();
-    window.CmdActual->click();
-    window.CmdInUit->click();
-    window.CmdDuimwiel->click();
+    window.findChild<QPushButton*>("CmdActual")->click();
+    window.findChild<QPushButton*>("CmdInUit")->click();
+    window.findChild<QPushButton*>("CmdDuimwiel")->click();
     refreshes.clear();
 
     QElapsedTimer wall;
@@ -88,8 +88,9 @@ int main(int argc, char** argv) {
     int total = 0;
     for (const auto& [name, n] : refreshes)
         total += n;
-    std::printf("monitor_bench: %d s at 38400,E,8,1, actual values + I/O + thumbwheels + error poll\n",
-                seconds);
+    std::printf(
+        "monitor_bench: %d s at 38400,E,8,1, actual values + I/O + thumbwheels + error poll\n",
+        seconds);
     for (const auto& [name, n] : refreshes)
         std::printf("  %-22s %6.2f /s\n", qPrintable(name), n / elapsedS);
     // Each request: ~4 bytes out, 2 ms turnaround, ~12 bytes back, 50 ms silence.

@@ -4,16 +4,18 @@
 #include "shell/Terminal.h"
 #include "shell/UnitSelection.h"
 
-#include "ui/Dialogs.h"
 #include "shell/IoFunctionTexts.h"
+#include "ui/Dialogs.h"
 #include "ui/Lamp.h"
 #include "ui/ProgramState.h"
 #include "ui/SettingsFile.h"
 
+#include <QApplication>
 #include <QCloseEvent>
 #include <QDir>
 #include <QGroupBox>
 #include <QGuiApplication>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenuBar>
@@ -95,13 +97,21 @@ TFormMain::TFormMain(ProgramState& state, Dialogs& dialogs, const StartOptions& 
     FormCreate();
 }
 
-TFormMain::~TFormMain() = default;
+TFormMain::~TFormMain() {
+    // The online parts go before the port: a port still open must not call them.
+    ZRComm1.OnActivate = nullptr;
+    ZRComm1.OnDeactivate = nullptr;
+}
 
 void TFormMain::connectOnlineParts() {
-    unitSelection_ = std::make_unique<UnitSelection>(*this, state_, dialogs_);
-    liveMonitor_ = std::make_unique<LiveMonitor>(*this, state_, *unitSelection_);
+    unitSelection_ = std::make_unique<UnitSelection>(state_, ZRComm1, texts_,
+                                                     static_cast<UnitSelectionView&>(*this));
+    liveMonitor_ = std::make_unique<LiveMonitor>(
+        state_, ZRComm1, texts_, static_cast<LiveMonitorView&>(*this), *unitSelection_);
     unitSelection_->setLiveMonitor(liveMonitor_.get());
-    terminal_ = std::make_unique<Terminal>(*this, *unitSelection_);
+    terminal_ =
+        std::make_unique<Terminal>(ZRComm1, static_cast<TerminalView&>(*this), *unitSelection_);
+    EditZenden->installEventFilter(this);
 
     ZRComm1.OnActivate = [this](TZRComm*) { unitSelection_->ZRComm1Activate(); };
     ZRComm1.OnDeactivate = [this](TZRComm*) { unitSelection_->ZRComm1Deactivate(); };
@@ -267,11 +277,12 @@ void TFormMain::buildWindow() {
         panel->setFixedWidth(widths[i]);
         panel->setFrameStyle(QFrame::Panel | QFrame::Sunken);
         panel->setIndent(2);
+        // Fixed widths cut a long identification: the whole text is the tip.
         bar->addWidget(panel);
         statusPanels_[i] = panel;
     }
-    statusPanels_[1]->setText(QStringLiteral("Offline"));
     setStatusBar(bar);
+    showStatus(1, QStringLiteral("Offline"));
 
     buildMenus();
 
@@ -568,6 +579,143 @@ void TFormMain::showEvent(QShowEvent* event) {
         frame.moveCenter(screen->availableGeometry().center());
         move(frame.topLeft());
     }
+}
+
+bool TFormMain::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == EditZenden && event->type() == QEvent::KeyPress) {
+        const int key = static_cast<QKeyEvent*>(event)->key();
+        if (key == Qt::Key_Up || key == Qt::Key_Down) {
+            terminal_->recall(key == Qt::Key_Up ? -1 : +1);
+            return true;
+        }
+    }
+    return QMainWindow::eventFilter(watched, event);
+}
+
+void TFormMain::showComInfo(const QString& text) {
+    PanelComInfo->setText(text);
+    PanelComInfo->setToolTip(text);
+}
+
+void TFormMain::showErrorNo(const QString& text) {
+    PanelErrorNo->setText(text);
+}
+
+void TFormMain::showStatus(int panel, const QString& text) {
+    QLabel* p = statusPanels_.at(std::size_t(panel));
+    p->setText(text);
+    p->setToolTip(text);
+}
+
+QLabel* TFormMain::monitorPanel(MonitorPanel panel) const {
+    switch (panel) {
+    case MonitorPanel::ActPos:
+        return PanelActPos;
+    case MonitorPanel::Snelheid:
+        return PanelSnelheid;
+    case MonitorPanel::Spanning_uit:
+        return PanelSpanning_uit;
+    case MonitorPanel::Stroom_uit:
+        return PanelStroom_uit;
+    case MonitorPanel::Spanning_in:
+        return PanelSpanning_in;
+    case MonitorPanel::Stroom_in:
+        return PanelStroom_in;
+    case MonitorPanel::Analoog_in_AWE:
+        return PanelAnaloog_in_AWE;
+    case MonitorPanel::DW1:
+        return Panel_DW[0];
+    case MonitorPanel::DW2:
+        return Panel_DW[1];
+    case MonitorPanel::DW3:
+        return Panel_DW[2];
+    case MonitorPanel::DW4:
+        return Panel_DW[3];
+    }
+    return PanelActPos;
+}
+
+void TFormMain::showPanel(MonitorPanel panel, const QString& text) {
+    monitorPanel(panel)->setText(text);
+}
+
+void TFormMain::colourPanel(MonitorPanel panel, const std::optional<QColor>& colour) {
+    QLabel* p = monitorPanel(panel);
+    QPalette palette = p->palette();
+    palette.setColor(QPalette::Window,
+                     colour ? *colour : QApplication::palette(p).color(QPalette::Window));
+    p->setPalette(palette);
+}
+
+void TFormMain::setButtonCaption(MonitorButton button, const QString& caption) {
+    QPushButton* b = button == MonitorButton::Actual  ? CmdActual
+                     : button == MonitorButton::InUit ? CmdInUit
+                                                      : CmdDuimwiel;
+    b->setText(caption);
+}
+
+void TFormMain::showInputs(bool k0, const std::array<bool, 4>& inputs) {
+    TB_K0->showBit(k0);
+    for (std::size_t i = 0; i < inputs.size(); ++i)
+        Tb_in[i]->showBit(inputs[i]);
+}
+
+void TFormMain::showOutputs(const std::array<bool, 4>& outputs) {
+    for (std::size_t i = 0; i < outputs.size(); ++i)
+        TbUitgang[i]->showBit(outputs[i]);
+}
+
+void TFormMain::neutralLamps() {
+    Disable_checkboxen_status_klemmen();
+}
+
+bool TFormMain::transferWindowActive() const {
+    QWidget* active = QApplication::activeWindow();
+    if (!active) return false;
+    for (const QPointer<QDialog>& d :
+         {windows_.FormApparaatZoeken, windows_.FormLeesParSoll, windows_.FormSchrijfParSoll})
+        if (d && active == d.data()) return true;
+    return false;
+}
+
+void TFormMain::setOnline(bool online, const QString& selectCaption) {
+    CmdSelectUnit->setText(selectCaption);
+    for (QPushButton* b : {CmdTerminalZenden, CmdResetError, CmdActual, CmdInUit, CmdDuimwiel})
+        b->setEnabled(online);
+    setCommunicationItemsEnabled(online);
+}
+
+int TFormMain::unitNumber() const {
+    return SpinEditUnitSelect->value();
+}
+
+bool TFormMain::deviceSearchActive() const {
+    const auto& search = windows_.FormApparaatZoeken;
+    return search && QApplication::activeWindow() == search.data();
+}
+
+void TFormMain::warn(const QString& caption, const QString& text) {
+    dialogs_.messageBox(this, Dialogs::Icon::Warning, caption, text, Dialogs::Button::Ok);
+}
+
+void TFormMain::showError(const QString& text) {
+    dialogs_.error(this, applicationTitle(), text);
+}
+
+QString TFormMain::terminalLine() const {
+    return EditZenden->text();
+}
+
+void TFormMain::setTerminalLine(const QString& text) {
+    EditZenden->setText(text);
+}
+
+void TFormMain::selectTerminalLine() {
+    EditZenden->selectAll();
+}
+
+void TFormMain::showTerminalReply(const QString& text) {
+    MemoReceive->setPlainText(text);
 }
 
 } // namespace kqm52

@@ -5,11 +5,15 @@
 // It owns the port object ZRComm1, reads application.ini when it is created
 // and writes it when it closes, puts the language texts on its controls and
 // opens the other windows from its menu.  Settings, texts and the catalogue
-// live in plain classes; this window only wires controls to handlers.
+// live in plain classes, the online parts in UnitSelection, LiveMonitor and
+// Terminal; this window builds the widgets, forwards each handler and puts
+// on its widgets what those classes say (the views below).  Its controls are
+// its own: tests find them by object name.
 
 #include "link/ZRComm.h"
-#include "ui/MainTexts.h"
+#include "shell/OnlineView.h"
 #include "shell/SecondaryWindows.h"
+#include "ui/MainTexts.h"
 #include "ui/StartOptions.h"
 
 #include <QMainWindow>
@@ -36,7 +40,10 @@ class ProgramState;
 class Terminal;
 class UnitSelection;
 
-class TFormMain : public QMainWindow {
+class TFormMain : public QMainWindow,
+                  private LiveMonitorView,
+                  private UnitSelectionView,
+                  private TerminalView {
     Q_OBJECT
   public:
     static QString applicationTitle() { return QStringLiteral("Morvek Software Tool (KQM52)"); }
@@ -99,6 +106,7 @@ class TFormMain : public QMainWindow {
   protected:
     void closeEvent(QCloseEvent* event) override;
     void showEvent(QShowEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
   private:
     void buildWindow();
@@ -110,6 +118,28 @@ class TFormMain : public QMainWindow {
     void switchLiveMonitorOff();
     // Shows a secondary window modally, reporting a failure in an error box.
     void showModal(QDialog* window);
+
+    // The views of the online parts.
+    void showComInfo(const QString& text) override;
+    void showErrorNo(const QString& text) override;
+    void showStatus(int panel, const QString& text) override;
+    void showPanel(MonitorPanel panel, const QString& text) override;
+    void colourPanel(MonitorPanel panel, const std::optional<QColor>& colour) override;
+    void setButtonCaption(MonitorButton button, const QString& caption) override;
+    void showInputs(bool k0, const std::array<bool, 4>& inputs) override;
+    void showOutputs(const std::array<bool, 4>& outputs) override;
+    void neutralLamps() override;
+    bool transferWindowActive() const override;
+    void setOnline(bool online, const QString& selectCaption) override;
+    int unitNumber() const override;
+    bool deviceSearchActive() const override;
+    void warn(const QString& caption, const QString& text) override;
+    void showError(const QString& text) override;
+    QString terminalLine() const override;
+    void setTerminalLine(const QString& text) override;
+    void selectTerminalLine() override;
+    void showTerminalReply(const QString& text) override;
+    QLabel* monitorPanel(MonitorPanel panel) const;
 
     ProgramState& state_;
     Dialogs& dialogs_;
@@ -123,7 +153,6 @@ class TFormMain : public QMainWindow {
     bool closeHandled_ = false;
     bool centred_ = false;
 
-  public:
     // Controls, named as in the window definition.
     QLabel* PanelComInfo = nullptr;
     QGroupBox* GroupBox5 = nullptr;
@@ -187,7 +216,6 @@ class TFormMain : public QMainWindow {
     QAction* FormAbout = nullptr;
     QAction* Errno1 = nullptr;
 
-  private:
     std::array<QLabel*, StatusPanelCount> statusPanels_{};
 };
 

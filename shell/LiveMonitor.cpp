@@ -1,15 +1,10 @@
 #include "shell/LiveMonitor.h"
 
-#include "link/ZRComm.h"
-#include "shell/FormMain.h"
-#include "ui/Lamp.h"
-#include "ui/ProgramState.h"
 #include "link/ReplyText.h"
+#include "link/ZRComm.h"
 #include "shell/UnitSelection.h"
-
-#include <QApplication>
-#include <QLabel>
-#include <QPushButton>
+#include "ui/MainTexts.h"
+#include "ui/ProgramState.h"
 
 namespace kqm52 {
 
@@ -25,14 +20,17 @@ const QString UnreadableMark = QStringLiteral("????");
 const QString FailedMark = QStringLiteral("?");
 const QString FullDots = QStringLiteral(". . . . . . ");
 
+constexpr MonitorPanel ActualPanels[] = {MonitorPanel::ActPos, MonitorPanel::Snelheid,
+                                         MonitorPanel::Spanning_in, MonitorPanel::Stroom_in,
+                                         MonitorPanel::Analoog_in_AWE};
+constexpr MonitorPanel ThumbwheelPanels[] = {MonitorPanel::DW1, MonitorPanel::DW2,
+                                             MonitorPanel::DW3, MonitorPanel::DW4};
+
 } // namespace
 
-LiveMonitor::LiveMonitor(TFormMain& window, ProgramState& state, UnitSelection& unit)
-    : RQ500ActPos(&window), RQ500Snelheid(&window), RQ500Spanning_uit(&window),
-      RQ500Stroom_uit(&window), RQ500Spanning_in(&window), RQ500Stroom_in(&window),
-      RQ500Analoog_in_AWE(&window), RQ500_in(&window), RQ500_uit(&window),
-      RQ500Duimwiel(&window), RQ500ReadError(&window), RQ500ResetError(&window), window_(window),
-      state_(state), unit_(unit) {
+LiveMonitor::LiveMonitor(ProgramState& state, TZRComm& port, const MainTexts& texts,
+                         LiveMonitorView& view, UnitSelection& unit)
+    : state_(state), port_(port), texts_(texts), view_(view), unit_(unit) {
     setup(RQ500ActPos, "RQ500ActPos");
     setup(RQ500Snelheid, "RQ500Snelheid");
     setup(RQ500Spanning_uit, "RQ500Spanning_uit");
@@ -47,19 +45,19 @@ LiveMonitor::LiveMonitor(TFormMain& window, ProgramState& state, UnitSelection& 
     setup(RQ500ResetError, "RQ500ResetError");
 
     const int positionDecimals = ParamTables::DecimalsFromParameter203;
-    numeric(RQ500ActPos, window.PanelActPos, LongBuffer, positionDecimals, "");
-    numeric(RQ500Snelheid, window.PanelSnelheid, LongBuffer, positionDecimals, "");
-    numeric(RQ500Spanning_uit, window.PanelSpanning_uit, LongBuffer, AnalogDecimals, " V");
-    numeric(RQ500Stroom_uit, window.PanelStroom_uit, LongBuffer, AnalogDecimals, " mA");
-    numeric(RQ500Spanning_in, window.PanelSpanning_in, ShortBuffer, AnalogDecimals, " V");
-    numeric(RQ500Stroom_in, window.PanelStroom_in, ShortBuffer, AnalogDecimals, " mA");
+    numeric(RQ500ActPos, MonitorPanel::ActPos, LongBuffer, positionDecimals, "");
+    numeric(RQ500Snelheid, MonitorPanel::Snelheid, LongBuffer, positionDecimals, "");
+    numeric(RQ500Spanning_uit, MonitorPanel::Spanning_uit, LongBuffer, AnalogDecimals, " V");
+    numeric(RQ500Stroom_uit, MonitorPanel::Stroom_uit, LongBuffer, AnalogDecimals, " mA");
+    numeric(RQ500Spanning_in, MonitorPanel::Spanning_in, ShortBuffer, AnalogDecimals, " V");
+    numeric(RQ500Stroom_in, MonitorPanel::Stroom_in, ShortBuffer, AnalogDecimals, " mA");
 
     RQ500Analoog_in_AWE.OnCommResult = [this](TZRProtocolComponent*, const QByteArray& r) {
         RQ500Analoog_in_AWECommResult(r);
     };
     RQ500Analoog_in_AWE.OnCommError = [this](TZRProtocolComponent*, const TCommError&,
                                              const QByteArray&) {
-        window_.PanelAnaloog_in_AWE->setText(FailedMark);
+        view_.showPanel(MonitorPanel::Analoog_in_AWE, FailedMark);
     };
     RQ500_in.OnCommResult = [this](TZRProtocolComponent*, const QByteArray& r) {
         RQ500_inCommResult(r);
@@ -70,59 +68,61 @@ LiveMonitor::LiveMonitor(TFormMain& window, ProgramState& state, UnitSelection& 
     RQ500_uit.OnCommResult = [this](TZRProtocolComponent*, const QByteArray& r) {
         RQ500_uitCommResult(r);
     };
-    RQ500Duimwiel.OnCommResult = [this](TZRProtocolComponent*, const QByteArray& r) {
-        RQ500DuimwielCommResult(r);
-    };
-    RQ500Duimwiel.OnCommError = [this](TZRProtocolComponent*, const TCommError&,
-                                       const QByteArray&) { RQ500DuimwielCommError(); };
     RQ500ReadError.OnCommResult = [this](TZRProtocolComponent*, const QByteArray& r) {
         RQ500ReadErrorCommResult(r);
     };
     RQ500ReadError.OnCommError = [this](TZRProtocolComponent*, const TCommError& e,
                                         const QByteArray&) { unit_.RQ500UnitSelectComError(e); };
+
+    std::vector<RequestSequence::Item> wheels(4);
+    for (int i = 0; i < 4; ++i) {
+        wheels[std::size_t(i)].request = QStringLiteral("rd %1").arg(i + 1);
+        wheels[std::size_t(i)].parse = [this](const QByteArray& r) {
+            RQ500DuimwielCommResult(r);
+            return RequestSequence::Verdict::Good;
+        };
+    }
+    thumbwheels_.setItems(std::move(wheels));
+    thumbwheels_.setRepeat(true);
+    thumbwheels_.onItemStarted = [this](int index) { state_.monitor.ThumbwheelIndex = index + 1; };
+    // A failed request ends the reading until the user switches it off and on.
+    thumbwheels_.onItemDone = [this](int, const RequestSequence::ItemOutcome& o) {
+        if (o.status == RequestSequence::ItemStatus::CommFailed) RQ500DuimwielCommError();
+    };
 }
 
 void LiveMonitor::setup(TRQ500Protocol& c, const char* name) {
     c.setObjectName(QLatin1String(name));
     c.setUpForDevice(0);
-    c.SetZRComm(&window_.ZRComm1);
+    c.SetZRComm(&port_);
 }
 
-void LiveMonitor::numeric(TRQ500Protocol& c, QLabel* panel, int bufferSize, int decimals,
+void LiveMonitor::numeric(TRQ500Protocol& c, MonitorPanel panel, int bufferSize, int decimals,
                           const char* unit) {
     const QString suffix = QLatin1String(unit);
     c.OnCommResult = [this, panel, bufferSize, decimals, suffix](TZRProtocolComponent*,
-                                                                  const QByteArray& r) {
+                                                                 const QByteArray& r) {
         valueResult(panel, r, bufferSize, decimals, suffix);
     };
-    c.OnCommError = [panel](TZRProtocolComponent*, const TCommError&, const QByteArray&) {
-        panel->setText(FailedMark);
+    c.OnCommError = [this, panel](TZRProtocolComponent*, const TCommError&, const QByteArray&) {
+        view_.showPanel(panel, FailedMark);
     };
 }
 
-void LiveMonitor::colour(QLabel* panel, bool active) {
-    QPalette p = panel->palette();
-    p.setColor(QPalette::Window,
-               active ? activeColour() : QApplication::palette(panel).color(QPalette::Window));
-    panel->setPalette(p);
+void LiveMonitor::colour(MonitorPanel panel, bool active) {
+    view_.colourPanel(panel, active ? std::optional<QColor>(activeColour()) : std::nullopt);
 }
 
-void LiveMonitor::valueResult(QLabel* panel, const QByteArray& result, int bufferSize,
+void LiveMonitor::valueResult(MonitorPanel panel, const QByteArray& result, int bufferSize,
                               int decimals, const QString& unit) {
-    if (!state_.monitor.ActualOn)
-        return;
+    if (!state_.monitor.ActualOn) return;
     const auto value = parseDeviceInteger(replyText(result, bufferSize));
-    if (!value) {
-        panel->setText(UnreadableMark);
-        return;
-    }
-    panel->setText(state_.tables.IntToDecStr(decimals, *value) + unit);
+    view_.showPanel(panel,
+                    value ? state_.tables.IntToDecStr(decimals, *value) + unit : UnreadableMark);
 }
 
 void LiveMonitor::ActualActief() {
-    const MainTexts& t = window_.texts();
-    QLabel* always[] = {window_.PanelActPos, window_.PanelSnelheid, window_.PanelSpanning_in,
-                        window_.PanelStroom_in, window_.PanelAnaloog_in_AWE};
+    const MainTexts& t = texts_;
     if (!state_.monitor.ActualOn) {
         const auto start = [](TRQ500Protocol& c, const char* request) {
             c.SetASCIIProtocol(QLatin1String(request));
@@ -134,151 +134,138 @@ void LiveMonitor::ActualActief() {
         const int mode = state_.tables.parameter(AnalogOutputModeParameter);
         if (mode == AnalogOutputVoltage) {
             start(RQ500Spanning_uit, "r2");
-            colour(window_.PanelSpanning_uit, true);
+            colour(MonitorPanel::Spanning_uit, true);
         } else if (mode == AnalogOutputCurrent) {
             start(RQ500Stroom_uit, "r3");
-            colour(window_.PanelStroom_uit, true);
+            colour(MonitorPanel::Stroom_uit, true);
         }
         start(RQ500Spanning_in, "r4");
         start(RQ500Stroom_in, "r5");
         start(RQ500Analoog_in_AWE, "r6");
-        for (QLabel* p : always)
+        for (MonitorPanel p : ActualPanels)
             colour(p, true);
-        window_.CmdActual->setText(t.CmdActual_OFF);
+        view_.setButtonCaption(MonitorButton::Actual, t.CmdActual_OFF);
         state_.monitor.ActualOn = true;
     } else {
-        for (TRQ500Protocol* c : {&RQ500ActPos, &RQ500Snelheid, &RQ500Spanning_uit,
-                                  &RQ500Stroom_uit, &RQ500Spanning_in, &RQ500Stroom_in,
-                                  &RQ500Analoog_in_AWE})
+        for (TRQ500Protocol* c :
+             {&RQ500ActPos, &RQ500Snelheid, &RQ500Spanning_uit, &RQ500Stroom_uit, &RQ500Spanning_in,
+              &RQ500Stroom_in, &RQ500Analoog_in_AWE})
             c->SetActive(false);
-        for (QLabel* p : always) {
+        for (MonitorPanel p : ActualPanels) {
             colour(p, false);
-            p->clear();
+            view_.showPanel(p, {});
         }
-        for (QLabel* p : {window_.PanelSpanning_uit, window_.PanelStroom_uit}) {
+        for (MonitorPanel p : {MonitorPanel::Spanning_uit, MonitorPanel::Stroom_uit}) {
             colour(p, false);
-            p->clear();
+            view_.showPanel(p, {});
         }
-        window_.CmdActual->setText(t.CmdActual_ON);
+        view_.setButtonCaption(MonitorButton::Actual, t.CmdActual_ON);
         state_.monitor.ActualOn = false;
     }
 }
 
 void LiveMonitor::RQ500Analoog_in_AWECommResult(const QByteArray& result) {
     if (state_.monitor.ActualOn)
-        window_.PanelAnaloog_in_AWE->setText(replyText(result, LongBuffer));
+        view_.showPanel(MonitorPanel::Analoog_in_AWE, replyText(result, LongBuffer));
 }
 
 void LiveMonitor::InUitActief() {
-    const MainTexts& t = window_.texts();
+    const MainTexts& t = texts_;
     if (!state_.monitor.IoOn) {
         RQ500_in.SetASCIIProtocol(QStringLiteral("ri"));
         RQ500_uit.SetASCIIProtocol(QStringLiteral("ru"));
         RQ500_in.SetActive(true);
         RQ500_uit.SetActive(true);
-        window_.CmdInUit->setText(t.CmdIO_OFF);
+        view_.setButtonCaption(MonitorButton::InUit, t.CmdIO_OFF);
         state_.monitor.IoOn = true;
     } else {
         RQ500_in.SetActive(false);
         RQ500_uit.SetActive(false);
-        window_.CmdInUit->setText(t.CmdIO_ON);
+        view_.setButtonCaption(MonitorButton::InUit, t.CmdIO_ON);
         state_.monitor.IoOn = false;
-        window_.Disable_checkboxen_status_klemmen();
+        view_.neutralLamps();
     }
 }
 
 void LiveMonitor::RQ500_inCommResult(const QByteArray& result) {
-    if (!state_.monitor.IoOn)
-        return;
+    if (!state_.monitor.IoOn) return;
+    // Bit 0 is K0, bits 1 … 4 the inputs 1 … 4.
     const qint32 bits = parseDeviceInteger(replyText(result, ShortBuffer)).value_or(0);
-    window_.TB_K0->showBit(bits & 1);
+    std::array<bool, 4> inputs{};
     for (int i = 0; i < 4; ++i)
-        window_.Tb_in[i]->showBit(bits & (2 << i));
+        inputs[std::size_t(i)] = bits & (2 << i);
+    view_.showInputs(bits & 1, inputs);
 }
 
 void LiveMonitor::RQ500_uitCommResult(const QByteArray& result) {
-    if (!state_.monitor.IoOn)
-        return;
+    if (!state_.monitor.IoOn) return;
     const qint32 bits = parseDeviceInteger(replyText(result, ShortBuffer)).value_or(0);
+    std::array<bool, 4> outputs{};
     for (int i = 0; i < 4; ++i)
-        window_.TbUitgang[i]->showBit(bits & (1 << i));
+        outputs[std::size_t(i)] = bits & (1 << i);
+    view_.showOutputs(outputs);
 }
 
 void LiveMonitor::DuimwielActief() {
-    const MainTexts& t = window_.texts();
+    const MainTexts& t = texts_;
     auto& m = state_.monitor;
     if (!m.ThumbwheelOn) {
         m.ThumbwheelIndex = 1;
-        RQ500Duimwiel.SetASCIIProtocol(QStringLiteral("rd 1"));
-        RQ500Duimwiel.Send();
-        for (QLabel* p : window_.Panel_DW)
+        thumbwheels_.start();
+        for (MonitorPanel p : ThumbwheelPanels)
             colour(p, true);
-        window_.CmdDuimwiel->setText(t.CmdDuimwiel_OFF);
+        view_.setButtonCaption(MonitorButton::Duimwiel, t.CmdDuimwiel_OFF);
         m.ThumbwheelOn = true;
     } else {
-        RQ500Duimwiel.SetActive(false);
-        window_.CmdDuimwiel->setText(t.CmdDuimwiel_ON);
+        // The reply on its way is ignored and nothing more is sent.
+        thumbwheels_.cancel();
+        view_.setButtonCaption(MonitorButton::Duimwiel, t.CmdDuimwiel_ON);
         m.ThumbwheelOn = false;
-        for (QLabel* p : window_.Panel_DW) {
+        for (MonitorPanel p : ThumbwheelPanels) {
             colour(p, false);
-            p->clear();
+            view_.showPanel(p, {});
         }
     }
 }
 
 void LiveMonitor::RQ500DuimwielCommResult(const QByteArray& result) {
     auto& m = state_.monitor;
-    if (!m.ThumbwheelOn)
-        return; // switched off while the reply was on its way: the chain ends here
+    if (!m.ThumbwheelOn) return;
     const QString text = replyText(result, LongBuffer).mid(2);
     const int n = std::clamp(m.ThumbwheelIndex, 1, 4);
     m.ThumbwheelIndex = n % 4 + 1;
-    QLabel* panel = window_.Panel_DW[n - 1];
+    const MonitorPanel panel = ThumbwheelPanels[n - 1];
     if (const auto value = parseDeviceInteger(text)) {
-        panel->setText(state_.tables.IntToDecStr(ParamTables::DecimalsFromParameter203, *value));
+        view_.showPanel(panel,
+                        state_.tables.IntToDecStr(ParamTables::DecimalsFromParameter203, *value));
         m.ThumbwheelValue(n) = *value;
     } else {
-        panel->setText(UnreadableMark);
+        view_.showPanel(panel, UnreadableMark);
         m.ThumbwheelValue(n) = 0;
     }
-    RQ500Duimwiel.SetASCIIProtocol(QStringLiteral("rd %1").arg(m.ThumbwheelIndex));
-    RQ500Duimwiel.Send();
 }
 
 void LiveMonitor::RQ500DuimwielCommError() {
     const int n = std::clamp(state_.monitor.ThumbwheelIndex, 1, 4);
-    window_.Panel_DW[n - 1]->setText(FailedMark);
-}
-
-bool LiveMonitor::transferWindowIsActive() const {
-    const auto& w = window_.secondaryWindows();
-    QWidget* active = QApplication::activeWindow();
-    if (!active)
-        return false;
-    for (const QPointer<QDialog>& d : {w.FormApparaatZoeken, w.FormLeesParSoll, w.FormSchrijfParSoll})
-        if (d && active == d.data())
-            return true;
-    return false;
+    view_.showPanel(ThumbwheelPanels[n - 1], FailedMark);
 }
 
 void LiveMonitor::Timer1Timer() {
-    if (transferWindowIsActive() || !window_.ZRComm1.Active())
-        return;
+    if (view_.transferWindowActive() || !port_.Active()) return;
     RQ500ReadError.SetASCIIProtocol(QStringLiteral("rf"));
     RQ500ReadError.Send();
 }
 
 void LiveMonitor::RQ500ReadErrorCommResult(const QByteArray& result) {
-    window_.PanelComInfo->clear();
+    view_.showComInfo({});
     const QString text = replyText(result, LongBuffer);
     if (text.isEmpty() || text.startsWith(QLatin1String("-1")))
-        window_.PanelErrorNo->clear();
+        view_.showErrorNo({});
     else
-        window_.PanelErrorNo->setText(QStringLiteral("MX52... Error: ") + text);
-    if (errorDots_ == FullDots)
-        errorDots_.clear();
+        view_.showErrorNo(QStringLiteral("MX52... Error: ") + text);
+    if (errorDots_ == FullDots) errorDots_.clear();
     errorDots_ += QStringLiteral(". ");
-    window_.statusPanel(5)->setText(errorDots_);
+    view_.showStatus(5, errorDots_);
 }
 
 void LiveMonitor::CmdResetErrorClick() {
@@ -287,30 +274,22 @@ void LiveMonitor::CmdResetErrorClick() {
 }
 
 void LiveMonitor::switchOff() {
-    if (state_.monitor.IoOn)
-        InUitActief();
-    if (state_.monitor.ActualOn)
-        ActualActief();
-    if (state_.monitor.ThumbwheelOn)
-        DuimwielActief();
+    if (state_.monitor.IoOn) InUitActief();
+    if (state_.monitor.ActualOn) ActualActief();
+    if (state_.monitor.ThumbwheelOn) DuimwielActief();
 }
 
 void LiveMonitor::resetOffline() {
-    const MainTexts& t = window_.texts();
-    for (QLabel* p : {window_.PanelActPos, window_.PanelSnelheid, window_.PanelSpanning_uit,
-                      window_.PanelStroom_uit, window_.PanelSpanning_in, window_.PanelStroom_in,
-                      window_.PanelAnaloog_in_AWE}) {
-        p->clear();
-        colour(p, false);
+    const MainTexts& t = texts_;
+    thumbwheels_.abort(); // the port took its request along
+    for (int i = 0; i < MonitorPanelCount; ++i) {
+        view_.showPanel(MonitorPanel(i), {});
+        colour(MonitorPanel(i), false);
     }
-    for (QLabel* p : window_.Panel_DW) {
-        p->clear();
-        colour(p, false);
-    }
-    window_.CmdActual->setText(t.CmdActual_ON);
-    window_.CmdInUit->setText(t.CmdIO_ON);
-    window_.CmdDuimwiel->setText(t.CmdDuimwiel_ON);
-    window_.Disable_checkboxen_status_klemmen();
+    view_.setButtonCaption(MonitorButton::Actual, t.CmdActual_ON);
+    view_.setButtonCaption(MonitorButton::InUit, t.CmdIO_ON);
+    view_.setButtonCaption(MonitorButton::Duimwiel, t.CmdDuimwiel_ON);
+    view_.neutralLamps();
     state_.monitor.ActualOn = false;
     state_.monitor.IoOn = false;
     state_.monitor.ThumbwheelOn = false;

@@ -4,25 +4,31 @@
 // thumbwheels, each switched by its own button, and the error number polled
 // once a second.  Every group polls through its own components, so their
 // requests take turns on the line and the window never waits.
+//
+// This is the logic only: what each panel shows, in which colour, and which
+// request goes when.  The window (LiveMonitorView) puts it on its widgets.
 
 #include "link/RQ500Protocol.h"
+#include "link/RequestSequence.h"
+#include "shell/OnlineView.h"
 
 #include <QByteArray>
 #include <QColor>
 #include <QString>
 
-class QLabel;
-
 namespace kqm52 {
 
 class ProgramState;
-class TFormMain;
+class TZRComm;
 class UnitSelection;
+struct MainTexts;
 
 class LiveMonitor {
-public:
-    LiveMonitor(TFormMain& window, ProgramState& state, UnitSelection& unit);
+  public:
+    LiveMonitor(ProgramState& state, TZRComm& port, const MainTexts& texts, LiveMonitorView& view,
+                UnitSelection& unit);
 
+    // Pale yellow: the panel is being polled.
     static QColor activeColour() { return QColor(255, 255, 151); }
 
     // The three toggles.
@@ -38,7 +44,7 @@ public:
     void CmdResetErrorClick();
 
     // Reply handlers.
-    void valueResult(QLabel* panel, const QByteArray& result, int bufferSize, int decimals,
+    void valueResult(MonitorPanel panel, const QByteArray& result, int bufferSize, int decimals,
                      const QString& unit);
     void RQ500Analoog_in_AWECommResult(const QByteArray& result);
     void RQ500_inCommResult(const QByteArray& result);
@@ -47,23 +53,26 @@ public:
     void RQ500DuimwielCommError();
     void RQ500ReadErrorCommResult(const QByteArray& result);
 
-    TRQ500Protocol RQ500ActPos, RQ500Snelheid, RQ500Spanning_uit, RQ500Stroom_uit,
-        RQ500Spanning_in, RQ500Stroom_in, RQ500Analoog_in_AWE, RQ500_in, RQ500_uit, RQ500Duimwiel,
-        RQ500ReadError, RQ500ResetError;
+    TRQ500Protocol RQ500ActPos, RQ500Snelheid, RQ500Spanning_uit, RQ500Stroom_uit, RQ500Spanning_in,
+        RQ500Stroom_in, RQ500Analoog_in_AWE, RQ500_in, RQ500_uit, RQ500Duimwiel, RQ500ReadError,
+        RQ500ResetError;
 
     const QString& errorDots() const { return errorDots_; }
 
-private:
+  private:
     void setup(TRQ500Protocol& c, const char* name);
-    // Panel colour: pale yellow while polled, the window face otherwise.
-    static void colour(QLabel* panel, bool active);
-    void numeric(TRQ500Protocol& c, QLabel* panel, int bufferSize, int decimals, const char* unit);
-    bool transferWindowIsActive() const;
+    void colour(MonitorPanel panel, bool active);
+    void numeric(TRQ500Protocol& c, MonitorPanel panel, int bufferSize, int decimals,
+                 const char* unit);
 
-    TFormMain& window_;
     ProgramState& state_;
+    TZRComm& port_;
+    const MainTexts& texts_;
+    LiveMonitorView& view_;
     UnitSelection& unit_;
     QString errorDots_;
+    // "rd 1" … "rd 4" and round again, one at a time, while every one is answered.
+    RequestSequence thumbwheels_{RQ500Duimwiel};
 };
 
 } // namespace kqm52

@@ -1,76 +1,71 @@
 #include "shell/Terminal.h"
 
-#include "shell/FormMain.h"
+#include "link/ZRComm.h"
+#include "shell/OnlineView.h"
 #include "shell/UnitSelection.h"
-
-#include <QKeyEvent>
-#include <QLabel>
-#include <QLineEdit>
-#include <QPlainTextEdit>
-#include <QPushButton>
 
 namespace kqm52 {
 
-Terminal::Terminal(TFormMain& window, UnitSelection& unit)
-    : RQ500Protocol1(&window), window_(window), unit_(unit) {
+Terminal::Terminal(TZRComm& port, TerminalView& view, UnitSelection& unit)
+    : view_(view), unit_(unit) {
     RQ500Protocol1.setObjectName(QStringLiteral("RQ500Protocol1"));
     RQ500Protocol1.setUpForDevice(TimeoutMs);
-    RQ500Protocol1.SetZRComm(&window.ZRComm1);
+    RQ500Protocol1.SetZRComm(&port);
     RQ500Protocol1.OnCommResult = [this](TZRProtocolComponent*, const QByteArray& r) {
         RQ500Protocol1CommResult(r);
     };
     RQ500Protocol1.OnCommError = [this](TZRProtocolComponent*, const TCommError& e,
-                                        const QByteArray&) { unit_.RQ500UnitSelectComError(e); };
-    window.EditZenden->installEventFilter(this);
+                                        const QByteArray&) { RQ500Protocol1CommError(e); };
 }
 
 void Terminal::CmdTerminalZendenClick() {
-    window_.MemoReceive->clear();
-    const QString typed = window_.EditZenden->text();
+    view_.showTerminalReply({});
+    const QString typed = view_.terminalLine();
     RQ500Protocol1.SetASCIIProtocol(typed);
     RQ500Protocol1.Send();
+    // The component keeps the line as it went out, trimmed.
+    lastLength_ = int(RQ500Protocol1.ASCIIProtocol().size());
     if (!typed.trimmed().isEmpty() && (history_.isEmpty() || history_.last() != typed)) {
         history_.append(typed);
-        if (history_.size() > HistorySize)
-            history_.removeFirst();
+        if (history_.size() > HistorySize) history_.removeFirst();
     }
     historyPos_ = int(history_.size());
-    window_.EditZenden->selectAll();
+    view_.selectTerminalLine();
 }
 
 void Terminal::RQ500Protocol1CommResult(const QByteArray& result) {
-    window_.PanelComInfo->clear();
+    view_.showComInfo({});
     // The reply as the device sent it, split at its line ends; a trailing line
     // end opens no empty line of its own.
     QString text = QString::fromLatin1(result);
     text.replace(QLatin1String("\r\n"), QLatin1String("\n"));
     text.replace(QLatin1Char('\r'), QLatin1Char('\n'));
-    if (text.endsWith(QLatin1Char('\n')))
-        text.chop(1);
-    window_.MemoReceive->setPlainText(text);
+    if (text.endsWith(QLatin1Char('\n'))) text.chop(1);
+    view_.showTerminalReply(text);
 }
 
-void Terminal::recall(int step) {
-    if (history_.isEmpty())
+void Terminal::RQ500Protocol1CommError(const TCommError& error) {
+    if (error.Code == CommCode::RequestTooLong) {
+        // Nothing went out; without a word the line would just vanish.  The
+        // reply field keeps the notice (the error poll clears PanelComInfo
+        // within a second).
+        const QString text = QStringLiteral("Line too long: %1 characters, at most %2")
+                                 .arg(lastLength_)
+                                 .arg(MaxLineLength);
+        view_.showErrorNo({});
+        view_.showComInfo(text);
+        view_.showTerminalReply(text);
         return;
-    historyPos_ = std::clamp(historyPos_ + step, 0, int(history_.size()));
-    window_.EditZenden->setText(historyPos_ < history_.size() ? history_[historyPos_] : QString());
-    window_.EditZenden->selectAll();
+    }
+    unit_.RQ500UnitSelectComError(error);
 }
 
-bool Terminal::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == window_.EditZenden && event->type() == QEvent::KeyPress) {
-        const int key = static_cast<QKeyEvent*>(event)->key();
-        if (key == Qt::Key_Up) {
-            recall(-1);
-            return true;
-        }
-        if (key == Qt::Key_Down) {
-            recall(+1);
-            return true;
-        }
-    }
-    return QObject::eventFilter(watched, event);
+bool Terminal::recall(int step) {
+    if (history_.isEmpty()) return false;
+    historyPos_ = std::clamp(historyPos_ + step, 0, int(history_.size()));
+    view_.setTerminalLine(historyPos_ < history_.size() ? history_[historyPos_] : QString());
+    view_.selectTerminalLine();
+    return true;
 }
 
 } // namespace kqm52

@@ -6,39 +6,39 @@
 
 #include "link/RQ500Protocol.h"
 
-#include <QObject>
 #include <QStringList>
 
 namespace kqm52 {
 
-class TFormMain;
+class TZRComm;
+class TerminalView;
 class UnitSelection;
 
-class Terminal : public QObject {
-    Q_OBJECT
-public:
+class Terminal {
+  public:
     static constexpr int TimeoutMs = 1500;
     static constexpr int HistorySize = 50;
+    // The frame holds the line and its CR.
+    static constexpr int MaxLineLength = MaxFrameContent - 1;
 
-    Terminal(TFormMain& window, UnitSelection& unit);
+    Terminal(TZRComm& port, TerminalView& view, UnitSelection& unit);
 
     void CmdTerminalZendenClick();
     void RQ500Protocol1CommResult(const QByteArray& result);
+    void RQ500Protocol1CommError(const TCommError& error);
+    // Up (-1) or Down (+1) in the entry field; false when there is no history.
+    bool recall(int step);
 
     const QStringList& history() const { return history_; }
 
     TRQ500Protocol RQ500Protocol1;
 
-protected:
-    bool eventFilter(QObject* watched, QEvent* event) override;
-
-private:
-    void recall(int step);
-
-    TFormMain& window_;
+  private:
+    TerminalView& view_;
     UnitSelection& unit_;
     QStringList history_;
     int historyPos_ = 0; // == history_.size() while editing a new line
+    int lastLength_ = 0; // of the line last sent, for the too-long notice
 };
 
 } // namespace kqm52

@@ -1,18 +1,14 @@
 #include "shell/UnitSelection.h"
 
-#include "link/ZRComm.h"
-#include "ui/Dialogs.h"
-#include "shell/FormMain.h"
-#include "shell/LiveMonitor.h"
-#include "ui/ProgramState.h"
 #include "link/ReplyText.h"
+#include "link/SerialDriver.h"
+#include "link/ZRComm.h"
+#include "shell/LiveMonitor.h"
+#include "shell/OnlineView.h"
+#include "ui/MainTexts.h"
+#include "ui/ProgramState.h"
 
-#include <QApplication>
 #include <QFileInfo>
-#include <QLabel>
-#include <QLineEdit>
-#include <QPushButton>
-#include <QSpinBox>
 
 #include <cerrno>
 
@@ -22,18 +18,14 @@ namespace {
 
 constexpr int ReplyBuffer = 100;
 
-void showComInfo(QLabel* panel, const QString& text) {
-    panel->setText(text);
-}
-
 } // namespace
 
-UnitSelection::UnitSelection(TFormMain& window, ProgramState& state, Dialogs& dialogs)
-    : RQ500UnitSelect(&window), RQ500TypeInfo(&window), window_(window), state_(state),
-      dialogs_(dialogs) {
+UnitSelection::UnitSelection(ProgramState& state, TZRComm& port, const MainTexts& texts,
+                             UnitSelectionView& view)
+    : state_(state), port_(port), texts_(texts), view_(view) {
     for (TRQ500Protocol* c : {&RQ500UnitSelect, &RQ500TypeInfo}) {
         c->setUpForDevice(0);
-        c->SetZRComm(&window.ZRComm1);
+        c->SetZRComm(&port);
     }
     RQ500UnitSelect.setObjectName(QStringLiteral("RQ500UnitSelect"));
     RQ500TypeInfo.setObjectName(QStringLiteral("RQ500TypeInfo"));
@@ -42,9 +34,19 @@ UnitSelection::UnitSelection(TFormMain& window, ProgramState& state, Dialogs& di
     };
     RQ500UnitSelect.OnCommError = [this](TZRProtocolComponent*, const TCommError& e,
                                          const QByteArray&) { RQ500UnitSelectComError(e); };
-    RQ500TypeInfo.OnCommResult = [this](TZRProtocolComponent*, const QByteArray& r) {
-        RQ500TypeInfoCommResult(r);
-    };
+
+    // "rt", "rh", "rx" once per opening.  A request without a reply ends the
+    // chain there: the unit select already said whether the unit answers.
+    std::vector<RequestSequence::Item> items(3);
+    for (int i = 0; i < 3; ++i) {
+        items[std::size_t(i)].request = QString::fromLatin1(i == 0 ? "rt" : i == 1 ? "rh" : "rx");
+        items[std::size_t(i)].parse = [this](const QByteArray& r) {
+            RQ500TypeInfoCommResult(r);
+            return RequestSequence::Verdict::Good;
+        };
+    }
+    identification_.setItems(std::move(items));
+    identification_.onItemStarted = [this](int index) { state_.unit.TypeInfoStep = index; };
 }
 
 QString UnitSelection::lineSettingsText(const TZRComm& port) {
@@ -71,114 +73,97 @@ QString UnitSelection::openErrorText(const QString& systemText, int systemError,
     return text;
 }
 
-bool UnitSelection::deviceSearchIsActive() const {
-    const auto& search = window_.secondaryWindows().FormApparaatZoeken;
-    return search && QApplication::activeWindow() == search.data();
+QString UnitSelection::linkErrorText(const QString& linkErrorCaption, const TCommError& error,
+                                     const QString& device) {
+    if (error.SystemError == 0)
+        return linkErrorCaption + QLatin1Char(' ') + QString::number(error.SystemError) +
+               QStringLiteral(", ") + QString::number(error.LineErrors);
+    // "5, 0" tells a service engineer nothing; "Input/output error" and the
+    // device tell him the converter has gone.
+    QString text = linkErrorCaption + QLatin1Char(' ') +
+                   QString::fromStdString(systemErrorText(error.SystemError));
+    if (!device.isEmpty() && device != QLatin1String(PortMap::SimDevice))
+        text += QStringLiteral(" (%1)").arg(device);
+    return text;
 }
 
 void UnitSelection::CmdSelectUnitClick() {
-    TZRComm& port = window_.ZRComm1;
-    if (port.Active()) {
-        runReportingErrors(dialogs_, &window_, TFormMain::applicationTitle(),
-                           [&] { port.SetActive(false); });
+    if (port_.Active()) {
+        try {
+            port_.SetActive(false);
+        } catch (const std::exception& e) {
+            view_.showError(QString::fromLocal8Bit(e.what()));
+        }
         state_.monitor.ActualOn = false;
         return;
     }
     try {
-        port.SetActive(true);
+        port_.SetActive(true);
     } catch (const ECommHandleError& e) {
-        dialogs_.error(&window_, TFormMain::applicationTitle(),
-                       openErrorText(e.message(), e.systemError(), port.devicePath()));
+        view_.showError(openErrorText(e.message(), e.systemError(), port_.devicePath()));
     } catch (const std::exception& e) {
-        dialogs_.error(&window_, TFormMain::applicationTitle(), QString::fromLocal8Bit(e.what()));
+        view_.showError(QString::fromLocal8Bit(e.what()));
     }
 }
 
 void UnitSelection::ZRComm1Activate() {
-    const MainTexts& t = window_.texts();
-    TZRComm& port = window_.ZRComm1;
-    window_.PanelComInfo->clear();
-    window_.CmdSelectUnit->setText(t.CmdComClose);
-    for (QPushButton* b : {window_.CmdTerminalZenden, window_.CmdResetError, window_.CmdActual,
-                           window_.CmdInUit, window_.CmdDuimwiel})
-        b->setEnabled(true);
-    window_.statusPanel(0)->setText(PortDisplayName(port.PortName()));
-    window_.statusPanel(1)->setText(lineSettingsText(port));
+    view_.showComInfo({});
+    view_.setOnline(true, texts_.CmdComClose);
+    view_.showStatus(0, PortDisplayName(port_.PortName()));
+    view_.showStatus(1, lineSettingsText(port_));
     state_.unit.TypeInfoStep = 0;
-    if (!deviceSearchIsActive()) {
-        RQ500UnitSelect.SetASCIIProtocol(QStringLiteral("sc %1").arg(window_.SpinEditUnitSelect->value()));
+    if (!view_.deviceSearchActive()) {
+        RQ500UnitSelect.SetASCIIProtocol(QStringLiteral("sc %1").arg(view_.unitNumber()));
         RQ500UnitSelect.Send();
     }
-    window_.setCommunicationItemsEnabled(true);
 }
 
 void UnitSelection::ZRComm1Deactivate() {
-    const MainTexts& t = window_.texts();
-    window_.PanelErrorNo->clear();
-    window_.PanelComInfo->clear();
-    window_.CmdTerminalZenden->setEnabled(false);
-    window_.CmdSelectUnit->setText(t.CmdComOpen);
-    for (QPushButton* b :
-         {window_.CmdResetError, window_.CmdActual, window_.CmdInUit, window_.CmdDuimwiel})
-        b->setEnabled(false);
-    window_.statusPanel(0)->clear();
-    window_.statusPanel(1)->setText(QStringLiteral("Offline"));
-    for (int i = 2; i < TFormMain::StatusPanelCount; ++i)
-        window_.statusPanel(i)->clear();
-    if (monitor_)
-        monitor_->resetOffline();
-    window_.setCommunicationItemsEnabled(false);
+    identification_.abort();
+    view_.showErrorNo({});
+    view_.showComInfo({});
+    view_.setOnline(false, texts_.CmdComOpen);
+    view_.showStatus(0, {});
+    view_.showStatus(1, QStringLiteral("Offline"));
+    for (int i = 2; i < 6; ++i)
+        view_.showStatus(i, {});
+    if (monitor_) monitor_->resetOffline();
 }
 
 void UnitSelection::RQ500UnitSelectCommResult(const QByteArray&) {
-    window_.PanelComInfo->clear();
-    RQ500TypeInfo.SetASCIIProtocol(QStringLiteral("rt"));
-    RQ500TypeInfo.Send();
+    view_.showComInfo({});
+    identification_.start();
 }
 
 void UnitSelection::RQ500TypeInfoCommResult(const QByteArray& result) {
     const QString text = replyText(result, ReplyBuffer);
     switch (state_.unit.TypeInfoStep) {
     case 0: {
-        window_.statusPanel(2)->setText(text);
+        view_.showStatus(2, text);
         state_.unit.DeviceType = text.left(4);
         const QString type = state_.unit.DeviceType;
         if (type != QLatin1String("MX52") && type != QLatin1String("MX53") &&
-            state_.language.LanguageLoaded()) {
-            const MainTexts& t = window_.texts();
-            dialogs_.messageBox(&window_, Dialogs::Icon::Warning, t.Msg_waarschuwingCaption,
-                                t.Msg_Melding_Geen_MX52, Dialogs::Button::Ok);
-        }
-        RQ500TypeInfo.SetASCIIProtocol(QStringLiteral("rh"));
-        RQ500TypeInfo.Send();
-        state_.unit.TypeInfoStep = 1;
+            state_.language.LanguageLoaded())
+            view_.warn(texts_.Msg_waarschuwingCaption, texts_.Msg_Melding_Geen_MX52);
         break;
     }
     case 1:
-        window_.statusPanel(3)->setText(text);
-        RQ500TypeInfo.SetASCIIProtocol(QStringLiteral("rx"));
-        RQ500TypeInfo.Send();
-        state_.unit.TypeInfoStep = 2;
+        view_.showStatus(3, text);
         break;
     default:
-        window_.statusPanel(4)->setText(text);
+        view_.showStatus(4, text);
         break;
     }
 }
 
 void UnitSelection::RQ500UnitSelectComError(const TCommError& error) {
-    const MainTexts& t = window_.texts();
-    window_.PanelErrorNo->clear();
-    if (error.Code == CommCode::Timeout) {
-        showComInfo(window_.PanelComInfo, t.PanelTekst0);
-    } else if (error.SystemError == 0 && error.LineErrors == 0) {
+    view_.showErrorNo({});
+    if (error.Code == CommCode::Timeout)
+        view_.showComInfo(texts_.PanelTekst0);
+    else if (error.SystemError == 0 && error.LineErrors == 0)
         return; // e.g. the all-clear after a recovery: the next good reply clears the panel
-    } else {
-        showComInfo(window_.PanelComInfo, t.PanelTekst1 + QLatin1Char(' ') +
-                                              QString::number(error.SystemError) +
-                                              QStringLiteral(", ") +
-                                              QString::number(error.LineErrors));
-    }
+    else
+        view_.showComInfo(linkErrorText(texts_.PanelTekst1, error, port_.devicePath()));
 }
 
 } // namespace kqm52

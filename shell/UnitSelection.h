@@ -8,22 +8,23 @@
 
 #include "link/CommTypes.h"
 #include "link/RQ500Protocol.h"
+#include "link/RequestSequence.h"
 
 #include <QByteArray>
 #include <QString>
 
 namespace kqm52 {
 
-class Dialogs;
-class ECommHandleError;
 class LiveMonitor;
 class ProgramState;
-class TFormMain;
 class TZRComm;
+class UnitSelectionView;
+struct MainTexts;
 
 class UnitSelection {
-public:
-    UnitSelection(TFormMain& window, ProgramState& state, Dialogs& dialogs);
+  public:
+    UnitSelection(ProgramState& state, TZRComm& port, const MainTexts& texts,
+                  UnitSelectionView& view);
 
     void setLiveMonitor(LiveMonitor* monitor) { monitor_ = monitor; }
 
@@ -39,19 +40,22 @@ public:
     static QString lineSettingsText(const TZRComm& port);
     // What the user reads when the port cannot be opened: the system's text,
     // the device, and for a permission problem how to get access.
-    static QString openErrorText(const QString& systemText, int systemError,
+    static QString openErrorText(const QString& systemText, int systemError, const QString& device);
+    // What PanelComInfo says about a failed request: words, never bare numbers
+    // for a failing driver (an unplugged converter), with the device it concerns.
+    static QString linkErrorText(const QString& linkErrorCaption, const TCommError& error,
                                  const QString& device);
 
     TRQ500Protocol RQ500UnitSelect;
     TRQ500Protocol RQ500TypeInfo;
 
-private:
-    bool deviceSearchIsActive() const;
-
-    TFormMain& window_;
+  private:
     ProgramState& state_;
-    Dialogs& dialogs_;
+    TZRComm& port_;
+    const MainTexts& texts_;
+    UnitSelectionView& view_;
     LiveMonitor* monitor_ = nullptr;
+    RequestSequence identification_{RQ500TypeInfo};
 };
 
 } // namespace kqm52

@@ -29,26 +29,31 @@ TEST_F(FormMainTest, OfflineWindowAsItOpens) {
     EXPECT_EQ(w.windowTitle(), "Morvek Software Tool (KQM52)");
     EXPECT_EQ(w.minimumSize(), w.maximumSize()) << "the window cannot be resized";
     EXPECT_FALSE(w.windowFlags() & Qt::WindowMaximizeButtonHint);
-    EXPECT_EQ(w.SpinEditUnitSelect->maximum(), 31);
+    EXPECT_EQ(ctl<QSpinBox>(w, "SpinEditUnitSelect")->maximum(), 31);
     for (int i = 0; i < TFormMain::StatusPanelCount; ++i)
         EXPECT_EQ(w.statusPanel(i)->text(), i == 1 ? "Offline" : "") << i;
-    EXPECT_TRUE(w.CmdSelectUnit->isEnabled());
-    for (QPushButton* b :
-         {w.CmdActual, w.CmdInUit, w.CmdDuimwiel, w.CmdResetError, w.CmdTerminalZenden})
+    EXPECT_TRUE(ctl<QPushButton>(w, "CmdSelectUnit")->isEnabled());
+    for (QPushButton* b : {ctl<QPushButton>(w, "CmdActual"), ctl<QPushButton>(w, "CmdInUit"),
+                           ctl<QPushButton>(w, "CmdDuimwiel"), ctl<QPushButton>(w, "CmdResetError"),
+                           ctl<QPushButton>(w, "CmdTerminalZenden")})
         EXPECT_FALSE(b->isEnabled()) << b->objectName().toStdString();
-    for (QAction* a : {w.ParSollOntvangen1, w.Backup1, w.Restore1})
+    for (QAction* a : {ctl<QAction>(w, "ParSollOntvangen1"), ctl<QAction>(w, "Backup1"),
+                       ctl<QAction>(w, "Restore1")})
         EXPECT_FALSE(a->isEnabled()) << a->objectName().toStdString();
-    for (Lamp* lamp : {w.Tb_in[0], w.Tb_in[1], w.Tb_in[2], w.Tb_in[3], w.TB_K0, w.TbUitgang[0],
-                       w.TbUitgang[1], w.TbUitgang[2], w.TbUitgang[3]})
+    for (Lamp* lamp :
+         {ctl<Lamp>(w, "Tb_in", 0), ctl<Lamp>(w, "Tb_in", 1), ctl<Lamp>(w, "Tb_in", 2),
+          ctl<Lamp>(w, "Tb_in", 3), ctl<Lamp>(w, "TB_K0"), ctl<Lamp>(w, "TbUitgang", 0),
+          ctl<Lamp>(w, "TbUitgang", 1), ctl<Lamp>(w, "TbUitgang", 2), ctl<Lamp>(w, "TbUitgang", 3)})
         EXPECT_TRUE(lamp->isNeutral()) << lamp->objectName().toStdString();
     // Blue for a set bit, white for a clear one, window face again when off.
-    w.Tb_in[0]->showBit(true);
-    w.TbUitgang[3]->showBit(false);
-    EXPECT_EQ(w.Tb_in[0]->colour(), QColor(0, 0, 255));
-    EXPECT_EQ(w.TbUitgang[3]->colour(), QColor(255, 255, 255));
+    ctl<Lamp>(w, "Tb_in", 0)->showBit(true);
+    ctl<Lamp>(w, "TbUitgang", 3)->showBit(false);
+    EXPECT_EQ(ctl<Lamp>(w, "Tb_in", 0)->colour(), QColor(0, 0, 255));
+    EXPECT_EQ(ctl<Lamp>(w, "TbUitgang", 3)->colour(), QColor(255, 255, 255));
     w.Disable_checkboxen_status_klemmen();
-    EXPECT_TRUE(w.Tb_in[0]->isNeutral());
-    EXPECT_EQ(w.Tb_in[0]->colour(), w.GroupBoxIngangen->palette().color(QPalette::Window));
+    EXPECT_TRUE(ctl<Lamp>(w, "Tb_in", 0)->isNeutral());
+    EXPECT_EQ(ctl<Lamp>(w, "Tb_in", 0)->colour(),
+              ctl<QGroupBox>(w, "GroupBoxIngangen")->palette().color(QPalette::Window));
 }
 
 TEST_F(FormMainTest, TheMenusHoldTheirItemsInOrder) {
@@ -88,11 +93,13 @@ class SelfClosingDialog : public QDialog {
 TEST_F(FormMainTest, ItemsFollowTheirWindowsAndTheLink) {
     TFormMain& w = createWindow(StartOptions::parse({"fieldtrim"}));
     w.setSecondaryWindows({});
-    EXPECT_TRUE(w.Exit1->isEnabled());
-    for (QAction* a : {w.Par11, w.Par21, w.Serial1, w.ww1, w.MX52zoeken, w.displaynokken1,
-                       w.Grafiek1, w.FormAbout, w.Errno1})
+    EXPECT_TRUE(ctl<QAction>(w, "Exit1")->isEnabled());
+    for (QAction* a :
+         {ctl<QAction>(w, "Par11"), ctl<QAction>(w, "Par21"), ctl<QAction>(w, "Serial1"),
+          ctl<QAction>(w, "ww1"), ctl<QAction>(w, "MX52zoeken"), ctl<QAction>(w, "displaynokken1"),
+          ctl<QAction>(w, "Grafiek1"), ctl<QAction>(w, "FormAbout"), ctl<QAction>(w, "Errno1")})
         EXPECT_FALSE(a->isEnabled()) << a->objectName().toStdString();
-    EXPECT_FALSE(w.CmdCalibratie->isEnabled());
+    EXPECT_FALSE(ctl<QPushButton>(w, "CmdCalibratie")->isEnabled());
 
     auto* editor = new SelfClosingDialog(&w);
     auto* graph = new SelfClosingDialog(&w);
@@ -103,21 +110,22 @@ TEST_F(FormMainTest, ItemsFollowTheirWindowsAndTheLink) {
     windows.FormLeesParSoll = new QDialog(&w);
     windows.FormSchrijfParSoll = new QDialog(&w);
     w.setSecondaryWindows(windows);
-    EXPECT_FALSE(w.Par21->isEnabled());
-    EXPECT_FALSE(w.Backup1->isEnabled()) << "offline";
+    EXPECT_FALSE(ctl<QAction>(w, "Par21")->isEnabled());
+    EXPECT_FALSE(ctl<QAction>(w, "Backup1")->isEnabled()) << "offline";
     w.setCommunicationItemsEnabled(true);
-    for (QAction* a : {w.ParSollOntvangen1, w.Backup1, w.Restore1})
+    for (QAction* a : {ctl<QAction>(w, "ParSollOntvangen1"), ctl<QAction>(w, "Backup1"),
+                       ctl<QAction>(w, "Restore1")})
         EXPECT_TRUE(a->isEnabled()) << a->objectName().toStdString();
-    EXPECT_FALSE(w.MX52zoeken->isEnabled()) << "its window is missing";
+    EXPECT_FALSE(ctl<QAction>(w, "MX52zoeken")->isEnabled()) << "its window is missing";
     w.setCommunicationItemsEnabled(false);
-    EXPECT_FALSE(w.Restore1->isEnabled());
+    EXPECT_FALSE(ctl<QAction>(w, "Restore1")->isEnabled());
 
-    w.Par11->trigger();
+    ctl<QAction>(w, "Par11")->trigger();
     EXPECT_EQ(editor->shown, 1);
     EXPECT_TRUE(editor->wasModal);
     // The error poll rests while the graph is open, and runs again after.
     ASSERT_TRUE(w.Timer1.isActive());
-    w.Grafiek1->trigger();
+    ctl<QAction>(w, "Grafiek1")->trigger();
     EXPECT_EQ(graph->shown, 1);
     EXPECT_FALSE(graph->timerWasRunning);
     EXPECT_TRUE(w.Timer1.isActive());
@@ -126,9 +134,9 @@ TEST_F(FormMainTest, ItemsFollowTheirWindowsAndTheLink) {
 TEST_F(FormMainTest, FileExitClosesTheWindowAndSavesTheSettings) {
     TFormMain& w = createWindow();
     w.show();
-    w.SpinEditUnitSelect->setValue(9);
+    ctl<QSpinBox>(w, "SpinEditUnitSelect")->setValue(9);
     QSignalSpy closed(&w, &TFormMain::closed);
-    w.Exit1->trigger();
+    ctl<QAction>(w, "Exit1")->trigger();
     EXPECT_EQ(closed.count(), 1);
     EXPECT_FALSE(w.isVisible());
     EXPECT_TRUE(readFile("application.ini").contains("unit_no=9"));
@@ -136,12 +144,12 @@ TEST_F(FormMainTest, FileExitClosesTheWindowAndSavesTheSettings) {
 
 TEST_F(FormMainTest, EnterInTheTerminalPressesSendOnlyWhileItIsEnabled) {
     TFormMain& w = createWindow();
-    QSignalSpy sent(w.CmdTerminalZenden, &QPushButton::clicked);
-    w.EditZenden->setText("rt");
-    QTest::keyClick(w.EditZenden, Qt::Key_Return);
+    QSignalSpy sent(ctl<QPushButton>(w, "CmdTerminalZenden"), &QPushButton::clicked);
+    ctl<QLineEdit>(w, "EditZenden")->setText("rt");
+    QTest::keyClick(ctl<QLineEdit>(w, "EditZenden"), Qt::Key_Return);
     EXPECT_EQ(sent.count(), 0); // offline
-    w.CmdTerminalZenden->setEnabled(true);
-    QTest::keyClick(w.EditZenden, Qt::Key_Return);
+    ctl<QPushButton>(w, "CmdTerminalZenden")->setEnabled(true);
+    QTest::keyClick(ctl<QLineEdit>(w, "EditZenden"), Qt::Key_Return);
     EXPECT_EQ(sent.count(), 1);
 }
 
@@ -164,7 +172,7 @@ TEST_F(FormMainTest, FieldtrimInAnyCaseAsTheFirstArgumentShowsCalibration) {
         const StartOptions o = StartOptions::parse(c.args);
         EXPECT_EQ(o.fieldtrim, c.fieldtrim);
         EXPECT_EQ(o.demo, c.demo);
-        EXPECT_EQ(createWindow(o).CmdCalibratie->isVisibleTo(window_.get()), c.fieldtrim);
+        EXPECT_EQ(ctl<QPushButton>(createWindow(o), "CmdCalibratie")->isVisibleTo(window_.get()), c.fieldtrim);
     }
 }
 

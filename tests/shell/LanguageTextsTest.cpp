@@ -93,13 +93,43 @@ TEST_F(LanguageTextsTest, TheMainWindowReadsAndShowsTheKeysTheLanguageFilesHold)
 
     writeFile("Taal0.ini", file);
     TFormMain& w = createWindow();
-    const QList<QObject*> shown = {w.GroupBoxIngangen, w.GroupBoxUitgangen, w.GroupBox_ANA_IN,
-        w.GroupBox_ANA_UIT, w.GroupBoxActual, w.GroupBox_DW, w.LabelPositie, w.LabelSnelheid,
-        w.LabelSpanning_in, w.LabelSpanning_uit, w.LabelStroom_in, w.LabelStroom_uit, w.CmdInUit,
-        w.CmdActual, w.CmdDuimwiel, w.CmdSelectUnit, w.CmdTerminalZenden, w.CmdResetError, w.File1,
-        w.Exit1, w.Edit, w.Par11, w.Par21, w.Extra, w.Serial1, w.ww1, w.Zendenenontvangen1,
-        w.ParSollOntvangen1, w.Backup1, w.Restore1, w.MX52zoeken, w.Venster, w.displaynokken1,
-        w.Grafiek1, w.Info1, w.FormAbout, w.Errno1};
+    const QList<QObject*> shown = {ctl<QGroupBox>(w, "GroupBoxIngangen"),
+                                   ctl<QGroupBox>(w, "GroupBoxUitgangen"),
+                                   ctl<QGroupBox>(w, "GroupBox_ANA_IN"),
+                                   ctl<QGroupBox>(w, "GroupBox_ANA_UIT"),
+                                   ctl<QGroupBox>(w, "GroupBoxActual"),
+                                   ctl<QGroupBox>(w, "GroupBox_DW"),
+                                   ctl<QLabel>(w, "LabelPositie"),
+                                   ctl<QLabel>(w, "LabelSnelheid"),
+                                   ctl<QLabel>(w, "LabelSpanning_in"),
+                                   ctl<QLabel>(w, "LabelSpanning_uit"),
+                                   ctl<QLabel>(w, "LabelStroom_in"),
+                                   ctl<QLabel>(w, "LabelStroom_uit"),
+                                   ctl<QPushButton>(w, "CmdInUit"),
+                                   ctl<QPushButton>(w, "CmdActual"),
+                                   ctl<QPushButton>(w, "CmdDuimwiel"),
+                                   ctl<QPushButton>(w, "CmdSelectUnit"),
+                                   ctl<QPushButton>(w, "CmdTerminalZenden"),
+                                   ctl<QPushButton>(w, "CmdResetError"),
+                                   ctl<QMenu>(w, "File1"),
+                                   ctl<QAction>(w, "Exit1"),
+                                   ctl<QMenu>(w, "Edit"),
+                                   ctl<QAction>(w, "Par11"),
+                                   ctl<QAction>(w, "Par21"),
+                                   ctl<QMenu>(w, "Extra"),
+                                   ctl<QAction>(w, "Serial1"),
+                                   ctl<QAction>(w, "ww1"),
+                                   ctl<QMenu>(w, "Zendenenontvangen1"),
+                                   ctl<QAction>(w, "ParSollOntvangen1"),
+                                   ctl<QAction>(w, "Backup1"),
+                                   ctl<QAction>(w, "Restore1"),
+                                   ctl<QAction>(w, "MX52zoeken"),
+                                   ctl<QMenu>(w, "Venster"),
+                                   ctl<QAction>(w, "displaynokken1"),
+                                   ctl<QAction>(w, "Grafiek1"),
+                                   ctl<QMenu>(w, "Info1"),
+                                   ctl<QAction>(w, "FormAbout"),
+                                   ctl<QAction>(w, "Errno1")};
     const QStringList keys =
         QString("GroepIngangen GroepUitgangen Groep_ANA_IN Groep_ANA_UIT GroepActual GroepDuimwiel "
                 "LabelActualPositie LabelActualSnelheid LabelActualSpanning LabelActualSpanning "
@@ -117,28 +147,32 @@ TEST_F(LanguageTextsTest, TheMainWindowReadsAndShowsTheKeysTheLanguageFilesHold)
 TEST_F(LanguageTextsTest, WithoutALanguageFileTheWindowKeepsItsOwnTexts) {
     TFormMain& w = createWindow();
     EXPECT_FALSE(state_->language.LanguageLoaded());
-    const QList<QObject*> shown = {w.GroupBoxActual, w.CmdTerminalZenden, w.CmdResetError, w.File1,
-        w.Zendenenontvangen1, w.Backup1, w.MX52zoeken, w.CmdSelectUnit, w.CmdInUit, w.CmdActual,
-        w.CmdDuimwiel};
+    const QList<QObject*> shown = {
+        ctl<QGroupBox>(w, "GroupBoxActual"),  ctl<QPushButton>(w, "CmdTerminalZenden"),
+        ctl<QPushButton>(w, "CmdResetError"), ctl<QMenu>(w, "File1"),
+        ctl<QMenu>(w, "Zendenenontvangen1"),  ctl<QAction>(w, "Backup1"),
+        ctl<QAction>(w, "MX52zoeken"),        ctl<QPushButton>(w, "CmdSelectUnit"),
+        ctl<QPushButton>(w, "CmdInUit"),      ctl<QPushButton>(w, "CmdActual"),
+        ctl<QPushButton>(w, "CmdDuimwiel")};
     QStringList texts;
     for (const QObject* o : shown)
         texts << textOf(o);
     // Buttons that change caption with a state (the last four) never go blank.
     EXPECT_EQ(texts.join('|'), "Actual|Transmit|RST SSI Err|&File|Communicatie|Backup MX92...|"
                                "Apparaat zoeken...|Open|I/O ON|Actual ON|DW ON");
-    EXPECT_EQ(w.SpinEditUnitSelect->toolTip(), "MX9x no:");
+    EXPECT_EQ(ctl<QSpinBox>(w, "SpinEditUnitSelect")->toolTip(), "MX9x no:");
 }
 
 TEST_F(LanguageTextsTest, SwitchingToALanguageWithoutAFileKeepsTheTextsShown) {
     writeFile("Taal0.ini", "[Main]\nGroepIngangen=Ingangen NL\nCmdComOpen=Openen\n");
     TFormMain& w = createWindow();
-    ASSERT_EQ(w.GroupBoxIngangen->title(), "Ingangen NL");
+    ASSERT_EQ(ctl<QGroupBox>(w, "GroupBoxIngangen")->title(), "Ingangen NL");
     // What the options dialog does when the user picks language 1.
     state_->settings.LanguageNo = 1;
     EXPECT_FALSE(state_->language.TekstFile_Lezen(programDir(), 1));
     w.LezenTeksten();
-    EXPECT_EQ(w.GroupBoxIngangen->title(), "Ingangen NL");
-    EXPECT_EQ(w.CmdSelectUnit->text(), "Openen");
+    EXPECT_EQ(ctl<QGroupBox>(w, "GroupBoxIngangen")->title(), "Ingangen NL");
+    EXPECT_EQ(ctl<QPushButton>(w, "CmdSelectUnit")->text(), "Openen");
     // The choice itself is kept and saved.
     closeWindow();
     EXPECT_TRUE(readFile("application.ini").contains("Taal=1"));

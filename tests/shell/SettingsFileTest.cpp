@@ -43,7 +43,7 @@ TEST_F(SettingsFileTest, WithoutAFileClosingWritesTheWindowsOwnSettingsOnce) {
 
 TEST_F(SettingsFileTest, MissingKeysReadAsTheirDefaults) {
     writeFile("application.ini", "[Serieel]\nunit_no=5\n");
-    EXPECT_EQ(createWindow().SpinEditUnitSelect->value(), 5);
+    EXPECT_EQ(ctl<QSpinBox>(createWindow(), "SpinEditUnitSelect")->value(), 5);
     closeWindow();
     // 38400 bit/s, not the window's 9600; even parity; Phoenix PSM on RS232C.
     EXPECT_EQ(readFile("application.ini").simplified(),
@@ -135,7 +135,7 @@ class SettingsWriteFailureTest : public SettingsFileTest {
 
     void SetUp() override {
         writeFile("application.ini", QString::fromUtf8(oldFile));
-        createWindow().SpinEditUnitSelect->setValue(12);
+        ctl<QSpinBox>(createWindow(), "SpinEditUnitSelect")->setValue(12);
     }
 
     void expectOldFileKeptAndErrorShown() {

@@ -35,6 +35,17 @@ class ShellWorld : public ::testing::Test {
     std::unique_ptr<TFormMain> window_;
 };
 
+// A control of the main window, found by its object name as the window
+// definition names it; "Tb_in", 0 is "Tb_in1".  Fails the test when absent.
+template <class T> T* ctl(const QObject& window, const QString& name) {
+    T* c = window.findChild<T*>(name);
+    if (!c) ADD_FAILURE() << "no control " << name.toStdString();
+    return c;
+}
+template <class T> T* ctl(const QObject& window, const QString& stem, int index) {
+    return ctl<T>(window, stem + QString::number(index + 1));
+}
+
 // The "key=value" lines of a settings file, in file order, as "Section/key".
 QStringList keyPaths(const QString& iniText);
 

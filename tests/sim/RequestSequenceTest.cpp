@@ -148,34 +148,6 @@ TEST_F(RequestSequenceTest, FaultsDecideRetryAndStop) {
     }
 }
 
-// A parameter read with its value lands where the item says, and progress
-// names every item once, in order.
-TEST_F(RequestSequenceTest, ParsesEveryItemInOrder) {
-    bus->withUnit(0, [](SimUnit& u) {
-        for (int p = 0; p < 20; ++p)
-            u.setParameter(p, 100 - p);
-    });
-    std::vector<qint32> values(20, 0);
-    std::vector<Seq::Item> v;
-    for (int p = 0; p < 20; ++p)
-        v.push_back(make(QStringLiteral("rp %1").arg(p), [&values, p](const QByteArray& r) {
-            values[std::size_t(p)] = r.mid(3).trimmed().split(' ').last().toInt();
-            return Seq::Verdict::Good;
-        }));
-    QList<int> started;
-    sequence.onItemStarted = [&](int i) { started << i; };
-    sequence.setItems(std::move(v));
-    sequence.start();
-    ASSERT_TRUE(finished());
-    EXPECT_EQ(endings, QList{Seq::Ending::Completed});
-    for (int p = 0; p < 20; ++p)
-        EXPECT_EQ(values[std::size_t(p)], 100 - p) << p;
-    QList<int> expected;
-    for (int i = 0; i < 20; ++i)
-        expected << i;
-    EXPECT_EQ(started, expected);
-}
-
 // Cancel waits for the reply on the line, reads nothing from it and sends
 // nothing more; a restart while a reply is due starts one chain, not two.
 TEST_F(RequestSequenceTest, CancelAndRestartWaitForTheReplyOnTheLine) {

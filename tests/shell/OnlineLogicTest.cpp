@@ -1,0 +1,299 @@
+// The main window's online logic without the window: unit selection, live
+// monitor and terminal over a recording view, on a simulated unit with a
+// virtual clock.  What the view records is what the window would show.
+
+#include "TestWait.h"
+
+#include "link/ZRComm.h"
+#include "shell/LiveMonitor.h"
+#include "shell/OnlineView.h"
+#include "shell/Terminal.h"
+#include "shell/UnitSelection.h"
+#include "sim/SimDriver.h"
+#include "ui/MainTexts.h"
+#include "ui/ProgramState.h"
+
+#include <gtest/gtest.h>
+
+#include <cerrno>
+#include <map>
+#include <mutex>
+
+using namespace kqm52;
+using namespace kqm52::test;
+
+namespace {
+
+struct RecordingView : LiveMonitorView, UnitSelectionView, TerminalView {
+    QString comInfo, errorNo, terminal, reply;
+    std::array<QString, 6> status;
+    std::map<MonitorPanel, QString> panels;
+    std::map<MonitorPanel, std::optional<QColor>> colours;
+    std::map<MonitorButton, QString> captions;
+    bool online = false;
+    QString selectCaption;
+    QStringList warnings, errors;
+    int unitNo = 7;
+
+    void showComInfo(const QString& t) override { comInfo = t; }
+    void showErrorNo(const QString& t) override { errorNo = t; }
+    void showStatus(int i, const QString& t) override { status.at(std::size_t(i)) = t; }
+    void showPanel(MonitorPanel p, const QString& t) override { panels[p] = t; }
+    void colourPanel(MonitorPanel p, const std::optional<QColor>& c) override { colours[p] = c; }
+    void setButtonCaption(MonitorButton b, const QString& t) override { captions[b] = t; }
+    void showInputs(bool, const std::array<bool, 4>&) override {}
+    void showOutputs(const std::array<bool, 4>&) override {}
+    void neutralLamps() override {}
+    bool transferWindowActive() const override { return false; }
+    void setOnline(bool on, const QString& caption) override {
+        online = on;
+        selectCaption = caption;
+    }
+    int unitNumber() const override { return unitNo; }
+    bool deviceSearchActive() const override { return false; }
+    void warn(const QString&, const QString& t) override { warnings << t; }
+    void showError(const QString& t) override { errors << t; }
+    QString terminalLine() const override { return terminal; }
+    void setTerminalLine(const QString& t) override { terminal = t; }
+    void selectTerminalLine() override {}
+    void showTerminalReply(const QString& t) override { reply = t; }
+};
+
+class OnlineLogicTest : public ::testing::Test {
+  protected:
+    OnlineLogicTest() {
+        texts.PanelTekst0 = QStringLiteral("No reply from the unit");
+        texts.PanelTekst1 = QStringLiteral("Line error");
+        texts.CmdComOpen = QStringLiteral("Open");
+        texts.CmdComClose = QStringLiteral("Close");
+        texts.CmdDuimwiel_ON = QStringLiteral("DW ON");
+        texts.CmdDuimwiel_OFF = QStringLiteral("DW OFF");
+        const LineState line{
+            .baud = 9600, .dataBits = 8, .parity = DriverParity::Odd, .stopBits = 1};
+        bus->addUnit(0, line);
+        unit = &bus->addUnit(7, line);
+        bus->setTrace([this](SimNanos, bool fromHost, int, const LineState&, const QByteArray& b) {
+            if (!fromHost) return;
+            std::lock_guard l(traceMutex);
+            wire << QString::fromLatin1(b.trimmed());
+        });
+        installSimulatedBus(state.portMap, bus);
+        state.portMap.setDevice(TPort::COM1, QStringLiteral("sim"));
+        port.setPortMap(&state.portMap);
+        port.SetFrameParitybit(TParityBit::Odd);
+        port.OnActivate = [this](TZRComm*) { selection.ZRComm1Activate(); };
+        port.OnDeactivate = [this](TZRComm*) { selection.ZRComm1Deactivate(); };
+        selection.setLiveMonitor(&monitor);
+    }
+    ~OnlineLogicTest() override {
+        port.SetActive(false);
+        bus->setTrace({});
+    }
+
+    QStringList sent() {
+        std::lock_guard l(traceMutex);
+        return wire;
+    }
+    void open() {
+        selection.CmdSelectUnitClick();
+        ASSERT_TRUE(port.Active());
+        ASSERT_TRUE(waitUntil([&] { return !view.status[4].isEmpty(); }));
+    }
+    int thumbwheelRequests() {
+        int n = 0;
+        for (const QString& r : sent())
+            n += r.startsWith(QLatin1String("rd"));
+        return n;
+    }
+
+    std::shared_ptr<SimBus> bus = std::make_shared<SimBus>(std::make_shared<VirtualClock>());
+    SimUnit* unit = nullptr;
+    std::mutex traceMutex;
+    QStringList wire;
+    ProgramState state{QString()};
+    MainTexts texts;
+    RecordingView view;
+    TZRComm port;
+    UnitSelection selection{state, port, texts, view};
+    LiveMonitor monitor{state, port, texts, view, selection};
+    Terminal terminal{port, view, selection};
+};
+
+} // namespace
+
+// Opening: the unit is selected, then asked who it is, each answer in its
+// status panel; closing puts the offline look back.
+TEST_F(OnlineLogicTest, OpeningIdentifiesTheUnitAndClosingGoesOffline) {
+    bus->withUnit(1, [](SimUnit& u) {
+        u.typeText = "MX52 Nokkenregelaar V3.07";
+        u.hardwareText = "HW 2.1";
+        u.extraText = "extra";
+    });
+    open();
+    EXPECT_EQ(sent(), (QStringList{"sc 7", "rt", "rh", "rx"}));
+    EXPECT_EQ(view.status[0], "COM 1");
+    EXPECT_EQ(view.status[1], "9600,O,8,1");
+    EXPECT_EQ(view.status[2], "MX52 Nokkenregelaar V3.07");
+    EXPECT_EQ(view.status[3], "HW 2.1");
+    EXPECT_EQ(view.status[4], "extra");
+    EXPECT_TRUE(view.online);
+    EXPECT_EQ(view.selectCaption, "Close");
+
+    selection.CmdSelectUnitClick();
+    EXPECT_FALSE(port.Active());
+    EXPECT_FALSE(view.online);
+    EXPECT_EQ(view.selectCaption, "Open");
+    EXPECT_EQ(view.status, (std::array<QString, 6>{"", "Offline", "", "", "", ""}));
+}
+
+// What PanelComInfo says about each kind of link trouble.
+TEST(LinkErrorText, SaysWhatWentWrongAndWhere) {
+    const struct {
+        TCommError error;
+        const char* device;
+        QString shown;
+    } rows[] = {
+        {{CommCode::DriverFailed, EIO, 0},
+         "/dev/ttyUSB0",
+         "Line error " + QString::fromStdString(systemErrorText(EIO)) + " (/dev/ttyUSB0)"},
+        {{CommCode::DriverFailed, ENXIO, 0},
+         "sim",
+         "Line error " + QString::fromStdString(systemErrorText(ENXIO))},
+        {{CommCode::LineError, 0, 4}, "/dev/ttyS0", "Line error 0, 4"},
+    };
+    for (const auto& r : rows)
+        EXPECT_EQ(UnitSelection::linkErrorText("Line error", r.error, r.device), r.shown);
+}
+
+// An unplugged converter mid-session: the panel says it in words, not "5, 0".
+TEST_F(OnlineLogicTest, AFailingDriverIsReportedInWords) {
+    open();
+    bus->setFaults(7, {.driverError = EIO});
+    view.terminal = "rt";
+    terminal.CmdTerminalZendenClick();
+    ASSERT_TRUE(waitUntil([&] { return !view.comInfo.isEmpty(); }));
+    EXPECT_EQ(view.comInfo, "Line error " + QString::fromStdString(systemErrorText(EIO)));
+    EXPECT_TRUE(view.reply.isEmpty());
+}
+
+// A line longer than a frame holds is refused by the link; the terminal
+// says so instead of dropping it without a word.
+TEST_F(OnlineLogicTest, ATooLongTerminalLineIsReported) {
+    open();
+    const int before = int(sent().size());
+    view.terminal = QString(300, QLatin1Char('x'));
+    terminal.CmdTerminalZendenClick();
+    ASSERT_TRUE(waitUntil([&] { return !view.comInfo.isEmpty(); }));
+    EXPECT_EQ(view.comInfo, "Line too long: 300 characters, at most 253");
+    EXPECT_EQ(view.reply, "Line too long: 300 characters, at most 253");
+    EXPECT_EQ(int(sent().size()), before);
+
+    // The next good line clears the notice.
+    view.terminal = "rt";
+    terminal.CmdTerminalZendenClick();
+    ASSERT_TRUE(waitUntil([&] { return view.reply.startsWith("rt"); }));
+    EXPECT_TRUE(view.comInfo.isEmpty());
+}
+
+// Switching the thumbwheels off and on while a reply is due starts one chain,
+// not a second beside the first.
+TEST_F(OnlineLogicTest, ThumbwheelsToggledQuicklyRunOneChain) {
+    bus->withUnit(1, [](SimUnit& u) {
+        for (int i = 1; i <= 4; ++i)
+            u.setThumbwheel(i, i);
+    });
+    open();
+    monitor.DuimwielActief();
+    monitor.DuimwielActief();
+    monitor.DuimwielActief();
+    EXPECT_EQ(view.captions[MonitorButton::Duimwiel], "DW OFF");
+    int maxQueued = 0;
+    ASSERT_TRUE(waitUntil([&] {
+        maxQueued = std::max(maxQueued, port.queuedRequests());
+        return thumbwheelRequests() >= 9;
+    }));
+    EXPECT_LE(maxQueued, 2); // one "rd" and perhaps the error poll's "rf"
+    EXPECT_EQ(view.panels[MonitorPanel::DW4], "4");
+    EXPECT_EQ(view.colours[MonitorPanel::DW1], LiveMonitor::activeColour());
+
+    monitor.DuimwielActief();
+    ASSERT_TRUE(waitUntil([&] { return port.queuedRequests() == 0; }));
+    const int after = thumbwheelRequests();
+    EXPECT_TRUE(view.panels[MonitorPanel::DW1].isEmpty());
+    EXPECT_EQ(view.colours[MonitorPanel::DW1], std::nullopt);
+    ASSERT_TRUE(waitUntil([&] { return port.queuedRequests() == 0; }));
+    EXPECT_EQ(thumbwheelRequests(), after);
+}
+
+// A failed thumbwheel request marks its panel and ends the reading.
+TEST_F(OnlineLogicTest, AFailedThumbwheelStopsTheReading) {
+    open();
+    bus->setFaults(7, {.noAnswer = true});
+    monitor.DuimwielActief();
+    ASSERT_TRUE(waitUntil([&] { return view.panels[MonitorPanel::DW1] == "?"; }));
+    ASSERT_TRUE(waitUntil([&] { return port.queuedRequests() == 0; }));
+    EXPECT_EQ(thumbwheelRequests(), 1);
+    EXPECT_TRUE(state.monitor.ThumbwheelOn); // the user switches it off and on
+}
+
+// The unit in the spin edit is the one selected, unit 0 included; one that
+// does not answer leaves the link open with the notice and no identification.
+TEST_F(OnlineLogicTest, SelectsTheUnitAskedFor) {
+    const struct {
+        int unitNo;
+        QStringList wire;
+        QString notice;
+    } rows[] = {{0, {"sc 0", "rt", "rh", "rx"}, ""}, {9, {"sc 9"}, "No reply from the unit"}};
+    for (const auto& r : rows) {
+        SCOPED_TRACE(r.unitNo);
+        {
+            std::lock_guard l(traceMutex);
+            wire.clear();
+        }
+        view.unitNo = r.unitNo;
+        selection.CmdSelectUnitClick();
+        ASSERT_TRUE(port.Active());
+        ASSERT_TRUE(waitUntil([&] { return sent().size() >= r.wire.size(); }));
+        ASSERT_TRUE(
+            waitUntil([&] { return port.queuedRequests() == 0 && view.comInfo == r.notice; }));
+        EXPECT_EQ(sent(), r.wire);
+        selection.CmdSelectUnitClick();
+    }
+}
+
+// Replies as the value panels show them: decimals with a comma, the unit,
+// "????" for what cannot be read; nothing once the values are off.
+TEST_F(OnlineLogicTest, ValuesAreShownWithTheirDecimals) {
+    state.tables.setParameter(203, 3);
+    state.monitor.ActualOn = true;
+    const int fromP203 = ParamTables::DecimalsFromParameter203;
+    const struct {
+        QByteArray reply;
+        int decimals;
+        const char* unit;
+        const char* shown;
+    } rows[] = {
+        {"r0 1234\r\n", fromP203, "", "1,234"}, {"r0 -7\r\n", fromP203, "", "-0,007"},
+        {"r4 12345\r\n", 4, " V", "1,2345 V"},  {"r5 -5\r\n", 4, " mA", "-0,0005 mA"},
+        {"r0 12a4\r\n", fromP203, "", "????"},  {"r0 99999999999\r\n", fromP203, "", "????"},
+    };
+    for (const auto& r : rows) {
+        monitor.valueResult(MonitorPanel::ActPos, r.reply, 100, r.decimals, r.unit);
+        EXPECT_EQ(view.panels[MonitorPanel::ActPos], r.shown) << r.reply.constData();
+    }
+    state.monitor.ActualOn = false;
+    monitor.valueResult(MonitorPanel::ActPos, "r0 1\r\n", 100, 0, "");
+    EXPECT_EQ(view.panels[MonitorPanel::ActPos], "????");
+}
+
+// The error poll's activity dots grow to six pairs and start again.
+TEST_F(OnlineLogicTest, ActivityDotsCycleThroughSixPairs) {
+    QStringList seen;
+    for (int i = 0; i < 8; ++i) {
+        monitor.RQ500ReadErrorCommResult("rf -1\r\n");
+        seen << view.status[5];
+    }
+    EXPECT_EQ(seen[5], ". . . . . . ");
+    EXPECT_EQ(seen[6], ". ");
+    EXPECT_EQ(seen[7], ". . ");
+}
