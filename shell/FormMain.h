@@ -8,7 +8,6 @@
 // live in plain classes; this window only wires controls to handlers.
 
 #include "link/ZRComm.h"
-#include "ui/MainTexts.h"
 #include "shell/SecondaryWindows.h"
 #include "ui/StartOptions.h"
 
@@ -83,8 +82,6 @@ class TFormMain : public QMainWindow {
     // link; the backup and restore items also need their windows.
     void setCommunicationItemsEnabled(bool linkOpen);
 
-    const MainTexts& texts() const { return texts_; }
-
     // The online parts of the window: unit selection and identification, the
     // live monitor, the terminal.
     UnitSelection& unitSelection() { return *unitSelection_; }
@@ -115,7 +112,6 @@ class TFormMain : public QMainWindow {
     Dialogs& dialogs_;
     StartOptions options_;
     SecondaryWindows windows_;
-    MainTexts texts_;
     // Declared after ZRComm1, so their components leave the port before it goes.
     std::unique_ptr<UnitSelection> unitSelection_;
     std::unique_ptr<LiveMonitor> liveMonitor_;

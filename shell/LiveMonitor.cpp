@@ -120,7 +120,7 @@ void LiveMonitor::valueResult(QLabel* panel, const QByteArray& result, int buffe
 }
 
 void LiveMonitor::ActualActief() {
-    const MainTexts& t = window_.texts();
+    const LanguageTexts& t = state_.language;
     QLabel* always[] = {window_.PanelActPos, window_.PanelSnelheid, window_.PanelSpanning_in,
                         window_.PanelStroom_in, window_.PanelAnaloog_in_AWE};
     if (!state_.monitor.ActualOn) {
@@ -144,7 +144,7 @@ void LiveMonitor::ActualActief() {
         start(RQ500Analoog_in_AWE, "r6");
         for (QLabel* p : always)
             colour(p, true);
-        window_.CmdActual->setText(t.CmdActual_OFF);
+        window_.CmdActual->setText(t.text({"Main", "CmdActual_OFF"}));
         state_.monitor.ActualOn = true;
     } else {
         for (TRQ500Protocol* c : {&RQ500ActPos, &RQ500Snelheid, &RQ500Spanning_uit,
@@ -159,7 +159,7 @@ void LiveMonitor::ActualActief() {
             colour(p, false);
             p->clear();
         }
-        window_.CmdActual->setText(t.CmdActual_ON);
+        window_.CmdActual->setText(t.text({"Main", "CmdActual_ON"}));
         state_.monitor.ActualOn = false;
     }
 }
@@ -170,18 +170,18 @@ void LiveMonitor::RQ500Analoog_in_AWECommResult(const QByteArray& result) {
 }
 
 void LiveMonitor::InUitActief() {
-    const MainTexts& t = window_.texts();
+    const LanguageTexts& t = state_.language;
     if (!state_.monitor.IoOn) {
         RQ500_in.SetASCIIProtocol(QStringLiteral("ri"));
         RQ500_uit.SetASCIIProtocol(QStringLiteral("ru"));
         RQ500_in.SetActive(true);
         RQ500_uit.SetActive(true);
-        window_.CmdInUit->setText(t.CmdIO_OFF);
+        window_.CmdInUit->setText(t.text({"Main", "CmdIO_OFF"}));
         state_.monitor.IoOn = true;
     } else {
         RQ500_in.SetActive(false);
         RQ500_uit.SetActive(false);
-        window_.CmdInUit->setText(t.CmdIO_ON);
+        window_.CmdInUit->setText(t.text({"Main", "CmdIO_ON"}));
         state_.monitor.IoOn = false;
         window_.Disable_checkboxen_status_klemmen();
     }
@@ -205,7 +205,7 @@ void LiveMonitor::RQ500_uitCommResult(const QByteArray& result) {
 }
 
 void LiveMonitor::DuimwielActief() {
-    const MainTexts& t = window_.texts();
+    const LanguageTexts& t = state_.language;
     auto& m = state_.monitor;
     if (!m.ThumbwheelOn) {
         m.ThumbwheelIndex = 1;
@@ -213,11 +213,11 @@ void LiveMonitor::DuimwielActief() {
         RQ500Duimwiel.Send();
         for (QLabel* p : window_.Panel_DW)
             colour(p, true);
-        window_.CmdDuimwiel->setText(t.CmdDuimwiel_OFF);
+        window_.CmdDuimwiel->setText(t.text({"Main", "CmdDuimwiel_OFF"}));
         m.ThumbwheelOn = true;
     } else {
         RQ500Duimwiel.SetActive(false);
-        window_.CmdDuimwiel->setText(t.CmdDuimwiel_ON);
+        window_.CmdDuimwiel->setText(t.text({"Main", "CmdDuimwiel_ON"}));
         m.ThumbwheelOn = false;
         for (QLabel* p : window_.Panel_DW) {
             colour(p, false);
@@ -296,7 +296,7 @@ void LiveMonitor::switchOff() {
 }
 
 void LiveMonitor::resetOffline() {
-    const MainTexts& t = window_.texts();
+    const LanguageTexts& t = state_.language;
     for (QLabel* p : {window_.PanelActPos, window_.PanelSnelheid, window_.PanelSpanning_uit,
                       window_.PanelStroom_uit, window_.PanelSpanning_in, window_.PanelStroom_in,
                       window_.PanelAnaloog_in_AWE}) {
@@ -307,9 +307,9 @@ void LiveMonitor::resetOffline() {
         p->clear();
         colour(p, false);
     }
-    window_.CmdActual->setText(t.CmdActual_ON);
-    window_.CmdInUit->setText(t.CmdIO_ON);
-    window_.CmdDuimwiel->setText(t.CmdDuimwiel_ON);
+    window_.CmdActual->setText(t.text({"Main", "CmdActual_ON"}));
+    window_.CmdInUit->setText(t.text({"Main", "CmdIO_ON"}));
+    window_.CmdDuimwiel->setText(t.text({"Main", "CmdDuimwiel_ON"}));
     window_.Disable_checkboxen_status_klemmen();
     state_.monitor.ActualOn = false;
     state_.monitor.IoOn = false;

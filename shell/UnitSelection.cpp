@@ -95,10 +95,10 @@ void UnitSelection::CmdSelectUnitClick() {
 }
 
 void UnitSelection::ZRComm1Activate() {
-    const MainTexts& t = window_.texts();
+    const LanguageTexts& t = state_.language;
     TZRComm& port = window_.ZRComm1;
     window_.PanelComInfo->clear();
-    window_.CmdSelectUnit->setText(t.CmdComClose);
+    window_.CmdSelectUnit->setText(t.text({"Main", "CmdComClose"}));
     for (QPushButton* b : {window_.CmdTerminalZenden, window_.CmdResetError, window_.CmdActual,
                            window_.CmdInUit, window_.CmdDuimwiel})
         b->setEnabled(true);
@@ -113,11 +113,11 @@ void UnitSelection::ZRComm1Activate() {
 }
 
 void UnitSelection::ZRComm1Deactivate() {
-    const MainTexts& t = window_.texts();
+    const LanguageTexts& t = state_.language;
     window_.PanelErrorNo->clear();
     window_.PanelComInfo->clear();
     window_.CmdTerminalZenden->setEnabled(false);
-    window_.CmdSelectUnit->setText(t.CmdComOpen);
+    window_.CmdSelectUnit->setText(t.text({"Main", "CmdComOpen"}));
     for (QPushButton* b :
          {window_.CmdResetError, window_.CmdActual, window_.CmdInUit, window_.CmdDuimwiel})
         b->setEnabled(false);
@@ -145,9 +145,10 @@ void UnitSelection::RQ500TypeInfoCommResult(const QByteArray& result) {
         const QString type = state_.unit.DeviceType;
         if (type != QLatin1String("MX52") && type != QLatin1String("MX53") &&
             state_.language.LanguageLoaded()) {
-            const MainTexts& t = window_.texts();
-            dialogs_.messageBox(&window_, Dialogs::Icon::Warning, t.Msg_waarschuwingCaption,
-                                t.Msg_Melding_Geen_MX52, Dialogs::Button::Ok);
+            const LanguageTexts& t = state_.language;
+            dialogs_.messageBox(&window_, Dialogs::Icon::Warning,
+                                t.text({"Main", "Msg_waarschuwingCaption"}),
+                                t.text({"Main", "Msg_Melding_Geen_MX52"}), Dialogs::Button::Ok);
         }
         RQ500TypeInfo.SetASCIIProtocol(QStringLiteral("rh"));
         RQ500TypeInfo.Send();
@@ -167,14 +168,14 @@ void UnitSelection::RQ500TypeInfoCommResult(const QByteArray& result) {
 }
 
 void UnitSelection::RQ500UnitSelectComError(const TCommError& error) {
-    const MainTexts& t = window_.texts();
+    const LanguageTexts& t = state_.language;
     window_.PanelErrorNo->clear();
     if (error.Code == CommCode::Timeout) {
-        showComInfo(window_.PanelComInfo, t.PanelTekst0);
+        showComInfo(window_.PanelComInfo, t.text({"Main", "PanelTekst0"}));
     } else if (error.SystemError == 0 && error.LineErrors == 0) {
         return; // e.g. the all-clear after a recovery: the next good reply clears the panel
     } else {
-        showComInfo(window_.PanelComInfo, t.PanelTekst1 + QLatin1Char(' ') +
+        showComInfo(window_.PanelComInfo, t.text({"Main", "PanelTekst1"}) + QLatin1Char(' ') +
                                               QString::number(error.SystemError) +
                                               QStringLiteral(", ") +
                                               QString::number(error.LineErrors));
