@@ -34,6 +34,17 @@ QTabWidget* tabsOf(const QWidget& page) {
     return nullptr;
 }
 
+// Secondary windows are children of the main window: their controls may
+// share a name with the main window's, and must keep their own texts.  A
+// menu is a window of its own too, but part of the window it hangs in.
+bool partOf(const QObject& control, const QWidget& window) {
+    for (const QObject* p = &control; p && p != &window; p = p->parent()) {
+        const auto* w = qobject_cast<const QWidget*>(p);
+        if (w && w->isWindow() && !qobject_cast<const QMenu*>(w)) return false;
+    }
+    return true;
+}
+
 void put(QWidget& window, QObject& control, const TextKey& row, const QString& text) {
     if (&control == &window) {
         window.setWindowTitle(text);
@@ -74,7 +85,7 @@ void applyTexts(QWidget& window, const LanguageTexts& language, QAnyStringView s
             // A menu and the action that opens it share a name; both carry
             // the title, so every object of the name gets the text.
             for (QObject* control : window.findChildren<QObject*>(name))
-                put(window, *control, row, text);
+                if (partOf(*control, window)) put(window, *control, row, text);
         }
     }
 }

@@ -7,6 +7,7 @@
 #include "ui/LanguageTexts.h"
 
 #include <QAction>
+#include <QDialog>
 #include <QGroupBox>
 #include <QPushButton>
 #include <QSpinBox>
@@ -76,6 +77,17 @@ TEST_F(LanguageTextsTest, TheMainWindowShowsEachTextWhereTheTableSays) {
                                       {w.CmdActual, "<CmdActual_ON>"},
                                       {w.CmdDuimwiel, "<CmdDuimwiel_ON>"}})
         EXPECT_EQ(button->text(), key);
+}
+
+TEST_F(LanguageTextsTest, AWindowOwnedByTheMainWindowKeepsItsOwnTexts) {
+    writeFile("Taal0.ini", markedLanguage("Main"));
+    TFormMain& w = createWindow();
+    QDialog other(&w);
+    auto* button = new QPushButton("Reset", &other);
+    button->setObjectName("CmdResetError");
+    w.LezenTeksten();
+    EXPECT_EQ(w.CmdResetError->text(), "<CmdResetError>");
+    EXPECT_EQ(button->text(), "Reset");
 }
 
 TEST_F(LanguageTextsTest, WithoutALanguageFileTheWindowKeepsItsOwnTexts) {
