@@ -1,13 +1,13 @@
 #include "dialogs/FormInitSerial.h"
 
+#include "dialogs/InitSerialLogic.h"
 #include "link/ZRComm.h"
-#include "inifile/ListText.h"
+#include "ui/ApplyTexts.h"
 #include "ui/Dialogs.h"
 #include "ui/LanguageTexts.h"
 
 #include <QCollator>
 #include <QComboBox>
-#include <QFileInfo>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -19,82 +19,13 @@
 #include <QVBoxLayout>
 
 #include <algorithm>
-#include <cerrno>
 
 namespace kqm52 {
 
 namespace {
 
-const QString Section = QStringLiteral("InitCom");
-
-// The baud box starts at 9600: the three slow rates are never offered, and
-// the box's index is the rate's ordinal minus this.
-constexpr int BaudOffset = 3;
-
-constexpr int PortAddrCount = 4;
-constexpr int DataBitCount = 2;
-constexpr int ParityCount = 3;
-constexpr int StopBitCount = 2;
-constexpr int HardwareCount = 4;
-constexpr int PortTypeCount = 3;
-constexpr int ReceiverCount = 2;
-constexpr int TransmitterCount = 4;
-
-// What the boxes offer without a language file: the names the settings
-// stand for, so the window is usable before any language is installed.
-QStringList builtInPorts() {
-    QStringList items;
-    for (int i = 0; i < PortCount; ++i)
-        items << PortMap::key(TPort(i));
-    return items;
-}
-
-QStringList builtInBaudrates() {
-    QStringList items;
-    for (int i = BaudOffset; i < BaudrateCount; ++i)
-        items << QString::number(baudrateValue(TBaudrate(i)));
-    return items;
-}
-
-const QStringList BuiltInAddresses{QStringLiteral("03F8h"), QStringLiteral("02F8h"),
-                                   QStringLiteral("03E8h"), QStringLiteral("02E8h")};
-const QStringList BuiltInDataBits{QStringLiteral("7"), QStringLiteral("8")};
-const QStringList BuiltInParity{QStringLiteral("None"), QStringLiteral("Even"),
-                                QStringLiteral("Odd")};
-const QStringList BuiltInStopBits{QStringLiteral("1"), QStringLiteral("2")};
-const QStringList BuiltInHardware{QStringLiteral("Standard"), QStringLiteral("PCLab PCL-745"),
-                                  QStringLiteral("Phoenix PSM-V24/RS485"),
-                                  QStringLiteral("User defined")};
-const QStringList BuiltInPortTypes{QStringLiteral("RS232C"), QStringLiteral("RS422"),
-                                   QStringLiteral("RS485")};
-const QStringList BuiltInReceivers{QStringLiteral("None"), QStringLiteral("Register 7 = 2")};
-const QStringList BuiltInTransmitters{QStringLiteral("None"), QStringLiteral("Register 7 = 1"),
-                                      QStringLiteral("RTS = 1"), QStringLiteral("DTR = 0")};
-
 void showIndex(QComboBox* box, int index) {
     box->setCurrentIndex(index >= 0 && index < box->count() ? index : -1);
-}
-
-// The box's choice as an ordinal of its setting, or -1 for "leave it".
-int chosenOrdinal(const QComboBox* box, int offset, int count) {
-    const int index = box->currentIndex();
-    if (index < 0 || index + offset >= count) return -1;
-    return index + offset;
-}
-
-QString accessAdvice(const QString& device) {
-    const QFileInfo info(device);
-    const QString group = info.exists() ? info.group() : QString();
-    if (group.isEmpty() || group == QLatin1String("root"))
-        return QStringLiteral("You have no read and write access to %1. Ask the administrator of "
-                              "this computer for it.")
-            .arg(device);
-    QString user = qEnvironmentVariable("USER");
-    if (user.isEmpty()) user = QStringLiteral("$USER");
-    return QStringLiteral("Access to %1 is granted to the members of the group \"%2\". Add your "
-                          "user to that group (for example: sudo usermod -aG %2 %3), then log "
-                          "out and in again.")
-        .arg(device, group, user);
 }
 
 } // namespace
@@ -222,16 +153,10 @@ void TFormInitSerial::buildWindow() {
     main->addLayout(buttons);
     main->setSizeConstraint(QLayout::SetFixedSize);
 
-    ComboPoort->addItems(builtInPorts());
-    Combo_IO->addItems(BuiltInAddresses);
-    ComboBaud->addItems(builtInBaudrates());
-    ComboDataBits->addItems(BuiltInDataBits);
-    ComboParity->addItems(BuiltInParity);
-    ComboStopBits->addItems(BuiltInStopBits);
-    ComboHardware->addItems(BuiltInHardware);
-    ComboPortType->addItems(BuiltInPortTypes);
-    ComboReceiver->addItems(BuiltInReceivers);
-    ComboTransmitter->addItems(BuiltInTransmitters);
+    for (int b = 0; b < InitSerialLogic::BoxCount; ++b) {
+        const auto box = InitSerialLogic::Box(b);
+        this->box(box)->addItems(InitSerialLogic::builtInItems(box));
+    }
 
     connect(ComboPoort, &QComboBox::activated, this, [this] { ComboPoortClick(); });
     connect(ComboHardware, &QComboBox::activated, this, [this] { ComboHardwareClick(); });
@@ -250,73 +175,26 @@ void TFormInitSerial::showEvent(QShowEvent* event) {
 
 void TFormInitSerial::FormActivate() {
     runReportingErrors(dialogs_, this, windowTitle(), [this] { port_.SetActive(false); });
-    if (language_.LanguageLoaded()) applyTexts();
+    applyTexts(*this, language_, u"InitCom");
     listDevices();
     showSettings();
     PageControl1->setCurrentIndex(0);
     ComboPoort->setFocus();
 }
 
-void TFormInitSerial::applyTexts() {
-    auto text = [this](const char* key, const char* def) {
-        return language_.text(Section, QLatin1String(key), QLatin1String(def));
-    };
-    setWindowTitle(text("Caption", "Seriele poort"));
-    PageControl1->setTabText(0, text("RegInterface", "Interface"));
-    PageControl1->setTabText(1, text("RegExtended", "Extended"));
-    CmdOK->setText(text("CmdOK", "OK"));
-    CmdCancel->setText(text("CmdCancel", "Cancel"));
-    LabelPoort->setText(text("PortLabel", "Poort"));
-    LabelDevice->setText(text("DeviceLabel", "Device"));
-    Label_IO->setText(text("IOLabel", "IO"));
-    LabelBaud->setText(text("BaudLabel", "Baud"));
-    LabelDataBits->setText(text("DatabitLabel", "Bits"));
-    LabelParity->setText(text("ParityLabel", "Parity"));
-    LabelStopBits->setText(text("StopbitLabel", "stopbits"));
-    LabelHardware->setText(text("HardwareLabel", "hardware"));
-    LabelPortType->setText(text("PortTypeLabel", "Poorttype"));
-    LabelReceiver->setText(text("ReceiverLabel", "Receiver"));
-    LabelTransmitter->setText(text("TransmitterLabel", "Transmitter"));
-
-    setItems(ComboPoort, QStringLiteral("PortItems"), builtInPorts(), PortCount);
-    setItems(Combo_IO, QStringLiteral("IOItems"), BuiltInAddresses, PortAddrCount);
-    setItems(ComboBaud, QStringLiteral("BaudItems"), builtInBaudrates(),
-             BaudrateCount - BaudOffset);
-    setItems(ComboDataBits, QStringLiteral("DataBitItems"), BuiltInDataBits, DataBitCount);
-    setItems(ComboParity, QStringLiteral("ParityItems"), BuiltInParity, ParityCount);
-    setItems(ComboStopBits, QStringLiteral("StopbitItems"), BuiltInStopBits, StopBitCount);
-    setItems(ComboHardware, QStringLiteral("HardwareItems"), BuiltInHardware, HardwareCount);
-    setItems(ComboPortType, QStringLiteral("PortTypeItems"), BuiltInPortTypes, PortTypeCount);
-    setItems(ComboReceiver, QStringLiteral("ReceiverItems"), BuiltInReceivers, ReceiverCount);
-    setItems(ComboTransmitter, QStringLiteral("TransmitterItems"), BuiltInTransmitters,
-             TransmitterCount);
-}
-
-void TFormInitSerial::setItems(QComboBox* box, const QString& key, const QStringList& builtIn,
-                               int count) {
-    QStringList items = ListText::read(language_.text(Section, key, QString()));
-    // A language file without the list would leave an empty box in which
-    // nothing can be chosen; the built-in names serve better.
-    if (items.isEmpty()) items = builtIn;
-    // An item beyond the last setting would stand for nothing.
-    if (items.size() > count) items.resize(count);
-    box->clear();
-    box->addItems(items);
+QComboBox* TFormInitSerial::box(InitSerialLogic::Box which) const {
+    const std::array<QComboBox*, InitSerialLogic::BoxCount> boxes{
+        ComboPoort,    Combo_IO,      ComboBaud,     ComboDataBits, ComboParity,
+        ComboStopBits, ComboHardware, ComboPortType, ComboReceiver, ComboTransmitter};
+    return boxes[which];
 }
 
 void TFormInitSerial::showSettings() {
-    showIndex(ComboPoort, int(port_.PortName()));
-    showIndex(Combo_IO, int(port_.PortAddress()));
-    showIndex(ComboBaud, int(port_.Baudrate()) - BaudOffset);
+    const InitSerialLogic::Items items = InitSerialLogic::itemsOf(port_);
+    for (int b = 0; b < InitSerialLogic::BoxCount; ++b)
+        showIndex(box(InitSerialLogic::Box(b)), items[b]);
     // A rate below 9600 has no item; the empty box says which one stays.
     ComboBaud->setPlaceholderText(QString::number(baudrateValue(port_.Baudrate())));
-    showIndex(ComboDataBits, int(port_.FrameDatabits()));
-    showIndex(ComboParity, int(port_.FrameParitybit()));
-    showIndex(ComboStopBits, int(port_.FrameStopbits()));
-    showIndex(ComboHardware, int(port_.Hardware()));
-    showIndex(ComboPortType, int(port_.PortType()));
-    showIndex(ComboReceiver, int(port_.ReceiveDriver()));
-    showIndex(ComboTransmitter, int(port_.TransmitDriver()));
 
     for (int i = 0; i < PortCount; ++i)
         pendingDevice_[i] = portMap_.device(TPort(i));
@@ -382,55 +260,28 @@ void TFormInitSerial::rememberDevice() {
 
 void TFormInitSerial::ComboPoortClick() {
     rememberDevice();
-    // Ports beyond COM4 keep the last address, as the port object gives them.
     const int index = ComboPoort->currentIndex();
-    showIndex(Combo_IO, index < 0 ? -1 : std::min(index, Combo_IO->count() - 1));
+    showIndex(Combo_IO, InitSerialLogic::addressItemFor(index));
     showDeviceOf(index);
 }
 
 void TFormInitSerial::ComboHardwareClick() {
-    struct Row {
-        int portType, receiver, transmitter;
-    };
-    static constexpr Row rows[HardwareCount] = {
-        {0, 0, 0}, // Standard: RS232C, none, none
-        {2, 1, 1}, // PCLab PCL-745: RS485, register 7 = 2, register 7 = 1
-        {0, 0, 3}, // Phoenix PSM: RS232C, none, DTR = 0
-        {0, 0, 0}, // user defined starts from a plain port
-    };
-    const int index = ComboHardware->currentIndex();
-    if (index < 0 || index >= HardwareCount) return;
-    showIndex(ComboPortType, rows[index].portType);
-    showIndex(ComboReceiver, rows[index].receiver);
-    showIndex(ComboTransmitter, rows[index].transmitter);
+    const auto preset = InitSerialLogic::hardwarePreset(ComboHardware->currentIndex());
+    if (!preset) return;
+    showIndex(ComboPortType, preset->portType);
+    showIndex(ComboReceiver, preset->receiver);
+    showIndex(ComboTransmitter, preset->transmitter);
 }
 
 void TFormInitSerial::ComboPortTypeClick() {
-    showIndex(ComboHardware, int(THardware::UserDefined));
+    showIndex(ComboHardware, InitSerialLogic::UserDefinedItem);
 }
 
 void TFormInitSerial::applySettings() {
-    // The order matters: the port name resets the address, and the hardware
-    // preset resets the three settings after it, which then may override it.
-    if (const int i = chosenOrdinal(ComboPoort, 0, PortCount); i >= 0) port_.SetPortName(TPort(i));
-    if (const int i = chosenOrdinal(Combo_IO, 0, PortAddrCount); i >= 0)
-        port_.SetPortAddress(TPortAddr(i));
-    if (const int i = chosenOrdinal(ComboBaud, BaudOffset, BaudrateCount); i >= 0)
-        port_.SetBaudrate(TBaudrate(i));
-    if (const int i = chosenOrdinal(ComboDataBits, 0, DataBitCount); i >= 0)
-        port_.SetFrameDatabits(TDataBit(i));
-    if (const int i = chosenOrdinal(ComboParity, 0, ParityCount); i >= 0)
-        port_.SetFrameParitybit(TParityBit(i));
-    if (const int i = chosenOrdinal(ComboStopBits, 0, StopBitCount); i >= 0)
-        port_.SetFrameStopbits(TStopBit(i));
-    if (const int i = chosenOrdinal(ComboHardware, 0, HardwareCount); i >= 0)
-        port_.SetHardware(THardware(i));
-    if (const int i = chosenOrdinal(ComboPortType, 0, PortTypeCount); i >= 0)
-        port_.SetPortType(TPortType(i));
-    if (const int i = chosenOrdinal(ComboReceiver, 0, ReceiverCount); i >= 0)
-        port_.SetReceiveDriver(TReceiveDriver(i));
-    if (const int i = chosenOrdinal(ComboTransmitter, 0, TransmitterCount); i >= 0)
-        port_.SetTransmitDriver(TTransmitDriver(i));
+    InitSerialLogic::Items items{};
+    for (int b = 0; b < InitSerialLogic::BoxCount; ++b)
+        items[b] = box(InitSerialLogic::Box(b))->currentIndex();
+    InitSerialLogic::apply(port_, items);
 }
 
 void TFormInitSerial::storeDevice() {
@@ -462,30 +313,10 @@ void TFormInitSerial::CmdOKClick() {
 
 void TFormInitSerial::showOpenError(const QString& message, int systemError) {
     const QString device = port_.devicePath();
-    QStringList lines;
-    lines << QStringLiteral("%1 (%2) cannot be opened:").arg(PortMap::key(port_.PortName()), device)
-          << message;
-    switch (systemError) {
-    case EACCES:
-    case EPERM:
-        lines << QString() << accessAdvice(device);
-        break;
-    case EBUSY:
-        lines << QString()
-              << QStringLiteral("Another program, or another copy of this one, is using the "
-                                "device. Close it and press OK again.");
-        break;
-    case ENOENT:
-    case ENODEV:
-    case ENXIO:
-        lines << QString()
-              << QStringLiteral("Check that the converter is plugged in, or choose another "
-                                "device.");
-        break;
-    default:
-        break;
-    }
-    dialogs_.error(this, windowTitle(), lines.join(QLatin1Char('\n')));
+    dialogs_.error(this, windowTitle(),
+                   InitSerialLogic::openFailureText(language_, port_.PortName(), device, message,
+                                                    systemError,
+                                                    InitSerialLogic::DeviceAccess::of(device)));
 }
 
 void TFormInitSerial::CmdCancelClick() {

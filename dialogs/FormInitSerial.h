@@ -8,6 +8,7 @@
 // that name leads to on this computer, and lets the user point it at one of
 // the serial ports present, at the simulated bus, or at a typed path.
 
+#include "dialogs/InitSerialLogic.h"
 #include "link/PortMap.h"
 
 #include <QDialog>
@@ -92,8 +93,7 @@ class TFormInitSerial : public QDialog {
 
   private:
     void buildWindow();
-    void applyTexts();
-    void setItems(QComboBox* box, const QString& key, const QStringList& builtIn, int count);
+    QComboBox* box(InitSerialLogic::Box which) const;
     void showSettings();
     void applySettings();
     void listDevices();

@@ -1,9 +1,9 @@
 #include "inifile/IniFile.h"
 
-#include <QDir>
+#include "inifile/SaveFile.h"
+
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 #include <QStringDecoder>
 #include <QStringEncoder>
 
@@ -146,22 +146,7 @@ bool IniFile::save(const QString& path, QString* error) const {
     }
     }
 
-    QSaveFile file(path);
-    const auto fail = [&](const QString& reason) {
-        if (error) *error = QStringLiteral("%1: %2").arg(QDir::toNativeSeparators(path), reason);
-        return false;
-    };
-    // Unbuffered: a write the disk takes only in part must show here.  With
-    // a buffer it surfaces in commit()'s close, which Qt 6.4 does not check,
-    // and the cut-off file replaces the old one.
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) return fail(file.errorString());
-    if (file.write(bytes) != bytes.size()) {
-        const QString reason = file.errorString();
-        file.cancelWriting();
-        return fail(reason);
-    }
-    if (!file.commit()) return fail(file.errorString());
-    return true;
+    return saveFile(path, bytes, error);
 }
 
 QString IniFile::toText() const {
@@ -276,6 +261,33 @@ void IniFile::writeInteger(const QString& section, const QString& key, int value
 
 void IniFile::writeBool(const QString& section, const QString& key, bool value) {
     writeString(section, key, value ? QStringLiteral("1") : QStringLiteral("0"));
+}
+
+namespace {
+
+// The place of name in names, or names.size() for a name not listed.
+qsizetype rankOf(const QStringList& names, const QString& name) {
+    for (qsizetype i = 0; i < names.size(); ++i)
+        if (sameName(names[i], name)) return i;
+    return names.size();
+}
+
+} // namespace
+
+void IniFile::orderSections(const QStringList& names) {
+    std::stable_sort(sections_.begin(), sections_.end(), [&](const Section& a, const Section& b) {
+        return rankOf(names, a.name) < rankOf(names, b.name);
+    });
+}
+
+void IniFile::orderKeys(const QString& section, const QStringList& keys) {
+    for (Section& s : sections_) {
+        if (!sameName(s.name, section)) continue;
+        // A line without a key ranks last, with the keys nobody listed.
+        std::stable_sort(s.lines.begin(), s.lines.end(), [&](const Line& a, const Line& b) {
+            return rankOf(keys, a.key) < rankOf(keys, b.key);
+        });
+    }
 }
 
 void IniFile::eraseSection(const QString& section) {

@@ -16,8 +16,8 @@
 // was read with (UTF-8 and LF for a new store), falling back to UTF-8 when a
 // Latin-1 file gets a value Latin-1 cannot hold.
 //
-// Writing goes through QSaveFile: the old file stays whole unless the new
-// one was written completely.
+// Writing goes through saveFile() (inifile/SaveFile.h): the old file stays
+// whole unless the new one was written completely.
 
 #include <QString>
 #include <QStringList>
@@ -63,6 +63,12 @@ class IniFile {
     void writeString(const QString& section, const QString& key, const QString& value);
     void writeInteger(const QString& section, const QString& key, int value);
     void writeBool(const QString& section, const QString& key, bool value);
+    // Puts the named sections first, in this order, after the lines before
+    // the first section; the others follow as they were.
+    void orderSections(const QStringList& names);
+    // Puts the named keys first in their section, in this order; the
+    // section's other lines (keys, comments, blank lines) follow as they were.
+    void orderKeys(const QString& section, const QStringList& keys);
     void eraseSection(const QString& section);
     void deleteKey(const QString& section, const QString& key);
     void clear();

@@ -5,6 +5,7 @@
 #include "shell/UnitSelection.h"
 
 #include "shell/IoFunctionTexts.h"
+#include "ui/ApplyTexts.h"
 #include "ui/Dialogs.h"
 #include "ui/Lamp.h"
 #include "ui/ProgramState.h"
@@ -104,10 +105,10 @@ TFormMain::~TFormMain() {
 }
 
 void TFormMain::connectOnlineParts() {
-    unitSelection_ = std::make_unique<UnitSelection>(state_, ZRComm1, texts_,
+    unitSelection_ = std::make_unique<UnitSelection>(state_, ZRComm1, state_.language,
                                                      static_cast<UnitSelectionView&>(*this));
     liveMonitor_ = std::make_unique<LiveMonitor>(
-        state_, ZRComm1, texts_, static_cast<LiveMonitorView&>(*this), *unitSelection_);
+        state_, ZRComm1, state_.language, static_cast<LiveMonitorView&>(*this), *unitSelection_);
     unitSelection_->setLiveMonitor(liveMonitor_.get());
     terminal_ =
         std::make_unique<Terminal>(ZRComm1, static_cast<TerminalView&>(*this), *unitSelection_);
@@ -408,50 +409,19 @@ void TFormMain::ProgrammaInstellingen_opslaan() {
 }
 
 void TFormMain::LezenTeksten() {
-    texts_ = MainTexts::read(state_.language);
-    const MainTexts& t = texts_;
-    if (state_.language.LanguageLoaded()) {
-        GroupBoxIngangen->setTitle(t.GroepIngangen);
-        GroupBoxUitgangen->setTitle(t.GroepUitgangen);
-        GroupBox_ANA_IN->setTitle(t.Groep_ANA_IN);
-        GroupBox_ANA_UIT->setTitle(t.Groep_ANA_UIT);
-        GroupBoxActual->setTitle(t.GroepActual);
-        GroupBox_DW->setTitle(t.GroepDuimwiel);
-        LabelPositie->setText(t.LabelActualPositie);
-        LabelSnelheid->setText(t.LabelActualSnelheid);
-        LabelSpanning_uit->setText(t.LabelActualSpanning);
-        LabelSpanning_in->setText(t.LabelActualSpanning);
-        LabelStroom_uit->setText(t.LabelActualStroom);
-        LabelStroom_in->setText(t.LabelActualStroom);
-        CmdTerminalZenden->setText(t.CmdTerminalZenden);
-        CmdResetError->setText(t.CmdResetError);
-        File1->setTitle(t.menuBestand);
-        Exit1->setText(t.subAfsluiten);
-        Edit->setTitle(t.menuEdit);
-        Par11->setText(t.subParameters);
-        Par21->setText(t.subSollwerten);
-        Extra->setTitle(t.menuInstellingen);
-        Serial1->setText(t.subInitCom);
-        ww1->setText(t.subOpties);
-        Zendenenontvangen1->setTitle(t.menuCommunicatie);
-        ParSollOntvangen1->setText(t.subParSoll);
-        Backup1->setText(t.subBackup);
-        Restore1->setText(t.subRestore);
-        MX52zoeken->setText(t.subZoeken);
-        Venster->setTitle(t.menuVenster);
-        displaynokken1->setText(t.subNokkenInfo);
-        Grafiek1->setText(t.subGrafiek);
-        Info1->setTitle(t.menuHelp);
-        FormAbout->setText(t.subInfo);
-        Errno1->setText(t.subErrorNummers);
-    }
+    applyTexts(*this, state_.language, u"Main");
     InputFunctieTeksten();
     OutputFunctieTeksten();
     CmdTerminalZenden->setEnabled(false);
-    CmdSelectUnit->setText(ZRComm1.Active() ? t.CmdComClose : t.CmdComOpen);
-    CmdInUit->setText(state_.monitor.IoOn ? t.CmdIO_OFF : t.CmdIO_ON);
-    CmdActual->setText(state_.monitor.ActualOn ? t.CmdActual_OFF : t.CmdActual_ON);
-    CmdDuimwiel->setText(state_.monitor.ThumbwheelOn ? t.CmdDuimwiel_OFF : t.CmdDuimwiel_ON);
+    const LanguageTexts& t = state_.language;
+    CmdSelectUnit->setText(
+        t.text(ZRComm1.Active() ? TextId{"Main", "CmdComClose"} : TextId{"Main", "CmdComOpen"}));
+    CmdInUit->setText(
+        t.text(state_.monitor.IoOn ? TextId{"Main", "CmdIO_OFF"} : TextId{"Main", "CmdIO_ON"}));
+    CmdActual->setText(t.text(state_.monitor.ActualOn ? TextId{"Main", "CmdActual_OFF"}
+                                                      : TextId{"Main", "CmdActual_ON"}));
+    CmdDuimwiel->setText(t.text(state_.monitor.ThumbwheelOn ? TextId{"Main", "CmdDuimwiel_OFF"}
+                                                            : TextId{"Main", "CmdDuimwiel_ON"}));
     // Texts may be reloaded while the link is open (options dialog): the
     // link-bound items follow the link rather than going grey until the
     // next connect.
@@ -463,7 +433,7 @@ void TFormMain::InputFunctieTeksten() {
             IoFunctionTexts::inputs(state_.catalogue, state_.tables, state_.settings.LanguageNo))
         for (int i = 0; i < 4; ++i)
             LabelFun_in[i]->setText((*labels)[i]);
-    LabelFun_K0->setText(IoFunctionTexts::k0(state_.tables, texts_));
+    LabelFun_K0->setText(IoFunctionTexts::k0(state_.tables, state_.language));
 }
 
 void TFormMain::OutputFunctieTeksten() {

@@ -13,7 +13,6 @@
 #include "link/ZRComm.h"
 #include "shell/OnlineView.h"
 #include "shell/SecondaryWindows.h"
-#include "ui/MainTexts.h"
 #include "ui/StartOptions.h"
 
 #include <QMainWindow>
@@ -90,8 +89,6 @@ class TFormMain : public QMainWindow,
     // link; the backup and restore items also need their windows.
     void setCommunicationItemsEnabled(bool linkOpen);
 
-    const MainTexts& texts() const { return texts_; }
-
     // The online parts of the window: unit selection and identification, the
     // live monitor, the terminal.
     UnitSelection& unitSelection() { return *unitSelection_; }
@@ -145,7 +142,6 @@ class TFormMain : public QMainWindow,
     Dialogs& dialogs_;
     StartOptions options_;
     SecondaryWindows windows_;
-    MainTexts texts_;
     // Declared after ZRComm1, so their components leave the port before it goes.
     std::unique_ptr<UnitSelection> unitSelection_;
     std::unique_ptr<LiveMonitor> liveMonitor_;

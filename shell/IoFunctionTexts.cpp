@@ -2,7 +2,7 @@
 
 #include "params/model/ParamTables.h"
 #include "params/model/ParameterCatalogue.h"
-#include "ui/MainTexts.h"
+#include "ui/LanguageTexts.h"
 
 namespace kqm52 {
 
@@ -33,16 +33,18 @@ std::optional<std::array<QString, 4>> IoFunctionTexts::outputs(const ParameterCa
     return labels(catalogue, tables, FirstOutputParameter, languageNo);
 }
 
-QString IoFunctionTexts::k0(const ParamTables& tables, const MainTexts& texts) {
+QString IoFunctionTexts::k0(const ParamTables& tables, const LanguageTexts& language) {
     const qint32 mode = tables.parameter(200);
     const qint32 encoder = tables.parameter(201);
     const qint32 fineReference = tables.parameter(212);
     const qint32 ssi = tables.parameter(218);
     // The first function that claims K0 wins, in the device's order.
-    if (mode == 1 || mode == 2) return texts.K0_HoldReset;
-    if (fineReference != 0 && (encoder == 0 || encoder == 2)) return texts.K0_RefFijn;
-    if (encoder == 1 && (ssi == 1 || ssi == 2 || ssi == 4)) return texts.K0_SSIJustage;
-    return texts.K0_Inactief;
+    if (mode == 1 || mode == 2) return language.text({"Main", "K0_HoldReset"});
+    if (fineReference != 0 && (encoder == 0 || encoder == 2))
+        return language.text({"Main", "K0_RefFijn"});
+    if (encoder == 1 && (ssi == 1 || ssi == 2 || ssi == 4))
+        return language.text({"Main", "K0_SSIJustage"});
+    return language.text({"Main", "K0_Inactief"});
 }
 
 } // namespace kqm52

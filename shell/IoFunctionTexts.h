@@ -13,7 +13,7 @@
 
 namespace kqm52 {
 
-struct MainTexts;
+class LanguageTexts;
 class ParameterCatalogue;
 class ParamTables;
 
@@ -31,7 +31,7 @@ class IoFunctionTexts {
     static std::optional<std::array<QString, 4>> outputs(const ParameterCatalogue& catalogue,
                                                          const ParamTables& tables, int languageNo);
     // The K0 label.  It needs only the parameter table, so it always applies.
-    static QString k0(const ParamTables& tables, const MainTexts& texts);
+    static QString k0(const ParamTables& tables, const LanguageTexts& language);
 
   private:
     static std::optional<std::array<QString, 4>> labels(const ParameterCatalogue& catalogue,

@@ -3,7 +3,7 @@
 #include "link/ReplyText.h"
 #include "link/ZRComm.h"
 #include "shell/UnitSelection.h"
-#include "ui/MainTexts.h"
+#include "ui/LanguageTexts.h"
 #include "ui/ProgramState.h"
 
 namespace kqm52 {
@@ -28,7 +28,7 @@ constexpr MonitorPanel ThumbwheelPanels[] = {MonitorPanel::DW1, MonitorPanel::DW
 
 } // namespace
 
-LiveMonitor::LiveMonitor(ProgramState& state, TZRComm& port, const MainTexts& texts,
+LiveMonitor::LiveMonitor(ProgramState& state, TZRComm& port, const LanguageTexts& texts,
                          LiveMonitorView& view, UnitSelection& unit)
     : state_(state), port_(port), texts_(texts), view_(view), unit_(unit) {
     setup(RQ500ActPos, "RQ500ActPos");
@@ -122,7 +122,7 @@ void LiveMonitor::valueResult(MonitorPanel panel, const QByteArray& result, int 
 }
 
 void LiveMonitor::ActualActief() {
-    const MainTexts& t = texts_;
+    const LanguageTexts& t = texts_;
     if (!state_.monitor.ActualOn) {
         const auto start = [](TRQ500Protocol& c, const char* request) {
             c.SetASCIIProtocol(QLatin1String(request));
@@ -144,7 +144,7 @@ void LiveMonitor::ActualActief() {
         start(RQ500Analoog_in_AWE, "r6");
         for (MonitorPanel p : ActualPanels)
             colour(p, true);
-        view_.setButtonCaption(MonitorButton::Actual, t.CmdActual_OFF);
+        view_.setButtonCaption(MonitorButton::Actual, t.text({"Main", "CmdActual_OFF"}));
         state_.monitor.ActualOn = true;
     } else {
         for (TRQ500Protocol* c :
@@ -159,7 +159,7 @@ void LiveMonitor::ActualActief() {
             colour(p, false);
             view_.showPanel(p, {});
         }
-        view_.setButtonCaption(MonitorButton::Actual, t.CmdActual_ON);
+        view_.setButtonCaption(MonitorButton::Actual, t.text({"Main", "CmdActual_ON"}));
         state_.monitor.ActualOn = false;
     }
 }
@@ -170,18 +170,18 @@ void LiveMonitor::RQ500Analoog_in_AWECommResult(const QByteArray& result) {
 }
 
 void LiveMonitor::InUitActief() {
-    const MainTexts& t = texts_;
+    const LanguageTexts& t = texts_;
     if (!state_.monitor.IoOn) {
         RQ500_in.SetASCIIProtocol(QStringLiteral("ri"));
         RQ500_uit.SetASCIIProtocol(QStringLiteral("ru"));
         RQ500_in.SetActive(true);
         RQ500_uit.SetActive(true);
-        view_.setButtonCaption(MonitorButton::InUit, t.CmdIO_OFF);
+        view_.setButtonCaption(MonitorButton::InUit, t.text({"Main", "CmdIO_OFF"}));
         state_.monitor.IoOn = true;
     } else {
         RQ500_in.SetActive(false);
         RQ500_uit.SetActive(false);
-        view_.setButtonCaption(MonitorButton::InUit, t.CmdIO_ON);
+        view_.setButtonCaption(MonitorButton::InUit, t.text({"Main", "CmdIO_ON"}));
         state_.monitor.IoOn = false;
         view_.neutralLamps();
     }
@@ -207,19 +207,19 @@ void LiveMonitor::RQ500_uitCommResult(const QByteArray& result) {
 }
 
 void LiveMonitor::DuimwielActief() {
-    const MainTexts& t = texts_;
+    const LanguageTexts& t = texts_;
     auto& m = state_.monitor;
     if (!m.ThumbwheelOn) {
         m.ThumbwheelIndex = 1;
         thumbwheels_.start();
         for (MonitorPanel p : ThumbwheelPanels)
             colour(p, true);
-        view_.setButtonCaption(MonitorButton::Duimwiel, t.CmdDuimwiel_OFF);
+        view_.setButtonCaption(MonitorButton::Duimwiel, t.text({"Main", "CmdDuimwiel_OFF"}));
         m.ThumbwheelOn = true;
     } else {
         // The reply on its way is ignored and nothing more is sent.
         thumbwheels_.cancel();
-        view_.setButtonCaption(MonitorButton::Duimwiel, t.CmdDuimwiel_ON);
+        view_.setButtonCaption(MonitorButton::Duimwiel, t.text({"Main", "CmdDuimwiel_ON"}));
         m.ThumbwheelOn = false;
         for (MonitorPanel p : ThumbwheelPanels) {
             colour(p, false);
@@ -280,15 +280,15 @@ void LiveMonitor::switchOff() {
 }
 
 void LiveMonitor::resetOffline() {
-    const MainTexts& t = texts_;
+    const LanguageTexts& t = texts_;
     thumbwheels_.abort(); // the port took its request along
     for (int i = 0; i < MonitorPanelCount; ++i) {
         view_.showPanel(MonitorPanel(i), {});
         colour(MonitorPanel(i), false);
     }
-    view_.setButtonCaption(MonitorButton::Actual, t.CmdActual_ON);
-    view_.setButtonCaption(MonitorButton::InUit, t.CmdIO_ON);
-    view_.setButtonCaption(MonitorButton::Duimwiel, t.CmdDuimwiel_ON);
+    view_.setButtonCaption(MonitorButton::Actual, t.text({"Main", "CmdActual_ON"}));
+    view_.setButtonCaption(MonitorButton::InUit, t.text({"Main", "CmdIO_ON"}));
+    view_.setButtonCaption(MonitorButton::Duimwiel, t.text({"Main", "CmdDuimwiel_ON"}));
     view_.neutralLamps();
     state_.monitor.ActualOn = false;
     state_.monitor.IoOn = false;

@@ -21,11 +21,11 @@ namespace kqm52 {
 class ProgramState;
 class TZRComm;
 class UnitSelection;
-struct MainTexts;
+class LanguageTexts;
 
 class LiveMonitor {
   public:
-    LiveMonitor(ProgramState& state, TZRComm& port, const MainTexts& texts, LiveMonitorView& view,
+    LiveMonitor(ProgramState& state, TZRComm& port, const LanguageTexts& texts, LiveMonitorView& view,
                 UnitSelection& unit);
 
     // Pale yellow: the panel is being polled.
@@ -67,7 +67,7 @@ class LiveMonitor {
 
     ProgramState& state_;
     TZRComm& port_;
-    const MainTexts& texts_;
+    const LanguageTexts& texts_;
     LiveMonitorView& view_;
     UnitSelection& unit_;
     QString errorDots_;

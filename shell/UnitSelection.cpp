@@ -5,7 +5,7 @@
 #include "link/ZRComm.h"
 #include "shell/LiveMonitor.h"
 #include "shell/OnlineView.h"
-#include "ui/MainTexts.h"
+#include "ui/LanguageTexts.h"
 #include "ui/ProgramState.h"
 
 #include <QFileInfo>
@@ -20,7 +20,7 @@ constexpr int ReplyBuffer = 100;
 
 } // namespace
 
-UnitSelection::UnitSelection(ProgramState& state, TZRComm& port, const MainTexts& texts,
+UnitSelection::UnitSelection(ProgramState& state, TZRComm& port, const LanguageTexts& texts,
                              UnitSelectionView& view)
     : state_(state), port_(port), texts_(texts), view_(view) {
     for (TRQ500Protocol* c : {&RQ500UnitSelect, &RQ500TypeInfo}) {
@@ -108,7 +108,7 @@ void UnitSelection::CmdSelectUnitClick() {
 
 void UnitSelection::ZRComm1Activate() {
     view_.showComInfo({});
-    view_.setOnline(true, texts_.CmdComClose);
+    view_.setOnline(true, texts_.text({"Main", "CmdComClose"}));
     view_.showStatus(0, PortDisplayName(port_.PortName()));
     view_.showStatus(1, lineSettingsText(port_));
     state_.unit.TypeInfoStep = 0;
@@ -122,7 +122,7 @@ void UnitSelection::ZRComm1Deactivate() {
     identification_.abort();
     view_.showErrorNo({});
     view_.showComInfo({});
-    view_.setOnline(false, texts_.CmdComOpen);
+    view_.setOnline(false, texts_.text({"Main", "CmdComOpen"}));
     view_.showStatus(0, {});
     view_.showStatus(1, QStringLiteral("Offline"));
     for (int i = 2; i < 6; ++i)
@@ -144,7 +144,8 @@ void UnitSelection::RQ500TypeInfoCommResult(const QByteArray& result) {
         const QString type = state_.unit.DeviceType;
         if (type != QLatin1String("MX52") && type != QLatin1String("MX53") &&
             state_.language.LanguageLoaded())
-            view_.warn(texts_.Msg_waarschuwingCaption, texts_.Msg_Melding_Geen_MX52);
+            view_.warn(texts_.text({"Main", "Msg_waarschuwingCaption"}),
+                       texts_.text({"Main", "Msg_Melding_Geen_MX52"}));
         break;
     }
     case 1:
@@ -159,11 +160,12 @@ void UnitSelection::RQ500TypeInfoCommResult(const QByteArray& result) {
 void UnitSelection::RQ500UnitSelectComError(const TCommError& error) {
     view_.showErrorNo({});
     if (error.Code == CommCode::Timeout)
-        view_.showComInfo(texts_.PanelTekst0);
+        view_.showComInfo(texts_.text({"Main", "PanelTekst0"}));
     else if (error.SystemError == 0 && error.LineErrors == 0)
         return; // e.g. the all-clear after a recovery: the next good reply clears the panel
     else
-        view_.showComInfo(linkErrorText(texts_.PanelTekst1, error, port_.devicePath()));
+        view_.showComInfo(
+            linkErrorText(texts_.text({"Main", "PanelTekst1"}), error, port_.devicePath()));
 }
 
 } // namespace kqm52

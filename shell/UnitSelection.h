@@ -19,11 +19,11 @@ class LiveMonitor;
 class ProgramState;
 class TZRComm;
 class UnitSelectionView;
-struct MainTexts;
+class LanguageTexts;
 
 class UnitSelection {
   public:
-    UnitSelection(ProgramState& state, TZRComm& port, const MainTexts& texts,
+    UnitSelection(ProgramState& state, TZRComm& port, const LanguageTexts& texts,
                   UnitSelectionView& view);
 
     void setLiveMonitor(LiveMonitor* monitor) { monitor_ = monitor; }
@@ -52,7 +52,7 @@ class UnitSelection {
   private:
     ProgramState& state_;
     TZRComm& port_;
-    const MainTexts& texts_;
+    const LanguageTexts& texts_;
     UnitSelectionView& view_;
     LiveMonitor* monitor_ = nullptr;
     RequestSequence identification_{RQ500TypeInfo};

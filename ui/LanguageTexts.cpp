@@ -41,4 +41,10 @@ QString LanguageTexts::text(const QString& section, const QString& key, const QS
     return ini_.readString(section, key, def);
 }
 
+QString LanguageTexts::text(TextId id) const {
+    const QString def = QString::fromUtf8(id->def);
+    if (loaded_) return ini_.readString(QLatin1String(id->section), QLatin1String(id->key), def);
+    return id->kind == TextKind::KeepsDefault ? def : QString();
+}
+
 } // namespace kqm52

@@ -8,6 +8,7 @@
 // a language whose file is missing keeps the texts already loaded.
 
 #include "inifile/IniFile.h"
+#include "ui/TextKeys.h"
 
 #include <QString>
 
@@ -40,6 +41,11 @@ class LanguageTexts {
     QString textOrEmpty(const QString& section, const QString& key, const QString& def) const {
         return loaded_ ? text(section, key, def) : QString();
     }
+
+    // A text of the table by the lookup rule: the file's text (the built-in
+    // one for a missing key) once a language is loaded; before that, empty,
+    // or the built-in text for the texts that must never go blank.
+    QString text(TextId id) const;
 
     const IniFile& LanguageIni() const { return ini_; }
 

@@ -1,8 +1,8 @@
 #include "ui/SettingsFile.h"
 
+#include "inifile/IniFile.h"
 #include "link/PortMap.h"
 #include "link/ZRComm.h"
-#include "inifile/IniFile.h"
 
 #include <QFileInfo>
 
@@ -18,6 +18,17 @@ const QString Algemeen = QStringLiteral("Algemeen");
 const QString Afdrukken = QStringLiteral("Afdrukken");
 const QString Grafiek = QStringLiteral("Grafiek");
 const QString Poorten = QStringLiteral("Poorten");
+
+// The order in which a user finds the settings in the file, whatever order
+// an older or hand-edited file had.  "Poorten" follows the program's own
+// sections with its entries as they were read; keys and sections the program
+// does not know follow its own, so a user's notes are not lost.
+const QStringList SectionOrder{Serieel, Opties, Algemeen, Afdrukken, Grafiek, Poorten};
+const QStringList SerieelOrder{"baudrate",   "databit",     "parity",   "stopbit",
+                               "hardware",   "portaddr",    "portname", "porttype",
+                               "receivedrv", "transmitdrv", "unit_no"};
+const QStringList AfdrukkenOrder{"Firma", "Type", "Sn"};
+const QStringList GrafiekOrder{"X_Div", "Y_Div", "BronItem", "X_hulplijn", "Y_hulplijn"};
 
 // An enumeration stored as its ordinal.  A value the enumeration does not
 // have (a hand-edited file, a newer version's file) reads as the key's
@@ -111,6 +122,13 @@ void SettingsFile::write(IniFile& ini, const TZRComm& port, int unitNo,
         const TPort p = TPort(i);
         if (ports.isConfigured(p)) ini.writeString(Poorten, PortMap::key(p), ports.device(p));
     }
+
+    ini.orderSections(SectionOrder);
+    ini.orderKeys(Serieel, SerieelOrder);
+    ini.orderKeys(Opties, {QStringLiteral("Taal")});
+    ini.orderKeys(Algemeen, {QStringLiteral("OpenCloseDialoogPath")});
+    ini.orderKeys(Afdrukken, AfdrukkenOrder);
+    ini.orderKeys(Grafiek, GrafiekOrder);
 }
 
 bool SettingsFile::write(const QString& path, const TZRComm& port, int unitNo,

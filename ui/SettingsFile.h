@@ -35,10 +35,10 @@ class SettingsFile {
     static void read(const IniFile& ini, TZRComm& port, int& unitNo, ProgramSettings& settings,
                      PortMap& ports);
 
-    // Writes every key.  Sections and keys of the old file that this program
-    // does not know are kept.  The old file is replaced only once the new one
-    // is complete; on failure it stays whole, the result is false and error
-    // says why.
+    // Writes every key, in the order of the settings table and its sections;
+    // "Poorten" after them as it was read.  Sections and keys of the old file
+    // that this program does not know are kept, after its own.  The old file is replaced only once
+    // the new one is complete; on failure it stays whole, the result is false and error says why.
     static bool write(const QString& path, const TZRComm& port, int unitNo,
                       const ProgramSettings& settings, const PortMap& ports, QString* error);
     static void write(IniFile& ini, const TZRComm& port, int unitNo,

@@ -1,12 +1,19 @@
 #pragma once
 
-// TextKeys: every section and key that a window looks up in the language
-// file (Taal0.ini .. Taal2.ini), with the window's built-in default for a key
-// the file lacks.  This table is the source of truth: a window reads
-// its texts by these keys, and the data test (tests/data) checks that each of
-// them is present in all three language files, that the files hold no key
-// that nobody reads, and that every item list has as many items as the combo
-// box it fills needs.
+// The language texts of every window, in one table: section and key in the
+// language file (Taal0.ini .. Taal2.ini), the window's built-in text for a key
+// the file lacks, and the controls the text labels.
+//
+// A window puts the texts with controls on itself through applyTexts()
+// (ui/ApplyTexts.h) and reads the others (state captions, messages) through
+// LanguageTexts::text(TextId{"Section", "Key"}), which refuses to build for a
+// section or key that is not in this table.  The data test (tests/data) holds
+// the three language files and data/tools/make_data.py against it.
+//
+// Adding a window: add a block of rows here, in the order the window reads
+// them, with the objectName of each control in the fourth column; add the
+// same keys with their three translations to data/tools/make_data.py and run
+// it.  Nothing else lists the keys.
 //
 // Sections and keys are spelled as the language files have always spelled
 // them (misspellings too: "AparaatZoeken", "LabelFuncte", "LAbelHysteresis");
@@ -16,26 +23,417 @@
 #include <QAnyStringView>
 
 #include <span>
+#include <string_view>
 
 namespace kqm52 {
 
 enum class TextKind {
-    Text,     // one text: a caption, a label, a message or one line of a message
-    ItemList, // the items of a combo box as list text (as the catalogue writes option lists)
+    // A caption, label or message: empty while no language file is loaded,
+    // when the controls keep the texts they were built with.
+    Text,
+    // A text that must never go blank (a caption that follows a state, our own
+    // advice after an error): the built-in text while no file is loaded.
+    KeepsDefault,
+    // The items of a combo box as list text (as the catalogue writes option
+    // lists); count is the number of items the box needs.
+    ItemList,
 };
 
 struct TextKey {
     const char* section;
     const char* key;
-    TextKind kind;
-    int count;       // ItemList: the number of items the window needs; Text: 0
     const char* def; // the window's built-in text when the key is missing
+    // The objectNames of the controls the text labels, separated by blanks:
+    // a label, button, group box, menu or menu item, a tab page (its tab), a
+    // combo box (its items) or the window itself (its caption).  Empty for a
+    // text the window uses itself.
+    const char* controls = "";
+    TextKind kind = TextKind::Text;
+    int count = 0;
 };
 
+// clang-format off
+inline constexpr TextKey kTextTable[] = {
+    // The main window.  The captions that follow a state are set by the window
+    // itself; without a language file they keep their built-in text, so a button
+    // never goes blank.
+    {"Main", "GroepIngangen", "Ingangen", "GroupBoxIngangen"},
+    {"Main", "GroepUitgangen", "Uitgangen", "GroupBoxUitgangen"},
+    {"Main", "Groep_ANA_IN", "Analoog in", "GroupBox_ANA_IN"},
+    {"Main", "Groep_ANA_UIT", "Analoog uit", "GroupBox_ANA_UIT"},
+    {"Main", "GroepActual", "Actual", "GroupBoxActual"},
+    {"Main", "GroepDuimwiel", "DW", "GroupBox_DW"},
+    {"Main", "LabelActualPositie", "Positie:", "LabelPositie"},
+    {"Main", "LabelActualSnelheid", "Snelheid:", "LabelSnelheid"},
+    {"Main", "LabelActualSpanning", "Spanning:", "LabelSpanning_uit LabelSpanning_in"},
+    {"Main", "LabelActualStroom", "Stroom:", "LabelStroom_uit LabelStroom_in"},
+    {"Main", "CmdIO_ON", "I/O ON", "", TextKind::KeepsDefault},
+    {"Main", "CmdIO_OFF", "I/O OFF", "", TextKind::KeepsDefault},
+    {"Main", "CmdActual_ON", "Actual ON", "", TextKind::KeepsDefault},
+    {"Main", "CmdActual_OFF", "Actual OFF", "", TextKind::KeepsDefault},
+    {"Main", "CmdComOpen", "Open", "", TextKind::KeepsDefault},
+    {"Main", "CmdComClose", "Close", "", TextKind::KeepsDefault},
+    {"Main", "CmdTerminalZenden", "Zenden", "CmdTerminalZenden"},
+    {"Main", "CmdResetError", "Res error", "CmdResetError"},
+    {"Main", "CmdDuimwiel_ON", "DW ON", "", TextKind::KeepsDefault},
+    {"Main", "CmdDuimwiel_OFF", "DW OFF", "", TextKind::KeepsDefault},
+    {"Main", "PanelTekst0", "tekst 0"}, // no reply from the unit
+    {"Main", "PanelTekst1", "tekst 1"}, // followed by " " SystemError ", " LineErrors
+    {"Main", "menuBestand", "Bestand", "File1"},
+    {"Main", "subAfsluiten", "Afsluiten", "Exit1"},
+    {"Main", "menuEdit", "Edit", "Edit"},
+    {"Main", "subParameters", "Parameters", "Par11"},
+    {"Main", "subSollwerten", "Sollwerten", "Par21"},
+    {"Main", "menuInstellingen", "Instellingen", "Extra"},
+    {"Main", "subInitCom", "Init serieel", "Serial1"},
+    {"Main", "subOpties", "Opties", "ww1"},
+    {"Main", "menuCommunicatie", "Communicatie", "Zendenenontvangen1"},
+    {"Main", "subParSoll", "Parameters + Sollwerten ontvangen", "ParSollOntvangen1"},
+    {"Main", "subBackup", "Backup", "Backup1"},
+    {"Main", "subRestore", "Restore", "Restore1"},
+    {"Main", "subZoeken", "App... zoeken", "MX52zoeken"},
+    {"Main", "menuVenster", "Venster", "Venster"},
+    {"Main", "subNokkenInfo", "Nok info", "displaynokken1"},
+    {"Main", "subGrafiek", "Grafiek", "Grafiek1"},
+    {"Main", "menuHelp", "Help", "Info1"},
+    {"Main", "subInfo", "Info", "FormAbout"},
+    {"Main", "subErrorNummers", "Error nummers", "Errno1"},
+    {"Main", "K0_HoldReset", "Hold/Reset"},
+    {"Main", "K0_RefFijn", "Ref fijn"},
+    {"Main", "K0_SSIJustage", "SSI Justage"},
+    {"Main", "K0_Inactief", "Inactief"},
+    {"Main", "Msg_waarschuwingCaption", ""},
+    {"Main", "Msg_Melding_Geen_MX52", ""},
+
+    // Backup and restore.
+    {"BackupRestore", "SaveCaption", ""},
+    // The save dialog's default is "*.bak".
+    {"BackupRestore", "OpenFilter", "ASCII Parameterbestand (*.bak)|*.bak"},
+    {"BackupRestore", "OpenCaption", ""},
+    {"BackupRestore", "OpenMsg2", ""},
+    {"BackupRestore", "Msg_waarschuwingCaption", ""},
+    {"BackupRestore", "Msg_waarschuwingRestore_1", ""}, // followed by two blanks and the file name
+    {"BackupRestore", "Msg_waarschuwingRestore_2", ""},
+
+    // About box and error number list.
+    {"About", "Caption", "Info"},
+    {"About", "Handelsmerk", "Handelsmerk"},
+    {"About", "SoftwareVersie", "Software versie:"}, // followed by " " and the version
+    {"HelpErrorNummers", "Caption", "Error nummers"},
+
+    // Options dialog.
+    {"Opties", "Caption", "Instellingem"},
+    {"Opties", "RegAlgemeen", "Algemeen"},
+    {"Opties", "TaalLabel", "Error"},
+    // index = language number
+    {"Opties", "TaalItems", "\"NE\",\"EN\",\"D\"", "", TextKind::ItemList, 3},
+    {"Opties", "CmdOK", "OK"},
+    {"Opties", "CmdCancel", "Cancel"},
+
+    // Serial initialisation; the item lists in the order of the port's
+    // enumerations.  A list the file lacks leaves the window's own names.  The
+    // advice after a failed open is ours and is shown with or without a file.
+    {"InitCom", "Caption", "Seriele poort", "FormInitSerial"},
+    {"InitCom", "RegInterface", "Interface", "TabSheet1"},
+    {"InitCom", "RegExtended", "Extended", "TabSheet2"},
+    {"InitCom", "CmdOK", "OK", "CmdOK"},
+    // The window's own default: "OK" on the Cancel button would invite the wrong press.
+    {"InitCom", "CmdCancel", "Cancel", "CmdCancel"},
+    {"InitCom", "PortLabel", "Poort", "LabelPoort"},
+    {"InitCom", "IOLabel", "IO", "Label_IO"},
+    {"InitCom", "BaudLabel", "Baud", "LabelBaud"},
+    {"InitCom", "DatabitLabel", "Bits", "LabelDataBits"},
+    {"InitCom", "ParityLabel", "Parity", "LabelParity"},
+    {"InitCom", "StopbitLabel", "stopbits", "LabelStopBits"},
+    {"InitCom", "HardwareLabel", "hardware", "LabelHardware"},
+    {"InitCom", "PortTypeLabel", "Poorttype", "LabelPortType"},
+    {"InitCom", "ReceiverLabel", "Receiver", "LabelReceiver"},
+    {"InitCom", "TransmitterLabel", "Transmitter", "LabelTransmitter"},
+    {"InitCom", "DeviceLabel", "Device", "LabelDevice"}, // the device a COM name leads to
+    {"InitCom", "PortItems", "", "ComboPoort", TextKind::ItemList, 16}, // COM1 .. COM16
+    {"InitCom", "IOItems", "", "Combo_IO", TextKind::ItemList, 4}, // TPortAddr
+    {"InitCom", "BaudItems", "", "ComboBaud", TextKind::ItemList, 6}, // from br9600
+    {"InitCom", "DataBitItems", "", "ComboDataBits", TextKind::ItemList, 2}, // TDataBit
+    {"InitCom", "ParityItems", "", "ComboParity", TextKind::ItemList, 3}, // None, Even, Odd
+    {"InitCom", "StopbitItems", "", "ComboStopBits", TextKind::ItemList, 2}, // TStopBit
+    {"InitCom", "HardwareItems", "", "ComboHardware", TextKind::ItemList, 4}, // THardware
+    {"InitCom", "PortTypeItems", "", "ComboPortType", TextKind::ItemList, 3}, // TPortType
+    {"InitCom", "ReceiverItems", "", "ComboReceiver", TextKind::ItemList, 2}, // TReceiveDriver
+    {"InitCom", "TransmitterItems", "", "ComboTransmitter", TextKind::ItemList, 4}, // transmitter
+    // "%1" the port's name, "%2" its device
+    {"InitCom", "MsgCannotOpen", "%1 (%2) cannot be opened:", "", TextKind::KeepsDefault},
+    // "%1" the device
+    {"InitCom", "MsgNoAccess", "You have no read and write access to %1. Ask the administrator "
+                               "of this computer for it.", "", TextKind::KeepsDefault},
+    // "%1" the device, "%2" the group that may use it, "%3" the user
+    {"InitCom", "MsgAccessByGroup", "Access to %1 is granted to the members of the group \"%2\". "
+                                    "Add your user to that group (for example: sudo usermod -aG "
+                                    "%2 %3), then log out and in again.",
+     "", TextKind::KeepsDefault},
+    {"InitCom", "MsgDeviceBusy", "Another program, or another copy of this one, is using the "
+                                 "device. Close it and press OK again.",
+     "", TextKind::KeepsDefault},
+    {"InitCom", "MsgDeviceMissing", "Check that the converter is plugged in, or choose another "
+                                    "device.", "", TextKind::KeepsDefault},
+
+    // Device search.
+    {"AparaatZoeken", "Caption", "Zoeken..."},
+    {"AparaatZoeken", "CmdOK", "OK"},
+    {"AparaatZoeken", "CmdVerder", "Verder"},
+    {"AparaatZoeken", "CmdStart", "Start"},
+    {"AparaatZoeken", "CmdStop", "Stop"},
+    {"AparaatZoeken", "CmdCancel", "Cancel"},
+    {"AparaatZoeken", "LabelStartenMet", "Start met:"},
+    {"AparaatZoeken", "KolomTekst0", "tekst 0"},
+    {"AparaatZoeken", "KolomTekst1", "tekst 1"},
+    {"AparaatZoeken", "KolomTekst2", "tekst 2"},
+    {"AparaatZoeken", "KolomTekst3", "tekst 3"},
+    {"AparaatZoeken", "KolomTekst4", "tekst 4"},
+    {"AparaatZoeken", "GroepParity", "Parity"},
+    {"AparaatZoeken", "GroepStopBits", "Stopbits"},
+    {"AparaatZoeken", "RadioAlsCom", "COM"},
+    {"AparaatZoeken", "RadioAutoSelect", "COM"},
+    {"AparaatZoeken", "PanelTekst0", "Zoeken.."},
+    {"AparaatZoeken", "PanelTekst1", "Gestopt!"},
+    {"AparaatZoeken", "PanelTekst2", "beeindigd!"},
+    {"AparaatZoeken", "PanelTekst3", "Apparaat gevonden!"},
+
+    // Parameter editor; its column headers also head the parameter printout.
+    {"EditParam", "Caption", "Edit param"},
+    {"EditParam", "KolomTekst0", "tekst 0"},
+    {"EditParam", "KolomTekst1", "tekst 1"},
+    {"EditParam", "KolomTekst2", "tekst 2"},
+    {"EditParam", "KolomTekst3", "tekst 3"},
+    {"EditParam", "KolomTekst4", "tekst 4"},
+    {"EditParam", "min", "min"},
+    {"EditParam", "max", "max"},
+    {"EditParam", "default", "default"},
+    {"EditParam", "CmdClear", "Wissen"},
+    {"EditParam", "menuBestand", "Bestand"},
+    {"EditParam", "subOpenen", "Openen"},
+    {"EditParam", "subOpslaanAls", "Opslaan als..."},
+    {"EditParam", "subLaadDefault", "Laad default"},
+    {"EditParam", "subAfdrukken", "Afdrukken"},
+    {"EditParam", "subAfsluiten", "Afsluiten"},
+    {"EditParam", "menuZendenOntvangen", "Zenden & ontvangen"},
+    {"EditParam", "subParOntvangen", "Par ontvangen"},
+    {"EditParam", "subParZenden", "Par zenden"},
+    {"EditParam", "subLoader", "Loader"},
+    {"EditParam", "menuVenster", "Venster"},
+    {"EditParam", "subNokkenInfo", "Nokken info"},
+    {"EditParam", "Msg_ErrorCaption", ""},
+    {"EditParam", "Msg_InfoCaption", ""},
+    {"EditParam", "msg_DefaultParGeladen", ""},
+    {"EditParam", "msg_ErrorSetDefaultPar", ""},
+    {"EditParam", "OpenCaption", ""},
+    // The save dialog's default is "*.mxp".
+    {"EditParam", "OpenFilter", "ASCII Parameterbestand (*.mxp)|*.mxp"},
+    {"EditParam", "OpenMsg1", ""},
+    {"EditParam", "OpenMsg2", ""},
+    {"EditParam", "OpenMsg3", ""},
+    {"EditParam", "OpenMsg4", ""},
+    {"EditParam", "SaveCaption", ""},
+    {"EditParam", "Msg_waarschuwingCaption", ""},
+    {"EditParam", "ZendMsg_1", ""}, // the six lines of the send question, joined by LF CR
+    {"EditParam", "ZendMsg_2", ""},
+    {"EditParam", "ZendMsg_3", ""},
+    {"EditParam", "ZendMsg_4", ""},
+    {"EditParam", "ZendMsg_5", ""},
+    {"EditParam", "ZendMsg_6", ""},
+    {"EditParam", "Msg_ParGezondenEnNietGeladen", ""},
+
+    // Receive window.
+    {"LeesParSoll", "CaptionMode0", "Lees Param"},
+    {"LeesParSoll", "CaptionMode1", "Lees Sollw"},
+    {"LeesParSoll", "CaptionMode2", "Lees Param en sollw"},
+    {"LeesParSoll", "CaptionMode3", "Lees Apparaat"},
+    {"LeesParSoll", "CmdOK", "OK"},
+    {"LeesParSoll", "CmdAgain", "Again"},
+    {"LeesParSoll", "CmdCancel", "Cancel"},
+    {"LeesParSoll", "PanelTekst0", "tekst 0"}, // no reply in time
+    {"LeesParSoll", "PanelTekst1", "tekst 1"}, // line or system error
+    {"LeesParSoll", "PanelTekst2", "tekst 2"}, // reading a parameter, + " " + number
+    {"LeesParSoll", "PanelTekst3", "tekst 3"}, // parameters complete
+    {"LeesParSoll", "PanelTekst4", "tekst 4"}, // reading a setpoint, + " " + number
+    {"LeesParSoll", "PanelTekst5", "tekst 5"}, // setpoints complete
+    {"LeesParSoll", "PanelTekst6", "tekst 6"}, // parameters and setpoints complete
+    {"LeesParSoll", "PanelTekst7", "tekst 7"}, // bad reply, + " " + reply + "   P[nnn]"
+
+    // Send window.
+    {"SchrijfParSoll", "CaptionMode0", "Schrijf Param"},
+    {"SchrijfParSoll", "CaptionMode1", "Schrijf Sollw"},
+    {"SchrijfParSoll", "CaptionMode2", "Schrijf Param en sollw"},
+    {"SchrijfParSoll", "CaptionMode3", "Schrijf Apparaat"},
+    {"SchrijfParSoll", "CmdOK", "OK"},
+    {"SchrijfParSoll", "CmdAgain", "Again"},
+    {"SchrijfParSoll", "CmdCancel", "Cancel"},
+    {"SchrijfParSoll", "PanelTekst0", "tekst 0"},   // no reply in time
+    {"SchrijfParSoll", "PanelTekst1", "tekst 1"},   // line or system error
+    {"SchrijfParSoll", "PanelTekst2", "tekst 2"},   // writing a parameter, + " " + number
+    {"SchrijfParSoll", "PanelTekst3", "tekst 3"},   // finished, mode 0
+    {"SchrijfParSoll", "PanelTekst4", "tekst 4"},   // writing a setpoint, + " " + number
+    {"SchrijfParSoll", "PanelTekst5", "tekst 5"},   // finished, mode 1
+    {"SchrijfParSoll", "PanelTekst6", "tekst 6"},   // finished, mode 2
+    {"SchrijfParSoll", "PanelTekst7", "tekst 7"},   // bad reply
+    {"SchrijfParSoll", "PanelTekst8", "tekst 8"},   // finished, mode 3
+    {"SchrijfParSoll", "PanelTekst9", "tekst 9"},   // after "(er 7) ": value refused
+    {"SchrijfParSoll", "PanelTekst10", "tekst 10"}, // before the "bp" answer
+    {"SchrijfParSoll", "PanelTekst11", "tekst 11"}, // after the "bp" answer
+
+    // Parameter loader.
+    {"Loader", "Caption", "Loader"},
+    {"Loader", "CmdOK", "OK"},
+    {"Loader", "PanelTekst0", "tekst 0"}, // no reply in time
+    {"Loader", "PanelTekst1", "tekst 1"}, // read, not shown
+    {"Loader", "PanelTekst2", "tekst 2"}, // line or system error
+    {"Loader", "PanelTekst3", "tekst 3"}, // read, not shown
+    {"Loader", "PanelTekst4", "tekst 4"}, // parameters computed
+    {"Loader", "PanelTekst5", "tekst 5"}, // before the "bp" answer
+    {"Loader", "PanelTekst6", "tekst 6"}, // after the "bp" answer
+
+    // Service parameter window.
+    {"ParamService", "LabelMin", "min"},
+    {"ParamService", "LabelMax", "max"},
+    {"ParamService", "LabelDefault", "default"},
+    {"ParamService", "LabelParData", "default"},
+    {"ParamService", "CmdOK", "OK"},
+    {"ParamService", "CmdDefault", "Default"},
+    {"ParamService", "CmdZenden", "Zenden"},
+    {"ParamService", "CmdCancel", "annuleren"},
+    {"ParamService", "PanelTekst0", "tekst 0"},   // time-out
+    {"ParamService", "PanelTekst1", "tekst 1"},   // sending a parameter
+    {"ParamService", "PanelTekst2", "tekst 2"},   // value outside minimum..maximum
+    {"ParamService", "PanelTekst3", "tekst 3"},   // too many digits
+    {"ParamService", "PanelTekst4", "tekst 4"},   // parameter written
+    {"ParamService", "PanelTekst5", "tekst 5"},   // other link error
+    {"ParamService", "PanelTekst6", "tekst 6"},   // after "(er 7) ": value refused
+    {"ParamService", "PanelTekst7", "tekst 7"},   // after the "bp" answer
+    {"ParamService", "PanelTekst8", "tekst 8"},   // before the "bp" answer
+    {"ParamService", "PanelTekst9", "tekst 9"},   // loading parameters
+    {"ParamService", "PanelTekst10", "tekst 10"}, // parameters loaded
+
+    // Printouts, and the questions before printing unloaded values.
+    {"Afdrukken", "CaptionPar", "Afdrukken param"},
+    {"Afdrukken", "CaptionSoll", "Afdrukken Soll"},
+    {"Afdrukken", "LabelFirma", "Firma"},
+    {"Afdrukken", "LabelType", "Type"},
+    {"Afdrukken", "LabelSn", "Serie nr"},
+    {"Afdrukken", "CmdOK", "OK"},
+    {"Afdrukken", "CmdCancel", "Annuleren"},
+    {"Afdrukken", "TekstPagina", "P"},
+    {"Afdrukken", "NaamSoll", "Solwerten"},
+    {"Afdrukken", "Msg_waarschuwingCaption", ""},
+    {"Afdrukken", "AfdrukMsg_1", ""}, // the six lines of the parameter print question
+    {"Afdrukken", "AfdrukMsg_2", ""},
+    {"Afdrukken", "AfdrukMsg_3", ""},
+    {"Afdrukken", "AfdrukMsg_4", ""},
+    {"Afdrukken", "AfdrukMsg_5", ""},
+    {"Afdrukken", "AfdrukMsg_6", ""},
+    {"Afdrukken", "AfdrukMsg_10", ""}, // the five lines of the setpoint print question
+    {"Afdrukken", "AfdrukMsg_20", ""},
+    {"Afdrukken", "AfdrukMsg_30", ""},
+    {"Afdrukken", "AfdrukMsg_40", ""},
+    {"Afdrukken", "AfdrukMsg_50", ""},
+
+    // Setpoint editor; the setpoint printout reads its column headers as "EditSollWert".
+    {"EditSollwert", "Caption", "Edit Sollw"},
+    {"EditSollwert", "Kolomtekst_no", "No"},     // the setpoint printout: "tekst 0"
+    {"EditSollwert", "Kolomtekst_waarde", "No"}, // the setpoint printout: "tekst 1"
+    {"EditSollwert", "menuBestand", "Bestand"},
+    {"EditSollwert", "subOpenen", "Openen"},
+    {"EditSollwert", "subOpslaanAls", "Opslaan als..."},
+    {"EditSollwert", "subAfdrukken", "Afdruk"},
+    {"EditSollwert", "subAfsluiten", "Afsluiten"},
+    {"EditSollwert", "menuZendenOntvangen", "Zenden & ontvangen"},
+    {"EditSollwert", "subParOntvangen", "Par ontvangen"},
+    {"EditSollwert", "subParZenden", "Par zenden"},
+    {"EditSollwert", "Msg_SollwertOngeldig", "Ingane ongeldig!"},
+    {"EditSollwert", "SaveCaption", ""},
+    {"EditSollwert", "OpenCaption", ""},
+    // The save dialog's default is "*.mxp".
+    {"EditSollwert", "OpenFilter", "ASCII Parameterbestand (*.mxp)|*.mxp"},
+    {"EditSollwert", "Msg_ErrorCaption", ""},
+    {"EditSollwert", "OpenMsg1", ""},
+    {"EditSollwert", "OpenMsg2", ""},
+    {"EditSollwert", "OpenMsg3", ""},
+    {"EditSollwert", "OpenMsg4", ""},
+    {"EditSollwert", "Msg_waarschuwingCaption", ""},
+    {"EditSollwert", "ZendMsg_10", ""}, // the five lines of the send question
+    {"EditSollwert", "ZendMsg_20", ""},
+    {"EditSollwert", "ZendMsg_30", ""},
+    {"EditSollwert", "ZendMsg_40", ""},
+    {"EditSollwert", "ZendMsg_50", ""},
+
+    // Cam display.
+    {"DisplayNokken", "Caption", "Display nokken"},
+    {"DisplayNokken", "RijTekst", "Uitg"}, // row label: RijTekst + "-" + output number
+    {"DisplayNokken", "LabelNokNo", "Nok"},
+    {"DisplayNokken", "LabelFuncte", "Functie"},
+    {"DisplayNokken", "LabelBron", "Bron"},
+    {"DisplayNokken", "LabelAanvang", "Aanvang"},
+    {"DisplayNokken", "LabelEinde", "Einde"},
+    {"DisplayNokken", "LAbelHysteresis", "Hysteresis"},
+    {"DisplayNokken", "LabelVervroeging", "Vervroeging"},
+
+    // Log graph.
+    {"Grafiek", "CaptionGrafiek", "Istwerten"},
+    {"Grafiek", "LabelBuffer", "Buffer"},
+    {"Grafiek", "LabelAutoscroll", "Autoscroll"},
+    {"Grafiek", "LabelHulplijnenXas", "Hulplijn"},
+    {"Grafiek", "LabelHulplijnenYas", "Hulplijn"},
+    {"Grafiek", "CmdStartLog", "Start"},
+    {"Grafiek", "CmdStopLog", "Stop"},
+    {"Grafiek", "GroepXas", "X"},
+    {"Grafiek", "GroepYas", "Y"},
+    {"Grafiek", "LabelBron", "Bron"},
+    // Sources by index: r0 .. r5 (position, velocity, analog out U and I,
+    // analog in U and I).
+    {"Grafiek", "optiesBron", "", "", TextKind::ItemList, 6},
+    {"Grafiek", "PanelTekst0", "tekst 0"}, // time-out
+    {"Grafiek", "PanelTekst1", "tekst 1"}, // other link error
+    {"Grafiek", "PanelTekst2", "tekst 2"}, // logging started
+    {"Grafiek", "PanelTekst3", "tekst 3"}, // logging stopped
+    {"Grafiek", "PanelTekst4", "tekst 4"}, // buffer full
+};
+// clang-format on
+
 // The whole table, by window, keys in the order the window reads them.
-std::span<const TextKey> textKeys();
+constexpr std::span<const TextKey> textKeys() {
+    return kTextTable;
+}
 
 // The entry for section/key (case-insensitive), or nullptr.
 const TextKey* findTextKey(QAnyStringView section, QAnyStringView key);
+
+namespace detail {
+
+constexpr bool sameTextName(std::string_view a, std::string_view b) {
+    if (a.size() != b.size()) return false;
+    const auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? char(c - 'A' + 'a') : c; };
+    for (std::size_t i = 0; i < a.size(); ++i)
+        if (lower(a[i]) != lower(b[i])) return false;
+    return true;
+}
+
+consteval const TextKey* textKeyAt(std::string_view section, std::string_view key) {
+    for (const TextKey& k : kTextTable)
+        if (sameTextName(k.section, section) && sameTextName(k.key, key)) return &k;
+    // Reached only for a name the table lacks: the build stops here.
+    throw "no such section and key in the text table";
+}
+
+} // namespace detail
+
+// A row of the table named in code; a misspelt section or key does not build.
+class TextId {
+  public:
+    consteval TextId(std::string_view section, std::string_view key)
+        : key_(detail::textKeyAt(section, key)) {}
+    const TextKey& operator*() const { return *key_; }
+    const TextKey* operator->() const { return key_; }
+
+  private:
+    const TextKey* key_;
+};
 
 } // namespace kqm52

@@ -1,7 +1,8 @@
 #!/usr/bin/env python3
 """Writes the data files that lie beside the program.
 
-    python3 data/tools/make_data.py          # rewrites the files in data/
+    python3 data/tools/make_data.py            # rewrites the files in data/
+    python3 data/tools/make_data.py --out DIR  # writes them to DIR instead
 
 Products, all in data/ and all committed (the build does not run this script):
 
@@ -15,7 +16,8 @@ The committed files are the product; this script is how we keep the three
 languages and the four catalogue files consistent with one another.  Edit the
 tables here and run it again rather than editing one file by hand.  The test
 tests/data (test_data) holds the files against each other and against the
-table of language keys in shell/TextKeys.cpp.
+table of language texts in ui/TextKeys.h, and runs this script with --out
+to check that the committed files are what it writes.
 
 Encoding: the .ini and .txt files are UTF-8 without byte-order mark, lines
 ended by LF (our IniFile reads UTF-8 first).  The .rtf files are 7-bit ASCII:
@@ -44,8 +46,11 @@ def list_text(items):
     return ",".join(out)
 
 
+OUT = DATA
+
+
 def write(name, text, encoding="utf-8"):
-    path = os.path.join(DATA, name)
+    path = os.path.join(OUT, name)
     with open(path, "w", encoding=encoding, newline="\n") as f:
         f.write(text)
 
@@ -593,6 +598,34 @@ SECTIONS = [
         t("ReceiverItems", ["Geen", "Register 7 = 2"], ["None", "Register 7 = 2"], ["Keiner", "Register 7 = 2"]),
         t("TransmitterItems", ["Geen", "Register 7 = 1", "RTS = 1", "DTR = 0"],
           ["None", "Register 7 = 1", "RTS = 1", "DTR = 0"], ["Keiner", "Register 7 = 1", "RTS = 1", "DTR = 0"]),
+        # Ours: what the window says when the port will not open.  %1, %2, %3
+        # are filled in by the program (port name, device, group, user).
+        t("MsgCannotOpen", "%1 (%2) kan niet worden geopend:", "%1 (%2) cannot be opened:",
+          "%1 (%2) kann nicht geöffnet werden:"),
+        t("MsgNoAccess",
+          "U hebt geen lees- en schrijfrechten op %1. Vraag de beheerder van deze computer erom.",
+          "You have no read and write access to %1. Ask the administrator of this computer for it.",
+          "Sie haben keine Lese- und Schreibrechte für %1. Bitten Sie den Administrator dieses "
+          "Computers darum."),
+        t("MsgAccessByGroup",
+          'Toegang tot %1 hebben de leden van de groep "%2". Voeg uw gebruiker aan die groep toe '
+          "(bijvoorbeeld: sudo usermod -aG %2 %3) en meld u daarna af en weer aan.",
+          'Access to %1 is granted to the members of the group "%2". Add your user to that group '
+          "(for example: sudo usermod -aG %2 %3), then log out and in again.",
+          'Zugriff auf %1 haben die Mitglieder der Gruppe "%2". Fügen Sie Ihren Benutzer dieser '
+          "Gruppe hinzu (zum Beispiel: sudo usermod -aG %2 %3) und melden Sie sich danach ab und "
+          "wieder an."),
+        t("MsgDeviceBusy",
+          "Een ander programma, of een andere kopie van dit programma, gebruikt het apparaat. "
+          "Sluit het en klik opnieuw op OK.",
+          "Another program, or another copy of this one, is using the device. Close it and press "
+          "OK again.",
+          "Ein anderes Programm oder eine andere Instanz dieses Programms verwendet das Gerät. "
+          "Schließen Sie es und klicken Sie erneut auf OK."),
+        t("MsgDeviceMissing",
+          "Controleer of de converter is aangesloten, of kies een ander apparaat.",
+          "Check that the converter is plugged in, or choose another device.",
+          "Prüfen Sie, ob der Umsetzer angeschlossen ist, oder wählen Sie ein anderes Gerät."),
     ]),
     ("AparaatZoeken", [
         t("Caption", "Apparaten zoeken", "Search for units", "Geräte suchen"),
@@ -1156,6 +1189,13 @@ def error_help_rtf(lang):
 
 
 def main():
+    global OUT
+    args = sys.argv[1:]
+    if args[:1] == ["--out"] and len(args) == 2:
+        OUT = args[1]
+    elif args:
+        sys.stderr.write("usage: make_data.py [--out DIR]\n")
+        return 2
     check_groups()
     write("Parameters.txt", parameters_txt())
     write("ParNo.txt", parno_txt())

@@ -1,19 +1,23 @@
 // The data files that lie beside the program (data/), read with the
 // program's own readers (IniFile, ListText, the catalogue, GroupTree) so that
 // what passes here is what the program sees, and held against each other and
-// against the table of keys the windows read (shell/TextKeys.h).
+// against the table of language texts (ui/TextKeys.h), and against the
+// script that writes them (data/tools/make_data.py).
 
+#include "inifile/IniFile.h"
+#include "inifile/ListText.h"
 #include "params/model/DecimalText.h"
 #include "params/model/GroupTree.h"
-#include "inifile/ListText.h"
 #include "params/model/ParameterCatalogue.h"
-#include "inifile/IniFile.h"
 #include "ui/TextKeys.h"
 
+#include <QDir>
 #include <QFile>
+#include <QProcess>
 #include <QRegularExpression>
 #include <QSet>
 #include <QStringDecoder>
+#include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
@@ -140,12 +144,47 @@ TEST(LanguageFiles, HoldExactlyTheKeysTheWindowsRead) {
                 for (const QString& item : items)
                     EXPECT_FALSE(item.trimmed().isEmpty()) << where();
             } else if (!isMessageLine(k.key)) {
+                // The program fills in "%1" .. "%3"; a translation that drops
+                // or adds one shows a raw marker or loses the device's name.
+                static const QRegularExpression marker(QStringLiteral("%[1-9]"));
+                QStringList wanted, found;
+                for (auto it = marker.globalMatch(QLatin1String(k.def)); it.hasNext();)
+                    wanted << it.next().captured(0);
+                for (auto it = marker.globalMatch(value); it.hasNext();)
+                    found << it.next().captured(0);
+                wanted.sort();
+                wanted.removeDuplicates();
+                found.sort();
+                found.removeDuplicates();
+                EXPECT_EQ(found, wanted) << where();
                 EXPECT_FALSE(value.isEmpty()) << where() << " is empty";
             } else {
                 // A line left blank between two sentences is blank in every language.
                 EXPECT_EQ(value.isEmpty(), files[0].readString(section, key).isEmpty()) << where();
             }
         }
+    }
+}
+
+TEST(DataFiles, AreWhatTheirScriptWrites) {
+    // A file edited by hand, or a script changed without running it, would
+    // be undone or lost by the next run.
+    QTemporaryDir out;
+    const QString script = QStringLiteral(KQM52_DATA_DIR "/tools/make_data.py");
+    QProcess run;
+    run.start(QStringLiteral("python3"), {script, QStringLiteral("--out"), out.path()});
+    if (!run.waitForStarted()) GTEST_SKIP() << "python3 is not installed";
+    ASSERT_TRUE(run.waitForFinished(60000));
+    ASSERT_EQ(run.exitCode(), 0) << run.readAllStandardError().toStdString();
+    const QStringList written = QDir(out.path()).entryList(QDir::Files);
+    EXPECT_EQ(written.size(), 11); // three of Taal, Tree and ErrorHelp; Parameters, ParNo
+    for (const QString& name : written) {
+        QFile made(out.filePath(name));
+        ASSERT_TRUE(made.open(QIODevice::ReadOnly));
+        QFile shipped(QStringLiteral(KQM52_DATA_DIR "/") + name);
+        ASSERT_TRUE(shipped.open(QIODevice::ReadOnly)) << s(name) << " is not in data/";
+        EXPECT_TRUE(made.readAll() == shipped.readAll())
+            << s(name) << " differs from what make_data.py writes";
     }
 }
 

@@ -7,18 +7,17 @@
 #include "params/model/ParameterCatalogue.h"
 #include "shell/IoFunctionTexts.h"
 #include "ui/LanguageTexts.h"
-#include "ui/MainTexts.h"
 
 #include <QLabel>
 
 namespace kqm52::test {
 namespace {
 
-MainTexts k0Texts() {
+LanguageTexts k0Texts() {
     LanguageTexts texts;
     texts.loadFromText(
         "[Main]\nK0_HoldReset=HOLD\nK0_RefFijn=REF\nK0_SSIJustage=SSI\nK0_Inactief=OFF\n");
-    return MainTexts::read(texts);
+    return texts;
 }
 
 TEST(K0Label, TheFirstRuleThatAppliesNamesTheFunction) {
@@ -46,7 +45,7 @@ TEST(K0Label, TheFirstRuleThatAppliesNamesTheFunction) {
 TEST(K0Label, WithoutALanguageFileItIsEmpty) {
     ParamTables tables;
     tables.setParameter(200, 1);
-    EXPECT_EQ(IoFunctionTexts::k0(tables, MainTexts::read(LanguageTexts{})), "");
+    EXPECT_EQ(IoFunctionTexts::k0(tables, LanguageTexts{}), "");
 }
 
 TEST(IoLabels, EachShowsTheOptionAtItsValueOrHashes) {

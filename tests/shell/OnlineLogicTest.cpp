@@ -10,7 +10,7 @@
 #include "shell/Terminal.h"
 #include "shell/UnitSelection.h"
 #include "sim/SimDriver.h"
-#include "ui/MainTexts.h"
+#include "ui/LanguageTexts.h"
 #include "ui/ProgramState.h"
 
 #include <gtest/gtest.h>
@@ -62,12 +62,9 @@ struct RecordingView : LiveMonitorView, UnitSelectionView, TerminalView {
 class OnlineLogicTest : public ::testing::Test {
   protected:
     OnlineLogicTest() {
-        texts.PanelTekst0 = QStringLiteral("No reply from the unit");
-        texts.PanelTekst1 = QStringLiteral("Line error");
-        texts.CmdComOpen = QStringLiteral("Open");
-        texts.CmdComClose = QStringLiteral("Close");
-        texts.CmdDuimwiel_ON = QStringLiteral("DW ON");
-        texts.CmdDuimwiel_OFF = QStringLiteral("DW OFF");
+        texts.loadFromText("[Main]\nPanelTekst0=No reply from the unit\nPanelTekst1=Line error\n"
+                           "CmdComOpen=Open\nCmdComClose=Close\nCmdDuimwiel_ON=DW ON\n"
+                           "CmdDuimwiel_OFF=DW OFF\n");
         const LineState line{
             .baud = 9600, .dataBits = 8, .parity = DriverParity::Odd, .stopBits = 1};
         bus->addUnit(0, line);
@@ -111,7 +108,7 @@ class OnlineLogicTest : public ::testing::Test {
     std::mutex traceMutex;
     QStringList wire;
     ProgramState state{QString()};
-    MainTexts texts;
+    LanguageTexts texts;
     RecordingView view;
     TZRComm port;
     UnitSelection selection{state, port, texts, view};

@@ -11,7 +11,9 @@
 #include <QProcess>
 #include <QSpinBox>
 
+#include <cerrno>
 #include <csignal>
+#include <cstring>
 #include <sys/resource.h>
 
 namespace kqm52::test {
@@ -19,10 +21,19 @@ namespace {
 
 class SettingsFileTest : public ShellWorld {
   protected:
-    IniFile writtenFile() const {
-        IniFile ini;
-        EXPECT_TRUE(ini.load(iniPath()));
-        return ini;
+    // The file as the program writes it back after reading text, through
+    // the same read and write the main window uses.
+    QString rewritten(const QString& text) {
+        writeFile("application.ini", text);
+        TZRComm port;
+        int unitNo = 0;
+        ProgramSettings settings;
+        PortMap ports;
+        EXPECT_TRUE(SettingsFile::read(iniPath(), port, unitNo, settings, ports));
+        QString error;
+        EXPECT_TRUE(SettingsFile::write(iniPath(), port, unitNo, settings, ports, &error))
+            << qPrintable(error);
+        return readFile("application.ini");
     }
 };
 
@@ -41,16 +52,20 @@ TEST_F(SettingsFileTest, WithoutAFileClosingWritesTheWindowsOwnSettingsOnce) {
     EXPECT_FALSE(QFile::exists(iniPath())) << "a second close wrote again";
 }
 
-TEST_F(SettingsFileTest, MissingKeysReadAsTheirDefaults) {
-    writeFile("application.ini", "[Serieel]\nunit_no=5\n");
+TEST_F(SettingsFileTest, AnExistingFileComesBackInTableOrderWithTheUsersOwnLinesAfter) {
+    writeFile("application.ini",
+              "; service laptop\n[Eigen]\nnotitie=niet wissen\n[Grafiek]\nY_Div=4\nX_Div=3\n"
+              "[Poorten]\nCOM5=sim\nCOM3=/dev/ttyUSB0\n[Serieel]\nmijn=1\nunit_no=5\nparity=2\n");
     EXPECT_EQ(ctl<QSpinBox>(createWindow(), "SpinEditUnitSelect")->value(), 5);
     closeWindow();
-    // 38400 bit/s, not the window's 9600; even parity; Phoenix PSM on RS232C.
-    EXPECT_EQ(readFile("application.ini").simplified(),
-              "[Serieel] unit_no=5 baudrate=6 databit=1 parity=1 stopbit=0 hardware=2 portaddr=0 "
-              "portname=0 porttype=0 receivedrv=0 transmitdrv=3 [Opties] Taal=0 [Algemeen] "
-              "OpenCloseDialoogPath= [Afdrukken] Firma= Type= Sn= [Grafiek] X_Div=0 Y_Div=0 "
-              "BronItem=0 X_hulplijn=0 Y_hulplijn=0");
+    // Missing keys take their defaults: 38400 bit/s, not the window's 9600.
+    EXPECT_EQ(readFile("application.ini"),
+              "; service laptop\n[Serieel]\nbaudrate=6\ndatabit=1\nparity=2\nstopbit=0\n"
+              "hardware=2\nportaddr=0\nportname=0\nporttype=0\nreceivedrv=0\ntransmitdrv=3\n"
+              "unit_no=5\nmijn=1\n[Opties]\nTaal=0\n[Algemeen]\nOpenCloseDialoogPath=\n"
+              "[Afdrukken]\nFirma=\nType=\nSn=\n[Grafiek]\nX_Div=3\nY_Div=4\nBronItem=0\n"
+              "X_hulplijn=0\nY_hulplijn=0\n[Poorten]\nCOM5=sim\nCOM3=/dev/ttyUSB0\n[Eigen]\n"
+              "notitie=niet wissen\n");
 }
 
 // One odd value at a time, and what the program writes back for it.
@@ -82,10 +97,9 @@ TEST_F(SettingsFileTest, OddValuesReadAsTheUserExpects) {
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
-        writeFile("application.ini", QString::fromUtf8(c.file));
-        createWindow();
-        closeWindow();
-        EXPECT_EQ(writtenFile().readString(c.section, c.key), c.written);
+        IniFile written;
+        written.loadFromText(rewritten(QString::fromUtf8(c.file)));
+        EXPECT_EQ(written.readString(c.section, c.key), c.written);
     }
 }
 
@@ -97,38 +111,23 @@ TEST_F(SettingsFileTest, EverySettingSurvivesARoundTrip) {
         "[Algemeen]\nOpenCloseDialoogPath=/home/service/MX dateien\n[Afdrukken]\n"
         "Firma=Morvek & Zn\nType=Type=MX52\nSn=SN 0042\n[Grafiek]\nX_Div=3\nY_Div=4\n"
         "BronItem=2\nX_hulplijn=1\nY_hulplijn=0\n[Poorten]\nCOM2=/dev/ttyUSB0\nCOM16=sim\n";
-    writeFile("application.ini", text);
-    TZRComm port;
-    int unitNo = 0;
-    ProgramSettings settings;
-    PortMap ports;
-    ASSERT_TRUE(SettingsFile::read(iniPath(), port, unitNo, settings, ports));
-    QString error;
-    ASSERT_TRUE(
-        SettingsFile::write(programDir() + "copy.ini", port, unitNo, settings, ports, &error))
-        << qPrintable(error);
-    EXPECT_EQ(readFile("copy.ini"), text);
+    EXPECT_EQ(rewritten(text), text);
 }
 
-TEST_F(SettingsFileTest, ThePortMapAndForeignLinesAreWrittenBackButNotTheDemoOverride) {
-    writeFile("application.ini",
-              "; service laptop\n[Serieel]\nbaudrate=6\n[Poorten]\nCOM3=/dev/ttyUSB0\n"
-              "COM5=sim\n[Eigen]\nnotitie=niet wissen\n");
+TEST_F(SettingsFileTest, ThePortMapIsWrittenBackButNotTheDemoOverride) {
+    writeFile("application.ini", "[Poorten]\nCOM3=/dev/ttyUSB0\nCOM5=sim\n");
     createWindow();
     EXPECT_EQ(state_->portMap.device(TPort::COM3), "/dev/ttyUSB0");
     EXPECT_EQ(state_->portMap.device(TPort::COM1), "/dev/ttyS0");
     state_->portMap.setOverride("sim");
     closeWindow();
-    const QString text = readFile("application.ini");
-    EXPECT_EQ(keyPaths(text).filter("Poorten/"), (QStringList{"Poorten/COM3", "Poorten/COM5"}));
-    EXPECT_TRUE(text.contains("; service laptop\n"));
-    EXPECT_TRUE(text.contains("[Eigen]\nnotitie=niet wissen"));
-    EXPECT_EQ(writtenFile().readString("Poorten", "COM3"), "/dev/ttyUSB0");
-    EXPECT_EQ(writtenFile().readString("Poorten", "COM5"), "sim");
+    EXPECT_EQ(keyPaths(readFile("application.ini")).filter("Poorten/"),
+              (QStringList{"Poorten/COM3", "Poorten/COM5"}));
+    EXPECT_TRUE(readFile("application.ini").endsWith("[Poorten]\nCOM3=/dev/ttyUSB0\nCOM5=sim\n"));
 }
 
 // A folder the program may not write to, or a disk that is full: the old
-// file must stay whole and the user must be told.
+// file must stay whole and the user must be told why.
 class SettingsWriteFailureTest : public SettingsFileTest {
   protected:
     const QByteArray oldFile = "[Serieel]\nbaudrate=2\nunit_no=7\n[Eigen]\nx=1\n";
@@ -138,12 +137,14 @@ class SettingsWriteFailureTest : public SettingsFileTest {
         ctl<QSpinBox>(createWindow(), "SpinEditUnitSelect")->setValue(12);
     }
 
-    void expectOldFileKeptAndErrorShown() {
+    void expectOldFileKeptAndErrorShown(int osError) {
         ASSERT_EQ(dialogs_.asked().size(), 1u);
         const auto& box = dialogs_.asked().front();
         EXPECT_EQ(box.icon, Dialogs::Icon::Critical);
         EXPECT_EQ(box.caption, TFormMain::applicationTitle());
         EXPECT_TRUE(box.text.contains(iniPath())) << qPrintable(box.text);
+        EXPECT_TRUE(box.text.contains(QString::fromLocal8Bit(std::strerror(osError))))
+            << qPrintable(box.text);
         EXPECT_TRUE(box.text.contains("unchanged")) << qPrintable(box.text);
         EXPECT_EQ(readBytes("application.ini"), oldFile);
         // No half-written temporary file left beside it.
@@ -168,11 +169,12 @@ TEST_F(SettingsWriteFailureTest, AReadOnlyFolderKeepsTheOldFile) {
     if (::geteuid() == 0 && !immutable)
         GTEST_SKIP() << "running as root without chattr: the folder cannot be made read-only";
     closeWindow();
-    expectOldFileKeptAndErrorShown();
+    expectOldFileKeptAndErrorShown(immutable ? EPERM : EACCES);
 }
 
-TEST_F(SettingsWriteFailureTest, AFullDiskKeepsTheOldFile) {
-    // A file size limit makes every write past 16 bytes fail as on a full disk.
+TEST_F(SettingsWriteFailureTest, AFullDiskKeepsTheOldFileAndSaysWhy) {
+    // A file size limit makes every write past 16 bytes fail part-way, as on
+    // a full disk; the system then says "File too large".
     rlimit old{};
     ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &old), 0);
     const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
@@ -182,7 +184,7 @@ TEST_F(SettingsWriteFailureTest, AFullDiskKeepsTheOldFile) {
     closeWindow();
     ::setrlimit(RLIMIT_FSIZE, &old);
     std::signal(SIGXFSZ, oldHandler);
-    expectOldFileKeptAndErrorShown();
+    expectOldFileKeptAndErrorShown(EFBIG);
 }
 
 } // namespace
