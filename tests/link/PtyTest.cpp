@@ -23,7 +23,7 @@ namespace {
 
 // The device side of a pty: reads request lines and answers them.
 class PtyPeer {
-public:
+  public:
     using Answer = std::function<QByteArray(const QByteArray& line)>;
 
     PtyPeer() {
@@ -40,10 +40,8 @@ public:
     }
     ~PtyPeer() {
         stop();
-        if (keepOpen_ >= 0)
-            ::close(keepOpen_);
-        if (master_ >= 0)
-            ::close(master_);
+        if (keepOpen_ >= 0) ::close(keepOpen_);
+        if (master_ >= 0) ::close(master_);
     }
 
     QString slavePath() const { return slave_; }
@@ -55,20 +53,17 @@ public:
             QByteArray pending;
             while (!stop_) {
                 pollfd p{master_, POLLIN, 0};
-                if (::poll(&p, 1, 20) <= 0)
-                    continue;
+                if (::poll(&p, 1, 20) <= 0) continue;
                 char buf[256];
                 const ssize_t n = ::read(master_, buf, sizeof buf);
-                if (n <= 0)
-                    continue;
+                if (n <= 0) continue;
                 pending.append(buf, n);
                 int cr;
                 while ((cr = int(pending.indexOf('\r'))) >= 0) {
                     const QByteArray line = pending.left(cr);
                     pending.remove(0, cr + 1);
                     const QByteArray reply = answer(line);
-                    if (reply.isEmpty())
-                        continue;
+                    if (reply.isEmpty()) continue;
                     std::this_thread::sleep_for(std::chrono::milliseconds(delayMs));
                     if (reply == "VANISH") {
                         [[maybe_unused]] auto w = ::write(master_, "rp 1", 4);
@@ -78,18 +73,18 @@ public:
                         master_ = -1;
                         return;
                     }
-                    [[maybe_unused]] auto w = ::write(master_, reply.constData(), size_t(reply.size()));
+                    [[maybe_unused]] auto w =
+                        ::write(master_, reply.constData(), size_t(reply.size()));
                 }
             }
         });
     }
     void stop() {
         stop_ = true;
-        if (thread_.joinable())
-            thread_.join();
+        if (thread_.joinable()) thread_.join();
     }
 
-private:
+  private:
     int master_ = -1;
     int keepOpen_ = -1;
     QString slave_;
@@ -98,7 +93,7 @@ private:
 };
 
 class PtyTest : public ::testing::Test {
-protected:
+  protected:
     PtyTest() {
         map.setDevice(TPort::COM1, peer.slavePath());
         port.setPortMap(&map);
