@@ -6,10 +6,10 @@
 
 #include "shell/FormMain.h"
 #include "shell/LiveMonitor.h"
-#include "ui/ProgramState.h"
-#include "ui/ScriptedDialogs.h"
 #include "sim/DemoBus.h"
 #include "sim/SimDriver.h"
+#include "ui/ProgramState.h"
+#include "ui/ScriptedDialogs.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -18,21 +18,12 @@
 #include <QTemporaryDir>
 #include <QTimer>
 
+#include "ThreadCpuClock.h"
+
 #include <cstdio>
 #include <map>
-#include <time.h>
 
 using namespace kqm52;
-
-namespace {
-
-double threadCpuMs() {
-    timespec ts{};
-    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &ts);
-    return ts.tv_sec * 1e3 + ts.tv_nsec / 1e6;
-}
-
-} // namespace
 
 int main(int argc, char** argv) {
     qputenv("QT_QPA_PLATFORM", "offscreen");
@@ -56,7 +47,7 @@ int main(int argc, char** argv) {
     const auto count = [&](TRQ500Protocol& c) {
         auto inner = c.OnCommResult;
         c.OnCommResult = [&refreshes, inner, name = c.objectName()](TZRProtocolComponent* s,
-                                                                     const QByteArray& r) {
+                                                                    const QByteArray& r) {
             ++refreshes[name];
             inner(s, r);
         };
@@ -77,19 +68,20 @@ int main(int argc, char** argv) {
 
     QElapsedTimer wall;
     wall.start();
-    const double cpu0 = threadCpuMs();
+    const double cpu0 = bench::threadCpuMs();
     QEventLoop run;
     QTimer::singleShot(seconds * 1000, &run, &QEventLoop::quit);
     run.exec();
     const double elapsedS = double(wall.nsecsElapsed()) / 1e9;
-    const double cpuMs = threadCpuMs() - cpu0;
+    const double cpuMs = bench::threadCpuMs() - cpu0;
     window.ZRComm1.SetActive(false);
 
     int total = 0;
     for (const auto& [name, n] : refreshes)
         total += n;
-    std::printf("monitor_bench: %d s at 38400,E,8,1, actual values + I/O + thumbwheels + error poll\n",
-                seconds);
+    std::printf(
+        "monitor_bench: %d s at 38400,E,8,1, actual values + I/O + thumbwheels + error poll\n",
+        seconds);
     for (const auto& [name, n] : refreshes)
         std::printf("  %-22s %6.2f /s\n", qPrintable(name), n / elapsedS);
     // Each request: ~4 bytes out, 2 ms turnaround, ~12 bytes back, 50 ms silence.
