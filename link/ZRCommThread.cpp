@@ -1,5 +1,7 @@
 #include "link/ZRCommThread.h"
 
+#include "link/AsciiCodec.h"
+#include "link/BinaryCodecs.h"
 #include "link/RQ500Protocol.h"
 #include "link/SerialDriver.h"
 #include "link/ZRComm.h"
@@ -21,11 +23,7 @@ namespace kqm52 {
 namespace {
 
 constexpr std::uint8_t ZR2Escape = 0x82;
-constexpr std::uint8_t ZR2Second = 0x96;
 constexpr std::uint8_t DLE = 0x10;
-constexpr std::uint8_t STX = 0x02;
-constexpr std::uint8_t ETX = 0x03;
-constexpr std::uint8_t ErrorFrameMark = 0xFF;
 constexpr int MaxAttempts = 3;
 
 // Bytes per second the line carries at this speed, counting the longest
@@ -401,6 +399,7 @@ void TZRCommThread::runAscii() {
             receiveCount_ = 0;
             replyBytes_ = 0;
             buffer_[0] = 0;
+            AsciiReplyReader reader(job_.startChar, job_.stopChar, job_.filtered);
             const auto handBytesOver = [this] {
                 receiveState_ = 2;
                 handDataOver();
@@ -424,30 +423,23 @@ void TZRCommThread::runAscii() {
                     drain(job_.drainBudget);
                     return;
                 }
-                buffer_[receiveCount_ + 1] = lastByte_;
-                ++receiveCount_;
-                buffer_[0] = std::uint8_t(receiveCount_);
-                if (receiveState_ == 1 && job_.startChar) {
-                    if (job_.filtered) {
-                        --receiveCount_;
-                        buffer_[0] = std::uint8_t(receiveCount_);
-                    }
-                    if (lastByte_ != job_.startChar) {
-                        error_.Code = CommCode::BadStartChar;
-                        break;
-                    }
-                    handBytesOver();
-                } else if (job_.stopChar && lastByte_ == job_.stopChar) {
-                    if (job_.filtered) {
-                        --receiveCount_;
-                        buffer_[0] = std::uint8_t(receiveCount_);
-                    } else {
-                        handBytesOver();
-                    }
-                    return;
-                } else {
-                    handBytesOver();
+                const AsciiReplyReader::Step step = reader.feed(lastByte_);
+                if (step.keep) {
+                    buffer_[receiveCount_ + 1] = lastByte_;
+                    ++receiveCount_;
+                    buffer_[0] = std::uint8_t(receiveCount_);
                 }
+                if (step.step == DecodeStep::Failed) {
+                    error_.Code = step.error;
+                    break;
+                }
+                // Every byte goes to the component as it comes (a filtered
+                // start or stop character as an empty hand-over, or none).
+                if (step.step == DecodeStep::Done) {
+                    if (step.keep) handBytesOver();
+                    return;
+                }
+                handBytesOver();
             }
             receiveCount_ = 0;
             drain(job_.drainBudget);
@@ -502,106 +494,43 @@ bool TZRCommThread::abandonBinaryReply(std::uint8_t mark) {
 
 void TZRCommThread::runZR2() {
     continue_ = 0;
+    ZR2Decoder decoder(buffer_.data());
     for (;;) {
         error_.clear();
-        const int length = job_.frame[0];
-        if (length == 0) {
+        if (job_.frame[0] == 0) {
             error_.Code = CommCode::EmptyRequest;
             return;
         }
-        int n = 0;
-        buffer_[n++] = ZR2Escape;
-        buffer_[n++] = ZR2Second;
-        std::uint8_t sum = 0;
-        bool fits = true;
-        const auto put = [&](std::uint8_t b) {
-            const int need = b == ZR2Escape ? 2 : 1;
-            if (n + need > FrameSize) {
-                fits = false;
-                return;
-            }
-            buffer_[n++] = b;
-            if (b == ZR2Escape) buffer_[n++] = b;
-        };
-        for (int i = 0; i < length; ++i) {
-            put(job_.frame[i]);
-            sum ^= job_.frame[i];
-        }
-        put(sum);
-        if (!fits) {
-            // Only a frame full of 82h bytes can outgrow the buffer doubled.
+        transmitCount_ = encodeZR2(job_.frame.data(), buffer_.data());
+        if (transmitCount_ < 0) {
             error_.Code = CommCode::RequestTooLong;
             return;
         }
-        transmitCount_ = n;
         if (!writeBuffer()) return;
-
-        // Receive.  States: 1 header and length, 2 payload, 3 second half of a
-        // doubled 82h, 5 second half of a doubled length byte.
-        receiveState_ = 1;
-        receiveCount_ = 0;
-        int L = 0;
-        bool complete = false;
-        const auto advance = [&](int pos) {
-            if (pos == L) {
-                if (checksum_ != 0) error_.Code = CommCode::BadChecksum;
-                complete = true;
-            } else {
-                receiveCount_ = pos + 1;
-            }
-        };
-        while (!complete && error_.Code == 0) {
-            if (!readOne()) break;
-            const std::uint8_t b = lastByte_;
-            switch (receiveState_) {
-            case 1:
-                buffer_[receiveCount_++] = b;
-                if (receiveCount_ == 3) {
-                    if (buffer_[0] != ZR2Escape || buffer_[1] != ZR2Second) {
-                        error_.Code = CommCode::BadZR2Header;
-                        break;
-                    }
-                    L = b;
-                    buffer_[0] = b;
-                    checksum_ = b;
-                    expected_ = b;
-                    receiveCount_ = 1;
-                    if (L == 0) error_.Code = CommCode::BadChecksum; // a payload counts itself
-                    receiveState_ = b == ZR2Escape ? 5 : 2;
-                }
-                break;
-            case 5:
-                if (b != ZR2Escape) error_.Code = CommCode::UndoubledZR2Escape;
-                receiveState_ = 2;
-                break;
-            case 2: {
-                const int pos = receiveCount_;
-                buffer_[pos] = b;
-                checksum_ ^= b;
-                if (b == ZR2Escape) {
-                    receiveState_ = 3;
-                    break;
-                }
-                advance(pos);
-                break;
-            }
-            case 3:
-                if (b != ZR2Escape) {
-                    error_.Code = CommCode::UndoubledZR2Escape;
-                    break;
-                }
-                receiveState_ = 2;
-                advance(receiveCount_);
-                break;
-            }
-        }
-
-        if (complete && error_.Code == 0) {
-            if (deliverBinaryReply(L >= 2 && buffer_[1] == ErrorFrameMark)) continue;
+        if (receiveBinary(decoder) && error_.Code == 0) {
+            if (deliverBinaryReply(decoder.isErrorFrame())) continue;
             return;
         }
         abandonBinaryReply(ZR2Escape);
         return;
+    }
+}
+
+// Feeds the reply to the decoder until it is whole or wrong, or the line
+// fails.  True when the decoder finished, well or not (see error_).
+template <class Decoder> bool TZRCommThread::receiveBinary(Decoder& decoder) {
+    decoder.reset();
+    for (;;) {
+        if (!readOne()) return false;
+        switch (decoder.feed(lastByte_)) {
+        case DecodeStep::More:
+            break;
+        case DecodeStep::Done:
+            return true;
+        case DecodeStep::Failed:
+            error_.Code = decoder.error();
+            return true;
+        }
     }
 }
 
@@ -611,110 +540,24 @@ void TZRCommThread::runZR2() {
 void TZRCommThread::runKDV() {
     continue_ = 0;
     int attempts = 0;
+    KDVDecoder decoder(buffer_.data());
     for (;;) {
         error_.clear();
-        const int length = job_.frame[0];
-        if (length == 0) {
+        if (job_.frame[0] == 0) {
             error_.Code = CommCode::EmptyRequest;
             return;
         }
-        int n = 0;
-        std::uint8_t bcc = 0;
-        bool fits = true;
-        const auto put = [&](std::uint8_t b) {
-            if (n >= FrameSize) {
-                fits = false;
-                return;
-            }
-            buffer_[n++] = b;
-        };
-        put(DLE);
-        put(STX);
-        for (int i = 1; i < length; ++i) {
-            const std::uint8_t b = job_.frame[i];
-            put(b);
-            if (b == DLE) put(b);
-            bcc ^= b;
-        }
-        put(DLE);
-        put(ETX);
-        put(bcc);
-        if (!fits) {
+        transmitCount_ = encodeKDV(job_.frame.data(), buffer_.data());
+        if (transmitCount_ < 0) {
             error_.Code = CommCode::RequestTooLong;
             return;
         }
-        transmitCount_ = n;
-
         if (!writeBuffer()) {
             if (error_.Code == CommCode::PortClosed || !retryAfterFailure(++attempts)) return;
             continue;
         }
-
-        // States: 1 header, 2 content, 3 after a DLE, 4 block check.
-        receiveState_ = 1;
-        receiveCount_ = 0;
-        int content = 0;
-        std::uint8_t header[2] = {0, 0};
-        bool complete = false;
-        checksum_ = 0;
-        const auto contentByte = [&](std::uint8_t b) {
-            // buffer[0] must hold content + 1, so 254 content bytes at most.
-            if (content >= MaxFrameContent) {
-                error_.Code = CommCode::BadChecksum;
-                return;
-            }
-            buffer_[1 + content++] = b;
-            checksum_ ^= b;
-        };
-        const auto stateTwo = [&](std::uint8_t b) {
-            if (b == DLE)
-                receiveState_ = 3;
-            else
-                contentByte(b);
-        };
-        while (!complete && error_.Code == 0) {
-            if (!readOne()) break;
-            const std::uint8_t b = lastByte_;
-            switch (receiveState_) {
-            case 1:
-                if (receiveCount_ < 2) {
-                    header[receiveCount_++] = b;
-                    break;
-                }
-                if (header[0] != DLE || header[1] != STX) {
-                    error_.Code = CommCode::BadKDVHeader;
-                    break;
-                }
-                receiveState_ = 2;
-                stateTwo(b);
-                break;
-            case 2:
-                stateTwo(b);
-                break;
-            case 3:
-                if (b == DLE) {
-                    contentByte(DLE);
-                    receiveState_ = 2;
-                } else if (b == ETX) {
-                    receiveState_ = 4;
-                } else {
-                    error_.Code = CommCode::BadKDVEscape;
-                }
-                break;
-            case 4:
-                checksum_ ^= b;
-                if (checksum_ != 0) {
-                    error_.Code = CommCode::BadChecksum;
-                    break;
-                }
-                buffer_[0] = std::uint8_t(content + 1);
-                complete = true;
-                break;
-            }
-        }
-
-        if (complete && error_.Code == 0) {
-            if (deliverBinaryReply(content >= 1 && buffer_[1] == ErrorFrameMark)) continue;
+        if (receiveBinary(decoder) && error_.Code == 0) {
+            if (deliverBinaryReply(decoder.isErrorFrame())) continue;
             return;
         }
         if (!abandonBinaryReply(DLE)) return;

@@ -100,6 +100,7 @@ class TZRCommThread {
     void runZR2();
     void runKDV();
     bool retryAfterFailure(int attempts);
+    template <class Decoder> bool receiveBinary(Decoder& decoder);
     bool deliverBinaryReply(bool errorFrame);
     bool abandonBinaryReply(std::uint8_t mark);
 
@@ -142,8 +143,6 @@ class TZRCommThread {
     int transmitCount_ = 0;
     int receiveCount_ = 0;
     int receiveState_ = 0;
-    std::uint8_t checksum_ = 0;
-    std::uint8_t expected_ = 0;
     TCommError error_;
     int readTimeoutMs_ = DefaultFirstByteTimeoutMs;
     std::uint8_t lastByte_ = 0;

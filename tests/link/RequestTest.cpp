@@ -3,6 +3,8 @@
 
 #include "LinkFixture.h"
 
+#include <QLoggingCategory>
+
 #include <atomic>
 #include <cstring>
 
@@ -471,6 +473,24 @@ TEST_F(BinaryTest, BadFramesNeverRunPastTheBuffer) {
     auto kdv = make<TKDVProtocol>({0x01});
     line->setPeer(answerAlways({{2, bytes({0x10, 0x02}) + QByteArray(700, 'x')}}));
     EXPECT_EQ(exchange(*kdv).error.Code, CommCode::BadChecksum);
+}
+
+TEST_F(RequestTest, TheWireTraceShowsRequestAndReplyInHexAndText) {
+    static QStringList lines;
+    lines.clear();
+    QLoggingCategory::setFilterRules(QStringLiteral("kqm52.link.debug=true"));
+    const QtMessageHandler old = qInstallMessageHandler(
+        [](QtMsgType, const QMessageLogContext&, const QString& m) { lines.append(m); });
+    auto c = makeAscii("rt");
+    line->setPeer(answerAlways({{2, "MX52\r\n"}}));
+    exchange(*c);
+    qInstallMessageHandler(old);
+    QLoggingCategory::setFilterRules(QStringLiteral("kqm52.link.debug=false"));
+    const QString all = lines.join('\n');
+    EXPECT_TRUE(all.contains("send 72 74 0d")) << all.toStdString();
+    EXPECT_TRUE(all.contains("\"rt%0D\"")) << all.toStdString();
+    EXPECT_TRUE(all.contains("recv 4d 58 35 32 0d 0a")) << all.toStdString();
+    EXPECT_TRUE(all.contains("\"MX52%0D%0A\"")) << all.toStdString();
 }
 
 TEST_F(RequestTest, ALongAsciiReplyArrivesWhole) {
