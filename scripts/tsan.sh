@@ -23,8 +23,10 @@ cmake -S . -B build-tsan -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKQM52_TSAN
 cmake --build build-tsan -j "$jobs" --target "${tests[@]}" mx5x-sim
 
 # Without halt_on_error a report would only show in the log; exitcode makes
-# any report fail the test even when every assertion held.
-export TSAN_OPTIONS="suppressions=$root/tests/tsan.supp halt_on_error=1 exitcode=66 second_deadlock_stack=1"
+# any report fail the test even when every assertion held.  die_after_fork=0:
+# the simulator tests start mx5x-sim through QProcess, which forks from a
+# process that already runs threads; the child only execs.
+export TSAN_OPTIONS="suppressions=$root/tests/tsan.supp halt_on_error=1 exitcode=66 second_deadlock_stack=1 die_after_fork=0"
 export QT_QPA_PLATFORM=offscreen
 
 failed=0

@@ -3,7 +3,10 @@
 
 #include "LinkFixture.h"
 
+#include "link/ZRCommThread.h"
+
 #include <QLoggingCategory>
+#include <QWidget>
 
 #include <atomic>
 #include <cstring>
@@ -491,6 +494,24 @@ TEST_F(RequestTest, TheWireTraceShowsRequestAndReplyInHexAndText) {
     EXPECT_TRUE(all.contains("\"rt%0D\"")) << all.toStdString();
     EXPECT_TRUE(all.contains("recv 4d 58 35 32 0d 0a")) << all.toStdString();
     EXPECT_TRUE(all.contains("\"MX52%0D%0A\"")) << all.toStdString();
+}
+
+TEST_F(RequestTest, TheOwnerWindowHearsOfEveryFinishedRequest) {
+    struct Owner : QWidget {
+        int finished = 0;
+        void customEvent(QEvent* e) override {
+            if (e->type() == requestFinishedEventType()) ++finished;
+        }
+    } owner;
+    auto* c = new TRQ500Protocol(&owner);
+    c->setUpForDevice();
+    c->SetASCIIProtocol("rt");
+    c->SetZRComm(&port);
+    line->setPeer(answerAlways({{2, "MX52\r\n"}}));
+    exchange(*c);
+    c->SetASCIIProtocol("rv");
+    exchange(*c); // a time-out finishes a request too
+    EXPECT_TRUE(waitFor([&] { return owner.finished == 2; }));
 }
 
 TEST_F(RequestTest, ALongAsciiReplyArrivesWhole) {
