@@ -130,6 +130,10 @@ TEST_F(PtyTest, APeerVanishingMidReplyIsAFailedCallNotAHang) {
     EXPECT_EQ(r.events[0].error.Code, CommCode::DriverFailed);
     EXPECT_NE(r.events[0].error.SystemError, 0);
     EXPECT_LT(t.elapsed(), 3000);
+    // The port has closed itself and can say why.
+    EXPECT_TRUE(waitUntil([&] { return !port.Active(); }));
+    EXPECT_EQ(port.LastSystemError(), r.events[0].error.SystemError);
+    EXPECT_FALSE(port.LastSystemErrorText().isEmpty());
 }
 
 TEST(PosixDriver, ReadTimesOutWithoutError) {
