@@ -18,21 +18,12 @@
 #include <QTemporaryDir>
 #include <QTimer>
 
+#include "ThreadCpuClock.h"
+
 #include <cstdio>
 #include <map>
-#include <time.h>
 
 using namespace kqm52;
-
-namespace {
-
-double threadCpuMs() {
-    timespec ts{};
-    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &ts);
-    return ts.tv_sec * 1e3 + ts.tv_nsec / 1e6;
-}
-
-} // namespace
 
 int main(int argc, char** argv) {
     qputenv("QT_QPA_PLATFORM", "offscreen");
@@ -77,12 +68,12 @@ int main(int argc, char** argv) {
 
     QElapsedTimer wall;
     wall.start();
-    const double cpu0 = threadCpuMs();
+    const double cpu0 = bench::threadCpuMs();
     QEventLoop run;
     QTimer::singleShot(seconds * 1000, &run, &QEventLoop::quit);
     run.exec();
     const double elapsedS = double(wall.nsecsElapsed()) / 1e9;
-    const double cpuMs = threadCpuMs() - cpu0;
+    const double cpuMs = bench::threadCpuMs() - cpu0;
     window.ZRComm1.SetActive(false);
 
     int total = 0;

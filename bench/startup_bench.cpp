@@ -9,9 +9,9 @@
 //   DISPLAY=:99 build/bin/startup_bench
 // Targets: under 0.5 s to the window shown, under 80 MB resident.
 
-#include "shell/FormMain.h"
 #include "app/Program.h"
 #include "app/SingleInstance.h"
+#include "shell/FormMain.h"
 
 #include <QApplication>
 #include <QDir>

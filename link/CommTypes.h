@@ -19,14 +19,14 @@ struct TCommError {
 
 namespace CommCode {
 constexpr std::int32_t None = 0;
-constexpr std::int32_t PortClosed = 1;         // port not open, or closing
-constexpr std::int32_t DeviceError = 4096;     // device answered with an error frame
-constexpr std::int32_t DriverFailed = 4097;    // SystemError holds the errno
-constexpr std::int32_t LineError = 4098;       // LineErrors holds the flags
-constexpr std::int32_t EmptyRequest = 4099;    // nothing to send
+constexpr std::int32_t PortClosed = 1;      // port not open, or closing
+constexpr std::int32_t DeviceError = 4096;  // device answered with an error frame
+constexpr std::int32_t DriverFailed = 4097; // SystemError holds the errno
+constexpr std::int32_t LineError = 4098;    // LineErrors holds the flags
+constexpr std::int32_t EmptyRequest = 4099; // nothing to send
 // Our own: the request text does not fit the 255-byte frame, so it was not sent.
 constexpr std::int32_t RequestTooLong = 4100;
-constexpr std::int32_t Timeout = 4208;         // no reply byte within the read time-out
+constexpr std::int32_t Timeout = 4208; // no reply byte within the read time-out
 constexpr std::int32_t BadChecksum = 4209;
 constexpr std::int32_t BadZR2Header = 4210;
 constexpr std::int32_t UndoubledZR2Escape = 4211;
@@ -44,5 +44,18 @@ constexpr int MaxFrameContent = 254;
 constexpr int DefaultFirstByteTimeoutMs = 100;
 // Silence that ends a reply, and the wait for every byte after the first.
 constexpr int InterByteTimeoutMs = 50;
+
+// A line that never falls silent (wrong speed, a second talker, a fault)
+// would keep one request on the line for ever.  An ASCII reply may take at
+// most five seconds of line time at the port's speed (never more than
+// MaxReplyBytes); a reply still arriving after that ends the request at once,
+// without a retry, as a receive-buffer overflow: Code 4098 with
+// LineErrorRxOverflow.  Every drain of the line stops after two seconds of
+// line time (at most 512 bytes).  With the longest first-byte wait of this
+// program (2 s) a request is over within ten seconds of its Send.
+constexpr int ReplyBudgetSeconds = 5;
+constexpr int DrainBudgetSeconds = 2;
+constexpr int MinReplyBudget = 64;
+constexpr int MaxReplyBytes = 4096;
 
 } // namespace kqm52

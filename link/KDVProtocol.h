@@ -9,7 +9,7 @@ namespace kqm52 {
 
 class TKDVProtocol : public TZRProtocolComponent {
     Q_OBJECT
-public:
+  public:
     explicit TKDVProtocol(QObject* owner = nullptr) : TZRProtocolComponent(owner) {}
     ProtocolKind kind() const override { return ProtocolKind::KDV; }
 };

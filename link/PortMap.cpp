@@ -45,16 +45,14 @@ void PortMap::registerDriver(const QString& device, DriverFactory factory) {
 
 bool PortMap::hasDriverFor(const QString& device) const {
     for (const auto& entry : factories_)
-        if (entry.first == device)
-            return true;
+        if (entry.first == device) return true;
     return false;
 }
 
 std::unique_ptr<SerialDriver> PortMap::createDriver(TPort port, QString& error) const {
     const QString dev = effectiveDevice(port);
     for (const auto& [name, factory] : factories_)
-        if (name == dev)
-            return factory();
+        if (name == dev) return factory();
     if (dev == QLatin1String(SimDevice)) {
         error = QStringLiteral("%1 is mapped to the simulated bus, which this program has not been "
                                "built with.")

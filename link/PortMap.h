@@ -19,13 +19,27 @@ namespace kqm52 {
 class SerialDriver;
 
 enum class TPort {
-    COM1, COM2, COM3, COM4, COM5, COM6, COM7, COM8,
-    COM9, COM10, COM11, COM12, COM13, COM14, COM15, COM16
+    COM1,
+    COM2,
+    COM3,
+    COM4,
+    COM5,
+    COM6,
+    COM7,
+    COM8,
+    COM9,
+    COM10,
+    COM11,
+    COM12,
+    COM13,
+    COM14,
+    COM15,
+    COM16
 };
 constexpr int PortCount = 16;
 
 class PortMap {
-public:
+  public:
     using DriverFactory = std::function<std::unique_ptr<SerialDriver>()>;
 
     // The device value that stands for the simulated bus.
@@ -56,7 +70,7 @@ public:
     // error when the device value names a driver this program does not have.
     std::unique_ptr<SerialDriver> createDriver(TPort port, QString& error) const;
 
-private:
+  private:
     struct Entry {
         QString device;
         bool configured = false;

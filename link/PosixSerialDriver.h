@@ -7,14 +7,18 @@
 
 #include "link/SerialDriver.h"
 
+#include <atomic>
 #include <mutex>
 
 #include <termios.h>
 
 namespace kqm52 {
 
+// How long flush() waits for this many bytes to leave at this speed.
+int drainLimitMs(int bytes, int baud);
+
 class PosixSerialDriver : public SerialDriver {
-public:
+  public:
     PosixSerialDriver();
     ~PosixSerialDriver() override;
 
@@ -33,11 +37,14 @@ public:
     void interrupt() override;
     void waitIdle(int milliseconds) override;
 
-private:
+  private:
     int fd_ = -1;
     int wakeFd_ = -1; // eventfd that interrupt() signals
     int readTimeoutMs_ = 0;
-    std::mutex termiosMutex_; // setLineState may run beside the worker's I/O
+    int pendingBytes_ = 0;        // written since the last flush()
+    std::atomic<int> baud_{9600}; // as last set, for the bounded drain
+    termios original_{};          // as found at open, restored at close
+    std::mutex termiosMutex_;     // setLineState may run beside the worker's I/O
     bool countersKnown_ = false;
     bool countersUnsupported_ = false;
     struct Counters {

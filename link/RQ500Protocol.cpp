@@ -1,14 +1,8 @@
 #include "link/RQ500Protocol.h"
 
+#include "link/AsciiCodec.h"
+
 namespace kqm52 {
-
-namespace {
-
-bool isBlankOrControl(QChar c) {
-    return c.unicode() <= 0x20;
-}
-
-} // namespace
 
 TRQ500Protocol::TRQ500Protocol(QObject* owner) : TZRProtocolComponent(owner) {}
 
@@ -22,41 +16,21 @@ void TRQ500Protocol::setUpForDevice(std::int32_t timeoutMs) {
 }
 
 void TRQ500Protocol::Send() {
-    qsizetype first = 0;
-    qsizetype last = asciiProtocol_.size();
-    while (first < last && isBlankOrControl(asciiProtocol_[first]))
-        ++first;
-    while (last > first && isBlankOrControl(asciiProtocol_[last - 1]))
-        --last;
-    asciiProtocol_ = asciiProtocol_.mid(first, last - first);
-    if (!boundToOpenPort())
-        return;
-
-    const QByteArray text = asciiProtocol_.toLatin1();
-    const int extra = (protocolHead_ != TSequenceChar::scNone) + (protocolFoot_ != TSequenceChar::scNone);
-    if (text.size() + extra > MaxFrameContent) {
-        // Cutting the line short would send a different command; refuse it.
+    asciiProtocol_ = trimAsciiRequest(asciiProtocol_);
+    if (!boundToOpenPort()) return;
+    if (!buildAsciiFrame(asciiProtocol_.toLatin1(), std::uint8_t(protocolHead_),
+                         std::uint8_t(protocolFoot_), frame_)) {
         reportUnsendable(CommCode::RequestTooLong);
         return;
     }
-    int i = 1;
-    if (protocolHead_ != TSequenceChar::scNone)
-        frame_[i++] = std::uint8_t(protocolHead_);
-    for (char c : text)
-        frame_[i++] = std::uint8_t(c);
-    if (protocolFoot_ != TSequenceChar::scNone)
-        frame_[i++] = std::uint8_t(protocolFoot_);
-    frame_[0] = std::uint8_t(i);
     queueFrame();
 }
 
 void TRQ500Protocol::CommData(const std::uint8_t* buffer, const std::uint8_t*,
                               std::uint8_t& continueFlag) {
-    if (continueFlag)
-        result_.clear(); // the bytes of a failed attempt are void
+    if (continueFlag) result_.clear(); // the bytes of a failed attempt are void
     const int count = buffer[0];
-    if (count > 0)
-        result_.append(reinterpret_cast<const char*>(buffer + 1), count);
+    if (count > 0) result_.append(reinterpret_cast<const char*>(buffer + 1), count);
     continueFlag = 0;
 }
 

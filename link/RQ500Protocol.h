@@ -12,14 +12,44 @@ namespace kqm52 {
 
 // Ordinal n stands for the character with code n; scNone for no character.
 enum class TSequenceChar {
-    scNone, scSOH, scSTX, scETX, scEOT, scENQ, scACK, scBEL, scBS, scHT, scLF, scVT, scFF,
-    scCR, scSO, scSI, scDLE, scDC1, scDC2, scDC3, scDC4, scNAK, scSYN, scETB, scCAN, scEM,
-    scSUB, scESC, scFS, scGS, scRS, scUS, scSPACE
+    scNone,
+    scSOH,
+    scSTX,
+    scETX,
+    scEOT,
+    scENQ,
+    scACK,
+    scBEL,
+    scBS,
+    scHT,
+    scLF,
+    scVT,
+    scFF,
+    scCR,
+    scSO,
+    scSI,
+    scDLE,
+    scDC1,
+    scDC2,
+    scDC3,
+    scDC4,
+    scNAK,
+    scSYN,
+    scETB,
+    scCAN,
+    scEM,
+    scSUB,
+    scESC,
+    scFS,
+    scGS,
+    scRS,
+    scUS,
+    scSPACE
 };
 
 class TRQ500Protocol : public TZRProtocolComponent {
     Q_OBJECT
-public:
+  public:
     explicit TRQ500Protocol(QObject* owner = nullptr);
 
     // The request line.  Send trims blanks and control characters from both
@@ -47,7 +77,7 @@ public:
                   std::uint8_t& continueFlag) override;
     ProtocolKind kind() const override { return ProtocolKind::RQ500; }
 
-private:
+  private:
     QString asciiProtocol_;
     bool filtered_ = false;
     TSequenceChar receiveStart_ = TSequenceChar::scNone;

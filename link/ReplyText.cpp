@@ -10,8 +10,7 @@ QByteArray replyInBuffer(const QByteArray& reply, int bufferSize) {
 
 QString replyText(const QByteArray& reply, int bufferSize) {
     const QByteArray held = replyInBuffer(reply, bufferSize);
-    if (held.size() <= 5)
-        return {};
+    if (held.size() <= 5) return {};
     return QString::fromLatin1(held.mid(3, held.size() - 5));
 }
 

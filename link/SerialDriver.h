@@ -6,11 +6,10 @@
 // values on POSIX) on failure; the worker turns a non-zero return into
 // TCommError{4097, errno, 0}.  A driver never throws.
 //
-// Threads: interrupt() may be called from any thread.  open() and close() run on the user-interface thread while no worker
-// exists.  setLineState() may run on the user-interface thread while the worker
-// is busy (a speed change while the port is open), so implementations must make
-// it safe against a concurrent read or write.  Every other call runs on the
-// port's worker thread only.
+// Threads: interrupt() may be called from any thread.  open() and close() run on the user-interface
+// thread while no worker exists.  setLineState() may run on the user-interface thread while the
+// worker is busy (a speed change while the port is open), so implementations must make it safe
+// against a concurrent read or write.  Every other call runs on the port's worker thread only.
 
 #include <cstdint>
 #include <memory>
@@ -41,7 +40,7 @@ enum LineErrorFlag : std::uint32_t {
 };
 
 class SerialDriver {
-public:
+  public:
     virtual ~SerialDriver() = default;
 
     // Opens the device for exclusive use.  A device already held by another
@@ -87,9 +86,15 @@ public:
 
     // The operating system's text for an error number returned above.
     virtual std::string errorText(int error) const;
+    // True when an error number says the device itself has gone (converter
+    // unplugged, pty peer closed): no retry can succeed, the port closes.
+    virtual bool isDeviceGone(int error) const;
 };
 
 // The operating system's text for an error number.
 std::string systemErrorText(int error);
+// The errno of the call that just failed; never 0, so a failure always
+// reads as one even when the call forgot to set errno.
+int lastSystemError();
 
 } // namespace kqm52

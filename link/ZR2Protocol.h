@@ -9,7 +9,7 @@ namespace kqm52 {
 
 class TZR2Protocol : public TZRProtocolComponent {
     Q_OBJECT
-public:
+  public:
     explicit TZR2Protocol(QObject* owner = nullptr) : TZRProtocolComponent(owner) {}
     ProtocolKind kind() const override { return ProtocolKind::ZR2; }
 };

@@ -14,8 +14,12 @@ int baudrateValue(TBaudrate b) {
     return values[int(b)];
 }
 
-int dataBitsValue(TDataBit d) { return d == TDataBit::db_7 ? 7 : 8; }
-int stopBitsValue(TStopBit s) { return s == TStopBit::sb_2 ? 2 : 1; }
+int dataBitsValue(TDataBit d) {
+    return d == TDataBit::db_7 ? 7 : 8;
+}
+int stopBitsValue(TStopBit s) {
+    return s == TStopBit::sb_2 ? 2 : 1;
+}
 
 QString PortDisplayName(TPort p) {
     return QStringLiteral("COM %1").arg(int(p) + 1);
@@ -33,9 +37,12 @@ QString osText(int error) {
 
 DriverParity driverParity(TParityBit p) {
     switch (p) {
-    case TParityBit::None: return DriverParity::None;
-    case TParityBit::Even: return DriverParity::Even;
-    case TParityBit::Odd: return DriverParity::Odd;
+    case TParityBit::None:
+        return DriverParity::None;
+    case TParityBit::Even:
+        return DriverParity::Even;
+    case TParityBit::Odd:
+        return DriverParity::Odd;
     }
     return DriverParity::Even;
 }
@@ -63,8 +70,7 @@ QString TZRComm::devicePath() const {
 }
 
 void TZRComm::SetActive(bool value) {
-    if (value == Active())
-        return;
+    if (value == Active()) return;
     if (value)
         open();
     else
@@ -82,41 +88,42 @@ LineState TZRComm::wantedLineState() const {
 
 void TZRComm::applyLineSettings() {
     const LineState wanted = wantedLineState();
-    if (const int err = driver_->setLineState(wanted))
-        throw ECommInitError(osText(err));
+    if (const int err = driver_->setLineState(wanted)) throw ECommInitError(osText(err));
     lineState_ = wanted;
 }
 
 void TZRComm::open() {
     QString error;
     std::unique_ptr<SerialDriver> driver = portMap().createDriver(portName_, error);
-    if (!driver)
-        throw ECommHandleError(error);
+    if (!driver) throw ECommHandleError(error);
     const QString path = devicePath();
-    if (const int err = driver->open(path.toStdString()))
-        throw ECommHandleError(osText(err), err);
+    if (const int err = driver->open(path.toStdString())) throw ECommHandleError(osText(err), err);
 
     driver_ = std::move(driver);
     active_.store(true, std::memory_order_release);
 
+    lastSystemError_ = 0;
+    lastSystemErrorText_.clear();
+
     try {
-        if (const int err = driver_->setBufferSizes(512, 512))
-            throw ECommInitError(osText(err));
-        if (const int err = driver_->getLineState(lineState_))
-            throw ECommInitError(osText(err));
+        if (const int err = driver_->setBufferSizes(512, 512)) throw ECommInitError(osText(err));
+        if (const int err = driver_->getLineState(lineState_)) throw ECommInitError(osText(err));
         applyLineSettings();
-    } catch (const ECommInitError&) {
-        // Close again without a worker; a failure to close hides behind the
-        // set-up failure the caller is about to see.
-        active_.store(false, std::memory_order_release);
-        driver_->close();
-        driver_.reset();
+    } catch (const ECommInitError& setUp) {
+        // The port was open for a moment: close it the whole way, so the
+        // components and the owner hear it, and a failing close is not lost
+        // behind the set-up failure (both texts reach the caller).
+        try {
+            close();
+        } catch (const ECommHandleError& closing) {
+            throw ECommHandleError(setUp.message() + QStringLiteral("\r\n") + closing.message(),
+                                   closing.systemError());
+        }
         throw;
     }
 
     commThread_ = std::make_unique<TZRCommThread>(this);
-    if (OnActivate && !destroying_)
-        OnActivate(this);
+    if (OnActivate && !destroying_) OnActivate(this);
 }
 
 void TZRComm::close() {
@@ -130,28 +137,41 @@ void TZRComm::close() {
             p->SetActive(false);
     }
     for (TCommRequest* r : std::as_const(requests_))
-        if (r && r->Sender)
-            r->Sender->inFlight_ = 0;
+        if (r && r->Sender) r->Sender->inFlight_ = 0;
     requests_.clear();
 
+    TZRCommThread* stillServing = nullptr;
     if (commThread_) {
         commThread_->SetRequest(nullptr);
-        if (commThread_->stopAndWait()) {
+        if (commThread_->stopAndWait())
             commThread_.reset();
-        } else {
-            // A handler of this port's own request is closing it: the worker
-            // finishes once that handler returns, and takes the driver along.
-            commThread_->releaseWithDriver(std::move(driver_));
-            (void)commThread_.release();
-        }
+        else
+            stillServing = commThread_.release();
     }
 
+    // The device is handed back here in every case, so that OnDeactivate
+    // (and a reopen from inside it) finds it free.
     const int err = driver_ ? driver_->close() : 0;
+    if (stillServing) {
+        // A handler of this port's own request is closing it: the worker
+        // can only finish once that handler returns, and it still holds a
+        // pointer to the (closed) driver, so the driver goes with it.
+        stillServing->releaseWithDriver(std::move(driver_));
+    }
     driver_.reset();
-    if (err)
-        throw ECommHandleError(osText(err), err);
-    if (OnDeactivate && !destroying_)
-        OnDeactivate(this);
+    if (err) throw ECommHandleError(osText(err), err);
+    if (OnDeactivate && !destroying_) OnDeactivate(this);
+}
+
+void TZRComm::deviceLost(int systemError) {
+    if (!Active()) return;
+    lastSystemError_ = systemError;
+    lastSystemErrorText_ = QString::fromStdString(driver_->errorText(systemError));
+    try {
+        close();
+    } catch (const ECommHandleError&) {
+        // The device is gone: a close that fails too says nothing new.
+    }
 }
 
 void TZRComm::refuseWhileOpen(const char* lastLine) const {
@@ -162,26 +182,22 @@ void TZRComm::refuseWhileOpen(const char* lastLine) const {
 
 void TZRComm::SetBaudrate(TBaudrate value) {
     baudrate_ = value;
-    if (Active())
-        applyLineSettings();
+    if (Active()) applyLineSettings();
 }
 
 void TZRComm::SetFrameDatabits(TDataBit value) {
     databits_ = value;
-    if (Active())
-        applyLineSettings();
+    if (Active()) applyLineSettings();
 }
 
 void TZRComm::SetFrameParitybit(TParityBit value) {
     parity_ = value;
-    if (Active())
-        applyLineSettings();
+    if (Active()) applyLineSettings();
 }
 
 void TZRComm::SetFrameStopbits(TStopBit value) {
     stopbits_ = value;
-    if (Active())
-        applyLineSettings();
+    if (Active()) applyLineSettings();
 }
 
 void TZRComm::SetPortName(TPort value) {
@@ -203,8 +219,7 @@ void TZRComm::SetPortType(TPortType value) {
     const bool fits = hardware_ == THardware::UserDefined ||
                       (hardware_ == THardware::PCLabPCL745 ? value != TPortType::RS232C
                                                            : value == TPortType::RS232C);
-    if (!fits)
-        hardware_ = THardware::UserDefined;
+    if (!fits) hardware_ = THardware::UserDefined;
 }
 
 void TZRComm::SetHardware(THardware value) {
@@ -213,15 +228,13 @@ void TZRComm::SetHardware(THardware value) {
     switch (value) {
     case THardware::Standard:
     case THardware::PhoenixPSM:
-        if (portType_ != TPortType::RS232C)
-            SetPortType(TPortType::RS232C);
+        if (portType_ != TPortType::RS232C) SetPortType(TPortType::RS232C);
         SetTransmitDriver(value == THardware::Standard ? TTransmitDriver::tdNone
                                                        : TTransmitDriver::tdDTRto0);
         SetReceiveDriver(TReceiveDriver::rdNone);
         break;
     case THardware::PCLabPCL745:
-        if (portType_ == TPortType::RS232C)
-            SetPortType(TPortType::RS485);
+        if (portType_ == TPortType::RS232C) SetPortType(TPortType::RS485);
         SetTransmitDriver(TTransmitDriver::tdRegister7to1);
         SetReceiveDriver(TReceiveDriver::rdRegister7to2);
         break;
@@ -235,13 +248,19 @@ void TZRComm::SetTransmitDriver(TTransmitDriver value) {
     transmitDriver_ = value;
     TTransmitDriver preset = value;
     switch (hardware_) {
-    case THardware::Standard: preset = TTransmitDriver::tdNone; break;
-    case THardware::PCLabPCL745: preset = TTransmitDriver::tdRegister7to1; break;
-    case THardware::PhoenixPSM: preset = TTransmitDriver::tdDTRto0; break;
-    case THardware::UserDefined: break;
+    case THardware::Standard:
+        preset = TTransmitDriver::tdNone;
+        break;
+    case THardware::PCLabPCL745:
+        preset = TTransmitDriver::tdRegister7to1;
+        break;
+    case THardware::PhoenixPSM:
+        preset = TTransmitDriver::tdDTRto0;
+        break;
+    case THardware::UserDefined:
+        break;
     }
-    if (value != preset)
-        hardware_ = THardware::UserDefined;
+    if (value != preset) hardware_ = THardware::UserDefined;
 }
 
 void TZRComm::SetReceiveDriver(TReceiveDriver value) {
@@ -250,23 +269,26 @@ void TZRComm::SetReceiveDriver(TReceiveDriver value) {
     TReceiveDriver preset = value;
     switch (hardware_) {
     case THardware::Standard:
-    case THardware::PhoenixPSM: preset = TReceiveDriver::rdNone; break;
-    case THardware::PCLabPCL745: preset = TReceiveDriver::rdRegister7to2; break;
-    case THardware::UserDefined: break;
+    case THardware::PhoenixPSM:
+        preset = TReceiveDriver::rdNone;
+        break;
+    case THardware::PCLabPCL745:
+        preset = TReceiveDriver::rdRegister7to2;
+        break;
+    case THardware::UserDefined:
+        break;
     }
-    if (value != preset)
-        hardware_ = THardware::UserDefined;
+    if (value != preset) hardware_ = THardware::UserDefined;
 }
 
 void TZRComm::Assign(const QObject* source) {
     const auto* other = qobject_cast<const TZRComm*>(source);
     if (!other) {
-        const QString name = source ? QString::fromLatin1(source->metaObject()->className())
-                                    : QStringLiteral("nil");
+        const QString name =
+            source ? QString::fromLatin1(source->metaObject()->className()) : QStringLiteral("nil");
         throw EConvertError(QStringLiteral("Cannot assign a %1 to a TZRComm").arg(name));
     }
-    if (Active() || other == this)
-        return;
+    if (Active() || other == this) return;
     SetPortName(other->PortName());
     SetPortAddress(other->PortAddress());
     SetBaudrate(other->Baudrate());
@@ -280,25 +302,20 @@ void TZRComm::Assign(const QObject* source) {
 }
 
 int TZRComm::AddRequest(TCommRequest* request) {
-    if (!Active() || !commThread_)
-        return -1;
+    if (!Active() || !commThread_) return -1;
     requests_.append(request);
     const int index = int(requests_.size()) - 1;
-    if (index == 0)
-        commThread_->SetRequest(request);
+    if (index == 0) commThread_->SetRequest(request);
     return index;
 }
 
 void TZRComm::RequestDone() {
-    if (!requests_.isEmpty())
-        requests_.removeFirst();
-    if (Active() && commThread_ && !requests_.isEmpty())
-        commThread_->SetRequest(requests_.first());
+    if (!requests_.isEmpty()) requests_.removeFirst();
+    if (Active() && commThread_ && !requests_.isEmpty()) commThread_->SetRequest(requests_.first());
 }
 
 void TZRComm::bindComponent(TZRComponent* component) {
-    if (!components_.contains(component))
-        components_.append(component);
+    if (!components_.contains(component)) components_.append(component);
 }
 
 void TZRComm::unbindComponent(TZRComponent* component) {
@@ -309,15 +326,13 @@ void TZRComm::unbindComponent(TZRComponent* component) {
 void TZRComm::withdrawRequestsOf(TZRComponent* component) {
     for (qsizetype i = requests_.size() - 1; i >= 0; --i) {
         TCommRequest* r = requests_[i];
-        if (!r || r->Sender != component)
-            continue;
+        if (!r || r->Sender != component) continue;
         if (i == 0)
             requests_[0] = nullptr; // on the line: RequestDone still removes its slot
         else
             requests_.removeAt(i);
     }
-    if (commThread_)
-        commThread_->withdrawDeliveryTo(component);
+    if (commThread_) commThread_->withdrawDeliveryTo(component);
 }
 
 } // namespace kqm52

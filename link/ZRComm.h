@@ -31,7 +31,17 @@ class TZRComponent;
 class TZRCommThread;
 struct TCommRequest;
 
-enum class TBaudrate { br1200, br2400, br4800, br9600, br19200, br28800, br38400, br57600, br115200 };
+enum class TBaudrate {
+    br1200,
+    br2400,
+    br4800,
+    br9600,
+    br19200,
+    br28800,
+    br38400,
+    br57600,
+    br115200
+};
 enum class TDataBit { db_7, db_8 };
 enum class TParityBit { None, Even, Odd };
 enum class TStopBit { sb_1, sb_2 };
@@ -44,9 +54,9 @@ enum class TReceiveDriver { rdNone, rdRegister7to2 };
 
 constexpr int BaudrateCount = 9;
 
-int baudrateValue(TBaudrate b);                 // 9600 for br9600
-int dataBitsValue(TDataBit d);                  // 7 or 8
-int stopBitsValue(TStopBit s);                  // 1 or 2
+int baudrateValue(TBaudrate b); // 9600 for br9600
+int dataBitsValue(TDataBit d);  // 7 or 8
+int stopBitsValue(TStopBit s);  // 1 or 2
 // "COM 1" … "COM 16": how the port object names a port in its messages.
 QString PortDisplayName(TPort p);
 // "1200 bit/s" … "115200 bit/s".
@@ -54,35 +64,34 @@ QString BaudrateDisplayName(TBaudrate b);
 
 // A failure to open or close the operating-system port.
 class ECommHandleError : public std::runtime_error {
-public:
+  public:
     explicit ECommHandleError(const QString& message, int systemError = 0)
         : std::runtime_error(message.toStdString()), systemError_(systemError) {}
     QString message() const { return QString::fromStdString(what()); }
     // The errno behind the message, so a caller can add advice (0 if none).
     int systemError() const { return systemError_; }
 
-private:
+  private:
     int systemError_;
 };
 
 // A failure to set the port up, or a change refused while it is open.
 class ECommInitError : public std::runtime_error {
-public:
-    explicit ECommInitError(const QString& message)
-        : std::runtime_error(message.toStdString()) {}
+  public:
+    explicit ECommInitError(const QString& message) : std::runtime_error(message.toStdString()) {}
     QString message() const { return QString::fromStdString(what()); }
 };
 
 // Assigning settings from an object that is not a port.
 class EConvertError : public std::runtime_error {
-public:
+  public:
     explicit EConvertError(const QString& message) : std::runtime_error(message.toStdString()) {}
     QString message() const { return QString::fromStdString(what()); }
 };
 
 class TZRComm : public QObject {
     Q_OBJECT
-public:
+  public:
     explicit TZRComm(QObject* owner = nullptr);
     ~TZRComm() override;
 
@@ -137,11 +146,21 @@ public:
     // one on the line, the delivery of that request's outcome.
     void withdrawRequestsOf(TZRComponent* component);
 
+    // When the device went away while the port was open (converter
+    // unplugged), the port closes itself; these then say why, in the
+    // operating system's words, until the port is opened again.  Together
+    // with devicePath() they are what a window needs to word the failure.
+    // 0 and empty when the port was last closed by a caller.
+    int LastSystemError() const { return lastSystemError_; }
+    QString LastSystemErrorText() const { return lastSystemErrorText_; }
+
     // Used by the worker only.
     SerialDriver* driver() const { return driver_.get(); }
+    // A request failed because the device is gone: close, and remember why.
+    void deviceLost(int systemError);
     bool isBeingDestroyed() const { return destroying_; }
 
-private:
+  private:
     void open();
     void close();
     void applyLineSettings(); // writes the four line fields and hands them to the driver
@@ -170,6 +189,8 @@ private:
     QList<TZRComponent*> components_;
     QList<TCommRequest*> requests_; // a withdrawn head stays as nullptr until RequestDone
     std::unique_ptr<TZRCommThread> commThread_;
+    int lastSystemError_ = 0;
+    QString lastSystemErrorText_;
 };
 
 } // namespace kqm52

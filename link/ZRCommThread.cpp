@@ -1,5 +1,7 @@
 #include "link/ZRCommThread.h"
 
+#include "link/AsciiCodec.h"
+#include "link/BinaryCodecs.h"
 #include "link/RQ500Protocol.h"
 #include "link/SerialDriver.h"
 #include "link/ZRComm.h"
@@ -7,8 +9,12 @@
 #include <QCoreApplication>
 #include <QEvent>
 #include <QLoggingCategory>
+#include <QSocketNotifier>
 
 #include <algorithm>
+
+#include <sys/eventfd.h>
+#include <unistd.h>
 
 Q_LOGGING_CATEGORY(lcLink, "kqm52.link", QtWarningMsg)
 
@@ -17,54 +23,58 @@ namespace kqm52 {
 namespace {
 
 constexpr std::uint8_t ZR2Escape = 0x82;
-constexpr std::uint8_t ZR2Second = 0x96;
 constexpr std::uint8_t DLE = 0x10;
-constexpr std::uint8_t STX = 0x02;
-constexpr std::uint8_t ETX = 0x03;
-constexpr std::uint8_t ErrorFrameMark = 0xFF;
 constexpr int MaxAttempts = 3;
 
-const QEvent::Type HandOverEventType = QEvent::Type(QEvent::registerEventType());
-const QEvent::Type RequestFinishedEventType = QEvent::Type(QEvent::registerEventType());
+// Bytes per second the line carries at this speed, counting the longest
+// character (start, 8 data, parity, 2 stop bits).
+int bytesPerSecond(int baud) {
+    return std::max(1, baud / 12);
+}
 
-// Receives the worker's "please run the pending call" events on the
-// user-interface thread.  The event carries nothing: the call itself is
-// published under the worker's mutex.  Only this one custom event type is ever
-// posted here, and customEvent() lets Qt do the dispatching, so our code never
-// reads an event that another thread wrote (which ThreadSanitizer could not
-// see Qt's event queue order).
-class HandOverReceiver : public QObject {
-public:
-    explicit HandOverReceiver(std::function<void()> onEvent) : onEvent_(std::move(onEvent)) {}
-
-protected:
-    void customEvent(QEvent*) override { onEvent_(); }
-
-private:
-    std::function<void()> onEvent_;
-};
+QByteArray traceText(const std::uint8_t* bytes, int count) {
+    const QByteArray raw(reinterpret_cast<const char*>(bytes), count);
+    return raw.toHex(' ') + "  \"" + raw.toPercentEncoding(" !#$&'()*+,-./:;<=>?@[]^_`{|}~") + '"';
+}
 
 } // namespace
 
+QEvent::Type requestFinishedEventType() {
+    static const QEvent::Type type = QEvent::Type(QEvent::registerEventType());
+    return type;
+}
+
 TZRCommThread::TZRCommThread(TZRComm* port) : port_(port), driver_(port->driver()) {
-    receiver_ = std::make_unique<HandOverReceiver>([this] { serviceHandOver(); });
+    uiWakeFd_ = ::eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC);
+    if (uiWakeFd_ >= 0) {
+        auto* notifier = new QSocketNotifier(uiWakeFd_, QSocketNotifier::Read);
+        QObject::connect(notifier, &QSocketNotifier::activated, notifier, [this] {
+            std::uint64_t count = 0;
+            [[maybe_unused]] const ssize_t n = ::read(uiWakeFd_, &count, sizeof count);
+            serviceHandOver();
+        });
+        uiNotifier_ = notifier;
+    }
     thread_ = std::thread([this] { run(); });
 }
 
 TZRCommThread::~TZRCommThread() {
-    stop_.store(true, std::memory_order_release);
-    if (driver_)
-        driver_->interrupt();
+    // A stop asked for before has interrupted the driver already; a second
+    // interrupt could reach a port reopened on the same device meanwhile.
+    if (!stop_.exchange(true, std::memory_order_acq_rel) && driver_) driver_->interrupt();
     {
         std::lock_guard lock(mutex_);
         abandoned_ = true; // nobody will run a hand-over any more
         callDone_ = true;
     }
     wake_.notify_all();
-    if (thread_.joinable())
-        thread_.join();
-    if (ownedDriver_)
-        ownedDriver_->close();
+    if (thread_.joinable()) thread_.join();
+    if (uiNotifier_) {
+        static_cast<QSocketNotifier*>(uiNotifier_)->setEnabled(false);
+        // We may be running inside the notifier's own signal.
+        uiNotifier_->deleteLater();
+    }
+    if (uiWakeFd_ >= 0) ::close(uiWakeFd_);
 }
 
 void TZRCommThread::SetRequest(TCommRequest* request) {
@@ -73,8 +83,7 @@ void TZRCommThread::SetRequest(TCommRequest* request) {
         std::lock_guard lock(mutex_);
         requestPresent_ = false;
         ++generation_;
-        if (!request)
-            return;
+        if (!request) return;
         Job job;
         TZRProtocolComponent* sender = request->Sender;
         job.kind = sender ? sender->kind() : ProtocolKind::Unknown;
@@ -85,6 +94,9 @@ void TZRCommThread::SetRequest(TCommRequest* request) {
         }
         std::copy_n(request->Frame.begin(), request->Frame[0], job.frame.begin());
         job.timeoutMs = request->TimeoutTime > 0 ? request->TimeoutTime : DefaultFirstByteTimeoutMs;
+        const int perSecond = bytesPerSecond(baudrateValue(port_->Baudrate()));
+        job.replyBudget = std::clamp(perSecond * ReplyBudgetSeconds, MinReplyBudget, MaxReplyBytes);
+        job.drainBudget = std::clamp(perSecond * DrainBudgetSeconds, 1, FrameSize);
         pending_ = job;
         requestPresent_ = true;
     }
@@ -93,8 +105,7 @@ void TZRCommThread::SetRequest(TCommRequest* request) {
 }
 
 void TZRCommThread::withdrawDeliveryTo(TZRComponent* component) {
-    if (sender_ == component)
-        sender_ = nullptr;
+    if (sender_ == component) sender_ = nullptr;
 }
 
 bool TZRCommThread::stopAndWait() {
@@ -116,8 +127,7 @@ bool TZRCommThread::stopAndWait() {
             else if (finished_.load())
                 break;
         }
-        if (runCall)
-            serviceHandOver();
+        if (runCall) serviceHandOver();
     }
     thread_.join();
     return true;
@@ -128,22 +138,27 @@ void TZRCommThread::releaseWithDriver(std::unique_ptr<SerialDriver> driver) {
 }
 
 void TZRCommThread::finishAbandoned() {
-    // The handler that closed the port has returned, so the worker can
-    // finish; delete from the event loop, outside any hand-over frame.
-    QMetaObject::invokeMethod(
-        QCoreApplication::instance(), [self = this] { delete self; }, Qt::QueuedConnection);
+    // The handler that closed the port has returned and the worker has been
+    // let go; it touches nothing of ours any more and leaves its loop at
+    // once, so join it here rather than leave a thread for an event loop
+    // that may never run again (a program quitting from that handler).
+    delete this;
+}
+
+void TZRCommThread::wakeUiThread() {
+    const std::uint64_t one = 1;
+    [[maybe_unused]] const ssize_t n = ::write(uiWakeFd_, &one, sizeof one);
 }
 
 void TZRCommThread::handOver(const std::function<void()>& fn) {
     {
         std::lock_guard lock(mutex_);
-        if (abandoned_)
-            return;
+        if (abandoned_) return;
         call_ = &fn;
         callDone_ = false;
     }
     uiWake_.notify_all();
-    QCoreApplication::postEvent(receiver_.get(), new QEvent(HandOverEventType));
+    wakeUiThread();
     std::unique_lock lock(mutex_);
     wake_.wait(lock, [this] { return callDone_; });
 }
@@ -155,8 +170,7 @@ void TZRCommThread::serviceHandOver() {
         fn = call_;
         call_ = nullptr;
     }
-    if (!fn)
-        return; // already run by a closing port, or stale
+    if (!fn) return; // already run by a closing port, or stale
     servicing_ = true;
     struct Done {
         TZRCommThread* self;
@@ -169,12 +183,11 @@ void TZRCommThread::serviceHandOver() {
                 abandoned = self->abandoned_;
             }
             self->wake_.notify_all();
-            if (abandoned)
-                self->finishAbandoned();
+            if (abandoned) self->finishAbandoned();
         }
     } done{this};
     (*fn)();
-}
+} // nothing may follow: done may have deleted this
 
 void TZRCommThread::handDataOver() {
     const std::function<void()> call = [this] {
@@ -190,48 +203,58 @@ void TZRCommThread::run() {
         {
             std::unique_lock lock(mutex_);
             wake_.wait(lock, [this] { return requestPresent_ || stopRequested(); });
-            if (stopRequested())
-                break;
+            if (stopRequested()) break;
             job_ = pending_;
             generation = generation_;
         }
 
         switch (job_.kind) {
-        case ProtocolKind::RQ500: runAscii(); break;
-        case ProtocolKind::ZR2: runZR2(); break;
-        case ProtocolKind::KDV: runKDV(); break;
-        case ProtocolKind::Unknown: break;
-        }
-        if (stopRequested())
+        case ProtocolKind::RQ500:
+            runAscii();
             break;
+        case ProtocolKind::ZR2:
+            runZR2();
+            break;
+        case ProtocolKind::KDV:
+            runKDV();
+            break;
+        case ProtocolKind::Unknown:
+            break;
+        }
+        if (stopRequested()) break;
+        traceReply();
+        const bool deviceGone =
+            error_.Code == CommCode::DriverFailed && driver_->isDeviceGone(error_.SystemError);
 
         {
             std::lock_guard lock(mutex_);
-            if (generation_ == generation)
-                requestPresent_ = false;
+            if (generation_ == generation) requestPresent_ = false;
         }
 
         // The outcome and the move to the next request share one trip to the
         // user-interface thread.  Only that thread ever asks for a stop, so
         // checking it there, between the two, is exact.
-        const std::function<void()> done = [this] {
+        const std::function<void()> done = [this, deviceGone] {
             if (job_.kind != ProtocolKind::Unknown && sender_ && !sender_->isBeingDestroyed())
                 sender_->CommDone(error_, buffer_.data());
-            if (stopRequested())
+            if (stopRequested()) return;
+            if (deviceGone && !port_->isBeingDestroyed()) {
+                // Every further request would fail the same way: close, so
+                // the user can plug the converter in again and press Open.
+                port_->deviceLost(error_.SystemError);
                 return;
+            }
             // Tell the sending window that a request has finished; widgets
             // ignore the event unless they look for it.
             if (sender_ && sender_->parent() && sender_->parent()->isWidgetType())
-                QCoreApplication::postEvent(sender_->parent(), new QEvent(RequestFinishedEventType));
-            if (!port_->isBeingDestroyed())
-                port_->RequestDone();
+                QCoreApplication::postEvent(sender_->parent(),
+                                            new QEvent(requestFinishedEventType()));
+            if (!port_->isBeingDestroyed()) port_->RequestDone();
         };
         handOver(done);
     }
     finished_.store(true, std::memory_order_release);
-    {
-        std::lock_guard lock(mutex_);
-    }
+    { std::lock_guard lock(mutex_); }
     uiWake_.notify_all();
 }
 
@@ -272,29 +295,25 @@ bool TZRCommThread::writeBuffer() {
         failDriver(err);
         return false;
     }
-    if (!checkLine())
-        return false;
+    if (!checkLine()) return false;
     readTimeoutMs_ = job_.timeoutMs;
     if (const int err = driver_->setReadTimeout(readTimeoutMs_)) {
         failDriver(err);
         return false;
     }
-    if (!checkLine())
-        return false;
+    if (!checkLine()) return false;
     if (const int err = driver_->purge()) {
         failDriver(err);
         return false;
     }
-    if (!checkLine())
-        return false;
-    qCDebug(lcLink) << "send" << QByteArray(reinterpret_cast<const char*>(buffer_.data()), transmitCount_);
+    if (!checkLine()) return false;
+    qCDebug(lcLink).noquote() << "send" << traceText(buffer_.data(), transmitCount_);
     int written = 0;
     if (const int err = driver_->write(buffer_.data(), transmitCount_, written)) {
         failDriver(err);
         return false;
     }
-    if (!checkLine())
-        return false;
+    if (!checkLine()) return false;
     if (const int err = driver_->flush()) {
         failDriver(err);
         return false;
@@ -311,28 +330,33 @@ bool TZRCommThread::readOne() {
         failDriver(err);
         return false;
     }
-    if (!checkLine())
-        return false;
+    if (!checkLine()) return false;
     std::uint8_t byte = 0;
     bool got = false;
     if (const int err = driver_->readByte(byte, got)) {
         failDriver(err);
         return false;
     }
-    if (!got)
-        error_.Code = CommCode::Timeout;
-    if (!checkLine())
-        return false;
+    if (!got) error_.Code = CommCode::Timeout;
+    if (!checkLine()) return false;
     readTimeoutMs_ = InterByteTimeoutMs;
-    if (!got)
-        return false;
+    if (!got) return false;
     lastByte_ = byte;
+    if (traceCount_ < FrameSize) trace_[traceCount_++] = byte;
     return true;
 }
 
-void TZRCommThread::drain() {
+void TZRCommThread::traceReply() {
+    if (traceCount_ > 0 || error_.Code != 0)
+        qCDebug(lcLink).noquote() << "recv" << traceText(trace_.data(), traceCount_)
+                                  << (traceCount_ == FrameSize ? "(cut)" : "") << "code"
+                                  << error_.Code << error_.SystemError << error_.LineErrors;
+    traceCount_ = 0;
+}
+
+void TZRCommThread::drain(int limit) {
     const TCommError saved = error_;
-    while (receiveCount_ < FrameSize && readOne())
+    while (receiveCount_ < limit && readOne())
         ++receiveCount_;
     error_ = saved;
 }
@@ -368,13 +392,14 @@ void TZRCommThread::runAscii() {
 
         bool failedAttempt = false;
         if (!writeBuffer()) {
-            if (error_.Code == CommCode::PortClosed)
-                return;
+            if (error_.Code == CommCode::PortClosed) return;
             failedAttempt = true;
         } else {
             receiveState_ = 1;
             receiveCount_ = 0;
+            replyBytes_ = 0;
             buffer_[0] = 0;
+            AsciiReplyReader reader(job_.startChar, job_.stopChar, job_.filtered);
             const auto handBytesOver = [this] {
                 receiveState_ = 2;
                 handDataOver();
@@ -384,53 +409,58 @@ void TZRCommThread::runAscii() {
             for (;;) {
                 if (!readOne()) {
                     if (error_.Code == CommCode::Timeout) {
-                        if (receiveState_ == 2)
-                            error_.clear(); // silence after the reply: complete
+                        if (receiveState_ == 2) error_.clear(); // silence after the reply: complete
                         return;
                     }
-                    if (error_.Code == CommCode::PortClosed)
-                        return;
+                    if (error_.Code == CommCode::PortClosed) return;
                     break; // driver failure or line error: drain and retry
                 }
-                buffer_[receiveCount_ + 1] = lastByte_;
-                ++receiveCount_;
-                buffer_[0] = std::uint8_t(receiveCount_);
-                if (receiveState_ == 1 && job_.startChar) {
-                    if (job_.filtered) {
-                        --receiveCount_;
-                        buffer_[0] = std::uint8_t(receiveCount_);
-                    }
-                    if (lastByte_ != job_.startChar) {
-                        error_.Code = CommCode::BadStartChar;
-                        break;
-                    }
-                    handBytesOver();
-                } else if (job_.stopChar && lastByte_ == job_.stopChar) {
-                    if (job_.filtered) {
-                        --receiveCount_;
-                        buffer_[0] = std::uint8_t(receiveCount_);
-                    } else {
-                        handBytesOver();
-                    }
+                if (++replyBytes_ > job_.replyBudget) {
+                    // A retry would only meet the same chatter.
+                    error_.Code = CommCode::LineError;
+                    error_.LineErrors = LineErrorRxOverflow;
+                    receiveCount_ = 0;
+                    drain(job_.drainBudget);
                     return;
-                } else {
-                    handBytesOver();
                 }
+                const AsciiReplyReader::Step step = reader.feed(lastByte_);
+                if (step.keep) {
+                    buffer_[receiveCount_ + 1] = lastByte_;
+                    ++receiveCount_;
+                    buffer_[0] = std::uint8_t(receiveCount_);
+                }
+                if (step.step == DecodeStep::Failed) {
+                    error_.Code = step.error;
+                    break;
+                }
+                // Every byte goes to the component as it comes (a filtered
+                // start or stop character as an empty hand-over, or none).
+                if (step.step == DecodeStep::Done) {
+                    if (step.keep) handBytesOver();
+                    return;
+                }
+                handBytesOver();
             }
-            drain();
+            receiveCount_ = 0;
+            drain(job_.drainBudget);
             continue_ = 1;
             failedAttempt = true;
         }
-        if (failedAttempt) {
-            ++attempts;
-            // A failing driver call fails again at once; pace the attempts so
-            // that a vanished device is not hammered in a tight loop.
-            if (error_.Code == CommCode::DriverFailed)
-                driver_->waitIdle(job_.timeoutMs);
-            if (attempts >= MaxAttempts || stopRequested())
-                return;
-        }
+        if (failedAttempt && !retryAfterFailure(++attempts)) return;
     }
+}
+
+// After a failed attempt: true when another attempt is due.  A failing
+// driver call fails again at once, so the attempts are paced by the request's
+// time-out, but only between attempts: the last failure is reported at once.
+// A device that has gone away gets no more attempts at all.
+bool TZRCommThread::retryAfterFailure(int attempts) {
+    if (attempts >= MaxAttempts || stopRequested()) return false;
+    if (error_.Code == CommCode::DriverFailed) {
+        if (driver_->isDeviceGone(error_.SystemError)) return false;
+        driver_->waitIdle(job_.timeoutMs);
+    }
+    return !stopRequested();
 }
 
 // A binary reply has arrived whole.  An error frame (first byte after the
@@ -450,10 +480,11 @@ bool TZRCommThread::deliverBinaryReply(bool errorFrame) {
 // the line fell silent) and the control frame tells the device to start
 // over.  False when the port is closing and nothing may be sent.
 bool TZRCommThread::abandonBinaryReply(std::uint8_t mark) {
-    if (error_.Code == CommCode::PortClosed)
-        return false;
-    if (error_.Code != CommCode::Timeout)
-        drain();
+    if (error_.Code == CommCode::PortClosed) return false;
+    if (error_.Code != CommCode::Timeout) {
+        receiveCount_ = 0;
+        drain(job_.drainBudget);
+    }
     sendControlFrame(mark, 0x00, mark, 0x00);
     return true;
 }
@@ -463,113 +494,43 @@ bool TZRCommThread::abandonBinaryReply(std::uint8_t mark) {
 
 void TZRCommThread::runZR2() {
     continue_ = 0;
+    ZR2Decoder decoder(buffer_.data());
     for (;;) {
         error_.clear();
-        const int length = job_.frame[0];
-        if (length == 0) {
+        if (job_.frame[0] == 0) {
             error_.Code = CommCode::EmptyRequest;
             return;
         }
-        int n = 0;
-        buffer_[n++] = ZR2Escape;
-        buffer_[n++] = ZR2Second;
-        std::uint8_t sum = 0;
-        bool fits = true;
-        const auto put = [&](std::uint8_t b) {
-            const int need = b == ZR2Escape ? 2 : 1;
-            if (n + need > FrameSize) {
-                fits = false;
-                return;
-            }
-            buffer_[n++] = b;
-            if (b == ZR2Escape)
-                buffer_[n++] = b;
-        };
-        for (int i = 0; i < length; ++i) {
-            put(job_.frame[i]);
-            sum ^= job_.frame[i];
-        }
-        put(sum);
-        if (!fits) {
-            // Only a frame full of 82h bytes can outgrow the buffer doubled.
+        transmitCount_ = encodeZR2(job_.frame.data(), buffer_.data());
+        if (transmitCount_ < 0) {
             error_.Code = CommCode::RequestTooLong;
             return;
         }
-        transmitCount_ = n;
-        if (!writeBuffer())
-            return;
-
-        // Receive.  States: 1 header and length, 2 payload, 3 second half of a
-        // doubled 82h, 5 second half of a doubled length byte.
-        receiveState_ = 1;
-        receiveCount_ = 0;
-        int L = 0;
-        bool complete = false;
-        const auto advance = [&](int pos) {
-            if (pos == L) {
-                if (checksum_ != 0)
-                    error_.Code = CommCode::BadChecksum;
-                complete = true;
-            } else {
-                receiveCount_ = pos + 1;
-            }
-        };
-        while (!complete && error_.Code == 0) {
-            if (!readOne())
-                break;
-            const std::uint8_t b = lastByte_;
-            switch (receiveState_) {
-            case 1:
-                buffer_[receiveCount_++] = b;
-                if (receiveCount_ == 3) {
-                    if (buffer_[0] != ZR2Escape || buffer_[1] != ZR2Second) {
-                        error_.Code = CommCode::BadZR2Header;
-                        break;
-                    }
-                    L = b;
-                    buffer_[0] = b;
-                    checksum_ = b;
-                    expected_ = b;
-                    receiveCount_ = 1;
-                    if (L == 0)
-                        error_.Code = CommCode::BadChecksum; // a payload counts itself
-                    receiveState_ = b == ZR2Escape ? 5 : 2;
-                }
-                break;
-            case 5:
-                if (b != ZR2Escape)
-                    error_.Code = CommCode::UndoubledZR2Escape;
-                receiveState_ = 2;
-                break;
-            case 2: {
-                const int pos = receiveCount_;
-                buffer_[pos] = b;
-                checksum_ ^= b;
-                if (b == ZR2Escape) {
-                    receiveState_ = 3;
-                    break;
-                }
-                advance(pos);
-                break;
-            }
-            case 3:
-                if (b != ZR2Escape) {
-                    error_.Code = CommCode::UndoubledZR2Escape;
-                    break;
-                }
-                receiveState_ = 2;
-                advance(receiveCount_);
-                break;
-            }
-        }
-
-        if (complete && error_.Code == 0) {
-            if (deliverBinaryReply(L >= 2 && buffer_[1] == ErrorFrameMark))
-                continue;
+        if (!writeBuffer()) return;
+        if (receiveBinary(decoder) && error_.Code == 0) {
+            if (deliverBinaryReply(decoder.isErrorFrame())) continue;
             return;
         }
         abandonBinaryReply(ZR2Escape);
         return;
+    }
+}
+
+// Feeds the reply to the decoder until it is whole or wrong, or the line
+// fails.  True when the decoder finished, well or not (see error_).
+template <class Decoder> bool TZRCommThread::receiveBinary(Decoder& decoder) {
+    decoder.reset();
+    for (;;) {
+        if (!readOne()) return false;
+        switch (decoder.feed(lastByte_)) {
+        case DecodeStep::More:
+            break;
+        case DecodeStep::Done:
+            return true;
+        case DecodeStep::Failed:
+            error_.Code = decoder.error();
+            return true;
+        }
     }
 }
 
@@ -579,126 +540,28 @@ void TZRCommThread::runZR2() {
 void TZRCommThread::runKDV() {
     continue_ = 0;
     int attempts = 0;
+    KDVDecoder decoder(buffer_.data());
     for (;;) {
         error_.clear();
-        const int length = job_.frame[0];
-        if (length == 0) {
+        if (job_.frame[0] == 0) {
             error_.Code = CommCode::EmptyRequest;
             return;
         }
-        int n = 0;
-        std::uint8_t bcc = 0;
-        bool fits = true;
-        const auto put = [&](std::uint8_t b) {
-            if (n >= FrameSize) {
-                fits = false;
-                return;
-            }
-            buffer_[n++] = b;
-        };
-        put(DLE);
-        put(STX);
-        for (int i = 1; i < length; ++i) {
-            const std::uint8_t b = job_.frame[i];
-            put(b);
-            if (b == DLE)
-                put(b);
-            bcc ^= b;
-        }
-        put(DLE);
-        put(ETX);
-        put(bcc);
-        if (!fits) {
+        transmitCount_ = encodeKDV(job_.frame.data(), buffer_.data());
+        if (transmitCount_ < 0) {
             error_.Code = CommCode::RequestTooLong;
             return;
         }
-        transmitCount_ = n;
-
         if (!writeBuffer()) {
-            if (error_.Code == CommCode::PortClosed)
-                return;
-            ++attempts;
-            if (error_.Code == CommCode::DriverFailed)
-                driver_->waitIdle(job_.timeoutMs);
-            if (attempts >= MaxAttempts || stopRequested())
-                return;
+            if (error_.Code == CommCode::PortClosed || !retryAfterFailure(++attempts)) return;
             continue;
         }
-
-        // States: 1 header, 2 content, 3 after a DLE, 4 block check.
-        receiveState_ = 1;
-        receiveCount_ = 0;
-        int content = 0;
-        std::uint8_t header[2] = {0, 0};
-        bool complete = false;
-        checksum_ = 0;
-        const auto contentByte = [&](std::uint8_t b) {
-            // buffer[0] must hold content + 1, so 254 content bytes at most.
-            if (content >= MaxFrameContent) {
-                error_.Code = CommCode::BadChecksum;
-                return;
-            }
-            buffer_[1 + content++] = b;
-            checksum_ ^= b;
-        };
-        const auto stateTwo = [&](std::uint8_t b) {
-            if (b == DLE)
-                receiveState_ = 3;
-            else
-                contentByte(b);
-        };
-        while (!complete && error_.Code == 0) {
-            if (!readOne())
-                break;
-            const std::uint8_t b = lastByte_;
-            switch (receiveState_) {
-            case 1:
-                if (receiveCount_ < 2) {
-                    header[receiveCount_++] = b;
-                    break;
-                }
-                if (header[0] != DLE || header[1] != STX) {
-                    error_.Code = CommCode::BadKDVHeader;
-                    break;
-                }
-                receiveState_ = 2;
-                stateTwo(b);
-                break;
-            case 2:
-                stateTwo(b);
-                break;
-            case 3:
-                if (b == DLE) {
-                    contentByte(DLE);
-                    receiveState_ = 2;
-                } else if (b == ETX) {
-                    receiveState_ = 4;
-                } else {
-                    error_.Code = CommCode::BadKDVEscape;
-                }
-                break;
-            case 4:
-                checksum_ ^= b;
-                if (checksum_ != 0) {
-                    error_.Code = CommCode::BadChecksum;
-                    break;
-                }
-                buffer_[0] = std::uint8_t(content + 1);
-                complete = true;
-                break;
-            }
-        }
-
-        if (complete && error_.Code == 0) {
-            if (deliverBinaryReply(content >= 1 && buffer_[1] == ErrorFrameMark))
-                continue;
+        if (receiveBinary(decoder) && error_.Code == 0) {
+            if (deliverBinaryReply(decoder.isErrorFrame())) continue;
             return;
         }
-        if (!abandonBinaryReply(DLE))
-            return;
-        ++attempts;
-        if (error_.Code == CommCode::Timeout || attempts >= MaxAttempts || stopRequested())
-            return;
+        if (!abandonBinaryReply(DLE)) return;
+        if (error_.Code == CommCode::Timeout || !retryAfterFailure(++attempts)) return;
     }
 }
 

@@ -13,11 +13,14 @@
 // to run it, and sleeps until the call has returned, so the reply buffer and
 // the continue flag are never touched by both threads at once.  All of that
 // synchronisation is std::mutex and std::condition_variable, which
-// ThreadSanitizer can check.
+// ThreadSanitizer can check.  The UI thread is woken through an eventfd that a
+// QSocketNotifier watches, so no Qt event object ever crosses the threads:
+// Qt's own queue locking is invisible to ThreadSanitizer.
 
 #include "link/CommTypes.h"
 #include "link/ZRProtocolComponent.h"
 
+#include <QEvent>
 #include <QObject>
 #include <QPointer>
 
@@ -35,8 +38,12 @@ namespace kqm52 {
 class SerialDriver;
 class TZRComm;
 
+// Posted to the sending component's owner window after each finished request,
+// so a window can react to the line falling idle (customEvent).
+QEvent::Type requestFinishedEventType();
+
 class TZRCommThread {
-public:
+  public:
     // Starts the thread at once; with no request it goes idle.
     explicit TZRCommThread(TZRComm* port);
     ~TZRCommThread();
@@ -64,7 +71,7 @@ public:
 
     bool Finished() const { return finished_.load(std::memory_order_acquire); }
 
-private:
+  private:
     struct Job {
         ProtocolKind kind = ProtocolKind::Unknown;
         std::array<std::uint8_t, FrameSize> frame{};
@@ -72,6 +79,10 @@ private:
         std::uint8_t startChar = 0; // 0 = none
         std::uint8_t stopChar = 0;
         bool filtered = false;
+        // A line that never falls silent must not hold the link: bytes one
+        // reply may bring and bytes a drain may swallow, from the speed.
+        int replyBudget = FrameSize;
+        int drainBudget = FrameSize;
     };
 
     void run();
@@ -82,11 +93,14 @@ private:
     void serviceHandOver(); // UI thread
     void handDataOver();    // CommData of the sender, if it is still there
     void finishAbandoned(); // UI thread, after a handler closed the port
+    void wakeUiThread();
 
     // Transactions.
     void runAscii();
     void runZR2();
     void runKDV();
+    bool retryAfterFailure(int attempts);
+    template <class Decoder> bool receiveBinary(Decoder& decoder);
     bool deliverBinaryReply(bool errorFrame);
     bool abandonBinaryReply(std::uint8_t mark);
 
@@ -95,24 +109,25 @@ private:
     bool checkLine();
     bool writeBuffer();
     bool readOne();
-    void drain();
+    void drain(int limit);
+    void traceReply();
     void sendControlFrame(std::uint8_t a, std::uint8_t b, std::uint8_t c, std::uint8_t d);
     void failDriver(int err);
 
     TZRComm* port_;
     SerialDriver* driver_;
-    // Hand-over events are posted to it; deleting it drops stale ones.
-    std::unique_ptr<QObject> receiver_;
+    int uiWakeFd_ = -1;             // eventfd: a hand-over is waiting
+    QObject* uiNotifier_ = nullptr; // QSocketNotifier on uiWakeFd_
 
     std::mutex mutex_;
-    std::condition_variable wake_;     // the worker waits here: request, stop, call done
-    std::condition_variable uiWake_;   // a closing UI thread waits here
-    bool requestPresent_ = false;      // guarded by mutex_
-    std::uint64_t generation_ = 0;     // guarded: bumped by every SetRequest
-    Job pending_;                      // guarded: the request handed over
+    std::condition_variable wake_;                // the worker waits here: request, stop, call done
+    std::condition_variable uiWake_;              // a closing UI thread waits here
+    bool requestPresent_ = false;                 // guarded by mutex_
+    std::uint64_t generation_ = 0;                // guarded: bumped by every SetRequest
+    Job pending_;                                 // guarded: the request handed over
     const std::function<void()>* call_ = nullptr; // guarded: the hand-over to run
-    bool callDone_ = true;             // guarded
-    bool abandoned_ = false;           // guarded: released by a handler that closed the port
+    bool callDone_ = true;                        // guarded
+    bool abandoned_ = false; // guarded: released by a handler that closed the port
 
     std::atomic<bool> stop_{false};
     std::atomic<bool> finished_{false};
@@ -128,12 +143,13 @@ private:
     int transmitCount_ = 0;
     int receiveCount_ = 0;
     int receiveState_ = 0;
-    std::uint8_t checksum_ = 0;
-    std::uint8_t expected_ = 0;
     TCommError error_;
     int readTimeoutMs_ = DefaultFirstByteTimeoutMs;
     std::uint8_t lastByte_ = 0;
     std::uint8_t continue_ = 0;
+    std::array<std::uint8_t, FrameSize> trace_{}; // reply bytes, for the wire trace
+    int traceCount_ = 0;
+    int replyBytes_ = 0;
 
     std::thread thread_; // last: started once everything above exists
 };

@@ -10,7 +10,7 @@ class TZRComm;
 
 class TZRComponent : public QObject {
     Q_OBJECT
-public:
+  public:
     explicit TZRComponent(QObject* owner = nullptr);
     ~TZRComponent() override;
 
@@ -20,10 +20,10 @@ public:
 
     bool isBeingDestroyed() const { return destroying_; }
 
-protected:
+  protected:
     bool destroying_ = false;
 
-private:
+  private:
     TZRComm* port_ = nullptr;
 };
 

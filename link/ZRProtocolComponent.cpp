@@ -13,17 +13,14 @@ TZRProtocolComponent::TZRProtocolComponent(QObject* owner) : TZRComponent(owner)
 
 TZRProtocolComponent::~TZRProtocolComponent() {
     destroying_ = true;
-    if (TZRComm* port = ZRComm())
-        port->withdrawRequestsOf(this);
+    if (TZRComm* port = ZRComm()) port->withdrawRequestsOf(this);
 }
 
 void TZRProtocolComponent::SetZRComm(TZRComm* port) {
-    if (port == ZRComm())
-        return;
+    if (port == ZRComm()) return;
     // A request still queued on the old port must not be delivered, nor
     // outlive this component in that port's queue.
-    if (TZRComm* old = ZRComm())
-        old->withdrawRequestsOf(this);
+    if (TZRComm* old = ZRComm()) old->withdrawRequestsOf(this);
     inFlight_ = 0;
     TZRComponent::SetZRComm(port);
 }
@@ -33,8 +30,7 @@ bool TZRProtocolComponent::boundToOpenPort() const {
 }
 
 void TZRProtocolComponent::fireDeactivate() {
-    if (OnDeactivate && !destroying_)
-        OnDeactivate(this);
+    if (OnDeactivate && !destroying_) OnDeactivate(this);
 }
 
 void TZRProtocolComponent::SetActive(bool value) {
@@ -43,24 +39,20 @@ void TZRProtocolComponent::SetActive(bool value) {
         fireDeactivate();
         return;
     }
-    const bool wasActive = active_;
     active_ = value;
     if (value) {
-        if (OnActivate && !destroying_)
-            OnActivate(this);
-        // Switching an already cycling component on again must not start a
-        // second cycle beside the first: it would double the load on the line
-        // for as long as the program runs.
-        if (!(wasActive && inFlight_ > 0))
-            Send();
+        if (OnActivate && !destroying_) OnActivate(this);
+        // While our request is still queued or on the line, its completion
+        // resends it; a second Send would start a second cycle beside the
+        // first, and every off-on toggle of a busy window would add one more.
+        if (inFlight_ == 0) Send();
     } else {
         fireDeactivate();
     }
 }
 
 void TZRProtocolComponent::SetFrameByte(int index, std::uint8_t value) {
-    if (index >= 0 && index < FrameSize)
-        frame_[index] = value;
+    if (index >= 0 && index < FrameSize) frame_[index] = value;
 }
 
 void TZRProtocolComponent::Send() {
@@ -68,14 +60,12 @@ void TZRProtocolComponent::Send() {
 }
 
 void TZRProtocolComponent::queueFrame() {
-    if (!boundToOpenPort())
-        return;
+    if (!boundToOpenPort()) return;
     result_.clear();
     request_.Sender = this;
     request_.Frame = frame_;
     request_.TimeoutTime = timeoutTime_;
-    if (ZRComm()->AddRequest(&request_) >= 0)
-        ++inFlight_;
+    if (ZRComm()->AddRequest(&request_) >= 0) ++inFlight_;
 }
 
 void TZRProtocolComponent::reportUnsendable(std::int32_t code) {
@@ -83,13 +73,14 @@ void TZRProtocolComponent::reportUnsendable(std::int32_t code) {
     QMetaObject::invokeMethod(
         this,
         [self, code] {
-            if (!self || self->destroying_ || !self->boundToOpenPort())
-                return;
+            if (!self || self->destroying_ || !self->boundToOpenPort()) return;
             self->result_.clear();
             self->commError_ = TCommError{code, 0, 0};
-            self->lastCommError_ = self->commError_;
-            if (self->OnCommError)
-                self->OnCommError(self, self->commError_, self->result_);
+            // Nothing went on the line, so there is no failure that a later
+            // good reply would clear: a stale LastCommError would make that
+            // reply fire an extra all-zero OnCommError.
+            self->lastCommError_.clear();
+            if (self->OnCommError) self->OnCommError(self, self->commError_, self->result_);
             if (self && self->active_) {
                 self->active_ = false;
                 self->fireDeactivate();
@@ -99,25 +90,19 @@ void TZRProtocolComponent::reportUnsendable(std::int32_t code) {
 }
 
 void TZRProtocolComponent::CommDone(const TCommError& error, const std::uint8_t* buffer) {
-    if (inFlight_ > 0)
-        --inFlight_;
-    if (!boundToOpenPort())
-        return;
+    if (inFlight_ > 0) --inFlight_;
+    if (!boundToOpenPort()) return;
     commError_ = error;
     const int count = buffer[0];
     if (commError_.ok()) {
-        if (count > 0)
-            result_.append(reinterpret_cast<const char*>(buffer), count);
-        if (OnCommResult && !destroying_)
-            OnCommResult(this, result_);
+        if (count > 0) result_.append(reinterpret_cast<const char*>(buffer), count);
+        if (OnCommResult && !destroying_) OnCommResult(this, result_);
     }
     if (!(commError_ == lastCommError_)) {
         lastCommError_ = commError_;
         result_.clear();
-        if (count > 0)
-            result_.append(reinterpret_cast<const char*>(buffer), count);
-        if (OnCommError && !destroying_)
-            OnCommError(this, commError_, result_);
+        if (count > 0) result_.append(reinterpret_cast<const char*>(buffer), count);
+        if (OnCommError && !destroying_) OnCommError(this, commError_, result_);
     }
     if (active_)
         Send();

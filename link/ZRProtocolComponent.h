@@ -36,11 +36,12 @@ struct TCommRequest {
 
 class TZRProtocolComponent : public TZRComponent {
     Q_OBJECT
-public:
+  public:
     using TNotifyEvent = std::function<void(TZRProtocolComponent* sender)>;
-    using TCommResultEvent = std::function<void(TZRProtocolComponent* sender, const QByteArray& result)>;
-    using TCommErrorEvent = std::function<void(TZRProtocolComponent* sender, const TCommError& error,
-                                               const QByteArray& result)>;
+    using TCommResultEvent =
+        std::function<void(TZRProtocolComponent* sender, const QByteArray& result)>;
+    using TCommErrorEvent = std::function<void(TZRProtocolComponent* sender,
+                                               const TCommError& error, const QByteArray& result)>;
 
     explicit TZRProtocolComponent(QObject* owner = nullptr);
     ~TZRProtocolComponent() override;
@@ -76,7 +77,7 @@ public:
 
     TCommRequest& request() { return request_; }
 
-protected:
+  protected:
     bool boundToOpenPort() const;
     // Queues the frame as it stands.
     void queueFrame();
@@ -88,7 +89,7 @@ protected:
     std::array<std::uint8_t, FrameSize> frame_{};
     QByteArray result_;
 
-private:
+  private:
     void fireDeactivate();
 
     bool active_ = false;

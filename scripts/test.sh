@@ -6,3 +6,4 @@ scripts/setup.sh
 cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
 cmake --build build -j "$(nproc)"
 cd build && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j "$(nproc)" --timeout 600
+[ "${KQM52_SKIP_TSAN:-0}" = 1 ] || (cd .. && scripts/tsan.sh)

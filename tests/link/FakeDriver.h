@@ -15,9 +15,9 @@
 
 #include <cerrno>
 #include <functional>
-#include <map>
 #include <memory>
 #include <mutex>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -28,19 +28,49 @@ struct Chunk {
     QByteArray bytes;
 };
 
+// The driver calls a test can make fail.
+enum class DriverCall {
+    Open,
+    Close,
+    SetBufferSizes,
+    GetLineState,
+    SetLineState,
+    GetReadTimeout,
+    SetReadTimeout,
+    Purge,
+    Write,
+    Flush,
+    ReadByte,
+    ClearLineErrors,
+    Count
+};
+
+inline DriverCall driverCallNamed(const std::string& name) {
+    static const char* const names[] = {"open",           "close",        "setBufferSizes",
+                                        "getLineState",   "setLineState", "getReadTimeout",
+                                        "setReadTimeout", "purge",        "write",
+                                        "flush",          "readByte",     "clearLineErrors"};
+    for (int i = 0; i < int(DriverCall::Count); ++i)
+        if (name == names[i]) return DriverCall(i);
+    throw std::invalid_argument("no driver call named " + name);
+}
+
 class FakeLine {
-public:
+  public:
     using Peer = std::function<std::vector<Chunk>(const QByteArray& written)>;
 
     void setPeer(Peer p) {
         std::lock_guard l(m);
         peer = std::move(p);
     }
-    // A call ("open", "write", "readByte", "purge", "flush", "setLineState",
-    // "getLineState", "clearLineErrors", ...) fails with err, times times.
-    void failCall(const std::string& call, int err, int times = 1) {
+    // A call fails with err, times times.
+    void failCall(DriverCall call, int err, int times = 1) {
         std::lock_guard l(m);
-        failures[call] = {err, times};
+        failures[int(call)] = {err, times};
+    }
+    // By the call's name, for older tests; an unknown name throws.
+    void failCall(const std::string& call, int err, int times = 1) {
+        failCall(driverCallNamed(call), err, times);
     }
     // The next clearLineErrors after `afterReads` more bytes have been read reports flags.
     void injectLineErrors(std::uint32_t flags, int afterReads = 0) {
@@ -49,9 +79,10 @@ public:
         lineErrorsAfterReads = readsDone + afterReads;
     }
     // After this many more reply bytes, every read fails with EIO.
+    // -1 plugs the device in again.
     void vanishAfter(int bytes) {
         std::lock_guard l(m);
-        vanishAtRead = readsDone + bytes;
+        vanishAtRead = bytes < 0 ? -1 : readsDone + bytes;
     }
 
     QList<QByteArray> writes() const {
@@ -82,19 +113,18 @@ public:
         return readTimeoutMs;
     }
 
-private:
+  private:
     friend class FakeDriver;
-    int fail(const std::string& call) {
-        auto it = failures.find(call);
-        if (it == failures.end() || it->second.second == 0)
-            return 0;
-        --it->second.second;
-        return it->second.first;
+    int fail(DriverCall call) {
+        auto& [err, times] = failures[int(call)];
+        if (times == 0) return 0;
+        --times;
+        return err;
     }
 
     mutable std::mutex m;
     Peer peer;
-    std::map<std::string, std::pair<int, int>> failures;
+    std::pair<int, int> failures[int(DriverCall::Count)] = {}; // error, times
     std::uint32_t pendingLineErrors = 0;
     long long lineErrorsAfterReads = 0;
     long long vanishAtRead = -1;
@@ -113,36 +143,38 @@ private:
 };
 
 class FakeDriver : public SerialDriver {
-public:
+  public:
     explicit FakeDriver(std::shared_ptr<FakeLine> line) : line_(std::move(line)) {}
 
     int open(const std::string&) override {
-        return call("open", [](FakeLine& l) {
-            if (l.open)
-                return EBUSY;
+        return call(DriverCall::Open, [](FakeLine& l) {
+            if (l.open) return EBUSY;
             l.open = true;
             l.interrupted = false;
             return 0;
         });
     }
     int close() override {
-        return call("close", [](FakeLine& l) { return l.open = false, 0; }, true);
+        return call(
+            DriverCall::Close, [](FakeLine& l) { return l.open = false, 0; }, true);
     }
-    int setBufferSizes(int, int) override { return call("setBufferSizes", nothing); }
+    int setBufferSizes(int, int) override { return call(DriverCall::SetBufferSizes, nothing); }
     int getLineState(LineState& s) override {
-        return call("getLineState", [&](FakeLine& l) { return s = l.state, 0; });
+        return call(DriverCall::GetLineState, [&](FakeLine& l) { return s = l.state, 0; });
     }
     int setLineState(const LineState& s) override {
-        return call("setLineState", [&](FakeLine& l) { return l.state = s, 0; });
+        return call(DriverCall::SetLineState, [&](FakeLine& l) { return l.state = s, 0; });
     }
     int getReadTimeout(int& ms) override {
-        return call("getReadTimeout", [&](FakeLine& l) { return ms = l.readTimeoutMs, 0; }, true);
+        return call(
+            DriverCall::GetReadTimeout, [&](FakeLine& l) { return ms = l.readTimeoutMs, 0; }, true);
     }
     int setReadTimeout(int ms) override {
-        return call("setReadTimeout", [&](FakeLine& l) { return l.readTimeoutMs = ms, 0; }, true);
+        return call(
+            DriverCall::SetReadTimeout, [&](FakeLine& l) { return l.readTimeoutMs = ms, 0; }, true);
     }
     int purge() override {
-        return call("purge", [](FakeLine& l) { return l.inbox.clear(), 0; });
+        return call(DriverCall::Purge, [](FakeLine& l) { return l.inbox.clear(), 0; });
     }
     int write(const std::uint8_t* data, int count, int& written) override {
         std::vector<Chunk> answer;
@@ -151,30 +183,25 @@ public:
         {
             std::lock_guard l(line_->m);
             written = 0;
-            if (int e = line_->fail("write"))
-                return e;
+            if (int e = line_->fail(DriverCall::Write)) return e;
             written = count;
             line_->writeLog.append(bytes);
             peer = line_->peer;
         }
-        if (peer)
-            answer = peer(bytes);
+        if (peer) answer = peer(bytes);
         std::lock_guard l(line_->m);
         for (const Chunk& c : answer)
             for (char b : c.bytes)
                 line_->inbox.push_back({line_->now + c.atMs, std::uint8_t(b)});
         return 0;
     }
-    int flush() override { return call("flush", nothing); }
+    int flush() override { return call(DriverCall::Flush, nothing); }
     int readByte(std::uint8_t& byte, bool& got) override {
         std::lock_guard l(line_->m);
         got = false;
-        if (int e = line_->fail("readByte"))
-            return e;
-        if (line_->interrupted)
-            return 0;
-        if (line_->vanishAtRead >= 0 && line_->readsDone >= line_->vanishAtRead)
-            return EIO;
+        if (int e = line_->fail(DriverCall::ReadByte)) return e;
+        if (line_->interrupted) return 0;
+        if (line_->vanishAtRead >= 0 && line_->readsDone >= line_->vanishAtRead) return EIO;
         if (!line_->inbox.empty() && line_->inbox.front().at <= line_->now + line_->readTimeoutMs) {
             const auto p = line_->inbox.front();
             line_->inbox.erase(line_->inbox.begin());
@@ -190,8 +217,7 @@ public:
     int clearLineErrors(std::uint32_t& flags) override {
         std::lock_guard l(line_->m);
         flags = 0;
-        if (int e = line_->fail("clearLineErrors"))
-            return e;
+        if (int e = line_->fail(DriverCall::ClearLineErrors)) return e;
         if (line_->pendingLineErrors && line_->readsDone >= line_->lineErrorsAfterReads) {
             flags = line_->pendingLineErrors;
             line_->pendingLineErrors = 0;
@@ -207,20 +233,19 @@ public:
         line_->now += ms;
     }
 
-private:
+  private:
     static int nothing(FakeLine&) { return 0; }
     // Runs f on the line unless this call was told to fail; `always` runs f
     // first (a close or a time-out setting takes effect even when reported
     // as failed).
-    template <class F> int call(const char* name, F&& f, bool always = false) {
+    template <class F> int call(DriverCall name, F&& f, bool always = false) {
         std::lock_guard l(line_->m);
         if (always) {
             const int r = f(*line_);
             const int e = line_->fail(name);
             return e ? e : r;
         }
-        if (const int e = line_->fail(name))
-            return e;
+        if (const int e = line_->fail(name)) return e;
         return f(*line_);
     }
     std::shared_ptr<FakeLine> line_;

@@ -33,7 +33,9 @@ struct Recorder {
         c.OnCommError = [this](TZRProtocolComponent*, const TCommError& e, const QByteArray& r) {
             events.push_back({Event::Error, r, e});
         };
-        c.OnActivate = [this](TZRProtocolComponent*) { events.push_back({Event::Activate, {}, {}}); };
+        c.OnActivate = [this](TZRProtocolComponent*) {
+            events.push_back({Event::Activate, {}, {}});
+        };
         c.OnDeactivate = [this](TZRProtocolComponent*) {
             events.push_back({Event::Deactivate, {}, {}});
         };
@@ -49,7 +51,7 @@ struct Recorder {
 
 // A port on COM1 whose driver is a FakeDriver on a virtual clock.
 class LinkFixture : public ::testing::Test {
-protected:
+  protected:
     LinkFixture() {
         map.setDevice(TPort::COM1, "fake");
         map.registerDriver("fake", [this] { return std::make_unique<FakeDriver>(line); });
@@ -103,8 +105,7 @@ inline FakeLine::Peer answerAlways(std::vector<Chunk> chunks) {
 inline FakeLine::Peer echoPeer(const QByteArray& value, long long turnaroundMs = 2) {
     return [value, turnaroundMs](const QByteArray& w) {
         QByteArray text = w;
-        if (text.endsWith('\r'))
-            text.chop(1);
+        if (text.endsWith('\r')) text.chop(1);
         return std::vector<Chunk>{{turnaroundMs, text + ' ' + value + "\r\n"}};
     };
 }

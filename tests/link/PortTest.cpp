@@ -5,6 +5,8 @@
 
 #include <QTimer>
 
+#include <cstring>
+
 using namespace kqm52;
 using namespace kqm52::test;
 
@@ -129,14 +131,14 @@ TEST_F(PortTest, OpeningWritesTheLineSettingsToTheDriver) {
 
 TEST_F(PortTest, ARefusedLineSettingKeepsTheNewValueAndRaises) {
     port.SetActive(true);
-    line->failCall("setLineState", EINVAL);
+    line->failCall(DriverCall::SetLineState, EINVAL);
     EXPECT_THROW(port.SetBaudrate(TBaudrate::br57600), ECommInitError);
     EXPECT_EQ(port.Baudrate(), TBaudrate::br57600);
     EXPECT_EQ(line->lineState().baud, 9600);
 }
 
 TEST_F(PortTest, APortThatCannotBeOpenedRaisesWithTheSystemText) {
-    line->failCall("open", ENOENT);
+    line->failCall(DriverCall::Open, ENOENT);
     try {
         port.SetActive(true);
         FAIL() << "no exception";
@@ -150,10 +152,29 @@ TEST_F(PortTest, APortThatCannotBeOpenedRaisesWithTheSystemText) {
 TEST_F(PortTest, ASetUpFailureClosesThePortAgain) {
     int deactivated = 0;
     port.OnDeactivate = [&](TZRComm*) { ++deactivated; };
-    line->failCall("getLineState", EIO);
+    TRQ500Protocol cyclic;
+    cyclic.SetZRComm(&port);
+    int componentOff = 0;
+    cyclic.OnDeactivate = [&](TZRProtocolComponent*) { ++componentOff; };
+    line->failCall(DriverCall::GetLineState, EIO);
     EXPECT_THROW(port.SetActive(true), ECommInitError);
     EXPECT_FALSE(port.Active());
     EXPECT_FALSE(line->isOpen());
+    EXPECT_EQ(deactivated, 1);
+    EXPECT_EQ(componentOff, 1);
+
+    // A close that fails as well is reported, not swallowed.
+    line->failCall(DriverCall::SetLineState, EINVAL);
+    line->failCall(DriverCall::Close, EIO);
+    try {
+        port.SetActive(true);
+        ADD_FAILURE() << "no exception";
+    } catch (const ECommHandleError& e) {
+        EXPECT_TRUE(e.message().contains(QString::fromLocal8Bit(std::strerror(EINVAL))));
+        EXPECT_TRUE(e.message().contains(QString::fromLocal8Bit(std::strerror(EIO))));
+    }
+    EXPECT_FALSE(port.Active());
+    EXPECT_EQ(deactivated, 1) << "a failed close fires no OnDeactivate";
     // and it can be opened once the fault is gone
     port.SetActive(true);
     EXPECT_TRUE(port.Active());

@@ -4,15 +4,12 @@
 #include "LinkFixture.h"
 
 #include "link/PosixSerialDriver.h"
+#include "support/PtyPeer.h"
 
 #include <QElapsedTimer>
 
-#include <atomic>
 #include <cerrno>
-#include <thread>
 
-#include <fcntl.h>
-#include <poll.h>
 #include <termios.h>
 #include <unistd.h>
 
@@ -21,84 +18,8 @@ using namespace kqm52::test;
 
 namespace {
 
-// The device side of a pty: reads request lines and answers them.
-class PtyPeer {
-public:
-    using Answer = std::function<QByteArray(const QByteArray& line)>;
-
-    PtyPeer() {
-        master_ = ::posix_openpt(O_RDWR | O_NOCTTY);
-        ::grantpt(master_);
-        ::unlockpt(master_);
-        slave_ = QString::fromLocal8Bit(::ptsname(master_));
-        // Keep the slave side from vanishing between the test's opens.
-        keepOpen_ = ::open(slave_.toLocal8Bit().constData(), O_RDWR | O_NOCTTY);
-        termios t{};
-        ::tcgetattr(keepOpen_, &t);
-        ::cfmakeraw(&t);
-        ::tcsetattr(keepOpen_, TCSANOW, &t);
-    }
-    ~PtyPeer() {
-        stop();
-        if (keepOpen_ >= 0)
-            ::close(keepOpen_);
-        if (master_ >= 0)
-            ::close(master_);
-    }
-
-    QString slavePath() const { return slave_; }
-    int slaveFd() const { return keepOpen_; }
-
-    // Answers each CR-terminated line after delayMs; an empty answer is silence.
-    void serve(Answer answer, int delayMs = 1) {
-        thread_ = std::thread([this, answer, delayMs] {
-            QByteArray pending;
-            while (!stop_) {
-                pollfd p{master_, POLLIN, 0};
-                if (::poll(&p, 1, 20) <= 0)
-                    continue;
-                char buf[256];
-                const ssize_t n = ::read(master_, buf, sizeof buf);
-                if (n <= 0)
-                    continue;
-                pending.append(buf, n);
-                int cr;
-                while ((cr = int(pending.indexOf('\r'))) >= 0) {
-                    const QByteArray line = pending.left(cr);
-                    pending.remove(0, cr + 1);
-                    const QByteArray reply = answer(line);
-                    if (reply.isEmpty())
-                        continue;
-                    std::this_thread::sleep_for(std::chrono::milliseconds(delayMs));
-                    if (reply == "VANISH") {
-                        [[maybe_unused]] auto w = ::write(master_, "rp 1", 4);
-                        ::close(keepOpen_);
-                        keepOpen_ = -1;
-                        ::close(master_);
-                        master_ = -1;
-                        return;
-                    }
-                    [[maybe_unused]] auto w = ::write(master_, reply.constData(), size_t(reply.size()));
-                }
-            }
-        });
-    }
-    void stop() {
-        stop_ = true;
-        if (thread_.joinable())
-            thread_.join();
-    }
-
-private:
-    int master_ = -1;
-    int keepOpen_ = -1;
-    QString slave_;
-    std::atomic<bool> stop_{false};
-    std::thread thread_;
-};
-
 class PtyTest : public ::testing::Test {
-protected:
+  protected:
     PtyTest() {
         map.setDevice(TPort::COM1, peer.slavePath());
         port.setPortMap(&map);
@@ -186,17 +107,17 @@ TEST_F(PtyTest, ClosingWhileARequestWaitsReturnsAtOnceAndDeliversNothing) {
     Recorder r;
     r.attach(*c);
     c->Send();
-    QTest::qWait(50); // the request is now waiting for its first byte
+    ASSERT_TRUE(waitUntil([&] { return peer.linesSeen() == 1; })); // now awaiting its first byte
     QElapsedTimer t;
     t.start();
     port.SetActive(false);
     EXPECT_LT(t.elapsed(), 1000) << "closing waited out the read time-out";
-    QTest::qWait(50);
+    QCoreApplication::processEvents();
     EXPECT_EQ(r.outcomes(), 0);
 }
 
 TEST_F(PtyTest, APeerVanishingMidReplyIsAFailedCallNotAHang) {
-    peer.serve([](const QByteArray&) { return QByteArray("VANISH"); });
+    peer.serve([](const QByteArray&) { return PtyPeer::vanish(); });
     port.SetActive(true);
     auto c = makeAscii("rp 1", 300);
     Recorder r;
@@ -209,6 +130,10 @@ TEST_F(PtyTest, APeerVanishingMidReplyIsAFailedCallNotAHang) {
     EXPECT_EQ(r.events[0].error.Code, CommCode::DriverFailed);
     EXPECT_NE(r.events[0].error.SystemError, 0);
     EXPECT_LT(t.elapsed(), 3000);
+    // The port has closed itself and can say why.
+    EXPECT_TRUE(waitUntil([&] { return !port.Active(); }));
+    EXPECT_EQ(port.LastSystemError(), r.events[0].error.SystemError);
+    EXPECT_FALSE(port.LastSystemErrorText().isEmpty());
 }
 
 TEST(PosixDriver, ReadTimesOutWithoutError) {
@@ -241,6 +166,35 @@ TEST(PosixDriver, LineStateReadsBackAsSet) {
         EXPECT_EQ(back.stopBits, 2);
     }
     EXPECT_EQ(d.close(), 0);
+}
+
+TEST(PosixDriver, FlowControlIsOffWhileOpenAndTheOldSettingsComeBackAtClose) {
+    // Whatever used the device last may have left hardware or software flow
+    // control on; with CTS low every write would stall.
+    PtyPeer peer;
+    termios before{};
+    ASSERT_EQ(::tcgetattr(peer.slaveFd(), &before), 0);
+    before.c_cflag |= CRTSCTS;
+    before.c_iflag |= IXON | IXOFF;
+    ASSERT_EQ(::tcsetattr(peer.slaveFd(), TCSANOW, &before), 0);
+    ASSERT_EQ(::tcgetattr(peer.slaveFd(), &before), 0);
+    if (!(before.c_cflag & CRTSCTS)) GTEST_SKIP() << "this pty does not keep CRTSCTS";
+
+    PosixSerialDriver d;
+    ASSERT_EQ(d.open(peer.slavePath().toStdString()), 0);
+    termios open{};
+    ASSERT_EQ(::tcgetattr(peer.slaveFd(), &open), 0);
+    EXPECT_FALSE(open.c_cflag & CRTSCTS);
+    EXPECT_FALSE(open.c_iflag & (IXON | IXOFF | IXANY));
+    ASSERT_EQ(d.setLineState(LineState{9600, 8, DriverParity::Even, 1}), 0);
+    ASSERT_EQ(::tcgetattr(peer.slaveFd(), &open), 0);
+    EXPECT_FALSE(open.c_cflag & CRTSCTS) << "a line setting brings no flow control back";
+
+    ASSERT_EQ(d.close(), 0);
+    termios after{};
+    ASSERT_EQ(::tcgetattr(peer.slaveFd(), &after), 0);
+    EXPECT_TRUE(after.c_cflag & CRTSCTS);
+    EXPECT_EQ(after.c_iflag & (IXON | IXOFF), tcflag_t(IXON | IXOFF));
 }
 
 TEST(PosixDriver, AFileThatIsNotATerminalIsRefused) {

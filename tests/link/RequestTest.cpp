@@ -3,7 +3,13 @@
 
 #include "LinkFixture.h"
 
+#include "link/ZRCommThread.h"
+
+#include <QLoggingCategory>
+#include <QWidget>
+
 #include <atomic>
+#include <cstring>
 
 using namespace kqm52;
 using namespace kqm52::test;
@@ -11,7 +17,7 @@ using namespace kqm52::test;
 namespace {
 
 class RequestTest : public LinkFixture {
-protected:
+  protected:
     void SetUp() override { port.SetActive(true); }
 };
 
@@ -57,8 +63,8 @@ TEST_F(RequestTest, FirstByteMayTakeUpToTheTimeout) {
         long long firstByteAt;
         bool answered;
     };
-    const Case cases[] = {{0, 99, true}, {0, 101, false}, {-5, 100, true},
-                          {300, 290, true}, {300, 320, false}};
+    const Case cases[] = {
+        {0, 99, true}, {0, 101, false}, {-5, 100, true}, {300, 290, true}, {300, 320, false}};
     for (const auto& k : cases) {
         auto c = makeAscii("rf", k.timeout);
         line->setPeer(answerAlways({{k.firstByteAt, "rf -1\r\n"}}));
@@ -67,7 +73,8 @@ TEST_F(RequestTest, FirstByteMayTakeUpToTheTimeout) {
         if (k.answered) {
             EXPECT_EQ(e.kind, Event::Result) << k.timeout << "/" << k.firstByteAt;
         } else {
-            EXPECT_EQ(e.error, (TCommError{CommCode::Timeout, 0, 0})) << k.timeout << "/" << k.firstByteAt;
+            EXPECT_EQ(e.error, (TCommError{CommCode::Timeout, 0, 0}))
+                << k.timeout << "/" << k.firstByteAt;
             EXPECT_EQ(line->writes().size() - writesBefore, 1) << "a time-out is not retried";
         }
     }
@@ -95,7 +102,7 @@ TEST_F(RequestTest, ARequestOnAClosedPortIsNotQueuedAndFiresNothing) {
     r.attach(*c);
     port.SetActive(false);
     c->Send();
-    QTest::qWait(20);
+    QCoreApplication::processEvents(); // an outcome would be posted, if any
     EXPECT_EQ(r.outcomes(), 0);
     EXPECT_TRUE(line->writes().isEmpty());
 
@@ -140,29 +147,73 @@ TEST_F(RequestTest, AFailedAttemptsBytesAreDroppedFromTheResult) {
     auto c = makeAscii("r0");
     int attempt = 0;
     line->setPeer([&](const QByteArray&) {
-        if (++attempt == 1)
-            line->injectLineErrors(LineErrorOverrun, 2);
-        return std::vector<Chunk>{{2, attempt == 1 ? QByteArray("r0 999\r\n") : QByteArray("r0 7\r\n")}};
+        if (++attempt == 1) line->injectLineErrors(LineErrorOverrun, 2);
+        return std::vector<Chunk>{
+            {2, attempt == 1 ? QByteArray("r0 999\r\n") : QByteArray("r0 7\r\n")}};
     });
     const Event e = exchange(*c);
     EXPECT_EQ(e.kind, Event::Result);
     EXPECT_EQ(e.data, QByteArray("r0 7\r\n"));
 }
 
-TEST_F(RequestTest, DriverFailuresAreReportedWithTheSystemError) {
-    // A failing write is retried, each attempt paced by the request's time-out,
-    // so a dead device is not hammered.
+TEST_F(RequestTest, DriverFailuresAreRetriedPacedAndReportedAtOnceAfterTheLast) {
+    // Paced by the request's time-out between attempts, so a failing driver is
+    // not hammered; after the third there is nothing to wait for.
     auto c = makeAscii("r0", 100);
-    line->failCall("write", EIO, 3);
+    line->failCall(DriverCall::Write, EPROTO, 3);
     const long long before = line->nowMs();
-    EXPECT_EQ(exchange(*c).error, (TCommError{CommCode::DriverFailed, EIO, 0}));
-    EXPECT_GE(line->nowMs() - before, 300);
+    EXPECT_EQ(exchange(*c).error, (TCommError{CommCode::DriverFailed, EPROTO, 0}));
+    EXPECT_EQ(line->nowMs() - before, 200);
+    EXPECT_TRUE(port.Active());
+    EXPECT_EQ(port.LastSystemError(), 0);
+}
 
-    // A device vanishing mid-reply ends in a failed call, not a hang.
-    auto d = makeAscii("rp 12");
+TEST_F(RequestTest, AVanishedDeviceIsReportedOnceAndThePortClosesItself) {
+    auto cyclic = makeAscii("rp 12");
+    Recorder r;
+    r.attach(*cyclic);
+    int portClosed = 0;
+    port.OnDeactivate = [&](TZRComm*) {
+        ++portClosed;
+        EXPECT_FALSE(line->isOpen()) << "the device is handed back before the port says so";
+    };
     line->setPeer(echoPeer("4711"));
     line->vanishAfter(4);
-    EXPECT_EQ(exchange(*d).error, (TCommError{CommCode::DriverFailed, EIO, 0}));
+    cyclic->SetActive(true);
+    ASSERT_TRUE(waitFor([&] { return portClosed == 1; }));
+    EXPECT_FALSE(port.Active());
+    EXPECT_EQ(r.count(Event::Error), 1);
+    EXPECT_EQ(r.events[1].error, (TCommError{CommCode::DriverFailed, EIO, 0}));
+    EXPECT_EQ(r.events.back().kind, Event::Deactivate);
+    EXPECT_EQ(line->writes().size(), 1) << "no retry can reach a device that is gone";
+    // What a window needs to say it in words.
+    EXPECT_EQ(port.LastSystemError(), EIO);
+    EXPECT_EQ(port.LastSystemErrorText(), QString::fromLocal8Bit(std::strerror(EIO)));
+    EXPECT_EQ(port.devicePath(), QString("fake"));
+    // Plugged in again, the user presses Open.
+    line->vanishAfter(-1);
+    port.SetActive(true);
+    EXPECT_EQ(port.LastSystemError(), 0);
+    auto again = makeAscii("rp 12");
+    EXPECT_EQ(exchange(*again).data, QByteArray("rp 12 4711\r\n"));
+}
+
+TEST_F(RequestTest, AChatteringLineEndsTheRequestWithinTenSecondsAndTheQueueGoesOn) {
+    port.SetBaudrate(TBaudrate::br1200);
+    auto c = makeAscii("rp 1", 2000);
+    std::vector<Chunk> chatter;
+    for (int i = 0; i < 20000; ++i) // a byte every 9 ms: what 1200 bit/s carries
+        chatter.push_back({2 + 9LL * i, "z"});
+    line->setPeer(answerAlways(chatter));
+    const long long before = line->nowMs();
+    const Event e = exchange(*c);
+    EXPECT_EQ(e.error, (TCommError{CommCode::LineError, 0, std::int32_t(LineErrorRxOverflow)}));
+    EXPECT_LT(line->nowMs() - before, 10000);
+    EXPECT_EQ(line->writes().size(), 1) << "a retry would meet the same chatter";
+
+    line->setPeer(echoPeer("3"));
+    auto next = makeAscii("rp 2");
+    EXPECT_EQ(exchange(*next).data, QByteArray("rp 2 3\r\n"));
 }
 
 TEST_F(RequestTest, ATooLongRequestIsReportedAndNeverSent) {
@@ -174,6 +225,12 @@ TEST_F(RequestTest, ATooLongRequestIsReportedAndNeverSent) {
     line->setPeer(answerAlways({{1, "ok\r\n"}}));
     EXPECT_EQ(exchange(*fits).kind, Event::Result);
     EXPECT_EQ(line->wire(), QByteArray(253, 'y') + '\r');
+
+    // Nothing went out, so a good reply afterwards clears nothing: no extra
+    // all-zero error follows it (exchange counts the outcomes).
+    c->SetASCIIProtocol("rt");
+    EXPECT_EQ(exchange(*c).kind, Event::Result);
+    EXPECT_TRUE(c->LastCommError().ok());
 
     // Cyclic, it is reported once and the cycle ends.
     auto cyclic = makeAscii(QString(300, 'x'));
@@ -193,8 +250,7 @@ TEST_F(RequestTest, ACyclicComponentReportsAnErrorOnceAndItsRecovery) {
     // answers, then three silences, then answers again
     line->setPeer([&](const QByteArray&) {
         const int k = ++n;
-        if (k >= 2 && k <= 4)
-            return std::vector<Chunk>{};
+        if (k >= 2 && k <= 4) return std::vector<Chunk>{};
         return std::vector<Chunk>{{2, QByteArray("r0 ") + QByteArray::number(k) + "\r\n"}};
     });
     c->SetActive(true);
@@ -207,13 +263,13 @@ TEST_F(RequestTest, ACyclicComponentReportsAnErrorOnceAndItsRecovery) {
         kinds.push_back(e.kind);
     ASSERT_GE(kinds.size(), 8u);
     EXPECT_EQ(kinds[0], Event::Activate);
-    EXPECT_EQ(kinds[1], Event::Result);                  // 1
-    EXPECT_EQ(kinds[2], Event::Error);                   // 2: time-out, once
+    EXPECT_EQ(kinds[1], Event::Result); // 1
+    EXPECT_EQ(kinds[2], Event::Error);  // 2: time-out, once
     EXPECT_EQ(r.events[2].error.Code, CommCode::Timeout);
-    EXPECT_EQ(kinds[3], Event::Result);                  // 5: answers again
-    EXPECT_EQ(kinds[4], Event::Error);                   // ... and the error clears
+    EXPECT_EQ(kinds[3], Event::Result); // 5: answers again
+    EXPECT_EQ(kinds[4], Event::Error);  // ... and the error clears
     EXPECT_TRUE(r.events[4].error.ok());
-    EXPECT_EQ(kinds[5], Event::Result);                  // 6
+    EXPECT_EQ(kinds[5], Event::Result); // 6
     EXPECT_EQ(r.count(Event::Error), 2);
 }
 
@@ -224,6 +280,13 @@ TEST_F(RequestTest, SwitchingACyclingComponentOnAgainDoesNotDoubleTheLoad) {
     line->setPeer(echoPeer("1"));
     c->SetActive(true);
     c->SetActive(true);
+    // Off and on again while the request is still queued or on the line,
+    // as a window's buttons do when the queue is long.
+    for (int i = 0; i < 5; ++i) {
+        c->SetActive(false);
+        c->SetActive(true);
+    }
+    EXPECT_EQ(port.queuedRequests(), 1);
     ASSERT_TRUE(waitFor([&] { return results >= 5; }));
     c->SetActive(false);
     const int atOff = results;
@@ -257,7 +320,9 @@ TEST_F(RequestTest, DestroyingAComponentWhoseRequestIsOnTheLineDeliversNothing) 
     rb.attach(*b);
     bool destroyed = false;
     // Destroy a while its reply is being handed over byte by byte.
-    a->OnCommResult = [&](TZRProtocolComponent*, const QByteArray&) { ADD_FAILURE() << "delivered"; };
+    a->OnCommResult = [&](TZRProtocolComponent*, const QByteArray&) {
+        ADD_FAILURE() << "delivered";
+    };
     line->setPeer(echoPeer("3"));
     a->Send();
     b->Send();
@@ -290,22 +355,32 @@ TEST_F(RequestTest, AHandlerMayCloseThePortItIsServedBy) {
     Recorder r;
     r.attach(*c);
     int deactivated = 0;
-    port.OnDeactivate = [&](TZRComm*) { ++deactivated; };
-    c->OnCommResult = [&](TZRProtocolComponent*, const QByteArray&) { port.SetActive(false); };
+    bool heldAtDeactivate = true;
+    port.OnDeactivate = [&](TZRComm*) {
+        ++deactivated;
+        heldAtDeactivate = line->isOpen();
+    };
+    bool reopened = false;
+    c->OnCommResult = [&](TZRProtocolComponent*, const QByteArray&) {
+        port.SetActive(false);
+        // The device is free again by the time SetActive returns.
+        EXPECT_FALSE(line->isOpen());
+        port.SetActive(true);
+        reopened = port.Active();
+    };
     line->setPeer(echoPeer("MX52"));
     c->Send();
     ASSERT_TRUE(waitFor([&] { return deactivated == 1; }));
-    EXPECT_FALSE(port.Active());
-    // The released worker cleans up from the event loop; the port opens again.
-    QTest::qWait(10);
-    port.SetActive(true);
-    EXPECT_TRUE(port.Active());
+    EXPECT_FALSE(heldAtDeactivate);
+    EXPECT_TRUE(reopened);
+    c->OnCommResult = nullptr;
+    EXPECT_EQ(exchange(*c).data, QByteArray("rt MX52\r\n"));
 }
 
 // --- Binary protocols -------------------------------------------------------
 
 class BinaryTest : public RequestTest {
-protected:
+  protected:
     template <class P> std::unique_ptr<P> make(std::initializer_list<std::uint8_t> content) {
         auto p = std::make_unique<P>();
         p->SetZRComm(&port);
@@ -338,7 +413,8 @@ TEST_F(BinaryTest, FramesAndRepliesAsTheWireHasThem) {
     line->setPeer(answerAlways({{2, bytes({0x10, 0x02, 0x10, 0x10, 0x42, 0x10, 0x03, 0x52})}}));
     const QByteArray before = line->wire();
     e = exchange(*kdv);
-    EXPECT_EQ(line->wire().mid(before.size()), bytes({0x10, 0x02, 0x10, 0x10, 0x41, 0x10, 0x03, 0x51}));
+    EXPECT_EQ(line->wire().mid(before.size()),
+              bytes({0x10, 0x02, 0x10, 0x10, 0x41, 0x10, 0x03, 0x51}));
     EXPECT_EQ(e.kind, Event::Result);
     EXPECT_EQ(e.data, bytes({0x03, 0x10, 0x42}));
 }
@@ -400,6 +476,42 @@ TEST_F(BinaryTest, BadFramesNeverRunPastTheBuffer) {
     auto kdv = make<TKDVProtocol>({0x01});
     line->setPeer(answerAlways({{2, bytes({0x10, 0x02}) + QByteArray(700, 'x')}}));
     EXPECT_EQ(exchange(*kdv).error.Code, CommCode::BadChecksum);
+}
+
+TEST_F(RequestTest, TheWireTraceShowsRequestAndReplyInHexAndText) {
+    static QStringList lines;
+    lines.clear();
+    QLoggingCategory::setFilterRules(QStringLiteral("kqm52.link.debug=true"));
+    const QtMessageHandler old = qInstallMessageHandler(
+        [](QtMsgType, const QMessageLogContext&, const QString& m) { lines.append(m); });
+    auto c = makeAscii("rt");
+    line->setPeer(answerAlways({{2, "MX52\r\n"}}));
+    exchange(*c);
+    qInstallMessageHandler(old);
+    QLoggingCategory::setFilterRules(QStringLiteral("kqm52.link.debug=false"));
+    const QString all = lines.join('\n');
+    EXPECT_TRUE(all.contains("send 72 74 0d")) << all.toStdString();
+    EXPECT_TRUE(all.contains("\"rt%0D\"")) << all.toStdString();
+    EXPECT_TRUE(all.contains("recv 4d 58 35 32 0d 0a")) << all.toStdString();
+    EXPECT_TRUE(all.contains("\"MX52%0D%0A\"")) << all.toStdString();
+}
+
+TEST_F(RequestTest, TheOwnerWindowHearsOfEveryFinishedRequest) {
+    struct Owner : QWidget {
+        int finished = 0;
+        void customEvent(QEvent* e) override {
+            if (e->type() == requestFinishedEventType()) ++finished;
+        }
+    } owner;
+    auto* c = new TRQ500Protocol(&owner);
+    c->setUpForDevice();
+    c->SetASCIIProtocol("rt");
+    c->SetZRComm(&port);
+    line->setPeer(answerAlways({{2, "MX52\r\n"}}));
+    exchange(*c);
+    c->SetASCIIProtocol("rv");
+    exchange(*c); // a time-out finishes a request too
+    EXPECT_TRUE(waitFor([&] { return owner.finished == 2; }));
 }
 
 TEST_F(RequestTest, ALongAsciiReplyArrivesWhole) {

@@ -4,8 +4,14 @@
 #include "sim/SimStateFile.h"
 #include "sim/SimTraceLog.h"
 
+#include <QFile>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
+
+#include <csignal>
+#include <cstring>
+
+#include <sys/resource.h>
 
 using namespace kqm52;
 
@@ -139,6 +145,40 @@ TEST(SimStateFile, RoundTrip) {
     b.withUnit(1, [](SimUnit& v) { EXPECT_EQ(v.parameter(0), 0); });
     EXPECT_FALSE(loadSimState(b, dir.filePath("missing"), &error));
     EXPECT_FALSE(saveSimState(b, dir.filePath("no/such/dir/state"), &error));
+}
+
+TEST(SimStateFile, AFullDiskKeepsTheOldFileAndSaysWhy) {
+    QTemporaryDir dir;
+    const QString path = dir.filePath("state");
+    LineState l;
+    SimBus bus;
+    bus.addUnit(1, l).forceParameter(5, 55);
+    QString error;
+    ASSERT_TRUE(saveSimState(bus, path, &error));
+    QFile before(path);
+    ASSERT_TRUE(before.open(QIODevice::ReadOnly));
+    const QByteArray old = before.readAll();
+    before.close();
+
+    // A full disk, simulated with a file-size limit that binds every user.
+    rlimit saved{};
+    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &saved), 0);
+    auto* oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+    rlimit small = saved;
+    small.rlim_cur = 1024;
+    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
+    bus.withUnit(0, [](SimUnit& u) { u.forceParameter(5, 66); });
+    const bool ok = saveSimState(bus, path, &error);
+    setrlimit(RLIMIT_FSIZE, &saved);
+    std::signal(SIGXFSZ, oldHandler);
+
+    EXPECT_FALSE(ok);
+    EXPECT_TRUE(error.contains(path)) << error.toStdString();
+    EXPECT_TRUE(error.contains(QString::fromLocal8Bit(std::strerror(EFBIG))))
+        << error.toStdString();
+    QFile after(path);
+    ASSERT_TRUE(after.open(QIODevice::ReadOnly));
+    EXPECT_EQ(after.readAll(), old);
 }
 
 TEST(SimTraceLog, LinesWithTimes) {

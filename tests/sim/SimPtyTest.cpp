@@ -9,6 +9,10 @@
 #include <QProcess>
 #include <QTemporaryDir>
 
+#include <csignal>
+
+#include <sys/prctl.h>
+
 using namespace kqm52;
 using namespace kqm52::simtest;
 
@@ -38,6 +42,9 @@ class Mx5xSim {
     bool start(const QStringList& args) {
         process.setProgram(QStringLiteral(MX5X_SIM_PATH));
         process.setArguments(args);
+        // A test that dies (an assertion in another thread, a sanitizer
+        // refusing to start) must not leave the simulator running.
+        process.setChildProcessModifier([] { ::prctl(PR_SET_PDEATHSIG, SIGKILL); });
         process.start();
         if (!process.waitForStarted(5000)) return false;
         if (!waitUntil(

@@ -1,0 +1,46 @@
+#!/usr/bin/env bash
+# Builds the ThreadSanitizer configuration of the tests where threads meet
+# (the link, the simulator, the online window) and runs each of them, by
+# default once, with `--runs N` N times in a row; any report fails the run.
+# Only those targets are built, in build-tsan beside the normal build.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+runs=1
+jobs=2
+while [ $# -gt 0 ]; do
+  case "$1" in
+    --runs) runs="$2"; shift 2 ;;
+    --jobs) jobs="$2"; shift 2 ;;
+    *) echo "usage: scripts/tsan.sh [--runs N] [--jobs N]" >&2; exit 2 ;;
+  esac
+done
+
+tests=(test_link test_sim test_online)
+root=$(pwd)
+cmake -S . -B build-tsan -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKQM52_TSAN=ON >/dev/null
+# mx5x-sim is started by the simulator tests, so it is built with them.
+cmake --build build-tsan -j "$jobs" --target "${tests[@]}" mx5x-sim
+
+# Without halt_on_error a report would only show in the log; exitcode makes
+# any report fail the test even when every assertion held.  die_after_fork=0:
+# the simulator tests start mx5x-sim through QProcess, which forks from a
+# process that already runs threads; the child only execs.
+export TSAN_OPTIONS="suppressions=$root/tests/tsan.supp halt_on_error=1 exitcode=66 second_deadlock_stack=1 die_after_fork=0"
+export QT_QPA_PLATFORM=offscreen
+
+failed=0
+for t in "${tests[@]}"; do
+  for ((i = 1; i <= runs; i++)); do
+    log="build-tsan/$t.run$i.log"
+    start=$SECONDS
+    if (cd build-tsan && ./bin/"$t" >"../$log" 2>&1); then
+      echo "tsan: $t run $i ok ($((SECONDS - start)) s)"
+    else
+      echo "tsan: $t run $i FAILED ($((SECONDS - start)) s), see $log" >&2
+      grep -m1 -A12 "WARNING: ThreadSanitizer" "$log" >&2 || tail -20 "$log" >&2
+      failed=1
+    fi
+  done
+done
+exit $failed
