@@ -121,7 +121,14 @@ void UnitSelection::ZRComm1Activate() {
 void UnitSelection::ZRComm1Deactivate() {
     identification_.abort();
     view_.showErrorNo({});
-    view_.showComInfo({});
+    // A port that closed itself because its device went away says why, so the
+    // user knows to plug the converter in again before pressing Open.
+    if (port_.LastSystemError() != 0)
+        view_.showComInfo(linkErrorText(texts_.text({"Main", "PanelTekst1"}),
+                                        {CommCode::DriverFailed, port_.LastSystemError(), 0},
+                                        port_.devicePath()));
+    else
+        view_.showComInfo({});
     view_.setOnline(false, texts_.text({"Main", "CmdComOpen"}));
     view_.showStatus(0, {});
     view_.showStatus(1, QStringLiteral("Offline"));

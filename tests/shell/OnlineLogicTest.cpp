@@ -162,13 +162,15 @@ TEST(LinkErrorText, SaysWhatWentWrongAndWhere) {
         EXPECT_EQ(UnitSelection::linkErrorText("Line error", r.error, r.device), r.shown);
 }
 
-// An unplugged converter mid-session: the panel says it in words, not "5, 0".
+// An unplugged converter mid-session: the port lets go of the device and the
+// panel says why in words, not "5, 0", after the offline look is back.
 TEST_F(OnlineLogicTest, AFailingDriverIsReportedInWords) {
     open();
     bus->setFaults(7, {.driverError = EIO});
     view.terminal = "rt";
     terminal.CmdTerminalZendenClick();
     ASSERT_TRUE(waitUntil([&] { return !view.comInfo.isEmpty(); }));
+    ASSERT_TRUE(waitUntil([&] { return !port.Active(); }));
     EXPECT_EQ(view.comInfo, "Line error " + QString::fromStdString(systemErrorText(EIO)));
     EXPECT_TRUE(view.reply.isEmpty());
 }
