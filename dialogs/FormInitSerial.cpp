@@ -1,7 +1,7 @@
 #include "dialogs/FormInitSerial.h"
 
-#include "link/ZRComm.h"
 #include "inifile/ListText.h"
+#include "link/ZRComm.h"
 #include "ui/Dialogs.h"
 #include "ui/LanguageTexts.h"
 
