@@ -8,6 +8,7 @@ cmake_minimum_required(VERSION 3.22)
 set(LAYERS
   "inifile:"
   "link:"
+  "link/setup:link"
   "sim:link"
   "params/model:inifile,link"
   "ui:params/model,inifile,link"
