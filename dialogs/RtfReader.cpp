@@ -129,7 +129,6 @@ class Parser {
 
     std::vector<GroupState> stack_;
     GroupState state_;
-    bool started_ = false;
     bool finished_ = false;
     int fallbackLeft_ = 0;
 
@@ -170,7 +169,6 @@ bool Parser::run(QString* error) {
                                 .arg(limits_.maxDepth));
             }
             stack_.push_back(state_);
-            started_ = true;
             fallbackLeft_ = 0;
             break;
         case '}':
@@ -328,13 +326,14 @@ void Parser::keyword(std::string_view w, bool hasParam, int param) {
         return;
     }
     if (state_.destination == Destination::ColorTable) {
-        const int c = std::clamp(param, 0, 255);
-        if (w == "red")
-            red_ = c, colorGiven_ = true;
-        else if (w == "green")
-            green_ = c, colorGiven_ = true;
-        else if (w == "blue")
-            blue_ = c, colorGiven_ = true;
+        int* component = w == "red"     ? &red_
+                         : w == "green" ? &green_
+                         : w == "blue"  ? &blue_
+                                        : nullptr;
+        if (component) {
+            *component = std::clamp(param, 0, 255);
+            colorGiven_ = true;
+        }
         return;
     }
     if (state_.destination == Destination::FontTable) {
