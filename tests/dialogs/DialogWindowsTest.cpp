@@ -1,7 +1,6 @@
 // The options window, the error help and the About box, on a program folder
 // of their own with the shipped language and help files.
 
-#include "dialogs/ErrorHelp.h"
 #include "dialogs/FormAbout.h"
 #include "dialogs/FormInfoErrorNummers.h"
 #include "dialogs/FormOpties.h"
@@ -210,13 +209,6 @@ TEST_F(ErrorHelpWindow, AnUnreadableFileIsReportedOnceAndTheWindowStays) {
     EXPECT_TRUE(w->RichEdit1->document()->isEmpty());
     w->FormActivate(); // coming back to the window does not nag again
     EXPECT_EQ(dialogs_.asked().size(), 1u);
-}
-
-TEST(ErrorHelpFile, OnlyThreeLanguagesHaveOne) {
-    EXPECT_EQ(ErrorHelp::fileName(0), u"ErrorHelp0.rtf"_qs);
-    EXPECT_EQ(ErrorHelp::fileName(2), u"ErrorHelp2.rtf"_qs);
-    EXPECT_TRUE(ErrorHelp::fileName(3).isEmpty());
-    EXPECT_TRUE(ErrorHelp::fileName(-1).isEmpty());
 }
 
 // --- About -----------------------------------------------------------------

@@ -1,8 +1,7 @@
-// The options, error help and About windows as the running program wires
-// them to the main window's menu.
+// The options and error help windows as the running program wires them to
+// the main window's menu.
 
 #include "app/Program.h"
-#include "dialogs/FormAbout.h"
 #include "dialogs/FormInfoErrorNummers.h"
 #include "dialogs/FormOpties.h"
 #include "shell/FormMain.h"
@@ -12,7 +11,6 @@
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
-#include <QLabel>
 #include <QMenu>
 #include <QPushButton>
 #include <QTemporaryDir>
@@ -32,7 +30,9 @@ class ProgramDialogs : public ::testing::Test {
         const QDir data(QStringLiteral(KQM52_DATA_DIR));
         for (const QString& f :
              data.entryList({u"*.ini"_qs, u"*.txt"_qs, u"*.rtf"_qs}, QDir::Files))
-            if (f != u"CMakeLists.txt"_qs) ASSERT_TRUE(QFile::copy(data.filePath(f), dir() + f));
+            if (f != u"CMakeLists.txt"_qs) {
+                ASSERT_TRUE(QFile::copy(data.filePath(f), dir() + f));
+            }
         // Start in English.
         QFile ini(dir() + u"application.ini"_qs);
         ASSERT_TRUE(ini.open(QIODevice::WriteOnly));
@@ -89,17 +89,6 @@ TEST_F(ProgramDialogs, ErrorHelpOpensBesideTheMainWindowInItsLanguage) {
     EXPECT_EQ(help->windowTitle(), u"MX52 error numbers"_qs);
     EXPECT_EQ(help->RichEdit1->document()->begin().text(), u"MX52 error numbers"_qs);
     shoot(*help, u"errorhelp1"_qs);
-}
-
-TEST_F(ProgramDialogs, AboutFromTheHelpMenu) {
-    QString version;
-    whenShown<TFormAbout>([&](TFormAbout& f) {
-        version = f.LabelSoftwareVersie->text();
-        shoot(f, u"about-english"_qs);
-        f.accept();
-    });
-    main().FormAbout->trigger();
-    EXPECT_EQ(version, u"Software version: 4.03"_qs);
 }
 
 } // namespace
