@@ -58,6 +58,13 @@ TEST_P(SetupLanguages, CaptionsAndItems) {
     EXPECT_EQ(itemsOf(form.CBBaudrate).last(), u"115200"_qs);
     EXPECT_EQ(itemsOf(form.CBTyp), (QStringList{u"RS 232 C"_qs, u"RS 422"_qs, u"RS 485"_qs}));
     EXPECT_EQ(form.CBSenden->itemText(3), u"DTR = 0"_qs);
+    // What the pages look like, when KQM52_SHOTS names a folder.
+    if (const QString shots = qEnvironmentVariable("KQM52_SHOTS"); !shots.isEmpty())
+        for (int page = 0; page < 2; ++page) {
+            form.PageControl->setCurrentIndex(page);
+            form.grab().save(shots +
+                             QStringLiteral("/setup-%1-%2.png").arg(int(c.language)).arg(page));
+        }
 }
 
 INSTANTIATE_TEST_SUITE_P(
