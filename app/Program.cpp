@@ -1,6 +1,9 @@
 #include "app/Program.h"
 
+#include "dialogs/FormAbout.h"
+#include "dialogs/FormInfoErrorNummers.h"
 #include "dialogs/FormInitSerial.h"
+#include "dialogs/FormOpties.h"
 #include "shell/FormMain.h"
 #include "tools/FormDisplayNokken.h"
 #include "tools/FormGrafiek.h"
@@ -38,10 +41,16 @@ Program::Program(const StartOptions& options, const QString& programDir) : state
     // TFormInfoErrorNummers, TFormParLoader, TFormCalibratie,
     // TFormAfdrukkenPar, TFormAfdrukkenSoll, TFormGrafiek.  Those not part
     // of this build yet stay null; their menu items stay disabled.
-    windows_.FormInitSerial = new TFormInitSerial(formMain_->ZRComm1, state_.portMap,
-                                                  state_.language, dialogs_, formMain_.get());
-    windows_.FormDisplayNokken = new TFormDisplayNokken(state_, formMain_.get());
-    windows_.FormGrafiek = new TFormGrafiek(state_, formMain_->ZRComm1, dialogs_, formMain_.get());
+    TFormMain* main = formMain_.get();
+    windows_.FormAbout = new TFormAbout(state_.language, main);
+    // The options window renews the main window's texts without knowing it.
+    windows_.FormOpties = new TFormOpties(
+        state_, [main] { main->LezenTeksten(); }, main);
+    windows_.FormInitSerial =
+        new TFormInitSerial(main->ZRComm1, state_.portMap, state_.language, dialogs_, main);
+    windows_.FormInfoErrorNummers = new TFormInfoErrorNummers(state_, dialogs_, main);
+    windows_.FormDisplayNokken = new TFormDisplayNokken(state_, main);
+    windows_.FormGrafiek = new TFormGrafiek(state_, main->ZRComm1, dialogs_, main);
     formMain_->setSecondaryWindows(windows_);
 }
 

@@ -8,15 +8,16 @@ cmake_minimum_required(VERSION 3.22)
 set(LAYERS
   "inifile:"
   "link:"
+  "link/setup:link"
   "sim:link"
   "params/model:inifile,link"
   "ui:params/model,inifile,link"
-  "shell:ui,params/model,inifile,link"
+  "shell:ui,params/model,inifile,link,link/setup"
   "params:ui,params/model,inifile,link"
   "setpoints:ui,params/model,inifile,link,params"
   "tools:ui,params/model,inifile,link"
   "dialogs:ui,params/model,inifile,link"
-  "app:shell,params,setpoints,tools,dialogs,ui,params/model,inifile,link,sim"
+  "app:link/setup,shell,params,setpoints,tools,dialogs,ui,params/model,inifile,link,sim"
   "ctl:params/model,inifile,link,sim,tools/model")
 
 if(NOT SOURCE_DIR)

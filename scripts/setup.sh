@@ -9,6 +9,7 @@ packages=(
   libgl-dev
   libgtest-dev libgmock-dev
   xvfb xauth imagemagick poppler-utils
+  clang libclang-rt-14-dev
 )
 
 if [ "$(id -u)" -eq 0 ]; then

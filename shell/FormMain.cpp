@@ -84,6 +84,10 @@ TFormMain::TFormMain(ProgramState& state, Dialogs& dialogs, const StartOptions& 
     // overrides what it holds.  Property order matters: the hardware preset
     // adjusts port type and drivers.
     ZRComm1.setObjectName(QStringLiteral("ZRComm1"));
+    ZRSetupCommDialog1.SetZRComm(&ZRComm1);
+    ZRSetupCommDialog1.OnShow = [this](TZRSetupCommDialog*) {
+        runReportingErrors(dialogs_, this, applicationTitle(), [this] { ZRComm1.SetActive(false); });
+    };
     ZRComm1.SetFrameParitybit(TParityBit::Odd);
     ZRComm1.SetPortType(TPortType::RS485);
     ZRComm1.SetHardware(THardware::PCLabPCL745);

@@ -11,6 +11,7 @@
 // its own: tests find them by object name.
 
 #include "link/ZRComm.h"
+#include "link/setup/ZRSetupCommDialog.h"
 #include "shell/OnlineView.h"
 #include "shell/SecondaryWindows.h"
 #include "ui/StartOptions.h"
@@ -61,6 +62,9 @@ class TFormMain : public QMainWindow,
     const SecondaryWindows& secondaryWindows() const { return windows_; }
 
     TZRComm ZRComm1;
+    // The link library's own setup dialog.  No menu item calls it; whoever
+    // does finds the port closed first, so its OK may change the settings.
+    TZRSetupCommDialog ZRSetupCommDialog1{this};
     QTimer Timer1; // the error poll's tick
 
     // Settings file.

@@ -5,6 +5,7 @@
 #include "TestWait.h"
 
 #include "link/ReplyText.h"
+#include "link/setup/ZRSetupCommForm.h"
 #include "shell/LiveMonitor.h"
 #include "shell/Terminal.h"
 #include "shell/UnitSelection.h"
@@ -13,6 +14,7 @@
 #include "ui/Lamp.h"
 
 #include <QAction>
+#include <QTimer>
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
@@ -165,6 +167,23 @@ TEST(StatusText, LineSettingsReadAsTheStatusBarShowsThem) {
         p.SetFrameStopbits(c.stop);
         EXPECT_EQ(UnitSelection::lineSettingsText(p), c.text);
     }
+}
+
+// The link's own setup dialog may only change a closed port: showing it from
+// the main window lets go of the line first.
+TEST_F(OnlineTest, TheSetupDialogClosesThePortBeforeItShows) {
+    start(true, 7);
+    open();
+    bool closedWhenShown = false;
+    w().ZRSetupCommDialog1.onFormCreated = [&](TZRSetupCommForm& form) {
+        QTimer::singleShot(0, &form, [&] {
+            closedWhenShown = !w().ZRComm1.Active();
+            form.CmdCancel->click();
+        });
+    };
+    EXPECT_FALSE(w().ZRSetupCommDialog1.ExecuteEnglish());
+    EXPECT_TRUE(closedWhenShown);
+    EXPECT_EQ(w().statusPanel(1)->text(), "Offline");
 }
 
 TEST_F(OnlineTest, OnlyUnitsOfOtherTypesAreWarnedAbout) {

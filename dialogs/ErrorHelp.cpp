@@ -1,0 +1,55 @@
+#include "dialogs/ErrorHelp.h"
+
+#include "dialogs/RtfReader.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QTextDocument>
+
+namespace kqm52 {
+
+QString ErrorHelp::fileName(int languageNo) {
+    if (languageNo < 0 || languageNo > 2) return {};
+    return QStringLiteral("ErrorHelp%1.rtf").arg(languageNo);
+}
+
+QString ErrorHelp::Outcome::report() const {
+    return errorKind + QStringLiteral(" error raised, with message : ") + message;
+}
+
+ErrorHelp::Outcome ErrorHelp::load(const QString& programDir, int languageNo,
+                                   QTextDocument& document) {
+    Outcome outcome;
+    const QString name = fileName(languageNo);
+    if (!name.isEmpty()) outcome.path = programDir + name;
+    if (outcome.path.isEmpty() || !QFileInfo::exists(outcome.path)) {
+        document.clear();
+        return outcome;
+    }
+    auto fail = [&](const char* kind, const QString& message) {
+        document.clear();
+        outcome.kind = Outcome::Failed;
+        outcome.errorKind = QLatin1String(kind);
+        outcome.message = message;
+        return outcome;
+    };
+    QFile file(outcome.path);
+    if (!file.open(QIODevice::ReadOnly))
+        return fail(
+            "EFOpenError",
+            QStringLiteral("Cannot open file \"%1\". %2").arg(outcome.path, file.errorString()));
+    // Read no more than the reader would accept: a huge file is refused, not loaded.
+    const RtfLimits limits;
+    const QByteArray bytes = file.read(limits.maxInputBytes + 1);
+    if (file.error() != QFileDevice::NoError)
+        return fail(
+            "EReadError",
+            QStringLiteral("Cannot read file \"%1\". %2").arg(outcome.path, file.errorString()));
+    QString error;
+    if (!RtfReader::read(bytes, document, &error, limits))
+        return fail("EParserError", QStringLiteral("\"%1\": %2").arg(outcome.path, error));
+    outcome.kind = Outcome::Loaded;
+    return outcome;
+}
+
+} // namespace kqm52

@@ -1,0 +1,265 @@
+// The options window, the error help and the About box, on a program folder
+// of their own with the shipped language and help files.
+
+#include "dialogs/FormAbout.h"
+#include "dialogs/FormInfoErrorNummers.h"
+#include "dialogs/FormOpties.h"
+#include "ui/ProgramState.h"
+#include "ui/ScriptedDialogs.h"
+
+#include <QComboBox>
+#include <QDir>
+#include <QFile>
+#include <QLabel>
+#include <QPushButton>
+#include <QTabWidget>
+#include <QTemporaryDir>
+#include <QTextBlock>
+#include <QTextBrowser>
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+namespace kqm52 {
+namespace {
+
+class DialogWorld : public ::testing::Test {
+  protected:
+    void SetUp() override { ASSERT_TRUE(dir_.isValid()); }
+
+    QString programDir() const { return dir_.path() + u'/'; }
+    void ship(const QString& name) const {
+        ASSERT_TRUE(QFile::copy(QStringLiteral(KQM52_DATA_DIR "/") + name, programDir() + name));
+        QFile::setPermissions(programDir() + name, QFile::ReadOwner | QFile::WriteOwner);
+    }
+    void write(const QString& name, const QByteArray& bytes) const {
+        QFile f(programDir() + name);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        f.write(bytes);
+    }
+    // The program as it starts: settings, language file and catalogue read.
+    ProgramState& start(int languageNo) {
+        state_ = std::make_unique<ProgramState>(programDir());
+        state_->settings.LanguageNo = languageNo;
+        state_->language.TekstFile_Lezen(programDir(), languageNo);
+        state_->catalogue.ParameterDef_lezen(programDir());
+        return *state_;
+    }
+    // Saves what the window looks like when KQM52_SHOTS names a folder.
+    static void shoot(QWidget& w, const char* name) {
+        const QString dir = qEnvironmentVariable("KQM52_SHOTS");
+        if (!dir.isEmpty())
+            w.grab().save(dir + u'/' + QLatin1String(name) + QStringLiteral(".png"));
+    }
+
+    QTemporaryDir dir_;
+    std::unique_ptr<ProgramState> state_;
+    ScriptedDialogs dialogs_;
+};
+
+// --- Options ---------------------------------------------------------------
+
+class Options : public DialogWorld {
+  protected:
+    void SetUp() override {
+        DialogWorld::SetUp();
+        for (const char* f : {"Taal0.ini", "Taal2.ini", "Parameters.txt"})
+            ship(QLatin1String(f));
+        start(0);
+        window_ = std::make_unique<TFormOpties>(*state_, [this] {
+            // What the main window would put in its Options menu item.
+            applied_ << state_->language.text(u"Main"_qs, u"subOpties"_qs, u"Opties"_qs);
+        });
+        window_->show();
+    }
+    QString parameterName() const { return state_->catalogue.name(200, 0); }
+
+    std::unique_ptr<TFormOpties> window_;
+    QStringList applied_;
+};
+
+TEST_F(Options, ShowsTheLanguagesOfTheLoadedFileWithTheCurrentOneChosen) {
+    EXPECT_EQ(window_->windowTitle(), u"Opties"_qs);
+    EXPECT_EQ(window_->PageControl1->tabText(0), u"Algemeen"_qs);
+    EXPECT_EQ(window_->LabelTaal->text(), u"Taal:"_qs);
+    EXPECT_EQ(window_->CmdCancel->text(), u"Annuleren"_qs);
+    ASSERT_EQ(window_->ComboTaal->count(), 3);
+    EXPECT_EQ(window_->ComboTaal->itemText(1), u"Engels (English)"_qs);
+    EXPECT_EQ(window_->ComboTaal->currentIndex(), 0);
+    shoot(*window_, "options");
+}
+
+TEST_F(Options, OkWithoutChangeRenewsTextsAndDefinitionsButNotTheFile) {
+    // Both files change on disk; only the catalogue may be read again.
+    write(u"Taal0.ini"_qs, "[Main]\nsubOpties=changed on disk\n");
+    QFile::remove(programDir() + u"Parameters.txt"_qs);
+    write(u"Parameters.txt"_qs, "[200]\nnaam0=Nieuwe naam\n");
+    window_->CmdOKClick();
+    EXPECT_EQ(window_->result(), QDialog::Accepted);
+    EXPECT_EQ(applied_, QStringList{u"Opties..."_qs}); // as Taal0.ini has it
+    EXPECT_EQ(state_->settings.LanguageNo, 0);
+    EXPECT_EQ(parameterName(), u"Nieuwe naam"_qs);
+}
+
+TEST_F(Options, ChoosingGermanSwitchesTheTextsAtOnce) {
+    window_->ComboTaal->setCurrentIndex(2);
+    window_->CmdOKClick();
+    EXPECT_EQ(state_->settings.LanguageNo, 2);
+    EXPECT_TRUE(state_->language.loadedPath().endsWith(u"Taal2.ini"_qs));
+    ASSERT_EQ(applied_.size(), 1);
+    EXPECT_EQ(applied_[0],
+              state_->language.text(u"Main"_qs, u"subOpties"_qs, {})); // German, from Taal2.ini
+    EXPECT_NE(applied_[0], u"Opties..."_qs);
+    // The next showing speaks German too.
+    window_->hide();
+    window_->show();
+    EXPECT_EQ(window_->windowTitle(), u"Optionen"_qs);
+    EXPECT_EQ(window_->ComboTaal->currentIndex(), 2);
+}
+
+TEST_F(Options, AMissingLanguageFileKeepsTheTextsLoadedBefore) {
+    window_->ComboTaal->setCurrentIndex(1); // Taal1.ini is not there
+    window_->CmdOKClick();
+    EXPECT_EQ(state_->settings.LanguageNo, 1);
+    EXPECT_TRUE(state_->language.loadedPath().endsWith(u"Taal0.ini"_qs));
+    EXPECT_EQ(applied_, QStringList{u"Opties..."_qs}); // as Taal0.ini has it
+}
+
+TEST_F(Options, CancelChangesNothing) {
+    window_->ComboTaal->setCurrentIndex(2);
+    window_->CmdCancelClick();
+    EXPECT_EQ(window_->result(), QDialog::Rejected);
+    EXPECT_EQ(state_->settings.LanguageNo, 0);
+    EXPECT_TRUE(applied_.isEmpty());
+    EXPECT_TRUE(state_->language.loadedPath().endsWith(u"Taal0.ini"_qs));
+}
+
+TEST_F(Options, AShortLanguageListStillOffersEveryLanguage) {
+    write(u"Taal0.ini"_qs, "[Opties]\nTaalItems=Nederlands\n");
+    start(0);
+    state_->settings.LanguageNo = 2; // chosen before, its file since removed
+    TFormOpties window(*state_, [] {});
+    window.show();
+    ASSERT_EQ(window.ComboTaal->count(), 3);
+    EXPECT_EQ(window.ComboTaal->itemText(0), u"Nederlands"_qs);
+    EXPECT_EQ(window.ComboTaal->itemText(2), u"D"_qs);
+    EXPECT_EQ(window.ComboTaal->currentIndex(), 2);
+}
+
+// --- Error help ------------------------------------------------------------
+
+class ErrorHelpWindow : public DialogWorld {
+  protected:
+    std::unique_ptr<TFormInfoErrorNummers> open(int languageNo) {
+        start(languageNo);
+        auto w = std::make_unique<TFormInfoErrorNummers>(*state_, dialogs_);
+        w->show();
+        return w;
+    }
+    static QString firstLine(TFormInfoErrorNummers& w) {
+        return w.RichEdit1->document()->begin().text();
+    }
+};
+
+TEST_F(ErrorHelpWindow, ShowsTheHelpOfTheLanguageOnPaleYellow) {
+    for (const char* f : {"Taal2.ini", "ErrorHelp0.rtf", "ErrorHelp2.rtf"})
+        ship(QLatin1String(f));
+    auto w = open(2);
+    EXPECT_EQ(w->windowTitle(), u"Fehlernummern MX52"_qs);
+    EXPECT_EQ(firstLine(*w), u"Fehlernummern der MX52"_qs);
+    EXPECT_EQ(w->RichEdit1->palette().color(QPalette::Base), QColor(255, 255, 151));
+    EXPECT_TRUE(w->RichEdit1->isReadOnly());
+    EXPECT_EQ(w->size(), QSize(545, 362));
+    EXPECT_TRUE(dialogs_.asked().empty());
+    shoot(*w, "errorhelp2");
+}
+
+TEST_F(ErrorHelpWindow, WithoutAFileForTheLanguageItOpensEmpty) {
+    ship(u"ErrorHelp0.rtf"_qs);
+    auto w = open(1);
+    EXPECT_TRUE(w->RichEdit1->document()->isEmpty());
+    EXPECT_EQ(w->windowTitle(), u"FormInfoErrorNummers"_qs); // no language file either
+    EXPECT_TRUE(dialogs_.asked().empty());
+}
+
+TEST_F(ErrorHelpWindow, FollowsALanguageChangeWhenShownAgain) {
+    for (const char* f : {"ErrorHelp0.rtf", "ErrorHelp1.rtf"})
+        ship(QLatin1String(f));
+    auto w = open(0);
+    EXPECT_EQ(firstLine(*w), u"Foutnummers van de MX52"_qs);
+    w->hide();
+    state_->settings.LanguageNo = 1;
+    w->show();
+    EXPECT_EQ(firstLine(*w), u"MX52 error numbers"_qs);
+    w->hide();
+    state_->settings.LanguageNo = 2; // no German help here: nothing in the wrong language
+    w->show();
+    EXPECT_TRUE(w->RichEdit1->document()->isEmpty());
+}
+
+TEST_F(ErrorHelpWindow, AnUnreadableFileIsReportedOnceAndTheWindowStays) {
+    write(u"ErrorHelp0.rtf"_qs, "This is plain text, not RTF.");
+    auto w = open(0);
+    ASSERT_EQ(dialogs_.asked().size(), 1u);
+    const QString text = dialogs_.asked()[0].text;
+    EXPECT_TRUE(text.startsWith(u"EParserError error raised, with message : "_qs));
+    EXPECT_TRUE(text.contains(programDir() + u"ErrorHelp0.rtf"_qs)) << qPrintable(text);
+    EXPECT_TRUE(w->isVisible());
+    EXPECT_TRUE(w->RichEdit1->document()->isEmpty());
+    w->FormActivate(); // coming back to the window does not nag again
+    EXPECT_EQ(dialogs_.asked().size(), 1u);
+}
+
+// --- About -----------------------------------------------------------------
+
+class About : public DialogWorld {};
+
+TEST_F(About, TheVersionLineAppearsOnceAfterTwoOpenings) {
+    ship(u"Taal1.ini"_qs);
+    start(1);
+    TFormAbout w(state_->language);
+    for (int i = 0; i < 2; ++i) {
+        w.show();
+        w.hide();
+    }
+    EXPECT_EQ(w.LabelSoftwareVersie->text(), u"Software version: 4.03"_qs);
+    EXPECT_EQ(w.windowTitle(), u"About"_qs);
+    EXPECT_EQ(w.LabelHandelsmerk->text(), u"MX5x is a trademark of Morvek."_qs);
+    EXPECT_TRUE(w.LabelBuild->text().startsWith(u"Qt "_qs + QLatin1String(qVersion())));
+    EXPECT_EQ(w.size(), QSize(353, 354));
+    EXPECT_EQ(w.Image1->pixmap().size(), QSize(153, 41));
+    w.show();
+    shoot(w, "about");
+}
+
+TEST_F(About, WithoutALanguageFileTheVersionKeepsItsLabel) {
+    start(0);
+    TFormAbout w(state_->language);
+    w.show();
+    EXPECT_EQ(w.LabelSoftwareVersie->text(), u"Software versie: 4.03"_qs);
+    EXPECT_EQ(w.windowTitle(), u"Info"_qs);
+}
+
+TEST_F(About, TheLinkOpensTheWebAddressAndShowsTheHand) {
+    start(0);
+    TFormAbout w(state_->language);
+    QList<QUrl> opened;
+    w.openUrl = [&](const QUrl& url) {
+        opened << url;
+        return true;
+    };
+    w.show();
+    w.LabelWWWLinkMouseMove();
+    EXPECT_EQ(w.cursor().shape(), Qt::PointingHandCursor);
+    EXPECT_EQ(w.LabelWWWLink->palette().color(QPalette::WindowText), QColor(Qt::blue));
+    w.FormMouseMove();
+    EXPECT_EQ(w.cursor().shape(), Qt::ArrowCursor);
+    EXPECT_EQ(w.LabelWWWLink->palette().color(QPalette::WindowText), QColor(Qt::blue));
+    w.LabelWWWLinkClick();
+    ASSERT_EQ(opened.size(), 1);
+    EXPECT_EQ(opened[0], AboutBox::webAddress());
+}
+
+} // namespace
+} // namespace kqm52
