@@ -2,6 +2,8 @@
 
 #include "dialogs/FormInitSerial.h"
 #include "shell/FormMain.h"
+#include "tools/FormApparaatZoeken.h"
+#include "tools/FormCalibratie.h"
 #include "tools/FormDisplayNokken.h"
 #include "tools/FormGrafiek.h"
 
@@ -41,6 +43,13 @@ Program::Program(const StartOptions& options, const QString& programDir) : state
     windows_.FormInitSerial = new TFormInitSerial(formMain_->ZRComm1, state_.portMap,
                                                   state_.language, dialogs_, formMain_.get());
     windows_.FormDisplayNokken = new TFormDisplayNokken(state_, formMain_.get());
+    // The unit a search takes over goes into the main window's unit selector;
+    // its line settings are already on the port.
+    TFormMain* formMain = formMain_.get();
+    windows_.FormApparaatZoeken = new TFormApparaatZoeken(
+        state_, formMain_->ZRComm1, dialogs_,
+        [formMain](int unit) { formMain->setUnitNumber(unit); }, formMain);
+    windows_.FormCalibratie = new TFormCalibratie(formMain_->ZRComm1, dialogs_, formMain);
     windows_.FormGrafiek = new TFormGrafiek(state_, formMain_->ZRComm1, dialogs_, formMain_.get());
     formMain_->setSecondaryWindows(windows_);
 }

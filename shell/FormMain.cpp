@@ -493,6 +493,10 @@ void TFormMain::MX52zoekenClick() {
     runReportingErrors(dialogs_, this, applicationTitle(), [this] { ZRComm1.SetActive(true); });
 }
 
+void TFormMain::setUnitNumber(int unit) {
+    SpinEditUnitSelect->setValue(unit);
+}
+
 void TFormMain::displaynokken1Click() {
     showModal(windows_.FormDisplayNokken);
 }
