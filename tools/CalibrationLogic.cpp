@@ -291,6 +291,10 @@ void CalibrationLogic::RQ500KalibratieCommResult(const QByteArray& bytes) {
 void CalibrationLogic::RQ500KalibratieCommError(const TCommError& error) {
     if (error.Code == CommCode::Timeout) {
         controls_.panel1 = TimeoutText;
+    } else if (error.Code == CommCode::PortClosed) {
+        // Opened from an offline main window nothing can be read: say so,
+        // rather than leave an empty panel over empty spin edits.
+        controls_.panel1 = QStringLiteral("Poort gesloten");
     } else if (error.SystemError != 0 || error.LineErrors != 0) {
         controls_.panel1 = CommErrorText;
     } else {

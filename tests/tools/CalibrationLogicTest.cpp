@@ -220,6 +220,13 @@ TEST_F(CalibrationLogicTest, ATimeOutStopsTheReadingChainWithTimeout) {
     EXPECT_TRUE(logic.controls().panel1Red);
 }
 
+TEST_F(CalibrationLogicTest, AClosedPortIsSaidInRed) {
+    port.SetActive(false);
+    logic.activate();
+    EXPECT_EQ(logic.controls().panel1, "Poort gesloten");
+    EXPECT_TRUE(logic.controls().panel1Red);
+}
+
 TEST_F(CalibrationLogicTest, AValueThatIsNoNumberStopsTheChainWithAMessage) {
     unit.setCalibration(2042, 5);
     SimFaults garbled;

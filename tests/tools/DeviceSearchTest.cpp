@@ -4,6 +4,7 @@
 
 #include "../sim/SimLinkFixture.h"
 
+#include "sim/DemoBus.h"
 #include "tools/DeviceSearch.h"
 
 #include <cerrno>
@@ -209,4 +210,21 @@ TEST_F(DeviceSearchTest, APortThatCannotOpenSendsNothing) {
     EXPECT_TRUE(search.canStart());
     EXPECT_EQ(view.errors.size(), 1);
     EXPECT_TRUE(sent().isEmpty());
+}
+
+TEST_F(DeviceSearchTest, FindsEveryDemoUnitWithBothAutomaticSwitches) {
+    addDemoUnits(*bus, SimCatalogue());
+    search.start(BothAuto);
+    QStringList rows;
+    while (settled() && search.state() == SearchState::Found) {
+        const FoundUnit& f = search.found().back();
+        rows << QStringLiteral("%1 %2 %3 %4")
+                    .arg(f.at.unit)
+                    .arg(DeviceSearch::speedText(f.at.baud), DeviceSearch::parityText(f.at.parity),
+                         DeviceSearch::stopText(f.at.stop));
+        search.resume();
+    }
+    EXPECT_EQ(search.state(), SearchState::Complete);
+    EXPECT_EQ(rows,
+              (QStringList{"0 9600 Odd 1", "12 9600 None 2", "5 19200 Even 1", "0 38400 Even 1"}));
 }
