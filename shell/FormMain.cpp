@@ -664,8 +664,11 @@ int TFormMain::unitNumber() const {
 }
 
 bool TFormMain::deviceSearchActive() const {
+    // Shown modally, the search is the only window that can open the port;
+    // visibility, unlike activation, does not depend on the window manager
+    // having given it the focus yet.
     const auto& search = windows_.FormApparaatZoeken;
-    return search && QApplication::activeWindow() == search.data();
+    return search && (QApplication::activeWindow() == search.data() || search->isVisible());
 }
 
 void TFormMain::warn(const QString& caption, const QString& text) {

@@ -68,6 +68,11 @@ void TFormApparaatZoeken::buildWindow() {
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                    Qt::MSWindowsFixedSizeDialogHint);
     setFixedSize(660, 372);
+    // Pixel layout: the small face of the main window keeps the translated
+    // captions inside their controls.
+    QFont face = font();
+    face.setPixelSize(11);
+    setFont(face);
 
     StringGrid1 = place(new QTableWidget(GridRows, 5, this), "StringGrid1", 8, 8, 549, 257);
     StringGrid1->setSelectionBehavior(QAbstractItemView::SelectRows);
@@ -86,28 +91,28 @@ void TFormApparaatZoeken::buildWindow() {
     connect(StringGrid1, &QTableWidget::cellDoubleClicked, this, [this] { CmdOKClick(); });
 
     LabelStartenMet =
-        place(new QLabel(QStringLiteral("Start met:"), this), "LabelStartenMet", 8, 276, 70, 22);
-    ComboBaudRate = place(new QComboBox(this), "ComboBaudRate", 80, 276, 97, 22);
+        place(new QLabel(QStringLiteral("Start met:"), this), "LabelStartenMet", 8, 276, 84, 22);
+    ComboBaudRate = place(new QComboBox(this), "ComboBaudRate", 8, 300, 97, 22);
     ComboBaudRate->addItems({QStringLiteral("9600 b/s"), QStringLiteral("19200 b/s"),
                              QStringLiteral("28800 b/s"), QStringLiteral("38400 b/s"),
                              QStringLiteral("57600 b/s")});
 
     GroupBoxParity =
-        place(new QGroupBox(QStringLiteral("Parity"), this), "GroupBoxParity", 192, 268, 89, 65);
+        place(new QGroupBox(QStringLiteral("Parity"), this), "GroupBoxParity", 120, 268, 130, 65);
     RB_parity_com = place(new QRadioButton(QStringLiteral("COM"), GroupBoxParity), "RB_parity_com",
-                          8, 18, 75, 20);
+                          8, 18, 118, 20);
     RB_parity_auto = place(new QRadioButton(QStringLiteral("COM"), GroupBoxParity),
-                           "RB_parity_auto", 8, 38, 75, 20);
+                           "RB_parity_auto", 8, 38, 118, 20);
     GroupBoxStopBits = place(new QGroupBox(QStringLiteral("Stopbits"), this), "GroupBoxStopBits",
-                             288, 268, 89, 65);
+                             258, 268, 130, 65);
     RB_stopbits_com = place(new QRadioButton(QStringLiteral("COM"), GroupBoxStopBits),
-                            "RB_stopbits_com", 8, 18, 75, 20);
+                            "RB_stopbits_com", 8, 18, 118, 20);
     RB_stopbits_auto = place(new QRadioButton(QStringLiteral("COM"), GroupBoxStopBits),
-                             "RB_stopbits_auto", 8, 38, 75, 20);
+                             "RB_stopbits_auto", 8, 38, 118, 20);
 
-    CmdStartZoeken = button(this, "CmdStartZoeken", QStringLiteral("Start"), 392, 276);
-    CmdStop = button(this, "CmdStop", QStringLiteral("Stop"), 392, 306);
-    CmdVerder = button(this, "CmdVerder", QStringLiteral("Verder"), 478, 276);
+    CmdStartZoeken = button(this, "CmdStartZoeken", QStringLiteral("Start"), 400, 276);
+    CmdStop = button(this, "CmdStop", QStringLiteral("Stop"), 400, 306);
+    CmdVerder = button(this, "CmdVerder", QStringLiteral("Verder"), 482, 276);
     CmdOK = button(this, "CmdOK", QStringLiteral("OK"), 572, 8);
     CmdCancel = button(this, "CmdCancel", QStringLiteral("Cancel"), 572, 40);
 

@@ -142,7 +142,7 @@ void TFormCalibratie::buildWindow() {
     for (int g = 0; g < 4; ++g) {
         const bool da = g < 2;
         groups[std::size_t(g)] = group(this, names[g], captions[g], 8 + 328 * (g % 2), da ? 8 : 226,
-                                       320, da ? 210 : 130);
+                                       320, da ? 210 : 134);
         QGroupBox* box = groups[std::size_t(g)];
         for (const ConstantSpin& c : Spins[g]) {
             const int y = 22 + 28 * c.row;
@@ -191,20 +191,20 @@ void TFormCalibratie::buildWindow() {
             200000, QStringLiteral("mA"), true);
 
     // The live readings of the inputs.
-    Panel2 = panel(GroupBox5, "Panel2", 62, 100, 150);
-    CmdAct_U_AD = button(GroupBox5, "CmdAct_U_AD", QStringLiteral("ON"), 220, 99, 60);
-    Panel3 = panel(GroupBox6, "Panel3", 62, 100, 150);
-    CmdAct_I_AD = button(GroupBox6, "CmdAct_I_AD", QStringLiteral("ON"), 220, 99, 60);
+    Panel2 = panel(GroupBox5, "Panel2", 62, 106, 150);
+    CmdAct_U_AD = button(GroupBox5, "CmdAct_U_AD", QStringLiteral("ON"), 220, 105, 60);
+    Panel3 = panel(GroupBox6, "Panel3", 62, 106, 150);
+    CmdAct_I_AD = button(GroupBox6, "CmdAct_I_AD", QStringLiteral("ON"), 220, 105, 60);
     connect(CmdAct_U_AD, &QPushButton::clicked, this, [this] { logic_.CmdAct_U_ADClick(); });
     connect(CmdAct_I_AD, &QPushButton::clicked, this, [this] { logic_.CmdAct_I_ADClick(); });
 
-    GroupBox3 = group(this, "GroupBox3", QStringLiteral("Calibratie mode"), 8, 364, 160, 58);
+    GroupBox3 = group(this, "GroupBox3", QStringLiteral("Calibratie mode"), 8, 366, 160, 58);
     QPushButton* aan = button(GroupBox3, "CmdSetKalibtatieMode", QStringLiteral("Aan"), 8, 24);
     QPushButton* uit = button(GroupBox3, "CmdResCalibtatieMode", QStringLiteral("Uit"), 84, 24);
     connect(aan, &QPushButton::clicked, this, [this] { logic_.CmdSetKalibtatieModeClick(); });
     connect(uit, &QPushButton::clicked, this, [this] { logic_.CmdResCalibtatieModeClick(); });
 
-    GroupBox4 = group(this, "GroupBox4", QStringLiteral("DA Select"), 176, 364, 236, 58);
+    GroupBox4 = group(this, "GroupBox4", QStringLiteral("DA Select"), 176, 366, 236, 58);
     QPushButton* u = button(GroupBox4, "CmdSet_U_actief", QStringLiteral("Spanning"), 8, 24, 70);
     QPushButton* i = button(GroupBox4, "CmdSet_I_actief", QStringLiteral("Stroom"), 83, 24, 70);
     QPushButton* geen = button(GroupBox4, "CmdSet_I_InActief", QStringLiteral("Geen"), 158, 24, 70);
@@ -216,7 +216,7 @@ void TFormCalibratie::buildWindow() {
     connect(CmdSaveToEEPROM, &QPushButton::clicked, this,
             [this] { logic_.CmdSaveToEEPROMClick(); });
 
-    GroupBox7 = group(this, "GroupBox7", QStringLiteral("DA Teach waarden"), 8, 428, 650, 58);
+    GroupBox7 = group(this, "GroupBox7", QStringLiteral("DA Teach waarden"), 8, 430, 650, 58);
     const char* teachNames[4] = {"Panel_DAC_Smin_spanning", "Panel_DAC_Smax_spanning",
                                  "Panel_DAC_Smin_stroom", "Panel_DAC_Smax_stroom"};
     const QString teachLabels[4] = {QStringLiteral("Smin U"), QStringLiteral("Smax U"),
@@ -228,7 +228,7 @@ void TFormCalibratie::buildWindow() {
     QPushButton* lees = button(GroupBox7, "cmd_LeesDAC_Teach", QStringLiteral("Lees"), 578, 23);
     connect(lees, &QPushButton::clicked, this, [this] { logic_.cmd_LeesDAC_TeachClick(); });
 
-    Panel1 = place(new QLabel(this), "Panel1", 8, 496, 650, 26);
+    Panel1 = place(new QLabel(this), "Panel1", 8, 496, 650, 24);
     Panel1->setFrameStyle(QFrame::Panel | QFrame::Sunken);
     Panel1->setIndent(4);
     QPushButton* close = button(this, "CmdSluiten", QStringLiteral("Sluiten"), 568, 526, 90);
