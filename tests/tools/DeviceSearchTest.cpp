@@ -17,13 +17,17 @@ namespace {
 
 class RecordingSearchView : public DeviceSearchView {
   public:
-    void probing(const SearchCombination& at) override { probes.push_back(at); }
+    void probing(const SearchCombination& at) override {
+        probes.push_back(at);
+        if (onProbe) onProbe(at);
+    }
     void unitFound(int index) override { found.push_back(index); }
     void stateChanged() override { ++changes; }
     void showError(const QString& caption, const QString& text) override {
         errors << caption + QStringLiteral(": ") + text;
     }
 
+    std::function<void(const SearchCombination&)> onProbe;
     std::vector<SearchCombination> probes;
     std::vector<int> found;
     int changes = 0;
@@ -149,6 +153,24 @@ TEST_F(DeviceSearchTest, StopHaltsAfterTheProbeUnderWayAndContinueGoesOnFromTheN
     search.resume();
     ASSERT_TRUE(waitUntil([&] { return view.probes.size() > std::size_t(probes); }));
     EXPECT_EQ(view.probes.back().unit, stoppedAt + 1);
+}
+
+TEST_F(DeviceSearchTest, StopWhileAUnitIsAskedItsTypeLeavesItOutAndHalts) {
+    bus->addUnit(3, lineOf(9600, DriverParity::Even));
+    view.onProbe = [this](const SearchCombination& at) {
+        if (at.unit == 3) search.stop();
+    };
+    search.start(BothCom);
+    ASSERT_TRUE(settled());
+    EXPECT_EQ(search.state(), SearchState::Halted);
+    EXPECT_TRUE(search.found().empty());
+    EXPECT_EQ(sent().mid(sent().size() - 3), (QStringList{"sc 3", "rt", "rh"}));
+
+    view.onProbe = nullptr;
+    const std::size_t before = view.probes.size();
+    search.resume();
+    ASSERT_TRUE(waitUntil([&] { return view.probes.size() > before; }));
+    EXPECT_EQ(view.probes[before].unit, 4);
 }
 
 TEST_F(DeviceSearchTest, StartAfterAPauseBeginsAgainAtUnitZero) {
