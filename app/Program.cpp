@@ -5,6 +5,8 @@
 #include "dialogs/FormInitSerial.h"
 #include "dialogs/FormOpties.h"
 #include "shell/FormMain.h"
+#include "tools/FormApparaatZoeken.h"
+#include "tools/FormCalibratie.h"
 #include "tools/FormDisplayNokken.h"
 #include "tools/FormGrafiek.h"
 
@@ -50,6 +52,11 @@ Program::Program(const StartOptions& options, const QString& programDir) : state
         new TFormInitSerial(main->ZRComm1, state_.portMap, state_.language, dialogs_, main);
     windows_.FormInfoErrorNummers = new TFormInfoErrorNummers(state_, dialogs_, main);
     windows_.FormDisplayNokken = new TFormDisplayNokken(state_, main);
+    // The unit a search takes over goes into the main window's unit selector;
+    // its line settings are already on the port.
+    windows_.FormApparaatZoeken = new TFormApparaatZoeken(
+        state_, main->ZRComm1, dialogs_, [main](int unit) { main->setUnitNumber(unit); }, main);
+    windows_.FormCalibratie = new TFormCalibratie(main->ZRComm1, dialogs_, main);
     windows_.FormGrafiek = new TFormGrafiek(state_, main->ZRComm1, dialogs_, main);
     formMain_->setSecondaryWindows(windows_);
 }

@@ -497,6 +497,10 @@ void TFormMain::MX52zoekenClick() {
     runReportingErrors(dialogs_, this, applicationTitle(), [this] { ZRComm1.SetActive(true); });
 }
 
+void TFormMain::setUnitNumber(int unit) {
+    SpinEditUnitSelect->setValue(unit);
+}
+
 void TFormMain::displaynokken1Click() {
     showModal(windows_.FormDisplayNokken);
 }
@@ -664,8 +668,11 @@ int TFormMain::unitNumber() const {
 }
 
 bool TFormMain::deviceSearchActive() const {
+    // Shown modally, the search is the only window that can open the port;
+    // visibility, unlike activation, does not depend on the window manager
+    // having given it the focus yet.
     const auto& search = windows_.FormApparaatZoeken;
-    return search && QApplication::activeWindow() == search.data();
+    return search && (QApplication::activeWindow() == search.data() || search->isVisible());
 }
 
 void TFormMain::warn(const QString& caption, const QString& text) {

@@ -88,6 +88,8 @@ class TFormMain : public QMainWindow,
     void FormAboutClick();
     void Errno1Click();
     void CmdCalibratieClick();
+    // The unit a device search has taken over; selected at the next opening.
+    void setUnitNumber(int unit);
 
     // The first, third and fourth items of the Communicatie menu follow the
     // link; the backup and restore items also need their windows.

@@ -2,6 +2,8 @@
 
 #include <QLoggingCategory>
 
+#include <array>
+
 Q_DECLARE_LOGGING_CATEGORY(lcSim)
 
 namespace kqm52 {
@@ -42,6 +44,18 @@ void setCams(SimUnit& u, std::initializer_list<Cam> cams) {
     }
 }
 
+// Trimmed constants, in the RAM and the EEPROM alike, by number 2034 … 2045.
+// They nearly cancel the error every simulated unit is built with (a few
+// millivolts of offset, a few tenths of a percent of gain), so the
+// calibration window reads what a trimmed unit holds and a last touch is left.
+using CalibrationSet = std::array<std::int32_t, SimUnit::CalCount>;
+void setCalibration(SimUnit& u, const CalibrationSet& values) {
+    for (int i = 0; i < SimUnit::CalCount; ++i) {
+        u.setCalibration(SimUnit::CalFirst + i, values[std::size_t(i)]);
+        u.setEeprom(SimUnit::CalFirst + i, values[std::size_t(i)]);
+    }
+}
+
 // The main demo unit, a cam controller with a turning axis and five cams.
 void setUpMainUnit(SimUnit& u) {
     u.typeText = "MX52 Nokkenregelaar V3.07";
@@ -65,6 +79,8 @@ void setUpMainUnit(SimUnit& u) {
     u.setThumbwheel(2, 2500);
     u.setThumbwheel(3, 7500);
     u.setThumbwheel(4, 12000);
+    //                2034  2035  2036  2037 2038  2039  2040 2041  2042 2043  2044  2045
+    setCalibration(u, {-401, -11, -398, -249, 38, -251, -302, -13, -296, 21, -447, -452});
     u.clearDirty();
 }
 
@@ -81,6 +97,7 @@ void addDemoUnits(SimBus& bus, const SimCatalogue& catalogue) {
         set(u, 203, 2);
         setCams(u, {{1, 1, 1, 4500, 13500}, {2, 3, 2, 20000, 35000}});
         u.setThumbwheel(1, 100);
+        setCalibration(u, {-395, -12, -390, -260, 41, -244, -310, -15, -288, 19, -455, -440});
         u.clearDirty();
     }
     {
@@ -91,6 +108,7 @@ void addDemoUnits(SimBus& bus, const SimCatalogue& catalogue) {
         u.axis() = SimAxis{false, 3600, 0.0, 0.0, 20.0, 1234};
         set(u, 203, 1);
         setCams(u, {{1, 2, 1, 1000, 2000}});
+        // Never trimmed: its constants are all 0, as it left the factory.
         u.clearDirty();
     }
     // A program started without application.ini keeps the port settings its

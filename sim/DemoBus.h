@@ -10,7 +10,8 @@
 //   unit 5   19200,E,8,1, "MX52 Positioneerregelaar V2.11", axis turning
 //            slower; found by a device search with parity and stop bits "COM"
 //   unit 12  9600,N,8,2, "MX53 Nokkenregelaar V1.02", axis standing; found
-//            only with automatic parity and stop bits
+//            only with automatic parity and stop bits; never calibrated
+//            (units 0 and 5 hold trimmed constants)
 //   unit 0   again, at 9600,O,8,1: the settings of a program started without
 //            application.ini, so "Open" finds a unit either way
 //

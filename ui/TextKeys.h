@@ -177,26 +177,28 @@ inline constexpr TextKey kTextTable[] = {
                                     "device.", "", TextKind::KeepsDefault},
 
     // Device search.
-    {"AparaatZoeken", "Caption", "Zoeken..."},
-    {"AparaatZoeken", "CmdOK", "OK"},
-    {"AparaatZoeken", "CmdVerder", "Verder"},
-    {"AparaatZoeken", "CmdStart", "Start"},
-    {"AparaatZoeken", "CmdStop", "Stop"},
-    {"AparaatZoeken", "CmdCancel", "Cancel"},
-    {"AparaatZoeken", "LabelStartenMet", "Start met:"},
+    // Device search; the grid's header cells and the status texts are set by
+    // the window itself.
+    {"AparaatZoeken", "Caption", "Zoeken...", "FormApparaatZoeken"},
+    {"AparaatZoeken", "CmdOK", "OK", "CmdOK"},
+    {"AparaatZoeken", "CmdVerder", "Verder", "CmdVerder"},
+    {"AparaatZoeken", "CmdStart", "Start", "CmdStartZoeken"},
+    {"AparaatZoeken", "CmdStop", "Stop", "CmdStop"},
+    {"AparaatZoeken", "CmdCancel", "Cancel", "CmdCancel"},
+    {"AparaatZoeken", "LabelStartenMet", "Start met:", "LabelStartenMet"},
     {"AparaatZoeken", "KolomTekst0", "tekst 0"},
     {"AparaatZoeken", "KolomTekst1", "tekst 1"},
     {"AparaatZoeken", "KolomTekst2", "tekst 2"},
     {"AparaatZoeken", "KolomTekst3", "tekst 3"},
     {"AparaatZoeken", "KolomTekst4", "tekst 4"},
-    {"AparaatZoeken", "GroepParity", "Parity"},
-    {"AparaatZoeken", "GroepStopBits", "Stopbits"},
-    {"AparaatZoeken", "RadioAlsCom", "COM"},
-    {"AparaatZoeken", "RadioAutoSelect", "COM"},
-    {"AparaatZoeken", "PanelTekst0", "Zoeken.."},
-    {"AparaatZoeken", "PanelTekst1", "Gestopt!"},
-    {"AparaatZoeken", "PanelTekst2", "beeindigd!"},
-    {"AparaatZoeken", "PanelTekst3", "Apparaat gevonden!"},
+    {"AparaatZoeken", "GroepParity", "Parity", "GroupBoxParity"},
+    {"AparaatZoeken", "GroepStopBits", "Stopbits", "GroupBoxStopBits"},
+    {"AparaatZoeken", "RadioAlsCom", "COM", "RB_parity_com RB_stopbits_com"},
+    {"AparaatZoeken", "RadioAutoSelect", "COM", "RB_parity_auto RB_stopbits_auto"},
+    {"AparaatZoeken", "PanelTekst0", "Zoeken..", "", TextKind::KeepsDefault}, // searching
+    {"AparaatZoeken", "PanelTekst1", "Gestopt!", "", TextKind::KeepsDefault}, // stopped
+    {"AparaatZoeken", "PanelTekst2", "beeindigd!", "", TextKind::KeepsDefault}, // all probed
+    {"AparaatZoeken", "PanelTekst3", "Apparaat gevonden!", "", TextKind::KeepsDefault}, // found
 
     // Parameter editor; its column headers also head the parameter printout.
     {"EditParam", "Caption", "Edit param"},

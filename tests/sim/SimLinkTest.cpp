@@ -102,6 +102,13 @@ TEST(DemoBus, UnitsAndCams) {
         }
         EXPECT_EQ(seenOn, 0xF);
         EXPECT_EQ(seenOff, 0xF);
+        // Trimmed constants, stored: the calibration window reads them back.
+        EXPECT_EQ(u.process("kr 2041", 0).bytes, QByteArray("kr 2041 -13\r\n"));
+        for (int n = SimUnit::CalFirst; n <= SimUnit::CalLast; ++n)
+            EXPECT_EQ(u.calibration(n), u.eeprom(n)) << n;
+    });
+    bus->withUnit(bus->indexOf(12), [](SimUnit& u) {
+        EXPECT_EQ(u.process("kr 2036", 0).bytes, QByteArray("kr 2036 0\r\n")); // never trimmed
     });
 }
 

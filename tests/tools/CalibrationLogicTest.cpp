@@ -1,0 +1,262 @@
+// The calibration logic on a simulated unit with the virtual clock: what
+// goes on the wire for each control, and what the window would show as the
+// unit answers.
+
+#include "../sim/SimLinkFixture.h"
+
+#include "tools/CalibrationLogic.h"
+
+#include <map>
+#include <mutex>
+
+using namespace kqm52;
+using namespace kqm52::simtest;
+
+namespace {
+
+class RecordingCalibrationView : public CalibrationView {
+  public:
+    int showConstant(int number, int value) override {
+        spins[number] = value;
+        return value;
+    }
+    int constantValue(int number) const override {
+        const auto it = spins.find(number);
+        return it == spins.end() ? 0 : it->second;
+    }
+    void controlsChanged() override {}
+    std::map<int, int> spins;
+};
+
+class CalibrationLogicTest : public SimLinkFixture {
+  protected:
+    CalibrationLogicTest() : unit(bus->addUnit(0, lineOf(38400))) {
+        for (int n = SimUnit::CalFirst; n <= SimUnit::CalLast; ++n)
+            unit.setCalibration(n, n - 2000); // 2041 holds 41, and so on
+        bus->setTrace([this](SimNanos, bool fromHost, int, const LineState&, const QByteArray& b) {
+            if (!fromHost) return;
+            std::lock_guard lock(traceMutex);
+            wire << QString::fromLatin1(b);
+        });
+    }
+    void SetUp() override { port.SetActive(true); }
+    ~CalibrationLogicTest() override { logic.close(); }
+
+    QStringList sent() {
+        std::lock_guard lock(traceMutex);
+        return wire;
+    }
+    void clearWire() {
+        std::lock_guard lock(traceMutex);
+        wire.clear();
+    }
+    bool quiet() {
+        return waitUntil([&] { return !logic.busy() && port.queuedRequests() == 0; });
+    }
+    void readAll() {
+        logic.activate();
+        ASSERT_TRUE(quiet());
+        clearWire();
+    }
+    void calibrationMode() {
+        logic.CmdSetKalibtatieModeClick();
+        ASSERT_TRUE(waitUntil([&] { return logic.writesEnabled(); }));
+        ASSERT_TRUE(quiet());
+        clearWire();
+    }
+    // The user changes a spin edit.
+    void change(int number, int value) {
+        view.spins[number] = value;
+        logic.constantChanged(number, value);
+    }
+
+    SimUnit& unit;
+    std::mutex traceMutex;
+    QStringList wire;
+    RecordingCalibrationView view;
+    CalibrationLogic logic{port, view};
+};
+
+} // namespace
+
+TEST_F(CalibrationLogicTest, ActivationReadsTheConstantsThenTheTeachValues) {
+    logic.activate();
+    EXPECT_FALSE(logic.controls().daVoltage || logic.controls().daCurrent ||
+                 logic.controls().adGroups || logic.controls().daSelect || logic.controls().eeprom);
+    ASSERT_TRUE(quiet());
+    QStringList expected;
+    for (int n : calibration::ReadOrder)
+        expected << QStringLiteral("kr %1").arg(n);
+    expected << "kr 2028"
+             << "kr 2029"
+             << "kr 2030"
+             << "kr 2031";
+    EXPECT_EQ(sent(), expected);
+    for (int n : calibration::ReadOrder) {
+        EXPECT_EQ(view.spins[n], n - 2000) << n;
+        EXPECT_EQ(logic.savedValue(n), n - 2000) << n;
+    }
+    EXPECT_EQ(logic.controls().teach[1], QString::number(unit.teachValue(2029)));
+    EXPECT_EQ(logic.controls().panel1, QStringLiteral("kr 2031 %1").arg(unit.teachValue(2031)));
+}
+
+TEST_F(CalibrationLogicTest, WritesGoOutOnlyInCalibrationMode) {
+    readAll();
+    change(2041, -37);
+    ASSERT_TRUE(quiet());
+    EXPECT_TRUE(sent().isEmpty());
+
+    calibrationMode();
+    EXPECT_TRUE(logic.controls().daSelect);
+    EXPECT_TRUE(logic.controls().adGroups);
+    change(2041, -37);
+    ASSERT_TRUE(quiet());
+    EXPECT_EQ(sent(), QStringList{"kw 2041 -37"});
+    EXPECT_EQ(unit.calibration(2041), -37);
+    // Differs from what the EEPROM holds: it may be stored now.
+    EXPECT_TRUE(logic.controls().eeprom);
+    EXPECT_TRUE(logic.sentNotSaved());
+
+    logic.CmdSaveToEEPROMClick();
+    ASSERT_TRUE(quiet());
+    EXPECT_FALSE(logic.controls().eeprom);
+    EXPECT_FALSE(logic.sentNotSaved());
+    EXPECT_EQ(logic.savedValue(2041), -37);
+    EXPECT_EQ(unit.eeprom(2041), -37);
+
+    logic.CmdResCalibtatieModeClick();
+    ASSERT_TRUE(quiet());
+    EXPECT_FALSE(logic.writesEnabled());
+    EXPECT_FALSE(logic.controls().daSelect);
+}
+
+TEST_F(CalibrationLogicTest, QuickChangesAreEachSentInTheirOrder) {
+    readAll();
+    calibrationMode();
+    for (int v : {1, 2, 3})
+        change(2042, v);
+    ASSERT_TRUE(quiet());
+    EXPECT_EQ(sent(), (QStringList{"kw 2042 1", "kw 2042 2", "kw 2042 3"}));
+    EXPECT_EQ(unit.calibration(2042), 3);
+}
+
+TEST_F(CalibrationLogicTest, OutputSelectionFollowsTheUnitsReplies) {
+    readAll();
+    logic.CmdSet_U_actiefClick(); // refused outside calibration mode
+    ASSERT_TRUE(quiet());
+    EXPECT_FALSE(logic.controls().daVoltage);
+    calibrationMode();
+    const struct {
+        void (CalibrationLogic::*click)();
+        const char* request;
+        bool voltage, current;
+    } cases[] = {{&CalibrationLogic::CmdSet_U_actiefClick, "kf 1", true, false},
+                 {&CalibrationLogic::CmdSet_I_actiefClick, "kf 2", false, true},
+                 {&CalibrationLogic::CmdSet_I_InActiefClick, "kf 0", false, false}};
+    for (const auto& c : cases) {
+        clearWire();
+        (logic.*c.click)();
+        ASSERT_TRUE(quiet());
+        EXPECT_EQ(sent(), QStringList{c.request});
+        EXPECT_EQ(logic.controls().daVoltage, c.voltage) << c.request;
+        EXPECT_EQ(logic.controls().daCurrent, c.current) << c.request;
+    }
+}
+
+TEST_F(CalibrationLogicTest, CurrentTestValuesAreHalvedTowardZero) {
+    readAll();
+    const struct {
+        bool current;
+        int value;
+        const char* request;
+    } cases[] = {{true, 200000, "ka 100000"},
+                 {true, -3, "ka -1"},
+                 {true, -200000, "ka -100000"},
+                 {false, -100000, "ka -100000"}};
+    for (const auto& c : cases) {
+        clearWire();
+        c.current ? logic.setCurrent(c.value) : logic.setVoltage(c.value);
+        ASSERT_TRUE(quiet());
+        EXPECT_EQ(sent(), QStringList{c.request});
+    }
+}
+
+TEST_F(CalibrationLogicTest, AReadingSelectsItsInputThenPollsCyclically) {
+    readAll();
+    calibrationMode();
+    unit.setCalibration(2035, 0);
+    logic.CmdAct_U_ADClick();
+    EXPECT_TRUE(logic.controls().voltageOn);
+    ASSERT_TRUE(waitUntil([&] { return sent().count(QStringLiteral("r4")) >= 3; }));
+    EXPECT_EQ(sent().mid(0, 3), (QStringList{"wp 226 0", "bp", "r4"}));
+    ASSERT_TRUE(waitUntil([&] { return logic.controls().panel2.endsWith(" V"); }));
+    EXPECT_TRUE(logic.controls().panel2.contains(QLatin1Char(',')));
+
+    // The current reading stops the voltage polling first.
+    logic.CmdAct_I_ADClick();
+    EXPECT_FALSE(logic.controls().voltageOn);
+    EXPECT_TRUE(logic.controls().panel2.isEmpty());
+    clearWire();
+    ASSERT_TRUE(waitUntil([&] { return sent().count(QStringLiteral("r5")) >= 2; }));
+    const QStringList after = sent();
+    EXPECT_EQ(after.mid(0, 2), (QStringList{"wp 226 1", "bp"}));
+    EXPECT_EQ(after.count(QStringLiteral("r4")), 0);
+    ASSERT_TRUE(waitUntil([&] { return logic.controls().panel3.endsWith(" mA"); }));
+
+    logic.CmdResCalibtatieModeClick();
+    EXPECT_FALSE(logic.controls().currentOn);
+    ASSERT_TRUE(quiet());
+    EXPECT_TRUE(logic.controls().panel3.isEmpty());
+}
+
+TEST_F(CalibrationLogicTest, ATimeOutStopsTheReadingChainWithTimeout) {
+    SimFaults silent;
+    silent.noAnswer = true;
+    bus->setFaults(0, silent);
+    logic.activate();
+    ASSERT_TRUE(quiet());
+    EXPECT_EQ(sent(), QStringList{"kr 2041"});
+    EXPECT_EQ(logic.controls().panel1, "Timeout!");
+    EXPECT_TRUE(logic.controls().panel1Red);
+}
+
+TEST_F(CalibrationLogicTest, AClosedPortIsSaidInRed) {
+    port.SetActive(false);
+    logic.activate();
+    EXPECT_EQ(logic.controls().panel1, "Poort gesloten");
+    EXPECT_TRUE(logic.controls().panel1Red);
+}
+
+TEST_F(CalibrationLogicTest, AValueThatIsNoNumberStopsTheChainWithAMessage) {
+    unit.setCalibration(2042, 5);
+    SimFaults garbled;
+    garbled.garbled = true;
+    bus->setFaults(0, garbled);
+    logic.activate();
+    ASSERT_TRUE(quiet());
+    EXPECT_EQ(sent(), QStringList{"kr 2041"});
+    EXPECT_TRUE(logic.controls().panel1.startsWith("Geen getal: kr "));
+    EXPECT_TRUE(logic.controls().panel1Red);
+    EXPECT_EQ(view.spins.count(2041), 0u);
+}
+
+TEST(CalibrationReply, SplitsIntoWordAndArgumentsAndCutsToTheBuffer) {
+    const struct {
+        QByteArray reply;
+        const char *text, *word, *first, *second;
+    } cases[] = {
+        {"kr 2041 -37\r\n", "kr 2041 -37", "kr", "2041", "-37"},
+        {"km 1\r\n", "km 1", "km", "1", ""},
+        {"ks\r\n", "ks", "ks", "", ""},
+        {"er 5\r\n", "er 5", "er", "5", ""},
+    };
+    for (const auto& c : cases) {
+        const calibration::Reply r = calibration::parseReply(c.reply);
+        EXPECT_EQ(r.text, c.text);
+        EXPECT_EQ(r.word, c.word);
+        EXPECT_EQ(r.first, c.first);
+        EXPECT_EQ(r.second, c.second);
+    }
+    const QByteArray longReply = "kw 2041 " + QByteArray(120, '#') + "\r\n";
+    EXPECT_EQ(calibration::parseReply(longReply).text.size(), 100);
+}

@@ -1,0 +1,252 @@
+// The device search on the simulated bus with its virtual clock: the order of
+// the probes, what a found unit leaves in the list, Stop, Continue, a new
+// Start, Cancel, and a device that goes away.
+
+#include "../sim/SimLinkFixture.h"
+
+#include "sim/DemoBus.h"
+#include "tools/DeviceSearch.h"
+
+#include <cerrno>
+#include <mutex>
+
+using namespace kqm52;
+using namespace kqm52::simtest;
+
+namespace {
+
+class RecordingSearchView : public DeviceSearchView {
+  public:
+    void probing(const SearchCombination& at) override {
+        probes.push_back(at);
+        if (onProbe) onProbe(at);
+    }
+    void unitFound(int index) override { found.push_back(index); }
+    void stateChanged() override { ++changes; }
+    void showError(const QString& caption, const QString& text) override {
+        errors << caption + QStringLiteral(": ") + text;
+    }
+
+    std::function<void(const SearchCombination&)> onProbe;
+    std::vector<SearchCombination> probes;
+    std::vector<int> found;
+    int changes = 0;
+    QStringList errors;
+};
+
+class DeviceSearchTest : public SimLinkFixture {
+  protected:
+    DeviceSearchTest() {
+        bus->setTrace([this](SimNanos, bool fromHost, int, const LineState&, const QByteArray& b) {
+            if (!fromHost) return;
+            std::lock_guard lock(traceMutex);
+            wire << QString::fromLatin1(b);
+        });
+        // The port as the main window leaves it: closed, 38400,E,8,1.
+        search.activate();
+    }
+    ~DeviceSearchTest() override { search.cancel(); }
+
+    QStringList sent() {
+        std::lock_guard lock(traceMutex);
+        return wire;
+    }
+    bool settled() {
+        return waitUntil([&] { return search.state() != SearchState::Searching; }, 60000);
+    }
+
+    std::mutex traceMutex;
+    QStringList wire;
+    RecordingSearchView view;
+    DeviceSearch search{port, view};
+};
+
+constexpr SearchChoice BothAuto{0, true, true};
+constexpr SearchChoice BothCom{0, false, false};
+
+} // namespace
+
+TEST(DeviceSearchPlan, CombinationsComeInTheOrderOfTheSearch) {
+    const auto p = TParityBit::None, o = TParityBit::Odd, e = TParityBit::Even;
+    const auto s1 = TStopBit::sb_1, s2 = TStopBit::sb_2;
+    const auto both = DeviceSearch::combinations(BothAuto, e, s1);
+    ASSERT_EQ(both.size(), 32u * 5u * 6u);
+    const std::vector<SearchCombination> first{
+        {0, TBaudrate::br9600, p, s1}, {0, TBaudrate::br9600, o, s1}, {0, TBaudrate::br9600, e, s1},
+        {0, TBaudrate::br9600, p, s2}, {0, TBaudrate::br9600, o, s2}, {0, TBaudrate::br9600, e, s2},
+        {1, TBaudrate::br9600, p, s1}};
+    EXPECT_EQ(std::vector(both.begin(), both.begin() + 7), first);
+
+    // "com" keeps the port's own parity and stop bits; the speeds wrap.
+    const auto com = DeviceSearch::combinations({4, false, false}, o, s2);
+    ASSERT_EQ(com.size(), 160u);
+    EXPECT_EQ(com[0], (SearchCombination{0, TBaudrate::br57600, o, s2}));
+    EXPECT_EQ(com[32], (SearchCombination{0, TBaudrate::br9600, o, s2}));
+    EXPECT_EQ(com[159], (SearchCombination{31, TBaudrate::br38400, o, s2}));
+
+    const auto parityOnly = DeviceSearch::combinations({0, true, false}, e, s2);
+    EXPECT_EQ(parityOnly.size(), 480u);
+    EXPECT_EQ(parityOnly[3], (SearchCombination{1, TBaudrate::br9600, p, s2}));
+    const auto stopOnly = DeviceSearch::combinations({0, false, true}, e, s2);
+    EXPECT_EQ(stopOnly.size(), 320u);
+    EXPECT_EQ(stopOnly[1], (SearchCombination{0, TBaudrate::br9600, e, s2}));
+}
+
+TEST(DeviceSearchPlan, GridTextsReadBackToTheSettings) {
+    for (TBaudrate b : {TBaudrate::br9600, TBaudrate::br19200, TBaudrate::br28800,
+                        TBaudrate::br38400, TBaudrate::br57600})
+        EXPECT_EQ(DeviceSearch::speedFromText(DeviceSearch::speedText(b)), b);
+    EXPECT_EQ(DeviceSearch::parityFromText(QStringLiteral("Odd")), TParityBit::Odd);
+    EXPECT_EQ(DeviceSearch::stopFromText(QStringLiteral("2")), TStopBit::sb_2);
+    EXPECT_FALSE(DeviceSearch::speedFromText(QStringLiteral("115200")));
+    EXPECT_FALSE(DeviceSearch::parityFromText(QString()));
+}
+
+TEST_F(DeviceSearchTest, FindsAUnitAtItsOwnSettingsAndPausesThere) {
+    SimUnit& unit = bus->addUnit(5, lineOf(19200, DriverParity::Even));
+    search.start(BothAuto);
+    ASSERT_TRUE(settled());
+    ASSERT_EQ(search.state(), SearchState::Found);
+    EXPECT_EQ(search.statusText(), "Apparaat gevonden!");
+    // The second pass over the units, unit 5's third probe.
+    EXPECT_EQ(search.probesSent(), 32 * 6 + 5 * 6 + 3);
+    ASSERT_EQ(search.found().size(), 1u);
+    const FoundUnit& f = search.found()[0];
+    EXPECT_EQ(f.at, (SearchCombination{5, TBaudrate::br19200, TParityBit::Even, TStopBit::sb_1}));
+    EXPECT_EQ(f.typeText, QString::fromLatin1(unit.typeText + "   " + unit.hardwareText + "   " +
+                                              unit.extraText));
+    EXPECT_EQ(sent().mid(sent().size() - 4), (QStringList{"sc 5", "rt", "rh", "rx"}));
+    EXPECT_TRUE(search.canContinue());
+    EXPECT_TRUE(search.canTakeOver());
+
+    // Continue goes on after the find, here to the end.
+    search.resume();
+    ASSERT_TRUE(settled());
+    EXPECT_EQ(search.state(), SearchState::Complete);
+    EXPECT_EQ(search.statusText(), "beeindigd!");
+    EXPECT_EQ(search.probesSent(), 960);
+    EXPECT_EQ(search.found().size(), 1u);
+}
+
+TEST_F(DeviceSearchTest, WithComSettingsAnEmptyBusGetsOneProbePerUnitAndSpeed) {
+    search.start(BothCom);
+    ASSERT_TRUE(settled());
+    EXPECT_EQ(search.state(), SearchState::Complete);
+    EXPECT_EQ(sent().size(), 160);
+    EXPECT_EQ(sent().count(QStringLiteral("sc 31")), 5);
+    EXPECT_FALSE(search.canContinue());
+    EXPECT_FALSE(search.canStop());
+    EXPECT_TRUE(search.canStart());
+}
+
+TEST_F(DeviceSearchTest, StopHaltsAfterTheProbeUnderWayAndContinueGoesOnFromTheNext) {
+    search.start(BothCom);
+    ASSERT_TRUE(waitUntil([&] { return view.probes.size() >= 3; }));
+    search.stop();
+    ASSERT_TRUE(settled());
+    EXPECT_EQ(search.state(), SearchState::Halted);
+    EXPECT_EQ(search.statusText(), "Gestopt!");
+    const int stoppedAt = search.current().unit;
+    const qsizetype probes = sent().size();
+    EXPECT_EQ(probes, view.probes.size());
+
+    search.resume();
+    ASSERT_TRUE(waitUntil([&] { return view.probes.size() > std::size_t(probes); }));
+    EXPECT_EQ(view.probes.back().unit, stoppedAt + 1);
+}
+
+TEST_F(DeviceSearchTest, StopWhileAUnitIsAskedItsTypeLeavesItOutAndHalts) {
+    bus->addUnit(3, lineOf(9600, DriverParity::Even));
+    view.onProbe = [this](const SearchCombination& at) {
+        if (at.unit == 3) search.stop();
+    };
+    search.start(BothCom);
+    ASSERT_TRUE(settled());
+    EXPECT_EQ(search.state(), SearchState::Halted);
+    EXPECT_TRUE(search.found().empty());
+    EXPECT_EQ(sent().mid(sent().size() - 3), (QStringList{"sc 3", "rt", "rh"}));
+
+    view.onProbe = nullptr;
+    const std::size_t before = view.probes.size();
+    search.resume();
+    ASSERT_TRUE(waitUntil([&] { return view.probes.size() > before; }));
+    EXPECT_EQ(view.probes[before].unit, 4);
+}
+
+TEST_F(DeviceSearchTest, StartAfterAPauseBeginsAgainAtUnitZero) {
+    bus->addUnit(2, lineOf(9600, DriverParity::Even));
+    search.start(BothCom);
+    ASSERT_TRUE(settled());
+    ASSERT_EQ(search.state(), SearchState::Found);
+    view.probes.clear();
+    search.start({1, false, false});
+    EXPECT_TRUE(search.found().empty());
+    ASSERT_TRUE(waitUntil([&] { return !view.probes.empty(); }));
+    EXPECT_EQ(view.probes.front(),
+              (SearchCombination{0, TBaudrate::br19200, TParityBit::Even, TStopBit::sb_1}));
+}
+
+TEST_F(DeviceSearchTest, TakeOverAndCancelLeaveTheRightSettingsOnAClosedPort) {
+    bus->addUnit(9, lineOf(9600, DriverParity::Odd, 8, 2));
+    search.start(BothAuto);
+    ASSERT_TRUE(settled());
+    ASSERT_EQ(search.state(), SearchState::Found);
+    EXPECT_FALSE(search.takeOver(1)); // no such row: nothing happens
+    EXPECT_TRUE(port.Active());
+
+    EXPECT_EQ(search.takeOver(0), 9);
+    EXPECT_FALSE(port.Active());
+    EXPECT_EQ(port.Baudrate(), TBaudrate::br9600);
+    EXPECT_EQ(port.FrameParitybit(), TParityBit::Odd);
+    EXPECT_EQ(port.FrameStopbits(), TStopBit::sb_2);
+
+    search.cancel();
+    EXPECT_FALSE(port.Active());
+    EXPECT_EQ(port.Baudrate(), TBaudrate::br38400);
+    EXPECT_EQ(port.FrameParitybit(), TParityBit::Even);
+    EXPECT_EQ(port.FrameStopbits(), TStopBit::sb_1);
+}
+
+TEST_F(DeviceSearchTest, ADeviceThatGoesAwayHaltsTheSearchWithTheSystemsWords) {
+    search.start(BothCom);
+    ASSERT_TRUE(waitUntil([&] { return view.probes.size() >= 2; }));
+    bus->failDriverCall(SimDriverCall::ReadByte, EIO, -1);
+    const std::size_t before = view.probes.size();
+    ASSERT_TRUE(settled());
+    bus->clearDriverFailures();
+    EXPECT_EQ(search.state(), SearchState::Halted);
+    ASSERT_EQ(view.errors.size(), 1);
+    EXPECT_EQ(view.errors[0],
+              QStringLiteral("Comm Error: ") + QString::fromStdString(systemErrorText(EIO)));
+    // The probe under way fails; no other goes out into nothing.
+    EXPECT_LE(view.probes.size(), before + 1);
+}
+
+TEST_F(DeviceSearchTest, APortThatCannotOpenSendsNothing) {
+    bus->addUnit(0, lineOf(9600));
+    const int held = bus->claim(); // another program has the device
+    ASSERT_EQ(held, 0);
+    search.start(BothCom);
+    bus->release();
+    EXPECT_EQ(search.state(), SearchState::Idle);
+    EXPECT_TRUE(search.canStart());
+    EXPECT_EQ(view.errors.size(), 1);
+    EXPECT_TRUE(sent().isEmpty());
+}
+
+TEST_F(DeviceSearchTest, FindsEveryDemoUnitWithBothAutomaticSwitches) {
+    addDemoUnits(*bus, SimCatalogue());
+    search.start(BothAuto);
+    QStringList rows;
+    while (settled() && search.state() == SearchState::Found) {
+        const FoundUnit& f = search.found().back();
+        rows << QStringLiteral("%1 %2 %3 %4")
+                    .arg(f.at.unit)
+                    .arg(DeviceSearch::speedText(f.at.baud), DeviceSearch::parityText(f.at.parity),
+                         DeviceSearch::stopText(f.at.stop));
+        search.resume();
+    }
+    EXPECT_EQ(search.state(), SearchState::Complete);
+    EXPECT_EQ(rows,
+              (QStringList{"0 9600 Odd 1", "12 9600 None 2", "5 19200 Even 1", "0 38400 Even 1"}));
+}

@@ -1,0 +1,387 @@
+#include "tools/CalibrationLogic.h"
+
+#include "link/ReplyText.h"
+#include "link/ZRComm.h"
+#include "params/model/DecimalText.h"
+
+namespace kqm52 {
+
+namespace calibration {
+
+int indexOf(int number) {
+    for (int i = 0; i < ConstantCount; ++i)
+        if (ReadOrder[std::size_t(i)] == number) return i;
+    return -1;
+}
+
+Reply parseReply(const QByteArray& reply) {
+    // A reply longer than the buffer is cut to it rather than thrown away:
+    // what fits still tells the engineer what came back.
+    QByteArray held = replyInBuffer(reply, ReplyBuffer);
+    if (reply.size() <= ReplyBuffer) held.chop(2);
+    Reply r;
+    r.text = QString::fromLatin1(held);
+    r.word = r.text.left(2);
+    const QString rest = r.text.mid(3);
+    const int blank = rest.indexOf(QLatin1Char(' '));
+    r.first = blank < 0 ? rest : rest.left(blank);
+    r.second = blank < 0 ? QString() : rest.mid(blank + 1);
+    return r;
+}
+
+} // namespace calibration
+
+using namespace calibration;
+
+namespace {
+
+const QString TimeoutText = QStringLiteral("Timeout!");
+const QString CommErrorText = QStringLiteral("Communicatie error");
+
+} // namespace
+
+CalibrationLogic::CalibrationLogic(TZRComm& port, CalibrationView& view)
+    : port_(port), view_(view) {
+    const std::pair<TRQ500Protocol*, const char*> components[] = {
+        {&RQ500Kalibratie, "RQ500Kalibratie"},
+        {&RQ500LeesKalibratieWaarden, "RQ500LeesKalibratieWaarden"},
+        {&RQ500Lees_U_AD, "RQ500Lees_U_AD"},
+        {&RQ500Lees_I_AD, "RQ500Lees_I_AD"},
+        {&RQ500Lees_DAC_TeachWaarden, "RQ500Lees_DAC_TeachWaarden"}};
+    for (const auto& [c, name] : components) {
+        c->setObjectName(QLatin1String(name));
+        c->setUpForDevice(0);
+        c->SetZRComm(&port_);
+    }
+    RQ500Lees_U_AD.OnCommResult = [this](TZRProtocolComponent*, const QByteArray& r) {
+        RQ500Lees_U_ADCommResult(r);
+    };
+    RQ500Lees_I_AD.OnCommResult = [this](TZRProtocolComponent*, const QByteArray& r) {
+        RQ500Lees_I_ADCommResult(r);
+    };
+
+    // An unreadable value stops a chain at once: asking again would not make
+    // the unit send a number.
+    const RequestSequence::RetryPolicy stopAtOnce{.badReplyRetries = 0};
+    std::vector<RequestSequence::Item> constants(ConstantCount);
+    for (int i = 0; i < ConstantCount; ++i) {
+        constants[std::size_t(i)].request = QStringLiteral("kr %1").arg(ReadOrder[std::size_t(i)]);
+        constants[std::size_t(i)].parse = [this, i](const QByteArray& r) {
+            return constantRead(i, r);
+        };
+    }
+    constants_.setItems(std::move(constants));
+    constants_.setPolicy(stopAtOnce);
+    constants_.onFinished = [this](RequestSequence::Ending ending) {
+        if (ending == RequestSequence::Ending::Completed) teach_.start();
+    };
+
+    std::vector<RequestSequence::Item> teach(TeachNumbers.size());
+    for (std::size_t i = 0; i < TeachNumbers.size(); ++i) {
+        teach[i].request = QStringLiteral("kr %1").arg(TeachNumbers[i]);
+        teach[i].parse = [this, i](const QByteArray& r) { return teachRead(int(i), r); };
+    }
+    teach_.setItems(std::move(teach));
+    teach_.setPolicy(stopAtOnce);
+
+    const auto chainError = [this](int, const RequestSequence::ItemOutcome& o) {
+        if (o.status == RequestSequence::ItemStatus::CommFailed) RQ500KalibratieCommError(o.error);
+    };
+    constants_.onItemDone = chainError;
+    teach_.onItemDone = chainError;
+
+    commands_.setPolicy(stopAtOnce);
+    commands_.onItemDone = chainError;
+    commands_.onFinished = [this](RequestSequence::Ending) {
+        // A failed input selection, or its recomputation, leaves no reading
+        // to start: the button shows the reading off again.
+        const QString request = commands_.item(0).request;
+        const bool selection =
+            request.startsWith(QLatin1String("wp 226")) || request == QLatin1String("bp");
+        if (selection && commands_.outcome(0).status != RequestSequence::ItemStatus::Good &&
+            selecting_ != Reading::None) {
+            selecting_ = Reading::None;
+            readingOff();
+            changed();
+        }
+        sendNextCommand();
+    };
+}
+
+CalibrationLogic::~CalibrationLogic() {
+    for (TRQ500Protocol* c : {&RQ500Lees_U_AD, &RQ500Lees_I_AD}) {
+        c->OnCommResult = nullptr;
+        c->SetActive(false);
+    }
+}
+
+int CalibrationLogic::savedValue(int number) const {
+    const int i = indexOf(number);
+    return i < 0 ? 0 : saved_[std::size_t(i)];
+}
+
+void CalibrationLogic::changed() {
+    view_.controlsChanged();
+}
+
+void CalibrationLogic::activate() {
+    constants_.abort();
+    teach_.abort();
+    commands_.abort();
+    pending_.clear();
+    writesEnabled_ = false;
+    sentNotSaved_ = false;
+    selecting_ = Reading::None;
+    controls_.daVoltage = controls_.daCurrent = controls_.adGroups = false;
+    controls_.daSelect = false;
+    controls_.eeprom = false;
+    changed();
+    constants_.start();
+}
+
+// ---------------------------------------------------------------------------
+// The reading chains
+
+RequestSequence::Verdict CalibrationLogic::constantRead(int index, const QByteArray& bytes) {
+    const Reply r = parseReply(bytes);
+    showReply(r);
+    const auto value = parseDeviceInteger(r.second);
+    if (!value) {
+        showUnreadable(r);
+        return RequestSequence::Verdict::Bad;
+    }
+    const int number = ReadOrder[std::size_t(index)];
+    filling_ = true;
+    saved_[std::size_t(index)] = view_.showConstant(number, *value);
+    filling_ = false;
+    return RequestSequence::Verdict::Good;
+}
+
+RequestSequence::Verdict CalibrationLogic::teachRead(int index, const QByteArray& bytes) {
+    const Reply r = parseReply(bytes);
+    showReply(r);
+    const auto value = parseDeviceInteger(r.second);
+    if (!value) {
+        showUnreadable(r);
+        return RequestSequence::Verdict::Bad;
+    }
+    controls_.teach[std::size_t(index)] = QString::number(*value);
+    changed();
+    return RequestSequence::Verdict::Good;
+}
+
+void CalibrationLogic::cmd_LeesDAC_TeachClick() {
+    teach_.start();
+}
+
+void CalibrationLogic::showReply(const Reply& reply) {
+    controls_.panel1 = reply.text;
+    controls_.panel1Red = false;
+    changed();
+}
+
+void CalibrationLogic::showUnreadable(const Reply& reply) {
+    controls_.panel1 = QStringLiteral("Geen getal: %1").arg(reply.text);
+    controls_.panel1Red = true;
+    changed();
+}
+
+// ---------------------------------------------------------------------------
+// Commands
+
+void CalibrationLogic::send(const QString& command) {
+    pending_.push_back(command);
+    if (!commands_.running()) sendNextCommand();
+}
+
+void CalibrationLogic::sendNextCommand() {
+    if (pending_.empty() || commands_.running()) return;
+    RequestSequence::Item item;
+    item.request = pending_.front();
+    pending_.pop_front();
+    item.parse = [this](const QByteArray& r) {
+        RQ500KalibratieCommResult(r);
+        return RequestSequence::Verdict::Good;
+    };
+    std::vector<RequestSequence::Item> items;
+    items.push_back(std::move(item));
+    commands_.setItems(std::move(items));
+    commands_.start();
+}
+
+void CalibrationLogic::constantChanged(int number, int value) {
+    if (!writesEnabled_ || filling_ || indexOf(number) < 0) return;
+    send(QStringLiteral("kw %1 %2").arg(number).arg(value));
+}
+
+void CalibrationLogic::setVoltage(int value) {
+    send(QStringLiteral("ka %1").arg(value));
+}
+
+void CalibrationLogic::setCurrent(int value) {
+    // The unit counts the current output in steps of two.
+    send(QStringLiteral("ka %1").arg(value / 2));
+}
+
+void CalibrationLogic::CmdSetKalibtatieModeClick() {
+    send(QStringLiteral("km 1"));
+}
+
+void CalibrationLogic::CmdResCalibtatieModeClick() {
+    switchReading(Reading::None);
+    send(QStringLiteral("km 0"));
+}
+
+void CalibrationLogic::CmdSet_U_actiefClick() {
+    send(QStringLiteral("kf 1"));
+}
+
+void CalibrationLogic::CmdSet_I_actiefClick() {
+    send(QStringLiteral("kf 2"));
+}
+
+void CalibrationLogic::CmdSet_I_InActiefClick() {
+    send(QStringLiteral("kf 0"));
+}
+
+void CalibrationLogic::CmdSaveToEEPROMClick() {
+    send(QStringLiteral("ks"));
+}
+
+void CalibrationLogic::RQ500KalibratieCommResult(const QByteArray& bytes) {
+    const Reply r = parseReply(bytes);
+    controls_.panel1 = r.text;
+    controls_.panel1Red = false;
+    if (r.word == QLatin1String("ks")) {
+        for (int i = 0; i < ConstantCount; ++i)
+            saved_[std::size_t(i)] = view_.constantValue(ReadOrder[std::size_t(i)]);
+        sentNotSaved_ = false;
+        controls_.eeprom = false;
+    } else if (r.word == QLatin1String("kw")) {
+        bool ok = false;
+        const int number = r.first.toInt(&ok);
+        const int i = ok ? indexOf(number) : -1;
+        if (i >= 0 && view_.constantValue(number) != saved_[std::size_t(i)]) sentNotSaved_ = true;
+        if (sentNotSaved_) controls_.eeprom = true;
+    } else if (r.word == QLatin1String("kf")) {
+        controls_.daVoltage = r.first == QLatin1String("1");
+        controls_.daCurrent = r.first == QLatin1String("2");
+    } else if (r.word == QLatin1String("ki")) {
+        controls_.daVoltage = false;
+        controls_.daCurrent = true;
+    } else if (r.word == QLatin1String("km")) {
+        if (r.first == QLatin1String("0")) {
+            controls_.daVoltage = controls_.daCurrent = controls_.adGroups = false;
+            controls_.daSelect = false;
+            writesEnabled_ = false;
+        } else if (r.first == QLatin1String("1")) {
+            controls_.daSelect = true;
+            writesEnabled_ = true;
+            controls_.adGroups = true;
+        }
+    } else if (r.word == QLatin1String("wp")) {
+        // The unit recomputes after the input selection; the next command waits.
+        pending_.push_front(QStringLiteral("bp"));
+    } else if (r.word == QLatin1String("bp") && selecting_ != Reading::None) {
+        startPolling();
+    }
+    changed();
+}
+
+void CalibrationLogic::RQ500KalibratieCommError(const TCommError& error) {
+    if (error.Code == CommCode::Timeout) {
+        controls_.panel1 = TimeoutText;
+    } else if (error.Code == CommCode::PortClosed) {
+        // Opened from an offline main window nothing can be read: say so,
+        // rather than leave an empty panel over empty spin edits.
+        controls_.panel1 = QStringLiteral("Poort gesloten");
+    } else if (error.SystemError != 0 || error.LineErrors != 0) {
+        controls_.panel1 = CommErrorText;
+    } else {
+        return;
+    }
+    controls_.panel1Red = true;
+    changed();
+}
+
+// ---------------------------------------------------------------------------
+// Live input readings
+
+void CalibrationLogic::CmdAct_U_ADClick() {
+    switchReading(reading_ == Reading::Voltage || selecting_ == Reading::Voltage
+                      ? Reading::None
+                      : Reading::Voltage);
+}
+
+void CalibrationLogic::CmdAct_I_ADClick() {
+    switchReading(reading_ == Reading::Current || selecting_ == Reading::Current
+                      ? Reading::None
+                      : Reading::Current);
+}
+
+void CalibrationLogic::switchReading(Reading reading) {
+    readingOff();
+    selecting_ = Reading::None;
+    if (reading != Reading::None) {
+        selecting_ = reading;
+        reading_ = reading;
+        const bool voltage = reading == Reading::Voltage;
+        controls_.voltageOn = voltage;
+        controls_.currentOn = !voltage;
+        send(QStringLiteral("wp 226 %1").arg(voltage ? 0 : 1));
+    }
+    changed();
+}
+
+void CalibrationLogic::readingOff() {
+    RQ500Lees_U_AD.SetActive(false);
+    RQ500Lees_I_AD.SetActive(false);
+    reading_ = Reading::None;
+    controls_.voltageOn = controls_.currentOn = false;
+    controls_.panel2.clear();
+    controls_.panel3.clear();
+}
+
+void CalibrationLogic::startPolling() {
+    const Reading reading = selecting_;
+    selecting_ = Reading::None;
+    if (reading == Reading::Voltage) {
+        RQ500Lees_U_AD.SetASCIIProtocol(QStringLiteral("r4"));
+        RQ500Lees_U_AD.SetActive(true);
+    } else if (reading == Reading::Current) {
+        RQ500Lees_I_AD.SetASCIIProtocol(QStringLiteral("r5"));
+        RQ500Lees_I_AD.SetActive(true);
+    }
+}
+
+namespace {
+
+QString inputText(const QByteArray& reply, const char* unit) {
+    const auto value = parseDeviceInteger(replyText(reply, ReplyBuffer));
+    return value ? formatDecimal(4, *value) + QLatin1String(unit) : QStringLiteral("????");
+}
+
+} // namespace
+
+void CalibrationLogic::RQ500Lees_U_ADCommResult(const QByteArray& reply) {
+    if (reading_ != Reading::Voltage || !RQ500Lees_U_AD.Active()) return;
+    controls_.panel2 = inputText(reply, " V");
+    changed();
+}
+
+void CalibrationLogic::RQ500Lees_I_ADCommResult(const QByteArray& reply) {
+    if (reading_ != Reading::Current || !RQ500Lees_I_AD.Active()) return;
+    controls_.panel3 = inputText(reply, " mA");
+    changed();
+}
+
+void CalibrationLogic::close() {
+    readingOff();
+    selecting_ = Reading::None;
+    constants_.abort();
+    teach_.abort();
+    commands_.abort();
+    pending_.clear();
+}
+
+} // namespace kqm52

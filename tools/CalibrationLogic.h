@@ -1,0 +1,159 @@
+#pragma once
+
+// The analog calibration without its window: reading the twelve constants and
+// the four DA teach values, writing a constant while the unit is in
+// calibration mode, the test values, mode and output selection, storing in
+// EEPROM, and the live voltage and current input readings.
+//
+// The window's state follows the unit's replies, never the button presses: a
+// command that gets no answer changes nothing.  The commands of the window go
+// out one after another in the order they were given, each on the engine, so
+// two quick changes of a spin edit put two "kw" on the line, not the last one
+// twice.
+
+#include "link/CommTypes.h"
+#include "link/RQ500Protocol.h"
+#include "link/RequestSequence.h"
+
+#include <QByteArray>
+#include <QString>
+#include <QStringList>
+
+#include <array>
+#include <deque>
+#include <optional>
+
+namespace kqm52 {
+
+class TZRComm;
+
+namespace calibration {
+
+constexpr int ConstantCount = 12;
+// The order the constants are read in, which is also the order of the
+// window's spin edits: DA voltage, DA current, AD voltage, AD current.
+constexpr std::array<int, ConstantCount> ReadOrder{2041, 2042, 2040, 2043, 2044, 2045,
+                                                   2034, 2035, 2036, 2037, 2038, 2039};
+constexpr std::array<int, 4> TeachNumbers{2028, 2029, 2030, 2031};
+constexpr int ReplyBuffer = 100;
+
+// Index of a constant's number in ReadOrder, or -1.
+int indexOf(int number);
+
+// A reply as this window reads it: the text without the line end, cut to the
+// reply buffer, and its command word and two arguments.
+struct Reply {
+    QString text;
+    QString word;
+    QString first;
+    QString second;
+};
+Reply parseReply(const QByteArray& reply);
+
+} // namespace calibration
+
+// What the window shows apart from the spin edits.
+struct CalibrationControls {
+    bool daVoltage = false; // GroupBox1
+    bool daCurrent = false; // GroupBox2
+    bool adGroups = false;  // GroupBox5, GroupBox6
+    bool daSelect = false;  // GroupBox4 and its buttons
+    bool eeprom = false;
+    QString panel1;
+    bool panel1Red = false;
+    bool voltageOn = false;
+    bool currentOn = false;
+    QString panel2; // live voltage input
+    QString panel3; // live current input
+    std::array<QString, 4> teach;
+};
+
+class CalibrationView {
+  public:
+    virtual ~CalibrationView() = default;
+    // Puts a read value in the constant's spin edit and returns what the spin
+    // edit holds then (its limits may have clipped it).
+    virtual int showConstant(int number, int value) = 0;
+    // The constant's spin edit as it is now.
+    virtual int constantValue(int number) const = 0;
+    virtual void controlsChanged() = 0;
+};
+
+class CalibrationLogic {
+  public:
+    CalibrationLogic(TZRComm& port, CalibrationView& view);
+    ~CalibrationLogic();
+    CalibrationLogic(const CalibrationLogic&) = delete;
+    CalibrationLogic& operator=(const CalibrationLogic&) = delete;
+
+    // FormActivate: everything editable off, then the constants are read.
+    void activate();
+    // A constant's spin edit changed (by the user).
+    void constantChanged(int number, int value);
+    // Test values: the voltage value as it is, the current one halved.
+    void setVoltage(int value);
+    void setCurrent(int value);
+    void CmdSetKalibtatieModeClick();
+    void CmdResCalibtatieModeClick();
+    void CmdSet_U_actiefClick();
+    void CmdSet_I_actiefClick();
+    void CmdSet_I_InActiefClick();
+    void CmdSaveToEEPROMClick();
+    void cmd_LeesDAC_TeachClick();
+    void CmdAct_U_ADClick();
+    void CmdAct_I_ADClick();
+    // FormClose: the readings stop.  True when the user must be asked first.
+    bool sentNotSaved() const { return sentNotSaved_; }
+    void close();
+
+    const CalibrationControls& controls() const { return controls_; }
+    bool writesEnabled() const { return writesEnabled_; }
+    int savedValue(int number) const;
+    // A chain or a command is under way or waiting.
+    bool busy() const {
+        return constants_.running() || teach_.running() || commands_.running() || !pending_.empty();
+    }
+
+    TRQ500Protocol RQ500Kalibratie;
+    TRQ500Protocol RQ500LeesKalibratieWaarden;
+    TRQ500Protocol RQ500Lees_U_AD;
+    TRQ500Protocol RQ500Lees_I_AD;
+    TRQ500Protocol RQ500Lees_DAC_TeachWaarden;
+
+    void RQ500KalibratieCommResult(const QByteArray& reply);
+    void RQ500KalibratieCommError(const TCommError& error);
+    void RQ500Lees_U_ADCommResult(const QByteArray& reply);
+    void RQ500Lees_I_ADCommResult(const QByteArray& reply);
+
+  private:
+    enum class Reading { None, Voltage, Current };
+
+    void send(const QString& command);
+    void sendNextCommand();
+    RequestSequence::Verdict constantRead(int index, const QByteArray& reply);
+    RequestSequence::Verdict teachRead(int index, const QByteArray& reply);
+    void showReply(const calibration::Reply& reply);
+    void showUnreadable(const calibration::Reply& reply);
+    void switchReading(Reading reading);
+    void readingOff();
+    void startPolling();
+    void changed();
+
+    TZRComm& port_;
+    CalibrationView& view_;
+    CalibrationControls controls_;
+    RequestSequence constants_{RQ500LeesKalibratieWaarden};
+    RequestSequence teach_{RQ500Lees_DAC_TeachWaarden};
+    RequestSequence commands_{RQ500Kalibratie};
+    std::deque<QString> pending_;
+    std::array<int, calibration::ConstantCount> saved_{};
+    bool writesEnabled_ = false;
+    bool sentNotSaved_ = false;
+    bool filling_ = false; // the chain is putting read values in the spin edits
+    Reading reading_ = Reading::None;
+    // The input selection of a reading switched on is under way; polling
+    // starts once the unit has recomputed after it.
+    Reading selecting_ = Reading::None;
+};
+
+} // namespace kqm52

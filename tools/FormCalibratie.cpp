@@ -1,0 +1,310 @@
+#include "tools/FormCalibratie.h"
+
+#include "ui/Dialogs.h"
+
+#include <QApplication>
+#include <QGroupBox>
+#include <QLabel>
+#include <QPushButton>
+#include <QShowEvent>
+#include <QSpinBox>
+
+#include <climits>
+
+namespace kqm52 {
+
+namespace {
+
+const QColor ReadingColour(0xFF, 0xFF, 0x97);
+const QColor GreyText(0x80, 0x80, 0x80);
+
+template <class W> W* place(W* w, const char* name, int x, int y, int width, int height) {
+    w->setObjectName(QLatin1String(name));
+    w->setGeometry(x, y, width, height);
+    return w;
+}
+
+QLabel* label(QWidget* parent, const QString& text, int x, int y, int width) {
+    return place(new QLabel(text, parent), "", x, y, width, 22);
+}
+
+QPushButton* button(QWidget* parent, const char* name, const QString& caption, int x, int y,
+                    int width = 65) {
+    auto* b = place(new QPushButton(caption, parent), name, x, y, width, 24);
+    b->setAutoDefault(false);
+    return b;
+}
+
+QSpinBox* spin(QWidget* parent, const char* name, int x, int y, int min, int max) {
+    auto* s = place(new QSpinBox(parent), name, x, y, 97, 22);
+    s->setRange(min, max);
+    // A value is sent when it is complete (Enter, leaving the field, an
+    // arrow step), not at every keystroke: typing -37 must not drive the
+    // output through -3 first.
+    s->setKeyboardTracking(false);
+    return s;
+}
+
+QLabel* panel(QWidget* parent, const char* name, int x, int y, int width) {
+    auto* p = place(new QLabel(parent), name, x, y, width, 22);
+    p->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    p->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    p->setAutoFillBackground(true);
+    p->setIndent(4);
+    QFont bold = p->font();
+    bold.setBold(true);
+    p->setFont(bold);
+    return p;
+}
+
+// A disabled group shows its caption and labels in grey.
+QGroupBox* group(QWidget* parent, const char* name, const QString& caption, int x, int y, int width,
+                 int height) {
+    auto* g = place(new QGroupBox(caption, parent), name, x, y, width, height);
+    QPalette p = g->palette();
+    p.setColor(QPalette::Disabled, QPalette::WindowText, GreyText);
+    p.setColor(QPalette::Disabled, QPalette::ButtonText, GreyText);
+    p.setColor(QPalette::Disabled, QPalette::Text, GreyText);
+    g->setPalette(p);
+    return g;
+}
+
+struct ConstantSpin {
+    int number;
+    const char* name;
+    int row; // 0 offset, 1 gain positive, 2 gain negative
+    int min, max;
+};
+
+constexpr int Unbounded = INT_MAX;
+
+// By group: DA voltage, DA current, AD voltage, AD current.
+constexpr ConstantSpin Spins[4][3] = {
+    {{2041, "SpinEdit_Offset_U", 0, -Unbounded, Unbounded},
+     {2042, "SpinEdit_Gain_U_pos", 1, -1000, 1000},
+     {2040, "SpinEdit_Gain_U_neg", 2, -1000, 1000}},
+    {{2043, "SpinEdit_Offset_I", 0, -Unbounded, Unbounded},
+     {2044, "SpinEdit_Gain_I_pos", 1, -1500, 1500},
+     {2045, "SpinEdit_Gain_I_neg", 2, -1500, 1500}},
+    {{2035, "SpinEdit_Offset_U_AD", 0, -Unbounded, Unbounded},
+     {2036, "SpinEdit_Gain_U_pos_AD", 1, -1000, 1000},
+     {2034, "SpinEdit_Gain_U_neg_AD", 2, -1000, 1000}},
+    {{2038, "SpinEdit_Offset_I_AD", 0, -Unbounded, Unbounded},
+     {2039, "SpinEdit_Gain_I_pos_AD", 1, -1000, 1000},
+     {2037, "SpinEdit_Gain_I_neg_AD", 2, -1000, 1000}},
+};
+
+QString wrapped(const QString& text, int width) {
+    QStringList lines;
+    QString line;
+    for (const QString& word : text.split(QLatin1Char(' '), Qt::SkipEmptyParts)) {
+        if (!line.isEmpty() && line.size() + 1 + word.size() > width) {
+            lines << line;
+            line.clear();
+        }
+        line += (line.isEmpty() ? QString() : QStringLiteral(" ")) + word;
+    }
+    if (!line.isEmpty()) lines << line;
+    return lines.join(QStringLiteral("\r\n"));
+}
+
+} // namespace
+
+TFormCalibratie::TFormCalibratie(TZRComm& port, Dialogs& dialogs, QWidget* parent)
+    : QDialog(parent), dialogs_(dialogs), logic_(port, *this) {
+    setObjectName(QStringLiteral("FormCalibratie"));
+    buildWindow();
+}
+
+TFormCalibratie::~TFormCalibratie() = default;
+
+QString TFormCalibratie::closeQuestion() {
+    return wrapped(QStringLiteral("Er zijn calibratie waarden naar de MX5x...gezonden maar nog "
+                                  "niet gesaved in EEPROM. Wilt U toch afsluiten?"),
+                   42);
+}
+
+void TFormCalibratie::buildWindow() {
+    setWindowTitle(QStringLiteral("Calibratie"));
+    setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
+                   Qt::WindowCloseButtonHint);
+    setFixedSize(666, 556);
+
+    const char* names[4] = {"GroupBox1", "GroupBox2", "GroupBox5", "GroupBox6"};
+    const QString captions[4] = {QStringLiteral("DA Spanning"), QStringLiteral("DA Stroom"),
+                                 QStringLiteral("AD Spanning"), QStringLiteral("AD Stroom")};
+    const QString rowNames[3] = {QStringLiteral("Offset"), QStringLiteral("Gain +"),
+                                 QStringLiteral("Gain -")};
+    const QString units[3] = {QStringLiteral("in 311uV eenheden"),
+                              QStringLiteral("in 0,1 mV eenheden"),
+                              QStringLiteral("in 0,1 mV eenheden")};
+    std::array<QGroupBox*, 4> groups{};
+    for (int g = 0; g < 4; ++g) {
+        const bool da = g < 2;
+        groups[std::size_t(g)] = group(this, names[g], captions[g], 8 + 328 * (g % 2), da ? 8 : 226,
+                                       320, da ? 210 : 134);
+        QGroupBox* box = groups[std::size_t(g)];
+        for (const ConstantSpin& c : Spins[g]) {
+            const int y = 22 + 28 * c.row;
+            label(box, rowNames[c.row], 8, y, 52);
+            QSpinBox* s = spin(box, c.name, 62, y, c.min, c.max);
+            label(box, units[c.row], 166, y, 146);
+            constants_[std::size_t(calibration::indexOf(c.number))] = s;
+            connect(s, &QSpinBox::valueChanged, this,
+                    [this, number = c.number](int v) { logic_.constantChanged(number, v); });
+        }
+    }
+    GroupBox1 = groups[0];
+    GroupBox2 = groups[1];
+    GroupBox5 = groups[2];
+    GroupBox6 = groups[3];
+
+    // Test values of the DA output: minimum, zero, maximum.
+    const auto testRow = [this](QGroupBox* box, std::array<QSpinBox**, 3> spins,
+                                std::array<const char*, 3> spinNames,
+                                std::array<const char*, 3> buttonNames, int limit,
+                                const QString& unit, bool current) {
+        const int values[3] = {-limit, 0, limit};
+        for (int i = 0; i < 3; ++i) {
+            const int y = 112 + 30 * i;
+            QSpinBox* s = spin(box, spinNames[std::size_t(i)], 62, y, -limit, limit);
+            s->setValue(values[i]);
+            *spins[std::size_t(i)] = s;
+            label(box, unit, 166, y, 30);
+            QPushButton* b =
+                button(box, buttonNames[std::size_t(i)], QStringLiteral("Set"), 200, y);
+            connect(b, &QPushButton::clicked, this, [this, s, current] {
+                if (current)
+                    logic_.setCurrent(s->value());
+                else
+                    logic_.setVoltage(s->value());
+            });
+        }
+    };
+    label(GroupBox1, QStringLiteral("Test"), 8, 112, 52);
+    testRow(GroupBox1, {&SpinEdit1, &SpinEdit2, &SpinEdit3},
+            {"SpinEdit1", "SpinEdit2", "SpinEdit3"}, {"CmdSetUmin", "CmdSetUnul", "CmdSetUmax"},
+            100000, QStringLiteral("V"), false);
+    label(GroupBox2, QStringLiteral("Test"), 8, 112, 52);
+    testRow(GroupBox2, {&SpinEdit6, &SpinEdit7, &SpinEdit8},
+            {"SpinEdit6", "SpinEdit7", "SpinEdit8"}, {"CmdSetImin", "CmdSetInul", "CmdSetImax"},
+            200000, QStringLiteral("mA"), true);
+
+    // The live readings of the inputs.
+    Panel2 = panel(GroupBox5, "Panel2", 62, 106, 150);
+    CmdAct_U_AD = button(GroupBox5, "CmdAct_U_AD", QStringLiteral("ON"), 220, 105, 60);
+    Panel3 = panel(GroupBox6, "Panel3", 62, 106, 150);
+    CmdAct_I_AD = button(GroupBox6, "CmdAct_I_AD", QStringLiteral("ON"), 220, 105, 60);
+    connect(CmdAct_U_AD, &QPushButton::clicked, this, [this] { logic_.CmdAct_U_ADClick(); });
+    connect(CmdAct_I_AD, &QPushButton::clicked, this, [this] { logic_.CmdAct_I_ADClick(); });
+
+    GroupBox3 = group(this, "GroupBox3", QStringLiteral("Calibratie mode"), 8, 366, 160, 58);
+    QPushButton* aan = button(GroupBox3, "CmdSetKalibtatieMode", QStringLiteral("Aan"), 8, 24);
+    QPushButton* uit = button(GroupBox3, "CmdResCalibtatieMode", QStringLiteral("Uit"), 84, 24);
+    connect(aan, &QPushButton::clicked, this, [this] { logic_.CmdSetKalibtatieModeClick(); });
+    connect(uit, &QPushButton::clicked, this, [this] { logic_.CmdResCalibtatieModeClick(); });
+
+    GroupBox4 = group(this, "GroupBox4", QStringLiteral("DA Select"), 176, 366, 236, 58);
+    QPushButton* u = button(GroupBox4, "CmdSet_U_actief", QStringLiteral("Spanning"), 8, 24, 70);
+    QPushButton* i = button(GroupBox4, "CmdSet_I_actief", QStringLiteral("Stroom"), 83, 24, 70);
+    QPushButton* geen = button(GroupBox4, "CmdSet_I_InActief", QStringLiteral("Geen"), 158, 24, 70);
+    connect(u, &QPushButton::clicked, this, [this] { logic_.CmdSet_U_actiefClick(); });
+    connect(i, &QPushButton::clicked, this, [this] { logic_.CmdSet_I_actiefClick(); });
+    connect(geen, &QPushButton::clicked, this, [this] { logic_.CmdSet_I_InActiefClick(); });
+
+    CmdSaveToEEPROM = button(this, "CmdSaveToEEPROM", QStringLiteral("EEPROM"), 428, 388, 90);
+    connect(CmdSaveToEEPROM, &QPushButton::clicked, this,
+            [this] { logic_.CmdSaveToEEPROMClick(); });
+
+    GroupBox7 = group(this, "GroupBox7", QStringLiteral("DA Teach waarden"), 8, 430, 650, 58);
+    const char* teachNames[4] = {"Panel_DAC_Smin_spanning", "Panel_DAC_Smax_spanning",
+                                 "Panel_DAC_Smin_stroom", "Panel_DAC_Smax_stroom"};
+    const QString teachLabels[4] = {QStringLiteral("Smin U"), QStringLiteral("Smax U"),
+                                    QStringLiteral("Smin I"), QStringLiteral("Smax I")};
+    for (int t = 0; t < 4; ++t) {
+        label(GroupBox7, teachLabels[t], 8 + 136 * t, 24, 50);
+        teachPanels_[std::size_t(t)] = panel(GroupBox7, teachNames[t], 58 + 136 * t, 24, 72);
+    }
+    QPushButton* lees = button(GroupBox7, "cmd_LeesDAC_Teach", QStringLiteral("Lees"), 578, 23);
+    connect(lees, &QPushButton::clicked, this, [this] { logic_.cmd_LeesDAC_TeachClick(); });
+
+    Panel1 = place(new QLabel(this), "Panel1", 8, 496, 650, 24);
+    Panel1->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    Panel1->setIndent(4);
+    QPushButton* close = button(this, "CmdSluiten", QStringLiteral("Sluiten"), 568, 526, 90);
+    connect(close, &QPushButton::clicked, this, &QDialog::reject);
+}
+
+QSpinBox* TFormCalibratie::constantSpin(int number) const {
+    const int i = calibration::indexOf(number);
+    return i < 0 ? nullptr : constants_[std::size_t(i)];
+}
+
+void TFormCalibratie::showEvent(QShowEvent* event) {
+    QDialog::showEvent(event);
+    if (!event->spontaneous()) FormActivate();
+}
+
+void TFormCalibratie::FormActivate() {
+    SpinEdit1->setValue(-100000);
+    SpinEdit2->setValue(0);
+    SpinEdit3->setValue(100000);
+    SpinEdit6->setValue(-200000);
+    SpinEdit7->setValue(0);
+    SpinEdit8->setValue(200000);
+    logic_.activate();
+}
+
+bool TFormCalibratie::FormClose() {
+    if (logic_.sentNotSaved() &&
+        dialogs_.messageBox(this, Dialogs::Icon::Warning, QStringLiteral("Waarschuwing"),
+                            closeQuestion(),
+                            Dialogs::Button::Yes | Dialogs::Button::No | Dialogs::Button::Cancel) !=
+            Dialogs::Button::Yes)
+        return false;
+    logic_.close();
+    return true;
+}
+
+void TFormCalibratie::done(int result) {
+    if (!FormClose()) return;
+    QDialog::done(result);
+}
+
+int TFormCalibratie::showConstant(int number, int value) {
+    QSpinBox* s = constantSpin(number);
+    if (!s) return value;
+    s->setValue(value);
+    return s->value();
+}
+
+int TFormCalibratie::constantValue(int number) const {
+    const QSpinBox* s = constantSpin(number);
+    return s ? s->value() : 0;
+}
+
+void TFormCalibratie::controlsChanged() {
+    const CalibrationControls& c = logic_.controls();
+    GroupBox1->setEnabled(c.daVoltage);
+    GroupBox2->setEnabled(c.daCurrent);
+    GroupBox5->setEnabled(c.adGroups);
+    GroupBox6->setEnabled(c.adGroups);
+    GroupBox4->setEnabled(c.daSelect);
+    CmdSaveToEEPROM->setEnabled(c.eeprom);
+    Panel1->setText(c.panel1);
+    Panel1->setStyleSheet(c.panel1Red ? QStringLiteral("color: red") : QString());
+    const auto reading = [](QLabel* p, QPushButton* b, bool on, const QString& text) {
+        p->setText(text);
+        QPalette palette = p->palette();
+        palette.setColor(QPalette::Window,
+                         on ? ReadingColour : QApplication::palette(p).color(QPalette::Button));
+        p->setPalette(palette);
+        b->setText(on ? QStringLiteral("OFF") : QStringLiteral("ON"));
+    };
+    reading(Panel2, CmdAct_U_AD, c.voltageOn, c.panel2);
+    reading(Panel3, CmdAct_I_AD, c.currentOn, c.panel3);
+    for (std::size_t t = 0; t < teachPanels_.size(); ++t)
+        teachPanels_[t]->setText(c.teach[t]);
+}
+
+} // namespace kqm52
