@@ -1,9 +1,15 @@
 #include "app/Program.h"
 
 #include "dialogs/FormInitSerial.h"
+#include "params/FormAfdrukkenPar.h"
+#include "setpoints/FormAfdrukkenSoll.h"
+#include "setpoints/FormEditSollwerten.h"
 #include "shell/FormMain.h"
 #include "tools/FormDisplayNokken.h"
 #include "tools/FormGrafiek.h"
+
+#include <QPointer>
+#include <QSpinBox>
 
 #ifdef KQM52_WITH_SIM
 #include "sim/DemoBus.h"
@@ -40,8 +46,20 @@ Program::Program(const StartOptions& options, const QString& programDir) : state
     // of this build yet stay null; their menu items stay disabled.
     windows_.FormInitSerial = new TFormInitSerial(formMain_->ZRComm1, state_.portMap,
                                                   state_.language, dialogs_, formMain_.get());
+    auto* editSollwerten =
+        new TFormEditSollwerten(state_, formMain_->ZRComm1, dialogs_, formMain_.get());
+    windows_.FormEditSollwerten = editSollwerten;
     windows_.FormDisplayNokken = new TFormDisplayNokken(state_, formMain_.get());
+    windows_.FormAfdrukkenPar = new TFormAfdrukkenPar(state_, dialogs_, formMain_.get());
+    auto* afdrukkenSoll = new TFormAfdrukkenSoll(state_, dialogs_, formMain_.get());
+    windows_.FormAfdrukkenSoll = afdrukkenSoll;
     windows_.FormGrafiek = new TFormGrafiek(state_, formMain_->ZRComm1, dialogs_, formMain_.get());
+
+    // The setpoint file carries the unit selected in the main window.
+    QPointer<QSpinBox> unitSelect =
+        formMain_->findChild<QSpinBox*>(QStringLiteral("SpinEditUnitSelect"));
+    editSollwerten->setUnitNumber([unitSelect] { return unitSelect ? unitSelect->value() : 0; });
+    editSollwerten->setPrintWindow(afdrukkenSoll);
     formMain_->setSecondaryWindows(windows_);
 }
 

@@ -9,6 +9,7 @@ packages=(
   libgl-dev
   libgtest-dev libgmock-dev
   xvfb xauth imagemagick poppler-utils
+  fonts-liberation
 )
 
 if [ "$(id -u)" -eq 0 ]; then
