@@ -1,6 +1,8 @@
 #include "app/Program.h"
 
 #include "dialogs/FormInitSerial.h"
+#include "params/FormLeesParSoll.h"
+#include "params/FormSchrijfParSoll.h"
 #include "shell/FormMain.h"
 #include "tools/FormDisplayNokken.h"
 #include "tools/FormGrafiek.h"
@@ -11,6 +13,29 @@
 #endif
 
 namespace kqm52 {
+
+namespace {
+
+// The main window's way to the receive and send windows.
+class TransferWindowPair : public TransferWindows {
+  public:
+    TransferWindowPair(TFormLeesParSoll& receiver, TFormSchrijfParSoll& sender)
+        : receiver_(receiver), sender_(sender) {}
+    std::optional<UnitTables> receive(int mode) override {
+        if (receiver_.run(mode) != TransferWindow::ResultOK) return std::nullopt;
+        return receiver_.tables();
+    }
+    bool send(int mode, const UnitTables& tables) override {
+        sender_.tables() = tables;
+        return sender_.run(mode) == TransferWindow::ResultOK;
+    }
+
+  private:
+    TFormLeesParSoll& receiver_;
+    TFormSchrijfParSoll& sender_;
+};
+
+} // namespace
 
 Program::Program(const StartOptions& options, const QString& programDir) : state_(programDir) {
 #ifdef KQM52_WITH_SIM
@@ -41,6 +66,12 @@ Program::Program(const StartOptions& options, const QString& programDir) : state
     windows_.FormInitSerial = new TFormInitSerial(formMain_->ZRComm1, state_.portMap,
                                                   state_.language, dialogs_, formMain_.get());
     windows_.FormDisplayNokken = new TFormDisplayNokken(state_, formMain_.get());
+    auto* receiver = new TFormLeesParSoll(formMain_->ZRComm1, state_.language, formMain_.get());
+    windows_.FormLeesParSoll = receiver;
+    auto* sender = new TFormSchrijfParSoll(formMain_->ZRComm1, state_.language, formMain_.get());
+    windows_.FormSchrijfParSoll = sender;
+    transfers_ = std::make_unique<TransferWindowPair>(*receiver, *sender);
+    windows_.transfers = transfers_.get();
     windows_.FormGrafiek = new TFormGrafiek(state_, formMain_->ZRComm1, dialogs_, formMain_.get());
     formMain_->setSecondaryWindows(windows_);
 }
