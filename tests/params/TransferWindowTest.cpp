@@ -6,6 +6,7 @@
 #include "params/FormLeesParSoll.h"
 #include "params/FormSchrijfParSoll.h"
 #include "ui/LanguageTexts.h"
+#include "ui/TextTableChecks.h"
 
 #include <QElapsedTimer>
 #include <QLabel>
@@ -103,12 +104,25 @@ TEST_F(TransferWindowTest, RefusedWriteStopsInRedAndCancelClosesAtOnce) {
     EXPECT_EQ(result, TransferWindow::ResultCancel);
 }
 
-// Escape is a Cancel press, never a silent close with the reply in flight.
-TEST_F(TransferWindowTest, EscapeWhileStoppedIsCancel) {
+// Escape is a Cancel press, never a silent close with the reply in flight;
+// each window puts its own section's texts on its controls.
+TEST_F(TransferWindowTest, EscapeWhileStoppedIsCancelAndEachWindowShowsItsTexts) {
     bus->setFaults(0, {.noAnswer = true});
-    TFormLeesParSoll w(port, language);
-    const int result = runModal(w, 1, [&] { w.reject(); });
-    EXPECT_EQ(result, TransferWindow::ResultCancel);
+    TFormLeesParSoll receiver(port, language);
+    TFormSchrijfParSoll sender(port, language);
+    const std::pair<TransferWindow*, const char*> rows[] = {{&receiver, "LeesParSoll"},
+                                                            {&sender, "SchrijfParSoll"}};
+    for (const auto& [w, section] : rows) {
+        SCOPED_TRACE(section);
+        language.loadFromText(test::markedLanguage(section));
+        const int result = runModal(*w, 1, [&] {
+            test::expectMarkedTextsShown(*w, section);
+            EXPECT_EQ(w->windowTitle(), "<CaptionMode1>");
+            EXPECT_EQ(panel(*w), "<PanelTekst0>");
+            w->reject();
+        });
+        EXPECT_EQ(result, TransferWindow::ResultCancel);
+    }
 }
 
 } // namespace
