@@ -2,6 +2,8 @@
 
 #include "dialogs/FormInitSerial.h"
 #include "params/FormAfdrukkenPar.h"
+#include "params/FormLeesParSoll.h"
+#include "params/FormSchrijfParSoll.h"
 #include "setpoints/FormAfdrukkenSoll.h"
 #include "setpoints/FormEditSollwerten.h"
 #include "shell/FormMain.h"
@@ -17,6 +19,29 @@
 #endif
 
 namespace kqm52 {
+
+namespace {
+
+// The main window's way to the receive and send windows.
+class TransferWindowPair : public TransferWindows {
+  public:
+    TransferWindowPair(TFormLeesParSoll& receiver, TFormSchrijfParSoll& sender)
+        : receiver_(receiver), sender_(sender) {}
+    std::optional<UnitTables> receive(int mode) override {
+        if (receiver_.run(mode) != TransferWindow::ResultOK) return std::nullopt;
+        return receiver_.tables();
+    }
+    bool send(int mode, const UnitTables& tables) override {
+        sender_.tables() = tables;
+        return sender_.run(mode) == TransferWindow::ResultOK;
+    }
+
+  private:
+    TFormLeesParSoll& receiver_;
+    TFormSchrijfParSoll& sender_;
+};
+
+} // namespace
 
 Program::Program(const StartOptions& options, const QString& programDir) : state_(programDir) {
 #ifdef KQM52_WITH_SIM
@@ -50,6 +75,12 @@ Program::Program(const StartOptions& options, const QString& programDir) : state
         new TFormEditSollwerten(state_, formMain_->ZRComm1, dialogs_, formMain_.get());
     windows_.FormEditSollwerten = editSollwerten;
     windows_.FormDisplayNokken = new TFormDisplayNokken(state_, formMain_.get());
+    auto* receiver = new TFormLeesParSoll(formMain_->ZRComm1, state_.language, formMain_.get());
+    windows_.FormLeesParSoll = receiver;
+    auto* sender = new TFormSchrijfParSoll(formMain_->ZRComm1, state_.language, formMain_.get());
+    windows_.FormSchrijfParSoll = sender;
+    transfers_ = std::make_unique<TransferWindowPair>(*receiver, *sender);
+    windows_.transfers = transfers_.get();
     windows_.FormAfdrukkenPar = new TFormAfdrukkenPar(state_, dialogs_, formMain_.get());
     auto* afdrukkenSoll = new TFormAfdrukkenSoll(state_, dialogs_, formMain_.get());
     windows_.FormAfdrukkenSoll = afdrukkenSoll;
@@ -60,6 +91,20 @@ Program::Program(const StartOptions& options, const QString& programDir) : state
         formMain_->findChild<QSpinBox*>(QStringLiteral("SpinEditUnitSelect"));
     editSollwerten->setUnitNumber([unitSelect] { return unitSelect ? unitSelect->value() : 0; });
     editSollwerten->setPrintWindow(afdrukkenSoll);
+    // Setpoints go through the transfer windows in their setpoints-only mode.
+    constexpr int SetpointsOnly = 1;
+    TransferWindows* transfers = transfers_.get();
+    editSollwerten->setTransfers(
+        [transfers]() -> std::optional<ParamTables::Setpoints> {
+            if (auto tables = transfers->receive(SetpointsOnly)) return tables->setpoints;
+            return std::nullopt;
+        },
+        [this, transfers](const ParamTables::Setpoints& setpoints) {
+            UnitTables tables;
+            tables.parameters = state_.tables.parameters();
+            tables.setpoints = setpoints;
+            transfers->send(SetpointsOnly, tables);
+        });
     formMain_->setSecondaryWindows(windows_);
 }
 
