@@ -80,9 +80,11 @@ class SetpointCellDelegate final : public QStyledItemDelegate {
                           index.data().toString());
     }
 
+    // Ends the edit; the grid keeps the keyboard, as it had it before.
     void finish(QLineEdit* editor) {
         if (current_ == editor) current_ = nullptr;
         emit closeEditor(editor, QAbstractItemDelegate::NoHint);
+        form_.StringGrid1->setFocus();
     }
     QLineEdit* current() const { return current_; }
 
@@ -162,6 +164,7 @@ void TFormEditSollwerten::buildWindow() {
     StringGrid1->horizontalHeader()->setMinimumSectionSize(1);
     StringGrid1->horizontalHeader()->setFixedHeight(RowHeight + 1);
     StringGrid1->horizontalHeader()->setDefaultAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    StringGrid1->horizontalHeader()->setHighlightSections(false);
     StringGrid1->verticalHeader()->setMinimumSectionSize(1);
     StringGrid1->verticalHeader()->setDefaultSectionSize(RowHeight);
     StringGrid1->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);

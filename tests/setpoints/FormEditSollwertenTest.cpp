@@ -79,6 +79,7 @@ TEST_F(FormEditSollwertenTest, TypingAndEnterStoreTheValueAndMoveDown) {
     EXPECT_EQ(state.tables.setpoint(2), 300);
     EXPECT_EQ(cell(2, 1), "3,00");
     EXPECT_EQ(panel->text(), "Ingane ongeldig!");
+    EXPECT_TRUE(grid->hasFocus()) << "the keyboard stays on the grid";
 
     press(Qt::Key_Right);
     EXPECT_EQ(grid->currentColumn(), 4);

@@ -4,6 +4,7 @@
 #include "params/FormAfdrukkenPar.h"
 #include "params/ParameterPrintout.h"
 #include "params/PrintPage.h"
+#include "params/model/GroupTree.h"
 #include "setpoints/FormAfdrukkenSoll.h"
 #include "setpoints/SetpointPrintout.h"
 #include "ui/ProgramState.h"
@@ -190,6 +191,35 @@ TEST_F(PrintoutTest, GroupTitleMovesToNextPageWhenNoLineFitsUnderIt) {
     EXPECT_TRUE(pages[1].contains(QStringLiteral("Nokken > Nok 1")));
     EXPECT_TRUE(pages[1].contains(QStringLiteral("P   2")));
     EXPECT_TRUE(pages[1].contains(QStringLiteral("Acme")));
+}
+
+// The catalogue shipped beside the program, in every language: each group
+// with rows prints its title once, and the pages are numbered from 1 on.
+TEST_F(PrintoutTest, ShippedCataloguePrintsEveryGroupOnNumberedPages) {
+    const QString data = QStringLiteral(KQM52_DATA_DIR "/");
+    state.settings.ProgramDir = data;
+    state.catalogue.ParameterDef_lezen(data);
+    state.catalogue.ParamNo_lezen(data);
+    ASSERT_TRUE(state.catalogue.parameterNumbersPresent());
+    for (int language = 0; language < 3; ++language) {
+        state.settings.LanguageNo = language;
+        const QStringList pages = printParameters();
+        ASSERT_GE(pages.size(), 2) << language;
+        for (int n = 0; n < pages.size(); ++n)
+            EXPECT_TRUE(pages[n].contains(QRegularExpression(QStringLiteral("P +%1\n").arg(n + 1))))
+                << "page " << n + 1 << " in language " << language;
+        if (!qEnvironmentVariableIsEmpty("KQM52_KEEP_PRINTOUT"))
+            QFile::copy(dir.filePath(QStringLiteral("par.pdf")),
+                        qEnvironmentVariable("KQM52_KEEP_PRINTOUT") +
+                            QStringLiteral("/parameters%1.pdf").arg(language));
+        GroupTree tree;
+        ASSERT_TRUE(tree.load(data + GroupTree::fileName(language)));
+        const QString all = pages.join(QString());
+        for (const GroupTree::Node& node : tree.nodes())
+            if (node.level == 2 && state.catalogue.parameterInRow(node.groupId(), 1) >= 0)
+                EXPECT_EQ(all.count(QStringLiteral("> ") + node.caption + QLatin1Char('\n')), 1)
+                    << node.caption.toStdString();
+    }
 }
 
 TEST_F(PrintoutTest, SetpointsPrintRawAndRightAligned) {
