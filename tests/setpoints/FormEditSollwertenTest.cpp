@@ -1,5 +1,5 @@
 // The setpoint editor's own wiring: its texts on its controls, keys typed
-// into the grid reaching the table, the arrow keys, the menu items' state.
+// into the grid reaching the table, the arrow keys.
 
 #include "setpoints/FormEditSollwerten.h"
 #include "link/ZRComm.h"
@@ -7,7 +7,6 @@
 #include "ui/ScriptedDialogs.h"
 #include "ui/TextTableChecks.h"
 
-#include <QAction>
 #include <QApplication>
 #include <QLabel>
 #include <QLineEdit>
@@ -90,20 +89,6 @@ TEST_F(FormEditSollwertenTest, TypingAndEnterStoreTheValueAndMoveDown) {
     EXPECT_EQ(cell(2, 1), "3,00");
     EXPECT_EQ(panel->text(), "");
     EXPECT_EQ(state.tables.setpoint(2), 300);
-}
-
-TEST_F(FormEditSollwertenTest, TransferItemsNeedAnOpenPortAndTheirWindows) {
-    auto* receive = window.findChild<QAction*>(QStringLiteral("Sollwertenontvangen1"));
-    auto* print = window.findChild<QAction*>(QStringLiteral("Afdrukken"));
-    ASSERT_TRUE(receive && print);
-    window.setTransfers([] { return std::optional<ParamTables::Setpoints>(); },
-                        [](const ParamTables::Setpoints&) {});
-    window.FormActivate();
-    EXPECT_FALSE(receive->isEnabled()); // the port is closed
-    EXPECT_FALSE(print->isEnabled());
-    QDialog printWindow;
-    window.setPrintWindow(&printWindow);
-    EXPECT_TRUE(print->isEnabled());
 }
 
 } // namespace

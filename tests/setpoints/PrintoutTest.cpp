@@ -1,7 +1,6 @@
 // Both printouts as a reader of the PDF sees them: rendered through Qt's PDF
 // printer and read back with pdftotext -layout, page by page.
 
-#include "params/FormAfdrukkenPar.h"
 #include "params/ParameterPrintout.h"
 #include "params/PrintPage.h"
 #include "params/model/GroupTree.h"
@@ -215,10 +214,12 @@ TEST_F(PrintoutTest, ShippedCataloguePrintsEveryGroupOnNumberedPages) {
         GroupTree tree;
         ASSERT_TRUE(tree.load(data + GroupTree::fileName(language)));
         const QString all = pages.join(QString());
-        for (const GroupTree::Node& node : tree.nodes())
-            if (node.level == 2 && state.catalogue.parameterInRow(node.groupId(), 1) >= 0)
+        for (const GroupTree::Node& node : tree.nodes()) {
+            if (node.level == 2 && state.catalogue.parameterInRow(node.groupId(), 1) >= 0) {
                 EXPECT_EQ(all.count(QStringLiteral("> ") + node.caption + QLatin1Char('\n')), 1)
                     << node.caption.toStdString();
+            }
+        }
     }
 }
 
@@ -288,18 +289,6 @@ TEST_F(PrintoutTest, PrintWindowStoresHeaderAndPrintsToTheChosenFile) {
     // A language is loaded, without the key: the built-in label.
     EXPECT_TRUE(lineWith(pages[0], QStringLiteral("Klant BV")).contains(QStringLiteral("Firma")));
     EXPECT_EQ(pdfTitle(pdf), QStringLiteral("MX5x Printing"));
-}
-
-TEST_F(PrintoutTest, ParameterWindowTakesItsTextsFromTheLanguage) {
-    state.language.loadFromText(QStringLiteral("[Afdrukken]\nCaptionPar=Parameters afdrukken\n"
-                                               "LabelFirma=Company:\nTekstPagina=Pagina\n"));
-    ScriptedDialogs dialogs;
-    TFormAfdrukkenPar window(state, dialogs);
-    window.FormActivate();
-    EXPECT_EQ(window.windowTitle(), QStringLiteral("Parameters afdrukken"));
-    const PageHeaderTexts texts = window.headerTexts();
-    EXPECT_EQ(texts.labels[0], QStringLiteral("Company:"));
-    EXPECT_EQ(texts.pageLabel, QStringLiteral("Pagina"));
 }
 
 } // namespace
