@@ -4,11 +4,19 @@
 #include "dialogs/FormInfoErrorNummers.h"
 #include "dialogs/FormInitSerial.h"
 #include "dialogs/FormOpties.h"
+#include "params/FormAfdrukkenPar.h"
+#include "params/FormLeesParSoll.h"
+#include "params/FormSchrijfParSoll.h"
+#include "setpoints/FormAfdrukkenSoll.h"
+#include "setpoints/FormEditSollwerten.h"
 #include "shell/FormMain.h"
 #include "tools/FormApparaatZoeken.h"
 #include "tools/FormCalibratie.h"
 #include "tools/FormDisplayNokken.h"
 #include "tools/FormGrafiek.h"
+
+#include <QPointer>
+#include <QSpinBox>
 
 #ifdef KQM52_WITH_SIM
 #include "sim/DemoBus.h"
@@ -16,6 +24,29 @@
 #endif
 
 namespace kqm52 {
+
+namespace {
+
+// The main window's way to the receive and send windows.
+class TransferWindowPair : public TransferWindows {
+  public:
+    TransferWindowPair(TFormLeesParSoll& receiver, TFormSchrijfParSoll& sender)
+        : receiver_(receiver), sender_(sender) {}
+    std::optional<UnitTables> receive(int mode) override {
+        if (receiver_.run(mode) != TransferWindow::ResultOK) return std::nullopt;
+        return receiver_.tables();
+    }
+    bool send(int mode, const UnitTables& tables) override {
+        sender_.tables() = tables;
+        return sender_.run(mode) == TransferWindow::ResultOK;
+    }
+
+  private:
+    TFormLeesParSoll& receiver_;
+    TFormSchrijfParSoll& sender_;
+};
+
+} // namespace
 
 Program::Program(const StartOptions& options, const QString& programDir) : state_(programDir) {
 #ifdef KQM52_WITH_SIM
@@ -51,13 +82,43 @@ Program::Program(const StartOptions& options, const QString& programDir) : state
     windows_.FormInitSerial =
         new TFormInitSerial(main->ZRComm1, state_.portMap, state_.language, dialogs_, main);
     windows_.FormInfoErrorNummers = new TFormInfoErrorNummers(state_, dialogs_, main);
+    auto* editSollwerten = new TFormEditSollwerten(state_, main->ZRComm1, dialogs_, main);
+    windows_.FormEditSollwerten = editSollwerten;
     windows_.FormDisplayNokken = new TFormDisplayNokken(state_, main);
+    auto* receiver = new TFormLeesParSoll(main->ZRComm1, state_.language, main);
+    windows_.FormLeesParSoll = receiver;
+    auto* sender = new TFormSchrijfParSoll(main->ZRComm1, state_.language, main);
+    windows_.FormSchrijfParSoll = sender;
+    transfers_ = std::make_unique<TransferWindowPair>(*receiver, *sender);
+    windows_.transfers = transfers_.get();
     // The unit a search takes over goes into the main window's unit selector;
     // its line settings are already on the port.
     windows_.FormApparaatZoeken = new TFormApparaatZoeken(
         state_, main->ZRComm1, dialogs_, [main](int unit) { main->setUnitNumber(unit); }, main);
     windows_.FormCalibratie = new TFormCalibratie(main->ZRComm1, dialogs_, main);
+    windows_.FormAfdrukkenPar = new TFormAfdrukkenPar(state_, dialogs_, main);
+    auto* afdrukkenSoll = new TFormAfdrukkenSoll(state_, dialogs_, main);
+    windows_.FormAfdrukkenSoll = afdrukkenSoll;
     windows_.FormGrafiek = new TFormGrafiek(state_, main->ZRComm1, dialogs_, main);
+
+    // The setpoint file carries the unit selected in the main window.
+    QPointer<QSpinBox> unitSelect = main->findChild<QSpinBox*>(QStringLiteral("SpinEditUnitSelect"));
+    editSollwerten->setUnitNumber([unitSelect] { return unitSelect ? unitSelect->value() : 0; });
+    editSollwerten->setPrintWindow(afdrukkenSoll);
+    // Setpoints go through the transfer windows in their setpoints-only mode.
+    constexpr int SetpointsOnly = 1;
+    TransferWindows* transfers = transfers_.get();
+    editSollwerten->setTransfers(
+        [transfers]() -> std::optional<ParamTables::Setpoints> {
+            if (auto tables = transfers->receive(SetpointsOnly)) return tables->setpoints;
+            return std::nullopt;
+        },
+        [this, transfers](const ParamTables::Setpoints& setpoints) {
+            UnitTables tables;
+            tables.parameters = state_.tables.parameters();
+            tables.setpoints = setpoints;
+            transfers->send(SetpointsOnly, tables);
+        });
     formMain_->setSecondaryWindows(windows_);
 }
 

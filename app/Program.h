@@ -4,9 +4,9 @@
 // the dialogs, the main window and the secondary windows, created in their
 // fixed order.  main and the start-up benchmark both go through here.
 
+#include "shell/SecondaryWindows.h"
 #include "ui/ProgramState.h"
 #include "ui/QtDialogs.h"
-#include "shell/SecondaryWindows.h"
 #include "ui/StartOptions.h"
 
 #include <QString>
@@ -33,6 +33,7 @@ class Program {
     QtDialogs dialogs_;
     std::unique_ptr<TFormMain> formMain_;
     SecondaryWindows windows_;
+    std::unique_ptr<TransferWindows> transfers_;
     QString demoProblem_;
 };
 

@@ -10,6 +10,7 @@ packages=(
   libgtest-dev libgmock-dev
   xvfb xauth imagemagick poppler-utils
   clang libclang-rt-14-dev
+  fonts-liberation
 )
 
 if [ "$(id -u)" -eq 0 ]; then

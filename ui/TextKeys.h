@@ -249,9 +249,9 @@ inline constexpr TextKey kTextTable[] = {
     {"LeesParSoll", "CaptionMode1", "Lees Sollw"},
     {"LeesParSoll", "CaptionMode2", "Lees Param en sollw"},
     {"LeesParSoll", "CaptionMode3", "Lees Apparaat"},
-    {"LeesParSoll", "CmdOK", "OK"},
-    {"LeesParSoll", "CmdAgain", "Again"},
-    {"LeesParSoll", "CmdCancel", "Cancel"},
+    {"LeesParSoll", "CmdOK", "OK", "CmdOK"},
+    {"LeesParSoll", "CmdAgain", "Again", "CmdAgain"},
+    {"LeesParSoll", "CmdCancel", "Cancel", "CmdCancel"},
     {"LeesParSoll", "PanelTekst0", "tekst 0"}, // no reply in time
     {"LeesParSoll", "PanelTekst1", "tekst 1"}, // line or system error
     {"LeesParSoll", "PanelTekst2", "tekst 2"}, // reading a parameter, + " " + number
@@ -266,9 +266,9 @@ inline constexpr TextKey kTextTable[] = {
     {"SchrijfParSoll", "CaptionMode1", "Schrijf Sollw"},
     {"SchrijfParSoll", "CaptionMode2", "Schrijf Param en sollw"},
     {"SchrijfParSoll", "CaptionMode3", "Schrijf Apparaat"},
-    {"SchrijfParSoll", "CmdOK", "OK"},
-    {"SchrijfParSoll", "CmdAgain", "Again"},
-    {"SchrijfParSoll", "CmdCancel", "Cancel"},
+    {"SchrijfParSoll", "CmdOK", "OK", "CmdOK"},
+    {"SchrijfParSoll", "CmdAgain", "Again", "CmdAgain"},
+    {"SchrijfParSoll", "CmdCancel", "Cancel", "CmdCancel"},
     {"SchrijfParSoll", "PanelTekst0", "tekst 0"},   // no reply in time
     {"SchrijfParSoll", "PanelTekst1", "tekst 1"},   // line or system error
     {"SchrijfParSoll", "PanelTekst2", "tekst 2"},   // writing a parameter, + " " + number
@@ -317,11 +317,11 @@ inline constexpr TextKey kTextTable[] = {
     // Printouts, and the questions before printing unloaded values.
     {"Afdrukken", "CaptionPar", "Afdrukken param"},
     {"Afdrukken", "CaptionSoll", "Afdrukken Soll"},
-    {"Afdrukken", "LabelFirma", "Firma"},
-    {"Afdrukken", "LabelType", "Type"},
-    {"Afdrukken", "LabelSn", "Serie nr"},
-    {"Afdrukken", "CmdOK", "OK"},
-    {"Afdrukken", "CmdCancel", "Annuleren"},
+    {"Afdrukken", "LabelFirma", "Firma", "LabelFirma"},
+    {"Afdrukken", "LabelType", "Type", "LabelType"},
+    {"Afdrukken", "LabelSn", "Serie nr", "LabelSn"},
+    {"Afdrukken", "CmdOK", "OK", "CmdOK"},
+    {"Afdrukken", "CmdCancel", "Annuleren", "CmdCancel"},
     {"Afdrukken", "TekstPagina", "P"},
     {"Afdrukken", "NaamSoll", "Solwerten"},
     {"Afdrukken", "Msg_waarschuwingCaption", ""},
@@ -338,22 +338,25 @@ inline constexpr TextKey kTextTable[] = {
     {"Afdrukken", "AfdrukMsg_50", ""},
 
     // Setpoint editor; the setpoint printout reads its column headers as "EditSollWert".
-    {"EditSollwert", "Caption", "Edit Sollw"},
+    {"EditSollwert", "Caption", "Edit Sollw", "FormEditSollwerten"},
     {"EditSollwert", "Kolomtekst_no", "No"},     // the setpoint printout: "tekst 0"
     {"EditSollwert", "Kolomtekst_waarde", "No"}, // the setpoint printout: "tekst 1"
-    {"EditSollwert", "menuBestand", "Bestand"},
-    {"EditSollwert", "subOpenen", "Openen"},
-    {"EditSollwert", "subOpslaanAls", "Opslaan als..."},
-    {"EditSollwert", "subAfdrukken", "Afdruk"},
-    {"EditSollwert", "subAfsluiten", "Afsluiten"},
-    {"EditSollwert", "menuZendenOntvangen", "Zenden & ontvangen"},
-    {"EditSollwert", "subParOntvangen", "Par ontvangen"},
-    {"EditSollwert", "subParZenden", "Par zenden"},
-    {"EditSollwert", "Msg_SollwertOngeldig", "Ingane ongeldig!"},
+    {"EditSollwert", "menuBestand", "Bestand", "Bestand1"},
+    {"EditSollwert", "subOpenen", "Openen", "Openen1"},
+    {"EditSollwert", "subOpslaanAls", "Opslaan als...", "Opslaanals1"},
+    {"EditSollwert", "subAfdrukken", "Afdruk", "Afdrukken"},
+    {"EditSollwert", "subAfsluiten", "Afsluiten", "Afsluiten1"},
+    {"EditSollwert", "menuZendenOntvangen", "Zenden & ontvangen", "ZendenOntvangen1"},
+    {"EditSollwert", "subParOntvangen", "Par ontvangen", "Sollwertenontvangen1"},
+    {"EditSollwert", "subParZenden", "Par zenden", "Sollwertenzenden1"},
+    // Never blank: a refused entry must say so.
+    {"EditSollwert", "Msg_SollwertOngeldig", "Ingane ongeldig!", "", TextKind::KeepsDefault},
     {"EditSollwert", "SaveCaption", ""},
     {"EditSollwert", "OpenCaption", ""},
-    // The save dialog's default is "*.mxp".
-    {"EditSollwert", "OpenFilter", "ASCII Parameterbestand (*.mxp)|*.mxp"},
+    // Setpoint files, with or without a language file: a parameter filter
+    // here would hide every setpoint file in the open dialog.
+    {"EditSollwert", "OpenFilter", "ASCII Sollwertbestand (*.mxs)|*.mxs", "",
+     TextKind::KeepsDefault},
     {"EditSollwert", "Msg_ErrorCaption", ""},
     {"EditSollwert", "OpenMsg1", ""},
     {"EditSollwert", "OpenMsg2", ""},

@@ -1,0 +1,246 @@
+#include "setpoints/SetpointEditor.h"
+
+#include "link/ZRComm.h"
+#include "params/model/DecimalText.h"
+#include "params/model/SetpointFile.h"
+#include "ui/ProgramState.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QStringList>
+
+namespace kqm52 {
+
+namespace {
+
+// Lines of a question are joined as the language files expect them.
+const QString LineBreak = QStringLiteral("\n\r");
+const QString Extension = QStringLiteral("mxs");
+
+} // namespace
+
+SetpointEditor::SetpointEditor(ProgramState& state, const TZRComm& port, SetpointEditorView& view)
+    : state_(state), port_(port), view_(view) {}
+
+int SetpointEditor::decimals() const {
+    const qint32 d = state_.tables.parameter(ParamTables::PositionDecimalsParameter);
+    return d >= 1 && d <= MaxDecimals ? int(d) : 0;
+}
+
+QString SetpointEditor::formatted(qint32 value) const {
+    return formatDecimal(decimals(), value);
+}
+
+int SetpointEditor::setpointOf(int column, int row) {
+    if (row < 1 || row > Rows) return 0;
+    if (column == 1) return row;
+    if (column == 4) return row + Rows;
+    return 0;
+}
+
+QString SetpointEditor::cellText(int column, int row) const {
+    if (row < 1 || row > Rows) return {};
+    switch (column) {
+    case 0:
+        return QString::number(row);
+    case 3:
+        return QString::number(row + Rows);
+    case 1:
+    case 4:
+        return formatted(state_.tables.setpoint(setpointOf(column, row)));
+    default:
+        return {};
+    }
+}
+
+QString SetpointEditor::headerText(int column) const {
+    const LanguageTexts& l = state_.language;
+    if (column == 0 || column == 3)
+        return l.LanguageLoaded() ? l.text(TextId{"EditSollwert", "Kolomtekst_no"})
+                                  : QStringLiteral("No");
+    if (column == 1 || column == 4)
+        return l.LanguageLoaded() ? l.text(TextId{"EditSollwert", "Kolomtekst_waarde"})
+                                  : QStringLiteral("No");
+    return {};
+}
+
+QString SetpointEditor::invalidInputMessage() const {
+    return state_.language.text(TextId{"EditSollwert", "Msg_SollwertOngeldig"});
+}
+
+bool SetpointEditor::transfersEnabled() const {
+    return port_.Active();
+}
+
+std::optional<QChar> SetpointEditor::StringGrid1KeyPress(QChar key, const QString& text) const {
+    if (key == u'\b' || key == u'\r' || key.isDigit()) {
+        if (key.isDigit() && key.unicode() > '9') return std::nullopt; // other scripts' digits
+        return key;
+    }
+    if (key == u'.') key = u',';
+    if (key == u',') {
+        if (decimals() < 1 || text.contains(u',')) return std::nullopt;
+        return key;
+    }
+    if (key == u'-') {
+        if (text.contains(u'-')) return std::nullopt;
+        return key;
+    }
+    return std::nullopt;
+}
+
+SetpointEditor::Entry SetpointEditor::enter(int column, int row, const QString& typed,
+                                            const QString& oldText) {
+    const int n = setpointOf(column, row);
+    Entry entry;
+    if (n == 0) {
+        entry.cellText = cellText(column, row);
+        return entry;
+    }
+    const qint32 value = DecStrToInt(typed, decimals(), true, Minimum, Maximum);
+    if (value >= DecStrMalformed) {
+        entry.cellText = formatted(state_.tables.setpoint(n));
+        view_.showMessage(invalidInputMessage());
+        return entry;
+    }
+    view_.showMessage(QString());
+    state_.tables.setSetpoint(n, value);
+    entry.accepted = true;
+    entry.cellText = formatted(value);
+    if (entry.cellText != oldText) state_.tables.setpointsModified = true;
+    entry.moveDown = row < Rows;
+    return entry;
+}
+
+QString SetpointEditor::escape(int column, int row) {
+    view_.showMessage(QString());
+    return cellText(column, row);
+}
+
+SetpointEditor::CellLook SetpointEditor::drawCell(int column, int row, bool selected,
+                                                  bool gridFocused) {
+    if (row == 0) return {Background::ButtonFace, false};
+    if (!gridFocused) return {Background::Grid, false};
+    if (selected) return {Background::Highlight, true};
+    if (column == 0 || column == 3) return {Background::NumberColumn, false};
+    return {Background::Grid, false};
+}
+
+QString SetpointEditor::qtFilter(const QString& filter) {
+    const QStringList parts = filter.split(u'|');
+    if (parts.size() < 2) return filter;
+    QStringList filters;
+    for (int i = 0; i + 1 < parts.size(); i += 2) {
+        // Qt takes the patterns from the parentheses of the description;
+        // add them where the description leaves them out.
+        const QString& description = parts[i];
+        const QString patterns = QString(parts[i + 1]).replace(u';', u' ');
+        filters << (description.contains(u'(')
+                        ? description
+                        : description + QStringLiteral(" (") + patterns + QLatin1Char(')'));
+    }
+    return filters.join(QStringLiteral(";;"));
+}
+
+void SetpointEditor::rememberFolder(const QString& path) {
+    state_.settings.DialogPath = QFileInfo(path).absolutePath() + QDir::separator();
+}
+
+std::optional<FileProblem> SetpointEditor::openFile(const QString& path) {
+    const FileRead<ParamTables::Setpoints> read = SetpointFile::read(path);
+    if (!read.ok()) return read.problem;
+    state_.tables.replaceSetpoints(*read.tables, SetpointSource::File);
+    return std::nullopt;
+}
+
+QString SetpointEditor::saveFile(const QString& path) {
+    return SetpointFile::write(path, state_.tables.setpoints(), view_.unitNumber());
+}
+
+void SetpointEditor::Openen1Click() {
+    const LanguageTexts& l = state_.language;
+    const QString caption = l.text(TextId{"EditSollwert", "Msg_ErrorCaption"});
+    const QString path = view_.askOpenFileName(
+        l.text(TextId{"EditSollwert", "OpenCaption"}), state_.settings.DialogPath,
+        qtFilter(l.text(TextId{"EditSollwert", "OpenFilter"})));
+    if (path.isEmpty()) return;
+    rememberFolder(path);
+    const std::optional<FileProblem> problem = openFile(path);
+    if (problem) {
+        // The language's words first, then what exactly was wrong; without
+        // a language file the detail alone, so a refusal is never silent.
+        QString message;
+        if (l.LanguageLoaded() && !problem->messageKey.isEmpty())
+            message = l.text(QStringLiteral("EditSollwert"), problem->messageKey);
+        if (!problem->detail.isEmpty())
+            message = message.isEmpty() ? problem->detail : message + LineBreak + problem->detail;
+        view_.showError(caption, message);
+        return;
+    }
+    view_.refillGrid();
+}
+
+void SetpointEditor::Opslaanals1Click() {
+    const LanguageTexts& l = state_.language;
+    QString path = view_.askSaveFileName(l.text(TextId{"EditSollwert", "SaveCaption"}),
+                                         state_.settings.DialogPath,
+                                         qtFilter(l.text(TextId{"EditSollwert", "OpenFilter"})));
+    if (path.isEmpty()) return;
+    if (QFileInfo(path).suffix().isEmpty()) path += QLatin1Char('.') + Extension;
+    rememberFolder(path);
+    const QString error = saveFile(path);
+    if (!error.isEmpty())
+        view_.showError(l.text(TextId{"EditSollwert", "Msg_ErrorCaption"}), error);
+}
+
+bool SetpointEditor::confirmUnloaded(bool print) {
+    const LanguageTexts& l = state_.language;
+    if (!l.LanguageLoaded()) {
+        // Without a language file there is no text to ask with; asking in
+        // plain words beats a menu item that silently does nothing.
+        return view_.confirm(QString(),
+                             print ? QStringLiteral("No setpoints have been received or opened "
+                                                    "yet. Print anyway?")
+                                   : QStringLiteral("No setpoints have been received or opened "
+                                                    "yet. Sending overwrites all 48 setpoints of "
+                                                    "the unit. Send anyway?"));
+    }
+    QStringList lines;
+    QString caption;
+    if (print) {
+        caption = l.text(TextId{"Afdrukken", "Msg_waarschuwingCaption"});
+        lines << l.text(TextId{"Afdrukken", "AfdrukMsg_10"})
+              << l.text(TextId{"Afdrukken", "AfdrukMsg_20"})
+              << l.text(TextId{"Afdrukken", "AfdrukMsg_30"})
+              << l.text(TextId{"Afdrukken", "AfdrukMsg_40"})
+              << l.text(TextId{"Afdrukken", "AfdrukMsg_50"});
+    } else {
+        caption = l.text(TextId{"EditSollwert", "Msg_waarschuwingCaption"});
+        lines << l.text(TextId{"EditSollwert", "ZendMsg_10"})
+              << l.text(TextId{"EditSollwert", "ZendMsg_20"})
+              << l.text(TextId{"EditSollwert", "ZendMsg_30"})
+              << l.text(TextId{"EditSollwert", "ZendMsg_40"})
+              << l.text(TextId{"EditSollwert", "ZendMsg_50"});
+    }
+    return view_.confirm(caption, lines.join(LineBreak));
+}
+
+void SetpointEditor::AfdrukkenClick() {
+    if (state_.tables.setpointSource != SetpointSource::Nothing || confirmUnloaded(true))
+        view_.printSetpoints();
+    view_.refillGrid();
+}
+
+void SetpointEditor::Sollwertenontvangen1Click() {
+    if (const auto received = view_.receiveSetpoints())
+        state_.tables.replaceSetpoints(*received, SetpointSource::Received);
+    view_.refillGrid();
+}
+
+void SetpointEditor::Sollwertenzenden1Click() {
+    if (state_.tables.setpointSource != SetpointSource::Nothing || confirmUnloaded(false))
+        view_.sendSetpoints(state_.tables.setpoints());
+    view_.refillGrid();
+}
+
+} // namespace kqm52

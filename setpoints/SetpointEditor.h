@@ -1,0 +1,129 @@
+#pragma once
+
+// The setpoint editor without its widgets: what each cell of the two-by-24
+// grid shows, what a typed key and Enter and Escape do to a cell, and the
+// menu actions: open and save a setpoint file, receive and send through the
+// transfer windows, print.
+//
+// It edits the program-wide setpoint table in place and keeps its markers:
+// an edit that changes a value sets the modified flag; receiving or opening
+// a file replaces the table, records where it came from and clears the flag.
+// Values show and are typed with the decimals parameter 203 holds.
+
+#include "params/model/ParamTables.h"
+#include "params/model/TableFile.h"
+
+#include <QChar>
+#include <QString>
+
+#include <optional>
+
+namespace kqm52 {
+
+class ProgramState;
+class TZRComm;
+
+// What the editor asks of its window and of the windows it opens.
+class SetpointEditorView {
+  public:
+    virtual ~SetpointEditorView() = default;
+    // Rebuild the grid from the table (InitSollwertStringgrid).
+    virtual void refillGrid() = 0;
+    // The message line under the grid (Panel1).
+    virtual void showMessage(const QString& text) = 0;
+    virtual void showError(const QString& caption, const QString& text) = 0;
+    // A warning with Yes, No and Cancel; true only for Yes.
+    virtual bool confirm(const QString& caption, const QString& text) = 0;
+    // Empty when the user cancelled.  The filter is in Qt's form.
+    virtual QString askOpenFileName(const QString& caption, const QString& dir,
+                                    const QString& filter) = 0;
+    virtual QString askSaveFileName(const QString& caption, const QString& dir,
+                                    const QString& filter) = 0;
+    // The receive window in its setpoints-only mode, shown modally: the 48
+    // setpoints it read when it closed with OK, nothing otherwise.
+    virtual std::optional<ParamTables::Setpoints> receiveSetpoints() = 0;
+    // The send window in its setpoints-only mode, shown modally, with these values.
+    virtual void sendSetpoints(const ParamTables::Setpoints& values) = 0;
+    // The setpoint print window, shown modally.
+    virtual void printSetpoints() = 0;
+    // The unit selected in the main window, for the file header.
+    virtual int unitNumber() const = 0;
+};
+
+class SetpointEditor {
+  public:
+    static constexpr int Rows = 24;   // data rows, under the header row
+    static constexpr int Columns = 5; // number, value, spacer, number, value
+    static constexpr qint32 Minimum = -9999999;
+    static constexpr qint32 Maximum = 99999999;
+
+    SetpointEditor(ProgramState& state, const TZRComm& port, SetpointEditorView& view);
+
+    // The decimals parameter 203 asks for; a value no display could use
+    // (below 0, absurdly many) counts as none, as the values then show.
+    int decimals() const;
+
+    // The setpoint a value cell edits: row r (1..24) of column 1 is setpoint
+    // r, of column 4 setpoint r + 24; 0 for every other cell.
+    static int setpointOf(int column, int row);
+    static bool selectable(int column) { return column == 1 || column == 4; }
+    // Cell texts of the data rows 1..24 and of the header row.
+    QString cellText(int column, int row) const;
+    QString headerText(int column) const;
+    QString invalidInputMessage() const;
+    // Receive and send need an open port.
+    bool transfersEnabled() const;
+
+    // A character typed into a cell holding `text` (without what the key
+    // replaces): the character to insert, or nothing when it is dropped.
+    std::optional<QChar> StringGrid1KeyPress(QChar key, const QString& text) const;
+
+    struct Entry {
+        bool accepted = false;
+        QString cellText;      // what the cell shows afterwards
+        bool moveDown = false; // go on editing the next row
+    };
+    // Enter in a value cell: `typed` is the cell's text now, `oldText` what
+    // it showed when it was selected.
+    Entry enter(int column, int row, const QString& typed, const QString& oldText);
+    // Escape: the cell's stored value again, and the message line cleared.
+    QString escape(int column, int row);
+
+    enum class Background { ButtonFace, Grid, NumberColumn, Highlight };
+    struct CellLook {
+        Background background = Background::Grid;
+        bool whiteText = false;
+        friend bool operator==(const CellLook&, const CellLook&) = default;
+    };
+    // Row 0 is the header row.
+    static CellLook drawCell(int column, int row, bool selected, bool gridFocused);
+
+    // The menu.
+    void Openen1Click();
+    void Opslaanals1Click();
+    void AfdrukkenClick();
+    void Sollwertenontvangen1Click();
+    void Sollwertenzenden1Click();
+
+    // The file without its dialog: the problem when the file was refused
+    // (the table then unchanged), nothing when it was loaded.
+    std::optional<FileProblem> openFile(const QString& path);
+    // Empty on success, else the reason.
+    QString saveFile(const QString& path);
+
+    // "Desc (*.mxs)|*.mxs|..." as Qt's file dialogs take it.
+    static QString qtFilter(const QString& filter);
+
+  private:
+    QString formatted(qint32 value) const;
+    // The folder part of a chosen file, kept for the next dialog.
+    void rememberFolder(const QString& path);
+    // The question before sending or printing values that came from nowhere.
+    bool confirmUnloaded(bool print);
+
+    ProgramState& state_;
+    const TZRComm& port_;
+    SetpointEditorView& view_;
+};
+
+} // namespace kqm52

@@ -1,0 +1,33 @@
+#pragma once
+
+// The setpoint printout: the list title, the column header and the 48
+// setpoints as raw integers, under the same page header as the parameters.
+// A page too short for the whole list continues on the next page, under the
+// page header and the column header again, instead of running off the paper.
+
+#include "params/PrintPage.h"
+
+#include <QString>
+
+namespace kqm52 {
+
+class ProgramState;
+
+class SetpointPrintout {
+  public:
+    explicit SetpointPrintout(const ProgramState& state) : state_(state) {}
+
+    // The number text padded to 6, three blanks, the value text right-aligned in 12.
+    static QString InitSollwertHeader(const QString& number, const QString& value);
+    QString InitSollwertHeader() const;
+    // Setpoint n as printed: raw, never with the editor's decimals.
+    QString setpointLine(int n) const;
+
+    void PrintSollwerten(PageTarget& target, const PageHeaderTexts& header,
+                         const QString& title) const;
+
+  private:
+    const ProgramState& state_;
+};
+
+} // namespace kqm52

@@ -1,0 +1,94 @@
+// The setpoint editor's own wiring: its texts on its controls, keys typed
+// into the grid reaching the table, the arrow keys.
+
+#include "setpoints/FormEditSollwerten.h"
+#include "link/ZRComm.h"
+#include "ui/ProgramState.h"
+#include "ui/ScriptedDialogs.h"
+#include "ui/TextTableChecks.h"
+
+#include <QApplication>
+#include <QLabel>
+#include <QLineEdit>
+#include <QTableWidget>
+#include <QTest>
+#include <gtest/gtest.h>
+
+using namespace kqm52;
+
+namespace {
+
+class FormEditSollwertenTest : public ::testing::Test {
+  protected:
+    FormEditSollwertenTest() {
+        state.tables.setParameter(203, 2);
+        grid = window.findChild<QTableWidget*>(QStringLiteral("StringGrid1"));
+        panel = window.findChild<QLabel*>(QStringLiteral("Panel1"));
+    }
+    void open() {
+        window.show();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+    }
+    // Keys as the user types them, to whatever has the focus.
+    void type(const QString& keys) {
+        for (QChar c : keys) {
+            QWidget* target = QApplication::focusWidget() ? QApplication::focusWidget() : grid;
+            QTest::keyClick(target, c.toLatin1());
+        }
+    }
+    void press(Qt::Key key) {
+        QWidget* target = QApplication::focusWidget() ? QApplication::focusWidget() : grid;
+        QTest::keyClick(target, key);
+    }
+    QString cell(int row, int column) const { return grid->item(row - 1, column)->text(); }
+
+    ProgramState state{QString()};
+    ScriptedDialogs dialogs;
+    TZRComm port;
+    TFormEditSollwerten window{state, port, dialogs};
+    QTableWidget* grid = nullptr;
+    QLabel* panel = nullptr;
+};
+
+TEST_F(FormEditSollwertenTest, LanguageTextsReachTheirControls) {
+    state.language.loadFromText(test::markedLanguage("EditSollwert"));
+    window.FormActivate();
+    test::expectMarkedTextsShown(window, "EditSollwert");
+    EXPECT_EQ(grid->horizontalHeaderItem(3)->text(), "<Kolomtekst_no>");
+    EXPECT_EQ(grid->horizontalHeaderItem(4)->text(), "<Kolomtekst_waarde>");
+}
+
+TEST_F(FormEditSollwertenTest, TypingAndEnterStoreTheValueAndMoveDown) {
+    state.tables.setSetpoint(2, 300);
+    open();
+    EXPECT_EQ(grid->currentColumn(), 1);
+    type(QStringLiteral("12.5x"));
+    press(Qt::Key_Return);
+    EXPECT_EQ(state.tables.setpoint(1), 1250);
+    EXPECT_EQ(cell(1, 1), "12,50");
+    EXPECT_TRUE(state.tables.setpointsModified);
+    EXPECT_EQ(grid->currentRow(), 1);
+    EXPECT_TRUE(window.findChild<QLineEdit*>(QStringLiteral("InplaceEdit"))) << "editing goes on";
+
+    // While editing, the arrows stay in the cell.
+    press(Qt::Key_Down);
+    EXPECT_EQ(grid->currentRow(), 1);
+    type(QStringLiteral("1-"));
+    press(Qt::Key_Return);
+    EXPECT_EQ(state.tables.setpoint(2), 300);
+    EXPECT_EQ(cell(2, 1), "3,00");
+    EXPECT_EQ(panel->text(), "Ingane ongeldig!");
+    EXPECT_TRUE(grid->hasFocus()) << "the keyboard stays on the grid";
+
+    press(Qt::Key_Right);
+    EXPECT_EQ(grid->currentColumn(), 4);
+    press(Qt::Key_Left);
+    EXPECT_EQ(grid->currentColumn(), 1);
+    type(QStringLiteral("7"));
+    press(Qt::Key_Escape);
+    EXPECT_EQ(cell(2, 1), "3,00");
+    EXPECT_EQ(panel->text(), "");
+    EXPECT_EQ(state.tables.setpoint(2), 300);
+}
+
+} // namespace

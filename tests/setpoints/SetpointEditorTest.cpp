@@ -1,0 +1,351 @@
+// The setpoint editor's logic over a recording view: what the cells show,
+// what typing and Enter store, the setpoint file on disk, and receive and
+// send on the simulated bus with the markers they leave.
+
+#include "sim/SimLinkFixture.h"
+
+#include "params/model/SetpointFile.h"
+#include "params/model/TableTransfer.h"
+#include "setpoints/SetpointEditor.h"
+#include "ui/ProgramState.h"
+
+#include <QFile>
+#include <QTemporaryDir>
+
+using namespace kqm52;
+using namespace kqm52::simtest;
+
+inline void PrintTo(const QString& s, std::ostream* os) {
+    *os << '"' << s.toStdString() << '"';
+}
+
+namespace {
+
+struct RecordingView : SetpointEditorView {
+    void refillGrid() override { ++refills; }
+    void showMessage(const QString& text) override { message = text; }
+    void showError(const QString& caption, const QString& text) override {
+        errors << caption + QLatin1Char('|') + text;
+    }
+    bool confirm(const QString& caption, const QString& text) override {
+        questions << caption + QLatin1Char('|') + text;
+        return answerYes;
+    }
+    QString askOpenFileName(const QString&, const QString& dir, const QString& filter) override {
+        dirs << dir;
+        filters << filter;
+        return openPath;
+    }
+    QString askSaveFileName(const QString&, const QString& dir, const QString& filter) override {
+        dirs << dir;
+        filters << filter;
+        return savePath;
+    }
+    std::optional<ParamTables::Setpoints> receiveSetpoints() override {
+        ++receives;
+        return receive ? receive() : std::nullopt;
+    }
+    void sendSetpoints(const ParamTables::Setpoints& values) override {
+        sent.push_back(values);
+        if (send) send(values);
+    }
+    void printSetpoints() override { ++prints; }
+    int unitNumber() const override { return unit; }
+
+    int refills = 0, receives = 0, prints = 0, unit = 3;
+    bool answerYes = false;
+    QString message, openPath, savePath;
+    QStringList errors, questions, dirs, filters;
+    std::vector<ParamTables::Setpoints> sent;
+    std::function<std::optional<ParamTables::Setpoints>()> receive;
+    std::function<void(const ParamTables::Setpoints&)> send;
+};
+
+class SetpointEditorTest : public SimLinkFixture {
+  protected:
+    SetpointEditorTest() { state.tables.setParameter(203, 2); }
+
+    QString write(const QString& name, const QByteArray& bytes) {
+        QFile f(dir.filePath(name));
+        EXPECT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(bytes);
+        return f.fileName();
+    }
+
+    QTemporaryDir dir;
+    ProgramState state{QString()};
+    RecordingView view;
+    SetpointEditor editor{state, port, view};
+};
+
+TEST_F(SetpointEditorTest, CellsShowNumbersAndValuesWithTheDecimalsOfParameter203) {
+    state.tables.setSetpoint(7, -1250);
+    state.tables.setSetpoint(25, 5);
+    EXPECT_EQ(editor.cellText(0, 7), "7");
+    EXPECT_EQ(editor.cellText(1, 7), "-12,50");
+    EXPECT_EQ(editor.cellText(3, 1), "25");
+    EXPECT_EQ(editor.cellText(4, 1), "0,05");
+    EXPECT_EQ(editor.cellText(2, 1), "");
+    state.tables.setParameter(203, 0);
+    EXPECT_EQ(editor.cellText(1, 7), "-1250");
+    // A damaged parameter 203 shows the raw value rather than a wall of zeros.
+    state.tables.setParameter(203, 1000000);
+    EXPECT_EQ(editor.cellText(1, 7), "-1250");
+}
+
+struct EntryCase {
+    int decimals;
+    const char* typed;
+    bool accepted;
+    qint32 stored;
+};
+
+TEST_F(SetpointEditorTest, EnterStoresWhatIsValidAndRestoresWhatIsNot) {
+    const EntryCase cases[] = {
+        {2, "12", true, 1200},      {2, "12,5", true, 1250},
+        {2, "12,50", true, 1250},   {2, "-0,05", true, -5},
+        {2, "12,345", false, 0},    {2, "-", false, 0},
+        {2, ",", false, 0},         {2, "", false, 0},
+        {2, "1-2", false, 0},       {2, "1,2,3", false, 0},
+        {0, "12", true, 12},        {0, "99999999", true, 99999999},
+        {0, "100000000", false, 0}, {0, "-9999999", true, -9999999},
+        {0, "-10000000", false, 0}, {0, "5,0", false, 0},
+    };
+    for (const EntryCase& c : cases) {
+        state.tables.setParameter(203, c.decimals);
+        state.tables.setSetpoint(5, 777);
+        view.message.clear();
+        const auto entry = editor.enter(1, 5, QString::fromLatin1(c.typed), QStringLiteral("x"));
+        SCOPED_TRACE(c.typed);
+        EXPECT_EQ(entry.accepted, c.accepted);
+        EXPECT_EQ(state.tables.setpoint(5), c.accepted ? c.stored : 777);
+        EXPECT_EQ(entry.cellText, editor.cellText(1, 5));
+        EXPECT_EQ(view.message, c.accepted ? QString() : QStringLiteral("Ingane ongeldig!"));
+    }
+}
+
+TEST_F(SetpointEditorTest, EnterMovesDownMarksChangesAndColumn4IsTheSecondHalf) {
+    state.tables.setSetpoint(27, 100);
+    auto entry = editor.enter(4, 3, QStringLiteral("1"), QStringLiteral("1,00"));
+    EXPECT_TRUE(entry.moveDown);
+    EXPECT_FALSE(state.tables.setpointsModified) << "the same value is no change";
+    entry = editor.enter(4, 3, QStringLiteral("2"), QStringLiteral("1,00"));
+    EXPECT_EQ(state.tables.setpoint(27), 200);
+    EXPECT_TRUE(state.tables.setpointsModified);
+    EXPECT_FALSE(editor.enter(4, 24, QStringLiteral("3"), QString()).moveDown);
+    EXPECT_EQ(state.tables.setpoint(48), 300);
+
+    view.message = QStringLiteral("old");
+    EXPECT_EQ(editor.escape(4, 3), "2,00");
+    EXPECT_EQ(view.message, "");
+}
+
+TEST_F(SetpointEditorTest, TypedCharactersAreFiltered) {
+    struct Case {
+        int decimals;
+        QChar key;
+        const char* text;
+        std::optional<QChar> result;
+    };
+    const Case cases[] = {
+        {2, u'7', "", u'7'},
+        {2, u'.', "12", u','},
+        {2, u',', "12,", std::nullopt},
+        {0, u',', "12", std::nullopt},
+        {2, u'-', "-1", std::nullopt},
+        {2, u'-', "", u'-'},
+        {2, u'a', "", std::nullopt},
+        {2, u'\b', "1", u'\b'},
+        {2, u' ', "", std::nullopt},
+    };
+    for (const Case& c : cases) {
+        state.tables.setParameter(203, c.decimals);
+        EXPECT_EQ(editor.StringGrid1KeyPress(c.key, QString::fromLatin1(c.text)), c.result)
+            << c.text << " + " << c.key.toLatin1();
+    }
+}
+
+TEST_F(SetpointEditorTest, SavedFileHasTheFormatAndOpensBackExactly) {
+    for (int n = 1; n <= 48; ++n)
+        state.tables.setSetpoint(n, n * 1000 - 50000);
+    state.tables.setSetpoint(7, -1250);
+    view.savePath = dir.filePath(QStringLiteral("unit3")); // the extension is added
+    editor.Opslaanals1Click();
+    ASSERT_TRUE(view.errors.isEmpty()) << view.errors.join(' ').toStdString();
+    QFile f(dir.filePath(QStringLiteral("unit3.mxs")));
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    const QByteArray bytes = f.readAll();
+    EXPECT_TRUE(
+        bytes.startsWith("ASCII Sollwerten MX5x-XXX   No:3\r\n\r\nS000 0\r\nS001 -49000\r\n"));
+    EXPECT_TRUE(bytes.contains("\r\nS007 -1250\r\n"));
+    EXPECT_TRUE(bytes.endsWith("S048 -2000\r\n"));
+    EXPECT_EQ(state.settings.DialogPath, dir.path() + QLatin1Char('/'));
+    EXPECT_EQ(view.filters.value(0), "ASCII Sollwertbestand (*.mxs)");
+
+    const ParamTables::Setpoints saved = state.tables.setpoints();
+    state.tables.reset();
+    state.tables.setpointsModified = true;
+    view.openPath = f.fileName();
+    editor.Openen1Click();
+    EXPECT_TRUE(view.errors.isEmpty());
+    EXPECT_EQ(state.tables.setpoints(), saved);
+    EXPECT_EQ(state.tables.setpointSource, SetpointSource::File);
+    EXPECT_FALSE(state.tables.setpointsModified);
+    EXPECT_EQ(view.refills, 1);
+}
+
+TEST_F(SetpointEditorTest, RefusedFilesChangeNothingAndSayWhy) {
+    state.language.loadFromText(QStringLiteral(
+        "[EditSollwert]\nMsg_ErrorCaption=Fout\nOpenMsg1=m1\nOpenMsg2=m2\nOpenMsg3=m3\n"
+        "OpenMsg4=m4\n"));
+    QByteArray good = "ASCII Sollwerten MX5x-XXX   No:9\r\n\r\n";
+    for (int i = 0; i <= 48; ++i)
+        good += QStringLiteral("S%1 %2\r\n").arg(i, 3, 10, QLatin1Char('0')).arg(i).toLatin1();
+    const QByteArray line48 = "S048 48\r\n";
+    QByteArray dropped = good, extra = good, repeated = good, beyond = good, letters = good;
+    dropped.replace(line48, "");
+    extra += "S048 48\r\n";
+    repeated.replace(line48, "S047 1\r\n");
+    beyond.replace(line48, "S049 48\r\n");
+    letters.replace(line48, "S048 4x\r\n");
+    const struct {
+        const char* name;
+        QByteArray bytes;
+        const char* message;
+    } cases[] = {
+        {"wrong header", "ASCII Parameters MX5x-XXX   No: 1\r\n", "m2"},
+        {"48 data lines", dropped, "m4"},
+        {"50 data lines", extra, "m4"},
+        {"an index twice", repeated, "m4"},
+        {"index 49", beyond, "m3"},
+        {"value not decimal", letters, "m3"},
+        {"blank not at 5", QByteArray(good).replace("S012 12", "S12 12"), "m3"},
+    };
+    state.tables.setSetpoint(1, 4242);
+    for (const auto& c : cases) {
+        view.errors.clear();
+        view.openPath = write(QStringLiteral("bad.mxs"), c.bytes);
+        editor.Openen1Click();
+        ASSERT_EQ(view.errors.size(), 1) << c.name;
+        EXPECT_TRUE(view.errors[0].startsWith(QStringLiteral("Fout|") + c.message)) << c.name;
+        EXPECT_EQ(state.tables.setpoint(1), 4242) << c.name;
+        EXPECT_EQ(state.tables.setpointSource, SetpointSource::Nothing) << c.name;
+    }
+    view.openPath = dir.filePath(QStringLiteral("missing.mxs"));
+    view.errors.clear();
+    editor.Openen1Click();
+    ASSERT_EQ(view.errors.size(), 1);
+    EXPECT_TRUE(view.errors[0].startsWith(QStringLiteral("Fout|m1")));
+
+    // Another unit's file and blank lines among the data load normally.
+    view.openPath = write(QStringLiteral("good.mxs"), QByteArray(good).replace("S020", "\r\nS020"));
+    editor.Openen1Click();
+    EXPECT_EQ(state.tables.setpoint(48), 48);
+    EXPECT_EQ(state.tables.setpointSource, SetpointSource::File);
+}
+
+TEST_F(SetpointEditorTest, WithoutALanguageARefusalStillSaysWhy) {
+    view.openPath = write(QStringLiteral("bad.mxs"), "not a setpoint file\r\n");
+    editor.Openen1Click();
+    ASSERT_EQ(view.errors.size(), 1);
+    EXPECT_GT(view.errors[0].size(), 10);
+}
+
+TEST_F(SetpointEditorTest, SendingAndPrintingUnloadedValuesAskFirst) {
+    state.language.loadFromText(QStringLiteral(
+        "[EditSollwert]\nMsg_waarschuwingCaption=Let op\nZendMsg_10=a\nZendMsg_20=b\n"
+        "ZendMsg_30=\nZendMsg_40=d\nZendMsg_50=e\n"
+        "[Afdrukken]\nMsg_waarschuwingCaption=Print\nAfdrukMsg_10=p\n"));
+    editor.Sollwertenzenden1Click();
+    ASSERT_EQ(view.questions.size(), 1);
+    EXPECT_EQ(view.questions[0], "Let op|a\n\rb\n\r\n\rd\n\re");
+    EXPECT_TRUE(view.sent.empty());
+    editor.AfdrukkenClick();
+    EXPECT_EQ(view.questions.value(1), "Print|p\n\r\n\r\n\r\n\r");
+    EXPECT_EQ(view.prints, 0);
+
+    view.answerYes = true;
+    editor.Sollwertenzenden1Click();
+    editor.AfdrukkenClick();
+    EXPECT_EQ(view.sent.size(), 1u);
+    EXPECT_EQ(view.prints, 1);
+
+    // Once the values came from somewhere, no more questions.
+    view.questions.clear();
+    state.tables.replaceSetpoints({}, SetpointSource::File);
+    editor.Sollwertenzenden1Click();
+    editor.AfdrukkenClick();
+    EXPECT_TRUE(view.questions.isEmpty());
+    EXPECT_EQ(view.sent.size(), 2u);
+    EXPECT_EQ(view.prints, 2);
+}
+
+// The transfer windows' caller protocol, played by the transfer engine on
+// the simulated unit: mode 1, and the table copied only after OK.
+class SetpointTransferTest : public SetpointEditorTest {
+  protected:
+    SetpointTransferTest() {
+        SimUnit& u = bus->addUnit(0, lineOf(38400));
+        unit = &u;
+        for (int s = 1; s <= 48; ++s)
+            u.setSetpoint(s, 1000 * s - 7);
+        view.receive = [this]() -> std::optional<ParamTables::Setpoints> {
+            TableTransfer t(port, TableTransfer::Direction::Receive);
+            t.setMode(1);
+            t.start();
+            if (!waitUntil([&] {
+                    return t.status() == TableTransfer::Status::Done ||
+                           t.status() == TableTransfer::Status::Stopped;
+                }) ||
+                t.status() != TableTransfer::Status::Done)
+                return std::nullopt;
+            return t.tables.setpoints;
+        };
+        view.send = [this](const ParamTables::Setpoints& values) {
+            TableTransfer t(port, TableTransfer::Direction::Send);
+            t.tables.setpoints = values;
+            t.setMode(1);
+            t.start();
+            waitUntil([&] {
+                return t.status() == TableTransfer::Status::Done ||
+                       t.status() == TableTransfer::Status::Stopped;
+            });
+        };
+    }
+    void SetUp() override { port.SetActive(true); }
+    SimUnit* unit = nullptr;
+};
+
+TEST_F(SetpointTransferTest, ReceiveFillsTheTableAndMarksItReceived) {
+    EXPECT_TRUE(editor.transfersEnabled());
+    state.tables.setpointsModified = true;
+    editor.Sollwertenontvangen1Click();
+    EXPECT_EQ(state.tables.setpoint(1), 993);
+    EXPECT_EQ(state.tables.setpoint(48), 47993);
+    EXPECT_EQ(state.tables.setpointSource, SetpointSource::Received);
+    EXPECT_FALSE(state.tables.setpointsModified);
+    EXPECT_EQ(editor.cellText(4, 24), "479,93");
+    EXPECT_EQ(view.refills, 1);
+}
+
+TEST_F(SetpointTransferTest, SendWritesTheEditedTableToTheUnit) {
+    editor.Sollwertenontvangen1Click();
+    editor.enter(1, 7, QStringLiteral("-12,5"), editor.cellText(1, 7));
+    EXPECT_TRUE(state.tables.setpointsModified);
+    editor.Sollwertenzenden1Click();
+    EXPECT_TRUE(view.questions.isEmpty());
+    EXPECT_EQ(unit->setpoint(7), -1250);
+    EXPECT_EQ(unit->setpoint(8), 7993);
+}
+
+TEST_F(SetpointTransferTest, AFailedReceiveKeepsTheTable) {
+    state.tables.setSetpoint(1, 5);
+    SimFaults silent;
+    silent.noAnswer = true;
+    bus->setFaults(0, silent);
+    editor.Sollwertenontvangen1Click();
+    EXPECT_EQ(state.tables.setpoint(1), 5);
+    EXPECT_EQ(state.tables.setpointSource, SetpointSource::Nothing);
+}
+
+} // namespace
