@@ -49,8 +49,8 @@
 #include <QList>
 
 #include <array>
-#include <limits>
 #include <cstdint>
+#include <limits>
 #include <optional>
 
 namespace kqm52 {
