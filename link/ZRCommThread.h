@@ -46,6 +46,12 @@ class TZRCommThread {
   public:
     // Starts the thread at once; with no request it goes idle.
     explicit TZRCommThread(TZRComm* port);
+
+    // Fast framing met a unit that needs the silence after its reply; the
+    // port frames by silence until it is opened again.
+    bool fastFramingSuspended() const {
+        return fastFramingSuspended_.load(std::memory_order_acquire);
+    }
     ~TZRCommThread();
 
     TZRCommThread(const TZRCommThread&) = delete;
@@ -83,6 +89,7 @@ class TZRCommThread {
         // reply may bring and bytes a drain may swallow, from the speed.
         int replyBudget = FrameSize;
         int drainBudget = FrameSize;
+        bool fastFraming = false; // the reply ends at its line end, not after silence
     };
 
     void run();
@@ -131,6 +138,9 @@ class TZRCommThread {
 
     std::atomic<bool> stop_{false};
     std::atomic<bool> finished_{false};
+    // Set by the worker when a unit missed a request sent right after a fast-
+    // framed reply; read by the UI thread.  Lives as long as this open port.
+    std::atomic<bool> fastFramingSuspended_{false};
 
     // UI-thread only.
     QPointer<TZRProtocolComponent> sender_;
@@ -150,6 +160,9 @@ class TZRCommThread {
     std::array<std::uint8_t, FrameSize> trace_{}; // reply bytes, for the wire trace
     int traceCount_ = 0;
     int replyBytes_ = 0;
+    // The previous reply ended at its line end, so this request followed it
+    // without the silence a slow unit may need.
+    bool previousEndedEarly_ = false;
 
     std::thread thread_; // last: started once everything above exists
 };

@@ -82,15 +82,12 @@ class BackupRestoreTest : public ::testing::Test {
 TEST(BackupNames, ProposalAndFilters) {
     EXPECT_EQ(BackupRestore::proposedFileName("MX52", 7, QDate(2026, 12, 6)),
               "MX52_unit07_2026-12-06.bak");
-    EXPECT_EQ(BackupRestore::proposedFileName("", 31, QDate(2027, 1, 2)),
-              "MX5x_unit31_2027-01-02.bak");
     EXPECT_EQ(BackupRestore::proposedFileName("M/5:", 0, QDate(2027, 1, 2)),
               "M_5__unit00_2027-01-02.bak");
     const std::pair<const char*, const char*> filters[] = {
         {"ASCII Parameterbestand (*.bak)|*.bak", "ASCII Parameterbestand (*.bak)"},
         {"Backup|*.bak|Alles|*.*", "Backup (*.bak);;Alles (*.*)"},
         {"*.bak", "*.bak"},
-        {"", ""},
     };
     for (const auto& [in, out] : filters)
         EXPECT_EQ(BackupRestore::dialogFilter(in), out) << in;
@@ -116,26 +113,23 @@ TEST_F(BackupRestoreTest, BackupFilesTheUnitAndLeavesTheProgramTablesAlone) {
     EXPECT_TRUE(boxes().empty());
 }
 
-TEST_F(BackupRestoreTest, BackupWithoutFileOrWithFailedReadWritesNothing) {
-    transfers.unit.reset(); // the receive window ended with Cancel
+// A cancelled read asks nothing; no language file still writes the file;
+// a write that fails says so.
+TEST_F(BackupRestoreTest, BackupOnlyAfterOKAndWithoutLanguageFileAndWhenTheWriteFails) {
+    transfers.unit.reset();
     logic.Backup1Click(transfers, 0, today);
     EXPECT_TRUE(dialogs.asked().empty());
 
     state.language = LanguageTexts{};
     transfers.unit = sampleUnit();
     dialogs.answerSaveFile(path("plain.bak"));
+    dialogs.answerSaveFile(path("gone/unit.bak")); // a folder that went away
     logic.Backup1Click(transfers, 0, today);
-    ASSERT_EQ(dialogs.asked(Kind::SaveFile).size(), 1u);
-    EXPECT_EQ(dialogs.asked(Kind::SaveFile)[0].caption, "");
-    EXPECT_EQ(dialogs.asked(Kind::SaveFile)[0].filter, "");
-    EXPECT_EQ(readBytes("plain.bak").size(), 16020) << "a backup needs no language file";
-}
-
-TEST_F(BackupRestoreTest, BackupThatCannotBeWrittenSaysSo) {
-    // A folder that went away between the dialog and the write.
-    dialogs.answerSaveFile(path("gone/unit.bak"));
     logic.Backup1Click(transfers, 0, today);
-    EXPECT_FALSE(QFile::exists(path("gone/unit.bak")));
+    const auto asked = dialogs.asked(Kind::SaveFile);
+    ASSERT_EQ(asked.size(), 2u);
+    EXPECT_EQ(asked[0].caption + asked[0].filter, "");
+    EXPECT_EQ(readBytes("plain.bak").size(), 16020);
     ASSERT_EQ(boxes().size(), 1u);
     EXPECT_EQ(boxes()[0].icon, Dialogs::Icon::Critical);
     EXPECT_TRUE(boxes()[0].text.contains("could not be written")) << boxes()[0].text.toStdString();
