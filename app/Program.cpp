@@ -1,9 +1,14 @@
 #include "app/Program.h"
 
 #include "dialogs/FormInitSerial.h"
+#include "params/FormEditParam.h"
+#include "params/FormParLoader.h"
+#include "params/FormParamService.h"
 #include "shell/FormMain.h"
 #include "tools/FormDisplayNokken.h"
 #include "tools/FormGrafiek.h"
+
+#include <QSpinBox>
 
 #ifdef KQM52_WITH_SIM
 #include "sim/DemoBus.h"
@@ -38,11 +43,44 @@ Program::Program(const StartOptions& options, const QString& programDir) : state
     // TFormInfoErrorNummers, TFormParLoader, TFormCalibratie,
     // TFormAfdrukkenPar, TFormAfdrukkenSoll, TFormGrafiek.  Those not part
     // of this build yet stay null; their menu items stay disabled.
+    TFormMain& main = *formMain_;
+    auto* editParam = new TFormEditParam(state_, dialogs_, &main);
+    windows_.FormEditParam = editParam;
+    auto portOpen = [&main] { return main.ZRComm1.Active(); };
+    windows_.FormParamService = new TFormParamService(state_, main.ZRComm1, portOpen, &main);
     windows_.FormInitSerial = new TFormInitSerial(formMain_->ZRComm1, state_.portMap,
                                                   state_.language, dialogs_, formMain_.get());
     windows_.FormDisplayNokken = new TFormDisplayNokken(state_, formMain_.get());
+    windows_.FormParLoader = new TFormParLoader(state_, main.ZRComm1, &main);
     windows_.FormGrafiek = new TFormGrafiek(state_, formMain_->ZRComm1, dialogs_, formMain_.get());
+    wireParameterEditor(*editParam, portOpen);
     formMain_->setSecondaryWindows(windows_);
+}
+
+void Program::wireParameterEditor(TFormEditParam& editor, std::function<bool()> portOpen) {
+    TFormMain& main = *formMain_;
+    EditParamHooks& h = editor.hooks();
+    h.portOpen = std::move(portOpen);
+    // The unit number the main window's selection shows goes into a saved file's header.
+    QPointer<QSpinBox> unit = main.findChild<QSpinBox*>(QStringLiteral("SpinEditUnitSelect"));
+    h.unitNumber = [unit] { return unit ? unit->value() : 0; };
+    h.refreshFunctionTexts = [&main] {
+        main.InputFunctieTeksten();
+        main.OutputFunctieTeksten();
+    };
+    // Each window is shown modally and may be gone at close; a failure of
+    // one reaches an error box, not the event loop.
+    auto modal = [this, &editor](QPointer<QDialog> window) {
+        return [this, &editor, window] {
+            if (window)
+                runReportingErrors(dialogs_, &editor, TFormMain::applicationTitle(),
+                                   [&] { window->exec(); });
+        };
+    };
+    h.editParameter = modal(windows_.FormParamService);
+    h.loader = modal(windows_.FormParLoader);
+    if (windows_.FormDisplayNokken) h.showCams = modal(windows_.FormDisplayNokken);
+    if (windows_.FormAfdrukkenPar) h.print = modal(windows_.FormAfdrukkenPar);
 }
 
 Program::~Program() = default;

@@ -4,17 +4,19 @@
 // the dialogs, the main window and the secondary windows, created in their
 // fixed order.  main and the start-up benchmark both go through here.
 
+#include "shell/SecondaryWindows.h"
 #include "ui/ProgramState.h"
 #include "ui/QtDialogs.h"
-#include "shell/SecondaryWindows.h"
 #include "ui/StartOptions.h"
 
 #include <QString>
 
+#include <functional>
 #include <memory>
 
 namespace kqm52 {
 
+class TFormEditParam;
 class TFormMain;
 
 class Program {
@@ -29,6 +31,8 @@ class Program {
     QString demoProblem() const { return demoProblem_; }
 
   private:
+    void wireParameterEditor(TFormEditParam& editor, std::function<bool()> portOpen);
+
     ProgramState state_;
     QtDialogs dialogs_;
     std::unique_ptr<TFormMain> formMain_;
