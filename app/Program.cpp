@@ -2,8 +2,10 @@
 
 #include "dialogs/FormInitSerial.h"
 #include "params/FormEditParam.h"
+#include "params/FormLeesParSoll.h"
 #include "params/FormParLoader.h"
 #include "params/FormParamService.h"
+#include "params/FormSchrijfParSoll.h"
 #include "shell/FormMain.h"
 #include "tools/FormDisplayNokken.h"
 #include "tools/FormGrafiek.h"
@@ -16,6 +18,29 @@
 #endif
 
 namespace kqm52 {
+
+namespace {
+
+// The main window's way to the receive and send windows.
+class TransferWindowPair : public TransferWindows {
+  public:
+    TransferWindowPair(TFormLeesParSoll& receiver, TFormSchrijfParSoll& sender)
+        : receiver_(receiver), sender_(sender) {}
+    std::optional<UnitTables> receive(int mode) override {
+        if (receiver_.run(mode) != TransferWindow::ResultOK) return std::nullopt;
+        return receiver_.tables();
+    }
+    bool send(int mode, const UnitTables& tables) override {
+        sender_.tables() = tables;
+        return sender_.run(mode) == TransferWindow::ResultOK;
+    }
+
+  private:
+    TFormLeesParSoll& receiver_;
+    TFormSchrijfParSoll& sender_;
+};
+
+} // namespace
 
 Program::Program(const StartOptions& options, const QString& programDir) : state_(programDir) {
 #ifdef KQM52_WITH_SIM
@@ -51,6 +76,12 @@ Program::Program(const StartOptions& options, const QString& programDir) : state
     windows_.FormInitSerial = new TFormInitSerial(formMain_->ZRComm1, state_.portMap,
                                                   state_.language, dialogs_, formMain_.get());
     windows_.FormDisplayNokken = new TFormDisplayNokken(state_, formMain_.get());
+    auto* receiver = new TFormLeesParSoll(formMain_->ZRComm1, state_.language, formMain_.get());
+    windows_.FormLeesParSoll = receiver;
+    auto* sender = new TFormSchrijfParSoll(formMain_->ZRComm1, state_.language, formMain_.get());
+    windows_.FormSchrijfParSoll = sender;
+    transfers_ = std::make_unique<TransferWindowPair>(*receiver, *sender);
+    windows_.transfers = transfers_.get();
     windows_.FormParLoader = new TFormParLoader(state_, main.ZRComm1, &main);
     windows_.FormGrafiek = new TFormGrafiek(state_, formMain_->ZRComm1, dialogs_, formMain_.get());
     wireParameterEditor(*editParam, portOpen);
@@ -77,6 +108,18 @@ void Program::wireParameterEditor(TFormEditParam& editor, std::function<bool()> 
                                    [&] { window->exec(); });
         };
     };
+    if (TransferWindows* transfers = windows_.transfers) {
+        h.receiveParameters = [transfers]() -> std::optional<ParamTables::Parameters> {
+            const std::optional<UnitTables> read = transfers->receive(0);
+            if (!read) return std::nullopt;
+            return read->parameters;
+        };
+        h.sendParameters = [transfers](const ParamTables::Parameters& values) {
+            UnitTables tables;
+            tables.parameters = values;
+            return transfers->send(0, tables);
+        };
+    }
     h.editParameter = modal(windows_.FormParamService);
     h.loader = modal(windows_.FormParLoader);
     if (windows_.FormDisplayNokken) h.showCams = modal(windows_.FormDisplayNokken);

@@ -37,6 +37,7 @@ class Program {
     QtDialogs dialogs_;
     std::unique_ptr<TFormMain> formMain_;
     SecondaryWindows windows_;
+    std::unique_ptr<TransferWindows> transfers_;
     QString demoProblem_;
 };
 

@@ -5,10 +5,26 @@
 // not part of this build stays null; the menu items and buttons that would
 // open it are disabled.
 
+#include "params/model/BackupFile.h"
+
 #include <QDialog>
 #include <QPointer>
 
+#include <optional>
+
 namespace kqm52 {
+
+// The receive and send windows as the main window drives them: it cannot see
+// their classes, only this.  Modes as the windows take them (0 parameters,
+// 1 setpoints, 2 both, 3 a whole unit).
+class TransferWindows {
+  public:
+    virtual ~TransferWindows() = default;
+    // Runs the receive window; the tables it read when it ended with OK.
+    virtual std::optional<UnitTables> receive(int mode) = 0;
+    // Runs the send window on these tables; true when it ended with OK.
+    virtual bool send(int mode, const UnitTables& tables) = 0;
+};
 
 struct SecondaryWindows {
     QPointer<QDialog> FormAbout;
@@ -27,6 +43,9 @@ struct SecondaryWindows {
     QPointer<QDialog> FormAfdrukkenPar;
     QPointer<QDialog> FormAfdrukkenSoll;
     QPointer<QDialog> FormGrafiek;
+    // Drives FormLeesParSoll and FormSchrijfParSoll; null while they are not
+    // part of the build.
+    TransferWindows* transfers = nullptr;
 };
 
 } // namespace kqm52

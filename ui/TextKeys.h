@@ -251,9 +251,9 @@ inline constexpr TextKey kTextTable[] = {
     {"LeesParSoll", "CaptionMode1", "Lees Sollw"},
     {"LeesParSoll", "CaptionMode2", "Lees Param en sollw"},
     {"LeesParSoll", "CaptionMode3", "Lees Apparaat"},
-    {"LeesParSoll", "CmdOK", "OK"},
-    {"LeesParSoll", "CmdAgain", "Again"},
-    {"LeesParSoll", "CmdCancel", "Cancel"},
+    {"LeesParSoll", "CmdOK", "OK", "CmdOK"},
+    {"LeesParSoll", "CmdAgain", "Again", "CmdAgain"},
+    {"LeesParSoll", "CmdCancel", "Cancel", "CmdCancel"},
     {"LeesParSoll", "PanelTekst0", "tekst 0"}, // no reply in time
     {"LeesParSoll", "PanelTekst1", "tekst 1"}, // line or system error
     {"LeesParSoll", "PanelTekst2", "tekst 2"}, // reading a parameter, + " " + number
@@ -268,9 +268,9 @@ inline constexpr TextKey kTextTable[] = {
     {"SchrijfParSoll", "CaptionMode1", "Schrijf Sollw"},
     {"SchrijfParSoll", "CaptionMode2", "Schrijf Param en sollw"},
     {"SchrijfParSoll", "CaptionMode3", "Schrijf Apparaat"},
-    {"SchrijfParSoll", "CmdOK", "OK"},
-    {"SchrijfParSoll", "CmdAgain", "Again"},
-    {"SchrijfParSoll", "CmdCancel", "Cancel"},
+    {"SchrijfParSoll", "CmdOK", "OK", "CmdOK"},
+    {"SchrijfParSoll", "CmdAgain", "Again", "CmdAgain"},
+    {"SchrijfParSoll", "CmdCancel", "Cancel", "CmdCancel"},
     {"SchrijfParSoll", "PanelTekst0", "tekst 0"},   // no reply in time
     {"SchrijfParSoll", "PanelTekst1", "tekst 1"},   // line or system error
     {"SchrijfParSoll", "PanelTekst2", "tekst 2"},   // writing a parameter, + " " + number

@@ -1,0 +1,17 @@
+#pragma once
+
+// TFormLeesParSoll: reads all parameters and/or setpoints of the selected
+// unit into its own tables ("rp 0" … "rp 399", "rs 1" … "rs 48").  The caller
+// copies them into the program-wide tables only after OK.
+
+#include "params/TransferWindow.h"
+
+namespace kqm52 {
+
+class TFormLeesParSoll : public TransferWindow {
+    Q_OBJECT
+  public:
+    TFormLeesParSoll(TZRComm& port, const LanguageTexts& language, QWidget* parent = nullptr);
+};
+
+} // namespace kqm52

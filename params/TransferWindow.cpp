@@ -1,0 +1,149 @@
+#include "params/TransferWindow.h"
+
+#include "ui/ApplyTexts.h"
+#include "ui/LanguageTexts.h"
+
+#include <QCloseEvent>
+#include <QFont>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QShowEvent>
+#include <QVBoxLayout>
+
+namespace kqm52 {
+
+TransferWindow::TransferWindow(TZRComm& port, const LanguageTexts& language,
+                               TableTransfer::Direction direction, const char* section,
+                               int textCount, QWidget* parent)
+    : QDialog(parent), language_(language), section_(section), textCount_(textCount),
+      transfer_(port, direction) {
+    buildWindow();
+    transfer_.onViewChanged = [this](const TransferView& v) { showView(v); };
+    transfer_.onClosed = [this](TableTransfer::Result r) { done(int(r)); };
+}
+
+TransferWindow::~TransferWindow() = default;
+
+void TransferWindow::buildWindow() {
+    // Fixed border and no title-bar buttons: the transfer ends through its
+    // own buttons only, so a reply is never left on the line unread.
+    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                   Qt::MSWindowsFixedSizeDialogHint);
+    setModal(true);
+
+    GroupBox1 = new QGroupBox(this);
+    GroupBox1->setObjectName(QStringLiteral("GroupBox1"));
+    Panel1 = new QLabel(GroupBox1);
+    Panel1->setObjectName(QStringLiteral("Panel1"));
+    Panel1->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    Panel1->setAlignment(Qt::AlignCenter);
+    Panel1->setMinimumSize(300, 28);
+    QFont bold = Panel1->font();
+    bold.setBold(true);
+    Panel1->setFont(bold);
+    ProgressBar1 = new QProgressBar(GroupBox1);
+    ProgressBar1->setObjectName(QStringLiteral("ProgressBar1"));
+    ProgressBar1->setMinimum(0);
+    ProgressBar1->setTextVisible(false);
+    auto* inner = new QVBoxLayout(GroupBox1);
+    inner->addWidget(Panel1);
+    inner->addWidget(ProgressBar1);
+
+    const auto button = [this](const char* name, const QString& caption) {
+        auto* b = new QPushButton(caption, this);
+        b->setObjectName(QString::fromLatin1(name));
+        b->setAutoDefault(false);
+        return b;
+    };
+    CmdOK = button("CmdOK", QStringLiteral("OK"));
+    CmdAgain = button("CmdAgain", QStringLiteral("Again"));
+    CmdCancel = button("CmdCancel", QStringLiteral("Cancel"));
+    connect(CmdOK, &QPushButton::clicked, this, [this] { CmdOKClick(); });
+    connect(CmdAgain, &QPushButton::clicked, this, [this] { CmdAgainClick(); });
+    connect(CmdCancel, &QPushButton::clicked, this, [this] { CmdCancelClick(); });
+
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch();
+    buttons->addWidget(CmdOK);
+    buttons->addWidget(CmdAgain);
+    buttons->addWidget(CmdCancel);
+    auto* main = new QVBoxLayout(this);
+    main->addWidget(GroupBox1);
+    main->addLayout(buttons);
+    main->setSizeConstraint(QLayout::SetFixedSize);
+}
+
+QString TransferWindow::sectionText(const QString& key) const {
+    const TextKey* entry = findTextKey(QLatin1String(section_), key);
+    return language_.textOrEmpty(QLatin1String(section_), key,
+                                 entry ? QString::fromUtf8(entry->def) : QString());
+}
+
+void TransferWindow::showEvent(QShowEvent* event) {
+    QDialog::showEvent(event);
+    // Only when the program shows the window, not when the window system
+    // hands it back after another window covered it.
+    if (!event->spontaneous()) FormActivate();
+}
+
+void TransferWindow::closeEvent(QCloseEvent* event) {
+    // A window manager may offer to close it anyway: that is a Cancel press.
+    event->ignore();
+    CmdCancelClick();
+}
+
+void TransferWindow::reject() {
+    CmdCancelClick();
+}
+
+void TransferWindow::FormActivate() {
+    const QString captionKey = QStringLiteral("CaptionMode%1").arg(mode());
+    // Without a language file the caption still says what the window does.
+    const TextKey* caption = findTextKey(QLatin1String(section_), captionKey);
+    setWindowTitle(language_.LanguageLoaded() ? sectionText(captionKey)
+                                              : QString::fromUtf8(caption ? caption->def : ""));
+    applyTexts(*this, language_, QLatin1String(section_));
+    QStringList texts;
+    for (int i = 0; i < textCount_; ++i)
+        texts << sectionText(QStringLiteral("PanelTekst%1").arg(i));
+    transfer_.setTexts(texts);
+    StartCommunicatie();
+}
+
+void TransferWindow::StartCommunicatie() {
+    transfer_.start();
+}
+
+void TransferWindow::CmdOKClick() {
+    transfer_.ok();
+}
+
+void TransferWindow::CmdAgainClick() {
+    transfer_.again();
+}
+
+void TransferWindow::CmdCancelClick() {
+    transfer_.cancel();
+}
+
+void TransferWindow::showView(const TransferView& v) {
+    Panel1->setText(v.panelText);
+    QPalette palette = Panel1->palette();
+    palette.setColor(QPalette::WindowText,
+                     v.panelRed ? QColor(Qt::red) : this->palette().color(QPalette::WindowText));
+    Panel1->setPalette(palette);
+    ProgressBar1->setMaximum(v.progressMaximum);
+    ProgressBar1->setValue(v.progressPosition);
+    CmdOK->setVisible(v.okVisible);
+    CmdAgain->setVisible(v.againVisible);
+    CmdCancel->setVisible(v.cancelVisible);
+    if (v.okVisible && v.okFocused) {
+        CmdOK->setDefault(true);
+        CmdOK->setFocus();
+    }
+}
+
+} // namespace kqm52

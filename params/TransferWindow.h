@@ -1,0 +1,85 @@
+#pragma once
+
+// TransferWindow: what the receive and send windows share.  A small modal
+// dialog that starts its transfer as it is shown, names the item on the line
+// in a bold panel over a progress bar, and ends with OK, Again or Cancel.
+// The rules live in TableTransfer; this window only puts its view on the
+// widgets and hands it the button presses.
+//
+// Caller's side: set the mode, fill tables() (send) or read them after exec()
+// returned OK (receive).  exec() returns 1 for OK and 2 for Cancel.  The
+// window never touches the program-wide tables.
+
+#include "params/model/TableTransfer.h"
+
+#include <QDialog>
+
+class QCloseEvent;
+class QGroupBox;
+class QLabel;
+class QProgressBar;
+class QPushButton;
+class QShowEvent;
+
+namespace kqm52 {
+
+class LanguageTexts;
+class TZRComm;
+
+class TransferWindow : public QDialog {
+    Q_OBJECT
+  public:
+    // exec()'s results.
+    static constexpr int ResultOK = int(TableTransfer::Result::OK);
+    static constexpr int ResultCancel = int(TableTransfer::Result::Cancel);
+
+    // 0 parameters, 1 setpoints, 2 both, 3 a whole unit; anything else is 0.
+    void setMode(int mode) { transfer_.setMode(mode); }
+    int mode() const { return int(transfer_.mode()); }
+    // The window's own buffers: parameters 0..399, setpoints 1..48 at [0..47].
+    UnitTables& tables() { return transfer_.tables; }
+    const UnitTables& tables() const { return transfer_.tables; }
+    // Sets the mode, runs the window modally and returns ResultOK or ResultCancel.
+    int run(int mode) {
+        setMode(mode);
+        return exec();
+    }
+    // The engine, for tests and for a caller that wants the stop reason.
+    const TableTransfer& transfer() const { return transfer_; }
+
+    void FormActivate();
+    void StartCommunicatie();
+    void CmdOKClick();
+    void CmdAgainClick();
+    void CmdCancelClick();
+
+    // Escape goes the Cancel way: closes at once when stopped or done,
+    // otherwise at the reply of the request on the line.
+    void reject() override;
+
+  protected:
+    TransferWindow(TZRComm& port, const LanguageTexts& language, TableTransfer::Direction direction,
+                   const char* section, int textCount, QWidget* parent);
+    ~TransferWindow() override;
+    void showEvent(QShowEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+
+  private:
+    void buildWindow();
+    void showView(const TransferView& view);
+    QString sectionText(const QString& key) const;
+
+    const LanguageTexts& language_;
+    const char* section_;
+    int textCount_;
+    TableTransfer transfer_;
+
+    QGroupBox* GroupBox1 = nullptr;
+    QLabel* Panel1 = nullptr;
+    QProgressBar* ProgressBar1 = nullptr;
+    QPushButton* CmdOK = nullptr;
+    QPushButton* CmdAgain = nullptr;
+    QPushButton* CmdCancel = nullptr;
+};
+
+} // namespace kqm52
