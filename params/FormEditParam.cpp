@@ -72,7 +72,9 @@ void TFormEditParam::buildWindow() {
     StringGrid1 = new QTableWidget(EditParamLogic::Rows, EditParamLogic::Columns, this);
     StringGrid1->setObjectName(QStringLiteral("StringGrid1"));
     StringGrid1->setGeometry(GridLeft, GridTop, GridWidth, GridHeight);
-    StringGrid1->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
+    QFont fixed = QFontDatabase::systemFont(QFontDatabase::FixedFont);
+    fixed.setPixelSize(11);
+    StringGrid1->setFont(fixed);
     StringGrid1->setEditTriggers(QAbstractItemView::NoEditTriggers);
     StringGrid1->setSelectionBehavior(QAbstractItemView::SelectRows);
     StringGrid1->setSelectionMode(QAbstractItemView::SingleSelection);
@@ -96,6 +98,9 @@ void TFormEditParam::buildWindow() {
             StringGrid1->setItem(r, c, item);
         }
     }
+    // The rows are drawn to size: all 18 show without a scroll bar.
+    for (int r = 0; r < EditParamLogic::Rows; ++r)
+        StringGrid1->setRowHeight(r, RowHeight);
     StringGrid1->horizontalHeaderItem(3)->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
     // Without the focus no row looks selected.
     QPalette p = StringGrid1->palette();
