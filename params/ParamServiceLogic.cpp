@@ -147,7 +147,13 @@ bool ParamServiceLogic::TestIngave(const QString& entryText, int itemIndex) {
     if (parameter_ < 0) return false;
     qint32 value = 0;
     if (setup_.optionList) {
-        if (itemIndex < 0) return false;
+        // The table may hold a value the list has no label for: nothing is
+        // chosen then, and storing "nothing" would be a guess.
+        if (itemIndex < 0) {
+            show(panelTekst(2), true);
+            view_.focusEntry();
+            return false;
+        }
         value = itemIndex;
     } else {
         QString t = entryText.trimmed();

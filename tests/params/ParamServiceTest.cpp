@@ -185,6 +185,9 @@ TEST_F(ServiceTest, OkWithTheSameValueLeavesTheModifiedFlag) {
     EXPECT_EQ(logic.defaultItem(), 2);
     EXPECT_TRUE(logic.CmdOKClick({}, 2));
     EXPECT_EQ(state.tables.parameter(12), 2);
+    EXPECT_FALSE(logic.CmdOKClick({}, -1)); // a value the list has no label for
+    EXPECT_EQ(view.text, "t2");
+    EXPECT_EQ(state.tables.parameter(12), 2);
 }
 
 TEST_F(ServiceTest, SendWritesTheOneValueAndTheUnitSaysSo) {
