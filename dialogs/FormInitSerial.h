@@ -16,6 +16,7 @@
 
 #include <array>
 
+class QCheckBox;
 class QComboBox;
 class QGroupBox;
 class QLabel;
@@ -84,6 +85,10 @@ class TFormInitSerial : public QDialog {
     QComboBox* ComboReceiver = nullptr;
     QLabel* LabelTransmitter = nullptr;
     QComboBox* ComboTransmitter = nullptr;
+
+    // Ours: replies end at their line end (the port's FastFraming).
+    QCheckBox* CheckFastFraming = nullptr;
+    QLabel* LabelFastFraming = nullptr;
 
     QPushButton* CmdOK = nullptr;
     QPushButton* CmdCancel = nullptr;

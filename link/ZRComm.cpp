@@ -277,6 +277,11 @@ void TZRComm::Assign(const QObject* source) {
     SetPortType(other->PortType());
     SetReceiveDriver(other->ReceiveDriver());
     SetTransmitDriver(other->TransmitDriver());
+    SetFastFraming(other->FastFraming());
+}
+
+bool TZRComm::fastFramingSuspended() const {
+    return commThread_ && commThread_->fastFramingSuspended();
 }
 
 int TZRComm::AddRequest(TCommRequest* request) {

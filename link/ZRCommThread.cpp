@@ -85,6 +85,7 @@ void TZRCommThread::SetRequest(TCommRequest* request) {
         }
         std::copy_n(request->Frame.begin(), request->Frame[0], job.frame.begin());
         job.timeoutMs = request->TimeoutTime > 0 ? request->TimeoutTime : DefaultFirstByteTimeoutMs;
+        job.fastFraming = port_->FastFraming() && !fastFramingSuspended();
         pending_ = job;
         requestPresent_ = true;
     }
@@ -352,6 +353,24 @@ void TZRCommThread::sendControlFrame(std::uint8_t a, std::uint8_t b, std::uint8_
 // ---------------------------------------------------------------------------
 // ASCII: the request bytes as they are; the reply is every byte until the
 // line has been silent for 50 ms, or up to the stop character.
+//
+// With fast framing the reply ends as soon as two line-end bytes (CR or LF,
+// in either order) have arrived: every reply of the device ends so, and the
+// silence after it costs more than the reply itself at 38400 bit/s.  The
+// first-byte time-out and the frame size still bound it.  A unit that is not
+// listening yet right after its reply misses the next request; the request
+// then gets no reply at all, so it is sent once more, and the port frames
+// by silence from then on.  Nothing is lost and no reply is read as the
+// answer to another request: the purge before every write drops anything
+// late.
+
+namespace {
+
+bool lineEndByte(std::uint8_t b) {
+    return b == '\r' || b == '\n';
+}
+
+} // namespace
 
 void TZRCommThread::runAscii() {
     continue_ = 0;
@@ -375,6 +394,10 @@ void TZRCommThread::runAscii() {
             receiveState_ = 1;
             receiveCount_ = 0;
             buffer_[0] = 0;
+            int replyBytes = 0;
+            std::uint8_t previousByte = 0;
+            const bool followedEarly = previousEndedEarly_;
+            previousEndedEarly_ = false;
             const auto handBytesOver = [this] {
                 receiveState_ = 2;
                 handDataOver();
@@ -384,8 +407,16 @@ void TZRCommThread::runAscii() {
             for (;;) {
                 if (!readOne()) {
                     if (error_.Code == CommCode::Timeout) {
-                        if (receiveState_ == 2)
+                        if (receiveState_ == 2) {
                             error_.clear(); // silence after the reply: complete
+                        } else if (followedEarly && replyBytes == 0 && !stopRequested()) {
+                            // Sent too soon after a fast-framed reply: the unit
+                            // was not listening yet.  It is now.
+                            fastFramingSuspended_.store(true, std::memory_order_release);
+                            job_.fastFraming = false;
+                            error_.clear();
+                            break;
+                        }
                         return;
                     }
                     if (error_.Code == CommCode::PortClosed)
@@ -415,7 +446,17 @@ void TZRCommThread::runAscii() {
                     return;
                 } else {
                     handBytesOver();
+                    if (job_.fastFraming && lineEndByte(lastByte_) && lineEndByte(previousByte)) {
+                        previousEndedEarly_ = true;
+                        return;
+                    }
                 }
+                previousByte = lastByte_;
+                ++replyBytes;
+            }
+            if (error_.Code == CommCode::None && !job_.fastFraming && followedEarly) {
+                // The unit missed the request: once more, after the silence.
+                continue;
             }
             drain();
             continue_ = 1;

@@ -39,6 +39,12 @@ class TZRCommThread {
 public:
     // Starts the thread at once; with no request it goes idle.
     explicit TZRCommThread(TZRComm* port);
+
+    // Fast framing met a unit that needs the silence after its reply; the
+    // port frames by silence until it is opened again.
+    bool fastFramingSuspended() const {
+        return fastFramingSuspended_.load(std::memory_order_acquire);
+    }
     ~TZRCommThread();
 
     TZRCommThread(const TZRCommThread&) = delete;
@@ -72,6 +78,7 @@ private:
         std::uint8_t startChar = 0; // 0 = none
         std::uint8_t stopChar = 0;
         bool filtered = false;
+        bool fastFraming = false; // the reply ends at its line end, not after silence
     };
 
     void run();
@@ -116,6 +123,9 @@ private:
 
     std::atomic<bool> stop_{false};
     std::atomic<bool> finished_{false};
+    // Set by the worker when a unit missed a request sent right after a fast-
+    // framed reply; read by the UI thread.  Lives as long as this open port.
+    std::atomic<bool> fastFramingSuspended_{false};
 
     // UI-thread only.
     QPointer<TZRProtocolComponent> sender_;
@@ -134,6 +144,9 @@ private:
     int readTimeoutMs_ = DefaultFirstByteTimeoutMs;
     std::uint8_t lastByte_ = 0;
     std::uint8_t continue_ = 0;
+    // The previous reply ended at its line end, so this request followed it
+    // without the silence a slow unit may need.
+    bool previousEndedEarly_ = false;
 
     std::thread thread_; // last: started once everything above exists
 };

@@ -1,5 +1,6 @@
 #include "shell/FormMain.h"
 
+#include "shell/BackupRestore.h"
 #include "shell/LiveMonitor.h"
 #include "shell/Terminal.h"
 #include "shell/UnitSelection.h"
@@ -13,6 +14,7 @@
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QDate>
 #include <QDir>
 #include <QGroupBox>
 #include <QGuiApplication>
@@ -113,6 +115,7 @@ void TFormMain::connectOnlineParts() {
     terminal_ =
         std::make_unique<Terminal>(ZRComm1, static_cast<TerminalView&>(*this), *unitSelection_);
     EditZenden->installEventFilter(this);
+    backupRestore_ = std::make_unique<BackupRestore>(state_, dialogs_, this);
 
     ZRComm1.OnActivate = [this](TZRComm*) { unitSelection_->ZRComm1Activate(); };
     ZRComm1.OnDeactivate = [this](TZRComm*) { unitSelection_->ZRComm1Deactivate(); };
@@ -319,14 +322,15 @@ void TFormMain::buildMenus() {
     ww1 = item(Extra, "ww1", QStringLiteral("&Opties"), &TFormMain::ww1Click);
 
     Zendenenontvangen1 = menu("Zendenenontvangen1", QStringLiteral("Communicatie"));
-    // Follows the link but has no action of its own.
+    // All three run through the receive and send windows.
     ParSollOntvangen1 = item(Zendenenontvangen1, "ParSollOntvangen1",
-                             QStringLiteral("Parameters + Sollwerten ontvangen"), nullptr);
+                             QStringLiteral("Parameters + Sollwerten ontvangen"),
+                             &TFormMain::ParSollOntvangen1Click);
     Zendenenontvangen1->addSeparator();
-    // Backup and restore run through the receive and send windows; their
-    // handlers come with those windows.
-    Backup1 = item(Zendenenontvangen1, "Backup1", QStringLiteral("Backup MX92..."), nullptr);
-    Restore1 = item(Zendenenontvangen1, "Restore1", QStringLiteral("Restore MX92..."), nullptr);
+    Backup1 = item(Zendenenontvangen1, "Backup1", QStringLiteral("Backup MX92..."),
+                   &TFormMain::Backup1Click);
+    Restore1 = item(Zendenenontvangen1, "Restore1", QStringLiteral("Restore MX92..."),
+                    &TFormMain::Restore1Click);
     Zendenenontvangen1->addSeparator();
     MX52zoeken = item(Zendenenontvangen1, "MX52zoeken", QStringLiteral("Apparaat zoeken..."),
                       &TFormMain::MX52zoekenClick);
@@ -383,8 +387,8 @@ void TFormMain::updateWindowItems() {
 }
 
 void TFormMain::setCommunicationItemsEnabled(bool linkOpen) {
-    const bool transferWindows = windows_.FormLeesParSoll && windows_.FormSchrijfParSoll;
-    ParSollOntvangen1->setEnabled(linkOpen);
+    const bool transferWindows = windows_.transfers != nullptr;
+    ParSollOntvangen1->setEnabled(linkOpen && transferWindows);
     Backup1->setEnabled(linkOpen && transferWindows);
     Restore1->setEnabled(linkOpen && transferWindows);
 }
@@ -519,6 +523,28 @@ void TFormMain::Errno1Click() {
 
 void TFormMain::CmdCalibratieClick() {
     showModal(windows_.FormCalibratie);
+}
+
+void TFormMain::ParSollOntvangen1Click() {
+    if (!windows_.transfers) return;
+    switchLiveMonitorOff();
+    // The lamps' labels follow the parameters just read.
+    if (backupRestore_->ParSollOntvangen1Click(*windows_.transfers)) {
+        InputFunctieTeksten();
+        OutputFunctieTeksten();
+    }
+}
+
+void TFormMain::Backup1Click() {
+    if (!windows_.transfers) return;
+    switchLiveMonitorOff();
+    backupRestore_->Backup1Click(*windows_.transfers, unitNumber(), QDate::currentDate());
+}
+
+void TFormMain::Restore1Click() {
+    if (!windows_.transfers) return;
+    switchLiveMonitorOff();
+    backupRestore_->Restore1Click(*windows_.transfers);
 }
 
 void TFormMain::FormClose() {

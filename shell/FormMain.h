@@ -34,6 +34,7 @@ namespace kqm52 {
 
 class Dialogs;
 class Lamp;
+class BackupRestore;
 class LiveMonitor;
 class ProgramState;
 class Terminal;
@@ -84,9 +85,13 @@ class TFormMain : public QMainWindow,
     void FormAboutClick();
     void Errno1Click();
     void CmdCalibratieClick();
+    // The Communicatie menu's receive, backup and restore items.
+    void ParSollOntvangen1Click();
+    void Backup1Click();
+    void Restore1Click();
 
     // The first, third and fourth items of the Communicatie menu follow the
-    // link; the backup and restore items also need their windows.
+    // link and need the transfer windows.
     void setCommunicationItemsEnabled(bool linkOpen);
 
     // The online parts of the window: unit selection and identification, the
@@ -146,6 +151,7 @@ class TFormMain : public QMainWindow,
     std::unique_ptr<UnitSelection> unitSelection_;
     std::unique_ptr<LiveMonitor> liveMonitor_;
     std::unique_ptr<Terminal> terminal_;
+    std::unique_ptr<BackupRestore> backupRestore_;
     bool closeHandled_ = false;
     bool centred_ = false;
 

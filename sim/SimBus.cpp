@@ -142,8 +142,10 @@ void SimBus::schedule(const std::vector<std::pair<int, SimReply>>& replies, SimN
         out.push_back(e);
         last = e.at;
     }
-    for (const auto& [u, reply] : replies)
+    for (const auto& [u, reply] : replies) {
         busyUntil_[u] = std::max(busyUntil_[u], last);
+        units_[u]->replyEnded(last);
+    }
     if (trace_) trace_(start, false, unit.number(), line, bytes);
 }
 

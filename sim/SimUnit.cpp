@@ -115,6 +115,16 @@ bool SimUnit::calibrationAllows(int number, std::int64_t v) {
 // The line
 
 std::optional<SimReply> SimUnit::receiveByte(std::uint8_t byte, SimNanos t) {
+    if (pending_.isEmpty() && !overflow_ && !deaf_ && faults_.notReadyMs > 0 &&
+        t < replyEnd_ + simMs(faults_.notReadyMs))
+        deaf_ = true;
+    if (deaf_) {
+        if (byte == '\r') {
+            deaf_ = false;
+            return SimReply{};
+        }
+        return std::nullopt;
+    }
     if (byte == '\r') {
         const QByteArray line = pending_;
         const bool tooLong = overflow_;

@@ -50,6 +50,7 @@
 
 #include <array>
 #include <cstdint>
+#include <limits>
 #include <optional>
 
 namespace kqm52 {
@@ -66,6 +67,10 @@ struct SimFaults {
     bool failBp = false;                  // "bp" never answers "bp -1"
     int pauseMs = 0;                      // > 0: a pause this long after the first half of a reply
     bool longReply = false;               // the reply text is padded with " ###…" to 110 bytes
+    // > 0: a unit that needs the silence after its reply: for this long after
+    // its last reply byte it is not listening, and a request that starts then
+    // is lost whole (no reply).  Without the fault a unit listens right away.
+    int notReadyMs = 0;
     // In-process only (SimDriver; a pty cannot carry them):
     std::uint32_t lineErrors = 0; // LineErrorFlag bits that come with every reply byte
     int driverError = 0;          // errno: the driver call that reads the reply fails
@@ -73,7 +78,8 @@ struct SimFaults {
 
     bool any() const {
         return noAnswer || lateMs > 0 || garbled || wrongWord != WrongWord::Off || refuseWrites ||
-               failBp || pauseMs > 0 || longReply || lineErrors || driverError || vanish;
+               failBp || pauseMs > 0 || longReply || notReadyMs > 0 || lineErrors || driverError ||
+               vanish;
     }
 };
 
@@ -139,6 +145,8 @@ class SimUnit {
         pending_.clear();
         overflow_ = false;
     }
+    // The bus tells the unit when the last byte of its reply left it.
+    void replyEnded(SimNanos t) { replyEnd_ = std::max(replyEnd_, t); }
 
     // The device core: one request line (without its CR) in, one reply out,
     // with the faults applied.
@@ -206,6 +214,8 @@ class SimUnit {
     SimNanos turnaround_ = DefaultTurnaround;
     SimFaults faults_;
     SimAxis axis_;
+    SimNanos replyEnd_ = std::numeric_limits<SimNanos>::min() / 2; // not replied yet
+    bool deaf_ = false; // dropping a request that began while not listening
 
     std::array<std::int32_t, SimParameterCount> params_{};
     std::array<std::int32_t, SimSetpointCount> setpoints_{};

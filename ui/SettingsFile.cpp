@@ -18,6 +18,8 @@ const QString Algemeen = QStringLiteral("Algemeen");
 const QString Afdrukken = QStringLiteral("Afdrukken");
 const QString Grafiek = QStringLiteral("Grafiek");
 const QString Poorten = QStringLiteral("Poorten");
+// The port's FastFraming; absent means off.
+const QString FastFraming = QStringLiteral("fastframing");
 
 // The order in which a user finds the settings in the file, whatever order
 // an older or hand-edited file had.  "Poorten" follows the program's own
@@ -26,7 +28,7 @@ const QString Poorten = QStringLiteral("Poorten");
 const QStringList SectionOrder{Serieel, Opties, Algemeen, Afdrukken, Grafiek, Poorten};
 const QStringList SerieelOrder{"baudrate",   "databit",     "parity",   "stopbit",
                                "hardware",   "portaddr",    "portname", "porttype",
-                               "receivedrv", "transmitdrv", "unit_no"};
+                               "receivedrv", "transmitdrv", "unit_no",  "fastframing"};
 const QStringList AfdrukkenOrder{"Firma", "Type", "Sn"};
 const QStringList GrafiekOrder{"X_Div", "Y_Div", "BronItem", "X_hulplijn", "Y_hulplijn"};
 
@@ -74,6 +76,7 @@ void SettingsFile::read(const IniFile& ini, TZRComm& port, int& unitNo, ProgramS
     port.SetReceiveDriver(readEnum<TReceiveDriver>(ini, QStringLiteral("receivedrv"), 0, 2));
     port.SetTransmitDriver(readEnum<TTransmitDriver>(ini, QStringLiteral("transmitdrv"), 3, 4));
     unitNo = std::clamp(ini.readInteger(Serieel, QStringLiteral("unit_no"), 0), 0, MaxUnitNo);
+    port.SetFastFraming(readFlag(ini, Serieel, FastFraming, false));
 
     settings.LanguageNo = ini.readInteger(Opties, QStringLiteral("Taal"), 0);
     settings.DialogPath = ini.readString(Algemeen, QStringLiteral("OpenCloseDialoogPath"));
@@ -106,6 +109,12 @@ void SettingsFile::write(IniFile& ini, const TZRComm& port, int unitNo,
     ini.writeInteger(Serieel, QStringLiteral("receivedrv"), int(port.ReceiveDriver()));
     ini.writeInteger(Serieel, QStringLiteral("transmitdrv"), int(port.TransmitDriver()));
     ini.writeInteger(Serieel, QStringLiteral("unit_no"), std::clamp(unitNo, 0, MaxUnitNo));
+    // Written only while on, so a settings file of a user who never chose it
+    // looks as it always has; switching it off takes the key out again.
+    if (port.FastFraming())
+        ini.writeInteger(Serieel, FastFraming, 1);
+    else
+        ini.deleteKey(Serieel, FastFraming);
 
     ini.writeInteger(Opties, QStringLiteral("Taal"), settings.LanguageNo);
     ini.writeString(Algemeen, QStringLiteral("OpenCloseDialoogPath"), settings.DialogPath);

@@ -598,6 +598,15 @@ SECTIONS = [
         t("ReceiverItems", ["Geen", "Register 7 = 2"], ["None", "Register 7 = 2"], ["Keiner", "Register 7 = 2"]),
         t("TransmitterItems", ["Geen", "Register 7 = 1", "RTS = 1", "DTR = 0"],
           ["None", "Register 7 = 1", "RTS = 1", "DTR = 0"], ["Keiner", "Register 7 = 1", "RTS = 1", "DTR = 0"]),
+        # Ours: ending a reply at its line end, and what that trades.
+        t("FastFramingCheck", "Snel framen", "Fast framing", "Schnelle Rahmung"),
+        t("FastFramingNote",
+          "Elk antwoord eindigt bij het regeleinde, niet na 50 ms stilte: ongeveer 3x sneller, "
+          "maar een apparaat dat die pauze nodig heeft kost een time-out.",
+          "Ends each reply at its line end, not after 50 ms of silence: about 3x faster, but a "
+          "unit that needs the pause costs one time-out.",
+          "Beendet jede Antwort am Zeilenende statt nach 50 ms Stille: etwa 3x schneller, aber "
+          "ein Gerät, das die Pause braucht, kostet eine Zeitüberschreitung."),
         # Ours: what the window says when the port will not open.  %1, %2, %3
         # are filled in by the program (port name, device, group, user).
         t("MsgCannotOpen", "%1 (%2) kan niet worden geopend:", "%1 (%2) cannot be opened:",

@@ -9,6 +9,7 @@
 #include "ui/ScriptedDialogs.h"
 #include "ui/TextTableChecks.h"
 
+#include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -102,11 +103,13 @@ TEST_F(InitSerialTest, ShowingClosesThePortAndCancelOrEscapeLeavesItClosed) {
     EXPECT_FALSE(port.Active());
     EXPECT_EQ(f.PageControl1->currentIndex(), 0);
     f.ComboBaud->setCurrentIndex(5);
+    f.CheckFastFraming->setChecked(true);
     f.CmdCancel->click();
     EXPECT_FALSE(f.isVisible());
     EXPECT_EQ(f.result(), QDialog::Rejected);
     EXPECT_FALSE(port.Active());
     EXPECT_EQ(port.Baudrate(), TBaudrate::br9600) << "Cancel must not apply the boxes";
+    EXPECT_FALSE(port.FastFraming());
 
     port.SetActive(true);
     shown();
@@ -126,6 +129,8 @@ TEST_F(InitSerialTest, OkAppliesTheBoxesAndTheirRulesFollowTheChoices) {
     f.ComboHardware->setCurrentIndex(1);
     f.ComboHardwareClick();
     EXPECT_EQ(f.ComboPortType->currentText(), "RS485");
+    EXPECT_FALSE(f.CheckFastFraming->isChecked()) << "off unless chosen";
+    f.CheckFastFraming->setChecked(true);
     f.CmdOKClick();
     ASSERT_TRUE(port.Active());
     EXPECT_FALSE(f.isVisible());
@@ -134,8 +139,10 @@ TEST_F(InitSerialTest, OkAppliesTheBoxesAndTheirRulesFollowTheChoices) {
     EXPECT_EQ(port.Baudrate(), TBaudrate::br115200);
     EXPECT_EQ(port.Hardware(), THardware::PCLabPCL745);
     EXPECT_EQ(port.PortType(), TPortType::RS485);
+    EXPECT_TRUE(port.FastFraming());
 
     shown();
+    EXPECT_TRUE(f.CheckFastFraming->isChecked());
     f.ComboTransmitter->setCurrentIndex(2);
     f.ComboPortTypeClick();
     EXPECT_EQ(f.ComboHardware->currentIndex(), 3);

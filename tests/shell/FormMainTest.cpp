@@ -109,6 +109,11 @@ TEST_F(FormMainTest, ItemsFollowTheirWindowsAndTheLink) {
     windows.FormGrafiek = graph;
     windows.FormLeesParSoll = new QDialog(&w);
     windows.FormSchrijfParSoll = new QDialog(&w);
+    struct NoTransfers : TransferWindows {
+        std::optional<UnitTables> receive(int) override { return std::nullopt; }
+        bool send(int, const UnitTables&) override { return false; }
+    } transfers;
+    windows.transfers = &transfers;
     w.setSecondaryWindows(windows);
     EXPECT_FALSE(ctl<QAction>(w, "Par21")->isEnabled());
     EXPECT_FALSE(ctl<QAction>(w, "Backup1")->isEnabled()) << "offline";
@@ -172,7 +177,8 @@ TEST_F(FormMainTest, FieldtrimInAnyCaseAsTheFirstArgumentShowsCalibration) {
         const StartOptions o = StartOptions::parse(c.args);
         EXPECT_EQ(o.fieldtrim, c.fieldtrim);
         EXPECT_EQ(o.demo, c.demo);
-        EXPECT_EQ(ctl<QPushButton>(createWindow(o), "CmdCalibratie")->isVisibleTo(window_.get()), c.fieldtrim);
+        EXPECT_EQ(ctl<QPushButton>(createWindow(o), "CmdCalibratie")->isVisibleTo(window_.get()),
+                  c.fieldtrim);
     }
 }
 

@@ -117,6 +117,14 @@ TEST_F(OnlineTest, OpeningSelectsTheUnitAndReadsItsIdentity) {
         u.hardwareText = "HW 2.1";
         u.extraText = "extra";
     });
+    // The Communicatie items need the transfer windows as well as the link.
+    struct NoTransfers : TransferWindows {
+        std::optional<UnitTables> receive(int) override { return std::nullopt; }
+        bool send(int, const UnitTables&) override { return false; }
+    } transfers;
+    SecondaryWindows windows;
+    windows.transfers = &transfers;
+    w().setSecondaryWindows(windows);
     open();
     EXPECT_EQ(sent().mid(0, 4), (QList<QByteArray>{"sc 7", "rt", "rh", "rx"}));
     EXPECT_EQ(w().statusPanel(0)->text(), "COM 1");

@@ -114,6 +114,26 @@ TEST_F(SettingsFileTest, EverySettingSurvivesARoundTrip) {
     EXPECT_EQ(rewritten(text), text);
 }
 
+// Fast framing is one key after unit_no, present only while it is on; a
+// fresh file keeps its 21 keys (see the first test).
+TEST_F(SettingsFileTest, FastFramingIsOneKeyWrittenOnlyWhileOn) {
+    const QString on = rewritten("[Serieel]\nfastframing=1\nunit_no=3\n");
+    EXPECT_TRUE(on.contains("\nunit_no=3\nfastframing=1\n[Opties]")) << qPrintable(on);
+
+    TZRComm port;
+    int unitNo = 0;
+    ProgramSettings settings;
+    PortMap ports;
+    ASSERT_TRUE(SettingsFile::read(iniPath(), port, unitNo, settings, ports));
+    EXPECT_TRUE(port.FastFraming());
+    port.SetFastFraming(false);
+    ASSERT_TRUE(SettingsFile::write(iniPath(), port, unitNo, settings, ports, nullptr));
+    const QString off = readFile("application.ini");
+    EXPECT_FALSE(off.contains("fastframing")) << qPrintable(off);
+    ASSERT_TRUE(SettingsFile::read(iniPath(), port, unitNo, settings, ports));
+    EXPECT_FALSE(port.FastFraming());
+}
+
 TEST_F(SettingsFileTest, ThePortMapIsWrittenBackButNotTheDemoOverride) {
     writeFile("application.ini", "[Poorten]\nCOM3=/dev/ttyUSB0\nCOM5=sim\n");
     createWindow();

@@ -1,0 +1,117 @@
+#include "shell/BackupRestore.h"
+
+#include "shell/SecondaryWindows.h"
+#include "ui/Dialogs.h"
+#include "ui/ProgramState.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QRegularExpression>
+
+namespace kqm52 {
+
+namespace {
+
+constexpr const char* Section = "BackupRestore";
+// Message lines are joined by LF CR.
+const QString LineBreak = QStringLiteral("\n\r");
+
+} // namespace
+
+QString BackupRestore::text(const char* key, const char* def) const {
+    return state_.language.textOrEmpty(QLatin1String(Section), QLatin1String(key),
+                                       QString::fromUtf8(def));
+}
+
+QString BackupRestore::proposedFileName(const QString& deviceType, int unitNumber,
+                                        const QDate& date) {
+    // Only what is safe in a file name on every system: the type comes from
+    // the unit and could hold anything.
+    QString type = deviceType.trimmed();
+    type.replace(QRegularExpression(QStringLiteral("[^A-Za-z0-9-]")), QStringLiteral("_"));
+    if (type.isEmpty()) type = QStringLiteral("MX5x");
+    return QStringLiteral("%1_unit%2_%3.bak")
+        .arg(type)
+        .arg(unitNumber, 2, 10, QLatin1Char('0'))
+        .arg(date.toString(Qt::ISODate));
+}
+
+QString BackupRestore::dialogFilter(const QString& languageFilter) {
+    const QStringList parts = languageFilter.split(QLatin1Char('|'));
+    if (parts.size() < 2) return languageFilter;
+    QStringList filters;
+    for (qsizetype i = 0; i + 1 < parts.size(); i += 2) {
+        const QString name = parts[i].trimmed();
+        const QString patterns = parts[i + 1].trimmed().replace(QLatin1Char(';'), QLatin1Char(' '));
+        filters << (name.contains(QLatin1Char('('))
+                        ? name
+                        : name + QStringLiteral(" (") + patterns + QLatin1Char(')'));
+    }
+    return filters.join(QStringLiteral(";;"));
+}
+
+void BackupRestore::refuse(const QString& languageText, const QString& detail) {
+    // The language file's words when it has them, and always the reason:
+    // a refusal nobody can read is worse than one in English.
+    QString message = languageText;
+    if (!detail.isEmpty()) message += (message.isEmpty() ? QString() : LineBreak) + detail;
+    dialogs_.messageBox(owner_, Dialogs::Icon::Critical, QString(), message, Dialogs::Button::Ok);
+}
+
+void BackupRestore::Backup1Click(TransferWindows& transfers, int unitNumber, const QDate& today) {
+    const std::optional<UnitTables> tables = transfers.receive(3);
+    if (!tables) return;
+
+    const QString folder = state_.settings.DialogPath;
+    const QString proposed = proposedFileName(state_.unit.DeviceType, unitNumber, today);
+    QString path = dialogs_.saveFileName(
+        owner_, text("SaveCaption"), folder.isEmpty() ? proposed : QDir(folder).filePath(proposed),
+        dialogFilter(text("OpenFilter", "*.bak")));
+    if (path.isEmpty()) return;
+    if (QFileInfo(path).suffix().isEmpty()) path += QStringLiteral(".bak");
+    state_.settings.DialogPath = QFileInfo(path).absolutePath();
+
+    const QString error = BackupFile::write(path, *tables);
+    if (!error.isEmpty())
+        refuse(QString(), QStringLiteral("The backup could not be written.") + LineBreak + error +
+                              LineBreak +
+                              QStringLiteral("A file that was there before is unchanged."));
+}
+
+void BackupRestore::Restore1Click(TransferWindows& transfers) {
+    const QString path = dialogs_.openFileName(
+        owner_, text("OpenCaption"), state_.settings.DialogPath,
+        dialogFilter(text("OpenFilter", "ASCII Parameterbestand (*.bak)|*.bak")));
+    if (path.isEmpty()) return;
+    state_.settings.DialogPath = QFileInfo(path).absolutePath();
+
+    const FileRead<UnitTables> file = BackupFile::read(path);
+    if (!file.ok()) {
+        const QString languageText =
+            file.problem.messageKey.isEmpty() ? QString() : text("OpenMsg2");
+        refuse(languageText, file.problem.detail);
+        return;
+    }
+    if (!state_.language.LanguageLoaded()) {
+        // The question before overwriting a unit has no words without a
+        // language file, and a unit is never overwritten unasked.
+        refuse(QString(), QStringLiteral("No language file is loaded, so the restore cannot ask "
+                                         "before it overwrites the unit. Nothing was sent."));
+        return;
+    }
+    const QString question = text("Msg_waarschuwingRestore_1") + QStringLiteral("  ") +
+                             QDir::toNativeSeparators(QFileInfo(path).absoluteFilePath()) +
+                             LineBreak + text("Msg_waarschuwingRestore_2");
+    if (!dialogs_.confirm(owner_, text("Msg_waarschuwingCaption"), question)) return;
+    transfers.send(3, *file.tables);
+}
+
+bool BackupRestore::ParSollOntvangen1Click(TransferWindows& transfers) {
+    const std::optional<UnitTables> tables = transfers.receive(2);
+    if (!tables) return false;
+    state_.tables.replaceParameters(tables->parameters, ParameterSource::Received);
+    state_.tables.replaceSetpoints(tables->setpoints, SetpointSource::Received);
+    return true;
+}
+
+} // namespace kqm52
