@@ -5,7 +5,10 @@
 #include "dialogs/FormInitSerial.h"
 #include "dialogs/FormOpties.h"
 #include "params/FormAfdrukkenPar.h"
+#include "params/FormEditParam.h"
 #include "params/FormLeesParSoll.h"
+#include "params/FormParLoader.h"
+#include "params/FormParamService.h"
 #include "params/FormSchrijfParSoll.h"
 #include "setpoints/FormAfdrukkenSoll.h"
 #include "setpoints/FormEditSollwerten.h"
@@ -79,6 +82,10 @@ Program::Program(const StartOptions& options, const QString& programDir) : state
     // The options window renews the main window's texts without knowing it.
     windows_.FormOpties = new TFormOpties(
         state_, [main] { main->LezenTeksten(); }, main);
+    auto* editParam = new TFormEditParam(state_, dialogs_, main);
+    windows_.FormEditParam = editParam;
+    auto portOpen = [main] { return main->ZRComm1.Active(); };
+    windows_.FormParamService = new TFormParamService(state_, main->ZRComm1, portOpen, main);
     windows_.FormInitSerial =
         new TFormInitSerial(main->ZRComm1, state_.portMap, state_.language, dialogs_, main);
     windows_.FormInfoErrorNummers = new TFormInfoErrorNummers(state_, dialogs_, main);
@@ -99,10 +106,12 @@ Program::Program(const StartOptions& options, const QString& programDir) : state
     windows_.FormAfdrukkenPar = new TFormAfdrukkenPar(state_, dialogs_, main);
     auto* afdrukkenSoll = new TFormAfdrukkenSoll(state_, dialogs_, main);
     windows_.FormAfdrukkenSoll = afdrukkenSoll;
+    windows_.FormParLoader = new TFormParLoader(state_, main->ZRComm1, main);
     windows_.FormGrafiek = new TFormGrafiek(state_, main->ZRComm1, dialogs_, main);
 
     // The setpoint file carries the unit selected in the main window.
-    QPointer<QSpinBox> unitSelect = main->findChild<QSpinBox*>(QStringLiteral("SpinEditUnitSelect"));
+    QPointer<QSpinBox> unitSelect =
+        main->findChild<QSpinBox*>(QStringLiteral("SpinEditUnitSelect"));
     editSollwerten->setUnitNumber([unitSelect] { return unitSelect ? unitSelect->value() : 0; });
     editSollwerten->setPrintWindow(afdrukkenSoll);
     // Setpoints go through the transfer windows in their setpoints-only mode.
@@ -119,7 +128,46 @@ Program::Program(const StartOptions& options, const QString& programDir) : state
             tables.setpoints = setpoints;
             transfers->send(SetpointsOnly, tables);
         });
+    wireParameterEditor(*editParam, portOpen);
     formMain_->setSecondaryWindows(windows_);
+}
+
+void Program::wireParameterEditor(TFormEditParam& editor, std::function<bool()> portOpen) {
+    TFormMain& main = *formMain_;
+    EditParamHooks& h = editor.hooks();
+    h.portOpen = std::move(portOpen);
+    // The unit number the main window's selection shows goes into a saved file's header.
+    QPointer<QSpinBox> unit = main.findChild<QSpinBox*>(QStringLiteral("SpinEditUnitSelect"));
+    h.unitNumber = [unit] { return unit ? unit->value() : 0; };
+    h.refreshFunctionTexts = [&main] {
+        main.InputFunctieTeksten();
+        main.OutputFunctieTeksten();
+    };
+    // Each window is shown modally and may be gone at close; a failure of
+    // one reaches an error box, not the event loop.
+    auto modal = [this, &editor](QPointer<QDialog> window) {
+        return [this, &editor, window] {
+            if (window)
+                runReportingErrors(dialogs_, &editor, TFormMain::applicationTitle(),
+                                   [&] { window->exec(); });
+        };
+    };
+    if (TransferWindows* transfers = windows_.transfers) {
+        h.receiveParameters = [transfers]() -> std::optional<ParamTables::Parameters> {
+            const std::optional<UnitTables> read = transfers->receive(0);
+            if (!read) return std::nullopt;
+            return read->parameters;
+        };
+        h.sendParameters = [transfers](const ParamTables::Parameters& values) {
+            UnitTables tables;
+            tables.parameters = values;
+            return transfers->send(0, tables);
+        };
+    }
+    h.editParameter = modal(windows_.FormParamService);
+    h.loader = modal(windows_.FormParLoader);
+    if (windows_.FormDisplayNokken) h.showCams = modal(windows_.FormDisplayNokken);
+    if (windows_.FormAfdrukkenPar) h.print = modal(windows_.FormAfdrukkenPar);
 }
 
 Program::~Program() = default;

@@ -11,10 +11,12 @@
 
 #include <QString>
 
+#include <functional>
 #include <memory>
 
 namespace kqm52 {
 
+class TFormEditParam;
 class TFormMain;
 
 class Program {
@@ -29,6 +31,8 @@ class Program {
     QString demoProblem() const { return demoProblem_; }
 
   private:
+    void wireParameterEditor(TFormEditParam& editor, std::function<bool()> portOpen);
+
     ProgramState state_;
     QtDialogs dialogs_;
     std::unique_ptr<TFormMain> formMain_;

@@ -206,28 +206,32 @@ inline constexpr TextKey kTextTable[] = {
     {"AparaatZoeken", "PanelTekst3", "Apparaat gevonden!", "", TextKind::KeepsDefault}, // found
 
     // Parameter editor; its column headers also head the parameter printout.
-    {"EditParam", "Caption", "Edit param"},
+    {"EditParam", "Caption", "Edit param", "FormEditParam"},
     {"EditParam", "KolomTekst0", "tekst 0"},
     {"EditParam", "KolomTekst1", "tekst 1"},
     {"EditParam", "KolomTekst2", "tekst 2"},
     {"EditParam", "KolomTekst3", "tekst 3"},
     {"EditParam", "KolomTekst4", "tekst 4"},
-    {"EditParam", "min", "min"},
-    {"EditParam", "max", "max"},
-    {"EditParam", "default", "default"},
-    {"EditParam", "CmdClear", "Wissen"},
-    {"EditParam", "menuBestand", "Bestand"},
-    {"EditParam", "subOpenen", "Openen"},
-    {"EditParam", "subOpslaanAls", "Opslaan als..."},
-    {"EditParam", "subLaadDefault", "Laad default"},
-    {"EditParam", "subAfdrukken", "Afdrukken"},
-    {"EditParam", "subAfsluiten", "Afsluiten"},
-    {"EditParam", "menuZendenOntvangen", "Zenden & ontvangen"},
-    {"EditParam", "subParOntvangen", "Par ontvangen"},
-    {"EditParam", "subParZenden", "Par zenden"},
-    {"EditParam", "subLoader", "Loader"},
-    {"EditParam", "menuVenster", "Venster"},
-    {"EditParam", "subNokkenInfo", "Nokken info"},
+    {"EditParam", "min", "min", "StatusPanel0"},
+    {"EditParam", "max", "max", "StatusPanel2"},
+    {"EditParam", "default", "default", "StatusPanel4"},
+    {"EditParam", "CmdClear", "Wissen", "CmdClear"},
+    {"EditParam", "menuBestand", "Bestand", "Bestand"},
+    {"EditParam", "subOpenen", "Openen", "Openen"},
+    {"EditParam", "subOpslaanAls", "Opslaan als...", "OpslaanAls"},
+    {"EditParam", "subLaadDefault", "Laad default", "LaadDefaultparameters"},
+    {"EditParam", "subAfdrukken", "Afdrukken", "Afdrukken"},
+    {"EditParam", "subAfsluiten", "Afsluiten", "Afsluiten"},
+    {"EditParam", "menuZendenOntvangen", "Zenden & ontvangen", "ZendenOntvangen"},
+    {"EditParam", "subParOntvangen", "Par ontvangen", "ParametersOntvangen"},
+    {"EditParam", "subParZenden", "Par zenden", "ParametersZenden"},
+    {"EditParam", "subLoader", "Loader", "ParametersLadenenovernemen1"},
+    {"EditParam", "menuVenster", "Venster", "Venster1"},
+    {"EditParam", "subNokkenInfo", "Nokken info", "Viewnokken1"},
+    // The search (Ctrl+F): its menu item, the hint in its field, the note when nothing matches.
+    {"EditParam", "subZoeken", "Zoeken...", "Zoeken1"},
+    {"EditParam", "ZoekTekst", "Nummer of naam"},
+    {"EditParam", "ZoekGeenTreffers", "Niets gevonden"},
     {"EditParam", "Msg_ErrorCaption", ""},
     {"EditParam", "Msg_InfoCaption", ""},
     {"EditParam", "msg_DefaultParGeladen", ""},
@@ -288,8 +292,8 @@ inline constexpr TextKey kTextTable[] = {
     {"SchrijfParSoll", "PanelTekst11", "tekst 11"}, // after the "bp" answer
 
     // Parameter loader.
-    {"Loader", "Caption", "Loader"},
-    {"Loader", "CmdOK", "OK"},
+    {"Loader", "Caption", "Loader", "FormParLoader"},
+    {"Loader", "CmdOK", "OK", "CmdOK"},
     {"Loader", "PanelTekst0", "tekst 0"}, // no reply in time
     {"Loader", "PanelTekst1", "tekst 1"}, // read, not shown
     {"Loader", "PanelTekst2", "tekst 2"}, // line or system error
@@ -299,14 +303,14 @@ inline constexpr TextKey kTextTable[] = {
     {"Loader", "PanelTekst6", "tekst 6"}, // after the "bp" answer
 
     // Service parameter window.
-    {"ParamService", "LabelMin", "min"},
-    {"ParamService", "LabelMax", "max"},
-    {"ParamService", "LabelDefault", "default"},
-    {"ParamService", "LabelParData", "default"},
-    {"ParamService", "CmdOK", "OK"},
-    {"ParamService", "CmdDefault", "Default"},
-    {"ParamService", "CmdZenden", "Zenden"},
-    {"ParamService", "CmdCancel", "annuleren"},
+    {"ParamService", "LabelMin", "min", "LabelMin"},
+    {"ParamService", "LabelMax", "max", "LabelMax"},
+    {"ParamService", "LabelDefault", "default", "LabelDefault"},
+    {"ParamService", "LabelParData", "default", "LabelParData"},
+    {"ParamService", "CmdOK", "OK", "CmdOK"},
+    {"ParamService", "CmdDefault", "Default", "CmdDefault"},
+    {"ParamService", "CmdZenden", "Zenden", "CmdZenden"},
+    {"ParamService", "CmdCancel", "annuleren", "CmdCancel"},
     {"ParamService", "PanelTekst0", "tekst 0"},   // time-out
     {"ParamService", "PanelTekst1", "tekst 1"},   // sending a parameter
     {"ParamService", "PanelTekst2", "tekst 2"},   // value outside minimum..maximum

@@ -73,6 +73,9 @@ class ParamTables {
     SetpointSource setpointSource = SetpointSource::Nothing;
     bool parametersModified = false;
     bool setpointsModified = false;
+    // Single parameters went to the unit (service window) and it has not yet
+    // been told to take them over with "bp": closing the editor warns.
+    bool parametersSentNotLoaded = false;
     SelectedParameter selected;
 
   private:

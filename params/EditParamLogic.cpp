@@ -1,0 +1,314 @@
+#include "params/EditParamLogic.h"
+
+#include "params/model/ParameterFile.h"
+#include "ui/ProgramState.h"
+
+#include <QFileInfo>
+
+namespace kqm52 {
+
+namespace {
+
+constexpr const char* Section = "EditParam";
+const QString LineJoin = QStringLiteral("\n\r");
+
+// Shown instead of a language text while no language file is loaded, where
+// staying silent would leave the user guessing.
+QString builtInRefusal(const FileProblem& problem) {
+    return QStringLiteral("The parameter file was not read; nothing was changed.\n\r") +
+           problem.detail;
+}
+
+} // namespace
+
+EditParamLogic::EditParamLogic(ProgramState& state, EditParamView& view)
+    : state_(state), view_(view) {}
+
+QString EditParamLogic::text(const char* key) const {
+    const TextKey* row = findTextKey(QLatin1String(Section), QLatin1String(key));
+    return state_.language.textOrEmpty(QLatin1String(Section), QLatin1String(key),
+                                       row ? QString::fromUtf8(row->def) : QString());
+}
+
+void EditParamLogic::FormActivate() {
+    ClearStringGrid();
+    treeProblem_.clear();
+    const QString path =
+        state_.settings.ProgramDir + GroupTree::fileName(state_.settings.LanguageNo);
+    QString reason;
+    if (!tree_.load(path, &reason)) {
+        treeProblem_ = QStringLiteral("TreeFileError error raised, with message : ") +
+                       QStringLiteral("%1: %2").arg(path, reason);
+        view_.showError(text("Msg_ErrorCaption"), treeProblem_);
+    }
+    // Without a tree there is no root to select: the grid stays empty.
+    selectNode(tree_.nodes().empty() ? -1 : 0);
+    transferEnabled_ = hooks.portOpen && hooks.portOpen();
+    state_.tables.parametersSentNotLoaded = false;
+}
+
+void EditParamLogic::selectNode(int node) {
+    node_ = (node >= 0 && node < int(tree_.nodes().size())) ? node : -1;
+    InitParameterStringgrid();
+}
+
+void EditParamLogic::ClearStringGrid() {
+    rows_.fill(Row{});
+    lastFilledRow_ = 0;
+}
+
+void EditParamLogic::InitParameterStringgrid() {
+    if (node_ < 0) {
+        menu_ = submenu_ = 0;
+        ClearStringGrid();
+        return;
+    }
+    const GroupTree::Node& n = tree_.nodes()[std::size_t(node_)];
+    menu_ = n.menuNumber;
+    submenu_ = n.submenuNumber;
+    const ParameterCatalogue& cat = state_.catalogue;
+    if (!cat.parameterDefinitionsPresent() || !cat.parameterNumbersPresent()) return;
+    const int languageNo = state_.settings.LanguageNo;
+    for (int r = 1; r <= Rows; ++r) {
+        Row& cells = rows_[std::size_t(r - 1)];
+        const int p = cat.parameterInRow(groupNumber(), r);
+        if (p < 0) {
+            cells = Row{};
+            continue;
+        }
+        const ParameterInfo& info = cat.info(p);
+        cells[0] = QStringLiteral("%1.%2.%3").arg(menu_).arg(submenu_).arg(r);
+        cells[1] = info.numberText();
+        cells[2] = info.described() ? info.name(languageNo) : QString();
+        cells[3] = info.currentText(state_.tables);
+        cells[4] = info.described() && info.isOptionList()
+                       ? info.optionText(languageNo, state_.tables.parameter(p))
+                       : QString();
+        lastFilledRow_ = r;
+    }
+}
+
+void EditParamLogic::StringGrid1SelectCell(int r) {
+    selectedRow_ = (r >= 1 && r <= Rows) ? r : 0;
+    SelectedParameter& record = state_.tables.selected;
+    const Row empty{};
+    const Row& cells = selectedRow_ ? row(selectedRow_) : empty;
+    if (cells[1].isEmpty()) {
+        record = SelectedParameter{};
+        record.name = cells[2];
+        status_ = Status{};
+        return;
+    }
+    const int p = cells[1].toInt();
+    record = state_.catalogue.selection(p, state_.settings.LanguageNo, state_.tables);
+    // The row's own texts, as the user reads them.
+    record.numberText = cells[1];
+    record.name = cells[2];
+    status_ = {record.minimumText, record.maximumText, record.defaultText};
+}
+
+void EditParamLogic::StringGrid1Exit() {
+    status_ = Status{};
+}
+
+void EditParamLogic::editRow(int r) {
+    if (r < 1 || r > Rows || row(r)[1].isEmpty() || !hooks.editParameter) return;
+    StringGrid1SelectCell(r);
+    hooks.editParameter();
+    InitParameterStringgrid();
+    // The value may have changed: the record and the status follow the table.
+    StringGrid1SelectCell(r);
+}
+
+void EditParamLogic::wholeTableChanged() {
+    InitParameterStringgrid();
+    if (selectedRow_) StringGrid1SelectCell(selectedRow_);
+    if (hooks.refreshFunctionTexts) hooks.refreshFunctionTexts();
+}
+
+void EditParamLogic::LaadDefaultparametersClick() {
+    if (!state_.catalogue.parameterDefinitionsPresent()) {
+        const QString msg = state_.language.LanguageLoaded()
+                                ? text("msg_ErrorSetDefaultPar")
+                                : QStringLiteral("The defaults cannot be loaded: Parameters.txt "
+                                                 "is missing beside the program.");
+        view_.showError(text("Msg_ErrorCaption"), msg);
+        return;
+    }
+    const ParamTables::Parameters defaults = state_.catalogue.defaults();
+    if (state_.language.LanguageLoaded())
+        view_.showInformation(text("Msg_InfoCaption"), text("msg_DefaultParGeladen"));
+    state_.tables.replaceParameters(defaults, ParameterSource::Defaults);
+    wholeTableChanged();
+}
+
+QString EditParamLogic::fileFilter() const {
+    const TextKey* row = findTextKey(QLatin1String(Section), QLatin1String("OpenFilter"));
+    const QString def = QString::fromUtf8(row->def);
+    QString filter =
+        state_.language.LanguageLoaded()
+            ? state_.language.text(QLatin1String(Section), QLatin1String("OpenFilter"), def)
+            : def;
+    if (filter.isEmpty()) filter = def;
+    return dialogFilter(filter);
+}
+
+QString EditParamLogic::dialogFilter(const QString& filter) {
+    const QStringList parts = filter.split(QLatin1Char('|'));
+    QStringList result;
+    for (int i = 0; i + 1 < parts.size(); i += 2) {
+        const QString desc = parts[i].trimmed();
+        const QString pattern = QString(parts[i + 1]).replace(QLatin1Char(';'), QLatin1Char(' '));
+        result << (desc.contains(QLatin1Char('(')) ? desc : desc + " (" + pattern + ")");
+    }
+    if (result.isEmpty()) return filter;
+    return result.join(QStringLiteral(";;"));
+}
+
+void EditParamLogic::rememberFolder(const QString& path) {
+    state_.settings.DialogPath = QFileInfo(path).absolutePath() + QLatin1Char('/');
+}
+
+void EditParamLogic::OpenenClick() {
+    const QString path =
+        view_.askOpenFile(text("OpenCaption"), state_.settings.DialogPath, fileFilter());
+    if (path.isEmpty()) return;
+    rememberFolder(path);
+    const FileRead<ParamTables::Parameters> read = ParameterFile::read(path);
+    if (!read.ok()) {
+        const FileProblem& problem = read.problem;
+        QString msg;
+        if (state_.language.LanguageLoaded() && !problem.messageKey.isEmpty())
+            msg = state_.language.text(QLatin1String(Section), problem.messageKey) + LineJoin +
+                  problem.detail;
+        else
+            msg = builtInRefusal(problem);
+        view_.showError(text("Msg_ErrorCaption"), msg);
+        return;
+    }
+    state_.tables.replaceParameters(*read.tables, ParameterSource::File);
+    wholeTableChanged();
+}
+
+void EditParamLogic::OpslaanAlsClick() {
+    QString path = view_.askSaveFile(text("SaveCaption"), state_.settings.DialogPath, fileFilter());
+    if (path.isEmpty()) return;
+    if (QFileInfo(path).suffix().isEmpty()) path += QStringLiteral(".mxp");
+    rememberFolder(path);
+    const int unit = hooks.unitNumber ? hooks.unitNumber() : 0;
+    const QString problem = ParameterFile::write(path, state_.tables.parameters(), unit);
+    if (!problem.isEmpty())
+        view_.showError(text("Msg_ErrorCaption"),
+                        QStringLiteral("The parameters were not saved.\n\r") + problem);
+}
+
+bool EditParamLogic::askBeforeUnloadedValues(const char* section, const char* const* keys,
+                                             int count) {
+    if (state_.tables.parameterSource != ParameterSource::Nothing) return true;
+    if (!state_.language.LanguageLoaded()) return false;
+    const LanguageTexts& t = state_.language;
+    const QString caption =
+        t.text(QLatin1String(section), QStringLiteral("Msg_waarschuwingCaption"));
+    QStringList lines;
+    for (int i = 0; i < count; ++i)
+        lines << t.text(QLatin1String(section), QLatin1String(keys[i]));
+    view_.setCaption(caption);
+    return view_.askYes(caption, lines.join(LineJoin));
+}
+
+void EditParamLogic::ParametersZendenClick() {
+    if (!hooks.sendParameters) return;
+    static constexpr const char* keys[] = {"ZendMsg_1", "ZendMsg_2", "ZendMsg_3",
+                                           "ZendMsg_4", "ZendMsg_5", "ZendMsg_6"};
+    if (!askBeforeUnloadedValues(Section, keys, 6)) return;
+    if (hooks.sendParameters(state_.tables.parameters()))
+        state_.tables.parametersSentNotLoaded = false;
+}
+
+void EditParamLogic::AfdrukkenClick() {
+    if (!hooks.print) return;
+    static constexpr const char* keys[] = {"AfdrukMsg_1", "AfdrukMsg_2", "AfdrukMsg_3",
+                                           "AfdrukMsg_4", "AfdrukMsg_5", "AfdrukMsg_6"};
+    if (!askBeforeUnloadedValues("Afdrukken", keys, 6)) return;
+    hooks.print();
+}
+
+void EditParamLogic::ParametersOntvangenClick() {
+    if (!hooks.receiveParameters) return;
+    if (const auto received = hooks.receiveParameters()) {
+        state_.tables.replaceParameters(*received, ParameterSource::Received);
+        wholeTableChanged();
+    }
+}
+
+void EditParamLogic::ParametersLadenenovernemen1Click() {
+    if (hooks.loader) hooks.loader();
+}
+
+void EditParamLogic::Viewnokken1Click() {
+    if (hooks.showCams) hooks.showCams();
+}
+
+void EditParamLogic::CmdClearClick() {
+    if (!clearVisible()) return;
+    for (const Row& cells : rows_)
+        if (!cells[1].isEmpty()) state_.tables.setParameter(cells[1].toInt(), 0);
+    InitParameterStringgrid();
+    if (selectedRow_) StringGrid1SelectCell(selectedRow_);
+}
+
+bool EditParamLogic::FormClose() {
+    if (state_.tables.parametersSentNotLoaded && state_.language.LanguageLoaded()) {
+        const QString caption = text("Msg_waarschuwingCaption");
+        if (!view_.askYes(caption,
+                          wrapText(text("Msg_ParGezondenEnNietGeladen"), CloseQuestionWidth)))
+            return false;
+    }
+    if (hooks.refreshFunctionTexts) hooks.refreshFunctionTexts();
+    return true;
+}
+
+std::vector<ParameterHit> EditParamLogic::find(const QString& query) const {
+    if (!state_.catalogue.parameterDefinitionsPresent() ||
+        !state_.catalogue.parameterNumbersPresent())
+        return {};
+    return ParameterSearch::find(state_.catalogue, tree_, state_.settings.LanguageNo, query);
+}
+
+void EditParamLogic::jumpTo(const ParameterHit& hit) {
+    selectNode(hit.node);
+    StringGrid1SelectCell(hit.row);
+}
+
+QString EditParamLogic::wrapText(const QString& text, int width) {
+    QString out;
+    QString line;
+    int breakAt = -1; // in line: the position after the last break character
+    for (QChar c : text) {
+        if (c == QLatin1Char('\n') || c == QLatin1Char('\r')) {
+            out += line;
+            out += c;
+            line.clear();
+            breakAt = -1;
+            continue;
+        }
+        line += c;
+        if (c == QLatin1Char(' ') || c == QLatin1Char('\t') || c == QLatin1Char('-') ||
+            c == QLatin1Char('.'))
+            breakAt = int(line.size());
+        if (line.size() > width && breakAt > 0 && breakAt < line.size()) {
+            out += line.left(breakAt) + QStringLiteral("\r\n");
+            line = line.mid(breakAt);
+            breakAt = -1;
+            for (int i = 0; i < line.size(); ++i) {
+                const QChar d = line[i];
+                if (d == QLatin1Char(' ') || d == QLatin1Char('\t') || d == QLatin1Char('-') ||
+                    d == QLatin1Char('.'))
+                    breakAt = i + 1;
+            }
+        }
+    }
+    return out + line;
+}
+
+} // namespace kqm52

@@ -1,0 +1,150 @@
+#pragma once
+
+// The parameter editor without its widgets: the group tree and the grid of
+// the selected group, the status texts of the selected row, and every
+// whole-table operation (defaults, open, save, receive, send, clear) with its
+// questions and messages.  The window shows what this says and forwards its
+// handlers; the other windows the editor opens are reached through hooks
+// that the program sets, so each can be missing (its item is then disabled).
+
+#include "params/model/GroupTree.h"
+#include "params/model/ParamTables.h"
+#include "params/model/ParameterSearch.h"
+
+#include <QString>
+
+#include <array>
+#include <functional>
+#include <optional>
+#include <vector>
+
+namespace kqm52 {
+
+class ProgramState;
+
+// What the editor asks of its window: boxes and file dialogs.
+class EditParamView {
+  public:
+    virtual ~EditParamView() = default;
+    virtual void showError(const QString& caption, const QString& text) = 0;
+    virtual void showInformation(const QString& caption, const QString& text) = 0;
+    // A warning with Yes, No and Cancel; true only for Yes.
+    virtual bool askYes(const QString& caption, const QString& text) = 0;
+    // The chosen path, or empty when cancelled.
+    virtual QString askOpenFile(const QString& caption, const QString& dir,
+                                const QString& filter) = 0;
+    virtual QString askSaveFile(const QString& caption, const QString& dir,
+                                const QString& filter) = 0;
+    virtual void setCaption(const QString& caption) = 0;
+};
+
+// The editor's ways to the main window and to the windows it opens.  An
+// empty hook means that part is not there.
+struct EditParamHooks {
+    std::function<bool()> portOpen;
+    std::function<int()> unitNumber; // of the main window's unit selection
+    // The main window relabels its input and output lamps.
+    std::function<void()> refreshFunctionTexts;
+    // The receive window in mode 0: the 400 values when it closed with OK.
+    std::function<std::optional<ParamTables::Parameters>()> receiveParameters;
+    // The send window in mode 0 with these values: true when it closed with OK.
+    std::function<bool(const ParamTables::Parameters&)> sendParameters;
+    std::function<void()> editParameter; // the service window, on the selected record
+    std::function<void()> loader;
+    std::function<void()> print;
+    std::function<void()> showCams;
+};
+
+class EditParamLogic {
+  public:
+    static constexpr int Rows = 18; // data rows 1 … 18
+    static constexpr int Columns = 5;
+    static constexpr int CloseQuestionWidth = 42;
+    using Row = std::array<QString, Columns>;
+
+    EditParamLogic(ProgramState& state, EditParamView& view);
+
+    EditParamHooks hooks;
+
+    // Activation: empty grid, the tree of the language, the root selected,
+    // the sent-but-not-loaded flag cleared.
+    void FormActivate();
+    const GroupTree& tree() const { return tree_; }
+    // Why the tree file could not be read (empty when it could).
+    const QString& treeProblem() const { return treeProblem_; }
+
+    // TreeView1Change: a node of tree() by index, -1 for none.
+    void selectNode(int node);
+    int selectedNode() const { return node_; }
+    void InitParameterStringgrid();
+    void ClearStringGrid();
+
+    int menuNumber() const { return menu_; }
+    int submenuNumber() const { return submenu_; }
+    int groupNumber() const { return menu_ * 100 + submenu_; }
+    bool clearVisible() const { return menu_ == 9; }
+    // Row r (1 … 18) of the grid.
+    const Row& row(int r) const { return rows_.at(std::size_t(r - 1)); }
+    int lastFilledRow() const { return lastFilledRow_; }
+
+    // StringGrid1SelectCell: fills the selected-parameter record and the
+    // status texts.  StringGrid1Exit clears the texts.
+    void StringGrid1SelectCell(int r);
+    void StringGrid1Exit();
+    int selectedRow() const { return selectedRow_; }
+    struct Status {
+        QString minimum, maximum, def;
+        friend bool operator==(const Status&, const Status&) = default;
+    };
+    const Status& status() const { return status_; }
+    // Double-click or Enter: the service window for a filled row.
+    void editRow(int r);
+
+    // The menu.
+    void OpenenClick();
+    void OpslaanAlsClick();
+    void LaadDefaultparametersClick();
+    void AfdrukkenClick();
+    void ParametersOntvangenClick();
+    void ParametersZendenClick();
+    void ParametersLadenenovernemen1Click();
+    void Viewnokken1Click();
+    void CmdClearClick();
+    // True when the window may close.
+    bool FormClose();
+
+    // Receive, send and loader need the port open when the window opened.
+    bool transferItemsEnabled() const { return transferEnabled_; }
+
+    // Ctrl+F: hits in the current language, and the jump to one of them.
+    std::vector<ParameterHit> find(const QString& query) const;
+    void jumpTo(const ParameterHit& hit);
+
+    // Text wrapped at `width` columns, breaking after blanks, tabs, "-" and
+    // ".", lines joined by CR LF.
+    static QString wrapText(const QString& text, int width);
+    // "Text (*.mxp)|*.mxp" as a file dialog filter: "Text (*.mxp)".
+    static QString dialogFilter(const QString& filter);
+
+  private:
+    QString text(const char* key) const;
+    QString fileFilter() const;
+    void wholeTableChanged();
+    bool askBeforeUnloadedValues(const char* section, const char* const* keys, int count);
+    void rememberFolder(const QString& path);
+
+    ProgramState& state_;
+    EditParamView& view_;
+    GroupTree tree_;
+    QString treeProblem_;
+    int node_ = -1;
+    int menu_ = 0;
+    int submenu_ = 0;
+    int lastFilledRow_ = 0;
+    int selectedRow_ = 0;
+    std::array<Row, Rows> rows_{};
+    Status status_;
+    bool transferEnabled_ = false;
+};
+
+} // namespace kqm52

@@ -1,0 +1,64 @@
+#include "params/ParLoaderLogic.h"
+
+#include "link/ReplyText.h"
+#include "link/ZRComm.h"
+#include "ui/ProgramState.h"
+
+namespace kqm52 {
+
+ParLoaderLogic::ParLoaderLogic(ProgramState& state, TZRComm& port) : state_(state) {
+    RQ500ParLoader.setObjectName(QStringLiteral("RQ500ParLoader"));
+    RQ500ParLoader.setUpForDevice(0);
+    RQ500ParLoader.SetZRComm(&port);
+    RQ500ParLoader.OnCommResult = [this](TZRProtocolComponent*, const QByteArray& r) {
+        RQ500ParLoaderCommResult(r);
+    };
+    RQ500ParLoader.OnCommError = [this](TZRProtocolComponent*, const TCommError& e,
+                                        const QByteArray&) { RQ500ParLoaderCommError(e); };
+}
+
+ParLoaderLogic::~ParLoaderLogic() {
+    RQ500ParLoader.OnCommResult = nullptr;
+    RQ500ParLoader.OnCommError = nullptr;
+    RQ500ParLoader.SetZRComm(nullptr);
+}
+
+QString ParLoaderLogic::panelTekst(int n) const {
+    const QString key = QStringLiteral("PanelTekst%1").arg(n);
+    const TextKey* row = findTextKey(u"Loader", key);
+    return state_.language.textOrEmpty(QStringLiteral("Loader"), key,
+                                       row ? QString::fromUtf8(row->def) : QString());
+}
+
+void ParLoaderLogic::show(const QString& text, bool red) {
+    panelText_ = text;
+    panelRed_ = red;
+    if (onChanged) onChanged();
+}
+
+void ParLoaderLogic::FormActivate() {
+    waiting_ = true;
+    RQ500ParLoader.SetASCIIProtocol(QStringLiteral("bp"));
+    RQ500ParLoader.Send();
+    show({}, false);
+}
+
+void ParLoaderLogic::RQ500ParLoaderCommResult(const QByteArray& reply) {
+    waiting_ = false;
+    state_.tables.parametersSentNotLoaded = false;
+    const QByteArray r = replyInBuffer(reply, ReplyBufferSize);
+    const QString answer = QString::fromLatin1(r.left(std::max<qsizetype>(0, r.size() - 2)));
+    if (answer == QLatin1String("bp -1"))
+        show(panelTekst(4), false);
+    else
+        show(panelTekst(5) + QLatin1Char(' ') + answer.mid(3) + QLatin1Char(' ') + panelTekst(6),
+             true);
+}
+
+void ParLoaderLogic::RQ500ParLoaderCommError(const TCommError& error) {
+    waiting_ = false;
+    // Every failure is shown; a closed port would otherwise leave an empty panel.
+    show(panelTekst(error.Code == CommCode::Timeout ? 0 : 2), true);
+}
+
+} // namespace kqm52

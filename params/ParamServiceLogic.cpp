@@ -1,0 +1,266 @@
+#include "params/ParamServiceLogic.h"
+
+#include "link/ReplyText.h"
+#include "link/ZRComm.h"
+#include "ui/ProgramState.h"
+
+namespace kqm52 {
+
+namespace {
+
+constexpr QChar Backspace(8);
+const QLatin1Char Comma(',');
+const QLatin1Char Minus('-');
+
+} // namespace
+
+int integerDigitsOf(const QString& minimumText, const QString& maximumText, int decimals) {
+    int digits = 0;
+    for (QString t : {minimumText, maximumText}) {
+        const qsizetype sign = t.indexOf(Minus);
+        if (sign >= 0) t.remove(sign, 1);
+        const qsizetype comma = t.indexOf(Comma);
+        const int n = int(decimals > 0 && comma >= 0 ? comma : t.size());
+        digits = std::max(digits, n);
+    }
+    return digits;
+}
+
+KeyOutcome filterEntryKey(const EntryRules& rules, QChar key, const QString& text, int caret,
+                          int selectionLength) {
+    KeyOutcome refused;
+    if (key == QLatin1Char('.')) key = Comma;
+    if (key != Backspace && !key.isDigit() && key != Comma && key != Minus) return refused;
+    if (key.isDigit() && (key < QLatin1Char('0') || key > QLatin1Char('9'))) return refused;
+    const bool hasMinus = text.contains(Minus);
+    const bool nothingSelected = selectionLength == 0;
+    if (key == Comma && (rules.decimals < 1 || text.contains(Comma))) return refused;
+    if (key == Minus && rules.minimum >= 0) return refused;
+    if (key == Minus && hasMinus && nothingSelected) return refused;
+    // Nothing may go in front of the sign.
+    if (hasMinus && caret == 0 && nothingSelected) return refused;
+    if (key == Minus && caret != 0 && !hasMinus) {
+        KeyOutcome o;
+        o.replaced = true;
+        o.text = QString(Minus) + text;
+        o.caret = int(o.text.size());
+        return o;
+    }
+    if (nothingSelected && key != Backspace && key != Minus) {
+        QString body = text;
+        int bodyCaret = caret;
+        if (hasMinus) {
+            body.remove(body.indexOf(Minus), 1);
+            bodyCaret = std::max(0, caret - 1);
+        }
+        const qsizetype comma = body.indexOf(Comma);
+        if (comma < 0) {
+            if (key != Comma && body.size() >= rules.integerDigits) return refused;
+        } else if (bodyCaret <= comma) {
+            if (comma + 1 > rules.integerDigits) return refused;
+        } else if (body.size() - comma - 1 >= rules.decimals) {
+            return refused;
+        }
+    }
+    KeyOutcome o;
+    o.accepted = true;
+    o.key = key;
+    return o;
+}
+
+ParamServiceLogic::ParamServiceLogic(ProgramState& state, TZRComm& port, ParamServiceView& view)
+    : state_(state), view_(view) {
+    RQ500ZendServiceParameter.setObjectName(QStringLiteral("RQ500ZendServiceParameter"));
+    RQ500ZendServiceParameter.setUpForDevice(WriteTimeoutMs);
+    RQ500ServiceBerPar.setObjectName(QStringLiteral("RQ500ServiceBerPar"));
+    RQ500ServiceBerPar.setUpForDevice(LoadTimeoutMs);
+    for (TRQ500Protocol* c : {&RQ500ZendServiceParameter, &RQ500ServiceBerPar}) {
+        c->SetZRComm(&port);
+        c->OnCommError = [this](TZRProtocolComponent*, const TCommError& e, const QByteArray&) {
+            RQ500ZendServiceParameterCommError(e);
+        };
+    }
+    RQ500ZendServiceParameter.OnCommResult = [this](TZRProtocolComponent*, const QByteArray& r) {
+        RQ500ZendServiceParameterCommResult(r);
+    };
+    RQ500ServiceBerPar.OnCommResult = [this](TZRProtocolComponent*, const QByteArray& r) {
+        RQ500ServiceBerParCommResult(r);
+    };
+}
+
+ParamServiceLogic::~ParamServiceLogic() {
+    for (TRQ500Protocol* c : {&RQ500ZendServiceParameter, &RQ500ServiceBerPar}) {
+        c->OnCommResult = nullptr;
+        c->OnCommError = nullptr;
+        c->SetZRComm(nullptr);
+    }
+}
+
+QString ParamServiceLogic::panelTekst(int n) const {
+    const QString key = QStringLiteral("PanelTekst%1").arg(n);
+    const TextKey* row = findTextKey(u"ParamService", key);
+    return state_.language.textOrEmpty(QStringLiteral("ParamService"), key,
+                                       row ? QString::fromUtf8(row->def) : QString());
+}
+
+void ParamServiceLogic::show(const QString& text, bool red) {
+    panelText_ = text;
+    panelRed_ = red;
+    view_.showPanel(text, red);
+}
+
+void ParamServiceLogic::FormActivate(bool portOpen) {
+    busy_ = false;
+    show({}, false);
+    const SelectedParameter& record = state_.tables.selected;
+    bool numberOk = false;
+    parameter_ = record.numberText.toInt(&numberOk);
+    if (!numberOk || !ParamTables::isParameter(parameter_)) parameter_ = -1;
+    valueAtActivation_ = state_.tables.parameter(parameter_);
+
+    const ParameterCatalogue& cat = state_.catalogue;
+    const int languageNo = state_.settings.LanguageNo;
+    setup_ = Setup{};
+    setup_.minimumText = record.minimumText;
+    setup_.maximumText = record.maximumText;
+    setup_.defaultText = record.defaultText;
+    setup_.title = QStringLiteral("[%1]   %2").arg(record.numberText, record.name);
+    setup_.optionList = parameter_ >= 0 && cat.isOptionList(parameter_);
+    if (setup_.optionList) {
+        const QStringList labels = cat.optionList(parameter_, languageNo);
+        for (int i = 0; i < labels.size(); ++i)
+            setup_.items << QStringLiteral("%1 - %2").arg(i).arg(labels[i]);
+        const qint32 v = state_.tables.parameter(parameter_);
+        setup_.itemIndex = (v >= 0 && v < labels.size()) ? int(v) : -1;
+    } else {
+        setup_.entryText = record.valueText;
+    }
+    rules_ = EntryRules{};
+    rules_.decimals = parameter_ >= 0 ? cat.info(parameter_).decimals(state_.tables) : 0;
+    rules_.minimum = record.minimum;
+    rules_.integerDigits = integerDigitsOf(record.minimumText, record.maximumText, rules_.decimals);
+    setup_.transferEnabled = portOpen;
+}
+
+bool ParamServiceLogic::TestIngave(const QString& entryText, int itemIndex) {
+    show({}, false);
+    if (parameter_ < 0) return false;
+    qint32 value = 0;
+    if (setup_.optionList) {
+        // The table may hold a value the list has no label for: nothing is
+        // chosen then, and storing "nothing" would be a guess.
+        if (itemIndex < 0) {
+            show(panelTekst(2), true);
+            view_.focusEntry();
+            return false;
+        }
+        value = itemIndex;
+    } else {
+        QString t = entryText.trimmed();
+        if (t.isEmpty()) t = QStringLiteral("0");
+        const bool negative = t.startsWith(Minus);
+        if (negative) t.remove(0, 1);
+        qsizetype comma = t.indexOf(Comma);
+        if (rules_.decimals > 0 && comma < 0) {
+            t += Comma;
+            comma = t.size() - 1;
+        }
+        // A pasted text can hold what typing cannot: anything but digits and
+        // one comma with no more decimals than the parameter has would give
+        // a value scaled wrongly, so it is refused like one out of range.
+        bool wellFormed = t.count(Comma) <= (rules_.decimals > 0 ? 1 : 0);
+        if (comma >= 0) {
+            while (t.size() - comma - 1 < rules_.decimals)
+                t += QLatin1Char('0');
+            wellFormed = wellFormed && t.size() - comma - 1 == rules_.decimals;
+            t.remove(comma, 1);
+        }
+        for (QChar c : t)
+            wellFormed = wellFormed && c >= QLatin1Char('0') && c <= QLatin1Char('9');
+        if (wellFormed && t.size() > MaxDigits) {
+            show(panelTekst(3), true);
+            view_.focusEntry();
+            return false;
+        }
+        const qint64 magnitude = wellFormed && !t.isEmpty() ? t.toLongLong() : 0;
+        value = qint32(negative ? -magnitude : magnitude);
+        const SelectedParameter& record = state_.tables.selected;
+        if (!wellFormed || t.isEmpty() || value < record.minimum || value > record.maximum) {
+            show(panelTekst(2), true);
+            view_.focusEntry();
+            return false;
+        }
+    }
+    state_.tables.setParameter(parameter_, value);
+    if (value != valueAtActivation_) state_.tables.parametersModified = true;
+    return true;
+}
+
+bool ParamServiceLogic::CmdOKClick(const QString& entryText, int itemIndex) {
+    return TestIngave(entryText, itemIndex) && panelText_.isEmpty();
+}
+
+void ParamServiceLogic::send(TRQ500Protocol& component, const QString& request) {
+    busy_ = true;
+    view_.setButtonsEnabled(false);
+    component.SetASCIIProtocol(request);
+    component.Send();
+}
+
+void ParamServiceLogic::CmdZendenClick(const QString& entryText, int itemIndex) {
+    if (busy_ || !TestIngave(entryText, itemIndex) || !panelText_.isEmpty()) return;
+    show(panelTekst(1), false);
+    send(RQ500ZendServiceParameter,
+         QStringLiteral("wp %1 %2").arg(parameter_).arg(state_.tables.parameter(parameter_)));
+}
+
+void ParamServiceLogic::CmdBerParClick() {
+    if (busy_) return;
+    show(panelTekst(9), false);
+    send(RQ500ServiceBerPar, QStringLiteral("bp"));
+}
+
+int ParamServiceLogic::defaultItem() const {
+    bool ok = false;
+    const int v = setup_.defaultText.toInt(&ok);
+    return ok && v >= 0 && v < setup_.items.size() ? v : -1;
+}
+
+void ParamServiceLogic::EnableButtons() {
+    busy_ = false;
+    view_.setButtonsEnabled(true);
+}
+
+void ParamServiceLogic::RQ500ZendServiceParameterCommResult(const QByteArray& reply) {
+    const QByteArray r = replyInBuffer(reply, ReplyBufferSize);
+    if (r.startsWith("er 7")) {
+        show(QStringLiteral("(er 7) ") + panelTekst(6), true);
+    } else if (r.startsWith("wp")) {
+        state_.tables.parametersSentNotLoaded = true;
+        show(panelTekst(4), false);
+    } else {
+        // Not the echo of the write: the unit did not say it took the value.
+        show(panelTekst(5) + QLatin1Char(' ') + QString::fromLatin1(r.left(4)).trimmed(), true);
+    }
+    EnableButtons();
+}
+
+void ParamServiceLogic::RQ500ServiceBerParCommResult(const QByteArray& reply) {
+    state_.tables.parametersSentNotLoaded = false;
+    const QByteArray r = replyInBuffer(reply, ReplyBufferSize);
+    const QString answer = QString::fromLatin1(r.left(std::max<qsizetype>(0, r.size() - 2)));
+    if (answer == QLatin1String("bp -1"))
+        show(panelTekst(10), false);
+    else
+        show(panelTekst(8) + QLatin1Char(' ') + answer.mid(3) + QLatin1Char(' ') + panelTekst(7),
+             true);
+    EnableButtons();
+}
+
+void ParamServiceLogic::RQ500ZendServiceParameterCommError(const TCommError& error) {
+    // Any failure is shown: a request that silently ends would read as done.
+    show(panelTekst(error.Code == CommCode::Timeout ? 0 : 5), true);
+    EnableButtons();
+}
+
+} // namespace kqm52

@@ -1,0 +1,310 @@
+// The service window and the loader: the entry's key filter and check, the
+// single write and the "bp" on the simulated unit, what the panel says and in
+// which colour, and the sent-but-not-loaded flag they keep for the editor.
+
+#include "../sim/SimLinkFixture.h"
+
+#include "params/FormParLoader.h"
+#include "params/FormParamService.h"
+#include "params/ParLoaderLogic.h"
+#include "params/ParamServiceLogic.h"
+#include "ui/ProgramState.h"
+#include "ui/TextTableChecks.h"
+
+#include <QComboBox>
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <mutex>
+
+using namespace kqm52;
+using namespace kqm52::simtest;
+
+namespace {
+
+const QChar Backspace(8);
+
+TEST(EntryKeys, FilterForMinusHundredToTwoHundredWithTwoDecimals) {
+    const EntryRules rules{2, -10000, integerDigitsOf("-100,00", "200,00", 2)};
+    ASSERT_EQ(rules.integerDigits, 3);
+    const struct {
+        const char* text;
+        int caret;
+        int selected;
+        QChar key;
+        bool accepted;
+        QChar becomes; // when accepted
+    } cases[] = {
+        {"12", 2, 0, '5', true, '5'},     {"12", 2, 0, 'a', false, {}},
+        {"12", 2, 0, '.', true, ','},     {"12", 2, 0, ',', true, ','},
+        {"12,5", 4, 0, ',', false, {}},   {"123", 3, 0, '4', false, {}}, // a fourth digit
+        {"123", 3, 0, ',', true, ','},    {"123,4", 5, 0, '5', true, '5'},
+        {"123,45", 6, 0, '6', false, {}}, {"123,45", 2, 0, '9', false, {}},
+        {"12,45", 1, 0, '9', true, '9'},  {"-12", 3, 0, '-', false, {}},
+        {"-12", 0, 0, '5', false, {}},    {"123", 3, 0, Backspace, true, Backspace},
+        {"123", 0, 3, '7', true, '7'},    {"", 0, 0, '-', true, '-'},
+    };
+    for (const auto& c : cases) {
+        const KeyOutcome o = filterEntryKey(rules, c.key, c.text, c.caret, c.selected);
+        EXPECT_EQ(o.accepted, c.accepted) << c.text << " + " << c.key.toLatin1();
+        EXPECT_FALSE(o.replaced) << c.text;
+        if (c.accepted) EXPECT_EQ(o.key, c.becomes) << c.text;
+    }
+    // "-" behind the digits puts the sign in front and the caret at the end.
+    const KeyOutcome sign = filterEntryKey(rules, '-', "25", 2, 0);
+    EXPECT_TRUE(sign.replaced);
+    EXPECT_EQ(sign.text, "-25");
+    EXPECT_EQ(sign.caret, 3);
+    // No comma, no minus where the limits allow neither.
+    const EntryRules whole{0, 0, 4};
+    EXPECT_FALSE(filterEntryKey(whole, ',', "12", 2, 0).accepted);
+    EXPECT_FALSE(filterEntryKey(whole, '-', "12", 2, 0).accepted);
+    EXPECT_FALSE(filterEntryKey(whole, '-', "12", 0, 0).accepted);
+}
+
+class ServiceTest : public SimLinkFixture {
+  protected:
+    ServiceTest() : state(dir.path() + "/"), view(), logic(state, port, view) {
+        QFile f(dir.filePath("Parameters.txt"));
+        EXPECT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write("[007]\nnaam0=Waarde\ntype=0\ndec=2\nmin=-10000\nmax=20000\ndefault=1250\n"
+                "[012]\nnaam0=Keuze\ntype=1\nopties0=Uit,Aan,Auto\ndefault=2\n"
+                "[014]\nnaam0=Verwijzing\ntype=1\nopties0=#012\n"
+                "[050]\nnaam0=Groot\ndec=0\nmin=0\nmax=999999999\n");
+        f.close();
+        state.catalogue.ParameterDef_lezen(state.settings.ProgramDir);
+        QString texts = "[ParamService]\n";
+        for (int i = 0; i <= 10; ++i)
+            texts += QStringLiteral("PanelTekst%1=t%1\n").arg(i);
+        texts += "[Loader]\n";
+        for (int i = 0; i <= 6; ++i)
+            texts += QStringLiteral("PanelTekst%1=l%1\n").arg(i);
+        state.language.loadFromText(texts);
+        bus->addUnit(0, lineOf(38400));
+        bus->setTrace([this](SimNanos, bool fromHost, int, const LineState&, const QByteArray& b) {
+            std::lock_guard lock(mutex);
+            if (fromHost) wire << QString::fromLatin1(b).trimmed();
+        });
+    }
+    void open(int p, bool portOpen = true) {
+        state.tables.selected = state.catalogue.selection(p, 0, state.tables);
+        if (portOpen) port.SetActive(true);
+        logic.FormActivate(portOpen);
+    }
+    QStringList sent() {
+        std::lock_guard lock(mutex);
+        return wire;
+    }
+    void waitIdle() {
+        ASSERT_TRUE(waitUntil([&] { return !logic.busy(); }));
+    }
+
+    struct View : ParamServiceView {
+        void showPanel(const QString& t, bool r) override {
+            text = t;
+            red = r;
+        }
+        void setButtonsEnabled(bool e) override { enabled.push_back(e); }
+        void focusEntry() override { ++focused; }
+        QString text;
+        bool red = false;
+        std::vector<bool> enabled;
+        int focused = 0;
+    };
+
+    QTemporaryDir dir;
+    ProgramState state;
+    View view;
+    ParamServiceLogic logic;
+    std::mutex mutex;
+    QStringList wire;
+};
+
+} // namespace
+
+TEST_F(ServiceTest, ActivationShowsTheRecordAndTheOptions) {
+    state.tables.setParameter(7, -250);
+    open(7, false);
+    const auto& s = logic.setup();
+    EXPECT_EQ(s.title, "[007]   Waarde");
+    EXPECT_EQ(s.minimumText, "-100,00");
+    EXPECT_EQ(s.maximumText, "200,00");
+    EXPECT_EQ(s.defaultText, "12,50");
+    EXPECT_EQ(s.entryText, "-2,50");
+    EXPECT_FALSE(s.optionList);
+    EXPECT_FALSE(s.transferEnabled);
+
+    state.tables.setParameter(14, 1);
+    open(14);
+    EXPECT_TRUE(logic.setup().optionList);
+    EXPECT_EQ(logic.setup().items, QStringList({"0 - Uit", "1 - Aan", "2 - Auto"}));
+    EXPECT_EQ(logic.setup().itemIndex, 1);
+    EXPECT_TRUE(logic.setup().transferEnabled);
+}
+
+TEST_F(ServiceTest, EntryIsCheckedAndStored) {
+    open(7, false);
+    const struct {
+        const char* text;
+        bool stored;
+        qint32 value;
+        const char* panel;
+    } cases[] = {
+        {"12", true, 1200, ""},      {"12,5", true, 1250, ""},   {",5", true, 50, ""},
+        {"", true, 0, ""},           {"-100", true, -10000, ""}, {"200,01", false, 0, "t2"},
+        {"-100,01", false, 0, "t2"}, {"1,234", false, 0, "t2"},  {"12a", false, 0, "t2"},
+    };
+    for (const auto& c : cases) {
+        state.tables.setParameter(7, 7777);
+        EXPECT_EQ(logic.TestIngave(c.text, -1), c.stored) << c.text;
+        EXPECT_EQ(state.tables.parameter(7), c.stored ? c.value : 7777) << c.text;
+        EXPECT_EQ(view.text, c.panel) << c.text;
+        EXPECT_EQ(view.red, !c.stored) << c.text;
+    }
+    // Nine digits are refused whatever the maximum allows.
+    open(50, false);
+    EXPECT_FALSE(logic.TestIngave("123456789", -1));
+    EXPECT_EQ(view.text, "t3");
+    EXPECT_TRUE(view.red);
+    EXPECT_GE(view.focused, 1);
+    EXPECT_TRUE(logic.TestIngave("12345678", -1));
+}
+
+TEST_F(ServiceTest, OkWithTheSameValueLeavesTheModifiedFlag) {
+    state.tables.setParameter(7, 1250);
+    open(7, false);
+    EXPECT_TRUE(logic.CmdOKClick("12,50", -1));
+    EXPECT_FALSE(state.tables.parametersModified);
+    EXPECT_TRUE(logic.CmdOKClick("12,51", -1));
+    EXPECT_TRUE(state.tables.parametersModified);
+    open(12, false);
+    EXPECT_EQ(logic.defaultItem(), 2);
+    EXPECT_TRUE(logic.CmdOKClick({}, 2));
+    EXPECT_EQ(state.tables.parameter(12), 2);
+    EXPECT_FALSE(logic.CmdOKClick({}, -1)); // a value the list has no label for
+    EXPECT_EQ(view.text, "t2");
+    EXPECT_EQ(state.tables.parameter(12), 2);
+}
+
+TEST_F(ServiceTest, SendWritesTheOneValueAndTheUnitSaysSo) {
+    open(7);
+    logic.CmdZendenClick("-12,5", -1);
+    EXPECT_EQ(view.text, "t1");
+    EXPECT_TRUE(logic.busy());
+    EXPECT_EQ(view.enabled.back(), false);
+    waitIdle();
+    EXPECT_EQ(sent(), QStringList({"wp 7 -1250"}));
+    EXPECT_EQ(bus->withUnit(0, [](SimUnit& u) { return u.parameter(7); }), -1250);
+    EXPECT_EQ(view.text, "t4");
+    EXPECT_FALSE(view.red);
+    EXPECT_TRUE(view.enabled.back());
+    EXPECT_TRUE(state.tables.parametersSentNotLoaded);
+}
+
+TEST_F(ServiceTest, RefusedAndUnexpectedWriteRepliesAreErrors) {
+    const struct {
+        SimFaults faults;
+        const char* panel;
+    } cases[] = {
+        {{.refuseWrites = true}, "(er 7) t6"},
+        {{.wrongWord = SimFaults::WrongWord::Always}, "t5 wq 7"},
+        {{.noAnswer = true}, "t0"},
+    };
+    for (const auto& c : cases) {
+        bus->setFaults(0, c.faults);
+        state.tables.parametersSentNotLoaded = false;
+        open(7);
+        logic.CmdZendenClick("1", -1);
+        waitIdle();
+        EXPECT_EQ(view.text, c.panel);
+        EXPECT_TRUE(view.red) << c.panel;
+        EXPECT_FALSE(state.tables.parametersSentNotLoaded) << c.panel;
+        EXPECT_TRUE(view.enabled.back()) << c.panel;
+    }
+}
+
+TEST_F(ServiceTest, LoadShowsTheUnitsAnswer) {
+    open(7);
+    state.tables.parametersSentNotLoaded = true;
+    logic.CmdBerParClick();
+    EXPECT_EQ(view.text, "t9");
+    waitIdle();
+    EXPECT_EQ(sent().last(), "bp");
+    EXPECT_FALSE(state.tables.parametersSentNotLoaded);
+    EXPECT_EQ(view.text, "t10");
+    // Another answer, and one longer than the reply buffer.
+    logic.RQ500ServiceBerParCommResult("bp 42\r\n");
+    EXPECT_EQ(view.text, "t8 42 t7");
+    EXPECT_TRUE(view.red);
+    logic.RQ500ServiceBerParCommResult("bp " + QByteArray(200, '9') + "\r\n");
+    EXPECT_EQ(view.text, "t8 " + QString(95, '9') + " t7");
+}
+
+TEST_F(ServiceTest, LoaderSendsOneBpAndClearsTheFlagOnAnyAnswer) {
+    ParLoaderLogic loader(state, port);
+    port.SetActive(true);
+    state.tables.parametersSentNotLoaded = true;
+    loader.FormActivate();
+    ASSERT_TRUE(waitUntil([&] { return !loader.waiting(); }));
+    EXPECT_EQ(sent(), QStringList({"bp"}));
+    EXPECT_EQ(loader.panelText(), "l4");
+    EXPECT_FALSE(loader.panelRed());
+    EXPECT_FALSE(state.tables.parametersSentNotLoaded);
+
+    state.tables.parametersSentNotLoaded = true;
+    loader.RQ500ParLoaderCommResult("bp 42\r\n");
+    EXPECT_EQ(loader.panelText(), "l5 42 l6");
+    EXPECT_TRUE(loader.panelRed());
+    EXPECT_FALSE(state.tables.parametersSentNotLoaded);
+    loader.RQ500ParLoaderCommError({CommCode::Timeout, 0, 0});
+    EXPECT_EQ(loader.panelText(), "l0");
+    loader.RQ500ParLoaderCommError({CommCode::LineError, 0, 4});
+    EXPECT_EQ(loader.panelText(), "l2");
+
+    // Without a language file success shows an empty panel in the normal colour.
+    ProgramState bare(dir.path() + "/");
+    ParLoaderLogic quiet(bare, port);
+    quiet.RQ500ParLoaderCommResult("bp -1\r\n");
+    EXPECT_TRUE(quiet.panelText().isEmpty());
+    EXPECT_FALSE(quiet.panelRed());
+}
+
+// The windows: texts where the table says, typed keys through the filter,
+// the red panel on the widget, and no Escape while the unit is asked.
+TEST_F(ServiceTest, ServiceWindowWiring) {
+    state.tables.setParameter(7, 0);
+    state.tables.selected = state.catalogue.selection(7, 0, state.tables);
+    state.language.loadFromText(test::markedLanguage("ParamService"));
+    TFormParamService form(state, port, [] { return false; });
+    form.show();
+    test::expectMarkedTextsShown(form, "ParamService");
+    auto* edit = form.findChild<QLineEdit*>("MaskEditParData");
+    ASSERT_TRUE(edit);
+    EXPECT_FALSE(form.findChild<QComboBox*>("ComboParData")->isVisible());
+    EXPECT_FALSE(form.findChild<QPushButton*>("CmdZenden")->isEnabled());
+    edit->clear();
+    QTest::keyClicks(edit, "25.5x");
+    EXPECT_EQ(edit->text(), "25,5");
+    QTest::keyClicks(edit, "-");
+    EXPECT_EQ(edit->text(), "-25,5");
+    edit->setText("300");
+    form.findChild<QPushButton*>("CmdOK")->click();
+    EXPECT_TRUE(form.isVisible());
+    auto* panel = form.findChild<QLabel*>("PanelService");
+    EXPECT_EQ(panel->text(), "<PanelTekst2>");
+    EXPECT_EQ(panel->palette().color(QPalette::WindowText), QColor(Qt::red));
+    form.findChild<QPushButton*>("CmdDefault")->click();
+    EXPECT_EQ(edit->text(), "12,50");
+    form.findChild<QPushButton*>("CmdOK")->click();
+    EXPECT_FALSE(form.isVisible());
+    EXPECT_EQ(state.tables.parameter(7), 1250);
+
+    TFormParLoader loader(state, port);
+    state.language.loadFromText(test::markedLanguage("Loader"));
+    loader.FormActivate();
+    test::expectMarkedTextsShown(loader, "Loader");
+}
