@@ -27,6 +27,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
+#include <malloc.h>
 #include <random>
 #include <unistd.h>
 #include <vector>
@@ -40,11 +41,15 @@ struct Sample {
     double rssKb = 0;
     double fds = 0;
     double threads = 0;
+    double heapKb = 0; // bytes the allocator has handed out and not had back
 };
 
 Sample sampleProcess(double minute) {
+    // Free memory the allocator still holds would read as growth in RSS.
+    malloc_trim(0);
     Sample s;
     s.minute = minute;
+    s.heapKb = double(mallinfo2().uordblks) / 1024.0;
     QFile status(QStringLiteral("/proc/self/status"));
     if (status.open(QIODevice::ReadOnly))
         for (const QByteArray& line : status.readAll().split('\n')) {
@@ -193,18 +198,28 @@ int main(int argc, char** argv) {
     QElapsedTimer wall;
     wall.start();
     std::printf("soak: %d min on the demo bus at 38400,E,8,1, seed %u\n", minutes, seed);
-    std::printf("  min    RSS kB   fds  threads  served  worst UI ms\n");
+    std::printf("  min    RSS kB   heap kB   fds  threads  served  worst UI ms\n");
     long servedBefore = 0;
     for (int minute = 1; minute <= minutes; ++minute) {
         wait(60'000);
+        // Sampled in the steady state (no fault, the port open, every group
+        // on), so a port that is just being reopened does not read as a
+        // thread or descriptor more.
+        faults.stop();
+        while (faultOn)
+            wait(200);
+        bringUp();
+        wait(1000);
         if (minute % 3 == 0) restartGraph();
         // Answers nobody scripted pile up in the recorder; they are not the
         // program's memory.
         dialogs.clear();
         samples.push_back(sampleProcess(minute));
         const Sample& s = samples.back();
-        std::printf("  %3d  %8.0f  %4.0f  %7.0f  %6ld  %11lld\n", minute, s.rssKb, s.fds, s.threads,
-                    served - servedBefore, static_cast<long long>(worstThisMinute));
+        std::printf("  %3d  %8.0f  %8.0f  %4.0f  %7.0f  %6ld  %11lld\n", minute, s.rssKb, s.heapKb,
+                    s.fds, s.threads, served - servedBefore,
+                    static_cast<long long>(worstThisMinute));
+        scheduleFault();
         std::fflush(stdout);
         servedBefore = served;
         worstThisMinute = 0;
@@ -227,6 +242,7 @@ int main(int argc, char** argv) {
                 faultCount[0], faultCount[1], faultCount[2], faultCount[3]);
     std::printf("  RSS slope      %+9.1f kB/h (target < 1024)\n",
                 slopePerHour(steady, &Sample::rssKb));
+    std::printf("  heap slope     %+9.1f kB/h\n", slopePerHour(steady, &Sample::heapKb));
     std::printf("  fd slope       %+9.2f /h   (target 0)\n", slopePerHour(steady, &Sample::fds));
     std::printf("  thread slope   %+9.2f /h   (target 0)\n",
                 slopePerHour(steady, &Sample::threads));
