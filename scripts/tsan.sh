@@ -2,25 +2,34 @@
 # Builds the ThreadSanitizer configuration of the tests where threads meet
 # (the link, the simulator, the online window) and runs each of them, by
 # default once, with `--runs N` N times in a row; any report fails the run.
-# Only those targets are built, in build-tsan beside the normal build.
+# Only those targets are built, in build-tsan beside the normal build;
+# `--all` builds and runs every test of the suite instead.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
 runs=1
 jobs=2
+all=0
 while [ $# -gt 0 ]; do
   case "$1" in
     --runs) runs="$2"; shift 2 ;;
     --jobs) jobs="$2"; shift 2 ;;
-    *) echo "usage: scripts/tsan.sh [--runs N] [--jobs N]" >&2; exit 2 ;;
+    --all) all=1; shift ;;
+    *) echo "usage: scripts/tsan.sh [--runs N] [--jobs N] [--all]" >&2; exit 2 ;;
   esac
 done
 
 tests=(test_link test_sim test_online)
 root=$(pwd)
 cmake -S . -B build-tsan -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKQM52_TSAN=ON >/dev/null
-# mx5x-sim is started by the simulator tests, so it is built with them.
-cmake --build build-tsan -j "$jobs" --target "${tests[@]}" mx5x-sim
+if [ "$all" = 1 ]; then
+  # Every test ctest knows, by the name of its binary.
+  mapfile -t tests < <(cd build-tsan && ctest -N | sed -n 's/^ *Test *#[0-9]*: //p' | sort -u)
+  cmake --build build-tsan -j "$jobs"
+else
+  # mx5x-sim is started by the simulator tests, so it is built with them.
+  cmake --build build-tsan -j "$jobs" --target "${tests[@]}" mx5x-sim
+fi
 
 # Without halt_on_error a report would only show in the log; exitcode makes
 # any report fail the test even when every assertion held.  die_after_fork=0:
