@@ -1,8 +1,8 @@
 // kqm52: the Morvek Software Tool.
 
-#include "shell/FormMain.h"
 #include "app/Program.h"
 #include "app/SingleInstance.h"
+#include "shell/FormMain.h"
 #include "ui/StartOptions.h"
 
 #include <QApplication>

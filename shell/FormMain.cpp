@@ -88,7 +88,8 @@ TFormMain::TFormMain(ProgramState& state, Dialogs& dialogs, const StartOptions& 
     ZRComm1.setObjectName(QStringLiteral("ZRComm1"));
     ZRSetupCommDialog1.SetZRComm(&ZRComm1);
     ZRSetupCommDialog1.OnShow = [this](TZRSetupCommDialog*) {
-        runReportingErrors(dialogs_, this, applicationTitle(), [this] { ZRComm1.SetActive(false); });
+        runReportingErrors(dialogs_, this, applicationTitle(),
+                           [this] { ZRComm1.SetActive(false); });
     };
     ZRComm1.SetFrameParitybit(TParityBit::Odd);
     ZRComm1.SetPortType(TPortType::RS485);

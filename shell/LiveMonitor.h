@@ -25,8 +25,8 @@ class LanguageTexts;
 
 class LiveMonitor {
   public:
-    LiveMonitor(ProgramState& state, TZRComm& port, const LanguageTexts& texts, LiveMonitorView& view,
-                UnitSelection& unit);
+    LiveMonitor(ProgramState& state, TZRComm& port, const LanguageTexts& texts,
+                LiveMonitorView& view, UnitSelection& unit);
 
     // Pale yellow: the panel is being polled.
     static QColor activeColour() { return QColor(255, 255, 151); }

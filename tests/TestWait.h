@@ -14,15 +14,13 @@
 namespace kqm52::test {
 
 template <class Pred> bool waitUntil(Pred pred, int timeoutMs = 5000) {
-    if (pred())
-        return true;
+    if (pred()) return true;
     QEventLoop loop;
     QElapsedTimer elapsed;
     elapsed.start();
     QTimer check;
     QObject::connect(&check, &QTimer::timeout, &loop, [&] {
-        if (pred() || elapsed.elapsed() > timeoutMs)
-            loop.quit();
+        if (pred() || elapsed.elapsed() > timeoutMs) loop.quit();
     });
     check.start(1);
     loop.exec();

@@ -72,10 +72,11 @@ TEST_F(LanguageTextsTest, TheMainWindowShowsEachTextWhereTheTableSays) {
     TFormMain& w = createWindow();
     expectMarkedTextsShown(w, "Main");
     // The captions that follow a state show the state the window starts in.
-    for (const auto& [button, key] : {std::pair{ctl<QPushButton>(w, "CmdSelectUnit"), "<CmdComOpen>"},
-                                      {ctl<QPushButton>(w, "CmdInUit"), "<CmdIO_ON>"},
-                                      {ctl<QPushButton>(w, "CmdActual"), "<CmdActual_ON>"},
-                                      {ctl<QPushButton>(w, "CmdDuimwiel"), "<CmdDuimwiel_ON>"}})
+    for (const auto& [button, key] :
+         {std::pair{ctl<QPushButton>(w, "CmdSelectUnit"), "<CmdComOpen>"},
+          {ctl<QPushButton>(w, "CmdInUit"), "<CmdIO_ON>"},
+          {ctl<QPushButton>(w, "CmdActual"), "<CmdActual_ON>"},
+          {ctl<QPushButton>(w, "CmdDuimwiel"), "<CmdDuimwiel_ON>"}})
         EXPECT_EQ(button->text(), key);
 }
 
@@ -93,10 +94,13 @@ TEST_F(LanguageTextsTest, AWindowOwnedByTheMainWindowKeepsItsOwnTexts) {
 TEST_F(LanguageTextsTest, WithoutALanguageFileTheWindowKeepsItsOwnTexts) {
     TFormMain& w = createWindow();
     EXPECT_FALSE(state_->language.LanguageLoaded());
-    const QList<QObject*> shown = {ctl<QGroupBox>(w, "GroupBoxActual"), ctl<QPushButton>(w, "CmdTerminalZenden"),  ctl<QPushButton>(w, "CmdResetError"),
-                                   ctl<QMenu>(w, "File1"),          ctl<QMenu>(w, "Zendenenontvangen1"), ctl<QAction>(w, "Backup1"),
-                                   ctl<QAction>(w, "MX52zoeken"),     ctl<QPushButton>(w, "CmdSelectUnit"),      ctl<QPushButton>(w, "CmdInUit"),
-                                   ctl<QPushButton>(w, "CmdActual"),      ctl<QPushButton>(w, "CmdDuimwiel")};
+    const QList<QObject*> shown = {
+        ctl<QGroupBox>(w, "GroupBoxActual"),  ctl<QPushButton>(w, "CmdTerminalZenden"),
+        ctl<QPushButton>(w, "CmdResetError"), ctl<QMenu>(w, "File1"),
+        ctl<QMenu>(w, "Zendenenontvangen1"),  ctl<QAction>(w, "Backup1"),
+        ctl<QAction>(w, "MX52zoeken"),        ctl<QPushButton>(w, "CmdSelectUnit"),
+        ctl<QPushButton>(w, "CmdInUit"),      ctl<QPushButton>(w, "CmdActual"),
+        ctl<QPushButton>(w, "CmdDuimwiel")};
     QStringList texts;
     for (const QObject* o : shown)
         texts << shownText(w, o);

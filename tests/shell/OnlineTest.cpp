@@ -14,7 +14,6 @@
 #include "ui/Lamp.h"
 
 #include <QAction>
-#include <QTimer>
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
@@ -22,6 +21,7 @@
 #include <QPushButton>
 #include <QSpinBox>
 #include <QTest>
+#include <QTimer>
 
 #include <cerrno>
 #include <mutex>

@@ -1,8 +1,8 @@
 // A whole run as main starts it, on the built-in simulated bus.
 
 #include "app/Program.h"
-#include "shell/FormMain.h"
 #include "inifile/IniFile.h"
+#include "shell/FormMain.h"
 
 #include <QTemporaryDir>
 
