@@ -140,16 +140,21 @@ TEST_F(DeviceSearchTest, WithComSettingsAnEmptyBusGetsOneProbePerUnitAndSpeed) {
 }
 
 TEST_F(DeviceSearchTest, StopHaltsAfterTheProbeUnderWayAndContinueGoesOnFromTheNext) {
+    // Stop from the probe itself: on the virtual clock the search outruns any
+    // poll, so a stop from outside would land on an unknown unit.
+    view.onProbe = [this](const SearchCombination& at) {
+        if (at.unit == 2) search.stop();
+    };
     search.start(BothCom);
-    ASSERT_TRUE(waitUntil([&] { return view.probes.size() >= 3; }));
-    search.stop();
     ASSERT_TRUE(settled());
     EXPECT_EQ(search.state(), SearchState::Halted);
     EXPECT_EQ(search.statusText(), "Gestopt!");
     const int stoppedAt = search.current().unit;
+    EXPECT_EQ(stoppedAt, 2);
     const qsizetype probes = sent().size();
     EXPECT_EQ(probes, view.probes.size());
 
+    view.onProbe = nullptr;
     search.resume();
     ASSERT_TRUE(waitUntil([&] { return view.probes.size() > std::size_t(probes); }));
     EXPECT_EQ(view.probes.back().unit, stoppedAt + 1);
