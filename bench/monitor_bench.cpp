@@ -4,18 +4,14 @@
 // one core.  The line, not the program, should set the pace: every request
 // costs its bytes on the line, the unit's turnaround and 50 ms of silence.
 
-#include "shell/FormMain.h"
+#include "DemoMainWindow.h"
+
 #include "shell/LiveMonitor.h"
-#include "sim/DemoBus.h"
-#include "sim/SimDriver.h"
-#include "ui/ProgramState.h"
-#include "ui/ScriptedDialogs.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QEventLoop>
 #include <QPushButton>
-#include <QTemporaryDir>
 #include <QTimer>
 
 #include "ThreadCpuClock.h"
@@ -30,16 +26,10 @@ int main(int argc, char** argv) {
     QApplication app(argc, argv);
     const int seconds = argc > 1 ? std::max(2, atoi(argv[1])) : 10;
 
-    QTemporaryDir dir;
-    ProgramState state(dir.path() + QLatin1Char('/'));
-    ScriptedDialogs dialogs;
-    TFormMain window(state, dialogs, StartOptions{});
     // The demo bus, but only unit 0 at the settings file's 38400,E,8,1.
-    auto bus = makeDemoBus(QCoreApplication::applicationDirPath());
-    installSimulatedBus(state.portMap, bus);
-    state.portMap.setDevice(window.ZRComm1.PortName(), QStringLiteral("sim"));
-    window.ZRComm1.SetBaudrate(TBaudrate::br38400);
-    window.ZRComm1.SetFrameParitybit(TParityBit::Even);
+    DemoMainWindow demo;
+    ProgramState& state = demo.state;
+    TFormMain& window = demo.window;
     state.tables.setParameter(388, 1); // the analog output polled as a voltage
 
     LiveMonitor& m = window.liveMonitor();

@@ -7,13 +7,12 @@
 // interface thread, and whether the link was serving again after the last
 // fault.  Exits non-zero when the link did not recover or the window stuck.
 
-#include "shell/FormMain.h"
+#include "DemoMainWindow.h"
+
+#include "params/model/BackupFile.h"
+#include "params/model/TableTransfer.h"
 #include "shell/LiveMonitor.h"
-#include "sim/DemoBus.h"
-#include "sim/SimDriver.h"
 #include "tools/FormGrafiek.h"
-#include "ui/ProgramState.h"
-#include "ui/ScriptedDialogs.h"
 
 #include <QApplication>
 #include <QDir>
@@ -21,7 +20,6 @@
 #include <QEventLoop>
 #include <QFile>
 #include <QPushButton>
-#include <QTemporaryDir>
 #include <QTimer>
 
 #include <algorithm>
@@ -102,15 +100,11 @@ int main(int argc, char** argv) {
         }
     }
 
-    QTemporaryDir dir;
-    ProgramState state(dir.path() + QLatin1Char('/'));
-    ScriptedDialogs dialogs;
-    TFormMain window(state, dialogs, StartOptions{});
-    auto bus = makeDemoBus(QCoreApplication::applicationDirPath());
-    installSimulatedBus(state.portMap, bus);
-    state.portMap.setDevice(window.ZRComm1.PortName(), QStringLiteral("sim"));
-    window.ZRComm1.SetBaudrate(TBaudrate::br38400);
-    window.ZRComm1.SetFrameParitybit(TParityBit::Even);
+    DemoMainWindow demo;
+    ProgramState& state = demo.state;
+    ScriptedDialogs& dialogs = demo.dialogs;
+    TFormMain& window = demo.window;
+    const auto& bus = demo.bus;
     TFormGrafiek graph(state, window.ZRComm1, dialogs, &window);
     window.show();
 
@@ -142,6 +136,30 @@ int main(int argc, char** argv) {
         if (!graph.isVisible()) graph.show();
         graph.FormActivate();
         graph.CmdStartLogClick();
+    };
+    // A whole-unit backup as the Communicatie menu makes one: the live groups
+    // off, 448 reads, the file written.  Faults keep coming meanwhile, so some
+    // stop part-way; what counts is that none hangs and the link serves after.
+    int backupsDone = 0, backupsStopped = 0;
+    const QString backupPath = demo.dir.filePath(QStringLiteral("soak.bak"));
+    const auto backup = [&] {
+        const std::pair<const char*, bool> groups[] = {{"CmdActual", state.monitor.ActualOn},
+                                                       {"CmdInUit", state.monitor.IoOn},
+                                                       {"CmdDuimwiel", state.monitor.ThumbwheelOn}};
+        for (const auto& [button, on] : groups)
+            if (on) window.findChild<QPushButton*>(QString::fromLatin1(button))->click();
+        TableTransfer transfer(window.ZRComm1, TableTransfer::Direction::Receive);
+        transfer.setMode(3);
+        transfer.start();
+        while (transfer.status() == TableTransfer::Status::Running)
+            wait(200);
+        if (transfer.status() == TableTransfer::Status::Done &&
+            BackupFile::write(backupPath, transfer.tables).isEmpty())
+            ++backupsDone;
+        else
+            ++backupsStopped;
+        transfer.cancel();
+        bringUp();
     };
     bringUp();
     restartGraph();
@@ -211,6 +229,15 @@ int main(int argc, char** argv) {
         bringUp();
         wait(1000);
         if (minute % 3 == 0) restartGraph();
+        if (minute % 5 == 0) {
+            scheduleFault();
+            backup();
+            faults.stop();
+            while (faultOn)
+                wait(200);
+            bringUp();
+            wait(1000);
+        }
         // Answers nobody scripted pile up in the recorder; they are not the
         // program's memory.
         dialogs.clear();
@@ -240,6 +267,7 @@ int main(int argc, char** argv) {
     std::vector<Sample> steady(samples.begin() + (samples.size() > 2 ? 1 : 0), samples.end());
     std::printf("  faults: %d no answer, %d late, %d garbled, %d vanished and back\n",
                 faultCount[0], faultCount[1], faultCount[2], faultCount[3]);
+    std::printf("  backups: %d written, %d stopped by a fault\n", backupsDone, backupsStopped);
     std::printf("  RSS slope      %+9.1f kB/h (target < 1024)\n",
                 slopePerHour(steady, &Sample::rssKb));
     std::printf("  heap slope     %+9.1f kB/h\n", slopePerHour(steady, &Sample::heapKb));

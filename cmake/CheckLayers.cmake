@@ -9,7 +9,7 @@ set(LAYERS
   "inifile:"
   "link:"
   "link/setup:link"
-  "sim:link"
+  "sim:link,inifile"
   "params/model:inifile,link"
   "ui:params/model,inifile,link"
   "shell:ui,params/model,inifile,link,link/setup"

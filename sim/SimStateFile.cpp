@@ -1,10 +1,8 @@
 #include "sim/SimStateFile.h"
 
-#include <cerrno>
-#include <cstring>
+#include "inifile/SaveFile.h"
 
 #include <QFile>
-#include <QSaveFile>
 #include <QStringList>
 #include <QTextStream>
 
@@ -79,29 +77,7 @@ bool saveSimState(SimBus& bus, const QString& path, QString* error) {
                 text += QStringLiteral("t%1=%2\n").arg(t).arg(u.thumbwheel(t));
         });
     }
-    // Unbuffered and size-checked: with a buffer, a write the disk takes only
-    // in part surfaces in commit()'s close, which Qt does not check, and the
-    // cut-off file would replace the units' saved state.
-    const QByteArray bytes = text.toUtf8();
-    QSaveFile f(path);
-    const auto fail = [&](QString reason) {
-        if (reason.isEmpty()) reason = QString::fromLocal8Bit(std::strerror(errno ? errno : EIO));
-        if (error) *error = QStringLiteral("%1: %2").arg(path, reason);
-        return false;
-    };
-    if (!f.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) return fail(f.errorString());
-    errno = 0;
-    if (f.write(bytes) != bytes.size()) {
-        // After a short write Qt has no text of its own; the system's is in errno.
-        const int err = errno;
-        QString reason = f.errorString();
-        if (err != 0 && (reason.isEmpty() || reason == QLatin1String("Unknown error")))
-            reason = QString::fromLocal8Bit(std::strerror(err));
-        f.cancelWriting();
-        return fail(reason);
-    }
-    if (!f.commit()) return fail(f.errorString());
-    return true;
+    return saveFile(path, text.toUtf8(), error);
 }
 
 } // namespace kqm52

@@ -1,6 +1,7 @@
 #include "tools/FormGrafiek.h"
 
 #include "inifile/ListText.h"
+#include "inifile/SaveFile.h"
 #include "link/ZRComm.h"
 #include "tools/GraphPainter.h"
 #include "ui/Dialogs.h"
@@ -16,7 +17,6 @@
 #include <QListWidget>
 #include <QProgressBar>
 #include <QPushButton>
-#include <QSaveFile>
 #include <QScrollBar>
 #include <QShowEvent>
 
@@ -348,7 +348,7 @@ bool TFormGrafiek::saveFile(const QString& caption, const QString& filter,
     const QString path = dialogs_.saveFileName(this, caption, state_.settings.DialogPath, filter);
     if (path.isEmpty()) return false;
     QString error;
-    if (!writeWholeFile(path, bytes, &error)) {
+    if (!kqm52::saveFile(path, bytes, &error)) {
         dialogs_.error(this, caption, error);
         return false;
     }

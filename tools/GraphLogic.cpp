@@ -7,7 +7,6 @@
 
 #include <QDir>
 #include <QElapsedTimer>
-#include <QSaveFile>
 
 namespace kqm52 {
 
@@ -237,25 +236,6 @@ QString GraphLogic::csvText() const {
                     .arg(dotted(decimals, v));
     }
     return text;
-}
-
-bool writeWholeFile(const QString& path, const QByteArray& bytes, QString* error) {
-    QSaveFile file(path);
-    const auto fail = [&](const QString& reason) {
-        if (error) *error = QStringLiteral("%1: %2").arg(QDir::toNativeSeparators(path), reason);
-        return false;
-    };
-    // Unbuffered, so a disk that takes only part of the bytes says so here
-    // and the old file stays; buffered, the shortfall would surface only in
-    // commit's close, which does not report it.
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) return fail(file.errorString());
-    if (file.write(bytes) != bytes.size()) {
-        const QString reason = file.errorString();
-        file.cancelWriting();
-        return fail(reason);
-    }
-    if (!file.commit()) return fail(file.errorString());
-    return true;
 }
 
 } // namespace kqm52

@@ -165,8 +165,4 @@ class GraphLogic {
     quint32 startTick_ = 0;
 };
 
-// Writes bytes as the whole new content of path, or leaves the old file as
-// it was.  False with the reason in error when the disk took less.
-bool writeWholeFile(const QString& path, const QByteArray& bytes, QString* error);
-
 } // namespace kqm52

@@ -1,9 +1,10 @@
 #include "params/model/TableFile.h"
 
+#include "inifile/SaveFile.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 
 #include <algorithm>
 #include <limits>
@@ -24,21 +25,8 @@ std::optional<QByteArray> readAll(const QString& path, qint64 maxBytes, QString*
 }
 
 QString writeAll(const QString& path, const QByteArray& bytes) {
-    QSaveFile file(path);
-    const auto fail = [&](const QString& reason) {
-        return QStringLiteral("%1: %2").arg(QDir::toNativeSeparators(path), reason);
-    };
-    // Unbuffered, so a write the disk takes only in part fails here; with a
-    // buffer it would surface in commit()'s close, which Qt 6.4 does not
-    // check, and the cut-off file would replace the old one.
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) return fail(file.errorString());
-    if (file.write(bytes) != bytes.size()) {
-        const QString reason = file.errorString();
-        file.cancelWriting();
-        return fail(reason);
-    }
-    if (!file.commit()) return fail(file.errorString());
-    return {};
+    QString error;
+    return saveFile(path, bytes, &error) ? QString() : error;
 }
 
 std::optional<qint32> parseInteger(QByteArrayView text) {
