@@ -218,6 +218,7 @@ int main(int argc, char** argv) {
     std::printf("soak: %d min on the demo bus at 38400,E,8,1, seed %u\n", minutes, seed);
     std::printf("  min    RSS kB   heap kB   fds  threads  served  worst UI ms\n");
     long servedBefore = 0;
+    int lastBackups = 0;
     for (int minute = 1; minute <= minutes; ++minute) {
         wait(60'000);
         // Sampled in the steady state (no fault, the port open, every group
@@ -243,9 +244,13 @@ int main(int argc, char** argv) {
         dialogs.clear();
         samples.push_back(sampleProcess(minute));
         const Sample& s = samples.back();
-        std::printf("  %3d  %8.0f  %8.0f  %4.0f  %7.0f  %6ld  %11lld\n", minute, s.rssKb, s.heapKb,
-                    s.fds, s.threads, served - servedBefore,
-                    static_cast<long long>(worstThisMinute));
+        std::printf("  %3d  %8.0f  %8.0f  %4.0f  %7.0f  %6ld  %11lld  %s\n", minute, s.rssKb,
+                    s.heapKb, s.fds, s.threads, served - servedBefore,
+                    static_cast<long long>(worstThisMinute),
+                    minute % 5                                   ? ""
+                    : backupsDone + backupsStopped > lastBackups ? "backup"
+                                                                 : "");
+        lastBackups = backupsDone + backupsStopped;
         scheduleFault();
         std::fflush(stdout);
         servedBefore = served;
