@@ -2,6 +2,7 @@
 
 #include "ui/ApplyTexts.h"
 #include "ui/ProgramState.h"
+#include "ui/WidgetKit.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -16,26 +17,8 @@ namespace kqm52 {
 
 namespace {
 
-QFont pixelFont(QFont f, int pixels, bool bold, const char* family = nullptr) {
-    if (family) {
-        f.setFamily(QString::fromLatin1(family));
-        f.setStyleHint(QFont::TypeWriter);
-    }
-    f.setPixelSize(pixels);
-    f.setBold(bold);
-    return f;
-}
-
-template <typename W> W* place(W* w, const char* name, int left, int top, int width, int height) {
-    w->setObjectName(QString::fromLatin1(name));
-    w->setGeometry(left, top, width, height);
-    return w;
-}
-
 QLabel* limitPanel(QWidget* parent, const char* name, int left, int top) {
-    auto* p = place(new QLabel(parent), name, left, top, 97, 22);
-    p->setFrameStyle(QFrame::Panel | QFrame::Sunken);
-    p->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    auto* p = sunkenPanel(parent, name, left, top, 97, 22, Qt::AlignRight | Qt::AlignVCenter);
     p->setIndent(4);
     p->setFont(pixelFont(parent->font(), 13, true));
     return p;

@@ -11,6 +11,7 @@
 #include "ui/Lamp.h"
 #include "ui/ProgramState.h"
 #include "ui/SettingsFile.h"
+#include "ui/WidgetKit.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -33,27 +34,12 @@ namespace kqm52 {
 
 namespace {
 
-QFont pixelFont(const QFont& base, int pixels, bool bold) {
-    QFont f = base;
-    f.setPixelSize(pixels);
-    f.setBold(bold);
-    return f;
-}
-
-template <typename W> W* place(W* w, const char* name, int left, int top, int width, int height) {
-    w->setObjectName(QString::fromLatin1(name));
-    w->setGeometry(left, top, width, height);
-    return w;
-}
-
 // A polled value: sunken, right-aligned, bold.
 QLabel* valuePanel(QWidget* parent, const char* name, int left, int top, int width, int height) {
-    auto* p = place(new QLabel(parent), name, left, top, width, height);
-    p->setFrameStyle(QFrame::Panel | QFrame::Sunken);
-    p->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    auto* p =
+        sunkenPanel(parent, name, left, top, width, height, Qt::AlignRight | Qt::AlignVCenter);
     // 12 px bold keeps "-0,3760 mA" inside the 85-pixel panels.
     p->setFont(pixelFont(parent->font(), 12, true));
-    p->setAutoFillBackground(true);
     p->setIndent(3);
     return p;
 }
@@ -67,9 +53,7 @@ QLabel* label(QWidget* parent, const char* name, const QString& text, int left, 
 
 QPushButton* button(QWidget* parent, const char* name, const QString& caption, int left, int top,
                     int width, int height) {
-    auto* b = place(new QPushButton(caption, parent), name, left, top, width, height);
-    b->setAutoDefault(false);
-    return b;
+    return plainButton(parent, name, caption, left, top, width, height);
 }
 
 QString numbered(const char* stem, int n) {

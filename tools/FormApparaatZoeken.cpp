@@ -5,6 +5,7 @@
 #include "ui/Dialogs.h"
 #include "ui/ProgramState.h"
 #include "ui/TextKeys.h"
+#include "ui/WidgetKit.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -24,24 +25,12 @@ namespace {
 const QColor TestedColour(0xFF, 0xFF, 0x97);
 constexpr int GridRows = 31; // below the header: one per unit number but one
 
-template <class W> W* place(W* w, const char* name, int x, int y, int width, int height) {
-    w->setObjectName(QLatin1String(name));
-    w->setGeometry(x, y, width, height);
-    return w;
-}
-
 QLabel* statusPanel(QWidget* parent, const char* name, int x, int y, int width) {
-    auto* p = place(new QLabel(parent), name, x, y, width, 21);
-    p->setFrameStyle(QFrame::Panel | QFrame::Sunken);
-    p->setAlignment(Qt::AlignCenter);
-    p->setAutoFillBackground(true);
-    return p;
+    return sunkenPanel(parent, name, x, y, width, 21, Qt::AlignCenter);
 }
 
 QPushButton* button(QWidget* parent, const char* name, const QString& caption, int x, int y) {
-    auto* b = place(new QPushButton(caption, parent), name, x, y, 75, 25);
-    b->setAutoDefault(false);
-    return b;
+    return plainButton(parent, name, caption, x, y, 75, 25);
 }
 
 void colour(QLabel* panel, bool tested) {

@@ -1,6 +1,7 @@
 #include "tools/FormCalibratie.h"
 
 #include "ui/Dialogs.h"
+#include "ui/WidgetKit.h"
 
 #include <QApplication>
 #include <QGroupBox>
@@ -18,21 +19,13 @@ namespace {
 const QColor ReadingColour(0xFF, 0xFF, 0x97);
 const QColor GreyText(0x80, 0x80, 0x80);
 
-template <class W> W* place(W* w, const char* name, int x, int y, int width, int height) {
-    w->setObjectName(QLatin1String(name));
-    w->setGeometry(x, y, width, height);
-    return w;
-}
-
 QLabel* label(QWidget* parent, const QString& text, int x, int y, int width) {
     return place(new QLabel(text, parent), "", x, y, width, 22);
 }
 
 QPushButton* button(QWidget* parent, const char* name, const QString& caption, int x, int y,
                     int width = 65) {
-    auto* b = place(new QPushButton(caption, parent), name, x, y, width, 24);
-    b->setAutoDefault(false);
-    return b;
+    return plainButton(parent, name, caption, x, y, width, 24);
 }
 
 QSpinBox* spin(QWidget* parent, const char* name, int x, int y, int min, int max) {
@@ -46,10 +39,7 @@ QSpinBox* spin(QWidget* parent, const char* name, int x, int y, int min, int max
 }
 
 QLabel* panel(QWidget* parent, const char* name, int x, int y, int width) {
-    auto* p = place(new QLabel(parent), name, x, y, width, 22);
-    p->setFrameStyle(QFrame::Panel | QFrame::Sunken);
-    p->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-    p->setAutoFillBackground(true);
+    auto* p = sunkenPanel(parent, name, x, y, width, 22, Qt::AlignRight | Qt::AlignVCenter);
     p->setIndent(4);
     QFont bold = p->font();
     bold.setBold(true);

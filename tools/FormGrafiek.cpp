@@ -7,6 +7,7 @@
 #include "ui/Dialogs.h"
 #include "ui/ProgramState.h"
 #include "ui/TextKeys.h"
+#include "ui/WidgetKit.h"
 
 #include <QBuffer>
 #include <QCheckBox>
@@ -25,12 +26,6 @@ namespace kqm52 {
 namespace {
 
 const QString Section = QStringLiteral("Grafiek");
-
-template <class W> W* place(W* w, const char* name, int x, int y, int width, int height) {
-    w->setObjectName(QLatin1String(name));
-    w->setGeometry(x, y, width, height);
-    return w;
-}
 
 void select(QListWidget* list, int index) {
     list->setCurrentRow(index >= 0 && index < list->count() ? index : 0);
