@@ -1,11 +1,9 @@
-// The simulator through the tool's own link: the time a transfer takes, each
-// fault as the link reports it, and the demo units as the device search finds them.
+// The simulator through the tool's own link: the time a transfer takes, a late
+// answer, and the demo units as the device search finds them.
 
 #include "SimLinkFixture.h"
 
 #include "sim/DemoBus.h"
-
-#include <cerrno>
 
 using namespace kqm52;
 using namespace kqm52::simtest;
@@ -48,27 +46,6 @@ TEST_F(SimLinkTest, TransferOf448RequestsTakesTheLineTime) {
     // Some 25.4 s, of which 22.4 s are the silences.
     EXPECT_GT(expected, simMs(25000));
     EXPECT_LT(expected, simMs(26000));
-}
-
-// Each fault of the line or the driver as the link reports it: once, after its retries.
-TEST_F(SimLinkTest, FaultsAsTheLinkReportsThem) {
-    const struct {
-        SimFaults faults;
-        TCommError error;
-    } rows[] = {
-        {{.noAnswer = true}, {CommCode::Timeout, 0, 0}},
-        {{.lineErrors = LineErrorParity}, {CommCode::LineError, 0, std::int32_t(LineErrorParity)}},
-        {{.driverError = EPROTO}, {CommCode::DriverFailed, EPROTO, 0}},
-        {{.vanish = true}, {CommCode::DriverFailed, EIO, 0}},
-    };
-    for (const auto& r : rows) {
-        port.SetActive(false); // a fresh start: no bytes left from the row before
-        port.SetActive(true);
-        bus->setFaults(0, r.faults);
-        const Outcome o = ask("rp 12");
-        EXPECT_EQ(o.error, r.error) << r.error.Code;
-        EXPECT_EQ(o.errors, 1);
-    }
 }
 
 TEST_F(SimLinkTest, FaultLateAnswer) {
