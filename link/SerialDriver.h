@@ -39,6 +39,23 @@ enum LineErrorFlag : std::uint32_t {
     LineErrorBreak = 0x0010,
 };
 
+// The calls of the contract below, for simulated and scripted drivers that
+// can be told to fail one of them.
+enum class DriverCall {
+    Open,
+    Close,
+    SetBufferSizes,
+    GetLineState,
+    SetLineState,
+    GetReadTimeout,
+    SetReadTimeout,
+    Purge,
+    Write,
+    Flush,
+    ReadByte,
+    ClearLineErrors
+};
+
 class SerialDriver {
   public:
     virtual ~SerialDriver() = default;

@@ -43,20 +43,7 @@ struct SimLineEvent {
 };
 
 // The SerialDriver calls, for failures injected at the driver.
-enum class SimDriverCall {
-    Open,
-    Close,
-    SetBufferSizes,
-    GetLineState,
-    SetLineState,
-    GetReadTimeout,
-    SetReadTimeout,
-    Purge,
-    Write,
-    Flush,
-    ReadByte,
-    ClearLineErrors
-};
+using SimDriverCall = DriverCall;
 
 class SimBus {
   public:

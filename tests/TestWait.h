@@ -13,7 +13,7 @@
 
 namespace kqm52::test {
 
-template <class Pred> bool waitUntil(Pred pred, int timeoutMs = 5000) {
+template <class Pred> bool waitUntil(Pred pred, int timeoutMs = 10000) {
     if (pred()) return true;
     QEventLoop loop;
     QElapsedTimer elapsed;

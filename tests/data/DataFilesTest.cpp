@@ -117,9 +117,9 @@ TEST(DataFiles, TextFilesAreUtf8WithLfLineEnds) {
 // Language files against the table of keys.
 
 TEST(LanguageFiles, HoldExactlyTheKeysTheWindowsRead) {
-    // Keys are found in any case: the setpoint printout spells the setpoint
-    // editor's section "EditSollWert".
-    ASSERT_NE(findTextKey(u"EditSollWert", u"Kolomtekst_no"), nullptr);
+    // Sections and keys are found in any case: the setpoint printout spells the
+    // setpoint editor's section "EditSollWert".
+    ASSERT_NE(findTextKey(u"EditSollWert", u"KolomTekst_NO"), nullptr);
     ASSERT_EQ(findTextKey(u"Main", u"NoSuchKey"), nullptr);
     std::vector<IniFile> files;
     for (int lang = 0; lang < kLanguages; ++lang) {

@@ -125,9 +125,9 @@ TEST(BinaryCodecs, RequestFramesAsTheyGoOnTheLine) {
 struct ReplyRow {
     QByteArray line;
     DecodeStep last;
-    std::int32_t error;
-    QByteArray reply; // the buffer's leading bytes when Done
-    bool errorFrame;
+    std::int32_t error = 0;
+    QByteArray reply = {}; // the buffer's leading bytes when Done
+    bool errorFrame = false;
 };
 
 template <class Decoder> void checkReplies(std::initializer_list<ReplyRow> rows) {
@@ -155,51 +155,31 @@ template <class Decoder> void checkReplies(std::initializer_list<ReplyRow> rows)
 TEST(BinaryCodecs, ZR2Replies) {
     checkReplies<ZR2Decoder>({
         {bytes({0x82, 0x96, 0x03, 0x01, 0x02, 0x00}), DecodeStep::Done, 0,
-         bytes({0x03, 0x01, 0x02, 0x00}), false},
+         bytes({0x03, 0x01, 0x02, 0x00})},
         {bytes({0x82, 0x96, 0x02, 0x82, 0x82, 0x80}), DecodeStep::Done, 0,
-         bytes({0x02, 0x82, 0x80}), false},
+         bytes({0x02, 0x82, 0x80})},
         {bytes({0x82, 0x96, 0x03, 0xFF, 0x07, 0xFB}), DecodeStep::Done, 0,
          bytes({0x03, 0xFF, 0x07}), true},
-        {bytes({0x82, 0x96, 0x03, 0x01, 0x02, 0x01}),
-         DecodeStep::Failed,
-         CommCode::BadChecksum,
-         {},
-         false},
-        {bytes({0x82, 0x97, 0x03}), DecodeStep::Failed, CommCode::BadZR2Header, {}, false},
-        {bytes({0x82, 0x96, 0x02, 0x82, 0x00}),
-         DecodeStep::Failed,
-         CommCode::UndoubledZR2Escape,
-         {},
-         false},
-        {bytes({0x82, 0x96, 0x00}), DecodeStep::Failed, CommCode::BadChecksum, {}, false},
-        {bytes({0x82, 0x96, 0x03, 0x01}), DecodeStep::More, 0, {}, false},
+        {bytes({0x82, 0x96, 0x03, 0x01, 0x02, 0x01}), DecodeStep::Failed, CommCode::BadChecksum},
+        {bytes({0x82, 0x97, 0x03}), DecodeStep::Failed, CommCode::BadZR2Header},
+        {bytes({0x82, 0x96, 0x02, 0x82, 0x00}), DecodeStep::Failed, CommCode::UndoubledZR2Escape},
+        {bytes({0x82, 0x96, 0x00}), DecodeStep::Failed, CommCode::BadChecksum},
+        {bytes({0x82, 0x96, 0x03, 0x01}), DecodeStep::More},
     });
 }
 
 TEST(BinaryCodecs, KDVReplies) {
     checkReplies<KDVDecoder>({
         {bytes({0x10, 0x02, 0x01, 0x02, 0x10, 0x03, 0x03}), DecodeStep::Done, 0,
-         bytes({0x03, 0x01, 0x02}), false},
+         bytes({0x03, 0x01, 0x02})},
         {bytes({0x10, 0x02, 0x10, 0x10, 0x05, 0x10, 0x03, 0x15}), DecodeStep::Done, 0,
-         bytes({0x03, 0x10, 0x05}), false},
+         bytes({0x03, 0x10, 0x05})},
         {bytes({0x10, 0x02, 0xFF, 0x10, 0x03, 0xFF}), DecodeStep::Done, 0, bytes({0x02, 0xFF}),
          true},
-        {bytes({0x10, 0x02, 0x01, 0x10, 0x03, 0x00}),
-         DecodeStep::Failed,
-         CommCode::BadChecksum,
-         {},
-         false},
-        {bytes({0x02, 0x10, 0x01}), DecodeStep::Failed, CommCode::BadKDVHeader, {}, false},
-        {bytes({0x10, 0x02, 0x01, 0x10, 0x04}),
-         DecodeStep::Failed,
-         CommCode::BadKDVEscape,
-         {},
-         false},
-        {bytes({0x10, 0x02}) + QByteArray(255, 'x'),
-         DecodeStep::Failed,
-         CommCode::BadChecksum,
-         {},
-         false},
+        {bytes({0x10, 0x02, 0x01, 0x10, 0x03, 0x00}), DecodeStep::Failed, CommCode::BadChecksum},
+        {bytes({0x02, 0x10, 0x01}), DecodeStep::Failed, CommCode::BadKDVHeader},
+        {bytes({0x10, 0x02, 0x01, 0x10, 0x04}), DecodeStep::Failed, CommCode::BadKDVEscape},
+        {bytes({0x10, 0x02}) + QByteArray(255, 'x'), DecodeStep::Failed, CommCode::BadChecksum},
     });
 }
 

@@ -17,8 +17,6 @@
 #include <functional>
 #include <memory>
 #include <mutex>
-#include <stdexcept>
-#include <string>
 #include <vector>
 
 namespace kqm52::test {
@@ -28,32 +26,7 @@ struct Chunk {
     QByteArray bytes;
 };
 
-// The driver calls a test can make fail.
-enum class DriverCall {
-    Open,
-    Close,
-    SetBufferSizes,
-    GetLineState,
-    SetLineState,
-    GetReadTimeout,
-    SetReadTimeout,
-    Purge,
-    Write,
-    Flush,
-    ReadByte,
-    ClearLineErrors,
-    Count
-};
-
-inline DriverCall driverCallNamed(const std::string& name) {
-    static const char* const names[] = {"open",           "close",        "setBufferSizes",
-                                        "getLineState",   "setLineState", "getReadTimeout",
-                                        "setReadTimeout", "purge",        "write",
-                                        "flush",          "readByte",     "clearLineErrors"};
-    for (int i = 0; i < int(DriverCall::Count); ++i)
-        if (name == names[i]) return DriverCall(i);
-    throw std::invalid_argument("no driver call named " + name);
-}
+constexpr int DriverCallCount = int(DriverCall::ClearLineErrors) + 1;
 
 class FakeLine {
   public:
@@ -67,10 +40,6 @@ class FakeLine {
     void failCall(DriverCall call, int err, int times = 1) {
         std::lock_guard l(m);
         failures[int(call)] = {err, times};
-    }
-    // By the call's name, for older tests; an unknown name throws.
-    void failCall(const std::string& call, int err, int times = 1) {
-        failCall(driverCallNamed(call), err, times);
     }
     // The next clearLineErrors after `afterReads` more bytes have been read reports flags.
     void injectLineErrors(std::uint32_t flags, int afterReads = 0) {
@@ -108,10 +77,6 @@ class FakeLine {
         std::lock_guard l(m);
         return open;
     }
-    int timeoutsAsked() const {
-        std::lock_guard l(m);
-        return readTimeoutMs;
-    }
 
   private:
     friend class FakeDriver;
@@ -124,7 +89,7 @@ class FakeLine {
 
     mutable std::mutex m;
     Peer peer;
-    std::pair<int, int> failures[int(DriverCall::Count)] = {}; // error, times
+    std::pair<int, int> failures[DriverCallCount] = {}; // error, times
     std::uint32_t pendingLineErrors = 0;
     long long lineErrorsAfterReads = 0;
     long long vanishAtRead = -1;

@@ -49,6 +49,16 @@ struct Recorder {
     int outcomes() const { return count(Event::Result) + count(Event::Error); }
 };
 
+// An ASCII request of the device's kind on a port.
+inline std::unique_ptr<TRQ500Protocol> asciiRequest(TZRComm& port, const QString& text,
+                                                    int timeout = 0) {
+    auto c = std::make_unique<TRQ500Protocol>();
+    c->setUpForDevice(timeout);
+    c->SetASCIIProtocol(text);
+    c->SetZRComm(&port);
+    return c;
+}
+
 // A port on COM1 whose driver is a FakeDriver on a virtual clock.
 class LinkFixture : public ::testing::Test {
   protected:
@@ -65,11 +75,7 @@ class LinkFixture : public ::testing::Test {
     }
 
     std::unique_ptr<TRQ500Protocol> makeAscii(const QString& text, int timeout = 0) {
-        auto c = std::make_unique<TRQ500Protocol>();
-        c->setUpForDevice(timeout);
-        c->SetASCIIProtocol(text);
-        c->SetZRComm(&port);
-        return c;
+        return asciiRequest(port, text, timeout);
     }
 
     // Waits (processing events) until pred holds; false after 5 s.

@@ -33,18 +33,14 @@ TEST_F(FormMainTest, OfflineWindowAsItOpens) {
     for (int i = 0; i < TFormMain::StatusPanelCount; ++i)
         EXPECT_EQ(w.statusPanel(i)->text(), i == 1 ? "Offline" : "") << i;
     EXPECT_TRUE(ctl<QPushButton>(w, "CmdSelectUnit")->isEnabled());
-    for (QPushButton* b : {ctl<QPushButton>(w, "CmdActual"), ctl<QPushButton>(w, "CmdInUit"),
-                           ctl<QPushButton>(w, "CmdDuimwiel"), ctl<QPushButton>(w, "CmdResetError"),
-                           ctl<QPushButton>(w, "CmdTerminalZenden")})
-        EXPECT_FALSE(b->isEnabled()) << b->objectName().toStdString();
-    for (QAction* a : {ctl<QAction>(w, "ParSollOntvangen1"), ctl<QAction>(w, "Backup1"),
-                       ctl<QAction>(w, "Restore1")})
-        EXPECT_FALSE(a->isEnabled()) << a->objectName().toStdString();
-    for (Lamp* lamp :
-         {ctl<Lamp>(w, "Tb_in", 0), ctl<Lamp>(w, "Tb_in", 1), ctl<Lamp>(w, "Tb_in", 2),
-          ctl<Lamp>(w, "Tb_in", 3), ctl<Lamp>(w, "TB_K0"), ctl<Lamp>(w, "TbUitgang", 0),
-          ctl<Lamp>(w, "TbUitgang", 1), ctl<Lamp>(w, "TbUitgang", 2), ctl<Lamp>(w, "TbUitgang", 3)})
-        EXPECT_TRUE(lamp->isNeutral()) << lamp->objectName().toStdString();
+    for (const char* name :
+         {"CmdActual", "CmdInUit", "CmdDuimwiel", "CmdResetError", "CmdTerminalZenden"})
+        EXPECT_FALSE(ctl<QPushButton>(w, name)->isEnabled()) << name;
+    for (const char* name : {"ParSollOntvangen1", "Backup1", "Restore1"})
+        EXPECT_FALSE(ctl<QAction>(w, name)->isEnabled()) << name;
+    for (const char* name : {"Tb_in1", "Tb_in2", "Tb_in3", "Tb_in4", "TB_K0", "TbUitgang1",
+                             "TbUitgang2", "TbUitgang3", "TbUitgang4"})
+        EXPECT_TRUE(ctl<Lamp>(w, name)->isNeutral()) << name;
     // Blue for a set bit, white for a clear one, window face again when off.
     ctl<Lamp>(w, "Tb_in", 0)->showBit(true);
     ctl<Lamp>(w, "TbUitgang", 3)->showBit(false);
@@ -94,11 +90,9 @@ TEST_F(FormMainTest, ItemsFollowTheirWindowsAndTheLink) {
     TFormMain& w = createWindow(StartOptions::parse({"fieldtrim"}));
     w.setSecondaryWindows({});
     EXPECT_TRUE(ctl<QAction>(w, "Exit1")->isEnabled());
-    for (QAction* a :
-         {ctl<QAction>(w, "Par11"), ctl<QAction>(w, "Par21"), ctl<QAction>(w, "Serial1"),
-          ctl<QAction>(w, "ww1"), ctl<QAction>(w, "MX52zoeken"), ctl<QAction>(w, "displaynokken1"),
-          ctl<QAction>(w, "Grafiek1"), ctl<QAction>(w, "FormAbout"), ctl<QAction>(w, "Errno1")})
-        EXPECT_FALSE(a->isEnabled()) << a->objectName().toStdString();
+    for (const char* name : {"Par11", "Par21", "Serial1", "ww1", "MX52zoeken", "displaynokken1",
+                             "Grafiek1", "FormAbout", "Errno1"})
+        EXPECT_FALSE(ctl<QAction>(w, name)->isEnabled()) << name;
     EXPECT_FALSE(ctl<QPushButton>(w, "CmdCalibratie")->isEnabled());
 
     auto* editor = new SelfClosingDialog(&w);
@@ -118,9 +112,8 @@ TEST_F(FormMainTest, ItemsFollowTheirWindowsAndTheLink) {
     EXPECT_FALSE(ctl<QAction>(w, "Par21")->isEnabled());
     EXPECT_FALSE(ctl<QAction>(w, "Backup1")->isEnabled()) << "offline";
     w.setCommunicationItemsEnabled(true);
-    for (QAction* a : {ctl<QAction>(w, "ParSollOntvangen1"), ctl<QAction>(w, "Backup1"),
-                       ctl<QAction>(w, "Restore1")})
-        EXPECT_TRUE(a->isEnabled()) << a->objectName().toStdString();
+    for (const char* name : {"ParSollOntvangen1", "Backup1", "Restore1"})
+        EXPECT_TRUE(ctl<QAction>(w, name)->isEnabled()) << name;
     EXPECT_FALSE(ctl<QAction>(w, "MX52zoeken")->isEnabled()) << "its window is missing";
     w.setCommunicationItemsEnabled(false);
     EXPECT_FALSE(ctl<QAction>(w, "Restore1")->isEnabled());

@@ -81,30 +81,21 @@ class IoLabelsInWindowTest : public ShellWorld {};
 
 TEST_F(IoLabelsInWindowTest, TheWindowLabelsItsLampsFromTheCatalogue) {
     writeFile("Taal0.ini", "[Main]\nK0_Inactief=K0 vrij\nK0_HoldReset=Hold\n");
-    TFormMain& bare = createWindow();
-    for (int i = 0; i < 4; ++i) {
-        EXPECT_EQ(ctl<QLabel>(bare, "LabelFun_in", i)->text(), "") << "no Parameters.txt";
-        EXPECT_EQ(ctl<QLabel>(bare, "LabelFun_uit", i)->text(), "") << "no Parameters.txt";
-    }
-    EXPECT_EQ(ctl<QLabel>(bare, "LabelFun_K0")->text(), "K0 vrij");
-
-    writeFile("Parameters.txt", "[249]\nopties0=Uit,Start\n[250]\nopties0=Uit,Stop\n"
-                                "[251]\nopties0=Uit\n[252]\nopties0=Uit\n"
-                                "[389]\nopties0=Uit,Nok 1\n[390]\nopties0=Uit\n"
-                                "[391]\nopties0=Uit\n[392]\nopties0=Uit\n");
+    EXPECT_EQ(ctl<QLabel>(createWindow(), "LabelFun_in", 0)->text(), "") << "no Parameters.txt";
+    writeFile("Parameters.txt",
+              "[249]\nopties0=Uit,Start\n[250]\nopties0=Uit,Stop\n[389]\nopties0=Uit,Hoog\n");
     TFormMain& w = createWindow();
+    EXPECT_EQ(ctl<QLabel>(w, "LabelFun_K0")->text(), "K0 vrij");
     EXPECT_EQ(ctl<QLabel>(w, "LabelFun_in", 0)->text(), "Uit");
     EXPECT_EQ(ctl<QLabel>(w, "LabelFun_uit", 0)->text(), "Uit");
     // A new parameter table (received, opened): the editor relabels.
-    state_->tables.setParameter(249, 1);
-    state_->tables.setParameter(250, 1);
-    state_->tables.setParameter(389, 5);
-    state_->tables.setParameter(200, 2);
+    for (auto [p, v] : {std::pair{249, 1}, {250, 1}, {389, 1}, {200, 2}})
+        state_->tables.setParameter(p, v);
     w.InputFunctieTeksten();
     w.OutputFunctieTeksten();
     EXPECT_EQ(ctl<QLabel>(w, "LabelFun_in", 0)->text(), "Start");
     EXPECT_EQ(ctl<QLabel>(w, "LabelFun_in", 1)->text(), "Stop");
-    EXPECT_EQ(ctl<QLabel>(w, "LabelFun_uit", 0)->text(), "########");
+    EXPECT_EQ(ctl<QLabel>(w, "LabelFun_uit", 0)->text(), "Hoog");
     EXPECT_EQ(ctl<QLabel>(w, "LabelFun_K0")->text(), "Hold");
 }
 

@@ -2,7 +2,7 @@
 // monitor and terminal over a recording view, on a simulated unit with a
 // virtual clock.  What the view records is what the window would show.
 
-#include "TestWait.h"
+#include "sim/SimLinkFixture.h"
 
 #include "link/ZRComm.h"
 #include "shell/LiveMonitor.h"
@@ -17,7 +17,6 @@
 
 #include <cerrno>
 #include <map>
-#include <mutex>
 
 using namespace kqm52;
 using namespace kqm52::test;
@@ -64,16 +63,12 @@ class OnlineLogicTest : public ::testing::Test {
     OnlineLogicTest() {
         texts.loadFromText("[Main]\nPanelTekst0=No reply from the unit\nPanelTekst1=Line error\n"
                            "CmdComOpen=Open\nCmdComClose=Close\nCmdDuimwiel_ON=DW ON\n"
-                           "CmdDuimwiel_OFF=DW OFF\n");
+                           "CmdDuimwiel_OFF=DW OFF\nMsg_Melding_Geen_MX52=This is not an MX52\n");
         const LineState line{
             .baud = 9600, .dataBits = 8, .parity = DriverParity::Odd, .stopBits = 1};
         bus->addUnit(0, line);
         unit = &bus->addUnit(7, line);
-        bus->setTrace([this](SimNanos, bool fromHost, int, const LineState&, const QByteArray& b) {
-            if (!fromHost) return;
-            std::lock_guard l(traceMutex);
-            wire << QString::fromLatin1(b.trimmed());
-        });
+        hostLines.attach(*bus);
         installSimulatedBus(state.portMap, bus);
         state.portMap.setDevice(TPort::COM1, QStringLiteral("sim"));
         port.setPortMap(&state.portMap);
@@ -87,10 +82,7 @@ class OnlineLogicTest : public ::testing::Test {
         bus->setTrace({});
     }
 
-    QStringList sent() {
-        std::lock_guard l(traceMutex);
-        return wire;
-    }
+    QStringList sent() { return hostLines.all(); }
     void open() {
         selection.CmdSelectUnitClick();
         ASSERT_TRUE(port.Active());
@@ -105,8 +97,7 @@ class OnlineLogicTest : public ::testing::Test {
 
     std::shared_ptr<SimBus> bus = std::make_shared<SimBus>(std::make_shared<VirtualClock>());
     SimUnit* unit = nullptr;
-    std::mutex traceMutex;
-    QStringList wire;
+    simtest::HostLines hostLines;
     ProgramState state{QString()};
     LanguageTexts texts;
     RecordingView view;
@@ -245,10 +236,7 @@ TEST_F(OnlineLogicTest, SelectsTheUnitAskedFor) {
     } rows[] = {{0, {"sc 0", "rt", "rh", "rx"}, ""}, {9, {"sc 9"}, "No reply from the unit"}};
     for (const auto& r : rows) {
         SCOPED_TRACE(r.unitNo);
-        {
-            std::lock_guard l(traceMutex);
-            wire.clear();
-        }
+        hostLines.clear();
         view.unitNo = r.unitNo;
         selection.CmdSelectUnitClick();
         ASSERT_TRUE(port.Active());
@@ -256,6 +244,25 @@ TEST_F(OnlineLogicTest, SelectsTheUnitAskedFor) {
         ASSERT_TRUE(
             waitUntil([&] { return port.queuedRequests() == 0 && view.comInfo == r.notice; }));
         EXPECT_EQ(sent(), r.wire);
+        selection.CmdSelectUnitClick();
+    }
+}
+
+// Only a unit of another family is warned about, and only with a language
+// file (the warning's text comes from it).
+TEST_F(OnlineLogicTest, OnlyUnitsOfOtherTypesAreWarnedAbout) {
+    const struct {
+        const char* type;
+        bool language;
+        bool warned;
+    } rows[] = {{"MX53 x", true, false}, {"MX92 y", true, true}, {"MX92 y", false, false}};
+    for (const auto& r : rows) {
+        SCOPED_TRACE(std::string(r.type) + (r.language ? " with language" : ""));
+        state.language = r.language ? texts : LanguageTexts{};
+        view.warnings.clear();
+        bus->withUnit(1, [&](SimUnit& u) { u.typeText = r.type; });
+        open();
+        EXPECT_EQ(view.warnings, r.warned ? QStringList{"This is not an MX52"} : QStringList{});
         selection.CmdSelectUnitClick();
     }
 }

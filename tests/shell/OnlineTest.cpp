@@ -2,7 +2,7 @@
 // selection and identification, the live monitor, the terminal.
 
 #include "ShellTestSupport.h"
-#include "TestWait.h"
+#include "sim/SimLinkFixture.h"
 
 #include "link/ReplyText.h"
 #include "link/setup/ZRSetupCommForm.h"
@@ -14,7 +14,6 @@
 #include "ui/Lamp.h"
 
 #include <QAction>
-#include <QFile>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -24,7 +23,6 @@
 #include <QTimer>
 
 #include <cerrno>
-#include <mutex>
 
 using namespace kqm52;
 using namespace kqm52::test;
@@ -38,12 +36,8 @@ const char* const LanguageFile = "[Main]\n"
                                  "CmdActual_OFF=Actual OFF\n"
                                  "CmdIO_ON=I/O ON\n"
                                  "CmdIO_OFF=I/O OFF\n"
-                                 "CmdDuimwiel_ON=DW ON\n"
-                                 "CmdDuimwiel_OFF=DW OFF\n"
                                  "PanelTekst0=No reply from the unit\n"
-                                 "PanelTekst1=Line error\n"
-                                 "Msg_waarschuwingCaption=Warning\n"
-                                 "Msg_Melding_Geen_MX52=This is not an MX52\n";
+                                 "PanelTekst1=Line error\n";
 
 class OnlineTest : public ShellWorld {
   protected:
@@ -54,48 +48,25 @@ class OnlineTest : public ShellWorld {
         if (bus) bus->setTrace({});
     }
 
-    // withLanguage: a language file beside the program, chosen in application.ini.
-    TFormMain& start(bool withLanguage = true, int unitNo = 7) {
-        if (withLanguage) {
-            writeFile("Taal1.ini", LanguageFile);
-            writeFile("application.ini", "[Opties]\nTaal=1\n");
-        } else {
-            QFile::remove(programDir() + "Taal1.ini");
-            QFile::remove(iniPath());
-        }
+    // With a language file beside the program, chosen in application.ini.
+    TFormMain& start() {
+        writeFile("Taal1.ini", LanguageFile);
+        writeFile("application.ini", "[Opties]\nTaal=1\n");
         TFormMain& w = createWindow();
         bus = std::make_shared<SimBus>(std::make_shared<VirtualClock>());
         line.baud = baudrateValue(w.ZRComm1.Baudrate());
         line.dataBits = dataBitsValue(w.ZRComm1.FrameDatabits());
         line.parity = DriverParity(int(w.ZRComm1.FrameParitybit()));
         line.stopBits = stopBitsValue(w.ZRComm1.FrameStopbits());
-        unit = &bus->addUnit(unitNo, line);
-        bus->setTrace([this](SimNanos, bool fromHost, int, const LineState&, const QByteArray& b) {
-            if (fromHost) {
-                std::lock_guard l(traceMutex);
-                const QByteArray line = b.trimmed();
-                requests.emplace_back(line.constData(), line.size());
-            }
-        });
+        bus->addUnit(7, line);
+        hostLines.attach(*bus);
         state_->portMap.setDevice(w.ZRComm1.PortName(), "sim");
         installSimulatedBus(state_->portMap, bus);
-        ctl<QSpinBox>(w, "SpinEditUnitSelect")->setValue(unitNo);
+        ctl<QSpinBox>(w, "SpinEditUnitSelect")->setValue(7);
         return w;
     }
 
-    // A deep copy: the trace appends on the worker thread, and implicitly
-    // shared copies would touch the same buffers from both threads.
-    QList<QByteArray> sent() {
-        std::lock_guard l(traceMutex);
-        QList<QByteArray> copy;
-        for (const QByteArray& r : requests)
-            copy.append(QByteArray(r.constData(), r.size()));
-        return copy;
-    }
-    void clearSent() {
-        std::lock_guard l(traceMutex);
-        requests.clear();
-    }
+    QStringList sent() { return hostLines.all(); }
     template <class P> bool waitFor(P pred) { return waitUntil(pred); }
     TFormMain& w() { return *window_; }
     void open() {
@@ -104,16 +75,17 @@ class OnlineTest : public ShellWorld {
         ASSERT_TRUE(waitFor([&] { return !w().statusPanel(4)->text().isEmpty(); }));
     }
     template <class F> void withUnit(F f) { bus->withUnit(0, f); }
+    QColor panelColour(const char* name) {
+        return ctl<QLabel>(w(), name)->palette().color(QPalette::Window);
+    }
 
     std::shared_ptr<SimBus> bus;
-    SimUnit* unit = nullptr;
     LineState line;
-    std::mutex traceMutex;
-    std::vector<QByteArray> requests; // written by the trace, under traceMutex
+    simtest::HostLines hostLines;
 };
 
 TEST_F(OnlineTest, OpeningSelectsTheUnitAndReadsItsIdentity) {
-    start(true, 7);
+    start();
     withUnit([](SimUnit& u) {
         u.typeText = "MX52 Nokkenregelaar V3.07";
         u.hardwareText = "HW 2.1";
@@ -128,7 +100,6 @@ TEST_F(OnlineTest, OpeningSelectsTheUnitAndReadsItsIdentity) {
     windows.transfers = &transfers;
     w().setSecondaryWindows(windows);
     open();
-    EXPECT_EQ(sent().mid(0, 4), (QList<QByteArray>{"sc 7", "rt", "rh", "rx"}));
     EXPECT_EQ(w().statusPanel(0)->text(), "COM 1");
     EXPECT_EQ(w().statusPanel(1)->text(), UnitSelection::lineSettingsText(w().ZRComm1));
     EXPECT_EQ(w().statusPanel(2)->text(), "MX52 Nokkenregelaar V3.07");
@@ -140,14 +111,12 @@ TEST_F(OnlineTest, OpeningSelectsTheUnitAndReadsItsIdentity) {
     EXPECT_EQ(ctl<QPushButton>(w(), "CmdSelectUnit")->text(), "Close");
     EXPECT_TRUE(ctl<QPushButton>(w(), "CmdActual")->isEnabled());
     EXPECT_TRUE(ctl<QPushButton>(w(), "CmdTerminalZenden")->isEnabled());
-    EXPECT_TRUE(ctl<QAction>(w(), "ParSollOntvangen1")
-                    ->isEnabled()); // the Communicatie items follow the link
+    EXPECT_TRUE(ctl<QAction>(w(), "ParSollOntvangen1")->isEnabled()); // follows the link
     EXPECT_TRUE(dialogs_.asked().empty());
 
     ctl<QPushButton>(w(), "CmdSelectUnit")->click();
     EXPECT_FALSE(w().ZRComm1.Active());
     EXPECT_EQ(w().statusPanel(1)->text(), "Offline");
-    EXPECT_TRUE(w().statusPanel(2)->text().isEmpty());
     EXPECT_EQ(ctl<QPushButton>(w(), "CmdSelectUnit")->text(), "Open");
     EXPECT_FALSE(ctl<QPushButton>(w(), "CmdActual")->isEnabled());
     EXPECT_FALSE(ctl<QAction>(w(), "ParSollOntvangen1")->isEnabled());
@@ -180,7 +149,7 @@ TEST(StatusText, LineSettingsReadAsTheStatusBarShowsThem) {
 // The link's own setup dialog may only change a closed port: showing it from
 // the main window lets go of the line first.
 TEST_F(OnlineTest, TheSetupDialogClosesThePortBeforeItShows) {
-    start(true, 7);
+    start();
     open();
     bool closedWhenShown = false;
     w().ZRSetupCommDialog1.onFormCreated = [&](TZRSetupCommForm& form) {
@@ -192,28 +161,6 @@ TEST_F(OnlineTest, TheSetupDialogClosesThePortBeforeItShows) {
     EXPECT_FALSE(w().ZRSetupCommDialog1.ExecuteEnglish());
     EXPECT_TRUE(closedWhenShown);
     EXPECT_EQ(w().statusPanel(1)->text(), "Offline");
-}
-
-TEST_F(OnlineTest, OnlyUnitsOfOtherTypesAreWarnedAbout) {
-    struct Case {
-        const char* type;
-        bool language;
-        bool warned;
-    };
-    const Case cases[] = {
-        {"MX53 x", true, false}, {"MX92 y", true, true}, {"MX92 y", false, false}};
-    for (const auto& c : cases) {
-        dialogs_.clear();
-        start(c.language, 3);
-        withUnit([&](SimUnit& u) { u.typeText = c.type; });
-        open();
-        ASSERT_EQ(dialogs_.asked().size(), c.warned ? 1u : 0u) << c.type << " " << c.language;
-        if (c.warned) {
-            EXPECT_EQ(dialogs_.asked().front().icon, Dialogs::Icon::Warning);
-            EXPECT_EQ(dialogs_.asked().front().text, "This is not an MX52");
-        }
-        w().ZRComm1.SetActive(false);
-    }
 }
 
 TEST_F(OnlineTest, APortThatCannotBeOpenedSaysWhichDeviceAndWhy) {
@@ -236,7 +183,7 @@ TEST_F(OnlineTest, APortThatCannotBeOpenedSaysWhichDeviceAndWhy) {
 TEST_F(OnlineTest, ActualValuesPollOnlyTheAnalogOutputThatIsSetUp) {
     struct Case {
         int mode;
-        QList<QByteArray> polled;
+        QStringList polled;
     };
     const Case cases[] = {{0, {"r0", "r1", "r4", "r5", "r6"}},
                           {1, {"r0", "r1", "r2", "r4", "r5", "r6"}},
@@ -245,35 +192,25 @@ TEST_F(OnlineTest, ActualValuesPollOnlyTheAnalogOutputThatIsSetUp) {
         start();
         state_->tables.setParameter(388, c.mode);
         open();
-        clearSent();
+        hostLines.clear();
         ctl<QPushButton>(w(), "CmdActual")->click();
+        // Pale yellow while polled; an output that is not set up stays plain.
+        EXPECT_EQ(panelColour("PanelActPos"), LiveMonitor::activeColour());
+        EXPECT_EQ(panelColour("PanelSpanning_uit") == LiveMonitor::activeColour(), c.mode == 1);
+        EXPECT_EQ(ctl<QPushButton>(w(), "CmdActual")->text(), "Actual OFF");
         ASSERT_TRUE(waitFor([&] { return sent().size() >= 30; }));
-        ctl<QPushButton>(w(), "CmdActual")->click();
-        QSet<QByteArray> seen;
+        EXPECT_FALSE(ctl<QLabel>(w(), "PanelActPos")->text().isEmpty());
+        QSet<QString> seen;
         for (const auto& r : sent())
             seen.insert(r);
         seen.remove("rf"); // the error poll runs beside the monitor
-        EXPECT_EQ(seen, QSet<QByteArray>(c.polled.begin(), c.polled.end())) << c.mode;
+        EXPECT_EQ(seen, QSet<QString>(c.polled.begin(), c.polled.end())) << c.mode;
+        // Closing the port ends the polling and clears the panels.
         w().ZRComm1.SetActive(false);
+        EXPECT_TRUE(ctl<QLabel>(w(), "PanelActPos")->text().isEmpty());
+        EXPECT_NE(panelColour("PanelActPos"), LiveMonitor::activeColour());
+        EXPECT_FALSE(state_->monitor.ActualOn);
     }
-}
-
-TEST_F(OnlineTest, PanelsArePaleYellowWhilePolled) {
-    start();
-    state_->tables.setParameter(388, 0);
-    open();
-    ctl<QPushButton>(w(), "CmdActual")->click();
-    EXPECT_EQ(ctl<QLabel>(w(), "PanelActPos")->palette().color(QPalette::Window),
-              LiveMonitor::activeColour());
-    EXPECT_NE(ctl<QLabel>(w(), "PanelSpanning_uit")->palette().color(QPalette::Window),
-              LiveMonitor::activeColour());
-    EXPECT_EQ(ctl<QPushButton>(w(), "CmdActual")->text(), "Actual OFF");
-    ASSERT_TRUE(waitFor([&] { return !ctl<QLabel>(w(), "PanelActPos")->text().isEmpty(); }));
-    w().ZRComm1.SetActive(false);
-    EXPECT_TRUE(ctl<QLabel>(w(), "PanelActPos")->text().isEmpty());
-    EXPECT_NE(ctl<QLabel>(w(), "PanelActPos")->palette().color(QPalette::Window),
-              LiveMonitor::activeColour());
-    EXPECT_FALSE(state_->monitor.ActualOn);
 }
 
 TEST_F(OnlineTest, InputsAndOutputsLightTheirLamps) {
@@ -307,100 +244,49 @@ TEST_F(OnlineTest, TheErrorPollShowsTheDevicesErrorNumber) {
     EXPECT_EQ(ctl<QLabel>(w(), "PanelErrorNo")->text(), "MX52... Error: 12");
     EXPECT_EQ(w().statusPanel(5)->text(), ". ");
 
-    withUnit([](SimUnit& u) { u.setErrorNumber(-1); });
-    w().liveMonitor().Timer1Timer();
-    ASSERT_TRUE(waitFor([&] { return ctl<QLabel>(w(), "PanelErrorNo")->text().isEmpty(); }));
-    EXPECT_EQ(w().statusPanel(5)->text(), ". . ");
-
     // "wf" clears the error in the unit
-    withUnit([](SimUnit& u) { u.setErrorNumber(4); });
     ctl<QPushButton>(w(), "CmdResetError")->click();
     ASSERT_TRUE(waitFor([&] { return sent().contains("wf"); }));
     ASSERT_TRUE(waitFor(
         [&] { return bus->withUnit(0, [](SimUnit& u) { return u.errorNumber(); }) == -1; }));
 }
 
-TEST_F(OnlineTest, ThumbwheelsAreReadInTurnAndALateReplyIsIgnored) {
-    start();
-    withUnit([](SimUnit& u) {
-        for (int i = 1; i <= 4; ++i)
-            u.setThumbwheel(i, i * 100);
-    });
-    state_->tables.setParameter(203, 2);
-    open();
-    clearSent();
-    ctl<QPushButton>(w(), "CmdDuimwiel")->click();
-    const auto thumbwheelRequests = [&] {
-        QList<QByteArray> rd;
-        for (const auto& r : sent())
-            if (r.startsWith("rd")) rd.append(r);
-        return rd;
-    };
-    ASSERT_TRUE(waitFor([&] { return thumbwheelRequests().size() >= 5; }));
-    EXPECT_EQ(ctl<QLabel>(w(), "Panel_DW", 0)->text(), "1,00");
-    EXPECT_EQ(ctl<QLabel>(w(), "Panel_DW", 3)->text(), "4,00");
-    EXPECT_EQ(state_->monitor.ThumbwheelValue(4), 400);
-    EXPECT_EQ(thumbwheelRequests().mid(0, 5),
-              (QList<QByteArray>{"rd 1", "rd 2", "rd 3", "rd 4", "rd 1"}));
-
-    ctl<QPushButton>(w(), "CmdDuimwiel")->click(); // off, while the next request is already queued
-    const int before = int(sent().size());
-    // The late reply comes and goes; a chain that went on would keep the queue busy.
-    ASSERT_TRUE(waitFor([&] { return w().ZRComm1.queuedRequests() == 0; }));
-    int rd = 0;
-    for (const auto& r : sent().mid(before))
-        rd += r.startsWith("rd");
-    EXPECT_LE(rd, 1) << "the chain went on after switching off";
-    for (int i = 0; i < 4; ++i)
-        EXPECT_TRUE(ctl<QLabel>(w(), "Panel_DW", i)->text().isEmpty()) << "a late reply was shown";
-}
-
-TEST_F(OnlineTest, TheTerminalShowsTheWholeReplyAndKeepsTheLineSelected) {
+// The whole reply shows, the line stays selected for the next send, Up and
+// Down recall earlier lines, and a request without reply says so in red.
+TEST_F(OnlineTest, TheTerminal) {
     start();
     withUnit([](SimUnit& u) { u.typeText = "MX52 T"; });
     open();
-    ctl<QLineEdit>(w(), "EditZenden")->setText("  rt  ");
-    ctl<QPushButton>(w(), "CmdTerminalZenden")->click();
-    ASSERT_TRUE(
-        waitFor([&] { return !ctl<QPlainTextEdit>(w(), "MemoReceive")->toPlainText().isEmpty(); }));
-    EXPECT_EQ(ctl<QPlainTextEdit>(w(), "MemoReceive")->toPlainText(), "rt MX52 T");
-    EXPECT_EQ(ctl<QLineEdit>(w(), "EditZenden")->selectedText(), "  rt  ");
-    EXPECT_TRUE(sent().contains("rt"));
-}
-
-TEST_F(OnlineTest, UpAndDownRecallEarlierTerminalLines) {
-    start();
-    open();
-    for (const char* line : {"rp 1", "rp 2", "rs 3"}) {
-        ctl<QLineEdit>(w(), "EditZenden")->setText(line);
+    auto* edit = ctl<QLineEdit>(w(), "EditZenden");
+    auto* memo = ctl<QPlainTextEdit>(w(), "MemoReceive");
+    const auto send = [&](const char* line) {
+        edit->setText(line);
         ctl<QPushButton>(w(), "CmdTerminalZenden")->click();
-    }
-    ctl<QLineEdit>(w(), "EditZenden")->setText("");
-    QTest::keyClick(ctl<QLineEdit>(w(), "EditZenden"), Qt::Key_Up);
-    EXPECT_EQ(ctl<QLineEdit>(w(), "EditZenden")->text(), "rs 3");
-    QTest::keyClick(ctl<QLineEdit>(w(), "EditZenden"), Qt::Key_Up);
-    QTest::keyClick(ctl<QLineEdit>(w(), "EditZenden"), Qt::Key_Up);
-    QTest::keyClick(ctl<QLineEdit>(w(), "EditZenden"), Qt::Key_Up);
-    EXPECT_EQ(ctl<QLineEdit>(w(), "EditZenden")->text(), "rp 1");
-    QTest::keyClick(ctl<QLineEdit>(w(), "EditZenden"), Qt::Key_Down);
-    EXPECT_EQ(ctl<QLineEdit>(w(), "EditZenden")->text(), "rp 2");
-}
+    };
+    send("  rt  ");
+    ASSERT_TRUE(waitFor([&] { return !memo->toPlainText().isEmpty(); }));
+    EXPECT_EQ(memo->toPlainText(), "rt MX52 T");
+    EXPECT_EQ(edit->selectedText(), "  rt  ");
 
-TEST_F(OnlineTest, ATerminalRequestWithoutReplyShowsTheNoticeInRed) {
-    start();
-    open();
-    bus->setFaults(7, [] {
-        SimFaults f;
-        f.noAnswer = true;
-        return f;
-    }());
-    ctl<QLineEdit>(w(), "EditZenden")->setText("rt");
-    ctl<QPushButton>(w(), "CmdTerminalZenden")->click();
-    ASSERT_TRUE(waitFor([&] { return !ctl<QLabel>(w(), "PanelComInfo")->text().isEmpty(); }));
-    EXPECT_EQ(ctl<QLabel>(w(), "PanelComInfo")->text(), "No reply from the unit");
-    EXPECT_EQ(ctl<QLabel>(w(), "PanelComInfo")->palette().color(QPalette::WindowText),
-              QColor(Qt::red));
-    EXPECT_TRUE(ctl<QPlainTextEdit>(w(), "MemoReceive")->toPlainText().isEmpty());
+    for (const char* line : {"rp 1", "rp 2", "rs 3"})
+        send(line);
+    edit->clear();
+    const std::pair<Qt::Key, const char*> keys[] = {{Qt::Key_Up, "rs 3"},   {Qt::Key_Up, "rp 2"},
+                                                    {Qt::Key_Up, "rp 1"},   {Qt::Key_Up, "  rt  "},
+                                                    {Qt::Key_Up, "  rt  "}, {Qt::Key_Down, "rp 1"}};
+    for (auto [key, shown] : keys) {
+        QTest::keyClick(edit, key);
+        EXPECT_EQ(edit->text(), shown);
+    }
+
+    ASSERT_TRUE(waitFor([&] { return w().ZRComm1.queuedRequests() == 0; }));
+    bus->setFaults(7, {.noAnswer = true});
+    send("rt");
+    auto* notice = ctl<QLabel>(w(), "PanelComInfo");
+    ASSERT_TRUE(waitFor([&] { return !notice->text().isEmpty(); }));
+    EXPECT_EQ(notice->text(), "No reply from the unit");
+    EXPECT_EQ(notice->palette().color(QPalette::WindowText), QColor(Qt::red));
+    EXPECT_TRUE(memo->toPlainText().isEmpty());
 }
 
 TEST(ReplyTextRule, TextLiesBetweenTheEchoAndTheLineEnd) {
@@ -414,23 +300,6 @@ TEST(ReplyTextRule, TextLiesBetweenTheEchoAndTheLineEnd) {
     EXPECT_FALSE(parseDeviceInteger("1 7").has_value());
     EXPECT_FALSE(parseDeviceInteger("2147483648").has_value());
     EXPECT_EQ(parseDeviceInteger("-2147483648"), std::numeric_limits<qint32>::min());
-}
-
-TEST_F(OnlineTest, AnOverLongReplyIsCutToTheBuffer) {
-    start();
-    open();
-    bus->setFaults(7, [] {
-        SimFaults f;
-        f.longReply = true;
-        return f;
-    }());
-    state_->tables.setParameter(388, 0);
-    ctl<QPushButton>(w(), "CmdActual")->click();
-    const bool shown =
-        waitFor([&] { return !ctl<QLabel>(w(), "PanelAnaloog_in_AWE")->text().isEmpty(); });
-    ASSERT_TRUE(shown);
-    EXPECT_LE(ctl<QLabel>(w(), "PanelAnaloog_in_AWE")->text().size(), 95);
-    ctl<QPushButton>(w(), "CmdActual")->click();
 }
 
 } // namespace

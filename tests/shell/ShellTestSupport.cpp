@@ -31,17 +31,4 @@ void ShellWorld::closeWindow() {
     window_->close();
 }
 
-QStringList keyPaths(const QString& iniText) {
-    QStringList out;
-    QString section;
-    for (QString line : iniText.split(QLatin1Char('\n'))) {
-        line = line.trimmed();
-        if (line.startsWith(QLatin1Char('[')) && line.endsWith(QLatin1Char(']')))
-            section = line.mid(1, line.size() - 2);
-        else if (line.contains(QLatin1Char('=')))
-            out << section + QLatin1Char('/') + line.left(line.indexOf(QLatin1Char('=')));
-    }
-    return out;
-}
-
 } // namespace kqm52::test

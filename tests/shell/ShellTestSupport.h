@@ -46,7 +46,4 @@ template <class T> T* ctl(const QObject& window, const QString& stem, int index)
     return ctl<T>(window, stem + QString::number(index + 1));
 }
 
-// The "key=value" lines of a settings file, in file order, as "Section/key".
-QStringList keyPaths(const QString& iniText);
-
 } // namespace kqm52::test

@@ -6,8 +6,6 @@
 
 #include "link/RequestSequence.h"
 
-#include <mutex>
-
 using namespace kqm52;
 using namespace kqm52::simtest;
 
@@ -44,27 +42,19 @@ class RequestSequenceTest : public SimLinkFixture {
   protected:
     RequestSequenceTest() {
         bus->addUnit(0, lineOf(38400));
-        bus->setTrace([this](SimNanos, bool fromHost, int, const LineState&, const QByteArray& b) {
-            if (!fromHost) return;
-            std::lock_guard lock(traceMutex);
-            wire << QString::fromLatin1(b).trimmed();
-        });
+        hostLines.attach(*bus);
         component.setUpForDevice(0);
         component.SetZRComm(&port);
         sequence.onFinished = [this](Seq::Ending e) { endings << e; };
     }
     void SetUp() override { port.SetActive(true); }
 
-    QStringList sent() {
-        std::lock_guard lock(traceMutex);
-        return wire;
-    }
+    QStringList sent() { return hostLines.all(); }
     bool finished() {
         return waitUntil([&] { return !endings.isEmpty(); });
     }
 
-    std::mutex traceMutex;
-    QStringList wire;
+    HostLines hostLines;
     QList<Seq::Ending> endings;
     TRQ500Protocol component;
     Seq sequence{component};
@@ -77,60 +67,36 @@ class RequestSequenceTest : public SimLinkFixture {
 TEST_F(RequestSequenceTest, FaultsDecideRetryAndStop) {
     const QStringList reads{"rp 0", "rp 1", "rp 2"};
     const QStringList writes{"wp 1 5", "wp 2 5", "bp"};
+    using WW = SimFaults::WrongWord;
+    using S = Seq::ItemStatus;
     const struct {
         const char* name;
         SimFaults faults;
         QStringList requests;
         Seq::Ending ending;
-        int item;               // the item looked at: where a run stopped
-        Seq::ItemStatus status; // its outcome
+        int item; // the item looked at: where a run stopped
+        S status; // its outcome
         int attempts;
         QStringList wire;
         std::int32_t code = 0;
     } rows[] = {
-        {"clean", {}, reads, Seq::Ending::Completed, 2, Seq::ItemStatus::Good, 1, reads},
-        {"one bad reply",
-         {.wrongWord = SimFaults::WrongWord::Once},
-         reads,
-         Seq::Ending::Completed,
-         0,
-         Seq::ItemStatus::Good,
-         2,
+        // clang-format off
+        {"clean", {}, reads, Seq::Ending::Completed, 2, S::Good, 1, reads},
+        {"one bad reply", {.wrongWord = WW::Once}, reads, Seq::Ending::Completed, 0, S::Good, 2,
          {"rp 0", "rp 0", "rp 1", "rp 2"}},
-        {"bad replies",
-         {.wrongWord = SimFaults::WrongWord::Always},
-         reads,
-         Seq::Ending::Stopped,
-         0,
-         Seq::ItemStatus::BadReply,
-         2,
+        {"bad replies", {.wrongWord = WW::Always}, reads, Seq::Ending::Stopped, 0, S::BadReply, 2,
          {"rp 0", "rp 0"}},
-        {"refused write",
-         {.refuseWrites = true},
-         writes,
-         Seq::Ending::Stopped,
-         0,
-         Seq::ItemStatus::Refused,
-         1,
+        {"refused write", {.refuseWrites = true}, writes, Seq::Ending::Stopped, 0, S::Refused, 1,
          {"wp 1 5"}},
         // The link's own attempts are its business; the sequence adds none.
-        {"silent",
-         {.noAnswer = true},
-         reads,
-         Seq::Ending::Stopped,
-         0,
-         Seq::ItemStatus::CommFailed,
-         1,
-         {"rp 0"},
+        {"silent", {.noAnswer = true}, reads, Seq::Ending::Stopped, 0, S::CommFailed, 1, {"rp 0"},
          CommCode::Timeout},
+        // clang-format on
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
         bus->setFaults(0, row.faults);
-        {
-            std::lock_guard lock(traceMutex);
-            wire.clear();
-        }
+        hostLines.clear();
         endings.clear();
         sequence.setItems(items(row.requests));
         sequence.start();

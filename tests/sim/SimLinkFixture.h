@@ -9,11 +9,13 @@
 #include "link/ZRComm.h"
 #include "sim/SimDriver.h"
 
-#include <QEventLoop>
-#include <QTimer>
+#include "TestWait.h"
+
+#include <QStringList>
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <mutex>
 
 namespace kqm52::simtest {
 
@@ -31,22 +33,32 @@ struct Outcome {
     int errors = 0; // OnCommError calls
 };
 
-// Runs the event loop until pred holds; false after `ms` of real time.  Not
-// QTest::qWaitFor: it sleeps 10 ms between rounds, and the worker hands every
-// reply byte to this thread, so each byte would wait for that sleep.
-template <class Pred> bool waitUntil(Pred pred, int ms = 10000) {
-    if (pred()) return true;
-    QEventLoop loop;
-    QTimer check;
-    check.setInterval(1);
-    QObject::connect(&check, &QTimer::timeout, &loop, [&] {
-        if (pred()) loop.quit();
-    });
-    QTimer::singleShot(ms, &loop, &QEventLoop::quit);
-    check.start();
-    loop.exec();
-    return pred();
-}
+using test::waitUntil;
+
+// The request lines the host puts on a bus, trimmed, in order.  The trace
+// runs on the worker thread; copies are taken under the lock.
+class HostLines {
+  public:
+    void attach(SimBus& bus) {
+        bus.setTrace([this](SimNanos, bool fromHost, int, const LineState&, const QByteArray& b) {
+            if (!fromHost) return;
+            std::lock_guard lock(mutex_);
+            lines_ << QString::fromLatin1(b.trimmed());
+        });
+    }
+    QStringList all() const {
+        std::lock_guard lock(mutex_);
+        return lines_;
+    }
+    void clear() {
+        std::lock_guard lock(mutex_);
+        lines_.clear();
+    }
+
+  private:
+    mutable std::mutex mutex_;
+    QStringList lines_;
+};
 
 class SimLinkFixture : public ::testing::Test {
   protected:

@@ -1,11 +1,9 @@
-// The simulator through the tool's own link: the time a transfer takes, each
-// fault as the link reports it, and the demo units as the device search finds them.
+// The simulator through the tool's own link: the time a transfer takes and a
+// late answer; the demo units.
 
 #include "SimLinkFixture.h"
 
 #include "sim/DemoBus.h"
-
-#include <cerrno>
 
 using namespace kqm52;
 using namespace kqm52::simtest;
@@ -50,27 +48,6 @@ TEST_F(SimLinkTest, TransferOf448RequestsTakesTheLineTime) {
     EXPECT_LT(expected, simMs(26000));
 }
 
-// Each fault of the line or the driver as the link reports it: once, after its retries.
-TEST_F(SimLinkTest, FaultsAsTheLinkReportsThem) {
-    const struct {
-        SimFaults faults;
-        TCommError error;
-    } rows[] = {
-        {{.noAnswer = true}, {CommCode::Timeout, 0, 0}},
-        {{.lineErrors = LineErrorParity}, {CommCode::LineError, 0, std::int32_t(LineErrorParity)}},
-        {{.driverError = EPROTO}, {CommCode::DriverFailed, EPROTO, 0}},
-        {{.vanish = true}, {CommCode::DriverFailed, EIO, 0}},
-    };
-    for (const auto& r : rows) {
-        port.SetActive(false); // a fresh start: no bytes left from the row before
-        port.SetActive(true);
-        bus->setFaults(0, r.faults);
-        const Outcome o = ask("rp 12");
-        EXPECT_EQ(o.error, r.error) << r.error.Code;
-        EXPECT_EQ(o.errors, 1);
-    }
-}
-
 TEST_F(SimLinkTest, FaultLateAnswer) {
     bus->setFaults(0, {.lateMs = 150});
     EXPECT_EQ(ask("rp 1").error.Code, CommCode::Timeout); // 100 ms is too short
@@ -110,43 +87,17 @@ TEST(DemoBus, UnitsAndCams) {
     bus->withUnit(bus->indexOf(12), [](SimUnit& u) {
         EXPECT_EQ(u.process("kr 2036", 0).bytes, QByteArray("kr 2036 0\r\n")); // never trimmed
     });
-}
-
-// The device search window's probe order with both automatic switches, from 9600 bit/s,
-// over the demo units on a virtual clock: it finds exactly the four of them,
-// each at its own settings.
-class DemoSearchTest : public SimLinkFixture {};
-
-TEST_F(DemoSearchTest, FindsEveryDemoUnitAtItsSettings) {
-    addDemoUnits(*bus, SimCatalogue());
-    const TBaudrate speeds[] = {TBaudrate::br9600, TBaudrate::br19200, TBaudrate::br28800,
-                                TBaudrate::br38400, TBaudrate::br57600};
-    const std::pair<TParityBit, TStopBit> frames[] = {
-        {TParityBit::None, TStopBit::sb_1}, {TParityBit::Odd, TStopBit::sb_1},
-        {TParityBit::Even, TStopBit::sb_1}, {TParityBit::None, TStopBit::sb_2},
-        {TParityBit::Odd, TStopBit::sb_2},  {TParityBit::Even, TStopBit::sb_2}};
-    const QString parityNames[] = {"None", "Even", "Odd"}; // in TParityBit's order
-    port.SetActive(true);
-    QStringList found;
-    int probes = 0;
-    for (TBaudrate speed : speeds)
-        for (int unit = 0; unit <= 31; ++unit)
-            for (const auto& [parity, stop] : frames) {
-                port.SetBaudrate(speed);
-                port.SetFrameParitybit(parity);
-                port.SetFrameStopbits(stop);
-                const QByteArray probe = "sc " + QByteArray::number(unit);
-                ++probes;
-                if (ask(probe).data != probe + "\r\n") continue;
-                found << QStringLiteral("%1 %2 %3 %4 %5 (probe %6)")
-                             .arg(QString::number(unit).rightJustified(2, '0'),
-                                  QString::fromLatin1(ask("rt").data.mid(3).chopped(2)),
-                                  QString::number(baudrateValue(speed)), parityNames[int(parity)],
-                                  QString::number(stopBitsValue(stop)), QString::number(probes));
-            }
-    EXPECT_EQ(probes, 5 * 32 * 6);
-    EXPECT_EQ(found, QStringList({"00 MX52 Nokkenregelaar V3.07 9600 Odd 1 (probe 2)",
-                                  "12 MX53 Nokkenregelaar V1.02 9600 None 2 (probe 76)",
-                                  "05 MX52 Positioneerregelaar V2.11 19200 Even 1 (probe 225)",
-                                  "00 MX52 Nokkenregelaar V3.07 38400 Even 1 (probe 579)"}));
+    // Each unit at settings of its own, so a device search finds all four;
+    // two units 0 at different speeds never answer the same probe.
+    QStringList units;
+    for (int i = 0; i < bus->unitCount(); ++i)
+        bus->withUnit(i, [&](SimUnit& u) {
+            units << QStringLiteral("%1 %2 %3")
+                         .arg(u.number())
+                         .arg(simLineText(u.line()), u.typeText);
+        });
+    EXPECT_EQ(units, QStringList({"0 38400,E,8,1 MX52 Nokkenregelaar V3.07",
+                                  "5 19200,E,8,1 MX52 Positioneerregelaar V2.11",
+                                  "12 9600,N,8,2 MX53 Nokkenregelaar V1.02",
+                                  "0 9600,O,8,1 MX52 Nokkenregelaar V3.07"}));
 }

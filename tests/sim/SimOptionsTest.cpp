@@ -8,10 +8,9 @@
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
-#include <csignal>
-#include <cstring>
+#include "support/FileSizeLimit.h"
 
-#include <sys/resource.h>
+#include <cstring>
 
 using namespace kqm52;
 
@@ -86,6 +85,7 @@ TEST(SimOptions, Refusals) {
                                {"--unit", "x"},
                                {"--unit", "1:fast"},
                                {"--turnaround", "-1"},
+                               {"--turnaround", "10001"},
                                {"--fault", "0:nonsense"},
                                {"--fault", "0:late=x"},
                                {"--fault", "0:wrong-word=sometimes"},
@@ -160,17 +160,13 @@ TEST(SimStateFile, AFullDiskKeepsTheOldFileAndSaysWhy) {
     const QByteArray old = before.readAll();
     before.close();
 
-    // A full disk, simulated with a file-size limit that binds every user.
-    rlimit saved{};
-    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &saved), 0);
-    auto* oldHandler = std::signal(SIGXFSZ, SIG_IGN);
-    rlimit small = saved;
-    small.rlim_cur = 1024;
-    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
     bus.withUnit(0, [](SimUnit& u) { u.forceParameter(5, 66); });
-    const bool ok = saveSimState(bus, path, &error);
-    setrlimit(RLIMIT_FSIZE, &saved);
-    std::signal(SIGXFSZ, oldHandler);
+    bool ok = false;
+    {
+        test::FileSizeLimit fullDisk(1024);
+        ASSERT_TRUE(fullDisk.active());
+        ok = saveSimState(bus, path, &error);
+    }
 
     EXPECT_FALSE(ok);
     EXPECT_TRUE(error.contains(path)) << error.toStdString();
