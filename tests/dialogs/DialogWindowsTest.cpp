@@ -82,6 +82,7 @@ class Options : public DialogWorld {
 TEST_F(Options, ShowsTheLanguagesOfTheLoadedFileAndCancelChangesNothing) {
     EXPECT_EQ(window_->windowTitle(), u"Opties"_qs);
     EXPECT_EQ(window_->PageControl1->tabText(0), u"Algemeen"_qs);
+    EXPECT_EQ(window_->LabelTaal->text(), u"Taal:"_qs);
     EXPECT_EQ(window_->CmdCancel->text(), u"Annuleren"_qs);
     ASSERT_EQ(window_->ComboTaal->count(), 3);
     EXPECT_EQ(window_->ComboTaal->itemText(1), u"Engels (English)"_qs);
@@ -235,6 +236,7 @@ TEST_F(About, WithoutALanguageFileTheLinkOpensTheWebAddressAndShowsTheHand) {
     EXPECT_EQ(w.LabelWWWLink->palette().color(QPalette::WindowText), QColor(Qt::blue));
     w.FormMouseMove();
     EXPECT_EQ(w.cursor().shape(), Qt::ArrowCursor);
+    EXPECT_EQ(w.LabelWWWLink->palette().color(QPalette::WindowText), QColor(Qt::blue));
     w.LabelWWWLinkClick();
     ASSERT_EQ(opened.size(), 1);
     EXPECT_EQ(opened[0], AboutBox::webAddress());

@@ -196,6 +196,7 @@ TEST_F(InitSerialTest, TheChosenDeviceIsShownAndStoredForTheChosenPortOnly) {
     choosePort(3);
     const int sim = f.ComboDevice->findData("sim");
     ASSERT_GE(sim, 0);
+    EXPECT_TRUE(f.ComboDevice->itemText(sim).startsWith("sim"));
     f.ComboDevice->setCurrentIndex(sim);
     f.CmdOKClick();
     EXPECT_EQ(port.devicePath(), "sim");

@@ -150,4 +150,9 @@ TEST(ParamTables, NumbersOutsideTheTablesReadZeroAndWriteNothing) {
     EXPECT_EQ(t.setpoints(), ParamTables::Setpoints{});
     t.setSetpoint(1, 7); // setpoint 1 is the first of the table
     EXPECT_EQ(t.setpoints()[0], 7);
+
+    // Replacing the setpoints leaves the parameters' markers alone.
+    t.replaceParameters({}, ParameterSource::File);
+    t.replaceSetpoints({}, SetpointSource::Received);
+    EXPECT_EQ(t.parameterSource, ParameterSource::File);
 }

@@ -116,6 +116,7 @@ TEST_F(EditorTest, GridRowsOptionLabelsAndStatusOfTheSelectedRow) {
     state.tables.setParameter(p, -1250);
     logic.selectNode(nodeOf(3, 0)); // a menu: its rows are submenu 0
     EXPECT_EQ(logic.groupNumber(), 300);
+    EXPECT_EQ(logic.row(1)[0], "3.0.1");
     EXPECT_EQ(logic.row(2)[0], "3.0.2");
     EXPECT_EQ(logic.row(1)[1], QStringLiteral("%1").arg(p, 3, 10, QLatin1Char('0')));
     EXPECT_EQ(logic.row(1)[2], state.catalogue.name(p, 1));
@@ -136,6 +137,7 @@ TEST_F(EditorTest, GridRowsOptionLabelsAndStatusOfTheSelectedRow) {
     logic.StringGrid1SelectCell(2);
     const ParameterInfo& info = state.catalogue.info(option);
     EXPECT_EQ(state.tables.selected.numberText, info.numberText());
+    EXPECT_EQ(logic.status().minimum, info.valueText(info.minimum(), state.tables));
     EXPECT_EQ(logic.status().maximum, info.valueText(info.maximum(), state.tables));
     EXPECT_EQ(logic.status().def, info.valueText(info.defaultValue(), state.tables));
     logic.StringGrid1Exit();

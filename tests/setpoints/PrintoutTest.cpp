@@ -201,6 +201,10 @@ TEST_F(PrintoutTest, ShippedCataloguePrintsEveryGroupOnNumberedPages) {
         for (int n = 0; n < pages.size(); ++n)
             EXPECT_TRUE(pages[n].contains(QRegularExpression(QStringLiteral("P +%1\n").arg(n + 1))))
                 << "page " << n + 1 << " in language " << language;
+        if (!qEnvironmentVariableIsEmpty("KQM52_KEEP_PRINTOUT"))
+            QFile::copy(dir.filePath(QStringLiteral("par.pdf")),
+                        qEnvironmentVariable("KQM52_KEEP_PRINTOUT") +
+                            QStringLiteral("/parameters%1.pdf").arg(language));
         GroupTree tree;
         ASSERT_TRUE(tree.load(data + GroupTree::fileName(language)));
         const QString all = pages.join(QString());
