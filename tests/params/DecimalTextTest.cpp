@@ -136,7 +136,7 @@ TEST(DecStrToInt, WhatIsShownReadsBackToTheSameValue) {
 }
 
 // A damaged number never reaches past a table.
-TEST(ParamTables, NumbersOutsideTheTablesReadZeroAndWriteNothing) {
+TEST(ParamTables, OutsideNumbersWriteNothingAndEachTableKeepsItsMarkers) {
     ParamTables t;
     for (int outside : {400, -1}) {
         t.setParameter(outside, 5);
