@@ -143,34 +143,22 @@ TEST_F(GraphPainterTest, AutoscrollWhileLoggingShowsTheLastDivisionsOnly) {
 }
 
 TEST_F(GraphPainterTest, ValueAxisLabelsBySourceAndScale) {
-    struct Case {
-        int source;
-        int yIndex;
-        int decimals;
-        QStringList labels;
-        QString unit;
+    const struct {
+        int source, yIndex, decimals;
+        const char* labels; // top to bottom
+        const char* unit;
+    } cases[] = {
+        {0, 0, 2, "5,00 4,00 3,00 2,00 1,00 0 -1,00 -2,00 -3,00 -4,00 -5,00", "(AWE)"},
+        {1, 3, 0, "5000 4000 3000 2000 1000 0 -1000 -2000 -3000 -4000 -5000", "(AWE)"},
+        {2, 7, 3, "10 8 6 4 2 0 -2 -4 -6 -8 -10", "(V)"},
+        {3, 8, 3, "20 16 12 8 4 0 -4 -8 -12 -16 -20", "(mA)"},
+        {4, 0, 0, "0 0 0 0 0 0 0 0 0 0 0", "(V)"},
     };
-    const QStringList zeros(11, "0");
-    for (const Case& c :
-         {Case{0,
-               0,
-               2,
-               {"5,00", "4,00", "3,00", "2,00", "1,00", "0", "-1,00", "-2,00", "-3,00", "-4,00",
-                "-5,00"},
-               "(AWE)"},
-          Case{1,
-               3,
-               0,
-               {"5000", "4000", "3000", "2000", "1000", "0", "-1000", "-2000", "-3000", "-4000",
-                "-5000"},
-               "(AWE)"},
-          Case{2, 7, 3, {"10", "8", "6", "4", "2", "0", "-2", "-4", "-6", "-8", "-10"}, "(V)"},
-          Case{3, 8, 3, {"20", "16", "12", "8", "4", "0", "-4", "-8", "-12", "-16", "-20"}, "(mA)"},
-          Case{4, 0, 0, zeros, "(V)"}}) {
+    for (const auto& c : cases) {
         frame.choice.source = c.source;
         frame.choice.yIndex = c.yIndex;
         frame.positionDecimals = c.decimals;
-        EXPECT_EQ(valueLabels(frame), c.labels) << c.source;
+        EXPECT_EQ(valueLabels(frame), QString::fromLatin1(c.labels).split(' ')) << c.source;
         EXPECT_EQ(unitOf(c.source), c.unit);
     }
     TekenYasVerdeling(axisY, frame);
