@@ -5,6 +5,7 @@
 
 #include "link/FakeDriver.h"
 #include "link/ZRComm.h"
+#include "support/PtyPeer.h"
 #include "ui/LanguageTexts.h"
 #include "ui/ScriptedDialogs.h"
 #include "ui/TextTableChecks.h"
@@ -22,36 +23,9 @@
 #include <cerrno>
 #include <memory>
 
-#include <pty.h>
-#include <termios.h>
-#include <unistd.h>
-
 using namespace kqm52;
 
 namespace {
-
-// A pty whose slave side stands for the converter.  The slave stays open
-// here too, so the device does not hang up between opens.
-class Pty {
-  public:
-    Pty() {
-        char name[128] = {};
-        termios raw{};
-        ::cfmakeraw(&raw);
-        ::openpty(&master_, &slave_, name, &raw, nullptr);
-        path_ = QString::fromLocal8Bit(name);
-    }
-    ~Pty() {
-        ::close(slave_);
-        ::close(master_);
-    }
-    QString path() const { return path_; }
-
-  private:
-    int master_ = -1;
-    int slave_ = -1;
-    QString path_;
-};
 
 // A silent device that opens.
 void useStub(PortMap& map, const QString& device) {
@@ -71,7 +45,7 @@ class InitSerialTest : public ::testing::Test {
   protected:
     InitSerialTest() {
         port.setPortMap(&map);
-        map.setDevice(TPort::COM1, pty.path());
+        map.setDevice(TPort::COM1, pty.slavePath());
     }
     ~InitSerialTest() override { form_.reset(); }
 
@@ -89,7 +63,7 @@ class InitSerialTest : public ::testing::Test {
         return dialogs.asked(ScriptedDialogs::Kind::Message);
     }
 
-    Pty pty;
+    test::PtyPeer pty;
     PortMap map;
     LanguageTexts language;
     ScriptedDialogs dialogs;
@@ -101,13 +75,11 @@ TEST_F(InitSerialTest, ShowingClosesThePortAndCancelOrEscapeLeavesItClosed) {
     port.SetActive(true);
     TFormInitSerial& f = shown();
     EXPECT_FALSE(port.Active());
-    EXPECT_EQ(f.PageControl1->currentIndex(), 0);
     f.ComboBaud->setCurrentIndex(5);
     f.CheckFastFraming->setChecked(true);
     f.CmdCancel->click();
     EXPECT_FALSE(f.isVisible());
     EXPECT_EQ(f.result(), QDialog::Rejected);
-    EXPECT_FALSE(port.Active());
     EXPECT_EQ(port.Baudrate(), TBaudrate::br9600) << "Cancel must not apply the boxes";
     EXPECT_FALSE(port.FastFraming());
 
@@ -124,7 +96,6 @@ TEST_F(InitSerialTest, OkAppliesTheBoxesAndTheirRulesFollowTheChoices) {
     choosePort(7);
     EXPECT_EQ(f.Combo_IO->currentText(), "02E8h");
     choosePort(0);
-    EXPECT_EQ(f.Combo_IO->currentText(), "03F8h");
     f.ComboBaud->setCurrentIndex(5);
     f.ComboHardware->setCurrentIndex(1);
     f.ComboHardwareClick();
@@ -133,7 +104,6 @@ TEST_F(InitSerialTest, OkAppliesTheBoxesAndTheirRulesFollowTheChoices) {
     f.CheckFastFraming->setChecked(true);
     f.CmdOKClick();
     ASSERT_TRUE(port.Active());
-    EXPECT_FALSE(f.isVisible());
     EXPECT_EQ(f.result(), QDialog::Accepted);
     EXPECT_TRUE(errors().empty());
     EXPECT_EQ(port.Baudrate(), TBaudrate::br115200);
@@ -149,6 +119,14 @@ TEST_F(InitSerialTest, OkAppliesTheBoxesAndTheirRulesFollowTheChoices) {
     f.CmdOKClick();
     EXPECT_EQ(port.Hardware(), THardware::UserDefined);
     EXPECT_EQ(port.TransmitDriver(), TTransmitDriver::tdRTSto1);
+
+    // 2400 bit/s has no item: the box is empty and OK keeps the rate.
+    port.SetBaudrate(TBaudrate::br2400);
+    shown();
+    EXPECT_EQ(f.ComboBaud->currentIndex(), -1);
+    f.CmdOKClick();
+    EXPECT_TRUE(port.Active());
+    EXPECT_EQ(port.Baudrate(), TBaudrate::br2400);
 }
 
 TEST_F(InitSerialTest, EnterIsOkEvenWhileTypingAPath) {
@@ -159,72 +137,59 @@ TEST_F(InitSerialTest, EnterIsOkEvenWhileTypingAPath) {
 
     shown();
     f.ComboDevice->lineEdit()->clear();
-    QTest::keyClicks(f.ComboDevice->lineEdit(), pty.path());
+    QTest::keyClicks(f.ComboDevice->lineEdit(), pty.slavePath());
     QTest::keyClick(f.ComboDevice->lineEdit(), Qt::Key_Return);
     EXPECT_TRUE(port.Active());
     EXPECT_FALSE(f.isVisible());
-    EXPECT_EQ(f.ComboDevice->findText(pty.path()), -1) << "typing grew the list of devices";
+    EXPECT_EQ(f.ComboDevice->findText(pty.slavePath()), -1) << "typing grew the list of devices";
 }
 
-TEST_F(InitSerialTest, BuiltInNamesWithoutALanguageFile) {
+// Which item stands for which setting is the plain code's; here the texts
+// on the controls, built in or from the file.
+TEST_F(InitSerialTest, BuiltInNamesOrEachTextOfTheLanguageFile) {
     TFormInitSerial& f = shown();
     EXPECT_EQ(f.windowTitle(), "Seriele poort");
-    EXPECT_EQ(f.CmdCancel->text(), "Cancel");
     EXPECT_EQ(f.PageControl1->tabText(0) + "|" + f.PageControl1->tabText(1), "Interface|Extended");
     EXPECT_EQ(items(f.ComboBaud), "9600|19200|28800|38400|57600|115200");
-    // The port's defaults are what the boxes show.
-    EXPECT_EQ(f.ComboParity->currentText(), "Even");
-    EXPECT_EQ(f.ComboDataBits->currentText(), "8");
+    EXPECT_EQ(f.ComboParity->currentText(), "Even"); // the port's default
     for (QComboBox* box : {f.ComboHardware, f.ComboPortType, f.ComboReceiver, f.ComboTransmitter})
         EXPECT_FALSE(box->isEnabled()) << box->objectName().toStdString();
     EXPECT_TRUE(f.CmdOK->isDefault());
-}
+    f.hide();
 
-TEST_F(InitSerialTest, EachTextOfTheLanguageFileLandsWhereTheTableSays) {
     language.loadFromText(test::markedLanguage("InitCom"));
-    TFormInitSerial& f = shown();
+    shown();
     test::expectMarkedTextsShown(f, "InitCom");
-    // The boxes still show the port's settings among the file's items.
     EXPECT_EQ(f.ComboParity->currentText(), "<ParityItems>2");
-}
+    f.hide();
 
-TEST_F(InitSerialTest, ListsTheFileLacksOrOverfillsAndRatesWithoutAnItem) {
-    language.loadFromText("[InitCom]\nStopbitLabel=\nParityItems=Geen,Even,Oneven\n"
-                          "DataBitItems=7,8,9\n");
-    port.SetBaudrate(TBaudrate::br2400);
-    TFormInitSerial& f = shown();
-    EXPECT_EQ(f.LabelStopBits->text(), "");   // an empty value is a text too
-    EXPECT_EQ(f.CmdCancel->text(), "Cancel"); // a key the file lacks: the built-in text
-    EXPECT_EQ(f.ComboParity->currentText(), "Even");
-    EXPECT_EQ(items(f.ComboPoort).section('|', -1), "COM16"); // a list the file lacks
-    // An item beyond the last setting stands for nothing and is not offered.
-    EXPECT_EQ(items(f.ComboDataBits), "7|8");
-    // 2400 bit/s has no item: the box is empty and OK keeps the rate.
-    EXPECT_EQ(f.ComboBaud->currentIndex(), -1);
-    f.CmdOKClick();
-    EXPECT_TRUE(port.Active());
-    EXPECT_EQ(port.Baudrate(), TBaudrate::br2400);
+    form_.reset(); // a window of its own: the file below lacks most keys
+    language.loadFromText("[InitCom]\nStopbitLabel=\nDataBitItems=7,8,9\n");
+    TFormInitSerial& g = shown();
+    EXPECT_EQ(g.LabelStopBits->text(), "");   // an empty value is a text too
+    EXPECT_EQ(g.CmdCancel->text(), "Cancel"); // a key the file lacks: the built-in text
+    EXPECT_EQ(items(g.ComboPoort).section('|', -1), "COM16"); // a list the file lacks
+    EXPECT_EQ(items(g.ComboDataBits), "7|8"); // an item beyond the last setting is not offered
 }
 
 TEST_F(InitSerialTest, TheChosenDeviceIsShownAndStoredForTheChosenPortOnly) {
-    Pty second;
+    test::PtyPeer second;
     useStub(map, QString::fromLatin1(PortMap::SimDevice));
     useStub(map, "/dev/ttyS1");
     TFormInitSerial& f = shown();
-    EXPECT_EQ(f.ComboDevice->currentText(), pty.path());
+    EXPECT_EQ(f.ComboDevice->currentText(), pty.slavePath());
     choosePort(2);
     EXPECT_EQ(f.chosenDevice(), "/dev/ttyS2") << "COM3 has no entry yet";
     // A path typed for COM3 survives a look at another port.
-    f.ComboDevice->setEditText(second.path());
+    f.ComboDevice->setEditText(second.slavePath());
     choosePort(1);
     EXPECT_EQ(f.chosenDevice(), "/dev/ttyS1");
     choosePort(2);
-    EXPECT_EQ(f.chosenDevice(), second.path());
     f.CmdOKClick();
     ASSERT_TRUE(port.Active());
-    EXPECT_EQ(port.devicePath(), second.path());
-    EXPECT_EQ(map.device(TPort::COM3), second.path());
-    EXPECT_EQ(map.device(TPort::COM1), pty.path());
+    EXPECT_EQ(port.devicePath(), second.slavePath());
+    EXPECT_EQ(map.device(TPort::COM3), second.slavePath());
+    EXPECT_EQ(map.device(TPort::COM1), pty.slavePath());
 
     // The simulated bus is offered by name.
     shown();
@@ -234,7 +199,6 @@ TEST_F(InitSerialTest, TheChosenDeviceIsShownAndStoredForTheChosenPortOnly) {
     EXPECT_TRUE(f.ComboDevice->itemText(sim).startsWith("sim"));
     f.ComboDevice->setCurrentIndex(sim);
     f.CmdOKClick();
-    EXPECT_TRUE(port.Active());
     EXPECT_EQ(port.devicePath(), "sim");
     EXPECT_EQ(map.device(TPort::COM4), "sim");
 
@@ -242,11 +206,12 @@ TEST_F(InitSerialTest, TheChosenDeviceIsShownAndStoredForTheChosenPortOnly) {
     shown();
     choosePort(1);
     f.CmdOKClick();
-    EXPECT_TRUE(port.Active());
     EXPECT_EQ(port.devicePath(), "/dev/ttyS1");
     EXPECT_FALSE(map.isConfigured(TPort::COM2));
 }
 
+// The wording is the plain code's; here what reaches the box, and that the
+// window stays for another try.
 TEST_F(InitSerialTest, MissingDeviceIsReportedAndTheWindowStaysOpen) {
     const QString missing = "/nonexistent/ttyKQM";
     map.setDevice(TPort::COM2, missing);
@@ -257,11 +222,9 @@ TEST_F(InitSerialTest, MissingDeviceIsReportedAndTheWindowStaysOpen) {
     EXPECT_FALSE(port.Active());
     EXPECT_TRUE(f.isVisible());
     ASSERT_EQ(errors().size(), 1u);
-    // The wording is the plain code's; here what reaches the box.
     const QString text = errors().front().text;
     EXPECT_TRUE(text.startsWith("COM2 (" + missing + ") cannot be opened:\n"))
         << text.toStdString();
-    EXPECT_TRUE(text.contains(QString::fromLocal8Bit(std::strerror(ENOENT)))) << text.toStdString();
     EXPECT_TRUE(text.contains("converter is plugged in")) << text.toStdString();
     EXPECT_EQ(errors().front().icon, QMessageBox::Critical);
     EXPECT_EQ(errors().front().owner, &f);
@@ -269,8 +232,7 @@ TEST_F(InitSerialTest, MissingDeviceIsReportedAndTheWindowStaysOpen) {
     EXPECT_EQ(port.PortName(), TPort::COM2);
     EXPECT_EQ(port.Baudrate(), TBaudrate::br57600);
 
-    // Pointing it at the right device and pressing OK again works.
-    f.ComboDevice->setEditText(pty.path());
+    f.ComboDevice->setEditText(pty.slavePath());
     f.CmdOKClick();
     EXPECT_TRUE(port.Active());
     EXPECT_FALSE(f.isVisible());

@@ -123,6 +123,10 @@ TEST_F(SetupForm, ShowsThePortsSettings) {
     EXPECT_EQ(form.CBParitaet->currentText(), u"Odd"_qs);
     EXPECT_EQ(rowShown(), (std::array<int, 4>{1, 2, 1, 1})); // PCLab, RS 485, register 7
     EXPECT_TRUE(form.CmdOK->isEnabled());
+    // Another port renews the range and the caption.
+    form.CBAnschluss->setCurrentIndex(int(TPort::COM4));
+    EXPECT_EQ(form.CBBereich->currentText(), u"02E8 - 02EF"_qs);
+    EXPECT_EQ(form.windowTitle(), u"Serial port COM 4"_qs);
 }
 
 TEST_F(SetupForm, HardwareBoxesFollowThePresetRows) {
@@ -137,12 +141,6 @@ TEST_F(SetupForm, HardwareBoxesFollowThePresetRows) {
     EXPECT_EQ(form.CBSenden->currentText(), u"RTS = 1"_qs);
     // The port itself is untouched until OK.
     EXPECT_EQ(port.Hardware(), THardware::Standard);
-}
-
-TEST_F(SetupForm, ChangingThePortRenewsRangeAndCaption) {
-    form.CBAnschluss->setCurrentIndex(int(TPort::COM4));
-    EXPECT_EQ(form.CBBereich->currentText(), u"02E8 - 02EF"_qs);
-    EXPECT_EQ(form.windowTitle(), u"Serial port COM 4"_qs);
 }
 
 TEST_F(SetupForm, OkWritesTheBoxesInOrderWithoutOpening) {

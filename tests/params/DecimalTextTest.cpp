@@ -134,3 +134,25 @@ TEST(DecStrToInt, WhatIsShownReadsBackToTheSameValue) {
             EXPECT_EQ(DecStrToInt(formatDecimal(d, v), d, true, kMin32, kMax32), v)
                 << formatDecimal(d, v).toStdString();
 }
+
+// A damaged number never reaches past a table.
+TEST(ParamTables, OutsideNumbersWriteNothingAndEachTableKeepsItsMarkers) {
+    ParamTables t;
+    for (int outside : {400, -1}) {
+        t.setParameter(outside, 5);
+        EXPECT_EQ(t.parameter(outside), 0) << outside;
+    }
+    for (int outside : {0, 49}) {
+        t.setSetpoint(outside, 5);
+        EXPECT_EQ(t.setpoint(outside), 0) << outside;
+    }
+    EXPECT_EQ(t.parameters(), ParamTables::Parameters{});
+    EXPECT_EQ(t.setpoints(), ParamTables::Setpoints{});
+    t.setSetpoint(1, 7); // setpoint 1 is the first of the table
+    EXPECT_EQ(t.setpoints()[0], 7);
+
+    // Replacing the setpoints leaves the parameters' markers alone.
+    t.replaceParameters({}, ParameterSource::File);
+    t.replaceSetpoints({}, SetpointSource::Received);
+    EXPECT_EQ(t.parameterSource, ParameterSource::File);
+}

@@ -47,7 +47,7 @@ TEST(GroupTree, LevelsFromTabsOrBlanksMenusAndSubmenusInFileOrder) {
     EXPECT_EQ(tree.children(-1), std::vector<int>({0}));
 }
 
-TEST(GroupTree, TwelveMenusAndAFourthSubmenuGiveGroup1204) {
+TEST(GroupTree, TwelveMenusAFourthSubmenuAndAnIndentedRoot) {
     QString text = "Root\n";
     for (int m = 1; m <= 12; ++m)
         text += QStringLiteral("\tMenu %1\n").arg(m);
@@ -58,10 +58,7 @@ TEST(GroupTree, TwelveMenusAndAFourthSubmenuGiveGroup1204) {
     ASSERT_EQ(tree.nodes().size(), 17u);
     EXPECT_EQ(tree.nodes()[12].groupId(), 1200);
     EXPECT_EQ(tree.nodes().back().groupId(), 1204);
-}
 
-TEST(GroupTree, IndentedFirstLineIsStillTheRoot) {
-    GroupTree tree;
     tree.loadFromText("\t\tRoot\n\t\t\tNot a menu?\n\tMenu\n");
     expectTree(tree, {{"Root", 0, -1, 0}, {"Not a menu?", 1, 0, 100}, {"Menu", 1, 0, 200}});
 }

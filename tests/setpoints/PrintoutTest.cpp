@@ -121,29 +121,25 @@ class PrintoutTest : public ::testing::Test {
     PageHeaderTexts header;
 };
 
-TEST_F(PrintoutTest, ParameterPagesCarryHeaderDateAndPageNumber) {
-    const QStringList pages = printParameters();
-    ASSERT_EQ(pages.size(), 1);
-    const QString date = QLocale::system().toString(QDate::currentDate(), QLocale::ShortFormat);
-    const QString first = lineWith(pages[0], QStringLiteral("Acme"));
-    EXPECT_TRUE(first.contains(QStringLiteral("Firma:"))) << first.toStdString();
-    EXPECT_TRUE(first.trimmed().endsWith(date)) << first.toStdString();
-    EXPECT_TRUE(lineWith(pages[0], QStringLiteral("MX52")).contains(QStringLiteral("Type:")));
-    const QString third = lineWith(pages[0], QStringLiteral("4711"));
-    EXPECT_TRUE(third.contains(QStringLiteral("Serienummer:")));
-    EXPECT_TRUE(third.trimmed().endsWith(QStringLiteral("P   1"))) << third.toStdString();
-    EXPECT_EQ(pdfTitle(dir.filePath(QStringLiteral("par.pdf"))), QStringLiteral("MX5x Printing"));
-}
-
-TEST_F(PrintoutTest, GroupsInTreeOrderWithValuesAndOptionTexts) {
+// Header, date and page number; groups in tree order with values and option
+// texts; no title for a menu without rows or a group whose first row is -1.
+TEST_F(PrintoutTest, ParameterPageShowsHeaderAndGroupsInTreeOrder) {
     const QStringList pages = printParameters();
     ASSERT_EQ(pages.size(), 1);
     const QString& page = pages[0];
+    const QString date = QLocale::system().toString(QDate::currentDate(), QLocale::ShortFormat);
+    const QString first = lineWith(page, QStringLiteral("Acme"));
+    EXPECT_TRUE(first.contains(QStringLiteral("Firma:"))) << first.toStdString();
+    EXPECT_TRUE(first.trimmed().endsWith(date)) << first.toStdString();
+    const QString third = lineWith(page, QStringLiteral("4711"));
+    EXPECT_TRUE(third.contains(QStringLiteral("Serienummer:")));
+    EXPECT_TRUE(third.trimmed().endsWith(QStringLiteral("P   1"))) << third.toStdString();
+    EXPECT_EQ(pdfTitle(dir.filePath(QStringLiteral("par.pdf"))), QStringLiteral("MX5x Printing"));
+
     const qsizetype root = page.indexOf(QStringLiteral("MX52 parameters"));
     const qsizetype general = page.indexOf(QStringLiteral("Algemeen"));
     const qsizetype cam = page.indexOf(QStringLiteral("Nokken > Nok 1"));
     EXPECT_TRUE(root >= 0 && general > root && cam > general) << page.toStdString();
-    // A menu whose group has no rows, and a group whose first row is -1, print no title.
     EXPECT_FALSE(lineWith(page, QStringLiteral("Nokken")).trimmed() == QStringLiteral("Nokken"));
     EXPECT_TRUE(lineWith(page, QStringLiteral("Leeg")).isEmpty());
 
@@ -161,14 +157,12 @@ TEST_F(PrintoutTest, GroupsInTreeOrderWithValuesAndOptionTexts) {
     const QString direction = lineWith(page, QStringLiteral("Richting"));
     EXPECT_TRUE(direction.trimmed().startsWith(QStringLiteral("2.1.1")));
     EXPECT_TRUE(direction.trimmed().endsWith(QStringLiteral("########")));
-}
 
-TEST_F(PrintoutTest, WithoutGroupTreeOnlyTheHeaderPage) {
-    QFile::remove(dir.filePath(QStringLiteral("Tree0.txt")));
-    const QStringList pages = printParameters();
-    ASSERT_EQ(pages.size(), 1);
-    EXPECT_FALSE(pages[0].contains(QStringLiteral("Snelheid")));
-    EXPECT_TRUE(pages[0].contains(QStringLiteral("P   1")));
+    QFile::remove(dir.filePath(QStringLiteral("Tree0.txt"))); // only the header then
+    const QStringList bare = printParameters();
+    ASSERT_EQ(bare.size(), 1);
+    EXPECT_FALSE(bare[0].contains(QStringLiteral("Snelheid")));
+    EXPECT_TRUE(bare[0].contains(QStringLiteral("P   1")));
 }
 
 // The page is made just tall enough that the second group's title would
@@ -223,16 +217,19 @@ TEST_F(PrintoutTest, ShippedCataloguePrintsEveryGroupOnNumberedPages) {
     }
 }
 
-TEST_F(PrintoutTest, SetpointsPrintRawAndRightAligned) {
+TEST_F(PrintoutTest, SetpointsPrintRawRightAlignedAndContinueOnAShortPage) {
+    const auto print = [&](double heightMm) {
+        auto p = printer(QStringLiteral("soll.pdf"), heightMm);
+        {
+            PagedTarget target(*p);
+            SetpointPrintout(state).PrintSollwerten(target, header, QStringLiteral("Sollwerten"));
+        }
+        return pdfPages(dir.filePath(QStringLiteral("soll.pdf")));
+    };
     state.tables.setParameter(203, 2); // the editor shows 12,50: the printout does not
     state.tables.setSetpoint(7, 1250);
     state.tables.setSetpoint(8, -1250);
-    auto p = printer(QStringLiteral("soll.pdf"));
-    {
-        PagedTarget target(*p);
-        SetpointPrintout(state).PrintSollwerten(target, header, QStringLiteral("Sollwerten"));
-    }
-    const QStringList pages = pdfPages(dir.filePath(QStringLiteral("soll.pdf")));
+    QStringList pages = print(297);
     ASSERT_EQ(pages.size(), 1);
     EXPECT_TRUE(pages[0].contains(QStringLiteral("Sollwerten")));
     const QString columns = lineWith(pages[0], QStringLiteral("Waarde"));
@@ -242,24 +239,16 @@ TEST_F(PrintoutTest, SetpointsPrintRawAndRightAligned) {
     const QString eight = lineWith(pages[0], QStringLiteral("-1250"));
     EXPECT_EQ(endOf(eight, QStringLiteral("-1250")), endOf(columns, QStringLiteral("Waarde")));
     EXPECT_TRUE(lineWith(pages[0], QStringLiteral("48 ")).trimmed().endsWith(QStringLiteral("0")));
-}
 
-TEST_F(PrintoutTest, SetpointListContinuesOnAShortPage) {
     for (int n = 1; n <= 48; ++n)
         state.tables.setSetpoint(n, 100000 + n);
-    auto p = printer(QStringLiteral("short.pdf"), 148);
-    {
-        PagedTarget target(*p);
-        SetpointPrintout(state).PrintSollwerten(target, header, QStringLiteral("Sollwerten"));
-    }
-    const QStringList pages = pdfPages(dir.filePath(QStringLiteral("short.pdf")));
+    pages = print(148);
     ASSERT_GE(pages.size(), 2);
     const QString all = pages.join(QString());
     for (int n = 1; n <= 48; ++n)
         EXPECT_EQ(all.count(QString::number(100000 + n)), 1) << n;
     EXPECT_TRUE(pages[1].contains(QStringLiteral("P   2")));
     EXPECT_TRUE(pages[1].contains(QStringLiteral("Waarde")));
-    EXPECT_TRUE(pages.last().contains(QStringLiteral("100048")));
 }
 
 // The window: what is typed stays for the next printout; a cancelled

@@ -117,6 +117,14 @@ TEST_F(CalibrationLogicTest, WritesGoOutOnlyInCalibrationMode) {
     EXPECT_TRUE(logic.controls().eeprom);
     EXPECT_TRUE(logic.sentNotSaved());
 
+    // Quick changes are each sent, in their order.
+    clearWire();
+    for (int v : {1, 2, 3})
+        change(2042, v);
+    ASSERT_TRUE(quiet());
+    EXPECT_EQ(sent(), (QStringList{"kw 2042 1", "kw 2042 2", "kw 2042 3"}));
+    EXPECT_EQ(unit.calibration(2042), 3);
+
     logic.CmdSaveToEEPROMClick();
     ASSERT_TRUE(quiet());
     EXPECT_FALSE(logic.controls().eeprom);
@@ -128,16 +136,6 @@ TEST_F(CalibrationLogicTest, WritesGoOutOnlyInCalibrationMode) {
     ASSERT_TRUE(quiet());
     EXPECT_FALSE(logic.writesEnabled());
     EXPECT_FALSE(logic.controls().daSelect);
-}
-
-TEST_F(CalibrationLogicTest, QuickChangesAreEachSentInTheirOrder) {
-    readAll();
-    calibrationMode();
-    for (int v : {1, 2, 3})
-        change(2042, v);
-    ASSERT_TRUE(quiet());
-    EXPECT_EQ(sent(), (QStringList{"kw 2042 1", "kw 2042 2", "kw 2042 3"}));
-    EXPECT_EQ(unit.calibration(2042), 3);
 }
 
 TEST_F(CalibrationLogicTest, OutputSelectionFollowsTheUnitsReplies) {
@@ -209,35 +207,32 @@ TEST_F(CalibrationLogicTest, AReadingSelectsItsInputThenPollsCyclically) {
     EXPECT_TRUE(logic.controls().panel3.isEmpty());
 }
 
-TEST_F(CalibrationLogicTest, ATimeOutStopsTheReadingChainWithTimeout) {
-    SimFaults silent;
-    silent.noAnswer = true;
-    bus->setFaults(0, silent);
-    logic.activate();
-    ASSERT_TRUE(quiet());
-    EXPECT_EQ(sent(), QStringList{"kr 2041"});
-    EXPECT_EQ(logic.controls().panel1, "Timeout!");
-    EXPECT_TRUE(logic.controls().panel1Red);
-}
-
-TEST_F(CalibrationLogicTest, AClosedPortIsSaidInRed) {
-    port.SetActive(false);
-    logic.activate();
-    EXPECT_EQ(logic.controls().panel1, "Poort gesloten");
-    EXPECT_TRUE(logic.controls().panel1Red);
-}
-
-TEST_F(CalibrationLogicTest, AValueThatIsNoNumberStopsTheChainWithAMessage) {
-    unit.setCalibration(2042, 5);
-    SimFaults garbled;
-    garbled.garbled = true;
-    bus->setFaults(0, garbled);
-    logic.activate();
-    ASSERT_TRUE(quiet());
-    EXPECT_EQ(sent(), QStringList{"kr 2041"});
-    EXPECT_TRUE(logic.controls().panel1.startsWith("Geen getal: kr "));
-    EXPECT_TRUE(logic.controls().panel1Red);
-    EXPECT_EQ(view.spins.count(2041), 0u);
+// A reading chain that cannot go on stops at the first constant and says why
+// in red; nothing half-read reaches the spin edits.
+TEST_F(CalibrationLogicTest, AFailedReadingChainStopsWithARedMessage) {
+    const struct {
+        SimFaults faults;
+        bool portOpen;
+        const char* panel;
+        QStringList wire;
+    } cases[] = {
+        {{.noAnswer = true}, true, "Timeout!", {"kr 2041"}},
+        {{.garbled = true}, true, "Geen getal: kr ", {"kr 2041"}},
+        {{}, false, "Poort gesloten", {}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.panel);
+        bus->setFaults(0, c.faults);
+        port.SetActive(c.portOpen);
+        clearWire();
+        logic.activate();
+        ASSERT_TRUE(quiet());
+        EXPECT_EQ(sent(), c.wire);
+        EXPECT_TRUE(logic.controls().panel1.startsWith(c.panel))
+            << logic.controls().panel1.toStdString();
+        EXPECT_TRUE(logic.controls().panel1Red);
+        EXPECT_EQ(view.spins.count(2041), 0u);
+    }
 }
 
 TEST(CalibrationReply, SplitsIntoWordAndArgumentsAndCutsToTheBuffer) {

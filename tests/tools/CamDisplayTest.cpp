@@ -60,6 +60,13 @@ TEST_F(CamDisplayTest, SelectedCamFillsThePanels) {
     EXPECT_EQ(p.Einde, "234,56");
     EXPECT_EQ(p.Hysteresis, "0,10");
     EXPECT_EQ(p.Vervroeging, "1,500");
+
+    // Without the catalogue the option panels stay empty, the values do not.
+    state.catalogue.setDefinitions(IniFile{});
+    const CamPanels bare = logic.UpdateOnSelectedCell(5, 3);
+    EXPECT_EQ(bare.Functie, QString());
+    EXPECT_EQ(bare.SelectAanvang, QString());
+    EXPECT_EQ(bare.Aanvang, "123,45");
 }
 
 TEST_F(CamDisplayTest, CellsWithoutTheirCamClearThePanels) {
@@ -97,15 +104,6 @@ TEST_F(CamDisplayTest, StartAndEndSelectorsPickTheirValue) {
         EXPECT_EQ(p.SelectEinde, c.option) << c.selector;
         EXPECT_EQ(p.NokNummer, "5");
     }
-}
-
-TEST_F(CamDisplayTest, WithoutTheCatalogueTheOptionPanelsStayEmpty) {
-    state.catalogue.setDefinitions(IniFile{});
-    const CamPanels p = logic.UpdateOnSelectedCell(5, 3);
-    EXPECT_EQ(p.NokNummer, "5");
-    EXPECT_EQ(p.Functie, QString());
-    EXPECT_EQ(p.SelectAanvang, QString());
-    EXPECT_EQ(p.Aanvang, "123,45");
 }
 
 TEST_F(CamDisplayTest, WindowHeadersColoursAndSelection) {
