@@ -15,6 +15,12 @@ QByteArray inBuffer(const QByteArray& reply) {
 
 } // namespace
 
+QString SendReport::stopText(const QString& stopNote, const QString& computeNote) const {
+    if (complete()) return {};
+    if (confirmed < total) return QString(stopNote).arg(firstUnconfirmed).arg(confirmed).arg(total);
+    return QString(computeNote).arg(total);
+}
+
 std::optional<qint32> TableTransfer::replyValue(const QByteArray& reply) {
     const QByteArray held = inBuffer(reply);
     if (held.size() < 5) return std::nullopt;
@@ -86,6 +92,8 @@ void TableTransfer::start() {
     failedItem_.clear();
     commError_.clear();
     computeAnswer_.clear();
+    computeAnswered_ = false;
+    closedWithOK_ = false;
     view_ = TransferView{};
     parameterItems_ = mode_ == Mode::Setpoints ? 0 : ParamTables::ParameterCount;
     sequence_->setItems(buildItems());
@@ -203,6 +211,7 @@ void TableTransfer::computeFinished(Seq::Ending ending) {
         commFailed(outcome.error);
         return;
     }
+    computeAnswered_ = true;
     const QByteArray held = inBuffer(outcome.reply);
     const QByteArray answer = held.left(std::max<qsizetype>(0, held.size() - 2));
     if (answer == "bp -1") {
@@ -249,12 +258,36 @@ void TableTransfer::finishWith(int textNo, bool red) {
     show();
 }
 
+SendReport TableTransfer::sendReport() const {
+    SendReport r;
+    r.closedWithOK = closedWithOK_;
+    r.total = sequence_->count();
+    const auto& outcomes = sequence_->outcomes();
+    while (r.confirmed < int(outcomes.size()) &&
+           outcomes[std::size_t(r.confirmed)].status == Seq::ItemStatus::Good)
+        ++r.confirmed;
+    if (r.confirmed < r.total) {
+        const int item = r.confirmed;
+        r.firstUnconfirmed =
+            parameterItem(item)
+                ? QStringLiteral("P%1").arg(item, 3, 10, QLatin1Char('0'))
+                : QStringLiteral("S%1").arg(numberOf(item), 2, 10, QLatin1Char('0'));
+    }
+    r.computeDue = mode_ != Mode::Setpoints;
+    r.computeAnswered = computeAnswered_;
+    return r;
+}
+
 void TableTransfer::close(Result result) {
+    closedWithOK_ = result == Result::OK;
     status_ = Status::Closed;
     if (onClosed) onClosed(result);
 }
 
 void TableTransfer::show() {
+    // Whatever stopped a send, the user learns how far the unit got.
+    if (direction_ == Direction::Send && status_ == Status::Stopped)
+        view_.stopNote = sendReport().stopText(stopNote_, computeNote_);
     if (onViewChanged) onViewChanged(view_);
 }
 

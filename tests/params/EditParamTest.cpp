@@ -258,7 +258,7 @@ TEST_F(EditorTest, SendAsksOnlyWhileNothingWasLoaded) {
     std::vector<ParamTables::Parameters> sent;
     logic.hooks.sendParameters = [&](const ParamTables::Parameters& v) {
         sent.push_back(v);
-        return true;
+        return SendReport{.closedWithOK = true};
     };
     dialogs.answerMessage(Button::No);
     logic.ParametersZendenClick();
@@ -353,7 +353,10 @@ TEST_F(EditorWithoutFiles, WithoutLanguageARefusedFileStillSaysSo) {
     EXPECT_FALSE(lastError().text.isEmpty());
     // Sending without language and nothing loaded is not done at all.
     bool sent = false;
-    logic.hooks.sendParameters = [&](const ParamTables::Parameters&) { return sent = true; };
+    logic.hooks.sendParameters = [&](const ParamTables::Parameters&) {
+        sent = true;
+        return SendReport{};
+    };
     logic.ParametersZendenClick();
     EXPECT_FALSE(sent);
 }

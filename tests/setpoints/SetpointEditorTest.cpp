@@ -45,9 +45,10 @@ struct RecordingView : SetpointEditorView {
         ++receives;
         return receive ? receive() : std::nullopt;
     }
-    void sendSetpoints(const ParamTables::Setpoints& values) override {
+    SendReport sendSetpoints(const ParamTables::Setpoints& values) override {
         sent.push_back(values);
         if (send) send(values);
+        return {};
     }
     void printSetpoints() override { ++prints; }
     int unitNumber() const override { return unit; }
