@@ -475,6 +475,16 @@ std::vector<Row> rows() {
                      EXPECT_TRUE(m.transfers.lastView.panelRed);
                      EXPECT_EQ(m.unitNow().parameters, backup().parameters);
                  }});
+    r.push_back({"ComputeNotAnswered",
+                 [](FaultMatrix& m) { m.faultAt("Bereken parameters", {.noAnswer = true}); },
+                 [](FaultMatrix& m) { m.transfers.send(0, backup()); },
+                 [](FaultMatrix& m) {
+                     EXPECT_EQ(m.transfers.lastView.panelText, "tekst 0");
+                     EXPECT_EQ(m.transfers.lastView.stopNote,
+                               "All 400 values were written, but the unit has not confirmed "
+                               "recomputing its parameters (\"bp\").");
+                     EXPECT_EQ(m.unitNow().parameters, backup().parameters);
+                 }});
     r.push_back({"PauseInsideAReplyShorterThanTheSilence",
                  [](FaultMatrix& m) { m.faults({.pauseMs = 20}); }, receiveSetpoints,
                  [](FaultMatrix& m) {
@@ -656,6 +666,42 @@ std::vector<Row> rows() {
                  [](FaultMatrix&) {}, Recovery::Own});
 
     // -- the disk --
+    r.push_back({"JunkSettingsFileIsReadAsDefaults",
+                 [](FaultMatrix& m) {
+                     m.oldFile = m.dir.filePath(QStringLiteral("application.ini"));
+                     QByteArray junk(256 * 1024, '\0');
+                     for (qsizetype i = 0; i < junk.size(); ++i)
+                         junk[i] = char((i * 7919 + 13) % 256);
+                     QFile f(m.oldFile);
+                     ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+                     f.write(junk);
+                 },
+                 [](FaultMatrix& m) {
+                     m.port.SetActive(false);
+                     int unitNo = 5;
+                     SettingsFile::read(m.oldFile, m.port, unitNo, m.state.settings, m.map);
+                     m.first.data = QByteArray::number(unitNo);
+                 },
+                 [](FaultMatrix& m) {
+                     // Nothing readable in it: the settings a file without keys gives.
+                     const QString empty = m.dir.filePath(QStringLiteral("empty.ini"));
+                     QFile(empty).open(QIODevice::WriteOnly);
+                     TZRComm fresh;
+                     ProgramSettings settings;
+                     PortMap ports;
+                     int unitNo = 5;
+                     SettingsFile::read(empty, fresh, unitNo, settings, ports);
+                     EXPECT_EQ(m.first.data, QByteArray::number(unitNo));
+                     EXPECT_EQ(m.port.Baudrate(), fresh.Baudrate());
+                     EXPECT_EQ(m.port.FrameParitybit(), fresh.FrameParitybit());
+                     EXPECT_EQ(m.port.FrameDatabits(), fresh.FrameDatabits());
+                     EXPECT_EQ(m.state.settings.DialogPath, settings.DialogPath);
+                     EXPECT_EQ(m.state.settings.LanguageNo, settings.LanguageNo);
+                     m.port.SetBaudrate(TBaudrate::br38400);
+                     m.port.SetFrameParitybit(TParityBit::Even);
+                     m.port.SetFrameDatabits(TDataBit::db_8);
+                     m.port.SetActive(true);
+                 }});
     r.push_back(diskFull("DiskFullSettings", "application.ini", writeSettings));
     r.push_back(diskFull("DiskFullParameterFile", "unit7.mxp", writeParameters));
     r.push_back(diskFull("DiskFullSetpointFile", "unit7.mxs", writeSetpoints));
