@@ -30,7 +30,8 @@ std::optional<qint32> TableTransfer::replyValue(const QByteArray& reply) {
     return TableFile::parseInteger(QByteArrayView(body).sliced(blank + 1));
 }
 
-TableTransfer::TableTransfer(TZRComm& port, Direction direction) : direction_(direction) {
+TableTransfer::TableTransfer(TZRComm& port, Direction direction)
+    : direction_(direction), port_(port) {
     requests_.setUpForDevice(direction == Direction::Receive ? ReceiveTimeoutMs : SendTimeoutMs);
     requests_.SetZRComm(&port);
     compute_.setUpForDevice(ComputeTimeoutMs);
@@ -87,6 +88,17 @@ std::vector<Seq::Item> TableTransfer::buildItems() {
 
 void TableTransfer::start() {
     if (sequence_->running() || computeSequence_->running()) return;
+    // A port that closed itself because its converter was pulled out opens
+    // again here, as Open would: once the converter is back, Again (or the
+    // offer to send the same values again) works without a detour through
+    // the main window.  Still gone, the open fails and the first request
+    // then stops on the closed port with the link's failure text.
+    if (!port_.Active() && port_.LastSystemError() != 0) {
+        try {
+            port_.SetActive(true);
+        } catch (const ECommHandleError&) {
+        }
+    }
     status_ = Status::Running;
     stop_ = Stop::None;
     failedItem_.clear();

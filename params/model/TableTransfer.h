@@ -16,9 +16,10 @@
 // transfer on that item.  "er 7", the unit refusing a written value, stops at
 // once: sending it again would be refused again.  A link error (no reply in
 // time, a line or driver fault) stops at once; the link has already retried.
-// Again starts over from the first item.  Cancel while a request is on the
-// line takes effect when its reply or error comes, so the unit's answer is
-// never left for the next request to read.
+// Again starts over from the first item; a port that closed itself when its
+// converter was pulled out is opened again first.  Cancel while a request is
+// on the line takes effect when its reply or error comes, so the unit's answer
+// is never left for the next request to read.
 //
 // The caller owns the tables: it fills them before a send and copies them out
 // after a receive ended with OK, so a cancelled or failed transfer leaves the
@@ -176,6 +177,7 @@ class TableTransfer : public QObject {
     int numberOf(int item) const;
 
     Direction direction_;
+    TZRComm& port_;
     Mode mode_ = Mode::Parameters;
     QStringList texts_;
     QString stopNote_ = defaultStopNote();

@@ -82,7 +82,9 @@ class SimTransfers : public TransferWindows {
     std::function<void(const QString& panel)> watch; // every panel text
     std::function<void(int sendNo)> beforeSend;      // 1 for the first send
     QString cancelAt;                                // Cancel pressed on this panel
-    TransferView lastView;                           // as the window was left
+    // Runs when a transfer stopped; true: the user presses Again (once).
+    std::function<bool()> again;
+    TransferView lastView; // as the window was left
     int sends = 0;
 
     std::optional<UnitTables> receive(int mode) override {
@@ -117,10 +119,17 @@ class SimTransfers : public TransferWindows {
                 t.cancel();
             }
         };
+        const auto wait = [&] {
+            EXPECT_TRUE(waitUntil([&] {
+                return t.status() != Status::Running && t.status() != Status::Computing;
+            })) << "the transfer window hangs";
+        };
         t.start();
-        EXPECT_TRUE(waitUntil([&] {
-            return t.status() != Status::Running && t.status() != Status::Computing;
-        })) << "the transfer window hangs";
+        wait();
+        if (t.status() == Status::Stopped && again && again()) {
+            t.again();
+            wait();
+        }
         if (t.status() == Status::Done)
             t.ok();
         else if (t.status() != Status::Closed)
@@ -226,10 +235,14 @@ class FaultMatrix : public SimLinkFixture, public ::testing::WithParamInterface<
     // The user takes a moment before the next step: whatever was still on
     // its way on the line has arrived and is thrown away with the next request.
     void userPause() { clock_->advanceTo(now() + SimNanos(2) * 1000000000); }
-    // The converter back in and the port opened again, as the user does it.
-    void plugBackIn() {
+    // The converter back in (the fault gone with it).
+    void plugIn() {
         faults({});
         bus->setPlugged(true);
+    }
+    // ... and the port opened again, as the user does it.
+    void plugBackIn() {
+        plugIn();
         if (!port.Active()) port.SetActive(true);
     }
     QString writeBackup() {
@@ -550,7 +563,7 @@ std::vector<Row> rows() {
                      // The user plugs the converter back in before saying Yes.
                      m.transfers.beforeSend = [&m](int n) {
                          EXPECT_EQ(m.state.tables.parametersSentNotLoaded, true);
-                         if (n == 2) m.plugBackIn();
+                         if (n == 2) m.plugIn();
                      };
                      m.dialogs.answerMessage(Button::Yes);
                  },
@@ -588,7 +601,7 @@ std::vector<Row> rows() {
                  [](FaultMatrix& m) {
                      m.faultAt("tekst 2 300", {.vanish = true});
                      m.transfers.beforeSend = [&m](int n) {
-                         if (n == 2) m.plugBackIn();
+                         if (n == 2) m.plugIn();
                      };
                  },
                  [](FaultMatrix& m) { m.restore(Button::Yes); },
@@ -599,6 +612,33 @@ std::vector<Row> rows() {
                      EXPECT_EQ(m.boxes().size(), 2u) << "no question after the complete send";
                      EXPECT_EQ(FaultMatrix::tablesOf(m.state), m.programTablesBefore);
                  }});
+    r.push_back({"AgainOnceTheConverterIsBack",
+                 [](FaultMatrix& m) {
+                     m.faultAt("tekst 4 30", {.vanish = true});
+                     m.transfers.again = [&m] {
+                         EXPECT_FALSE(m.port.Active());
+                         m.plugIn();
+                         return true;
+                     };
+                 },
+                 [](FaultMatrix& m) { m.transfers.send(3, backup()); },
+                 [](FaultMatrix& m) {
+                     EXPECT_EQ(m.transfers.lastView.panelText, "tekst 8");
+                     EXPECT_TRUE(m.transfers.lastView.stopNote.isEmpty());
+                     EXPECT_EQ(m.unitNow(), backup());
+                 }});
+    r.push_back({"AgainWhileTheConverterIsStillOut",
+                 [](FaultMatrix& m) {
+                     m.faultAt("tekst 2 7", {.vanish = true});
+                     m.transfers.again = [] { return true; };
+                 },
+                 [](FaultMatrix& m) { m.transfers.send(0, backup()); },
+                 [](FaultMatrix& m) {
+                     EXPECT_EQ(m.transfers.lastView.panelText, "tekst 1");
+                     EXPECT_EQ(m.transfers.lastView.stopNote, refusedNote("P000", 0, 400));
+                     EXPECT_FALSE(m.port.Active());
+                 },
+                 Recovery::Reopen});
     r.push_back({"CancelDuringARestore",
                  [](FaultMatrix& m) { m.transfers.cancelAt = QStringLiteral("tekst 2 50"); },
                  [](FaultMatrix& m) { m.restore(Button::No); },
