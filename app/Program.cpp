@@ -39,9 +39,10 @@ class TransferWindowPair : public TransferWindows {
         if (receiver_.run(mode) != TransferWindow::ResultOK) return std::nullopt;
         return receiver_.tables();
     }
-    bool send(int mode, const UnitTables& tables) override {
+    SendReport send(int mode, const UnitTables& tables) override {
         sender_.tables() = tables;
-        return sender_.run(mode) == TransferWindow::ResultOK;
+        sender_.run(mode);
+        return sender_.transfer().sendReport();
     }
 
   private:
@@ -126,7 +127,7 @@ Program::Program(const StartOptions& options, const QString& programDir) : state
             UnitTables tables;
             tables.parameters = state_.tables.parameters();
             tables.setpoints = setpoints;
-            transfers->send(SetpointsOnly, tables);
+            return transfers->send(SetpointsOnly, tables);
         });
     wireParameterEditor(*editParam, portOpen);
     formMain_->setSecondaryWindows(windows_);

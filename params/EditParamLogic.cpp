@@ -1,5 +1,7 @@
 #include "params/EditParamLogic.h"
 
+#include "ui/SendStopText.h"
+
 #include "params/model/ParameterFile.h"
 #include "ui/ProgramState.h"
 
@@ -221,8 +223,16 @@ void EditParamLogic::ParametersZendenClick() {
     static constexpr const char* keys[] = {"ZendMsg_1", "ZendMsg_2", "ZendMsg_3",
                                            "ZendMsg_4", "ZendMsg_5", "ZendMsg_6"};
     if (!askBeforeUnloadedValues(Section, keys, 6)) return;
-    if (hooks.sendParameters(state_.tables.parameters()))
-        state_.tables.parametersSentNotLoaded = false;
+    for (;;) {
+        const SendReport report = hooks.sendParameters(state_.tables.parameters());
+        if (report.closedWithOK) state_.tables.parametersSentNotLoaded = false;
+        if (report.complete()) return;
+        // The table here is unchanged; the unit's is not.  Say how far it got
+        // and offer the same table again, once the user has the line back.
+        const QString question = sendStopText(state_.language, report) + LineJoin +
+                                 state_.language.text(TextId{"SchrijfParSoll", "MsgSendAgain"});
+        if (!view_.askYes(text("Msg_waarschuwingCaption"), question)) return;
+    }
 }
 
 void EditParamLogic::AfdrukkenClick() {

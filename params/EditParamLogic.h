@@ -10,6 +10,7 @@
 #include "params/model/GroupTree.h"
 #include "params/model/ParamTables.h"
 #include "params/model/ParameterSearch.h"
+#include "params/model/TableTransfer.h"
 
 #include <QString>
 
@@ -47,8 +48,8 @@ struct EditParamHooks {
     std::function<void()> refreshFunctionTexts;
     // The receive window in mode 0: the 400 values when it closed with OK.
     std::function<std::optional<ParamTables::Parameters>()> receiveParameters;
-    // The send window in mode 0 with these values: true when it closed with OK.
-    std::function<bool(const ParamTables::Parameters&)> sendParameters;
+    // The send window in mode 0 with these values: how far it got.
+    std::function<SendReport(const ParamTables::Parameters&)> sendParameters;
     std::function<void()> editParameter; // the service window, on the selected record
     std::function<void()> loader;
     std::function<void()> print;

@@ -48,9 +48,15 @@ void TransferWindow::buildWindow() {
     ProgressBar1->setObjectName(QStringLiteral("ProgressBar1"));
     ProgressBar1->setMinimum(0);
     ProgressBar1->setTextVisible(false);
+    LabelStopNote = new QLabel(GroupBox1);
+    LabelStopNote->setObjectName(QStringLiteral("LabelStopNote"));
+    LabelStopNote->setWordWrap(true);
+    LabelStopNote->setMaximumWidth(Panel1->minimumWidth());
+    LabelStopNote->setVisible(false);
     auto* inner = new QVBoxLayout(GroupBox1);
     inner->addWidget(Panel1);
     inner->addWidget(ProgressBar1);
+    inner->addWidget(LabelStopNote);
 
     const auto button = [this](const char* name, const QString& caption) {
         auto* b = new QPushButton(caption, this);
@@ -110,6 +116,9 @@ void TransferWindow::FormActivate() {
     for (int i = 0; i < textCount_; ++i)
         texts << sectionText(QStringLiteral("PanelTekst%1").arg(i));
     transfer_.setTexts(texts);
+    if (transfer_.direction() == TableTransfer::Direction::Send)
+        transfer_.setStopTexts(language_.text(TextId{"SchrijfParSoll", "StopNote"}),
+                               language_.text(TextId{"SchrijfParSoll", "StopNoteCompute"}));
     StartCommunicatie();
 }
 
@@ -137,6 +146,8 @@ void TransferWindow::showView(const TransferView& v) {
     Panel1->setPalette(palette);
     ProgressBar1->setMaximum(v.progressMaximum);
     ProgressBar1->setValue(v.progressPosition);
+    LabelStopNote->setText(v.stopNote);
+    LabelStopNote->setVisible(!v.stopNote.isEmpty());
     CmdOK->setVisible(v.okVisible);
     CmdAgain->setVisible(v.againVisible);
     CmdCancel->setVisible(v.cancelVisible);

@@ -77,6 +77,7 @@ class TransferWindow : public QDialog {
     QGroupBox* GroupBox1 = nullptr;
     QLabel* Panel1 = nullptr;
     QProgressBar* ProgressBar1 = nullptr;
+    QLabel* LabelStopNote = nullptr; // how far a stopped send got
     QPushButton* CmdOK = nullptr;
     QPushButton* CmdAgain = nullptr;
     QPushButton* CmdCancel = nullptr;

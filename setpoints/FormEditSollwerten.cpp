@@ -376,8 +376,11 @@ std::optional<ParamTables::Setpoints> TFormEditSollwerten::receiveSetpoints() {
     return receive_();
 }
 
-void TFormEditSollwerten::sendSetpoints(const ParamTables::Setpoints& values) {
-    if (send_) send_(values);
+SendReport TFormEditSollwerten::sendSetpoints(const ParamTables::Setpoints& values) {
+    if (send_) return send_(values);
+    // Nothing to send with: nothing changed in the unit either.
+    SendReport none;
+    return none;
 }
 
 void TFormEditSollwerten::printSetpoints() {

@@ -38,7 +38,7 @@ class TFormEditSollwerten final : public QDialog, private SetpointEditorView {
     // closed with OK.
     using ReceiveFn = std::function<std::optional<ParamTables::Setpoints>()>;
     // Fill the send window's setpoints, set mode 1 and show it.
-    using SendFn = std::function<void(const ParamTables::Setpoints&)>;
+    using SendFn = std::function<SendReport(const ParamTables::Setpoints&)>;
 
     TFormEditSollwerten(ProgramState& state, const TZRComm& port, Dialogs& dialogs,
                         QWidget* parent = nullptr);
@@ -87,7 +87,7 @@ class TFormEditSollwerten final : public QDialog, private SetpointEditorView {
     QString askSaveFileName(const QString& caption, const QString& dir,
                             const QString& filter) override;
     std::optional<ParamTables::Setpoints> receiveSetpoints() override;
-    void sendSetpoints(const ParamTables::Setpoints& values) override;
+    SendReport sendSetpoints(const ParamTables::Setpoints& values) override;
     void printSetpoints() override;
     int unitNumber() const override;
 

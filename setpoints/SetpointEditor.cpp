@@ -1,5 +1,7 @@
 #include "setpoints/SetpointEditor.h"
 
+#include "ui/SendStopText.h"
+
 #include "link/ZRComm.h"
 #include "params/model/DecimalText.h"
 #include "params/model/SetpointFile.h"
@@ -238,8 +240,19 @@ void SetpointEditor::Sollwertenontvangen1Click() {
 }
 
 void SetpointEditor::Sollwertenzenden1Click() {
-    if (state_.tables.setpointSource != SetpointSource::Nothing || confirmUnloaded(false))
-        view_.sendSetpoints(state_.tables.setpoints());
+    if (state_.tables.setpointSource != SetpointSource::Nothing || confirmUnloaded(false)) {
+        for (;;) {
+            const SendReport report = view_.sendSetpoints(state_.tables.setpoints());
+            if (report.complete()) break;
+            // The table here is unchanged; the unit's may not be.
+            const QString question = sendStopText(state_.language, report) + LineBreak +
+                                     state_.language.text(TextId{"SchrijfParSoll", "MsgSendAgain"});
+            if (!view_.confirm(
+                    state_.language.text(TextId{"EditSollwert", "Msg_waarschuwingCaption"}),
+                    question))
+                break;
+        }
+    }
     view_.refillGrid();
 }
 

@@ -12,6 +12,7 @@
 
 #include "params/model/ParamTables.h"
 #include "params/model/TableFile.h"
+#include "params/model/TableTransfer.h"
 
 #include <QChar>
 #include <QString>
@@ -42,8 +43,9 @@ class SetpointEditorView {
     // The receive window in its setpoints-only mode, shown modally: the 48
     // setpoints it read when it closed with OK, nothing otherwise.
     virtual std::optional<ParamTables::Setpoints> receiveSetpoints() = 0;
-    // The send window in its setpoints-only mode, shown modally, with these values.
-    virtual void sendSetpoints(const ParamTables::Setpoints& values) = 0;
+    // The send window in its setpoints-only mode, shown modally, with these
+    // values: how far it got.
+    virtual SendReport sendSetpoints(const ParamTables::Setpoints& values) = 0;
     // The setpoint print window, shown modally.
     virtual void printSetpoints() = 0;
     // The unit selected in the main window, for the file header.

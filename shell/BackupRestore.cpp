@@ -3,6 +3,7 @@
 #include "shell/SecondaryWindows.h"
 #include "ui/Dialogs.h"
 #include "ui/ProgramState.h"
+#include "ui/SendStopText.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -103,7 +104,19 @@ void BackupRestore::Restore1Click(TransferWindows& transfers) {
                              QDir::toNativeSeparators(QFileInfo(path).absoluteFilePath()) +
                              LineBreak + text("Msg_waarschuwingRestore_2");
     if (!dialogs_.confirm(owner_, text("Msg_waarschuwingCaption"), question)) return;
-    transfers.send(3, *file.tables);
+    for (;;) {
+        const SendReport report = transfers.send(3, *file.tables);
+        if (report.complete()) return;
+        // The unit now holds part of the backup.  Say how much, keep the file
+        // at hand and offer it again: the user fixes the line and says Yes.
+        const LanguageTexts& l = state_.language;
+        const QString stopped =
+            l.text(TextId{"BackupRestore", "MsgRestoreStopped"})
+                .arg(QDir::toNativeSeparators(QFileInfo(path).absoluteFilePath())) +
+            LineBreak + sendStopText(l, report) + LineBreak +
+            l.text(TextId{"BackupRestore", "MsgRestoreAgain"});
+        if (!dialogs_.confirm(owner_, text("Msg_waarschuwingCaption"), stopped)) return;
+    }
 }
 
 bool BackupRestore::ParSollOntvangen1Click(TransferWindows& transfers) {

@@ -8,7 +8,8 @@
 //
 // Backup leaves the program's tables alone: it files what the unit holds, not
 // what the editors show.  Restore sends nothing unless the file is a whole,
-// well-marked backup and the user said Yes.
+// well-marked backup and the user said Yes; a restore that stops part-way
+// says how far the unit got and offers the same backup again.
 
 #include "params/model/BackupFile.h"
 

@@ -5,7 +5,7 @@
 // not part of this build stays null; the menu items and buttons that would
 // open it are disabled.
 
-#include "params/model/BackupFile.h"
+#include "params/model/TableTransfer.h"
 
 #include <QDialog>
 #include <QPointer>
@@ -22,8 +22,9 @@ class TransferWindows {
     virtual ~TransferWindows() = default;
     // Runs the receive window; the tables it read when it ended with OK.
     virtual std::optional<UnitTables> receive(int mode) = 0;
-    // Runs the send window on these tables; true when it ended with OK.
-    virtual bool send(int mode, const UnitTables& tables) = 0;
+    // Runs the send window on these tables; how far it got and whether the
+    // user closed it with OK.
+    virtual SendReport send(int mode, const UnitTables& tables) = 0;
 };
 
 struct SecondaryWindows {

@@ -14,7 +14,17 @@ bool loadSimState(SimBus& bus, const QString& path, QString* error) {
         if (error) *error = f.errorString();
         return false;
     }
-    const QStringList lines = QString::fromUtf8(f.readAll()).split(QLatin1Char('\n'));
+    // Read one byte past the limit rather than asking the size: a device or a
+    // pipe has none, and /dev/zero would never end.
+    const QByteArray bytes = f.read(MaxSimStateBytes + 1);
+    if (bytes.size() > MaxSimStateBytes) {
+        if (error)
+            *error = QStringLiteral("%1: not a state file (larger than %2 bytes)")
+                         .arg(path)
+                         .arg(MaxSimStateBytes);
+        return false;
+    }
+    const QStringList lines = QString::fromUtf8(bytes).split(QLatin1Char('\n'));
     int unitNo = -1;
     for (const QString& raw : lines) {
         const QString line = raw.trimmed();

@@ -12,13 +12,18 @@
 // Loading sets the stored values of every unit with that number (limits are
 // not checked: a value outside them makes "bp" report it) and powers the unit
 // up from them; the RAM calibration constants start as the EEPROM holds them.
-// Units named in the file but absent from the bus are ignored.
+// Units named in the file but absent from the bus are ignored.  A file larger
+// than any bus could fill (MaxSimStateBytes) is refused whole: it is not a
+// state file, and reading it all could take the machine's memory.
 
 #include "sim/SimBus.h"
 
 #include <QString>
 
 namespace kqm52 {
+
+// 32 units of every item written out come to about 200 kB.
+inline constexpr qint64 MaxSimStateBytes = 4 * 1024 * 1024;
 
 bool loadSimState(SimBus& bus, const QString& path, QString* error = nullptr);
 // Written through QSaveFile: the old file survives a failed write.

@@ -170,7 +170,8 @@ SimReply SimUnit::process(const QByteArray& line, SimNanos t) {
         for (int i = 3; i < text.size(); ++i)
             text[i] = char(text[i] ^ 0x10);
 
-    reply.bytes = text + "\r\n";
+    reply.bytes = text + faults_.noise + "\r\n";
+    if (faults_.chatterBytes > 0) reply.bytes.append(QByteArray(faults_.chatterBytes, 'z'));
     reply.delay = faults_.lateMs > 0 ? simMs(faults_.lateMs) : turnaround_;
     if (faults_.pauseMs > 0) {
         reply.pauseAfter = int(reply.bytes.size() / 2);

@@ -71,6 +71,12 @@ struct SimFaults {
     // its last reply byte it is not listening, and a request that starts then
     // is lost whole (no reply).  Without the fault a unit listens right away.
     int notReadyMs = 0;
+    // > 0: the reply runs on into this many bytes of noise with no pause, as a
+    // converter with a loose ground does: a line that does not fall silent.
+    int chatterBytes = 0;
+    // Bytes a noisy line puts into every reply, just before its line end
+    // (NUL, 0xFF).
+    QByteArray noise;
     // In-process only (SimDriver; a pty cannot carry them):
     std::uint32_t lineErrors = 0; // LineErrorFlag bits that come with every reply byte
     int driverError = 0;          // errno: the driver call that reads the reply fails
@@ -79,7 +85,7 @@ struct SimFaults {
     bool any() const {
         return noAnswer || lateMs > 0 || garbled || wrongWord != WrongWord::Off || refuseWrites ||
                failBp || pauseMs > 0 || longReply || notReadyMs > 0 || lineErrors || driverError ||
-               vanish;
+               vanish || chatterBytes > 0 || !noise.isEmpty();
     }
 };
 

@@ -114,6 +114,12 @@ inline constexpr TextKey kTextTable[] = {
     {"BackupRestore", "Msg_waarschuwingCaption", ""},
     {"BackupRestore", "Msg_waarschuwingRestore_1", ""}, // followed by two blanks and the file name
     {"BackupRestore", "Msg_waarschuwingRestore_2", ""},
+    // Ours: a restore that stopped part-way.  "%1" the backup file.
+    {"BackupRestore", "MsgRestoreStopped", "The restore from %1 did not finish.", "",
+     TextKind::KeepsDefault},
+    {"BackupRestore", "MsgRestoreAgain", "The unit may now hold part of the backup and part of "
+                                         "its old values. Send the backup again once the line is "
+                                         "back?", "", TextKind::KeepsDefault},
 
     // About box and error number list.
     {"About", "Caption", "Info"},
@@ -290,6 +296,18 @@ inline constexpr TextKey kTextTable[] = {
     {"SchrijfParSoll", "PanelTekst9", "tekst 9"},   // after "(er 7) ": value refused
     {"SchrijfParSoll", "PanelTekst10", "tekst 10"}, // before the "bp" answer
     {"SchrijfParSoll", "PanelTekst11", "tekst 11"}, // after the "bp" answer
+    // Ours: how far a send got when it stopped (under the progress bar), and
+    // the question after it.  "%1" the first value the unit did not confirm
+    // ("P123", "S07"), "%2" how many it confirmed, "%3" how many were to go.
+    {"SchrijfParSoll", "StopNote", "Stopped at %1: the unit confirmed %2 of %3 values.",
+     "", TextKind::KeepsDefault},
+    // "%1" how many values were written
+    {"SchrijfParSoll", "StopNoteCompute", "All %1 values were written, but the unit has not "
+                                          "confirmed recomputing its parameters (\"bp\").",
+     "", TextKind::KeepsDefault},
+    {"SchrijfParSoll", "MsgSendAgain", "The unit may now hold part of the new values and part of "
+                                       "its old ones. Send the values again once the line is "
+                                       "back?", "", TextKind::KeepsDefault},
 
     // Parameter loader.
     {"Loader", "Caption", "Loader", "FormParLoader"},

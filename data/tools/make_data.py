@@ -547,6 +547,16 @@ SECTIONS = [
           "Diese Datei ersetzt alle Parameter und Sollwerte des Geräts:"),
         t("Msg_waarschuwingRestore_2", "Wilt u doorgaan?", "Do you want to continue?",
           "Möchten Sie fortfahren?"),
+        t("MsgRestoreStopped", "Het terugzetten van %1 is niet voltooid.",
+          "The restore from %1 did not finish.",
+          "Die Wiederherstellung aus %1 wurde nicht abgeschlossen."),
+        t("MsgRestoreAgain",
+          "Het apparaat kan nu deels de backup en deels zijn oude waarden bevatten. De backup "
+          "opnieuw zenden zodra de verbinding terug is?",
+          "The unit may now hold part of the backup and part of its old values. Send the backup "
+          "again once the line is back?",
+          "Das Gerät kann jetzt teils die Sicherung, teils seine alten Werte enthalten. Die "
+          "Sicherung erneut senden, sobald die Verbindung wieder steht?"),
     ]),
     ("About", [
         t("Caption", "Info", "About", "Info"),
@@ -769,6 +779,23 @@ SECTIONS = [
           "Wert vom Gerät abgelehnt"),
         tt("PanelTekst10", BP_FAIL[0]),
         tt("PanelTekst11", BP_FAIL[1]),
+        t("StopNote", "Gestopt bij %1: het apparaat bevestigde %2 van %3 waarden.",
+          "Stopped at %1: the unit confirmed %2 of %3 values.",
+          "Angehalten bei %1: das Gerät hat %2 von %3 Werten bestätigt."),
+        t("StopNoteCompute",
+          "Alle %1 waarden zijn geschreven, maar het apparaat heeft het herberekenen van zijn "
+          "parameters (\"bp\") niet bevestigd.",
+          "All %1 values were written, but the unit has not confirmed recomputing its "
+          "parameters (\"bp\").",
+          "Alle %1 Werte wurden geschrieben, aber das Gerät hat das Neuberechnen seiner "
+          "Parameter (\"bp\") nicht bestätigt."),
+        t("MsgSendAgain",
+          "Het apparaat kan nu deels de nieuwe en deels zijn oude waarden bevatten. De waarden "
+          "opnieuw zenden zodra de verbinding terug is?",
+          "The unit may now hold part of the new values and part of its old ones. Send the "
+          "values again once the line is back?",
+          "Das Gerät kann jetzt teils die neuen, teils seine alten Werte enthalten. Die Werte "
+          "erneut senden, sobald die Verbindung wieder steht?"),
     ]),
     ("Loader", [
         t("Caption", "Parameters laden en testen", "Load and check parameters", "Parameter laden und prüfen"),

@@ -15,6 +15,12 @@ QByteArray inBuffer(const QByteArray& reply) {
 
 } // namespace
 
+QString SendReport::stopText(const QString& stopNote, const QString& computeNote) const {
+    if (complete()) return {};
+    if (confirmed < total) return QString(stopNote).arg(firstUnconfirmed).arg(confirmed).arg(total);
+    return QString(computeNote).arg(total);
+}
+
 std::optional<qint32> TableTransfer::replyValue(const QByteArray& reply) {
     const QByteArray held = inBuffer(reply);
     if (held.size() < 5) return std::nullopt;
@@ -24,7 +30,8 @@ std::optional<qint32> TableTransfer::replyValue(const QByteArray& reply) {
     return TableFile::parseInteger(QByteArrayView(body).sliced(blank + 1));
 }
 
-TableTransfer::TableTransfer(TZRComm& port, Direction direction) : direction_(direction) {
+TableTransfer::TableTransfer(TZRComm& port, Direction direction)
+    : direction_(direction), port_(port) {
     requests_.setUpForDevice(direction == Direction::Receive ? ReceiveTimeoutMs : SendTimeoutMs);
     requests_.SetZRComm(&port);
     compute_.setUpForDevice(ComputeTimeoutMs);
@@ -81,11 +88,24 @@ std::vector<Seq::Item> TableTransfer::buildItems() {
 
 void TableTransfer::start() {
     if (sequence_->running() || computeSequence_->running()) return;
+    // A port that closed itself because its converter was pulled out opens
+    // again here, as Open would: once the converter is back, Again (or the
+    // offer to send the same values again) works without a detour through
+    // the main window.  Still gone, the open fails and the first request
+    // then stops on the closed port with the link's failure text.
+    if (!port_.Active() && port_.LastSystemError() != 0) {
+        try {
+            port_.SetActive(true);
+        } catch (const ECommHandleError&) {
+        }
+    }
     status_ = Status::Running;
     stop_ = Stop::None;
     failedItem_.clear();
     commError_.clear();
     computeAnswer_.clear();
+    computeAnswered_ = false;
+    closedWithOK_ = false;
     view_ = TransferView{};
     parameterItems_ = mode_ == Mode::Setpoints ? 0 : ParamTables::ParameterCount;
     sequence_->setItems(buildItems());
@@ -203,6 +223,7 @@ void TableTransfer::computeFinished(Seq::Ending ending) {
         commFailed(outcome.error);
         return;
     }
+    computeAnswered_ = true;
     const QByteArray held = inBuffer(outcome.reply);
     const QByteArray answer = held.left(std::max<qsizetype>(0, held.size() - 2));
     if (answer == "bp -1") {
@@ -249,12 +270,36 @@ void TableTransfer::finishWith(int textNo, bool red) {
     show();
 }
 
+SendReport TableTransfer::sendReport() const {
+    SendReport r;
+    r.closedWithOK = closedWithOK_;
+    r.total = sequence_->count();
+    const auto& outcomes = sequence_->outcomes();
+    while (r.confirmed < int(outcomes.size()) &&
+           outcomes[std::size_t(r.confirmed)].status == Seq::ItemStatus::Good)
+        ++r.confirmed;
+    if (r.confirmed < r.total) {
+        const int item = r.confirmed;
+        r.firstUnconfirmed =
+            parameterItem(item)
+                ? QStringLiteral("P%1").arg(item, 3, 10, QLatin1Char('0'))
+                : QStringLiteral("S%1").arg(numberOf(item), 2, 10, QLatin1Char('0'));
+    }
+    r.computeDue = mode_ != Mode::Setpoints;
+    r.computeAnswered = computeAnswered_;
+    return r;
+}
+
 void TableTransfer::close(Result result) {
+    closedWithOK_ = result == Result::OK;
     status_ = Status::Closed;
     if (onClosed) onClosed(result);
 }
 
 void TableTransfer::show() {
+    // Whatever stopped a send, the user learns how far the unit got.
+    if (direction_ == Direction::Send && status_ == Status::Stopped)
+        view_.stopNote = sendReport().stopText(stopNote_, computeNote_);
     if (onViewChanged) onViewChanged(view_);
 }
 

@@ -16,13 +16,18 @@
 // transfer on that item.  "er 7", the unit refusing a written value, stops at
 // once: sending it again would be refused again.  A link error (no reply in
 // time, a line or driver fault) stops at once; the link has already retried.
-// Again starts over from the first item.  Cancel while a request is on the
-// line takes effect when its reply or error comes, so the unit's answer is
-// never left for the next request to read.
+// Again starts over from the first item; a port that closed itself when its
+// converter was pulled out is opened again first.  Cancel while a request is
+// on the line takes effect when its reply or error comes, so the unit's answer
+// is never left for the next request to read.
 //
 // The caller owns the tables: it fills them before a send and copies them out
 // after a receive ended with OK, so a cancelled or failed transfer leaves the
 // program's tables as they were.
+//
+// A send that stops part-way has changed the unit part-way.  The window then
+// names the first value the unit did not confirm and how many it did, and
+// sendReport() hands the same to the caller, which offers to send again.
 
 #include "link/RQ500Protocol.h"
 #include "link/RequestSequence.h"
@@ -50,7 +55,32 @@ struct TransferView {
     bool cancelVisible = true;
     int progressMaximum = 0;
     int progressPosition = 0;
+    // A send that stopped: how far the unit got (stopText() of its report).
+    // Empty otherwise.
+    QString stopNote;
     friend bool operator==(const TransferView&, const TransferView&) = default;
+};
+
+// What a send left in the unit.  Values go out in order, so the unit holds the
+// first `confirmed` of them; from `firstUnconfirmed` on it may hold its old
+// values (the value on the line when the link failed may or may not have
+// arrived).
+struct SendReport {
+    bool closedWithOK = false;
+    int total = 0;     // values to write
+    int confirmed = 0; // values the unit answered with their echo, from the first on
+    // "P123" or "S07": the first value without its echo; empty when all have one.
+    QString firstUnconfirmed;
+    // "bp" was due (parameters were written) and the unit answered it, with
+    // "bp -1" or its complaint.
+    bool computeDue = false;
+    bool computeAnswered = false;
+    // Every value confirmed and, when due, "bp" answered.
+    bool complete() const { return confirmed == total && (!computeDue || computeAnswered); }
+    // The line a window or message shows for an incomplete send: stopNote
+    // with %1 the first unconfirmed value, %2 confirmed, %3 total; or, when
+    // only "bp" is missing, computeNote with %1 total.  Empty when complete.
+    QString stopText(const QString& stopNote, const QString& computeNote) const;
 };
 
 class TableTransfer : public QObject {
@@ -73,6 +103,14 @@ class TableTransfer : public QObject {
     static constexpr int SendTextCount = 12;
     // Shown while the unit recomputes; not a language text.
     static QString computingText() { return QStringLiteral("Bereken parameters"); }
+    // Built-in texts of the stop note; setStopTexts() puts the language's.
+    static QString defaultStopNote() {
+        return QStringLiteral("Stopped at %1: the unit confirmed %2 of %3 values.");
+    }
+    static QString defaultComputeNote() {
+        return QStringLiteral("All %1 values were written, but the unit has not confirmed "
+                              "recomputing its parameters (\"bp\").");
+    }
 
     // The value of a read reply, as far as the reply buffer holds it: "rp 17
     // -350" and the line end give -350.  The echoed number is not compared; a
@@ -90,6 +128,10 @@ class TableTransfer : public QObject {
     // The panel texts from the language file ("PanelTekst0" …), empty when
     // none is loaded; missing ones count as empty.
     void setTexts(const QStringList& texts) { texts_ = texts; }
+    void setStopTexts(const QString& stopNote, const QString& computeNote) {
+        stopNote_ = stopNote;
+        computeNote_ = computeNote;
+    }
 
     // Received values (receive), or the values to write (send).
     UnitTables tables;
@@ -112,6 +154,8 @@ class TableTransfer : public QObject {
     // The unit's answer to "bp" when it was not "bp -1"; empty otherwise.
     QString computeAnswer() const { return computeAnswer_; }
     bool computeFailed() const { return !computeAnswer_.isEmpty(); }
+    // How far the last send got (send direction; closedWithOK as last closed).
+    SendReport sendReport() const;
 
     std::function<void(const TransferView&)> onViewChanged;
     std::function<void(Result)> onClosed;
@@ -133,8 +177,13 @@ class TableTransfer : public QObject {
     int numberOf(int item) const;
 
     Direction direction_;
+    TZRComm& port_;
     Mode mode_ = Mode::Parameters;
     QStringList texts_;
+    QString stopNote_ = defaultStopNote();
+    QString computeNote_ = defaultComputeNote();
+    bool closedWithOK_ = false;
+    bool computeAnswered_ = false;
     int parameterItems_ = 0;
     Status status_ = Status::Idle;
     Stop stop_ = Stop::None;

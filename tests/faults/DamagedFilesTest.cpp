@@ -156,6 +156,16 @@ TEST(DamagedSimStateFile, LeavesTheUnitsAsTheyWere) {
         EXPECT_LT(t.elapsed(), 5000) << name(d);
         EXPECT_EQ(bus.withUnit(0, [](SimUnit& u) { return u.parameter(5); }), before) << name(d);
     }
+    // A device that never ends is refused, not read until memory runs out.
+    {
+        SimBus bus(std::make_shared<VirtualClock>());
+        QElapsedTimer t;
+        t.start();
+        QString why;
+        EXPECT_FALSE(loadSimState(bus, QStringLiteral("/dev/zero"), &why));
+        EXPECT_FALSE(why.isEmpty());
+        EXPECT_LT(t.elapsed(), 5000);
+    }
     // The same file undamaged does reach the unit.
     SimBus bus(std::make_shared<VirtualClock>());
     bus.addUnit(7, {.baud = 9600, .dataBits = 8, .parity = DriverParity::Odd, .stopBits = 1});

@@ -204,7 +204,7 @@ TEST_F(EditorTest, SendAsksOnlyWhileNothingWasLoaded) {
     std::vector<ParamTables::Parameters> sent;
     logic.hooks.sendParameters = [&](const ParamTables::Parameters& v) {
         sent.push_back(v);
-        return true;
+        return SendReport{.closedWithOK = true};
     };
     dialogs.answerMessage(Button::No);
     logic.ParametersZendenClick();
@@ -287,7 +287,10 @@ TEST_F(EditorWithoutFiles, EmptyGridAndRefusalsThatStillSaySo) {
     EXPECT_FALSE(boxes[2].text.isEmpty());
     // Sending without language and nothing loaded is not done at all.
     bool sent = false;
-    logic.hooks.sendParameters = [&](const ParamTables::Parameters&) { return sent = true; };
+    logic.hooks.sendParameters = [&](const ParamTables::Parameters&) {
+        sent = true;
+        return SendReport{};
+    };
     logic.ParametersZendenClick();
     EXPECT_FALSE(sent);
 }

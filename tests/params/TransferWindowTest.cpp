@@ -95,9 +95,15 @@ TEST_F(TransferWindowTest, RefusedWriteStopsInRedAndCancelClosesAtOnce) {
         EXPECT_FALSE(button(w, "CmdOK")->isVisible());
         EXPECT_TRUE(button(w, "CmdAgain")->isVisible());
         EXPECT_EQ(button(w, "CmdCancel")->text(), "Cancel");
+        // How far the unit got, in words even without a language file.
+        auto* note = w.findChild<QLabel*>(QStringLiteral("LabelStopNote"));
+        EXPECT_TRUE(note->isVisible());
+        EXPECT_EQ(note->text(), "Stopped at P000: the unit confirmed 0 of 400 values.");
         button(w, "CmdCancel")->click();
     });
     EXPECT_EQ(result, TransferWindow::ResultCancel);
+    EXPECT_FALSE(w.transfer().sendReport().complete());
+    EXPECT_FALSE(w.transfer().sendReport().closedWithOK);
 }
 
 // Escape is a Cancel press, never a silent close with the reply in flight;

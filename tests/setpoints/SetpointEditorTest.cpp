@@ -41,9 +41,9 @@ struct RecordingView : SetpointEditorView {
     std::optional<ParamTables::Setpoints> receiveSetpoints() override {
         return receive ? receive() : std::nullopt;
     }
-    void sendSetpoints(const ParamTables::Setpoints& values) override {
+    SendReport sendSetpoints(const ParamTables::Setpoints& values) override {
         sent.push_back(values);
-        if (send) send(values);
+        return send ? send(values) : SendReport{};
     }
     void printSetpoints() override { ++prints; }
     int unitNumber() const override { return 3; }
@@ -54,7 +54,7 @@ struct RecordingView : SetpointEditorView {
     QStringList errors, questions;
     std::vector<ParamTables::Setpoints> sent;
     std::function<std::optional<ParamTables::Setpoints>()> receive;
-    std::function<void(const ParamTables::Setpoints&)> send;
+    std::function<SendReport(const ParamTables::Setpoints&)> send;
 };
 
 class SetpointEditorTest : public SimLinkFixture {
@@ -258,7 +258,8 @@ class SetpointTransferTest : public SetpointEditorTest {
         view.send = [this](const ParamTables::Setpoints& values) {
             TableTransfer t(port, TableTransfer::Direction::Send);
             t.tables.setpoints = values;
-            run(t);
+            if (run(t)) t.ok();
+            return t.sendReport();
         };
     }
     void SetUp() override { port.SetActive(true); }
@@ -295,6 +296,37 @@ TEST_F(SetpointTransferTest, AFailedReceiveKeepsTheTable) {
     editor.Sollwertenontvangen1Click();
     EXPECT_EQ(state.tables.setpoint(1), 5);
     EXPECT_EQ(state.tables.setpointSource, SetpointSource::Nothing);
+}
+
+// A send the unit stopped says how far it got and offers the same table
+// again; the editor's table and its markers stay as they were.
+TEST_F(SetpointTransferTest, AStoppedSendSaysHowFarAndOffersTheTableAgain) {
+    editor.Sollwertenontvangen1Click();
+    editor.enter(1, 7, QStringLiteral("-12,5"), editor.cellText(1, 7));
+    const ParamTables::Setpoints table = state.tables.setpoints();
+    const auto sendOnTheLine = view.send;
+    bus->setFaults(0, {.refuseWrites = true});
+    editor.Sollwertenzenden1Click();
+    ASSERT_EQ(view.questions.size(), 1);
+    EXPECT_TRUE(view.questions[0].contains(
+        "Stopped at S01: the unit confirmed 0 of 48 values.\n\rThe unit may now hold part of "
+        "the new values"))
+        << view.questions[0].toStdString();
+    EXPECT_EQ(view.sent.size(), 1u);
+    EXPECT_EQ(state.tables.setpoints(), table);
+    EXPECT_TRUE(state.tables.setpointsModified);
+
+    // The line is back before the user says Yes: the same table goes out again.
+    view.answerYes = true;
+    view.send = [&](const ParamTables::Setpoints& v) {
+        if (view.sent.size() == 3) bus->setFaults(0, {});
+        return sendOnTheLine(v);
+    };
+    editor.Sollwertenzenden1Click();
+    EXPECT_EQ(view.sent.size(), 3u);
+    EXPECT_EQ(view.questions.size(), 2);
+    EXPECT_EQ(view.sent[2], table);
+    EXPECT_EQ(unit->setpoint(7), -1250);
 }
 
 } // namespace

@@ -105,7 +105,7 @@ TEST_F(FormMainTest, ItemsFollowTheirWindowsAndTheLink) {
     windows.FormSchrijfParSoll = new QDialog(&w);
     struct NoTransfers : TransferWindows {
         std::optional<UnitTables> receive(int) override { return std::nullopt; }
-        bool send(int, const UnitTables&) override { return false; }
+        SendReport send(int, const UnitTables&) override { return {}; }
     } transfers;
     windows.transfers = &transfers;
     w.setSecondaryWindows(windows);

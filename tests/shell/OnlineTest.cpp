@@ -94,7 +94,7 @@ TEST_F(OnlineTest, OpeningSelectsTheUnitAndReadsItsIdentity) {
     // The Communicatie items need the transfer windows as well as the link.
     struct NoTransfers : TransferWindows {
         std::optional<UnitTables> receive(int) override { return std::nullopt; }
-        bool send(int, const UnitTables&) override { return false; }
+        SendReport send(int, const UnitTables&) override { return {}; }
     } transfers;
     SecondaryWindows windows;
     windows.transfers = &transfers;

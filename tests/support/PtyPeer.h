@@ -90,6 +90,14 @@ class PtyPeer {
         stop_ = true;
         if (thread_.joinable()) thread_.join();
     }
+    // The converter pulled out: both sides of the device close, so the port's
+    // descriptor hangs up.  Safe beside the serving thread, which it stops.
+    void unplug() {
+        stop();
+        if (keepOpen_ >= 0) ::close(keepOpen_);
+        if (master_ >= 0) ::close(master_);
+        keepOpen_ = master_ = -1;
+    }
 
   private:
     int master_ = -1;

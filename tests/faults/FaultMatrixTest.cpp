@@ -1,0 +1,787 @@
+// The fault matrix: one row per thing that goes wrong in a service engineer's
+// day (the cable, the converter, the unit, the disk), each with what the
+// user, the unit and the files must show afterwards.  Every row runs on the
+// simulated bus and its virtual clock (a pty only where only the real driver
+// shows it), and every link row ends with the fault gone and a normal request
+// answered, the way the user goes on.
+
+#include "sim/SimLinkFixture.h"
+#include "support/PtyPeer.h"
+
+#include "params/EditParamLogic.h"
+#include "params/model/ParameterFile.h"
+#include "params/model/SetpointFile.h"
+#include "shell/BackupRestore.h"
+#include "shell/SecondaryWindows.h"
+#include "tools/GraphLogic.h"
+#include "ui/ProgramState.h"
+#include "ui/ScriptedDialogs.h"
+#include "ui/SettingsFile.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <cerrno>
+#include <csignal>
+#include <thread>
+
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+using namespace kqm52;
+using namespace kqm52::simtest;
+
+inline void PrintTo(const QString& s, std::ostream* os) {
+    *os << '"' << s.toStdString() << '"';
+}
+
+namespace {
+
+using Button = Dialogs::Button;
+using Kind = ScriptedDialogs::Kind;
+using Status = TableTransfer::Status;
+
+const QString kLanguage = QStringLiteral(
+    "[BackupRestore]\nOpenFilter=Backup (*.bak)|*.bak\nMsg_waarschuwingCaption=Let op\n"
+    "Msg_waarschuwingRestore_1=Overwrite the unit with\nMsg_waarschuwingRestore_2=Go on?\n");
+
+bool camFunction(int p) {
+    return p >= 256 && p <= 279;
+}
+
+// What the unit holds before a row, and the backup a restore sends: cams
+// off, so "bp" has nothing to complain about.
+UnitTables unitBefore() {
+    UnitTables t;
+    for (int p = 0; p < 400; ++p)
+        t.parameters[std::size_t(p)] = camFunction(p) ? 0 : p;
+    for (int s = 1; s <= 48; ++s)
+        t.setpoints[std::size_t(s - 1)] = 100 + s;
+    return t;
+}
+UnitTables backup() {
+    UnitTables t;
+    for (int p = 0; p < 400; ++p)
+        t.parameters[std::size_t(p)] = camFunction(p) ? 0 : 5000 + p;
+    for (int s = 1; s <= 48; ++s)
+        t.setpoints[std::size_t(s - 1)] = -300 - s;
+    return t;
+}
+
+// The receive and send windows as a user works them: wait until the transfer
+// has ended, then OK when it is done, Cancel when it stopped.  Faults can be
+// switched on when the panel first names an item, and Cancel pressed there.
+class SimTransfers : public TransferWindows {
+  public:
+    explicit SimTransfers(TZRComm& port) : port_(port) {}
+
+    std::function<void(const QString& panel)> watch; // every panel text
+    std::function<void(int sendNo)> beforeSend;      // 1 for the first send
+    QString cancelAt;                                // Cancel pressed on this panel
+    // Runs when a transfer stopped; true: the user presses Again (once).
+    std::function<bool()> again;
+    TransferView lastView; // as the window was left
+    int sends = 0;
+
+    std::optional<UnitTables> receive(int mode) override {
+        TableTransfer t(port_, TableTransfer::Direction::Receive);
+        if (!run(t, mode)) return std::nullopt;
+        return t.tables;
+    }
+    SendReport send(int mode, const UnitTables& tables) override {
+        ++sends;
+        if (beforeSend) beforeSend(sends);
+        TableTransfer t(port_, TableTransfer::Direction::Send);
+        t.tables = tables;
+        run(t, mode);
+        return t.sendReport();
+    }
+
+  private:
+    bool run(TableTransfer& t, int mode) {
+        QStringList texts;
+        for (int i = 0; i < TableTransfer::SendTextCount; ++i)
+            texts << QStringLiteral("tekst %1").arg(i);
+        t.setTexts(texts);
+        t.setMode(mode);
+        std::optional<TableTransfer::Result> closed;
+        t.onClosed = [&](TableTransfer::Result r) { closed = r; };
+        bool cancelled = false;
+        t.onViewChanged = [&](const TransferView& v) {
+            lastView = v;
+            if (watch) watch(v.panelText);
+            if (!cancelled && v.panelText == cancelAt) {
+                cancelled = true;
+                t.cancel();
+            }
+        };
+        const auto wait = [&] {
+            EXPECT_TRUE(waitUntil([&] {
+                return t.status() != Status::Running && t.status() != Status::Computing;
+            })) << "the transfer window hangs";
+        };
+        t.start();
+        wait();
+        if (t.status() == Status::Stopped && again && again()) {
+            t.again();
+            wait();
+        }
+        if (t.status() == Status::Done)
+            t.ok();
+        else if (t.status() != Status::Closed)
+            t.cancel();
+        return closed == TableTransfer::Result::OK;
+    }
+    TZRComm& port_;
+};
+
+// The parameter editor's boxes, answered from the script.
+class EditorView : public EditParamView {
+  public:
+    explicit EditorView(ScriptedDialogs& d) : d_(d) {}
+    void showError(const QString& c, const QString& t) override { d_.error(nullptr, c, t); }
+    void showInformation(const QString& c, const QString& t) override {
+        d_.information(nullptr, c, t);
+    }
+    bool askYes(const QString& c, const QString& t) override { return d_.confirm(nullptr, c, t); }
+    QString askOpenFile(const QString& c, const QString& dir, const QString& f) override {
+        return d_.openFileName(nullptr, c, dir, f);
+    }
+    QString askSaveFile(const QString& c, const QString& dir, const QString& f) override {
+        return d_.saveFileName(nullptr, c, dir, f);
+    }
+    void setCaption(const QString&) override {}
+
+  private:
+    ScriptedDialogs& d_;
+};
+
+// How the user gets the line back after a row.
+enum class Recovery {
+    None,       // a file row: nothing on the line
+    ClearFault, // the fault ends; the port stayed open
+    Reopen,     // the converter is back; the user opens the port again
+    Own,        // the row recovers by itself (its own port)
+};
+
+class FaultMatrix;
+struct Row;
+void PrintTo(const Row& row, std::ostream* os);
+
+struct Row {
+    const char* name;
+    std::function<void(FaultMatrix&)> setup;  // the fault
+    std::function<void(FaultMatrix&)> action; // what the user does
+    std::function<void(FaultMatrix&)> holds;  // what must be true afterwards
+    Recovery recovery = Recovery::ClearFault;
+};
+
+void PrintTo(const Row& row, std::ostream* os) {
+    *os << row.name;
+}
+
+class FaultMatrix : public SimLinkFixture, public ::testing::WithParamInterface<Row> {
+  public:
+    using SimLinkFixture::ask;
+    using SimLinkFixture::bus;
+    using SimLinkFixture::clock_;
+    using SimLinkFixture::map;
+    using SimLinkFixture::now;
+    using SimLinkFixture::port;
+
+    FaultMatrix() : state(dir.path() + '/'), transfers(port) {
+        SimUnit& unit = bus->addUnit(0, lineOf(38400));
+        const UnitTables before = unitBefore();
+        for (int p = 0; p < 400; ++p)
+            unit.forceParameter(p, before.parameters[std::size_t(p)]);
+        for (int s = 1; s <= 48; ++s)
+            unit.setSetpoint(s, before.setpoints[std::size_t(s - 1)]);
+        state.language.loadFromText(kLanguage);
+        state.settings.DialogPath = dir.path();
+        for (int p = 0; p < 400; ++p)
+            state.tables.setParameter(p, 7 * p);
+        programTablesBefore = tablesOf(state);
+        port.SetActive(true);
+    }
+
+    static std::pair<ParamTables::Parameters, ParamTables::Setpoints>
+    tablesOf(const ProgramState& s) {
+        return {s.tables.parameters(), s.tables.setpoints()};
+    }
+    UnitTables unitNow() {
+        return bus->withUnit(0, [](SimUnit& u) {
+            UnitTables t;
+            for (int p = 0; p < 400; ++p)
+                t.parameters[std::size_t(p)] = u.parameter(p);
+            for (int s = 1; s <= 48; ++s)
+                t.setpoints[std::size_t(s - 1)] = u.setpoint(s);
+            return t;
+        });
+    }
+    void faults(const SimFaults& f) { bus->setFaults(0, f); }
+    // Switches the fault on when the panel first names this item.
+    void faultAt(const QString& panel, const SimFaults& f) {
+        transfers.watch = [this, panel, f, fired = false](const QString& shown) mutable {
+            if (!fired && shown == panel) {
+                fired = true;
+                faults(f);
+            }
+        };
+    }
+    // The user takes a moment before the next step: whatever was still on
+    // its way on the line has arrived and is thrown away with the next request.
+    void userPause() { clock_->advanceTo(now() + SimNanos(2) * 1000000000); }
+    // The converter back in (the fault gone with it).
+    void plugIn() {
+        faults({});
+        bus->setPlugged(true);
+    }
+    // ... and the port opened again, as the user does it.
+    void plugBackIn() {
+        plugIn();
+        if (!port.Active()) port.SetActive(true);
+    }
+    QString writeBackup() {
+        const QString path = dir.filePath(QStringLiteral("unit7.bak"));
+        EXPECT_TRUE(BackupFile::write(path, backup()).isEmpty());
+        return path;
+    }
+    // The restore from the main window's menu with the user's answers: the
+    // file, Yes to the question, then `afterStop` to the offer to send again.
+    void restore(Button afterStop) {
+        dialogs.answerOpenFile(writeBackup());
+        dialogs.answerMessage(Button::Yes);
+        dialogs.answerMessage(afterStop);
+        BackupRestore(state, dialogs).Restore1Click(transfers);
+    }
+    std::vector<ScriptedDialogs::Asked> boxes() const { return dialogs.asked(Kind::Message); }
+    QString lastBox() const { return boxes().empty() ? QString() : boxes().back().text; }
+
+    // The files of a write row: the one that was there, and what the folder holds.
+    QString oldFile;
+    QByteArray oldBytes;
+    QStringList folderBefore;
+    QString writeError;
+
+    QTemporaryDir dir;
+    ProgramState state;
+    ScriptedDialogs dialogs;
+    SimTransfers transfers;
+    std::pair<ParamTables::Parameters, ParamTables::Setpoints> programTablesBefore;
+    std::optional<UnitTables> received;
+    Outcome first, second;
+};
+
+// ---- the disk ------------------------------------------------------------
+
+// A full disk: the process may not grow a file past a few bytes, which the
+// system reports as it reports a full disk (the write takes less).
+class DiskFull {
+  public:
+    DiskFull() {
+        ::getrlimit(RLIMIT_FSIZE, &saved_);
+        handler_ = std::signal(SIGXFSZ, SIG_IGN);
+        rlimit small = saved_;
+        small.rlim_cur = 64;
+        ::setrlimit(RLIMIT_FSIZE, &small);
+    }
+    ~DiskFull() {
+        ::setrlimit(RLIMIT_FSIZE, &saved_);
+        std::signal(SIGXFSZ, handler_);
+    }
+
+  private:
+    rlimit saved_{};
+    void (*handler_)(int) = nullptr;
+};
+
+using Writer = std::function<QString(FaultMatrix&, const QString& path)>; // the error, or empty
+
+QString writeSettings(FaultMatrix& m, const QString& path) {
+    QString error;
+    int unitNo = 7;
+    if (SettingsFile::write(path, m.port, unitNo, m.state.settings, m.map, &error)) return {};
+    return error.isEmpty() ? QStringLiteral("failed without a reason") : error;
+}
+QString writeParameters(FaultMatrix& m, const QString& path) {
+    return ParameterFile::write(path, m.state.tables.parameters(), 7);
+}
+QString writeSetpoints(FaultMatrix& m, const QString& path) {
+    return SetpointFile::write(path, m.state.tables.setpoints(), 7);
+}
+QString writeBackupFile(FaultMatrix&, const QString& path) {
+    return BackupFile::write(path, backup());
+}
+QString writeCsv(FaultMatrix&, const QString& path) {
+    QByteArray csv = "Tijd;Waarde\n";
+    for (int i = 0; i < 200; ++i)
+        csv += QByteArray::number(i * 10) + ';' + QByteArray::number(i * i) + '\n';
+    QString error;
+    return writeWholeFile(path, csv, &error) ? QString() : error;
+}
+
+QStringList listing(const QString& folder) {
+    return QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot);
+}
+
+// A file that was there before the failed write, and the folder's listing.
+void keepOldFile(FaultMatrix& m, const QString& name) {
+    m.oldFile = m.dir.filePath(name);
+    m.oldBytes = QByteArray("the file as it was before\r\n");
+    QFile f(m.oldFile);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write(m.oldBytes);
+    f.close();
+    m.folderBefore = listing(m.dir.path());
+}
+
+Row diskFull(const char* name, const char* file, Writer write) {
+    return {name, [file](FaultMatrix& m) { keepOldFile(m, QString::fromLatin1(file)); },
+            [write](FaultMatrix& m) {
+                DiskFull full;
+                m.writeError = write(m, m.oldFile);
+            },
+            [](FaultMatrix& m) {
+                QFile f(m.oldFile);
+                ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+                EXPECT_EQ(f.readAll(), m.oldBytes) << "the old file was damaged";
+                EXPECT_EQ(listing(m.dir.path()), m.folderBefore) << "a temporary file was left";
+            },
+            Recovery::None};
+}
+
+// A folder the program may not write in.  chmod stops everyone but root; for
+// root (a test container) the target's "folder" is a regular file, which
+// stops root as well.
+Row readOnly(const char* name, const char* file, Writer write) {
+    return {name,
+            [file](FaultMatrix& m) {
+                keepOldFile(m, QString::fromLatin1(file));
+                if (::geteuid() == 0) {
+                    // The old file stands where the folder would be.
+                    m.oldFile = m.oldFile + QStringLiteral("/") + QString::fromLatin1(file);
+                } else {
+                    ::chmod(QFile::encodeName(m.dir.path()).constData(), 0555);
+                }
+            },
+            [write](FaultMatrix& m) { m.writeError = write(m, m.oldFile); },
+            [file](FaultMatrix& m) {
+                ::chmod(QFile::encodeName(m.dir.path()).constData(), 0755);
+                // The old file, whichever way the folder was closed.
+                QFile f(m.dir.filePath(QString::fromLatin1(file)));
+                ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+                EXPECT_EQ(f.readAll(), m.oldBytes) << "the old file was damaged";
+                EXPECT_EQ(listing(m.dir.path()), m.folderBefore) << "a temporary file was left";
+            },
+            Recovery::None};
+}
+
+// ---- the rows ------------------------------------------------------------
+
+QString refusedNote(const char* item, int confirmed, int total) {
+    return QStringLiteral("Stopped at %1: the unit confirmed %2 of %3 values.")
+        .arg(QLatin1String(item))
+        .arg(confirmed)
+        .arg(total);
+}
+
+// The receive ended without OK and the program's tables are as they were.
+void receiveRefused(FaultMatrix& m, const char* panel) {
+    EXPECT_FALSE(m.received.has_value());
+    EXPECT_EQ(m.transfers.lastView.panelText, QLatin1String(panel));
+    EXPECT_TRUE(m.transfers.lastView.panelRed);
+    EXPECT_TRUE(m.transfers.lastView.againVisible);
+}
+
+void receiveParameters(FaultMatrix& m) {
+    m.received = m.transfers.receive(0);
+}
+void receiveSetpoints(FaultMatrix& m) {
+    m.received = m.transfers.receive(1);
+}
+
+std::vector<Row> rows() {
+    std::vector<Row> r;
+    // -- the line and the unit --
+    r.push_back({"NoAnswer", [](FaultMatrix& m) { m.faults({.noAnswer = true}); },
+                 receiveParameters, [](FaultMatrix& m) { receiveRefused(m, "tekst 0"); }});
+    r.push_back({"LateAnswerToAWrite",
+                 // Later than a write waits (100 ms): the link's tries end in no reply.
+                 [](FaultMatrix& m) { m.faults({.lateMs = 150}); },
+                 [](FaultMatrix& m) { m.transfers.send(1, backup()); },
+                 [](FaultMatrix& m) {
+                     EXPECT_EQ(m.transfers.lastView.panelText, "tekst 0");
+                     EXPECT_EQ(m.transfers.lastView.stopNote, refusedNote("S01", 0, 48));
+                     const UnitTables unit = m.unitNow();
+                     for (int s = 1; s < 48; ++s)
+                         EXPECT_EQ(unit.setpoints[std::size_t(s)],
+                                   unitBefore().setpoints[std::size_t(s)]);
+                 }});
+    r.push_back({"LateAnswerLandsInTheNextRequest",
+                 [](FaultMatrix& m) { m.faults({.lateMs = 150}); },
+                 [](FaultMatrix& m) {
+                     m.first = m.ask(QStringLiteral("rp 1"), 100);
+                     m.faults({});
+                     m.second = m.ask(QStringLiteral("rp 2"), 100);
+                 },
+                 [](FaultMatrix& m) {
+                     // "rp 1 1" arrives while "rp 2" waits: its value is never
+                     // read as parameter 2's.
+                     ASSERT_TRUE(m.second.data.contains("rp 1 1\r\n"));
+                     EXPECT_EQ(TableTransfer::replyValue(m.second.data), std::nullopt);
+                 }});
+    r.push_back({"GarbledReplies", [](FaultMatrix& m) { m.faults({.garbled = true}); },
+                 receiveSetpoints,
+                 [](FaultMatrix& m) {
+                     EXPECT_FALSE(m.received.has_value());
+                     EXPECT_TRUE(m.transfers.lastView.panelText.startsWith("tekst 7 rs "));
+                     EXPECT_TRUE(m.transfers.lastView.panelText.endsWith("   S[001]"));
+                 }});
+    r.push_back({"WrongWordOnceIsRetried",
+                 [](FaultMatrix& m) { m.faults({.wrongWord = SimFaults::WrongWord::Once}); },
+                 receiveSetpoints,
+                 [](FaultMatrix& m) {
+                     ASSERT_TRUE(m.received.has_value());
+                     EXPECT_EQ(m.received->setpoints, unitBefore().setpoints);
+                 }});
+    r.push_back({"WrongWordAlwaysStopsTheSend",
+                 [](FaultMatrix& m) { m.faults({.wrongWord = SimFaults::WrongWord::Always}); },
+                 [](FaultMatrix& m) { m.transfers.send(1, backup()); },
+                 [](FaultMatrix& m) {
+                     EXPECT_EQ(m.transfers.lastView.panelText, "tekst 7 wt 1   S[001]");
+                     EXPECT_EQ(m.transfers.lastView.stopNote, refusedNote("S01", 0, 48));
+                 }});
+    r.push_back({"RefusedWriteInAWholeUnitSend",
+                 [](FaultMatrix& m) { m.faultAt("tekst 4 20", {.refuseWrites = true}); },
+                 [](FaultMatrix& m) { m.transfers.send(3, backup()); },
+                 [](FaultMatrix& m) {
+                     EXPECT_EQ(m.transfers.lastView.panelText, "(er 7) tekst 9");
+                     EXPECT_EQ(m.transfers.lastView.stopNote, refusedNote("S20", 419, 448));
+                     EXPECT_EQ(m.unitNow().setpoints[18], backup().setpoints[18]);
+                     EXPECT_EQ(m.unitNow().setpoints[19], unitBefore().setpoints[19]);
+                 }});
+    r.push_back({"RefusedWriteInARestore",
+                 [](FaultMatrix& m) { m.faultAt("tekst 2 123", {.refuseWrites = true}); },
+                 [](FaultMatrix& m) { m.restore(Button::No); },
+                 [](FaultMatrix& m) {
+                     ASSERT_EQ(m.boxes().size(), 2u);
+                     const QString box = m.lastBox();
+                     EXPECT_TRUE(box.contains(
+                         QDir::toNativeSeparators(m.dir.filePath(QStringLiteral("unit7.bak")))));
+                     EXPECT_TRUE(box.contains(refusedNote("P123", 123, 448))) << box.toStdString();
+                     EXPECT_TRUE(box.endsWith("Send the backup again once the line is back?"));
+                     EXPECT_EQ(m.transfers.sends, 1) << "No sends nothing more";
+                     const UnitTables unit = m.unitNow();
+                     EXPECT_EQ(unit.parameters[122], backup().parameters[122]);
+                     EXPECT_EQ(unit.parameters[123], unitBefore().parameters[123]);
+                     EXPECT_EQ(unit.setpoints, unitBefore().setpoints);
+                 }});
+    r.push_back({"FailedComputeIsNotReportedAsDone",
+                 [](FaultMatrix& m) { m.faults({.failBp = true}); },
+                 [](FaultMatrix& m) { m.transfers.send(0, backup()); },
+                 [](FaultMatrix& m) {
+                     EXPECT_EQ(m.transfers.lastView.panelText, "tekst 10 -2 tekst 11");
+                     EXPECT_TRUE(m.transfers.lastView.panelRed);
+                     EXPECT_EQ(m.unitNow().parameters, backup().parameters);
+                 }});
+    r.push_back({"ComputeNotAnswered",
+                 [](FaultMatrix& m) { m.faultAt("Bereken parameters", {.noAnswer = true}); },
+                 [](FaultMatrix& m) { m.transfers.send(0, backup()); },
+                 [](FaultMatrix& m) {
+                     EXPECT_EQ(m.transfers.lastView.panelText, "tekst 0");
+                     EXPECT_EQ(m.transfers.lastView.stopNote,
+                               "All 400 values were written, but the unit has not confirmed "
+                               "recomputing its parameters (\"bp\").");
+                     EXPECT_EQ(m.unitNow().parameters, backup().parameters);
+                 }});
+    r.push_back({"PauseInsideAReplyShorterThanTheSilence",
+                 [](FaultMatrix& m) { m.faults({.pauseMs = 20}); }, receiveSetpoints,
+                 [](FaultMatrix& m) {
+                     ASSERT_TRUE(m.received.has_value());
+                     EXPECT_EQ(m.received->setpoints, unitBefore().setpoints);
+                 }});
+    r.push_back({"PauseInsideAReplyLongerThanTheSilence",
+                 [](FaultMatrix& m) { m.faults({.pauseMs = 300}); }, receiveSetpoints,
+                 [](FaultMatrix& m) {
+                     // Half a reply is not a value: stopped, nothing taken.
+                     EXPECT_FALSE(m.received.has_value());
+                     EXPECT_TRUE(m.transfers.lastView.panelRed);
+                 }});
+    r.push_back({"OverlongReply", [](FaultMatrix& m) { m.faults({.longReply = true}); },
+                 receiveSetpoints,
+                 [](FaultMatrix& m) {
+                     EXPECT_FALSE(m.received.has_value());
+                     EXPECT_EQ(m.transfers.lastView.panelText, "tekst 7 rs 1   S[001]");
+                 }});
+    r.push_back({"LineThatNeverFallsSilent",
+                 [](FaultMatrix& m) { m.faults({.chatterBytes = 8000}); }, receiveSetpoints,
+                 [](FaultMatrix& m) {
+                     receiveRefused(m, "tekst 1");
+                     EXPECT_LT(m.now(), SimNanos(30) * 1000000000) << "the link never gave up";
+                 }});
+    r.push_back({"NulAnd0xFFInAReply",
+                 [](FaultMatrix& m) { m.faults({.noise = QByteArray("\0\xff", 2)}); },
+                 receiveSetpoints,
+                 [](FaultMatrix& m) {
+                     EXPECT_FALSE(m.received.has_value());
+                     EXPECT_TRUE(m.transfers.lastView.panelText.endsWith("   S[001]"));
+                 }});
+    r.push_back({"WrongSpeed",
+                 [](FaultMatrix& m) {
+                     m.port.SetActive(false);
+                     m.port.SetBaudrate(TBaudrate::br9600);
+                     m.port.SetActive(true);
+                 },
+                 receiveParameters,
+                 [](FaultMatrix& m) {
+                     EXPECT_FALSE(m.received.has_value());
+                     EXPECT_TRUE(m.transfers.lastView.panelRed);
+                     // The user sets the unit's speed again.
+                     m.port.SetActive(false);
+                     m.port.SetBaudrate(TBaudrate::br38400);
+                     m.port.SetActive(true);
+                 }});
+    r.push_back({"UnpluggedDuringAReceive",
+                 [](FaultMatrix& m) { m.faultAt("tekst 2 100", {.vanish = true}); },
+                 receiveParameters,
+                 [](FaultMatrix& m) {
+                     receiveRefused(m, "tekst 1");
+                     EXPECT_FALSE(m.port.Active());
+                     EXPECT_EQ(m.port.LastSystemError(), EIO);
+                 },
+                 Recovery::Reopen});
+    r.push_back({"UnpluggedDuringASendFromTheEditor",
+                 [](FaultMatrix& m) {
+                     m.state.tables.replaceParameters(backup().parameters, ParameterSource::File);
+                     m.state.tables.parametersSentNotLoaded = true;
+                     m.programTablesBefore = FaultMatrix::tablesOf(m.state);
+                     m.faultAt("tekst 2 200", {.vanish = true});
+                     // The user plugs the converter back in before saying Yes.
+                     m.transfers.beforeSend = [&m](int n) {
+                         EXPECT_EQ(m.state.tables.parametersSentNotLoaded, true);
+                         if (n == 2) m.plugIn();
+                     };
+                     m.dialogs.answerMessage(Button::Yes);
+                 },
+                 [](FaultMatrix& m) {
+                     EditorView view(m.dialogs);
+                     EditParamLogic editor(m.state, view);
+                     editor.hooks.sendParameters = [&m](const ParamTables::Parameters& v) {
+                         UnitTables t;
+                         t.parameters = v;
+                         return m.transfers.send(0, t);
+                     };
+                     editor.ParametersZendenClick();
+                 },
+                 [](FaultMatrix& m) {
+                     ASSERT_EQ(m.boxes().size(), 1u);
+                     EXPECT_TRUE(m.lastBox().startsWith(refusedNote("P200", 200, 400)));
+                     EXPECT_EQ(m.transfers.sends, 2);
+                     EXPECT_EQ(m.unitNow().parameters, backup().parameters);
+                     EXPECT_FALSE(m.state.tables.parametersSentNotLoaded);
+                     EXPECT_EQ(m.state.tables.parameterSource, ParameterSource::File);
+                 }});
+    r.push_back({"UnpluggedDuringARestore",
+                 [](FaultMatrix& m) { m.faultAt("tekst 4 10", {.vanish = true}); },
+                 [](FaultMatrix& m) { m.restore(Button::No); },
+                 [](FaultMatrix& m) {
+                     EXPECT_TRUE(m.lastBox().contains(refusedNote("S10", 409, 448)));
+                     const UnitTables unit = m.unitNow();
+                     EXPECT_EQ(unit.parameters, backup().parameters);
+                     EXPECT_EQ(unit.setpoints[8], backup().setpoints[8]);
+                     EXPECT_EQ(unit.setpoints[47], unitBefore().setpoints[47]);
+                     EXPECT_FALSE(m.port.Active());
+                 },
+                 Recovery::Reopen});
+    r.push_back({"RestoreSentAgainOnceTheLineIsBack",
+                 [](FaultMatrix& m) {
+                     m.faultAt("tekst 2 300", {.vanish = true});
+                     m.transfers.beforeSend = [&m](int n) {
+                         if (n == 2) m.plugIn();
+                     };
+                 },
+                 [](FaultMatrix& m) { m.restore(Button::Yes); },
+                 [](FaultMatrix& m) {
+                     EXPECT_EQ(m.transfers.sends, 2);
+                     EXPECT_EQ(m.unitNow(), backup());
+                     EXPECT_EQ(m.transfers.lastView.panelText, "tekst 8");
+                     EXPECT_EQ(m.boxes().size(), 2u) << "no question after the complete send";
+                     EXPECT_EQ(FaultMatrix::tablesOf(m.state), m.programTablesBefore);
+                 }});
+    r.push_back({"AgainOnceTheConverterIsBack",
+                 [](FaultMatrix& m) {
+                     m.faultAt("tekst 4 30", {.vanish = true});
+                     m.transfers.again = [&m] {
+                         EXPECT_FALSE(m.port.Active());
+                         m.plugIn();
+                         return true;
+                     };
+                 },
+                 [](FaultMatrix& m) { m.transfers.send(3, backup()); },
+                 [](FaultMatrix& m) {
+                     EXPECT_EQ(m.transfers.lastView.panelText, "tekst 8");
+                     EXPECT_TRUE(m.transfers.lastView.stopNote.isEmpty());
+                     EXPECT_EQ(m.unitNow(), backup());
+                 }});
+    r.push_back({"AgainWhileTheConverterIsStillOut",
+                 [](FaultMatrix& m) {
+                     m.faultAt("tekst 2 7", {.vanish = true});
+                     m.transfers.again = [] { return true; };
+                 },
+                 [](FaultMatrix& m) { m.transfers.send(0, backup()); },
+                 [](FaultMatrix& m) {
+                     EXPECT_EQ(m.transfers.lastView.panelText, "tekst 1");
+                     EXPECT_EQ(m.transfers.lastView.stopNote, refusedNote("P000", 0, 400));
+                     EXPECT_FALSE(m.port.Active());
+                 },
+                 Recovery::Reopen});
+    r.push_back({"CancelDuringARestore",
+                 [](FaultMatrix& m) { m.transfers.cancelAt = QStringLiteral("tekst 2 50"); },
+                 [](FaultMatrix& m) { m.restore(Button::No); },
+                 [](FaultMatrix& m) {
+                     EXPECT_TRUE(m.lastBox().contains(refusedNote("P050", 50, 448)));
+                     const UnitTables unit = m.unitNow();
+                     EXPECT_EQ(unit.parameters[49], backup().parameters[49]);
+                     EXPECT_EQ(unit.parameters[51], unitBefore().parameters[51]);
+                     EXPECT_EQ(m.transfers.sends, 1);
+                 }});
+    r.push_back({"DeviceBackAfterAnUnplug", [](FaultMatrix& m) { m.faults({.vanish = true}); },
+                 [](FaultMatrix& m) { m.first = m.ask(QStringLiteral("rp 3")); },
+                 [](FaultMatrix& m) {
+                     EXPECT_EQ(m.first.error.Code, CommCode::DriverFailed);
+                     EXPECT_FALSE(m.port.Active());
+                     // Still out: opening says so and leaves the port closed.
+                     EXPECT_THROW(m.port.SetActive(true), ECommHandleError);
+                     EXPECT_FALSE(m.port.Active());
+                 },
+                 Recovery::Reopen});
+    r.push_back({"UnpluggedDuringClose", nullptr,
+                 [](FaultMatrix&) {
+                     // Only the real driver hangs up on a pulled converter.
+                     test::PtyPeer peer;
+                     PortMap ptyMap;
+                     ptyMap.setDevice(TPort::COM1, peer.slavePath());
+                     TZRComm pty;
+                     pty.setPortMap(&ptyMap);
+                     peer.serve([](const QByteArray&) { return QByteArray(); });
+                     pty.SetActive(true);
+                     TRQ500Protocol c;
+                     c.setUpForDevice(2000);
+                     c.SetZRComm(&pty);
+                     int outcomes = 0;
+                     c.OnCommResult = [&](TZRProtocolComponent*, const QByteArray&) { ++outcomes; };
+                     c.OnCommError = [&](TZRProtocolComponent*, const TCommError&,
+                                         const QByteArray&) { ++outcomes; };
+                     c.SetASCIIProtocol(QStringLiteral("rp 1"));
+                     c.Send();
+                     ASSERT_TRUE(waitUntil([&] { return peer.linesSeen() == 1; }));
+                     QElapsedTimer t;
+                     t.start();
+                     std::thread pull([&] { peer.unplug(); });
+                     pty.SetActive(false);
+                     pull.join();
+                     EXPECT_LT(t.elapsed(), 1500) << "closing hung on the pulled converter";
+                     EXPECT_FALSE(pty.Active());
+                     QCoreApplication::processEvents();
+                     EXPECT_LE(outcomes, 1);
+
+                     // The converter in again (a new device): the port opens and works.
+                     test::PtyPeer back;
+                     ptyMap.setDevice(TPort::COM1, back.slavePath());
+                     back.serve([](const QByteArray& line) { return line + " 42\r\n"; });
+                     pty.SetActive(true);
+                     std::optional<QByteArray> reply;
+                     c.OnCommResult = [&](TZRProtocolComponent*, const QByteArray& r) {
+                         reply = r;
+                     };
+                     c.Send();
+                     ASSERT_TRUE(waitUntil([&] { return reply.has_value(); }));
+                     EXPECT_EQ(*reply, "rp 1 42\r\n");
+                     pty.SetActive(false);
+                 },
+                 [](FaultMatrix&) {}, Recovery::Own});
+
+    // -- the disk --
+    r.push_back({"JunkSettingsFileIsReadAsDefaults",
+                 [](FaultMatrix& m) {
+                     m.oldFile = m.dir.filePath(QStringLiteral("application.ini"));
+                     QByteArray junk(256 * 1024, '\0');
+                     for (qsizetype i = 0; i < junk.size(); ++i)
+                         junk[i] = char((i * 7919 + 13) % 256);
+                     QFile f(m.oldFile);
+                     ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+                     f.write(junk);
+                 },
+                 [](FaultMatrix& m) {
+                     m.port.SetActive(false);
+                     int unitNo = 5;
+                     SettingsFile::read(m.oldFile, m.port, unitNo, m.state.settings, m.map);
+                     m.first.data = QByteArray::number(unitNo);
+                 },
+                 [](FaultMatrix& m) {
+                     // Nothing readable in it: the settings a file without keys gives.
+                     const QString empty = m.dir.filePath(QStringLiteral("empty.ini"));
+                     QFile(empty).open(QIODevice::WriteOnly);
+                     TZRComm fresh;
+                     ProgramSettings settings;
+                     PortMap ports;
+                     int unitNo = 5;
+                     SettingsFile::read(empty, fresh, unitNo, settings, ports);
+                     EXPECT_EQ(m.first.data, QByteArray::number(unitNo));
+                     EXPECT_EQ(m.port.Baudrate(), fresh.Baudrate());
+                     EXPECT_EQ(m.port.FrameParitybit(), fresh.FrameParitybit());
+                     EXPECT_EQ(m.port.FrameDatabits(), fresh.FrameDatabits());
+                     EXPECT_EQ(m.state.settings.DialogPath, settings.DialogPath);
+                     EXPECT_EQ(m.state.settings.LanguageNo, settings.LanguageNo);
+                     m.port.SetBaudrate(TBaudrate::br38400);
+                     m.port.SetFrameParitybit(TParityBit::Even);
+                     m.port.SetFrameDatabits(TDataBit::db_8);
+                     m.port.SetActive(true);
+                 }});
+    r.push_back(diskFull("DiskFullSettings", "application.ini", writeSettings));
+    r.push_back(diskFull("DiskFullParameterFile", "unit7.mxp", writeParameters));
+    r.push_back(diskFull("DiskFullSetpointFile", "unit7.mxs", writeSetpoints));
+    r.push_back(diskFull("DiskFullBackupFile", "unit7.bak", writeBackupFile));
+    r.push_back(diskFull("DiskFullCsvExport", "graph.csv", writeCsv));
+    r.push_back(readOnly("ReadOnlySettings", "application.ini", writeSettings));
+    r.push_back(readOnly("ReadOnlyParameterFile", "unit7.mxp", writeParameters));
+    r.push_back(readOnly("ReadOnlySetpointFile", "unit7.mxs", writeSetpoints));
+    r.push_back(readOnly("ReadOnlyBackupFile", "unit7.bak", writeBackupFile));
+    r.push_back(readOnly("ReadOnlyCsvExport", "graph.csv", writeCsv));
+    return r;
+}
+
+TEST_P(FaultMatrix, Holds) {
+    const Row& row = GetParam();
+    if (row.setup) row.setup(*this);
+    QElapsedTimer wall;
+    wall.start();
+    row.action(*this);
+    EXPECT_LT(wall.elapsed(), 10000) << "the window would have frozen";
+    row.holds(*this);
+
+    if (row.recovery == Recovery::None) {
+        EXPECT_FALSE(writeError.trimmed().isEmpty()) << "a failed write reported as done";
+        return;
+    }
+    // Nothing a fault did reaches the program's own tables.
+    EXPECT_EQ(tablesOf(state), programTablesBefore);
+    if (row.recovery == Recovery::Own) return;
+    // The fault ends; the next normal request is answered with its own reply.
+    faults({});
+    userPause();
+    if (row.recovery == Recovery::Reopen) plugBackIn();
+    ASSERT_TRUE(port.Active());
+    const Outcome after = ask(QStringLiteral("rs 2"), 100);
+    EXPECT_TRUE(after.ok) << "the link did not recover";
+    EXPECT_EQ(after.data, "rs 2 " + QByteArray::number(unitNow().setpoints[1]) + "\r\n");
+}
+
+INSTANTIATE_TEST_SUITE_P(Rows, FaultMatrix, ::testing::ValuesIn(rows()),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+} // namespace
