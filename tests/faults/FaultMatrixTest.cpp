@@ -8,12 +8,12 @@
 #include "sim/SimLinkFixture.h"
 #include "support/PtyPeer.h"
 
+#include "inifile/SaveFile.h"
 #include "params/EditParamLogic.h"
 #include "params/model/ParameterFile.h"
 #include "params/model/SetpointFile.h"
 #include "shell/BackupRestore.h"
 #include "shell/SecondaryWindows.h"
-#include "tools/GraphLogic.h"
 #include "ui/ProgramState.h"
 #include "ui/ScriptedDialogs.h"
 #include "ui/SettingsFile.h"
@@ -321,7 +321,7 @@ QString writeCsv(FaultMatrix&, const QString& path) {
     for (int i = 0; i < 200; ++i)
         csv += QByteArray::number(i * 10) + ';' + QByteArray::number(i * i) + '\n';
     QString error;
-    return writeWholeFile(path, csv, &error) ? QString() : error;
+    return saveFile(path, csv, &error) ? QString() : error;
 }
 
 QStringList listing(const QString& folder) {
