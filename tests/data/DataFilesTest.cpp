@@ -9,6 +9,7 @@
 #include "params/model/DecimalText.h"
 #include "params/model/GroupTree.h"
 #include "params/model/ParameterCatalogue.h"
+#include "support/QtPrinting.h"
 #include "ui/TextKeys.h"
 
 #include <QDir>
@@ -23,16 +24,6 @@
 
 #include <map>
 #include <set>
-
-// Readable failure messages for Qt's strings.
-QT_BEGIN_NAMESPACE
-inline void PrintTo(const QString& text, std::ostream* os) {
-    *os << '"' << text.toStdString() << '"';
-}
-inline void PrintTo(const QStringList& list, std::ostream* os) {
-    *os << '[' << list.join(QStringLiteral(", ")).toStdString() << ']';
-}
-QT_END_NAMESPACE
 
 using namespace kqm52;
 

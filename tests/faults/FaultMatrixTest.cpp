@@ -5,8 +5,10 @@
 // shows it), and every link row ends with the fault gone and a normal request
 // answered, the way the user goes on.
 
+#include "../params/ScriptedEditView.h"
 #include "sim/SimLinkFixture.h"
 #include "support/PtyPeer.h"
+#include "support/QtPrinting.h"
 
 #include "inifile/SaveFile.h"
 #include "params/EditParamLogic.h"
@@ -34,10 +36,6 @@
 
 using namespace kqm52;
 using namespace kqm52::simtest;
-
-inline void PrintTo(const QString& s, std::ostream* os) {
-    *os << '"' << s.toStdString() << '"';
-}
 
 namespace {
 
@@ -139,26 +137,7 @@ class SimTransfers : public TransferWindows {
     TZRComm& port_;
 };
 
-// The parameter editor's boxes, answered from the script.
-class EditorView : public EditParamView {
-  public:
-    explicit EditorView(ScriptedDialogs& d) : d_(d) {}
-    void showError(const QString& c, const QString& t) override { d_.error(nullptr, c, t); }
-    void showInformation(const QString& c, const QString& t) override {
-        d_.information(nullptr, c, t);
-    }
-    bool askYes(const QString& c, const QString& t) override { return d_.confirm(nullptr, c, t); }
-    QString askOpenFile(const QString& c, const QString& dir, const QString& f) override {
-        return d_.openFileName(nullptr, c, dir, f);
-    }
-    QString askSaveFile(const QString& c, const QString& dir, const QString& f) override {
-        return d_.saveFileName(nullptr, c, dir, f);
-    }
-    void setCaption(const QString&) override {}
-
-  private:
-    ScriptedDialogs& d_;
-};
+using EditorView = test::ScriptedEditView;
 
 // How the user gets the line back after a row.
 enum class Recovery {

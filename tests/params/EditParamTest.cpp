@@ -3,6 +3,7 @@
 // send and on closing, and the search.  The logic runs on the program's own
 // catalogue and language files; the window keeps a few checks of its wiring.
 
+#include "ScriptedEditView.h"
 #include "params/EditParamLogic.h"
 #include "params/FormEditParam.h"
 #include "params/model/ParameterFile.h"
@@ -30,26 +31,7 @@ namespace {
 
 const QString DataDir = QStringLiteral(KQM52_SOURCE_DATA_DIR "/");
 
-// The logic's boxes go to scripted dialogs, so a test reads what was asked.
-class ScriptedView : public EditParamView {
-  public:
-    explicit ScriptedView(ScriptedDialogs& d) : d_(d) {}
-    void showError(const QString& c, const QString& t) override { d_.error(nullptr, c, t); }
-    void showInformation(const QString& c, const QString& t) override {
-        d_.information(nullptr, c, t);
-    }
-    bool askYes(const QString& c, const QString& t) override { return d_.confirm(nullptr, c, t); }
-    QString askOpenFile(const QString& c, const QString& dir, const QString& f) override {
-        return d_.openFileName(nullptr, c, dir, f);
-    }
-    QString askSaveFile(const QString& c, const QString& dir, const QString& f) override {
-        return d_.saveFileName(nullptr, c, dir, f);
-    }
-    void setCaption(const QString&) override {}
-
-  private:
-    ScriptedDialogs& d_;
-};
+using ScriptedView = test::ScriptedEditView;
 
 class EditorTest : public ::testing::Test {
   protected:

@@ -2,6 +2,7 @@
 // the wire, the values kept or written, and what the window is asked to show.
 
 #include "sim/SimLinkFixture.h"
+#include "support/QtPrinting.h"
 
 #include "params/model/TableTransfer.h"
 
@@ -11,11 +12,6 @@
 
 using namespace kqm52;
 using namespace kqm52::simtest;
-
-// Failures name the texts, not their bytes.
-inline void PrintTo(const QString& s, std::ostream* os) {
-    *os << '"' << s.toStdString() << '"';
-}
 
 namespace {
 

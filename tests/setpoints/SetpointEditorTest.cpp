@@ -3,6 +3,7 @@
 // send on the simulated bus with the markers they leave.
 
 #include "sim/SimLinkFixture.h"
+#include "support/QtPrinting.h"
 
 #include "params/model/SetpointFile.h"
 #include "params/model/TableTransfer.h"
@@ -14,10 +15,6 @@
 
 using namespace kqm52;
 using namespace kqm52::simtest;
-
-inline void PrintTo(const QString& s, std::ostream* os) {
-    *os << '"' << s.toStdString() << '"';
-}
 
 namespace {
 
