@@ -138,8 +138,7 @@ int main(int argc, char** argv) {
         graph.CmdStartLogClick();
     };
     // A whole-unit backup as the Communicatie menu makes one: the live groups
-    // off, 448 reads, the file written.  Faults keep coming meanwhile, so some
-    // stop part-way; what counts is that none hangs and the link serves after.
+    // off, 448 reads, the file written, the groups on again.
     int backupsDone = 0, backupsStopped = 0;
     const QString backupPath = demo.dir.filePath(QStringLiteral("soak.bak"));
     const auto backup = [&] {
@@ -230,15 +229,9 @@ int main(int argc, char** argv) {
         bringUp();
         wait(1000);
         if (minute % 3 == 0) restartGraph();
-        if (minute % 5 == 0) {
-            scheduleFault();
-            backup();
-            faults.stop();
-            while (faultOn)
-                wait(200);
-            bringUp();
-            wait(1000);
-        }
+        // The backup runs on a quiet line: it must then be written whole.
+        // (Faults during a transfer are the fault matrix's business.)
+        if (minute % 5 == 0) backup();
         // Answers nobody scripted pile up in the recorder; they are not the
         // program's memory.
         dialogs.clear();
@@ -247,10 +240,10 @@ int main(int argc, char** argv) {
         std::printf("  %3d  %8.0f  %8.0f  %4.0f  %7.0f  %6ld  %11lld  %s\n", minute, s.rssKb,
                     s.heapKb, s.fds, s.threads, served - servedBefore,
                     static_cast<long long>(worstThisMinute),
-                    minute % 5                                   ? ""
-                    : backupsDone + backupsStopped > lastBackups ? "backup"
-                                                                 : "");
-        lastBackups = backupsDone + backupsStopped;
+                    minute % 5                  ? ""
+                    : backupsDone > lastBackups ? "backup written"
+                                                : "backup STOPPED");
+        lastBackups = backupsDone;
         scheduleFault();
         std::fflush(stdout);
         servedBefore = served;
@@ -272,7 +265,7 @@ int main(int argc, char** argv) {
     std::vector<Sample> steady(samples.begin() + (samples.size() > 2 ? 1 : 0), samples.end());
     std::printf("  faults: %d no answer, %d late, %d garbled, %d vanished and back\n",
                 faultCount[0], faultCount[1], faultCount[2], faultCount[3]);
-    std::printf("  backups: %d written, %d stopped by a fault\n", backupsDone, backupsStopped);
+    std::printf("  backups: %d written, %d stopped\n", backupsDone, backupsStopped);
     std::printf("  RSS slope      %+9.1f kB/h (target < 1024)\n",
                 slopePerHour(steady, &Sample::rssKb));
     std::printf("  heap slope     %+9.1f kB/h\n", slopePerHour(steady, &Sample::heapKb));
