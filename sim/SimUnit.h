@@ -76,7 +76,7 @@ struct SimFaults {
     int chatterBytes = 0;
     // Bytes a noisy line puts into every reply, just before its line end
     // (NUL, 0xFF).
-    QByteArray noise;
+    QByteArray noise{};
     // In-process only (SimDriver; a pty cannot carry them):
     std::uint32_t lineErrors = 0; // LineErrorFlag bits that come with every reply byte
     int driverError = 0;          // errno: the driver call that reads the reply fails
