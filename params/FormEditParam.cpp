@@ -3,6 +3,7 @@
 #include "ui/ApplyTexts.h"
 #include "ui/Dialogs.h"
 #include "ui/ProgramState.h"
+#include "ui/WidgetKit.h"
 
 #include <QAction>
 #include <QFontDatabase>
@@ -165,17 +166,11 @@ void TFormEditParam::buildMenus() {
     ParamMenu1->setObjectName(QStringLiteral("ParamMenu1"));
     ParamMenu1->setGeometry(0, 0, ClientWidth, MenuHeight);
     auto menu = [this](const char* name, const QString& caption) {
-        QMenu* m = ParamMenu1->addMenu(caption);
-        m->setObjectName(QString::fromLatin1(name));
-        m->menuAction()->setObjectName(QString::fromLatin1(name));
-        return m;
+        return namedMenu(ParamMenu1, name, caption);
     };
     auto item = [this](QMenu* m, const char* name, const QString& caption,
                        void (TFormEditParam::*fn)()) {
-        QAction* a = m->addAction(caption);
-        a->setObjectName(QString::fromLatin1(name));
-        connect(a, &QAction::triggered, this, fn);
-        return a;
+        return namedItem(m, name, caption, this, fn);
     };
     Bestand = menu("Bestand", QStringLiteral("Bestand"));
     Openen = item(Bestand, "Openen", QStringLiteral("Openen"), &TFormEditParam::OpenenClick);

@@ -4,6 +4,7 @@
 #include "ui/ApplyTexts.h"
 #include "ui/Dialogs.h"
 #include "ui/ProgramState.h"
+#include "ui/WidgetKit.h"
 
 #include <QHeaderView>
 #include <QKeyEvent>
@@ -217,17 +218,11 @@ void TFormEditSollwerten::buildWindow() {
 
 void TFormEditSollwerten::buildMenus(QMenuBar* bar) {
     auto menu = [bar](const char* name, const QString& caption) {
-        QMenu* m = bar->addMenu(caption);
-        m->setObjectName(QString::fromLatin1(name));
-        m->menuAction()->setObjectName(QString::fromLatin1(name));
-        return m;
+        return namedMenu(bar, name, caption);
     };
     auto item = [this](QMenu* m, const char* name, const QString& caption,
                        void (TFormEditSollwerten::*fn)()) {
-        QAction* a = m->addAction(caption);
-        a->setObjectName(QString::fromLatin1(name));
-        connect(a, &QAction::triggered, this, fn);
-        return a;
+        return namedItem(m, name, caption, this, fn);
     };
     Bestand1 = menu("Bestand1", QStringLiteral("Bestand"));
     Openen1 =

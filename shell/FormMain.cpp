@@ -286,18 +286,10 @@ void TFormMain::buildWindow() {
 void TFormMain::buildMenus() {
     QMenuBar* bar = menuBar();
     auto menu = [bar](const char* name, const QString& caption) {
-        QMenu* m = bar->addMenu(caption);
-        m->setObjectName(QString::fromLatin1(name));
-        m->menuAction()->setObjectName(QString::fromLatin1(name));
-        return m;
+        return namedMenu(bar, name, caption);
     };
     auto item = [this](QMenu* m, const char* name, const QString& caption,
-                       void (TFormMain::*fn)()) {
-        QAction* a = m->addAction(caption);
-        a->setObjectName(QString::fromLatin1(name));
-        if (fn) connect(a, &QAction::triggered, this, fn);
-        return a;
-    };
+                       void (TFormMain::*fn)()) { return namedItem(m, name, caption, this, fn); };
 
     File1 = menu("File1", QStringLiteral("&File"));
     Exit1 = item(File1, "Exit1", QStringLiteral("&Afsluiten"), &TFormMain::Exit1Click);

@@ -1,6 +1,8 @@
 #include "ui/WidgetKit.h"
 
 #include <QLabel>
+#include <QMenu>
+#include <QMenuBar>
 #include <QPushButton>
 
 namespace kqm52 {
@@ -29,6 +31,19 @@ QPushButton* plainButton(QWidget* parent, const char* name, const QString& capti
     auto* b = place(new QPushButton(caption, parent), name, left, top, width, height);
     b->setAutoDefault(false);
     return b;
+}
+
+QMenu* namedMenu(QMenuBar* bar, const char* name, const QString& caption) {
+    QMenu* m = bar->addMenu(caption);
+    m->setObjectName(QString::fromLatin1(name));
+    m->menuAction()->setObjectName(QString::fromLatin1(name));
+    return m;
+}
+
+QAction* namedItem(QMenu* menu, const char* name, const QString& caption) {
+    QAction* a = menu->addAction(caption);
+    a->setObjectName(QString::fromLatin1(name));
+    return a;
 }
 
 } // namespace kqm52

@@ -5,11 +5,14 @@
 // by, fonts by pixel size (the windows are drawn to pixels, not points), and
 // sunken read-only panels.
 
+#include <QAction>
 #include <QFont>
 #include <QString>
 #include <QWidget>
 
 class QLabel;
+class QMenu;
+class QMenuBar;
 class QPushButton;
 
 namespace kqm52 {
@@ -32,5 +35,18 @@ QLabel* sunkenPanel(QWidget* parent, const char* name, int left, int top, int wi
 // the field being edited.
 QPushButton* plainButton(QWidget* parent, const char* name, const QString& caption, int left,
                          int top, int width, int height);
+
+// A menu on the bar, found by name both as a menu and as the bar's action.
+QMenu* namedMenu(QMenuBar* bar, const char* name, const QString& caption);
+// An item found by name; without a handler it does nothing yet.
+QAction* namedItem(QMenu* menu, const char* name, const QString& caption);
+
+template <class Window>
+QAction* namedItem(QMenu* menu, const char* name, const QString& caption, Window* window,
+                   void (Window::*handler)()) {
+    QAction* a = namedItem(menu, name, caption);
+    if (handler) QObject::connect(a, &QAction::triggered, window, handler);
+    return a;
+}
 
 } // namespace kqm52
