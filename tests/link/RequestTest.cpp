@@ -492,7 +492,9 @@ TEST_F(BinaryTest, OutcomesRetriesAndControlFrames) {
         EXPECT_EQ(written.value(r.writes - 1), r.lastWrite);
         EXPECT_EQ(e.kind, r.code ? Event::Error : Event::Result);
         EXPECT_EQ(e.error.Code, r.code);
-        if (!r.data.isEmpty()) EXPECT_EQ(e.data, r.data);
+        if (!r.data.isEmpty()) {
+            EXPECT_EQ(e.data, r.data);
+        }
     }
 }
 

@@ -46,9 +46,16 @@ class HostLines {
             lines_ << QString::fromLatin1(b.trimmed());
         });
     }
+    // A list of its own, not a shared one: the worker grows lines_ in place
+    // once it alone holds it, and it learns that from a relaxed reference
+    // count, which does not order it after the reader's last use.
     QStringList all() const {
         std::lock_guard lock(mutex_);
-        return lines_;
+        QStringList copy;
+        copy.reserve(lines_.size());
+        for (const QString& line : lines_)
+            copy << line;
+        return copy;
     }
     void clear() {
         std::lock_guard lock(mutex_);
