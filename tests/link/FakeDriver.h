@@ -54,9 +54,13 @@ class FakeLine {
         vanishAtRead = bytes < 0 ? -1 : readsDone + bytes;
     }
 
+    // A list of its own: the worker grows writeLog in place once it alone
+    // holds it, and a shared copy released later would race with that.
     QList<QByteArray> writes() const {
         std::lock_guard l(m);
-        return writeLog;
+        QList<QByteArray> copy = writeLog;
+        copy.detach();
+        return copy;
     }
     QByteArray wire() const {
         std::lock_guard l(m);

@@ -19,8 +19,6 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-#include <mutex>
-
 using namespace kqm52;
 using namespace kqm52::simtest;
 
@@ -84,20 +82,14 @@ class ServiceTest : public SimLinkFixture {
             texts += QStringLiteral("PanelTekst%1=l%1\n").arg(i);
         state.language.loadFromText(texts);
         bus->addUnit(0, lineOf(38400));
-        bus->setTrace([this](SimNanos, bool fromHost, int, const LineState&, const QByteArray& b) {
-            std::lock_guard lock(mutex);
-            if (fromHost) wire << QString::fromLatin1(b).trimmed();
-        });
+        hostLines.attach(*bus);
     }
     void open(int p, bool portOpen = true) {
         state.tables.selected = state.catalogue.selection(p, 0, state.tables);
         if (portOpen) port.SetActive(true);
         logic.FormActivate(portOpen);
     }
-    QStringList sent() {
-        std::lock_guard lock(mutex);
-        return wire;
-    }
+    QStringList sent() { return hostLines.all(); }
     bool idle() {
         return waitUntil([&] { return !logic.busy(); });
     }
@@ -118,8 +110,7 @@ class ServiceTest : public SimLinkFixture {
     ProgramState state;
     View view;
     ParamServiceLogic logic;
-    std::mutex mutex;
-    QStringList wire;
+    simtest::HostLines hostLines;
 };
 
 } // namespace
@@ -200,10 +191,7 @@ TEST_F(ServiceTest, SendWritesTheOneValueAndShowsTheUnitsAnswer) {
         bus->setFaults(0, c.faults);
         state.tables.parametersSentNotLoaded = false;
         open(7);
-        {
-            std::lock_guard lock(mutex);
-            wire.clear();
-        }
+        hostLines.clear();
         logic.CmdZendenClick("-12,5", -1);
         EXPECT_EQ(view.text, "t1");
         EXPECT_FALSE(view.enabled);

@@ -36,10 +36,7 @@ class TransferTest : public SimLinkFixture {
         unit.forceParameter(12, -350);
         for (int s = 1; s <= 48; ++s)
             unit.setSetpoint(s, 1000 + s);
-        bus->setTrace([this](SimNanos, bool fromHost, int, const LineState&, const QByteArray& b) {
-            std::lock_guard lock(traceMutex);
-            if (fromHost) wire << QString::fromLatin1(b).trimmed();
-        });
+        hostLines.attach(*bus);
     }
     void SetUp() override { port.SetActive(true); }
 
@@ -47,10 +44,7 @@ class TransferTest : public SimLinkFixture {
     // when the panel first shows `faultAt` (empty: at once).
     TableTransfer& make(Direction direction, int mode, const SimFaults& faults = {},
                         const QString& faultAt = {}) {
-        {
-            std::lock_guard lock(traceMutex);
-            wire.clear();
-        }
+        hostLines.clear();
         views.clear();
         closed.reset();
         bus->setFaults(0, faultAt.isEmpty() ? faults : SimFaults{});
@@ -71,10 +65,7 @@ class TransferTest : public SimLinkFixture {
         ASSERT_TRUE(waitUntil(
             [&] { return t.status() != Status::Running && t.status() != Status::Computing; }));
     }
-    QStringList sent() {
-        std::lock_guard lock(traceMutex);
-        return wire;
-    }
+    QStringList sent() { return hostLines.all(); }
     std::optional<TransferView> firstViewWith(const QString& text) const {
         for (const TransferView& v : views)
             if (v.panelText == text) return v;
@@ -87,8 +78,7 @@ class TransferTest : public SimLinkFixture {
         EXPECT_TRUE(t.view().panelRed && t.view().againVisible && !t.view().okVisible);
     }
 
-    std::mutex traceMutex;
-    QStringList wire;
+    HostLines hostLines;
     std::vector<TransferView> views;
     std::optional<Result> closed;
     std::unique_ptr<TableTransfer> transfer;
@@ -374,7 +364,10 @@ class FastFramingTest : public SimLinkFixture {
         t.start();
         EXPECT_TRUE(waitUntil([&] { return t.status() != TableTransfer::Status::Running; }, 60000));
         std::lock_guard lock(traceMutex);
-        return {t.tables, requests, replies, now() - start, t.status()};
+        Run run{t.tables, requests, replies, now() - start, t.status()};
+        run.requests.detach(); // the worker may still grow the recorded lists
+        run.replies.detach();
+        return run;
     }
 
     std::mutex traceMutex;

@@ -51,10 +51,8 @@ class HostLines {
     // count, which does not order it after the reader's last use.
     QStringList all() const {
         std::lock_guard lock(mutex_);
-        QStringList copy;
-        copy.reserve(lines_.size());
-        for (const QString& line : lines_)
-            copy << line;
+        QStringList copy = lines_;
+        copy.detach();
         return copy;
     }
     void clear() {
