@@ -229,8 +229,9 @@ void EditParamLogic::ParametersZendenClick() {
         if (report.complete()) return;
         // The table here is unchanged; the unit's is not.  Say how far it got
         // and offer the same table again, once the user has the line back.
-        const QString question = sendStopText(state_.language, report) + LineJoin +
-                                 state_.language.text(TextId{"SchrijfParSoll", "MsgSendAgain"});
+        const QString question =
+            sendStopText(state_.language, report) + LineJoin +
+            sendAgainQuestion(state_.language, report, TextId{"SchrijfParSoll", "MsgSendAgain"});
         if (!view_.askYes(text("Msg_waarschuwingCaption"), question)) return;
     }
 }

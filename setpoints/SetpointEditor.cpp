@@ -246,7 +246,8 @@ void SetpointEditor::Sollwertenzenden1Click() {
             if (report.complete()) break;
             // The table here is unchanged; the unit's may not be.
             const QString question = sendStopText(state_.language, report) + LineBreak +
-                                     state_.language.text(TextId{"SchrijfParSoll", "MsgSendAgain"});
+                                     sendAgainQuestion(state_.language, report,
+                                                       TextId{"SchrijfParSoll", "MsgSendAgain"});
             if (!view_.confirm(
                     state_.language.text(TextId{"EditSollwert", "Msg_waarschuwingCaption"}),
                     question))

@@ -74,9 +74,10 @@ void BackupRestore::Backup1Click(TransferWindows& transfers, int unitNumber, con
 
     const QString error = BackupFile::write(path, *tables);
     if (!error.isEmpty())
-        refuse(QString(), QStringLiteral("The backup could not be written.") + LineBreak + error +
-                              LineBreak +
-                              QStringLiteral("A file that was there before is unchanged."));
+        refuse(QString(),
+               state_.language.text(TextId{"BackupRestore", "MsgBackupNotWritten"}) + LineBreak +
+                   error + LineBreak +
+                   state_.language.text(TextId{"BackupRestore", "MsgBackupOldFileKept"}));
 }
 
 void BackupRestore::Restore1Click(TransferWindows& transfers) {
@@ -96,8 +97,7 @@ void BackupRestore::Restore1Click(TransferWindows& transfers) {
     if (!state_.language.LanguageLoaded()) {
         // The question before overwriting a unit has no words without a
         // language file, and a unit is never overwritten unasked.
-        refuse(QString(), QStringLiteral("No language file is loaded, so the restore cannot ask "
-                                         "before it overwrites the unit. Nothing was sent."));
+        refuse(QString(), state_.language.text(TextId{"BackupRestore", "MsgRestoreNoLanguage"}));
         return;
     }
     const QString question = text("Msg_waarschuwingRestore_1") + QStringLiteral("  ") +
@@ -114,7 +114,7 @@ void BackupRestore::Restore1Click(TransferWindows& transfers) {
             l.text(TextId{"BackupRestore", "MsgRestoreStopped"})
                 .arg(QDir::toNativeSeparators(QFileInfo(path).absoluteFilePath())) +
             LineBreak + sendStopText(l, report) + LineBreak +
-            l.text(TextId{"BackupRestore", "MsgRestoreAgain"});
+            sendAgainQuestion(l, report, TextId{"BackupRestore", "MsgRestoreAgain"});
         if (!dialogs_.confirm(owner_, text("Msg_waarschuwingCaption"), stopped)) return;
     }
 }

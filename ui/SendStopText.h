@@ -16,4 +16,14 @@ inline QString sendStopText(const LanguageTexts& language, const SendReport& rep
                            language.text(TextId{"SchrijfParSoll", "StopNoteCompute"}));
 }
 
+// What to ask after the stop text: `partial` when the unit may hold a mix of
+// old and new values; when every value arrived and only "bp" is missing, the
+// mix is not there and the question says what sending again is for.
+inline QString sendAgainQuestion(const LanguageTexts& language, const SendReport& report,
+                                 const TextId& partial) {
+    return report.confirmed == report.total
+               ? language.text(TextId{"SchrijfParSoll", "MsgSendAgainCompute"})
+               : language.text(partial);
+}
+
 } // namespace kqm52

@@ -120,6 +120,17 @@ inline constexpr TextKey kTextTable[] = {
     {"BackupRestore", "MsgRestoreAgain", "The unit may now hold part of the backup and part of "
                                          "its old values. Send the backup again once the line is "
                                          "back?", "", TextKind::KeepsDefault},
+    // Ours: a backup file that could not be written; the system's reason
+    // follows the first line.
+    {"BackupRestore", "MsgBackupNotWritten", "The backup could not be written.", "",
+     TextKind::KeepsDefault},
+    {"BackupRestore", "MsgBackupOldFileKept", "A file that was there before is unchanged.", "",
+     TextKind::KeepsDefault},
+    // Ours: shown only while no language file is loaded, so the built-in text
+    // is the one a user sees.
+    {"BackupRestore", "MsgRestoreNoLanguage", "No language file is loaded, so the restore cannot "
+                                              "ask before it overwrites the unit. Nothing was "
+                                              "sent.", "", TextKind::KeepsDefault},
 
     // About box and error number list.
     {"About", "Caption", "Info"},
@@ -308,6 +319,10 @@ inline constexpr TextKey kTextTable[] = {
     {"SchrijfParSoll", "MsgSendAgain", "The unit may now hold part of the new values and part of "
                                        "its old ones. Send the values again once the line is "
                                        "back?", "", TextKind::KeepsDefault},
+    // The question instead when every value arrived and only "bp" is missing.
+    {"SchrijfParSoll", "MsgSendAgainCompute", "Send them again once the line is back, so that "
+                                              "the unit recomputes its parameters?",
+     "", TextKind::KeepsDefault},
 
     // Parameter loader.
     {"Loader", "Caption", "Loader", "FormParLoader"},

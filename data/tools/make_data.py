@@ -557,6 +557,21 @@ SECTIONS = [
           "again once the line is back?",
           "Das Gerät kann jetzt teils die Sicherung, teils seine alten Werte enthalten. Die "
           "Sicherung erneut senden, sobald die Verbindung wieder steht?"),
+        t("MsgBackupNotWritten", "De backup kon niet worden geschreven.",
+          "The backup could not be written.",
+          "Die Sicherung konnte nicht geschrieben werden."),
+        t("MsgBackupOldFileKept", "Een bestand dat er al was, is ongewijzigd.",
+          "A file that was there before is unchanged.",
+          "Eine Datei, die schon da war, ist unverändert."),
+        # Shown only while no language file is loaded; kept with the others
+        # so that every file holds every key.
+        t("MsgRestoreNoLanguage",
+          "Er is geen taalbestand geladen, dus kan het terugzetten niet vragen voordat het het "
+          "apparaat overschrijft. Er is niets gezonden.",
+          "No language file is loaded, so the restore cannot ask before it overwrites the unit. "
+          "Nothing was sent.",
+          "Es ist keine Sprachdatei geladen, daher kann die Wiederherstellung nicht fragen, bevor "
+          "sie das Gerät überschreibt. Es wurde nichts gesendet."),
     ]),
     ("About", [
         t("Caption", "Info", "About", "Info"),
@@ -796,6 +811,12 @@ SECTIONS = [
           "values again once the line is back?",
           "Das Gerät kann jetzt teils die neuen, teils seine alten Werte enthalten. Die Werte "
           "erneut senden, sobald die Verbindung wieder steht?"),
+        t("MsgSendAgainCompute",
+          "Opnieuw zenden zodra de verbinding terug is, zodat het apparaat zijn parameters "
+          "herberekent?",
+          "Send them again once the line is back, so that the unit recomputes its parameters?",
+          "Erneut senden, sobald die Verbindung wieder steht, damit das Gerät seine Parameter "
+          "neu berechnet?"),
     ]),
     ("Loader", [
         t("Caption", "Parameters laden en testen", "Load and check parameters", "Parameter laden und prüfen"),

@@ -279,11 +279,12 @@ TEST_F(Catalogue, EverySectionIsAWellFormedParameter) {
         EXPECT_LE(catalogue.maximum(p), 99999999) << p;
         // What the editor shows for the default can be typed back in.
         const int shown = dec == 9 ? catalogue.defaultValue(203) : dec;
-        if (!catalogue.isOptionList(p))
+        if (!catalogue.isOptionList(p)) {
             EXPECT_EQ(DecStrToInt(formatDecimal(shown, catalogue.defaultValue(p)), shown, true,
                                   catalogue.minimum(p), catalogue.maximum(p)),
                       catalogue.defaultValue(p))
                 << p;
+        }
     }
     // A few reserve numbers may go without a section.
     EXPECT_GE(withSection, kParameters - 10);
@@ -468,9 +469,10 @@ TEST(ErrorHelp, IsPlainRtfOurReaderUnderstands) {
                 ++depth;
             } else if (found == QStringLiteral("}")) {
                 ASSERT_GT(depth, 0) << s(name) << " at " << m.capturedStart();
-                if (--depth == 0)
+                if (--depth == 0) {
                     EXPECT_TRUE(text.mid(m.capturedEnd()).trimmed().isEmpty())
                         << s(name) << " text after the end";
+                }
             } else if (m.hasCaptured(1)) {
                 EXPECT_TRUE(allowed.count(m.captured(1))) << s(name) << " uses \\" << s(found);
             } else if (found.size() == 1) {

@@ -477,6 +477,17 @@ std::vector<Row> rows() {
                                "recomputing its parameters (\"bp\").");
                      EXPECT_EQ(m.unitNow().parameters, backup().parameters);
                  }});
+    r.push_back({"ComputeNotAnsweredInARestore",
+                 [](FaultMatrix& m) { m.faultAt("Bereken parameters", {.noAnswer = true}); },
+                 [](FaultMatrix& m) { m.restore(Button::No); },
+                 [](FaultMatrix& m) {
+                     // Every value arrived: no talk of a unit holding a mix.
+                     const QString box = m.lastBox();
+                     EXPECT_TRUE(box.contains("All 448 values were written")) << box.toStdString();
+                     EXPECT_TRUE(box.endsWith("Send them again once the line is back, so that the "
+                                              "unit recomputes its parameters?"));
+                     EXPECT_EQ(m.unitNow(), backup());
+                 }});
     r.push_back({"PauseInsideAReplyShorterThanTheSilence",
                  [](FaultMatrix& m) { m.faults({.pauseMs = 20}); }, receiveSetpoints,
                  [](FaultMatrix& m) {

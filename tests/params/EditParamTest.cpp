@@ -186,7 +186,9 @@ TEST_F(EditorTest, SendAsksOnlyWhileNothingWasLoaded) {
     std::vector<ParamTables::Parameters> sent;
     logic.hooks.sendParameters = [&](const ParamTables::Parameters& v) {
         sent.push_back(v);
-        return SendReport{.closedWithOK = true};
+        SendReport report;
+        report.closedWithOK = true;
+        return report;
     };
     dialogs.answerMessage(Button::No);
     logic.ParametersZendenClick();

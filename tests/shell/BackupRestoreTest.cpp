@@ -40,6 +40,7 @@ struct FakeTransfers : TransferWindows {
         return SendReport{.closedWithOK = true,
                           .total = 448,
                           .confirmed = 448,
+                          .firstUnconfirmed = {},
                           .computeDue = true,
                           .computeAnswered = true};
     }
