@@ -138,8 +138,10 @@ int main(int argc, char** argv) {
         graph.CmdStartLogClick();
     };
     // A whole-unit backup as the Communicatie menu makes one: the live groups
-    // off, 448 reads, the file written, the groups on again.
+    // off, 448 reads, the file written, the groups on again.  The graph is
+    // modal in the program, so no graph run shares the line with a backup.
     int backupsDone = 0, backupsStopped = 0;
+    QString lastBackupStop;
     const QString backupPath = demo.dir.filePath(QStringLiteral("soak.bak"));
     const auto backup = [&] {
         const std::pair<const char*, bool> groups[] = {{"CmdActual", state.monitor.ActualOn},
@@ -147,6 +149,8 @@ int main(int argc, char** argv) {
                                                        {"CmdDuimwiel", state.monitor.ThumbwheelOn}};
         for (const auto& [button, on] : groups)
             if (on) window.findChild<QPushButton*>(QString::fromLatin1(button))->click();
+        const bool graphWasLogging = graph.logic().logging();
+        if (graphWasLogging) graph.CmdStopLogClick();
         TableTransfer transfer(window.ZRComm1, TableTransfer::Direction::Receive);
         transfer.setMode(3);
         transfer.start();
@@ -155,9 +159,15 @@ int main(int argc, char** argv) {
         if (transfer.status() == TableTransfer::Status::Done &&
             BackupFile::write(backupPath, transfer.tables).isEmpty())
             ++backupsDone;
-        else
+        else {
             ++backupsStopped;
+            lastBackupStop = QStringLiteral("stopped at %1, reason %2, link error %3")
+                                 .arg(transfer.failedItem())
+                                 .arg(int(transfer.stopReason()))
+                                 .arg(transfer.commError().Code);
+        }
         transfer.cancel();
+        if (graphWasLogging) graph.CmdStartLogClick();
         bringUp();
     };
     bringUp();
@@ -242,7 +252,7 @@ int main(int argc, char** argv) {
                     static_cast<long long>(worstThisMinute),
                     minute % 5                  ? ""
                     : backupsDone > lastBackups ? "backup written"
-                                                : "backup STOPPED");
+                                                : qPrintable("backup STOPPED " + lastBackupStop));
         lastBackups = backupsDone;
         scheduleFault();
         std::fflush(stdout);
