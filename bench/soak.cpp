@@ -236,6 +236,8 @@ int main(int argc, char** argv) {
         faults.stop();
         while (faultOn)
             wait(200);
+        // A fault that just ended schedules the next one; not while sampling.
+        faults.stop();
         bringUp();
         wait(1000);
         if (minute % 3 == 0) restartGraph();
