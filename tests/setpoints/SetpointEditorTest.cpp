@@ -185,7 +185,7 @@ TEST_F(SetpointEditorTest, RefusedFilesChangeNothingAndSayWhy) {
     EXPECT_GT(view.errors[0].size(), 10); // without a language file too
 
     state.language.loadFromText(
-        QStringLiteral("[EditSollwert]\nMsg_ErrorCaption=Fout\nOpenMsg1=m1\nOpenMsg3=m3\n"));
+        QStringLiteral("[EditSollwert]\nMsg_ErrorCaption=Fout\nOpenMsg3=m3\n"));
     state.tables.setSetpoint(1, 4242);
     view.errors.clear();
     view.openPath =
