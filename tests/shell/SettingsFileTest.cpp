@@ -121,16 +121,6 @@ TEST_F(SettingsFileTest, FastFramingIsOneKeyWrittenOnlyWhileOn) {
     EXPECT_FALSE(off.contains("fastframing")) << qPrintable(off);
 }
 
-TEST_F(SettingsFileTest, ThePortMapIsWrittenBackButNotTheDemoOverride) {
-    writeFile("application.ini", "[Poorten]\nCOM3=/dev/ttyUSB0\nCOM5=sim\n");
-    createWindow();
-    EXPECT_EQ(state_->portMap.device(TPort::COM3), "/dev/ttyUSB0");
-    EXPECT_EQ(state_->portMap.device(TPort::COM1), "/dev/ttyS0");
-    state_->portMap.setOverride("sim");
-    closeWindow();
-    EXPECT_TRUE(readFile("application.ini").endsWith("[Poorten]\nCOM3=/dev/ttyUSB0\nCOM5=sim\n"));
-}
-
 // The window tells the user why the settings were not saved and that the
 // old file stands (the file itself is the fault matrix's).
 TEST_F(SettingsFileTest, AFailedWriteOnClosingSaysWhy) {
