@@ -24,23 +24,9 @@ namespace {
 enum class Damage { Empty, CutInHalf, LastLineCut, Oversized, BinaryJunk, NulBytes, EndlessDevice };
 
 const char* name(Damage d) {
-    switch (d) {
-    case Damage::Empty:
-        return "Empty";
-    case Damage::CutInHalf:
-        return "CutInHalf";
-    case Damage::LastLineCut:
-        return "LastLineCut";
-    case Damage::Oversized:
-        return "Oversized";
-    case Damage::BinaryJunk:
-        return "BinaryJunk";
-    case Damage::NulBytes:
-        return "NulBytes";
-    case Damage::EndlessDevice:
-        return "EndlessDevice";
-    }
-    return "?";
+    static const char* const names[] = {"Empty",      "CutInHalf", "LastLineCut",  "Oversized",
+                                        "BinaryJunk", "NulBytes",  "EndlessDevice"};
+    return names[int(d)];
 }
 
 QByteArray damaged(const QByteArray& good, Damage d) {

@@ -5,15 +5,11 @@
 #include "params/model/ParameterFile.h"
 #include "params/model/SetpointFile.h"
 
-#include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 #include <QtEndian>
 
 #include <gtest/gtest.h>
-
-#include <csignal>
-#include <sys/resource.h>
 
 using namespace kqm52;
 
@@ -46,11 +42,6 @@ QByteArray replaceLine(QByteArray text, const QByteArray& line, const QByteArray
 
 qint32 entryAt(const QByteArray& bytes, qsizetype offset) {
     return qFromLittleEndian<qint32>(bytes.constData() + offset);
-}
-
-QByteArray fileBytes(const QString& path) {
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<unreadable>");
 }
 
 } // namespace
@@ -208,18 +199,6 @@ class TableFilesOnDisk : public ::testing::Test {
     QTemporaryDir dir;
 };
 
-TEST_F(TableFilesOnDisk, WhatIsWrittenReadsBack) {
-    ASSERT_EQ(ParameterFile::write(path("a.mxp"), someParameters(), 31), "");
-    ASSERT_EQ(SetpointFile::write(path("a.mxs"), someSetpoints(), 0), "");
-    ASSERT_EQ(BackupFile::write(path("a.bak"), {someParameters(), someSetpoints()}), "");
-    EXPECT_EQ(*ParameterFile::read(path("a.mxp")).tables, someParameters());
-    EXPECT_EQ(*SetpointFile::read(path("a.mxs")).tables, someSetpoints());
-    const FileRead<UnitTables> backup = BackupFile::read(path("a.bak"));
-    ASSERT_TRUE(backup.ok());
-    EXPECT_EQ(backup.tables->parameters, someParameters());
-    EXPECT_EQ(fileBytes(path("a.mxp")), ParameterFile::toBytes(someParameters(), 31));
-}
-
 TEST_F(TableFilesOnDisk, FilesThatCannotBeReadSaySo) {
     const FileRead<ParamTables::Parameters> missing = ParameterFile::read(path("none.mxp"));
     EXPECT_EQ(missing.problem.refusal, FileRefusal::CannotOpen);
@@ -235,28 +214,4 @@ TEST_F(TableFilesOnDisk, FilesThatCannotBeReadSaySo) {
     const FileRead<UnitTables> longer = BackupFile::read(big.fileName());
     EXPECT_EQ(longer.problem.refusal, FileRefusal::WrongSize);
     EXPECT_TRUE(longer.problem.detail.contains("longer than 16020"));
-}
-
-// A disk that fills during the write (a file-size limit binds every user)
-// leaves the old file whole and names the file and the reason.
-TEST_F(TableFilesOnDisk, FailedWriteKeepsTheOldFile) {
-    const QString target = path("unit.bak");
-    ASSERT_EQ(ParameterFile::write(target, {}, 1), ""); // small: the old file
-    const QByteArray old = fileBytes(target);
-    rlimit saved{};
-    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &saved), 0);
-    auto* oldHandler = std::signal(SIGXFSZ, SIG_IGN);
-    rlimit small = saved;
-    small.rlim_cur = 8192;
-    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
-    const QString error = BackupFile::write(target, {someParameters(), someSetpoints()});
-    setrlimit(RLIMIT_FSIZE, &saved);
-    std::signal(SIGXFSZ, oldHandler);
-    EXPECT_TRUE(error.startsWith(QDir::toNativeSeparators(target))) << error.toStdString();
-    EXPECT_GT(error.size(), target.size() + 2) << "no reason given";
-    EXPECT_EQ(fileBytes(target), old);
-    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList({"unit.bak"}));
-
-    const QString nowhere = path("no/such/folder/a.mxs");
-    EXPECT_TRUE(SetpointFile::write(nowhere, {}, 1).startsWith(nowhere));
 }

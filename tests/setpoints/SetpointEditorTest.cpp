@@ -93,12 +93,11 @@ TEST_F(SetpointEditorTest, EnterStoresWhatIsValidAndRestoresWhatIsNot) {
         bool accepted;
         qint32 stored;
     } cases[] = {
-        {2, "12", true, 1200},      {2, "12,5", true, 1250},
-        {2, "-0,05", true, -5},     {2, "12,345", false, 0},
-        {2, "-", false, 0},         {2, "", false, 0},
-        {2, "1-2", false, 0},       {0, "99999999", true, 99999999},
-        {0, "100000000", false, 0}, {0, "-9999999", true, -9999999},
-        {0, "-10000000", false, 0}, {0, "5,0", false, 0},
+        // Which texts are numbers is the decimal reader's; here the limits.
+        {2, "12", true, 1200},           {2, "12,5", true, 1250},
+        {2, "-0,05", true, -5},          {2, "12,345", false, 0},
+        {0, "99999999", true, 99999999}, {0, "100000000", false, 0},
+        {0, "-9999999", true, -9999999}, {0, "-10000000", false, 0},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.typed);
@@ -177,37 +176,25 @@ TEST_F(SetpointEditorTest, SavedFileHasTheFormatAndOpensBackExactly) {
     EXPECT_EQ(view.refills, 1);
 }
 
-// Which line refuses a file is the file reader's; here the box and the table.
+// Which line refuses a file, and with which key, is the file reader's; here
+// the box with that key's text, and the table left alone.
 TEST_F(SetpointEditorTest, RefusedFilesChangeNothingAndSayWhy) {
     view.openPath = write(QStringLiteral("bad.mxs"), "not a setpoint file\r\n");
     editor.Openen1Click();
     ASSERT_EQ(view.errors.size(), 1);
     EXPECT_GT(view.errors[0].size(), 10); // without a language file too
 
-    state.language.loadFromText(QStringLiteral(
-        "[EditSollwert]\nMsg_ErrorCaption=Fout\nOpenMsg1=m1\nOpenMsg3=m3\nOpenMsg4=m4\n"));
+    state.language.loadFromText(
+        QStringLiteral("[EditSollwert]\nMsg_ErrorCaption=Fout\nOpenMsg3=m3\n"));
     state.tables.setSetpoint(1, 4242);
-    const struct {
-        QByteArray bytes;
-        const char* message;
-    } cases[] = {
-        {QByteArray(SetpointFile::toBytes({}, 9)).replace("S048 0", "S048 4x"), "m3"},
-        {SetpointFile::toBytes({}, 9) + "S048 48\r\n", "m4"},
-    };
-    for (const auto& c : cases) {
-        view.errors.clear();
-        view.openPath = write(QStringLiteral("bad.mxs"), c.bytes);
-        editor.Openen1Click();
-        ASSERT_EQ(view.errors.size(), 1) << c.message;
-        EXPECT_TRUE(view.errors[0].startsWith(QStringLiteral("Fout|") + c.message));
-        EXPECT_EQ(state.tables.setpoint(1), 4242);
-        EXPECT_EQ(state.tables.setpointSource, SetpointSource::Nothing);
-    }
-    view.openPath = dir.filePath(QStringLiteral("missing.mxs"));
     view.errors.clear();
+    view.openPath =
+        write(QStringLiteral("bad.mxs"), SetpointFile::toBytes({}, 9).replace("S048 0", "S048 4x"));
     editor.Openen1Click();
     ASSERT_EQ(view.errors.size(), 1);
-    EXPECT_TRUE(view.errors[0].startsWith(QStringLiteral("Fout|m1")));
+    EXPECT_TRUE(view.errors[0].startsWith(QStringLiteral("Fout|m3")));
+    EXPECT_EQ(state.tables.setpoint(1), 4242);
+    EXPECT_EQ(state.tables.setpointSource, SetpointSource::Nothing);
 }
 
 TEST_F(SetpointEditorTest, SendingAndPrintingUnloadedValuesAskFirst) {
@@ -271,6 +258,14 @@ class SetpointTransferTest : public SetpointEditorTest {
 
 TEST_F(SetpointTransferTest, ReceiveFillsTheTableAndSendWritesTheEditedOne) {
     EXPECT_TRUE(editor.transfersEnabled());
+    // A receive that fails keeps the table.
+    state.tables.setSetpoint(1, 5);
+    bus->setFaults(0, {.noAnswer = true});
+    editor.Sollwertenontvangen1Click();
+    EXPECT_EQ(state.tables.setpoint(1), 5);
+    EXPECT_EQ(state.tables.setpointSource, SetpointSource::Nothing);
+
+    bus->setFaults(0, {});
     state.tables.setpointsModified = true;
     editor.Sollwertenontvangen1Click();
     EXPECT_EQ(state.tables.setpoint(1), 993);
@@ -278,21 +273,13 @@ TEST_F(SetpointTransferTest, ReceiveFillsTheTableAndSendWritesTheEditedOne) {
     EXPECT_EQ(state.tables.setpointSource, SetpointSource::Received);
     EXPECT_FALSE(state.tables.setpointsModified);
     EXPECT_EQ(editor.cellText(4, 24), "479,93");
-    EXPECT_EQ(view.refills, 1);
+    EXPECT_EQ(view.refills, 2);
 
     editor.enter(1, 7, QStringLiteral("-12,5"), editor.cellText(1, 7));
     editor.Sollwertenzenden1Click();
     EXPECT_TRUE(view.questions.isEmpty());
     EXPECT_EQ(unit->setpoint(7), -1250);
     EXPECT_EQ(unit->setpoint(8), 7993);
-}
-
-TEST_F(SetpointTransferTest, AFailedReceiveKeepsTheTable) {
-    state.tables.setSetpoint(1, 5);
-    bus->setFaults(0, {.noAnswer = true});
-    editor.Sollwertenontvangen1Click();
-    EXPECT_EQ(state.tables.setpoint(1), 5);
-    EXPECT_EQ(state.tables.setpointSource, SetpointSource::Nothing);
 }
 
 // A send the unit stopped says how far it got and offers the same table

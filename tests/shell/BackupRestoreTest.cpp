@@ -10,7 +10,6 @@
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
-#include <QtEndian>
 
 #include <gtest/gtest.h>
 
@@ -110,8 +109,6 @@ TEST_F(BackupRestoreTest, BackupFilesTheUnitAndLeavesTheProgramTablesAlone) {
     EXPECT_EQ(asked[0].dir, path("MX52_unit07_2026-12-06.bak"));
     EXPECT_EQ(asked[0].filter, "Backup (*.bak)");
     const QByteArray file = readBytes("unit.bak");
-    ASSERT_EQ(file.size(), 16020);
-    EXPECT_EQ(qFromLittleEndian<qint32>(file.constData() + 1604), -1);
     EXPECT_EQ(file, BackupFile::toBytes(sampleUnit()));
     EXPECT_EQ(state.tables.parameter(5), 42);
     EXPECT_EQ(state.tables.parameterSource, ParameterSource::Nothing);
@@ -140,30 +137,17 @@ TEST_F(BackupRestoreTest, BackupOnlyAfterOKAndWithoutLanguageFileAndWhenTheWrite
     EXPECT_TRUE(boxes()[0].text.contains("could not be written")) << boxes()[0].text.toStdString();
 }
 
-// Every file that is not a whole, well-marked backup is refused with a box
-// and nothing goes to the unit.
+// A file the backup reader refuses (which files those are is its own test)
+// is refused with a box, and nothing goes to the unit.
 TEST_F(BackupRestoreTest, RestoreRefusesWhatIsNotABackup) {
-    QByteArray good = BackupFile::toBytes(sampleUnit());
-    QByteArray badStart = good;
-    badStart[4] = char(badStart[4] ^ 1);
-    QByteArray badEnd = good;
-    badEnd[16019] = char(badEnd[16019] ^ 0x40);
+    writeBytes("short.bak", BackupFile::toBytes(sampleUnit()).left(16019));
     const struct {
         const char* name;
-        QByteArray bytes;
         bool languageText;
-    } rows[] = {
-        {"start.bak", badStart, true},
-        {"end.bak", badEnd, true},
-        {"short.bak", good.left(16019), true},
-        {"long.bak", good + '\0', true},
-        {"empty.bak", {}, true},
-        {"missing.bak", QByteArray(), false}, // not written: cannot be opened
-    };
+    } rows[] = {{"short.bak", true}, {"missing.bak", false}};
     for (const auto& r : rows) {
         SCOPED_TRACE(r.name);
         dialogs.clear();
-        if (QString(r.name) != "missing.bak") writeBytes(r.name, r.bytes);
         dialogs.answerOpenFile(path(r.name));
         logic.Restore1Click(transfers);
         ASSERT_EQ(boxes().size(), 1u);
