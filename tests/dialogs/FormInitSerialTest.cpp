@@ -119,14 +119,6 @@ TEST_F(InitSerialTest, OkAppliesTheBoxesAndTheirRulesFollowTheChoices) {
     f.CmdOKClick();
     EXPECT_EQ(port.Hardware(), THardware::UserDefined);
     EXPECT_EQ(port.TransmitDriver(), TTransmitDriver::tdRTSto1);
-
-    // 2400 bit/s has no item: the box is empty and OK keeps the rate.
-    port.SetBaudrate(TBaudrate::br2400);
-    shown();
-    EXPECT_EQ(f.ComboBaud->currentIndex(), -1);
-    f.CmdOKClick();
-    EXPECT_TRUE(port.Active());
-    EXPECT_EQ(port.Baudrate(), TBaudrate::br2400);
 }
 
 TEST_F(InitSerialTest, EnterIsOkEvenWhileTypingAPath) {

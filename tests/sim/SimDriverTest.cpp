@@ -1,6 +1,6 @@
 // SimDriver on the bus, called the way the link worker calls it, without the
-// link: exact byte times on the virtual clock, line settings, faults that only
-// an in-process driver can show.
+// link: exact byte times on the virtual clock, line settings, colliding
+// replies, purge, interrupt and the exclusive open.
 
 #include "SimLinkFixture.h"
 
@@ -133,13 +133,6 @@ TEST_F(SimDriverTest, PurgeDropsWhatHasArrivedButNotWhatIsStillComing) {
     EXPECT_EQ(receive(100), QByteArray());
 }
 
-TEST_F(SimDriverTest, PauseInsideAReplyOutlastsTheSilence) {
-    setFaults({.pauseMs = 60});
-    send("rp 12\r");
-    EXPECT_EQ(receive(), QByteArray("rp 1"));
-    EXPECT_EQ(receive(), QByteArray("2 0\r\n"));
-}
-
 TEST_F(SimDriverTest, InterruptEndsWaitsUntilTheNextOpen) {
     driver->interrupt();
     const SimNanos before = clock->now();
@@ -166,58 +159,6 @@ TEST_F(SimDriverTest, OpenedExclusivelyThroughThePortMap) {
     EXPECT_EQ(second->open("sim"), 0);
     EXPECT_EQ(receive(), QByteArray());
     EXPECT_EQ(lastError, EBADF);
-}
-
-TEST_F(SimDriverTest, InjectedDriverFailures) {
-    bus->failDriverCall(SimDriverCall::Write, EIO);
-    EXPECT_EQ(send("rt\r"), EIO);
-    EXPECT_EQ(send("rt\r"), 0); // once
-    bus->failDriverCall(SimDriverCall::Purge, ENXIO, -1);
-    EXPECT_EQ(driver->purge(), ENXIO);
-    EXPECT_EQ(driver->purge(), ENXIO);
-    bus->clearDriverFailures();
-    EXPECT_EQ(driver->purge(), 0);
-    bus->failDriverCall(SimDriverCall::SetLineState, EINVAL);
-    EXPECT_EQ(driver->setLineState(lineOf(9600)), EINVAL);
-    LineState l;
-    EXPECT_EQ(driver->getLineState(l), 0);
-    EXPECT_EQ(l, lineOf(38400));
-}
-
-TEST_F(SimDriverTest, LineErrorsComeWithTheReplyBytes) {
-    setFaults({.lineErrors = LineErrorParity | LineErrorOverrun});
-    EXPECT_EQ(lineErrors(), 0u);
-    send("rt\r");
-    EXPECT_TRUE(receive().startsWith("rt"));
-    EXPECT_EQ(lineErrors(), std::uint32_t(LineErrorParity | LineErrorOverrun));
-    EXPECT_EQ(lineErrors(), 0u);
-}
-
-TEST_F(SimDriverTest, FailingReadOfAReply) {
-    setFaults({.driverError = EPROTO});
-    send("rt\r");
-    EXPECT_EQ(receive(), QByteArray());
-    EXPECT_EQ(lastError, EPROTO);
-    EXPECT_TRUE(receive().startsWith("rt")); // the bytes themselves still come
-}
-
-TEST_F(SimDriverTest, DeviceVanishesMidReply) {
-    setFaults({.vanish = true});
-    send("rp 12\r");
-    EXPECT_EQ(receive(), QByteArray("rp 1"));
-    EXPECT_EQ(lastError, EIO);
-    EXPECT_FALSE(bus->plugged());
-    EXPECT_EQ(send("rt\r"), EIO);
-    EXPECT_EQ(driver->purge(), EIO);
-    EXPECT_EQ(receive(), QByteArray());
-    EXPECT_EQ(lastError, EIO);
-    EXPECT_EQ(driver->close(), 0);
-    EXPECT_EQ(driver->open("sim"), ENOENT);
-    bus->setPlugged(true);
-    EXPECT_EQ(driver->open("sim"), 0);
-    driver->setLineState(lineOf(38400));
-    send("rp 12\r");
-    EXPECT_EQ(receive(), QByteArray("rp 12 0\r\n")); // the fault was one-shot
 }
 
 // Real time: a read waits for its byte, interrupt() from another thread ends a

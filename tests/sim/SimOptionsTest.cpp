@@ -4,13 +4,8 @@
 #include "sim/SimStateFile.h"
 #include "sim/SimTraceLog.h"
 
-#include <QFile>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
-
-#include "support/FileSizeLimit.h"
-
-#include <cstring>
 
 using namespace kqm52;
 
@@ -145,36 +140,6 @@ TEST(SimStateFile, RoundTrip) {
     b.withUnit(1, [](SimUnit& v) { EXPECT_EQ(v.parameter(0), 0); });
     EXPECT_FALSE(loadSimState(b, dir.filePath("missing"), &error));
     EXPECT_FALSE(saveSimState(b, dir.filePath("no/such/dir/state"), &error));
-}
-
-TEST(SimStateFile, AFullDiskKeepsTheOldFileAndSaysWhy) {
-    QTemporaryDir dir;
-    const QString path = dir.filePath("state");
-    LineState l;
-    SimBus bus;
-    bus.addUnit(1, l).forceParameter(5, 55);
-    QString error;
-    ASSERT_TRUE(saveSimState(bus, path, &error));
-    QFile before(path);
-    ASSERT_TRUE(before.open(QIODevice::ReadOnly));
-    const QByteArray old = before.readAll();
-    before.close();
-
-    bus.withUnit(0, [](SimUnit& u) { u.forceParameter(5, 66); });
-    bool ok = false;
-    {
-        test::FileSizeLimit fullDisk(1024);
-        ASSERT_TRUE(fullDisk.active());
-        ok = saveSimState(bus, path, &error);
-    }
-
-    EXPECT_FALSE(ok);
-    EXPECT_TRUE(error.contains(path)) << error.toStdString();
-    EXPECT_TRUE(error.contains(QString::fromLocal8Bit(std::strerror(EFBIG))))
-        << error.toStdString();
-    QFile after(path);
-    ASSERT_TRUE(after.open(QIODevice::ReadOnly));
-    EXPECT_EQ(after.readAll(), old);
 }
 
 TEST(SimTraceLog, LinesWithTimes) {

@@ -69,8 +69,6 @@ TEST_F(SimPtyTest, RoundTripThroughThePosixDriver) {
     port.SetActive(true);
     EXPECT_EQ(ask("sc 0").data, QByteArray("sc 0\r\n"));
     EXPECT_EQ(ask("rt").data, QByteArray("rt MX52 Nokkenregelaar V3.07\r\n"));
-    EXPECT_EQ(ask("wp 100 -5").data, QByteArray("wp 100 -5\r\n"));
-    EXPECT_EQ(ask("rp 100").data, QByteArray("rp 100 -5\r\n"));
     // Another speed: nobody hears it.
     port.SetBaudrate(TBaudrate::br19200);
     EXPECT_EQ(ask("sc 0").error.Code, CommCode::Timeout);

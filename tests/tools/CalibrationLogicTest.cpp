@@ -7,7 +7,6 @@
 #include "tools/CalibrationLogic.h"
 
 #include <map>
-#include <mutex>
 
 using namespace kqm52;
 using namespace kqm52::simtest;
@@ -33,23 +32,13 @@ class CalibrationLogicTest : public SimLinkFixture {
     CalibrationLogicTest() : unit(bus->addUnit(0, lineOf(38400))) {
         for (int n = SimUnit::CalFirst; n <= SimUnit::CalLast; ++n)
             unit.setCalibration(n, n - 2000); // 2041 holds 41, and so on
-        bus->setTrace([this](SimNanos, bool fromHost, int, const LineState&, const QByteArray& b) {
-            if (!fromHost) return;
-            std::lock_guard lock(traceMutex);
-            wire << QString::fromLatin1(b);
-        });
+        hostLines.attach(*bus);
     }
     void SetUp() override { port.SetActive(true); }
     ~CalibrationLogicTest() override { logic.close(); }
 
-    QStringList sent() {
-        std::lock_guard lock(traceMutex);
-        return wire;
-    }
-    void clearWire() {
-        std::lock_guard lock(traceMutex);
-        wire.clear();
-    }
+    QStringList sent() { return hostLines.all(); }
+    void clearWire() { hostLines.clear(); }
     bool quiet() {
         return waitUntil([&] { return !logic.busy() && port.queuedRequests() == 0; });
     }
@@ -71,8 +60,7 @@ class CalibrationLogicTest : public SimLinkFixture {
     }
 
     SimUnit& unit;
-    std::mutex traceMutex;
-    QStringList wire;
+    HostLines hostLines;
     RecordingCalibrationView view;
     CalibrationLogic logic{port, view};
 };

@@ -8,7 +8,6 @@
 #include "tools/DeviceSearch.h"
 
 #include <cerrno>
-#include <mutex>
 
 using namespace kqm52;
 using namespace kqm52::simtest;
@@ -37,30 +36,18 @@ class RecordingSearchView : public DeviceSearchView {
 class DeviceSearchTest : public SimLinkFixture {
   protected:
     DeviceSearchTest() {
-        bus->setTrace([this](SimNanos, bool fromHost, int, const LineState&, const QByteArray& b) {
-            if (!fromHost) return;
-            std::lock_guard lock(traceMutex);
-            wire << QString::fromLatin1(b);
-        });
+        hostLines.attach(*bus);
         // The port as the main window leaves it: closed, 38400,E,8,1.
         search.activate();
     }
     ~DeviceSearchTest() override { search.cancel(); }
 
-    QStringList sent() {
-        std::lock_guard lock(traceMutex);
-        return wire;
-    }
-    void clearWire() {
-        std::lock_guard lock(traceMutex);
-        wire.clear();
-    }
+    QStringList sent() { return hostLines.all(); }
     bool settled() {
         return waitUntil([&] { return search.state() != SearchState::Searching; }, 60000);
     }
 
-    std::mutex traceMutex;
-    QStringList wire;
+    HostLines hostLines;
     RecordingSearchView view;
     DeviceSearch search{port, view};
 };
@@ -169,7 +156,7 @@ TEST_F(DeviceSearchTest, StopHaltsAfterTheProbeUnderWayAndContinueGoesOnFromTheN
         ASSERT_TRUE(waitUntil([&] { return view.probes.size() > before; }));
         EXPECT_EQ(view.probes[before].unit, stopAt + 1);
         ASSERT_TRUE(settled());
-        clearWire();
+        hostLines.clear();
     }
 }
 
@@ -240,13 +227,15 @@ TEST_F(DeviceSearchTest, FindsEveryDemoUnitWithBothAutomaticSwitches) {
     QStringList rows;
     while (settled() && search.state() == SearchState::Found) {
         const FoundUnit& f = search.found().back();
-        rows << QStringLiteral("%1 %2 %3 %4")
+        rows << QStringLiteral("%1 %2 %3 %4 %5")
                     .arg(f.at.unit)
                     .arg(DeviceSearch::speedText(f.at.baud), DeviceSearch::parityText(f.at.parity),
-                         DeviceSearch::stopText(f.at.stop));
+                         DeviceSearch::stopText(f.at.stop), f.typeText.section("   ", 0, 0));
         search.resume();
     }
     EXPECT_EQ(search.state(), SearchState::Complete);
-    EXPECT_EQ(rows,
-              (QStringList{"0 9600 Odd 1", "12 9600 None 2", "5 19200 Even 1", "0 38400 Even 1"}));
+    EXPECT_EQ(rows, (QStringList{"0 9600 Odd 1 MX52 Nokkenregelaar V3.07",
+                                 "12 9600 None 2 MX53 Nokkenregelaar V1.02",
+                                 "5 19200 Even 1 MX52 Positioneerregelaar V2.11",
+                                 "0 38400 Even 1 MX52 Nokkenregelaar V3.07"}));
 }
