@@ -112,6 +112,10 @@ void TZRCommThread::withdrawDeliveryTo(TZRComponent* component) {
 bool TZRCommThread::stopAndWait() {
     stop_.store(true, std::memory_order_release);
     driver_->interrupt();
+    // A worker that has just found no stop and no request still holds the
+    // mutex until it sleeps: taking it here means the notify below cannot
+    // fall between its check and its sleep and be lost.
+    { std::lock_guard lock(mutex_); }
     wake_.notify_all();
     if (servicing_) {
         std::lock_guard lock(mutex_);
