@@ -48,16 +48,18 @@ export QT_QPA_PLATFORM=offscreen
 # mx5x-sim), this TSan reports accesses made under one and the same mutex as
 # racing, in whatever test runs next; a suite of its own keeps a fork from
 # tainting the suites after it.
+# A hang is a finding too: a run that outlives its limit is killed and fails.
+limit=300
 run_binary() {
   local t=$1 log=$2
   if [ "$all" != 1 ]; then
-    (cd build-tsan && ./bin/"$t") >"$log" 2>&1
+    (cd build-tsan && timeout "$limit" ./bin/"$t") >"$log" 2>&1
     return
   fi
   local suite
   : >"$log"
   for suite in $(cd build-tsan && ./bin/"$t" --gtest_list_tests 2>/dev/null | sed -n 's/^\([^ ].*\.\)$/\1/p'); do
-    (cd build-tsan && ./bin/"$t" --gtest_filter="$suite*") >>"$log" 2>&1 || return 1
+    (cd build-tsan && timeout "$limit" ./bin/"$t" --gtest_filter="$suite*") >>"$log" 2>&1 || return 1
   done
 }
 
