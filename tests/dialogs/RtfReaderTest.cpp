@@ -191,9 +191,13 @@ std::map<int, QTextCharFormat> numbersIn(const char* file) {
     if (f.open(QIODevice::ReadOnly)) RtfReader::read(f.readAll(), doc);
     std::map<int, QTextCharFormat> numbers;
     for (QTextBlock b = doc.begin(); b.isValid(); b = b.next()) {
+        // An empty paragraph has no first fragment; asking for one walks
+        // Qt's fragment list past the block and need not stop.
+        if (b.begin().atEnd()) continue;
+        const QTextFragment first = b.begin().fragment();
         bool isNumber = false;
-        const int n = b.begin().fragment().text().toInt(&isNumber);
-        if (isNumber) numbers.emplace(n, b.begin().fragment().charFormat());
+        const int n = first.text().toInt(&isNumber);
+        if (isNumber) numbers.emplace(n, first.charFormat());
     }
     return numbers;
 }
