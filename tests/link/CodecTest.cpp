@@ -1,5 +1,6 @@
 // The three frame formats on their own: request frame in, line bytes out;
-// line bytes in, reply and outcome out.
+// for ASCII also line bytes in, reply and outcome out (the binary replies are
+// read through the worker, with their retries, in RequestTest).
 
 #include "link/AsciiCodec.h"
 #include "link/BinaryCodecs.h"
@@ -120,67 +121,6 @@ TEST(BinaryCodecs, RequestFramesAsTheyGoOnTheLine) {
     std::array<std::uint8_t, FrameSize> out{};
     EXPECT_EQ(encodeZR2(frameOf(QByteArray(254, char(0x82))).data(), out.data()), FrameSize);
     EXPECT_EQ(out[FrameSize - 1], 0xFF);
-}
-
-struct ReplyRow {
-    QByteArray line;
-    DecodeStep last;
-    std::int32_t error = 0;
-    QByteArray reply = {}; // the buffer's leading bytes when Done
-    bool errorFrame = false;
-};
-
-template <class Decoder> void checkReplies(std::initializer_list<ReplyRow> rows) {
-    for (const auto& r : rows) {
-        std::array<std::uint8_t, FrameSize> buffer{};
-        Decoder d(buffer.data());
-        d.reset();
-        DecodeStep last = DecodeStep::More;
-        for (char c : r.line) {
-            last = d.feed(std::uint8_t(c));
-            if (last != DecodeStep::More) break;
-        }
-        const char* name = r.line.toHex(' ').constData();
-        EXPECT_EQ(last, r.last) << name;
-        EXPECT_EQ(d.error(), r.error) << name;
-        if (r.last == DecodeStep::Done) {
-            EXPECT_EQ(QByteArray(reinterpret_cast<const char*>(buffer.data()), r.reply.size()),
-                      r.reply)
-                << name;
-            EXPECT_EQ(d.isErrorFrame(), r.errorFrame) << name;
-        }
-    }
-}
-
-TEST(BinaryCodecs, ZR2Replies) {
-    checkReplies<ZR2Decoder>({
-        {bytes({0x82, 0x96, 0x03, 0x01, 0x02, 0x00}), DecodeStep::Done, 0,
-         bytes({0x03, 0x01, 0x02, 0x00})},
-        {bytes({0x82, 0x96, 0x02, 0x82, 0x82, 0x80}), DecodeStep::Done, 0,
-         bytes({0x02, 0x82, 0x80})},
-        {bytes({0x82, 0x96, 0x03, 0xFF, 0x07, 0xFB}), DecodeStep::Done, 0,
-         bytes({0x03, 0xFF, 0x07}), true},
-        {bytes({0x82, 0x96, 0x03, 0x01, 0x02, 0x01}), DecodeStep::Failed, CommCode::BadChecksum},
-        {bytes({0x82, 0x97, 0x03}), DecodeStep::Failed, CommCode::BadZR2Header},
-        {bytes({0x82, 0x96, 0x02, 0x82, 0x00}), DecodeStep::Failed, CommCode::UndoubledZR2Escape},
-        {bytes({0x82, 0x96, 0x00}), DecodeStep::Failed, CommCode::BadChecksum},
-        {bytes({0x82, 0x96, 0x03, 0x01}), DecodeStep::More},
-    });
-}
-
-TEST(BinaryCodecs, KDVReplies) {
-    checkReplies<KDVDecoder>({
-        {bytes({0x10, 0x02, 0x01, 0x02, 0x10, 0x03, 0x03}), DecodeStep::Done, 0,
-         bytes({0x03, 0x01, 0x02})},
-        {bytes({0x10, 0x02, 0x10, 0x10, 0x05, 0x10, 0x03, 0x15}), DecodeStep::Done, 0,
-         bytes({0x03, 0x10, 0x05})},
-        {bytes({0x10, 0x02, 0xFF, 0x10, 0x03, 0xFF}), DecodeStep::Done, 0, bytes({0x02, 0xFF}),
-         true},
-        {bytes({0x10, 0x02, 0x01, 0x10, 0x03, 0x00}), DecodeStep::Failed, CommCode::BadChecksum},
-        {bytes({0x02, 0x10, 0x01}), DecodeStep::Failed, CommCode::BadKDVHeader},
-        {bytes({0x10, 0x02, 0x01, 0x10, 0x04}), DecodeStep::Failed, CommCode::BadKDVEscape},
-        {bytes({0x10, 0x02}) + QByteArray(255, 'x'), DecodeStep::Failed, CommCode::BadChecksum},
-    });
 }
 
 } // namespace

@@ -255,20 +255,4 @@ TEST_F(PortTest, DestroyingAnOpenPortClosesItAndUnbindsItsComponents) {
     EXPECT_FALSE(line->isOpen());
 }
 
-TEST_F(PortTest, ClosingSwitchesEveryCyclicComponentOff) {
-    auto a = makeAscii("r0");
-    auto b = makeAscii("r1");
-    Recorder ra, rb;
-    ra.attach(*a);
-    rb.attach(*b);
-    line->setPeer(echoPeer("1"));
-    port.SetActive(true);
-    a->SetActive(true);
-    port.SetActive(false);
-    EXPECT_FALSE(a->Active());
-    EXPECT_EQ(ra.count(Event::Deactivate), 1);
-    EXPECT_EQ(rb.count(Event::Deactivate), 1); // not cyclic, told all the same
-    EXPECT_EQ(port.queuedRequests(), 0);
-}
-
 } // namespace

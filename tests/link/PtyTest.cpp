@@ -70,44 +70,6 @@ TEST_F(PtyTest, ClosingWhileARequestWaitsReturnsAtOnceAndDeliversNothing) {
     EXPECT_EQ(r.outcomes(), 0);
 }
 
-TEST_F(PtyTest, APeerVanishingMidReplyIsAFailedCallNotAHang) {
-    peer.serve([](const QByteArray&) { return PtyPeer::vanish(); });
-    port.SetActive(true);
-    auto c = makeAscii("rp 1", 300);
-    Recorder r;
-    r.attach(*c);
-    QElapsedTimer t;
-    t.start();
-    c->Send();
-    ASSERT_TRUE(waitUntil([&] { return r.outcomes() == 1; }));
-    ASSERT_EQ(r.events[0].kind, Event::Error);
-    EXPECT_EQ(r.events[0].error.Code, CommCode::DriverFailed);
-    EXPECT_NE(r.events[0].error.SystemError, 0);
-    EXPECT_LT(t.elapsed(), 3000);
-    // The port has closed itself and can say why.
-    EXPECT_TRUE(waitUntil([&] { return !port.Active(); }));
-    EXPECT_EQ(port.LastSystemError(), r.events[0].error.SystemError);
-    EXPECT_FALSE(port.LastSystemErrorText().isEmpty());
-}
-
-TEST(PosixDriver, ReadTimesOutWithoutError) {
-    PtyPeer peer;
-    PosixSerialDriver d;
-    ASSERT_EQ(d.open(peer.slavePath().toStdString()), 0);
-    ASSERT_EQ(d.setReadTimeout(30), 0);
-    std::uint8_t b = 0;
-    bool got = true;
-    QElapsedTimer t;
-    t.start();
-    EXPECT_EQ(d.readByte(b, got), 0);
-    EXPECT_FALSE(got);
-    EXPECT_GE(t.elapsed(), 25);
-    std::uint32_t flags = 1;
-    EXPECT_EQ(d.clearLineErrors(flags), 0); // a pty keeps no counters: none reported
-    EXPECT_EQ(flags, 0u);
-    EXPECT_EQ(d.close(), 0);
-}
-
 // 28800 bit/s has no termios constant and still comes back as set.
 TEST(PosixDriver, LineStateReadsBackAsSet) {
     PtyPeer peer;
