@@ -1,8 +1,9 @@
-// mx5x-sim's options, its state file and its log lines; the line-settings text.
+// mx5x-sim's options and its state file; the line-settings text.  Its log
+// lines are checked where the program writes them (SimPtyTest).
 
 #include "sim/SimOptions.h"
+#include "sim/SimLine.h"
 #include "sim/SimStateFile.h"
-#include "sim/SimTraceLog.h"
 
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
@@ -140,16 +141,4 @@ TEST(SimStateFile, RoundTrip) {
     b.withUnit(1, [](SimUnit& v) { EXPECT_EQ(v.parameter(0), 0); });
     EXPECT_FALSE(loadSimState(b, dir.filePath("missing"), &error));
     EXPECT_FALSE(saveSimState(b, dir.filePath("no/such/dir/state"), &error));
-}
-
-TEST(SimTraceLog, LinesWithTimes) {
-    LineState l;
-    l.baud = 19200;
-    EXPECT_EQ(simTraceLine(simMs(1500), true, -1, l, "rp 1"),
-              QString("1.500000 <- 19200,E,8,1 \"rp 1\""));
-    EXPECT_EQ(simTraceLine(simUs(2), false, 7, l, QByteArray("rp 1 0\r\n\x01\"", 10)),
-              QString("0.000002 -> unit 7 19200,E,8,1 \"rp 1 0\\r\\n\\x01\\\"\""));
-    QTemporaryDir dir;
-    SimBus bus(std::make_shared<VirtualClock>());
-    EXPECT_FALSE(attachSimLog(bus, dir.filePath("no/such/dir/log")));
 }

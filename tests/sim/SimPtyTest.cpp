@@ -158,7 +158,9 @@ TEST_F(SimPtyTest, Mx5xSimRefusesBadOptionsAndEndsWhenTheDeviceVanishes) {
     map.setDevice(TPort::COM1, sim.path);
     port.SetActive(true);
     EXPECT_EQ(ask("rt").error.Code, CommCode::DriverFailed);
-    port.SetActive(false);
+    // The port has closed itself and can say why.
+    EXPECT_TRUE(waitUntil([&] { return !port.Active(); }));
+    EXPECT_FALSE(port.LastSystemErrorText().isEmpty());
     ASSERT_TRUE(waitUntil([&] { return sim.process.state() == QProcess::NotRunning; }));
     EXPECT_EQ(sim.process.exitCode(), 3);
 }

@@ -1,7 +1,8 @@
 // The device core: one request line in, one reply out.  No line, no time
-// other than the number handed in.
+// other than the number handed in.  Last, the units of the demo bus.
 
 #include "sim/SimUnit.h"
+#include "sim/DemoBus.h"
 
 #include <gtest/gtest.h>
 
@@ -178,34 +179,13 @@ TEST(SimUnit, EepromKeepsWhatKsStored) {
     EXPECT_EQ(ask(u, "kw 2043 1"), QByteArray("er 5\r\n")); // out of calibration mode
 }
 
-// Faults that change what the unit says; a row without faults keeps the last ones.
+// What the fault matrix cannot show through the program: refused writes
+// include the calibration's, and an overlong reply keeps its text in front.
 TEST(SimUnit, ContentFaults) {
-    using WW = SimFaults::WrongWord;
-    const struct {
-        std::optional<SimFaults> faults;
-        const char* request;
-        const char* reply;
-    } rows[] = {
-        {SimFaults{.noAnswer = true}, "sc 0", ""},
-        {{}, "rt", ""},
-        {SimFaults{.wrongWord = WW::Once}, "rp 5", "rq 5 0"},
-        {{}, "rp 5", "rp 5 0"},
-        {SimFaults{.wrongWord = WW::Always}, "rz", "es 1"}, // "er 1", then "r" + 1
-        {{}, "wp 5 1", "wq 5 1"},
-        {SimFaults{.refuseWrites = true}, "wp 1 1", "er 7"},
-        {{}, "ws 1 1", "er 7"},
-        {{}, "km 1", "km 1"},
-        {{}, "kw 2041 1", "er 7"},
-        {{}, "rp 1", "rp 1 0"},
-        {{}, "rs 1", "rs 1 0"},
-        {SimFaults{.failBp = true}, "bp", "bp -2"},
-        {SimFaults{.garbled = true}, "rp 12", "rp !\"0 "}, // bit 4 flipped after the word
-    };
     SimUnit u(0, LineState{});
-    for (const auto& r : rows) {
-        if (r.faults) u.faults() = *r.faults;
-        EXPECT_EQ(ask(u, r.request), wire(r.reply)) << r.request;
-    }
+    u.faults() = SimFaults{.refuseWrites = true};
+    EXPECT_EQ(ask(u, "km 1"), wire("km 1"));
+    EXPECT_EQ(ask(u, "kw 2041 1"), wire("er 7"));
     u.faults() = SimFaults{.longReply = true};
     const QByteArray l = ask(u, "rt");
     EXPECT_GT(l.size(), 100);
@@ -232,4 +212,34 @@ TEST(SimUnit, TheShippedCatalogue) {
     }
     EXPECT_EQ(ask(u, "wp 203 4"), QByteArray("wp 203 4\r\n"));
     EXPECT_EQ(ask(u, "wp 203 5"), QByteArray("er 7\r\n"));
+}
+
+// With the shipped catalogue, so the demo's values must lie within its limits.
+TEST(DemoBus, UnitsAndCams) {
+    auto bus = makeDemoBus(QStringLiteral(SIM_DATA_DIR));
+    ASSERT_EQ(bus->unitCount(), 4);
+    EXPECT_FALSE(bus->clock()->isVirtual());
+    for (int i = 0; i < 4; ++i)
+        bus->withUnit(i, [i](SimUnit& u) { EXPECT_EQ(u.checkParameters(), -1) << "unit " << i; });
+    bus->withUnit(0, [](SimUnit& u) {
+        EXPECT_EQ(u.process("rp 203", 0).bytes, QByteArray("rp 203 2\r\n"));
+        EXPECT_NE(u.process("r0", 0).bytes, u.process("r0", simMs(100)).bytes); // it turns
+        // Over one turn every output switches on and off.
+        int seenOn = 0, seenOff = 0;
+        u.axis().moving = false;
+        for (int pos = 0; pos < 36000; pos += 100) {
+            u.axis().startPosition = pos;
+            seenOn |= u.outputs(0);
+            seenOff |= ~u.outputs(0) & 0xF;
+        }
+        EXPECT_EQ(seenOn, 0xF);
+        EXPECT_EQ(seenOff, 0xF);
+        // Trimmed constants, stored: the calibration window reads them back.
+        EXPECT_EQ(u.process("kr 2041", 0).bytes, QByteArray("kr 2041 -13\r\n"));
+        for (int n = SimUnit::CalFirst; n <= SimUnit::CalLast; ++n)
+            EXPECT_EQ(u.calibration(n), u.eeprom(n)) << n;
+    });
+    bus->withUnit(bus->indexOf(12), [](SimUnit& u) {
+        EXPECT_EQ(u.process("kr 2036", 0).bytes, QByteArray("kr 2036 0\r\n")); // never trimmed
+    });
 }
