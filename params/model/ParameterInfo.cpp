@@ -12,42 +12,6 @@ bool isLanguage(int languageNo) {
 
 } // namespace
 
-qint32 ValueEntry::decStrResult() const {
-    switch (outcome) {
-    case Outcome::Accepted:
-        return value;
-    case Outcome::OutOfRange:
-        return DecStrOutOfRange;
-    case Outcome::Malformed:
-        break;
-    }
-    return DecStrMalformed;
-}
-
-ValueEntry enterValue(const QString& text, int decimals, bool negativeAllowed, qint32 minimum,
-                      qint32 maximum) {
-    ValueEntry entry;
-    const qint32 result = DecStrToInt(text, decimals, negativeAllowed, minimum, maximum);
-    if (result == DecStrMalformed) {
-        entry.outcome = ValueEntry::Outcome::Malformed;
-        QString form =
-            decimals > 0
-                ? QStringLiteral("a number with at most %1 decimals after a comma").arg(decimals)
-                : QStringLiteral("a whole number");
-        if (!negativeAllowed) form += QStringLiteral(", not negative");
-        entry.message = QStringLiteral("\"%1\" is not %2.").arg(text, form);
-    } else if (result == DecStrOutOfRange) {
-        entry.outcome = ValueEntry::Outcome::OutOfRange;
-        entry.message =
-            QStringLiteral("%1 lies outside %2 … %3.")
-                .arg(text, formatDecimal(decimals, minimum), formatDecimal(decimals, maximum));
-    } else {
-        entry.outcome = ValueEntry::Outcome::Accepted;
-        entry.value = result;
-    }
-    return entry;
-}
-
 QString ParameterInfo::numberText() const {
     return QString::asprintf("%3.3d", number_);
 }
@@ -78,10 +42,6 @@ QString ParameterInfo::valueText(qint32 value, const ParamTables& tables) const 
 
 QString ParameterInfo::currentText(const ParamTables& tables) const {
     return valueText(tables.parameter(number_), tables);
-}
-
-ValueEntry ParameterInfo::enter(const QString& text, const ParamTables& tables) const {
-    return enterValue(text, decimals(tables), minimum_ < 0, minimum_, maximum_);
 }
 
 SelectedParameter ParameterInfo::selection(int languageNo, const ParamTables& tables) const {

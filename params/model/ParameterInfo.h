@@ -19,27 +19,6 @@
 
 namespace kqm52 {
 
-// What a typed value turned into.  The raw value when accepted; otherwise
-// which of the two refusals and a built-in text that says why in the
-// parameter's own units (windows with a language text of their own pick it
-// by outcome).
-struct ValueEntry {
-    enum class Outcome { Accepted, Malformed, OutOfRange };
-    Outcome outcome = Outcome::Malformed;
-    qint32 value = 0;
-    QString message;
-
-    bool accepted() const { return outcome == Outcome::Accepted; }
-    // The fixed results DecStrToInt gives, for callers that compare them.
-    qint32 decStrResult() const;
-};
-
-// Reads a typed value with `decimals` implied decimals (a comma, never a
-// full stop) within minimum..maximum.  Around DecStrToInt, with the same
-// rules.
-ValueEntry enterValue(const QString& text, int decimals, bool negativeAllowed, qint32 minimum,
-                      qint32 maximum);
-
 enum class ParameterType { Number, Options };
 
 class ParameterInfo {
@@ -79,10 +58,6 @@ class ParameterInfo {
     QString valueText(qint32 value, const ParamTables& tables) const;
     // The parameter's current value in the table, as text.
     QString currentText(const ParamTables& tables) const;
-
-    // A typed value checked against this parameter's decimals and limits; a
-    // minus sign is allowed only when the minimum is negative.
-    ValueEntry enter(const QString& text, const ParamTables& tables) const;
 
     // The record the editor hands the service window.
     SelectedParameter selection(int languageNo, const ParamTables& tables) const;

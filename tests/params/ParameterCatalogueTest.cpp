@@ -1,5 +1,4 @@
 #include "params/model/ParameterCatalogue.h"
-#include "params/model/DecimalText.h"
 
 #include <QFile>
 #include <QTemporaryDir>
@@ -132,47 +131,6 @@ TEST_F(Catalogue, InfoOfUndescribedParameters) {
         EXPECT_FALSE(none.described()) << p;
         EXPECT_EQ(none.maximum(), 0) << p;
         EXPECT_EQ(none.valueText(-1250, tables), "-1250") << p;
-    }
-}
-
-TEST_F(Catalogue, TypedValuesAreCheckedAgainstDecimalsAndLimits) {
-    using O = ValueEntry::Outcome;
-    // 030: two decimals, -0,05 … 1500,00.  203: no decimals, 0 … 4.  020:
-    // as many decimals as 203 holds, as it is now.
-    tables.setParameter(203, 2);
-    const struct {
-        int p;
-        const char* text;
-        O outcome;
-        qint32 value;
-        const char* inMessage;
-    } rows[] = {
-        {30, "1500", O::Accepted, 150000, ""},
-        {30, "-0,05", O::Accepted, -5, ""},
-        {30, "1500,01", O::OutOfRange, 0, "-0,05 … 1500,00"},
-        {30, "12.5", O::Malformed, 0, "at most 2 decimals"},
-        {30, "1,234", O::Malformed, 0, "at most 2 decimals"},
-        {20, "1,5", O::Accepted, 150, ""},
-        {20, "1,234", O::Malformed, 0, "at most 2 decimals"},
-        {203, "4", O::Accepted, 4, ""},
-        {203, "5", O::OutOfRange, 0, "0 … 4"},
-        {203, "-1", O::Malformed, 0, "not negative"}, // the minimum is not negative
-        {203, "1,0", O::Malformed, 0, "whole number"},
-    };
-    for (const auto& r : rows) {
-        const ValueEntry e = catalogue.info(r.p).enter(QString::fromUtf8(r.text), tables);
-        EXPECT_EQ(e.outcome, r.outcome) << r.p << " " << r.text;
-        EXPECT_EQ(e.accepted(), r.outcome == O::Accepted) << r.text;
-        if (e.accepted()) {
-            EXPECT_EQ(e.value, r.value) << r.text;
-            EXPECT_EQ(e.decStrResult(), r.value) << r.text;
-            EXPECT_TRUE(e.message.isEmpty()) << r.text;
-        } else {
-            EXPECT_TRUE(e.message.contains(QString::fromUtf8(r.inMessage)))
-                << r.text << ": " << e.message.toStdString();
-            EXPECT_EQ(e.decStrResult(),
-                      r.outcome == O::Malformed ? DecStrMalformed : DecStrOutOfRange);
-        }
     }
 }
 
