@@ -7,6 +7,7 @@
 
 #include "../params/ScriptedEditView.h"
 #include "sim/SimLinkFixture.h"
+#include "support/FileSizeLimit.h"
 #include "support/PtyPeer.h"
 #include "support/QtPrinting.h"
 
@@ -28,10 +29,8 @@
 #include <QTemporaryDir>
 
 #include <cerrno>
-#include <csignal>
 #include <thread>
 
-#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -258,27 +257,6 @@ class FaultMatrix : public SimLinkFixture, public ::testing::WithParamInterface<
 
 // ---- the disk ------------------------------------------------------------
 
-// A full disk: the process may not grow a file past a few bytes, which the
-// system reports as it reports a full disk (the write takes less).
-class DiskFull {
-  public:
-    DiskFull() {
-        ::getrlimit(RLIMIT_FSIZE, &saved_);
-        handler_ = std::signal(SIGXFSZ, SIG_IGN);
-        rlimit small = saved_;
-        small.rlim_cur = 64;
-        ::setrlimit(RLIMIT_FSIZE, &small);
-    }
-    ~DiskFull() {
-        ::setrlimit(RLIMIT_FSIZE, &saved_);
-        std::signal(SIGXFSZ, handler_);
-    }
-
-  private:
-    rlimit saved_{};
-    void (*handler_)(int) = nullptr;
-};
-
 using Writer = std::function<QString(FaultMatrix&, const QString& path)>; // the error, or empty
 
 QString writeSettings(FaultMatrix& m, const QString& path) {
@@ -331,7 +309,8 @@ void oldFileKept(FaultMatrix& m, const QString& file) {
 Row diskFull(const QString& kind, const QString& file, Writer write) {
     return {"DiskFull" + kind.toStdString(), [file](FaultMatrix& m) { keepOldFile(m, file); },
             [write](FaultMatrix& m) {
-                DiskFull full;
+                // A full disk: no file may grow past a few bytes.
+                test::FileSizeLimit full(64);
                 m.writeError = write(m, m.oldFile);
             },
             [file](FaultMatrix& m) { oldFileKept(m, file); }, Recovery::None};
