@@ -76,33 +76,6 @@ TEST(PortHardware, ASettingOutsideThePresetMakesItUserDefined) {
     EXPECT_EQ(pcl.Hardware(), THardware::UserDefined);
 }
 
-TEST(PortHardware, PortNameBringsItsAddress) {
-    TZRComm p;
-    for (auto [name, addr] : {std::pair{TPort::COM3, TPortAddr::pa_03E8},
-                              {TPort::COM2, TPortAddr::pa_02F8},
-                              {TPort::COM9, TPortAddr::pa_02E8}}) {
-        p.SetPortName(name);
-        EXPECT_EQ(p.PortAddress(), addr) << int(name);
-    }
-}
-
-TEST_F(PortTest, OpeningAndClosingFireOnceAndRepeatingDoesNothing) {
-    int activated = 0, deactivated = 0;
-    port.OnActivate = [&](TZRComm* s) { activated += s == &port; };
-    port.OnDeactivate = [&](TZRComm* s) { deactivated += s == &port; };
-    port.SetActive(false);
-    EXPECT_EQ(deactivated, 0);
-    port.SetActive(true);
-    port.SetActive(true);
-    EXPECT_TRUE(port.Active());
-    EXPECT_EQ(activated, 1);
-    EXPECT_TRUE(line->isOpen());
-    port.SetActive(false);
-    port.SetActive(false);
-    EXPECT_EQ(deactivated, 1);
-    EXPECT_FALSE(line->isOpen());
-}
-
 TEST_F(PortTest, OpeningWritesTheLineSettingsToTheDriver) {
     port.SetBaudrate(TBaudrate::br38400);
     port.SetFrameParitybit(TParityBit::Odd);

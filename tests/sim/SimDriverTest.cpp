@@ -133,19 +133,6 @@ TEST_F(SimDriverTest, PurgeDropsWhatHasArrivedButNotWhatIsStillComing) {
     EXPECT_EQ(receive(100), QByteArray());
 }
 
-TEST_F(SimDriverTest, InterruptEndsWaitsUntilTheNextOpen) {
-    driver->interrupt();
-    const SimNanos before = clock->now();
-    EXPECT_EQ(receive(1000), QByteArray());
-    EXPECT_EQ(lastError, 0);
-    driver->waitIdle(500);
-    EXPECT_EQ(clock->now(), before);
-    EXPECT_EQ(driver->close(), 0);
-    EXPECT_EQ(driver->open("sim"), 0);
-    driver->waitIdle(500);
-    EXPECT_EQ(clock->now(), before + simMs(500));
-}
-
 // Installed as the port map's device "sim"; the bus is opened exclusively.
 TEST_F(SimDriverTest, OpenedExclusivelyThroughThePortMap) {
     PortMap map;

@@ -193,27 +193,6 @@ TEST(SimUnit, ContentFaults) {
     EXPECT_TRUE(l.endsWith("#\r\n"));
 }
 
-// The catalogue the program ships: its defaults make a consistent unit, and
-// its limits are the ones "wp" enforces.
-TEST(SimUnit, TheShippedCatalogue) {
-    EXPECT_FALSE(SimCatalogue::fromProgramDir(QStringLiteral("/nonexistent")).loaded());
-    const SimCatalogue c = SimCatalogue::fromProgramDir(QStringLiteral(SIM_DATA_DIR));
-    if (!c.loaded()) GTEST_SKIP() << "no Parameters.txt in " SIM_DATA_DIR;
-    SimUnit u(0, LineState{}, c);
-    EXPECT_EQ(ask(u, "bp"), QByteArray("bp -1\r\n"));
-    for (int p = 0; p < SimParameterCount; ++p) {
-        const SimParameterDef& d = c.parameter(p);
-        EXPECT_EQ(u.parameter(p), d.def) << p;
-        if (!d.limited) continue;
-        EXPECT_EQ(
-            ask(u, "wp " + QByteArray::number(p) + ' ' + QByteArray::number(qlonglong(d.max) + 1)),
-            QByteArray("er 7\r\n"))
-            << p;
-    }
-    EXPECT_EQ(ask(u, "wp 203 4"), QByteArray("wp 203 4\r\n"));
-    EXPECT_EQ(ask(u, "wp 203 5"), QByteArray("er 7\r\n"));
-}
-
 // With the shipped catalogue, so the demo's values must lie within its limits.
 TEST(DemoBus, UnitsAndCams) {
     auto bus = makeDemoBus(QStringLiteral(SIM_DATA_DIR));
