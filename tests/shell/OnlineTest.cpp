@@ -131,8 +131,11 @@ TEST_F(OnlineTest, EachButtonReachesTheUnitAndItsAnswerItsPanel) {
     EXPECT_EQ(w().statusPanel(1)->text(), "Offline");
     EXPECT_TRUE(label("PanelActPos")->text().isEmpty());
     EXPECT_NE(label("PanelActPos")->palette().color(QPalette::Window), LiveMonitor::activeColour());
-    EXPECT_EQ(lamp("Tb_in", 3),
-              ctl<QGroupBox>(w(), "GroupBoxIngangen")->palette().color(QPalette::Window));
+    // Every lamp that was lit shows the window's face again.
+    const QColor face = ctl<QGroupBox>(w(), "GroupBoxIngangen")->palette().color(QPalette::Window);
+    EXPECT_EQ(lamp("TB_K0"), face);
+    EXPECT_EQ(lamp("Tb_in", 3), face);
+    EXPECT_TRUE(ctl<Lamp>(w(), "TbUitgang", 0)->isNeutral());
     EXPECT_EQ(button("CmdInUit")->text(), "I/O ON");
     EXPECT_FALSE(button("CmdActual")->isEnabled());
     EXPECT_FALSE(ctl<QAction>(w(), "ParSollOntvangen1")->isEnabled());
