@@ -290,10 +290,6 @@ void IniFile::orderKeys(const QString& section, const QStringList& keys) {
     }
 }
 
-void IniFile::eraseSection(const QString& section) {
-    std::erase_if(sections_, [&](const Section& s) { return sameName(s.name, section); });
-}
-
 void IniFile::deleteKey(const QString& section, const QString& key) {
     for (Section& s : sections_) {
         if (!sameName(s.name, section)) continue;

@@ -69,7 +69,6 @@ class IniFile {
     // Puts the named keys first in their section, in this order; the
     // section's other lines (keys, comments, blank lines) follow as they were.
     void orderKeys(const QString& section, const QStringList& keys);
-    void eraseSection(const QString& section);
     void deleteKey(const QString& section, const QString& key);
     void clear();
 

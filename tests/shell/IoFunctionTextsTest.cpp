@@ -39,13 +39,8 @@ TEST(K0Label, TheFirstRuleThatAppliesNamesTheFunction) {
         tables.setParameter(218, c.p218);
         EXPECT_EQ(IoFunctionTexts::k0(tables, k0Texts()), c.label)
             << c.p200 << " " << c.p201 << " " << c.p212 << " " << c.p218;
+        EXPECT_EQ(IoFunctionTexts::k0(tables, LanguageTexts{}), "") << "without a language file";
     }
-}
-
-TEST(K0Label, WithoutALanguageFileItIsEmpty) {
-    ParamTables tables;
-    tables.setParameter(200, 1);
-    EXPECT_EQ(IoFunctionTexts::k0(tables, LanguageTexts{}), "");
 }
 
 TEST(IoLabels, EachShowsTheOptionAtItsValueOrHashes) {

@@ -18,6 +18,8 @@
 #include <cerrno>
 #include <map>
 
+#include <QSet>
+
 using namespace kqm52;
 using namespace kqm52::test;
 
@@ -132,6 +134,29 @@ TEST_F(OnlineLogicTest, OpeningIdentifiesTheUnitAndClosingGoesOffline) {
     EXPECT_FALSE(view.online);
     EXPECT_EQ(view.selectCaption, "Open");
     EXPECT_EQ(view.status, (std::array<QString, 6>{"", "Offline", "", "", "", ""}));
+}
+
+TEST(StatusText, LineSettingsReadAsTheStatusBarShowsThem) {
+    const struct {
+        TBaudrate baud;
+        TParityBit parity;
+        TDataBit data;
+        TStopBit stop;
+        const char* text;
+    } rows[] = {
+        {TBaudrate::br115200, TParityBit::Even, TDataBit::db_8, TStopBit::sb_1, "115200,E,8,1"},
+        {TBaudrate::br38400, TParityBit::Odd, TDataBit::db_7, TStopBit::sb_2, "38400,O,7,2"},
+        {TBaudrate::br1200, TParityBit::None, TDataBit::db_8, TStopBit::sb_1, "1200,N,8,1"},
+        {TBaudrate::br28800, TParityBit::Even, TDataBit::db_8, TStopBit::sb_2, "28800,E,8,2"},
+    };
+    for (const auto& r : rows) {
+        TZRComm p;
+        p.SetBaudrate(r.baud);
+        p.SetFrameParitybit(r.parity);
+        p.SetFrameDatabits(r.data);
+        p.SetFrameStopbits(r.stop);
+        EXPECT_EQ(UnitSelection::lineSettingsText(p), r.text);
+    }
 }
 
 // What PanelComInfo says about each kind of link trouble.
@@ -290,6 +315,33 @@ TEST_F(OnlineLogicTest, ValuesAreShownWithTheirDecimals) {
     state.monitor.ActualOn = false;
     monitor.valueResult(MonitorPanel::ActPos, "r0 1\r\n", 100, 0, "");
     EXPECT_EQ(view.panels[MonitorPanel::ActPos], "????");
+}
+
+// The analog output is polled in the unit it is set up for (parameter 388),
+// its panel pale yellow; closing the port ends the polling.
+TEST_F(OnlineLogicTest, ActualValuesPollOnlyTheAnalogOutputThatIsSetUp) {
+    const struct {
+        int mode;
+        QStringList polled;
+    } rows[] = {{0, {"r0", "r1", "r4", "r5", "r6"}},
+                {1, {"r0", "r1", "r2", "r4", "r5", "r6"}},
+                {2, {"r0", "r1", "r3", "r4", "r5", "r6"}}};
+    for (const auto& r : rows) {
+        SCOPED_TRACE(r.mode);
+        state.tables.setParameter(388, r.mode);
+        open();
+        hostLines.clear();
+        monitor.ActualActief();
+        EXPECT_EQ(view.colours[MonitorPanel::Spanning_uit].has_value(), r.mode == 1);
+        EXPECT_EQ(view.colours[MonitorPanel::Stroom_uit].has_value(), r.mode == 2);
+        ASSERT_TRUE(waitUntil([&] { return sent().size() >= 30; }));
+        const QStringList lines = sent();
+        EXPECT_EQ(QSet<QString>(lines.begin(), lines.end()),
+                  QSet<QString>(r.polled.begin(), r.polled.end()));
+        selection.CmdSelectUnitClick();
+        EXPECT_FALSE(state.monitor.ActualOn);
+        EXPECT_EQ(view.colours[MonitorPanel::ActPos], std::nullopt);
+    }
 }
 
 // The error poll's activity dots grow to six pairs and start again.

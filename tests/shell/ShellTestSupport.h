@@ -4,6 +4,7 @@
 // state, scripted dialogs and, on demand, the main window.
 
 #include "shell/FormMain.h"
+#include "shell/SecondaryWindows.h"
 #include "ui/ProgramState.h"
 #include "ui/ScriptedDialogs.h"
 
@@ -33,6 +34,12 @@ class ShellWorld : public ::testing::Test {
     std::unique_ptr<ProgramState> state_;
     ScriptedDialogs dialogs_;
     std::unique_ptr<TFormMain> window_;
+};
+
+// Transfer windows the user always leaves with Cancel.
+struct NoTransfers : TransferWindows {
+    std::optional<UnitTables> receive(int) override { return std::nullopt; }
+    SendReport send(int, const UnitTables&) override { return {}; }
 };
 
 // A control of the main window, found by its object name as the window
