@@ -6,6 +6,7 @@
 
 #include "tools/CalibrationLogic.h"
 
+#include <functional>
 #include <map>
 
 using namespace kqm52;
@@ -124,44 +125,32 @@ TEST_F(CalibrationLogicTest, WritesGoOutOnlyInCalibrationMode) {
     EXPECT_FALSE(logic.controls().daSelect);
 }
 
-TEST_F(CalibrationLogicTest, OutputSelectionFollowsTheUnitsReplies) {
+// Each control's request on the wire: the output groups follow the unit's
+// replies, and a current test value goes out halved toward zero.
+TEST_F(CalibrationLogicTest, OutputSelectionFollowsTheUnitsRepliesAndTestValuesGoOut) {
     readAll();
     logic.CmdSet_U_actiefClick(); // refused outside calibration mode
     ASSERT_TRUE(quiet());
     EXPECT_FALSE(logic.controls().daVoltage);
     calibrationMode();
     const struct {
-        void (CalibrationLogic::*click)();
+        std::function<void()> act;
         const char* request;
         bool voltage, current;
-    } cases[] = {{&CalibrationLogic::CmdSet_U_actiefClick, "kf 1", true, false},
-                 {&CalibrationLogic::CmdSet_I_actiefClick, "kf 2", false, true},
-                 {&CalibrationLogic::CmdSet_I_InActiefClick, "kf 0", false, false}};
+    } cases[] = {{[&] { logic.CmdSet_U_actiefClick(); }, "kf 1", true, false},
+                 {[&] { logic.setVoltage(-100000); }, "ka -100000", true, false},
+                 {[&] { logic.CmdSet_I_actiefClick(); }, "kf 2", false, true},
+                 {[&] { logic.setCurrent(200000); }, "ka 100000", false, true},
+                 {[&] { logic.setCurrent(-3); }, "ka -1", false, true},
+                 {[&] { logic.setCurrent(-200000); }, "ka -100000", false, true},
+                 {[&] { logic.CmdSet_I_InActiefClick(); }, "kf 0", false, false}};
     for (const auto& c : cases) {
         clearWire();
-        (logic.*c.click)();
+        c.act();
         ASSERT_TRUE(quiet());
         EXPECT_EQ(sent(), QStringList{c.request});
         EXPECT_EQ(logic.controls().daVoltage, c.voltage) << c.request;
         EXPECT_EQ(logic.controls().daCurrent, c.current) << c.request;
-    }
-}
-
-TEST_F(CalibrationLogicTest, CurrentTestValuesAreHalvedTowardZero) {
-    readAll();
-    const struct {
-        bool current;
-        int value;
-        const char* request;
-    } cases[] = {{true, 200000, "ka 100000"},
-                 {true, -3, "ka -1"},
-                 {true, -200000, "ka -100000"},
-                 {false, -100000, "ka -100000"}};
-    for (const auto& c : cases) {
-        clearWire();
-        c.current ? logic.setCurrent(c.value) : logic.setVoltage(c.value);
-        ASSERT_TRUE(quiet());
-        EXPECT_EQ(sent(), QStringList{c.request});
     }
 }
 
