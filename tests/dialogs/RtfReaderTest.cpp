@@ -109,8 +109,8 @@ TEST(RtfReader, ParagraphAlignmentIsKept) {
     EXPECT_EQ(doc.begin().next().blockFormat().alignment(), Qt::AlignLeft);
 }
 
-// Untrusted input: each either reads as far as it makes sense or says why
-// not, in bounded time and memory.
+// Damaged input: what still reads, or why not. That any input ends without
+// a crash or a hang is the rtf fuzz target's property.
 struct Bad {
     const char* name;
     QByteArray rtf;
@@ -146,23 +146,12 @@ INSTANTIATE_TEST_SUITE_P(
         Bad{"DeepNesting", "{\\rtf1 " + repeated("{", 3000) + "x", {}, u"100 deep"_qs},
         Bad{"TooLarge", "{\\rtf1 " + repeated("x", 5000) + "}", {}, u"4096 bytes"_qs},
         Bad{"Unterminated", "{\\rtf1 {\\b abc", u"abc"_qs},
-        Bad{"HugeNumbers",
-            "{\\rtf1\\fs99999999999999999999 x\\cf99999999999\\u99999999999?y\\u-99999999999?z}",
-            u"xyz"_qs},
-        Bad{"TruncatedEscapeAtEnd", "{\\rtf1 a\\'", u"a"_qs},
         Bad{"HalfEscape", "{\\rtf1 a\\'4g\\'zz}", u"agzz"_qs},
-        Bad{"BackslashAtEnd", "{\\rtf1 a\\", u"a"_qs},
         Bad{"HugeBinaryLength", "{\\rtf1 a\\bin999999999999 xyz}", u"a"_qs},
         Bad{"NegativeBinaryLength", "{\\rtf1 a\\bin-5 b}", u"ab"_qs},
-        Bad{"OverlongWord", "{\\rtf1 a\\" + repeated("x", 1000) + " b}", u"ab"_qs},
-        Bad{"ExtraClosingBraces", "{\\rtf1 a}}}}", u"a"_qs},
         Bad{"HugeUnicodeSkip", "{\\rtf1\\uc99999 \\u8364 abcdefghijklmnopqrstuvwxyz}",
             u"€qrstuvwxyz"_qs},
-        Bad{"ControlBytes", QByteArray("{\\rtf1 a\0\x01\x1b\x7f b}", 15), u"a b"_qs},
-        Bad{"OverfullTables",
-            "{\\rtf1{\\colortbl" + repeated("\\red1;", 200) + "}{\\fonttbl" +
-                repeated("{\\f1 F;}", 200) + "}\\cf100 x}",
-            u"x"_qs}),
+        Bad{"ControlBytes", QByteArray("{\\rtf1 a\0\x01\x1b\x7f b}", 15), u"a b"_qs}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST(RtfReader, ReadingAgainReplacesTheDocument) {
