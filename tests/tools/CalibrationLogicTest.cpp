@@ -222,10 +222,8 @@ TEST(CalibrationReply, SplitsIntoWordAndArgumentsAndCutsToTheBuffer) {
     };
     for (const auto& c : cases) {
         const calibration::Reply r = calibration::parseReply(c.reply);
-        EXPECT_EQ(r.text, c.text);
-        EXPECT_EQ(r.word, c.word);
-        EXPECT_EQ(r.first, c.first);
-        EXPECT_EQ(r.second, c.second);
+        EXPECT_EQ((QStringList{r.text, r.word, r.first, r.second}),
+                  (QStringList{c.text, c.word, c.first, c.second}));
     }
     const QByteArray longReply = "kw 2041 " + QByteArray(120, '#') + "\r\n";
     EXPECT_EQ(calibration::parseReply(longReply).text.size(), 100);
