@@ -125,24 +125,6 @@ QString DeviceSearch::stopText(TStopBit s) {
     return s == TStopBit::sb_2 ? QStringLiteral("2") : QStringLiteral("1");
 }
 
-std::optional<TBaudrate> DeviceSearch::speedFromText(const QString& text) {
-    for (TBaudrate b : Speeds)
-        if (speedText(b) == text) return b;
-    return std::nullopt;
-}
-
-std::optional<TParityBit> DeviceSearch::parityFromText(const QString& text) {
-    for (TParityBit p : {TParityBit::None, TParityBit::Odd, TParityBit::Even})
-        if (parityText(p) == text) return p;
-    return std::nullopt;
-}
-
-std::optional<TStopBit> DeviceSearch::stopFromText(const QString& text) {
-    for (TStopBit s : {TStopBit::sb_1, TStopBit::sb_2})
-        if (stopText(s) == text) return s;
-    return std::nullopt;
-}
-
 void DeviceSearch::activate() {
     abortAll();
     savedBaud_ = port_.Baudrate();

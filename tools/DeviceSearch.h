@@ -86,13 +86,10 @@ class DeviceSearch {
     // Every combination a search goes through, in order.
     static std::vector<SearchCombination> combinations(const SearchChoice& choice,
                                                        TParityBit comParity, TStopBit comStop);
-    // The grid's texts: "9600", "Even", "1"; and back (nullopt: not one of ours).
+    // The grid's texts: "9600", "Even", "1".
     static QString speedText(TBaudrate b);
     static QString parityText(TParityBit p);
     static QString stopText(TStopBit s);
-    static std::optional<TBaudrate> speedFromText(const QString& text);
-    static std::optional<TParityBit> parityFromText(const QString& text);
-    static std::optional<TStopBit> stopFromText(const QString& text);
 
     // Activation: the port's settings as they are now are what Cancel restores
     // and what the "com" choices mean.

@@ -60,10 +60,6 @@ class ProgramDialogs : public ::testing::Test {
                 if (auto* form = qobject_cast<W*>(w); form && form->isVisible()) return fn(*form);
         });
     }
-    static void shoot(QWidget& w, const QString& name) {
-        const QString shots = qEnvironmentVariable("KQM52_SHOTS");
-        if (!shots.isEmpty()) w.grab().save(shots + u'/' + name + QStringLiteral(".png"));
-    }
 
     QTemporaryDir dir_;
     std::unique_ptr<Program> program_;
@@ -83,7 +79,6 @@ TEST_F(ProgramDialogs, GermanFromTheOptionsRelabelsTheMainWindowAtOnce) {
     EXPECT_EQ(ctl<QMenu>(main(), "File1")->title(),
               program_->state().language.text(u"Main"_qs, u"menuBestand"_qs, {}));
     EXPECT_TRUE(program_->state().language.loadedPath().endsWith(u"Taal2.ini"_qs));
-    shoot(main(), u"main-german"_qs);
 }
 
 TEST_F(ProgramDialogs, ErrorHelpOpensBesideTheMainWindowInItsLanguage) {
@@ -95,7 +90,6 @@ TEST_F(ProgramDialogs, ErrorHelpOpensBesideTheMainWindowInItsLanguage) {
     EXPECT_FALSE(help->isModal());
     EXPECT_EQ(help->windowTitle(), u"MX52 error numbers"_qs);
     EXPECT_EQ(help->RichEdit1->document()->begin().text(), u"MX52 error numbers"_qs);
-    shoot(*help, u"errorhelp1"_qs);
 }
 
 } // namespace

@@ -58,13 +58,6 @@ TEST_P(SetupLanguages, CaptionsAndItems) {
     EXPECT_EQ(itemsOf(form.CBBaudrate).last(), u"115200"_qs);
     EXPECT_EQ(itemsOf(form.CBTyp), (QStringList{u"RS 232 C"_qs, u"RS 422"_qs, u"RS 485"_qs}));
     EXPECT_EQ(form.CBSenden->itemText(3), u"DTR = 0"_qs);
-    // What the pages look like, when KQM52_SHOTS names a folder.
-    if (const QString shots = qEnvironmentVariable("KQM52_SHOTS"); !shots.isEmpty())
-        for (int page = 0; page < 2; ++page) {
-            form.PageControl->setCurrentIndex(page);
-            form.grab().save(shots +
-                             QStringLiteral("/setup-%1-%2.png").arg(int(c.language)).arg(page));
-        }
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -98,13 +91,28 @@ TEST(SetupLanguage, FollowsTheLocale) {
     EXPECT_EQ(setupLanguageFor(QLocale(QLocale::Dutch)), SetupLanguage::English);
 }
 
+// The port's ten settings as ordinals, in the order of the boxes.
+using Settings = std::array<int, 10>;
+Settings settingsOf(const TZRComm& p) {
+    return {int(p.PortName()),      int(p.PortAddress()),    int(p.Baudrate()),
+            int(p.FrameDatabits()), int(p.FrameParitybit()), int(p.FrameStopbits()),
+            int(p.Hardware()),      int(p.PortType()),       int(p.ReceiveDriver()),
+            int(p.TransmitDriver())};
+}
+
 class SetupForm : public ::testing::Test {
   protected:
     SetupForm() : form(port, SetupLanguage::English) { form.show(); }
-    // The four hardware boxes as indexes: hardware, type, receiver, transmitter.
-    std::array<int, 4> rowShown() const {
-        return {form.CBHardware->currentIndex(), form.CBTyp->currentIndex(),
-                form.CBEmpfangen->currentIndex(), form.CBSenden->currentIndex()};
+    std::array<QComboBox*, 10> boxes() const {
+        return {form.CBAnschluss, form.CBBereich,  form.CBBaudrate, form.CBDatenbits,
+                form.CBParitaet,  form.CBStopbits, form.CBHardware, form.CBTyp,
+                form.CBEmpfangen, form.CBSenden};
+    }
+    Settings shown() const {
+        Settings s{};
+        for (std::size_t i = 0; i < s.size(); ++i)
+            s[i] = boxes()[i]->currentIndex();
+        return s;
     }
     TZRComm port;
     TZRSetupCommForm form;
@@ -117,105 +125,77 @@ TEST_F(SetupForm, ShowsThePortsSettings) {
     port.SetFrameParitybit(TParityBit::Odd);
     port.SetHardware(THardware::PCLabPCL745);
     form.show();
-    EXPECT_EQ(form.CBAnschluss->currentText(), u"COM 2"_qs);
+    EXPECT_EQ(shown(), settingsOf(port));
     EXPECT_EQ(form.CBBereich->currentText(), u"02F8 - 02FF"_qs);
-    EXPECT_EQ(form.CBBaudrate->currentText(), u"19200"_qs);
     EXPECT_EQ(form.CBParitaet->currentText(), u"Odd"_qs);
-    EXPECT_EQ(rowShown(), (std::array<int, 4>{1, 2, 1, 1})); // PCLab, RS 485, register 7
+    EXPECT_EQ(form.CBTyp->currentIndex(), int(TPortType::RS485)); // PCLab's row
     EXPECT_TRUE(form.CmdOK->isEnabled());
     // Another port renews the range and the caption.
     form.CBAnschluss->setCurrentIndex(int(TPort::COM4));
     EXPECT_EQ(form.CBBereich->currentText(), u"02E8 - 02EF"_qs);
     EXPECT_EQ(form.windowTitle(), u"Serial port COM 4"_qs);
-}
-
-// The rows themselves are the port's rules; here the boxes follow them.
-TEST_F(SetupForm, HardwareBoxesFollowThePresetRows) {
-    form.CBHardware->setCurrentIndex(int(THardware::PhoenixPSM));
-    EXPECT_EQ(rowShown(), (std::array<int, 4>{2, 0, 0, 3}));
-    form.CBSenden->setCurrentIndex(int(TTransmitDriver::tdRTSto1)); // breaks the row
-    EXPECT_EQ(form.CBHardware->currentText(), u"User defined"_qs);
-    EXPECT_EQ(form.CBSenden->currentText(), u"RTS = 1"_qs);
-    // The port itself is untouched until OK.
-    EXPECT_EQ(port.Hardware(), THardware::Standard);
+    EXPECT_EQ(port.PortName(), TPort::COM2) << "the port itself is untouched until OK";
 }
 
 TEST_F(SetupForm, OkWritesTheBoxesInOrderWithoutOpening) {
-    form.CBAnschluss->setCurrentIndex(int(TPort::COM2));
     // A range chosen after the port must survive the port's own address rule.
-    form.CBBereich->setCurrentIndex(int(TPortAddr::pa_03E8));
-    form.CBBaudrate->setCurrentIndex(int(TBaudrate::br57600));
-    form.CBDatenbits->setCurrentIndex(int(TDataBit::db_7));
-    form.CBParitaet->setCurrentIndex(int(TParityBit::None));
-    form.CBStopbits->setCurrentIndex(int(TStopBit::sb_2));
-    form.CBHardware->setCurrentIndex(int(THardware::UserDefined));
-    form.CBTyp->setCurrentIndex(int(TPortType::RS485));
-    form.CBEmpfangen->setCurrentIndex(int(TReceiveDriver::rdRegister7to2));
-    form.CBSenden->setCurrentIndex(int(TTransmitDriver::tdDTRto0));
+    const Settings chosen{int(TPort::COM2),
+                          int(TPortAddr::pa_03E8),
+                          int(TBaudrate::br57600),
+                          int(TDataBit::db_7),
+                          int(TParityBit::None),
+                          int(TStopBit::sb_2),
+                          int(THardware::UserDefined),
+                          int(TPortType::RS485),
+                          int(TReceiveDriver::rdRegister7to2),
+                          int(TTransmitDriver::tdDTRto0)};
+    for (std::size_t i = 0; i < chosen.size(); ++i)
+        boxes()[i]->setCurrentIndex(chosen[i]);
     form.CmdOKClick();
     EXPECT_EQ(form.result(), QDialog::Accepted);
     EXPECT_FALSE(port.Active());
-    EXPECT_EQ(port.PortName(), TPort::COM2);
-    EXPECT_EQ(port.PortAddress(), TPortAddr::pa_03E8);
-    EXPECT_EQ(port.Baudrate(), TBaudrate::br57600);
-    EXPECT_EQ(port.FrameDatabits(), TDataBit::db_7);
-    EXPECT_EQ(port.FrameParitybit(), TParityBit::None);
-    EXPECT_EQ(port.FrameStopbits(), TStopBit::sb_2);
-    EXPECT_EQ(port.Hardware(), THardware::UserDefined);
-    EXPECT_EQ(port.PortType(), TPortType::RS485);
-    EXPECT_EQ(port.ReceiveDriver(), TReceiveDriver::rdRegister7to2);
-    EXPECT_EQ(port.TransmitDriver(), TTransmitDriver::tdDTRto0);
+    EXPECT_EQ(settingsOf(port), chosen);
 }
 
-// The dialog component, with a port that really opens (on a fake line).
-class SetupDialog : public ::testing::Test {
-  protected:
-    SetupDialog() {
-        map.setDevice(TPort::COM1, QStringLiteral("fake"));
-        map.registerDriver(QStringLiteral("fake"),
-                           [this] { return std::make_unique<test::FakeDriver>(line); });
-        port.setPortMap(&map);
-        dialog.SetZRComm(&port);
-    }
+// The dialog component, with a port that really opens (on a fake line):
+// OK is off while the port is open, unless a show handler closes it.
+TEST(SetupDialog, OkOnlyOnAClosedPortAndTheHandlersFrameTheWindow) {
+    auto line = std::make_shared<test::FakeLine>();
+    PortMap map;
+    map.setDevice(TPort::COM1, QStringLiteral("fake"));
+    map.registerDriver(QStringLiteral("fake"),
+                       [line] { return std::make_unique<test::FakeDriver>(line); });
+    TZRComm port;
+    port.setPortMap(&map);
+    TZRSetupCommDialog dialog;
+    dialog.SetZRComm(&port);
     // Runs the dialog, answering its window with answer.
-    bool execute(std::function<void(TZRSetupCommForm&)> answer) {
+    const auto execute = [&dialog](std::function<void(TZRSetupCommForm&)> answer) {
         dialog.onFormCreated = [answer](TZRSetupCommForm& form) {
             QTimer::singleShot(0, &form, [&form, answer] { answer(form); });
         };
         return dialog.ExecuteEnglish();
-    }
-    std::shared_ptr<test::FakeLine> line = std::make_shared<test::FakeLine>();
-    PortMap map;
-    TZRComm port;
-    TZRSetupCommDialog dialog;
-};
+    };
 
-TEST_F(SetupDialog, OkIsOffWhileThePortIsOpen) {
     port.SetActive(true);
     bool okEnabled = true;
-    const bool accepted = execute([&](TZRSetupCommForm& f) {
+    EXPECT_FALSE(execute([&](TZRSetupCommForm& f) {
         okEnabled = f.CmdOK->isEnabled();
         f.CmdCancel->click();
-    });
-    EXPECT_FALSE(accepted);
+    }));
     EXPECT_FALSE(okEnabled);
     EXPECT_TRUE(port.Active());
-    port.SetActive(false);
-}
 
-TEST_F(SetupDialog, AShowHandlerThatClosesThePortLetsOkThrough) {
-    port.SetActive(true);
     QStringList events;
     dialog.OnShow = [&](TZRSetupCommDialog* sender) {
         events << u"show"_qs;
         sender->ZRComm()->SetActive(false);
     };
     dialog.OnClose = [&](TZRSetupCommDialog*) { events << u"close"_qs; };
-    const bool accepted = execute([](TZRSetupCommForm& f) {
+    EXPECT_TRUE(execute([](TZRSetupCommForm& f) {
         f.CBAnschluss->setCurrentIndex(int(TPort::COM3));
         f.CmdOK->click();
-    });
-    EXPECT_TRUE(accepted);
+    }));
     EXPECT_EQ(events, (QStringList{u"show"_qs, u"close"_qs}));
     EXPECT_FALSE(port.Active());
     EXPECT_EQ(port.PortName(), TPort::COM3);

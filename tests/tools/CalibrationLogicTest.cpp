@@ -6,6 +6,9 @@
 
 #include "tools/CalibrationLogic.h"
 
+#include <QRegularExpression>
+
+#include <functional>
 #include <map>
 
 using namespace kqm52;
@@ -75,10 +78,8 @@ TEST_F(CalibrationLogicTest, ActivationReadsTheConstantsThenTheTeachValues) {
     QStringList expected;
     for (int n : calibration::ReadOrder)
         expected << QStringLiteral("kr %1").arg(n);
-    expected << "kr 2028"
-             << "kr 2029"
-             << "kr 2030"
-             << "kr 2031";
+    for (int n = 2028; n <= 2031; ++n) // the teach values
+        expected << QStringLiteral("kr %1").arg(n);
     EXPECT_EQ(sent(), expected);
     for (int n : calibration::ReadOrder) {
         EXPECT_EQ(view.spins[n], n - 2000) << n;
@@ -126,44 +127,32 @@ TEST_F(CalibrationLogicTest, WritesGoOutOnlyInCalibrationMode) {
     EXPECT_FALSE(logic.controls().daSelect);
 }
 
-TEST_F(CalibrationLogicTest, OutputSelectionFollowsTheUnitsReplies) {
+// Each control's request on the wire: the output groups follow the unit's
+// replies, and a current test value goes out halved toward zero.
+TEST_F(CalibrationLogicTest, OutputSelectionFollowsTheUnitsRepliesAndTestValuesGoOut) {
     readAll();
     logic.CmdSet_U_actiefClick(); // refused outside calibration mode
     ASSERT_TRUE(quiet());
     EXPECT_FALSE(logic.controls().daVoltage);
     calibrationMode();
     const struct {
-        void (CalibrationLogic::*click)();
+        std::function<void()> act;
         const char* request;
         bool voltage, current;
-    } cases[] = {{&CalibrationLogic::CmdSet_U_actiefClick, "kf 1", true, false},
-                 {&CalibrationLogic::CmdSet_I_actiefClick, "kf 2", false, true},
-                 {&CalibrationLogic::CmdSet_I_InActiefClick, "kf 0", false, false}};
+    } cases[] = {{[&] { logic.CmdSet_U_actiefClick(); }, "kf 1", true, false},
+                 {[&] { logic.setVoltage(-100000); }, "ka -100000", true, false},
+                 {[&] { logic.CmdSet_I_actiefClick(); }, "kf 2", false, true},
+                 {[&] { logic.setCurrent(200000); }, "ka 100000", false, true},
+                 {[&] { logic.setCurrent(-3); }, "ka -1", false, true},
+                 {[&] { logic.setCurrent(-200000); }, "ka -100000", false, true},
+                 {[&] { logic.CmdSet_I_InActiefClick(); }, "kf 0", false, false}};
     for (const auto& c : cases) {
         clearWire();
-        (logic.*c.click)();
+        c.act();
         ASSERT_TRUE(quiet());
         EXPECT_EQ(sent(), QStringList{c.request});
         EXPECT_EQ(logic.controls().daVoltage, c.voltage) << c.request;
         EXPECT_EQ(logic.controls().daCurrent, c.current) << c.request;
-    }
-}
-
-TEST_F(CalibrationLogicTest, CurrentTestValuesAreHalvedTowardZero) {
-    readAll();
-    const struct {
-        bool current;
-        int value;
-        const char* request;
-    } cases[] = {{true, 200000, "ka 100000"},
-                 {true, -3, "ka -1"},
-                 {true, -200000, "ka -100000"},
-                 {false, -100000, "ka -100000"}};
-    for (const auto& c : cases) {
-        clearWire();
-        c.current ? logic.setCurrent(c.value) : logic.setVoltage(c.value);
-        ASSERT_TRUE(quiet());
-        EXPECT_EQ(sent(), QStringList{c.request});
     }
 }
 
@@ -176,7 +165,7 @@ TEST_F(CalibrationLogicTest, AReadingSelectsItsInputThenPollsCyclically) {
     ASSERT_TRUE(waitUntil([&] { return sent().count(QStringLiteral("r4")) >= 3; }));
     EXPECT_EQ(sent().mid(0, 3), (QStringList{"wp 226 0", "bp", "r4"}));
     ASSERT_TRUE(waitUntil([&] { return logic.controls().panel2.endsWith(" V"); }));
-    EXPECT_TRUE(logic.controls().panel2.contains(QLatin1Char(',')));
+    EXPECT_TRUE(logic.controls().panel2.contains(QRegularExpression(",\\d{4} V$")));
 
     // The current reading stops the voltage polling first.
     logic.CmdAct_I_ADClick();
@@ -235,10 +224,8 @@ TEST(CalibrationReply, SplitsIntoWordAndArgumentsAndCutsToTheBuffer) {
     };
     for (const auto& c : cases) {
         const calibration::Reply r = calibration::parseReply(c.reply);
-        EXPECT_EQ(r.text, c.text);
-        EXPECT_EQ(r.word, c.word);
-        EXPECT_EQ(r.first, c.first);
-        EXPECT_EQ(r.second, c.second);
+        EXPECT_EQ((QStringList{r.text, r.word, r.first, r.second}),
+                  (QStringList{c.text, c.word, c.first, c.second}));
     }
     const QByteArray longReply = "kw 2041 " + QByteArray(120, '#') + "\r\n";
     EXPECT_EQ(calibration::parseReply(longReply).text.size(), 100);

@@ -37,17 +37,25 @@ class CamDisplayTest : public ::testing::Test {
 
 } // namespace
 
+// Only the cell of a cam's output lights, in its function's colour; every
+// other cell, and one whose values are damaged, clears the panels.
 TEST_F(CamDisplayTest, ACamLightsOneCellInTheRowOfItsOutput) {
     for (int m = 1; m <= 4; ++m)
         EXPECT_EQ(logic.cellColour(5, m), m == 3 ? std::optional<QColor>(Qt::green) : std::nullopt);
-    set(functionParameter(5), 1);
-    EXPECT_EQ(logic.cellColour(5, 3), QColor(Qt::red));
-    set(functionParameter(5), 3);
-    EXPECT_EQ(logic.cellColour(5, 3), QColor(Qt::yellow));
-    for (qint32 f : {0, -1, 4}) {
+    const std::pair<qint32, std::optional<QColor>> functions[] = {
+        {1, Qt::red}, {3, Qt::yellow}, {0, std::nullopt}, {-1, std::nullopt}, {4, std::nullopt}};
+    for (const auto& [f, colour] : functions) {
         set(functionParameter(5), f);
-        EXPECT_EQ(logic.cellColour(5, 3), std::nullopt) << f;
+        EXPECT_EQ(logic.cellColour(5, 3), colour) << f;
+        EXPECT_EQ(logic.UpdateOnSelectedCell(5, 3) == CamPanels{}, !colour) << f;
     }
+    set(functionParameter(5), 2);
+    EXPECT_EQ(logic.UpdateOnSelectedCell(5, 1), CamPanels{});
+    EXPECT_EQ(logic.UpdateOnSelectedCell(6, 3), CamPanels{}); // function 0
+    set(outputParameter(5), 7);
+    EXPECT_EQ(logic.UpdateOnSelectedCell(5, 7), CamPanels{});
+    EXPECT_EQ(logic.UpdateOnSelectedCell(0, 0), CamPanels{});
+    EXPECT_EQ(logic.UpdateOnSelectedCell(25, 3), CamPanels{});
 }
 
 TEST_F(CamDisplayTest, SelectedCamFillsThePanels) {
@@ -67,19 +75,6 @@ TEST_F(CamDisplayTest, SelectedCamFillsThePanels) {
     EXPECT_EQ(bare.Functie, QString());
     EXPECT_EQ(bare.SelectAanvang, QString());
     EXPECT_EQ(bare.Aanvang, "123,45");
-}
-
-TEST_F(CamDisplayTest, CellsWithoutTheirCamClearThePanels) {
-    EXPECT_EQ(logic.UpdateOnSelectedCell(5, 1), CamPanels{});
-    EXPECT_EQ(logic.UpdateOnSelectedCell(6, 3), CamPanels{}); // function 0
-    // Damaged values never reach past a table: out-of-range output, function, cell.
-    set(outputParameter(5), 7);
-    EXPECT_EQ(logic.UpdateOnSelectedCell(5, 7), CamPanels{});
-    set(outputParameter(5), 3);
-    set(functionParameter(5), 99);
-    EXPECT_EQ(logic.UpdateOnSelectedCell(5, 3), CamPanels{});
-    EXPECT_EQ(logic.UpdateOnSelectedCell(0, 0), CamPanels{});
-    EXPECT_EQ(logic.UpdateOnSelectedCell(25, 3), CamPanels{});
 }
 
 TEST_F(CamDisplayTest, StartAndEndSelectorsPickTheirValue) {

@@ -4,7 +4,6 @@
 
 #include "../sim/SimLinkFixture.h"
 
-#include "sim/DemoBus.h"
 #include "tools/DeviceSearch.h"
 
 #include <cerrno>
@@ -81,16 +80,6 @@ TEST(DeviceSearchPlan, CombinationsComeInTheOrderOfTheSearch) {
     const auto stopOnly = DeviceSearch::combinations({0, false, true}, e, s2);
     EXPECT_EQ(stopOnly.size(), 320u);
     EXPECT_EQ(stopOnly[1], (SearchCombination{0, TBaudrate::br9600, e, s2}));
-}
-
-TEST(DeviceSearchPlan, GridTextsReadBackToTheSettings) {
-    for (TBaudrate b : {TBaudrate::br9600, TBaudrate::br19200, TBaudrate::br28800,
-                        TBaudrate::br38400, TBaudrate::br57600})
-        EXPECT_EQ(DeviceSearch::speedFromText(DeviceSearch::speedText(b)), b);
-    EXPECT_EQ(DeviceSearch::parityFromText(QStringLiteral("Odd")), TParityBit::Odd);
-    EXPECT_EQ(DeviceSearch::stopFromText(QStringLiteral("2")), TStopBit::sb_2);
-    EXPECT_FALSE(DeviceSearch::speedFromText(QStringLiteral("115200")));
-    EXPECT_FALSE(DeviceSearch::parityFromText(QString()));
 }
 
 TEST_F(DeviceSearchTest, FindsAUnitAtItsOwnSettingsAndPausesThere) {
@@ -219,23 +208,4 @@ TEST_F(DeviceSearchTest, APortThatCannotOpenSendsNothing) {
     EXPECT_TRUE(search.canStart());
     EXPECT_EQ(view.errors.size(), 1);
     EXPECT_TRUE(sent().isEmpty());
-}
-
-TEST_F(DeviceSearchTest, FindsEveryDemoUnitWithBothAutomaticSwitches) {
-    addDemoUnits(*bus, SimCatalogue());
-    search.start(BothAuto);
-    QStringList rows;
-    while (settled() && search.state() == SearchState::Found) {
-        const FoundUnit& f = search.found().back();
-        rows << QStringLiteral("%1 %2 %3 %4 %5")
-                    .arg(f.at.unit)
-                    .arg(DeviceSearch::speedText(f.at.baud), DeviceSearch::parityText(f.at.parity),
-                         DeviceSearch::stopText(f.at.stop), f.typeText.section("   ", 0, 0));
-        search.resume();
-    }
-    EXPECT_EQ(search.state(), SearchState::Complete);
-    EXPECT_EQ(rows, (QStringList{"0 9600 Odd 1 MX52 Nokkenregelaar V3.07",
-                                 "12 9600 None 2 MX53 Nokkenregelaar V1.02",
-                                 "5 19200 Even 1 MX52 Positioneerregelaar V2.11",
-                                 "0 38400 Even 1 MX52 Nokkenregelaar V3.07"}));
 }
