@@ -173,7 +173,10 @@ TEST_F(CalibrationLogicTest, AReadingSelectsItsInputThenPollsCyclically) {
     EXPECT_TRUE(logic.controls().panel2.isEmpty());
     clearWire();
     ASSERT_TRUE(waitUntil([&] { return sent().count(QStringLiteral("r5")) >= 2; }));
-    const QStringList after = sent();
+    QStringList after = sent();
+    // A voltage request the worker had already taken when the button was
+    // pressed still goes out and is answered before the switch.
+    if (!after.isEmpty() && after.first() == QStringLiteral("r4")) after.removeFirst();
     EXPECT_EQ(after.mid(0, 2), (QStringList{"wp 226 1", "bp"}));
     EXPECT_EQ(after.count(QStringLiteral("r4")), 0);
     ASSERT_TRUE(waitUntil([&] { return logic.controls().panel3.endsWith(" mA"); }));
