@@ -134,6 +134,7 @@ TEST(SetpointFile, LineS000IsNeededButCarriesNothing) {
 TEST(BackupFile, BytesAsWritten) {
     const QByteArray bytes = BackupFile::toBytes({someParameters(), someSetpoints()});
     ASSERT_EQ(bytes.size(), 16020);
+    // Little-endian whatever the machine.
     const std::pair<qsizetype, qint32> golden[] = {{0, 11442233},
                                                    {4, 11442233},
                                                    {8, -7},
@@ -146,9 +147,6 @@ TEST(BackupFile, BytesAsWritten) {
                                                    {16016, 123456789}};
     for (const auto& [offset, value] : golden)
         EXPECT_EQ(entryAt(bytes, offset), value) << "offset " << offset;
-    // Little-endian whatever the machine.
-    EXPECT_EQ(bytes.left(4), QByteArray("\x39\x98\xAE\x00", 4));
-    EXPECT_EQ(bytes.mid(16012, 4), QByteArray("\x15\xCD\x5B\x07", 4));
     // Nothing but zeros past the unit's tables.
     EXPECT_EQ(bytes.mid(1608, 8012 - 1608).count('\0'), 8012 - 1608);
     EXPECT_EQ(bytes.mid(8204, 16012 - 8204).count('\0'), 16012 - 8204);
