@@ -200,8 +200,7 @@ void EditParamLogic::OpslaanAlsClick() {
     const int unit = hooks.unitNumber ? hooks.unitNumber() : 0;
     const QString problem = ParameterFile::write(path, state_.tables.parameters(), unit);
     if (!problem.isEmpty())
-        view_.showError(text("Msg_ErrorCaption"),
-                        QStringLiteral("The parameters were not saved.\n\r") + problem);
+        view_.showError(text("Msg_ErrorCaption"), text("MsgNotSaved") + LineJoin + problem);
 }
 
 bool EditParamLogic::askBeforeUnloadedValues(const char* section, const char* const* keys,

@@ -192,7 +192,8 @@ void SetpointEditor::Opslaanals1Click() {
     rememberFolder(path);
     const QString error = saveFile(path);
     if (!error.isEmpty())
-        view_.showError(l.text(TextId{"EditSollwert", "Msg_ErrorCaption"}), error);
+        view_.showError(l.text(TextId{"EditSollwert", "Msg_ErrorCaption"}),
+                        l.text(TextId{"EditSollwert", "MsgNotSaved"}) + LineBreak + error);
 }
 
 bool SetpointEditor::confirmUnloaded(bool print) {

@@ -260,6 +260,8 @@ inline constexpr TextKey kTextTable[] = {
     {"EditParam", "OpenMsg2", ""},
     {"EditParam", "OpenMsg3", ""},
     {"EditParam", "OpenMsg4", ""},
+    // Ours: a file that could not be saved; the system's reason follows.
+    {"EditParam", "MsgNotSaved", "The parameters were not saved.", "", TextKind::KeepsDefault},
     {"EditParam", "SaveCaption", ""},
     {"EditParam", "Msg_waarschuwingCaption", ""},
     {"EditParam", "ZendMsg_1", ""}, // the six lines of the send question, joined by LF CR
@@ -404,6 +406,7 @@ inline constexpr TextKey kTextTable[] = {
     {"EditSollwert", "OpenMsg2", ""},
     {"EditSollwert", "OpenMsg3", ""},
     {"EditSollwert", "OpenMsg4", ""},
+    {"EditSollwert", "MsgNotSaved", "The setpoints were not saved.", "", TextKind::KeepsDefault},
     {"EditSollwert", "Msg_waarschuwingCaption", ""},
     {"EditSollwert", "ZendMsg_10", ""}, // the five lines of the send question
     {"EditSollwert", "ZendMsg_20", ""},

@@ -168,6 +168,14 @@ TEST_F(EditorTest, SavedFileHasTheUnitInItsHeaderAndReadsBackTheSameTable) {
     EXPECT_FALSE(state.tables.parametersModified);
     EXPECT_EQ(refreshes, 1);
     EXPECT_TRUE(dialogs.asked(Kind::Message).empty());
+
+    // A folder that is not there: the box says what was not saved, and where.
+    dialogs.answerSaveFile(path("gone/unit3.mxp"));
+    logic.OpslaanAlsClick();
+    ASSERT_EQ(dialogs.asked(Kind::Message).size(), 1u);
+    EXPECT_TRUE(
+        lastBox().text.startsWith(lang("MsgNotSaved") + "\n\r" + path("gone/unit3.mxp") + ": "))
+        << lastBox().text.toStdString();
 }
 
 // Which line refuses a file is the file reader's; here the box and the table.

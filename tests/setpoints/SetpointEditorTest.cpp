@@ -168,6 +168,14 @@ TEST_F(SetpointEditorTest, SavedFileHasTheFormatAndOpensBackExactly) {
     EXPECT_EQ(state.tables.setpointSource, SetpointSource::File);
     EXPECT_FALSE(state.tables.setpointsModified);
     EXPECT_EQ(view.refills, 1);
+
+    // A folder that is not there: the box says what was not saved, and where.
+    view.savePath = dir.filePath(QStringLiteral("gone/unit3.mxs"));
+    editor.Opslaanals1Click();
+    ASSERT_EQ(view.errors.size(), 1);
+    EXPECT_TRUE(
+        view.errors[0].startsWith("|The setpoints were not saved.\n\r" + view.savePath + ": "))
+        << view.errors[0].toStdString();
 }
 
 // Which line refuses a file, and with which key, is the file reader's; here
