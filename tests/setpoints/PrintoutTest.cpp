@@ -65,7 +65,7 @@ class PrintoutTest : public ::testing::Test {
             GTEST_SKIP() << "pdftotext (poppler-utils) is not installed";
         ASSERT_TRUE(dir.isValid());
         state.settings.ProgramDir = dir.path() + QLatin1Char('/');
-        writeTree("MX52 parameters\n\tAlgemeen\n\tNokken\n\t\tNok 1\n\tLeeg\n");
+        writeTree("MX52 parameters\n\tAlgemeen\n\tNokken\n\t\tNok 1\n\t\t\tDetail\n\tLeeg\n");
         IniFile definitions;
         definitions.loadFromText(QStringLiteral("[007]\nnaam0=Snelheid\ndec=2\n"
                                                 "[014]\nnaam0=Modus\ntype=1\nopties0=Uit,Aan\n"
@@ -142,6 +142,9 @@ TEST_F(PrintoutTest, ParameterPageShowsHeaderAndGroupsInTreeOrder) {
     EXPECT_TRUE(root >= 0 && general > root && cam > general) << page.toStdString();
     EXPECT_FALSE(lineWith(page, QStringLiteral("Nokken")).trimmed() == QStringLiteral("Nokken"));
     EXPECT_TRUE(lineWith(page, QStringLiteral("Leeg")).isEmpty());
+    // A line below a submenu belongs to the submenu's group: no title, no repeat.
+    EXPECT_TRUE(lineWith(page, QStringLiteral("Detail")).isEmpty());
+    EXPECT_EQ(page.count(QStringLiteral("Richting")), 1);
 
     const QString columns = lineWith(page, QStringLiteral("Waarde"));
     const QString speed = lineWith(page, QStringLiteral("Snelheid"));
