@@ -103,7 +103,7 @@ Program::Program(const StartOptions& options, const QString& programDir) : state
     // its line settings are already on the port.
     windows_.FormApparaatZoeken = new TFormApparaatZoeken(
         state_, main->ZRComm1, dialogs_, [main](int unit) { main->setUnitNumber(unit); }, main);
-    windows_.FormCalibratie = new TFormCalibratie(main->ZRComm1, dialogs_, main);
+    windows_.FormCalibratie = new TFormCalibratie(main->ZRComm1, state_.language, dialogs_, main);
     windows_.FormAfdrukkenPar = new TFormAfdrukkenPar(state_, dialogs_, main);
     auto* afdrukkenSoll = new TFormAfdrukkenSoll(state_, dialogs_, main);
     windows_.FormAfdrukkenSoll = afdrukkenSoll;

@@ -8,6 +8,10 @@ QByteArray replyInBuffer(const QByteArray& reply, int bufferSize) {
     return reply.left(bufferSize);
 }
 
+bool replyFits(const QByteArray& reply, int bufferSize) {
+    return reply.size() <= bufferSize;
+}
+
 QString replyText(const QByteArray& reply, int bufferSize) {
     const QByteArray held = replyInBuffer(reply, bufferSize);
     if (held.size() <= 5) return {};

@@ -15,6 +15,12 @@ namespace kqm52 {
 // The reply as its reader's buffer holds it: at most bufferSize bytes.
 QByteArray replyInBuffer(const QByteArray& reply, int bufferSize);
 
+// Whether the whole reply, line end included, fits its reader's buffer.  A
+// reader that acts on a reply (a confirmation, a value it stores) takes one
+// that does not fit as a bad reply: its cut-off first bytes can read like a
+// real answer.
+bool replyFits(const QByteArray& reply, int bufferSize);
+
 // The reply text: the buffered reply without its first three bytes and its
 // last two.  Five bytes or fewer give an empty text.
 QString replyText(const QByteArray& reply, int bufferSize);

@@ -1,8 +1,12 @@
 #include "tools/CalibrationLogic.h"
 
 #include "link/ReplyText.h"
+#include "link/SerialDriver.h"
 #include "link/ZRComm.h"
 #include "params/model/DecimalText.h"
+#include "ui/LanguageTexts.h"
+
+#include <limits>
 
 namespace kqm52 {
 
@@ -14,13 +18,42 @@ int indexOf(int number) {
     return -1;
 }
 
+Limits limitsOf(int number) {
+    switch (number) {
+    case 2042: // DA voltage gains
+    case 2040:
+    case 2036: // AD gains
+    case 2034:
+    case 2039:
+    case 2037:
+        return {-1000, 1000};
+    case 2044: // DA current gains
+    case 2045:
+        return {-1500, 1500};
+    default:
+        return {std::numeric_limits<int>::min(), std::numeric_limits<int>::max()};
+    }
+}
+
+QString fieldName(int number) {
+    static const char* const groups[4] = {"DA Spanning", "DA Stroom", "AD Spanning", "AD Stroom"};
+    static const char* const rows[3] = {"Offset", "Gain +", "Gain -"};
+    const int i = indexOf(number);
+    if (i < 0) return QString::number(number);
+    // ReadOrder lists each group's constants together, but the AD groups
+    // read their negative gain first.
+    static constexpr int rowOf[ConstantCount] = {0, 1, 2, 0, 1, 2, 2, 0, 1, 2, 0, 1};
+    return QStringLiteral("%1 %2").arg(QLatin1String(groups[i / 3]), QLatin1String(rows[rowOf[i]]));
+}
+
 Reply parseReply(const QByteArray& reply) {
-    // A reply longer than the buffer is cut to it rather than thrown away:
-    // what fits still tells the engineer what came back.
-    QByteArray held = replyInBuffer(reply, ReplyBuffer);
-    if (reply.size() <= ReplyBuffer) held.chop(2);
     Reply r;
-    r.text = QString::fromLatin1(held);
+    r.size = reply.size();
+    if (!replyFits(reply, ReplyBuffer)) {
+        r.tooLong = true;
+        return r;
+    }
+    r.text = QString::fromLatin1(reply.chopped(std::min<qsizetype>(2, reply.size())));
     r.word = r.text.left(2);
     const QString rest = r.text.mid(3);
     const int blank = rest.indexOf(QLatin1Char(' '));
@@ -40,8 +73,8 @@ const QString CommErrorText = QStringLiteral("Communicatie error");
 
 } // namespace
 
-CalibrationLogic::CalibrationLogic(TZRComm& port, CalibrationView& view)
-    : port_(port), view_(view) {
+CalibrationLogic::CalibrationLogic(TZRComm& port, const LanguageTexts& texts, CalibrationView& view)
+    : port_(port), texts_(texts), view_(view) {
     const std::pair<TRQ500Protocol*, const char*> components[] = {
         {&RQ500Kalibratie, "RQ500Kalibratie"},
         {&RQ500LeesKalibratieWaarden, "RQ500LeesKalibratieWaarden"},
@@ -59,6 +92,10 @@ CalibrationLogic::CalibrationLogic(TZRComm& port, CalibrationView& view)
     RQ500Lees_I_AD.OnCommResult = [this](TZRProtocolComponent*, const QByteArray& r) {
         RQ500Lees_I_ADCommResult(r);
     };
+    RQ500Lees_U_AD.OnCommError = [this](TZRProtocolComponent*, const TCommError& e,
+                                        const QByteArray&) { readingError(Reading::Voltage, e); };
+    RQ500Lees_I_AD.OnCommError = [this](TZRProtocolComponent*, const TCommError& e,
+                                        const QByteArray&) { readingError(Reading::Current, e); };
 
     // An unreadable value stops a chain at once: asking again would not make
     // the unit send a number.
@@ -111,6 +148,7 @@ CalibrationLogic::CalibrationLogic(TZRComm& port, CalibrationView& view)
 CalibrationLogic::~CalibrationLogic() {
     for (TRQ500Protocol* c : {&RQ500Lees_U_AD, &RQ500Lees_I_AD}) {
         c->OnCommResult = nullptr;
+        c->OnCommError = nullptr;
         c->SetActive(false);
     }
 }
@@ -135,6 +173,9 @@ void CalibrationLogic::activate() {
     controls_.daVoltage = controls_.daCurrent = controls_.adGroups = false;
     controls_.daSelect = false;
     controls_.eeprom = false;
+    // What the fields held came from an earlier opening, perhaps of another
+    // unit: nothing is shown as the unit's value until it has sent it.
+    controls_.known.fill(false);
     changed();
     constants_.start();
 }
@@ -144,6 +185,10 @@ void CalibrationLogic::activate() {
 
 RequestSequence::Verdict CalibrationLogic::constantRead(int index, const QByteArray& bytes) {
     const Reply r = parseReply(bytes);
+    if (r.tooLong) {
+        showTooLong(r);
+        return RequestSequence::Verdict::Bad;
+    }
     showReply(r);
     const auto value = parseDeviceInteger(r.second);
     if (!value) {
@@ -154,11 +199,17 @@ RequestSequence::Verdict CalibrationLogic::constantRead(int index, const QByteAr
     filling_ = true;
     saved_[std::size_t(index)] = view_.showConstant(number, *value);
     filling_ = false;
+    controls_.known[std::size_t(index)] = true;
+    changed();
     return RequestSequence::Verdict::Good;
 }
 
 RequestSequence::Verdict CalibrationLogic::teachRead(int index, const QByteArray& bytes) {
     const Reply r = parseReply(bytes);
+    if (r.tooLong) {
+        showTooLong(r);
+        return RequestSequence::Verdict::Bad;
+    }
     showReply(r);
     const auto value = parseDeviceInteger(r.second);
     if (!value) {
@@ -186,6 +237,13 @@ void CalibrationLogic::showUnreadable(const Reply& reply) {
     changed();
 }
 
+void CalibrationLogic::showTooLong(const Reply& reply) {
+    controls_.panel1 =
+        texts_.text(TextId{"Calibratie", "MsgAntwoordTeLang"}).arg(reply.size).arg(ReplyBuffer);
+    controls_.panel1Red = true;
+    changed();
+}
+
 // ---------------------------------------------------------------------------
 // Commands
 
@@ -201,7 +259,10 @@ void CalibrationLogic::sendNextCommand() {
     pending_.pop_front();
     item.parse = [this](const QByteArray& r) {
         RQ500KalibratieCommResult(r);
-        return RequestSequence::Verdict::Good;
+        // Too long, the reply confirmed nothing: an input selection that
+        // gets one starts no reading.
+        return replyFits(r, ReplyBuffer) ? RequestSequence::Verdict::Good
+                                         : RequestSequence::Verdict::Bad;
     };
     std::vector<RequestSequence::Item> items;
     items.push_back(std::move(item));
@@ -210,8 +271,24 @@ void CalibrationLogic::sendNextCommand() {
 }
 
 void CalibrationLogic::constantChanged(int number, int value) {
-    if (!writesEnabled_ || filling_ || indexOf(number) < 0) return;
+    const int i = indexOf(number);
+    if (!writesEnabled_ || filling_ || i < 0) return;
+    // Never read, the constant would be overwritten unseen.
+    if (!controls_.known[std::size_t(i)]) return;
+    const Limits limits = limitsOf(number);
+    if (value < limits.min || value > limits.max) {
+        constantRefused(number, QString::number(value));
+        return;
+    }
     send(QStringLiteral("kw %1 %2").arg(number).arg(value));
+}
+
+void CalibrationLogic::entryRefused(const QString& field, const QString& typed, Limits limits) {
+    controls_.panel1 =
+        texts_.text(TextId{"Calibratie", "MsgBuitenBereik"})
+            .arg(field, typed, QString::number(limits.min), QString::number(limits.max));
+    controls_.panel1Red = true;
+    changed();
 }
 
 void CalibrationLogic::setVoltage(int value) {
@@ -250,11 +327,16 @@ void CalibrationLogic::CmdSaveToEEPROMClick() {
 
 void CalibrationLogic::RQ500KalibratieCommResult(const QByteArray& bytes) {
     const Reply r = parseReply(bytes);
+    if (r.tooLong) {
+        showTooLong(r);
+        return;
+    }
     controls_.panel1 = r.text;
     controls_.panel1Red = false;
     if (r.word == QLatin1String("ks")) {
         for (int i = 0; i < ConstantCount; ++i)
-            saved_[std::size_t(i)] = view_.constantValue(ReadOrder[std::size_t(i)]);
+            if (controls_.known[std::size_t(i)])
+                saved_[std::size_t(i)] = view_.constantValue(ReadOrder[std::size_t(i)]);
         sentNotSaved_ = false;
         controls_.eeprom = false;
     } else if (r.word == QLatin1String("kw")) {
@@ -288,20 +370,43 @@ void CalibrationLogic::RQ500KalibratieCommResult(const QByteArray& bytes) {
     changed();
 }
 
-void CalibrationLogic::RQ500KalibratieCommError(const TCommError& error) {
-    if (error.Code == CommCode::Timeout) {
-        controls_.panel1 = TimeoutText;
-    } else if (error.Code == CommCode::PortClosed) {
-        // Opened from an offline main window nothing can be read: say so,
-        // rather than leave an empty panel over empty spin edits.
-        controls_.panel1 = QStringLiteral("Poort gesloten");
-    } else if (error.SystemError != 0 || error.LineErrors != 0) {
-        controls_.panel1 = CommErrorText;
-    } else {
-        return;
-    }
+QString CalibrationLogic::linkErrorText(const TCommError& error) const {
+    if (error.Code == CommCode::Timeout) return TimeoutText;
+    // Opened from an offline main window nothing can be read: say so,
+    // rather than leave an empty panel over empty spin edits.
+    if (error.Code == CommCode::PortClosed) return QStringLiteral("Poort gesloten");
+    // An unplugged converter: the system's words say so, a bare
+    // "Communicatie error" does not.
+    if (error.Code == CommCode::DriverFailed && error.SystemError != 0)
+        return CommErrorText + QStringLiteral(": ") +
+               QString::fromStdString(systemErrorText(error.SystemError));
+    if (error.SystemError != 0 || error.LineErrors != 0) return CommErrorText;
+    return {};
+}
+
+void CalibrationLogic::showLinkError(const QString& text) {
+    controls_.panel1 = text;
     controls_.panel1Red = true;
+    // A reading that goes on would show a value from before the failure, or
+    // poll a line that is gone: it stops, and the user starts it again.
+    if (reading_ != Reading::None || selecting_ != Reading::None) {
+        readingOff();
+        selecting_ = Reading::None;
+    }
     changed();
+}
+
+void CalibrationLogic::RQ500KalibratieCommError(const TCommError& error) {
+    const QString text = linkErrorText(error);
+    if (!text.isEmpty()) showLinkError(text);
+}
+
+void CalibrationLogic::readingError(Reading reading, const TCommError& error) {
+    // All zero: the requests go through again after an error.  A request of
+    // a reading already switched off stops nothing.
+    if (error.ok() || reading_ != reading) return;
+    const QString text = linkErrorText(error);
+    showLinkError(text.isEmpty() ? CommErrorText : text);
 }
 
 // ---------------------------------------------------------------------------
@@ -357,6 +462,7 @@ void CalibrationLogic::startPolling() {
 namespace {
 
 QString inputText(const QByteArray& reply, const char* unit) {
+    if (!replyFits(reply, ReplyBuffer)) return QStringLiteral("????");
     const auto value = parseDeviceInteger(replyText(reply, ReplyBuffer));
     return value ? formatDecimal(4, *value) + QLatin1String(unit) : QStringLiteral("????");
 }

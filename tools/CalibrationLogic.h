@@ -25,6 +25,7 @@
 
 namespace kqm52 {
 
+class LanguageTexts;
 class TZRComm;
 
 namespace calibration {
@@ -40,13 +41,28 @@ constexpr int ReplyBuffer = 100;
 // Index of a constant's number in ReadOrder, or -1.
 int indexOf(int number);
 
-// A reply as this window reads it: the text without the line end, cut to the
-// reply buffer, and its command word and two arguments.
+// The values a constant's field takes.  The offsets are bounded only by the
+// 32-bit value on the wire.
+struct Limits {
+    int min;
+    int max;
+};
+Limits limitsOf(int number);
+// The field as the window labels it: its group and its row ("DA Spanning
+// Gain +").
+QString fieldName(int number);
+
+// A reply as this window reads it: the text without the line end, and its
+// command word and two arguments.  A reply that does not fit the reply
+// buffer is too long: all of it is left empty, since what fits may read
+// like an answer it is not.
 struct Reply {
     QString text;
     QString word;
     QString first;
     QString second;
+    bool tooLong = false;
+    qsizetype size = 0; // bytes received, line end included
 };
 Reply parseReply(const QByteArray& reply);
 
@@ -66,6 +82,9 @@ struct CalibrationControls {
     QString panel2; // live voltage input
     QString panel3; // live current input
     std::array<QString, 4> teach;
+    // By ReadOrder: the constant's value came from the unit.  A field whose
+    // value never arrived shows no value and cannot be edited.
+    std::array<bool, calibration::ConstantCount> known{};
 };
 
 class CalibrationView {
@@ -81,15 +100,22 @@ class CalibrationView {
 
 class CalibrationLogic {
   public:
-    CalibrationLogic(TZRComm& port, CalibrationView& view);
+    CalibrationLogic(TZRComm& port, const LanguageTexts& texts, CalibrationView& view);
     ~CalibrationLogic();
     CalibrationLogic(const CalibrationLogic&) = delete;
     CalibrationLogic& operator=(const CalibrationLogic&) = delete;
 
     // FormActivate: everything editable off, then the constants are read.
     void activate();
-    // A constant's spin edit changed (by the user).
+    // A constant's spin edit changed (by the user).  A value outside the
+    // field's limits is refused: nothing goes out.
     void constantChanged(int number, int value);
+    // The user typed a value a field cannot take; it was not sent and the
+    // window says so.
+    void entryRefused(const QString& field, const QString& typed, calibration::Limits limits);
+    void constantRefused(int number, const QString& typed) {
+        entryRefused(calibration::fieldName(number), typed, calibration::limitsOf(number));
+    }
     // Test values: the voltage value as it is, the current one halved.
     void setVoltage(int value);
     void setCurrent(int value);
@@ -134,12 +160,17 @@ class CalibrationLogic {
     RequestSequence::Verdict teachRead(int index, const QByteArray& reply);
     void showReply(const calibration::Reply& reply);
     void showUnreadable(const calibration::Reply& reply);
+    void showTooLong(const calibration::Reply& reply);
+    void showLinkError(const QString& text);
+    QString linkErrorText(const TCommError& error) const;
     void switchReading(Reading reading);
+    void readingError(Reading reading, const TCommError& error);
     void readingOff();
     void startPolling();
     void changed();
 
     TZRComm& port_;
+    const LanguageTexts& texts_;
     CalibrationView& view_;
     CalibrationControls controls_;
     RequestSequence constants_{RQ500LeesKalibratieWaarden};

@@ -5,12 +5,16 @@
 
 #include <QApplication>
 #include <QGroupBox>
+#include <QKeyEvent>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QShowEvent>
+#include <QSignalBlocker>
 #include <QSpinBox>
 
-#include <climits>
+#include <functional>
 
 namespace kqm52 {
 
@@ -28,8 +32,9 @@ QPushButton* button(QWidget* parent, const char* name, const QString& caption, i
     return plainButton(parent, name, caption, x, y, width, 24);
 }
 
-QSpinBox* spin(QWidget* parent, const char* name, int x, int y, int min, int max) {
-    auto* s = place(new QSpinBox(parent), name, x, y, 97, 22);
+template <class Spin>
+Spin* spin(QWidget* parent, const char* name, int x, int y, int min, int max) {
+    auto* s = place(new Spin(parent), name, x, y, 97, 22);
     s->setRange(min, max);
     // A value is sent when it is complete (Enter, leaving the field, an
     // arrow step), not at every keystroke: typing -37 must not drive the
@@ -59,30 +64,32 @@ QGroupBox* group(QWidget* parent, const char* name, const QString& caption, int 
     return g;
 }
 
-struct ConstantSpin {
+struct ConstantField {
     int number;
     const char* name;
     int row; // 0 offset, 1 gain positive, 2 gain negative
-    int min, max;
 };
-
-constexpr int Unbounded = INT_MAX;
 
 // By group: DA voltage, DA current, AD voltage, AD current.
-constexpr ConstantSpin Spins[4][3] = {
-    {{2041, "SpinEdit_Offset_U", 0, -Unbounded, Unbounded},
-     {2042, "SpinEdit_Gain_U_pos", 1, -1000, 1000},
-     {2040, "SpinEdit_Gain_U_neg", 2, -1000, 1000}},
-    {{2043, "SpinEdit_Offset_I", 0, -Unbounded, Unbounded},
-     {2044, "SpinEdit_Gain_I_pos", 1, -1500, 1500},
-     {2045, "SpinEdit_Gain_I_neg", 2, -1500, 1500}},
-    {{2035, "SpinEdit_Offset_U_AD", 0, -Unbounded, Unbounded},
-     {2036, "SpinEdit_Gain_U_pos_AD", 1, -1000, 1000},
-     {2034, "SpinEdit_Gain_U_neg_AD", 2, -1000, 1000}},
-    {{2038, "SpinEdit_Offset_I_AD", 0, -Unbounded, Unbounded},
-     {2039, "SpinEdit_Gain_I_pos_AD", 1, -1000, 1000},
-     {2037, "SpinEdit_Gain_I_neg_AD", 2, -1000, 1000}},
+constexpr ConstantField Spins[4][3] = {
+    {{2041, "SpinEdit_Offset_U", 0},
+     {2042, "SpinEdit_Gain_U_pos", 1},
+     {2040, "SpinEdit_Gain_U_neg", 2}},
+    {{2043, "SpinEdit_Offset_I", 0},
+     {2044, "SpinEdit_Gain_I_pos", 1},
+     {2045, "SpinEdit_Gain_I_neg", 2}},
+    {{2035, "SpinEdit_Offset_U_AD", 0},
+     {2036, "SpinEdit_Gain_U_pos_AD", 1},
+     {2034, "SpinEdit_Gain_U_neg_AD", 2}},
+    {{2038, "SpinEdit_Offset_I_AD", 0},
+     {2039, "SpinEdit_Gain_I_pos_AD", 1},
+     {2037, "SpinEdit_Gain_I_neg_AD", 2}},
 };
+
+bool wholeNumber(const QString& text) {
+    static const QRegularExpression number(QStringLiteral("^[+-]?[0-9]+$"));
+    return number.match(text.trimmed()).hasMatch();
+}
 
 QString wrapped(const QString& text, int width) {
     QStringList lines;
@@ -100,8 +107,71 @@ QString wrapped(const QString& text, int width) {
 
 } // namespace
 
-TFormCalibratie::TFormCalibratie(TZRComm& port, Dialogs& dialogs, QWidget* parent)
-    : QDialog(parent), dialogs_(dialogs), logic_(port, *this) {
+// The spin edit of this window.  A plain spin edit refuses the keystroke
+// that would take its text past the limits, so 5000 typed into a field of
+// -1000 to 1000 stands there as 500 and goes out as 500.  This one takes any
+// whole number as it is typed; when it is entered (Enter, leaving the field,
+// an arrow step) a number outside the limits is refused as a whole and the
+// field goes back to its value: nothing is sent.
+//
+// A constant's field shows "????" and is locked until the unit has sent its
+// value.
+class CalibrationSpin : public QSpinBox {
+  public:
+    using QSpinBox::QSpinBox;
+
+    std::function<void(const QString& typed)> onRefused;
+
+    void setUnknown(bool unknown) {
+        // Only on a change: the text being typed is not put back.
+        if (unknown == unknown_) return;
+        unknown_ = unknown;
+        setEnabled(!unknown);
+        // As the spin edit writes its own text: not as an edit to commit.
+        const QSignalBlocker quiet(lineEdit());
+        lineEdit()->setText(textFromValue(value()));
+    }
+
+    void stepBy(int steps) override {
+        refuseOutside();
+        QSpinBox::stepBy(steps);
+    }
+
+  protected:
+    QValidator::State validate(QString& input, int& pos) const override {
+        const QValidator::State state = QSpinBox::validate(input, pos);
+        if (state == QValidator::Invalid && wholeNumber(input)) return QValidator::Intermediate;
+        return state;
+    }
+    QString textFromValue(int value) const override {
+        return unknown_ ? QStringLiteral("????") : QSpinBox::textFromValue(value);
+    }
+    void keyPressEvent(QKeyEvent* event) override {
+        if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) refuseOutside();
+        QSpinBox::keyPressEvent(event);
+    }
+    void focusOutEvent(QFocusEvent* event) override {
+        refuseOutside();
+        QSpinBox::focusOutEvent(event);
+    }
+
+  private:
+    // A whole number the field cannot take; the spin edit itself then puts
+    // its last value back without a change.
+    void refuseOutside() {
+        QString text = this->text();
+        int pos = 0;
+        if (QSpinBox::validate(text, pos) == QValidator::Acceptable) return;
+        const QString typed = cleanText().trimmed();
+        if (wholeNumber(typed) && onRefused) onRefused(typed);
+    }
+
+    bool unknown_ = false;
+};
+
+TFormCalibratie::TFormCalibratie(TZRComm& port, const LanguageTexts& language, Dialogs& dialogs,
+                                 QWidget* parent)
+    : QDialog(parent), dialogs_(dialogs), logic_(port, language, *this) {
     setObjectName(QStringLiteral("FormCalibratie"));
     buildWindow();
 }
@@ -134,14 +204,19 @@ void TFormCalibratie::buildWindow() {
         groups[std::size_t(g)] = group(this, names[g], captions[g], 8 + 328 * (g % 2), da ? 8 : 226,
                                        320, da ? 210 : 134);
         QGroupBox* box = groups[std::size_t(g)];
-        for (const ConstantSpin& c : Spins[g]) {
+        for (const ConstantField& c : Spins[g]) {
             const int y = 22 + 28 * c.row;
             label(box, rowNames[c.row], 8, y, 52);
-            QSpinBox* s = spin(box, c.name, 62, y, c.min, c.max);
+            const calibration::Limits limits = calibration::limitsOf(c.number);
+            auto* s = spin<CalibrationSpin>(box, c.name, 62, y, limits.min, limits.max);
+            s->setUnknown(true);
             label(box, units[c.row], 166, y, 146);
             constants_[std::size_t(calibration::indexOf(c.number))] = s;
             connect(s, &QSpinBox::valueChanged, this,
                     [this, number = c.number](int v) { logic_.constantChanged(number, v); });
+            s->onRefused = [this, number = c.number](const QString& typed) {
+                logic_.constantRefused(number, typed);
+            };
         }
     }
     GroupBox1 = groups[0];
@@ -157,8 +232,12 @@ void TFormCalibratie::buildWindow() {
         const int values[3] = {-limit, 0, limit};
         for (int i = 0; i < 3; ++i) {
             const int y = 112 + 30 * i;
-            QSpinBox* s = spin(box, spinNames[std::size_t(i)], 62, y, -limit, limit);
+            auto* s = spin<CalibrationSpin>(box, spinNames[std::size_t(i)], 62, y, -limit, limit);
             s->setValue(values[i]);
+            s->onRefused = [this, field = box->title() + QStringLiteral(" Test"),
+                            limit](const QString& typed) {
+                logic_.entryRefused(field, typed, {-limit, limit});
+            };
             *spins[std::size_t(i)] = s;
             label(box, unit, 166, y, 30);
             QPushButton* b =
@@ -225,7 +304,7 @@ void TFormCalibratie::buildWindow() {
     connect(close, &QPushButton::clicked, this, &QDialog::reject);
 }
 
-QSpinBox* TFormCalibratie::constantSpin(int number) const {
+CalibrationSpin* TFormCalibratie::constantSpin(int number) const {
     const int i = calibration::indexOf(number);
     return i < 0 ? nullptr : constants_[std::size_t(i)];
 }
@@ -262,8 +341,9 @@ void TFormCalibratie::done(int result) {
 }
 
 int TFormCalibratie::showConstant(int number, int value) {
-    QSpinBox* s = constantSpin(number);
+    CalibrationSpin* s = constantSpin(number);
     if (!s) return value;
+    s->setUnknown(false);
     s->setValue(value);
     return s->value();
 }
@@ -295,6 +375,8 @@ void TFormCalibratie::controlsChanged() {
     reading(Panel3, CmdAct_I_AD, c.currentOn, c.panel3);
     for (std::size_t t = 0; t < teachPanels_.size(); ++t)
         teachPanels_[t]->setText(c.teach[t]);
+    for (std::size_t i = 0; i < constants_.size(); ++i)
+        constants_[i]->setUnknown(!c.known[i]);
 }
 
 } // namespace kqm52

@@ -3,7 +3,8 @@
 // TFormCalibratie: trims the analog output and inputs of the selected unit.
 // CalibrationLogic holds the rules and the traffic; this window builds the
 // spin edits, groups and panels, forwards each control and shows what the
-// logic says.  Its texts are fixed: they are not in the language files.
+// logic says.  Its captions are fixed; only its messages come from the
+// language files.
 
 #include "tools/CalibrationLogic.h"
 
@@ -19,13 +20,16 @@ class QSpinBox;
 
 namespace kqm52 {
 
+class CalibrationSpin;
 class Dialogs;
+class LanguageTexts;
 class TZRComm;
 
 class TFormCalibratie : public QDialog, private CalibrationView {
     Q_OBJECT
   public:
-    TFormCalibratie(TZRComm& port, Dialogs& dialogs, QWidget* parent = nullptr);
+    TFormCalibratie(TZRComm& port, const LanguageTexts& language, Dialogs& dialogs,
+                    QWidget* parent = nullptr);
     ~TFormCalibratie() override;
 
     void FormActivate();
@@ -42,7 +46,7 @@ class TFormCalibratie : public QDialog, private CalibrationView {
 
   private:
     void buildWindow();
-    QSpinBox* constantSpin(int number) const;
+    CalibrationSpin* constantSpin(int number) const;
 
     // CalibrationView
     int showConstant(int number, int value) override;
@@ -53,7 +57,7 @@ class TFormCalibratie : public QDialog, private CalibrationView {
     CalibrationLogic logic_;
 
     // The twelve constants in the logic's read order.
-    std::array<QSpinBox*, calibration::ConstantCount> constants_{};
+    std::array<CalibrationSpin*, calibration::ConstantCount> constants_{};
     QGroupBox* GroupBox1 = nullptr;
     QGroupBox* GroupBox2 = nullptr;
     QGroupBox* GroupBox3 = nullptr;

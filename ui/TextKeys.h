@@ -444,6 +444,14 @@ inline constexpr TextKey kTextTable[] = {
     {"Grafiek", "PanelTekst2", "tekst 2"}, // logging started
     {"Grafiek", "PanelTekst3", "tekst 3"}, // logging stopped
     {"Grafiek", "PanelTekst4", "tekst 4"}, // buffer full
+
+    // Calibration.  Its captions are fixed; only its messages are here.
+    // %1 the field ("DA Spanning Gain +"), %2 what was typed, %3 and %4 the limits.
+    {"Calibratie", "MsgBuitenBereik", "%1: %2 ligt buiten %3 tot %4 en is niet verzonden.", "",
+     TextKind::KeepsDefault},
+    // %1 the bytes received, %2 the most the reply buffer holds.
+    {"Calibratie", "MsgAntwoordTeLang",
+     "Antwoord te lang (%1 bytes, ten hoogste %2) en niet gebruikt.", "", TextKind::KeepsDefault},
 };
 // clang-format on
 

@@ -954,6 +954,14 @@ SECTIONS = [
         t("PanelTekst3", "Registratie gestopt", "Logging stopped", "Aufzeichnung gestoppt"),
         t("PanelTekst4", "Buffer vol", "Buffer full", "Puffer voll"),
     ]),
+    ("Calibratie", [
+        t("MsgBuitenBereik", "%1: %2 ligt buiten %3 tot %4 en is niet verzonden.",
+          "%1: %2 is outside %3 to %4 and was not sent.",
+          "%1: %2 liegt außerhalb von %3 bis %4 und wurde nicht gesendet."),
+        t("MsgAntwoordTeLang", "Antwoord te lang (%1 bytes, ten hoogste %2) en niet gebruikt.",
+          "Reply too long (%1 bytes, at most %2) and not used.",
+          "Antwort zu lang (%1 Bytes, höchstens %2) und nicht verwendet."),
+    ]),
 ]
 
 LANGUAGE_NAMES = ("Nederlands (Dutch)", "English", "Deutsch (German)")

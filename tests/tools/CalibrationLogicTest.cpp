@@ -5,8 +5,11 @@
 #include "../sim/SimLinkFixture.h"
 
 #include "tools/CalibrationLogic.h"
+#include "ui/LanguageTexts.h"
 
 #include <QRegularExpression>
+
+#include <cerrno>
 
 #include <functional>
 #include <map>
@@ -20,6 +23,7 @@ class RecordingCalibrationView : public CalibrationView {
   public:
     int showConstant(int number, int value) override {
         spins[number] = value;
+        if (shown) shown(number);
         return value;
     }
     int constantValue(int number) const override {
@@ -28,6 +32,8 @@ class RecordingCalibrationView : public CalibrationView {
     }
     void controlsChanged() override {}
     std::map<int, int> spins;
+    // Runs as a read value reaches its spin edit, before the next request.
+    std::function<void(int number)> shown;
 };
 
 class CalibrationLogicTest : public SimLinkFixture {
@@ -65,7 +71,8 @@ class CalibrationLogicTest : public SimLinkFixture {
     SimUnit& unit;
     HostLines hostLines;
     RecordingCalibrationView view;
-    CalibrationLogic logic{port, view};
+    LanguageTexts texts; // none loaded: the built-in messages
+    CalibrationLogic logic{port, texts, view};
 };
 
 } // namespace
@@ -215,7 +222,157 @@ TEST_F(CalibrationLogicTest, AFailedReadingChainStopsWithARedMessage) {
     }
 }
 
-TEST(CalibrationReply, SplitsIntoWordAndArgumentsAndCutsToTheBuffer) {
+// A value outside its field never goes out, not even cut to fit: the
+// window says so and the unit keeps what it has.
+TEST_F(CalibrationLogicTest, AValueOutsideItsFieldIsRefusedAndNothingGoesOut) {
+    readAll();
+    calibrationMode();
+    const struct {
+        int number, value;
+        const char* range;
+    } refused[] = {{2042, 5000, "-1000"},  {2040, -99999, "1000"}, {2044, 1501, "1500"},
+                   {2045, -1501, "-1500"}, {2036, 1001, "1000"},   {2037, -1001, "-1000"}};
+    for (const auto& c : refused) {
+        SCOPED_TRACE(c.number);
+        change(c.number, c.value);
+        ASSERT_TRUE(quiet());
+        EXPECT_TRUE(sent().isEmpty()) << sent().join(" | ").toStdString();
+        EXPECT_EQ(unit.calibration(c.number), c.number - 2000);
+        EXPECT_TRUE(logic.controls().panel1Red);
+        EXPECT_TRUE(logic.controls().panel1.contains(QString::number(c.value)))
+            << logic.controls().panel1.toStdString();
+        EXPECT_TRUE(logic.controls().panel1.contains(QLatin1String(c.range)));
+    }
+    EXPECT_FALSE(logic.sentNotSaved());
+    // The limits themselves are values like any other.
+    change(2044, 1500);
+    change(2045, -1500);
+    ASSERT_TRUE(quiet());
+    EXPECT_EQ(sent(), (QStringList{"kw 2044 1500", "kw 2045 -1500"}));
+    EXPECT_FALSE(logic.controls().panel1Red);
+}
+
+// A constant whose value never arrived cannot be written: nobody has seen
+// what the unit holds, so an edit would overwrite it blind.
+TEST_F(CalibrationLogicTest, ConstantsNotReadCannotBeWritten) {
+    // The unit's answer turns unreadable after the DA voltage constants.
+    view.shown = [&](int number) {
+        if (number == 2040) bus->setFaults(0, {.garbled = true});
+    };
+    logic.activate();
+    ASSERT_TRUE(quiet());
+    EXPECT_EQ(sent().last(), "kr 2043");
+    bus->setFaults(0, {});
+    clearWire();
+    calibrationMode();
+    for (int n : calibration::ReadOrder) {
+        const bool read = n == 2041 || n == 2042 || n == 2040;
+        EXPECT_EQ(logic.controls().known[std::size_t(calibration::indexOf(n))], read) << n;
+    }
+    change(2043, 5);
+    change(2038, -7);
+    change(2042, 9);
+    ASSERT_TRUE(quiet());
+    EXPECT_EQ(sent(), QStringList{"kw 2042 9"});
+    EXPECT_EQ(unit.calibration(2043), 43);
+    EXPECT_EQ(unit.calibration(2038), 38);
+
+    // Opened again with the unit answering: every constant is there.
+    view.shown = nullptr;
+    readAll();
+    for (bool known : logic.controls().known)
+        EXPECT_TRUE(known);
+}
+
+// A link failure while an input is read live stops the polling and says so;
+// the panel does not keep the last value as if it were current.
+TEST_F(CalibrationLogicTest, ALinkErrorStopsTheLiveReading) {
+    readAll();
+    calibrationMode();
+    const struct {
+        SimFaults faults;
+        const char* panel;
+        bool portStaysOpen;
+    } cases[] = {
+        {{.vanish = true}, "Communicatie error", false},
+        {{.driverError = EIO}, "Communicatie error", false},
+        {{.noAnswer = true}, "Timeout!", true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.panel);
+        bus->setFaults(0, {});
+        bus->setPlugged(true);
+        if (!port.Active()) port.SetActive(true);
+        logic.CmdAct_U_ADClick();
+        ASSERT_TRUE(waitUntil([&] { return logic.controls().panel2.endsWith(" V"); }));
+        bus->setFaults(0, c.faults);
+        ASSERT_TRUE(waitUntil([&] { return !logic.controls().voltageOn; }, 3000));
+        EXPECT_TRUE(logic.controls().panel2.isEmpty());
+        EXPECT_TRUE(logic.controls().panel1.startsWith(QLatin1String(c.panel)))
+            << logic.controls().panel1.toStdString();
+        EXPECT_TRUE(logic.controls().panel1Red);
+        EXPECT_EQ(port.Active(), c.portStaysOpen);
+        // Nothing more is asked, however long the window stays open.
+        ASSERT_TRUE(quiet());
+        clearWire();
+        clock_->advanceTo(now() + SimNanos(2) * 1000000000);
+        ASSERT_TRUE(quiet());
+        EXPECT_TRUE(sent().isEmpty()) << sent().join(" | ").toStdString();
+    }
+}
+
+// A reply longer than the window's buffer is nobody's confirmation: a long
+// garbled line that happens to begin with "ks" does not mean the EEPROM holds
+// the values, nor "km 0" that calibration mode is off.
+TEST_F(CalibrationLogicTest, AnOverlongReplyConfirmsNothing) {
+    readAll();
+    calibrationMode();
+    logic.CmdSet_U_actiefClick();
+    change(2041, -37);
+    ASSERT_TRUE(quiet());
+    ASSERT_TRUE(logic.controls().eeprom);
+    bus->setFaults(0, {.longReply = true});
+    const struct {
+        std::function<void()> act;
+        const char* request;
+    } cases[] = {{[&] { logic.CmdSaveToEEPROMClick(); }, "ks"},
+                 {[&] { logic.CmdSet_I_actiefClick(); }, "kf 2"},
+                 {[&] { logic.CmdResCalibtatieModeClick(); }, "km 0"}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.request);
+        clearWire();
+        c.act();
+        ASSERT_TRUE(quiet());
+        EXPECT_EQ(sent(), QStringList{c.request});
+        EXPECT_TRUE(logic.controls().panel1Red);
+        EXPECT_TRUE(logic.controls().panel1.contains(QLatin1String("112")))
+            << logic.controls().panel1.toStdString();
+        // Everything as before the request.
+        EXPECT_TRUE(logic.sentNotSaved());
+        EXPECT_TRUE(logic.controls().eeprom);
+        EXPECT_EQ(logic.savedValue(2041), 41);
+        EXPECT_TRUE(logic.controls().daVoltage);
+        EXPECT_FALSE(logic.controls().daCurrent);
+        EXPECT_TRUE(logic.writesEnabled());
+    }
+
+    // An input selection so answered starts no reading.
+    clearWire();
+    logic.CmdAct_U_ADClick();
+    ASSERT_TRUE(quiet());
+    EXPECT_EQ(sent(), QStringList{"wp 226 0"});
+    EXPECT_FALSE(logic.controls().voltageOn);
+
+    // Read in this state, no constant is taken.
+    clearWire();
+    logic.activate();
+    ASSERT_TRUE(quiet());
+    EXPECT_EQ(sent(), QStringList{"kr 2041"});
+    EXPECT_TRUE(logic.controls().panel1Red);
+    EXPECT_TRUE(logic.controls().panel1.contains(QLatin1String("112")));
+}
+
+TEST(CalibrationReply, SplitsIntoWordAndArgumentsAndRefusesWhatOverrunsTheBuffer) {
     const struct {
         QByteArray reply;
         const char *text, *word, *first, *second;
@@ -230,6 +387,13 @@ TEST(CalibrationReply, SplitsIntoWordAndArgumentsAndCutsToTheBuffer) {
         EXPECT_EQ((QStringList{r.text, r.word, r.first, r.second}),
                   (QStringList{c.text, c.word, c.first, c.second}));
     }
-    const QByteArray longReply = "kw 2041 " + QByteArray(120, '#') + "\r\n";
-    EXPECT_EQ(calibration::parseReply(longReply).text.size(), 100);
+    // The buffer holds 100 bytes, line end included.
+    const QByteArray fits = "ks " + QByteArray(95, '#') + "\r\n";
+    EXPECT_FALSE(calibration::parseReply(fits).tooLong);
+    EXPECT_EQ(calibration::parseReply(fits).word, "ks");
+    const calibration::Reply overlong =
+        calibration::parseReply("ks " + QByteArray(96, '#') + "\r\n");
+    EXPECT_TRUE(overlong.tooLong);
+    EXPECT_EQ((QStringList{overlong.word, overlong.first, overlong.second}),
+              (QStringList{"", "", ""}));
 }

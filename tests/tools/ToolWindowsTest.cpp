@@ -5,6 +5,7 @@
 
 #include "tools/FormApparaatZoeken.h"
 #include "tools/FormCalibratie.h"
+#include "ui/LanguageTexts.h"
 #include "ui/ProgramState.h"
 #include "ui/ScriptedDialogs.h"
 #include "ui/TextTableChecks.h"
@@ -15,6 +16,7 @@
 #include <QSpinBox>
 #include <QTableWidget>
 #include <QTemporaryDir>
+#include <QTest>
 
 using namespace kqm52;
 using namespace kqm52::simtest;
@@ -109,8 +111,9 @@ namespace {
 
 class CalibrationWindowTest : public SimLinkFixture {
   protected:
-    CalibrationWindowTest() : form(port, dialogs) {
+    CalibrationWindowTest() : form(port, language, dialogs) {
         bus->addUnit(0, lineOf(38400)).setCalibration(2041, 12);
+        hostLines.attach(*bus);
     }
     void SetUp() override {
         port.SetActive(true);
@@ -125,6 +128,17 @@ class CalibrationWindowTest : public SimLinkFixture {
         ASSERT_TRUE(quiet());
     }
 
+    // The user types into a spin edit and presses Enter.
+    void type(QSpinBox* spin, const QString& text) {
+        spin->setFocus();
+        spin->selectAll();
+        QTest::keyClicks(spin, text);
+        QTest::keyClick(spin, Qt::Key_Return);
+        ASSERT_TRUE(quiet());
+    }
+
+    HostLines hostLines;
+    LanguageTexts language;
     ScriptedDialogs dialogs;
     TFormCalibratie form;
 };
@@ -173,4 +187,90 @@ TEST_F(CalibrationWindowTest, TheVoltageReadingShowsInAPaleYellowPanel) {
     child<QPushButton>(form, "CmdAct_U_AD")->click();
     EXPECT_EQ(child<QPushButton>(form, "CmdAct_U_AD")->text(), "ON");
     EXPECT_TRUE(panel->text().isEmpty());
+}
+
+// What the user types is what goes out, or nothing: a value its field
+// cannot hold is refused in the window, not cut to fit.
+TEST_F(CalibrationWindowTest, ATypedValueOutsideItsFieldIsRefusedNotCut) {
+    click("CmdSetKalibtatieMode");
+    click("CmdSet_U_actief");
+    hostLines.clear();
+    const struct {
+        const char* spin;
+        const char* typed;
+    } cases[] = {{"SpinEdit_Gain_U_pos", "5000"},
+                 {"SpinEdit_Gain_U_neg", "-99999"},
+                 {"SpinEdit_Offset_U", "99999999999"}};
+    QLabel* panel1 = child<QLabel>(form, "Panel1");
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.spin);
+        QSpinBox* spin = child<QSpinBox>(form, c.spin);
+        const int before = spin->value();
+        type(spin, QLatin1String(c.typed));
+        EXPECT_TRUE(hostLines.all().isEmpty()) << hostLines.all().join(" | ").toStdString();
+        EXPECT_TRUE(panel1->text().contains(QLatin1String(c.typed)))
+            << panel1->text().toStdString();
+        EXPECT_TRUE(panel1->styleSheet().contains("red"));
+        EXPECT_EQ(spin->value(), before);
+        EXPECT_EQ(spin->text(), QString::number(before));
+    }
+    EXPECT_FALSE(child<QPushButton>(form, "CmdSaveToEEPROM")->isEnabled());
+
+    // A value inside the field goes out exactly as typed.
+    type(child<QSpinBox>(form, "SpinEdit_Gain_U_pos"), "-1000");
+    type(child<QSpinBox>(form, "SpinEdit_Offset_U"), "-2147483648");
+    EXPECT_EQ(hostLines.all(), (QStringList{"kw 2042 -1000", "kw 2041 -2147483648"}));
+
+    // A test value too: refused as typed, "Set" then drives the output to
+    // the value the field shows, not to a cut one.
+    hostLines.clear();
+    type(child<QSpinBox>(form, "SpinEdit3"), "999999");
+    EXPECT_TRUE(panel1->text().contains("999999")) << panel1->text().toStdString();
+    click("CmdSetUmax");
+    EXPECT_EQ(hostLines.all(), QStringList{"ka 100000"});
+}
+
+// Constants the unit did not deliver show as unread and stay locked, also
+// once calibration mode opens their groups.
+TEST_F(CalibrationWindowTest, ConstantsNotReadStayLockedAndMarked) {
+    bus->setFaults(0, {.garbled = true});
+    form.FormActivate();
+    ASSERT_TRUE(quiet());
+    bus->setFaults(0, {});
+    click("CmdSetKalibtatieMode");
+    click("CmdSet_U_actief");
+    EXPECT_TRUE(child<QGroupBox>(form, "GroupBox5")->isEnabled());
+    for (const char* name : {"SpinEdit_Offset_U", "SpinEdit_Gain_U_pos", "SpinEdit_Offset_U_AD",
+                             "SpinEdit_Gain_I_neg_AD"}) {
+        QSpinBox* spin = child<QSpinBox>(form, name);
+        EXPECT_FALSE(spin->isEnabled()) << name;
+        EXPECT_EQ(spin->text(), "????") << name;
+    }
+    // The test values are not constants of the unit: they stay usable.
+    EXPECT_TRUE(child<QSpinBox>(form, "SpinEdit1")->isEnabled());
+
+    form.FormActivate();
+    ASSERT_TRUE(quiet());
+    click("CmdSetKalibtatieMode");
+    click("CmdSet_U_actief");
+    QSpinBox* offset = child<QSpinBox>(form, "SpinEdit_Offset_U");
+    EXPECT_TRUE(offset->isEnabled());
+    EXPECT_EQ(offset->text(), "12");
+}
+
+// An unplugged converter ends the live reading in this window too: the
+// error in red, the panel no longer lit, the button ready to start again.
+TEST_F(CalibrationWindowTest, AnUnpluggedConverterEndsTheLiveReading) {
+    click("CmdSetKalibtatieMode");
+    QPushButton* button = child<QPushButton>(form, "CmdAct_U_AD");
+    button->click();
+    QLabel* panel = child<QLabel>(form, "Panel2");
+    ASSERT_TRUE(waitUntil([&] { return panel->text().endsWith(" V"); }));
+    bus->setFaults(0, {.vanish = true});
+    ASSERT_TRUE(waitUntil([&] { return button->text() == "ON"; }, 3000));
+    EXPECT_TRUE(panel->text().isEmpty());
+    EXPECT_NE(panel->palette().color(QPalette::Window), QColor(0xFF, 0xFF, 0x97));
+    QLabel* panel1 = child<QLabel>(form, "Panel1");
+    EXPECT_TRUE(panel1->text().startsWith("Communicatie error")) << panel1->text().toStdString();
+    EXPECT_TRUE(panel1->styleSheet().contains("red"));
 }
