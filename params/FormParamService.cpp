@@ -139,8 +139,10 @@ bool TFormParamService::eventFilter(QObject* watched, QEvent* event) {
 }
 
 bool TFormParamService::MaskEditParDataKeyPress(QChar key) {
+    const bool selected = MaskEditParData->hasSelectedText();
     const KeyOutcome o = logic_.MaskEditParDataKeyPress(
-        key, MaskEditParData->text(), MaskEditParData->cursorPosition(),
+        key, MaskEditParData->text(),
+        selected ? MaskEditParData->selectionStart() : MaskEditParData->cursorPosition(),
         int(MaskEditParData->selectedText().size()));
     if (o.replaced) {
         MaskEditParData->setText(o.text);

@@ -28,6 +28,14 @@ int integerDigitsOf(const QString& minimumText, const QString& maximumText, int 
 
 KeyOutcome filterEntryKey(const EntryRules& rules, QChar key, const QString& text, int caret,
                           int selectionLength) {
+    // A key typed over a selection replaces it: the rules see the text as it
+    // is once the selection is gone (a minus over the whole value starts a
+    // new negative number rather than signing the old one).
+    if (selectionLength > 0 && key != Backspace) {
+        QString rest = text;
+        rest.remove(caret, selectionLength);
+        return filterEntryKey(rules, key, rest, caret, 0);
+    }
     KeyOutcome refused;
     if (key == QLatin1Char('.')) key = Comma;
     if (key != Backspace && !key.isDigit() && key != Comma && key != Minus) return refused;

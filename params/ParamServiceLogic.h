@@ -33,7 +33,8 @@ struct KeyOutcome {
     int caret = 0;
 };
 
-// Backspace is QChar(8).  caret and selectionLength as the field has them.
+// Backspace is QChar(8).  caret: where the key goes, the start of the
+// selection when text is selected; an accepted key replaces the selection.
 KeyOutcome filterEntryKey(const EntryRules& rules, QChar key, const QString& text, int caret,
                           int selectionLength);
 

@@ -114,6 +114,32 @@ class SetpointGrid final : public QTableWidget {
         : QTableWidget(SetpointEditor::Rows, SetpointEditor::Columns, parent), form_(form) {}
 
   protected:
+    // Tab is the grid's own key, not a way to the next control: it would
+    // otherwise reach the view's typing trigger and open a cell that never
+    // gets the keyboard.
+    bool event(QEvent* event) override {
+        if (event->type() == QEvent::KeyPress) {
+            auto* key = static_cast<QKeyEvent*>(event);
+            const bool back = key->key() == Qt::Key_Backtab ||
+                              (key->key() == Qt::Key_Tab && key->modifiers() & Qt::ShiftModifier);
+            if (back || key->key() == Qt::Key_Tab) {
+                form_.StringGrid1KeyDown(back ? Qt::Key_Backtab : Qt::Key_Tab, QString(), nullptr);
+                return true;
+            }
+        }
+        return QTableWidget::event(event);
+    }
+    // A cell opens for a typed character only; a control key that got this
+    // far opens nothing.
+    bool edit(const QModelIndex& index, EditTrigger trigger, QEvent* event) override {
+        if (trigger == AnyKeyPressed) {
+            const auto* key = event && event->type() == QEvent::KeyPress
+                                  ? static_cast<const QKeyEvent*>(event)
+                                  : nullptr;
+            if (!key || key->text().isEmpty() || !key->text().at(0).isPrint()) return false;
+        }
+        return QTableWidget::edit(index, trigger, event);
+    }
     void mousePressEvent(QMouseEvent* event) override {
         if (state() == EditingState) return;
         QTableWidget::mousePressEvent(event);
@@ -296,15 +322,14 @@ bool TFormEditSollwerten::StringGrid1KeyDown(int key, const QString& typed, QLin
         return editor != nullptr; // an edit ends with Enter or Escape
     case Qt::Key_Left:
     case Qt::Key_Right:
+    case Qt::Key_Tab:
+    case Qt::Key_Backtab:
         if (!editor) {
             // Only the two value columns take the cursor.
-            const int target = key == Qt::Key_Right ? 4 : 1;
+            const int target = key == Qt::Key_Right || key == Qt::Key_Tab ? 4 : 1;
             if (column != target) StringGrid1->setCurrentCell(row - 1, target);
         }
         return true;
-    case Qt::Key_Tab:
-    case Qt::Key_Backtab:
-        return editor != nullptr;
     case Qt::Key_Escape:
         if (editor) static_cast<SetpointCellDelegate*>(StringGrid1->itemDelegate())->finish(editor);
         item->setText(logic_.escape(column, row));

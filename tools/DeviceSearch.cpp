@@ -149,9 +149,11 @@ void DeviceSearch::start(const SearchChoice& choice) {
         applyLine(first);
         port_.SetActive(true);
     } catch (const std::exception& e) {
-        // Nothing was sent: the user may pick another port and try again.
-        setState(SearchState::Idle, -1);
-        view_.showError({}, QString::fromUtf8(e.what()));
+        // Nothing was sent and nothing runs: say so, and which port and
+        // device would not open, so the user can pick another and start again.
+        setState(SearchState::Idle, 1);
+        view_.showError({}, texts_[4].arg(PortMap::key(port_.PortName()), port_.devicePath()) +
+                                QLatin1Char('\n') + QString::fromUtf8(e.what()));
         return;
     }
 

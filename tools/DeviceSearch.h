@@ -48,8 +48,10 @@ struct SearchChoice {
 
 enum class SearchState { Idle, Searching, Found, Halted, Complete };
 
-// The status texts from the language file: searching, stopped, ended, found.
-using SearchTexts = std::array<QString, 4>;
+// The texts from the language file: the status texts searching, stopped,
+// ended, found; then the first line of the box when the port will not open
+// ("%1" the port, "%2" its device).
+using SearchTexts = std::array<QString, 5>;
 
 // What a window or a command-line tool shows.
 class DeviceSearchView {
@@ -142,7 +144,8 @@ class DeviceSearch {
     TZRComm& port_;
     DeviceSearchView& view_;
     SearchTexts texts_{QStringLiteral("Zoeken.."), QStringLiteral("Gestopt!"),
-                       QStringLiteral("beeindigd!"), QStringLiteral("Apparaat gevonden!")};
+                       QStringLiteral("beeindigd!"), QStringLiteral("Apparaat gevonden!"),
+                       QStringLiteral("%1 (%2) cannot be opened:")};
     RequestSequence probes_{RQ500ApparaatZoeken};
     RequestSequence types_{ASCIILeesTypeInfo};
     std::vector<SearchCombination> plan_;

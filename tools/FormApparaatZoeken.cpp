@@ -23,7 +23,8 @@ namespace kqm52 {
 namespace {
 
 const QColor TestedColour(0xFF, 0xFF, 0x97);
-constexpr int GridRows = 31; // below the header: one per unit number but one
+// Below the header: one row per unit number, so a full bus fits.
+constexpr int GridRows = DeviceSearch::UnitCount;
 
 QLabel* statusPanel(QWidget* parent, const char* name, int x, int y, int width) {
     return sunkenPanel(parent, name, x, y, width, 21, Qt::AlignCenter);
@@ -148,7 +149,8 @@ void TFormApparaatZoeken::readTexts() {
             StringGrid1->horizontalHeaderItem(c)->setText(t.text(headers[c]));
     search_.setTexts(
         {t.text({"AparaatZoeken", "PanelTekst0"}), t.text({"AparaatZoeken", "PanelTekst1"}),
-         t.text({"AparaatZoeken", "PanelTekst2"}), t.text({"AparaatZoeken", "PanelTekst3"})});
+         t.text({"AparaatZoeken", "PanelTekst2"}), t.text({"AparaatZoeken", "PanelTekst3"}),
+         t.text({"AparaatZoeken", "MsgCannotOpen"})});
 }
 
 void TFormApparaatZoeken::showEvent(QShowEvent* event) {
@@ -173,6 +175,7 @@ void TFormApparaatZoeken::FormActivate() {
 }
 
 void TFormApparaatZoeken::clearGrid() {
+    StringGrid1->setRowCount(GridRows);
     for (int r = 0; r < StringGrid1->rowCount(); ++r)
         for (int c = 0; c < StringGrid1->columnCount(); ++c)
             StringGrid1->setItem(r, c, new QTableWidgetItem());
@@ -229,7 +232,15 @@ void TFormApparaatZoeken::probing(const SearchCombination& at) {
 }
 
 void TFormApparaatZoeken::unitFound(int index) {
-    if (index < 0 || index >= StringGrid1->rowCount()) return;
+    if (index < 0) return;
+    // A unit that answers at more than one setting takes more than one row:
+    // every unit the search announces gets a row it can be taken over from.
+    while (index >= StringGrid1->rowCount()) {
+        const int row = StringGrid1->rowCount();
+        StringGrid1->insertRow(row);
+        for (int c = 0; c < StringGrid1->columnCount(); ++c)
+            StringGrid1->setItem(row, c, new QTableWidgetItem());
+    }
     const FoundUnit& f = search_.found().at(std::size_t(index));
     const QString cells[] = {QStringLiteral("%1").arg(f.at.unit, 2, 10, QLatin1Char('0')),
                              f.typeText, DeviceSearch::speedText(f.at.baud),

@@ -221,6 +221,9 @@ inline constexpr TextKey kTextTable[] = {
     {"AparaatZoeken", "PanelTekst1", "Gestopt!", "", TextKind::KeepsDefault}, // stopped
     {"AparaatZoeken", "PanelTekst2", "beeindigd!", "", TextKind::KeepsDefault}, // all probed
     {"AparaatZoeken", "PanelTekst3", "Apparaat gevonden!", "", TextKind::KeepsDefault}, // found
+    // Ours: the first line of the box when the port will not open; "%1" the
+    // port's name, "%2" its device.  The system's reason follows.
+    {"AparaatZoeken", "MsgCannotOpen", "%1 (%2) cannot be opened:", "", TextKind::KeepsDefault},
 
     // Parameter editor; its column headers also head the parameter printout.
     {"EditParam", "Caption", "Edit param", "FormEditParam"},

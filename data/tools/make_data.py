@@ -682,6 +682,10 @@ SECTIONS = [
         t("PanelTekst1", "Gestopt", "Stopped", "Angehalten"),
         t("PanelTekst2", "Zoeken beëindigd", "Search finished", "Suche beendet"),
         t("PanelTekst3", "Apparaat gevonden!", "Unit found!", "Gerät gefunden!"),
+        # Ours: the first line of the box when the port will not open; the
+        # program fills in %1 (port name) and %2 (device).
+        t("MsgCannotOpen", "%1 (%2) kan niet worden geopend:", "%1 (%2) cannot be opened:",
+          "%1 (%2) kann nicht geöffnet werden:"),
     ]),
     ("EditParam", [
         t("Caption", "Parameters", "Parameters", "Parameter"),

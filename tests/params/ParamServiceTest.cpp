@@ -251,6 +251,47 @@ TEST_F(ServiceTest, LoaderSendsOneBpAndClearsTheFlagOnAnyAnswer) {
     EXPECT_FALSE(quiet.panelRed());
 }
 
+// The entry opens with its value selected: what is typed replaces it, a
+// minus too.  With nothing selected, a minus behind the digits puts the sign
+// in front, and a second minus does nothing.
+TEST_F(ServiceTest, TypingOverTheSelectedValueReplacesItSignIncluded) {
+    state.tables.setParameter(7, 2500);
+    state.tables.selected = state.catalogue.selection(7, 0, state.tables);
+    TFormParamService form(state, port, [] { return false; });
+    form.show();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&form));
+    auto* edit = form.findChild<QLineEdit*>("MaskEditParData");
+    ASSERT_TRUE(edit->hasFocus());
+    EXPECT_EQ(edit->selectedText(), "25,00");
+    QTest::keyClicks(edit, "-30");
+    EXPECT_EQ(edit->text(), "-30");
+    form.findChild<QPushButton*>("CmdOK")->click();
+    EXPECT_EQ(state.tables.parameter(7), -3000);
+
+    const struct {
+        const char* text;
+        int selectFrom, selectLength; // selectLength 0: the cursor at selectFrom
+        const char* keys;
+        const char* becomes;
+    } cases[] = {
+        {"25", 2, 0, "-", "-25"},   {"25", 2, 0, "-3", "-253"}, {"-25", 3, 0, "-", "-25"},
+        {"-25", 0, 3, "-1", "-1"},  {"-25", 0, 3, "4", "4"},    {"123", 1, 1, "-", "-13"},
+        {"-25", 1, 2, "-", "-25"},  {"12,5", 0, 4, ",5", ",5"}, {"25", 0, 2, "x", "25"},
+        {"123", 0, 1, "45", "423"},
+    };
+    for (const auto& c : cases) {
+        state.tables.selected = state.catalogue.selection(7, 0, state.tables);
+        form.show();
+        edit->setText(c.text);
+        if (c.selectLength > 0)
+            edit->setSelection(c.selectFrom, c.selectLength);
+        else
+            edit->setCursorPosition(c.selectFrom);
+        QTest::keyClicks(edit, c.keys);
+        EXPECT_EQ(edit->text(), c.becomes) << c.text << " + " << c.keys;
+    }
+}
+
 // The windows: texts where the table says, typed keys through the filter,
 // and the red panel on the widget.
 TEST_F(ServiceTest, ServiceWindowWiring) {

@@ -92,3 +92,43 @@ TEST_F(FormEditSollwertenTest, TypingAndEnterStoreTheValueAndMoveDown) {
 }
 
 } // namespace
+
+namespace {
+
+// Tab never opens a cell: after a click, Tab and a click on another cell,
+// what is typed and entered lands in the cell clicked last.  Tab and
+// Shift+Tab move between the two value columns like the arrows.
+TEST_F(FormEditSollwertenTest, TabMovesBetweenTheValueColumnsAndOpensNoCell) {
+    open();
+    auto click = [&](int row, int column) {
+        const QRect r = grid->visualItemRect(grid->item(row - 1, column));
+        QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, r.center());
+    };
+    click(5, 1);
+    press(Qt::Key_Tab);
+    EXPECT_FALSE(window.findChild<QLineEdit*>(QStringLiteral("InplaceEdit")));
+    EXPECT_EQ(grid->currentColumn(), 4);
+    EXPECT_EQ(grid->currentRow() + 1, 5);
+    press(Qt::Key_Backtab);
+    EXPECT_EQ(grid->currentColumn(), 1);
+    EXPECT_TRUE(grid->hasFocus());
+
+    click(7, 4);
+    EXPECT_EQ(grid->currentRow() + 1, 7);
+    EXPECT_EQ(grid->currentColumn(), 4);
+    type(QStringLiteral("456"));
+    press(Qt::Key_Return);
+    EXPECT_EQ(state.tables.setpoint(31), 45600);
+    EXPECT_EQ(cell(7, 4), "456,00");
+    EXPECT_EQ(state.tables.setpoint(5), 0);
+
+    // While a cell is being edited Tab does nothing; Enter still stores.
+    press(Qt::Key_Tab);
+    EXPECT_EQ(grid->currentRow() + 1, 8);
+    EXPECT_EQ(grid->currentColumn(), 4);
+    type(QStringLiteral("12"));
+    press(Qt::Key_Return);
+    EXPECT_EQ(state.tables.setpoint(32), 1200);
+}
+
+} // namespace

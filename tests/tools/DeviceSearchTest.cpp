@@ -198,6 +198,28 @@ TEST_F(DeviceSearchTest, ADeviceThatGoesAwayHaltsTheSearchWithTheSystemsWords) {
     EXPECT_LE(view.probes.size(), before + 1);
 }
 
+// A port whose device is missing: the status shows the search stopped, and
+// the box names the port, its device and the system's reason.
+TEST_F(DeviceSearchTest, APortWhoseDeviceIsMissingSaysWhichAndStops) {
+    const QString missing = QStringLiteral("/dev/kqm52-test-no-such-ttyUSB0");
+    map.setDevice(TPort::COM3, missing);
+    port.SetPortName(TPort::COM3);
+    search.activate();
+    search.setTexts({QStringLiteral("searching"), QStringLiteral("stopped"),
+                     QStringLiteral("ended"), QStringLiteral("found"),
+                     QStringLiteral("Port %1 (%2) will not open:")});
+    search.start(BothCom);
+    EXPECT_EQ(search.state(), SearchState::Idle);
+    EXPECT_EQ(search.statusText(), "stopped");
+    EXPECT_TRUE(search.canStart());
+    EXPECT_FALSE(search.canContinue());
+    EXPECT_FALSE(search.canStop());
+    ASSERT_EQ(view.errors.size(), 1);
+    EXPECT_EQ(view.errors[0], QStringLiteral(": Port COM3 (%1) will not open:\n").arg(missing) +
+                                  QString::fromStdString(systemErrorText(ENOENT)));
+    EXPECT_TRUE(view.probes.empty());
+}
+
 TEST_F(DeviceSearchTest, APortThatCannotOpenSendsNothing) {
     bus->addUnit(0, lineOf(9600));
     const int held = bus->claim(); // another program has the device
@@ -205,6 +227,7 @@ TEST_F(DeviceSearchTest, APortThatCannotOpenSendsNothing) {
     search.start(BothCom);
     bus->release();
     EXPECT_EQ(search.state(), SearchState::Idle);
+    EXPECT_EQ(search.statusText(), "Gestopt!");
     EXPECT_TRUE(search.canStart());
     EXPECT_EQ(view.errors.size(), 1);
     EXPECT_TRUE(sent().isEmpty());

@@ -10,7 +10,10 @@
 #include "ui/ScriptedDialogs.h"
 #include "ui/TextTableChecks.h"
 
+#include <cerrno>
+
 #include <QGroupBox>
+#include <QLabel>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSpinBox>
@@ -85,6 +88,55 @@ TEST_F(SearchWindowTest, AFoundUnitFillsItsRowAndOkTakesItOver) {
     emit grid()->cellDoubleClicked(0, 1);
     EXPECT_EQ(taken, QList<int>{5});
     EXPECT_EQ(form.result(), QDialog::Accepted);
+}
+
+// A full bus: every unit number answers, each gets its row, and the last
+// one can be taken over like the first.  A second unit 0 at another speed
+// (one on a converter of its own) still gets a row of its own.
+TEST_F(SearchWindowTest, AFullBusFillsThirtyTwoRowsAndTheLastCanBeTakenOver) {
+    bus->withUnit(0, [](SimUnit& u) { u.setLine(lineOf(9600)); }); // unit 5
+    for (int unit = 0; unit < DeviceSearch::UnitCount; ++unit)
+        if (unit != 5) bus->addUnit(unit, lineOf(9600));
+    bus->addUnit(0, lineOf(19200));
+    form.FormActivate();
+    child<QPushButton>(form, "CmdStartZoeken")->click();
+    ASSERT_TRUE(settled());
+    while (form.search().state() == SearchState::Found) {
+        if (form.search().found().size() == 32u) EXPECT_EQ(grid()->rowCount(), 32);
+        child<QPushButton>(form, "CmdVerder")->click();
+        ASSERT_TRUE(settled());
+    }
+    ASSERT_EQ(form.search().found().size(), 33u);
+    ASSERT_EQ(grid()->rowCount(), 33);
+    for (int row = 0; row < 32; ++row) {
+        EXPECT_EQ(cell(row, 0), QStringLiteral("%1").arg(row, 2, 10, QLatin1Char('0')));
+        EXPECT_EQ(cell(row, 2), "9600") << row;
+    }
+    EXPECT_EQ(cell(32, 0), "00");
+    EXPECT_EQ(cell(32, 2), "19200");
+    grid()->setCurrentCell(31, 1);
+    child<QPushButton>(form, "CmdOK")->click();
+    EXPECT_EQ(taken, QList<int>{31});
+    EXPECT_EQ(form.result(), QDialog::Accepted);
+}
+
+// The port will not open: the status line says stopped, the box says which
+// port and device, in the user's language.
+TEST_F(SearchWindowTest, APortThatWillNotOpenIsNamedInTheUsersLanguage) {
+    const QString missing = QStringLiteral("/dev/kqm52-test-no-such-ttyUSB0");
+    map.setDevice(TPort::COM3, missing);
+    port.SetPortName(TPort::COM3);
+    state.language.loadFromText("[AparaatZoeken]\nPanelTekst0=Sucht\nPanelTekst1=Angehalten\n"
+                                "MsgCannotOpen=%1 (%2) kann nicht geöffnet werden:\n");
+    form.FormActivate();
+    child<QPushButton>(form, "CmdStartZoeken")->click();
+    EXPECT_EQ(child<QLabel>(form, "PanelZoekTekst")->text(), "Angehalten");
+    EXPECT_TRUE(child<QPushButton>(form, "CmdStartZoeken")->isEnabled());
+    EXPECT_FALSE(child<QPushButton>(form, "CmdStop")->isEnabled());
+    ASSERT_EQ(dialogs.asked().size(), 1u);
+    EXPECT_EQ(dialogs.asked()[0].text,
+              QStringLiteral("COM3 (%1) kann nicht geöffnet werden:\n").arg(missing) +
+                  QString::fromStdString(systemErrorText(ENOENT)));
 }
 
 TEST_F(SearchWindowTest, EscapeIsCancelAndPutsThePortBack) {
