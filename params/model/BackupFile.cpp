@@ -1,5 +1,7 @@
 #include "params/model/BackupFile.h"
 
+#include "inifile/RegularFile.h"
+
 #include <QtEndian>
 
 namespace kqm52 {
@@ -69,7 +71,10 @@ FileRead<UnitTables> BackupFile::read(const QString& path) {
     const std::optional<QByteArray> bytes = TableFile::readAll(path, Size, &error);
     if (!bytes) {
         FileRead<UnitTables> result;
-        result.problem = {FileRefusal::CannotOpen, {}, error, 0};
+        // A pipe or a device is no backup file either, and says so in the
+        // user's words; a file that cannot be read has only its reason.
+        result.problem = {FileRefusal::CannotOpen, isRegularFile(path) ? QString() : badFileKey(),
+                          error, 0};
         return result;
     }
     FileRead<UnitTables> result = fromBytes(*bytes);
