@@ -1,8 +1,8 @@
 #include "dialogs/ErrorHelp.h"
 
 #include "dialogs/RtfReader.h"
+#include "inifile/RegularFile.h"
 
-#include <QFile>
 #include <QFileInfo>
 #include <QTextDocument>
 
@@ -33,20 +33,21 @@ ErrorHelp::Outcome ErrorHelp::load(const QString& programDir, int languageNo,
         outcome.message = message;
         return outcome;
     };
-    QFile file(outcome.path);
-    if (!file.open(QIODevice::ReadOnly))
-        return fail(
-            "EFOpenError",
-            QStringLiteral("Cannot open file \"%1\". %2").arg(outcome.path, file.errorString()));
+    // A pipe or a device in the file's place is not opened: it could hold
+    // the window for good.
+    if (const QString why = notARegularFile(outcome.path); !why.isEmpty())
+        return fail("EFOpenError",
+                    QStringLiteral("Cannot open file \"%1\": %2.").arg(outcome.path, why));
     // Read no more than the reader would accept: a huge file is refused, not loaded.
     const RtfLimits limits;
-    const QByteArray bytes = file.read(limits.maxInputBytes + 1);
-    if (file.error() != QFileDevice::NoError)
-        return fail(
-            "EReadError",
-            QStringLiteral("Cannot read file \"%1\". %2").arg(outcome.path, file.errorString()));
+    QString reason;
+    const std::optional<QByteArray> bytes =
+        readRegularFile(outcome.path, limits.maxInputBytes, &reason);
+    if (!bytes)
+        return fail("EReadError",
+                    QStringLiteral("Cannot read file \"%1\". %2").arg(outcome.path, reason));
     QString error;
-    if (!RtfReader::read(bytes, document, &error, limits))
+    if (!RtfReader::read(*bytes, document, &error, limits))
         return fail("EParserError", QStringLiteral("\"%1\": %2").arg(outcome.path, error));
     outcome.kind = Outcome::Loaded;
     return outcome;

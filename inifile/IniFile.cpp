@@ -1,9 +1,8 @@
 #include "inifile/IniFile.h"
 
+#include "inifile/RegularFile.h"
 #include "inifile/SaveFile.h"
 
-#include <QFile>
-#include <QFileInfo>
 #include <QStringDecoder>
 #include <QStringEncoder>
 
@@ -43,12 +42,9 @@ bool fitsLatin1(const QString& text) {
 
 bool IniFile::load(const QString& path) {
     clear();
-    const QFileInfo info(path);
-    if (!info.isFile()) return false;
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) return false;
-    const QByteArray bytes = file.readAll();
-    if (file.error() != QFileDevice::NoError) return false;
+    const std::optional<QByteArray> read = readRegularFile(path);
+    if (!read) return false;
+    const QByteArray& bytes = *read;
 
     Encoding encoding = Encoding::Utf8;
     const QString text = decode(bytes, &encoding);

@@ -91,6 +91,7 @@ void PrintHeaderForm::CmdOKClick() {
     state_.settings.PrintSerial = EditSn->text();
     const PageHeaderTexts header = headerTexts();
     if (!runPrintJob(dialogs_, this, windowTitle(),
+                     state_.language.text(TextId{"Afdrukken", "MsgNotPrinted"}),
                      [this, &header](PageTarget& target) { print(target, header); })) {
         reject();
         return;

@@ -1,12 +1,16 @@
 #include "params/PrintPage.h"
 
+#include "inifile/SaveFile.h"
 #include "ui/Dialogs.h"
 
+#include <QBuffer>
 #include <QCoreApplication>
+#include <QDir>
 #include <QFontDatabase>
 #include <QFontMetrics>
 #include <QLocale>
 #include <QPagedPaintDevice>
+#include <QPdfWriter>
 #include <QPrinter>
 
 #include <algorithm>
@@ -19,6 +23,8 @@ namespace {
 constexpr int RuleInset = 100; // pixels from either page edge
 constexpr int HeaderPoints = 12;
 constexpr int BodyPoints = 10;
+// Message lines are joined by LF CR.
+const QString LineJoin = QStringLiteral("\n\r");
 
 } // namespace
 
@@ -38,8 +44,9 @@ void PagedTarget::newPage() {
     device_.newPage();
 }
 
-void PagedTarget::finish() {
-    if (painter_.isActive()) painter_.end();
+bool PagedTarget::finish() {
+    if (painter_.isActive()) ended_ = painter_.end();
+    return ended_;
 }
 
 ImageTarget::ImageTarget(QSize pageSize, int dotsPerInch) : size_(pageSize), dpi_(dotsPerInch) {
@@ -65,8 +72,8 @@ void ImageTarget::newPage() {
     startPage();
 }
 
-void ImageTarget::finish() {
-    if (painter_.isActive()) painter_.end();
+bool ImageTarget::finish() {
+    return !painter_.isActive() || painter_.end();
 }
 
 QString printFontFamily() {
@@ -173,7 +180,7 @@ void setUpPrinter(QPrinter& printer) {
 }
 
 bool runPrintJob(Dialogs& dialogs, QWidget* owner, const QString& errorCaption,
-                 const std::function<void(PageTarget&)>& paint) {
+                 const QString& notPrinted, const std::function<void(PageTarget&)>& paint) {
     QPrinter printer(QPrinter::HighResolution);
     setUpPrinter(printer);
     if (!dialogs.print(owner, printer)) return false;
@@ -181,17 +188,45 @@ bool runPrintJob(Dialogs& dialogs, QWidget* owner, const QString& errorCaption,
     setUpPrinter(printer);
     // Let the dialog disappear before the pages are drawn.
     QCoreApplication::processEvents();
-    PagedTarget target(printer);
-    if (!target.active()) {
-        const QString where =
-            printer.outputFileName().isEmpty() ? printer.printerName() : printer.outputFileName();
-        dialogs.error(
-            owner, errorCaption,
-            QCoreApplication::translate("PrintPage", "Printing to %1 could not start.").arg(where));
+    const auto failed = [&](const QString& whereAndWhy) {
+        dialogs.error(owner, errorCaption, notPrinted + LineJoin + whereAndWhy);
+        return true;
+    };
+
+    const QString file = printer.outputFileName();
+    if (!file.isEmpty()) {
+        // The pages are made in memory and saved in one go: written straight
+        // to its name, a PDF cut short by a full disk would replace a good
+        // one, and the PDF engine does not say that a write failed.
+        const QString where = QDir::toNativeSeparators(file) + QStringLiteral(": ");
+        QBuffer pdf;
+        pdf.open(QIODevice::WriteOnly);
+        QPdfWriter writer(&pdf);
+        writer.setPdfVersion(printer.pdfVersion());
+        writer.setResolution(printer.resolution());
+        writer.setPageLayout(printer.pageLayout());
+        writer.setTitle(printer.docName());
+        writer.setCreator(printer.creator());
+        {
+            PagedTarget target(writer);
+            if (!target.active())
+                return failed(where + QStringLiteral("the PDF could not be started."));
+            paint(target);
+            if (!target.finish())
+                return failed(where + QStringLiteral("the PDF could not be completed."));
+        }
+        QString error;
+        if (!saveFile(file, pdf.data(), &error)) return failed(error);
         return true;
     }
+
+    const QString where = printer.printerName() + QStringLiteral(": ");
+    PagedTarget target(printer);
+    if (!target.active())
+        return failed(where + QStringLiteral("the printer could not be started."));
     paint(target);
-    target.finish();
+    if (!target.finish() || printer.printerState() == QPrinter::Error)
+        return failed(where + QStringLiteral("the printer reported an error."));
     return true;
 }
 

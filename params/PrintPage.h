@@ -40,8 +40,9 @@ class PageTarget {
     // The page in device pixels.
     virtual QSize pageSize() const = 0;
     virtual void newPage() = 0;
-    // Ends the document; idempotent.
-    virtual void finish() = 0;
+    // Ends the document; idempotent.  False when the device could not
+    // finish it (the pages are then not whole).
+    virtual bool finish() = 0;
 };
 
 // A printer, or any paged device (QPdfWriter).
@@ -53,11 +54,12 @@ class PagedTarget final : public PageTarget {
     bool active() const override { return painter_.isActive(); }
     QSize pageSize() const override;
     void newPage() override;
-    void finish() override;
+    bool finish() override;
 
   private:
     QPagedPaintDevice& device_;
     QPainter painter_;
+    bool ended_ = false;
 };
 
 // White pages as images at a given resolution; for tests and previews.
@@ -69,7 +71,7 @@ class ImageTarget final : public PageTarget {
     bool active() const override { return painter_.isActive(); }
     QSize pageSize() const override { return size_; }
     void newPage() override;
-    void finish() override;
+    bool finish() override;
     // Every page painted so far (the last one complete after finish()).
     const std::vector<QImage>& pages() const { return pages_; }
 
@@ -142,10 +144,13 @@ QString padLeft(const QString& text, int width);
 
 // The whole print job around a printout: the print dialog (only the number
 // of copies is taken from it), portrait, "MX5x Printing" as the document
-// title, then paint.  False when the user cancelled; an output that cannot
-// be started is reported in an error box and counts as done.
+// title, then paint.  A PDF file is written as every file of the program is:
+// whole or not at all, an old file of that name kept until the new one is
+// complete.  False when the user cancelled.  A printout that could not be
+// made is reported in an error box, notPrinted (the language's words) first,
+// then the file or printer and why, and counts as done.
 bool runPrintJob(Dialogs& dialogs, QWidget* owner, const QString& errorCaption,
-                 const std::function<void(PageTarget&)>& paint);
+                 const QString& notPrinted, const std::function<void(PageTarget&)>& paint);
 
 // Prepares a printer for a printout: portrait, the document title.
 void setUpPrinter(QPrinter& printer);

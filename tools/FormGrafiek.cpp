@@ -279,7 +279,7 @@ void TFormGrafiek::showImages() {
 }
 
 QImage TFormGrafiek::picture() const {
-    return graph::graphPicture(image1_, imageX_, imageY_);
+    return graph::graphPicture(logic_.runFrame());
 }
 
 void TFormGrafiek::CmdStartLogClick() {

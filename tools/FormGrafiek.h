@@ -49,7 +49,9 @@ class TFormGrafiek : public QDialog {
     void done(int result) override;
 
     GraphLogic& logic() { return logic_; }
-    // The window's picture of the plot and both axes, as saved to PNG.
+    // The recorded run's plot and both axes, as saved to PNG: drawn afresh
+    // from the run, so neither a window opened again on an empty plot nor a
+    // source chosen since changes it.
     QImage picture() const;
     const QImage& plotImage() const { return image1_; }
 

@@ -114,6 +114,14 @@ GraphFrame GraphLogic::frame() const {
                       tables_.parameter(ParamTables::PositionDecimalsParameter)};
 }
 
+GraphFrame GraphLogic::runFrame() const {
+    GraphFrame run = frame();
+    run.choice.source = runSource_;
+    if (const int forced = graph::forcedValueIndex(runSource_); forced >= 0)
+        run.choice.yIndex = forced;
+    return run;
+}
+
 void GraphLogic::activate(bool portOpen) {
     logging_ = false;
     controls_.startEnabled = portOpen;
@@ -188,8 +196,9 @@ void GraphLogic::RQ500LeesLogDataCommResult(const QByteArray& reply) {
     } else {
         samples_.times[i] = qint32(tick_() - startTick_);
     }
-    if (const auto value = parseDeviceInteger(replyText(reply, graph::ReplyBufferSize)))
-        samples_.values[i] = *value;
+    const auto value = parseDeviceInteger(replyText(reply, graph::ReplyBufferSize));
+    if (value) samples_.values[i] = *value;
+    samples_.unusable[i] = !value;
     controls_.gauge = i;
     if (i >= graph::LastIndex) {
         endRun();
@@ -225,15 +234,18 @@ QString GraphLogic::csvText() const {
     const int decimals = position ? tables_.parameter(ParamTables::PositionDecimalsParameter) : 4;
     QString unit = graph::unitOf(runSource_);
     unit = unit.mid(1, unit.size() - 2);
-    QString text = QStringLiteral("Index,Time (ms),Raw value,Value (%1)\r\n").arg(unit);
+    QString text =
+        QStringLiteral("Index,Time (ms),Raw value,Value (%1),Reply unusable\r\n").arg(unit);
     text.reserve(text.size() + n * 32);
     for (int i = 0; i < n; ++i) {
+        const QString when = QStringLiteral("%1,%2,").arg(i).arg(samples_.times[i]);
+        // No value rather than the one the slot held: it was not measured.
+        if (samples_.unusable[i]) {
+            text += when + QStringLiteral(",,1\r\n");
+            continue;
+        }
         const qint32 v = samples_.values[i];
-        text += QStringLiteral("%1,%2,%3,%4\r\n")
-                    .arg(i)
-                    .arg(samples_.times[i])
-                    .arg(v)
-                    .arg(dotted(decimals, v));
+        text += when + QStringLiteral("%1,%2,0\r\n").arg(v).arg(dotted(decimals, v));
     }
     return text;
 }

@@ -60,6 +60,10 @@ int forcedValueIndex(int source);
 struct GraphSamples {
     std::array<qint32, graph::BufferSize> values{};
     std::array<qint32, graph::BufferSize> times{}; // ms since sample 0 of the run
+    // The reply for this sample could not be read: its value is whatever the
+    // slot held before (0, or a sample of an earlier run), kept for the
+    // plot's sake but no measurement.
+    std::array<bool, graph::BufferSize> unusable{};
     int count = 0; // index of the newest sample; -1 right after Start
 };
 
@@ -132,6 +136,10 @@ class GraphLogic {
     const GraphSamples& samples() const { return samples_; }
     const GraphControls& controls() const { return controls_; }
     GraphFrame frame() const;
+    // The recorded run as the window would draw it now, but read from the
+    // run's own source and on the value scale that source forces, whatever
+    // the list shows since: what the PNG export saves.
+    GraphFrame runFrame() const;
     // The scroll bar covers the samples of the run; 0 until the first arrives.
     int scrollMaximum() const { return samples_.count < 0 ? 0 : samples_.count; }
     // The source the recorded run was read from.
@@ -139,7 +147,9 @@ class GraphLogic {
     int recordedSamples() const { return recorded_ ? samples_.count + 1 : 0; }
 
     // The recorded run: a header line and one line per sample, comma
-    // separated, dot as decimal point.  Empty when nothing was recorded.
+    // separated, dot as decimal point.  A sample whose reply was unusable
+    // has empty values and its last field set to 1 (else 0).  Empty when
+    // nothing was recorded.
     QString csvText() const;
 
     TRQ500Protocol RQ500LeesLogData;

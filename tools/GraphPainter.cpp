@@ -191,4 +191,14 @@ QImage graphPicture(const QImage& image1, const QImage& imageX, const QImage& im
     return picture;
 }
 
+QImage graphPicture(const GraphFrame& frame) {
+    QImage image1(PlotWidth, PlotHeight, QImage::Format_RGB32);
+    QImage imageX(TimeAxisWidth, TimeAxisHeight, QImage::Format_RGB32);
+    QImage imageY(ValueAxisWidth, ValueAxisHeight, QImage::Format_RGB32);
+    image1.fill(Qt::white);
+    TekenGrafiek(image1, imageX, frame);
+    TekenYasVerdeling(imageY, frame);
+    return graphPicture(image1, imageX, imageY);
+}
+
 } // namespace kqm52::graph

@@ -66,5 +66,8 @@ void TekenYasVerdeling(QPaintDevice& imageY, const GraphFrame& frame);
 
 // The three images put together as the window shows them.
 QImage graphPicture(const QImage& image1, const QImage& imageX, const QImage& imageY);
+// The plot and both axes of a frame drawn afresh, put together the same way:
+// what was recorded, whatever the window shows at the moment.
+QImage graphPicture(const GraphFrame& frame);
 
 } // namespace kqm52::graph

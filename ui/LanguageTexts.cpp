@@ -1,6 +1,6 @@
 #include "ui/LanguageTexts.h"
 
-#include <QFileInfo>
+#include "inifile/RegularFile.h"
 
 namespace kqm52 {
 
@@ -17,7 +17,7 @@ QString LanguageTexts::fileName(int languageNo) {
 
 bool LanguageTexts::TekstFile_Lezen(const QString& programDir, int languageNo) {
     const QString path = programDir + fileName(languageNo);
-    if (!QFileInfo(path).isFile()) return false;
+    if (!isRegularFile(path)) return false;
     // Read into a fresh store first: a file that vanishes or cannot be read
     // between the test and the read must not leave us with half a language.
     IniFile fresh;

@@ -1,10 +1,9 @@
 #include "ui/SettingsFile.h"
 
 #include "inifile/IniFile.h"
+#include "inifile/RegularFile.h"
 #include "link/PortMap.h"
 #include "link/ZRComm.h"
-
-#include <QFileInfo>
 
 #include <algorithm>
 
@@ -49,7 +48,7 @@ bool readFlag(const IniFile& ini, const QString& section, const QString& key, bo
 
 bool SettingsFile::read(const QString& path, TZRComm& port, int& unitNo, ProgramSettings& settings,
                         PortMap& ports) {
-    if (!QFileInfo(path).isFile()) return false;
+    if (!isRegularFile(path)) return false;
     IniFile ini;
     if (!ini.load(path)) return false;
     read(ini, port, unitNo, settings, ports);

@@ -383,6 +383,8 @@ inline constexpr TextKey kTextTable[] = {
     {"Afdrukken", "AfdrukMsg_30", ""},
     {"Afdrukken", "AfdrukMsg_40", ""},
     {"Afdrukken", "AfdrukMsg_50", ""},
+    // Ours: a printout that failed; where and why follow.
+    {"Afdrukken", "MsgNotPrinted", "Nothing was printed.", "", TextKind::KeepsDefault},
 
     // Setpoint editor; the setpoint printout reads its column headers as "EditSollWert".
     {"EditSollwert", "Caption", "Edit Sollw", "FormEditSollwerten"},

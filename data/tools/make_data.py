@@ -884,6 +884,8 @@ SECTIONS = [
           "The printout will then show values that are not in the unit.",
           "Der Ausdruck zeigt dann Werte, die nicht im Gerät stehen."),
         t("AfdrukMsg_50", "Wilt u toch afdrukken?", "Print anyway?", "Trotzdem drucken?"),
+        t("MsgNotPrinted", "Er is niets afgedrukt.", "Nothing was printed.",
+          "Es wurde nichts gedruckt."),
     ]),
     ("EditSollwert", [
         t("Caption", "Sollwerten", "Setpoints", "Sollwerte"),

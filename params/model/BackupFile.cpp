@@ -1,5 +1,8 @@
 #include "params/model/BackupFile.h"
 
+#include "inifile/RegularFile.h"
+
+#include <QFileInfo>
 #include <QtEndian>
 
 namespace kqm52 {
@@ -69,7 +72,11 @@ FileRead<UnitTables> BackupFile::read(const QString& path) {
     const std::optional<QByteArray> bytes = TableFile::readAll(path, Size, &error);
     if (!bytes) {
         FileRead<UnitTables> result;
-        result.problem = {FileRefusal::CannotOpen, {}, error, 0};
+        // A pipe or a device is no backup file either, and that is said in
+        // the user's words; a missing or unreadable file has only its reason.
+        const bool noFileAtAll = QFileInfo::exists(path) && !isRegularFile(path);
+        result.problem = {FileRefusal::CannotOpen, noFileAtAll ? badFileKey() : QString(), error,
+                          0};
         return result;
     }
     FileRead<UnitTables> result = fromBytes(*bytes);

@@ -1,8 +1,8 @@
 #include "params/model/GroupTree.h"
 
 #include "inifile/IniFile.h"
+#include "inifile/RegularFile.h"
 
-#include <QFile>
 #include <QStringList>
 
 #include <algorithm>
@@ -16,17 +16,9 @@ QString GroupTree::fileName(int languageNo) {
 
 bool GroupTree::load(const QString& path, QString* error) {
     nodes_.clear();
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        if (error) *error = file.errorString();
-        return false;
-    }
-    const QByteArray bytes = file.readAll();
-    if (file.error() != QFileDevice::NoError) {
-        if (error) *error = file.errorString();
-        return false;
-    }
-    loadFromText(IniFile::decode(bytes));
+    const std::optional<QByteArray> bytes = readRegularFile(path, -1, error);
+    if (!bytes) return false;
+    loadFromText(IniFile::decode(*bytes));
     return true;
 }
 

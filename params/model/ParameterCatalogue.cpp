@@ -1,10 +1,10 @@
 #include "params/model/ParameterCatalogue.h"
 
 #include "inifile/ListText.h"
+#include "inifile/RegularFile.h"
 #include "params/model/DecimalText.h"
 
 #include <QDir>
-#include <QFileInfo>
 
 namespace kqm52 {
 
@@ -21,7 +21,7 @@ bool isLanguage(int languageNo) {
 QString findBeside(const QString& programDir, const QString& name) {
     const QDir dir(programDir);
     const QString exact = dir.filePath(name);
-    if (QFileInfo(exact).isFile()) return exact;
+    if (isRegularFile(exact)) return exact;
     const QStringList found = dir.entryList({name}, QDir::Files);
     return found.isEmpty() ? QString() : dir.filePath(found.front());
 }

@@ -1,10 +1,9 @@
 #include "params/model/TableFile.h"
 
+#include "inifile/RegularFile.h"
 #include "inifile/SaveFile.h"
 
 #include <QDir>
-#include <QFile>
-#include <QFileInfo>
 
 #include <algorithm>
 #include <limits>
@@ -16,11 +15,9 @@ std::optional<QByteArray> readAll(const QString& path, qint64 maxBytes, QString*
         if (error) *error = QStringLiteral("%1: %2").arg(QDir::toNativeSeparators(path), reason);
         return std::nullopt;
     };
-    if (QFileInfo(path).isDir()) return fail(QStringLiteral("is a folder, not a file"));
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) return fail(file.errorString());
-    QByteArray bytes = file.read(maxBytes + 1);
-    if (file.error() != QFileDevice::NoError) return fail(file.errorString());
+    QString reason;
+    std::optional<QByteArray> bytes = readRegularFile(path, maxBytes, &reason);
+    if (!bytes) return fail(reason);
     return bytes;
 }
 

@@ -3,17 +3,40 @@
 // never ends.  The file must be refused with a reason the window can show,
 // quickly, and nothing half-read may reach a table or a unit.
 
+#include "../params/ScriptedEditView.h"
+#include "support/QtPrinting.h"
+
+#include "dialogs/ErrorHelp.h"
+#include "link/ZRComm.h"
+#include "params/EditParamLogic.h"
+#include "params/ParameterPrintout.h"
 #include "params/model/BackupFile.h"
 #include "params/model/ParameterFile.h"
 #include "params/model/SetpointFile.h"
+#include "setpoints/SetpointEditor.h"
+#include "shell/BackupRestore.h"
+#include "shell/SecondaryWindows.h"
 #include "sim/SimStateFile.h"
+#include "ui/ProgramState.h"
+#include "ui/ScriptedDialogs.h"
+#include "ui/SettingsFile.h"
 
+#include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QRandomGenerator>
 #include <QTemporaryDir>
+#include <QTextDocument>
 
 #include <gtest/gtest.h>
+
+#include <chrono>
+#include <functional>
+#include <future>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 using namespace kqm52;
 
@@ -130,5 +153,194 @@ TEST(DamagedSimStateFile, LeavesTheUnitsAsTheyWere) {
         }
     }
 }
+
+// ---- a pipe or a device where a file should be ----------------------------
+
+// Every reader of a file the user names (in a dialog, or by putting it beside
+// the program) is handed a FIFO.  open() on one waits for a writer, so a
+// reader that opens it freezes the window for good; each must refuse it
+// before opening, say so where the window has a message for it, and leave
+// every table as it was.
+
+// The read runs beside the test, so one stuck in open() fails the test
+// instead of hanging it: a writer then opens the pipe, which lets the stuck
+// open() return, and the test reports it.
+bool returnsPromptly(const QString& fifo, const std::function<void()>& read) {
+    std::future<void> done = std::async(std::launch::async, read);
+    if (done.wait_for(std::chrono::seconds(10)) == std::future_status::ready) return true;
+    const QByteArray name = QFile::encodeName(fifo);
+    while (done.wait_for(std::chrono::milliseconds(50)) != std::future_status::ready) {
+        const int fd = ::open(name.constData(), O_WRONLY | O_NONBLOCK);
+        if (fd >= 0) ::close(fd);
+    }
+    return false;
+}
+
+class NoTransfers : public TransferWindows {
+  public:
+    std::optional<UnitTables> receive(int) override { return std::nullopt; }
+    SendReport send(int, const UnitTables&) override {
+        ++sends;
+        return {};
+    }
+    int sends = 0;
+};
+
+class SetpointView : public SetpointEditorView {
+  public:
+    explicit SetpointView(QString path) : path_(std::move(path)) {}
+    void refillGrid() override {}
+    void showMessage(const QString&) override {}
+    void showError(const QString&, const QString& text) override { error = text; }
+    bool confirm(const QString&, const QString&) override { return false; }
+    QString askOpenFileName(const QString&, const QString&, const QString&) override {
+        return path_;
+    }
+    QString askSaveFileName(const QString&, const QString&, const QString&) override { return {}; }
+    std::optional<ParamTables::Setpoints> receiveSetpoints() override { return std::nullopt; }
+    SendReport sendSetpoints(const ParamTables::Setpoints&) override { return {}; }
+    void printSetpoints() override {}
+    int unitNumber() const override { return 1; }
+    QString error;
+
+  private:
+    QString path_;
+};
+
+class PipeForAFile;
+
+struct PipeRow {
+    const char* name;
+    const char* file; // where the pipe stands, in the program's folder
+    // What the user does; gives what the window says (empty: nothing).
+    std::function<QString(PipeForAFile&, const QString& pipe)> read;
+    bool says; // the window has a message for an unreadable file
+};
+
+void PrintTo(const PipeRow& row, std::ostream* os) {
+    *os << row.name;
+}
+
+class PipeForAFile : public ::testing::TestWithParam<PipeRow> {
+  public:
+    PipeForAFile() : state(dir.path() + '/') {
+        state.language.loadFromText(QStringLiteral("[Grafiek]\nCaptionGrafiek=Taal van voor\n"));
+        for (int p = 0; p < ParamTables::ParameterCount; ++p)
+            state.tables.setParameter(p, 3 * p - 17);
+        for (int s = 1; s <= ParamTables::SetpointCount; ++s)
+            state.tables.setSetpoint(s, -s);
+    }
+    QString lastBox() const {
+        const auto boxes = dialogs.asked(ScriptedDialogs::Kind::Message);
+        return boxes.empty() ? QString() : boxes.back().text;
+    }
+
+    QTemporaryDir dir;
+    ProgramState state;
+    ScriptedDialogs dialogs;
+    TZRComm port;
+};
+
+const PipeRow pipeRows[] = {
+    {"ParameterFile", "unit.mxp",
+     [](PipeForAFile& t, const QString& pipe) {
+         test::ScriptedEditView view(t.dialogs);
+         EditParamLogic editor(t.state, view);
+         t.dialogs.answerOpenFile(pipe);
+         editor.OpenenClick();
+         return t.lastBox();
+     },
+     true},
+    {"SetpointFile", "unit.mxs",
+     [](PipeForAFile& t, const QString& pipe) {
+         SetpointView view(pipe);
+         SetpointEditor(t.state, t.port, view).Openen1Click();
+         return view.error;
+     },
+     true},
+    {"BackupFile", "unit.bak",
+     [](PipeForAFile& t, const QString& pipe) {
+         NoTransfers transfers;
+         t.dialogs.answerOpenFile(pipe);
+         BackupRestore(t.state, t.dialogs).Restore1Click(transfers);
+         return transfers.sends == 0 ? t.lastBox() : QStringLiteral("sent to the unit");
+     },
+     true},
+    {"GroupTreeOfTheEditor", "Tree0.txt",
+     [](PipeForAFile& t, const QString&) {
+         test::ScriptedEditView view(t.dialogs);
+         EditParamLogic(t.state, view).FormActivate();
+         return t.lastBox();
+     },
+     true},
+    // The printout without a tree is the header page alone, as without the file.
+    {"GroupTreeOfThePrintout", "Tree0.txt",
+     [](PipeForAFile& t, const QString&) {
+         ImageTarget target(QSize(600, 800), 72);
+         ParameterPrintout(t.state).PrintParameters(target, PageHeaderTexts{});
+         target.finish();
+         return target.pages().size() == 1 ? QString() : QStringLiteral("more than a header");
+     },
+     false},
+    {"ErrorHelp", "ErrorHelp0.rtf",
+     [](PipeForAFile& t, const QString&) {
+         QTextDocument document;
+         const ErrorHelp::Outcome outcome =
+             ErrorHelp::load(t.state.settings.ProgramDir, 0, document);
+         return outcome.kind == ErrorHelp::Outcome::Failed ? outcome.report() : QString();
+     },
+     true},
+    // The program starts on its built-in texts, catalogue and settings then.
+    {"LanguageFile", "Taal0.ini",
+     [](PipeForAFile& t, const QString&) {
+         return t.state.language.TekstFile_Lezen(t.state.settings.ProgramDir, 0)
+                    ? QStringLiteral("read")
+                    : QString();
+     },
+     false},
+    {"Catalogue", "Parameters.txt",
+     [](PipeForAFile& t, const QString&) {
+         t.state.catalogue.ParameterDef_lezen(t.state.settings.ProgramDir);
+         return t.state.catalogue.parameterDefinitionsPresent() ? QStringLiteral("read")
+                                                                : QString();
+     },
+     false},
+    {"Settings", "application.ini",
+     [](PipeForAFile& t, const QString& pipe) {
+         int unitNo = 4;
+         PortMap ports;
+         return SettingsFile::read(pipe, t.port, unitNo, t.state.settings, ports)
+                    ? QStringLiteral("read")
+                    : QString();
+     },
+     false},
+};
+
+TEST_P(PipeForAFile, IsRefusedAtOnceWithTheTablesAsTheyWere) {
+    const PipeRow& row = GetParam();
+    const QString pipe = dir.filePath(QLatin1String(row.file));
+    ASSERT_EQ(::mkfifo(QFile::encodeName(pipe).constData(), 0600), 0);
+    const auto parameters = state.tables.parameters();
+    const auto setpoints = state.tables.setpoints();
+    const auto parameterSource = state.tables.parameterSource;
+
+    QString said;
+    ASSERT_TRUE(returnsPromptly(pipe, [&] { said = row.read(*this, pipe); }))
+        << "the window froze on the pipe";
+    if (row.says) {
+        EXPECT_TRUE(said.contains(QDir::toNativeSeparators(pipe))) << said.toStdString();
+        EXPECT_TRUE(said.contains(QStringLiteral("not a file"))) << said.toStdString();
+    } else {
+        EXPECT_EQ(said, QString());
+    }
+    EXPECT_EQ(state.tables.parameters(), parameters);
+    EXPECT_EQ(state.tables.setpoints(), setpoints);
+    EXPECT_EQ(state.tables.parameterSource, parameterSource);
+    EXPECT_EQ(state.language.text(QStringLiteral("Grafiek"), QStringLiteral("CaptionGrafiek"), {}),
+              QStringLiteral("Taal van voor"));
+}
+
+INSTANTIATE_TEST_SUITE_P(EveryReader, PipeForAFile, ::testing::ValuesIn(pipeRows),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 } // namespace

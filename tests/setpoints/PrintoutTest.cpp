@@ -1,6 +1,9 @@
 // Both printouts as a reader of the PDF sees them: rendered through Qt's PDF
 // printer and read back with pdftotext -layout, page by page.
 
+#include "support/FileSizeLimit.h"
+
+#include "params/FormAfdrukkenPar.h"
 #include "params/ParameterPrintout.h"
 #include "params/PrintPage.h"
 #include "params/model/GroupTree.h"
@@ -9,6 +12,7 @@
 #include "ui/ProgramState.h"
 #include "ui/ScriptedDialogs.h"
 
+#include <QDir>
 #include <QFile>
 #include <QLineEdit>
 #include <QLocale>
@@ -21,7 +25,9 @@
 #include <QTest>
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <cmath>
+#include <cstring>
 
 using namespace kqm52;
 
@@ -82,7 +88,8 @@ class PrintoutTest : public ::testing::Test {
         state.language.loadFromText(
             QStringLiteral("[EditParam]\nKolomTekst0=Nr\nKolomTekst1=Par\nKolomTekst2=Naam\n"
                            "KolomTekst3=Waarde\nKolomTekst4=Optie\n"
-                           "[EditSollwert]\nKolomtekst_no=Nr\nKolomtekst_waarde=Waarde\n"));
+                           "[EditSollwert]\nKolomtekst_no=Nr\nKolomtekst_waarde=Waarde\n"
+                           "[Afdrukken]\nMsgNotPrinted=Er is niets afgedrukt.\n"));
         header.labels = {QStringLiteral("Firma:"), QStringLiteral("Type:"),
                          QStringLiteral("Serienummer:")};
         header.values = {QStringLiteral("Acme"), QStringLiteral("MX52"), QStringLiteral("4711")};
@@ -280,6 +287,59 @@ TEST_F(PrintoutTest, PrintWindowStoresHeaderAndPrintsToTheChosenFile) {
     ASSERT_EQ(pages.size(), 1);
     // A language is loaded, without the key: the built-in label.
     EXPECT_TRUE(lineWith(pages[0], QStringLiteral("Klant BV")).contains(QStringLiteral("Firma")));
+}
+
+// A printout onto a full disk, from either print window: the old PDF stands
+// as it was, nothing half-written is left beside it, and the window says in
+// the user's language that nothing was printed, to which file and why.  With
+// room again the same file is replaced by the whole printout.
+TEST_F(PrintoutTest, PrintoutOntoAFullDiskKeepsTheOldPdfAndSaysWhy) {
+    ScriptedDialogs dialogs;
+    TFormAfdrukkenPar parameters(state, dialogs);
+    TFormAfdrukkenSoll setpoints(state, dialogs);
+    const QString pdf = dir.filePath(QStringLiteral("report.pdf"));
+    const QByteArray old = "%PDF-1.4 the report printed last week\n%%EOF\n";
+    for (PrintHeaderForm* window :
+         {static_cast<PrintHeaderForm*>(&parameters), static_cast<PrintHeaderForm*>(&setpoints)}) {
+        SCOPED_TRACE(window->objectName().toStdString());
+        dialogs.clear();
+        {
+            QFile f(pdf);
+            ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+            f.write(old);
+        }
+        const QStringList folder = QDir(dir.path()).entryList(QDir::Files | QDir::Hidden);
+        window->FormActivate();
+        dialogs.answerPrintToPdf(pdf);
+        {
+            test::FileSizeLimit fullDisk(1024);
+            ASSERT_TRUE(fullDisk.active());
+            window->CmdOKClick();
+        }
+        QFile f(pdf);
+        ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+        EXPECT_EQ(f.readAll(), old) << "the old printout was destroyed";
+        f.close();
+        EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), folder);
+        const auto boxes = dialogs.asked(ScriptedDialogs::Kind::Message);
+        ASSERT_EQ(boxes.size(), 1u) << "the failure went unsaid";
+        EXPECT_EQ(boxes[0].icon, QMessageBox::Critical);
+        EXPECT_EQ(boxes[0].caption, window->windowTitle());
+        EXPECT_TRUE(boxes[0].text.startsWith(QStringLiteral("Er is niets afgedrukt.\n\r")))
+            << boxes[0].text.toStdString();
+        EXPECT_TRUE(boxes[0].text.contains(QDir::toNativeSeparators(pdf)))
+            << boxes[0].text.toStdString();
+        EXPECT_TRUE(boxes[0].text.contains(QString::fromLocal8Bit(std::strerror(EFBIG))))
+            << boxes[0].text.toStdString();
+
+        dialogs.answerPrintToPdf(pdf);
+        window->CmdOKClick();
+        EXPECT_EQ(dialogs.asked(ScriptedDialogs::Kind::Message).size(), 1u);
+        const QStringList pages = pdfPages(pdf);
+        ASSERT_FALSE(pages.isEmpty());
+        EXPECT_TRUE(pages[0].contains(QStringLiteral("P   1")));
+        EXPECT_EQ(pdfTitle(pdf), QStringLiteral("MX5x Printing"));
+    }
 }
 
 } // namespace

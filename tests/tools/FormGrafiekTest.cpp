@@ -102,3 +102,63 @@ TEST_F(FormGrafiekTest, RunDrawsTheCurveAndIsKeptAsCsvAndPngOrSaysWhyNot) {
     EXPECT_TRUE(boxes[0].text.contains("run.csv"));
     EXPECT_FALSE(QFile::exists(dir.filePath("missing/run.csv")));
 }
+
+// A run outlives the window: closed and opened again, the window shows an
+// empty plot from 0 until the next scroll, but both exports keep the run.
+// The picture is labelled by the run's own source, not by the one the list
+// shows now.
+TEST_F(FormGrafiekTest, ExportsKeepTheRunAfterReopeningAndItsOwnSource) {
+    state.settings.graph.BronItem = 2; // Act_U: 2 V per division
+    port.SetActive(true);
+    form.FormActivate();
+    form.CmdStartLogClick();
+    ASSERT_TRUE(waitUntil([&] { return form.logic().samples().count >= 3; }));
+    form.CmdStopLogClick();
+    const QString csvBefore = form.logic().csvText();
+    ASSERT_FALSE(csvBefore.isEmpty());
+
+    form.done(QDialog::Accepted);
+    form.FormActivate();
+    ASSERT_TRUE(form.CmdExportPng->isEnabled());
+    const auto exported = [&](const QString& name) {
+        dialogs.answerSaveFile(dir.filePath(name));
+        if (name.endsWith(".png")) {
+            form.CmdExportPngClick();
+            return QImage(dir.filePath(name)).convertToFormat(QImage::Format_RGB32);
+        }
+        form.CmdExportCsvClick();
+        return QImage();
+    };
+    const auto bluePixels = [](const QImage& picture) {
+        int blue = 0;
+        for (int y = 1; y < graph::PlotHeight - 1; ++y)
+            for (int x = 1; x < graph::PlotWidth - 1; ++x)
+                blue +=
+                    picture.pixelColor(graph::PlotLeft + x, graph::PlotTop + y) == QColor(Qt::blue);
+        return blue;
+    };
+
+    exported("again.csv");
+    QFile file(dir.filePath("again.csv"));
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_EQ(QString::fromUtf8(file.readAll()), csvBefore);
+    const QImage reopened = exported("again.png");
+    ASSERT_FALSE(reopened.isNull());
+    EXPECT_GT(bluePixels(reopened), 10) << "the saved plot holds no curve";
+
+    form.ComboBoxBron->setCurrentIndex(0); // ActPos now, in AWE
+    const QImage otherSource = exported("other.png");
+    ASSERT_FALSE(otherSource.isNull());
+    EXPECT_GT(bluePixels(otherSource), 10);
+    // The value axis of an Act_U run: volts, 2 per division.
+    GraphFrame run;
+    run.samples = &form.logic().samples();
+    run.choice.source = 2;
+    run.choice.yIndex = 7;
+    QImage axis(graph::ValueAxisWidth, graph::ValueAxisHeight, QImage::Format_RGB32);
+    graph::TekenYasVerdeling(axis, run);
+    EXPECT_TRUE(otherSource.copy(graph::ValueAxisLeft, graph::ValueAxisTop, graph::ValueAxisWidth,
+                                 graph::ValueAxisHeight) == axis)
+        << "the value axis is not the run's";
+    EXPECT_EQ(dialogs.unscripted(), 0);
+}

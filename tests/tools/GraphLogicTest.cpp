@@ -3,9 +3,12 @@
 // show over a run.
 
 #include "../sim/SimLinkFixture.h"
+#include "support/QtPrinting.h"
 
 #include "params/model/ParamTables.h"
 #include "tools/GraphLogic.h"
+
+#include <QRegularExpression>
 
 using namespace kqm52;
 using namespace kqm52::simtest;
@@ -101,6 +104,12 @@ TEST_F(GraphLogicTest, StopKeepsTheRunAndTheNextStartBeginsAgainOverTheOldValues
     EXPECT_LT(logic.samples().times[1], 200);
     EXPECT_EQ(logic.samples().values[0], 12345);
     EXPECT_EQ(logic.samples().values[1], 12345);
+    // The CSV does not pass the old run's values off as this run's.
+    logic.stop();
+    const QStringList lines = logic.csvText().split("\r\n");
+    ASSERT_GE(lines.size(), 3);
+    for (int i = 0; i <= logic.samples().count; ++i)
+        EXPECT_EQ(lines[i + 1], QStringLiteral("%1,%2,,,1").arg(i).arg(logic.samples().times[i]));
 }
 
 struct LinkFailure {
@@ -156,9 +165,9 @@ TEST_F(GraphLogicTest, CsvHoldsOneLinePerSampleWithTimesAndScaledValues) {
     const GraphSamples& s = logic.samples();
     const QStringList lines = logic.csvText().split("\r\n");
     ASSERT_EQ(lines.size(), s.count + 3); // header, samples, the empty rest after the last CRLF
-    EXPECT_EQ(lines[0], "Index,Time (ms),Raw value,Value (AWE)");
+    EXPECT_EQ(lines[0], "Index,Time (ms),Raw value,Value (AWE),Reply unusable");
     for (int i = 0; i <= s.count; ++i)
-        EXPECT_EQ(lines[i + 1], QStringLiteral("%1,%2,12345,123.45").arg(i).arg(s.times[i]));
+        EXPECT_EQ(lines[i + 1], QStringLiteral("%1,%2,12345,123.45,0").arg(i).arg(s.times[i]));
     EXPECT_EQ(lines.last(), QString());
 
     // An analog input's values are in volts with four decimals.
@@ -168,10 +177,46 @@ TEST_F(GraphLogicTest, CsvHoldsOneLinePerSampleWithTimesAndScaledValues) {
     ASSERT_TRUE(recordUntil(0));
     logic.stop();
     const QStringList analog = logic.csvText().split("\r\n");
-    EXPECT_EQ(analog[0], "Index,Time (ms),Raw value,Value (V)");
+    EXPECT_EQ(analog[0], "Index,Time (ms),Raw value,Value (V),Reply unusable");
     const QStringList fields = analog[1].split(',');
-    ASSERT_EQ(fields.size(), 4);
+    ASSERT_EQ(fields.size(), 5);
     EXPECT_DOUBLE_EQ(fields[3].toDouble(), fields[2].toInt() / 10000.0);
+}
+
+// Replies that cannot be read in the middle of a run: the plot keeps the
+// slot's former value, the CSV leaves it empty and flags the line, and the
+// run goes on with the next good reply.
+TEST_F(GraphLogicTest, CsvLeavesUnreadableRepliesEmptyAndFlagsThem) {
+    logic.start();
+    ASSERT_TRUE(recordUntil(1));
+    setFaults({.longReply = true});
+    const int before = logic.samples().count;
+    ASSERT_TRUE(recordUntil(before + 3));
+    bus->withUnit(0, [](SimUnit& u) { u.axis().startPosition = -777; });
+    setFaults({});
+    const int during = logic.samples().count;
+    ASSERT_TRUE(recordUntil(during + 3));
+    logic.stop();
+    EXPECT_TRUE(logic.samples().count > during);
+
+    const GraphSamples& s = logic.samples();
+    const QStringList lines = logic.csvText().split("\r\n");
+    ASSERT_EQ(lines.size(), s.count + 3);
+    // Good lines before the fault, flagged ones during it, good ones after.
+    QString kinds;
+    for (int i = 0; i <= s.count; ++i) {
+        const QString time = QStringLiteral("%1,%2,").arg(i).arg(s.times[i]);
+        if (lines[i + 1] == time + "12345,12345,0")
+            kinds += 'a';
+        else if (lines[i + 1] == time + ",,1")
+            kinds += 'h';
+        else if (lines[i + 1] == time + "-777,-777,0")
+            kinds += 'b';
+        else
+            ADD_FAILURE() << "line " << i + 1 << ": " << lines[i + 1].toStdString();
+    }
+    EXPECT_TRUE(QRegularExpression("^a{2,}h{2,}b+$").match(kinds).hasMatch())
+        << kinds.toStdString();
 }
 
 TEST_F(GraphLogicTest, FullBufferEndsTheRunAt4001Samples) {
