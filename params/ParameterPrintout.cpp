@@ -10,16 +10,34 @@ namespace {
 constexpr int TitlePoints = 14;
 constexpr int GroupPoints = 12;
 constexpr int BodyPoints = 10;
-const QString Gap = QStringLiteral("   ");
+// The columns, in characters: the row number (room for 9.24.10), the
+// parameter number, the name, the value ending under the right end of its
+// header, the option text.
+constexpr int RowColumn = 0;
+constexpr int RowChars = 8;
+constexpr int NumberColumn = 9;
+constexpr int NumberChars = 5;
+constexpr int NameColumn = 15;
+constexpr int NameChars = 38;
+constexpr int ValueEnd = 64;
+constexpr int OptionColumn = 67;
+
+std::vector<PrintCell> columns(const QString& row, const QString& number, const QString& name,
+                               const QString& value, const QString& option) {
+    return {{row, RowColumn, false, RowChars},
+            {number, NumberColumn, false, NumberChars},
+            {name, NameColumn, false, NameChars},
+            {value, ValueEnd, true},
+            {option, OptionColumn}};
+}
 
 } // namespace
 
-QString ParameterPrintout::InitParameterHeader(const std::array<QString, 5>& t) {
-    return padRight(t[0], 6) + Gap + padRight(t[1], 3) + Gap + padRight(t[2], 38) +
-           padLeft(t[3], 11) + Gap + padRight(t[4], 18);
+std::vector<PrintCell> ParameterPrintout::InitParameterHeader(const std::array<QString, 5>& t) {
+    return columns(t[0], t[1], t[2], t[3], t[4]);
 }
 
-QString ParameterPrintout::InitParameterHeader() const {
+std::vector<PrintCell> ParameterPrintout::InitParameterHeader() const {
     const LanguageTexts& l = state_.language;
     return InitParameterHeader(
         {l.text(TextId{"EditParam", "KolomTekst0"}), l.text(TextId{"EditParam", "KolomTekst1"}),
@@ -27,7 +45,7 @@ QString ParameterPrintout::InitParameterHeader() const {
          l.text(TextId{"EditParam", "KolomTekst4"})});
 }
 
-QString ParameterPrintout::parameterLine(int groupId, int row, int p) const {
+std::vector<PrintCell> ParameterPrintout::parameterLine(int groupId, int row, int p) const {
     const ParameterCatalogue& catalogue = state_.catalogue;
     const int languageNo = state_.settings.LanguageNo;
     const int menu = groupId / 100;
@@ -39,12 +57,11 @@ QString ParameterPrintout::parameterLine(int groupId, int row, int p) const {
         name = catalogue.name(p, languageNo);
         if (catalogue.isOptionList(p)) option = catalogue.optionText(p, languageNo, value);
     }
-    return padRight(rowText, 6) + Gap + padRight(number, 3) + Gap + padRight(name, 38) +
-           padLeft(catalogue.valueText(p, value, state_.tables), 11) + Gap + option;
+    return columns(rowText, number, name, catalogue.valueText(p, value, state_.tables), option);
 }
 
 void ParameterPrintout::PrintParameters(PageTarget& target, const PageHeaderTexts& header) const {
-    const QString columnHeader = InitParameterHeader();
+    const std::vector<PrintCell> columnHeader = InitParameterHeader();
     PrintPage page(target, header);
     page.PrintPaginaHeader();
     page.y = page.y0;
@@ -84,8 +101,10 @@ void ParameterPrintout::PrintParameters(PageTarget& target, const PageHeaderText
 }
 
 void ParameterPrintout::PrintMenuParameters(PrintPage& page, int groupId,
-                                            const QString& columnHeader) const {
+                                            const std::vector<PrintCell>& columnHeader) const {
     page.line(columnHeader, BodyPoints, true);
+    // Rows carried over to the next page come under their column header.
+    page.onNewPage = [&page, &columnHeader] { page.line(columnHeader, BodyPoints, true, false); };
     const ParameterCatalogue& catalogue = state_.catalogue;
     if (catalogue.parameterDefinitionsPresent() && catalogue.parameterNumbersPresent()) {
         // Every row that names a parameter, by its own number: a row left
@@ -98,6 +117,7 @@ void ParameterPrintout::PrintMenuParameters(PrintPage& page, int groupId,
             page.line(parameterLine(groupId, row, p), BodyPoints, false);
         }
     }
+    page.onNewPage = nullptr;
     page.y += page.lineHeight;
 }
 

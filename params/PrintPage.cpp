@@ -15,13 +15,24 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 
 namespace kqm52 {
 
 namespace {
 
-constexpr int RuleInset = 100; // pixels from either page edge
+// The resolution the header's fixed distances were measured in, and those
+// distances: the rules in from either side, the top rule down from the top.
+constexpr double ReferenceDpi = 300;
+constexpr int RuleInset = 100;
+constexpr int RuleTop = 50;
+// The width of the printout's column, and the least distance of anything
+// printed from the edge of the paper.
+constexpr double ColumnCm = 17.8;
+constexpr double PaperEdgeMm = 5;
 constexpr int HeaderPoints = 12;
+// The right end of a text that is never cut (a date, a number).
+constexpr int Uncut = std::numeric_limits<int>::max();
 constexpr int BodyPoints = 10;
 // Message lines are joined by LF CR.
 const QString LineJoin = QStringLiteral("\n\r");
@@ -38,6 +49,24 @@ PagedTarget::~PagedTarget() {
 
 QSize PagedTarget::pageSize() const {
     return {device_.width(), device_.height()};
+}
+
+QRect PagedTarget::paperRect() const {
+    const QPageLayout layout = device_.pageLayout();
+    const int dpi = device_.logicalDpiY();
+    QRect paper = layout.fullRectPixels(dpi);
+    // Unless told to use the full page, a printer puts the origin at the
+    // corner of its printable area.
+    if (layout.mode() != QPageLayout::FullPageMode)
+        paper.translate(-layout.paintRectPixels(dpi).topLeft());
+    return paper;
+}
+
+QRect PagedTarget::printableRect() const {
+    const QPageLayout layout = device_.pageLayout();
+    if (layout.mode() == QPageLayout::FullPageMode)
+        return layout.paintRectPixels(device_.logicalDpiY());
+    return {QPoint(), pageSize()};
 }
 
 void PagedTarget::newPage() {
@@ -83,28 +112,35 @@ QString printFontFamily() {
     return family;
 }
 
-QString padRight(const QString& text, int width) {
-    return text.leftJustified(width, QLatin1Char(' '));
-}
-
 QString padLeft(const QString& text, int width) {
     return text.rightJustified(width, QLatin1Char(' '));
 }
 
 PrintPage::PrintPage(PageTarget& target, PageHeaderTexts header)
     : target_(target), header_(std::move(header)), family_(printFontFamily()) {
-    const QSize page = target_.pageSize();
-    // The font's pixels per inch are the device's: a centimetre in pixels.
-    pixelsPerCm = target_.painter().device()->logicalDpiY() / 2.54;
-    x0 = int(std::lround(page.width() / 2.0 - 8.9 * pixelsPerCm));
-    y0 = int(std::lround(2.6 * pixelsPerCm));
-    bottomLimit = page.height() - int(std::lround(1.2 * pixelsPerCm));
+    // The font's pixels per inch are the device's.
+    const double dpi = target_.painter().device()->logicalDpiY();
+    const int edge = int(std::ceil(PaperEdgeMm * dpi / 25.4));
+    area = target_.printableRect() & target_.paperRect().marginsRemoved({edge, edge, edge, edge});
+    // The column with the header rules either side of it must fit across.
+    const double needed = (ColumnCm / 2.54 + 2 * RuleInset / ReferenceDpi) * dpi;
+    scale = std::clamp(area.width() / needed, 0.01, 1.0);
+    pixelsPerCm = dpi / 2.54 * scale;
+    x0 = area.left() + int(std::lround(area.width() / 2.0 - ColumnCm / 2 * pixelsPerCm));
+    y0 = area.top() + int(std::lround(2.6 * pixelsPerCm));
+    bottomLimit = area.top() + area.height() - int(std::lround(1.2 * pixelsPerCm));
+    rightLimit = area.left() + area.width() - referencePixels(RuleInset);
     lineHeight = textHeight(BodyPoints, false);
     y = y0;
 }
 
+int PrintPage::referencePixels(int pixels) const {
+    return int(std::lround(pixels * pixelsPerCm * 2.54 / ReferenceDpi));
+}
+
 QFont PrintPage::font(int points, bool bold) const {
-    QFont f(family_, points, bold ? QFont::Bold : QFont::Normal);
+    QFont f(family_, -1, bold ? QFont::Bold : QFont::Normal);
+    f.setPointSizeF(points * scale);
     f.setStyleHint(QFont::TypeWriter);
     f.setFixedPitch(true);
     return f;
@@ -118,44 +154,54 @@ int PrintPage::textWidth(const QString& text, int points, bool bold) const {
     return QFontMetrics(font(points, bold), target_.painter().device()).horizontalAdvance(text);
 }
 
-void PrintPage::text(int x, int top, const QString& s, int points, bool bold) {
+void PrintPage::text(int x, int top, const QString& s, int points, bool bold, int right) {
     QPainter& p = target_.painter();
     const QFont f = font(points, bold);
+    const QFontMetrics metrics(f, p.device());
+    if (right < 0) right = rightLimit;
     p.setFont(f);
     p.setPen(Qt::black);
-    p.drawText(QPoint(x, top + QFontMetrics(f, p.device()).ascent()), s);
+    p.drawText(QPoint(x, top + metrics.ascent()),
+               right == Uncut ? s : metrics.elidedText(s, Qt::ElideRight, std::max(0, right - x)));
 }
 
 void PrintPage::PrintPaginaHeader() {
     QPainter& p = target_.painter();
-    const int width = target_.pageSize().width();
+    const int ruleLeft = area.left() + referencePixels(RuleInset);
     // A rule as thick as a fine pen on paper, whatever the resolution.
-    p.setPen(QPen(Qt::black, std::max(1.0, pixelsPerCm / 50)));
-    p.drawLine(RuleInset, 50, width - RuleInset, 50);
+    const QPen rulePen(Qt::black, std::max(1.0, pixelsPerCm / 50));
+    p.setPen(rulePen);
+    const int ruleTop = area.top() + referencePixels(RuleTop);
+    p.drawLine(ruleLeft, ruleTop, rightLimit, ruleTop);
 
-    y = int(std::lround(pixelsPerCm / 2));
+    y = area.top() + int(std::lround(pixelsPerCm / 2));
     int longest = 0;
     for (const QString& l : header_.labels)
         longest = std::max(longest, int(l.size()));
     std::array<QString, 3> labels;
     for (std::size_t i = 0; i < labels.size(); ++i)
         labels[i] = padLeft(header_.labels[i], longest);
-    const int valueX = x0 + textWidth(labels[0] + QStringLiteral("  "), HeaderPoints, true);
+    const QString gap = QStringLiteral("  ");
+    const int valueX = x0 + textWidth(labels[0] + gap, HeaderPoints, true);
     const int h = textHeight(HeaderPoints, true);
-    const auto rightAligned = [&](const QString& s) {
-        text(width - RuleInset - textWidth(s, HeaderPoints, true), y, s, HeaderPoints, true);
-    };
+    // The date and the page number end at the rules' end; a value too long
+    // for the room before them is cut short rather than run into them.
+    std::array<QString, 3> onTheRight;
+    onTheRight[0] = QLocale::system().toString(header_.date, QLocale::ShortFormat);
+    onTheRight[2] = header_.pageLabel + QLatin1Char(' ') + QStringLiteral("%1").arg(pageNumber, 3);
     for (std::size_t i = 0; i < labels.size(); ++i) {
         text(x0, y, labels[i], HeaderPoints, true);
-        text(valueX, y, header_.values[i], HeaderPoints, true);
-        if (i == 0) rightAligned(QLocale::system().toString(header_.date, QLocale::ShortFormat));
-        if (i == 2)
-            rightAligned(header_.pageLabel + QLatin1Char(' ') +
-                         QStringLiteral("%1").arg(pageNumber, 3));
+        int valueRight = rightLimit;
+        if (!onTheRight[i].isEmpty()) {
+            const int rightX = rightLimit - textWidth(onTheRight[i], HeaderPoints, true);
+            text(rightX, y, onTheRight[i], HeaderPoints, true, Uncut);
+            valueRight = rightX - textWidth(gap, HeaderPoints, true);
+        }
+        text(valueX, y, header_.values[i], HeaderPoints, true, valueRight);
         y += h;
     }
-    p.setPen(QPen(Qt::black, std::max(1.0, pixelsPerCm / 50)));
-    p.drawLine(RuleInset, y, width - RuleInset, y);
+    p.setPen(rulePen);
+    p.drawLine(ruleLeft, y, rightLimit, y);
 }
 
 void PrintPage::nextPage() {
@@ -170,6 +216,26 @@ void PrintPage::line(const QString& s, int points, bool bold, bool breakFirst) {
     const int h = textHeight(points, bold);
     if (breakFirst && !fits(h)) nextPage();
     text(x0, y, s, points, bold);
+    y += h;
+}
+
+void PrintPage::line(const std::vector<PrintCell>& cells, int points, bool bold, bool breakFirst) {
+    const int h = textHeight(points, bold);
+    if (breakFirst && !fits(h)) nextPage();
+    const QFont f = font(points, bold);
+    const double charWidth =
+        QFontMetricsF(f, target_.painter().device()).horizontalAdvance(QLatin1Char('0'));
+    const auto columnX = [&](int chars) { return x0 + int(std::lround(chars * charWidth)); };
+    for (const PrintCell& cell : cells) {
+        const int at = columnX(cell.column);
+        if (cell.rightAligned) {
+            text(at - textWidth(cell.text, points, bold), y, cell.text, points, bold, Uncut);
+        } else {
+            // A text of just maxChars characters is not cut for a rounded pixel.
+            const int end = cell.maxChars > 0 ? columnX(cell.column + cell.maxChars) + 1 : Uncut;
+            text(at, y, cell.text, points, bold, std::min(rightLimit, end));
+        }
+    }
     y += h;
 }
 

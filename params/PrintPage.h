@@ -4,15 +4,21 @@
 // page geometry in the target's own pixels, and the page header.
 //
 // A printout draws through a PageTarget, so the same code fills a printer
-// (or Qt's PDF printer) and a stack of images.  Geometry follows the page
-// in device pixels: a column 17.8 cm wide centred on the page, the body
-// from 2.6 cm down, nothing below 1.2 cm above the page end; the page header
-// rules sit 100 pixels in from either edge, as on every printer we served.
+// (or Qt's PDF printer) and a stack of images.  The page is laid out inside
+// the part of the sheet the printer can print on, and never closer than 5 mm
+// to the paper edge (a PDF has no unprintable border of its own): a column
+// 17.8 cm wide centred in that area, the header from 0.5 cm, the body from
+// 2.6 cm down, nothing below 1.2 cm above its end.  The header rules were
+// drawn for a 300 dpi laser printer, 100 of its pixels in from the sides and
+// 50 down from the top: they keep those distances at any resolution.  An area
+// too narrow for the column and its rules gets the whole layout, fonts
+// included, scaled down to fit.
 
 #include <QDate>
 #include <QFont>
 #include <QImage>
 #include <QPainter>
+#include <QRect>
 #include <QString>
 
 #include <array>
@@ -37,8 +43,13 @@ class PageTarget {
     // False when painting could not start (an output file that cannot be
     // written, a printer that went away).
     virtual bool active() const = 0;
-    // The page in device pixels.
+    // The painter's page in device pixels, from its origin.
     virtual QSize pageSize() const = 0;
+    // The whole sheet in painter coordinates (it may start left of and above
+    // the origin, when the device keeps its unprintable border out of reach).
+    virtual QRect paperRect() const { return {QPoint(), pageSize()}; }
+    // The part of the sheet the device can print on, in painter coordinates.
+    virtual QRect printableRect() const { return {QPoint(), pageSize()}; }
     virtual void newPage() = 0;
     // Ends the document; idempotent.  False when the device could not
     // finish it (the pages are then not whole).
@@ -53,6 +64,8 @@ class PagedTarget final : public PageTarget {
     QPainter& painter() override { return painter_; }
     bool active() const override { return painter_.isActive(); }
     QSize pageSize() const override;
+    QRect paperRect() const override;
+    QRect printableRect() const override;
     void newPage() override;
     bool finish() override;
 
@@ -92,8 +105,21 @@ struct PageHeaderTexts {
     QDate date = QDate::currentDate();
 };
 
+// One field of a tabulated line.  Columns are counted in characters of the
+// fixed font from the left margin, so a longer text in one column cannot
+// push the next one along.
+struct PrintCell {
+    QString text;
+    // Where a left-aligned text starts, or where a right-aligned one ends.
+    int column = 0;
+    bool rightAligned = false;
+    // A longer left-aligned text is cut with an ellipsis; 0: it may run to
+    // the right edge.  A right-aligned text (a number) is never cut.
+    int maxChars = 0;
+};
+
 // "Courier New" where installed, else a font with the same metrics, so the
-// padded columns line up as on the printers the layout was made for.
+// lines fill the column as on the printers the layout was made for.
 QString printFontFamily();
 
 // One printout in progress: the geometry of its target, the current line
@@ -106,8 +132,9 @@ class PrintPage {
     // The height of "A" in that font on the target: one line.
     int textHeight(int points, bool bold) const;
     int textWidth(const QString& text, int points, bool bold) const;
-    // Text with its top left corner at (x, y).
-    void text(int x, int y, const QString& text, int points, bool bold);
+    // Text with its top left corner at (x, y), cut with an ellipsis where it
+    // would pass `right` (by default the right edge of the printing).
+    void text(int x, int y, const QString& text, int points, bool bold, int right = -1);
 
     // Prints the header at the top of the current page (PrintPaginaHeader).
     void PrintPaginaHeader();
@@ -119,27 +146,35 @@ class PrintPage {
     // its height.  With breakFirst, a line that would run past the bottom
     // limit goes to the next page instead.
     void line(const QString& text, int points, bool bold, bool breakFirst = true);
+    // A tabulated line: each cell at its own column from the left margin.
+    void line(const std::vector<PrintCell>& cells, int points, bool bold, bool breakFirst = true);
 
     int pageNumber = 1;
-    double pixelsPerCm = 0;
-    int x0 = 0;          // left margin of the 17.8 cm column
-    int y0 = 0;          // top of the body
-    int bottomLimit = 0; // nothing is printed below this
-    int lineHeight = 0;  // "A" in 10 point
+    // The layout's scale: 1, or less on an area too narrow for the column.
+    double scale = 1;
+    double pixelsPerCm = 0; // a centimetre of the layout, scale included
+    QRect area;             // where the page is laid out
+    int x0 = 0;             // left margin of the 17.8 cm column
+    int y0 = 0;             // top of the body
+    int bottomLimit = 0;    // nothing is printed below this
+    int rightLimit = 0;     // nor right of this (where the header rules end)
+    int lineHeight = 0;     // "A" in 10 point
     int y = 0;
     // Called after the page header of every new page (a printout may repeat
     // its column header there).
     std::function<void()> onNewPage;
 
   private:
+    // One of the header's distances given in 300 dpi pixels, on this target.
+    int referencePixels(int pixels) const;
+
     PageTarget& target_;
     PageHeaderTexts header_;
     QString family_;
 };
 
-// Text padded with blanks to a width: on the right (left-aligned), or on the
-// left (right-aligned).  A longer text stays as it is.
-QString padRight(const QString& text, int width);
+// Text padded with blanks on the left to a width (right-aligned).  A longer
+// text stays as it is.
 QString padLeft(const QString& text, int width);
 
 // The whole print job around a printout: the print dialog (only the number

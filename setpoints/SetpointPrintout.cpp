@@ -8,29 +8,30 @@ namespace {
 
 constexpr int TitlePoints = 14;
 constexpr int BodyPoints = 10;
-const QString Gap = QStringLiteral("   ");
+constexpr int NumberChars = 8;
+constexpr int ValueEnd = 21;
 
 } // namespace
 
-QString SetpointPrintout::InitSollwertHeader(const QString& number, const QString& value) {
-    return padRight(number, 6) + Gap + padLeft(value, 12);
+std::vector<PrintCell> SetpointPrintout::InitSollwertHeader(const QString& number,
+                                                            const QString& value) {
+    return {{number, 0, false, NumberChars}, {value, ValueEnd, true}};
 }
 
-QString SetpointPrintout::InitSollwertHeader() const {
+std::vector<PrintCell> SetpointPrintout::InitSollwertHeader() const {
     // The printout reads the editor's section, as "EditSollWert".
     const LanguageTexts& l = state_.language;
     return InitSollwertHeader(l.text(TextId{"EditSollWert", "Kolomtekst_no"}),
                               l.text(TextId{"EditSollWert", "Kolomtekst_waarde"}));
 }
 
-QString SetpointPrintout::setpointLine(int n) const {
-    return padRight(QString::number(n), 6) + Gap +
-           padLeft(QString::number(state_.tables.setpoint(n)), 12);
+std::vector<PrintCell> SetpointPrintout::setpointLine(int n) const {
+    return InitSollwertHeader(QString::number(n), QString::number(state_.tables.setpoint(n)));
 }
 
 void SetpointPrintout::PrintSollwerten(PageTarget& target, const PageHeaderTexts& header,
                                        const QString& title) const {
-    const QString columnHeader = InitSollwertHeader();
+    const std::vector<PrintCell> columnHeader = InitSollwertHeader();
     PrintPage page(target, header);
     page.PrintPaginaHeader();
     page.y = page.y0;

@@ -9,6 +9,8 @@
 
 #include <QString>
 
+#include <vector>
+
 namespace kqm52 {
 
 class ProgramState;
@@ -17,11 +19,12 @@ class SetpointPrintout {
   public:
     explicit SetpointPrintout(const ProgramState& state) : state_(state) {}
 
-    // The number text padded to 6, three blanks, the value text right-aligned in 12.
-    static QString InitSollwertHeader(const QString& number, const QString& value);
-    QString InitSollwertHeader() const;
+    // The number text, and three blanks after its six characters the value
+    // text right-aligned in 12.
+    static std::vector<PrintCell> InitSollwertHeader(const QString& number, const QString& value);
+    std::vector<PrintCell> InitSollwertHeader() const;
     // Setpoint n as printed: raw, never with the editor's decimals.
-    QString setpointLine(int n) const;
+    std::vector<PrintCell> setpointLine(int n) const;
 
     void PrintSollwerten(PageTarget& target, const PageHeaderTexts& header,
                          const QString& title) const;
