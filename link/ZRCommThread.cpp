@@ -212,6 +212,7 @@ void TZRCommThread::run() {
             job_ = pending_;
             generation = generation_;
         }
+        deadlineMs_ = driver_->monotonicMs() + RequestLimitMs;
 
         switch (job_.kind) {
         case ProtocolKind::RQ500:
@@ -302,6 +303,7 @@ bool TZRCommThread::writeBuffer() {
     }
     if (!checkLine()) return false;
     readTimeoutMs_ = job_.timeoutMs;
+    awaitingFirst_ = true;
     if (const int err = driver_->setReadTimeout(readTimeoutMs_)) {
         failDriver(err);
         return false;
@@ -331,7 +333,26 @@ bool TZRCommThread::readOne() {
         error_.Code = CommCode::PortClosed;
         return false;
     }
-    if (const int err = driver_->setReadTimeout(readTimeoutMs_)) {
+    // No read runs past the request's time: a line that keeps bringing
+    // bytes, however slowly, ends here.
+    const bool first = awaitingFirst_;
+    awaitingFirst_ = false;
+    const std::int64_t left = deadlineMs_ - driver_->monotonicMs();
+    const int wait = int(std::clamp<std::int64_t>(left, 0, readTimeoutMs_));
+    const auto timeIsUp = [this, first] {
+        // Nothing began in time is a time-out; a reply still coming is not
+        // one that ended.
+        error_.clear();
+        if (first) {
+            error_.Code = CommCode::Timeout;
+        } else {
+            error_.Code = CommCode::LineError;
+            error_.LineErrors = LineErrorRxOverflow;
+        }
+        return false;
+    };
+    if (wait <= 0) return timeIsUp();
+    if (const int err = driver_->setReadTimeout(wait)) {
         failDriver(err);
         return false;
     }
@@ -344,8 +365,9 @@ bool TZRCommThread::readOne() {
     }
     if (!got) error_.Code = CommCode::Timeout;
     if (!checkLine()) return false;
+    const bool cut = wait < readTimeoutMs_;
     readTimeoutMs_ = InterByteTimeoutMs;
-    if (!got) return false;
+    if (!got) return cut ? timeIsUp() : false;
     lastByte_ = byte;
     if (traceCount_ < FrameSize) trace_[traceCount_++] = byte;
     return true;
@@ -496,17 +518,23 @@ void TZRCommThread::runAscii() {
     }
 }
 
+bool TZRCommThread::pastDeadline() const {
+    return driver_->monotonicMs() >= deadlineMs_;
+}
+
 // After a failed attempt: true when another attempt is due.  A failing
 // driver call fails again at once, so the attempts are paced by the request's
 // time-out, but only between attempts: the last failure is reported at once.
-// A device that has gone away gets no more attempts at all.
+// A device that has gone away gets no more attempts at all, nor does a
+// request whose time on the line is up.
 bool TZRCommThread::retryAfterFailure(int attempts) {
-    if (attempts >= MaxAttempts || stopRequested()) return false;
+    if (attempts >= MaxAttempts || stopRequested() || pastDeadline()) return false;
     if (error_.Code == CommCode::DriverFailed) {
         if (driver_->isDeviceGone(error_.SystemError)) return false;
-        driver_->waitIdle(job_.timeoutMs);
+        const std::int64_t left = deadlineMs_ - driver_->monotonicMs();
+        driver_->waitIdle(int(std::min<std::int64_t>(job_.timeoutMs, left)));
     }
-    return !stopRequested();
+    return !stopRequested() && !pastDeadline();
 }
 
 // A binary reply has arrived whole.  An error frame (first byte after the

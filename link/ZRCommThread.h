@@ -107,6 +107,7 @@ class TZRCommThread {
     void runZR2();
     void runKDV();
     bool retryAfterFailure(int attempts);
+    bool pastDeadline() const;
     template <class Decoder> bool receiveBinary(Decoder& decoder);
     bool deliverBinaryReply(bool errorFrame);
     bool abandonBinaryReply(std::uint8_t mark);
@@ -160,6 +161,10 @@ class TZRCommThread {
     std::array<std::uint8_t, FrameSize> trace_{}; // reply bytes, for the wire trace
     int traceCount_ = 0;
     int replyBytes_ = 0;
+    // The request must be over by then (driver clock, see RequestLimitMs).
+    std::int64_t deadlineMs_ = 0;
+    // The next read waits for the first byte of a reply, not for the next.
+    bool awaitingFirst_ = false;
     // The previous reply ended at its line end, so this request followed it
     // without the silence a slow unit may need.
     bool previousEndedEarly_ = false;

@@ -151,18 +151,30 @@ TEST_F(RequestTest, AVanishedDeviceIsReportedOnceAndThePortClosesItself) {
     EXPECT_EQ(port.LastSystemError(), 0);
 }
 
+// A line that never falls silent ends the request within ten seconds of its
+// going out, whatever its byte rate: all the bytes 1200 bit/s carries, or a
+// slow drip at 38400 bit/s that no byte count would stop in time.
 TEST_F(RequestTest, AChatteringLineEndsTheRequestWithinTenSeconds) {
-    port.SetBaudrate(TBaudrate::br1200);
-    auto c = makeAscii("rp 1", 2000);
-    std::vector<Chunk> chatter;
-    for (int i = 0; i < 20000; ++i) // a byte every 9 ms: what 1200 bit/s carries
-        chatter.push_back({2 + 9LL * i, "z"});
-    line->setPeer(answerAlways(chatter));
-    const long long before = line->nowMs();
-    const Event e = exchange(*c);
-    EXPECT_EQ(e.error, (TCommError{CommCode::LineError, 0, std::int32_t(LineErrorRxOverflow)}));
-    EXPECT_LT(line->nowMs() - before, 10000);
-    EXPECT_EQ(line->writes().size(), 1) << "a retry would meet the same chatter";
+    struct Case {
+        TBaudrate speed;
+        long long everyMs;
+    };
+    for (const Case k : {Case{TBaudrate::br1200, 9}, Case{TBaudrate::br38400, 10},
+                         Case{TBaudrate::br115200, 49}}) {
+        SCOPED_TRACE(baudrateValue(k.speed));
+        port.SetBaudrate(k.speed);
+        auto c = makeAscii("rp 1", 2000);
+        std::vector<Chunk> chatter;
+        for (int i = 0; i < 20000; ++i)
+            chatter.push_back({2 + k.everyMs * i, "z"});
+        line->setPeer(answerAlways(chatter));
+        const auto writesBefore = line->writes().size();
+        const long long before = line->nowMs();
+        const Event e = exchange(*c);
+        EXPECT_EQ(e.error, (TCommError{CommCode::LineError, 0, std::int32_t(LineErrorRxOverflow)}));
+        EXPECT_LE(line->nowMs() - before, 10000);
+        EXPECT_EQ(line->writes().size() - writesBefore, 1) << "a retry would meet the same chatter";
+    }
 }
 
 TEST_F(RequestTest, ATooLongRequestIsReportedAndNeverSent) {
