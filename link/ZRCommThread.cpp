@@ -97,7 +97,7 @@ void TZRCommThread::SetRequest(TCommRequest* request) {
         const int perSecond = bytesPerSecond(baudrateValue(port_->Baudrate()));
         job.replyBudget = std::clamp(perSecond * ReplyBudgetSeconds, MinReplyBudget, MaxReplyBytes);
         job.drainBudget = std::clamp(perSecond * DrainBudgetSeconds, 1, FrameSize);
-        job.fastFraming = port_->FastFraming() && !fastFramingSuspended();
+        job.fastFraming = port_->FastFraming() && !port_->fastFramingSuspended();
         pending_ = job;
         requestPresent_ = true;
     }
@@ -213,6 +213,7 @@ void TZRCommThread::run() {
             generation = generation_;
         }
         deadlineMs_ = driver_->monotonicMs() + RequestLimitMs;
+        fellBack_ = false;
 
         switch (job_.kind) {
         case ProtocolKind::RQ500:
@@ -240,7 +241,12 @@ void TZRCommThread::run() {
         // The outcome and the move to the next request share one trip to the
         // user-interface thread.  Only that thread ever asks for a stop, so
         // checking it there, between the two, is exact.
-        const std::function<void()> done = [this, deviceGone] {
+        const bool fellBack = fellBack_;
+        const std::function<void()> done = [this, deviceGone, fellBack] {
+            // First, so that the outcome's handler and the next request
+            // already find the port framing by silence.
+            if (fellBack && !stopRequested() && !port_->isBeingDestroyed())
+                port_->fastFramingFellBack();
             if (job_.kind != ProtocolKind::Unknown && sender_ && !sender_->isBeingDestroyed())
                 sender_->CommDone(error_, buffer_.data());
             if (stopRequested()) return;
@@ -407,12 +413,16 @@ void TZRCommThread::sendControlFrame(std::uint8_t a, std::uint8_t b, std::uint8_
 // With fast framing the reply ends as soon as two line-end bytes (CR or LF,
 // in either order) have arrived: every reply of the device ends so, and the
 // silence after it costs more than the reply itself at 38400 bit/s.  The
-// first-byte time-out and the frame size still bound it.  A unit that is not
-// listening yet right after its reply misses the next request; the request
-// then gets no reply at all, so it is sent once more, and the port frames
-// by silence from then on.  Nothing is lost and no reply is read as the
-// answer to another request: the purge before every write drops anything
-// late.
+// first-byte time-out and the frame size still bound it.
+//
+// A unit that is not listening yet right after its reply misses a request
+// sent within the silence it expected.  Such a request gets half its time-out
+// for the first reply byte; a unit that has not begun to answer by then has
+// missed it, so it goes once more, the silence now past, with the other
+// half.  A unit that is simply gone so costs one time-out, not two.  The
+// port then frames by silence until the next transfer starts (TZRComm).
+// Nothing is lost and no reply is read as the answer to another request:
+// the purge before every write drops anything late.
 
 namespace {
 
@@ -425,6 +435,11 @@ bool lineEndByte(std::uint8_t b) {
 void TZRCommThread::runAscii() {
     continue_ = 0;
     int attempts = 0;
+    // Only the request right after a reply that fast framing ended, and only
+    // within the silence that reply would otherwise have had.
+    bool followedEarly = endedEarly_ && driver_->monotonicMs() - earlyEndMs_ < InterByteTimeoutMs;
+    endedEarly_ = false;
+    int secondHalfMs = 0; // > 0: this attempt sends the missed request again
     for (;;) {
         error_.clear();
         if (job_.frame[0] == 0) {
@@ -436,18 +451,28 @@ void TZRCommThread::runAscii() {
         std::copy_n(job_.frame.begin() + 1, transmitCount_, buffer_.begin());
 
         bool failedAttempt = false;
+        bool missed = false;
         if (!writeBuffer()) {
             if (error_.Code == CommCode::PortClosed) return;
             failedAttempt = true;
         } else {
+            if (followedEarly) {
+                // Half the time-out, but the repeat never goes out within
+                // the silence the unit expected.
+                const std::int64_t sinceEnd = driver_->monotonicMs() - earlyEndMs_;
+                readTimeoutMs_ =
+                    int(std::max<std::int64_t>(job_.timeoutMs / 2, InterByteTimeoutMs - sinceEnd));
+                secondHalfMs = std::max(1, job_.timeoutMs - readTimeoutMs_);
+            } else if (secondHalfMs > 0) {
+                readTimeoutMs_ = secondHalfMs;
+                secondHalfMs = 0;
+            }
             receiveState_ = 1;
             receiveCount_ = 0;
             replyBytes_ = 0;
             buffer_[0] = 0;
             AsciiReplyReader reader(job_.startChar, job_.stopChar, job_.filtered);
             std::uint8_t previousByte = 0;
-            const bool followedEarly = previousEndedEarly_;
-            previousEndedEarly_ = false;
             const auto handBytesOver = [this] {
                 receiveState_ = 2;
                 handDataOver();
@@ -460,11 +485,11 @@ void TZRCommThread::runAscii() {
                         if (receiveState_ == 2) {
                             error_.clear(); // silence after the reply: complete
                         } else if (followedEarly && replyBytes_ == 0 && !stopRequested()) {
-                            // Sent too soon after a fast-framed reply: the unit
-                            // was not listening yet.  It is now.
-                            fastFramingSuspended_.store(true, std::memory_order_release);
+                            // The unit was not listening yet.  It is now.
+                            fellBack_ = true;
                             job_.fastFraming = false;
                             error_.clear();
+                            missed = true;
                             break;
                         }
                         return;
@@ -500,20 +525,21 @@ void TZRCommThread::runAscii() {
                 // With fast framing the reply ends at its line end instead of
                 // after the silence.
                 if (job_.fastFraming && lineEndByte(lastByte_) && lineEndByte(previousByte)) {
-                    previousEndedEarly_ = true;
+                    endedEarly_ = true;
+                    earlyEndMs_ = driver_->monotonicMs();
                     return;
                 }
                 previousByte = lastByte_;
             }
-            if (error_.Code == CommCode::None && !job_.fastFraming && followedEarly) {
-                // The unit missed the request: once more, after the silence.
-                continue;
-            }
+            followedEarly = false;
+            if (missed) continue; // not a failed attempt: the unit never heard it
+            secondHalfMs = 0;
             receiveCount_ = 0;
             drain(job_.drainBudget);
             continue_ = 1;
             failedAttempt = true;
         }
+        followedEarly = false;
         if (failedAttempt && !retryAfterFailure(++attempts)) return;
     }
 }

@@ -46,12 +46,6 @@ class TZRCommThread {
   public:
     // Starts the thread at once; with no request it goes idle.
     explicit TZRCommThread(TZRComm* port);
-
-    // Fast framing met a unit that needs the silence after its reply; the
-    // port frames by silence until it is opened again.
-    bool fastFramingSuspended() const {
-        return fastFramingSuspended_.load(std::memory_order_acquire);
-    }
     ~TZRCommThread();
 
     TZRCommThread(const TZRCommThread&) = delete;
@@ -139,9 +133,6 @@ class TZRCommThread {
 
     std::atomic<bool> stop_{false};
     std::atomic<bool> finished_{false};
-    // Set by the worker when a unit missed a request sent right after a fast-
-    // framed reply; read by the UI thread.  Lives as long as this open port.
-    std::atomic<bool> fastFramingSuspended_{false};
 
     // UI-thread only.
     QPointer<TZRProtocolComponent> sender_;
@@ -165,9 +156,12 @@ class TZRCommThread {
     std::int64_t deadlineMs_ = 0;
     // The next read waits for the first byte of a reply, not for the next.
     bool awaitingFirst_ = false;
-    // The previous reply ended at its line end, so this request followed it
-    // without the silence a slow unit may need.
-    bool previousEndedEarly_ = false;
+    // The previous reply ended at its line end, at earlyEndMs_ (driver clock):
+    // a request that follows within the silence may find the unit deaf.
+    bool endedEarly_ = false;
+    std::int64_t earlyEndMs_ = 0;
+    // This request met a unit that missed it: the port frames by silence.
+    bool fellBack_ = false;
 
     std::thread thread_; // last: started once everything above exists
 };

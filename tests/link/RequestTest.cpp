@@ -177,6 +177,79 @@ TEST_F(RequestTest, AChatteringLineEndsTheRequestWithinTenSeconds) {
     }
 }
 
+// Fast framing ends a reply at its line end, so the next request may reach a
+// unit that is not listening yet.  Sent right after such a reply, a request
+// (time-out 100 ms) gets half its time-out for the first byte; then it goes
+// once more with the other half, and the port says it frames by silence now.
+// A unit that missed it answers the second; one that is gone costs one
+// time-out in all.  Long after the reply, a request is simply itself.
+TEST_F(RequestTest, AfterAFastFramedReplyAMissedRequestCostsOneTimeOut) {
+    enum class Unit { Dead, Deaf };
+    struct Case {
+        Unit unit;
+        long long pauseMs; // between the fast-framed reply and the next request
+        bool answered;
+        int sends;        // of the second request
+        long long tookMs; // from the first reply to the second request's outcome
+        bool suspended;
+    };
+    const Case cases[] = {
+        {Unit::Dead, 0, false, 2, 100, true},
+        {Unit::Deaf, 0, true, 2, 50 + 2 + 50, true}, // the second reply ends in silence
+        {Unit::Dead, 1000, false, 1, 100, false},
+    };
+    port.SetFastFraming(true);
+    for (const Case& k : cases) {
+        SCOPED_TRACE(k.unit == Unit::Dead ? "dead" : "deaf");
+        SCOPED_TRACE(k.pauseMs);
+        port.resumeFastFraming();
+        std::vector<bool> changes;
+        const QMetaObject::Connection watch =
+            QObject::connect(&port, &TZRComm::fastFramingSuspendedChanged,
+                             [&](bool suspended) { changes.push_back(suspended); });
+        // Deaf: a request that starts within 20 ms of the end of its reply is lost.
+        std::atomic<int> replies{0};
+        std::atomic<long long> replyEnd{-1000};
+        line->setPeer([&, k](const QByteArray& w) {
+            const long long now = line->nowMs();
+            if (replies > 0 && (k.unit == Unit::Dead || now < replyEnd + 20))
+                return std::vector<Chunk>{};
+            ++replies;
+            replyEnd = now + 2;
+            return std::vector<Chunk>{{2, w.left(w.size() - 1) + " 5\r\n"}};
+        });
+        auto first = makeAscii("rp 0");
+        auto second = makeAscii("rp 1");
+        Recorder r;
+        r.attach(*second);
+        long long firstDone = 0;
+        first->OnCommResult = [&](TZRProtocolComponent*, const QByteArray&) {
+            line->advance(k.pauseMs);
+            firstDone = line->nowMs();
+            second->Send();
+        };
+        const auto writesBefore = line->writes().size();
+        first->Send();
+        ASSERT_TRUE(waitFor([&] { return r.outcomes() == 1; }));
+        ASSERT_TRUE(settle());
+        const long long took = line->nowMs() - firstDone;
+        QObject::disconnect(watch);
+
+        if (k.answered) {
+            EXPECT_EQ(r.events[0].data, QByteArray("rp 1 5\r\n"));
+        } else {
+            EXPECT_EQ(r.events[0].error, (TCommError{CommCode::Timeout, 0, 0}));
+        }
+        EXPECT_EQ(line->writes().mid(writesBefore).count("rp 1\r"), k.sends);
+        EXPECT_EQ(took, k.tookMs);
+        EXPECT_EQ(port.fastFramingSuspended(), k.suspended);
+        EXPECT_EQ(changes, k.suspended ? std::vector<bool>{true} : std::vector<bool>{});
+    }
+    // A transfer starting tries fast framing again; closing forgets it too.
+    port.resumeFastFraming();
+    EXPECT_FALSE(port.fastFramingSuspended());
+}
+
 TEST_F(RequestTest, ATooLongRequestIsReportedAndNeverSent) {
     auto c = makeAscii(QString(254, 'x')); // 254 + CR does not fit
     EXPECT_EQ(exchange(*c).error.Code, CommCode::RequestTooLong);
