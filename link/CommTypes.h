@@ -46,13 +46,15 @@ constexpr int DefaultFirstByteTimeoutMs = 100;
 constexpr int InterByteTimeoutMs = 50;
 
 // A line that never falls silent (wrong speed, a second talker, a fault)
-// would keep one request on the line for ever.  An ASCII reply may take at
-// most five seconds of line time at the port's speed (never more than
-// MaxReplyBytes); a reply still arriving after that ends the request at once,
-// without a retry, as a receive-buffer overflow: Code 4098 with
-// LineErrorRxOverflow.  Every drain of the line stops after two seconds of
-// line time (at most 512 bytes).  With the longest first-byte wait of this
-// program (2 s) a request is over within ten seconds of its Send.
+// would keep one request on the line for ever.  Every request is over within
+// RequestLimitMs of going on the line, whatever the byte rate: a reply still
+// arriving then ends it at once, without a retry, as a receive-buffer
+// overflow (Code 4098 with LineErrorRxOverflow, the link's line-error text),
+// and no retry starts after it.  At a fast byte rate the reply is cut sooner,
+// by its bytes: five seconds of line time at the port's speed (never more
+// than MaxReplyBytes).  Every drain of the line stops after two seconds of
+// line time (at most 512 bytes).
+constexpr int RequestLimitMs = 10000;
 constexpr int ReplyBudgetSeconds = 5;
 constexpr int DrainBudgetSeconds = 2;
 constexpr int MinReplyBudget = 64;

@@ -101,6 +101,11 @@ class SerialDriver {
     // clock instead of sleeping.
     virtual void waitIdle(int milliseconds) = 0;
 
+    // Milliseconds on a clock that only moves forward: the clock the read
+    // time-outs run on, so that the worker can bound a whole request in time.
+    // A simulated driver gives its own (virtual) clock.
+    virtual std::int64_t monotonicMs() const;
+
     // The operating system's text for an error number returned above.
     virtual std::string errorText(int error) const;
     // True when an error number says the device itself has gone (converter

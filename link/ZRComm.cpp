@@ -104,6 +104,7 @@ void TZRComm::open() {
 
     lastSystemError_ = 0;
     lastSystemErrorText_.clear();
+    setFastFramingSuspended(false);
 
     try {
         if (const int err = driver_->setBufferSizes(512, 512)) throw ECommInitError(osText(err));
@@ -128,6 +129,8 @@ void TZRComm::open() {
 
 void TZRComm::close() {
     active_.store(false, std::memory_order_release);
+    // A closed port frames nothing; the next opening tries fast framing again.
+    setFastFramingSuspended(false);
 
     // Switching cyclic mode off on a closed port clears Active and fires
     // OnDeactivate.  Copy the list: a handler may unbind a component.
@@ -302,8 +305,26 @@ void TZRComm::Assign(const QObject* source) {
     SetFastFraming(other->FastFraming());
 }
 
-bool TZRComm::fastFramingSuspended() const {
-    return commThread_ && commThread_->fastFramingSuspended();
+void TZRComm::SetFastFraming(bool value) {
+    const bool wasSuspended = fastFramingSuspended();
+    fastFraming_.store(value, std::memory_order_release);
+    if (wasSuspended != fastFramingSuspended())
+        emit fastFramingSuspendedChanged(fastFramingSuspended());
+}
+
+void TZRComm::setFastFramingSuspended(bool suspended) {
+    const bool was = fastFramingSuspended();
+    fastFramingSuspended_ = suspended;
+    if (was != fastFramingSuspended() && !destroying_)
+        emit fastFramingSuspendedChanged(fastFramingSuspended());
+}
+
+void TZRComm::resumeFastFraming() {
+    setFastFramingSuspended(false);
+}
+
+void TZRComm::fastFramingFellBack() {
+    if (Active()) setFastFramingSuspended(true);
 }
 
 int TZRComm::AddRequest(TCommRequest* request) {

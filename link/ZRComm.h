@@ -130,14 +130,20 @@ class TZRComm : public QObject {
     // Fast framing: a reply ends as soon as its two line-end bytes have
     // arrived, not after 50 ms of silence.  About three times the requests
     // per second at 38400 bit/s, but a unit that needs the silence before it
-    // listens again misses the request that follows; the port notices (no
-    // reply at all), sends that request again and frames by silence until it
-    // is opened again.  Off unless the user switches it on; a change applies
-    // from the next request.
+    // listens again misses a request sent right after its reply; the port
+    // notices (no reply begun within half the time-out), sends that request
+    // once more and falls back to silence framing: for now, until
+    // resumeFastFraming() (a transfer starting) or the next opening.  Off
+    // unless the user switches it on; a change applies from the next request.
     bool FastFraming() const { return fastFraming_.load(std::memory_order_acquire); }
-    void SetFastFraming(bool value) { fastFraming_.store(value, std::memory_order_release); }
-    // The open port went back to silence framing (see above).
-    bool fastFramingSuspended() const;
+    void SetFastFraming(bool value);
+    // The open port has fallen back to silence framing (see above); windows
+    // show it, since the user chose fast framing and gets slower transfers.
+    bool fastFramingSuspended() const { return fastFramingSuspended_ && FastFraming(); }
+    // Tries fast framing again from the next request.
+    void resumeFastFraming();
+    // Used by the worker, in its hand-over: a unit missed a request.
+    void fastFramingFellBack();
 
     // Copies the settings of another port while this one is closed.
     void Assign(const QObject* source);
@@ -172,7 +178,12 @@ class TZRComm : public QObject {
     void deviceLost(int systemError);
     bool isBeingDestroyed() const { return destroying_; }
 
+  signals:
+    // fastFramingSuspended() changed.
+    void fastFramingSuspendedChanged(bool suspended);
+
   private:
+    void setFastFramingSuspended(bool suspended);
     void open();
     void close();
     void applyLineSettings(); // writes the four line fields and hands them to the driver
@@ -184,6 +195,7 @@ class TZRComm : public QObject {
 
     std::atomic<bool> active_{false};
     std::atomic<bool> fastFraming_{false};
+    bool fastFramingSuspended_ = false;
     bool destroying_ = false;
 
     TBaudrate baudrate_ = TBaudrate::br9600;

@@ -97,7 +97,7 @@ void TZRCommThread::SetRequest(TCommRequest* request) {
         const int perSecond = bytesPerSecond(baudrateValue(port_->Baudrate()));
         job.replyBudget = std::clamp(perSecond * ReplyBudgetSeconds, MinReplyBudget, MaxReplyBytes);
         job.drainBudget = std::clamp(perSecond * DrainBudgetSeconds, 1, FrameSize);
-        job.fastFraming = port_->FastFraming() && !fastFramingSuspended();
+        job.fastFraming = port_->FastFraming() && !port_->fastFramingSuspended();
         pending_ = job;
         requestPresent_ = true;
     }
@@ -212,6 +212,8 @@ void TZRCommThread::run() {
             job_ = pending_;
             generation = generation_;
         }
+        deadlineMs_ = driver_->monotonicMs() + RequestLimitMs;
+        fellBack_ = false;
 
         switch (job_.kind) {
         case ProtocolKind::RQ500:
@@ -239,7 +241,12 @@ void TZRCommThread::run() {
         // The outcome and the move to the next request share one trip to the
         // user-interface thread.  Only that thread ever asks for a stop, so
         // checking it there, between the two, is exact.
-        const std::function<void()> done = [this, deviceGone] {
+        const bool fellBack = fellBack_;
+        const std::function<void()> done = [this, deviceGone, fellBack] {
+            // First, so that the outcome's handler and the next request
+            // already find the port framing by silence.
+            if (fellBack && !stopRequested() && !port_->isBeingDestroyed())
+                port_->fastFramingFellBack();
             if (job_.kind != ProtocolKind::Unknown && sender_ && !sender_->isBeingDestroyed())
                 sender_->CommDone(error_, buffer_.data());
             if (stopRequested()) return;
@@ -302,6 +309,7 @@ bool TZRCommThread::writeBuffer() {
     }
     if (!checkLine()) return false;
     readTimeoutMs_ = job_.timeoutMs;
+    awaitingFirst_ = true;
     if (const int err = driver_->setReadTimeout(readTimeoutMs_)) {
         failDriver(err);
         return false;
@@ -331,7 +339,26 @@ bool TZRCommThread::readOne() {
         error_.Code = CommCode::PortClosed;
         return false;
     }
-    if (const int err = driver_->setReadTimeout(readTimeoutMs_)) {
+    // No read runs past the request's time: a line that keeps bringing
+    // bytes, however slowly, ends here.
+    const bool first = awaitingFirst_;
+    awaitingFirst_ = false;
+    const std::int64_t left = deadlineMs_ - driver_->monotonicMs();
+    const int wait = int(std::clamp<std::int64_t>(left, 0, readTimeoutMs_));
+    const auto timeIsUp = [this, first] {
+        // Nothing began in time is a time-out; a reply still coming is not
+        // one that ended.
+        error_.clear();
+        if (first) {
+            error_.Code = CommCode::Timeout;
+        } else {
+            error_.Code = CommCode::LineError;
+            error_.LineErrors = LineErrorRxOverflow;
+        }
+        return false;
+    };
+    if (wait <= 0) return timeIsUp();
+    if (const int err = driver_->setReadTimeout(wait)) {
         failDriver(err);
         return false;
     }
@@ -344,8 +371,9 @@ bool TZRCommThread::readOne() {
     }
     if (!got) error_.Code = CommCode::Timeout;
     if (!checkLine()) return false;
+    const bool cut = wait < readTimeoutMs_;
     readTimeoutMs_ = InterByteTimeoutMs;
-    if (!got) return false;
+    if (!got) return cut ? timeIsUp() : false;
     lastByte_ = byte;
     if (traceCount_ < FrameSize) trace_[traceCount_++] = byte;
     return true;
@@ -385,12 +413,16 @@ void TZRCommThread::sendControlFrame(std::uint8_t a, std::uint8_t b, std::uint8_
 // With fast framing the reply ends as soon as two line-end bytes (CR or LF,
 // in either order) have arrived: every reply of the device ends so, and the
 // silence after it costs more than the reply itself at 38400 bit/s.  The
-// first-byte time-out and the frame size still bound it.  A unit that is not
-// listening yet right after its reply misses the next request; the request
-// then gets no reply at all, so it is sent once more, and the port frames
-// by silence from then on.  Nothing is lost and no reply is read as the
-// answer to another request: the purge before every write drops anything
-// late.
+// first-byte time-out and the frame size still bound it.
+//
+// A unit that is not listening yet right after its reply misses a request
+// sent within the silence it expected.  Such a request gets half its time-out
+// for the first reply byte; a unit that has not begun to answer by then has
+// missed it, so it goes once more, the silence now past, with the other
+// half.  A unit that is simply gone so costs one time-out, not two.  The
+// port then frames by silence until the next transfer starts (TZRComm).
+// Nothing is lost and no reply is read as the answer to another request:
+// the purge before every write drops anything late.
 
 namespace {
 
@@ -403,6 +435,11 @@ bool lineEndByte(std::uint8_t b) {
 void TZRCommThread::runAscii() {
     continue_ = 0;
     int attempts = 0;
+    // Only the request right after a reply that fast framing ended, and only
+    // within the silence that reply would otherwise have had.
+    bool followedEarly = endedEarly_ && driver_->monotonicMs() - earlyEndMs_ < InterByteTimeoutMs;
+    endedEarly_ = false;
+    int secondHalfMs = 0; // > 0: this attempt sends the missed request again
     for (;;) {
         error_.clear();
         if (job_.frame[0] == 0) {
@@ -414,18 +451,28 @@ void TZRCommThread::runAscii() {
         std::copy_n(job_.frame.begin() + 1, transmitCount_, buffer_.begin());
 
         bool failedAttempt = false;
+        bool missed = false;
         if (!writeBuffer()) {
             if (error_.Code == CommCode::PortClosed) return;
             failedAttempt = true;
         } else {
+            if (followedEarly) {
+                // Half the time-out, but the repeat never goes out within
+                // the silence the unit expected.
+                const std::int64_t sinceEnd = driver_->monotonicMs() - earlyEndMs_;
+                readTimeoutMs_ =
+                    int(std::max<std::int64_t>(job_.timeoutMs / 2, InterByteTimeoutMs - sinceEnd));
+                secondHalfMs = std::max(1, job_.timeoutMs - readTimeoutMs_);
+            } else if (secondHalfMs > 0) {
+                readTimeoutMs_ = secondHalfMs;
+                secondHalfMs = 0;
+            }
             receiveState_ = 1;
             receiveCount_ = 0;
             replyBytes_ = 0;
             buffer_[0] = 0;
             AsciiReplyReader reader(job_.startChar, job_.stopChar, job_.filtered);
             std::uint8_t previousByte = 0;
-            const bool followedEarly = previousEndedEarly_;
-            previousEndedEarly_ = false;
             const auto handBytesOver = [this] {
                 receiveState_ = 2;
                 handDataOver();
@@ -438,11 +485,11 @@ void TZRCommThread::runAscii() {
                         if (receiveState_ == 2) {
                             error_.clear(); // silence after the reply: complete
                         } else if (followedEarly && replyBytes_ == 0 && !stopRequested()) {
-                            // Sent too soon after a fast-framed reply: the unit
-                            // was not listening yet.  It is now.
-                            fastFramingSuspended_.store(true, std::memory_order_release);
+                            // The unit was not listening yet.  It is now.
+                            fellBack_ = true;
                             job_.fastFraming = false;
                             error_.clear();
+                            missed = true;
                             break;
                         }
                         return;
@@ -478,35 +525,42 @@ void TZRCommThread::runAscii() {
                 // With fast framing the reply ends at its line end instead of
                 // after the silence.
                 if (job_.fastFraming && lineEndByte(lastByte_) && lineEndByte(previousByte)) {
-                    previousEndedEarly_ = true;
+                    endedEarly_ = true;
+                    earlyEndMs_ = driver_->monotonicMs();
                     return;
                 }
                 previousByte = lastByte_;
             }
-            if (error_.Code == CommCode::None && !job_.fastFraming && followedEarly) {
-                // The unit missed the request: once more, after the silence.
-                continue;
-            }
+            followedEarly = false;
+            if (missed) continue; // not a failed attempt: the unit never heard it
+            secondHalfMs = 0;
             receiveCount_ = 0;
             drain(job_.drainBudget);
             continue_ = 1;
             failedAttempt = true;
         }
+        followedEarly = false;
         if (failedAttempt && !retryAfterFailure(++attempts)) return;
     }
+}
+
+bool TZRCommThread::pastDeadline() const {
+    return driver_->monotonicMs() >= deadlineMs_;
 }
 
 // After a failed attempt: true when another attempt is due.  A failing
 // driver call fails again at once, so the attempts are paced by the request's
 // time-out, but only between attempts: the last failure is reported at once.
-// A device that has gone away gets no more attempts at all.
+// A device that has gone away gets no more attempts at all, nor does a
+// request whose time on the line is up.
 bool TZRCommThread::retryAfterFailure(int attempts) {
-    if (attempts >= MaxAttempts || stopRequested()) return false;
+    if (attempts >= MaxAttempts || stopRequested() || pastDeadline()) return false;
     if (error_.Code == CommCode::DriverFailed) {
         if (driver_->isDeviceGone(error_.SystemError)) return false;
-        driver_->waitIdle(job_.timeoutMs);
+        const std::int64_t left = deadlineMs_ - driver_->monotonicMs();
+        driver_->waitIdle(int(std::min<std::int64_t>(job_.timeoutMs, left)));
     }
-    return !stopRequested();
+    return !stopRequested() && !pastDeadline();
 }
 
 // A binary reply has arrived whole.  An error frame (first byte after the

@@ -46,12 +46,6 @@ class TZRCommThread {
   public:
     // Starts the thread at once; with no request it goes idle.
     explicit TZRCommThread(TZRComm* port);
-
-    // Fast framing met a unit that needs the silence after its reply; the
-    // port frames by silence until it is opened again.
-    bool fastFramingSuspended() const {
-        return fastFramingSuspended_.load(std::memory_order_acquire);
-    }
     ~TZRCommThread();
 
     TZRCommThread(const TZRCommThread&) = delete;
@@ -107,6 +101,7 @@ class TZRCommThread {
     void runZR2();
     void runKDV();
     bool retryAfterFailure(int attempts);
+    bool pastDeadline() const;
     template <class Decoder> bool receiveBinary(Decoder& decoder);
     bool deliverBinaryReply(bool errorFrame);
     bool abandonBinaryReply(std::uint8_t mark);
@@ -138,9 +133,6 @@ class TZRCommThread {
 
     std::atomic<bool> stop_{false};
     std::atomic<bool> finished_{false};
-    // Set by the worker when a unit missed a request sent right after a fast-
-    // framed reply; read by the UI thread.  Lives as long as this open port.
-    std::atomic<bool> fastFramingSuspended_{false};
 
     // UI-thread only.
     QPointer<TZRProtocolComponent> sender_;
@@ -160,9 +152,16 @@ class TZRCommThread {
     std::array<std::uint8_t, FrameSize> trace_{}; // reply bytes, for the wire trace
     int traceCount_ = 0;
     int replyBytes_ = 0;
-    // The previous reply ended at its line end, so this request followed it
-    // without the silence a slow unit may need.
-    bool previousEndedEarly_ = false;
+    // The request must be over by then (driver clock, see RequestLimitMs).
+    std::int64_t deadlineMs_ = 0;
+    // The next read waits for the first byte of a reply, not for the next.
+    bool awaitingFirst_ = false;
+    // The previous reply ended at its line end, at earlyEndMs_ (driver clock):
+    // a request that follows within the silence may find the unit deaf.
+    bool endedEarly_ = false;
+    std::int64_t earlyEndMs_ = 0;
+    // This request met a unit that missed it: the port frames by silence.
+    bool fellBack_ = false;
 
     std::thread thread_; // last: started once everything above exists
 };

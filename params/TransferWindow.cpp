@@ -1,5 +1,6 @@
 #include "params/TransferWindow.h"
 
+#include "link/ZRComm.h"
 #include "ui/ApplyTexts.h"
 #include "ui/LanguageTexts.h"
 
@@ -23,6 +24,9 @@ TransferWindow::TransferWindow(TZRComm& port, const LanguageTexts& language,
     buildWindow();
     transfer_.onViewChanged = [this](const TransferView& v) { showView(v); };
     transfer_.onClosed = [this](TableTransfer::Result r) { done(int(r)); };
+    connect(&port, &TZRComm::fastFramingSuspendedChanged, this,
+            [this](bool suspended) { showFastFramingSuspended(suspended); });
+    showFastFramingSuspended(port.fastFramingSuspended());
 }
 
 TransferWindow::~TransferWindow() = default;
@@ -53,10 +57,14 @@ void TransferWindow::buildWindow() {
     LabelStopNote->setWordWrap(true);
     LabelStopNote->setMaximumWidth(Panel1->minimumWidth());
     LabelStopNote->setVisible(false);
+    LabelFastFramingOff = new QLabel(GroupBox1);
+    LabelFastFramingOff->setObjectName(QStringLiteral("LabelFastFramingOff"));
+    LabelFastFramingOff->setVisible(false);
     auto* inner = new QVBoxLayout(GroupBox1);
     inner->addWidget(Panel1);
     inner->addWidget(ProgressBar1);
     inner->addWidget(LabelStopNote);
+    inner->addWidget(LabelFastFramingOff);
 
     const auto button = [this](const char* name, const QString& caption) {
         auto* b = new QPushButton(caption, this);
@@ -136,6 +144,13 @@ void TransferWindow::CmdAgainClick() {
 
 void TransferWindow::CmdCancelClick() {
     transfer_.cancel();
+}
+
+void TransferWindow::showFastFramingSuspended(bool suspended) {
+    // A unit missed a request sent right after its reply: the rest of this
+    // transfer runs slower, framed by silence.
+    LabelFastFramingOff->setText(language_.text(TextId{"Main", "FastFramingOff"}));
+    LabelFastFramingOff->setVisible(suspended);
 }
 
 void TransferWindow::showView(const TransferView& v) {

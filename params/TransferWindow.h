@@ -67,6 +67,7 @@ class TransferWindow : public QDialog {
   private:
     void buildWindow();
     void showView(const TransferView& view);
+    void showFastFramingSuspended(bool suspended);
     QString sectionText(const QString& key) const;
 
     const LanguageTexts& language_;
@@ -77,7 +78,8 @@ class TransferWindow : public QDialog {
     QGroupBox* GroupBox1 = nullptr;
     QLabel* Panel1 = nullptr;
     QProgressBar* ProgressBar1 = nullptr;
-    QLabel* LabelStopNote = nullptr; // how far a stopped send got
+    QLabel* LabelStopNote = nullptr;       // how far a stopped send got
+    QLabel* LabelFastFramingOff = nullptr; // the link fell back from fast framing
     QPushButton* CmdOK = nullptr;
     QPushButton* CmdAgain = nullptr;
     QPushButton* CmdCancel = nullptr;

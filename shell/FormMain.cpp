@@ -274,6 +274,16 @@ void TFormMain::buildWindow() {
         bar->addWidget(panel);
         statusPanels_[i] = panel;
     }
+    // Fast framing was chosen, but a unit missed a request and the link frames
+    // by silence for now: slower, so the user hears why.
+    LabelFastFramingOff = new QLabel(bar);
+    LabelFastFramingOff->setObjectName(QStringLiteral("LabelFastFramingOff"));
+    LabelFastFramingOff->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    LabelFastFramingOff->setIndent(2);
+    LabelFastFramingOff->setVisible(false);
+    bar->addPermanentWidget(LabelFastFramingOff);
+    connect(&ZRComm1, &TZRComm::fastFramingSuspendedChanged, this,
+            [this](bool suspended) { showFastFramingSuspended(suspended); });
     setStatusBar(bar);
     showStatus(1, QStringLiteral("Offline"));
 
@@ -576,6 +586,11 @@ bool TFormMain::eventFilter(QObject* watched, QEvent* event) {
 void TFormMain::showComInfo(const QString& text) {
     PanelComInfo->setText(text);
     PanelComInfo->setToolTip(text);
+}
+
+void TFormMain::showFastFramingSuspended(bool suspended) {
+    LabelFastFramingOff->setText(state_.language.text(TextId{"Main", "FastFramingOff"}));
+    LabelFastFramingOff->setVisible(suspended);
 }
 
 void TFormMain::showErrorNo(const QString& text) {

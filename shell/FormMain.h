@@ -123,6 +123,7 @@ class TFormMain : public QMainWindow,
     void FormCreate();
     void FormClose();
     void updateWindowItems();
+    void showFastFramingSuspended(bool suspended);
     void switchLiveMonitorOff();
     // Shows a secondary window modally, reporting a failure in an error box.
     void showModal(QDialog* window);
@@ -225,6 +226,8 @@ class TFormMain : public QMainWindow,
     QAction* Errno1 = nullptr;
 
     std::array<QLabel*, StatusPanelCount> statusPanels_{};
+    // Ours, right of the panels: the link has fallen back from fast framing.
+    QLabel* LabelFastFramingOff = nullptr;
 };
 
 } // namespace kqm52

@@ -116,7 +116,7 @@ void SimBus::schedule(const std::vector<std::pair<int, SimReply>>& replies, SimN
     const LineState& line = unit.line();
     SimNanos last = start;
     for (int k = 0; k < bytes.size(); ++k) {
-        const SimNanos shift = (r.pauseAfter >= 0 && k >= r.pauseAfter) ? r.pause : 0;
+        const SimNanos shift = ((r.pauseAfter >= 0 && k >= r.pauseAfter) ? r.pause : 0) + r.gap * k;
         if (k == r.vanishAfter && replies.size() == 1) {
             SimLineEvent e;
             e.kind = SimLineEvent::Kind::Vanish;

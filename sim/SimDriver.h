@@ -47,6 +47,7 @@ class SimDriver : public SerialDriver {
     int clearLineErrors(std::uint32_t& flags) override;
     void interrupt() override;
     void waitIdle(int milliseconds) override;
+    std::int64_t monotonicMs() const override { return clock_->now() / simMs(1); }
 
     const std::shared_ptr<SimBus>& bus() const { return bus_; }
 

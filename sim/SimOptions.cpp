@@ -65,6 +65,8 @@ bool parseSimFaults(const QString& list, SimFaults& f, bool inProcess, QString& 
             f.longReply = true;
         else if (name == QLatin1String("not-ready"))
             f.notReadyMs = number(20);
+        else if (name == QLatin1String("drip"))
+            f.dripMs = number(10);
         else if (name == QLatin1String("vanish"))
             f.vanish = true;
         else if (name == QLatin1String("line-errors") && inProcess)
@@ -195,7 +197,8 @@ QString simUsage() {
         "  --turnaround MS      time from a request's CR to the reply (default 2)\n"
         "  --fault N:LIST       faults of unit N, comma-separated: no-answer, late[=MS],\n"
         "                       garbled, wrong-word[=once|always], refuse-writes, fail-bp,\n"
-        "                       pause[=MS], long-reply, not-ready[=MS], vanish\n"
+        "                       pause[=MS], long-reply, not-ready[=MS], drip[=MS],\n"
+        "                       vanish\n"
         "  --error N:E          unit N reports device error E to \"rf\"\n"
         "  --type N:TEXT        the \"rt\" text of unit N\n"
         "  --state FILE         keep the units' parameters, setpoints and EEPROM in FILE\n"

@@ -172,6 +172,10 @@ SimReply SimUnit::process(const QByteArray& line, SimNanos t) {
 
     reply.bytes = text + faults_.noise + "\r\n";
     if (faults_.chatterBytes > 0) reply.bytes.append(QByteArray(faults_.chatterBytes, 'z'));
+    if (faults_.dripMs > 0) {
+        reply.bytes.append(QByteArray(60000 / faults_.dripMs, 'z'));
+        reply.gap = simMs(faults_.dripMs);
+    }
     reply.delay = faults_.lateMs > 0 ? simMs(faults_.lateMs) : turnaround_;
     if (faults_.pauseMs > 0) {
         reply.pauseAfter = int(reply.bytes.size() / 2);

@@ -74,6 +74,11 @@ struct SimFaults {
     // > 0: the reply runs on into this many bytes of noise with no pause, as a
     // converter with a loose ground does: a line that does not fall silent.
     int chatterBytes = 0;
+    // > 0: a line that never falls silent at a slow byte rate: the reply
+    // trickles out one byte every this many milliseconds and runs on into
+    // noise at that pace for a minute, each byte well inside the silence
+    // that would end it.
+    int dripMs = 0;
     // Bytes a noisy line puts into every reply, just before its line end
     // (NUL, 0xFF).
     QByteArray noise{};
@@ -85,7 +90,7 @@ struct SimFaults {
     bool any() const {
         return noAnswer || lateMs > 0 || garbled || wrongWord != WrongWord::Off || refuseWrites ||
                failBp || pauseMs > 0 || longReply || notReadyMs > 0 || lineErrors || driverError ||
-               vanish || chatterBytes > 0 || !noise.isEmpty();
+               vanish || chatterBytes > 0 || dripMs > 0 || !noise.isEmpty();
     }
 };
 
@@ -95,6 +100,7 @@ struct SimReply {
     SimNanos delay = 0;  // end of the request's CR to the start of the first byte
     int pauseAfter = -1; // a pause follows this many bytes
     SimNanos pause = 0;
+    SimNanos gap = 0;             // between every two bytes, beyond their line time
     std::uint32_t lineErrors = 0; // flags the host's UART sees with every byte
     int driverError = 0;          // the host's read of the first byte fails with this errno
     int vanishAfter = -1;         // the device disappears after this many bytes

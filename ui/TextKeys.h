@@ -104,6 +104,9 @@ inline constexpr TextKey kTextTable[] = {
     {"Main", "K0_Inactief", "Inactief"},
     {"Main", "Msg_waarschuwingCaption", ""},
     {"Main", "Msg_Melding_Geen_MX52", ""},
+    // Ours: fast framing chosen, but the link frames by silence until the next
+    // transfer starts (a unit missed a request); main window and transfer windows.
+    {"Main", "FastFramingOff", "Fast framing off for now", "", TextKind::KeepsDefault},
 
     // Backup and restore.
     {"BackupRestore", "SaveCaption", ""},

@@ -531,6 +531,9 @@ SECTIONS = [
           "The connected unit is not an MX52 or MX53. Not every function of this program will work with it.",
           "Das angeschlossene Gerät ist kein MX52 oder MX53. Nicht alle Funktionen dieses Programms "
           "funktionieren damit."),
+        # Ours: the link fell back from fast framing until the next transfer.
+        t("FastFramingOff", "Snel framen voorlopig uit", "Fast framing off for now",
+          "Schnelle Rahmung vorerst aus"),
     ]),
     ("BackupRestore", [
         t("SaveCaption", "Backup opslaan als", "Save backup as", "Sicherung speichern unter"),

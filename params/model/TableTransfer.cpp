@@ -99,6 +99,9 @@ void TableTransfer::start() {
         } catch (const ECommHandleError&) {
         }
     }
+    // A unit that missed a request made the port fall back to silence
+    // framing; that unit may be back, or another one on the line now.
+    port_.resumeFastFraming();
     status_ = Status::Running;
     stop_ = Stop::None;
     failedItem_.clear();

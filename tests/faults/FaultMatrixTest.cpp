@@ -487,6 +487,14 @@ std::vector<Row> rows() {
              receiveRefused("tekst 1")(m);
              EXPECT_LT(m.now(), SimNanos(30) * 1000000000) << "the link never gave up";
          }});
+    // A byte every 10 ms never lets the reply end and fills no byte budget
+    // soon: the request ends ten seconds after it went out, with the line
+    // error, and the drip has run out by the time the user goes on.
+    r.push_back({"LineThatDripsSlowly", fault({.dripMs = 10}), receive(1), [](FaultMatrix& m) {
+                     receiveRefused("tekst 1")(m);
+                     EXPECT_LE(m.now(), simMs(10001)) << "the request outlived its ten seconds";
+                     m.clock_->advanceTo(m.now() + simMs(60000));
+                 }});
     r.push_back({"NulAnd0xFFInAReply", fault({.noise = QByteArray("\0\xff", 2)}), receive(1),
                  [](FaultMatrix& m) {
                      receiveRefused()(m);

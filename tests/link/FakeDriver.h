@@ -73,6 +73,11 @@ class FakeLine {
         std::lock_guard l(m);
         return now;
     }
+    // Time passing while nothing is sent (the user pausing).
+    void advance(long long ms) {
+        std::lock_guard l(m);
+        now += ms;
+    }
     LineState lineState() const {
         std::lock_guard l(m);
         return state;
@@ -201,6 +206,7 @@ class FakeDriver : public SerialDriver {
         std::lock_guard l(line_->m);
         line_->now += ms;
     }
+    std::int64_t monotonicMs() const override { return line_->nowMs(); }
 
   private:
     static int nothing(FakeLine&) { return 0; }

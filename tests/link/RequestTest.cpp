@@ -151,18 +151,103 @@ TEST_F(RequestTest, AVanishedDeviceIsReportedOnceAndThePortClosesItself) {
     EXPECT_EQ(port.LastSystemError(), 0);
 }
 
+// A line that never falls silent ends the request within ten seconds of its
+// going out, whatever its byte rate: all the bytes 1200 bit/s carries, or a
+// slow drip at 38400 bit/s that no byte count would stop in time.
 TEST_F(RequestTest, AChatteringLineEndsTheRequestWithinTenSeconds) {
-    port.SetBaudrate(TBaudrate::br1200);
-    auto c = makeAscii("rp 1", 2000);
-    std::vector<Chunk> chatter;
-    for (int i = 0; i < 20000; ++i) // a byte every 9 ms: what 1200 bit/s carries
-        chatter.push_back({2 + 9LL * i, "z"});
-    line->setPeer(answerAlways(chatter));
-    const long long before = line->nowMs();
-    const Event e = exchange(*c);
-    EXPECT_EQ(e.error, (TCommError{CommCode::LineError, 0, std::int32_t(LineErrorRxOverflow)}));
-    EXPECT_LT(line->nowMs() - before, 10000);
-    EXPECT_EQ(line->writes().size(), 1) << "a retry would meet the same chatter";
+    struct Case {
+        TBaudrate speed;
+        long long everyMs;
+    };
+    for (const Case k : {Case{TBaudrate::br1200, 9}, Case{TBaudrate::br38400, 10},
+                         Case{TBaudrate::br115200, 49}}) {
+        SCOPED_TRACE(baudrateValue(k.speed));
+        port.SetBaudrate(k.speed);
+        auto c = makeAscii("rp 1", 2000);
+        std::vector<Chunk> chatter;
+        for (int i = 0; i < 20000; ++i)
+            chatter.push_back({2 + k.everyMs * i, "z"});
+        line->setPeer(answerAlways(chatter));
+        const auto writesBefore = line->writes().size();
+        const long long before = line->nowMs();
+        const Event e = exchange(*c);
+        EXPECT_EQ(e.error, (TCommError{CommCode::LineError, 0, std::int32_t(LineErrorRxOverflow)}));
+        EXPECT_LE(line->nowMs() - before, 10000);
+        EXPECT_EQ(line->writes().size() - writesBefore, 1) << "a retry would meet the same chatter";
+    }
+}
+
+// Fast framing ends a reply at its line end, so the next request may reach a
+// unit that is not listening yet.  Sent right after such a reply, a request
+// (time-out 100 ms) gets half its time-out for the first byte; then it goes
+// once more with the other half, and the port says it frames by silence now.
+// A unit that missed it answers the second; one that is gone costs one
+// time-out in all.  Long after the reply, a request is simply itself.
+TEST_F(RequestTest, AfterAFastFramedReplyAMissedRequestCostsOneTimeOut) {
+    enum class Unit { Dead, Deaf };
+    struct Case {
+        Unit unit;
+        long long pauseMs; // between the fast-framed reply and the next request
+        bool answered;
+        int sends;        // of the second request
+        long long tookMs; // from the first reply to the second request's outcome
+        bool suspended;
+    };
+    const Case cases[] = {
+        {Unit::Dead, 0, false, 2, 100, true},
+        {Unit::Deaf, 0, true, 2, 50 + 2 + 50, true}, // the second reply ends in silence
+        {Unit::Dead, 1000, false, 1, 100, false},
+    };
+    port.SetFastFraming(true);
+    for (const Case& k : cases) {
+        SCOPED_TRACE(k.unit == Unit::Dead ? "dead" : "deaf");
+        SCOPED_TRACE(k.pauseMs);
+        port.resumeFastFraming();
+        std::vector<bool> changes;
+        const QMetaObject::Connection watch =
+            QObject::connect(&port, &TZRComm::fastFramingSuspendedChanged,
+                             [&](bool suspended) { changes.push_back(suspended); });
+        // Deaf: a request that starts within 20 ms of the end of its reply is lost.
+        std::atomic<int> replies{0};
+        std::atomic<long long> replyEnd{-1000};
+        line->setPeer([&, k](const QByteArray& w) {
+            const long long now = line->nowMs();
+            if (replies > 0 && (k.unit == Unit::Dead || now < replyEnd + 20))
+                return std::vector<Chunk>{};
+            ++replies;
+            replyEnd = now + 2;
+            return std::vector<Chunk>{{2, w.left(w.size() - 1) + " 5\r\n"}};
+        });
+        auto first = makeAscii("rp 0");
+        auto second = makeAscii("rp 1");
+        Recorder r;
+        r.attach(*second);
+        long long firstDone = 0;
+        first->OnCommResult = [&](TZRProtocolComponent*, const QByteArray&) {
+            line->advance(k.pauseMs);
+            firstDone = line->nowMs();
+            second->Send();
+        };
+        const auto writesBefore = line->writes().size();
+        first->Send();
+        ASSERT_TRUE(waitFor([&] { return r.outcomes() == 1; }));
+        ASSERT_TRUE(settle());
+        const long long took = line->nowMs() - firstDone;
+        QObject::disconnect(watch);
+
+        if (k.answered) {
+            EXPECT_EQ(r.events[0].data, QByteArray("rp 1 5\r\n"));
+        } else {
+            EXPECT_EQ(r.events[0].error, (TCommError{CommCode::Timeout, 0, 0}));
+        }
+        EXPECT_EQ(line->writes().mid(writesBefore).count("rp 1\r"), k.sends);
+        EXPECT_EQ(took, k.tookMs);
+        EXPECT_EQ(port.fastFramingSuspended(), k.suspended);
+        EXPECT_EQ(changes, k.suspended ? std::vector<bool>{true} : std::vector<bool>{});
+    }
+    // A transfer starting tries fast framing again; closing forgets it too.
+    port.resumeFastFraming();
+    EXPECT_FALSE(port.fastFramingSuspended());
 }
 
 TEST_F(RequestTest, ATooLongRequestIsReportedAndNeverSent) {

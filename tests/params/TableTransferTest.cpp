@@ -238,10 +238,12 @@ class FastFramingTest : public SimLinkFixture {
             unit.forceParameter(p, 1000 - 7 * p);
         for (int s = 1; s <= 48; ++s)
             unit.setSetpoint(s, -s * 11);
-        bus->setTrace([this](SimNanos, bool fromHost, int, const LineState&, const QByteArray& b) {
-            std::lock_guard lock(traceMutex);
-            (fromHost ? requests : replies) << QString::fromLatin1(b);
-        });
+        bus->setTrace(
+            [this](SimNanos at, bool fromHost, int, const LineState&, const QByteArray& b) {
+                std::lock_guard lock(traceMutex);
+                (fromHost ? requests : replies) << QString::fromLatin1(b);
+                if (fromHost) requestTimes.push_back(at);
+            });
     }
 
     struct Run {
@@ -250,18 +252,24 @@ class FastFramingTest : public SimLinkFixture {
         SimNanos took = 0;
         TableTransfer::Status status{};
     };
-    // Reads both tables once, on a freshly opened port.
-    Run receiveAll(bool fast) {
-        port.SetActive(false);
-        port.SetFastFraming(fast);
-        port.SetActive(true);
+    // Reads both tables once, on a freshly opened port unless `reopen` is
+    // false; `watch` sees every view of the window.
+    Run receiveAll(bool fast, bool reopen = true,
+                   std::function<void(const TransferView&)> watch = {}) {
+        if (reopen) {
+            port.SetActive(false);
+            port.SetFastFraming(fast);
+            port.SetActive(true);
+        }
         {
             std::lock_guard lock(traceMutex);
             requests.clear();
+            requestTimes.clear();
             replies.clear();
         }
         TableTransfer t(port, TableTransfer::Direction::Receive);
         t.setMode(2);
+        t.onViewChanged = std::move(watch);
         const SimNanos start = now();
         t.start();
         EXPECT_TRUE(waitUntil([&] { return t.status() != TableTransfer::Status::Running; }, 60000));
@@ -274,6 +282,7 @@ class FastFramingTest : public SimLinkFixture {
 
     std::mutex traceMutex;
     QStringList requests, replies;
+    std::vector<SimNanos> requestTimes;
 };
 
 TEST_F(FastFramingTest, SameWireAndTablesInAThirdOfTheTime) {
@@ -314,10 +323,49 @@ TEST_F(FastFramingTest, AUnitThatNeedsTheSilenceLosesNothing) {
     once.removeAt(1);
     EXPECT_EQ(once, silence.requests);
     EXPECT_EQ(fast.replies, silence.replies);
-    // Reopening the port tries fast framing again.
+    // The next transfer tries fast framing again, and falls back the same way.
+    const Run next = receiveAll(true, false);
+    ASSERT_EQ(next.requests.size(), 449);
+    EXPECT_EQ(next.requests[1], next.requests[2]);
+    EXPECT_EQ(next.tables, silence.tables);
+    // Reopening the port tries fast framing again, too.
     port.SetActive(false);
     port.SetActive(true);
     EXPECT_FALSE(port.fastFramingSuspended());
+}
+
+// A unit that stops answering in the middle of a fast receive stops it after
+// one time-out (a second), not two, and the port falls back to silence framing.
+// Once the unit is back, the next receive on the still open port is fast
+// again: the fallback lasts until a transfer starts.
+TEST_F(FastFramingTest, AUnitThatComesBackIsReadFastAgain) {
+    const Run fast = receiveAll(true);
+    ASSERT_EQ(fast.status, TableTransfer::Status::Done);
+
+    const Run broken = receiveAll(true, false, [this](const TransferView& v) {
+        if (v.panelText.endsWith(QLatin1String(" 100"))) bus->setFaults(0, {.noAnswer = true});
+    });
+    EXPECT_EQ(broken.status, TableTransfer::Status::Stopped);
+    EXPECT_TRUE(port.fastFramingSuspended());
+    SimNanos firstSent = 0;
+    {
+        std::lock_guard lock(traceMutex);
+        ASSERT_EQ(requests.size(), 102);
+        EXPECT_EQ(requests[100], "rp 100");
+        EXPECT_EQ(requests[101], "rp 100") << "sent once more after half its time-out";
+        firstSent = requestTimes[100];
+    }
+    // From "rp 100" going out to the stop: its time-out and the line time of
+    // the two sends, no more.
+    EXPECT_LT(now() - firstSent, simMs(TableTransfer::ReceiveTimeoutMs) + simMs(5));
+
+    bus->setFaults(0, {});
+    const Run again = receiveAll(true, false);
+    ASSERT_EQ(again.status, TableTransfer::Status::Done);
+    EXPECT_EQ(again.tables, fast.tables);
+    EXPECT_EQ(again.requests, fast.requests);
+    EXPECT_FALSE(port.fastFramingSuspended());
+    EXPECT_LT(again.took, fast.took + simMs(10));
 }
 
 // Without the option nothing changes, and a unit that is simply absent is

@@ -106,6 +106,27 @@ TEST_F(TransferWindowTest, RefusedWriteStopsInRedAndCancelClosesAtOnce) {
     EXPECT_FALSE(w.transfer().sendReport().closedWithOK);
 }
 
+// Fast framing chosen, but the unit needs its pause after a reply: the values
+// still arrive, and the window says the link frames by silence for now.  The
+// next transfer tries fast framing again; with the unit cured nothing is said.
+TEST_F(TransferWindowTest, SaysWhenFastFramingIsOffForNow) {
+    port.SetFastFraming(true);
+    TFormLeesParSoll w(port, language);
+    auto* off = w.findChild<QLabel*>(QStringLiteral("LabelFastFramingOff"));
+    ASSERT_NE(off, nullptr);
+    for (const bool needsPause : {true, false}) {
+        SCOPED_TRACE(needsPause);
+        bus->setFaults(0, {.notReadyMs = needsPause ? 20 : 0});
+        const int result = runModal(w, 1, [&] {
+            EXPECT_EQ(off->isVisible(), needsPause);
+            if (needsPause) EXPECT_EQ(off->text(), "Fast framing off for now");
+            button(w, "CmdOK")->click();
+        });
+        EXPECT_EQ(result, TransferWindow::ResultOK);
+        EXPECT_EQ(w.tables().setpoints[47], 548);
+    }
+}
+
 // Escape is a Cancel press, never a silent close with the reply in flight;
 // each window puts its own section's texts on its controls.
 TEST_F(TransferWindowTest, EscapeWhileStoppedIsCancelAndEachWindowShowsItsTexts) {

@@ -141,6 +141,22 @@ TEST_F(OnlineTest, EachButtonReachesTheUnitAndItsAnswerItsPanel) {
     EXPECT_FALSE(ctl<QAction>(w(), "ParSollOntvangen1")->isEnabled());
 }
 
+// Fast framing chosen, but the unit needs its pause after a reply: the
+// identification still arrives whole, and the status bar says the link frames
+// by silence for now, until a transfer tries fast framing again.
+TEST_F(OnlineTest, TheStatusBarSaysWhenFastFramingIsOffForNow) {
+    bus->setFaults(7, {.notReadyMs = 20});
+    w().ZRComm1.SetFastFraming(true);
+    QLabel* off = label("LabelFastFramingOff");
+    EXPECT_FALSE(off->isVisibleTo(&w()));
+    open();
+    EXPECT_EQ(w().statusPanel(2)->text(), "MX52 Nokkenregelaar V3.07");
+    EXPECT_TRUE(off->isVisibleTo(&w()));
+    EXPECT_EQ(off->text(), "Fast framing off for now");
+    w().ZRComm1.resumeFastFraming(); // what a transfer does as it starts
+    EXPECT_FALSE(off->isVisibleTo(&w()));
+}
+
 // Enter sends the line; the whole reply shows, the line stays selected for
 // the next send, Up and Down recall earlier lines, and a request without
 // reply says so in red.

@@ -133,6 +133,26 @@ TEST_F(SimDriverTest, PurgeDropsWhatHasArrivedButNotWhatIsStillComing) {
     EXPECT_EQ(receive(100), QByteArray());
 }
 
+// The drip: the reply and the noise after it come a byte every 10 ms plus
+// its line time, for a minute, never with the silence that ends a reply.
+TEST_F(SimDriverTest, ADripNeverFallsSilent) {
+    setFaults({.dripMs = 10});
+    send("rp 1\r");
+    const SimNanos sent = clock->now();
+    driver->setReadTimeout(100);
+    QByteArray got;
+    for (int i = 0; i < 3000; ++i) {
+        std::uint8_t b = 0;
+        bool any = false;
+        ASSERT_EQ(driver->readByte(b, any), 0);
+        ASSERT_TRUE(any) << "silent after " << got.size() << " bytes";
+        got.append(char(b));
+        driver->setReadTimeout(50);
+    }
+    EXPECT_TRUE(got.startsWith("rp 1 0\r\nzzz")) << got.left(12).toStdString();
+    EXPECT_EQ(clock->now(), sent + simMs(2) + simLineTime(lineOf(38400), 3000) + 2999 * simMs(10));
+}
+
 // Installed as the port map's device "sim"; the bus is opened exclusively.
 TEST_F(SimDriverTest, OpenedExclusivelyThroughThePortMap) {
     PortMap map;
