@@ -332,7 +332,10 @@ void TFormMain::buildMenus() {
 void TFormMain::FormCreate() {
     setWindowTitle(applicationTitle());
     Configfile_lezen();
-    state_.language.TekstFile_Lezen(state_.settings.ProgramDir, state_.settings.LanguageNo);
+    // Qt's message boxes and file and print dialogs speak the language of
+    // the texts, or English when there are none.
+    if (state_.language.TekstFile_Lezen(state_.settings.ProgramDir, state_.settings.LanguageNo))
+        state_.qtTexts.use(state_.settings.LanguageNo);
     state_.catalogue.ParameterDef_lezen(state_.settings.ProgramDir);
     state_.catalogue.ParamNo_lezen(state_.settings.ProgramDir);
     state_.monitor.ActualOn = false;

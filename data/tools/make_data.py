@@ -591,6 +591,13 @@ SECTIONS = [
           ["Niederländisch (Nederlands)", "Englisch (English)", "Deutsch"]),
         t("CmdOK", "OK", "OK", "OK"),
         tt("CmdCancel", CANCEL),
+        t("MsgLanguageMissing", "Dit taalbestand is niet gevonden:",
+          "This language file was not found:", "Diese Sprachdatei wurde nicht gefunden:"),
+        t("MsgLanguageUnreadable", "Dit taalbestand kan niet worden gelezen:",
+          "This language file cannot be read:", "Diese Sprachdatei kann nicht gelesen werden:"),
+        t("MsgLanguageKept", "Het programma blijft in de huidige taal.",
+          "The program stays in its current language.",
+          "Das Programm bleibt in der bisherigen Sprache."),
     ]),
     ("InitCom", [
         t("Caption", "Seriële poort", "Serial port", "Serielle Schnittstelle"),
