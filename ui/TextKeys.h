@@ -104,6 +104,9 @@ inline constexpr TextKey kTextTable[] = {
     {"Main", "K0_Inactief", "Inactief"},
     {"Main", "Msg_waarschuwingCaption", ""},
     {"Main", "Msg_Melding_Geen_MX52", ""},
+    // Ours: the message line of a demo run until the first Open; two lines at most.
+    {"Main", "MsgDemo", "Demo: simulated units on the line; Open connects to them.", "",
+     TextKind::KeepsDefault},
 
     // Backup and restore.
     {"BackupRestore", "SaveCaption", ""},

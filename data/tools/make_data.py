@@ -531,6 +531,10 @@ SECTIONS = [
           "The connected unit is not an MX52 or MX53. Not every function of this program will work with it.",
           "Das angeschlossene Gerät ist kein MX52 oder MX53. Nicht alle Funktionen dieses Programms "
           "funktionieren damit."),
+        # Two lines of the 169-pixel message line at most.
+        t("MsgDemo", "Demo: gesimuleerde units op de lijn; Openen verbindt.",
+          "Demo: simulated units on the line; Open connects to them.",
+          "Demo: simulierte Geräte am Bus; Öffnen verbindet damit."),
     ]),
     ("BackupRestore", [
         t("SaveCaption", "Backup opslaan als", "Save backup as", "Sicherung speichern unter"),
