@@ -82,7 +82,7 @@ Program::Program(const StartOptions& options, const QString& programDir) : state
     windows_.FormAbout = new TFormAbout(state_.language, main);
     // The options window renews the main window's texts without knowing it.
     windows_.FormOpties = new TFormOpties(
-        state_, [main] { main->LezenTeksten(); }, main);
+        state_, dialogs_, [main] { main->LezenTeksten(); }, main);
     auto* editParam = new TFormEditParam(state_, dialogs_, main);
     windows_.FormEditParam = editParam;
     auto portOpen = [main] { return main->ZRComm1.Active(); };

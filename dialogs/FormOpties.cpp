@@ -1,5 +1,7 @@
 #include "dialogs/FormOpties.h"
 
+#include "ui/Dialogs.h"
+
 #include <QComboBox>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -11,8 +13,9 @@
 
 namespace kqm52 {
 
-TFormOpties::TFormOpties(ProgramState& state, std::function<void()> applyTexts, QWidget* parent)
-    : QDialog(parent), logic_(state, std::move(applyTexts)) {
+TFormOpties::TFormOpties(ProgramState& state, Dialogs& dialogs, std::function<void()> applyTexts,
+                         QWidget* parent)
+    : QDialog(parent), dialogs_(dialogs), logic_(state, std::move(applyTexts)) {
     setObjectName(QStringLiteral("FormOpties"));
     setWindowTitle(QStringLiteral("Instellingem"));
 
@@ -66,8 +69,15 @@ void TFormOpties::FormActivate() {
 }
 
 void TFormOpties::CmdOKClick() {
-    logic_.CmdOKClick(ComboTaal->currentIndex());
-    accept();
+    const LanguageChoice::Outcome outcome = logic_.CmdOKClick(ComboTaal->currentIndex());
+    if (outcome.accepted) {
+        accept();
+        return;
+    }
+    // The window stays, showing the language still in force, so the user
+    // can pick another or cancel.
+    dialogs_.error(this, outcome.caption, outcome.problem);
+    ComboTaal->setCurrentIndex(outcome.selected);
 }
 
 void TFormOpties::CmdCancelClick() {

@@ -15,12 +15,16 @@ class QTabWidget;
 
 namespace kqm52 {
 
+class Dialogs;
+
 class TFormOpties : public QDialog {
     Q_OBJECT
   public:
     // applyTexts: puts the language texts on the main window (set by the
-    // program, which knows that window).
-    TFormOpties(ProgramState& state, std::function<void()> applyTexts, QWidget* parent = nullptr);
+    // program, which knows that window).  dialogs: where a language that
+    // cannot be switched to is reported.
+    TFormOpties(ProgramState& state, Dialogs& dialogs, std::function<void()> applyTexts,
+                QWidget* parent = nullptr);
 
     void FormActivate();
     void CmdOKClick();
@@ -38,6 +42,7 @@ class TFormOpties : public QDialog {
     void showEvent(QShowEvent* event) override;
 
   private:
+    Dialogs& dialogs_;
     LanguageChoice logic_;
 };
 

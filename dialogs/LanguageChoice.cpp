@@ -3,6 +3,9 @@
 #include "inifile/ListText.h"
 #include "ui/ProgramState.h"
 
+#include <QDir>
+#include <QFileInfo>
+
 namespace kqm52 {
 
 namespace {
@@ -37,12 +40,35 @@ LanguageChoice::View LanguageChoice::FormActivate() {
     return v;
 }
 
-void LanguageChoice::CmdOKClick(int selected) {
-    if (selected >= 0 && selected < LanguageCount) state_.settings.LanguageNo = selected;
-    if (state_.settings.LanguageNo != languageAtActivation_)
-        state_.language.TekstFile_Lezen(state_.settings.ProgramDir, state_.settings.LanguageNo);
+LanguageChoice::Outcome LanguageChoice::CmdOKClick(int selected) {
+    ProgramSettings& settings = state_.settings;
+    const int chosen = selected >= 0 && selected < LanguageCount ? selected : settings.LanguageNo;
+    if (chosen != languageAtActivation_) {
+        // The texts are loaded before anything else moves: half a switch
+        // would leave buttons in one language and lamp labels, parameter
+        // names and Qt's dialogs in another.
+        const QString path = settings.ProgramDir + LanguageTexts::fileName(chosen);
+        const bool present = QFileInfo(path).isFile();
+        if (!present || !state_.language.TekstFile_Lezen(settings.ProgramDir, chosen)) {
+            const LanguageTexts& l = state_.language;
+            Outcome o;
+            o.accepted = false;
+            o.caption = l.text(Section, QStringLiteral("Caption"), QStringLiteral("Instellingem"));
+            o.problem = l.text(present ? TextId{"Opties", "MsgLanguageUnreadable"}
+                                       : TextId{"Opties", "MsgLanguageMissing"}) +
+                        QStringLiteral("\n\r") + QDir::toNativeSeparators(path) +
+                        QStringLiteral("\n\r") + l.text(TextId{"Opties", "MsgLanguageKept"});
+            o.selected = languageAtActivation_ >= 0 && languageAtActivation_ < LanguageCount
+                             ? languageAtActivation_
+                             : -1;
+            return o;
+        }
+        settings.LanguageNo = chosen;
+        state_.qtTexts.use(chosen);
+    }
     if (applyTexts_) applyTexts_();
-    state_.catalogue.ParameterDef_lezen(state_.settings.ProgramDir);
+    state_.catalogue.ParameterDef_lezen(settings.ProgramDir);
+    return {};
 }
 
 } // namespace kqm52

@@ -29,11 +29,22 @@ class LanguageChoice {
     // remembered to see whether OK changes it.
     View FormActivate();
 
-    // OK with item `selected` chosen.  The language file is loaded again
-    // only when the number changed; the main window's texts and the
-    // parameter definitions, whose names depend on the language, are
-    // renewed every time.  selected < 0 (nothing chosen) keeps the language.
-    void CmdOKClick(int selected);
+    // What OK did.  A language whose file cannot be read is not taken up
+    // at all: the number, every window's texts and Qt's own texts stay as
+    // they were, the window stays open and problem says which file it is, in
+    // the language still in force.
+    struct Outcome {
+        bool accepted = true;
+        QString caption, problem;
+        int selected = 0; // the item to show when the window stays open
+    };
+
+    // OK with item `selected` chosen.  Another language is loaded first and
+    // switched to only when its file could be read; the main window's texts
+    // and the parameter definitions, whose names depend on the language, are
+    // renewed at every OK that goes through.  selected < 0 (nothing chosen)
+    // keeps the language.
+    Outcome CmdOKClick(int selected);
 
   private:
     ProgramState& state_;

@@ -11,6 +11,8 @@ packages=(
   xvfb xauth imagemagick poppler-utils
   clang libclang-rt-14-dev clang-format
   fonts-liberation
+  # Qt's own buttons and dialogs in Dutch and German
+  qt6-translations-l10n
 )
 
 if [ "$(id -u)" -eq 0 ]; then

@@ -135,11 +135,7 @@ void TFormMain::buildWindow() {
 
     PanelComInfo = label(client, "PanelComInfo", {}, 8, 28, 169, 33);
     PanelComInfo->setWordWrap(true);
-    {
-        QPalette p = PanelComInfo->palette();
-        p.setColor(QPalette::WindowText, Qt::red);
-        PanelComInfo->setPalette(p);
-    }
+    colourComInfo(Qt::red);
 
     GroupBox5 = place(new QGroupBox(client), "GroupBox5", 200, 24, 169, 49);
     CmdSelectUnit = button(GroupBox5, "CmdSelectUnit", QStringLiteral("Openen"), 8, 18, 81, 23);
@@ -342,7 +338,10 @@ void TFormMain::buildMenus() {
 void TFormMain::FormCreate() {
     setWindowTitle(applicationTitle());
     Configfile_lezen();
-    state_.language.TekstFile_Lezen(state_.settings.ProgramDir, state_.settings.LanguageNo);
+    // Qt's message boxes and file and print dialogs speak the language of
+    // the texts, or English when there are none.
+    if (state_.language.TekstFile_Lezen(state_.settings.ProgramDir, state_.settings.LanguageNo))
+        state_.qtTexts.use(state_.settings.LanguageNo);
     state_.catalogue.ParameterDef_lezen(state_.settings.ProgramDir);
     state_.catalogue.ParamNo_lezen(state_.settings.ProgramDir);
     state_.monitor.ActualOn = false;
@@ -355,7 +354,24 @@ void TFormMain::FormCreate() {
     state_.tables.parametersModified = false;
     state_.tables.setpointsModified = false;
     CmdCalibratie->setVisible(options_.fieldtrim);
+    if (options_.demo && state_.portMap.hasDriverFor(QString::fromLatin1(PortMap::SimDevice)))
+        showDemoHint();
     Timer1.start();
+}
+
+void TFormMain::showDemoHint() {
+    // Advice, not trouble: in the window's own colour, not the link red.
+    colourComInfo(QApplication::palette(PanelComInfo).color(QPalette::WindowText));
+    const QString text = state_.language.text(TextId{"Main", "MsgDemo"});
+    PanelComInfo->setText(text);
+    PanelComInfo->setToolTip(text);
+    demoHint_ = true;
+}
+
+void TFormMain::colourComInfo(const QColor& colour) {
+    QPalette p = PanelComInfo->palette();
+    p.setColor(QPalette::WindowText, colour);
+    PanelComInfo->setPalette(p);
 }
 
 void TFormMain::setSecondaryWindows(const SecondaryWindows& windows) {
@@ -421,6 +437,7 @@ void TFormMain::LezenTeksten() {
     // link-bound items follow the link rather than going grey until the
     // next connect.
     setCommunicationItemsEnabled(ZRComm1.Active());
+    if (demoHint_) showDemoHint();
 }
 
 void TFormMain::InputFunctieTeksten() {
@@ -584,6 +601,11 @@ bool TFormMain::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void TFormMain::showComInfo(const QString& text) {
+    // Whatever the link says next takes the demo hint's place for good.
+    if (demoHint_) {
+        demoHint_ = false;
+        colourComInfo(Qt::red);
+    }
     PanelComInfo->setText(text);
     PanelComInfo->setToolTip(text);
 }

@@ -127,6 +127,9 @@ class TFormMain : public QMainWindow,
     void switchLiveMonitorOff();
     // Shows a secondary window modally, reporting a failure in an error box.
     void showModal(QDialog* window);
+    // A demo run tells a newcomer what is on the line until the first Open.
+    void showDemoHint();
+    void colourComInfo(const QColor& colour);
 
     // The views of the online parts.
     void showComInfo(const QString& text) override;
@@ -161,6 +164,8 @@ class TFormMain : public QMainWindow,
     std::unique_ptr<BackupRestore> backupRestore_;
     bool closeHandled_ = false;
     bool centred_ = false;
+    // PanelComInfo shows the demo hint (and follows the language while it does).
+    bool demoHint_ = false;
 
     // Controls, named as in the window definition.
     QLabel* PanelComInfo = nullptr;

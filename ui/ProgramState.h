@@ -9,6 +9,7 @@
 #include "params/model/ParameterCatalogue.h"
 #include "ui/LanguageTexts.h"
 #include "ui/ProgramSettings.h"
+#include "ui/QtTranslations.h"
 
 #include <QString>
 
@@ -43,6 +44,8 @@ class ProgramState {
 
     ProgramSettings settings;
     LanguageTexts language;
+    // Qt's own texts, in the language of the loaded language file.
+    QtTranslations qtTexts;
     LiveMonitorState monitor;
     UnitIdentification unit;
     // Where COM1 … COM16 lead; the port object of the main window uses it.

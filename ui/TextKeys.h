@@ -107,6 +107,9 @@ inline constexpr TextKey kTextTable[] = {
     // Ours: fast framing chosen, but the link frames by silence until the next
     // transfer starts (a unit missed a request); main window and transfer windows.
     {"Main", "FastFramingOff", "Fast framing off for now", "", TextKind::KeepsDefault},
+    // Ours: the message line of a demo run until the first Open; two lines at most.
+    {"Main", "MsgDemo", "Demo: simulated units on the line; Open connects to them.", "",
+     TextKind::KeepsDefault},
 
     // Backup and restore.
     {"BackupRestore", "SaveCaption", ""},
@@ -149,6 +152,14 @@ inline constexpr TextKey kTextTable[] = {
     {"Opties", "TaalItems", "\"NE\",\"EN\",\"D\"", "", TextKind::ItemList, 3},
     {"Opties", "CmdOK", "OK"},
     {"Opties", "CmdCancel", "Cancel"},
+    // Ours: a language whose file cannot be read; the file's path follows the
+    // first line, the second closes the message.
+    {"Opties", "MsgLanguageMissing", "This language file was not found:", "",
+     TextKind::KeepsDefault},
+    {"Opties", "MsgLanguageUnreadable", "This language file cannot be read:", "",
+     TextKind::KeepsDefault},
+    {"Opties", "MsgLanguageKept", "The program stays in its current language.", "",
+     TextKind::KeepsDefault},
 
     // Serial initialisation; the item lists in the order of the port's
     // enumerations.  A list the file lacks leaves the window's own names.  The

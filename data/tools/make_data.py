@@ -534,6 +534,10 @@ SECTIONS = [
         # Ours: the link fell back from fast framing until the next transfer.
         t("FastFramingOff", "Snel framen voorlopig uit", "Fast framing off for now",
           "Schnelle Rahmung vorerst aus"),
+        # Two lines of the 169-pixel message line at most.
+        t("MsgDemo", "Demo: gesimuleerde units op de lijn; Openen verbindt.",
+          "Demo: simulated units on the line; Open connects to them.",
+          "Demo: simulierte Geräte am Bus; Öffnen verbindet damit."),
     ]),
     ("BackupRestore", [
         t("SaveCaption", "Backup opslaan als", "Save backup as", "Sicherung speichern unter"),
@@ -594,6 +598,13 @@ SECTIONS = [
           ["Niederländisch (Nederlands)", "Englisch (English)", "Deutsch"]),
         t("CmdOK", "OK", "OK", "OK"),
         tt("CmdCancel", CANCEL),
+        t("MsgLanguageMissing", "Dit taalbestand is niet gevonden:",
+          "This language file was not found:", "Diese Sprachdatei wurde nicht gefunden:"),
+        t("MsgLanguageUnreadable", "Dit taalbestand kan niet worden gelezen:",
+          "This language file cannot be read:", "Diese Sprachdatei kann nicht gelesen werden:"),
+        t("MsgLanguageKept", "Het programma blijft in de huidige taal.",
+          "The program stays in its current language.",
+          "Das Programm bleibt in der bisherigen Sprache."),
     ]),
     ("InitCom", [
         t("Caption", "Seriële poort", "Serial port", "Serielle Schnittstelle"),

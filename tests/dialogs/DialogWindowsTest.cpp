@@ -5,9 +5,11 @@
 #include "dialogs/FormInfoErrorNummers.h"
 #include "dialogs/FormOpties.h"
 #include "ui/ProgramState.h"
+#include "ui/QtTranslations.h"
 #include "ui/ScriptedDialogs.h"
 
 #include <QComboBox>
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QLabel>
@@ -42,7 +44,8 @@ class DialogWorld : public ::testing::Test {
     ProgramState& start(int languageNo) {
         state_ = std::make_unique<ProgramState>(programDir());
         state_->settings.LanguageNo = languageNo;
-        state_->language.TekstFile_Lezen(programDir(), languageNo);
+        if (state_->language.TekstFile_Lezen(programDir(), languageNo))
+            state_->qtTexts.use(languageNo);
         state_->catalogue.ParameterDef_lezen(programDir());
         return *state_;
     }
@@ -61,7 +64,7 @@ class Options : public DialogWorld {
         for (const char* f : {"Taal0.ini", "Taal2.ini", "Parameters.txt"})
             ship(QLatin1String(f));
         start(0);
-        window_ = std::make_unique<TFormOpties>(*state_, [this] {
+        window_ = std::make_unique<TFormOpties>(*state_, dialogs_, [this] {
             // What the main window would put in its Options menu item.
             applied_ << state_->language.text(u"Main"_qs, u"subOpties"_qs, u"Opties"_qs);
         });
@@ -100,20 +103,19 @@ TEST_F(Options, OkRenewsTextsAndDefinitionsAndAnotherLanguageSwitchesAtOnce) {
     window_->CmdOKClick();
     EXPECT_EQ(window_->result(), QDialog::Accepted);
     EXPECT_EQ(parameterName(), u"Nieuwe naam"_qs);
+    EXPECT_EQ(applied_, QStringList{u"Opties..."_qs}); // as Taal0.ini had it
 
-    window_->ComboTaal->setCurrentIndex(1); // Taal1.ini is not there: the texts stay
-    window_->CmdOKClick();
-    EXPECT_EQ(state_->settings.LanguageNo, 1);
-    EXPECT_TRUE(state_->language.loadedPath().endsWith(u"Taal0.ini"_qs));
-    EXPECT_EQ(applied_, (QStringList{u"Opties..."_qs, u"Opties..."_qs})); // as Taal0.ini had it
-
+    window_->hide();
+    window_->show();
     window_->ComboTaal->setCurrentIndex(2);
     window_->CmdOKClick();
     EXPECT_EQ(state_->settings.LanguageNo, 2);
     EXPECT_TRUE(state_->language.loadedPath().endsWith(u"Taal2.ini"_qs));
-    ASSERT_EQ(applied_.size(), 3);
-    EXPECT_EQ(applied_[2], state_->language.text(u"Main"_qs, u"subOpties"_qs, {}));
-    EXPECT_NE(applied_[2], u"Opties..."_qs);
+    EXPECT_EQ(state_->qtTexts.inUse(), u"qtbase_de"_qs);
+    ASSERT_EQ(applied_.size(), 2);
+    EXPECT_EQ(applied_[1], state_->language.text(u"Main"_qs, u"subOpties"_qs, {}));
+    EXPECT_NE(applied_[1], u"Opties..."_qs);
+    EXPECT_TRUE(dialogs_.asked().empty());
     // The next showing speaks German too.
     window_->hide();
     window_->show();
@@ -121,11 +123,63 @@ TEST_F(Options, OkRenewsTextsAndDefinitionsAndAnotherLanguageSwitchesAtOnce) {
     EXPECT_EQ(window_->ComboTaal->currentIndex(), 2);
 }
 
+// A language whose file is not there is not half taken up: the message names
+// the file in the language still in force, and nothing else moves.
+TEST_F(Options, ALanguageWithoutItsFileIsNamedAndNothingSwitches) {
+    ASSERT_EQ(state_->qtTexts.inUse(), u"qtbase_nl"_qs);
+    window_->ComboTaal->setCurrentIndex(1); // Taal1.ini is not shipped here
+    window_->CmdOKClick();
+
+    ASSERT_EQ(dialogs_.asked().size(), 1u);
+    const ScriptedDialogs::Asked& box = dialogs_.asked()[0];
+    EXPECT_EQ(box.icon, Dialogs::Icon::Critical);
+    EXPECT_EQ(box.caption, u"Opties"_qs);
+    EXPECT_EQ(box.text, u"Dit taalbestand is niet gevonden:\n\r"_qs +
+                            QDir::toNativeSeparators(programDir() + u"Taal1.ini"_qs) +
+                            u"\n\rHet programma blijft in de huidige taal."_qs);
+    EXPECT_EQ(state_->settings.LanguageNo, 0);
+    EXPECT_TRUE(state_->language.loadedPath().endsWith(u"Taal0.ini"_qs));
+    EXPECT_EQ(state_->qtTexts.inUse(), u"qtbase_nl"_qs);
+    EXPECT_TRUE(applied_.isEmpty()); // the main window's texts were not touched
+    // The window stays open on the language in force, for another choice.
+    EXPECT_TRUE(window_->isVisible());
+    EXPECT_NE(window_->result(), QDialog::Accepted);
+    EXPECT_EQ(window_->ComboTaal->currentIndex(), 0);
+    EXPECT_EQ(window_->windowTitle(), u"Opties"_qs);
+
+    window_->ComboTaal->setCurrentIndex(2); // the user picks one that is there
+    window_->CmdOKClick();
+    EXPECT_EQ(window_->result(), QDialog::Accepted);
+    EXPECT_EQ(state_->settings.LanguageNo, 2);
+    EXPECT_EQ(applied_.size(), 1);
+}
+
+// Qt's catalogues are an extra: without them Qt speaks English and nothing else changes.
+TEST(QtTranslationsTest, MissingCataloguesLeaveQtInEnglish) {
+    auto yes = [] { return QCoreApplication::translate("QPlatformTheme", "&Yes"); };
+    ASSERT_EQ(yes(), u"&Yes"_qs);
+    {
+        QtTranslations shipped;
+        EXPECT_TRUE(shipped.use(2));
+        EXPECT_EQ(yes(), u"&Ja"_qs);
+        QTemporaryDir empty;
+        QtTranslations none(empty.path());
+        EXPECT_FALSE(none.use(0));
+        EXPECT_EQ(none.inUse(), QString());
+        EXPECT_TRUE(shipped.use(1)); // English needs no catalogue
+        EXPECT_EQ(shipped.inUse(), QString());
+        EXPECT_EQ(yes(), u"&Yes"_qs);
+        EXPECT_TRUE(shipped.use(0));
+        EXPECT_EQ(QCoreApplication::translate("QPlatformTheme", "Cancel"), u"Annuleren"_qs);
+    }
+    EXPECT_EQ(yes(), u"&Yes"_qs); // gone with its owner
+}
+
 TEST_F(Options, AShortLanguageListStillOffersEveryLanguage) {
     write(u"Taal0.ini"_qs, "[Opties]\nTaalItems=Nederlands\n");
     start(0);
     state_->settings.LanguageNo = 2; // chosen before, its file since removed
-    TFormOpties window(*state_, [] {});
+    TFormOpties window(*state_, dialogs_, [] {});
     window.show();
     ASSERT_EQ(window.ComboTaal->count(), 3);
     EXPECT_EQ(window.ComboTaal->itemText(0), u"Nederlands"_qs);

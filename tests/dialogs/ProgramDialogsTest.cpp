@@ -11,7 +11,10 @@
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
+#include <QGroupBox>
+#include <QLabel>
 #include <QMenu>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTextBlock>
@@ -61,8 +64,41 @@ class ProgramDialogs : public ::testing::Test {
         });
     }
 
+    // Chooses a language in the options window as a user would.  Returns the
+    // text of the message box that came up (closed with its button), or an
+    // empty text; a window left open is read (optionsCaption_) and cancelled.
+    QString chooseLanguage(int languageNo) {
+        QString boxText;
+        optionsCaption_.clear();
+        whenShown<TFormOpties>([this, languageNo, &boxText](TFormOpties& f) {
+            f.ComboTaal->setCurrentIndex(languageNo);
+            QTimer::singleShot(0, [&boxText] {
+                for (QWidget* w : QApplication::topLevelWidgets())
+                    if (auto* box = qobject_cast<QMessageBox*>(w); box && box->isVisible()) {
+                        boxText = box->text();
+                        box->buttons().value(0)->click();
+                    }
+            });
+            f.CmdOK->click();
+            if (f.isVisible()) {
+                optionsCaption_ = f.windowTitle();
+                f.CmdCancel->click();
+            }
+        });
+        ctl<QAction>(main(), "ww1")->trigger();
+        return boxText;
+    }
+    // The captions of a question box's buttons as Qt gives them.
+    static QString buttonTexts() {
+        QMessageBox box(QMessageBox::Warning, u"?"_qs, u"?"_qs,
+                        QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
+        return box.button(QMessageBox::Yes)->text() + u'|' + box.button(QMessageBox::No)->text() +
+               u'|' + box.button(QMessageBox::Cancel)->text();
+    }
+
     QTemporaryDir dir_;
     std::unique_ptr<Program> program_;
+    QString optionsCaption_;
 };
 
 TEST_F(ProgramDialogs, GermanFromTheOptionsRelabelsTheMainWindowAtOnce) {
@@ -79,6 +115,50 @@ TEST_F(ProgramDialogs, GermanFromTheOptionsRelabelsTheMainWindowAtOnce) {
     EXPECT_EQ(ctl<QMenu>(main(), "File1")->title(),
               program_->state().language.text(u"Main"_qs, u"menuBestand"_qs, {}));
     EXPECT_TRUE(program_->state().language.loadedPath().endsWith(u"Taal2.ini"_qs));
+}
+
+// Qt's own buttons and dialogs speak the chosen language too, and change with it.
+TEST_F(ProgramDialogs, QtsOwnTextsFollowTheChosenLanguage) {
+    EXPECT_EQ(buttonTexts(), u"&Yes|&No|Cancel"_qs);
+    EXPECT_EQ(chooseLanguage(2), QString());
+    EXPECT_EQ(buttonTexts(), u"&Ja|&Nein|Abbrechen"_qs);
+    EXPECT_EQ(QCoreApplication::translate("QFileDialog", "Look in:"), u"Suchen in:"_qs);
+    EXPECT_EQ(QCoreApplication::translate("QPrintDialog", "Print"), u"Drucken"_qs);
+    EXPECT_EQ(chooseLanguage(0), QString());
+    EXPECT_EQ(buttonTexts(), u"&Ja|&Nee|Annuleren"_qs);
+    EXPECT_EQ(chooseLanguage(1), QString());
+    EXPECT_EQ(buttonTexts(), u"&Yes|&No|Cancel"_qs);
+}
+
+// German without its file: one message naming the file, and the whole program
+// stays English, the settings file included.
+TEST_F(ProgramDialogs, ALanguageWithoutItsFileIsNamedAndEveryWindowStaysAsItWas) {
+    ASSERT_TRUE(QFile::remove(dir() + u"Taal2.ini"_qs));
+    auto* open = ctl<QPushButton>(main(), "CmdSelectUnit");
+    auto* lamp = ctl<QLabel>(main(), "LabelFun_in1");
+    auto* group = ctl<QGroupBox>(main(), "GroupBoxIngangen");
+    ASSERT_EQ(open->text(), u"Open"_qs);
+    ASSERT_EQ(lamp->text(), u"Not used"_qs);
+    ASSERT_EQ(group->title(), u"Inputs"_qs);
+
+    const QString box = chooseLanguage(2);
+    EXPECT_EQ(box, u"This language file was not found:\n"_qs +
+                       QDir::toNativeSeparators(dir() + u"Taal2.ini"_qs) +
+                       u"\nThe program stays in its current language."_qs);
+    EXPECT_EQ(optionsCaption_, u"Options"_qs);
+    EXPECT_EQ(open->text(), u"Open"_qs);
+    EXPECT_EQ(lamp->text(), u"Not used"_qs);
+    EXPECT_EQ(group->title(), u"Inputs"_qs);
+    EXPECT_EQ(ctl<QMenu>(main(), "File1")->title(), u"File"_qs);
+    EXPECT_EQ(program_->state().catalogue.name(249, program_->state().settings.LanguageNo),
+              u"Input 1 function"_qs);
+    EXPECT_EQ(buttonTexts(), u"&Yes|&No|Cancel"_qs);
+
+    main().close();
+    program_.reset();
+    QFile ini(dir() + u"application.ini"_qs);
+    ASSERT_TRUE(ini.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(ini.readAll().contains("[Opties]\nTaal=1\n"));
 }
 
 TEST_F(ProgramDialogs, ErrorHelpOpensBesideTheMainWindowInItsLanguage) {
