@@ -235,7 +235,7 @@ class FaultMatrix : public SimLinkFixture, public ::testing::WithParamInterface<
         dialogs.answerOpenFile(writeBackup());
         dialogs.answerMessage(Button::Yes);
         dialogs.answerMessage(afterStop);
-        BackupRestore(state, dialogs).Restore1Click(transfers);
+        BackupRestore(state, dialogs).Restore1Click(transfers, 0);
     }
     std::vector<ScriptedDialogs::Asked> boxes() const { return dialogs.asked(Kind::Message); }
     QString lastBox() const { return boxes().empty() ? QString() : boxes().back().text; }
