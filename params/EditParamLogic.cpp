@@ -252,13 +252,14 @@ bool EditParamLogic::askBeforeOutOfLimits(const ParamTables::Parameters& values)
 
 void EditParamLogic::offerRefused(const SendReport& report) {
     const LanguageTexts& l = state_.language;
-    const LimitFinding refused =
-        LimitCheck::parameter(state_.catalogue, state_.settings.LanguageNo,
-                              state_.tables.parameters(), report.refusedNumber, report.refusedValue);
-    const QString question =
-        sendStopText(l, report) + LineJoin + refusedValueText(l, refused) + LineJoin +
-        l.text(TextId{"SchrijfParSoll", "MsgRefusedOpen"}).arg(refused.item);
-    if (view_.askYes(text("Msg_waarschuwingCaption"), question)) openParameter(report.refusedNumber);
+    const LimitFinding refused = LimitCheck::parameter(state_.catalogue, state_.settings.LanguageNo,
+                                                       state_.tables.parameters(),
+                                                       report.refusedNumber, report.refusedValue);
+    const QString question = sendStopText(l, report) + LineJoin + refusedValueText(l, refused) +
+                             LineJoin +
+                             l.text(TextId{"SchrijfParSoll", "MsgRefusedOpen"}).arg(refused.item);
+    if (view_.askYes(text("Msg_waarschuwingCaption"), question))
+        openParameter(report.refusedNumber);
 }
 
 void EditParamLogic::openParameter(int p) {

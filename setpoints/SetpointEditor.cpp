@@ -253,9 +253,9 @@ void SetpointEditor::offerRefused(const SendReport& report) {
     const LanguageTexts& l = state_.language;
     const LimitFinding refused =
         LimitCheck::setpoint(state_.tables.parameters(), report.refusedNumber, report.refusedValue);
-    const QString question =
-        sendStopText(l, report) + LineBreak + refusedValueText(l, refused) + LineBreak +
-        l.text(TextId{"SchrijfParSoll", "MsgRefusedOpen"}).arg(refused.item);
+    const QString question = sendStopText(l, report) + LineBreak + refusedValueText(l, refused) +
+                             LineBreak +
+                             l.text(TextId{"SchrijfParSoll", "MsgRefusedOpen"}).arg(refused.item);
     if (view_.confirm(l.text(TextId{"EditSollwert", "Msg_waarschuwingCaption"}), question))
         view_.selectSetpoint(report.refusedNumber);
 }

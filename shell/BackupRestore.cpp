@@ -110,13 +110,13 @@ void BackupRestore::Restore1Click(TransferWindows& transfers, int unitNumber) {
                                               outOfLimitsQuestion(l, outside, LineBreak)))
         return;
     const QString type = state_.unit.DeviceType.trimmed();
-    const QString question =
-        text("Msg_waarschuwingRestore_1") + QStringLiteral("  ") +
-        QDir::toNativeSeparators(QFileInfo(path).absoluteFilePath()) + LineBreak +
-        l.text(TextId{"BackupRestore", "MsgRestoreUnit"})
-            .arg(unitNumber)
-            .arg(type.isEmpty() ? QStringLiteral("?") : type) +
-        LineBreak + text("Msg_waarschuwingRestore_2");
+    const QString question = text("Msg_waarschuwingRestore_1") + QStringLiteral("  ") +
+                             QDir::toNativeSeparators(QFileInfo(path).absoluteFilePath()) +
+                             LineBreak +
+                             l.text(TextId{"BackupRestore", "MsgRestoreUnit"})
+                                 .arg(unitNumber)
+                                 .arg(type.isEmpty() ? QStringLiteral("?") : type) +
+                             LineBreak + text("Msg_waarschuwingRestore_2");
     if (!dialogs_.confirm(owner_, text("Msg_waarschuwingCaption"), question)) return;
     for (;;) {
         const SendReport report = transfers.send(3, tables);

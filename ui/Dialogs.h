@@ -67,8 +67,8 @@ class Dialogs {
   protected:
     // The save dialog itself: the path as the user chose it, without asking
     // about an existing file (saveFileName does that, after the extension).
-    virtual QString chooseSaveFileName(QWidget* owner, const QString& caption,
-                                       const QString& dir, const QString& filter) = 0;
+    virtual QString chooseSaveFileName(QWidget* owner, const QString& caption, const QString& dir,
+                                       const QString& filter) = 0;
 
   private:
     const LanguageTexts* language_ = nullptr;

@@ -13,8 +13,7 @@ Dialogs::Button QtDialogs::escapeButton(Buttons buttons) {
 }
 
 Dialogs::Button QtDialogs::messageBox(QWidget* owner, Icon icon, const QString& caption,
-                                      const QString& text, Buttons buttons,
-                                      Button defaultButton) {
+                                      const QString& text, Buttons buttons, Button defaultButton) {
     QMessageBox box(icon, caption, text, buttons, owner);
     // Lines arrive joined by LF CR; Qt would show the CR as a second break.
     box.setText(QString(text).remove(QLatin1Char('\r')));
@@ -33,8 +32,8 @@ QString QtDialogs::openFileName(QWidget* owner, const QString& caption, const QS
     return QFileDialog::getOpenFileName(owner, caption, dir, filter);
 }
 
-QString QtDialogs::chooseSaveFileName(QWidget* owner, const QString& caption,
-                                      const QString& dir, const QString& filter) {
+QString QtDialogs::chooseSaveFileName(QWidget* owner, const QString& caption, const QString& dir,
+                                      const QString& filter) {
     // The question about an existing file is ours (Dialogs::saveFileName):
     // in the user's language, after the extension is added, and with No as
     // the default, which not every platform's dialog has.

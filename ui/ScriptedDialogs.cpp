@@ -32,7 +32,8 @@ Dialogs::Button ScriptedDialogs::messageBox(QWidget* owner, Icon icon, const QSt
         // Enter.  A box that names no default takes its first accepting
         // button, as Qt's does: Yes before No.
         if (buttons & defaultButton) return defaultButton;
-        for (Button accept : {Button::Ok, Button::Save, Button::Open, Button::Yes, Button::YesToAll})
+        for (Button accept :
+             {Button::Ok, Button::Save, Button::Open, Button::Yes, Button::YesToAll})
             if (buttons & accept) return accept;
         return Button::NoButton;
     }

@@ -51,8 +51,7 @@ std::vector<LimitFinding> setpoints(const ParamTables::Parameters& parameters,
     std::vector<LimitFinding> out;
     for (int n = 1; n <= ParamTables::SetpointCount; ++n) {
         const qint32 v = values[std::size_t(n - 1)];
-        if (v < SetpointMinimum || v > SetpointMaximum)
-            out.push_back(setpoint(parameters, n, v));
+        if (v < SetpointMinimum || v > SetpointMaximum) out.push_back(setpoint(parameters, n, v));
     }
     return out;
 }

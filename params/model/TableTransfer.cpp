@@ -304,9 +304,8 @@ SendReport TableTransfer::sendReport() const {
         r.refused = true;
         r.refusedIsSetpoint = !parameterItem(item);
         r.refusedNumber = numberOf(item);
-        r.refusedValue = r.refusedIsSetpoint
-                             ? tables.setpoints[std::size_t(r.refusedNumber - 1)]
-                             : tables.parameters[std::size_t(r.refusedNumber)];
+        r.refusedValue = r.refusedIsSetpoint ? tables.setpoints[std::size_t(r.refusedNumber - 1)]
+                                             : tables.parameters[std::size_t(r.refusedNumber)];
     }
     return r;
 }

@@ -267,8 +267,12 @@ TEST_F(EditorTest, ARefusedValueIsNamedAndOpenedNotSentAgain) {
     int sends = 0;
     logic.hooks.sendParameters = [&](const ParamTables::Parameters& v) {
         ++sends;
-        SendReport r{.closedWithOK = false, .total = 400, .confirmed = 3,
-                     .firstUnconfirmed = "P003", .computeDue = true, .computeAnswered = false};
+        SendReport r{.closedWithOK = false,
+                     .total = 400,
+                     .confirmed = 3,
+                     .firstUnconfirmed = "P003",
+                     .computeDue = true,
+                     .computeAnswered = false};
         r.refused = true;
         r.refusedNumber = 3;
         r.refusedValue = v[3];

@@ -106,8 +106,8 @@ TEST(TransferReply, ValueAfterTheEchoedNumber) {
 
 TEST(TransferReply, TheNumberTheEchoNames) {
     const std::pair<QByteArray, std::optional<qint32>> rows[] = {
-        {"rp 12 -350\r\n", 12}, {"rp 007 5\r\n", 7}, {"wp 399 -1\r\n", 399},
-        {"ws 48\r\n", 48},      {"rp x5 5\r\n", std::nullopt}, {"wp\r\n", std::nullopt},
+        {"rp 12 -350\r\n", 12},      {"rp 007 5\r\n", 7},           {"wp 399 -1\r\n", 399},
+        {"ws 48\r\n", 48},           {"rp x5 5\r\n", std::nullopt}, {"wp\r\n", std::nullopt},
         {"rp  5\r\n", std::nullopt}, // no number right after the word
     };
     for (const auto& [reply, number] : rows)
@@ -237,8 +237,10 @@ TEST_F(TransferTest, AnEchoThatNamesAnotherItemIsABadReply) {
             const QStringList wire = sent();
             if (often == WW::Once) {
                 EXPECT_EQ(t.status(), Status::Done);
-                EXPECT_EQ(wire.size(), (r.mode == 1 ? 48 : r.mode == 0 ? 400 : 448) + 1 +
-                                           (r.direction == Direction::Send && r.mode != 1));
+                EXPECT_EQ(wire.size(), (r.mode == 1   ? 48
+                                        : r.mode == 0 ? 400
+                                                      : 448) +
+                                           1 + (r.direction == Direction::Send && r.mode != 1));
                 if (r.direction == Direction::Receive) {
                     // Each entry holds its own item's value.
                     EXPECT_EQ(t.tables.parameters[12], r.mode == 1 ? 36 : -350);
@@ -250,7 +252,8 @@ TEST_F(TransferTest, AnEchoThatNamesAnotherItemIsABadReply) {
             EXPECT_EQ(wire.mid(wire.size() - 3), r.tail);
             EXPECT_EQ(t.stopReason(), Stop::BadReply);
             EXPECT_EQ(t.failedItem(), r.item);
-            EXPECT_TRUE(t.view().panelText.startsWith("tekst 7 ")) << t.view().panelText.toStdString();
+            EXPECT_TRUE(t.view().panelText.startsWith("tekst 7 "))
+                << t.view().panelText.toStdString();
             EXPECT_TRUE(t.view().panelText.endsWith(r.item));
             expectStopped(t, t.view().panelText);
             if (r.direction == Direction::Receive) {

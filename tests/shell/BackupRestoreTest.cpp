@@ -199,9 +199,9 @@ TEST_F(BackupRestoreTest, RestoreAsksAndSendsOnlyOnYes) {
 // nothing, Yes goes on to the usual question.
 TEST_F(BackupRestoreTest, RestoreNamesValuesOutsideTheirLimitsFirst) {
     IniFile definitions;
-    definitions.loadFromText(QStringLiteral(
-        "[001]\nnaam0=Bedrijfsmodus\nmin=0\nmax=1\n[203]\nmin=0\nmax=4\n"
-        "[007]\nnaam0=Nok 1 aanvang\ndec=9\nmin=-100\nmax=100\n"));
+    definitions.loadFromText(
+        QStringLiteral("[001]\nnaam0=Bedrijfsmodus\nmin=0\nmax=1\n[203]\nmin=0\nmax=4\n"
+                       "[007]\nnaam0=Nok 1 aanvang\ndec=9\nmin=-100\nmax=100\n"));
     state.catalogue.setDefinitions(definitions);
     UnitTables unit = sampleUnit();
     unit.parameters[1] = 1;
@@ -235,8 +235,12 @@ TEST_F(BackupRestoreTest, RestoreNamesValuesOutsideTheirLimitsFirst) {
 // same place, so the restore names it and offers nothing.
 TEST_F(BackupRestoreTest, ARefusedValueEndsTheRestoreWithItsName) {
     writeBytes("unit.bak", BackupFile::toBytes(sampleUnit()));
-    SendReport refused{.closedWithOK = false, .total = 448, .confirmed = 403,
-                       .firstUnconfirmed = "S04", .computeDue = true, .computeAnswered = false};
+    SendReport refused{.closedWithOK = false,
+                       .total = 448,
+                       .confirmed = 403,
+                       .firstUnconfirmed = "S04",
+                       .computeDue = true,
+                       .computeAnswered = false};
     refused.refused = refused.refusedIsSetpoint = true;
     refused.refusedNumber = 4;
     refused.refusedValue = 103;
@@ -269,8 +273,8 @@ TEST_F(BackupRestoreTest, BackupOverAnExistingFileAsksAndEnterKeepsIt) {
         ASSERT_EQ(boxes().size(), 1u);
         EXPECT_EQ(boxes()[0].icon, Dialogs::Icon::Warning);
         EXPECT_EQ(boxes()[0].defaultButton, Dialogs::Button::No);
-        EXPECT_EQ(boxes()[0].text, QDir::toNativeSeparators(path("unit.bak")) +
-                                       " is there already. Replace it?");
+        EXPECT_EQ(boxes()[0].text,
+                  QDir::toNativeSeparators(path("unit.bak")) + " is there already. Replace it?");
         EXPECT_EQ(readBytes("unit.bak"),
                   answer == Dialogs::Button::Yes ? BackupFile::toBytes(sampleUnit()) : "old");
     }

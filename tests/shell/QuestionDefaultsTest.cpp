@@ -108,8 +108,8 @@ TEST_F(QuestionDefaultsTest, EnterAnswersNoToEveryQuestionThatWouldChangeAUnitOr
     using T = QuestionDefaultsTest;
     const struct {
         const char* question;
-        int yesFirst; // questions answered Yes before the one under test
-        std::function<void(T&)> act;       // sets up and asks; Enter to every box
+        int yesFirst;                       // questions answered Yes before the one under test
+        std::function<void(T&)> act;        // sets up and asks; Enter to every box
         std::function<bool(const T&)> kept; // nothing was sent, written or dropped
     } rows[] = {
         {"parameters: send values nobody loaded", 0,

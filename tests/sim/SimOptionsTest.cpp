@@ -49,8 +49,7 @@ TEST(SimOptions, UnitsFaultsAndFiles) {
     ASSERT_EQ(bus->unitCount(), 2);
     const SimFaults f5 = bus->faults(5), f0 = bus->faults(0);
     EXPECT_TRUE(f5.lateMs == 200 && f5.garbled && f5.wrongWord == SimFaults::WrongWord::Once);
-    EXPECT_TRUE(f0.pauseMs == 60 && f0.longReply &&
-                f0.wrongNumber == SimFaults::WrongWord::Always);
+    EXPECT_TRUE(f0.pauseMs == 60 && f0.longReply && f0.wrongNumber == SimFaults::WrongWord::Always);
     bus->withUnit(0, [](SimUnit& u) {
         EXPECT_EQ(u.line(), parsed("38400,E,8,1"));
         EXPECT_TRUE(u.process("rt", 0).bytes.startsWith("rt MX92 Other "));

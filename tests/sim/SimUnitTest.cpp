@@ -200,9 +200,10 @@ TEST(SimUnit, WrongEchoNumber) {
     u.setSetpoint(48, 12);
     u.faults() = SimFaults{.wrongNumber = SimFaults::WrongWord::Always};
     const Case rows[] = {
-        {"rp 7", "rp 8 -350"},   {"rp 007", "rp 8 -350"}, {"rs 48", "rs 49 12"},
-        {"wp 7 -1", "wp 8 -1"},  {"ws 3 5", "ws 4 5"},    {"rp 400", "er 3"},
-        {"bp", "bp -1"},          {"rt", "rt MX52 Nokkenregelaar V3.07"},
+        {"rp 7", "rp 8 -350"}, {"rp 007", "rp 8 -350"},
+        {"rs 48", "rs 49 12"}, {"wp 7 -1", "wp 8 -1"},
+        {"ws 3 5", "ws 4 5"},  {"rp 400", "er 3"},
+        {"bp", "bp -1"},       {"rt", "rt MX52 Nokkenregelaar V3.07"},
     };
     for (const Case& c : rows)
         EXPECT_EQ(ask(u, c.request), wire(c.reply)) << c.request;
