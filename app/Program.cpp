@@ -53,6 +53,8 @@ class TransferWindowPair : public TransferWindows {
 } // namespace
 
 Program::Program(const StartOptions& options, const QString& programDir) : state_(programDir) {
+    // The dialogs' own questions (replacing a file) speak the chosen language.
+    dialogs_.setLanguage(&state_.language);
 #ifdef KQM52_WITH_SIM
     // The simulated bus is always there, so a port mapped to "sim" in the
     // settings (or chosen in the serial window) works in any run; it costs

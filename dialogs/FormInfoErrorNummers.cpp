@@ -56,7 +56,7 @@ void TFormInfoErrorNummers::FormActivate() {
     shownModified_ = modified;
     if (outcome.kind == ErrorHelp::Outcome::Failed)
         dialogs_.messageBox(this, Dialogs::Icon::NoIcon, windowTitle(), outcome.report(),
-                            Dialogs::Button::Ok);
+                            Dialogs::Button::Ok, Dialogs::Button::Ok);
 }
 
 void TFormInfoErrorNummers::showEvent(QShowEvent* event) {

@@ -2,6 +2,7 @@
 
 #include "ui/SendStopText.h"
 
+#include "params/model/LimitCheck.h"
 #include "params/model/ParameterFile.h"
 #include "ui/ProgramState.h"
 
@@ -222,10 +223,17 @@ void EditParamLogic::ParametersZendenClick() {
     static constexpr const char* keys[] = {"ZendMsg_1", "ZendMsg_2", "ZendMsg_3",
                                            "ZendMsg_4", "ZendMsg_5", "ZendMsg_6"};
     if (!askBeforeUnloadedValues(Section, keys, 6)) return;
+    if (!askBeforeOutOfLimits(state_.tables.parameters())) return;
     for (;;) {
         const SendReport report = hooks.sendParameters(state_.tables.parameters());
         if (report.closedWithOK) state_.tables.parametersSentNotLoaded = false;
         if (report.complete()) return;
+        if (report.refused) {
+            // The same table would be refused at the same value: the way on
+            // is to correct it, not to send again.
+            offerRefused(report);
+            return;
+        }
         // The table here is unchanged; the unit's is not.  Say how far it got
         // and offer the same table again, once the user has the line back.
         const QString question =
@@ -233,6 +241,43 @@ void EditParamLogic::ParametersZendenClick() {
             sendAgainQuestion(state_.language, report, TextId{"SchrijfParSoll", "MsgSendAgain"});
         if (!view_.askYes(text("Msg_waarschuwingCaption"), question)) return;
     }
+}
+
+bool EditParamLogic::askBeforeOutOfLimits(const ParamTables::Parameters& values) {
+    const QString question = outOfLimitsQuestion(
+        state_.language,
+        LimitCheck::parameters(state_.catalogue, state_.settings.LanguageNo, values), LineJoin);
+    return question.isEmpty() || view_.askYes(text("Msg_waarschuwingCaption"), question);
+}
+
+void EditParamLogic::offerRefused(const SendReport& report) {
+    const LanguageTexts& l = state_.language;
+    const LimitFinding refused = LimitCheck::parameter(state_.catalogue, state_.settings.LanguageNo,
+                                                       state_.tables.parameters(),
+                                                       report.refusedNumber, report.refusedValue);
+    const QString question = sendStopText(l, report) + LineJoin + refusedValueText(l, refused) +
+                             LineJoin +
+                             l.text(TextId{"SchrijfParSoll", "MsgRefusedOpen"}).arg(refused.item);
+    if (view_.askYes(text("Msg_waarschuwingCaption"), question))
+        openParameter(report.refusedNumber);
+}
+
+void EditParamLogic::openParameter(int p) {
+    if (!ParamTables::isParameter(p)) return;
+    for (const ParameterHit& hit : find(QStringLiteral("P%1").arg(p, 3, 10, QLatin1Char('0')))) {
+        if (hit.parameter != p) continue;
+        jumpTo(hit);
+        view_.followSelection();
+        editRow(hit.row);
+        return;
+    }
+    // In no group of the tree: the service window all the same.
+    if (!hooks.editParameter) return;
+    state_.tables.selected =
+        state_.catalogue.selection(p, state_.settings.LanguageNo, state_.tables);
+    hooks.editParameter();
+    InitParameterStringgrid();
+    if (selectedRow_) StringGrid1SelectCell(selectedRow_);
 }
 
 void EditParamLogic::AfdrukkenClick() {

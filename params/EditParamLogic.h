@@ -37,6 +37,9 @@ class EditParamView {
     virtual QString askSaveFile(const QString& caption, const QString& dir,
                                 const QString& filter) = 0;
     virtual void setCaption(const QString& caption) = 0;
+    // The logic moved the selection (selectedNode(), selectedRow()): the tree
+    // and the grid follow it.
+    virtual void followSelection() {}
 };
 
 // The editor's ways to the main window and to the windows it opens.  An
@@ -132,6 +135,12 @@ class EditParamLogic {
     QString fileFilter() const;
     void wholeTableChanged();
     bool askBeforeUnloadedValues(const char* section, const char* const* keys, int count);
+    // Values outside their limits: listed, and sent only when the user says so.
+    bool askBeforeOutOfLimits(const ParamTables::Parameters& values);
+    // After "er 7": names the refused value and offers to open it.
+    void offerRefused(const SendReport& report);
+    // Selects parameter p in its group and opens the service window on it.
+    void openParameter(int p);
     void rememberFolder(const QString& path);
 
     ProgramState& state_;

@@ -351,6 +351,9 @@ void TFormEditParam::ParametersOntvangenClick() {
 
 void TFormEditParam::ParametersZendenClick() {
     logic_.ParametersZendenClick();
+    // A refused value may have been opened: its row shows its value now.
+    showGrid();
+    showStatus();
 }
 
 void TFormEditParam::ParametersLadenenovernemen1Click() {
@@ -391,11 +394,15 @@ void TFormEditParam::ZoekenKies() {
     const ParameterHit hit = hits_[std::size_t(i)];
     closeSearch();
     logic_.jumpTo(hit);
+    followSelection();
+}
+
+void TFormEditParam::followSelection() {
     filling_ = true;
-    // The tree follows: the node of the hit becomes the current one.
+    // The tree follows: the logic's node becomes the current one.
     QTreeWidgetItemIterator it(TreeView1);
     for (; *it; ++it)
-        if ((*it)->data(0, NodeRole).toInt() == hit.node) {
+        if ((*it)->data(0, NodeRole).toInt() == logic_.selectedNode()) {
             TreeView1->setCurrentItem(*it);
             TreeView1->scrollToItem(*it);
             break;
@@ -403,7 +410,7 @@ void TFormEditParam::ZoekenKies() {
     filling_ = false;
     showGrid();
     filling_ = true;
-    StringGrid1->setCurrentCell(hit.row - 1, 1);
+    if (logic_.selectedRow() > 0) StringGrid1->setCurrentCell(logic_.selectedRow() - 1, 1);
     filling_ = false;
     StringGrid1->setFocus();
     showStatus();
@@ -482,7 +489,7 @@ QString TFormEditParam::askOpenFile(const QString& caption, const QString& dir,
 
 QString TFormEditParam::askSaveFile(const QString& caption, const QString& dir,
                                     const QString& filter) {
-    return dialogs_.saveFileName(this, caption, dir, filter);
+    return dialogs_.saveFileName(this, caption, dir, filter, QStringLiteral("mxp"));
 }
 
 void TFormEditParam::setCaption(const QString& caption) {

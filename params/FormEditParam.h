@@ -86,6 +86,7 @@ class TFormEditParam : public QDialog, private EditParamView {
     QString askOpenFile(const QString& caption, const QString& dir, const QString& filter) override;
     QString askSaveFile(const QString& caption, const QString& dir, const QString& filter) override;
     void setCaption(const QString& caption) override;
+    void followSelection() override;
 
     ProgramState& state_;
     Dialogs& dialogs_;

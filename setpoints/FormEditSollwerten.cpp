@@ -388,7 +388,7 @@ QString TFormEditSollwerten::askOpenFileName(const QString& caption, const QStri
 
 QString TFormEditSollwerten::askSaveFileName(const QString& caption, const QString& dir,
                                              const QString& filter) {
-    return dialogs_.saveFileName(this, caption, dir, filter);
+    return dialogs_.saveFileName(this, caption, dir, filter, QStringLiteral("mxs"));
 }
 
 std::optional<ParamTables::Setpoints> TFormEditSollwerten::receiveSetpoints() {
@@ -409,6 +409,13 @@ void TFormEditSollwerten::printSetpoints() {
 
 int TFormEditSollwerten::unitNumber() const {
     return unitNumber_ ? unitNumber_() : 0;
+}
+
+void TFormEditSollwerten::selectSetpoint(int n) {
+    if (n < 1 || n > 2 * SetpointEditor::Rows) return;
+    const bool second = n > SetpointEditor::Rows;
+    StringGrid1->setCurrentCell((second ? n - SetpointEditor::Rows : n) - 1, second ? 4 : 1);
+    StringGrid1->setFocus();
 }
 
 } // namespace kqm52

@@ -90,6 +90,7 @@ class TFormEditSollwerten final : public QDialog, private SetpointEditorView {
     SendReport sendSetpoints(const ParamTables::Setpoints& values) override;
     void printSetpoints() override;
     int unitNumber() const override;
+    void selectSetpoint(int n) override;
 
     ProgramState& state_;
     const TZRComm& port_;

@@ -240,11 +240,38 @@ void SetpointEditor::Sollwertenontvangen1Click() {
     view_.refillGrid();
 }
 
+bool SetpointEditor::confirmOutOfLimits() {
+    const QString question = outOfLimitsQuestion(
+        state_.language,
+        LimitCheck::setpoints(state_.tables.parameters(), state_.tables.setpoints()), LineBreak);
+    return question.isEmpty() ||
+           view_.confirm(state_.language.text(TextId{"EditSollwert", "Msg_waarschuwingCaption"}),
+                         question);
+}
+
+void SetpointEditor::offerRefused(const SendReport& report) {
+    const LanguageTexts& l = state_.language;
+    const LimitFinding refused =
+        LimitCheck::setpoint(state_.tables.parameters(), report.refusedNumber, report.refusedValue);
+    const QString question = sendStopText(l, report) + LineBreak + refusedValueText(l, refused) +
+                             LineBreak +
+                             l.text(TextId{"SchrijfParSoll", "MsgRefusedOpen"}).arg(refused.item);
+    if (view_.confirm(l.text(TextId{"EditSollwert", "Msg_waarschuwingCaption"}), question))
+        view_.selectSetpoint(report.refusedNumber);
+}
+
 void SetpointEditor::Sollwertenzenden1Click() {
-    if (state_.tables.setpointSource != SetpointSource::Nothing || confirmUnloaded(false)) {
+    if ((state_.tables.setpointSource != SetpointSource::Nothing || confirmUnloaded(false)) &&
+        confirmOutOfLimits()) {
         for (;;) {
             const SendReport report = view_.sendSetpoints(state_.tables.setpoints());
             if (report.complete()) break;
+            if (report.refused && report.refusedIsSetpoint) {
+                // Sent again, the same value would be refused again: the way
+                // on is to correct it.
+                offerRefused(report);
+                break;
+            }
             // The table here is unchanged; the unit's may not be.
             const QString question = sendStopText(state_.language, report) + LineBreak +
                                      sendAgainQuestion(state_.language, report,

@@ -10,6 +10,7 @@
 // a file replaces the table, records where it came from and clears the flag.
 // Values show and are typed with the decimals parameter 203 holds.
 
+#include "params/model/LimitCheck.h"
 #include "params/model/ParamTables.h"
 #include "params/model/TableFile.h"
 #include "params/model/TableTransfer.h"
@@ -50,14 +51,17 @@ class SetpointEditorView {
     virtual void printSetpoints() = 0;
     // The unit selected in the main window, for the file header.
     virtual int unitNumber() const = 0;
+    // Puts the cursor on the value cell of setpoint n (1..48).
+    virtual void selectSetpoint(int n) = 0;
 };
 
 class SetpointEditor {
   public:
     static constexpr int Rows = 24;   // data rows, under the header row
     static constexpr int Columns = 5; // number, value, spacer, number, value
-    static constexpr qint32 Minimum = -9999999;
-    static constexpr qint32 Maximum = 99999999;
+    // What may be typed, and what the unit is sent without a question.
+    static constexpr qint32 Minimum = LimitCheck::SetpointMinimum;
+    static constexpr qint32 Maximum = LimitCheck::SetpointMaximum;
 
     SetpointEditor(ProgramState& state, const TZRComm& port, SetpointEditorView& view);
 
@@ -122,6 +126,10 @@ class SetpointEditor {
     void rememberFolder(const QString& path);
     // The question before sending or printing values that came from nowhere.
     bool confirmUnloaded(bool print);
+    // Values outside the setpoint range: listed, sent only when the user says so.
+    bool confirmOutOfLimits();
+    // After "er 7": names the refused setpoint and offers to go to it.
+    void offerRefused(const SendReport& report);
 
     ProgramState& state_;
     const TZRComm& port_;

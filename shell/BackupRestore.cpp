@@ -56,7 +56,8 @@ void BackupRestore::refuse(const QString& languageText, const QString& detail) {
     // a refusal nobody can read is worse than one in English.
     QString message = languageText;
     if (!detail.isEmpty()) message += (message.isEmpty() ? QString() : LineBreak) + detail;
-    dialogs_.messageBox(owner_, Dialogs::Icon::Critical, QString(), message, Dialogs::Button::Ok);
+    dialogs_.messageBox(owner_, Dialogs::Icon::Critical, QString(), message, Dialogs::Button::Ok,
+                        Dialogs::Button::Ok);
 }
 
 void BackupRestore::Backup1Click(TransferWindows& transfers, int unitNumber, const QDate& today) {
@@ -65,11 +66,10 @@ void BackupRestore::Backup1Click(TransferWindows& transfers, int unitNumber, con
 
     const QString folder = state_.settings.DialogPath;
     const QString proposed = proposedFileName(state_.unit.DeviceType, unitNumber, today);
-    QString path = dialogs_.saveFileName(
+    const QString path = dialogs_.saveFileName(
         owner_, text("SaveCaption"), folder.isEmpty() ? proposed : QDir(folder).filePath(proposed),
-        dialogFilter(text("OpenFilter", "*.bak")));
+        dialogFilter(text("OpenFilter", "*.bak")), QStringLiteral("bak"));
     if (path.isEmpty()) return;
-    if (QFileInfo(path).suffix().isEmpty()) path += QStringLiteral(".bak");
     state_.settings.DialogPath = QFileInfo(path).absolutePath();
 
     const QString error = BackupFile::write(path, *tables);
@@ -80,7 +80,7 @@ void BackupRestore::Backup1Click(TransferWindows& transfers, int unitNumber, con
                    state_.language.text(TextId{"BackupRestore", "MsgBackupOldFileKept"}));
 }
 
-void BackupRestore::Restore1Click(TransferWindows& transfers) {
+void BackupRestore::Restore1Click(TransferWindows& transfers, int unitNumber) {
     const QString path = dialogs_.openFileName(
         owner_, text("OpenCaption"), state_.settings.DialogPath,
         dialogFilter(text("OpenFilter", "ASCII Parameterbestand (*.bak)|*.bak")));
@@ -100,20 +100,47 @@ void BackupRestore::Restore1Click(TransferWindows& transfers) {
         refuse(QString(), state_.language.text(TextId{"BackupRestore", "MsgRestoreNoLanguage"}));
         return;
     }
+    const LanguageTexts& l = state_.language;
+    const UnitTables& tables = *file.tables;
+    std::vector<LimitFinding> outside =
+        LimitCheck::parameters(state_.catalogue, state_.settings.LanguageNo, tables.parameters);
+    for (LimitFinding& f : LimitCheck::setpoints(tables.parameters, tables.setpoints))
+        outside.push_back(std::move(f));
+    if (!outside.empty() && !dialogs_.confirm(owner_, text("Msg_waarschuwingCaption"),
+                                              outOfLimitsQuestion(l, outside, LineBreak)))
+        return;
+    const QString type = state_.unit.DeviceType.trimmed();
     const QString question = text("Msg_waarschuwingRestore_1") + QStringLiteral("  ") +
                              QDir::toNativeSeparators(QFileInfo(path).absoluteFilePath()) +
+                             LineBreak +
+                             l.text(TextId{"BackupRestore", "MsgRestoreUnit"})
+                                 .arg(unitNumber)
+                                 .arg(type.isEmpty() ? QStringLiteral("?") : type) +
                              LineBreak + text("Msg_waarschuwingRestore_2");
     if (!dialogs_.confirm(owner_, text("Msg_waarschuwingCaption"), question)) return;
     for (;;) {
-        const SendReport report = transfers.send(3, *file.tables);
+        const SendReport report = transfers.send(3, tables);
         if (report.complete()) return;
+        const QString file = l.text(TextId{"BackupRestore", "MsgRestoreStopped"})
+                                 .arg(QDir::toNativeSeparators(QFileInfo(path).absoluteFilePath()));
+        if (report.refused) {
+            // The backup holds a value this unit does not take; sent again it
+            // would stop at the same place.  Name it, offer nothing.
+            const LimitFinding refused =
+                report.refusedIsSetpoint
+                    ? LimitCheck::setpoint(tables.parameters, report.refusedNumber,
+                                           report.refusedValue)
+                    : LimitCheck::parameter(state_.catalogue, state_.settings.LanguageNo,
+                                            tables.parameters, report.refusedNumber,
+                                            report.refusedValue);
+            refuse(QString(), file + LineBreak + sendStopText(l, report) + LineBreak +
+                                  refusedValueText(l, refused));
+            return;
+        }
         // The unit now holds part of the backup.  Say how much, keep the file
         // at hand and offer it again: the user fixes the line and says Yes.
-        const LanguageTexts& l = state_.language;
         const QString stopped =
-            l.text(TextId{"BackupRestore", "MsgRestoreStopped"})
-                .arg(QDir::toNativeSeparators(QFileInfo(path).absoluteFilePath())) +
-            LineBreak + sendStopText(l, report) + LineBreak +
+            file + LineBreak + sendStopText(l, report) + LineBreak +
             sendAgainQuestion(l, report, TextId{"BackupRestore", "MsgRestoreAgain"});
         if (!dialogs_.confirm(owner_, text("Msg_waarschuwingCaption"), stopped)) return;
     }

@@ -8,8 +8,10 @@
 //
 // Backup leaves the program's tables alone: it files what the unit holds, not
 // what the editors show.  Restore sends nothing unless the file is a whole,
-// well-marked backup and the user said Yes; a restore that stops part-way
-// says how far the unit got and offers the same backup again.
+// well-marked backup and the user said Yes, and, when it holds values the
+// unit would refuse, said Yes to sending them anyway; a restore that stops
+// part-way says how far the unit got and offers the same backup again, unless
+// the unit refused a value, which it would refuse again.
 
 #include "params/model/BackupFile.h"
 
@@ -32,7 +34,9 @@ class BackupRestore {
     // The caller switches the live monitor off first: the transfer needs the
     // line to itself.
     void Backup1Click(TransferWindows& transfers, int unitNumber, const QDate& today);
-    void Restore1Click(TransferWindows& transfers);
+    // The question before it names the file and the unit (its number and
+    // the type it reported).
+    void Restore1Click(TransferWindows& transfers, int unitNumber);
     // Reads both tables into the program's tables; true when it did.
     bool ParSollOntvangen1Click(TransferWindows& transfers);
 

@@ -556,7 +556,7 @@ void TFormMain::Backup1Click() {
 void TFormMain::Restore1Click() {
     if (!windows_.transfers) return;
     switchLiveMonitorOff();
-    backupRestore_->Restore1Click(*windows_.transfers);
+    backupRestore_->Restore1Click(*windows_.transfers, unitNumber());
 }
 
 void TFormMain::FormClose() {
@@ -716,7 +716,8 @@ bool TFormMain::deviceSearchActive() const {
 }
 
 void TFormMain::warn(const QString& caption, const QString& text) {
-    dialogs_.messageBox(this, Dialogs::Icon::Warning, caption, text, Dialogs::Button::Ok);
+    dialogs_.messageBox(this, Dialogs::Icon::Warning, caption, text, Dialogs::Button::Ok,
+                        Dialogs::Button::Ok);
 }
 
 void TFormMain::showError(const QString& text) {

@@ -55,6 +55,13 @@ bool parseSimFaults(const QString& list, SimFaults& f, bool inProcess, QString& 
                 f.wrongWord = SimFaults::WrongWord::Once;
             else
                 ok = false;
+        } else if (name == QLatin1String("wrong-number")) {
+            if (value.isEmpty() || value == QLatin1String("always"))
+                f.wrongNumber = SimFaults::WrongWord::Always;
+            else if (value == QLatin1String("once"))
+                f.wrongNumber = SimFaults::WrongWord::Once;
+            else
+                ok = false;
         } else if (name == QLatin1String("refuse-writes"))
             f.refuseWrites = true;
         else if (name == QLatin1String("fail-bp"))
@@ -196,8 +203,9 @@ QString simUsage() {
         "9600,N,8,2\n"
         "  --turnaround MS      time from a request's CR to the reply (default 2)\n"
         "  --fault N:LIST       faults of unit N, comma-separated: no-answer, late[=MS],\n"
-        "                       garbled, wrong-word[=once|always], refuse-writes, fail-bp,\n"
-        "                       pause[=MS], long-reply, not-ready[=MS], drip[=MS],\n"
+        "                       garbled, wrong-word[=once|always], wrong-number[=once|always],\n"
+        "                       refuse-writes, fail-bp, pause[=MS], long-reply, not-ready[=MS],\n"
+        "                       drip[=MS],\n"
         "                       vanish\n"
         "  --error N:E          unit N reports device error E to \"rf\"\n"
         "  --type N:TEXT        the \"rt\" text of unit N\n"

@@ -8,7 +8,8 @@
 //   --turnaround MS        time from a request's CR to the reply (default 2)
 //   --fault N:LIST         faults of unit N, LIST separated by commas:
 //                            no-answer, late[=MS] (150), garbled,
-//                            wrong-word[=once|always] (always), refuse-writes,
+//                            wrong-word[=once|always] (always),
+//                            wrong-number[=once|always] (always), refuse-writes,
 //                            fail-bp, pause[=MS] (60), long-reply, vanish
 //                          (line-errors[=FLAGS] and driver-error[=ERRNO] exist
 //                          only in-process and are refused here)

@@ -161,6 +161,16 @@ SimReply SimUnit::process(const QByteArray& line, SimNanos t) {
         text.append(' ');
         text.append(QByteArray(110 - text.size(), '#'));
     }
+    // The first argument as the echo repeats it, right after the word: an
+    // "er n" or a "bp" answer is no echo and keeps its number.
+    const QByteArray echoed = words.size() >= 2 ? words[0] + ' ' + words[1] : QByteArray();
+    if (faults_.wrongNumber != SimFaults::WrongWord::Off && !echoed.isEmpty() &&
+        text.startsWith(echoed) && (text.size() == echoed.size() || text[echoed.size()] == ' ')) {
+        if (const auto n = parseInt32(words[1]))
+            text = words[0] + ' ' + num(std::int64_t(*n) + 1) + text.mid(echoed.size());
+        if (faults_.wrongNumber == SimFaults::WrongWord::Once)
+            faults_.wrongNumber = SimFaults::WrongWord::Off;
+    }
     if (faults_.wrongWord != SimFaults::WrongWord::Off && text.size() >= 2) {
         text[1] = text[1] == 'z' ? 'a' : char(text[1] + 1);
         if (faults_.wrongWord == SimFaults::WrongWord::Once)

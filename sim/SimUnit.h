@@ -63,10 +63,13 @@ struct SimFaults {
     int lateMs = 0;                       // > 0: the reply starts this long after the request
     bool garbled = false;                 // every byte after "xx " up to CR LF has bit 4 flipped
     WrongWord wrongWord = WrongWord::Off; // second letter of the echoed word + 1 ("rp" -> "rq")
-    bool refuseWrites = false;            // "er 7" to every wp, ws and kw
-    bool failBp = false;                  // "bp" never answers "bp -1"
-    int pauseMs = 0;                      // > 0: a pause this long after the first half of a reply
-    bool longReply = false;               // the reply text is padded with " ###…" to 110 bytes
+    // The echo names the next item: its first number + 1 ("rp 7" answers
+    // "rp 8 …"), the value untouched.  Only replies that echo a number.
+    WrongWord wrongNumber = WrongWord::Off;
+    bool refuseWrites = false; // "er 7" to every wp, ws and kw
+    bool failBp = false;       // "bp" never answers "bp -1"
+    int pauseMs = 0;           // > 0: a pause this long after the first half of a reply
+    bool longReply = false;    // the reply text is padded with " ###…" to 110 bytes
     // > 0: a unit that needs the silence after its reply: for this long after
     // its last reply byte it is not listening, and a request that starts then
     // is lost whole (no reply).  Without the fault a unit listens right away.
@@ -88,9 +91,10 @@ struct SimFaults {
     bool vanish = false;          // the device goes away after half the reply (one-shot)
 
     bool any() const {
-        return noAnswer || lateMs > 0 || garbled || wrongWord != WrongWord::Off || refuseWrites ||
-               failBp || pauseMs > 0 || longReply || notReadyMs > 0 || lineErrors || driverError ||
-               vanish || chatterBytes > 0 || dripMs > 0 || !noise.isEmpty();
+        return noAnswer || lateMs > 0 || garbled || wrongWord != WrongWord::Off ||
+               wrongNumber != WrongWord::Off || refuseWrites || failBp || pauseMs > 0 ||
+               longReply || notReadyMs > 0 || lineErrors || driverError || vanish ||
+               chatterBytes > 0 || dripMs > 0 || !noise.isEmpty();
     }
 };
 

@@ -325,11 +325,9 @@ void TFormCalibratie::FormActivate() {
 }
 
 bool TFormCalibratie::FormClose() {
+    // Yes leaves the constants unsaved: Enter must not say it.
     if (logic_.sentNotSaved() &&
-        dialogs_.messageBox(this, Dialogs::Icon::Warning, QStringLiteral("Waarschuwing"),
-                            closeQuestion(),
-                            Dialogs::Button::Yes | Dialogs::Button::No | Dialogs::Button::Cancel) !=
-            Dialogs::Button::Yes)
+        !dialogs_.confirm(this, QStringLiteral("Waarschuwing"), closeQuestion()))
         return false;
     logic_.close();
     return true;

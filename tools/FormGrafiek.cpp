@@ -340,7 +340,10 @@ void TFormGrafiek::CmdExportPngClick() {
 
 bool TFormGrafiek::saveFile(const QString& caption, const QString& filter,
                             const QByteArray& bytes) {
-    const QString path = dialogs_.saveFileName(this, caption, state_.settings.DialogPath, filter);
+    // The caption is the type ("CSV", "PNG"); a name typed without an
+    // extension gets the type's own.
+    const QString path =
+        dialogs_.saveFileName(this, caption, state_.settings.DialogPath, filter, caption.toLower());
     if (path.isEmpty()) return false;
     QString error;
     if (!kqm52::saveFile(path, bytes, &error)) {

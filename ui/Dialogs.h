@@ -16,6 +16,8 @@ class QWidget;
 
 namespace kqm52 {
 
+class LanguageTexts;
+
 class Dialogs {
   public:
     using Icon = QMessageBox::Icon;
@@ -26,30 +28,50 @@ class Dialogs {
 
     // A modal message box owned by owner.  Returns the button pressed; a box
     // closed without a button counts as the escape button (Cancel, No or Ok).
+    // defaultButton is what Enter presses: a question whose Yes changes a
+    // unit or a file names No or Cancel, so Enter never overwrites anything.
     virtual Button messageBox(QWidget* owner, Icon icon, const QString& caption,
-                              const QString& text, Buttons buttons) = 0;
+                              const QString& text, Buttons buttons, Button defaultButton) = 0;
 
     // Returns the chosen path, or an empty string when the user cancelled.
     virtual QString openFileName(QWidget* owner, const QString& caption, const QString& dir,
                                  const QString& filter) = 0;
-    virtual QString saveFileName(QWidget* owner, const QString& caption, const QString& dir,
-                                 const QString& filter) = 0;
+
+    // The file to write, or an empty string when the user cancelled.  A name
+    // typed without an extension gets `suffix` ("mxp", without the dot).  When
+    // the file is there already, the user is asked whether to replace it, No
+    // being the default; No gives an empty string as well.
+    QString saveFileName(QWidget* owner, const QString& caption, const QString& dir,
+                         const QString& filter, const QString& suffix = {});
 
     // Lets the user pick and set up the printer.  False when cancelled.
     virtual bool print(QWidget* owner, QPrinter& printer) = 0;
 
+    // The language of the questions the dialogs ask on their own (replacing a
+    // file); the built-in texts until it is set.  Not owned.
+    void setLanguage(const LanguageTexts* language) { language_ = language; }
+
     // The three shapes the program uses.
     void error(QWidget* owner, const QString& caption, const QString& text) {
-        messageBox(owner, Icon::Critical, caption, text, Button::Ok);
+        messageBox(owner, Icon::Critical, caption, text, Button::Ok, Button::Ok);
     }
     void information(QWidget* owner, const QString& caption, const QString& text) {
-        messageBox(owner, Icon::Information, caption, text, Button::Ok);
+        messageBox(owner, Icon::Information, caption, text, Button::Ok, Button::Ok);
     }
-    // Before a destructive step: only Yes goes on.
+    // Before a destructive step: only Yes goes on, and Enter says No.
     bool confirm(QWidget* owner, const QString& caption, const QString& text) {
         return messageBox(owner, Icon::Warning, caption, text,
-                          Button::Yes | Button::No | Button::Cancel) == Button::Yes;
+                          Button::Yes | Button::No | Button::Cancel, Button::No) == Button::Yes;
     }
+
+  protected:
+    // The save dialog itself: the path as the user chose it, without asking
+    // about an existing file (saveFileName does that, after the extension).
+    virtual QString chooseSaveFileName(QWidget* owner, const QString& caption, const QString& dir,
+                                       const QString& filter) = 0;
+
+  private:
+    const LanguageTexts* language_ = nullptr;
 };
 
 // Qt carries no exception through its event loop.  A handler whose failure

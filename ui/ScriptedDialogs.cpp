@@ -21,12 +21,21 @@ void ScriptedDialogs::clear() {
 }
 
 Dialogs::Button ScriptedDialogs::messageBox(QWidget* owner, Icon icon, const QString& caption,
-                                            const QString& text, Buttons buttons) {
-    asked_.push_back(Asked{Kind::Message, owner, icon, caption, text, buttons, {}, {}});
+                                            const QString& text, Buttons buttons,
+                                            Button defaultButton) {
+    asked_.push_back(
+        Asked{Kind::Message, owner, icon, caption, text, buttons, defaultButton, {}, {}});
     if (!messages_.empty()) {
         const Button b = messages_.front();
         messages_.pop_front();
-        return b;
+        if (b != Button::NoButton) return b;
+        // Enter.  A box that names no default takes its first accepting
+        // button, as Qt's does: Yes before No.
+        if (buttons & defaultButton) return defaultButton;
+        for (Button accept :
+             {Button::Ok, Button::Save, Button::Open, Button::Yes, Button::YesToAll})
+            if (buttons & accept) return accept;
+        return Button::NoButton;
     }
     ++unscripted_;
     for (Button b : {Button::Cancel, Button::No, Button::Ok})
@@ -36,7 +45,8 @@ Dialogs::Button ScriptedDialogs::messageBox(QWidget* owner, Icon icon, const QSt
 
 QString ScriptedDialogs::openFileName(QWidget* owner, const QString& caption, const QString& dir,
                                       const QString& filter) {
-    asked_.push_back(Asked{Kind::OpenFile, owner, Icon::NoIcon, caption, {}, {}, dir, filter});
+    asked_.push_back(
+        Asked{Kind::OpenFile, owner, Icon::NoIcon, caption, {}, {}, Button::NoButton, dir, filter});
     if (openFiles_.empty()) {
         ++unscripted_;
         return {};
@@ -46,9 +56,10 @@ QString ScriptedDialogs::openFileName(QWidget* owner, const QString& caption, co
     return path;
 }
 
-QString ScriptedDialogs::saveFileName(QWidget* owner, const QString& caption, const QString& dir,
-                                      const QString& filter) {
-    asked_.push_back(Asked{Kind::SaveFile, owner, Icon::NoIcon, caption, {}, {}, dir, filter});
+QString ScriptedDialogs::chooseSaveFileName(QWidget* owner, const QString& caption,
+                                            const QString& dir, const QString& filter) {
+    asked_.push_back(
+        Asked{Kind::SaveFile, owner, Icon::NoIcon, caption, {}, {}, Button::NoButton, dir, filter});
     if (saveFiles_.empty()) {
         ++unscripted_;
         return {};
@@ -59,7 +70,7 @@ QString ScriptedDialogs::saveFileName(QWidget* owner, const QString& caption, co
 }
 
 bool ScriptedDialogs::print(QWidget* owner, QPrinter& printer) {
-    asked_.push_back(Asked{Kind::Print, owner, Icon::NoIcon, {}, {}, {}, {}, {}});
+    asked_.push_back(Asked{Kind::Print, owner, Icon::NoIcon, {}, {}, {}, Button::NoButton, {}, {}});
     if (prints_.empty()) {
         ++unscripted_;
         return false;

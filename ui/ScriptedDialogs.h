@@ -3,7 +3,8 @@
 // Dialogs for tests: answers come from a script, every question is recorded.
 // A question without a scripted answer gets the answer of a user who closes
 // the box (Cancel, No or Ok; no file; no printout) and is counted, so a test
-// can tell an expected question from a surprise.
+// can tell an expected question from a surprise.  answerEnter() answers as
+// Enter does in the real box: with the default button the question names.
 
 #include "ui/Dialogs.h"
 
@@ -25,12 +26,15 @@ class ScriptedDialogs final : public Dialogs {
         QString caption;
         QString text;
         Buttons buttons;
+        Button defaultButton = Button::NoButton; // what Enter presses
         QString dir;
         QString filter;
     };
 
     // Answers, each queue consumed in order.
     void answerMessage(Button button) { messages_.push_back(button); }
+    // The user presses Enter: the box's default button.
+    void answerEnter() { messages_.push_back(Button::NoButton); }
     void answerOpenFile(const QString& path) { openFiles_.push_back(path); }
     void answerSaveFile(const QString& path) { saveFiles_.push_back(path); }
     // Accept the print dialog and send the printout to this PDF file.
@@ -44,12 +48,14 @@ class ScriptedDialogs final : public Dialogs {
     void clear();
 
     Button messageBox(QWidget* owner, Icon icon, const QString& caption, const QString& text,
-                      Buttons buttons) override;
+                      Buttons buttons, Button defaultButton) override;
     QString openFileName(QWidget* owner, const QString& caption, const QString& dir,
                          const QString& filter) override;
-    QString saveFileName(QWidget* owner, const QString& caption, const QString& dir,
-                         const QString& filter) override;
     bool print(QWidget* owner, QPrinter& printer) override;
+
+  protected:
+    QString chooseSaveFileName(QWidget* owner, const QString& caption, const QString& dir,
+                               const QString& filter) override;
 
   private:
     std::deque<Button> messages_;

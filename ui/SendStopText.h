@@ -4,8 +4,11 @@
 // the restore: how far the unit got, in the language's words, so the user
 // knows what it now holds.
 
+#include "params/model/LimitCheck.h"
 #include "params/model/TableTransfer.h"
 #include "ui/LanguageTexts.h"
+
+#include <vector>
 
 namespace kqm52 {
 
@@ -24,6 +27,25 @@ inline QString sendAgainQuestion(const LanguageTexts& language, const SendReport
     return report.confirmed == report.total
                ? language.text(TextId{"SchrijfParSoll", "MsgSendAgainCompute"})
                : language.text(partial);
+}
+
+// After "er 7": which value the unit refused, as the user reads it, and that
+// sending the same values again would only be refused again.
+inline QString refusedValueText(const LanguageTexts& language, const LimitFinding& refused) {
+    return language.text(TextId{"SchrijfParSoll", "MsgRefused"})
+        .arg(refused.label(), refused.value, refused.minimum, refused.maximum);
+}
+
+// The question before sending values the unit would refuse: what they are,
+// listed, and whether to send anyway.  Empty when there are none.
+inline QString outOfLimitsQuestion(const LanguageTexts& language,
+                                   const std::vector<LimitFinding>& findings,
+                                   const QString& lineBreak) {
+    if (findings.empty()) return {};
+    return language.text(TextId{"SchrijfParSoll", "MsgOutOfLimits"}) + lineBreak +
+           LimitCheck::list(findings, language.text(TextId{"SchrijfParSoll", "MsgLimitLine"}),
+                            language.text(TextId{"SchrijfParSoll", "MsgLimitMore"}), lineBreak) +
+           lineBreak + language.text(TextId{"SchrijfParSoll", "MsgSendAnyway"});
 }
 
 } // namespace kqm52

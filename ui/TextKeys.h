@@ -110,6 +110,9 @@ inline constexpr TextKey kTextTable[] = {
     // Ours: the message line of a demo run until the first Open; two lines at most.
     {"Main", "MsgDemo", "Demo: simulated units on the line; Open connects to them.", "",
      TextKind::KeepsDefault},
+    // Ours: asked by every save dialog when the chosen file is there already
+    // (No is the default).  "%1" the file.
+    {"Main", "MsgReplaceFile", "%1 is there already. Replace it?", "", TextKind::KeepsDefault},
 
     // Backup and restore.
     {"BackupRestore", "SaveCaption", ""},
@@ -121,6 +124,9 @@ inline constexpr TextKey kTextTable[] = {
     {"BackupRestore", "Msg_waarschuwingRestore_1", ""}, // followed by two blanks and the file name
     {"BackupRestore", "Msg_waarschuwingRestore_2", ""},
     // Ours: a restore that stopped part-way.  "%1" the backup file.
+    // Ours: the unit the restore question is about, on a line of its own
+    // after the file.  "%1" its number, "%2" its type ("MX52").
+    {"BackupRestore", "MsgRestoreUnit", "Unit %1, type %2.", "", TextKind::KeepsDefault},
     {"BackupRestore", "MsgRestoreStopped", "The restore from %1 did not finish.", "",
      TextKind::KeepsDefault},
     {"BackupRestore", "MsgRestoreAgain", "The unit may now hold part of the backup and part of "
@@ -342,6 +348,24 @@ inline constexpr TextKey kTextTable[] = {
     {"SchrijfParSoll", "MsgSendAgainCompute", "Send them again once the line is back, so that "
                                               "the unit recomputes its parameters?",
      "", TextKind::KeepsDefault},
+    // Ours: the unit refused a value ("er 7").  "%1" the item and its name
+    // ("P012 Name", "S07"), "%2" the value sent, "%3" and "%4" its limits.
+    {"SchrijfParSoll", "MsgRefused", "The unit refused %1: %2 (limits %3 … %4). Sending the same "
+                                     "values again would be refused at the same place.",
+     "", TextKind::KeepsDefault},
+    // The offer after it in the editors; "%1" the item ("P012", "S07").
+    {"SchrijfParSoll", "MsgRefusedOpen", "Go to %1 in the editor to correct it?", "",
+     TextKind::KeepsDefault},
+    // Ours: asked before a send or restore whose values lie outside their
+    // limits; the list follows the first line, one line per value ("%1"
+    // item and name, "%2" value, "%3" and "%4" the limits), then the question.
+    {"SchrijfParSoll", "MsgOutOfLimits", "These values lie outside the limits the unit accepts. "
+                                         "It would refuse the first of them and be left half "
+                                         "written:", "", TextKind::KeepsDefault},
+    {"SchrijfParSoll", "MsgLimitLine", "%1: %2 (limits %3 … %4)", "", TextKind::KeepsDefault},
+    // After the listed ones, when there are more: "%1" how many.
+    {"SchrijfParSoll", "MsgLimitMore", "… and %1 more.", "", TextKind::KeepsDefault},
+    {"SchrijfParSoll", "MsgSendAnyway", "Send anyway?", "", TextKind::KeepsDefault},
 
     // Parameter loader.
     {"Loader", "Caption", "Loader", "FormParLoader"},

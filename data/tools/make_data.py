@@ -538,6 +538,8 @@ SECTIONS = [
         t("MsgDemo", "Demo: gesimuleerde units op de lijn; Openen verbindt.",
           "Demo: simulated units on the line; Open connects to them.",
           "Demo: simulierte Geräte am Bus; Öffnen verbindet damit."),
+        t("MsgReplaceFile", "%1 bestaat al. Vervangen?", "%1 is there already. Replace it?",
+          "%1 ist schon vorhanden. Ersetzen?"),
     ]),
     ("BackupRestore", [
         t("SaveCaption", "Backup opslaan als", "Save backup as", "Sicherung speichern unter"),
@@ -554,6 +556,7 @@ SECTIONS = [
           "Diese Datei ersetzt alle Parameter und Sollwerte des Geräts:"),
         t("Msg_waarschuwingRestore_2", "Wilt u doorgaan?", "Do you want to continue?",
           "Möchten Sie fortfahren?"),
+        t("MsgRestoreUnit", "Apparaat %1, type %2.", "Unit %1, type %2.", "Gerät %1, Typ %2."),
         t("MsgRestoreStopped", "Het terugzetten van %1 is niet voltooid.",
           "The restore from %1 did not finish.",
           "Die Wiederherstellung aus %1 wurde nicht abgeschlossen."),
@@ -837,6 +840,27 @@ SECTIONS = [
           "Send them again once the line is back, so that the unit recomputes its parameters?",
           "Erneut senden, sobald die Verbindung wieder steht, damit das Gerät seine Parameter "
           "neu berechnet?"),
+        t("MsgRefused",
+          "Het apparaat weigerde %1: %2 (grenzen %3 … %4). Dezelfde waarden opnieuw zenden zou "
+          "op dezelfde plaats weer geweigerd worden.",
+          "The unit refused %1: %2 (limits %3 … %4). Sending the same values again would be "
+          "refused at the same place.",
+          "Das Gerät hat %1 abgelehnt: %2 (Grenzen %3 … %4). Dieselben Werte erneut zu senden, "
+          "würde an derselben Stelle wieder abgelehnt."),
+        t("MsgRefusedOpen", "Naar %1 in de editor gaan om het te verbeteren?",
+          "Go to %1 in the editor to correct it?",
+          "Zu %1 im Editor gehen, um es zu korrigieren?"),
+        t("MsgOutOfLimits",
+          "Deze waarden liggen buiten de grenzen die het apparaat aanneemt. Het zou de eerste "
+          "ervan weigeren en half beschreven achterblijven:",
+          "These values lie outside the limits the unit accepts. It would refuse the first of "
+          "them and be left half written:",
+          "Diese Werte liegen außerhalb der Grenzen, die das Gerät annimmt. Es würde den ersten "
+          "davon ablehnen und halb beschrieben zurückbleiben:"),
+        t("MsgLimitLine", "%1: %2 (grenzen %3 … %4)", "%1: %2 (limits %3 … %4)",
+          "%1: %2 (Grenzen %3 … %4)"),
+        t("MsgLimitMore", "… en nog %1.", "… and %1 more.", "… und %1 weitere."),
+        t("MsgSendAnyway", "Toch zenden?", "Send anyway?", "Trotzdem senden?"),
     ]),
     ("Loader", [
         t("Caption", "Parameters laden en testen", "Load and check parameters", "Parameter laden und prüfen"),

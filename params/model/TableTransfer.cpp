@@ -30,6 +30,14 @@ std::optional<qint32> TableTransfer::replyValue(const QByteArray& reply) {
     return TableFile::parseInteger(QByteArrayView(body).sliced(blank + 1));
 }
 
+std::optional<qint32> TableTransfer::replyNumber(const QByteArray& reply) {
+    const QByteArray held = inBuffer(reply);
+    if (held.size() < 5) return std::nullopt;
+    const QByteArrayView body = QByteArrayView(held).sliced(3, held.size() - 5);
+    const qsizetype blank = body.indexOf(' ');
+    return TableFile::parseInteger(blank < 0 ? body : body.first(blank));
+}
+
 TableTransfer::TableTransfer(TZRComm& port, Direction direction)
     : direction_(direction), port_(port) {
     requests_.setUpForDevice(direction == Direction::Receive ? ReceiveTimeoutMs : SendTimeoutMs);
@@ -140,11 +148,14 @@ void TableTransfer::cancel() {
 Seq::Verdict TableTransfer::judge(int item, const QByteArray& reply) {
     const QByteArray held = inBuffer(reply);
     const bool parameter = parameterItem(item);
+    // The echo must name the item asked for, or the reply is about another.
+    const bool sameItem = replyNumber(held) == numberOf(item);
     if (direction_ == Direction::Send) {
         if (held.startsWith("er 7")) return Seq::Verdict::Refused;
-        return held.startsWith(parameter ? "wp" : "ws") ? Seq::Verdict::Good : Seq::Verdict::Bad;
+        return held.startsWith(parameter ? "wp" : "ws") && sameItem ? Seq::Verdict::Good
+                                                                    : Seq::Verdict::Bad;
     }
-    if (!held.startsWith(parameter ? "rp" : "rs")) return Seq::Verdict::Bad;
+    if (!held.startsWith(parameter ? "rp" : "rs") || !sameItem) return Seq::Verdict::Bad;
     const std::optional<qint32> value = replyValue(held);
     if (!value) return Seq::Verdict::Bad;
     if (parameter)
@@ -290,6 +301,15 @@ SendReport TableTransfer::sendReport() const {
     }
     r.computeDue = mode_ != Mode::Setpoints;
     r.computeAnswered = computeAnswered_;
+    if (stop_ == Stop::Refused && r.confirmed < int(outcomes.size()) &&
+        sequence_->outcome(r.confirmed).status == Seq::ItemStatus::Refused) {
+        const int item = r.confirmed;
+        r.refused = true;
+        r.refusedIsSetpoint = !parameterItem(item);
+        r.refusedNumber = numberOf(item);
+        r.refusedValue = r.refusedIsSetpoint ? tables.setpoints[std::size_t(r.refusedNumber - 1)]
+                                             : tables.parameters[std::size_t(r.refusedNumber)];
+    }
     return r;
 }
 

@@ -12,8 +12,11 @@
 // backup or restore (only its finishing text differs).
 //
 // Every request gets one more try after a reply it cannot use (a wrong echo,
-// a value that is not a decimal integer); a second such reply stops the
-// transfer on that item.  "er 7", the unit refusing a written value, stops at
+// an echo that names another item, a value that is not a decimal integer); a
+// second such reply stops the transfer on that item.  The echoed number is
+// compared as a number ("rp 007" answers "rp 7"): a unit that answers for
+// another item would otherwise fill every entry with one value and call it
+// received, or confirm a write it never made.  "er 7", the unit refusing a written value, stops at
 // once: sending it again would be refused again.  A link error (no reply in
 // time, a line or driver fault) stops at once; the link has already retried.
 // Again starts over from the first item; a port that closed itself when its
@@ -27,7 +30,8 @@
 //
 // A send that stops part-way has changed the unit part-way.  The window then
 // names the first value the unit did not confirm and how many it did, and
-// sendReport() hands the same to the caller, which offers to send again.
+// sendReport() hands the same to the caller, which offers to send again; or,
+// when the unit refused that value, names it so the user can correct it.
 
 #include "link/RQ500Protocol.h"
 #include "link/RequestSequence.h"
@@ -75,6 +79,13 @@ struct SendReport {
     // "bp -1" or its complaint.
     bool computeDue = false;
     bool computeAnswered = false;
+    // The unit refused the first unconfirmed value ("er 7"): the same table
+    // sent again would be refused at the same place.  Which value that was:
+    // parameter 0..399, or setpoint 1..48, and what was sent.
+    bool refused = false;
+    bool refusedIsSetpoint = false;
+    int refusedNumber = -1;
+    qint32 refusedValue = 0;
     // Every value confirmed and, when due, "bp" answered.
     bool complete() const { return confirmed == total && (!computeDue || computeAnswered); }
     // The line a window or message shows for an incomplete send: stopNote
@@ -113,10 +124,12 @@ class TableTransfer : public QObject {
     }
 
     // The value of a read reply, as far as the reply buffer holds it: "rp 17
-    // -350" and the line end give -350.  The echoed number is not compared; a
-    // reply without a value after it, or with anything but a decimal integer
-    // there, has no value.
+    // -350" and the line end give -350.  A reply without a value after the
+    // echoed number, or with anything but a decimal integer there, has none.
     static std::optional<qint32> replyValue(const QByteArray& reply);
+    // The number the reply echoes: "rp 007 -350" gives 7, "wp 12 -350" 12;
+    // nothing when the echo has no decimal number.
+    static std::optional<qint32> replyNumber(const QByteArray& reply);
 
     TableTransfer(TZRComm& port, Direction direction);
     ~TableTransfer() override;

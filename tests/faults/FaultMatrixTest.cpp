@@ -235,7 +235,7 @@ class FaultMatrix : public SimLinkFixture, public ::testing::WithParamInterface<
         dialogs.answerOpenFile(writeBackup());
         dialogs.answerMessage(Button::Yes);
         dialogs.answerMessage(afterStop);
-        BackupRestore(state, dialogs).Restore1Click(transfers);
+        BackupRestore(state, dialogs).Restore1Click(transfers, 0);
     }
     std::vector<ScriptedDialogs::Asked> boxes() const { return dialogs.asked(Kind::Message); }
     QString lastBox() const { return boxes().empty() ? QString() : boxes().back().text; }
@@ -446,8 +446,11 @@ std::vector<Row> rows() {
                      EXPECT_TRUE(box.contains(
                          QDir::toNativeSeparators(m.dir.filePath(QStringLiteral("unit7.bak")))));
                      EXPECT_TRUE(box.contains(refusedNote("P123", 123, 448))) << box.toStdString();
-                     EXPECT_TRUE(box.endsWith("Send the backup again once the line is back?"));
-                     EXPECT_EQ(m.transfers.sends, 1) << "No sends nothing more";
+                     // Sent again it would be refused again: named, not offered.
+                     EXPECT_TRUE(box.contains("The unit refused P123")) << box.toStdString();
+                     EXPECT_FALSE(box.contains("once the line is back"));
+                     EXPECT_EQ(m.boxes().back().icon, Dialogs::Icon::Critical);
+                     EXPECT_EQ(m.transfers.sends, 1) << "nothing more is sent";
                      const UnitTables unit = m.unitNow();
                      EXPECT_EQ(unit.parameters[122], backup().parameters[122]);
                      EXPECT_EQ(unit.parameters[123], unitBefore().parameters[123]);

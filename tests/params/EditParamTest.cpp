@@ -6,6 +6,7 @@
 #include "ScriptedEditView.h"
 #include "params/EditParamLogic.h"
 #include "params/FormEditParam.h"
+#include "params/model/LimitCheck.h"
 #include "params/model/ParameterFile.h"
 #include "ui/ProgramState.h"
 #include "ui/ScriptedDialogs.h"
@@ -199,6 +200,8 @@ TEST_F(EditorTest, SendAsksOnlyWhileNothingWasLoaded) {
         report.closedWithOK = true;
         return report;
     };
+    // Values the unit takes, from nowhere: the question is about their origin.
+    state.tables.replaceParameters(state.catalogue.defaults(), ParameterSource::Nothing);
     dialogs.answerMessage(Button::No);
     logic.ParametersZendenClick();
     EXPECT_TRUE(sent.empty());
@@ -211,6 +214,91 @@ TEST_F(EditorTest, SendAsksOnlyWhileNothingWasLoaded) {
     logic.ParametersZendenClick();
     ASSERT_EQ(sent.size(), 1u);
     EXPECT_FALSE(state.tables.parametersSentNotLoaded);
+}
+
+// Values the unit would refuse are named before anything goes out, and
+// only Yes sends them; Enter does not.  Many are counted, not all listed.
+TEST_F(EditorTest, ValuesOutsideTheirLimitsAreListedAndSentOnlyOnYes) {
+    std::vector<ParamTables::Parameters> sent;
+    logic.hooks.sendParameters = [&](const ParamTables::Parameters& v) {
+        sent.push_back(v);
+        SendReport report;
+        report.closedWithOK = true;
+        return report;
+    };
+    state.tables.replaceParameters(state.catalogue.defaults(), ParameterSource::Defaults);
+    state.tables.setParameter(1, 5);  // Operating mode, 0 … 1
+    state.tables.setParameter(2, -1); // Display language, 0 … 2
+    dialogs.answerEnter();
+    logic.ParametersZendenClick();
+    EXPECT_TRUE(sent.empty());
+    EXPECT_EQ(lastBox().defaultButton, Button::No);
+    EXPECT_EQ(lastBox().icon, Dialogs::Icon::Warning);
+    const QStringList lines = lastBox().text.split("\n\r");
+    ASSERT_EQ(lines.size(), 4) << lastBox().text.toStdString();
+    EXPECT_TRUE(lines[0].contains("outside the limits")) << lines[0].toStdString();
+    EXPECT_EQ(lines[1], "P001 Operating mode: 5 (limits 0 … 1)");
+    EXPECT_EQ(lines[2], "P002 Display language: -1 (limits 0 … 2)");
+    EXPECT_EQ(lines[3], "Send anyway?");
+
+    // Twenty more above their maximum: twelve named, the rest counted.
+    int more = 0;
+    for (int p = 3; p < 400 && more < 20; ++p) {
+        const ParameterInfo& info = state.catalogue.info(p);
+        if (!info.described() || info.maximum() >= 1000000) continue;
+        state.tables.setParameter(p, info.maximum() + 1);
+        ++more;
+    }
+    dialogs.answerMessage(Button::Yes);
+    logic.ParametersZendenClick();
+    const QStringList many = lastBox().text.split("\n\r");
+    ASSERT_EQ(many.size(), 1 + LimitCheck::ListedAtMost + 2);
+    EXPECT_EQ(many[LimitCheck::ListedAtMost + 1], "… and 10 more.");
+    ASSERT_EQ(sent.size(), 1u);
+    EXPECT_EQ(sent[0][1], 5);
+}
+
+// The unit refused a value ("er 7"): the same table would be refused again,
+// so the editor names the value and offers to open it instead.
+TEST_F(EditorTest, ARefusedValueIsNamedAndOpenedNotSentAgain) {
+    logic.FormActivate();
+    state.tables.replaceParameters(state.catalogue.defaults(), ParameterSource::Defaults);
+    state.tables.setParameter(3, 2);
+    int sends = 0;
+    logic.hooks.sendParameters = [&](const ParamTables::Parameters& v) {
+        ++sends;
+        SendReport r{.closedWithOK = false,
+                     .total = 400,
+                     .confirmed = 3,
+                     .firstUnconfirmed = "P003",
+                     .computeDue = true,
+                     .computeAnswered = false};
+        r.refused = true;
+        r.refusedNumber = 3;
+        r.refusedValue = v[3];
+        return r;
+    };
+    QStringList edited;
+    logic.hooks.editParameter = [&] { edited << state.tables.selected.numberText; };
+
+    dialogs.answerEnter();
+    logic.ParametersZendenClick();
+    EXPECT_EQ(sends, 1) << "not offered again";
+    EXPECT_TRUE(edited.empty());
+    EXPECT_EQ(lastBox().defaultButton, Button::No);
+    const QString question = lastBox().text;
+    EXPECT_TRUE(question.contains("Stopped at P003: the unit confirmed 3 of 400 values."));
+    EXPECT_TRUE(question.contains("The unit refused P003 Display shows: 2 (limits 0 … 3)."))
+        << question.toStdString();
+    EXPECT_TRUE(question.endsWith("Go to P003 in the editor to correct it?"));
+    EXPECT_FALSE(question.contains("once the line is back"));
+
+    dialogs.answerMessage(Button::Yes);
+    logic.ParametersZendenClick();
+    EXPECT_EQ(sends, 2);
+    EXPECT_EQ(edited, QStringList{"003"});
+    ASSERT_GT(logic.selectedRow(), 0);
+    EXPECT_EQ(logic.row(logic.selectedRow())[1], "003");
 }
 
 TEST_F(EditorTest, ReceiveReplacesTheTableOnlyAfterOkAndDefaultsComeFromTheCatalogue) {

@@ -20,7 +20,7 @@ class ScriptedEditView : public EditParamView {
         return d_.openFileName(nullptr, c, dir, f);
     }
     QString askSaveFile(const QString& c, const QString& dir, const QString& f) override {
-        return d_.saveFileName(nullptr, c, dir, f);
+        return d_.saveFileName(nullptr, c, dir, f, QStringLiteral("mxp"));
     }
     void setCaption(const QString&) override {}
 

@@ -104,6 +104,16 @@ TEST(TransferReply, ValueAfterTheEchoedNumber) {
         EXPECT_EQ(TableTransfer::replyValue(reply), value) << reply.constData();
 }
 
+TEST(TransferReply, TheNumberTheEchoNames) {
+    const std::pair<QByteArray, std::optional<qint32>> rows[] = {
+        {"rp 12 -350\r\n", 12},      {"rp 007 5\r\n", 7},           {"wp 399 -1\r\n", 399},
+        {"ws 48\r\n", 48},           {"rp x5 5\r\n", std::nullopt}, {"wp\r\n", std::nullopt},
+        {"rp  5\r\n", std::nullopt}, // no number right after the word
+    };
+    for (const auto& [reply, number] : rows)
+        EXPECT_EQ(TableTransfer::replyNumber(reply), number) << reply.constData();
+}
+
 // Every mode asks in order, keeps the values, ends with its text and offers OK.
 TEST_F(TransferTest, ReceiveInEveryMode) {
     const struct {
@@ -194,6 +204,71 @@ TEST_F(TransferTest, AnUnusableReplyStopsOnItsItem) {
     expectStopped(t, "tekst 7 rq 1   P[012]");
 }
 
+// A unit whose echo names the next item ("rp 12" answered "rp 13 …"): read
+// or write, parameter or setpoint, the reply is about another item.  Once is
+// tried again and the transfer goes on with the right value; always stops on
+// the item, in red, with nothing kept from the unusable replies.
+TEST_F(TransferTest, AnEchoThatNamesAnotherItemIsABadReply) {
+    using WW = SimFaults::WrongWord;
+    const struct {
+        Direction direction;
+        int mode;
+        const char* at;   // the fault goes on when the panel shows this
+        const char* item; // the item it stops on
+        QStringList tail; // the last requests on the wire
+    } rows[] = {
+        {Direction::Receive, 0, "tekst 2 12", "P[012]", {"rp 11", "rp 12", "rp 12"}},
+        {Direction::Receive, 1, "tekst 4 7", "S[007]", {"rs 6", "rs 7", "rs 7"}},
+        {Direction::Receive, 3, "tekst 4 1", "S[001]", {"rp 399", "rs 1", "rs 1"}},
+        {Direction::Send, 0, "tekst 2 12", "P[012]", {"wp 11 33", "wp 12 36", "wp 12 36"}},
+        {Direction::Send, 1, "tekst 4 7", "S[007]", {"ws 6 -6", "ws 7 -7", "ws 7 -7"}},
+        {Direction::Send, 3, "tekst 4 1", "S[001]", {"wp 399 1197", "ws 1 -1", "ws 1 -1"}},
+    };
+    for (const auto& r : rows) {
+        SCOPED_TRACE(r.item + QStringLiteral(" mode %1").arg(r.mode).toStdString());
+        for (WW often : {WW::Always, WW::Once}) {
+            SCOPED_TRACE(often == WW::Always ? "always" : "once");
+            TableTransfer& t = make(r.direction, r.mode, {.wrongNumber = often}, r.at);
+            for (int p = 0; p < 400; ++p)
+                t.tables.parameters[std::size_t(p)] = p >= 256 && p <= 279 ? 0 : 3 * p;
+            for (int s = 1; s <= 48; ++s)
+                t.tables.setpoints[std::size_t(s - 1)] = r.direction == Direction::Send ? -s : 4711;
+            run(t);
+            const QStringList wire = sent();
+            if (often == WW::Once) {
+                EXPECT_EQ(t.status(), Status::Done);
+                EXPECT_EQ(wire.size(), (r.mode == 1   ? 48
+                                        : r.mode == 0 ? 400
+                                                      : 448) +
+                                           1 + (r.direction == Direction::Send && r.mode != 1));
+                if (r.direction == Direction::Receive) {
+                    // Each entry holds its own item's value.
+                    EXPECT_EQ(t.tables.parameters[12], r.mode == 1 ? 36 : -350);
+                    EXPECT_EQ(t.tables.setpoints[0], r.mode == 0 ? 4711 : 1001);
+                    EXPECT_EQ(t.tables.setpoints[6], r.mode == 0 ? 4711 : 1007);
+                }
+                continue;
+            }
+            EXPECT_EQ(wire.mid(wire.size() - 3), r.tail);
+            EXPECT_EQ(t.stopReason(), Stop::BadReply);
+            EXPECT_EQ(t.failedItem(), r.item);
+            EXPECT_TRUE(t.view().panelText.startsWith("tekst 7 "))
+                << t.view().panelText.toStdString();
+            EXPECT_TRUE(t.view().panelText.endsWith(r.item));
+            expectStopped(t, t.view().panelText);
+            if (r.direction == Direction::Receive) {
+                // Nothing from the replies about other items was kept.
+                EXPECT_EQ(t.tables.parameters[12], r.mode == 3 ? -350 : 36);
+                EXPECT_EQ(t.tables.setpoints[0], r.mode == 1 ? 1001 : 4711);
+                EXPECT_EQ(t.tables.setpoints[6], 4711);
+            } else {
+                EXPECT_FALSE(t.sendReport().complete());
+                EXPECT_FALSE(t.sendReport().refused);
+            }
+        }
+    }
+}
+
 TEST_F(TransferTest, RefusedWriteStopsAtOnceAndAgainStartsOver) {
     TableTransfer& t = make(Direction::Send, 0, {.refuseWrites = true}, "tekst 2 3");
     t.tables.parameters[3] = 99;
@@ -202,6 +277,12 @@ TEST_F(TransferTest, RefusedWriteStopsAtOnceAndAgainStartsOver) {
     EXPECT_EQ(t.stopReason(), Stop::Refused);
     EXPECT_EQ(t.failedItem(), "P[003]");
     expectStopped(t, "(er 7) tekst 9");
+    // The caller learns which value the unit would not take.
+    const SendReport report = t.sendReport();
+    EXPECT_TRUE(report.refused && !report.refusedIsSetpoint);
+    EXPECT_EQ(report.refusedNumber, 3);
+    EXPECT_EQ(report.refusedValue, 99);
+    EXPECT_EQ(report.firstUnconfirmed, "P003");
 
     bus->setFaults(0, {});
     run(t);

@@ -44,8 +44,10 @@ struct RecordingView : SetpointEditorView {
     }
     void printSetpoints() override { ++prints; }
     int unitNumber() const override { return 3; }
+    void selectSetpoint(int n) override { selected.push_back(n); }
 
     int refills = 0, prints = 0;
+    std::vector<int> selected;
     bool answerYes = false;
     QString message, openPath, savePath, saveFilter;
     QStringList errors, questions;
@@ -290,7 +292,7 @@ TEST_F(SetpointTransferTest, AStoppedSendSaysHowFarAndOffersTheTableAgain) {
     editor.enter(1, 7, QStringLiteral("-12,5"), editor.cellText(1, 7));
     const ParamTables::Setpoints table = state.tables.setpoints();
     const auto sendOnTheLine = view.send;
-    bus->setFaults(0, {.refuseWrites = true});
+    bus->setFaults(0, {.noAnswer = true});
     editor.Sollwertenzenden1Click();
     ASSERT_EQ(view.questions.size(), 1);
     EXPECT_TRUE(view.questions[0].contains(
@@ -312,6 +314,44 @@ TEST_F(SetpointTransferTest, AStoppedSendSaysHowFarAndOffersTheTableAgain) {
     EXPECT_EQ(view.questions.size(), 2);
     EXPECT_EQ(view.sent[2], table);
     EXPECT_EQ(unit->setpoint(7), -1250);
+}
+
+// The unit refused a setpoint: sent again it would be refused again, so the
+// editor names it with its limits and offers to put the cursor on it.
+TEST_F(SetpointTransferTest, ARefusedSetpointIsNamedAndTheCursorGoesToIt) {
+    editor.Sollwertenontvangen1Click();
+    bus->setFaults(0, {.refuseWrites = true});
+    for (bool yes : {false, true}) {
+        view.questions.clear();
+        view.answerYes = yes;
+        editor.Sollwertenzenden1Click();
+        ASSERT_EQ(view.questions.size(), 1);
+        const QString& q = view.questions[0];
+        EXPECT_TRUE(q.contains("The unit refused S01: 9,93 (limits -99999,99 … 999999,99)."))
+            << q.toStdString();
+        EXPECT_TRUE(q.endsWith("Go to S01 in the editor to correct it?"));
+        EXPECT_FALSE(q.contains("once the line is back"));
+    }
+    EXPECT_EQ(view.sent.size(), 2u) << "one send per click, no offer to send again";
+    EXPECT_EQ(view.selected, std::vector<int>{1});
+}
+
+// Setpoints outside what may be typed (a file written elsewhere) are named
+// before anything goes out; only Yes sends them.
+TEST_F(SetpointTransferTest, SetpointsOutsideTheRangeAreListedFirst) {
+    editor.Sollwertenontvangen1Click();
+    state.tables.setSetpoint(30, 100000000);
+    state.tables.setSetpoint(2, -10000000);
+    editor.Sollwertenzenden1Click();
+    ASSERT_EQ(view.questions.size(), 1);
+    EXPECT_EQ(view.questions[0].section(QLatin1Char('|'), 1).split("\n\r").mid(1),
+              QStringList({"S02: -100000,00 (limits -99999,99 … 999999,99)",
+                           "S30: 1000000,00 (limits -99999,99 … 999999,99)", "Send anyway?"}));
+    EXPECT_TRUE(view.sent.empty());
+    view.answerYes = true;
+    editor.Sollwertenzenden1Click();
+    EXPECT_EQ(view.sent.size(), 1u);
+    EXPECT_EQ(unit->setpoint(30), 100000000);
 }
 
 } // namespace

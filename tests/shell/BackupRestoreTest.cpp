@@ -30,12 +30,14 @@ struct FakeTransfers : TransferWindows {
     std::optional<UnitTables> unit;
     std::vector<int> receives;
     std::vector<std::pair<int, UnitTables>> sends;
+    std::optional<SendReport> report; // how every send ends; complete when unset
     std::optional<UnitTables> receive(int mode) override {
         receives.push_back(mode);
         return unit;
     }
     SendReport send(int mode, const UnitTables& tables) override {
         sends.emplace_back(mode, tables);
+        if (report) return *report;
         return SendReport{.closedWithOK = true,
                           .total = 448,
                           .confirmed = 448,
@@ -156,7 +158,7 @@ TEST_F(BackupRestoreTest, RestoreRefusesWhatIsNotABackupAndWithoutLanguageFile) 
         if (!r.language) state.language = LanguageTexts{};
         dialogs.answerOpenFile(path(r.name));
         dialogs.answerMessage(Dialogs::Button::Yes); // were it asked, it would go on
-        logic.Restore1Click(transfers);
+        logic.Restore1Click(transfers, 7);
         ASSERT_EQ(boxes().size(), 1u);
         EXPECT_EQ(boxes()[0].icon, Dialogs::Icon::Critical);
         EXPECT_EQ(boxes()[0].buttons, Dialogs::Buttons(Dialogs::Button::Ok));
@@ -174,7 +176,7 @@ TEST_F(BackupRestoreTest, RestoreAsksAndSendsOnlyOnYes) {
         dialogs.clear();
         dialogs.answerOpenFile(path("unit.bak"));
         dialogs.answerMessage(answer);
-        logic.Restore1Click(transfers);
+        logic.Restore1Click(transfers, 7);
         const auto open = dialogs.asked(Kind::OpenFile);
         ASSERT_EQ(open.size(), 1u);
         EXPECT_EQ(open[0].caption, "Openen");
@@ -182,11 +184,100 @@ TEST_F(BackupRestoreTest, RestoreAsksAndSendsOnlyOnYes) {
         ASSERT_EQ(boxes().size(), 1u);
         EXPECT_EQ(boxes()[0].icon, Dialogs::Icon::Warning);
         EXPECT_EQ(boxes()[0].caption, "Let op");
-        EXPECT_EQ(boxes()[0].text, "Apparaat overschrijven met  " + full + "\n\rDoorgaan?");
+        // The file and the unit it overwrites; Enter says No.
+        EXPECT_EQ(boxes()[0].text,
+                  "Apparaat overschrijven met  " + full + "\n\rUnit 7, type MX52.\n\rDoorgaan?");
+        EXPECT_EQ(boxes()[0].defaultButton, Dialogs::Button::No);
     }
     ASSERT_EQ(transfers.sends.size(), 1u);
     EXPECT_EQ(transfers.sends[0].first, 3);
     EXPECT_EQ(transfers.sends[0].second, sampleUnit());
+}
+
+// A backup whose values lie outside the catalogue's limits (parameters) or
+// the setpoint range is named before the restore question; Enter sends
+// nothing, Yes goes on to the usual question.
+TEST_F(BackupRestoreTest, RestoreNamesValuesOutsideTheirLimitsFirst) {
+    IniFile definitions;
+    definitions.loadFromText(
+        QStringLiteral("[001]\nnaam0=Bedrijfsmodus\nmin=0\nmax=1\n[203]\nmin=0\nmax=4\n"
+                       "[007]\nnaam0=Nok 1 aanvang\ndec=9\nmin=-100\nmax=100\n"));
+    state.catalogue.setDefinitions(definitions);
+    UnitTables unit = sampleUnit();
+    unit.parameters[1] = 1;
+    unit.parameters[203] = 2;
+    unit.parameters[7] = 12345;
+    unit.setpoints[4] = 100000000;
+    writeBytes("unit.bak", BackupFile::toBytes(unit));
+
+    dialogs.answerOpenFile(path("unit.bak"));
+    dialogs.answerEnter();
+    logic.Restore1Click(transfers, 7);
+    EXPECT_TRUE(transfers.sends.empty());
+    ASSERT_EQ(boxes().size(), 1u);
+    EXPECT_EQ(boxes()[0].defaultButton, Dialogs::Button::No);
+    EXPECT_EQ(boxes()[0].text.split("\n\r").mid(1),
+              QStringList({"P007 Nok 1 aanvang: 123,45 (limits -1,00 … 1,00)",
+                           "S05: 1000000,00 (limits -99999,99 … 999999,99)", "Send anyway?"}));
+
+    dialogs.clear();
+    dialogs.answerOpenFile(path("unit.bak"));
+    dialogs.answerMessage(Dialogs::Button::Yes);
+    dialogs.answerMessage(Dialogs::Button::Yes);
+    logic.Restore1Click(transfers, 7);
+    ASSERT_EQ(boxes().size(), 2u);
+    EXPECT_TRUE(boxes()[1].text.startsWith("Apparaat overschrijven met"));
+    ASSERT_EQ(transfers.sends.size(), 1u);
+    EXPECT_EQ(transfers.sends[0].second, unit);
+}
+
+// The unit refused a value of the backup: sent again it would stop at the
+// same place, so the restore names it and offers nothing.
+TEST_F(BackupRestoreTest, ARefusedValueEndsTheRestoreWithItsName) {
+    writeBytes("unit.bak", BackupFile::toBytes(sampleUnit()));
+    SendReport refused{.closedWithOK = false,
+                       .total = 448,
+                       .confirmed = 403,
+                       .firstUnconfirmed = "S04",
+                       .computeDue = true,
+                       .computeAnswered = false};
+    refused.refused = refused.refusedIsSetpoint = true;
+    refused.refusedNumber = 4;
+    refused.refusedValue = 103;
+    transfers.report = refused;
+    dialogs.answerOpenFile(path("unit.bak"));
+    dialogs.answerMessage(Dialogs::Button::Yes);
+    dialogs.answerMessage(Dialogs::Button::Yes); // were it asked to send again
+    logic.Restore1Click(transfers, 7);
+    EXPECT_EQ(transfers.sends.size(), 1u);
+    ASSERT_EQ(boxes().size(), 2u);
+    EXPECT_EQ(boxes()[1].icon, Dialogs::Icon::Critical);
+    EXPECT_EQ(boxes()[1].buttons, Dialogs::Buttons(Dialogs::Button::Ok));
+    EXPECT_TRUE(boxes()[1].text.contains("Stopped at S04: the unit confirmed 403 of 448 values."));
+    EXPECT_TRUE(boxes()[1].text.contains("The unit refused S04: 103 (limits -9999999 … 99999999)."))
+        << boxes()[1].text.toStdString();
+}
+
+// Saving over a file that is there asks first, and Enter keeps the old file;
+// a name typed without extension is asked about as the .bak it becomes.
+TEST_F(BackupRestoreTest, BackupOverAnExistingFileAsksAndEnterKeepsIt) {
+    writeBytes("unit.bak", "old");
+    for (auto answer : {Dialogs::Button::NoButton, Dialogs::Button::Yes}) {
+        dialogs.clear();
+        dialogs.answerSaveFile(path("unit"));
+        if (answer == Dialogs::Button::NoButton)
+            dialogs.answerEnter();
+        else
+            dialogs.answerMessage(answer);
+        logic.Backup1Click(transfers, 7, today);
+        ASSERT_EQ(boxes().size(), 1u);
+        EXPECT_EQ(boxes()[0].icon, Dialogs::Icon::Warning);
+        EXPECT_EQ(boxes()[0].defaultButton, Dialogs::Button::No);
+        EXPECT_EQ(boxes()[0].text,
+                  QDir::toNativeSeparators(path("unit.bak")) + " is there already. Replace it?");
+        EXPECT_EQ(readBytes("unit.bak"),
+                  answer == Dialogs::Button::Yes ? BackupFile::toBytes(sampleUnit()) : "old");
+    }
 }
 
 TEST_F(BackupRestoreTest, ReceiveBothTablesReplacesThemOnlyOnOK) {

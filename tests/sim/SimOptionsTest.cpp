@@ -36,7 +36,7 @@ TEST(SimOptions, UnitsFaultsAndFiles) {
     // clang-format off
     ASSERT_TRUE(parseSimOptions({"--unit", "0", "--unit", "5:19200,E,8,1", "--turnaround", "0.5",
                                  "--fault", "5:late=200,garbled,wrong-word=once",
-                                 "--fault", "0:pause,long-reply,drip=25", "--error", "5:12",
+                                 "--fault", "0:pause,long-reply,drip=25,wrong-number", "--error", "5:12",
                                  "--type", "0:MX92 Other", "--state", "s.txt", "--log", "l.txt",
                                  "--data", "/d", "--link", "/tmp/x"},
                                 o, error))
@@ -49,7 +49,8 @@ TEST(SimOptions, UnitsFaultsAndFiles) {
     ASSERT_EQ(bus->unitCount(), 2);
     const SimFaults f5 = bus->faults(5), f0 = bus->faults(0);
     EXPECT_TRUE(f5.lateMs == 200 && f5.garbled && f5.wrongWord == SimFaults::WrongWord::Once);
-    EXPECT_TRUE(f0.pauseMs == 60 && f0.longReply && f0.dripMs == 25);
+    EXPECT_TRUE(f0.pauseMs == 60 && f0.longReply && f0.dripMs == 25 &&
+                f0.wrongNumber == SimFaults::WrongWord::Always);
     bus->withUnit(0, [](SimUnit& u) {
         EXPECT_EQ(u.line(), parsed("38400,E,8,1"));
         EXPECT_TRUE(u.process("rt", 0).bytes.startsWith("rt MX92 Other "));

@@ -193,6 +193,29 @@ TEST(SimUnit, ContentFaults) {
     EXPECT_TRUE(l.endsWith("#\r\n"));
 }
 
+// The echo names the next item; answers that echo no number keep theirs.
+TEST(SimUnit, WrongEchoNumber) {
+    SimUnit u(0, LineState{});
+    u.forceParameter(7, -350);
+    u.setSetpoint(48, 12);
+    u.faults() = SimFaults{.wrongNumber = SimFaults::WrongWord::Always};
+    const Case rows[] = {
+        {"rp 7", "rp 8 -350"}, {"rp 007", "rp 8 -350"},
+        {"rs 48", "rs 49 12"}, {"wp 7 -1", "wp 8 -1"},
+        {"ws 3 5", "ws 4 5"},  {"rp 400", "er 3"},
+        {"bp", "bp -1"},       {"rt", "rt MX52 Nokkenregelaar V3.07"},
+    };
+    for (const Case& c : rows)
+        EXPECT_EQ(ask(u, c.request), wire(c.reply)) << c.request;
+    // The writes were made all the same: only the echo is wrong.
+    EXPECT_EQ(u.parameter(7), -1);
+    EXPECT_EQ(u.setpoint(3), 5);
+
+    u.faults() = SimFaults{.wrongNumber = SimFaults::WrongWord::Once};
+    EXPECT_EQ(ask(u, "rs 48"), wire("rs 49 12"));
+    EXPECT_EQ(ask(u, "rs 48"), wire("rs 48 12"));
+}
+
 // With the shipped catalogue, so the demo's values must lie within its limits.
 TEST(DemoBus, UnitsAndCams) {
     auto bus = makeDemoBus(QStringLiteral(SIM_DATA_DIR));

@@ -213,11 +213,13 @@ TEST_F(CalibrationWindowTest, ClosingWithUnsavedConstantsAsksAndNoKeepsItOpen) {
     EXPECT_EQ(child<QLabel>(form, "Panel1")->text(), "kw 2041 -37");
     EXPECT_TRUE(child<QPushButton>(form, "CmdSaveToEEPROM")->isEnabled());
 
-    dialogs.answerMessage(Dialogs::Button::No);
+    // Enter in the question keeps the window, and the unsaved constants, open.
+    dialogs.answerEnter();
     form.reject();
     ASSERT_EQ(dialogs.asked().size(), 1u);
     EXPECT_EQ(dialogs.asked()[0].caption, "Waarschuwing");
     EXPECT_EQ(dialogs.asked()[0].icon, Dialogs::Icon::Warning);
+    EXPECT_EQ(dialogs.asked()[0].defaultButton, Dialogs::Button::No);
     EXPECT_TRUE(form.isVisible());
     for (const QString& line : dialogs.asked()[0].text.split(QStringLiteral("\r\n")))
         EXPECT_LE(line.size(), 42) << line.toStdString();
