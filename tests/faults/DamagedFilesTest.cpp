@@ -200,6 +200,7 @@ class SetpointView : public SetpointEditorView {
     std::optional<ParamTables::Setpoints> receiveSetpoints() override { return std::nullopt; }
     SendReport sendSetpoints(const ParamTables::Setpoints&) override { return {}; }
     void printSetpoints() override {}
+    void selectSetpoint(int) override {}
     int unitNumber() const override { return 1; }
     QString error;
 
@@ -262,7 +263,7 @@ const PipeRow pipeRows[] = {
      [](PipeForAFile& t, const QString& pipe) {
          NoTransfers transfers;
          t.dialogs.answerOpenFile(pipe);
-         BackupRestore(t.state, t.dialogs).Restore1Click(transfers);
+         BackupRestore(t.state, t.dialogs).Restore1Click(transfers, 1);
          return transfers.sends == 0 ? t.lastBox() : QStringLiteral("sent to the unit");
      },
      true},
