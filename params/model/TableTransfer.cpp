@@ -1,5 +1,6 @@
 #include "params/model/TableTransfer.h"
 
+#include "link/ReplyText.h"
 #include "link/ZRComm.h"
 #include "params/model/TableFile.h"
 
@@ -22,6 +23,7 @@ QString SendReport::stopText(const QString& stopNote, const QString& computeNote
 }
 
 std::optional<qint32> TableTransfer::replyValue(const QByteArray& reply) {
+    if (!replyFits(reply, ReplyBufferSize)) return std::nullopt;
     const QByteArray held = inBuffer(reply);
     if (held.size() < 5) return std::nullopt;
     const QByteArray body = held.mid(3, held.size() - 5);
@@ -31,6 +33,7 @@ std::optional<qint32> TableTransfer::replyValue(const QByteArray& reply) {
 }
 
 std::optional<qint32> TableTransfer::replyNumber(const QByteArray& reply) {
+    if (!replyFits(reply, ReplyBufferSize)) return std::nullopt;
     const QByteArray held = inBuffer(reply);
     if (held.size() < 5) return std::nullopt;
     const QByteArrayView body = QByteArrayView(held).sliced(3, held.size() - 5);
@@ -146,6 +149,9 @@ void TableTransfer::cancel() {
 }
 
 Seq::Verdict TableTransfer::judge(int item, const QByteArray& reply) {
+    // Cut to the buffer, a longer reply can read like an answer it is not:
+    // a write echo the unit never gave, or a value it never sent.
+    if (!replyFits(reply, ReplyBufferSize)) return Seq::Verdict::Bad;
     const QByteArray held = inBuffer(reply);
     const bool parameter = parameterItem(item);
     // The echo must name the item asked for, or the reply is about another.

@@ -12,8 +12,9 @@
 // backup or restore (only its finishing text differs).
 //
 // Every request gets one more try after a reply it cannot use (a wrong echo,
-// an echo that names another item, a value that is not a decimal integer); a
-// second such reply stops the transfer on that item.  The echoed number is
+// an echo that names another item, a value that is not a decimal integer, a
+// reply longer than the reply buffer); a second such reply stops the
+// transfer on that item.  The echoed number is
 // compared as a number ("rp 007" answers "rp 7"): a unit that answers for
 // another item would otherwise fill every entry with one value and call it
 // received, or confirm a write it never made.  "er 7", the unit refusing a written value, stops at
@@ -104,7 +105,8 @@ class TableTransfer : public QObject {
     // Why a transfer stopped.
     enum class Stop { None, Timeout, LineError, LinkError, BadReply, Refused };
 
-    // The reader's buffer: a longer reply is cut to it, never read past.
+    // The reader's buffer: nothing past it is read, and a reply that does
+    // not fit it is a bad reply.
     static constexpr int ReplyBufferSize = 100;
     static constexpr int ReceiveTimeoutMs = 1000;
     static constexpr int SendTimeoutMs = 0; // the link's default wait
@@ -123,12 +125,13 @@ class TableTransfer : public QObject {
                               "recomputing its parameters (\"bp\").");
     }
 
-    // The value of a read reply, as far as the reply buffer holds it: "rp 17
-    // -350" and the line end give -350.  A reply without a value after the
-    // echoed number, or with anything but a decimal integer there, has none.
+    // The value of a read reply: "rp 17 -350" and the line end give -350.  A
+    // reply without a value after the echoed number, with anything but a
+    // decimal integer there, or longer than the reply buffer, has none.
     static std::optional<qint32> replyValue(const QByteArray& reply);
     // The number the reply echoes: "rp 007 -350" gives 7, "wp 12 -350" 12;
-    // nothing when the echo has no decimal number.
+    // nothing when the echo has no decimal number or the reply does not fit
+    // the reply buffer.
     static std::optional<qint32> replyNumber(const QByteArray& reply);
 
     TableTransfer(TZRComm& port, Direction direction);

@@ -99,6 +99,9 @@ TEST(TransferReply, ValueAfterTheEchoedNumber) {
         // 103 and 100 bytes: the first value lies past the 100-byte buffer.
         {"rp " + QByteArray(95, '0') + " 42\r\n", std::nullopt},
         {"rp " + QByteArray(92, '0') + " 42\r\n", 42},
+        // 102 bytes: the buffer's share reads "rp 0…07 -35012", a value the
+        // unit never sent.
+        {"rp " + QByteArray(87, '0') + "7 -3501234\r\n", std::nullopt},
     };
     for (const auto& [reply, value] : rows)
         EXPECT_EQ(TableTransfer::replyValue(reply), value) << reply.constData();
@@ -109,6 +112,7 @@ TEST(TransferReply, TheNumberTheEchoNames) {
         {"rp 12 -350\r\n", 12},      {"rp 007 5\r\n", 7},           {"wp 399 -1\r\n", 399},
         {"ws 48\r\n", 48},           {"rp x5 5\r\n", std::nullopt}, {"wp\r\n", std::nullopt},
         {"rp  5\r\n", std::nullopt}, // no number right after the word
+        {"wp 12 -350 " + QByteArray(95, '#') + "\r\n", std::nullopt}, // past the buffer
     };
     for (const auto& [reply, number] : rows)
         EXPECT_EQ(TableTransfer::replyNumber(reply), number) << reply.constData();
@@ -202,6 +206,47 @@ TEST_F(TransferTest, AnUnusableReplyStopsOnItsItem) {
     EXPECT_EQ(t.tables.parameters[12], 4711);
     EXPECT_EQ(t.stopReason(), Stop::BadReply);
     expectStopped(t, "tekst 7 rq 1   P[012]");
+}
+
+// A reply longer than the reader's buffer is no answer to go by, however
+// right its first bytes look: a write echo so cut is no confirmation.  One
+// more try, then the transfer stops on the item, keeping nothing.
+TEST_F(TransferTest, AnOverlongReplyIsABadReply) {
+    const struct {
+        Direction direction;
+        int mode;
+        const char* at;
+        QString panel;
+        QStringList tail;
+    } rows[] = {
+        {Direction::Send, 0, "tekst 2 12", "tekst 7 wp 1   P[012]",
+         {"wp 11 33", "wp 12 -350", "wp 12 -350"}},
+        {Direction::Send, 1, "tekst 4 7", "tekst 7 ws 7   S[007]",
+         {"ws 6 -6", "ws 7 -7", "ws 7 -7"}},
+        {Direction::Receive, 0, "tekst 2 12", "tekst 7 rp 1   P[012]",
+         {"rp 11", "rp 12", "rp 12"}},
+        {Direction::Receive, 1, "tekst 4 7", "tekst 7 rs 7   S[007]", {"rs 6", "rs 7", "rs 7"}},
+    };
+    for (const auto& r : rows) {
+        SCOPED_TRACE(r.panel.toStdString());
+        TableTransfer& t = make(r.direction, r.mode, {.longReply = true}, r.at);
+        for (int p = 0; p < 400; ++p)
+            t.tables.parameters[std::size_t(p)] = p >= 256 && p <= 279 ? 0 : 3 * p;
+        t.tables.parameters[12] = -350;
+        for (int s = 1; s <= 48; ++s)
+            t.tables.setpoints[std::size_t(s - 1)] = r.direction == Direction::Send ? -s : 4711;
+        run(t);
+        const QStringList wire = sent();
+        EXPECT_EQ(wire.mid(wire.size() - 3), r.tail);
+        EXPECT_EQ(t.stopReason(), Stop::BadReply);
+        expectStopped(t, r.panel);
+        if (r.direction == Direction::Send) {
+            EXPECT_EQ(t.sendReport().confirmed, r.mode == 0 ? 12 : 6);
+            EXPECT_FALSE(t.sendReport().complete());
+        } else if (r.mode == 1) {
+            EXPECT_EQ(t.tables.setpoints[6], 4711);
+        }
+    }
 }
 
 // A unit whose echo names the next item ("rp 12" answered "rp 13 …"): read
