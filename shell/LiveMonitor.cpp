@@ -20,6 +20,13 @@ const QString UnreadableMark = QStringLiteral("????");
 const QString FailedMark = QStringLiteral("?");
 const QString FullDots = QStringLiteral(". . . . . . ");
 
+// The value a reply carries, or none when it does not fit its reader's
+// buffer: the share that fits can spell a number the unit never sent.
+std::optional<qint32> replyValue(const QByteArray& result, int bufferSize) {
+    if (!replyFits(result, bufferSize)) return std::nullopt;
+    return parseDeviceInteger(replyText(result, bufferSize));
+}
+
 constexpr MonitorPanel ActualPanels[] = {MonitorPanel::ActPos, MonitorPanel::Snelheid,
                                          MonitorPanel::Spanning_in, MonitorPanel::Stroom_in,
                                          MonitorPanel::Analoog_in_AWE};
@@ -116,7 +123,7 @@ void LiveMonitor::colour(MonitorPanel panel, bool active) {
 void LiveMonitor::valueResult(MonitorPanel panel, const QByteArray& result, int bufferSize,
                               int decimals, const QString& unit) {
     if (!state_.monitor.ActualOn) return;
-    const auto value = parseDeviceInteger(replyText(result, bufferSize));
+    const auto value = replyValue(result, bufferSize);
     view_.showPanel(panel,
                     value ? state_.tables.IntToDecStr(decimals, *value) + unit : UnreadableMark);
 }
@@ -166,7 +173,9 @@ void LiveMonitor::ActualActief() {
 
 void LiveMonitor::RQ500Analoog_in_AWECommResult(const QByteArray& result) {
     if (state_.monitor.ActualOn)
-        view_.showPanel(MonitorPanel::Analoog_in_AWE, replyText(result, LongBuffer));
+        view_.showPanel(MonitorPanel::Analoog_in_AWE, replyFits(result, LongBuffer)
+                                                          ? replyText(result, LongBuffer)
+                                                          : UnreadableMark);
 }
 
 void LiveMonitor::InUitActief() {
@@ -190,7 +199,7 @@ void LiveMonitor::InUitActief() {
 void LiveMonitor::RQ500_inCommResult(const QByteArray& result) {
     if (!state_.monitor.IoOn) return;
     // Bit 0 is K0, bits 1 … 4 the inputs 1 … 4.
-    const qint32 bits = parseDeviceInteger(replyText(result, ShortBuffer)).value_or(0);
+    const qint32 bits = replyValue(result, ShortBuffer).value_or(0);
     std::array<bool, 4> inputs{};
     for (int i = 0; i < 4; ++i)
         inputs[std::size_t(i)] = bits & (2 << i);
@@ -199,7 +208,7 @@ void LiveMonitor::RQ500_inCommResult(const QByteArray& result) {
 
 void LiveMonitor::RQ500_uitCommResult(const QByteArray& result) {
     if (!state_.monitor.IoOn) return;
-    const qint32 bits = parseDeviceInteger(replyText(result, ShortBuffer)).value_or(0);
+    const qint32 bits = replyValue(result, ShortBuffer).value_or(0);
     std::array<bool, 4> outputs{};
     for (int i = 0; i < 4; ++i)
         outputs[std::size_t(i)] = bits & (1 << i);
@@ -231,11 +240,13 @@ void LiveMonitor::DuimwielActief() {
 void LiveMonitor::RQ500DuimwielCommResult(const QByteArray& result) {
     auto& m = state_.monitor;
     if (!m.ThumbwheelOn) return;
-    const QString text = replyText(result, LongBuffer).mid(2);
     const int n = std::clamp(m.ThumbwheelIndex, 1, 4);
     m.ThumbwheelIndex = n % 4 + 1;
     const MonitorPanel panel = ThumbwheelPanels[n - 1];
-    if (const auto value = parseDeviceInteger(text)) {
+    const auto value = replyFits(result, LongBuffer)
+                           ? parseDeviceInteger(replyText(result, LongBuffer).mid(2))
+                           : std::nullopt;
+    if (value) {
         view_.showPanel(panel,
                         state_.tables.IntToDecStr(ParamTables::DecimalsFromParameter203, *value));
         m.ThumbwheelValue(n) = *value;
@@ -258,7 +269,8 @@ void LiveMonitor::Timer1Timer() {
 
 void LiveMonitor::RQ500ReadErrorCommResult(const QByteArray& result) {
     view_.showComInfo({});
-    const QString text = replyText(result, LongBuffer);
+    const QString text = replyFits(result, LongBuffer) ? replyText(result, LongBuffer)
+                                                       : UnreadableMark;
     if (text.isEmpty() || text.startsWith(QLatin1String("-1")))
         view_.showErrorNo({});
     else

@@ -143,10 +143,17 @@ void UnitSelection::RQ500UnitSelectCommResult(const QByteArray&) {
 }
 
 void UnitSelection::RQ500TypeInfoCommResult(const QByteArray& result) {
-    const QString text = replyText(result, ReplyBuffer);
+    // Cut to the buffer, a reply would pass for a type it does not name; it
+    // shows as unreadable and no type is kept.
+    const bool fits = replyFits(result, ReplyBuffer);
+    const QString text = fits ? replyText(result, ReplyBuffer) : QStringLiteral("????");
     switch (state_.unit.TypeInfoStep) {
     case 0: {
         view_.showStatus(2, text);
+        if (!fits) {
+            state_.unit.DeviceType.clear();
+            break;
+        }
         state_.unit.DeviceType = text.left(4);
         const QString type = state_.unit.DeviceType;
         if (type != QLatin1String("MX52") && type != QLatin1String("MX53") &&

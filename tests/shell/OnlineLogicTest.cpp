@@ -34,6 +34,8 @@ struct RecordingView : LiveMonitorView, UnitSelectionView, TerminalView {
     bool online = false;
     QString selectCaption;
     QStringList warnings, errors;
+    std::array<bool, 5> inputs{}; // K0, inputs 1 … 4
+    std::array<bool, 4> outputs{};
     int unitNo = 7;
 
     void showComInfo(const QString& t) override { comInfo = t; }
@@ -42,8 +44,10 @@ struct RecordingView : LiveMonitorView, UnitSelectionView, TerminalView {
     void showPanel(MonitorPanel p, const QString& t) override { panels[p] = t; }
     void colourPanel(MonitorPanel p, const std::optional<QColor>& c) override { colours[p] = c; }
     void setButtonCaption(MonitorButton b, const QString& t) override { captions[b] = t; }
-    void showInputs(bool, const std::array<bool, 4>&) override {}
-    void showOutputs(const std::array<bool, 4>&) override {}
+    void showInputs(bool k0, const std::array<bool, 4>& in) override {
+        inputs = {k0, in[0], in[1], in[2], in[3]};
+    }
+    void showOutputs(const std::array<bool, 4>& out) override { outputs = out; }
     void neutralLamps() override {}
     bool transferWindowActive() const override { return false; }
     void setOnline(bool on, const QString& caption) override {
@@ -315,6 +319,54 @@ TEST_F(OnlineLogicTest, ValuesAreShownWithTheirDecimals) {
     state.monitor.ActualOn = false;
     monitor.valueResult(MonitorPanel::ActPos, "r0 1\r\n", 100, 0, "");
     EXPECT_EQ(view.panels[MonitorPanel::ActPos], "????");
+}
+
+// A reply longer than its reader's buffer shows as unreadable, not as the
+// number its first bytes happen to spell.
+TEST_F(OnlineLogicTest, AnOverlongReplyShowsAsUnreadable) {
+    state.monitor.ActualOn = true;
+    state.monitor.IoOn = true;
+    state.monitor.ThumbwheelOn = true;
+    // 103 bytes whose first 100 read 12345; 24 bytes whose first 20 read -12.
+    const QByteArray cutToValue = "r0 " + QByteArray(90, '0') + "12345678\r\n";
+    monitor.valueResult(MonitorPanel::ActPos, cutToValue, 100, 0, "");
+    EXPECT_EQ(view.panels[MonitorPanel::ActPos], "????");
+    monitor.valueResult(MonitorPanel::Spanning_in, "r4 -0000000000012345\r\n", 20, 4, " V");
+    EXPECT_EQ(view.panels[MonitorPanel::Spanning_in], "????");
+    monitor.RQ500Analoog_in_AWECommResult("r6 " + QByteArray(120, '7') + "\r\n");
+    EXPECT_EQ(view.panels[MonitorPanel::Analoog_in_AWE], "????");
+    state.monitor.ThumbwheelIndex = 2;
+    state.monitor.ThumbwheelValue(2) = 5;
+    monitor.RQ500DuimwielCommResult("rd 2 " + QByteArray(90, '0') + "4711\r\n");
+    EXPECT_EQ(view.panels[MonitorPanel::DW2], "????");
+    EXPECT_EQ(state.monitor.ThumbwheelValue(2), 0);
+    monitor.RQ500ReadErrorCommResult("rf " + QByteArray(90, '0') + "1234567\r\n");
+    EXPECT_EQ(view.errorNo, "MX52... Error: ????");
+    // The lamps light from no cut bit pattern ("ri 0…0310" cut to "0…031").
+    monitor.RQ500_inCommResult("ri 0000000000000310\r\n");
+    EXPECT_EQ(view.inputs, (std::array<bool, 5>{}));
+    monitor.RQ500_uitCommResult("ru 0000000000000150\r\n");
+    EXPECT_EQ(view.outputs, (std::array<bool, 4>{}));
+    // Right up to the buffer, a reply is read.
+    monitor.valueResult(MonitorPanel::Spanning_in, "r4 -00000000012345\r\n", 20, 4, " V");
+    EXPECT_EQ(view.panels[MonitorPanel::Spanning_in], "-1,2345 V");
+    monitor.RQ500_inCommResult("ri 000000000000031\r\n");
+    EXPECT_EQ(view.inputs, (std::array<bool, 5>{true, true, true, true, true}));
+}
+
+// An identification too long for its buffer names no type: the status bar
+// shows it as unreadable, and no type is kept for a backup's file name.
+TEST_F(OnlineLogicTest, AnOverlongIdentificationNamesNoType) {
+    state.language = texts;
+    state.unit.DeviceType = QStringLiteral("MX52");
+    bus->setFaults(7, {.longReply = true});
+    open();
+    EXPECT_EQ(sent(), (QStringList{"sc 7", "rt", "rh", "rx"}));
+    EXPECT_EQ(view.status[2], "????");
+    EXPECT_EQ(view.status[3], "????");
+    EXPECT_EQ(view.status[4], "????");
+    EXPECT_TRUE(state.unit.DeviceType.isEmpty());
+    EXPECT_TRUE(view.warnings.isEmpty());
 }
 
 // The analog output is polled in the unit it is set up for (parameter 388),
