@@ -18,6 +18,14 @@ QString replyText(const QByteArray& reply, int bufferSize) {
     return QString::fromLatin1(held.mid(3, held.size() - 5));
 }
 
+QString replyStart(const QByteArray& reply, int length) {
+    QByteArray text = reply;
+    while (text.endsWith('\r') || text.endsWith('\n'))
+        text.chop(1);
+    if (text.size() <= length) return QString::fromLatin1(text);
+    return QString::fromLatin1(text.left(length)) + QChar(0x2026);
+}
+
 std::optional<qint32> parseDeviceInteger(const QString& text) {
     bool ok = false;
     const qlonglong v = text.trimmed().toLongLong(&ok, 10);

@@ -25,6 +25,10 @@ bool replyFits(const QByteArray& reply, int bufferSize);
 // last two.  Five bytes or fewer give an empty text.
 QString replyText(const QByteArray& reply, int bufferSize);
 
+// The start of a reply as a message quotes it: its first `length`
+// characters without the line end, "…" marking that more followed.
+QString replyStart(const QByteArray& reply, int length);
+
 // A signed 32-bit decimal integer, blanks around it allowed; nothing else.
 std::optional<qint32> parseDeviceInteger(const QString& text);
 

@@ -45,9 +45,17 @@ void ParLoaderLogic::FormActivate() {
 
 void ParLoaderLogic::RQ500ParLoaderCommResult(const QByteArray& reply) {
     waiting_ = false;
+    // Only the unit's answer to "bp", whole, says anything about its
+    // parameters; cut to the buffer or in another command's words it might
+    // read like one.  The editor then keeps its warning.
+    if (!replyFits(reply, ReplyBufferSize) || !reply.startsWith("bp")) {
+        show(state_.language.text(TextId{"Loader", "MsgOnbruikbaarAntwoord"})
+                 .arg(replyStart(reply, UnusableQuoted)),
+             true);
+        return;
+    }
     state_.tables.parametersSentNotLoaded = false;
-    const QByteArray r = replyInBuffer(reply, ReplyBufferSize);
-    const QString answer = QString::fromLatin1(r.left(std::max<qsizetype>(0, r.size() - 2)));
+    const QString answer = QString::fromLatin1(reply.chopped(std::min<qsizetype>(2, reply.size())));
     if (answer == QLatin1String("bp -1"))
         show(panelTekst(4), false);
     else

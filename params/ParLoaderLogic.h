@@ -1,8 +1,10 @@
 #pragma once
 
 // The loader without its widgets: one "bp", and what the unit answered.
-// Any answer means the unit has looked at its parameters, so the editor's
-// sent-but-not-loaded flag goes, whatever the answer says.
+// Any answer to "bp" means the unit has looked at its parameters, so the
+// editor's sent-but-not-loaded flag goes, whatever the answer says; a reply
+// that is no answer to it (another command's words, longer than the reply
+// buffer) is shown as unusable and leaves the flag.
 
 #include "link/RQ500Protocol.h"
 
@@ -16,6 +18,8 @@ class TZRComm;
 class ParLoaderLogic {
   public:
     static constexpr int ReplyBufferSize = 100;
+    // Characters of an unusable reply the panel quotes.
+    static constexpr int UnusableQuoted = 12;
     static constexpr int PanelTextCount = 7;
 
     ParLoaderLogic(ProgramState& state, TZRComm& port);

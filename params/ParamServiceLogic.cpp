@@ -2,6 +2,7 @@
 
 #include "link/ReplyText.h"
 #include "link/ZRComm.h"
+#include "params/model/TableTransfer.h"
 #include "ui/ProgramState.h"
 
 namespace kqm52 {
@@ -240,15 +241,20 @@ void ParamServiceLogic::EnableButtons() {
 }
 
 void ParamServiceLogic::RQ500ZendServiceParameterCommResult(const QByteArray& reply) {
-    const QByteArray r = replyInBuffer(reply, ReplyBufferSize);
-    if (r.startsWith("er 7")) {
+    // Only the echo of this write, whole, says the unit took the value: a
+    // reply cut to the buffer, or one that names another parameter, is no
+    // answer to it.
+    const bool fits = replyFits(reply, ReplyBufferSize);
+    if (fits && reply.startsWith("er 7")) {
         show(QStringLiteral("(er 7) ") + panelTekst(6), true);
-    } else if (r.startsWith("wp")) {
+    } else if (fits && reply.startsWith("wp") &&
+               TableTransfer::replyNumber(reply) == parameter_) {
         state_.tables.parametersSentNotLoaded = true;
         show(panelTekst(4), false);
     } else {
-        // Not the echo of the write: the unit did not say it took the value.
-        show(panelTekst(5) + QLatin1Char(' ') + QString::fromLatin1(r.left(4)).trimmed(), true);
+        show(state_.language.text(TextId{"ParamService", "MsgOnbruikbaarAntwoord"})
+                 .arg(replyStart(reply, UnusableQuoted)),
+             true);
     }
     EnableButtons();
 }

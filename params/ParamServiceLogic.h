@@ -56,6 +56,8 @@ class ParamServiceLogic {
     static constexpr int WriteTimeoutMs = 500;
     static constexpr int LoadTimeoutMs = 2000;
     static constexpr int ReplyBufferSize = 100;
+    // Characters of an unusable reply the panel quotes.
+    static constexpr int UnusableQuoted = 12;
     static constexpr int MaxDigits = 8;
     static constexpr int PanelTextCount = 11;
 

@@ -377,6 +377,10 @@ inline constexpr TextKey kTextTable[] = {
     {"Loader", "PanelTekst4", "tekst 4"}, // parameters computed
     {"Loader", "PanelTekst5", "tekst 5"}, // before the "bp" answer
     {"Loader", "PanelTekst6", "tekst 6"}, // after the "bp" answer
+    // %1 the start of a reply that is no answer to "bp".
+    {"Loader", "MsgOnbruikbaarAntwoord",
+     "Onbruikbaar antwoord van het apparaat (%1); of de parameters geladen zijn, is niet bekend.",
+     "", TextKind::KeepsDefault},
 
     // Service parameter window.
     {"ParamService", "LabelMin", "min", "LabelMin"},
@@ -398,6 +402,10 @@ inline constexpr TextKey kTextTable[] = {
     {"ParamService", "PanelTekst8", "tekst 8"},   // before the "bp" answer
     {"ParamService", "PanelTekst9", "tekst 9"},   // loading parameters
     {"ParamService", "PanelTekst10", "tekst 10"}, // parameters loaded
+    // %1 the start of a reply that is no answer to the write.
+    {"ParamService", "MsgOnbruikbaarAntwoord",
+     "Onbruikbaar antwoord van het apparaat (%1); of de parameter geschreven is, is niet bekend.",
+     "", TextKind::KeepsDefault},
 
     // Printouts, and the questions before printing unloaded values.
     {"Afdrukken", "CaptionPar", "Afdrukken param"},

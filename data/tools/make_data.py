@@ -873,6 +873,10 @@ SECTIONS = [
           "Parameter geladen und geprüft"),
         tt("PanelTekst5", BP_FAIL[0]),
         tt("PanelTekst6", BP_FAIL[1]),
+        t("MsgOnbruikbaarAntwoord",
+          "Onbruikbaar antwoord van het apparaat (%1); of de parameters geladen zijn, is niet bekend.",
+          "Unusable reply from the unit (%1); whether the parameters were loaded is not known.",
+          "Unbrauchbare Antwort vom Gerät (%1); ob die Parameter geladen wurden, ist nicht bekannt."),
     ]),
     ("ParamService", [
         t("LabelMin", "Min", "Min", "Min"),
@@ -895,6 +899,10 @@ SECTIONS = [
         tt("PanelTekst8", BP_FAIL[0]),
         t("PanelTekst9", "Parameters worden geladen...", "Loading parameters...", "Parameter werden geladen..."),
         t("PanelTekst10", "Parameters geladen", "Parameters loaded", "Parameter geladen"),
+        t("MsgOnbruikbaarAntwoord",
+          "Onbruikbaar antwoord van het apparaat (%1); of de parameter geschreven is, is niet bekend.",
+          "Unusable reply from the unit (%1); whether the parameter was written is not known.",
+          "Unbrauchbare Antwort vom Gerät (%1); ob der Parameter geschrieben wurde, ist nicht bekannt."),
     ]),
     ("Afdrukken", [
         t("CaptionPar", "Parameters afdrukken", "Print parameters", "Parameter drucken"),

@@ -176,18 +176,24 @@ TEST_F(ServiceTest, EntryIsCheckedAndStored) {
 }
 
 TEST_F(ServiceTest, SendWritesTheOneValueAndShowsTheUnitsAnswer) {
+    const QString unusable = QStringLiteral(
+        "Onbruikbaar antwoord van het apparaat (%1); of de parameter geschreven is, is niet "
+        "bekend.");
     const struct {
         SimFaults faults;
-        const char* panel;
+        QString panel;
     } cases[] = {
         {{}, "t4"},
         {{.refuseWrites = true}, "(er 7) t6"},
-        {{.wrongWord = SimFaults::WrongWord::Always}, "t5 wq 7"},
         {{.noAnswer = true}, "t0"},
+        // Replies the unit did not give to this write: no success.
+        {{.wrongWord = SimFaults::WrongWord::Always}, unusable.arg("wq 7 -1250")},
+        {{.wrongNumber = SimFaults::WrongWord::Always}, unusable.arg("wp 8 -1250")},
+        {{.longReply = true}, unusable.arg("wp 7 -1250 #…")},
     };
     for (const auto& c : cases) {
-        SCOPED_TRACE(c.panel);
-        const bool ok = std::string_view(c.panel) == "t4";
+        SCOPED_TRACE(c.panel.toStdString());
+        const bool ok = c.panel == "t4";
         bus->setFaults(0, c.faults);
         state.tables.parametersSentNotLoaded = false;
         open(7);
@@ -203,6 +209,12 @@ TEST_F(ServiceTest, SendWritesTheOneValueAndShowsTheUnitsAnswer) {
         EXPECT_EQ(state.tables.parametersSentNotLoaded, ok);
     }
     EXPECT_EQ(bus->withUnit(0, [](SimUnit& u) { return u.parameter(7); }), -1250);
+
+    // The echoed number counts as a number.
+    state.tables.parametersSentNotLoaded = false;
+    logic.RQ500ZendServiceParameterCommResult("wp 007 -1250\r\n");
+    EXPECT_EQ(view.text, "t4");
+    EXPECT_TRUE(state.tables.parametersSentNotLoaded);
 }
 
 TEST_F(ServiceTest, LoadShowsTheUnitsAnswer) {
@@ -242,6 +254,28 @@ TEST_F(ServiceTest, LoaderSendsOneBpAndClearsTheFlagOnAnyAnswer) {
     EXPECT_EQ(loader.panelText(), "l0");
     loader.RQ500ParLoaderCommError({CommCode::LineError, 0, 4});
     EXPECT_EQ(loader.panelText(), "l2");
+
+    // A reply that is no answer to "bp" says nothing about the parameters:
+    // shown as unusable, and the flag stays for the editor to warn about.
+    const QString unusable = QStringLiteral(
+        "Onbruikbaar antwoord van het apparaat (%1); of de parameters geladen zijn, is niet "
+        "bekend.");
+    const std::pair<QByteArray, QString> noAnswers[] = {
+        {"er 1\r\n", "er 1"},
+        {"wp 12 5\r\n", "wp 12 5"},
+        {"bp -1 " + QByteArray(200, '#') + "\r\n", "bp -1 ######…"},
+    };
+    for (const auto& [reply, shown] : noAnswers) {
+        state.tables.parametersSentNotLoaded = true;
+        loader.RQ500ParLoaderCommResult(reply);
+        EXPECT_EQ(loader.panelText(), unusable.arg(shown));
+        EXPECT_TRUE(loader.panelRed());
+        EXPECT_TRUE(state.tables.parametersSentNotLoaded);
+    }
+    bus->setFaults(0, {.longReply = true});
+    loader.FormActivate();
+    ASSERT_TRUE(waitUntil([&] { return !loader.waiting(); }));
+    EXPECT_EQ(loader.panelText(), unusable.arg("bp -1 ######…"));
 
     // Without a language file success shows an empty panel in the normal colour.
     ProgramState bare(dir.path() + "/");
