@@ -176,6 +176,7 @@ void CalibrationLogic::activate() {
     // What the fields held came from an earlier opening, perhaps of another
     // unit: nothing is shown as the unit's value until it has sent it.
     controls_.known.fill(false);
+    outside_.clear();
     changed();
     constants_.start();
 }
@@ -200,6 +201,17 @@ RequestSequence::Verdict CalibrationLogic::constantRead(int index, const QByteAr
     saved_[std::size_t(index)] = view_.showConstant(number, *value);
     filling_ = false;
     controls_.known[std::size_t(index)] = true;
+    // The field shows what the unit holds even outside its limits, and says
+    // so: a value cut to fit would be one the unit does not hold, and the
+    // next save would make it so.
+    const Limits limits = limitsOf(number);
+    if (*value < limits.min || *value > limits.max) {
+        outside_ << texts_.text(TextId{"Calibratie", "MsgWaardeBuitenBereik"})
+                        .arg(fieldName(number), QString::number(*value),
+                             QString::number(limits.min), QString::number(limits.max));
+        controls_.panel1 = outside_.join(QLatin1Char(' '));
+        controls_.panel1Red = true;
+    }
     changed();
     return RequestSequence::Verdict::Good;
 }
@@ -226,6 +238,9 @@ void CalibrationLogic::cmd_LeesDAC_TeachClick() {
 }
 
 void CalibrationLogic::showReply(const Reply& reply) {
+    // The rest of the reading does not hide a constant found outside its
+    // field; the user's next command does.
+    if (!outside_.isEmpty()) return;
     controls_.panel1 = reply.text;
     controls_.panel1Red = false;
     changed();
@@ -331,6 +346,7 @@ void CalibrationLogic::RQ500KalibratieCommResult(const QByteArray& bytes) {
         showTooLong(r);
         return;
     }
+    outside_.clear();
     controls_.panel1 = r.text;
     controls_.panel1Red = false;
     if (r.word == QLatin1String("ks")) {

@@ -90,8 +90,8 @@ struct CalibrationControls {
 class CalibrationView {
   public:
     virtual ~CalibrationView() = default;
-    // Puts a read value in the constant's spin edit and returns what the spin
-    // edit holds then (its limits may have clipped it).
+    // Puts a read value in the constant's spin edit, as it is, also outside
+    // the field's limits, and returns what the spin edit holds then.
     virtual int showConstant(int number, int value) = 0;
     // The constant's spin edit as it is now.
     virtual int constantValue(int number) const = 0;
@@ -181,6 +181,8 @@ class CalibrationLogic {
     bool writesEnabled_ = false;
     bool sentNotSaved_ = false;
     bool filling_ = false; // the chain is putting read values in the spin edits
+    // The message panel's notes on constants read outside their fields.
+    QStringList outside_;
     Reading reading_ = Reading::None;
     // The input selection of a reading switched on is under way; polling
     // starts once the unit has recomputed after it.

@@ -35,7 +35,7 @@ QPushButton* button(QWidget* parent, const char* name, const QString& caption, i
 template <class Spin>
 Spin* spin(QWidget* parent, const char* name, int x, int y, int min, int max) {
     auto* s = place(new Spin(parent), name, x, y, 97, 22);
-    s->setRange(min, max);
+    s->setLimits(min, max);
     // A value is sent when it is complete (Enter, leaving the field, an
     // arrow step), not at every keystroke: typing -37 must not drive the
     // output through -3 first.
@@ -115,12 +115,26 @@ QString wrapped(const QString& text, int width) {
 // field goes back to its value: nothing is sent.
 //
 // A constant's field shows "????" and is locked until the unit has sent its
-// value.
+// value.  A value the unit holds outside the limits is shown as it is (the
+// field's range widens to hold it) and stays until the user enters a value
+// inside the limits; an arrow step that would land outside them is refused
+// like a typed value.
 class CalibrationSpin : public QSpinBox {
   public:
     using QSpinBox::QSpinBox;
 
     std::function<void(const QString& typed)> onRefused;
+
+    void setLimits(int min, int max) {
+        min_ = min;
+        max_ = max;
+        setRange(min, max);
+    }
+    // The unit's value, also outside the limits.
+    void showUnitValue(int value) {
+        setRange(std::min(min_, value), std::max(max_, value));
+        setValue(value);
+    }
 
     void setUnknown(bool unknown) {
         // Only on a change: the text being typed is not put back.
@@ -134,6 +148,16 @@ class CalibrationSpin : public QSpinBox {
 
     void stepBy(int steps) override {
         refuseOutside();
+        // From the text being typed when the field takes it, else from the value.
+        QString text = this->text();
+        int pos = 0;
+        const qint64 from =
+            validate(text, pos) == QValidator::Acceptable ? valueFromText(cleanText()) : value();
+        const qint64 to = from + qint64(steps) * singleStep();
+        if (to >= minimum() && to <= maximum() && !withinLimits(to)) {
+            if (onRefused) onRefused(QString::number(to));
+            return;
+        }
         QSpinBox::stepBy(steps);
     }
 
@@ -141,6 +165,12 @@ class CalibrationSpin : public QSpinBox {
     QValidator::State validate(QString& input, int& pos) const override {
         const QValidator::State state = QSpinBox::validate(input, pos);
         if (state == QValidator::Invalid && wholeNumber(input)) return QValidator::Intermediate;
+        // Inside a range widened for the unit's value, only that value and
+        // the limits' own are taken.
+        if (state == QValidator::Acceptable) {
+            const qint64 typed = valueFromText(input.trimmed());
+            if (!withinLimits(typed) && typed != value()) return QValidator::Intermediate;
+        }
         return state;
     }
     QString textFromValue(int value) const override {
@@ -156,17 +186,20 @@ class CalibrationSpin : public QSpinBox {
     }
 
   private:
+    bool withinLimits(qint64 v) const { return v >= min_ && v <= max_; }
     // A whole number the field cannot take; the spin edit itself then puts
     // its last value back without a change.
     void refuseOutside() {
         QString text = this->text();
         int pos = 0;
-        if (QSpinBox::validate(text, pos) == QValidator::Acceptable) return;
+        if (validate(text, pos) == QValidator::Acceptable) return;
         const QString typed = cleanText().trimmed();
         if (wholeNumber(typed) && onRefused) onRefused(typed);
     }
 
     bool unknown_ = false;
+    int min_ = 0;
+    int max_ = 99;
 };
 
 TFormCalibratie::TFormCalibratie(TZRComm& port, const LanguageTexts& language, Dialogs& dialogs,
@@ -342,7 +375,7 @@ int TFormCalibratie::showConstant(int number, int value) {
     CalibrationSpin* s = constantSpin(number);
     if (!s) return value;
     s->setUnknown(false);
-    s->setValue(value);
+    s->showUnitValue(value);
     return s->value();
 }
 

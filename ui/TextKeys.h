@@ -500,6 +500,11 @@ inline constexpr TextKey kTextTable[] = {
     // %1 the field ("DA Spanning Gain +"), %2 what was typed, %3 and %4 the limits.
     {"Calibratie", "MsgBuitenBereik", "%1: %2 ligt buiten %3 tot %4 en is niet verzonden.", "",
      TextKind::KeepsDefault},
+    // %1 the field, %2 the value the unit holds, %3 and %4 the field's limits.
+    {"Calibratie", "MsgWaardeBuitenBereik",
+     "%1: het apparaat heeft %2, buiten %3 tot %4. Alleen een waarde binnen die grenzen wordt "
+     "verzonden.",
+     "", TextKind::KeepsDefault},
     // %1 the bytes received, %2 the most the reply buffer holds.
     {"Calibratie", "MsgAntwoordTeLang",
      "Antwoord te lang (%1 bytes, ten hoogste %2) en niet gebruikt.", "", TextKind::KeepsDefault},

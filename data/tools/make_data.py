@@ -1010,6 +1010,12 @@ SECTIONS = [
         t("MsgBuitenBereik", "%1: %2 ligt buiten %3 tot %4 en is niet verzonden.",
           "%1: %2 is outside %3 to %4 and was not sent.",
           "%1: %2 liegt außerhalb von %3 bis %4 und wurde nicht gesendet."),
+        t("MsgWaardeBuitenBereik",
+          "%1: het apparaat heeft %2, buiten %3 tot %4. Alleen een waarde binnen die grenzen wordt "
+          "verzonden.",
+          "%1: the unit holds %2, outside %3 to %4. Only a value within those limits is sent.",
+          "%1: das Gerät hat %2, außerhalb von %3 bis %4. Nur ein Wert innerhalb dieser Grenzen "
+          "wird gesendet."),
         t("MsgAntwoordTeLang", "Antwoord te lang (%1 bytes, ten hoogste %2) en niet gebruikt.",
           "Reply too long (%1 bytes, at most %2) and not used.",
           "Antwort zu lang (%1 Bytes, höchstens %2) und nicht verwendet."),

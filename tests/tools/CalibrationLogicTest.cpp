@@ -252,6 +252,32 @@ TEST_F(CalibrationLogicTest, AValueOutsideItsFieldIsRefusedAndNothingGoesOut) {
     EXPECT_FALSE(logic.controls().panel1Red);
 }
 
+// Constants the unit holds outside their fields' limits are kept as it
+// holds them and named in the message panel, which the rest of the reading
+// leaves standing until the user gives a command.
+TEST_F(CalibrationLogicTest, ConstantsOutsideTheirFieldsAreNamedAndKeptAsTheUnitHoldsThem) {
+    unit.setCalibration(2042, 1500);
+    unit.setCalibration(2037, -1001);
+    readAll();
+    EXPECT_EQ(view.spins[2042], 1500);
+    EXPECT_EQ(logic.savedValue(2042), 1500);
+    EXPECT_EQ(logic.savedValue(2037), -1001);
+    EXPECT_EQ(logic.controls().panel1,
+              "DA Spanning Gain +: het apparaat heeft 1500, buiten -1000 tot 1000. Alleen een "
+              "waarde binnen die grenzen wordt verzonden. AD Stroom Gain -: het apparaat heeft "
+              "-1001, buiten -1000 tot 1000. Alleen een waarde binnen die grenzen wordt "
+              "verzonden.");
+    EXPECT_TRUE(logic.controls().panel1Red);
+    calibrationMode();
+    EXPECT_EQ(logic.controls().panel1, "km 1");
+    // Nothing but a value inside the limits goes out for it.
+    change(2042, 1499);
+    change(2042, 1000);
+    ASSERT_TRUE(quiet());
+    EXPECT_EQ(sent(), QStringList{"kw 2042 1000"});
+    EXPECT_TRUE(logic.sentNotSaved());
+}
+
 // A constant whose value never arrived cannot be written: nobody has seen
 // what the unit holds, so an edit would overwrite it blind.
 TEST_F(CalibrationLogicTest, ConstantsNotReadCannotBeWritten) {

@@ -312,6 +312,50 @@ TEST_F(CalibrationWindowTest, ConstantsNotReadStayLockedAndMarked) {
     EXPECT_EQ(offset->text(), "12");
 }
 
+// A constant the unit holds outside its field's limits shows as the unit
+// holds it, is named in the message panel and is the saved copy; nothing
+// goes out but a value the user typed inside the limits.
+TEST_F(CalibrationWindowTest, AConstantOutsideItsFieldShowsAsTheUnitHoldsIt) {
+    bus->withUnit(0, [](SimUnit& u) {
+        u.setCalibration(2042, 1500);
+        u.setEeprom(2042, 1500);
+    });
+    form.FormActivate();
+    ASSERT_TRUE(quiet());
+    QSpinBox* gain = child<QSpinBox>(form, "SpinEdit_Gain_U_pos");
+    QLabel* panel1 = child<QLabel>(form, "Panel1");
+    EXPECT_EQ(gain->value(), 1500);
+    EXPECT_EQ(gain->text(), "1500");
+    EXPECT_EQ(form.logic().savedValue(2042), 1500);
+    EXPECT_EQ(panel1->text(), "DA Spanning Gain +: het apparaat heeft 1500, buiten -1000 tot "
+                              "1000. Alleen een waarde binnen die grenzen wordt verzonden.");
+    EXPECT_TRUE(panel1->styleSheet().contains("red"));
+
+    click("CmdSetKalibtatieMode");
+    click("CmdSet_U_actief");
+    hostLines.clear();
+    // An arrow step from 1500, Enter on it unchanged, a typed 1200: nothing
+    // goes out and the field keeps the unit's value.
+    gain->setFocus();
+    QTest::keyClick(gain, Qt::Key_Down);
+    ASSERT_TRUE(quiet());
+    EXPECT_TRUE(panel1->text().contains("1499")) << panel1->text().toStdString();
+    QTest::keyClick(gain, Qt::Key_Return);
+    type(gain, "1200");
+    EXPECT_TRUE(panel1->text().contains("1200")) << panel1->text().toStdString();
+    EXPECT_TRUE(hostLines.all().isEmpty()) << hostLines.all().join(" | ").toStdString();
+    EXPECT_EQ(gain->value(), 1500);
+    EXPECT_FALSE(child<QPushButton>(form, "CmdSaveToEEPROM")->isEnabled());
+
+    // A value inside the limits goes out; back outside them is refused.
+    type(gain, "900");
+    type(gain, "1500");
+    EXPECT_EQ(hostLines.all(), QStringList{"kw 2042 900"});
+    EXPECT_EQ(gain->value(), 900);
+    click("CmdSaveToEEPROM");
+    EXPECT_EQ(bus->withUnit(0, [](SimUnit& u) { return u.eeprom(2042); }), 900);
+}
+
 // An unplugged converter ends the live reading in this window too: the
 // error in red, the panel no longer lit, the button ready to start again.
 TEST_F(CalibrationWindowTest, AnUnpluggedConverterEndsTheLiveReading) {
