@@ -247,8 +247,7 @@ void ParamServiceLogic::RQ500ZendServiceParameterCommResult(const QByteArray& re
     const bool fits = replyFits(reply, ReplyBufferSize);
     if (fits && reply.startsWith("er 7")) {
         show(QStringLiteral("(er 7) ") + panelTekst(6), true);
-    } else if (fits && reply.startsWith("wp") &&
-               TableTransfer::replyNumber(reply) == parameter_) {
+    } else if (fits && reply.startsWith("wp") && TableTransfer::replyNumber(reply) == parameter_) {
         state_.tables.parametersSentNotLoaded = true;
         show(panelTekst(4), false);
     } else {

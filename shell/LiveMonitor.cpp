@@ -269,8 +269,8 @@ void LiveMonitor::Timer1Timer() {
 
 void LiveMonitor::RQ500ReadErrorCommResult(const QByteArray& result) {
     view_.showComInfo({});
-    const QString text = replyFits(result, LongBuffer) ? replyText(result, LongBuffer)
-                                                       : UnreadableMark;
+    const QString text =
+        replyFits(result, LongBuffer) ? replyText(result, LongBuffer) : UnreadableMark;
     if (text.isEmpty() || text.startsWith(QLatin1String("-1")))
         view_.showErrorNo({});
     else
