@@ -62,6 +62,13 @@ Reply parseReply(const QByteArray& reply) {
     return r;
 }
 
+bool echoes(const Reply& reply, QLatin1StringView word, int number) {
+    if (reply.word != word || reply.text.size() < 3 || reply.text[2] != QLatin1Char(' '))
+        return false;
+    const auto echoed = parseDeviceInteger(reply.first);
+    return echoed && *echoed == number;
+}
+
 } // namespace calibration
 
 using namespace calibration;
@@ -197,6 +204,12 @@ RequestSequence::Verdict CalibrationLogic::constantRead(int index, const QByteAr
         return RequestSequence::Verdict::Bad;
     }
     const int number = ReadOrder[std::size_t(index)];
+    // A stale or stray answer about another constant would put its value in
+    // this field; the field stays unread instead.
+    if (!echoes(r, QLatin1StringView("kr"), number)) {
+        showNotAsked(QStringLiteral("kr %1").arg(number), r);
+        return RequestSequence::Verdict::Bad;
+    }
     filling_ = true;
     saved_[std::size_t(index)] = view_.showConstant(number, *value);
     filling_ = false;
@@ -228,6 +241,10 @@ RequestSequence::Verdict CalibrationLogic::teachRead(int index, const QByteArray
         showUnreadable(r);
         return RequestSequence::Verdict::Bad;
     }
+    if (!echoes(r, QLatin1StringView("kr"), TeachNumbers[std::size_t(index)])) {
+        showNotAsked(QStringLiteral("kr %1").arg(TeachNumbers[std::size_t(index)]), r);
+        return RequestSequence::Verdict::Bad;
+    }
     controls_.teach[std::size_t(index)] = QString::number(*value);
     changed();
     return RequestSequence::Verdict::Good;
@@ -252,6 +269,13 @@ void CalibrationLogic::showUnreadable(const Reply& reply) {
     changed();
 }
 
+void CalibrationLogic::showNotAsked(const QString& request, const Reply& reply) {
+    controls_.panel1 =
+        texts_.text(TextId{"Calibratie", "MsgAntwoordNietGevraagd"}).arg(request, reply.text);
+    controls_.panel1Red = true;
+    changed();
+}
+
 void CalibrationLogic::showTooLong(const Reply& reply) {
     controls_.panel1 =
         texts_.text(TextId{"Calibratie", "MsgAntwoordTeLang"}).arg(reply.size).arg(ReplyBuffer);
@@ -272,12 +296,11 @@ void CalibrationLogic::sendNextCommand() {
     RequestSequence::Item item;
     item.request = pending_.front();
     pending_.pop_front();
-    item.parse = [this](const QByteArray& r) {
-        RQ500KalibratieCommResult(r);
-        // Too long, the reply confirmed nothing: an input selection that
-        // gets one starts no reading.
-        return replyFits(r, ReplyBuffer) ? RequestSequence::Verdict::Good
-                                         : RequestSequence::Verdict::Bad;
+    item.parse = [this, request = item.request](const QByteArray& r) {
+        // A reply that confirmed nothing: an input selection that gets one
+        // starts no reading.
+        return RQ500KalibratieCommResult(r, request) ? RequestSequence::Verdict::Good
+                                                     : RequestSequence::Verdict::Bad;
     };
     std::vector<RequestSequence::Item> items;
     items.push_back(std::move(item));
@@ -340,11 +363,21 @@ void CalibrationLogic::CmdSaveToEEPROMClick() {
     send(QStringLiteral("ks"));
 }
 
-void CalibrationLogic::RQ500KalibratieCommResult(const QByteArray& bytes) {
+bool CalibrationLogic::RQ500KalibratieCommResult(const QByteArray& bytes, const QString& request) {
     const Reply r = parseReply(bytes);
     if (r.tooLong) {
         showTooLong(r);
-        return;
+        return false;
+    }
+    // A write is confirmed only by its own echo: one about another constant
+    // says nothing of this write and must not decide whether "EEPROM" is due.
+    if (request.startsWith(QLatin1String("kw "))) {
+        const auto written = parseDeviceInteger(request.mid(3).section(QLatin1Char(' '), 0, 0));
+        if (written && !echoes(r, QLatin1StringView("kw"), *written)) {
+            outside_.clear();
+            showNotAsked(request, r);
+            return false;
+        }
     }
     outside_.clear();
     controls_.panel1 = r.text;
@@ -384,6 +417,7 @@ void CalibrationLogic::RQ500KalibratieCommResult(const QByteArray& bytes) {
         startPolling();
     }
     changed();
+    return true;
 }
 
 QString CalibrationLogic::linkErrorText(const TCommError& error) const {

@@ -66,6 +66,11 @@ struct Reply {
 };
 Reply parseReply(const QByteArray& reply);
 
+// Whether the reply is the unit's answer to `word` about `number`: it starts
+// with the word and a blank and echoes the number (as a number, "kr 02041"
+// echoes 2041).  Any other reply is about something else, whatever it holds.
+bool echoes(const Reply& reply, QLatin1StringView word, int number);
+
 } // namespace calibration
 
 // What the window shows apart from the spin edits.
@@ -146,7 +151,9 @@ class CalibrationLogic {
     TRQ500Protocol RQ500Lees_I_AD;
     TRQ500Protocol RQ500Lees_DAC_TeachWaarden;
 
-    void RQ500KalibratieCommResult(const QByteArray& reply);
+    // `request` is what the reply answers, when known.  False when the reply
+    // confirmed nothing: too long, or a write echo about another constant.
+    bool RQ500KalibratieCommResult(const QByteArray& reply, const QString& request = {});
     void RQ500KalibratieCommError(const TCommError& error);
     void RQ500Lees_U_ADCommResult(const QByteArray& reply);
     void RQ500Lees_I_ADCommResult(const QByteArray& reply);
@@ -161,6 +168,7 @@ class CalibrationLogic {
     void showReply(const calibration::Reply& reply);
     void showUnreadable(const calibration::Reply& reply);
     void showTooLong(const calibration::Reply& reply);
+    void showNotAsked(const QString& request, const calibration::Reply& reply);
     void showLinkError(const QString& text);
     QString linkErrorText(const TCommError& error) const;
     void switchReading(Reading reading);

@@ -508,6 +508,9 @@ inline constexpr TextKey kTextTable[] = {
     // %1 the bytes received, %2 the most the reply buffer holds.
     {"Calibratie", "MsgAntwoordTeLang",
      "Antwoord te lang (%1 bytes, ten hoogste %2) en niet gebruikt.", "", TextKind::KeepsDefault},
+    // %1 the request, %2 the reply that does not echo it.
+    {"Calibratie", "MsgAntwoordNietGevraagd",
+     "Antwoord hoort niet bij \"%1\" en is niet gebruikt: %2", "", TextKind::KeepsDefault},
 };
 // clang-format on
 

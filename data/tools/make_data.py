@@ -1019,6 +1019,9 @@ SECTIONS = [
         t("MsgAntwoordTeLang", "Antwoord te lang (%1 bytes, ten hoogste %2) en niet gebruikt.",
           "Reply too long (%1 bytes, at most %2) and not used.",
           "Antwort zu lang (%1 Bytes, höchstens %2) und nicht verwendet."),
+        t("MsgAntwoordNietGevraagd", "Antwoord hoort niet bij \"%1\" en is niet gebruikt: %2",
+          "Reply does not belong to \"%1\" and was not used: %2",
+          "Antwort gehört nicht zu \"%1\" und wurde nicht verwendet: %2"),
     ]),
 ]
 

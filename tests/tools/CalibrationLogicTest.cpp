@@ -310,6 +310,73 @@ TEST_F(CalibrationLogicTest, ConstantsNotReadCannotBeWritten) {
         EXPECT_TRUE(known);
 }
 
+// A reply that echoes another number is not the answer to the request: the
+// value it carries lands in no field, and the field asked for stays unread.
+TEST_F(CalibrationLogicTest, AReplyAboutAnotherNumberFillsNoField) {
+    const auto knownFields = [&] {
+        QStringList known;
+        for (int n : calibration::ReadOrder)
+            if (logic.controls().known[std::size_t(calibration::indexOf(n))])
+                known << QString::number(n);
+        return known;
+    };
+    bus->setFaults(0, {.wrongNumber = SimFaults::WrongWord::Always});
+    logic.activate();
+    ASSERT_TRUE(quiet());
+    EXPECT_EQ(sent(), QStringList{"kr 2041"});
+    EXPECT_TRUE(view.spins.empty());
+    EXPECT_TRUE(knownFields().isEmpty());
+    EXPECT_TRUE(logic.controls().panel1Red);
+    EXPECT_TRUE(logic.controls().panel1.endsWith(QLatin1String("kr 2042 41")))
+        << logic.controls().panel1.toStdString();
+    bus->setFaults(0, {});
+    calibrationMode();
+    EXPECT_TRUE(knownFields().isEmpty());
+
+    // Once, in the middle of the chain: the constants before it are read,
+    // the one asked for stays unread, and the reading stops there.
+    view.shown = [&](int number) {
+        if (number == 2042) bus->setFaults(0, {.wrongNumber = SimFaults::WrongWord::Once});
+    };
+    view.spins.clear();
+    logic.activate();
+    ASSERT_TRUE(quiet());
+    EXPECT_EQ(sent(), (QStringList{"kr 2041", "kr 2042", "kr 2040"}));
+    EXPECT_EQ(view.spins, (std::map<int, int>{{2041, 41}, {2042, 42}}));
+    EXPECT_EQ(knownFields(), (QStringList{"2041", "2042"}));
+    EXPECT_TRUE(logic.controls().panel1Red);
+
+    // The teach values are read the same way.
+    view.shown = [&](int number) {
+        if (number == 2039) bus->setFaults(0, {.wrongNumber = SimFaults::WrongWord::Once});
+    };
+    readAll();
+    EXPECT_EQ(knownFields().size(), calibration::ConstantCount);
+    EXPECT_EQ(logic.controls().teach[0], QString());
+    EXPECT_TRUE(
+        logic.controls().panel1.endsWith(QStringLiteral("kr 2029 %1").arg(unit.teachValue(2028))))
+        << logic.controls().panel1.toStdString();
+}
+
+// A write echo about another constant confirms nothing: it neither sets nor
+// clears what "EEPROM" shows, and the panel says the write went unconfirmed.
+TEST_F(CalibrationLogicTest, AWriteEchoAboutAnotherConstantConfirmsNothing) {
+    readAll();
+    calibrationMode();
+    change(2042, 5000); // refused: the field differs from the unit's value
+    ASSERT_TRUE(quiet());
+    bus->setFaults(0, {.wrongNumber = SimFaults::WrongWord::Once});
+    change(2041, 41);
+    ASSERT_TRUE(quiet());
+    EXPECT_EQ(sent(), QStringList{"kw 2041 41"});
+    EXPECT_FALSE(logic.sentNotSaved());
+    EXPECT_FALSE(logic.controls().eeprom);
+    EXPECT_TRUE(logic.controls().panel1Red);
+    EXPECT_TRUE(logic.controls().panel1.contains(QLatin1String("kw 2041 41")))
+        << logic.controls().panel1.toStdString();
+    EXPECT_TRUE(logic.controls().panel1.endsWith(QLatin1String("kw 2042 41")));
+}
+
 // A link failure while an input is read live stops the polling and says so;
 // the panel does not keep the last value as if it were current.
 TEST_F(CalibrationLogicTest, ALinkErrorStopsTheLiveReading) {
@@ -422,4 +489,20 @@ TEST(CalibrationReply, SplitsIntoWordAndArgumentsAndRefusesWhatOverrunsTheBuffer
     EXPECT_TRUE(overlong.tooLong);
     EXPECT_EQ((QStringList{overlong.word, overlong.first, overlong.second}),
               (QStringList{"", "", ""}));
+}
+
+TEST(CalibrationReply, EchoesTheRequestOnlyWithItsWordAndNumber) {
+    const struct {
+        QByteArray reply;
+        bool echoes;
+    } cases[] = {
+        {"kr 2041 -37\r\n", true},  {"kr 02041 -37\r\n", true}, {"kr 2042 -37\r\n", false},
+        {"kw 2041 -37\r\n", false}, {"kr2041 -37\r\n", false},  {"kr\r\n", false},
+        {"er 7\r\n", false},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(
+            calibration::echoes(calibration::parseReply(c.reply), QLatin1StringView("kr"), 2041),
+            c.echoes)
+            << c.reply.toStdString();
 }
