@@ -373,7 +373,9 @@ bool CalibrationLogic::RQ500KalibratieCommResult(const QByteArray& bytes, const 
     // says nothing of this write and must not decide whether "EEPROM" is due.
     if (request.startsWith(QLatin1String("kw "))) {
         const auto written = parseDeviceInteger(request.mid(3).section(QLatin1Char(' '), 0, 0));
-        if (written && !echoes(r, QLatin1StringView("kw"), *written)) {
+        // "er n" is the unit's own answer to this write and is shown as it is.
+        if (written && r.word != QLatin1String("er") &&
+            !echoes(r, QLatin1StringView("kw"), *written)) {
             outside_.clear();
             showNotAsked(request, r);
             return false;

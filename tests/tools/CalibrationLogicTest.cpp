@@ -375,6 +375,13 @@ TEST_F(CalibrationLogicTest, AWriteEchoAboutAnotherConstantConfirmsNothing) {
     EXPECT_TRUE(logic.controls().panel1.contains(QLatin1String("kw 2041 41")))
         << logic.controls().panel1.toStdString();
     EXPECT_TRUE(logic.controls().panel1.endsWith(QLatin1String("kw 2042 41")));
+    // A refusal names no number, yet it is this write's answer: shown as the
+    // unit gave it.
+    bus->setFaults(0, {.refuseWrites = true});
+    change(2041, 42);
+    ASSERT_TRUE(quiet());
+    EXPECT_TRUE(logic.controls().panel1.startsWith(QLatin1String("er 7")))
+        << logic.controls().panel1.toStdString();
 }
 
 // A link failure while an input is read live stops the polling and says so;
