@@ -39,10 +39,15 @@ LanguageChoice::View LanguageChoice::FormActivate() {
 
 void LanguageChoice::CmdOKClick(int selected) {
     if (selected >= 0 && selected < LanguageCount) state_.settings.LanguageNo = selected;
-    if (state_.settings.LanguageNo != languageAtActivation_)
-        state_.language.TekstFile_Lezen(state_.settings.ProgramDir, state_.settings.LanguageNo);
+    ReadProblem problem;
+    if (state_.settings.LanguageNo != languageAtActivation_) {
+        state_.language.TekstFile_Lezen(state_.settings.ProgramDir, state_.settings.LanguageNo,
+                                        &problem);
+        state_.refused(problem);
+    }
     if (applyTexts_) applyTexts_();
-    state_.catalogue.ParameterDef_lezen(state_.settings.ProgramDir);
+    state_.catalogue.ParameterDef_lezen(state_.settings.ProgramDir, &problem);
+    state_.refused(problem);
 }
 
 } // namespace kqm52

@@ -86,10 +86,17 @@ TFormMain::TFormMain(ProgramState& state, Dialogs& dialogs, const StartOptions& 
 
     buildWindow();
     connectOnlineParts();
+    // Told after the window is on screen, in the language then in force.
+    state_.fileRefused = [this](const ReadProblem& problem) {
+        QTimer::singleShot(0, this, [this, problem] {
+            dialogs_.error(this, applicationTitle(), state_.language.problemText(problem));
+        });
+    };
     FormCreate();
 }
 
 TFormMain::~TFormMain() {
+    state_.fileRefused = nullptr;
     // The online parts go before the port: a port still open must not call them.
     ZRComm1.OnActivate = nullptr;
     ZRComm1.OnDeactivate = nullptr;
@@ -332,9 +339,14 @@ void TFormMain::buildMenus() {
 void TFormMain::FormCreate() {
     setWindowTitle(applicationTitle());
     Configfile_lezen();
-    state_.language.TekstFile_Lezen(state_.settings.ProgramDir, state_.settings.LanguageNo);
-    state_.catalogue.ParameterDef_lezen(state_.settings.ProgramDir);
-    state_.catalogue.ParamNo_lezen(state_.settings.ProgramDir);
+    ReadProblem problem;
+    state_.language.TekstFile_Lezen(state_.settings.ProgramDir, state_.settings.LanguageNo,
+                                    &problem);
+    state_.refused(problem);
+    state_.catalogue.ParameterDef_lezen(state_.settings.ProgramDir, &problem);
+    state_.refused(problem);
+    state_.catalogue.ParamNo_lezen(state_.settings.ProgramDir, &problem);
+    state_.refused(problem);
     state_.monitor.ActualOn = false;
     state_.monitor.ThumbwheelOn = false;
     Disable_checkboxen_status_klemmen();
@@ -376,8 +388,10 @@ void TFormMain::setCommunicationItemsEnabled(bool linkOpen) {
 
 void TFormMain::Configfile_lezen() {
     int unitNo = SpinEditUnitSelect->value();
+    ReadProblem problem;
     SettingsFile::read(SettingsFile::path(state_.settings.ProgramDir), ZRComm1, unitNo,
-                       state_.settings, state_.portMap);
+                       state_.settings, state_.portMap, &problem);
+    state_.refused(problem);
     SpinEditUnitSelect->setValue(unitNo);
 }
 

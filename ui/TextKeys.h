@@ -104,6 +104,11 @@ inline constexpr TextKey kTextTable[] = {
     {"Main", "K0_Inactief", "Inactief"},
     {"Main", "Msg_waarschuwingCaption", ""},
     {"Main", "Msg_Melding_Geen_MX52", ""},
+    // Ours: a settings, language or catalogue file far larger than any real
+    // one, refused unread.  %1 the file, %2 the bound in MB.
+    {"Main", "MsgBestandTeGroot", "%1 is larger than %2 MB, far more than such a file holds, and "
+                                  "was not read. The program goes on without it.", "",
+     TextKind::KeepsDefault},
 
     // Backup and restore.
     {"BackupRestore", "SaveCaption", ""},

@@ -531,6 +531,13 @@ SECTIONS = [
           "The connected unit is not an MX52 or MX53. Not every function of this program will work with it.",
           "Das angeschlossene Gerät ist kein MX52 oder MX53. Nicht alle Funktionen dieses Programms "
           "funktionieren damit."),
+        t("MsgBestandTeGroot",
+          "%1 is groter dan %2 MB, veel meer dan zo'n bestand bevat, en is niet gelezen. "
+          "Het programma gaat zonder verder.",
+          "%1 is larger than %2 MB, far more than such a file holds, and was not read. "
+          "The program goes on without it.",
+          "%1 ist größer als %2 MB, weit mehr als eine solche Datei enthält, und wurde nicht "
+          "gelesen. Das Programm arbeitet ohne sie weiter."),
     ]),
     ("BackupRestore", [
         t("SaveCaption", "Backup opslaan als", "Save backup as", "Sicherung speichern unter"),

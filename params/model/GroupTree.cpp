@@ -1,8 +1,8 @@
 #include "params/model/GroupTree.h"
 
 #include "inifile/IniFile.h"
+#include "inifile/ReadFile.h"
 
-#include <QFile>
 #include <QStringList>
 
 #include <algorithm>
@@ -16,14 +16,14 @@ QString GroupTree::fileName(int languageNo) {
 
 bool GroupTree::load(const QString& path, QString* error) {
     nodes_.clear();
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        if (error) *error = file.errorString();
-        return false;
-    }
-    const QByteArray bytes = file.readAll();
-    if (file.error() != QFileDevice::NoError) {
-        if (error) *error = file.errorString();
+    QByteArray bytes;
+    ReadProblem problem;
+    if (!readFile(path, bytes, &problem)) {
+        if (error)
+            *error = problem.kind == ReadProblem::Kind::TooLarge
+                         ? QStringLiteral("The file is larger than %1 MB and was not read.")
+                               .arg(problem.limit / (1024 * 1024))
+                         : problem.reason;
         return false;
     }
     loadFromText(IniFile::decode(bytes));

@@ -26,16 +26,24 @@ QString findBeside(const QString& programDir, const QString& name) {
     return found.isEmpty() ? QString() : dir.filePath(found.front());
 }
 
-bool loadStore(const QString& programDir, const QString& name, IniFile& store) {
-    store.clear();
+// Reads the file into store and sets present.  A refused file changes
+// neither: what was read before stays in use.
+void loadStore(const QString& programDir, const QString& name, IniFile& store, bool& present,
+               ReadProblem* problem) {
     const QString path = findBeside(programDir, name);
-    return !path.isEmpty() && store.load(path);
+    IniFile fresh;
+    ReadProblem why;
+    const bool loaded = !path.isEmpty() && fresh.load(path, &why);
+    if (problem) *problem = why;
+    if (why.kind == ReadProblem::Kind::TooLarge) return;
+    store = std::move(fresh);
+    present = loaded;
 }
 
 } // namespace
 
-void ParameterCatalogue::ParameterDef_lezen(const QString& programDir) {
-    definitionsPresent_ = loadStore(programDir, definitionFileName(), definitions_);
+void ParameterCatalogue::ParameterDef_lezen(const QString& programDir, ReadProblem* problem) {
+    loadStore(programDir, definitionFileName(), definitions_, definitionsPresent_, problem);
     buildInfos();
 }
 
@@ -69,8 +77,8 @@ const ParameterInfo& ParameterCatalogue::info(int p) const {
     return infos_[std::size_t(p)];
 }
 
-void ParameterCatalogue::ParamNo_lezen(const QString& programDir) {
-    numbersPresent_ = loadStore(programDir, numberFileName(), numbers_);
+void ParameterCatalogue::ParamNo_lezen(const QString& programDir, ReadProblem* problem) {
+    loadStore(programDir, numberFileName(), numbers_, numbersPresent_, problem);
 }
 
 void ParameterCatalogue::release() {

@@ -37,9 +37,11 @@ class ParameterCatalogue {
     static QString numberFileName() { return QStringLiteral("ParNo.txt"); }
 
     // Reads Parameters.txt / ParNo.txt from the program's folder.  Called at
-    // start-up; the definitions again when the options are confirmed.
-    void ParameterDef_lezen(const QString& programDir);
-    void ParamNo_lezen(const QString& programDir);
+    // start-up; the definitions again when the options are confirmed.  A
+    // file that is refused (larger than any catalogue can be) leaves the
+    // store read before in force; problem, when given, says so.
+    void ParameterDef_lezen(const QString& programDir, ReadProblem* problem = nullptr);
+    void ParamNo_lezen(const QString& programDir, ReadProblem* problem = nullptr);
     // Drops both stores (the program is closing).
     void release();
 
