@@ -142,6 +142,9 @@ inline constexpr TextKey kTextTable[] = {
     {"About", "Handelsmerk", "Handelsmerk"},
     {"About", "SoftwareVersie", "Software versie:"}, // followed by " " and the version
     {"HelpErrorNummers", "Caption", "Error nummers"},
+    // Ours: shown above a help file that was too long to show whole.
+    {"HelpErrorNummers", "MsgAfgekort", "This help file is longer than the window can show; it "
+                                        "is shown only in part.", "", TextKind::KeepsDefault},
 
     // Options dialog.
     {"Opties", "Caption", "Instellingem"},

@@ -588,6 +588,11 @@ SECTIONS = [
     ]),
     ("HelpErrorNummers", [
         t("Caption", "Foutnummers MX52", "MX52 error numbers", "Fehlernummern MX52"),
+        t("MsgAfgekort",
+          "Dit hulpbestand is langer dan het venster kan tonen; het wordt maar gedeeltelijk getoond.",
+          "This help file is longer than the window can show; it is shown only in part.",
+          "Diese Hilfedatei ist länger, als das Fenster zeigen kann; sie wird nur teilweise "
+          "angezeigt."),
     ]),
     ("Opties", [
         t("Caption", "Opties", "Options", "Optionen"),
