@@ -8,7 +8,8 @@
 // the first "=" of its line (nothing trimmed but the line end; the key is
 // trimmed).  Lines before the first section, blank lines, comment lines (";")
 // and lines without "=" are kept as read so that writing back does not lose
-// them; a key line that was not changed is written back byte for byte.  With a section or key present twice, the first one counts.
+// them; a key line that was not changed is written back byte for byte.  With
+// a section or key present twice, the first one counts.
 //
 // Encoding: a file is read as UTF-8 (a BOM is honoured, UTF-16 with a BOM
 // too); a file that is not valid UTF-8 comes from an older tool and is read
