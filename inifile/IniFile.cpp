@@ -110,28 +110,34 @@ void IniFile::loadFromText(const QString& text) {
 
 void IniFile::parse(const QString& text) {
     crlf_ = text.contains(QLatin1String("\r\n"));
-    QStringList lines = text.split(QLatin1Char('\n'));
-    // A final line end does not open one more (empty) line.
-    if (!lines.isEmpty() && lines.constLast().isEmpty()) lines.removeLast();
-
+    // Views into the text, copied only for what is kept: a catalogue has
+    // thousands of lines.
+    const QStringView all(text);
+    const qsizetype n = all.size();
     Section* current = nullptr;
-    for (QString line : std::as_const(lines)) {
-        if (line.endsWith(QLatin1Char('\r'))) line.chop(1);
-        const QString trimmed = line.trimmed();
-        const qsizetype close = trimmed.indexOf(QLatin1Char(']'));
-        if (trimmed.startsWith(QLatin1Char('[')) && close > 0) {
-            sections_.push_back(Section{trimmed.mid(1, close - 1).trimmed(), line, {}});
+    // A final line end does not open one more (empty) line.
+    for (qsizetype start = 0; start < n;) {
+        qsizetype end = all.indexOf(u'\n', start);
+        if (end < 0) end = n;
+        QStringView line = all.mid(start, end - start);
+        start = end + 1;
+        if (line.endsWith(u'\r')) line.chop(1);
+        const QStringView trimmed = line.trimmed();
+        const qsizetype close = trimmed.indexOf(u']');
+        if (trimmed.startsWith(u'[') && close > 0) {
+            sections_.push_back(
+                Section{trimmed.mid(1, close - 1).trimmed().toString(), line.toString(), {}});
             current = &sections_.back();
             continue;
         }
         Line entry;
-        entry.raw = line;
-        const qsizetype eq = line.indexOf(QLatin1Char('='));
-        if (!trimmed.startsWith(QLatin1Char(';')) && eq > 0) {
-            const QString key = line.left(eq).trimmed();
+        entry.raw = line.toString();
+        const qsizetype eq = line.indexOf(u'=');
+        if (!trimmed.startsWith(u';') && eq > 0) {
+            const QStringView key = line.left(eq).trimmed();
             if (!key.isEmpty()) {
-                entry.key = key;
-                entry.value = line.mid(eq + 1);
+                entry.key = key.toString();
+                entry.value = line.mid(eq + 1).toString();
             }
         }
         if (current)

@@ -6,6 +6,8 @@
 #include <QDir>
 #include <QFileInfo>
 
+#include <array>
+
 namespace kqm52 {
 
 namespace {
@@ -15,6 +17,15 @@ const QString kNoOption = QStringLiteral("########");
 bool isLanguage(int languageNo) {
     return languageNo >= 0 && languageNo < ParameterCatalogue::LanguageCount;
 }
+
+// "naam0" .. "naam4", "opties0" .. "opties4": made once, asked for 4000 times
+// while the catalogue loads.
+const std::array<QString, ParameterCatalogue::LanguageCount> NameKeys = {
+    QStringLiteral("naam0"), QStringLiteral("naam1"), QStringLiteral("naam2"),
+    QStringLiteral("naam3"), QStringLiteral("naam4")};
+const std::array<QString, ParameterCatalogue::LanguageCount> OptionKeys = {
+    QStringLiteral("opties0"), QStringLiteral("opties1"), QStringLiteral("opties2"),
+    QStringLiteral("opties3"), QStringLiteral("opties4")};
 
 // The catalogue comes from Windows, where "parameters.txt" is the same file;
 // take the exact name first and any spelling of it when that is missing.
@@ -57,7 +68,7 @@ void ParameterCatalogue::buildInfos() {
         if (info.described_) {
             for (int lang = 0; lang < LanguageCount; ++lang) {
                 info.names_[std::size_t(lang)] =
-                    definitions_.readString(section, QStringLiteral("naam%1").arg(lang));
+                    definitions_.readString(section, NameKeys[std::size_t(lang)]);
                 info.options_[std::size_t(lang)] = optionList(section, lang);
             }
             if (definitions_.readInteger(section, QStringLiteral("type"), 0) == OptionListType)
@@ -145,8 +156,10 @@ QStringList ParameterCatalogue::optionList(int p, int languageNo) const {
 
 QStringList ParameterCatalogue::optionList(const QString& section, int languageNo) const {
     if (!isLanguage(languageNo)) return {};
-    const QString key = QStringLiteral("opties%1").arg(languageNo);
+    const QString& key = OptionKeys[std::size_t(languageNo)];
     const QStringList list = ListText::read(definitions_.readString(section, key));
+    // Written back, the list begins with "#" only when its first item does.
+    if (list.isEmpty() || !list.front().startsWith(QLatin1Char('#'))) return list;
     const QString written = ListText::write(list);
     if (!written.startsWith(QLatin1Char('#'))) return list;
     // Followed once only: a "#" in the referenced list is simply its label.
