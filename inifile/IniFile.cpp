@@ -62,6 +62,10 @@ size_t detail::qHash(const IniName& name, size_t seed) noexcept {
     return h;
 }
 
+size_t detail::qHash(const IniKey& key, size_t seed) noexcept {
+    return qHash(key.key, qHash(key.section, seed));
+}
+
 bool IniFile::load(const QString& path, ReadProblem* problem) {
     clear();
     if (problem) *problem = ReadProblem{};
@@ -150,19 +154,23 @@ void IniFile::parse(const QString& text) {
 
 void IniFile::indexSection(int s) {
     const Section& section = sections_[std::size_t(s)];
-    NameEntry& e = index_[Name{section.name}];
-    e.sections.push_back(s);
+    index_[Name{section.name}].sections.push_back(s);
     for (int i = 0; i < int(section.lines.size()); ++i) {
         const QString& key = section.lines[std::size_t(i)].key;
         // The first key of a name counts, in this section or an earlier one.
         if (key.isEmpty()) continue;
-        const Name name{key};
-        if (!e.keys.contains(name)) e.keys.insert(name, LineRef{s, i});
+        const detail::IniKey name{{section.name}, {key}};
+        if (!keyIndex_.contains(name)) keyIndex_.insert(name, LineRef{s, i});
     }
 }
 
 void IniFile::rebuildIndex() {
     index_.clear();
+    keyIndex_.clear();
+    qsizetype lines = 0;
+    for (const Section& section : sections_)
+        lines += qsizetype(section.lines.size());
+    keyIndex_.reserve(lines);
     for (int s = 0; s < int(sections_.size()); ++s)
         indexSection(s);
 }
@@ -224,10 +232,8 @@ const IniFile::Section* IniFile::findSection(const QString& name) const {
 
 const IniFile::Line* IniFile::findLine(const QString& section, const QString& key) const {
     // A section written twice is read as one; the first key of a name counts.
-    const NameEntry* e = entry(section);
-    if (!e) return nullptr;
-    const auto it = e->keys.constFind(Name{key});
-    if (it == e->keys.constEnd()) return nullptr;
+    const auto it = keyIndex_.constFind(detail::IniKey{{section}, {key}});
+    if (it == keyIndex_.constEnd()) return nullptr;
     return &sections_[std::size_t(it->section)].lines[std::size_t(it->line)];
 }
 
@@ -261,7 +267,7 @@ QStringList IniFile::keys(const QString& section) const {
         for (int i = 0; i < int(lines.size()); ++i) {
             const QString& key = lines[std::size_t(i)].key;
             if (key.isEmpty()) continue;
-            const LineRef first = e->keys.value(Name{key});
+            const LineRef first = keyIndex_.value(detail::IniKey{{section}, {key}});
             if (first.section == s && first.line == i) names.append(key);
         }
     }
@@ -308,7 +314,7 @@ void IniFile::writeString(const QString& section, const QString& key, const QStr
         --at;
     const int line = int(at - lines.begin());
     lines.insert(at, Line{key, text, key + QLatin1Char('=') + text});
-    index_[Name{section}].keys.insert(Name{key}, LineRef{s, line});
+    keyIndex_.insert(detail::IniKey{{section}, {key}}, LineRef{s, line});
 }
 
 void IniFile::writeInteger(const QString& section, const QString& key, int value) {
@@ -362,6 +368,7 @@ void IniFile::clear() {
     preamble_.clear();
     sections_.clear();
     index_.clear();
+    keyIndex_.clear();
     encoding_ = Encoding::Utf8;
     crlf_ = false;
 }

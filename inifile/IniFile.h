@@ -44,6 +44,15 @@ struct IniName {
     }
 };
 size_t qHash(const IniName& name, size_t seed) noexcept;
+// A key of a section, as the index holds it: both names without regard to case.
+struct IniKey {
+    IniName section;
+    IniName key;
+    friend bool operator==(const IniKey& a, const IniKey& b) {
+        return a.key == b.key && a.section == b.section;
+    }
+};
+size_t qHash(const IniKey& key, size_t seed) noexcept;
 } // namespace detail
 
 class IniFile {
@@ -112,11 +121,9 @@ class IniFile {
         int section = -1; // index into sections_
         int line = -1;    // index into its lines
     };
-    // All sections of one name (compared without case), in file order, and
-    // the first line of each key in them.
+    // All sections of one name (compared without case), in file order.
     struct NameEntry {
         std::vector<int> sections;
-        QHash<Name, LineRef> keys;
     };
 
     Section* findSection(const QString& name);
@@ -132,7 +139,10 @@ class IniFile {
 
     std::vector<Line> preamble_;
     std::vector<Section> sections_;
-    QHash<Name, NameEntry> index_; // by section name
+    // One table for all keys, not one per section: a catalogue has 400
+    // sections of a dozen keys, and each table has its fixed cost.
+    QHash<Name, NameEntry> index_;            // by section name
+    QHash<detail::IniKey, LineRef> keyIndex_; // the first line of each key
     Encoding encoding_ = Encoding::Utf8;
     bool crlf_ = false;
 };

@@ -59,33 +59,41 @@ void ParameterCatalogue::ParameterDef_lezen(const QString& programDir, ReadProbl
 }
 
 void ParameterCatalogue::buildInfos() {
-    infos_.clear();
-    infos_.reserve(ParamTables::ParameterCount);
-    for (int p = 0; p < ParamTables::ParameterCount; ++p) {
-        ParameterInfo info(p);
-        const QString section = sectionName(p);
-        info.described_ = definitions_.hasSection(section);
-        if (info.described_) {
-            for (int lang = 0; lang < LanguageCount; ++lang) {
-                info.names_[std::size_t(lang)] =
-                    definitions_.readString(section, NameKeys[std::size_t(lang)]);
-                info.options_[std::size_t(lang)] = optionList(section, lang);
-            }
-            if (definitions_.readInteger(section, QStringLiteral("type"), 0) == OptionListType)
-                info.type_ = ParameterType::Options;
-            info.decimalsSetting_ = definitions_.readInteger(section, QStringLiteral("dec"), 0);
-            info.minimum_ = definitions_.readInteger(section, QStringLiteral("min"), 0);
-            info.maximum_ = definitions_.readInteger(section, QStringLiteral("max"), 0);
-            info.default_ = definitions_.readInteger(section, QStringLiteral("default"), 0);
+    // Each parameter's entry is made the first time it is asked for: at
+    // start the main window needs eight of the 400.
+    infos_.assign(std::size_t(ParamTables::ParameterCount), ParameterInfo());
+    built_.assign(std::size_t(ParamTables::ParameterCount), false);
+}
+
+ParameterInfo ParameterCatalogue::makeInfo(int p) const {
+    ParameterInfo info(p);
+    const QString section = sectionName(p);
+    info.described_ = definitions_.hasSection(section);
+    if (info.described_) {
+        for (int lang = 0; lang < LanguageCount; ++lang) {
+            info.names_[std::size_t(lang)] =
+                definitions_.readString(section, NameKeys[std::size_t(lang)]);
+            info.options_[std::size_t(lang)] = optionList(section, lang);
         }
-        infos_.push_back(std::move(info));
+        if (definitions_.readInteger(section, QStringLiteral("type"), 0) == OptionListType)
+            info.type_ = ParameterType::Options;
+        info.decimalsSetting_ = definitions_.readInteger(section, QStringLiteral("dec"), 0);
+        info.minimum_ = definitions_.readInteger(section, QStringLiteral("min"), 0);
+        info.maximum_ = definitions_.readInteger(section, QStringLiteral("max"), 0);
+        info.default_ = definitions_.readInteger(section, QStringLiteral("default"), 0);
     }
+    return info;
 }
 
 const ParameterInfo& ParameterCatalogue::info(int p) const {
     static const ParameterInfo none;
     if (!ParamTables::isParameter(p)) return none;
-    return infos_[std::size_t(p)];
+    const std::size_t i = std::size_t(p);
+    if (!built_[i]) {
+        infos_[i] = makeInfo(p);
+        built_[i] = true;
+    }
+    return infos_[i];
 }
 
 void ParameterCatalogue::ParamNo_lezen(const QString& programDir, ReadProblem* problem) {

@@ -94,9 +94,13 @@ class ParameterCatalogue {
 
   private:
     void buildInfos();
+    ParameterInfo makeInfo(int p) const;
 
     IniFile definitions_;
-    std::vector<ParameterInfo> infos_;
+    // Made on demand from definitions_ (the catalogue lives on the
+    // user-interface thread); built_ says which are.
+    mutable std::vector<ParameterInfo> infos_;
+    mutable std::vector<bool> built_;
     IniFile numbers_;
     bool definitionsPresent_ = false;
     bool numbersPresent_ = false;
