@@ -30,24 +30,28 @@ namespace kqm52 {
 
 namespace {
 
-// The main window's way to the receive and send windows.
+// The main window's way to the receive and send windows, each made when a
+// transfer first needs it.
 class TransferWindowPair : public TransferWindows {
   public:
-    TransferWindowPair(TFormLeesParSoll& receiver, TFormSchrijfParSoll& sender)
-        : receiver_(receiver), sender_(sender) {}
+    TransferWindowPair(std::function<TFormLeesParSoll*()> receiver,
+                       std::function<TFormSchrijfParSoll*()> sender)
+        : receiver_(std::move(receiver)), sender_(std::move(sender)) {}
     std::optional<UnitTables> receive(int mode) override {
-        if (receiver_.run(mode) != TransferWindow::ResultOK) return std::nullopt;
-        return receiver_.tables();
+        TFormLeesParSoll& receiver = *receiver_();
+        if (receiver.run(mode) != TransferWindow::ResultOK) return std::nullopt;
+        return receiver.tables();
     }
     SendReport send(int mode, const UnitTables& tables) override {
-        sender_.tables() = tables;
-        sender_.run(mode);
-        return sender_.transfer().sendReport();
+        TFormSchrijfParSoll& sender = *sender_();
+        sender.tables() = tables;
+        sender.run(mode);
+        return sender.transfer().sendReport();
     }
 
   private:
-    TFormLeesParSoll& receiver_;
-    TFormSchrijfParSoll& sender_;
+    std::function<TFormLeesParSoll*()> receiver_;
+    std::function<TFormSchrijfParSoll*()> sender_;
 };
 
 } // namespace
@@ -57,9 +61,15 @@ Program::Program(const StartOptions& options, const QString& programDir) : state
     dialogs_.setLanguage(&state_.language);
 #ifdef KQM52_WITH_SIM
     // The simulated bus is always there, so a port mapped to "sim" in the
-    // settings (or chosen in the serial window) works in any run; it costs
-    // nothing until a port opens on it.
-    installSimulatedBus(state_.portMap, makeDemoBus(programDir));
+    // settings (or chosen in the serial window) works in any run.  It reads
+    // the catalogue for its units, so it is built when a port first opens
+    // on it, not at start.
+    state_.portMap.registerDriver(
+        QString::fromLatin1(PortMap::SimDevice),
+        [bus = std::shared_ptr<SimBus>(), programDir]() mutable -> std::unique_ptr<SerialDriver> {
+            if (!bus) bus = makeDemoBus(programDir);
+            return std::make_unique<SimDriver>(bus);
+        });
 #endif
     if (options.demo) {
         // For this run only: the stored port map is written back untouched.
@@ -73,54 +83,77 @@ Program::Program(const StartOptions& options, const QString& programDir) : state
     // The main window first: its creation reads the settings and texts the
     // others rely on, and it must not touch them.
     formMain_ = std::make_unique<TFormMain>(state_, dialogs_, options);
-    // The secondary windows follow in this order, each owned by the main
-    // window: TFormAbout, TFormEditParam, TFormOpties, TFormInitSerial,
-    // TFormParamService, TFormEditSollwerten, TFormDisplayNokken,
-    // TFormLeesParSoll, TFormApparaatZoeken, TFormSchrijfParSoll,
-    // TFormInfoErrorNummers, TFormParLoader, TFormCalibratie,
-    // TFormAfdrukkenPar, TFormAfdrukkenSoll, TFormGrafiek.  Those not part
-    // of this build yet stay null; their menu items stay disabled.
+    // The secondary windows, each owned by the main window, are made when
+    // they are first needed: a start pays only for the main window.  Those
+    // not part of this build stay empty; their menu items stay disabled.
     TFormMain* main = formMain_.get();
-    windows_.FormAbout = new TFormAbout(state_.language, main);
+    SecondaryWindows& w = windows_;
+    w.FormAbout =
+        LazyWindow<QDialog>([this, main] { return new TFormAbout(state_.language, main); });
     // The options window renews the main window's texts without knowing it.
-    windows_.FormOpties = new TFormOpties(
-        state_, dialogs_, [main] { main->LezenTeksten(); }, main);
-    auto* editParam = new TFormEditParam(state_, dialogs_, main);
-    windows_.FormEditParam = editParam;
+    w.FormOpties = LazyWindow<QDialog>([this, main] {
+        return new TFormOpties(
+            state_, dialogs_, [main] { main->LezenTeksten(); }, main);
+    });
     auto portOpen = [main] { return main->ZRComm1.Active(); };
-    windows_.FormParamService = new TFormParamService(state_, main->ZRComm1, portOpen, main);
-    windows_.FormInitSerial =
-        new TFormInitSerial(main->ZRComm1, state_.portMap, state_.language, dialogs_, main);
-    windows_.FormInfoErrorNummers = new TFormInfoErrorNummers(state_, dialogs_, main);
-    auto* editSollwerten = new TFormEditSollwerten(state_, main->ZRComm1, dialogs_, main);
-    windows_.FormEditSollwerten = editSollwerten;
-    windows_.FormDisplayNokken = new TFormDisplayNokken(state_, main);
-    auto* receiver = new TFormLeesParSoll(main->ZRComm1, state_.language, main);
-    windows_.FormLeesParSoll = receiver;
-    auto* sender = new TFormSchrijfParSoll(main->ZRComm1, state_.language, main);
-    windows_.FormSchrijfParSoll = sender;
-    transfers_ = std::make_unique<TransferWindowPair>(*receiver, *sender);
-    windows_.transfers = transfers_.get();
+    w.FormEditParam = LazyWindow<QDialog>([this, main, portOpen] {
+        auto* editor = new TFormEditParam(state_, dialogs_, main);
+        wireParameterEditor(*editor, portOpen);
+        return editor;
+    });
+    w.FormParamService = LazyWindow<QDialog>([this, main, portOpen] {
+        return new TFormParamService(state_, main->ZRComm1, portOpen, main);
+    });
+    w.FormInitSerial = LazyWindow<QDialog>([this, main] {
+        return new TFormInitSerial(main->ZRComm1, state_.portMap, state_.language, dialogs_, main);
+    });
+    w.FormInfoErrorNummers = LazyWindow<QWidget>(
+        [this, main] { return new TFormInfoErrorNummers(state_, dialogs_, main); });
+    w.FormEditSollwerten = LazyWindow<QDialog>([this, main] {
+        auto* editor = new TFormEditSollwerten(state_, main->ZRComm1, dialogs_, main);
+        wireSetpointEditor(*editor);
+        return editor;
+    });
+    w.FormDisplayNokken =
+        LazyWindow<QDialog>([this, main] { return new TFormDisplayNokken(state_, main); });
+    w.FormLeesParSoll = LazyWindow<QDialog>(
+        [this, main] { return new TFormLeesParSoll(main->ZRComm1, state_.language, main); });
+    w.FormSchrijfParSoll = LazyWindow<QDialog>(
+        [this, main] { return new TFormSchrijfParSoll(main->ZRComm1, state_.language, main); });
+    transfers_ = std::make_unique<TransferWindowPair>(
+        [this] { return static_cast<TFormLeesParSoll*>(windows_.FormLeesParSoll.get()); },
+        [this] { return static_cast<TFormSchrijfParSoll*>(windows_.FormSchrijfParSoll.get()); });
+    w.transfers = transfers_.get();
     // The unit a search takes over goes into the main window's unit selector;
     // its line settings are already on the port.
-    windows_.FormApparaatZoeken = new TFormApparaatZoeken(
-        state_, main->ZRComm1, dialogs_, [main](int unit) { main->setUnitNumber(unit); }, main);
-    windows_.FormCalibratie = new TFormCalibratie(main->ZRComm1, state_.language, dialogs_, main);
-    windows_.FormAfdrukkenPar = new TFormAfdrukkenPar(state_, dialogs_, main);
-    auto* afdrukkenSoll = new TFormAfdrukkenSoll(state_, dialogs_, main);
-    windows_.FormAfdrukkenSoll = afdrukkenSoll;
-    windows_.FormParLoader = new TFormParLoader(state_, main->ZRComm1, main);
-    windows_.FormGrafiek = new TFormGrafiek(state_, main->ZRComm1, dialogs_, main);
+    w.FormApparaatZoeken = LazyWindow<QDialog>([this, main] {
+        return new TFormApparaatZoeken(
+            state_, main->ZRComm1, dialogs_, [main](int unit) { main->setUnitNumber(unit); }, main);
+    });
+    w.FormCalibratie = LazyWindow<QDialog>([this, main] {
+        return new TFormCalibratie(main->ZRComm1, state_.language, dialogs_, main);
+    });
+    w.FormAfdrukkenPar =
+        LazyWindow<QDialog>([this, main] { return new TFormAfdrukkenPar(state_, dialogs_, main); });
+    w.FormAfdrukkenSoll = LazyWindow<QDialog>(
+        [this, main] { return new TFormAfdrukkenSoll(state_, dialogs_, main); });
+    w.FormParLoader = LazyWindow<QDialog>(
+        [this, main] { return new TFormParLoader(state_, main->ZRComm1, main); });
+    w.FormGrafiek = LazyWindow<QDialog>(
+        [this, main] { return new TFormGrafiek(state_, main->ZRComm1, dialogs_, main); });
+    formMain_->setSecondaryWindows(windows_);
+}
 
+void Program::wireSetpointEditor(TFormEditSollwerten& editor) {
+    TFormMain& main = *formMain_;
     // The setpoint file carries the unit selected in the main window.
-    QPointer<QSpinBox> unitSelect =
-        main->findChild<QSpinBox*>(QStringLiteral("SpinEditUnitSelect"));
-    editSollwerten->setUnitNumber([unitSelect] { return unitSelect ? unitSelect->value() : 0; });
-    editSollwerten->setPrintWindow(afdrukkenSoll);
+    QPointer<QSpinBox> unitSelect = main.findChild<QSpinBox*>(QStringLiteral("SpinEditUnitSelect"));
+    editor.setUnitNumber([unitSelect] { return unitSelect ? unitSelect->value() : 0; });
+    editor.setPrintWindow(static_cast<TFormAfdrukkenSoll*>(windows_.FormAfdrukkenSoll.get()));
     // Setpoints go through the transfer windows in their setpoints-only mode.
     constexpr int SetpointsOnly = 1;
     TransferWindows* transfers = transfers_.get();
-    editSollwerten->setTransfers(
+    editor.setTransfers(
         [transfers]() -> std::optional<ParamTables::Setpoints> {
             if (auto tables = transfers->receive(SetpointsOnly)) return tables->setpoints;
             return std::nullopt;
@@ -131,8 +164,6 @@ Program::Program(const StartOptions& options, const QString& programDir) : state
             tables.setpoints = setpoints;
             return transfers->send(SetpointsOnly, tables);
         });
-    wireParameterEditor(*editParam, portOpen);
-    formMain_->setSecondaryWindows(windows_);
 }
 
 void Program::wireParameterEditor(TFormEditParam& editor, std::function<bool()> portOpen) {
@@ -148,9 +179,9 @@ void Program::wireParameterEditor(TFormEditParam& editor, std::function<bool()> 
     };
     // Each window is shown modally and may be gone at close; a failure of
     // one reaches an error box, not the event loop.
-    auto modal = [this, &editor](QPointer<QDialog> window) {
-        return [this, &editor, window] {
-            if (window)
+    auto modal = [this, &editor](LazyWindow<QDialog> lazy) {
+        return [this, &editor, lazy] {
+            if (QDialog* window = lazy.get())
                 runReportingErrors(dialogs_, &editor, TFormMain::applicationTitle(),
                                    [&] { window->exec(); });
         };

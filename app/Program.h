@@ -1,8 +1,8 @@
 #pragma once
 
 // One run of the program after the single-instance guard: the shared state,
-// the dialogs, the main window and the secondary windows, created in their
-// fixed order.  main and the start-up benchmark both go through here.
+// the dialogs, the main window, and the secondary windows, each made when it
+// is first needed.  main and the start-up benchmark both go through here.
 
 #include "shell/SecondaryWindows.h"
 #include "ui/ProgramState.h"
@@ -17,6 +17,7 @@
 namespace kqm52 {
 
 class TFormEditParam;
+class TFormEditSollwerten;
 class TFormMain;
 
 class Program {
@@ -32,6 +33,7 @@ class Program {
 
   private:
     void wireParameterEditor(TFormEditParam& editor, std::function<bool()> portOpen);
+    void wireSetpointEditor(TFormEditSollwerten& editor);
 
     ProgramState state_;
     QtDialogs dialogs_;

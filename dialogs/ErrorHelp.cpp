@@ -4,6 +4,8 @@
 #include "inifile/RegularFile.h"
 
 #include <QFileInfo>
+#include <QFont>
+#include <QTextCursor>
 #include <QTextDocument>
 
 namespace kqm52 {
@@ -17,8 +19,25 @@ QString ErrorHelp::Outcome::report() const {
     return errorKind + QStringLiteral(" error raised, with message : ") + message;
 }
 
+void ErrorHelp::addNote(QTextDocument& document, const QString& note) {
+    const bool undo = document.isUndoRedoEnabled();
+    document.setUndoRedoEnabled(false);
+    QTextCursor cursor(&document);
+    cursor.movePosition(QTextCursor::Start);
+    // The help's first paragraph keeps its look; the note gets a plain one.
+    cursor.insertBlock(cursor.blockFormat(), cursor.charFormat());
+    cursor.movePosition(QTextCursor::Start);
+    cursor.setBlockFormat(QTextBlockFormat());
+    QTextCharFormat look;
+    look.setFontItalic(true);
+    look.setFontWeight(QFont::Bold);
+    look.setForeground(QColor(160, 0, 0));
+    cursor.insertText(note, look);
+    document.setUndoRedoEnabled(undo);
+}
+
 ErrorHelp::Outcome ErrorHelp::load(const QString& programDir, int languageNo,
-                                   QTextDocument& document) {
+                                   QTextDocument& document, const QString& cutNote) {
     Outcome outcome;
     const QString name = fileName(languageNo);
     if (!name.isEmpty()) outcome.path = programDir + name;
@@ -47,8 +66,9 @@ ErrorHelp::Outcome ErrorHelp::load(const QString& programDir, int languageNo,
         return fail("EReadError",
                     QStringLiteral("Cannot read file \"%1\". %2").arg(outcome.path, reason));
     QString error;
-    if (!RtfReader::read(*bytes, document, &error, limits))
+    if (!RtfReader::read(*bytes, document, &error, limits, &outcome.cut))
         return fail("EParserError", QStringLiteral("\"%1\": %2").arg(outcome.path, error));
+    if (outcome.cut && !cutNote.isEmpty()) addNote(document, cutNote);
     outcome.kind = Outcome::Loaded;
     return outcome;
 }

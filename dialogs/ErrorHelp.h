@@ -19,6 +19,7 @@ class ErrorHelp {
         QString path;      // the file chosen (empty: none for this language)
         QString errorKind; // Failed: the name of the kind of error
         QString message;   // Failed: what went wrong
+        bool cut = false;  // Loaded: the file was longer than the viewer shows
         // The text the user is shown when the file could not be read.
         QString report() const;
     };
@@ -26,7 +27,12 @@ class ErrorHelp {
     // Reads the language's help file from programDir (ending in a separator)
     // into document.  Without a file for the language the document is
     // emptied: help in another language than the one chosen would mislead.
-    static Outcome load(const QString& programDir, int languageNo, QTextDocument& document);
+    // A file cut to what the viewer can lay out quickly (RtfLimits) gets
+    // cutNote as its first paragraph, so the reader knows there is more.
+    static Outcome load(const QString& programDir, int languageNo, QTextDocument& document,
+                        const QString& cutNote = {});
+    // Puts note before the document's first paragraph, set off from the help.
+    static void addNote(QTextDocument& document, const QString& note);
 };
 
 } // namespace kqm52

@@ -49,7 +49,8 @@ void TFormInfoErrorNummers::FormActivate() {
     if (!shownPath_.isNull() && path == shownPath_ && modified == shownModified_) return;
 
     const ErrorHelp::Outcome outcome = ErrorHelp::load(
-        state_.settings.ProgramDir, state_.settings.LanguageNo, *RichEdit1->document());
+        state_.settings.ProgramDir, state_.settings.LanguageNo, *RichEdit1->document(),
+        state_.language.text(TextId{"HelpErrorNummers", "MsgAfgekort"}));
     // A file that failed is reported once, not at every activation, until
     // it changes.
     shownPath_ = path.isNull() ? QStringLiteral("") : path;

@@ -49,15 +49,21 @@ LanguageChoice::Outcome LanguageChoice::CmdOKClick(int selected) {
         // names and Qt's dialogs in another.
         const QString path = settings.ProgramDir + LanguageTexts::fileName(chosen);
         const bool present = QFileInfo(path).isFile();
-        if (!present || !state_.language.TekstFile_Lezen(settings.ProgramDir, chosen)) {
+        ReadProblem problem;
+        if (!present || !state_.language.TekstFile_Lezen(settings.ProgramDir, chosen, &problem)) {
             const LanguageTexts& l = state_.language;
             Outcome o;
             o.accepted = false;
             o.caption = l.text(Section, QStringLiteral("Caption"), QStringLiteral("Instellingem"));
-            o.problem = l.text(present ? TextId{"Opties", "MsgLanguageUnreadable"}
-                                       : TextId{"Opties", "MsgLanguageMissing"}) +
-                        QStringLiteral("\n\r") + QDir::toNativeSeparators(path) +
-                        QStringLiteral("\n\r") + l.text(TextId{"Opties", "MsgLanguageKept"});
+            if (problem.kind == ReadProblem::Kind::TooLarge)
+                o.problem = l.text(TextId{"Main", "MsgBestandTeGroot"})
+                                .arg(problem.path)
+                                .arg(problem.limit / (1024 * 1024));
+            else
+                o.problem = l.text(present ? TextId{"Opties", "MsgLanguageUnreadable"}
+                                           : TextId{"Opties", "MsgLanguageMissing"}) +
+                            QStringLiteral("\n\r") + QDir::toNativeSeparators(path);
+            o.problem += QStringLiteral("\n\r") + l.text(TextId{"Opties", "MsgLanguageKept"});
             o.selected = languageAtActivation_ >= 0 && languageAtActivation_ < LanguageCount
                              ? languageAtActivation_
                              : -1;
@@ -67,7 +73,9 @@ LanguageChoice::Outcome LanguageChoice::CmdOKClick(int selected) {
         state_.qtTexts.use(chosen);
     }
     if (applyTexts_) applyTexts_();
-    state_.catalogue.ParameterDef_lezen(settings.ProgramDir);
+    ReadProblem problem;
+    state_.catalogue.ParameterDef_lezen(settings.ProgramDir, &problem);
+    state_.refused(problem);
     return {};
 }
 

@@ -38,7 +38,10 @@ constexpr std::int64_t MaxParam = 2147483647;
 
 constexpr int DefaultFontSize = 24; // half-points: 12 pt
 constexpr int MinFontSize = 4;
-constexpr int MaxFontSize = 288; // 144 pt: larger only hurts the viewer
+// 36 pt: headings of help files are half that.  Larger only hurts: with
+// a line per character it takes the document toward the height that Qt
+// cannot lay out.
+constexpr int MaxFontSize = 72;
 constexpr int MaxFontNameLength = 64;
 constexpr int MaxUnicodeSkip = 16;
 
@@ -99,6 +102,7 @@ class Parser {
         : in_(in), cursor_(&document), limits_(limits) {}
 
     bool run(QString* error);
+    bool cut() const { return cut_; }
 
   private:
     bool atEnd() const { return pos_ >= in_.size(); }
@@ -117,6 +121,11 @@ class Parser {
     }
     void put(char16_t c);
     void paragraph();
+    // Stops reading: the document has reached a bound.
+    void stop() {
+        finished_ = true;
+        cut_ = true;
+    }
     void flush();
     QTextCharFormat format(const CharStyle& style) const;
     void fontTableText(char16_t c);
@@ -134,6 +143,13 @@ class Parser {
 
     QString pending_;
     CharStyle pendingStyle_;
+
+    // What the document holds so far, against the limits.
+    int characters_ = 0;
+    int paragraphLength_ = 0;
+    int paragraphs_ = 1;
+    int runs_ = 0;
+    bool cut_ = false;
 
     std::vector<QColor> colors_;
     int red_ = 0, green_ = 0, blue_ = 0;
@@ -408,15 +424,29 @@ void Parser::text(char16_t c) {
 void Parser::put(char16_t c) {
     // Control characters from junk or \u would only confuse the layout.
     if ((c < 0x20 && c != u'\t') || (c >= 0x7F && c < 0xA0)) return;
-    if (state_.style != pendingStyle_) {
+    if (finished_) return;
+    if (paragraphLength_ >= limits_.maxParagraphLength) {
+        cut_ = true; // the rest of this paragraph
+        return;
+    }
+    if (characters_ >= limits_.maxCharacters) return stop();
+    if (state_.style != pendingStyle_ || runs_ == 0) {
+        if (runs_ >= limits_.maxFormatRuns) return stop();
+        ++runs_;
         flush();
         pendingStyle_ = state_.style;
     }
     pending_.append(QChar(c));
+    ++characters_;
+    ++paragraphLength_;
 }
 
 void Parser::paragraph() {
-    if (state_.destination != Destination::Text) return;
+    if (state_.destination != Destination::Text || finished_) return;
+    if (paragraphs_ >= limits_.maxParagraphs || characters_ >= limits_.maxCharacters) return stop();
+    ++paragraphs_;
+    ++characters_;
+    paragraphLength_ = 0;
     flush();
     QTextBlockFormat block = cursor_.blockFormat();
     block.setAlignment(state_.alignment);
@@ -483,7 +513,7 @@ void Parser::colorTableText(char c) {
 } // namespace
 
 bool RtfReader::read(QByteArrayView rtf, QTextDocument& document, QString* error,
-                     const Limits& limits) {
+                     const Limits& limits, bool* cut) {
     const bool undo = document.isUndoRedoEnabled();
     // The viewer is read-only; an undo history would only double the memory.
     document.setUndoRedoEnabled(false);
@@ -491,6 +521,7 @@ bool RtfReader::read(QByteArrayView rtf, QTextDocument& document, QString* error
     Parser parser(rtf, document, limits);
     const bool ok = parser.run(error);
     if (!ok) document.clear();
+    if (cut) *cut = ok && parser.cut();
     document.setUndoRedoEnabled(undo);
     return ok;
 }

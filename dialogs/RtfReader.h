@@ -14,6 +14,15 @@
 // it accepts, and always advances: junk gives a best-effort document or a
 // clear error, never a crash or a hang.  A document whose groups are never
 // closed is kept as far as it was read.
+//
+// The document it makes is bounded too, because laying it out is where the
+// time goes: Qt lays a paragraph out in one piece, in time that grows with
+// the square of its length where it finds no place to break a line (100 KB
+// without a blank take a second, a megabyte two minutes), every change of
+// format and every paragraph has its price, and a document taller than about
+// eight million pixels never finishes.  A paragraph longer than the bound loses its tail;
+// past the bounds of the whole document reading stops.  Either way the
+// reader says the document was cut.
 
 #include <QByteArrayView>
 #include <QString>
@@ -22,11 +31,18 @@ class QTextDocument;
 
 namespace kqm52 {
 
-// What the reader accepts at most.
+// What the reader accepts at most, and what of it goes into the document.
+// The shipped help files hold about 4,500 characters in 75 paragraphs of at
+// most 250 characters, with 70 changes of format; the bounds keep the worst
+// document they let through on screen within a few tenths of a second.
 struct RtfLimits {
     qsizetype maxInputBytes = 1024 * 1024; // the shipped files are a few KB
     int maxDepth = 100;                    // nested groups
     int maxTableEntries = 1000;            // fonts, colours
+    int maxParagraphLength = 2000;         // characters; the rest of the paragraph is cut
+    int maxCharacters = 16 * 1024;         // in the document, paragraph ends included
+    int maxParagraphs = 2048;
+    int maxFormatRuns = 2048; // stretches of text in one format
 };
 
 class RtfReader {
@@ -35,9 +51,10 @@ class RtfReader {
 
     // Replaces the content of document with rtf.  Returns true when it was
     // read; on false, error says why in words for the user and the document
-    // is left empty.
+    // is left empty.  cut, when given, tells whether the document holds less
+    // than the file because of the bounds.
     static bool read(QByteArrayView rtf, QTextDocument& document, QString* error = nullptr,
-                     const Limits& limits = Limits());
+                     const Limits& limits = Limits(), bool* cut = nullptr);
 };
 
 } // namespace kqm52

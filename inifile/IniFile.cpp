@@ -3,6 +3,7 @@
 #include "inifile/RegularFile.h"
 #include "inifile/SaveFile.h"
 
+#include <QFileInfo>
 #include <QStringDecoder>
 #include <QStringEncoder>
 
@@ -40,11 +41,37 @@ bool fitsLatin1(const QString& text) {
 
 } // namespace
 
-bool IniFile::load(const QString& path) {
+// Equal names (QString::compare, Qt::CaseInsensitive) fold each code point
+// to the same one, so hashing the folded code points keeps them together.
+size_t detail::qHash(const IniName& name, size_t seed) noexcept {
+    size_t h = seed ^ 0xcbf29ce484222325u;
+    const QChar* p = name.text.constData();
+    const qsizetype n = name.text.size();
+    for (qsizetype i = 0; i < n; ++i) {
+        char32_t c = p[i].unicode();
+        if (c < 0x80) {
+            if (c >= U'A' && c <= U'Z') c += U'a' - U'A';
+        } else if (QChar::isHighSurrogate(c) && i + 1 < n && p[i + 1].isLowSurrogate()) {
+            c = QChar::toCaseFolded(QChar::surrogateToUcs4(char16_t(c), p[i + 1].unicode()));
+            ++i;
+        } else {
+            c = QChar::toCaseFolded(c);
+        }
+        h = (h ^ c) * 0x100000001b3u;
+    }
+    return h;
+}
+
+size_t detail::qHash(const IniKey& key, size_t seed) noexcept {
+    return qHash(key.key, qHash(key.section, seed));
+}
+
+bool IniFile::load(const QString& path, ReadProblem* problem) {
     clear();
-    const std::optional<QByteArray> read = readRegularFile(path);
-    if (!read) return false;
-    const QByteArray& bytes = *read;
+    if (problem) *problem = ReadProblem{};
+    if (!QFileInfo(path).isFile()) return false;
+    QByteArray bytes;
+    if (!readFile(path, bytes, problem)) return false;
 
     Encoding encoding = Encoding::Utf8;
     const QString text = decode(bytes, &encoding);
@@ -87,28 +114,34 @@ void IniFile::loadFromText(const QString& text) {
 
 void IniFile::parse(const QString& text) {
     crlf_ = text.contains(QLatin1String("\r\n"));
-    QStringList lines = text.split(QLatin1Char('\n'));
-    // A final line end does not open one more (empty) line.
-    if (!lines.isEmpty() && lines.constLast().isEmpty()) lines.removeLast();
-
+    // Views into the text, copied only for what is kept: a catalogue has
+    // thousands of lines.
+    const QStringView all(text);
+    const qsizetype n = all.size();
     Section* current = nullptr;
-    for (QString line : std::as_const(lines)) {
-        if (line.endsWith(QLatin1Char('\r'))) line.chop(1);
-        const QString trimmed = line.trimmed();
-        const qsizetype close = trimmed.indexOf(QLatin1Char(']'));
-        if (trimmed.startsWith(QLatin1Char('[')) && close > 0) {
-            sections_.push_back(Section{trimmed.mid(1, close - 1).trimmed(), line, {}});
+    // A final line end does not open one more (empty) line.
+    for (qsizetype start = 0; start < n;) {
+        qsizetype end = all.indexOf(u'\n', start);
+        if (end < 0) end = n;
+        QStringView line = all.mid(start, end - start);
+        start = end + 1;
+        if (line.endsWith(u'\r')) line.chop(1);
+        const QStringView trimmed = line.trimmed();
+        const qsizetype close = trimmed.indexOf(u']');
+        if (trimmed.startsWith(u'[') && close > 0) {
+            sections_.push_back(
+                Section{trimmed.mid(1, close - 1).trimmed().toString(), line.toString(), {}});
             current = &sections_.back();
             continue;
         }
         Line entry;
-        entry.raw = line;
-        const qsizetype eq = line.indexOf(QLatin1Char('='));
-        if (!trimmed.startsWith(QLatin1Char(';')) && eq > 0) {
-            const QString key = line.left(eq).trimmed();
+        entry.raw = line.toString();
+        const qsizetype eq = line.indexOf(u'=');
+        if (!trimmed.startsWith(u';') && eq > 0) {
+            const QStringView key = line.left(eq).trimmed();
             if (!key.isEmpty()) {
-                entry.key = key;
-                entry.value = line.mid(eq + 1);
+                entry.key = key.toString();
+                entry.value = line.mid(eq + 1).toString();
             }
         }
         if (current)
@@ -116,6 +149,30 @@ void IniFile::parse(const QString& text) {
         else
             preamble_.push_back(std::move(entry));
     }
+    rebuildIndex();
+}
+
+void IniFile::indexSection(int s) {
+    const Section& section = sections_[std::size_t(s)];
+    index_[Name{section.name}].sections.push_back(s);
+    for (int i = 0; i < int(section.lines.size()); ++i) {
+        const QString& key = section.lines[std::size_t(i)].key;
+        // The first key of a name counts, in this section or an earlier one.
+        if (key.isEmpty()) continue;
+        const detail::IniKey name{{section.name}, {key}};
+        if (!keyIndex_.contains(name)) keyIndex_.insert(name, LineRef{s, i});
+    }
+}
+
+void IniFile::rebuildIndex() {
+    index_.clear();
+    keyIndex_.clear();
+    qsizetype lines = 0;
+    for (const Section& section : sections_)
+        lines += qsizetype(section.lines.size());
+    keyIndex_.reserve(lines);
+    for (int s = 0; s < int(sections_.size()); ++s)
+        indexSection(s);
 }
 
 bool IniFile::save(const QString& path, QString* error) const {
@@ -158,26 +215,30 @@ QString IniFile::toText() const {
     return out;
 }
 
+const IniFile::NameEntry* IniFile::entry(const QString& section) const {
+    const auto it = index_.constFind(Name{section});
+    return it == index_.constEnd() ? nullptr : &*it;
+}
+
 IniFile::Section* IniFile::findSection(const QString& name) {
-    for (Section& section : sections_)
-        if (sameName(section.name, name)) return &section;
-    return nullptr;
+    const NameEntry* e = entry(name);
+    return e ? &sections_[std::size_t(e->sections.front())] : nullptr;
 }
 
 const IniFile::Section* IniFile::findSection(const QString& name) const {
-    for (const Section& section : sections_)
-        if (sameName(section.name, name)) return &section;
-    return nullptr;
+    const NameEntry* e = entry(name);
+    return e ? &sections_[std::size_t(e->sections.front())] : nullptr;
 }
 
 const IniFile::Line* IniFile::findLine(const QString& section, const QString& key) const {
     // A section written twice is read as one; the first key of a name counts.
-    for (const Section& s : sections_) {
-        if (!sameName(s.name, section)) continue;
-        for (const Line& line : s.lines)
-            if (!line.key.isEmpty() && sameName(line.key, key)) return &line;
-    }
-    return nullptr;
+    const auto it = keyIndex_.constFind(detail::IniKey{{section}, {key}});
+    if (it == keyIndex_.constEnd()) return nullptr;
+    return &sections_[std::size_t(it->section)].lines[std::size_t(it->line)];
+}
+
+IniFile::Line* IniFile::findLine(const QString& section, const QString& key) {
+    return const_cast<Line*>(std::as_const(*this).findLine(section, key));
 }
 
 bool IniFile::hasSection(const QString& section) const {
@@ -190,23 +251,24 @@ bool IniFile::hasKey(const QString& section, const QString& key) const {
 
 QStringList IniFile::sections() const {
     QStringList names;
-    for (const Section& section : sections_) {
-        const bool seen = std::any_of(names.cbegin(), names.cend(),
-                                      [&](const QString& n) { return sameName(n, section.name); });
-        if (!seen) names.append(section.name);
+    for (int s = 0; s < int(sections_.size()); ++s) {
+        const QString& name = sections_[std::size_t(s)].name;
+        if (entry(name)->sections.front() == s) names.append(name);
     }
     return names;
 }
 
 QStringList IniFile::keys(const QString& section) const {
     QStringList names;
-    for (const Section& s : sections_) {
-        if (!sameName(s.name, section)) continue;
-        for (const Line& line : s.lines) {
-            if (line.key.isEmpty()) continue;
-            const bool seen = std::any_of(names.cbegin(), names.cend(),
-                                          [&](const QString& n) { return sameName(n, line.key); });
-            if (!seen) names.append(line.key);
+    const NameEntry* e = entry(section);
+    if (!e) return names;
+    for (const int s : e->sections) {
+        const std::vector<Line>& lines = sections_[std::size_t(s)].lines;
+        for (int i = 0; i < int(lines.size()); ++i) {
+            const QString& key = lines[std::size_t(i)].key;
+            if (key.isEmpty()) continue;
+            const LineRef first = keyIndex_.value(detail::IniKey{{section}, {key}});
+            if (first.section == s && first.line == i) names.append(key);
         }
     }
     return names;
@@ -232,23 +294,27 @@ bool IniFile::readBool(const QString& section, const QString& key, bool def) con
 
 void IniFile::writeString(const QString& section, const QString& key, const QString& value) {
     const QString text = oneLine(value);
-    if (Line* line = const_cast<Line*>(findLine(section, key))) {
+    if (Line* line = findLine(section, key)) {
         line->value = text;
         line->raw = line->key + QLatin1Char('=') + text;
         return;
     }
-    Section* target = findSection(section);
-    if (!target) {
+    if (!findSection(section)) {
         sections_.push_back(Section{section, QLatin1Char('[') + section + QLatin1Char(']'), {}});
-        target = &sections_.back();
+        indexSection(int(sections_.size()) - 1);
     }
+    const int s = entry(section)->sections.front();
+    std::vector<Line>& lines = sections_[std::size_t(s)].lines;
     // New keys go after the last filled line, so the blank lines that
-    // separate one section from the next stay where they are.
-    auto at = target->lines.end();
-    while (at != target->lines.begin() && std::prev(at)->key.isEmpty() &&
+    // separate one section from the next stay where they are.  Only such
+    // lines, which hold no key, move down: the index stays right.
+    auto at = lines.end();
+    while (at != lines.begin() && std::prev(at)->key.isEmpty() &&
            std::prev(at)->raw.trimmed().isEmpty())
         --at;
-    target->lines.insert(at, Line{key, text, key + QLatin1Char('=') + text});
+    const int line = int(at - lines.begin());
+    lines.insert(at, Line{key, text, key + QLatin1Char('=') + text});
+    keyIndex_.insert(detail::IniKey{{section}, {key}}, LineRef{s, line});
 }
 
 void IniFile::writeInteger(const QString& section, const QString& key, int value) {
@@ -274,6 +340,7 @@ void IniFile::orderSections(const QStringList& names) {
     std::stable_sort(sections_.begin(), sections_.end(), [&](const Section& a, const Section& b) {
         return rankOf(names, a.name) < rankOf(names, b.name);
     });
+    rebuildIndex();
 }
 
 void IniFile::orderKeys(const QString& section, const QStringList& keys) {
@@ -284,6 +351,7 @@ void IniFile::orderKeys(const QString& section, const QStringList& keys) {
             return rankOf(keys, a.key) < rankOf(keys, b.key);
         });
     }
+    rebuildIndex();
 }
 
 void IniFile::deleteKey(const QString& section, const QString& key) {
@@ -293,11 +361,14 @@ void IniFile::deleteKey(const QString& section, const QString& key) {
             return !line.key.isEmpty() && sameName(line.key, key);
         });
     }
+    rebuildIndex();
 }
 
 void IniFile::clear() {
     preamble_.clear();
     sections_.clear();
+    index_.clear();
+    keyIndex_.clear();
     encoding_ = Encoding::Utf8;
     crlf_ = false;
 }

@@ -25,17 +25,21 @@ QStringList read(QStringView text) {
         QString item;
         if (text[i] == kQuote) {
             ++i;
+            // Whole stretches between quotes at a time: catalogues hold
+            // thousands of quoted labels.
             while (i < n) {
-                if (text[i] == kQuote) {
-                    if (i + 1 < n && text[i + 1] == kQuote) {
-                        item += kQuote;
-                        i += 2;
-                        continue;
-                    }
-                    ++i; // closing quote
-                    break;
+                qsizetype quote = text.indexOf(kQuote, i);
+                if (quote < 0) quote = n;
+                item += text.mid(i, quote - i);
+                i = quote;
+                if (i == n) break;
+                if (i + 1 < n && text[i + 1] == kQuote) {
+                    item += kQuote;
+                    i += 2;
+                    continue;
                 }
-                item += text[i++];
+                ++i; // closing quote
+                break;
             }
         } else {
             const qsizetype start = i;

@@ -86,10 +86,17 @@ TFormMain::TFormMain(ProgramState& state, Dialogs& dialogs, const StartOptions& 
 
     buildWindow();
     connectOnlineParts();
+    // Told after the window is on screen, in the language then in force.
+    state_.fileRefused = [this](const ReadProblem& problem) {
+        QTimer::singleShot(0, this, [this, problem] {
+            dialogs_.error(this, applicationTitle(), state_.language.problemText(problem));
+        });
+    };
     FormCreate();
 }
 
 TFormMain::~TFormMain() {
+    state_.fileRefused = nullptr;
     // The online parts go before the port: a port still open must not call them.
     ZRComm1.OnActivate = nullptr;
     ZRComm1.OnDeactivate = nullptr;
@@ -340,10 +347,15 @@ void TFormMain::FormCreate() {
     Configfile_lezen();
     // Qt's message boxes and file and print dialogs speak the language of
     // the texts, or English when there are none.
-    if (state_.language.TekstFile_Lezen(state_.settings.ProgramDir, state_.settings.LanguageNo))
+    ReadProblem problem;
+    if (state_.language.TekstFile_Lezen(state_.settings.ProgramDir, state_.settings.LanguageNo,
+                                        &problem))
         state_.qtTexts.use(state_.settings.LanguageNo);
-    state_.catalogue.ParameterDef_lezen(state_.settings.ProgramDir);
-    state_.catalogue.ParamNo_lezen(state_.settings.ProgramDir);
+    state_.refused(problem);
+    state_.catalogue.ParameterDef_lezen(state_.settings.ProgramDir, &problem);
+    state_.refused(problem);
+    state_.catalogue.ParamNo_lezen(state_.settings.ProgramDir, &problem);
+    state_.refused(problem);
     state_.monitor.ActualOn = false;
     state_.monitor.ThumbwheelOn = false;
     Disable_checkboxen_status_klemmen();
@@ -380,16 +392,17 @@ void TFormMain::setSecondaryWindows(const SecondaryWindows& windows) {
 }
 
 void TFormMain::updateWindowItems() {
-    Par11->setEnabled(windows_.FormEditParam);
-    Par21->setEnabled(windows_.FormEditSollwerten);
-    Serial1->setEnabled(windows_.FormInitSerial);
-    ww1->setEnabled(windows_.FormOpties);
-    MX52zoeken->setEnabled(windows_.FormApparaatZoeken);
-    displaynokken1->setEnabled(windows_.FormDisplayNokken);
-    Grafiek1->setEnabled(windows_.FormGrafiek);
-    FormAbout->setEnabled(windows_.FormAbout);
-    Errno1->setEnabled(windows_.FormInfoErrorNummers);
-    CmdCalibratie->setEnabled(windows_.FormCalibratie);
+    // Only whether each window exists: asking must not make it.
+    Par11->setEnabled(bool(windows_.FormEditParam));
+    Par21->setEnabled(bool(windows_.FormEditSollwerten));
+    Serial1->setEnabled(bool(windows_.FormInitSerial));
+    ww1->setEnabled(bool(windows_.FormOpties));
+    MX52zoeken->setEnabled(bool(windows_.FormApparaatZoeken));
+    displaynokken1->setEnabled(bool(windows_.FormDisplayNokken));
+    Grafiek1->setEnabled(bool(windows_.FormGrafiek));
+    FormAbout->setEnabled(bool(windows_.FormAbout));
+    Errno1->setEnabled(bool(windows_.FormInfoErrorNummers));
+    CmdCalibratie->setEnabled(bool(windows_.FormCalibratie));
     setCommunicationItemsEnabled(ZRComm1.Active());
 }
 
@@ -402,8 +415,10 @@ void TFormMain::setCommunicationItemsEnabled(bool linkOpen) {
 
 void TFormMain::Configfile_lezen() {
     int unitNo = SpinEditUnitSelect->value();
+    ReadProblem problem;
     SettingsFile::read(SettingsFile::path(state_.settings.ProgramDir), ZRComm1, unitNo,
-                       state_.settings, state_.portMap);
+                       state_.settings, state_.portMap, &problem);
+    state_.refused(problem);
     SpinEditUnitSelect->setValue(unitNo);
 }
 
@@ -479,28 +494,28 @@ void TFormMain::Exit1Click() {
 void TFormMain::Par11Click() {
     if (!windows_.FormEditParam) return;
     switchLiveMonitorOff();
-    showModal(windows_.FormEditParam);
+    showModal(windows_.FormEditParam.get());
 }
 
 void TFormMain::Par21Click() {
     if (!windows_.FormEditSollwerten) return;
     switchLiveMonitorOff();
-    showModal(windows_.FormEditSollwerten);
+    showModal(windows_.FormEditSollwerten.get());
 }
 
 void TFormMain::Serial1Click() {
-    showModal(windows_.FormInitSerial);
+    showModal(windows_.FormInitSerial.get());
 }
 
 void TFormMain::ww1Click() {
-    showModal(windows_.FormOpties);
+    showModal(windows_.FormOpties.get());
 }
 
 void TFormMain::MX52zoekenClick() {
     if (!windows_.FormApparaatZoeken) return;
     // The search opens and closes the port itself, at every line setting.
     runReportingErrors(dialogs_, this, applicationTitle(), [this] { ZRComm1.SetActive(false); });
-    showModal(windows_.FormApparaatZoeken);
+    showModal(windows_.FormApparaatZoeken.get());
     // Back online, perhaps at what the search found.
     runReportingErrors(dialogs_, this, applicationTitle(), [this] { ZRComm1.SetActive(true); });
 }
@@ -510,23 +525,23 @@ void TFormMain::setUnitNumber(int unit) {
 }
 
 void TFormMain::displaynokken1Click() {
-    showModal(windows_.FormDisplayNokken);
+    showModal(windows_.FormDisplayNokken.get());
 }
 
 void TFormMain::Grafiek1Click() {
     if (!windows_.FormGrafiek) return;
     // The graph polls on its own; the error poll would only slow it down.
     Timer1.stop();
-    showModal(windows_.FormGrafiek);
+    showModal(windows_.FormGrafiek.get());
     Timer1.start();
 }
 
 void TFormMain::FormAboutClick() {
-    showModal(windows_.FormAbout);
+    showModal(windows_.FormAbout.get());
 }
 
 void TFormMain::Errno1Click() {
-    if (QWidget* w = windows_.FormInfoErrorNummers) {
+    if (QWidget* w = windows_.FormInfoErrorNummers.get()) {
         w->show();
         w->raise();
         w->activateWindow();
@@ -534,7 +549,7 @@ void TFormMain::Errno1Click() {
 }
 
 void TFormMain::CmdCalibratieClick() {
-    showModal(windows_.FormCalibratie);
+    showModal(windows_.FormCalibratie.get());
 }
 
 void TFormMain::ParSollOntvangen1Click() {
@@ -690,9 +705,10 @@ void TFormMain::neutralLamps() {
 bool TFormMain::transferWindowActive() const {
     QWidget* active = QApplication::activeWindow();
     if (!active) return false;
-    for (const QPointer<QDialog>& d :
-         {windows_.FormApparaatZoeken, windows_.FormLeesParSoll, windows_.FormSchrijfParSoll})
-        if (d && active == d.data()) return true;
+    // A window not made yet is not active.
+    for (const QDialog* d : {windows_.FormApparaatZoeken.made(), windows_.FormLeesParSoll.made(),
+                             windows_.FormSchrijfParSoll.made()})
+        if (d && active == d) return true;
     return false;
 }
 
@@ -711,8 +727,8 @@ bool TFormMain::deviceSearchActive() const {
     // Shown modally, the search is the only window that can open the port;
     // visibility, unlike activation, does not depend on the window manager
     // having given it the focus yet.
-    const auto& search = windows_.FormApparaatZoeken;
-    return search && (QApplication::activeWindow() == search.data() || search->isVisible());
+    const QDialog* search = windows_.FormApparaatZoeken.made();
+    return search && (QApplication::activeWindow() == search || search->isVisible());
 }
 
 void TFormMain::warn(const QString& caption, const QString& text) {

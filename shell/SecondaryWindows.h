@@ -1,15 +1,17 @@
 #pragma once
 
-// The program's secondary windows.  main creates them after the main window,
-// in a fixed order, and hands the set to the main window.  A window that is
-// not part of this build stays null; the menu items and buttons that would
-// open it are disabled.
+// The program's secondary windows.  main hands the set to the main window
+// after creating it; each window is made when it is first needed.  A window
+// that is not part of this build stays empty; the menu items and buttons
+// that would open it are disabled.
 
 #include "params/model/TableTransfer.h"
 
 #include <QDialog>
 #include <QPointer>
 
+#include <functional>
+#include <memory>
 #include <optional>
 
 namespace kqm52 {
@@ -27,23 +29,64 @@ class TransferWindows {
     virtual SendReport send(int mode, const UnitTables& tables) = 0;
 };
 
+// A secondary window that is made the first time it is asked for, so that a
+// start pays only for the main window.  Copies share the one window.  Empty:
+// the window is not part of this build.
+template <class W> class LazyWindow {
+  public:
+    LazyWindow() = default;
+    // A window already made.
+    LazyWindow(W* window) : state_(std::make_shared<State>()) {
+        state_->window = window;
+        state_->made = true;
+    }
+    // A window make() makes when it is first asked for.
+    explicit LazyWindow(std::function<W*()> make) : state_(std::make_shared<State>()) {
+        state_->make = std::move(make);
+    }
+
+    // There is such a window, made or still to be made.
+    explicit operator bool() const {
+        return state_ && (state_->made ? !state_->window.isNull() : bool(state_->make));
+    }
+    // The window, made now if it was not yet; null when there is none.
+    W* get() const {
+        if (!state_) return nullptr;
+        if (!state_->made && state_->make) {
+            state_->made = true;
+            state_->window = state_->make();
+        }
+        return state_->window;
+    }
+    // The window if it has been made; never makes it.
+    W* made() const { return state_ ? state_->window.data() : nullptr; }
+
+  private:
+    struct State {
+        std::function<W*()> make;
+        QPointer<W> window;
+        bool made = false;
+    };
+    std::shared_ptr<State> state_;
+};
+
 struct SecondaryWindows {
-    QPointer<QDialog> FormAbout;
-    QPointer<QDialog> FormEditParam;
-    QPointer<QDialog> FormOpties;
-    QPointer<QDialog> FormInitSerial;
-    QPointer<QDialog> FormParamService;
-    QPointer<QDialog> FormEditSollwerten;
-    QPointer<QDialog> FormDisplayNokken;
-    QPointer<QDialog> FormLeesParSoll;
-    QPointer<QDialog> FormApparaatZoeken;
-    QPointer<QDialog> FormSchrijfParSoll;
-    QPointer<QWidget> FormInfoErrorNummers; // the one window shown without being modal
-    QPointer<QDialog> FormParLoader;
-    QPointer<QDialog> FormCalibratie;
-    QPointer<QDialog> FormAfdrukkenPar;
-    QPointer<QDialog> FormAfdrukkenSoll;
-    QPointer<QDialog> FormGrafiek;
+    LazyWindow<QDialog> FormAbout;
+    LazyWindow<QDialog> FormEditParam;
+    LazyWindow<QDialog> FormOpties;
+    LazyWindow<QDialog> FormInitSerial;
+    LazyWindow<QDialog> FormParamService;
+    LazyWindow<QDialog> FormEditSollwerten;
+    LazyWindow<QDialog> FormDisplayNokken;
+    LazyWindow<QDialog> FormLeesParSoll;
+    LazyWindow<QDialog> FormApparaatZoeken;
+    LazyWindow<QDialog> FormSchrijfParSoll;
+    LazyWindow<QWidget> FormInfoErrorNummers; // the one window shown without being modal
+    LazyWindow<QDialog> FormParLoader;
+    LazyWindow<QDialog> FormCalibratie;
+    LazyWindow<QDialog> FormAfdrukkenPar;
+    LazyWindow<QDialog> FormAfdrukkenSoll;
+    LazyWindow<QDialog> FormGrafiek;
     // Drives FormLeesParSoll and FormSchrijfParSoll; null while they are not
     // part of the build.
     TransferWindows* transfers = nullptr;

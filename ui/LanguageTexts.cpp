@@ -15,13 +15,15 @@ QString LanguageTexts::fileName(int languageNo) {
     }
 }
 
-bool LanguageTexts::TekstFile_Lezen(const QString& programDir, int languageNo) {
+bool LanguageTexts::TekstFile_Lezen(const QString& programDir, int languageNo,
+                                    ReadProblem* problem) {
+    if (problem) *problem = ReadProblem{};
     const QString path = programDir + fileName(languageNo);
     if (!isRegularFile(path)) return false;
-    // Read into a fresh store first: a file that vanishes or cannot be read
-    // between the test and the read must not leave us with half a language.
+    // Read into a fresh store first: a file that vanishes, cannot be read or
+    // is refused must not leave us with half a language.
     IniFile fresh;
-    if (!fresh.load(path)) return false;
+    if (!fresh.load(path, problem)) return false;
     ini_ = std::move(fresh);
     loaded_ = true;
     loadedPath_ = path;
@@ -39,6 +41,12 @@ void LanguageTexts::loadFromText(const QString& text) {
 QString LanguageTexts::text(const QString& section, const QString& key, const QString& def) const {
     if (!loaded_) return def;
     return ini_.readString(section, key, def);
+}
+
+QString LanguageTexts::problemText(const ReadProblem& problem) const {
+    constexpr qint64 MB = 1024 * 1024;
+    return text(TextId{"Main", "MsgBestandTeGroot"})
+        .arg(problem.path, QString::number((problem.limit + MB - 1) / MB));
 }
 
 QString LanguageTexts::text(TextId id) const {

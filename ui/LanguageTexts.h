@@ -20,8 +20,9 @@ class LanguageTexts {
     static QString fileName(int languageNo);
 
     // Loads the file for languageNo from programDir (ending in a separator).
-    // Returns false, changing nothing, when that file does not exist.
-    bool TekstFile_Lezen(const QString& programDir, int languageNo);
+    // Returns false, changing nothing, when that file does not exist or is
+    // refused (too large, unreadable); problem, when given, says which.
+    bool TekstFile_Lezen(const QString& programDir, int languageNo, ReadProblem* problem = nullptr);
 
     // Loads a language from text (tests, embedded data) as if from a file.
     void loadFromText(const QString& text);
@@ -48,6 +49,10 @@ class LanguageTexts {
     QString text(TextId id) const;
 
     const IniFile& LanguageIni() const { return ini_; }
+
+    // What the user is told about a data file refused for its size, in this
+    // language: the file's name and the bound.
+    QString problemText(const ReadProblem& problem) const;
 
   private:
     IniFile ini_;

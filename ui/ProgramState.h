@@ -14,6 +14,7 @@
 #include <QString>
 
 #include <array>
+#include <functional>
 
 namespace kqm52 {
 
@@ -54,6 +55,13 @@ class ProgramState {
     ParameterCatalogue catalogue;
     // The parameter and setpoint tables with their source markers.
     ParamTables tables;
+
+    // Told of a data file refused for its size (the program goes on without
+    // it); the main window sets it to tell the user.
+    std::function<void(const ReadProblem&)> fileRefused;
+    void refused(const ReadProblem& problem) const {
+        if (problem.kind == ReadProblem::Kind::TooLarge && fileRefused) fileRefused(problem);
+    }
 };
 
 } // namespace kqm52

@@ -47,10 +47,11 @@ bool readFlag(const IniFile& ini, const QString& section, const QString& key, bo
 } // namespace
 
 bool SettingsFile::read(const QString& path, TZRComm& port, int& unitNo, ProgramSettings& settings,
-                        PortMap& ports) {
+                        PortMap& ports, ReadProblem* problem) {
+    if (problem) *problem = ReadProblem{};
     if (!isRegularFile(path)) return false;
     IniFile ini;
-    if (!ini.load(path)) return false;
+    if (!ini.load(path, problem)) return false;
     read(ini, port, unitNo, settings, ports);
     return true;
 }

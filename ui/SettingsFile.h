@@ -8,6 +8,7 @@
 // paths; only the ports it names are written back, so a fresh file has just
 // the 21 keys.
 
+#include "inifile/ReadFile.h"
 #include "ui/ProgramSettings.h"
 
 #include <QString>
@@ -27,10 +28,11 @@ class SettingsFile {
     static QString path(const QString& programDir) { return programDir + fileName(); }
 
     // Reads the file into the port object, the unit number, the shared
-    // settings and the port map.  When the file does not exist nothing is
-    // read, every target keeps its value, and the result is false.
+    // settings and the port map.  When the file does not exist, or is refused
+    // (problem says why), nothing is read, every target keeps its value, and
+    // the result is false.
     static bool read(const QString& path, TZRComm& port, int& unitNo, ProgramSettings& settings,
-                     PortMap& ports);
+                     PortMap& ports, ReadProblem* problem = nullptr);
     // The same from a file already in memory.
     static void read(const IniFile& ini, TZRComm& port, int& unitNo, ProgramSettings& settings,
                      PortMap& ports);

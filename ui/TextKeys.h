@@ -113,6 +113,11 @@ inline constexpr TextKey kTextTable[] = {
     // Ours: asked by every save dialog when the chosen file is there already
     // (No is the default).  "%1" the file.
     {"Main", "MsgReplaceFile", "%1 is there already. Replace it?", "", TextKind::KeepsDefault},
+    // Ours: a settings, language or catalogue file far larger than any real
+    // one, refused unread.  %1 the file, %2 the bound in MB.
+    {"Main", "MsgBestandTeGroot", "%1 is larger than %2 MB, far more than such a file holds, and "
+                                  "was not read. The program goes on without it.", "",
+     TextKind::KeepsDefault},
 
     // Backup and restore.
     {"BackupRestore", "SaveCaption", ""},
@@ -149,6 +154,9 @@ inline constexpr TextKey kTextTable[] = {
     {"About", "Handelsmerk", "Handelsmerk"},
     {"About", "SoftwareVersie", "Software versie:"}, // followed by " " and the version
     {"HelpErrorNummers", "Caption", "Error nummers"},
+    // Ours: shown above a help file that was too long to show whole.
+    {"HelpErrorNummers", "MsgAfgekort", "This help file is longer than the window can show; it "
+                                        "is shown only in part.", "", TextKind::KeepsDefault},
 
     // Options dialog.
     {"Opties", "Caption", "Instellingem"},

@@ -540,6 +540,13 @@ SECTIONS = [
           "Demo: simulierte Geräte am Bus; Öffnen verbindet damit."),
         t("MsgReplaceFile", "%1 bestaat al. Vervangen?", "%1 is there already. Replace it?",
           "%1 ist schon vorhanden. Ersetzen?"),
+        t("MsgBestandTeGroot",
+          "%1 is groter dan %2 MB, veel meer dan zo'n bestand bevat, en is niet gelezen. "
+          "Het programma gaat zonder verder.",
+          "%1 is larger than %2 MB, far more than such a file holds, and was not read. "
+          "The program goes on without it.",
+          "%1 ist größer als %2 MB, weit mehr als eine solche Datei enthält, und wurde nicht "
+          "gelesen. Das Programm arbeitet ohne sie weiter."),
     ]),
     ("BackupRestore", [
         t("SaveCaption", "Backup opslaan als", "Save backup as", "Sicherung speichern unter"),
@@ -591,6 +598,11 @@ SECTIONS = [
     ]),
     ("HelpErrorNummers", [
         t("Caption", "Foutnummers MX52", "MX52 error numbers", "Fehlernummern MX52"),
+        t("MsgAfgekort",
+          "Dit hulpbestand is langer dan het venster kan tonen; het wordt maar gedeeltelijk getoond.",
+          "This help file is longer than the window can show; it is shown only in part.",
+          "Diese Hilfedatei ist länger, als das Fenster zeigen kann; sie wird nur teilweise "
+          "angezeigt."),
     ]),
     ("Opties", [
         t("Caption", "Opties", "Options", "Optionen"),

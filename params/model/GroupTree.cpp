@@ -1,7 +1,7 @@
 #include "params/model/GroupTree.h"
 
 #include "inifile/IniFile.h"
-#include "inifile/RegularFile.h"
+#include "inifile/ReadFile.h"
 
 #include <QStringList>
 
@@ -16,9 +16,17 @@ QString GroupTree::fileName(int languageNo) {
 
 bool GroupTree::load(const QString& path, QString* error) {
     nodes_.clear();
-    const std::optional<QByteArray> bytes = readRegularFile(path, -1, error);
-    if (!bytes) return false;
-    loadFromText(IniFile::decode(*bytes));
+    QByteArray bytes;
+    ReadProblem problem;
+    if (!readFile(path, bytes, &problem)) {
+        if (error)
+            *error = problem.kind == ReadProblem::Kind::TooLarge
+                         ? QStringLiteral("The file is larger than %1 MB and was not read.")
+                               .arg(problem.limit / (1024 * 1024))
+                         : problem.reason;
+        return false;
+    }
+    loadFromText(IniFile::decode(bytes));
     return true;
 }
 

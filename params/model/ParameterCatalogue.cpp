@@ -6,6 +6,8 @@
 
 #include <QDir>
 
+#include <array>
+
 namespace kqm52 {
 
 namespace {
@@ -15,6 +17,15 @@ const QString kNoOption = QStringLiteral("########");
 bool isLanguage(int languageNo) {
     return languageNo >= 0 && languageNo < ParameterCatalogue::LanguageCount;
 }
+
+// "naam0" .. "naam4", "opties0" .. "opties4": made once, asked for 4000 times
+// while the catalogue loads.
+const std::array<QString, ParameterCatalogue::LanguageCount> NameKeys = {
+    QStringLiteral("naam0"), QStringLiteral("naam1"), QStringLiteral("naam2"),
+    QStringLiteral("naam3"), QStringLiteral("naam4")};
+const std::array<QString, ParameterCatalogue::LanguageCount> OptionKeys = {
+    QStringLiteral("opties0"), QStringLiteral("opties1"), QStringLiteral("opties2"),
+    QStringLiteral("opties3"), QStringLiteral("opties4")};
 
 // The catalogue comes from Windows, where "parameters.txt" is the same file;
 // take the exact name first and any spelling of it when that is missing.
@@ -26,51 +37,67 @@ QString findBeside(const QString& programDir, const QString& name) {
     return found.isEmpty() ? QString() : dir.filePath(found.front());
 }
 
-bool loadStore(const QString& programDir, const QString& name, IniFile& store) {
-    store.clear();
+// Reads the file into store and sets present.  A refused file changes
+// neither: what was read before stays in use.
+void loadStore(const QString& programDir, const QString& name, IniFile& store, bool& present,
+               ReadProblem* problem) {
     const QString path = findBeside(programDir, name);
-    return !path.isEmpty() && store.load(path);
+    IniFile fresh;
+    ReadProblem why;
+    const bool loaded = !path.isEmpty() && fresh.load(path, &why);
+    if (problem) *problem = why;
+    if (why.kind == ReadProblem::Kind::TooLarge) return;
+    store = std::move(fresh);
+    present = loaded;
 }
 
 } // namespace
 
-void ParameterCatalogue::ParameterDef_lezen(const QString& programDir) {
-    definitionsPresent_ = loadStore(programDir, definitionFileName(), definitions_);
+void ParameterCatalogue::ParameterDef_lezen(const QString& programDir, ReadProblem* problem) {
+    loadStore(programDir, definitionFileName(), definitions_, definitionsPresent_, problem);
     buildInfos();
 }
 
 void ParameterCatalogue::buildInfos() {
-    infos_.clear();
-    infos_.reserve(ParamTables::ParameterCount);
-    for (int p = 0; p < ParamTables::ParameterCount; ++p) {
-        ParameterInfo info(p);
-        const QString section = sectionName(p);
-        info.described_ = definitions_.hasSection(section);
-        if (info.described_) {
-            for (int lang = 0; lang < LanguageCount; ++lang) {
-                info.names_[std::size_t(lang)] =
-                    definitions_.readString(section, QStringLiteral("naam%1").arg(lang));
-                info.options_[std::size_t(lang)] = optionList(section, lang);
-            }
-            if (definitions_.readInteger(section, QStringLiteral("type"), 0) == OptionListType)
-                info.type_ = ParameterType::Options;
-            info.decimalsSetting_ = definitions_.readInteger(section, QStringLiteral("dec"), 0);
-            info.minimum_ = definitions_.readInteger(section, QStringLiteral("min"), 0);
-            info.maximum_ = definitions_.readInteger(section, QStringLiteral("max"), 0);
-            info.default_ = definitions_.readInteger(section, QStringLiteral("default"), 0);
+    // Each parameter's entry is made the first time it is asked for: at
+    // start the main window needs eight of the 400.
+    infos_.assign(std::size_t(ParamTables::ParameterCount), ParameterInfo());
+    built_.assign(std::size_t(ParamTables::ParameterCount), false);
+}
+
+ParameterInfo ParameterCatalogue::makeInfo(int p) const {
+    ParameterInfo info(p);
+    const QString section = sectionName(p);
+    info.described_ = definitions_.hasSection(section);
+    if (info.described_) {
+        for (int lang = 0; lang < LanguageCount; ++lang) {
+            info.names_[std::size_t(lang)] =
+                definitions_.readString(section, NameKeys[std::size_t(lang)]);
+            info.options_[std::size_t(lang)] = optionList(section, lang);
         }
-        infos_.push_back(std::move(info));
+        if (definitions_.readInteger(section, QStringLiteral("type"), 0) == OptionListType)
+            info.type_ = ParameterType::Options;
+        info.decimalsSetting_ = definitions_.readInteger(section, QStringLiteral("dec"), 0);
+        info.minimum_ = definitions_.readInteger(section, QStringLiteral("min"), 0);
+        info.maximum_ = definitions_.readInteger(section, QStringLiteral("max"), 0);
+        info.default_ = definitions_.readInteger(section, QStringLiteral("default"), 0);
     }
+    return info;
 }
 
 const ParameterInfo& ParameterCatalogue::info(int p) const {
     static const ParameterInfo none;
     if (!ParamTables::isParameter(p)) return none;
-    return infos_[std::size_t(p)];
+    const std::size_t i = std::size_t(p);
+    if (!built_[i]) {
+        infos_[i] = makeInfo(p);
+        built_[i] = true;
+    }
+    return infos_[i];
 }
 
-void ParameterCatalogue::ParamNo_lezen(const QString& programDir) {
-    numbersPresent_ = loadStore(programDir, numberFileName(), numbers_);
+void ParameterCatalogue::ParamNo_lezen(const QString& programDir, ReadProblem* problem) {
+    loadStore(programDir, numberFileName(), numbers_, numbersPresent_, problem);
 }
 
 void ParameterCatalogue::release() {
@@ -137,8 +164,10 @@ QStringList ParameterCatalogue::optionList(int p, int languageNo) const {
 
 QStringList ParameterCatalogue::optionList(const QString& section, int languageNo) const {
     if (!isLanguage(languageNo)) return {};
-    const QString key = QStringLiteral("opties%1").arg(languageNo);
+    const QString& key = OptionKeys[std::size_t(languageNo)];
     const QStringList list = ListText::read(definitions_.readString(section, key));
+    // Written back, the list begins with "#" only when its first item does.
+    if (list.isEmpty() || !list.front().startsWith(QLatin1Char('#'))) return list;
     const QString written = ListText::write(list);
     if (!written.startsWith(QLatin1Char('#'))) return list;
     // Followed once only: a "#" in the referenced list is simply its label.

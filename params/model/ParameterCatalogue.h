@@ -37,9 +37,11 @@ class ParameterCatalogue {
     static QString numberFileName() { return QStringLiteral("ParNo.txt"); }
 
     // Reads Parameters.txt / ParNo.txt from the program's folder.  Called at
-    // start-up; the definitions again when the options are confirmed.
-    void ParameterDef_lezen(const QString& programDir);
-    void ParamNo_lezen(const QString& programDir);
+    // start-up; the definitions again when the options are confirmed.  A
+    // file that is refused (larger than any catalogue can be) leaves the
+    // store read before in force; problem, when given, says so.
+    void ParameterDef_lezen(const QString& programDir, ReadProblem* problem = nullptr);
+    void ParamNo_lezen(const QString& programDir, ReadProblem* problem = nullptr);
     // Drops both stores (the program is closing).
     void release();
 
@@ -92,9 +94,13 @@ class ParameterCatalogue {
 
   private:
     void buildInfos();
+    ParameterInfo makeInfo(int p) const;
 
     IniFile definitions_;
-    std::vector<ParameterInfo> infos_;
+    // Made on demand from definitions_ (the catalogue lives on the
+    // user-interface thread); built_ says which are.
+    mutable std::vector<ParameterInfo> infos_;
+    mutable std::vector<bool> built_;
     IniFile numbers_;
     bool definitionsPresent_ = false;
     bool numbersPresent_ = false;

@@ -4,6 +4,7 @@
 #include "dialogs/FormAbout.h"
 #include "dialogs/FormInfoErrorNummers.h"
 #include "dialogs/FormOpties.h"
+#include "dialogs/RtfReader.h"
 #include "ui/ProgramState.h"
 #include "ui/QtTranslations.h"
 #include "ui/ScriptedDialogs.h"
@@ -241,6 +242,32 @@ TEST_F(ErrorHelpWindow, AnUnreadableFileIsReportedOnceAndTheWindowStays) {
     EXPECT_TRUE(w->RichEdit1->document()->isEmpty());
     w->FormActivate(); // coming back to the window does not nag again
     EXPECT_EQ(dialogs_.asked().size(), 1u);
+}
+
+// A help file made to freeze the window (its megabyte in one paragraph) is
+// shown cut, with a note in the user's language above it, and the help
+// that fits is there below.
+TEST_F(ErrorHelpWindow, AHelpFileTooLongToShowIsShownCutWithANote) {
+    ship(u"Taal2.ini"_qs);
+    const RtfLimits limits;
+    write(u"ErrorHelp2.rtf"_qs,
+          "{\\rtf1{\\b Fehler 1}\\par " + QByteArray(limits.maxInputBytes - 40, 'x') + "}");
+    auto w = open(2);
+    EXPECT_TRUE(dialogs_.asked().empty());
+    const QTextDocument& doc = *w->RichEdit1->document();
+    ASSERT_EQ(doc.blockCount(), 3);
+    EXPECT_EQ(firstLine(*w), u"Diese Hilfedatei ist länger, als das Fenster zeigen kann; sie wird "
+                             "nur teilweise angezeigt."_qs);
+    EXPECT_EQ(doc.begin().next().text(), u"Fehler 1"_qs);
+    EXPECT_EQ(doc.begin().next().begin().fragment().charFormat().fontWeight(), QFont::Bold);
+    EXPECT_EQ(doc.lastBlock().text(), QString(limits.maxParagraphLength, u'x'));
+
+    // The shipped help is whole and has no note.
+    ship(u"ErrorHelp0.rtf"_qs);
+    w->hide();
+    state_->settings.LanguageNo = 0;
+    w->show();
+    EXPECT_EQ(firstLine(*w), u"Foutnummers van de MX52"_qs);
 }
 
 // --- About -----------------------------------------------------------------

@@ -2,9 +2,13 @@
 // the main window's menu.
 
 #include "app/Program.h"
+#include "dialogs/FormAbout.h"
 #include "dialogs/FormInfoErrorNummers.h"
 #include "dialogs/FormOpties.h"
+#include "params/FormEditParam.h"
+#include "setpoints/FormEditSollwerten.h"
 #include "shell/FormMain.h"
+#include "tools/FormGrafiek.h"
 
 #include <QAction>
 #include <QApplication>
@@ -100,6 +104,30 @@ class ProgramDialogs : public ::testing::Test {
     std::unique_ptr<Program> program_;
     QString optionsCaption_;
 };
+
+// A start pays for the main window only: every other window is made when
+// the user first opens it, and is the same window the next time.  The menu
+// offers all of them from the start, as before.
+TEST_F(ProgramDialogs, EachWindowIsMadeWhenFirstOpenedAndKept) {
+    EXPECT_TRUE(main().findChildren<QDialog*>(Qt::FindDirectChildrenOnly).isEmpty());
+    EXPECT_EQ(main().findChild<TFormInfoErrorNummers*>(), nullptr);
+    for (const char* name : {"Par11", "Par21", "Serial1", "ww1", "MX52zoeken", "displaynokken1",
+                             "Grafiek1", "FormAbout", "Errno1"})
+        EXPECT_TRUE(ctl<QAction>(main(), name)->isEnabled()) << name;
+    EXPECT_TRUE(ctl<QPushButton>(main(), "CmdCalibratie")->isEnabled());
+
+    for (int i = 0; i < 2; ++i) {
+        whenShown<TFormAbout>([](TFormAbout& f) { f.reject(); });
+        ctl<QAction>(main(), "FormAbout")->trigger();
+        ctl<QAction>(main(), "Errno1")->trigger();
+    }
+    EXPECT_EQ(main().findChildren<TFormAbout*>().size(), 1);
+    EXPECT_EQ(main().findChildren<TFormInfoErrorNummers*>().size(), 1);
+    // Opening those made no other window.
+    EXPECT_EQ(main().findChild<TFormEditParam*>(), nullptr);
+    EXPECT_EQ(main().findChild<TFormEditSollwerten*>(), nullptr);
+    EXPECT_EQ(main().findChild<TFormGrafiek*>(), nullptr);
+}
 
 TEST_F(ProgramDialogs, GermanFromTheOptionsRelabelsTheMainWindowAtOnce) {
     ASSERT_EQ(program_->state().settings.LanguageNo, 1);

@@ -154,6 +154,65 @@ INSTANTIATE_TEST_SUITE_P(
         Bad{"ControlBytes", QByteArray("{\\rtf1 a\0\x01\x1b\x7f b}", 15), u"a b"_qs}),
     [](const auto& info) { return std::string(info.param.name); });
 
+// What goes into the document is bounded, so that laying it out cannot
+// freeze the window: a paragraph past the bound loses its tail, and past the
+// bounds of the whole document reading stops.  Each cut is reported.
+struct Bounded {
+    const char* name;
+    RtfLimits limits;
+    QByteArray rtf;
+    QString text;
+    bool cut;
+    friend void PrintTo(const Bounded& b, std::ostream* os) { *os << b.name; }
+};
+
+class BoundedDocument : public ::testing::TestWithParam<Bounded> {};
+
+TEST_P(BoundedDocument, KeepsWhatFitsAndSaysWhenCut) {
+    const Bounded& c = GetParam();
+    QTextDocument doc;
+    bool cut = !c.cut;
+    ASSERT_TRUE(RtfReader::read(c.rtf, doc, nullptr, c.limits, &cut));
+    EXPECT_EQ(textOf(doc), c.text);
+    EXPECT_EQ(cut, c.cut);
+}
+
+RtfLimits bounds(int paragraphLength, int characters, int paragraphs, int runs) {
+    RtfLimits l;
+    l.maxParagraphLength = paragraphLength;
+    l.maxCharacters = characters;
+    l.maxParagraphs = paragraphs;
+    l.maxFormatRuns = runs;
+    return l;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Rtf, BoundedDocument,
+    ::testing::Values(Bounded{"AtEveryBound", bounds(3, 6, 2, 4),
+                              "{\\rtf1 a{\\b b}c\\par {\\i de}}", u"abc|de"_qs, false},
+                      Bounded{"LongParagraphLosesItsTail", bounds(5, 100, 10, 10),
+                              "{\\rtf1 abcdefghij\\line k\\par kl}", u"abcde|kl"_qs, true},
+                      Bounded{"TooManyCharacters", bounds(10, 8, 10, 10),
+                              "{\\rtf1 abc\\par def\\par ghi}", u"abc|def|"_qs, true},
+                      Bounded{"TooManyParagraphs", bounds(10, 100, 2, 10),
+                              "{\\rtf1 a\\par b\\par c}", u"a|b"_qs, true},
+                      Bounded{"TooManyFormatChanges", bounds(10, 100, 10, 3),
+                              "{\\rtf1 a{\\b b}c{\\i d}e}", u"abc"_qs, true},
+                      // The file as one paragraph of a megabyte: minutes of layout before.
+                      Bounded{"OneParagraphOfAMegabyte", RtfLimits(),
+                              "{\\rtf1 " + QByteArray(RtfLimits().maxInputBytes - 8, 'x') + "}",
+                              QString(RtfLimits().maxParagraphLength, u'x'), true}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+// A huge font size is shown at 36 pt: a line per character at any larger
+// size takes the document toward a height Qt cannot lay out.
+TEST(RtfReader, FontSizeIsAtMostThirtySixPoints) {
+    QTextDocument doc;
+    ASSERT_TRUE(
+        RtfReader::read("{\\rtf1{\\fs72 a}{\\fs20 x}{\\fs200 b}{\\fs20 y}{\\fs2000000 c}}", doc));
+    EXPECT_EQ(runsOf(doc), u"a[36pt] + x[10pt] + b[36pt] + y[10pt] + c[36pt]"_qs);
+}
+
 TEST(RtfReader, ReadingAgainReplacesTheDocument) {
     QTextDocument doc;
     ASSERT_TRUE(RtfReader::read("{\\rtf1 first\\par second}", doc));

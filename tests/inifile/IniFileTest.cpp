@@ -109,6 +109,51 @@ TEST(IniFileRead, IntegersAndFlagsFallBackToTheDefault) {
     }
 }
 
+// Names beyond ASCII match without regard to case as QString::compare has
+// them match; the first of two spellings counts.
+TEST(IniFileRead, CaseIsIgnoredBeyondAscii) {
+    const IniFile ini = fromText(QString::fromUtf8("[Geräte]\nÜBERSICHT=1\nübersicht=2\n"
+                                                   "[ΣΟΦΊΑ]\nﬁ=3\n[Straße]\nk=4\n"
+                                                   "[\U00010400]\nk=5\n"));
+    struct Read {
+        const char* section;
+        const char* key;
+        const char* value;
+    };
+    const Read reads[] = {
+        {"GERÄTE", "übersicht", "1"}, {"geräte", "Übersicht", "1"},
+        {"σοφία", "ﬁ", "3"},          {"STRASSE", "k", "<def>"}, // one letter is not two
+        {"STRAßE", "K", "4"},         {"\U00010428", "K", "5"},
+    };
+    for (const Read& r : reads)
+        EXPECT_EQ(ini.readString(QString::fromUtf8(r.section), QString::fromUtf8(r.key), "<def>"),
+                  QString::fromUtf8(r.value))
+            << r.section << "/" << r.key;
+    EXPECT_EQ(ini.keys(QString::fromUtf8("GERÄTE")), QStringList({QString::fromUtf8("ÜBERSICHT")}));
+}
+
+// Every edit keeps look-ups right: a key added, the sections and keys put in
+// order, a key taken out and written again.
+TEST(IniFileWrite, LookUpsFollowEveryEdit) {
+    IniFile ini = fromText("[B]\nz=1\n\n[A]\ny=2\nx=3\n[b]\nZ=9\nw=4\n");
+    ini.writeString("a", "v", "5");
+    ini.writeString("B", "w", "6"); // the second [b] holds it: edited there
+    ini.orderSections({"A", "B"});
+    ini.orderKeys("A", {"x", "v", "y"});
+    EXPECT_EQ(ini.toText(), "[A]\nx=3\nv=5\ny=2\n[B]\nz=1\n\n[b]\nZ=9\nw=6\n");
+    const char* const values[][3] = {
+        {"a", "X", "3"}, {"A", "v", "5"}, {"A", "y", "2"}, {"b", "z", "1"}, {"B", "W", "6"}};
+    for (const auto& [section, key, value] : values)
+        EXPECT_EQ(ini.readString(section, key), value) << section << "/" << key;
+    EXPECT_EQ(ini.keys("b"), QStringList({"z", "w"}));
+    ini.deleteKey("B", "z");
+    EXPECT_EQ(ini.readString("B", "z", "<def>"), "<def>");
+    ini.writeString("B", "z", "7");
+    EXPECT_EQ(ini.toText(), "[A]\nx=3\nv=5\ny=2\n[B]\nz=7\n\n[b]\nw=6\n");
+    EXPECT_EQ(ini.readString("b", "Z"), "7");
+    EXPECT_EQ(ini.sections(), QStringList({"A", "B"}));
+}
+
 TEST(IniFileWrite, ChangingOneKeyKeepsEveryOtherLine) {
     IniFile ini = fromText(QString::fromLatin1(kFieldFile));
     ini.writeInteger("SERIEEL", "PARITY", 2);
@@ -185,6 +230,33 @@ TEST_F(IniFileOnDisk, MissingFileOrFolderLeavesTheStoreEmpty) {
         IniFile ini = fromText("[A]\nx=1\n");
         EXPECT_FALSE(ini.load(path)) << path.toStdString();
         EXPECT_TRUE(ini.sections().isEmpty()) << path.toStdString();
+    }
+}
+
+// A file no real settings, language or catalogue file comes near is refused
+// unread, naming the file; one at the bound is read.
+TEST_F(IniFileOnDisk, AFileOverTheBoundIsRefusedUnread) {
+    const QByteArray head = "[Main]\nGroepIngangen=Inputs\n";
+    QByteArray atBound = head;
+    atBound.append(QByteArray(kqm52::MaxDataFileBytes - head.size() - 1, ';')).append('\n');
+    ASSERT_EQ(atBound.size(), kqm52::MaxDataFileBytes);
+    IniFile ini;
+    kqm52::ReadProblem problem;
+    ASSERT_TRUE(ini.load(put("Taal1.ini", atBound), &problem));
+    EXPECT_FALSE(problem);
+    EXPECT_EQ(ini.readString("Main", "GroepIngangen"), "Inputs");
+
+    // Over the bound by a byte, and a hundred megabytes that are never read.
+    for (const qint64 size : {kqm52::MaxDataFileBytes + 1, qint64(100) * 1024 * 1024}) {
+        const QString path = put("Parameters.txt", head);
+        QFile grow(path);
+        ASSERT_TRUE(grow.resize(size));
+        EXPECT_FALSE(ini.load(path, &problem)) << size;
+        EXPECT_EQ(problem.kind, kqm52::ReadProblem::Kind::TooLarge) << size;
+        EXPECT_EQ(problem.path, QDir::toNativeSeparators(path));
+        EXPECT_EQ(problem.size, size);
+        EXPECT_EQ(problem.limit, kqm52::MaxDataFileBytes);
+        EXPECT_TRUE(ini.sections().isEmpty());
     }
 }
 

@@ -1,5 +1,10 @@
 #include "params/model/GroupTree.h"
 
+#include "inifile/ReadFile.h"
+
+#include <QFile>
+#include <QTemporaryDir>
+
 #include <gtest/gtest.h>
 
 using namespace kqm52;
@@ -72,5 +77,15 @@ TEST(GroupTree, FileByLanguageAndMissingFile) {
     QString error;
     EXPECT_FALSE(tree.load(QStringLiteral(KQM52_TEST_DATA_DIR "/Tree7.txt"), &error));
     EXPECT_FALSE(error.isEmpty());
+    EXPECT_TRUE(tree.nodes().empty());
+
+    // A file far larger than any tree is not read.
+    QTemporaryDir dir;
+    QFile big(dir.filePath("Tree0.txt"));
+    ASSERT_TRUE(big.open(QIODevice::WriteOnly) && big.write("Root\n\tMenu\n") > 0);
+    ASSERT_TRUE(big.resize(MaxDataFileBytes + 1));
+    big.close();
+    EXPECT_FALSE(tree.load(big.fileName(), &error));
+    EXPECT_EQ(error, "The file is larger than 4 MB and was not read.");
     EXPECT_TRUE(tree.nodes().empty());
 }

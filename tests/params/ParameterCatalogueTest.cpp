@@ -1,5 +1,6 @@
 #include "params/model/ParameterCatalogue.h"
 
+#include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 
@@ -161,6 +162,37 @@ TEST_F(CatalogueFiles, ReloadSeesTheFileAsItIsNow) {
     catalogue.ParameterDef_lezen(dir.path());
     EXPECT_FALSE(catalogue.parameterDefinitionsPresent());
     EXPECT_EQ(catalogue.name(7, 0), "");
+}
+
+// A catalogue file grown far past any real one (a copy gone wrong) is not
+// read; the catalogue read before stays in use and the problem names it.
+TEST_F(CatalogueFiles, AFileFarTooLargeLeavesTheOneReadBefore) {
+    copy("Parameters.txt", "Parameters.txt");
+    copy("ParNo.txt", "ParNo.txt");
+    catalogue.ParameterDef_lezen(dir.path());
+    catalogue.ParamNo_lezen(dir.path());
+    for (const char* name : {"Parameters.txt", "ParNo.txt"}) {
+        QFile f(dir.filePath(name));
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly) &&
+                    f.write("[007]\nnaam0=Neu\n[100]\nParId1=9\n") > 0);
+        ASSERT_TRUE(f.resize(MaxDataFileBytes + 1));
+    }
+    ReadProblem definitions, numbers;
+    catalogue.ParameterDef_lezen(dir.path(), &definitions);
+    catalogue.ParamNo_lezen(dir.path(), &numbers);
+    EXPECT_TRUE(catalogue.parameterDefinitionsPresent() && catalogue.parameterNumbersPresent());
+    EXPECT_EQ(catalogue.name(7, 0), "Drehrichtung");
+    EXPECT_EQ(catalogue.parameterInRow(100, 1), 7);
+    EXPECT_EQ(definitions.kind, ReadProblem::Kind::TooLarge);
+    EXPECT_EQ(definitions.path, QDir::toNativeSeparators(dir.filePath("Parameters.txt")));
+    EXPECT_EQ(numbers.kind, ReadProblem::Kind::TooLarge);
+    EXPECT_EQ(numbers.path, QDir::toNativeSeparators(dir.filePath("ParNo.txt")));
+
+    // Read fresh, such a file leaves the catalogue as without one.
+    ParameterCatalogue fresh;
+    fresh.ParameterDef_lezen(dir.path());
+    EXPECT_FALSE(fresh.parameterDefinitionsPresent());
+    EXPECT_EQ(fresh.name(7, 0), "");
 }
 
 TEST_F(CatalogueFiles, FilesMissingOrCopiedFromWindowsInAnyCase) {

@@ -4,7 +4,14 @@
 #include "ShellTestSupport.h"
 #include "ui/TextTableChecks.h"
 
+#include "dialogs/LanguageChoice.h"
+#include "inifile/ReadFile.h"
 #include "ui/LanguageTexts.h"
+
+#include "TestWait.h"
+
+#include <QDir>
+#include <QFile>
 
 #include <QAction>
 #include <QDialog>
@@ -104,6 +111,64 @@ TEST_F(LanguageTextsTest, WithoutALanguageFileTheWindowKeepsItsOwnTexts) {
     EXPECT_EQ(texts.join('|'), "Actual|Transmit|RST SSI Err|&File|Communicatie|Backup MX92...|"
                                "Apparaat zoeken...|Open|I/O ON|Actual ON|DW ON");
     EXPECT_EQ(ctl<QSpinBox>(w, "SpinEditUnitSelect")->toolTip(), "MX9x no:");
+}
+
+// Files far larger than any real one (a copy gone wrong) are not read: the
+// program starts as without them, then says which ones it left out.
+class OversizedFilesTest : public ShellWorld {
+  protected:
+    // The file holds text, then grows past the bound.
+    void writeOversized(const QString& name, const QString& text) {
+        writeFile(name, text);
+        QFile f(programDir() + name);
+        ASSERT_TRUE(f.resize(MaxDataFileBytes + 1));
+    }
+    QStringList messages() const {
+        QStringList texts;
+        for (const auto& a : dialogs_.asked(ScriptedDialogs::Kind::Message))
+            texts << a.text;
+        return texts;
+    }
+    QString refused(const char* name) const {
+        return QDir::toNativeSeparators(programDir() + name) +
+               " is larger than 4 MB, far more than such a file holds, and was not read. The "
+               "program goes on without it.";
+    }
+};
+
+TEST_F(OversizedFilesTest, AtStartEachIsLeftOutAndNamedOnceTheWindowIsUp) {
+    writeOversized("application.ini", "[Serieel]\nunit_no=5\n");
+    writeOversized("Taal0.ini", "[Main]\nGroepDuimwiel=groot\n");
+    writeOversized("Parameters.txt", "[249]\nnaam0=Ingang\n");
+    writeFile("ParNo.txt", "[100]\nParId1=249\n");
+    TFormMain& w = createWindow();
+    EXPECT_TRUE(messages().isEmpty()) << "nothing is said before the window can show it";
+    EXPECT_EQ(ctl<QSpinBox>(w, "SpinEditUnitSelect")->value(), 0);
+    EXPECT_FALSE(state_->language.LanguageLoaded());
+    EXPECT_EQ(ctl<QGroupBox>(w, "GroupBox_DW")->title(), "DW");
+    EXPECT_FALSE(state_->catalogue.parameterDefinitionsPresent());
+    EXPECT_TRUE(state_->catalogue.parameterNumbersPresent());
+
+    ASSERT_TRUE(waitUntil([&] { return messages().size() >= 3; }));
+    EXPECT_EQ(messages(), QStringList({refused("application.ini"), refused("Taal0.ini"),
+                                       refused("Parameters.txt")}));
+    for (const auto& a : dialogs_.asked())
+        EXPECT_EQ(a.icon, Dialogs::Icon::Critical);
+}
+
+TEST_F(OversizedFilesTest, ChoosingALanguageWhoseFileIsRefusedKeepsTheTextsInForce) {
+    writeFile("Taal0.ini", "[Main]\nGroepDuimwiel=Duimwielen\nMsgBestandTeGroot=%1 te groot\n");
+    writeOversized("Taal1.ini", "[Main]\nGroepDuimwiel=Thumbwheels\n");
+    TFormMain& w = createWindow();
+    LanguageChoice choice(*state_, [&w] { w.LezenTeksten(); });
+    choice.FormActivate();
+    const LanguageChoice::Outcome o = choice.CmdOKClick(1);
+    EXPECT_FALSE(o.accepted);
+    EXPECT_EQ(ctl<QGroupBox>(w, "GroupBox_DW")->title(), "Duimwielen");
+    EXPECT_TRUE(o.problem.startsWith(QDir::toNativeSeparators(programDir() + "Taal1.ini") +
+                                     " te groot\n\r"))
+        << o.problem.toStdString();
+    EXPECT_EQ(state_->settings.LanguageNo, 0);
 }
 
 } // namespace
