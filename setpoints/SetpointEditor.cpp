@@ -5,6 +5,7 @@
 #include "link/ZRComm.h"
 #include "params/model/DecimalText.h"
 #include "params/model/SetpointFile.h"
+#include "ui/FileProblemText.h"
 #include "ui/ProgramState.h"
 
 #include <QDir>
@@ -174,8 +175,8 @@ void SetpointEditor::Openen1Click() {
         QString message;
         if (l.LanguageLoaded() && !problem->messageKey.isEmpty())
             message = l.text(QStringLiteral("EditSollwert"), problem->messageKey);
-        if (!problem->detail.isEmpty())
-            message = message.isEmpty() ? problem->detail : message + LineBreak + problem->detail;
+        const QString detail = fileProblemDetail(l, *problem);
+        if (!detail.isEmpty()) message = message.isEmpty() ? detail : message + LineBreak + detail;
         view_.showError(caption, message);
         return;
     }

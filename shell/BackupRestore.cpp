@@ -2,6 +2,7 @@
 
 #include "shell/SecondaryWindows.h"
 #include "ui/Dialogs.h"
+#include "ui/FileProblemText.h"
 #include "ui/ProgramState.h"
 #include "ui/SendStopText.h"
 
@@ -91,7 +92,7 @@ void BackupRestore::Restore1Click(TransferWindows& transfers, int unitNumber) {
     if (!file.ok()) {
         const QString languageText =
             file.problem.messageKey.isEmpty() ? QString() : text("OpenMsg2");
-        refuse(languageText, file.problem.detail);
+        refuse(languageText, fileProblemDetail(state_.language, file.problem));
         return;
     }
     if (!state_.language.LanguageLoaded()) {
