@@ -161,15 +161,11 @@ QString EditParamLogic::dialogFilter(const QString& filter) {
     return result.join(QStringLiteral(";;"));
 }
 
-void EditParamLogic::rememberFolder(const QString& path) {
-    state_.settings.DialogPath = QFileInfo(path).absolutePath() + QLatin1Char('/');
-}
-
 void EditParamLogic::OpenenClick() {
     const QString path =
         view_.askOpenFile(text("OpenCaption"), state_.settings.DialogPath, fileFilter());
     if (path.isEmpty()) return;
-    rememberFolder(path);
+    state_.settings.rememberDialogFolder(path);
     const FileRead<ParamTables::Parameters> read = ParameterFile::read(path);
     if (!read.ok()) {
         const FileProblem& problem = read.problem;
@@ -191,7 +187,7 @@ void EditParamLogic::OpslaanAlsClick() {
     QString path = view_.askSaveFile(text("SaveCaption"), state_.settings.DialogPath, fileFilter());
     if (path.isEmpty()) return;
     if (QFileInfo(path).suffix().isEmpty()) path += QStringLiteral(".mxp");
-    rememberFolder(path);
+    state_.settings.rememberDialogFolder(path);
     const int unit = hooks.unitNumber ? hooks.unitNumber() : 0;
     const QString problem = ParameterFile::write(path, state_.tables.parameters(), unit);
     if (!problem.isEmpty())

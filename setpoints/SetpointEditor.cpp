@@ -145,10 +145,6 @@ QString SetpointEditor::qtFilter(const QString& filter) {
     return filters.join(QStringLiteral(";;"));
 }
 
-void SetpointEditor::rememberFolder(const QString& path) {
-    state_.settings.DialogPath = QFileInfo(path).absolutePath() + QDir::separator();
-}
-
 std::optional<FileProblem> SetpointEditor::openFile(const QString& path) {
     const FileRead<ParamTables::Setpoints> read = SetpointFile::read(path);
     if (!read.ok()) return read.problem;
@@ -167,7 +163,7 @@ void SetpointEditor::Openen1Click() {
         l.text(TextId{"EditSollwert", "OpenCaption"}), state_.settings.DialogPath,
         qtFilter(l.text(TextId{"EditSollwert", "OpenFilter"})));
     if (path.isEmpty()) return;
-    rememberFolder(path);
+    state_.settings.rememberDialogFolder(path);
     const std::optional<FileProblem> problem = openFile(path);
     if (problem) {
         // The language's words first, then what exactly was wrong; without
@@ -190,7 +186,7 @@ void SetpointEditor::Opslaanals1Click() {
                                          qtFilter(l.text(TextId{"EditSollwert", "OpenFilter"})));
     if (path.isEmpty()) return;
     if (QFileInfo(path).suffix().isEmpty()) path += QLatin1Char('.') + Extension;
-    rememberFolder(path);
+    state_.settings.rememberDialogFolder(path);
     const QString error = saveFile(path);
     if (!error.isEmpty())
         view_.showError(l.text(TextId{"EditSollwert", "Msg_ErrorCaption"}),

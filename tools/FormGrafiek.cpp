@@ -345,6 +345,7 @@ bool TFormGrafiek::saveFile(const QString& caption, const QString& filter,
     const QString path =
         dialogs_.saveFileName(this, caption, state_.settings.DialogPath, filter, caption.toLower());
     if (path.isEmpty()) return false;
+    state_.settings.rememberDialogFolder(path);
     QString error; // the file and the system's reason
     if (!kqm52::saveFile(path, bytes, &error)) {
         dialogs_.error(this, caption,
