@@ -201,6 +201,7 @@ class SetpointView : public SetpointEditorView {
     SendReport sendSetpoints(const ParamTables::Setpoints&) override { return {}; }
     void printSetpoints() override {}
     int unitNumber() const override { return 1; }
+    void selectSetpoint(int) override {}
     QString error;
 
   private:
@@ -262,7 +263,7 @@ const PipeRow pipeRows[] = {
      [](PipeForAFile& t, const QString& pipe) {
          NoTransfers transfers;
          t.dialogs.answerOpenFile(pipe);
-         BackupRestore(t.state, t.dialogs).Restore1Click(transfers);
+         BackupRestore(t.state, t.dialogs).Restore1Click(transfers, 7);
          return transfers.sends == 0 ? t.lastBox() : QStringLiteral("sent to the unit");
      },
      true},
