@@ -262,7 +262,7 @@ void TFormInitSerial::showDeviceOf(int portIndex) {
     const QString effective = portMap_.effectiveDevice(port);
     const bool overridden = effective != portMap_.device(port);
     LabelDeviceNote->setText(
-        overridden ? QStringLiteral("This run uses %1 for every port.").arg(effective) : QString());
+        overridden ? language_.text(TextId{"InitCom", "MsgDemoDevice"}).arg(effective) : QString());
     LabelDeviceNote->setVisible(overridden);
 }
 

@@ -10,6 +10,7 @@
 // message when the port will not open.
 
 #include "link/ZRComm.h"
+#include "ui/PortOpenFailure.h"
 
 #include <QString>
 #include <QStringList>
@@ -67,11 +68,7 @@ class InitSerialLogic {
     static constexpr int UserDefinedItem = int(THardware::UserDefined);
 
     // Who may use a device: its group, and the user asking.
-    struct DeviceAccess {
-        QString group; // empty when the device does not exist
-        QString user;
-        static DeviceAccess of(const QString& device);
-    };
+    using DeviceAccess = kqm52::DeviceAccess;
     // The lines of the error box when the port will not open: which port and
     // device, the port object's message, and what the user can do about the
     // operating system's error (none for an error we have no advice for).

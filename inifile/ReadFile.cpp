@@ -25,7 +25,8 @@ bool readFile(const QString& path, QByteArray& bytes, ReadProblem* problem, qint
     std::optional<QByteArray> read = readRegularFile(path, maxBytes, &reason);
     if (!read) return fail(ReadProblem::Kind::Unreadable, reason, 0);
     if (read->size() > maxBytes)
-        return fail(ReadProblem::Kind::TooLarge, {}, std::max(QFileInfo(path).size(), read->size()));
+        return fail(ReadProblem::Kind::TooLarge, {},
+                    std::max(QFileInfo(path).size(), read->size()));
     bytes = std::move(*read);
     if (problem) *problem = ReadProblem{};
     return true;

@@ -4,6 +4,7 @@
 
 #include "params/model/LimitCheck.h"
 #include "params/model/ParameterFile.h"
+#include "ui/FileProblemText.h"
 #include "ui/ProgramState.h"
 
 #include <QFileInfo>
@@ -14,13 +15,6 @@ namespace {
 
 constexpr const char* Section = "EditParam";
 const QString LineJoin = QStringLiteral("\n\r");
-
-// Shown instead of a language text while no language file is loaded, where
-// staying silent would leave the user guessing.
-QString builtInRefusal(const FileProblem& problem) {
-    return QStringLiteral("The parameter file was not read; nothing was changed.\n\r") +
-           problem.detail;
-}
 
 } // namespace
 
@@ -133,8 +127,7 @@ void EditParamLogic::LaadDefaultparametersClick() {
     if (!state_.catalogue.parameterDefinitionsPresent()) {
         const QString msg = state_.language.LanguageLoaded()
                                 ? text("msg_ErrorSetDefaultPar")
-                                : QStringLiteral("The defaults cannot be loaded: Parameters.txt "
-                                                 "is missing beside the program.");
+                                : state_.language.text(TextId{"EditParam", "MsgNoDefaults"});
         view_.showError(text("Msg_ErrorCaption"), msg);
         return;
     }
@@ -168,24 +161,21 @@ QString EditParamLogic::dialogFilter(const QString& filter) {
     return result.join(QStringLiteral(";;"));
 }
 
-void EditParamLogic::rememberFolder(const QString& path) {
-    state_.settings.DialogPath = QFileInfo(path).absolutePath() + QLatin1Char('/');
-}
-
 void EditParamLogic::OpenenClick() {
     const QString path =
         view_.askOpenFile(text("OpenCaption"), state_.settings.DialogPath, fileFilter());
     if (path.isEmpty()) return;
-    rememberFolder(path);
+    state_.settings.rememberDialogFolder(path);
     const FileRead<ParamTables::Parameters> read = ParameterFile::read(path);
     if (!read.ok()) {
         const FileProblem& problem = read.problem;
         QString msg;
         if (state_.language.LanguageLoaded() && !problem.messageKey.isEmpty())
             msg = state_.language.text(QLatin1String(Section), problem.messageKey) + LineJoin +
-                  problem.detail;
-        else
-            msg = builtInRefusal(problem);
+                  fileProblemDetail(state_.language, problem);
+        else // without a language file too, the user is not left guessing
+            msg = state_.language.text(TextId{"EditParam", "MsgNotRead"}) + LineJoin +
+                  fileProblemDetail(state_.language, problem);
         view_.showError(text("Msg_ErrorCaption"), msg);
         return;
     }
@@ -197,7 +187,7 @@ void EditParamLogic::OpslaanAlsClick() {
     QString path = view_.askSaveFile(text("SaveCaption"), state_.settings.DialogPath, fileFilter());
     if (path.isEmpty()) return;
     if (QFileInfo(path).suffix().isEmpty()) path += QStringLiteral(".mxp");
-    rememberFolder(path);
+    state_.settings.rememberDialogFolder(path);
     const int unit = hooks.unitNumber ? hooks.unitNumber() : 0;
     const QString problem = ParameterFile::write(path, state_.tables.parameters(), unit);
     if (!problem.isEmpty())

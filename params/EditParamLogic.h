@@ -141,7 +141,6 @@ class EditParamLogic {
     void offerRefused(const SendReport& report);
     // Selects parameter p in its group and opens the service window on it.
     void openParameter(int p);
-    void rememberFolder(const QString& path);
 
     ProgramState& state_;
     EditParamView& view_;

@@ -20,7 +20,7 @@ TFormParLoader::TFormParLoader(ProgramState& state, TZRComm& port, QWidget* pare
     setFont(f);
     setFixedSize(329, 121);
 
-    Panel1 = new QLabel(this);
+    Panel1 = new FittedLabel(this);
     Panel1->setObjectName(QStringLiteral("Panel1"));
     Panel1->setGeometry(8, 8, 313, 65);
     Panel1->setFrameStyle(QFrame::Panel | QFrame::Sunken);

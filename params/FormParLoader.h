@@ -4,6 +4,7 @@
 // ("bp") and shows what it answered.  The rule lives in ParLoaderLogic.
 
 #include "params/ParLoaderLogic.h"
+#include "ui/FittedLabel.h"
 
 #include <QDialog>
 
@@ -31,7 +32,7 @@ class TFormParLoader : public QDialog {
 
     ProgramState& state_;
     ParLoaderLogic logic_;
-    QLabel* Panel1 = nullptr;
+    FittedLabel* Panel1 = nullptr;
     QPushButton* CmdOK = nullptr;
 };
 

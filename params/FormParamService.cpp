@@ -17,7 +17,7 @@ namespace kqm52 {
 
 namespace {
 
-QLabel* limitPanel(QWidget* parent, const char* name, int left, int top) {
+FittedLabel* limitPanel(QWidget* parent, const char* name, int left, int top) {
     auto* p = sunkenPanel(parent, name, left, top, 97, 22, Qt::AlignRight | Qt::AlignVCenter);
     p->setIndent(4);
     p->setFont(pixelFont(parent->font(), 13, true));
@@ -65,7 +65,7 @@ void TFormParamService::buildWindow() {
     ComboParData->setFont(pixelFont(font(), 13, true, "Courier"));
     ComboParData->setEditable(false);
 
-    PanelService = place(new QLabel(GroupBox1), "PanelService", 32, 115, 353, 41);
+    PanelService = place(new FittedLabel(GroupBox1), "PanelService", 32, 115, 353, 41);
     PanelService->setFrameStyle(QFrame::Panel | QFrame::Sunken);
     PanelService->setAlignment(Qt::AlignCenter);
     PanelService->setWordWrap(true);

@@ -5,6 +5,7 @@
 // parameters over.  The rules live in ParamServiceLogic.
 
 #include "params/ParamServiceLogic.h"
+#include "ui/FittedLabel.h"
 
 #include <QDialog>
 
@@ -59,12 +60,12 @@ class TFormParamService : public QDialog, private ParamServiceView {
     QLabel* LabelMax = nullptr;
     QLabel* LabelDefault = nullptr;
     QLabel* LabelParData = nullptr;
-    QLabel* PanelMin = nullptr;
-    QLabel* PanelMax = nullptr;
-    QLabel* PanelDefault = nullptr;
+    FittedLabel* PanelMin = nullptr;
+    FittedLabel* PanelMax = nullptr;
+    FittedLabel* PanelDefault = nullptr;
     QLineEdit* MaskEditParData = nullptr;
     QComboBox* ComboParData = nullptr;
-    QLabel* PanelService = nullptr;
+    FittedLabel* PanelService = nullptr;
     QPushButton* CmdDefault = nullptr;
     QPushButton* CmdOK = nullptr;
     QPushButton* CmdBerPar = nullptr;

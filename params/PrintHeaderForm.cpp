@@ -90,8 +90,13 @@ void PrintHeaderForm::CmdOKClick() {
     state_.settings.PrintType = EditType->text();
     state_.settings.PrintSerial = EditSn->text();
     const PageHeaderTexts header = headerTexts();
-    if (!runPrintJob(dialogs_, this, windowTitle(),
-                     state_.language.text(TextId{"Afdrukken", "MsgNotPrinted"}),
+    const LanguageTexts& l = state_.language;
+    const PrintFailureTexts failure{l.text(TextId{"Afdrukken", "MsgNotPrinted"}),
+                                    l.text(TextId{"Afdrukken", "MsgPdfNotStarted"}),
+                                    l.text(TextId{"Afdrukken", "MsgPdfNotCompleted"}),
+                                    l.text(TextId{"Afdrukken", "MsgPrinterNotStarted"}),
+                                    l.text(TextId{"Afdrukken", "MsgPrinterFailed"})};
+    if (!runPrintJob(dialogs_, this, windowTitle(), failure,
                      [this, &header](PageTarget& target) { print(target, header); })) {
         reject();
         return;

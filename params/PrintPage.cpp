@@ -246,7 +246,7 @@ void setUpPrinter(QPrinter& printer) {
 }
 
 bool runPrintJob(Dialogs& dialogs, QWidget* owner, const QString& errorCaption,
-                 const QString& notPrinted, const std::function<void(PageTarget&)>& paint) {
+                 const PrintFailureTexts& texts, const std::function<void(PageTarget&)>& paint) {
     QPrinter printer(QPrinter::HighResolution);
     setUpPrinter(printer);
     if (!dialogs.print(owner, printer)) return false;
@@ -255,7 +255,7 @@ bool runPrintJob(Dialogs& dialogs, QWidget* owner, const QString& errorCaption,
     // Let the dialog disappear before the pages are drawn.
     QCoreApplication::processEvents();
     const auto failed = [&](const QString& whereAndWhy) {
-        dialogs.error(owner, errorCaption, notPrinted + LineJoin + whereAndWhy);
+        dialogs.error(owner, errorCaption, texts.notPrinted + LineJoin + whereAndWhy);
         return true;
     };
 
@@ -275,11 +275,9 @@ bool runPrintJob(Dialogs& dialogs, QWidget* owner, const QString& errorCaption,
         writer.setCreator(printer.creator());
         {
             PagedTarget target(writer);
-            if (!target.active())
-                return failed(where + QStringLiteral("the PDF could not be started."));
+            if (!target.active()) return failed(where + texts.pdfNotStarted);
             paint(target);
-            if (!target.finish())
-                return failed(where + QStringLiteral("the PDF could not be completed."));
+            if (!target.finish()) return failed(where + texts.pdfNotCompleted);
         }
         QString error;
         if (!saveFile(file, pdf.data(), &error)) return failed(error);
@@ -288,11 +286,10 @@ bool runPrintJob(Dialogs& dialogs, QWidget* owner, const QString& errorCaption,
 
     const QString where = printer.printerName() + QStringLiteral(": ");
     PagedTarget target(printer);
-    if (!target.active())
-        return failed(where + QStringLiteral("the printer could not be started."));
+    if (!target.active()) return failed(where + texts.printerNotStarted);
     paint(target);
     if (!target.finish() || printer.printerState() == QPrinter::Error)
-        return failed(where + QStringLiteral("the printer reported an error."));
+        return failed(where + texts.printerFailed);
     return true;
 }
 

@@ -182,10 +182,18 @@ QString padLeft(const QString& text, int width);
 // title, then paint.  A PDF file is written as every file of the program is:
 // whole or not at all, an old file of that name kept until the new one is
 // complete.  False when the user cancelled.  A printout that could not be
-// made is reported in an error box, notPrinted (the language's words) first,
-// then the file or printer and why, and counts as done.
+// made is reported in an error box, in the language's words: notPrinted
+// first, then the file or printer and why; it counts as done.
+struct PrintFailureTexts {
+    QString notPrinted;
+    // Each follows the PDF file's or the printer's name.
+    QString pdfNotStarted;
+    QString pdfNotCompleted;
+    QString printerNotStarted;
+    QString printerFailed;
+};
 bool runPrintJob(Dialogs& dialogs, QWidget* owner, const QString& errorCaption,
-                 const QString& notPrinted, const std::function<void(PageTarget&)>& paint);
+                 const PrintFailureTexts& texts, const std::function<void(PageTarget&)>& paint);
 
 // Prepares a printer for a printout: portrait, the document title.
 void setUpPrinter(QPrinter& printer);

@@ -40,11 +40,14 @@ void TransferWindow::buildWindow() {
 
     GroupBox1 = new QGroupBox(this);
     GroupBox1->setObjectName(QStringLiteral("GroupBox1"));
-    Panel1 = new QLabel(GroupBox1);
+    Panel1 = new FittedLabel(GroupBox1);
     Panel1->setObjectName(QStringLiteral("Panel1"));
     Panel1->setFrameStyle(QFrame::Panel | QFrame::Sunken);
     Panel1->setAlignment(Qt::AlignCenter);
     Panel1->setMinimumSize(300, 28);
+    // The window grows with a longer message up to here; beyond, the message
+    // is cut and whole in its tooltip, rather than the window running off.
+    Panel1->setMaximumWidth(440);
     QFont bold = Panel1->font();
     bold.setBold(true);
     Panel1->setFont(bold);

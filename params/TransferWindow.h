@@ -11,6 +11,7 @@
 // window never touches the program-wide tables.
 
 #include "params/model/TableTransfer.h"
+#include "ui/FittedLabel.h"
 
 #include <QDialog>
 
@@ -76,7 +77,7 @@ class TransferWindow : public QDialog {
     TableTransfer transfer_;
 
     QGroupBox* GroupBox1 = nullptr;
-    QLabel* Panel1 = nullptr;
+    FittedLabel* Panel1 = nullptr;
     QProgressBar* ProgressBar1 = nullptr;
     QLabel* LabelStopNote = nullptr;       // how far a stopped send got
     QLabel* LabelFastFramingOff = nullptr; // the link fell back from fast framing

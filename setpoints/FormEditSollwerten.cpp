@@ -218,7 +218,7 @@ void TFormEditSollwerten::buildWindow() {
     }
     StringGrid1->setItemDelegate(new SetpointCellDelegate(*this));
 
-    Panel1 = new QLabel(client);
+    Panel1 = new FittedLabel(client);
     Panel1->setObjectName(QStringLiteral("Panel1"));
     Panel1->setGeometry(8, 448, 313, 25);
     Panel1->setFrameStyle(QFrame::Panel | QFrame::Sunken);

@@ -10,6 +10,7 @@
 // are wired their menu items stay disabled.
 
 #include "setpoints/SetpointEditor.h"
+#include "ui/FittedLabel.h"
 
 #include <QDialog>
 #include <QPointer>
@@ -104,7 +105,7 @@ class TFormEditSollwerten final : public QDialog, private SetpointEditorView {
     QString oldCellText_;
 
     QTableWidget* StringGrid1 = nullptr;
-    QLabel* Panel1 = nullptr;
+    FittedLabel* Panel1 = nullptr;
     QMenuBar* SollMenu1 = nullptr;
     QMenu* Bestand1 = nullptr;
     QAction* Openen1 = nullptr;

@@ -5,6 +5,7 @@
 #include "link/ZRComm.h"
 #include "params/model/DecimalText.h"
 #include "params/model/SetpointFile.h"
+#include "ui/FileProblemText.h"
 #include "ui/ProgramState.h"
 
 #include <QDir>
@@ -144,10 +145,6 @@ QString SetpointEditor::qtFilter(const QString& filter) {
     return filters.join(QStringLiteral(";;"));
 }
 
-void SetpointEditor::rememberFolder(const QString& path) {
-    state_.settings.DialogPath = QFileInfo(path).absolutePath() + QDir::separator();
-}
-
 std::optional<FileProblem> SetpointEditor::openFile(const QString& path) {
     const FileRead<ParamTables::Setpoints> read = SetpointFile::read(path);
     if (!read.ok()) return read.problem;
@@ -166,7 +163,7 @@ void SetpointEditor::Openen1Click() {
         l.text(TextId{"EditSollwert", "OpenCaption"}), state_.settings.DialogPath,
         qtFilter(l.text(TextId{"EditSollwert", "OpenFilter"})));
     if (path.isEmpty()) return;
-    rememberFolder(path);
+    state_.settings.rememberDialogFolder(path);
     const std::optional<FileProblem> problem = openFile(path);
     if (problem) {
         // The language's words first, then what exactly was wrong; without
@@ -174,8 +171,8 @@ void SetpointEditor::Openen1Click() {
         QString message;
         if (l.LanguageLoaded() && !problem->messageKey.isEmpty())
             message = l.text(QStringLiteral("EditSollwert"), problem->messageKey);
-        if (!problem->detail.isEmpty())
-            message = message.isEmpty() ? problem->detail : message + LineBreak + problem->detail;
+        const QString detail = fileProblemDetail(l, *problem);
+        if (!detail.isEmpty()) message = message.isEmpty() ? detail : message + LineBreak + detail;
         view_.showError(caption, message);
         return;
     }
@@ -189,7 +186,7 @@ void SetpointEditor::Opslaanals1Click() {
                                          qtFilter(l.text(TextId{"EditSollwert", "OpenFilter"})));
     if (path.isEmpty()) return;
     if (QFileInfo(path).suffix().isEmpty()) path += QLatin1Char('.') + Extension;
-    rememberFolder(path);
+    state_.settings.rememberDialogFolder(path);
     const QString error = saveFile(path);
     if (!error.isEmpty())
         view_.showError(l.text(TextId{"EditSollwert", "Msg_ErrorCaption"}),

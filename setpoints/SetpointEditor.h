@@ -122,8 +122,6 @@ class SetpointEditor {
 
   private:
     QString formatted(qint32 value) const;
-    // The folder part of a chosen file, kept for the next dialog.
-    void rememberFolder(const QString& path);
     // The question before sending or printing values that came from nowhere.
     bool confirmUnloaded(bool print);
     // Values outside the setpoint range: listed, sent only when the user says so.

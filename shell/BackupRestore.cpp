@@ -2,6 +2,7 @@
 
 #include "shell/SecondaryWindows.h"
 #include "ui/Dialogs.h"
+#include "ui/FileProblemText.h"
 #include "ui/ProgramState.h"
 #include "ui/SendStopText.h"
 
@@ -70,7 +71,7 @@ void BackupRestore::Backup1Click(TransferWindows& transfers, int unitNumber, con
         owner_, text("SaveCaption"), folder.isEmpty() ? proposed : QDir(folder).filePath(proposed),
         dialogFilter(text("OpenFilter", "*.bak")), QStringLiteral("bak"));
     if (path.isEmpty()) return;
-    state_.settings.DialogPath = QFileInfo(path).absolutePath();
+    state_.settings.rememberDialogFolder(path);
 
     const QString error = BackupFile::write(path, *tables);
     if (!error.isEmpty())
@@ -85,13 +86,13 @@ void BackupRestore::Restore1Click(TransferWindows& transfers, int unitNumber) {
         owner_, text("OpenCaption"), state_.settings.DialogPath,
         dialogFilter(text("OpenFilter", "ASCII Parameterbestand (*.bak)|*.bak")));
     if (path.isEmpty()) return;
-    state_.settings.DialogPath = QFileInfo(path).absolutePath();
+    state_.settings.rememberDialogFolder(path);
 
     const FileRead<UnitTables> file = BackupFile::read(path);
     if (!file.ok()) {
         const QString languageText =
             file.problem.messageKey.isEmpty() ? QString() : text("OpenMsg2");
-        refuse(languageText, file.problem.detail);
+        refuse(languageText, fileProblemDetail(state_.language, file.problem));
         return;
     }
     if (!state_.language.LanguageLoaded()) {

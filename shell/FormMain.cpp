@@ -35,7 +35,8 @@ namespace kqm52 {
 namespace {
 
 // A polled value: sunken, right-aligned, bold.
-QLabel* valuePanel(QWidget* parent, const char* name, int left, int top, int width, int height) {
+FittedLabel* valuePanel(QWidget* parent, const char* name, int left, int top, int width,
+                        int height) {
     auto* p =
         sunkenPanel(parent, name, left, top, width, height, Qt::AlignRight | Qt::AlignVCenter);
     // 12 px bold keeps "-0,3760 mA" inside the 85-pixel panels.
@@ -108,8 +109,8 @@ void TFormMain::connectOnlineParts() {
     liveMonitor_ = std::make_unique<LiveMonitor>(
         state_, ZRComm1, state_.language, static_cast<LiveMonitorView&>(*this), *unitSelection_);
     unitSelection_->setLiveMonitor(liveMonitor_.get());
-    terminal_ =
-        std::make_unique<Terminal>(ZRComm1, static_cast<TerminalView&>(*this), *unitSelection_);
+    terminal_ = std::make_unique<Terminal>(ZRComm1, state_.language,
+                                           static_cast<TerminalView&>(*this), *unitSelection_);
     EditZenden->installEventFilter(this);
     backupRestore_ = std::make_unique<BackupRestore>(state_, dialogs_, this);
 
@@ -140,7 +141,8 @@ void TFormMain::buildWindow() {
     client->setFixedSize(ClientWidth, ClientHeight - StatusBarHeight);
     setCentralWidget(client);
 
-    PanelComInfo = label(client, "PanelComInfo", {}, 8, 28, 169, 33);
+    PanelComInfo = place(new FittedLabel(client), "PanelComInfo", 8, 28, 169, 33);
+    PanelComInfo->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     PanelComInfo->setWordWrap(true);
     colourComInfo(Qt::red);
 
@@ -150,7 +152,8 @@ void TFormMain::buildWindow() {
     SpinEditUnitSelect->setRange(0, SettingsFile::MaxUnitNo);
     SpinEditUnitSelect->setToolTip(QStringLiteral("MX9x no:"));
 
-    PanelErrorNo = label(client, "PanelErrorNo", {}, 384, 0, 257, 25);
+    PanelErrorNo = place(new FittedLabel(client), "PanelErrorNo", 384, 0, 257, 25);
+    PanelErrorNo->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     PanelErrorNo->setFont(pixelFont(font(), 16, true));
     {
         QPalette p = PanelErrorNo->palette();
@@ -268,12 +271,12 @@ void TFormMain::buildWindow() {
     bar->setContentsMargins(0, 0, 0, 0);
     static constexpr std::array<int, StatusPanelCount> widths{40, 80, 70, 80, 120, 80};
     for (int i = 0; i < StatusPanelCount; ++i) {
-        auto* panel = new QLabel(bar);
+        auto* panel = new FittedLabel(bar);
         panel->setObjectName(numbered("StatusPanel", i));
         panel->setFixedWidth(widths[i]);
         panel->setFrameStyle(QFrame::Panel | QFrame::Sunken);
         panel->setIndent(2);
-        // Fixed widths cut a long identification: the whole text is the tip.
+        // Fixed widths: a long identification is cut, whole in the tooltip.
         bar->addWidget(panel);
         statusPanels_[i] = panel;
     }
@@ -376,7 +379,6 @@ void TFormMain::showDemoHint() {
     colourComInfo(QApplication::palette(PanelComInfo).color(QPalette::WindowText));
     const QString text = state_.language.text(TextId{"Main", "MsgDemo"});
     PanelComInfo->setText(text);
-    PanelComInfo->setToolTip(text);
     demoHint_ = true;
 }
 
@@ -427,11 +429,10 @@ void TFormMain::ProgrammaInstellingen_opslaan() {
     QString error;
     if (!SettingsFile::write(path, ZRComm1, SpinEditUnitSelect->value(), state_.settings,
                              state_.portMap, &error))
-        dialogs_.error(
-            this, applicationTitle(),
-            tr("The settings could not be saved to %1.").arg(QDir::toNativeSeparators(path)) +
-                QStringLiteral("\n\r") + error + QStringLiteral("\n\r") +
-                tr("The settings file from before is unchanged."));
+        dialogs_.error(this, applicationTitle(),
+                       state_.language.text(TextId{"Main", "MsgSettingsNotSaved"}) +
+                           QStringLiteral("\n\r") + error + QStringLiteral("\n\r") +
+                           state_.language.text(TextId{"Main", "MsgSettingsOldFileKept"}));
 }
 
 void TFormMain::LezenTeksten() {
@@ -622,7 +623,6 @@ void TFormMain::showComInfo(const QString& text) {
         colourComInfo(Qt::red);
     }
     PanelComInfo->setText(text);
-    PanelComInfo->setToolTip(text);
 }
 
 void TFormMain::showFastFramingSuspended(bool suspended) {
@@ -635,12 +635,10 @@ void TFormMain::showErrorNo(const QString& text) {
 }
 
 void TFormMain::showStatus(int panel, const QString& text) {
-    QLabel* p = statusPanels_.at(std::size_t(panel));
-    p->setText(text);
-    p->setToolTip(text);
+    statusPanels_.at(std::size_t(panel))->setText(text);
 }
 
-QLabel* TFormMain::monitorPanel(MonitorPanel panel) const {
+FittedLabel* TFormMain::monitorPanel(MonitorPanel panel) const {
     switch (panel) {
     case MonitorPanel::ActPos:
         return PanelActPos;

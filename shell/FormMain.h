@@ -14,6 +14,7 @@
 #include "link/setup/ZRSetupCommDialog.h"
 #include "shell/OnlineView.h"
 #include "shell/SecondaryWindows.h"
+#include "ui/FittedLabel.h"
 #include "ui/StartOptions.h"
 
 #include <QMainWindow>
@@ -105,7 +106,7 @@ class TFormMain : public QMainWindow,
     UnitSelection& unitSelection() { return *unitSelection_; }
     LiveMonitor& liveMonitor() { return *liveMonitor_; }
     Terminal& terminal() { return *terminal_; }
-    QLabel* statusPanel(int index) const { return statusPanels_.at(index); }
+    FittedLabel* statusPanel(int index) const { return statusPanels_.at(index); }
 
   signals:
     // The window has closed and the settings are written: the program ends.
@@ -151,7 +152,7 @@ class TFormMain : public QMainWindow,
     void setTerminalLine(const QString& text) override;
     void selectTerminalLine() override;
     void showTerminalReply(const QString& text) override;
-    QLabel* monitorPanel(MonitorPanel panel) const;
+    FittedLabel* monitorPanel(MonitorPanel panel) const;
 
     ProgramState& state_;
     Dialogs& dialogs_;
@@ -168,16 +169,16 @@ class TFormMain : public QMainWindow,
     bool demoHint_ = false;
 
     // Controls, named as in the window definition.
-    QLabel* PanelComInfo = nullptr;
+    FittedLabel* PanelComInfo = nullptr;
     QGroupBox* GroupBox5 = nullptr;
     QPushButton* CmdSelectUnit = nullptr;
     QSpinBox* SpinEditUnitSelect = nullptr;
-    QLabel* PanelErrorNo = nullptr;
+    FittedLabel* PanelErrorNo = nullptr;
     QGroupBox* GroupBoxActual = nullptr;
     QLabel* LabelPositie = nullptr;
     QLabel* LabelSnelheid = nullptr;
-    QLabel* PanelActPos = nullptr;
-    QLabel* PanelSnelheid = nullptr;
+    FittedLabel* PanelActPos = nullptr;
+    FittedLabel* PanelSnelheid = nullptr;
     QPushButton* CmdActual = nullptr;
     QPushButton* CmdDuimwiel = nullptr;
     QGroupBox* GroupBoxIngangen = nullptr;
@@ -193,11 +194,11 @@ class TFormMain : public QMainWindow,
     QLabel* LabelSpanning_in = nullptr;
     QLabel* LabelStroom_in = nullptr;
     QLabel* LabelAnaloog_in_AWE = nullptr;
-    QLabel* PanelSpanning_in = nullptr;
-    QLabel* PanelStroom_in = nullptr;
-    QLabel* PanelAnaloog_in_AWE = nullptr;
+    FittedLabel* PanelSpanning_in = nullptr;
+    FittedLabel* PanelStroom_in = nullptr;
+    FittedLabel* PanelAnaloog_in_AWE = nullptr;
     QGroupBox* GroupBox_DW = nullptr;
-    std::array<QLabel*, 4> Panel_DW{};
+    std::array<FittedLabel*, 4> Panel_DW{};
     QGroupBox* GroupBox3 = nullptr;
     QLineEdit* EditZenden = nullptr;
     QPushButton* CmdTerminalZenden = nullptr;
@@ -205,8 +206,8 @@ class TFormMain : public QMainWindow,
     QGroupBox* GroupBox_ANA_UIT = nullptr;
     QLabel* LabelSpanning_uit = nullptr;
     QLabel* LabelStroom_uit = nullptr;
-    QLabel* PanelSpanning_uit = nullptr;
-    QLabel* PanelStroom_uit = nullptr;
+    FittedLabel* PanelSpanning_uit = nullptr;
+    FittedLabel* PanelStroom_uit = nullptr;
     QPushButton* CmdCalibratie = nullptr;
     QPushButton* CmdResetError = nullptr;
 
@@ -230,7 +231,7 @@ class TFormMain : public QMainWindow,
     QAction* FormAbout = nullptr;
     QAction* Errno1 = nullptr;
 
-    std::array<QLabel*, StatusPanelCount> statusPanels_{};
+    std::array<FittedLabel*, StatusPanelCount> statusPanels_{};
     // Ours, right of the panels: the link has fallen back from fast framing.
     QLabel* LabelFastFramingOff = nullptr;
 };

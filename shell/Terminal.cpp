@@ -3,11 +3,13 @@
 #include "link/ZRComm.h"
 #include "shell/OnlineView.h"
 #include "shell/UnitSelection.h"
+#include "ui/LanguageTexts.h"
 
 namespace kqm52 {
 
-Terminal::Terminal(TZRComm& port, TerminalView& view, UnitSelection& unit)
-    : view_(view), unit_(unit) {
+Terminal::Terminal(TZRComm& port, const LanguageTexts& texts, TerminalView& view,
+                   UnitSelection& unit)
+    : texts_(texts), view_(view), unit_(unit) {
     RQ500Protocol1.setObjectName(QStringLiteral("RQ500Protocol1"));
     RQ500Protocol1.setUpForDevice(TimeoutMs);
     RQ500Protocol1.SetZRComm(&port);
@@ -49,9 +51,8 @@ void Terminal::RQ500Protocol1CommError(const TCommError& error) {
         // Nothing went out; without a word the line would just vanish.  The
         // reply field keeps the notice (the error poll clears PanelComInfo
         // within a second).
-        const QString text = QStringLiteral("Line too long: %1 characters, at most %2")
-                                 .arg(lastLength_)
-                                 .arg(MaxLineLength);
+        const QString text =
+            texts_.text(TextId{"Main", "MsgTerminalTooLong"}).arg(lastLength_).arg(MaxLineLength);
         view_.showErrorNo({});
         view_.showComInfo(text);
         view_.showTerminalReply(text);

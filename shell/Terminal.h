@@ -10,6 +10,7 @@
 
 namespace kqm52 {
 
+class LanguageTexts;
 class TZRComm;
 class TerminalView;
 class UnitSelection;
@@ -21,7 +22,7 @@ class Terminal {
     // The frame holds the line and its CR.
     static constexpr int MaxLineLength = MaxFrameContent - 1;
 
-    Terminal(TZRComm& port, TerminalView& view, UnitSelection& unit);
+    Terminal(TZRComm& port, const LanguageTexts& texts, TerminalView& view, UnitSelection& unit);
 
     void CmdTerminalZendenClick();
     void RQ500Protocol1CommResult(const QByteArray& result);
@@ -34,6 +35,7 @@ class Terminal {
     TRQ500Protocol RQ500Protocol1;
 
   private:
+    const LanguageTexts& texts_;
     TerminalView& view_;
     UnitSelection& unit_;
     QStringList history_;

@@ -6,11 +6,8 @@
 #include "shell/LiveMonitor.h"
 #include "shell/OnlineView.h"
 #include "ui/LanguageTexts.h"
+#include "ui/PortOpenFailure.h"
 #include "ui/ProgramState.h"
-
-#include <QFileInfo>
-
-#include <cerrno>
 
 namespace kqm52 {
 
@@ -57,22 +54,6 @@ QString UnitSelection::lineSettingsText(const TZRComm& port) {
            QString::number(stopBitsValue(port.FrameStopbits()));
 }
 
-QString UnitSelection::openErrorText(const QString& systemText, int systemError,
-                                     const QString& device) {
-    QString text = systemText;
-    if (!device.isEmpty() && device != QLatin1String(PortMap::SimDevice))
-        text += QStringLiteral("\n\nDevice: %1").arg(device);
-    if (systemError == EACCES || systemError == EPERM) {
-        const QString group = QFileInfo(device).group();
-        text += QStringLiteral("\n\nThis user may not use the device. Access is given by "
-                               "membership of the group \"%1\" that owns it, for example:\n"
-                               "    sudo usermod -aG %1 $USER\n"
-                               "then log out and in again.")
-                    .arg(group.isEmpty() ? QStringLiteral("dialout") : group);
-    }
-    return text;
-}
-
 QString UnitSelection::linkErrorText(const QString& linkErrorCaption, const TCommError& error,
                                      const QString& device) {
     if (error.SystemError == 0)
@@ -100,7 +81,9 @@ void UnitSelection::CmdSelectUnitClick() {
     try {
         port_.SetActive(true);
     } catch (const ECommHandleError& e) {
-        view_.showError(openErrorText(e.message(), e.systemError(), port_.devicePath()));
+        const QString device = port_.devicePath();
+        view_.showError(portOpenFailureText(texts_, port_.PortName(), device, e.message(),
+                                            e.systemError(), DeviceAccess::of(device)));
     } catch (const std::exception& e) {
         view_.showError(QString::fromLocal8Bit(e.what()));
     }

@@ -38,9 +38,6 @@ class UnitSelection {
 
     // "38400,E,8,1": the line settings as the status bar shows them.
     static QString lineSettingsText(const TZRComm& port);
-    // What the user reads when the port cannot be opened: the system's text,
-    // the device, and for a permission problem how to get access.
-    static QString openErrorText(const QString& systemText, int systemError, const QString& device);
     // What PanelComInfo says about a failed request: words, never bare numbers
     // for a failing driver (an unplugged converter), with the device it concerns.
     static QString linkErrorText(const QString& linkErrorCaption, const TCommError& error,

@@ -246,7 +246,7 @@ void DeviceSearch::deviceLost(const TCommError& error) {
     const QString device = port_.devicePath();
     if (!device.isEmpty() && device != QLatin1String(PortMap::SimDevice))
         text += QStringLiteral(" (%1)").arg(device);
-    view_.showError(QStringLiteral("Comm Error"), text);
+    view_.showError({}, texts_[5] + QLatin1Char('\n') + text);
 }
 
 void DeviceSearch::halt() {

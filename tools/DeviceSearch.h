@@ -50,8 +50,9 @@ enum class SearchState { Idle, Searching, Found, Halted, Complete };
 
 // The texts from the language file: the status texts searching, stopped,
 // ended, found; then the first line of the box when the port will not open
-// ("%1" the port, "%2" its device).
-using SearchTexts = std::array<QString, 5>;
+// ("%1" the port, "%2" its device), and of the box when the device went away
+// during the search.
+using SearchTexts = std::array<QString, 6>;
 
 // What a window or a command-line tool shows.
 class DeviceSearchView {
@@ -143,9 +144,12 @@ class DeviceSearch {
 
     TZRComm& port_;
     DeviceSearchView& view_;
-    SearchTexts texts_{QStringLiteral("Zoeken.."), QStringLiteral("Gestopt!"),
-                       QStringLiteral("beeindigd!"), QStringLiteral("Apparaat gevonden!"),
-                       QStringLiteral("%1 (%2) cannot be opened:")};
+    SearchTexts texts_{QStringLiteral("Zoeken.."),
+                       QStringLiteral("Gestopt!"),
+                       QStringLiteral("beeindigd!"),
+                       QStringLiteral("Apparaat gevonden!"),
+                       QStringLiteral("%1 (%2) cannot be opened:"),
+                       QStringLiteral("The port has gone away; the search has stopped:")};
     RequestSequence probes_{RQ500ApparaatZoeken};
     RequestSequence types_{ASCIILeesTypeInfo};
     std::vector<SearchCombination> plan_;

@@ -26,7 +26,7 @@ const QColor TestedColour(0xFF, 0xFF, 0x97);
 // Below the header: one row per unit number, so a full bus fits.
 constexpr int GridRows = DeviceSearch::UnitCount;
 
-QLabel* statusPanel(QWidget* parent, const char* name, int x, int y, int width) {
+FittedLabel* statusPanel(QWidget* parent, const char* name, int x, int y, int width) {
     return sunkenPanel(parent, name, x, y, width, 21, Qt::AlignCenter);
 }
 
@@ -150,7 +150,7 @@ void TFormApparaatZoeken::readTexts() {
     search_.setTexts(
         {t.text({"AparaatZoeken", "PanelTekst0"}), t.text({"AparaatZoeken", "PanelTekst1"}),
          t.text({"AparaatZoeken", "PanelTekst2"}), t.text({"AparaatZoeken", "PanelTekst3"}),
-         t.text({"AparaatZoeken", "MsgCannotOpen"})});
+         t.text({"AparaatZoeken", "MsgCannotOpen"}), t.text({"AparaatZoeken", "MsgDeviceLost"})});
 }
 
 void TFormApparaatZoeken::showEvent(QShowEvent* event) {

@@ -7,6 +7,7 @@
 // the callback it was given and leaves the unit's line settings on the port.
 
 #include "tools/DeviceSearch.h"
+#include "ui/FittedLabel.h"
 
 #include <QDialog>
 
@@ -84,12 +85,12 @@ class TFormApparaatZoeken : public QDialog, private DeviceSearchView {
     QPushButton* CmdStartZoeken = nullptr;
     QPushButton* CmdStop = nullptr;
     QPushButton* CmdCancel = nullptr;
-    QLabel* PanelZoekTekst = nullptr;
-    QLabel* PanelBaudtare = nullptr;
-    QLabel* PanelApparaatNo = nullptr;
+    FittedLabel* PanelZoekTekst = nullptr;
+    FittedLabel* PanelBaudtare = nullptr;
+    FittedLabel* PanelApparaatNo = nullptr;
     QProgressBar* Gauge1 = nullptr;
-    std::array<QLabel*, 3> parityPanels_{}; // Panel_parity_N, _O, _E
-    std::array<QLabel*, 2> stopPanels_{};   // Panel_stopbits_1, _2
+    std::array<FittedLabel*, 3> parityPanels_{}; // Panel_parity_N, _O, _E
+    std::array<FittedLabel*, 2> stopPanels_{};   // Panel_stopbits_1, _2
 };
 
 } // namespace kqm52

@@ -1,6 +1,8 @@
 #include "tools/FormCalibratie.h"
 
 #include "ui/Dialogs.h"
+#include "ui/LanguageTexts.h"
+#include "ui/TextKeys.h"
 #include "ui/WidgetKit.h"
 
 #include <QApplication>
@@ -43,7 +45,7 @@ Spin* spin(QWidget* parent, const char* name, int x, int y, int min, int max) {
     return s;
 }
 
-QLabel* panel(QWidget* parent, const char* name, int x, int y, int width) {
+FittedLabel* panel(QWidget* parent, const char* name, int x, int y, int width) {
     auto* p = sunkenPanel(parent, name, x, y, width, 22, Qt::AlignRight | Qt::AlignVCenter);
     p->setIndent(4);
     QFont bold = p->font();
@@ -204,17 +206,15 @@ class CalibrationSpin : public QSpinBox {
 
 TFormCalibratie::TFormCalibratie(TZRComm& port, const LanguageTexts& language, Dialogs& dialogs,
                                  QWidget* parent)
-    : QDialog(parent), dialogs_(dialogs), logic_(port, language, *this) {
+    : QDialog(parent), dialogs_(dialogs), language_(language), logic_(port, language, *this) {
     setObjectName(QStringLiteral("FormCalibratie"));
     buildWindow();
 }
 
 TFormCalibratie::~TFormCalibratie() = default;
 
-QString TFormCalibratie::closeQuestion() {
-    return wrapped(QStringLiteral("Er zijn calibratie waarden naar de MX5x...gezonden maar nog "
-                                  "niet gesaved in EEPROM. Wilt U toch afsluiten?"),
-                   42);
+QString TFormCalibratie::closeQuestion() const {
+    return wrapped(language_.text(TextId{"Calibratie", "MsgNietOpgeslagen"}), 42);
 }
 
 void TFormCalibratie::buildWindow() {
@@ -330,7 +330,7 @@ void TFormCalibratie::buildWindow() {
     QPushButton* lees = button(GroupBox7, "cmd_LeesDAC_Teach", QStringLiteral("Lees"), 578, 23);
     connect(lees, &QPushButton::clicked, this, [this] { logic_.cmd_LeesDAC_TeachClick(); });
 
-    Panel1 = place(new QLabel(this), "Panel1", 8, 496, 650, 24);
+    Panel1 = place(new FittedLabel(this), "Panel1", 8, 496, 650, 24);
     Panel1->setFrameStyle(QFrame::Panel | QFrame::Sunken);
     Panel1->setIndent(4);
     QPushButton* close = button(this, "CmdSluiten", QStringLiteral("Sluiten"), 568, 526, 90);
@@ -360,7 +360,8 @@ void TFormCalibratie::FormActivate() {
 bool TFormCalibratie::FormClose() {
     // Yes leaves the constants unsaved: Enter must not say it.
     if (logic_.sentNotSaved() &&
-        !dialogs_.confirm(this, QStringLiteral("Waarschuwing"), closeQuestion()))
+        !dialogs_.confirm(this, language_.text(TextId{"Calibratie", "Msg_waarschuwingCaption"}),
+                          closeQuestion()))
         return false;
     logic_.close();
     return true;
@@ -394,7 +395,7 @@ void TFormCalibratie::controlsChanged() {
     CmdSaveToEEPROM->setEnabled(c.eeprom);
     Panel1->setText(c.panel1);
     Panel1->setStyleSheet(c.panel1Red ? QStringLiteral("color: red") : QString());
-    const auto reading = [](QLabel* p, QPushButton* b, bool on, const QString& text) {
+    const auto reading = [](FittedLabel* p, QPushButton* b, bool on, const QString& text) {
         p->setText(text);
         QPalette palette = p->palette();
         palette.setColor(QPalette::Window,

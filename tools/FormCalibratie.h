@@ -7,6 +7,7 @@
 // language files.
 
 #include "tools/CalibrationLogic.h"
+#include "ui/FittedLabel.h"
 
 #include <QDialog>
 
@@ -39,7 +40,7 @@ class TFormCalibratie : public QDialog, private CalibrationView {
 
     CalibrationLogic& logic() { return logic_; }
     // The closing question, wrapped as the box shows it.
-    static QString closeQuestion();
+    QString closeQuestion() const;
 
   protected:
     void showEvent(QShowEvent* event) override;
@@ -54,6 +55,7 @@ class TFormCalibratie : public QDialog, private CalibrationView {
     void controlsChanged() override;
 
     Dialogs& dialogs_;
+    const LanguageTexts& language_;
     CalibrationLogic logic_;
 
     // The twelve constants in the logic's read order.
@@ -74,10 +76,10 @@ class TFormCalibratie : public QDialog, private CalibrationView {
     QPushButton* CmdSaveToEEPROM = nullptr;
     QPushButton* CmdAct_U_AD = nullptr;
     QPushButton* CmdAct_I_AD = nullptr;
-    QLabel* Panel1 = nullptr;
-    QLabel* Panel2 = nullptr;
-    QLabel* Panel3 = nullptr;
-    std::array<QLabel*, 4> teachPanels_{};
+    FittedLabel* Panel1 = nullptr;
+    FittedLabel* Panel2 = nullptr;
+    FittedLabel* Panel3 = nullptr;
+    std::array<FittedLabel*, 4> teachPanels_{};
 };
 
 } // namespace kqm52

@@ -95,7 +95,7 @@ void TFormGrafiek::buildWindow() {
     ComboBoxBron = place(new QComboBox(this), "ComboBoxBron", 496, 480, 129, 24);
     ComboBoxBron->addItems(graph::builtInSources());
 
-    PanelCommError = place(new QLabel(this), "PanelCommError", 456, 512, 169, 25);
+    PanelCommError = place(new FittedLabel(this), "PanelCommError", 456, 512, 169, 25);
     PanelCommError->setFrameStyle(QFrame::Panel | QFrame::Sunken);
     PanelCommError->setAlignment(Qt::AlignCenter);
     QFont bold = PanelCommError->font();
@@ -345,9 +345,12 @@ bool TFormGrafiek::saveFile(const QString& caption, const QString& filter,
     const QString path =
         dialogs_.saveFileName(this, caption, state_.settings.DialogPath, filter, caption.toLower());
     if (path.isEmpty()) return false;
-    QString error;
+    state_.settings.rememberDialogFolder(path);
+    QString error; // the file and the system's reason
     if (!kqm52::saveFile(path, bytes, &error)) {
-        dialogs_.error(this, caption, error);
+        dialogs_.error(this, caption,
+                       state_.language.text(TextId{"Grafiek", "MsgNotSaved"}) +
+                           QStringLiteral("\n\r") + error);
         return false;
     }
     return true;

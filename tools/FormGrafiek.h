@@ -6,6 +6,7 @@
 // three images.  A recorded run can be kept as CSV or as a PNG picture.
 
 #include "tools/GraphLogic.h"
+#include "ui/FittedLabel.h"
 
 #include <QDialog>
 #include <QImage>
@@ -68,7 +69,7 @@ class TFormGrafiek : public QDialog {
     QCheckBox* CheckBoxAutoScroll = nullptr;
     QLabel* LabelBron = nullptr;
     QComboBox* ComboBoxBron = nullptr;
-    QLabel* PanelCommError = nullptr;
+    FittedLabel* PanelCommError = nullptr;
     QPushButton* CmdStartLog = nullptr;
     QPushButton* CmdStopLog = nullptr;
     QPushButton* CmdExportCsv = nullptr;

@@ -3,6 +3,8 @@
 // The settings every window reads from memory.  The main window fills them
 // from application.ini at start and writes them back when it closes.
 
+#include <QDir>
+#include <QFileInfo>
 #include <QString>
 
 namespace kqm52 {
@@ -22,11 +24,20 @@ struct ProgramSettings {
     // looked for here.
     QString ProgramDir;
     int LanguageNo = 0;
-    QString DialogPath; // start folder of every open and save dialog
+    // Start folder of every open and save dialog, ending in a separator.
+    QString DialogPath;
     QString PrintCompany;
     QString PrintType;
     QString PrintSerial;
     GraphSettings graph;
+
+    // After any open or save dialog: the next one, of whatever kind, starts
+    // in the folder of the file just chosen, this run and the next.
+    void rememberDialogFolder(const QString& chosenFile) {
+        QString folder = QFileInfo(chosenFile).absolutePath();
+        if (!folder.endsWith(QLatin1Char('/'))) folder += QLatin1Char('/');
+        DialogPath = QDir::toNativeSeparators(folder);
+    }
 };
 
 } // namespace kqm52

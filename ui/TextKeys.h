@@ -118,6 +118,48 @@ inline constexpr TextKey kTextTable[] = {
     {"Main", "MsgBestandTeGroot", "%1 is larger than %2 MB, far more than such a file holds, and "
                                   "was not read. The program goes on without it.", "",
      TextKind::KeepsDefault},
+    // Ours: application.ini could not be written when the program closed; the
+    // file and the system's reason come between the two.
+    {"Main", "MsgSettingsNotSaved", "The settings were not saved.", "", TextKind::KeepsDefault},
+    {"Main", "MsgSettingsOldFileKept", "The settings file from before is unchanged.", "",
+     TextKind::KeepsDefault},
+    // Ours: a terminal line longer than a request may be; "%1" its length,
+    // "%2" the most a request holds.
+    {"Main", "MsgTerminalTooLong", "Line too long: %1 characters, at most %2", "",
+     TextKind::KeepsDefault},
+    // Ours: why a parameter, setpoint or backup file was refused, on the line
+    // after the window's own refusal text.  The defaults are the file
+    // readers' own English (params/model/TableFile.cpp).
+    {"Main", "MsgFileTooLong", "The file is far too long for this kind of file.", "",
+     TextKind::KeepsDefault},
+    // "%1" what the first line must begin with
+    {"Main", "MsgFileNoHeader", "The first line does not begin with \"%1\".", "",
+     TextKind::KeepsDefault},
+    // "%1" the line
+    {"Main", "MsgFileNotDataLine",
+     "Line %1 is not a data line (a letter, three digits, a blank and a value).", "",
+     TextKind::KeepsDefault},
+    // "%1" the line, "%2" the highest number
+    {"Main", "MsgFileBadNumber", "Line %1: the number is not one of 000 \u2026 %2.", "",
+     TextKind::KeepsDefault},
+    // "%1" the line
+    {"Main", "MsgFileBadValue", "Line %1: the value is not a whole decimal number in 32 bits.", "",
+     TextKind::KeepsDefault},
+    // "%1" the number, "%2" and "%3" its two lines
+    {"Main", "MsgFileNumberTwice",
+     "Number %1 appears twice, on lines %2 and %3, so another is missing.", "",
+     TextKind::KeepsDefault},
+    // "%1" the data lines found, "%2" the lines the format has
+    {"Main", "MsgFileLineCount", "The file holds %1 data lines instead of %2.", "",
+     TextKind::KeepsDefault},
+    // "%1" the file's size, "%2" a backup file's
+    {"Main", "MsgBackupSize", "The file holds %1 bytes; a backup file holds exactly %2.", "",
+     TextKind::KeepsDefault},
+    // "%1" a backup file's size
+    {"Main", "MsgBackupLonger", "The file is longer than %1 bytes; a backup file holds exactly %1.",
+     "", TextKind::KeepsDefault},
+    {"Main", "MsgBackupNoMarks", "The file does not carry the marks of a backup file.", "",
+     TextKind::KeepsDefault},
 
     // Backup and restore.
     {"BackupRestore", "SaveCaption", ""},
@@ -225,6 +267,9 @@ inline constexpr TextKey kTextTable[] = {
      "", TextKind::KeepsDefault},
     {"InitCom", "MsgDeviceMissing", "Check that the converter is plugged in, or choose another "
                                     "device.", "", TextKind::KeepsDefault},
+    // Ours: under the device box while this run leads every port elsewhere
+    // (the demo's simulated units); "%1" that device.
+    {"InitCom", "MsgDemoDevice", "This run uses %1 for every port.", "", TextKind::KeepsDefault},
 
     // Device search.
     // Device search; the grid's header cells and the status texts are set by
@@ -252,6 +297,10 @@ inline constexpr TextKey kTextTable[] = {
     // Ours: the first line of the box when the port will not open; "%1" the
     // port's name, "%2" its device.  The system's reason follows.
     {"AparaatZoeken", "MsgCannotOpen", "%1 (%2) cannot be opened:", "", TextKind::KeepsDefault},
+    // Ours: the device vanished during the search (a converter pulled out);
+    // the system's reason and the device follow.
+    {"AparaatZoeken", "MsgDeviceLost", "The port has gone away; the search has stopped:", "",
+     TextKind::KeepsDefault},
 
     // Parameter editor; its column headers also head the parameter printout.
     {"EditParam", "Caption", "Edit param", "FormEditParam"},
@@ -293,6 +342,13 @@ inline constexpr TextKey kTextTable[] = {
     {"EditParam", "OpenMsg4", ""},
     // Ours: a file that could not be saved; the system's reason follows.
     {"EditParam", "MsgNotSaved", "The parameters were not saved.", "", TextKind::KeepsDefault},
+    // Ours: shown only while no language file is loaded, in place of the
+    // refusals above (the reason follows) and of msg_ErrorSetDefaultPar.
+    {"EditParam", "MsgNotRead", "The parameter file was not read; nothing was changed.", "",
+     TextKind::KeepsDefault},
+    {"EditParam", "MsgNoDefaults",
+     "The defaults cannot be loaded: Parameters.txt is missing beside the program.", "",
+     TextKind::KeepsDefault},
     {"EditParam", "SaveCaption", ""},
     {"EditParam", "Msg_waarschuwingCaption", ""},
     {"EditParam", "ZendMsg_1", ""}, // the six lines of the send question, joined by LF CR
@@ -439,6 +495,14 @@ inline constexpr TextKey kTextTable[] = {
     {"Afdrukken", "AfdrukMsg_50", ""},
     // Ours: a printout that failed; where and why follow.
     {"Afdrukken", "MsgNotPrinted", "Nothing was printed.", "", TextKind::KeepsDefault},
+    // Ours: why, after the PDF file's or the printer's name.
+    {"Afdrukken", "MsgPdfNotStarted", "the PDF could not be started.", "", TextKind::KeepsDefault},
+    {"Afdrukken", "MsgPdfNotCompleted", "the PDF could not be completed.", "",
+     TextKind::KeepsDefault},
+    {"Afdrukken", "MsgPrinterNotStarted", "the printer could not be started.", "",
+     TextKind::KeepsDefault},
+    {"Afdrukken", "MsgPrinterFailed", "the printer reported an error.", "",
+     TextKind::KeepsDefault},
 
     // Setpoint editor; the setpoint printout reads its column headers as "EditSollWert".
     {"EditSollwert", "Caption", "Edit Sollw", "FormEditSollwerten"},
@@ -503,6 +567,9 @@ inline constexpr TextKey kTextTable[] = {
     {"Grafiek", "PanelTekst2", "tekst 2"}, // logging started
     {"Grafiek", "PanelTekst3", "tekst 3"}, // logging stopped
     {"Grafiek", "PanelTekst4", "tekst 4"}, // buffer full
+    // Ours: a CSV or PNG export that could not be written; the file and the
+    // system's reason follow.
+    {"Grafiek", "MsgNotSaved", "The file was not saved.", "", TextKind::KeepsDefault},
 
     // Calibration.  Its captions are fixed; only its messages are here.
     // %1 the field ("DA Spanning Gain +"), %2 what was typed, %3 and %4 the limits.
@@ -519,6 +586,12 @@ inline constexpr TextKey kTextTable[] = {
     // %1 the request, %2 the reply that does not echo it.
     {"Calibratie", "MsgAntwoordNietGevraagd",
      "Antwoord hoort niet bij \"%1\" en is niet gebruikt: %2", "", TextKind::KeepsDefault},
+    // The question on closing with constants sent but not stored in the EEPROM.
+    {"Calibratie", "Msg_waarschuwingCaption", "Waarschuwing", "", TextKind::KeepsDefault},
+    {"Calibratie", "MsgNietOpgeslagen",
+     "Er zijn calibratie waarden naar de MX5x...gezonden maar nog niet gesaved in EEPROM. Wilt U "
+     "toch afsluiten?",
+     "", TextKind::KeepsDefault},
 };
 // clang-format on
 

@@ -1,6 +1,5 @@
 #include "ui/WidgetKit.h"
 
-#include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
@@ -17,9 +16,9 @@ QFont pixelFont(QFont base, int pixels, bool bold, const char* family) {
     return base;
 }
 
-QLabel* sunkenPanel(QWidget* parent, const char* name, int left, int top, int width, int height,
-                    Qt::Alignment alignment) {
-    auto* p = place(new QLabel(parent), name, left, top, width, height);
+FittedLabel* sunkenPanel(QWidget* parent, const char* name, int left, int top, int width,
+                         int height, Qt::Alignment alignment) {
+    auto* p = place(new FittedLabel(parent), name, left, top, width, height);
     p->setFrameStyle(QFrame::Panel | QFrame::Sunken);
     p->setAlignment(alignment);
     p->setAutoFillBackground(true);

@@ -5,6 +5,8 @@
 // by, fonts by pixel size (the windows are drawn to pixels, not points), and
 // sunken read-only panels.
 
+#include "ui/FittedLabel.h"
+
 #include <QAction>
 #include <QFont>
 #include <QString>
@@ -27,9 +29,10 @@ template <class W> W* place(W* w, const char* name, int left, int top, int width
     return w;
 }
 
-// A sunken panel that paints its own background, so a window can colour it.
-QLabel* sunkenPanel(QWidget* parent, const char* name, int left, int top, int width, int height,
-                    Qt::Alignment alignment);
+// A sunken panel that paints its own background, so a window can colour it;
+// a text too long for it is cut with "…" and whole in its tooltip.
+FittedLabel* sunkenPanel(QWidget* parent, const char* name, int left, int top, int width,
+                         int height, Qt::Alignment alignment);
 
 // A push button that does not grab Enter: in these windows Enter belongs to
 // the field being edited.

@@ -547,6 +547,49 @@ SECTIONS = [
           "The program goes on without it.",
           "%1 ist größer als %2 MB, weit mehr als eine solche Datei enthält, und wurde nicht "
           "gelesen. Das Programm arbeitet ohne sie weiter."),
+        # application.ini not written on closing; the file and the reason between.
+        t("MsgSettingsNotSaved", "De instellingen zijn niet opgeslagen.",
+          "The settings were not saved.", "Die Einstellungen wurden nicht gespeichert."),
+        t("MsgSettingsOldFileKept", "Het instellingenbestand van daarvoor is ongewijzigd.",
+          "The settings file from before is unchanged.",
+          "Die bisherige Einstellungsdatei ist unverändert."),
+        t("MsgTerminalTooLong", "Regel te lang: %1 tekens, ten hoogste %2",
+          "Line too long: %1 characters, at most %2", "Zeile zu lang: %1 Zeichen, höchstens %2"),
+        # Why a parameter, setpoint or backup file was refused; the program
+        # fills in the line, the numbers, the sizes.
+        t("MsgFileTooLong", "Het bestand is veel te lang voor dit soort bestand.",
+          "The file is far too long for this kind of file.",
+          "Die Datei ist für diese Art Datei viel zu lang."),
+        t("MsgFileNoHeader", "De eerste regel begint niet met \"%1\".",
+          "The first line does not begin with \"%1\".",
+          "Die erste Zeile beginnt nicht mit \"%1\"."),
+        t("MsgFileNotDataLine",
+          "Regel %1 is geen gegevensregel (een letter, drie cijfers, een spatie en een waarde).",
+          "Line %1 is not a data line (a letter, three digits, a blank and a value).",
+          "Zeile %1 ist keine Datenzeile (ein Buchstabe, drei Ziffern, ein Leerzeichen und ein "
+          "Wert)."),
+        t("MsgFileBadNumber", "Regel %1: het nummer is niet een van 000 \u2026 %2.",
+          "Line %1: the number is not one of 000 \u2026 %2.",
+          "Zeile %1: die Nummer ist nicht eine von 000 \u2026 %2."),
+        t("MsgFileBadValue", "Regel %1: de waarde is geen geheel decimaal getal van 32 bits.",
+          "Line %1: the value is not a whole decimal number in 32 bits.",
+          "Zeile %1: der Wert ist keine ganze Dezimalzahl mit 32 Bit."),
+        t("MsgFileNumberTwice",
+          "Nummer %1 staat er twee keer in, op regel %2 en %3, dus een ander ontbreekt.",
+          "Number %1 appears twice, on lines %2 and %3, so another is missing.",
+          "Nummer %1 steht zweimal darin, in Zeile %2 und %3, also fehlt eine andere."),
+        t("MsgFileLineCount", "Het bestand bevat %1 gegevensregels in plaats van %2.",
+          "The file holds %1 data lines instead of %2.",
+          "Die Datei enthält %1 Datenzeilen statt %2."),
+        t("MsgBackupSize", "Het bestand is %1 bytes groot; een backupbestand precies %2.",
+          "The file holds %1 bytes; a backup file holds exactly %2.",
+          "Die Datei ist %1 Bytes groß; eine Sicherungsdatei genau %2."),
+        t("MsgBackupLonger", "Het bestand is groter dan %1 bytes; een backupbestand precies %1.",
+          "The file is longer than %1 bytes; a backup file holds exactly %1.",
+          "Die Datei ist größer als %1 Bytes; eine Sicherungsdatei genau %1."),
+        t("MsgBackupNoMarks", "Het bestand draagt niet de kenmerken van een backupbestand.",
+          "The file does not carry the marks of a backup file.",
+          "Die Datei trägt nicht die Kennzeichen einer Sicherungsdatei."),
     ]),
     ("BackupRestore", [
         t("SaveCaption", "Backup opslaan als", "Save backup as", "Sicherung speichern unter"),
@@ -689,6 +732,9 @@ SECTIONS = [
           "Controleer of de converter is aangesloten, of kies een ander apparaat.",
           "Check that the converter is plugged in, or choose another device.",
           "Prüfen Sie, ob der Umsetzer angeschlossen ist, oder wählen Sie ein anderes Gerät."),
+        # Under the device box while this run leads every port to %1 (the demo).
+        t("MsgDemoDevice", "Deze sessie gebruikt %1 voor elke poort.",
+          "This run uses %1 for every port.", "Diese Sitzung verwendet %1 für jede Schnittstelle."),
     ]),
     ("AparaatZoeken", [
         t("Caption", "Apparaten zoeken", "Search for units", "Geräte suchen"),
@@ -715,6 +761,10 @@ SECTIONS = [
         # program fills in %1 (port name) and %2 (device).
         t("MsgCannotOpen", "%1 (%2) kan niet worden geopend:", "%1 (%2) cannot be opened:",
           "%1 (%2) kann nicht geöffnet werden:"),
+        # The device vanished during the search; the reason follows.
+        t("MsgDeviceLost", "De poort is weggevallen; het zoeken is gestopt:",
+          "The port has gone away; the search has stopped:",
+          "Die Schnittstelle ist weg; die Suche wurde angehalten:"),
     ]),
     ("EditParam", [
         t("Caption", "Parameters", "Parameters", "Parameter"),
@@ -767,6 +817,16 @@ SECTIONS = [
           "Die Datei enthält nicht genau 400 Parameter. Es wurde nichts geändert."),
         t("MsgNotSaved", "De parameters zijn niet opgeslagen.", "The parameters were not saved.",
           "Die Parameter wurden nicht gespeichert."),
+        # Shown only while no language file is loaded; kept with the others.
+        t("MsgNotRead", "Het parameterbestand is niet gelezen; er is niets gewijzigd.",
+          "The parameter file was not read; nothing was changed.",
+          "Die Parameterdatei wurde nicht gelesen; es wurde nichts geändert."),
+        t("MsgNoDefaults",
+          "De standaardwaarden kunnen niet worden geladen: Parameters.txt ontbreekt naast het "
+          "programma.",
+          "The defaults cannot be loaded: Parameters.txt is missing beside the program.",
+          "Die Standardwerte können nicht geladen werden: Parameters.txt fehlt neben dem "
+          "Programm."),
         t("SaveCaption", "Parameters opslaan als", "Save parameters as", "Parameter speichern unter"),
         tt("Msg_waarschuwingCaption", Q_WARN),
         tt("ZendMsg_1", NOT_LOADED_PAR),
@@ -944,6 +1004,15 @@ SECTIONS = [
         t("AfdrukMsg_50", "Wilt u toch afdrukken?", "Print anyway?", "Trotzdem drucken?"),
         t("MsgNotPrinted", "Er is niets afgedrukt.", "Nothing was printed.",
           "Es wurde nichts gedruckt."),
+        # After the PDF file's or the printer's name.
+        t("MsgPdfNotStarted", "de PDF kon niet worden begonnen.", "the PDF could not be started.",
+          "das PDF konnte nicht begonnen werden."),
+        t("MsgPdfNotCompleted", "de PDF kon niet worden voltooid.",
+          "the PDF could not be completed.", "das PDF konnte nicht fertiggestellt werden."),
+        t("MsgPrinterNotStarted", "de printer kon niet worden gestart.",
+          "the printer could not be started.", "der Drucker konnte nicht gestartet werden."),
+        t("MsgPrinterFailed", "de printer meldde een fout.", "the printer reported an error.",
+          "der Drucker hat einen Fehler gemeldet."),
     ]),
     ("EditSollwert", [
         t("Caption", "Sollwerten", "Setpoints", "Sollwerte"),
@@ -1017,6 +1086,9 @@ SECTIONS = [
         t("PanelTekst2", "Registratie loopt...", "Logging...", "Aufzeichnung läuft..."),
         t("PanelTekst3", "Registratie gestopt", "Logging stopped", "Aufzeichnung gestoppt"),
         t("PanelTekst4", "Buffer vol", "Buffer full", "Puffer voll"),
+        # A CSV or PNG export not written; the file and the reason follow.
+        t("MsgNotSaved", "Het bestand is niet opgeslagen.", "The file was not saved.",
+          "Die Datei wurde nicht gespeichert."),
     ]),
     ("Calibratie", [
         t("MsgBuitenBereik", "%1: %2 ligt buiten %3 tot %4 en is niet verzonden.",
@@ -1034,6 +1106,14 @@ SECTIONS = [
         t("MsgAntwoordNietGevraagd", "Antwoord hoort niet bij \"%1\" en is niet gebruikt: %2",
           "Reply does not belong to \"%1\" and was not used: %2",
           "Antwort gehört nicht zu \"%1\" und wurde nicht verwendet: %2"),
+        t("Msg_waarschuwingCaption", "Waarschuwing", "Warning", "Warnung"),
+        t("MsgNietOpgeslagen",
+          "Er zijn calibratiewaarden naar het apparaat gezonden maar nog niet in het EEPROM "
+          "opgeslagen. Wilt u toch afsluiten?",
+          "Calibration values were sent to the unit but not yet stored in its EEPROM. Close "
+          "anyway?",
+          "Es wurden Kalibrierwerte an das Gerät gesendet, aber noch nicht im EEPROM "
+          "gespeichert. Trotzdem schließen?"),
     ]),
 ]
 

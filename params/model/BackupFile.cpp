@@ -42,12 +42,8 @@ QByteArray BackupFile::toBytes(const UnitTables& tables) {
 FileRead<UnitTables> BackupFile::fromBytes(const QByteArray& bytes) {
     FileRead<UnitTables> result;
     if (bytes.size() != Size) {
-        result.problem = {FileRefusal::WrongSize, badFileKey(),
-                          QStringLiteral("The file holds %1 bytes; a backup file holds exactly "
-                                         "%2.")
-                              .arg(bytes.size())
-                              .arg(Size),
-                          0};
+        result.problem = fileProblem(FileRefusal::WrongSize, badFileKey(), "MsgBackupSize",
+                                     {QString::number(bytes.size()), QString::number(Size)});
         return result;
     }
     constexpr qsizetype parametersAt = 2;
@@ -55,8 +51,7 @@ FileRead<UnitTables> BackupFile::fromBytes(const QByteArray& bytes) {
     constexpr qsizetype endAt = setpointsAt + SetpointEntries;
     if (get(bytes, 0) != StartMark || get(bytes, 1) != StartMark || get(bytes, endAt) != EndMark ||
         get(bytes, endAt + 1) != EndMark) {
-        result.problem = {FileRefusal::BadMarks, badFileKey(),
-                          QStringLiteral("The file does not carry the marks of a backup file."), 0};
+        result.problem = fileProblem(FileRefusal::BadMarks, badFileKey(), "MsgBackupNoMarks");
         return result;
     }
     UnitTables& tables = result.tables.emplace();
@@ -75,16 +70,15 @@ FileRead<UnitTables> BackupFile::read(const QString& path) {
         // A pipe or a device is no backup file either, and that is said in
         // the user's words; a missing or unreadable file has only its reason.
         const bool noFileAtAll = QFileInfo::exists(path) && !isRegularFile(path);
-        result.problem = {FileRefusal::CannotOpen, noFileAtAll ? badFileKey() : QString(), error,
-                          0};
+        result.problem = {
+            FileRefusal::CannotOpen, noFileAtAll ? badFileKey() : QString(), error, 0, {}, {}};
         return result;
     }
     FileRead<UnitTables> result = fromBytes(*bytes);
     // Only Size + 1 bytes were read: say "longer", not a made-up size.
     if (result.problem.refusal == FileRefusal::WrongSize && bytes->size() > Size)
-        result.problem.detail =
-            QStringLiteral("The file is longer than %1 bytes; a backup file holds exactly %1.")
-                .arg(Size);
+        result.problem = fileProblem(FileRefusal::WrongSize, badFileKey(), "MsgBackupLonger",
+                                     {QString::number(Size)});
     return result;
 }
 

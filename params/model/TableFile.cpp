@@ -8,6 +8,59 @@
 #include <algorithm>
 #include <limits>
 
+namespace kqm52 {
+
+namespace {
+
+struct DetailText {
+    const char* key;
+    const char* english;
+};
+
+constexpr DetailText DetailTexts[] = {
+    {"MsgFileTooLong", "The file is far too long for this kind of file."},
+    {"MsgFileNoHeader", "The first line does not begin with \"%1\"."},
+    {"MsgFileNotDataLine",
+     "Line %1 is not a data line (a letter, three digits, a blank and a value)."},
+    {"MsgFileBadNumber", "Line %1: the number is not one of 000 \u2026 %2."},
+    {"MsgFileBadValue", "Line %1: the value is not a whole decimal number in 32 bits."},
+    {"MsgFileNumberTwice", "Number %1 appears twice, on lines %2 and %3, so another is missing."},
+    {"MsgFileLineCount", "The file holds %1 data lines instead of %2."},
+    {"MsgBackupSize", "The file holds %1 bytes; a backup file holds exactly %2."},
+    {"MsgBackupLonger", "The file is longer than %1 bytes; a backup file holds exactly %1."},
+    {"MsgBackupNoMarks", "The file does not carry the marks of a backup file."},
+};
+
+} // namespace
+
+QString fileProblemDetailText(QStringView detailKey) {
+    for (const DetailText& d : DetailTexts)
+        if (detailKey == QLatin1String(d.key)) return QString::fromUtf8(d.english);
+    return {};
+}
+
+QString fillDetail(const QString& text, const QStringList& args) {
+    switch (args.size()) {
+    case 0:
+        return text;
+    case 1:
+        return text.arg(args[0]);
+    case 2:
+        return text.arg(args[0], args[1]);
+    default:
+        return text.arg(args[0], args[1], args[2]);
+    }
+}
+
+FileProblem fileProblem(FileRefusal refusal, QString messageKey, const char* detailKey,
+                        QStringList args, int line) {
+    const QString key = QString::fromLatin1(detailKey);
+    QString detail = fillDetail(fileProblemDetailText(key), args);
+    return {refusal, std::move(messageKey), std::move(detail), line, key, std::move(args)};
+}
+
+} // namespace kqm52
+
 namespace kqm52::TableFile {
 
 std::optional<QByteArray> readAll(const QString& path, qint64 maxBytes, QString* error) {
@@ -101,12 +154,9 @@ FileRead<std::vector<qint32>> readNumberedFile(const QString& path, QByteArrayVi
     QString error;
     const std::optional<QByteArray> bytes = readAll(path, MaxTextFileBytes, &error);
     if (!bytes) {
-        result.problem = {FileRefusal::CannotOpen, {}, error, 0};
+        result.problem = {FileRefusal::CannotOpen, {}, error, 0, {}, {}};
     } else if (bytes->size() > MaxTextFileBytes) {
-        result.problem = {FileRefusal::WrongCount,
-                          {},
-                          QStringLiteral("The file is far too long for this kind of file."),
-                          0};
+        result.problem = fileProblem(FileRefusal::WrongCount, {}, "MsgFileTooLong");
     } else {
         return readNumbered(*bytes, header, count);
     }
@@ -121,8 +171,9 @@ FileRead<std::vector<qint32>> parseNumbered(const QByteArray& bytes, QByteArrayV
     constexpr qsizetype headerLength = 25;
     constexpr qsizetype blankAt = 4; // the fifth character
     FileRead<std::vector<qint32>> result;
-    const auto refuse = [&](FileRefusal why, const QString& detail, int line) {
-        result.problem = {why, {}, detail, line};
+    const auto refuse = [&](FileRefusal why, const char* detail, const QStringList& args,
+                            int line) {
+        result.problem = fileProblem(why, {}, detail, args, line);
         return result;
     };
 
@@ -130,59 +181,45 @@ FileRead<std::vector<qint32>> parseNumbered(const QByteArray& bytes, QByteArrayV
     const QList<QByteArray> text = lines(bytes);
     if (text.isEmpty() ||
         QByteArrayView(text.front()).first(std::min(headerLength, text.front().size())) != mark)
-        return refuse(FileRefusal::WrongHeader,
-                      QStringLiteral("The first line does not begin with \"%1\".")
-                          .arg(QString::fromLatin1(mark)),
-                      1);
+        return refuse(FileRefusal::WrongHeader, "MsgFileNoHeader", {QString::fromLatin1(mark)}, 1);
 
     std::vector<qint32> values(std::size_t(count), 0);
     std::vector<int> seenOnLine(std::size_t(count), 0);
     int dataLines = 0;
-    QString repeat;
+    QStringList repeat; // the number twice and its two lines
     int repeatLine = 0;
     for (qsizetype i = 1; i < text.size(); ++i) {
         const QByteArray& line = text[i];
         const int lineNo = int(i + 1);
         if (line.isEmpty()) continue;
         if (line.indexOf(' ') != blankAt)
-            return refuse(FileRefusal::BadLine,
-                          QStringLiteral("Line %1 is not a data line (a letter, three digits, "
-                                         "a blank and a value).")
-                              .arg(lineNo),
+            return refuse(FileRefusal::BadLine, "MsgFileNotDataLine", {QString::number(lineNo)},
                           lineNo);
         const std::optional<qint32> index = parseInteger(QByteArrayView(line).sliced(1, 3));
         if (!index || *index < 0 || *index >= count)
-            return refuse(FileRefusal::BadLine,
-                          QStringLiteral("Line %1: the number is not one of 000 … %2.")
-                              .arg(lineNo)
-                              .arg(count - 1, 3, 10, QLatin1Char('0')),
+            return refuse(FileRefusal::BadLine, "MsgFileBadNumber",
+                          {QString::number(lineNo),
+                           QStringLiteral("%1").arg(count - 1, 3, 10, QLatin1Char('0'))},
                           lineNo);
         const std::optional<qint32> value = parseInteger(QByteArrayView(line).sliced(blankAt + 1));
         if (!value)
-            return refuse(FileRefusal::BadLine,
-                          QStringLiteral("Line %1: the value is not a whole decimal number in "
-                                         "32 bits.")
-                              .arg(lineNo),
+            return refuse(FileRefusal::BadLine, "MsgFileBadValue", {QString::number(lineNo)},
                           lineNo);
         ++dataLines;
         int& seen = seenOnLine[std::size_t(*index)];
         if (seen != 0 && repeat.isEmpty()) {
-            repeat = QStringLiteral("Number %1 appears twice, on lines %2 and %3, so another is "
-                                    "missing.")
-                         .arg(*index, 3, 10, QLatin1Char('0'))
-                         .arg(seen)
-                         .arg(lineNo);
+            repeat = {QStringLiteral("%1").arg(*index, 3, 10, QLatin1Char('0')),
+                      QString::number(seen), QString::number(lineNo)};
             repeatLine = lineNo;
         }
         seen = lineNo;
         values[std::size_t(*index)] = *value;
     }
     if (dataLines != count)
-        return refuse(
-            FileRefusal::WrongCount,
-            QStringLiteral("The file holds %1 data lines instead of %2.").arg(dataLines).arg(count),
-            0);
-    if (!repeat.isEmpty()) return refuse(FileRefusal::WrongCount, repeat, repeatLine);
+        return refuse(FileRefusal::WrongCount, "MsgFileLineCount",
+                      {QString::number(dataLines), QString::number(count)}, 0);
+    if (!repeat.isEmpty())
+        return refuse(FileRefusal::WrongCount, "MsgFileNumberTwice", repeat, repeatLine);
     result.tables = std::move(values);
     return result;
 }

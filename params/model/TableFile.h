@@ -11,6 +11,7 @@
 
 #include <QByteArray>
 #include <QString>
+#include <QStringList>
 
 #include <optional>
 #include <vector>
@@ -39,7 +40,23 @@ struct FileProblem {
     // loaded or the key is empty, and useful after the language text.
     QString detail;
     int line = 0; // 1-based line of a text file, 0 when not about a line
+    // The detail as a language text: its key in section "Main" of the
+    // language files and the values of its %1, %2, %3.  Empty for the
+    // operating system's reason, which is shown as it is.
+    QString detailKey;
+    QStringList detailArgs;
 };
+
+// A problem whose detail is one of the texts below, filled in with args.
+FileProblem fileProblem(FileRefusal refusal, QString messageKey, const char* detailKey,
+                        QStringList args = {}, int line = 0);
+
+// The built-in English of each detail key (the language files word the same
+// keys), with %1, %2, %3 still in it; empty for a key that is not one.
+QString fileProblemDetailText(QStringView detailKey);
+// text with its %1, %2, %3 filled in at once, so a "%2" inside a file name
+// stays as it is.
+QString fillDetail(const QString& text, const QStringList& args);
 
 template <class Tables> struct FileRead {
     std::optional<Tables> tables; // set exactly when the file was accepted

@@ -196,6 +196,17 @@ TEST_F(InitSerialTest, TheChosenDeviceIsShownAndStoredForTheChosenPortOnly) {
     EXPECT_FALSE(map.isConfigured(TPort::COM2));
 }
 
+// A run that leads every port elsewhere (the demo) says so under the device
+// box, in the user's language.
+TEST_F(InitSerialTest, ARunThatLeadsEveryPortElsewhereSaysSo) {
+    language.loadFromText("[InitCom]\nMsgDemoDevice=Deze sessie gebruikt %1 voor elke poort.\n");
+    map.setOverride(QString::fromLatin1(PortMap::SimDevice));
+    TFormInitSerial& f = shown();
+    EXPECT_TRUE(f.LabelDeviceNote->isVisible());
+    EXPECT_EQ(f.LabelDeviceNote->text(), "Deze sessie gebruikt sim voor elke poort.");
+    f.CmdCancelClick();
+}
+
 // The wording is the plain code's; here what reaches the box, and that the
 // window stays for another try.
 TEST_F(InitSerialTest, MissingDeviceIsReportedAndTheWindowStaysOpen) {

@@ -263,7 +263,7 @@ const PipeRow pipeRows[] = {
      [](PipeForAFile& t, const QString& pipe) {
          NoTransfers transfers;
          t.dialogs.answerOpenFile(pipe);
-         BackupRestore(t.state, t.dialogs).Restore1Click(transfers, 1);
+         BackupRestore(t.state, t.dialogs).Restore1Click(transfers, 7);
          return transfers.sends == 0 ? t.lastBox() : QStringLiteral("sent to the unit");
      },
      true},

@@ -22,7 +22,8 @@ using Kind = ScriptedDialogs::Kind;
 const QString kLanguage = QStringLiteral(
     "[BackupRestore]\nSaveCaption=Opslaan\nOpenCaption=Openen\nOpenFilter=Backup (*.bak)|*.bak\n"
     "OpenMsg2=Geen backup\nMsg_waarschuwingCaption=Let op\n"
-    "Msg_waarschuwingRestore_1=Apparaat overschrijven met\nMsg_waarschuwingRestore_2=Doorgaan?\n");
+    "Msg_waarschuwingRestore_1=Apparaat overschrijven met\nMsg_waarschuwingRestore_2=Doorgaan?\n"
+    "[Main]\nMsgBackupSize=Het bestand is %1 bytes groot; een backupbestand precies %2.\n");
 
 // The transfer windows as the user would end them: OK with the unit's
 // tables, or Cancel.
@@ -164,6 +165,11 @@ TEST_F(BackupRestoreTest, RestoreRefusesWhatIsNotABackupAndWithoutLanguageFile) 
         EXPECT_EQ(boxes()[0].buttons, Dialogs::Buttons(Dialogs::Button::Ok));
         EXPECT_EQ(boxes()[0].text.startsWith("Geen backup"), r.languageText)
             << boxes()[0].text.toStdString();
+        // What was wrong, in the language's words too.
+        if (QLatin1String(r.name) == QLatin1String("short.bak"))
+            EXPECT_EQ(boxes()[0].text,
+                      "Geen backup\n\rHet bestand is 16019 bytes groot; een backupbestand precies "
+                      "16020.");
         EXPECT_TRUE(transfers.sends.empty());
     }
 }
@@ -180,7 +186,7 @@ TEST_F(BackupRestoreTest, RestoreAsksAndSendsOnlyOnYes) {
         const auto open = dialogs.asked(Kind::OpenFile);
         ASSERT_EQ(open.size(), 1u);
         EXPECT_EQ(open[0].caption, "Openen");
-        EXPECT_EQ(open[0].dir, dir.path());
+        EXPECT_EQ(QDir::cleanPath(open[0].dir), dir.path());
         ASSERT_EQ(boxes().size(), 1u);
         EXPECT_EQ(boxes()[0].icon, Dialogs::Icon::Warning);
         EXPECT_EQ(boxes()[0].caption, "Let op");

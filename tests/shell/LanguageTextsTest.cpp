@@ -6,6 +6,9 @@
 
 #include "dialogs/LanguageChoice.h"
 #include "inifile/ReadFile.h"
+#include "params/model/BackupFile.h"
+#include "params/model/ParameterFile.h"
+#include "ui/FileProblemText.h"
 #include "ui/LanguageTexts.h"
 
 #include "TestWait.h"
@@ -169,6 +172,53 @@ TEST_F(OversizedFilesTest, ChoosingALanguageWhoseFileIsRefusedKeepsTheTextsInFor
                                      " te groot\n\r"))
         << o.problem.toStdString();
     EXPECT_EQ(state_->settings.LanguageNo, 0);
+}
+
+} // namespace
+} // namespace kqm52::test
+
+namespace kqm52::test {
+namespace {
+
+// Why a file was refused, in each shipped language: the English file words
+// it as the readers do, the others in their own words with the same values.
+TEST(FileProblemTexts, EveryRefusalIsWordedInEachLanguageWithTheFilesOwnValues) {
+    const QByteArray good = ParameterFile::toBytes({}, 3);
+    QByteArray twice = good;
+    twice.replace("P001 0", "P000 0");
+    const struct {
+        const char* name;
+        FileProblem problem;
+        QStringList values; // what the detail names, in every language
+    } rows[] = {
+        {"wrong header",
+         ParameterFile::fromBytes("ASCII Sollwerten MX5x-XXX\r\n").problem,
+         {"ASCII Parameters MX5x-XXX"}},
+        {"not a data line", ParameterFile::fromBytes(good + "P4000\r\n").problem, {"403"}},
+        {"number out of range",
+         ParameterFile::fromBytes(good + "PABC 1\r\n").problem,
+         {"403", "399"}},
+        {"value not decimal", ParameterFile::fromBytes(good + "P001 x\r\n").problem, {"403"}},
+        {"number twice", ParameterFile::fromBytes(twice).problem, {"000", "3", "4"}},
+        {"too few lines", ParameterFile::fromBytes(good.chopped(8)).problem, {"399", "400"}},
+        {"backup size", BackupFile::fromBytes(QByteArray(16019, '\0')).problem, {"16019", "16020"}},
+        {"backup marks", BackupFile::fromBytes(QByteArray(16020, '\0')).problem, {}},
+    };
+    LanguageTexts language[3];
+    for (int n = 0; n < 3; ++n)
+        ASSERT_TRUE(language[n].TekstFile_Lezen(QStringLiteral(KQM52_DATA_DIR "/"), n));
+    for (const auto& r : rows) {
+        SCOPED_TRACE(r.name);
+        ASSERT_FALSE(r.problem.detailKey.isEmpty());
+        EXPECT_EQ(fileProblemDetail(LanguageTexts{}, r.problem), r.problem.detail);
+        EXPECT_EQ(fileProblemDetail(language[1], r.problem), r.problem.detail);
+        for (int n : {0, 2}) {
+            const QString worded = fileProblemDetail(language[n], r.problem);
+            EXPECT_NE(worded, r.problem.detail) << n;
+            for (const QString& v : r.values)
+                EXPECT_TRUE(worded.contains(v)) << n << " " << worded.toStdString();
+        }
+    }
 }
 
 } // namespace

@@ -110,7 +110,7 @@ class OnlineLogicTest : public ::testing::Test {
     TZRComm port;
     UnitSelection selection{state, port, texts, view};
     LiveMonitor monitor{state, port, texts, view, selection};
-    Terminal terminal{port, view, selection};
+    Terminal terminal{port, texts, view, selection};
 };
 
 } // namespace
@@ -196,15 +196,16 @@ TEST_F(OnlineLogicTest, AFailingDriverIsReportedInWords) {
 }
 
 // A line longer than a frame holds is refused by the link; the terminal
-// says so instead of dropping it without a word.
+// says so, in the user's language, instead of dropping it without a word.
 TEST_F(OnlineLogicTest, ATooLongTerminalLineIsReported) {
     open();
+    texts.loadFromText("[Main]\nMsgTerminalTooLong=Regel te lang: %1 tekens, ten hoogste %2\n");
     const int before = int(sent().size());
     view.terminal = QString(300, QLatin1Char('x'));
     terminal.CmdTerminalZendenClick();
     ASSERT_TRUE(waitUntil([&] { return !view.comInfo.isEmpty(); }));
-    EXPECT_EQ(view.comInfo, "Line too long: 300 characters, at most 253");
-    EXPECT_EQ(view.reply, "Line too long: 300 characters, at most 253");
+    EXPECT_EQ(view.comInfo, "Regel te lang: 300 tekens, ten hoogste 253");
+    EXPECT_EQ(view.reply, "Regel te lang: 300 tekens, ten hoogste 253");
     EXPECT_EQ(int(sent().size()), before);
 
     // The next good line clears the notice.

@@ -116,10 +116,13 @@ TEST_F(SettingsFileTest, FastFramingIsOneKeyWrittenOnlyWhileOn) {
     EXPECT_FALSE(off.contains("fastframing")) << qPrintable(off);
 }
 
-// The window tells the user why the settings were not saved and that the
-// old file stands (the file itself is the fault matrix's).
+// The window tells the user, in the user's language, why the settings were
+// not saved and that the old file stands (the file itself is the fault
+// matrix's).
 TEST_F(SettingsFileTest, AFailedWriteOnClosingSaysWhy) {
-    writeFile("application.ini", "[Serieel]\nunit_no=7\n");
+    ASSERT_TRUE(QFile::copy(KQM52_DATA_DIR "/Taal2.ini", programDir() + "Taal2.ini"));
+    const QString before = "[Serieel]\nunit_no=7\n[Opties]\nTaal=2\n";
+    writeFile("application.ini", before);
     ctl<QSpinBox>(createWindow(), "SpinEditUnitSelect")->setValue(12);
     {
         FileSizeLimit fullDisk(16);
@@ -130,11 +133,15 @@ TEST_F(SettingsFileTest, AFailedWriteOnClosingSaysWhy) {
     const auto& box = dialogs_.asked().front();
     EXPECT_EQ(box.icon, Dialogs::Icon::Critical);
     EXPECT_EQ(box.caption, TFormMain::applicationTitle());
-    EXPECT_TRUE(box.text.contains(iniPath())) << qPrintable(box.text);
-    EXPECT_TRUE(box.text.contains(QString::fromLocal8Bit(std::strerror(EFBIG))))
+    // The language's words, then the file and the system's reason.
+    const QStringList lines = box.text.split("\n\r");
+    ASSERT_EQ(lines.size(), 3) << qPrintable(box.text);
+    EXPECT_EQ(lines[0], "Die Einstellungen wurden nicht gespeichert.");
+    EXPECT_TRUE(lines[1].contains(iniPath())) << qPrintable(box.text);
+    EXPECT_TRUE(lines[1].contains(QString::fromLocal8Bit(std::strerror(EFBIG))))
         << qPrintable(box.text);
-    EXPECT_TRUE(box.text.contains("unchanged")) << qPrintable(box.text);
-    EXPECT_EQ(readFile("application.ini"), "[Serieel]\nunit_no=7\n");
+    EXPECT_EQ(lines[2], "Die bisherige Einstellungsdatei ist unverändert.");
+    EXPECT_EQ(readFile("application.ini"), before);
 }
 
 } // namespace

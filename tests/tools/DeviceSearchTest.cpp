@@ -184,6 +184,9 @@ TEST_F(DeviceSearchTest, TakeOverAndCancelLeaveTheRightSettingsOnAClosedPort) {
 }
 
 TEST_F(DeviceSearchTest, ADeviceThatGoesAwayHaltsTheSearchWithTheSystemsWords) {
+    search.setTexts({QStringLiteral("Zoeken.."), QStringLiteral("Gestopt!"),
+                     QStringLiteral("beeindigd!"), QStringLiteral("Apparaat gevonden!"), QString(),
+                     QStringLiteral("De poort is weggevallen; het zoeken is gestopt:")});
     search.start(BothCom);
     ASSERT_TRUE(waitUntil([&] { return view.probes.size() >= 2; }));
     bus->failDriverCall(SimDriverCall::ReadByte, EIO, -1);
@@ -192,8 +195,10 @@ TEST_F(DeviceSearchTest, ADeviceThatGoesAwayHaltsTheSearchWithTheSystemsWords) {
     bus->clearDriverFailures();
     EXPECT_EQ(search.state(), SearchState::Halted);
     ASSERT_EQ(view.errors.size(), 1);
+    // The language's words first, then the system's.
     EXPECT_EQ(view.errors[0],
-              QStringLiteral("Comm Error: ") + QString::fromStdString(systemErrorText(EIO)));
+              QStringLiteral(": De poort is weggevallen; het zoeken is gestopt:\n") +
+                  QString::fromStdString(systemErrorText(EIO)));
     // The probe under way fails; no other goes out into nothing.
     EXPECT_LE(view.probes.size(), before + 1);
 }
@@ -207,7 +212,7 @@ TEST_F(DeviceSearchTest, APortWhoseDeviceIsMissingSaysWhichAndStops) {
     search.activate();
     search.setTexts({QStringLiteral("searching"), QStringLiteral("stopped"),
                      QStringLiteral("ended"), QStringLiteral("found"),
-                     QStringLiteral("Port %1 (%2) will not open:")});
+                     QStringLiteral("Port %1 (%2) will not open:"), QString()});
     search.start(BothCom);
     EXPECT_EQ(search.state(), SearchState::Idle);
     EXPECT_EQ(search.statusText(), "stopped");

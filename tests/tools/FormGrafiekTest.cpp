@@ -10,11 +10,16 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDir>
 #include <QFile>
 #include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
 #include <QTemporaryDir>
+
+#include <cerrno>
+#include <cstring>
+#include <unistd.h>
 
 using namespace kqm52;
 using namespace kqm52::simtest;
@@ -161,4 +166,61 @@ TEST_F(FormGrafiekTest, ExportsKeepTheRunAfterReopeningAndItsOwnSource) {
                                  graph::ValueAxisHeight) == axis)
         << "the value axis is not the run's";
     EXPECT_EQ(dialogs.unscripted(), 0);
+}
+
+// An export that cannot be written says so in the user's language, then
+// names the file and the system's reason.  Root writes into any folder, so
+// there the "folder" is a plain file, which stops root as well.
+TEST_F(FormGrafiekTest, AnExportThatCannotBeWrittenSaysWhyInTheUsersLanguage) {
+    ASSERT_TRUE(QFile::copy(KQM52_DATA_DIR "/Taal0.ini", dir.filePath("Taal0.ini")));
+    ASSERT_TRUE(state.language.TekstFile_Lezen(dir.path() + "/", 0));
+    port.SetActive(true);
+    form.FormActivate();
+    form.CmdStartLogClick();
+    ASSERT_TRUE(waitUntil([&] { return form.logic().samples().count >= 2; }));
+    form.CmdStopLogClick();
+
+    const QString folder = dir.filePath("locked");
+    int reason = EACCES;
+    if (::geteuid() == 0) {
+        QFile blocker(folder);
+        ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
+        reason = ENOTDIR;
+    } else {
+        ASSERT_TRUE(QDir(dir.path()).mkdir("locked"));
+        QFile::setPermissions(folder, QFile::ReadOwner | QFile::ExeOwner);
+    }
+    const QString file = folder + "/run.png";
+    dialogs.answerSaveFile(file);
+    form.CmdExportPngClick();
+    QFile::setPermissions(folder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+
+    const auto boxes = dialogs.asked(ScriptedDialogs::Kind::Message);
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].icon, QMessageBox::Critical);
+    const QStringList lines = boxes[0].text.split("\n\r");
+    ASSERT_EQ(lines.size(), 2) << boxes[0].text.toStdString();
+    EXPECT_EQ(lines[0], "Het bestand is niet opgeslagen.");
+    EXPECT_TRUE(lines[1].startsWith(QDir::toNativeSeparators(file) + ": "))
+        << lines[1].toStdString();
+    EXPECT_TRUE(
+        lines[1].contains(QString::fromLocal8Bit(std::strerror(reason)), Qt::CaseInsensitive))
+        << lines[1].toStdString();
+    EXPECT_FALSE(QFile::exists(file));
+}
+
+// A message longer than the panel is cut with "…" and whole in the tooltip.
+TEST_F(FormGrafiekTest, ALongLinkMessageIsCutAndWholeInTheTooltip) {
+    const QString timeout =
+        QStringLiteral("Geen antwoord van het apparaat binnen 300 ms (time-out)");
+    state.language.loadFromText("[Grafiek]\nPanelTekst0=" + timeout + "\n");
+    bus->setFaults(0, {.noAnswer = true});
+    port.SetActive(true);
+    form.FormActivate();
+    form.CmdStartLogClick();
+    ASSERT_TRUE(waitUntil([&] { return !form.logic().logging(); }));
+    EXPECT_EQ(form.PanelCommError->text(), timeout);
+    EXPECT_TRUE(form.PanelCommError->shownText().endsWith(QChar(0x2026)))
+        << form.PanelCommError->shownText().toStdString();
+    EXPECT_EQ(form.PanelCommError->toolTip(), timeout);
 }

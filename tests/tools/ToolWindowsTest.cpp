@@ -231,6 +231,27 @@ TEST_F(CalibrationWindowTest, ClosingWithUnsavedConstantsAsksAndNoKeepsItOpen) {
     EXPECT_FALSE(form.isVisible());
 }
 
+// With a language file, the closing question is in its words.
+TEST_F(CalibrationWindowTest, TheClosingQuestionSpeaksTheLanguage) {
+    language.loadFromText(
+        "[Calibratie]\nMsg_waarschuwingCaption=Warnung\n"
+        "MsgNietOpgeslagen=Es wurden Kalibrierwerte an das Gerät gesendet, aber noch nicht im "
+        "EEPROM gespeichert. Trotzdem schließen?\n");
+    click("CmdSetKalibtatieMode");
+    click("CmdSet_U_actief");
+    child<QSpinBox>(form, "SpinEdit_Offset_U")->setValue(-37);
+    ASSERT_TRUE(quiet());
+    dialogs.answerEnter();
+    form.reject();
+    ASSERT_EQ(dialogs.asked().size(), 1u);
+    EXPECT_EQ(dialogs.asked()[0].caption, "Warnung");
+    const QString text = dialogs.asked()[0].text;
+    EXPECT_TRUE(text.startsWith("Es wurden Kalibrierwerte")) << text.toStdString();
+    EXPECT_TRUE(text.endsWith("Trotzdem schließen?")) << text.toStdString();
+    for (const QString& line : text.split(QStringLiteral("\r\n")))
+        EXPECT_LE(line.size(), 42) << line.toStdString();
+}
+
 TEST_F(CalibrationWindowTest, TheVoltageReadingShowsInAPaleYellowPanel) {
     click("CmdSetKalibtatieMode");
     child<QPushButton>(form, "CmdAct_U_AD")->click();
