@@ -420,11 +420,13 @@ void TFormMain::Configfile_lezen() {
     ReadProblem problem;
     SettingsFile::read(SettingsFile::path(state_.settings.ProgramDir), ZRComm1, unitNo,
                        state_.settings, state_.portMap, &problem);
+    settingsRefused_ = problem.kind == ReadProblem::Kind::TooLarge;
     state_.refused(problem);
     SpinEditUnitSelect->setValue(unitNo);
 }
 
 void TFormMain::ProgrammaInstellingen_opslaan() {
+    if (settingsRefused_) return;
     const QString path = SettingsFile::path(state_.settings.ProgramDir);
     QString error;
     if (!SettingsFile::write(path, ZRComm1, SpinEditUnitSelect->value(), state_.settings,

@@ -167,6 +167,9 @@ class TFormMain : public QMainWindow,
     bool centred_ = false;
     // PanelComInfo shows the demo hint (and follows the language while it does).
     bool demoHint_ = false;
+    // application.ini was refused unread (far too large): it is the user's
+    // file, not one we wrote, so closing leaves it as it is.
+    bool settingsRefused_ = false;
 
     // Controls, named as in the window definition.
     FittedLabel* PanelComInfo = nullptr;

@@ -157,6 +157,13 @@ TEST_F(OversizedFilesTest, AtStartEachIsLeftOutAndNamedOnceTheWindowIsUp) {
                                        refused("Parameters.txt")}));
     for (const auto& a : dialogs_.asked())
         EXPECT_EQ(a.icon, Dialogs::Icon::Critical);
+
+    // The refused settings file is the user's: closing does not replace it.
+    w.close();
+    QFile ini(programDir() + "application.ini");
+    EXPECT_EQ(ini.size(), MaxDataFileBytes + 1);
+    ASSERT_TRUE(ini.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(ini.readLine().startsWith("[Serieel]"));
 }
 
 TEST_F(OversizedFilesTest, ChoosingALanguageWhoseFileIsRefusedKeepsTheTextsInForce) {
