@@ -11,6 +11,10 @@ namespace kqm52 {
 
 class ErrorHelp {
   public:
+    // The width the help window lays its text out at; the help file's bounds
+    // are measured against it.
+    static constexpr int TextWidth = 545;
+
     // "ErrorHelp0.rtf" … "ErrorHelp2.rtf"; empty for a language without one.
     static QString fileName(int languageNo);
 

@@ -4,6 +4,8 @@
 // user's language.  Shown beside the main window, not modally, so the user
 // can read it while watching the error panel.
 
+#include "dialogs/ErrorHelp.h"
+
 #include <QColor>
 #include <QDateTime>
 #include <QString>
@@ -19,7 +21,7 @@ class ProgramState;
 class TFormInfoErrorNummers : public QWidget {
     Q_OBJECT
   public:
-    static constexpr int WindowWidth = 545;
+    static constexpr int WindowWidth = ErrorHelp::TextWidth;
     static constexpr int WindowHeight = 362;
     static const QColor Background; // pale yellow
 

@@ -4,7 +4,7 @@
 // the reader's bounds, and laying it out at the window's width takes well
 // under a second.
 
-#include "dialogs/FormInfoErrorNummers.h"
+#include "dialogs/ErrorHelp.h"
 #include "dialogs/RtfReader.h"
 
 #include <QGuiApplication>
@@ -65,7 +65,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     // What the window does next: lay the text out at its width and read it back.
     const double start = threadCpuMs();
-    doc.setTextWidth(kqm52::TFormInfoErrorNummers::WindowWidth);
+    doc.setTextWidth(kqm52::ErrorHelp::TextWidth);
     (void)doc.size();
     if (threadCpuMs() - start > LayoutBudgetMs) __builtin_trap();
     (void)doc.toPlainText();
