@@ -4,8 +4,8 @@
 // the dialogs, the main window, and the secondary windows, each made when it
 // is first needed.  main and the start-up benchmark both go through here.
 
+#include "model/ProgramState.h"
 #include "shell/SecondaryWindows.h"
-#include "ui/ProgramState.h"
 #include "ui/QtDialogs.h"
 #include "ui/StartOptions.h"
 

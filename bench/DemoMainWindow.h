@@ -4,10 +4,10 @@
 // settings file's 38400,E,8,1: what the monitor benchmark and the soak run
 // drive.  Torn down in reverse order: the window before the state it uses.
 
+#include "model/ProgramState.h"
 #include "shell/FormMain.h"
 #include "sim/DemoBus.h"
 #include "sim/SimDriver.h"
-#include "ui/ProgramState.h"
 #include "ui/ScriptedDialogs.h"
 
 #include <QCoreApplication>

@@ -12,7 +12,7 @@
 // The ratio to the floor is what the program and the machine add.
 
 #include "link/ZRComm.h"
-#include "params/model/TableTransfer.h"
+#include "model/TableTransfer.h"
 #include "sim/SimDriver.h"
 
 #include <QCoreApplication>

@@ -9,10 +9,10 @@
 // for the program itself.
 
 #include "link/ZRComm.h"
+#include "model/ProgramState.h"
 #include "sim/SimDriver.h"
 #include "tools/FormGrafiek.h"
 #include "tools/GraphPainter.h"
-#include "ui/ProgramState.h"
 #include "ui/ScriptedDialogs.h"
 
 #include <QApplication>

@@ -5,9 +5,9 @@
 // handing the next probe out from the event loop) shows in the ratio.
 
 #include "link/ZRComm.h"
+#include "model/DeviceSearch.h"
 #include "sim/SimDriver.h"
 #include "sim/SimLine.h"
-#include "tools/DeviceSearch.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>

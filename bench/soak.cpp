@@ -9,8 +9,8 @@
 
 #include "DemoMainWindow.h"
 
-#include "params/model/BackupFile.h"
-#include "params/model/TableTransfer.h"
+#include "model/BackupFile.h"
+#include "model/TableTransfer.h"
 #include "shell/LiveMonitor.h"
 #include "tools/FormGrafiek.h"
 

@@ -14,10 +14,10 @@
 
 #include "app/Program.h"
 #include "app/SingleInstance.h"
-#include "params/model/GroupTree.h"
-#include "params/model/ParameterCatalogue.h"
+#include "model/GroupTree.h"
+#include "model/LanguageTexts.h"
+#include "model/ParameterCatalogue.h"
 #include "shell/FormMain.h"
-#include "ui/LanguageTexts.h"
 
 #include <QApplication>
 #include <QDir>

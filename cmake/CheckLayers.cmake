@@ -10,15 +10,15 @@ set(LAYERS
   "link:"
   "link/setup:link"
   "sim:link,inifile"
-  "params/model:inifile,link"
-  "ui:params/model,inifile,link"
-  "shell:ui,params/model,inifile,link,link/setup"
-  "params:ui,params/model,inifile,link"
-  "setpoints:ui,params/model,inifile,link,params"
-  "tools:ui,params/model,inifile,link"
-  "dialogs:ui,params/model,inifile,link"
-  "app:link/setup,shell,params,setpoints,tools,dialogs,ui,params/model,inifile,link,sim"
-  "ctl:params/model,inifile,link,sim,tools/model")
+  "model:inifile,link"
+  "ui:model,inifile,link"
+  "print:ui,model,inifile,link"
+  "shell:ui,model,inifile,link,link/setup"
+  "params:print,ui,model,inifile,link"
+  "setpoints:print,ui,model,inifile,link"
+  "tools:ui,model,inifile,link"
+  "dialogs:ui,model,inifile,link"
+  "app:link/setup,shell,params,setpoints,tools,dialogs,print,ui,model,inifile,link,sim")
 
 if(NOT SOURCE_DIR)
   message(FATAL_ERROR "usage: cmake -DSOURCE_DIR=<tree> -P CheckLayers.cmake")

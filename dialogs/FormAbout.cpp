@@ -1,6 +1,6 @@
 #include "dialogs/FormAbout.h"
 
-#include "ui/LanguageTexts.h"
+#include "model/LanguageTexts.h"
 
 #include <QDesktopServices>
 #include <QFrame>

@@ -1,8 +1,8 @@
 #include "dialogs/FormInfoErrorNummers.h"
 
 #include "dialogs/ErrorHelp.h"
+#include "model/ProgramState.h"
 #include "ui/Dialogs.h"
-#include "ui/ProgramState.h"
 
 #include <QEvent>
 #include <QFileInfo>

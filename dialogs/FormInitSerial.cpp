@@ -2,9 +2,9 @@
 
 #include "dialogs/InitSerialLogic.h"
 #include "link/ZRComm.h"
+#include "model/LanguageTexts.h"
 #include "ui/ApplyTexts.h"
 #include "ui/Dialogs.h"
-#include "ui/LanguageTexts.h"
 
 #include <QCheckBox>
 #include <QCollator>

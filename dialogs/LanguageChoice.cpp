@@ -1,7 +1,7 @@
 #include "dialogs/LanguageChoice.h"
 
 #include "inifile/ListText.h"
-#include "ui/ProgramState.h"
+#include "model/ProgramState.h"
 
 #include <QDir>
 #include <QFileInfo>

@@ -3,7 +3,7 @@
 // same tables.
 
 #include "FuzzInput.h"
-#include "params/model/BackupFile.h"
+#include "model/BackupFile.h"
 
 using namespace kqm52;
 

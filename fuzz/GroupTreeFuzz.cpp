@@ -2,7 +2,7 @@
 // a tree whose links point inside it.
 
 #include "FuzzInput.h"
-#include "params/model/GroupTree.h"
+#include "model/GroupTree.h"
 
 using namespace kqm52;
 

@@ -3,7 +3,7 @@
 // table: nothing half-read reaches the editor.
 
 #include "FuzzInput.h"
-#include "params/model/ParameterFile.h"
+#include "model/ParameterFile.h"
 
 using namespace kqm52;
 

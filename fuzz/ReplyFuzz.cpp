@@ -6,12 +6,12 @@
 #include "FuzzInput.h"
 #include "link/ReplyText.h"
 #include "link/ZRComm.h"
-#include "params/model/DecimalText.h"
+#include "model/DecimalText.h"
+#include "model/LanguageTexts.h"
+#include "model/ProgramState.h"
 #include "shell/LiveMonitor.h"
 #include "shell/OnlineView.h"
 #include "shell/UnitSelection.h"
-#include "ui/LanguageTexts.h"
-#include "ui/ProgramState.h"
 
 #include <QCoreApplication>
 

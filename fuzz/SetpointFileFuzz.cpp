@@ -3,7 +3,7 @@
 // table: nothing half-read reaches the editor.
 
 #include "FuzzInput.h"
-#include "params/model/SetpointFile.h"
+#include "model/SetpointFile.h"
 
 using namespace kqm52;
 

@@ -2,10 +2,10 @@
 
 #include "ui/SendStopText.h"
 
-#include "params/model/LimitCheck.h"
-#include "params/model/ParameterFile.h"
+#include "model/LimitCheck.h"
+#include "model/ParameterFile.h"
+#include "model/ProgramState.h"
 #include "ui/FileProblemText.h"
-#include "ui/ProgramState.h"
 
 #include <QFileInfo>
 

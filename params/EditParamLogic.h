@@ -7,10 +7,10 @@
 // handlers; the other windows the editor opens are reached through hooks
 // that the program sets, so each can be missing (its item is then disabled).
 
-#include "params/model/GroupTree.h"
-#include "params/model/ParamTables.h"
-#include "params/model/ParameterSearch.h"
-#include "params/model/TableTransfer.h"
+#include "model/GroupTree.h"
+#include "model/ParamTables.h"
+#include "model/ParameterSearch.h"
+#include "model/TableTransfer.h"
 
 #include <QString>
 

@@ -4,7 +4,7 @@
 // parameter editor shows it modally (exec()); OK asks for the printer and
 // prints, Cancel or a cancelled print dialog closes it without printing.
 
-#include "params/PrintHeaderForm.h"
+#include "print/PrintHeaderForm.h"
 
 namespace kqm52 {
 

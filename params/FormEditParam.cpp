@@ -1,8 +1,8 @@
 #include "params/FormEditParam.h"
 
+#include "model/ProgramState.h"
 #include "ui/ApplyTexts.h"
 #include "ui/Dialogs.h"
-#include "ui/ProgramState.h"
 #include "ui/WidgetKit.h"
 
 #include <QAction>

@@ -1,7 +1,7 @@
 #include "params/FormParLoader.h"
 
+#include "model/ProgramState.h"
 #include "ui/ApplyTexts.h"
-#include "ui/ProgramState.h"
 
 #include <QApplication>
 #include <QLabel>

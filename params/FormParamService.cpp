@@ -1,7 +1,7 @@
 #include "params/FormParamService.h"
 
+#include "model/ProgramState.h"
 #include "ui/ApplyTexts.h"
-#include "ui/ProgramState.h"
 #include "ui/WidgetKit.h"
 
 #include <QApplication>

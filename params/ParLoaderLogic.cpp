@@ -2,7 +2,7 @@
 
 #include "link/ReplyText.h"
 #include "link/ZRComm.h"
-#include "ui/ProgramState.h"
+#include "model/ProgramState.h"
 
 namespace kqm52 {
 

@@ -2,8 +2,8 @@
 
 #include "link/ReplyText.h"
 #include "link/ZRComm.h"
-#include "params/model/TableTransfer.h"
-#include "ui/ProgramState.h"
+#include "model/ProgramState.h"
+#include "model/TableTransfer.h"
 
 namespace kqm52 {
 

@@ -1,7 +1,7 @@
 #include "params/ParameterPrintout.h"
 
-#include "params/model/GroupTree.h"
-#include "ui/ProgramState.h"
+#include "model/GroupTree.h"
+#include "model/ProgramState.h"
 
 namespace kqm52 {
 

@@ -7,7 +7,7 @@
 // with fewer than two lines left it moves to the next page; a group that runs
 // on to the next page repeats its column header there.
 
-#include "params/PrintPage.h"
+#include "print/PrintPage.h"
 
 #include <QString>
 

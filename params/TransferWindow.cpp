@@ -1,8 +1,8 @@
 #include "params/TransferWindow.h"
 
 #include "link/ZRComm.h"
+#include "model/LanguageTexts.h"
 #include "ui/ApplyTexts.h"
-#include "ui/LanguageTexts.h"
 
 #include <QCloseEvent>
 #include <QFont>

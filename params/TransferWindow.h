@@ -10,7 +10,7 @@
 // returned OK (receive).  exec() returns 1 for OK and 2 for Cancel.  The
 // window never touches the program-wide tables.
 
-#include "params/model/TableTransfer.h"
+#include "model/TableTransfer.h"
 #include "ui/FittedLabel.h"
 
 #include <QDialog>

@@ -1,7 +1,7 @@
 #include "setpoints/FormAfdrukkenSoll.h"
 
+#include "model/ProgramState.h"
 #include "setpoints/SetpointPrintout.h"
-#include "ui/ProgramState.h"
 
 namespace kqm52 {
 

@@ -4,7 +4,7 @@
 // it modally; OK asks for the printer and prints, Cancel or a cancelled
 // print dialog closes it without printing.
 
-#include "params/PrintHeaderForm.h"
+#include "print/PrintHeaderForm.h"
 
 namespace kqm52 {
 

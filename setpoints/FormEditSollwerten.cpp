@@ -1,9 +1,9 @@
 #include "setpoints/FormEditSollwerten.h"
 
-#include "params/PrintPage.h"
+#include "model/ProgramState.h"
+#include "print/PrintPage.h"
 #include "ui/ApplyTexts.h"
 #include "ui/Dialogs.h"
-#include "ui/ProgramState.h"
 #include "ui/WidgetKit.h"
 
 #include <QHeaderView>

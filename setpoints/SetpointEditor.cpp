@@ -3,10 +3,10 @@
 #include "ui/SendStopText.h"
 
 #include "link/ZRComm.h"
-#include "params/model/DecimalText.h"
-#include "params/model/SetpointFile.h"
+#include "model/DecimalText.h"
+#include "model/ProgramState.h"
+#include "model/SetpointFile.h"
 #include "ui/FileProblemText.h"
-#include "ui/ProgramState.h"
 
 #include <QDir>
 #include <QFileInfo>

@@ -10,10 +10,10 @@
 // a file replaces the table, records where it came from and clears the flag.
 // Values show and are typed with the decimals parameter 203 holds.
 
-#include "params/model/LimitCheck.h"
-#include "params/model/ParamTables.h"
-#include "params/model/TableFile.h"
-#include "params/model/TableTransfer.h"
+#include "model/LimitCheck.h"
+#include "model/ParamTables.h"
+#include "model/TableFile.h"
+#include "model/TableTransfer.h"
 
 #include <QChar>
 #include <QString>

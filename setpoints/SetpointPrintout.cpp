@@ -1,6 +1,6 @@
 #include "setpoints/SetpointPrintout.h"
 
-#include "ui/ProgramState.h"
+#include "model/ProgramState.h"
 
 namespace kqm52 {
 

@@ -5,7 +5,7 @@
 // A page too short for the whole list continues on the next page, under the
 // page header and the column header again, instead of running off the paper.
 
-#include "params/PrintPage.h"
+#include "print/PrintPage.h"
 
 #include <QString>
 

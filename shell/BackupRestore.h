@@ -13,7 +13,7 @@
 // part-way says how far the unit got and offers the same backup again, unless
 // the unit refused a value, which it would refuse again.
 
-#include "params/model/BackupFile.h"
+#include "model/BackupFile.h"
 
 #include <QDate>
 #include <QString>

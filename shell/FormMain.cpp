@@ -5,11 +5,11 @@
 #include "shell/Terminal.h"
 #include "shell/UnitSelection.h"
 
+#include "model/ProgramState.h"
 #include "shell/IoFunctionTexts.h"
 #include "ui/ApplyTexts.h"
 #include "ui/Dialogs.h"
 #include "ui/Lamp.h"
-#include "ui/ProgramState.h"
 #include "ui/SettingsFile.h"
 #include "ui/WidgetKit.h"
 

@@ -1,8 +1,8 @@
 #include "shell/IoFunctionTexts.h"
 
-#include "params/model/ParamTables.h"
-#include "params/model/ParameterCatalogue.h"
-#include "ui/LanguageTexts.h"
+#include "model/LanguageTexts.h"
+#include "model/ParamTables.h"
+#include "model/ParameterCatalogue.h"
 
 namespace kqm52 {
 

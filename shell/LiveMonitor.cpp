@@ -2,9 +2,9 @@
 
 #include "link/ReplyText.h"
 #include "link/ZRComm.h"
+#include "model/LanguageTexts.h"
+#include "model/ProgramState.h"
 #include "shell/UnitSelection.h"
-#include "ui/LanguageTexts.h"
-#include "ui/ProgramState.h"
 
 namespace kqm52 {
 

@@ -1,9 +1,9 @@
 #include "shell/Terminal.h"
 
 #include "link/ZRComm.h"
+#include "model/LanguageTexts.h"
 #include "shell/OnlineView.h"
 #include "shell/UnitSelection.h"
-#include "ui/LanguageTexts.h"
 
 namespace kqm52 {
 

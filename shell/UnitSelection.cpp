@@ -3,11 +3,11 @@
 #include "link/ReplyText.h"
 #include "link/SerialDriver.h"
 #include "link/ZRComm.h"
+#include "model/LanguageTexts.h"
+#include "model/ProgramState.h"
 #include "shell/LiveMonitor.h"
 #include "shell/OnlineView.h"
-#include "ui/LanguageTexts.h"
 #include "ui/PortOpenFailure.h"
-#include "ui/ProgramState.h"
 
 namespace kqm52 {
 

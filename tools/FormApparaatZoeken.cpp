@@ -1,10 +1,10 @@
 #include "tools/FormApparaatZoeken.h"
 
 #include "link/ZRComm.h"
+#include "model/ProgramState.h"
+#include "model/TextKeys.h"
 #include "ui/ApplyTexts.h"
 #include "ui/Dialogs.h"
-#include "ui/ProgramState.h"
-#include "ui/TextKeys.h"
 #include "ui/WidgetKit.h"
 
 #include <QApplication>

@@ -1,8 +1,8 @@
 #include "tools/FormCalibratie.h"
 
+#include "model/LanguageTexts.h"
+#include "model/TextKeys.h"
 #include "ui/Dialogs.h"
-#include "ui/LanguageTexts.h"
-#include "ui/TextKeys.h"
 #include "ui/WidgetKit.h"
 
 #include <QApplication>

@@ -6,7 +6,7 @@
 // logic says.  Its captions are fixed; only its messages come from the
 // language files.
 
-#include "tools/CalibrationLogic.h"
+#include "model/CalibrationLogic.h"
 #include "ui/FittedLabel.h"
 
 #include <QDialog>

@@ -1,8 +1,8 @@
 #include "tools/FormDisplayNokken.h"
 
+#include "model/ProgramState.h"
+#include "model/TextKeys.h"
 #include "tools/GraphPainter.h"
-#include "ui/ProgramState.h"
-#include "ui/TextKeys.h"
 
 #include <QGridLayout>
 #include <QHeaderView>

@@ -3,10 +3,10 @@
 #include "inifile/ListText.h"
 #include "inifile/SaveFile.h"
 #include "link/ZRComm.h"
+#include "model/ProgramState.h"
+#include "model/TextKeys.h"
 #include "tools/GraphPainter.h"
 #include "ui/Dialogs.h"
-#include "ui/ProgramState.h"
-#include "ui/TextKeys.h"
 #include "ui/WidgetKit.h"
 
 #include <QBuffer>

@@ -5,7 +5,7 @@
 // this window builds the controls, forwards their events and shows the
 // three images.  A recorded run can be kept as CSV or as a PNG picture.
 
-#include "tools/GraphLogic.h"
+#include "model/GraphLogic.h"
 #include "ui/FittedLabel.h"
 
 #include <QDialog>

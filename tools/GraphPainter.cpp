@@ -1,6 +1,6 @@
 #include "tools/GraphPainter.h"
 
-#include "params/model/DecimalText.h"
+#include "model/DecimalText.h"
 
 #include <QFont>
 #include <QFontMetrics>

@@ -1,8 +1,8 @@
 #include "ui/ApplyTexts.h"
 
 #include "inifile/ListText.h"
-#include "ui/LanguageTexts.h"
-#include "ui/TextKeys.h"
+#include "model/LanguageTexts.h"
+#include "model/TextKeys.h"
 
 #include <QAbstractButton>
 #include <QAction>

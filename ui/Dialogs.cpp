@@ -1,6 +1,6 @@
 #include "ui/Dialogs.h"
 
-#include "ui/LanguageTexts.h"
+#include "model/LanguageTexts.h"
 
 #include <QDir>
 #include <QFileInfo>

@@ -1,6 +1,6 @@
 #include "ui/FileProblemText.h"
 
-#include "ui/LanguageTexts.h"
+#include "model/LanguageTexts.h"
 
 namespace kqm52 {
 

@@ -3,7 +3,7 @@
 // The detail of a refused file (which line, how many bytes) in the user's
 // language, for the line after the window's own refusal text.
 
-#include "params/model/TableFile.h"
+#include "model/TableFile.h"
 
 #include <QString>
 

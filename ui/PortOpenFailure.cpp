@@ -1,7 +1,7 @@
 #include "ui/PortOpenFailure.h"
 
 #include "link/PortMap.h"
-#include "ui/LanguageTexts.h"
+#include "model/LanguageTexts.h"
 
 #include <QFileInfo>
 #include <QStringList>

@@ -4,9 +4,9 @@
 // the restore: how far the unit got, in the language's words, so the user
 // knows what it now holds.
 
-#include "params/model/LimitCheck.h"
-#include "params/model/TableTransfer.h"
-#include "ui/LanguageTexts.h"
+#include "model/LanguageTexts.h"
+#include "model/LimitCheck.h"
+#include "model/TableTransfer.h"
 
 #include <vector>
 

@@ -9,7 +9,7 @@
 // the 21 keys.
 
 #include "inifile/ReadFile.h"
-#include "ui/ProgramSettings.h"
+#include "model/ProgramSettings.h"
 
 #include <QString>
 

@@ -16,7 +16,7 @@ The committed files are the product; this script is how we keep the three
 languages and the four catalogue files consistent with one another.  Edit the
 tables here and run it again rather than editing one file by hand.  The test
 tests/data (test_data) holds the files against each other and against the
-table of language texts in ui/TextKeys.h, and runs this script with --out
+table of language texts in model/TextKeys.h, and runs this script with --out
 to check that the committed files are what it writes.
 
 Encoding: the .ini and .txt files are UTF-8 without byte-order mark, lines

@@ -1,16 +1,16 @@
 // The data files that lie beside the program (data/), read with the
 // program's own readers (IniFile, ListText, the catalogue, GroupTree) so that
 // what passes here is what the program sees, and held against each other and
-// against the table of language texts (ui/TextKeys.h), and against the
+// against the table of language texts (model/TextKeys.h), and against the
 // script that writes them (data/tools/make_data.py).
 
 #include "inifile/IniFile.h"
 #include "inifile/ListText.h"
-#include "params/model/DecimalText.h"
-#include "params/model/GroupTree.h"
-#include "params/model/ParameterCatalogue.h"
+#include "model/DecimalText.h"
+#include "model/GroupTree.h"
+#include "model/ParameterCatalogue.h"
+#include "model/TextKeys.h"
 #include "support/QtPrinting.h"
-#include "ui/TextKeys.h"
 
 #include <QDir>
 #include <QFile>

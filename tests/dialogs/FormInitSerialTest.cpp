@@ -5,8 +5,8 @@
 
 #include "link/FakeDriver.h"
 #include "link/ZRComm.h"
+#include "model/LanguageTexts.h"
 #include "support/PtyPeer.h"
-#include "ui/LanguageTexts.h"
 #include "ui/ScriptedDialogs.h"
 #include "ui/TextTableChecks.h"
 

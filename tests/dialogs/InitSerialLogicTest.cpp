@@ -3,7 +3,7 @@
 
 #include "dialogs/InitSerialLogic.h"
 
-#include "ui/LanguageTexts.h"
+#include "model/LanguageTexts.h"
 
 #include <gtest/gtest.h>
 

@@ -13,12 +13,12 @@
 
 #include "inifile/IniFile.h"
 #include "inifile/SaveFile.h"
+#include "model/ParameterFile.h"
+#include "model/ProgramState.h"
+#include "model/SetpointFile.h"
 #include "params/EditParamLogic.h"
-#include "params/model/ParameterFile.h"
-#include "params/model/SetpointFile.h"
 #include "shell/BackupRestore.h"
 #include "shell/SecondaryWindows.h"
-#include "ui/ProgramState.h"
 #include "ui/ScriptedDialogs.h"
 #include "ui/SettingsFile.h"
 

@@ -1,5 +1,5 @@
-#include "params/model/DecimalText.h"
-#include "params/model/ParamTables.h"
+#include "model/DecimalText.h"
+#include "model/ParamTables.h"
 
 #include <gtest/gtest.h>
 

@@ -4,11 +4,11 @@
 // catalogue and language files; the window keeps a few checks of its wiring.
 
 #include "ScriptedEditView.h"
+#include "model/LimitCheck.h"
+#include "model/ParameterFile.h"
+#include "model/ProgramState.h"
 #include "params/EditParamLogic.h"
 #include "params/FormEditParam.h"
-#include "params/model/LimitCheck.h"
-#include "params/model/ParameterFile.h"
-#include "ui/ProgramState.h"
 #include "ui/ScriptedDialogs.h"
 #include "ui/TextTableChecks.h"
 

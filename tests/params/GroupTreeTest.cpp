@@ -1,4 +1,4 @@
-#include "params/model/GroupTree.h"
+#include "model/GroupTree.h"
 
 #include "inifile/ReadFile.h"
 

@@ -4,11 +4,11 @@
 
 #include "../sim/SimLinkFixture.h"
 
+#include "model/ProgramState.h"
 #include "params/FormParLoader.h"
 #include "params/FormParamService.h"
 #include "params/ParLoaderLogic.h"
 #include "params/ParamServiceLogic.h"
-#include "ui/ProgramState.h"
 #include "ui/TextTableChecks.h"
 
 #include <QComboBox>

@@ -1,4 +1,4 @@
-#include "params/model/ParameterCatalogue.h"
+#include "model/ParameterCatalogue.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,9 +1,9 @@
 // The parameter, setpoint and backup files: the bytes written, what reading
 // accepts, and every refusal leaving nothing changed.
 
-#include "params/model/BackupFile.h"
-#include "params/model/ParameterFile.h"
-#include "params/model/SetpointFile.h"
+#include "model/BackupFile.h"
+#include "model/ParameterFile.h"
+#include "model/SetpointFile.h"
 
 #include <QFile>
 #include <QTemporaryDir>

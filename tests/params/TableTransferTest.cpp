@@ -4,7 +4,7 @@
 #include "sim/SimLinkFixture.h"
 #include "support/QtPrinting.h"
 
-#include "params/model/TableTransfer.h"
+#include "model/TableTransfer.h"
 
 #include <mutex>
 

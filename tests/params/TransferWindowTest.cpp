@@ -3,9 +3,9 @@
 
 #include "sim/SimLinkFixture.h"
 
+#include "model/LanguageTexts.h"
 #include "params/FormLeesParSoll.h"
 #include "params/FormSchrijfParSoll.h"
-#include "ui/LanguageTexts.h"
 #include "ui/TextTableChecks.h"
 
 #include <QElapsedTimer>

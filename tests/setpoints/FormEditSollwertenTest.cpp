@@ -3,7 +3,7 @@
 
 #include "setpoints/FormEditSollwerten.h"
 #include "link/ZRComm.h"
-#include "ui/ProgramState.h"
+#include "model/ProgramState.h"
 #include "ui/ScriptedDialogs.h"
 #include "ui/TextTableChecks.h"
 

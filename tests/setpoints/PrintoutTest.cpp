@@ -4,13 +4,13 @@
 
 #include "support/FileSizeLimit.h"
 
+#include "model/GroupTree.h"
+#include "model/ProgramState.h"
 #include "params/FormAfdrukkenPar.h"
 #include "params/ParameterPrintout.h"
-#include "params/PrintPage.h"
-#include "params/model/GroupTree.h"
+#include "print/PrintPage.h"
 #include "setpoints/FormAfdrukkenSoll.h"
 #include "setpoints/SetpointPrintout.h"
-#include "ui/ProgramState.h"
 #include "ui/ScriptedDialogs.h"
 
 #include <QDir>

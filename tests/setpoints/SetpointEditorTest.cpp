@@ -5,10 +5,10 @@
 #include "sim/SimLinkFixture.h"
 #include "support/QtPrinting.h"
 
-#include "params/model/SetpointFile.h"
-#include "params/model/TableTransfer.h"
+#include "model/ProgramState.h"
+#include "model/SetpointFile.h"
+#include "model/TableTransfer.h"
 #include "setpoints/SetpointEditor.h"
-#include "ui/ProgramState.h"
 
 #include <QFile>
 #include <QTemporaryDir>

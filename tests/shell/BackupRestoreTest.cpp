@@ -2,9 +2,9 @@
 // files on disk, the boxes the user sees, and what reaches the unit.
 
 #include "shell/BackupRestore.h"
-#include "params/model/BackupFile.h"
+#include "model/BackupFile.h"
+#include "model/ProgramState.h"
 #include "shell/SecondaryWindows.h"
-#include "ui/ProgramState.h"
 #include "ui/ScriptedDialogs.h"
 
 #include <QDir>

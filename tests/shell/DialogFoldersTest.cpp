@@ -7,10 +7,10 @@
 #include "sim/SimLinkFixture.h"
 
 #include "inifile/IniFile.h"
+#include "model/BackupFile.h"
+#include "model/ParameterFile.h"
+#include "model/SetpointFile.h"
 #include "params/FormEditParam.h"
-#include "params/model/BackupFile.h"
-#include "params/model/ParameterFile.h"
-#include "params/model/SetpointFile.h"
 #include "setpoints/FormEditSollwerten.h"
 #include "shell/BackupRestore.h"
 #include "sim/SimBus.h"

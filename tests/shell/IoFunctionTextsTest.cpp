@@ -3,10 +3,10 @@
 #include "ShellTestSupport.h"
 
 #include "inifile/IniFile.h"
-#include "params/model/ParamTables.h"
-#include "params/model/ParameterCatalogue.h"
+#include "model/LanguageTexts.h"
+#include "model/ParamTables.h"
+#include "model/ParameterCatalogue.h"
 #include "shell/IoFunctionTexts.h"
-#include "ui/LanguageTexts.h"
 
 #include <QLabel>
 

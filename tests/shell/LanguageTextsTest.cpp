@@ -6,10 +6,10 @@
 
 #include "dialogs/LanguageChoice.h"
 #include "inifile/ReadFile.h"
-#include "params/model/BackupFile.h"
-#include "params/model/ParameterFile.h"
+#include "model/BackupFile.h"
+#include "model/LanguageTexts.h"
+#include "model/ParameterFile.h"
 #include "ui/FileProblemText.h"
-#include "ui/LanguageTexts.h"
 
 #include "TestWait.h"
 

@@ -5,13 +5,13 @@
 #include "sim/SimLinkFixture.h"
 
 #include "link/ZRComm.h"
+#include "model/LanguageTexts.h"
+#include "model/ProgramState.h"
 #include "shell/LiveMonitor.h"
 #include "shell/OnlineView.h"
 #include "shell/Terminal.h"
 #include "shell/UnitSelection.h"
 #include "sim/SimDriver.h"
-#include "ui/LanguageTexts.h"
-#include "ui/ProgramState.h"
 
 #include <gtest/gtest.h>
 

@@ -3,12 +3,12 @@
 // Cancel) as its default, so nothing is sent, overwritten or dropped.
 
 #include "link/ZRComm.h"
+#include "model/BackupFile.h"
+#include "model/ProgramState.h"
 #include "params/FormEditParam.h"
-#include "params/model/BackupFile.h"
 #include "setpoints/FormEditSollwerten.h"
 #include "shell/BackupRestore.h"
 #include "shell/SecondaryWindows.h"
-#include "ui/ProgramState.h"
 #include "ui/QtDialogs.h"
 #include "ui/ScriptedDialogs.h"
 

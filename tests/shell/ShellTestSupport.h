@@ -3,9 +3,9 @@
 // A world for one shell test: a program folder of its own, the shared
 // state, scripted dialogs and, on demand, the main window.
 
+#include "model/ProgramState.h"
 #include "shell/FormMain.h"
 #include "shell/SecondaryWindows.h"
-#include "ui/ProgramState.h"
 #include "ui/ScriptedDialogs.h"
 
 #include <QString>

@@ -4,8 +4,8 @@
 
 #include "../sim/SimLinkFixture.h"
 
-#include "tools/CalibrationLogic.h"
-#include "ui/LanguageTexts.h"
+#include "model/CalibrationLogic.h"
+#include "model/LanguageTexts.h"
 
 #include <QRegularExpression>
 

@@ -1,9 +1,9 @@
 // The cam display: which cell lights up in which colour, what the nine
 // panels say for a selected cell, and the window's headers.
 
-#include "tools/CamDisplay.h"
+#include "model/CamDisplay.h"
+#include "model/ProgramState.h"
 #include "tools/FormDisplayNokken.h"
-#include "ui/ProgramState.h"
 
 #include <QLabel>
 #include <QTableWidget>

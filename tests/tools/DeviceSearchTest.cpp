@@ -4,7 +4,7 @@
 
 #include "../sim/SimLinkFixture.h"
 
-#include "tools/DeviceSearch.h"
+#include "model/DeviceSearch.h"
 
 #include <cerrno>
 

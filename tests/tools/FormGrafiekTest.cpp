@@ -3,9 +3,9 @@
 
 #include "../sim/SimLinkFixture.h"
 
+#include "model/ProgramState.h"
 #include "tools/FormGrafiek.h"
 #include "tools/GraphPainter.h"
-#include "ui/ProgramState.h"
 #include "ui/ScriptedDialogs.h"
 
 #include <QCheckBox>

@@ -5,8 +5,8 @@
 #include "../sim/SimLinkFixture.h"
 #include "support/QtPrinting.h"
 
-#include "params/model/ParamTables.h"
-#include "tools/GraphLogic.h"
+#include "model/GraphLogic.h"
+#include "model/ParamTables.h"
 
 #include <QRegularExpression>
 

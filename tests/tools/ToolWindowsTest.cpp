@@ -3,10 +3,10 @@
 
 #include "../sim/SimLinkFixture.h"
 
+#include "model/LanguageTexts.h"
+#include "model/ProgramState.h"
 #include "tools/FormApparaatZoeken.h"
 #include "tools/FormCalibratie.h"
-#include "ui/LanguageTexts.h"
-#include "ui/ProgramState.h"
 #include "ui/ScriptedDialogs.h"
 #include "ui/TextTableChecks.h"
 

@@ -1,0 +1,335 @@
+#include "model/TableTransfer.h"
+
+#include "link/ReplyText.h"
+#include "link/ZRComm.h"
+#include "model/TableFile.h"
+
+namespace kqm52 {
+
+namespace {
+
+using Seq = RequestSequence;
+
+QByteArray inBuffer(const QByteArray& reply) {
+    return reply.left(TableTransfer::ReplyBufferSize);
+}
+
+} // namespace
+
+QString SendReport::stopText(const QString& stopNote, const QString& computeNote) const {
+    if (complete()) return {};
+    if (confirmed < total) return QString(stopNote).arg(firstUnconfirmed).arg(confirmed).arg(total);
+    return QString(computeNote).arg(total);
+}
+
+std::optional<qint32> TableTransfer::replyValue(const QByteArray& reply) {
+    if (!replyFits(reply, ReplyBufferSize)) return std::nullopt;
+    const QByteArray held = inBuffer(reply);
+    if (held.size() < 5) return std::nullopt;
+    const QByteArray body = held.mid(3, held.size() - 5);
+    const qsizetype blank = body.indexOf(' ');
+    if (blank < 0) return std::nullopt;
+    return TableFile::parseInteger(QByteArrayView(body).sliced(blank + 1));
+}
+
+std::optional<qint32> TableTransfer::replyNumber(const QByteArray& reply) {
+    if (!replyFits(reply, ReplyBufferSize)) return std::nullopt;
+    const QByteArray held = inBuffer(reply);
+    if (held.size() < 5) return std::nullopt;
+    const QByteArrayView body = QByteArrayView(held).sliced(3, held.size() - 5);
+    const qsizetype blank = body.indexOf(' ');
+    return TableFile::parseInteger(blank < 0 ? body : body.first(blank));
+}
+
+TableTransfer::TableTransfer(TZRComm& port, Direction direction)
+    : direction_(direction), port_(port) {
+    requests_.setUpForDevice(direction == Direction::Receive ? ReceiveTimeoutMs : SendTimeoutMs);
+    requests_.SetZRComm(&port);
+    compute_.setUpForDevice(ComputeTimeoutMs);
+    compute_.SetZRComm(&port);
+
+    sequence_ = std::make_unique<RequestSequence>(requests_);
+    // One more try after a reply that cannot be used; the link has already
+    // retried a link error, so that stops at once.
+    sequence_->setPolicy({.badReplyRetries = 1, .commErrorRetries = 0});
+    sequence_->onItemStarted = [this](int item) { itemStarted(item); };
+    sequence_->onFinished = [this](Seq::Ending e) { requestsFinished(e); };
+
+    computeSequence_ = std::make_unique<RequestSequence>(compute_);
+    computeSequence_->setPolicy({.badReplyRetries = 0, .commErrorRetries = 0});
+    // Any answer is an outcome: "bp -1" or the unit's complaint.
+    computeSequence_->setItems({Seq::Item{QStringLiteral("bp"), {}, -1, {}}});
+    computeSequence_->onFinished = [this](Seq::Ending e) { computeFinished(e); };
+}
+
+TableTransfer::~TableTransfer() = default;
+
+void TableTransfer::setMode(int mode) {
+    mode_ = mode >= 0 && mode <= 3 ? Mode(mode) : Mode::Parameters;
+}
+
+int TableTransfer::numberOf(int item) const {
+    return parameterItem(item) ? item : item - parameterItems_ + 1;
+}
+
+std::vector<Seq::Item> TableTransfer::buildItems() {
+    const bool receive = direction_ == Direction::Receive;
+    std::vector<Seq::Item> items;
+    const auto add = [&](QString request, int item) {
+        items.push_back(
+            Seq::Item{std::move(request),
+                      [this, item](const QByteArray& reply) { return judge(item, reply); },
+                      -1,
+                      {}});
+    };
+    int item = 0;
+    if (mode_ != Mode::Setpoints)
+        for (int p = 0; p < ParamTables::ParameterCount; ++p, ++item)
+            add(receive ? QStringLiteral("rp %1").arg(p)
+                        : QStringLiteral("wp %1 %2").arg(p).arg(tables.parameters[std::size_t(p)]),
+                item);
+    if (mode_ != Mode::Parameters)
+        for (int s = 1; s <= ParamTables::SetpointCount; ++s, ++item)
+            add(receive
+                    ? QStringLiteral("rs %1").arg(s)
+                    : QStringLiteral("ws %1 %2").arg(s).arg(tables.setpoints[std::size_t(s - 1)]),
+                item);
+    return items;
+}
+
+void TableTransfer::start() {
+    if (sequence_->running() || computeSequence_->running()) return;
+    // A port that closed itself because its converter was pulled out opens
+    // again here, as Open would: once the converter is back, Again (or the
+    // offer to send the same values again) works without a detour through
+    // the main window.  Still gone, the open fails and the first request
+    // then stops on the closed port with the link's failure text.
+    if (!port_.Active() && port_.LastSystemError() != 0) {
+        try {
+            port_.SetActive(true);
+        } catch (const ECommHandleError&) {
+        }
+    }
+    // A unit that missed a request made the port fall back to silence
+    // framing; that unit may be back, or another one on the line now.
+    port_.resumeFastFraming();
+    status_ = Status::Running;
+    stop_ = Stop::None;
+    failedItem_.clear();
+    commError_.clear();
+    computeAnswer_.clear();
+    computeAnswered_ = false;
+    closedWithOK_ = false;
+    view_ = TransferView{};
+    parameterItems_ = mode_ == Mode::Setpoints ? 0 : ParamTables::ParameterCount;
+    sequence_->setItems(buildItems());
+    sequence_->start(0);
+}
+
+void TableTransfer::ok() {
+    if (status_ == Status::Done) close(Result::OK);
+}
+
+void TableTransfer::cancel() {
+    switch (status_) {
+    case Status::Running:
+        sequence_->cancel();
+        break;
+    case Status::Computing:
+        computeSequence_->cancel();
+        break;
+    case Status::Idle:
+    case Status::Done:
+    case Status::Stopped:
+        close(Result::Cancel);
+        break;
+    case Status::Closed:
+        break;
+    }
+}
+
+Seq::Verdict TableTransfer::judge(int item, const QByteArray& reply) {
+    // Cut to the buffer, a longer reply can read like an answer it is not:
+    // a write echo the unit never gave, or a value it never sent.
+    if (!replyFits(reply, ReplyBufferSize)) return Seq::Verdict::Bad;
+    const QByteArray held = inBuffer(reply);
+    const bool parameter = parameterItem(item);
+    // The echo must name the item asked for, or the reply is about another.
+    const bool sameItem = replyNumber(held) == numberOf(item);
+    if (direction_ == Direction::Send) {
+        if (held.startsWith("er 7")) return Seq::Verdict::Refused;
+        return held.startsWith(parameter ? "wp" : "ws") && sameItem ? Seq::Verdict::Good
+                                                                    : Seq::Verdict::Bad;
+    }
+    if (!held.startsWith(parameter ? "rp" : "rs") || !sameItem) return Seq::Verdict::Bad;
+    const std::optional<qint32> value = replyValue(held);
+    if (!value) return Seq::Verdict::Bad;
+    if (parameter)
+        tables.parameters[std::size_t(item)] = *value;
+    else
+        tables.setpoints[std::size_t(numberOf(item) - 1)] = *value;
+    return Seq::Verdict::Good;
+}
+
+void TableTransfer::itemStarted(int item) {
+    const bool parameter = parameterItem(item);
+    const int number = numberOf(item);
+    view_.panelText = text(parameter ? 2 : 4) + QLatin1Char(' ') + QString::number(number);
+    view_.panelRed = false;
+    view_.progressMaximum =
+        parameter ? ParamTables::ParameterCount - 1 : ParamTables::SetpointCount;
+    view_.progressPosition = number;
+    show();
+}
+
+void TableTransfer::requestsFinished(Seq::Ending ending) {
+    switch (ending) {
+    case Seq::Ending::Completed:
+        if (direction_ == Direction::Receive) {
+            finishWith(mode_ == Mode::Parameters ? 3 : mode_ == Mode::Setpoints ? 5 : 6, false);
+        } else if (mode_ == Mode::Setpoints) {
+            finishWith(5, false);
+        } else {
+            // The unit recomputes what follows from the parameters just written.
+            status_ = Status::Computing;
+            view_.panelText = computingText();
+            view_.panelRed = false;
+            show();
+            computeSequence_->start(0);
+        }
+        break;
+    case Seq::Ending::Cancelled:
+        close(Result::Cancel);
+        break;
+    case Seq::Ending::Stopped: {
+        const int item = sequence_->current();
+        const Seq::ItemOutcome& outcome = sequence_->outcome(item);
+        failedItem_ = QStringLiteral("%1[%2]")
+                          .arg(parameterItem(item) ? QLatin1Char('P') : QLatin1Char('S'))
+                          .arg(numberOf(item), 3, 10, QLatin1Char('0'));
+        if (outcome.status == Seq::ItemStatus::BadReply) {
+            stop_ = Stop::BadReply;
+            status_ = Status::Stopped;
+            view_.panelText = text(7) + QLatin1Char(' ') +
+                              QString::fromLatin1(inBuffer(outcome.reply).left(4)) +
+                              QStringLiteral("   ") + failedItem_;
+            view_.panelRed = true;
+            view_.againVisible = true;
+            show();
+        } else if (outcome.status == Seq::ItemStatus::Refused) {
+            stop_ = Stop::Refused;
+            status_ = Status::Stopped;
+            view_.panelText = QStringLiteral("(er 7) ") + text(9);
+            view_.panelRed = true;
+            view_.againVisible = true;
+            show();
+        } else {
+            commFailed(outcome.error);
+        }
+        break;
+    }
+    case Seq::Ending::None:
+        break;
+    }
+}
+
+void TableTransfer::computeFinished(Seq::Ending ending) {
+    if (ending == Seq::Ending::Cancelled) {
+        close(Result::Cancel);
+        return;
+    }
+    const Seq::ItemOutcome& outcome = computeSequence_->outcome(0);
+    if (ending != Seq::Ending::Completed) {
+        commFailed(outcome.error);
+        return;
+    }
+    computeAnswered_ = true;
+    const QByteArray held = inBuffer(outcome.reply);
+    const QByteArray answer = held.left(std::max<qsizetype>(0, held.size() - 2));
+    if (answer == "bp -1") {
+        finishWith(mode_ == Mode::Parameters  ? 3
+                   : mode_ == Mode::Setpoints ? 5
+                   : mode_ == Mode::Both      ? 6
+                                              : 8,
+                   false);
+        return;
+    }
+    computeAnswer_ = QString::fromLatin1(answer.mid(3));
+    finishWith(-1, true);
+    view_.panelText = text(10) + QLatin1Char(' ') + computeAnswer_ + QLatin1Char(' ') + text(11);
+    show();
+}
+
+void TableTransfer::commFailed(const TCommError& error) {
+    commError_ = error;
+    status_ = Status::Stopped;
+    if (error.Code == CommCode::Timeout) {
+        stop_ = Stop::Timeout;
+        view_.panelText = text(0);
+    } else if (error.SystemError != 0 || error.LineErrors != 0) {
+        stop_ = Stop::LineError;
+        view_.panelText = text(1);
+    } else {
+        // No reply, no details (the port closed under the transfer): still a
+        // failure the user must see, and the nearest text says the link failed.
+        stop_ = Stop::LinkError;
+        view_.panelText = text(1);
+    }
+    view_.panelRed = true;
+    view_.againVisible = true;
+    show();
+}
+
+void TableTransfer::finishWith(int textNo, bool red) {
+    status_ = Status::Done;
+    if (textNo >= 0) view_.panelText = text(textNo);
+    view_.panelRed = red;
+    view_.okVisible = true;
+    view_.okFocused = true;
+    view_.againVisible = true;
+    show();
+}
+
+SendReport TableTransfer::sendReport() const {
+    SendReport r;
+    r.closedWithOK = closedWithOK_;
+    r.total = sequence_->count();
+    const auto& outcomes = sequence_->outcomes();
+    while (r.confirmed < int(outcomes.size()) &&
+           outcomes[std::size_t(r.confirmed)].status == Seq::ItemStatus::Good)
+        ++r.confirmed;
+    if (r.confirmed < r.total) {
+        const int item = r.confirmed;
+        r.firstUnconfirmed =
+            parameterItem(item)
+                ? QStringLiteral("P%1").arg(item, 3, 10, QLatin1Char('0'))
+                : QStringLiteral("S%1").arg(numberOf(item), 2, 10, QLatin1Char('0'));
+    }
+    r.computeDue = mode_ != Mode::Setpoints;
+    r.computeAnswered = computeAnswered_;
+    if (stop_ == Stop::Refused && r.confirmed < int(outcomes.size()) &&
+        sequence_->outcome(r.confirmed).status == Seq::ItemStatus::Refused) {
+        const int item = r.confirmed;
+        r.refused = true;
+        r.refusedIsSetpoint = !parameterItem(item);
+        r.refusedNumber = numberOf(item);
+        r.refusedValue = r.refusedIsSetpoint ? tables.setpoints[std::size_t(r.refusedNumber - 1)]
+                                             : tables.parameters[std::size_t(r.refusedNumber)];
+    }
+    return r;
+}
+
+void TableTransfer::close(Result result) {
+    closedWithOK_ = result == Result::OK;
+    status_ = Status::Closed;
+    if (onClosed) onClosed(result);
+}
+
+void TableTransfer::show() {
+    // Whatever stopped a send, the user learns how far the unit got.
+    if (direction_ == Direction::Send && status_ == Status::Stopped)
+        view_.stopNote = sendReport().stopText(stopNote_, computeNote_);
+    if (onViewChanged) onViewChanged(view_);
+}
+
+} // namespace kqm52

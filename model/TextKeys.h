@@ -1,0 +1,637 @@
+#pragma once
+
+// The language texts of every window, in one table: section and key in the
+// language file (Taal0.ini .. Taal2.ini), the window's built-in text for a key
+// the file lacks, and the controls the text labels.
+//
+// A window puts the texts with controls on itself through applyTexts()
+// (ui/ApplyTexts.h) and reads the others (state captions, messages) through
+// LanguageTexts::text(TextId{"Section", "Key"}), which refuses to build for a
+// section or key that is not in this table.  The data test (tests/data) holds
+// the three language files and data/tools/make_data.py against it.
+//
+// Adding a window: add a block of rows here, in the order the window reads
+// them, with the objectName of each control in the fourth column; add the
+// same keys with their three translations to data/tools/make_data.py and run
+// it.  Nothing else lists the keys.
+//
+// Sections and keys are spelled as the language files have always spelled
+// them (misspellings too: "AparaatZoeken", "LabelFuncte", "LAbelHysteresis");
+// lookups compare them without regard to case, so the setpoint printout's
+// "EditSollWert" finds the setpoint editor's section "EditSollwert".
+
+#include <QAnyStringView>
+
+#include <span>
+#include <string_view>
+
+namespace kqm52 {
+
+enum class TextKind {
+    // A caption, label or message: empty while no language file is loaded,
+    // when the controls keep the texts they were built with.
+    Text,
+    // A text that must never go blank (a caption that follows a state, our own
+    // advice after an error): the built-in text while no file is loaded.
+    KeepsDefault,
+    // The items of a combo box as list text (as the catalogue writes option
+    // lists); count is the number of items the box needs.
+    ItemList,
+};
+
+struct TextKey {
+    const char* section;
+    const char* key;
+    const char* def; // the window's built-in text when the key is missing
+    // The objectNames of the controls the text labels, separated by blanks:
+    // a label, button, group box, menu or menu item, a tab page (its tab), a
+    // combo box (its items) or the window itself (its caption).  Empty for a
+    // text the window uses itself.
+    const char* controls = "";
+    TextKind kind = TextKind::Text;
+    int count = 0;
+};
+
+// clang-format off
+inline constexpr TextKey kTextTable[] = {
+    // The main window.  The captions that follow a state are set by the window
+    // itself; without a language file they keep their built-in text, so a button
+    // never goes blank.
+    {"Main", "GroepIngangen", "Ingangen", "GroupBoxIngangen"},
+    {"Main", "GroepUitgangen", "Uitgangen", "GroupBoxUitgangen"},
+    {"Main", "Groep_ANA_IN", "Analoog in", "GroupBox_ANA_IN"},
+    {"Main", "Groep_ANA_UIT", "Analoog uit", "GroupBox_ANA_UIT"},
+    {"Main", "GroepActual", "Actual", "GroupBoxActual"},
+    {"Main", "GroepDuimwiel", "DW", "GroupBox_DW"},
+    {"Main", "LabelActualPositie", "Positie:", "LabelPositie"},
+    {"Main", "LabelActualSnelheid", "Snelheid:", "LabelSnelheid"},
+    {"Main", "LabelActualSpanning", "Spanning:", "LabelSpanning_uit LabelSpanning_in"},
+    {"Main", "LabelActualStroom", "Stroom:", "LabelStroom_uit LabelStroom_in"},
+    {"Main", "CmdIO_ON", "I/O ON", "", TextKind::KeepsDefault},
+    {"Main", "CmdIO_OFF", "I/O OFF", "", TextKind::KeepsDefault},
+    {"Main", "CmdActual_ON", "Actual ON", "", TextKind::KeepsDefault},
+    {"Main", "CmdActual_OFF", "Actual OFF", "", TextKind::KeepsDefault},
+    {"Main", "CmdComOpen", "Open", "", TextKind::KeepsDefault},
+    {"Main", "CmdComClose", "Close", "", TextKind::KeepsDefault},
+    {"Main", "CmdTerminalZenden", "Zenden", "CmdTerminalZenden"},
+    {"Main", "CmdResetError", "Res error", "CmdResetError"},
+    {"Main", "CmdDuimwiel_ON", "DW ON", "", TextKind::KeepsDefault},
+    {"Main", "CmdDuimwiel_OFF", "DW OFF", "", TextKind::KeepsDefault},
+    {"Main", "PanelTekst0", "tekst 0"}, // no reply from the unit
+    {"Main", "PanelTekst1", "tekst 1"}, // followed by " " SystemError ", " LineErrors
+    {"Main", "menuBestand", "Bestand", "File1"},
+    {"Main", "subAfsluiten", "Afsluiten", "Exit1"},
+    {"Main", "menuEdit", "Edit", "Edit"},
+    {"Main", "subParameters", "Parameters", "Par11"},
+    {"Main", "subSollwerten", "Sollwerten", "Par21"},
+    {"Main", "menuInstellingen", "Instellingen", "Extra"},
+    {"Main", "subInitCom", "Init serieel", "Serial1"},
+    {"Main", "subOpties", "Opties", "ww1"},
+    {"Main", "menuCommunicatie", "Communicatie", "Zendenenontvangen1"},
+    {"Main", "subParSoll", "Parameters + Sollwerten ontvangen", "ParSollOntvangen1"},
+    {"Main", "subBackup", "Backup", "Backup1"},
+    {"Main", "subRestore", "Restore", "Restore1"},
+    {"Main", "subZoeken", "App... zoeken", "MX52zoeken"},
+    {"Main", "menuVenster", "Venster", "Venster"},
+    {"Main", "subNokkenInfo", "Nok info", "displaynokken1"},
+    {"Main", "subGrafiek", "Grafiek", "Grafiek1"},
+    {"Main", "menuHelp", "Help", "Info1"},
+    {"Main", "subInfo", "Info", "FormAbout"},
+    {"Main", "subErrorNummers", "Error nummers", "Errno1"},
+    {"Main", "K0_HoldReset", "Hold/Reset"},
+    {"Main", "K0_RefFijn", "Ref fijn"},
+    {"Main", "K0_SSIJustage", "SSI Justage"},
+    {"Main", "K0_Inactief", "Inactief"},
+    {"Main", "Msg_waarschuwingCaption", ""},
+    {"Main", "Msg_Melding_Geen_MX52", ""},
+    // Ours: fast framing chosen, but the link frames by silence until the next
+    // transfer starts (a unit missed a request); main window and transfer windows.
+    {"Main", "FastFramingOff", "Fast framing off for now", "", TextKind::KeepsDefault},
+    // Ours: the message line of a demo run until the first Open; two lines at most.
+    {"Main", "MsgDemo", "Demo: simulated units on the line; Open connects to them.", "",
+     TextKind::KeepsDefault},
+    // Ours: asked by every save dialog when the chosen file is there already
+    // (No is the default).  "%1" the file.
+    {"Main", "MsgReplaceFile", "%1 is there already. Replace it?", "", TextKind::KeepsDefault},
+    // Ours: a settings, language or catalogue file far larger than any real
+    // one, refused unread.  %1 the file, %2 the bound in MB.
+    {"Main", "MsgBestandTeGroot", "%1 is larger than %2 MB, far more than such a file holds, and "
+                                  "was not read. The program goes on without it.", "",
+     TextKind::KeepsDefault},
+    // Ours: application.ini could not be written when the program closed; the
+    // file and the system's reason come between the two.
+    {"Main", "MsgSettingsNotSaved", "The settings were not saved.", "", TextKind::KeepsDefault},
+    {"Main", "MsgSettingsOldFileKept", "The settings file from before is unchanged.", "",
+     TextKind::KeepsDefault},
+    // Ours: a terminal line longer than a request may be; "%1" its length,
+    // "%2" the most a request holds.
+    {"Main", "MsgTerminalTooLong", "Line too long: %1 characters, at most %2", "",
+     TextKind::KeepsDefault},
+    // Ours: why a parameter, setpoint or backup file was refused, on the line
+    // after the window's own refusal text.  The defaults are the file
+    // readers' own English (model/TableFile.cpp).
+    {"Main", "MsgFileTooLong", "The file is far too long for this kind of file.", "",
+     TextKind::KeepsDefault},
+    // "%1" what the first line must begin with
+    {"Main", "MsgFileNoHeader", "The first line does not begin with \"%1\".", "",
+     TextKind::KeepsDefault},
+    // "%1" the line
+    {"Main", "MsgFileNotDataLine",
+     "Line %1 is not a data line (a letter, three digits, a blank and a value).", "",
+     TextKind::KeepsDefault},
+    // "%1" the line, "%2" the highest number
+    {"Main", "MsgFileBadNumber", "Line %1: the number is not one of 000 \u2026 %2.", "",
+     TextKind::KeepsDefault},
+    // "%1" the line
+    {"Main", "MsgFileBadValue", "Line %1: the value is not a whole decimal number in 32 bits.", "",
+     TextKind::KeepsDefault},
+    // "%1" the number, "%2" and "%3" its two lines
+    {"Main", "MsgFileNumberTwice",
+     "Number %1 appears twice, on lines %2 and %3, so another is missing.", "",
+     TextKind::KeepsDefault},
+    // "%1" the data lines found, "%2" the lines the format has
+    {"Main", "MsgFileLineCount", "The file holds %1 data lines instead of %2.", "",
+     TextKind::KeepsDefault},
+    // "%1" the file's size, "%2" a backup file's
+    {"Main", "MsgBackupSize", "The file holds %1 bytes; a backup file holds exactly %2.", "",
+     TextKind::KeepsDefault},
+    // "%1" a backup file's size
+    {"Main", "MsgBackupLonger", "The file is longer than %1 bytes; a backup file holds exactly %1.",
+     "", TextKind::KeepsDefault},
+    {"Main", "MsgBackupNoMarks", "The file does not carry the marks of a backup file.", "",
+     TextKind::KeepsDefault},
+
+    // Backup and restore.
+    {"BackupRestore", "SaveCaption", ""},
+    // The save dialog's default is "*.bak".
+    {"BackupRestore", "OpenFilter", "ASCII Parameterbestand (*.bak)|*.bak"},
+    {"BackupRestore", "OpenCaption", ""},
+    {"BackupRestore", "OpenMsg2", ""},
+    {"BackupRestore", "Msg_waarschuwingCaption", ""},
+    {"BackupRestore", "Msg_waarschuwingRestore_1", ""}, // followed by two blanks and the file name
+    {"BackupRestore", "Msg_waarschuwingRestore_2", ""},
+    // Ours: a restore that stopped part-way.  "%1" the backup file.
+    // Ours: the unit the restore question is about, on a line of its own
+    // after the file.  "%1" its number, "%2" its type ("MX52").
+    {"BackupRestore", "MsgRestoreUnit", "Unit %1, type %2.", "", TextKind::KeepsDefault},
+    {"BackupRestore", "MsgRestoreStopped", "The restore from %1 did not finish.", "",
+     TextKind::KeepsDefault},
+    {"BackupRestore", "MsgRestoreAgain", "The unit may now hold part of the backup and part of "
+                                         "its old values. Send the backup again once the line is "
+                                         "back?", "", TextKind::KeepsDefault},
+    // Ours: a backup file that could not be written; the system's reason
+    // follows the first line.
+    {"BackupRestore", "MsgBackupNotWritten", "The backup could not be written.", "",
+     TextKind::KeepsDefault},
+    {"BackupRestore", "MsgBackupOldFileKept", "A file that was there before is unchanged.", "",
+     TextKind::KeepsDefault},
+    // Ours: shown only while no language file is loaded, so the built-in text
+    // is the one a user sees.
+    {"BackupRestore", "MsgRestoreNoLanguage", "No language file is loaded, so the restore cannot "
+                                              "ask before it overwrites the unit. Nothing was "
+                                              "sent.", "", TextKind::KeepsDefault},
+
+    // About box and error number list.
+    {"About", "Caption", "Info"},
+    {"About", "Handelsmerk", "Handelsmerk"},
+    {"About", "SoftwareVersie", "Software versie:"}, // followed by " " and the version
+    {"HelpErrorNummers", "Caption", "Error nummers"},
+    // Ours: shown above a help file that was too long to show whole.
+    {"HelpErrorNummers", "MsgAfgekort", "This help file is longer than the window can show; it "
+                                        "is shown only in part.", "", TextKind::KeepsDefault},
+
+    // Options dialog.
+    {"Opties", "Caption", "Instellingem"},
+    {"Opties", "RegAlgemeen", "Algemeen"},
+    {"Opties", "TaalLabel", "Error"},
+    // index = language number
+    {"Opties", "TaalItems", "\"NE\",\"EN\",\"D\"", "", TextKind::ItemList, 3},
+    {"Opties", "CmdOK", "OK"},
+    {"Opties", "CmdCancel", "Cancel"},
+    // Ours: a language whose file cannot be read; the file's path follows the
+    // first line, the second closes the message.
+    {"Opties", "MsgLanguageMissing", "This language file was not found:", "",
+     TextKind::KeepsDefault},
+    {"Opties", "MsgLanguageUnreadable", "This language file cannot be read:", "",
+     TextKind::KeepsDefault},
+    {"Opties", "MsgLanguageKept", "The program stays in its current language.", "",
+     TextKind::KeepsDefault},
+
+    // Serial initialisation; the item lists in the order of the port's
+    // enumerations.  A list the file lacks leaves the window's own names.  The
+    // advice after a failed open is ours and is shown with or without a file.
+    {"InitCom", "Caption", "Seriele poort", "FormInitSerial"},
+    {"InitCom", "RegInterface", "Interface", "TabSheet1"},
+    {"InitCom", "RegExtended", "Extended", "TabSheet2"},
+    {"InitCom", "CmdOK", "OK", "CmdOK"},
+    // The window's own default: "OK" on the Cancel button would invite the wrong press.
+    {"InitCom", "CmdCancel", "Cancel", "CmdCancel"},
+    {"InitCom", "PortLabel", "Poort", "LabelPoort"},
+    {"InitCom", "IOLabel", "IO", "Label_IO"},
+    {"InitCom", "BaudLabel", "Baud", "LabelBaud"},
+    {"InitCom", "DatabitLabel", "Bits", "LabelDataBits"},
+    {"InitCom", "ParityLabel", "Parity", "LabelParity"},
+    {"InitCom", "StopbitLabel", "stopbits", "LabelStopBits"},
+    {"InitCom", "HardwareLabel", "hardware", "LabelHardware"},
+    {"InitCom", "PortTypeLabel", "Poorttype", "LabelPortType"},
+    {"InitCom", "ReceiverLabel", "Receiver", "LabelReceiver"},
+    {"InitCom", "TransmitterLabel", "Transmitter", "LabelTransmitter"},
+    {"InitCom", "DeviceLabel", "Device", "LabelDevice"}, // the device a COM name leads to
+    {"InitCom", "PortItems", "", "ComboPoort", TextKind::ItemList, 16}, // COM1 .. COM16
+    {"InitCom", "IOItems", "", "Combo_IO", TextKind::ItemList, 4}, // TPortAddr
+    {"InitCom", "BaudItems", "", "ComboBaud", TextKind::ItemList, 6}, // from br9600
+    {"InitCom", "DataBitItems", "", "ComboDataBits", TextKind::ItemList, 2}, // TDataBit
+    {"InitCom", "ParityItems", "", "ComboParity", TextKind::ItemList, 3}, // None, Even, Odd
+    {"InitCom", "StopbitItems", "", "ComboStopBits", TextKind::ItemList, 2}, // TStopBit
+    {"InitCom", "HardwareItems", "", "ComboHardware", TextKind::ItemList, 4}, // THardware
+    {"InitCom", "PortTypeItems", "", "ComboPortType", TextKind::ItemList, 3}, // TPortType
+    {"InitCom", "ReceiverItems", "", "ComboReceiver", TextKind::ItemList, 2}, // TReceiveDriver
+    {"InitCom", "TransmitterItems", "", "ComboTransmitter", TextKind::ItemList, 4}, // transmitter
+    // Ours: the reply ends at its line end; the note says what that trades.
+    {"InitCom", "FastFramingCheck", "Fast framing", "CheckFastFraming"},
+    {"InitCom", "FastFramingNote", "Ends each reply at its line end, not after 50 ms of silence: "
+                                   "about 3x faster, but a unit that needs the pause costs one "
+                                   "time-out.", "LabelFastFraming"},
+    // "%1" the port's name, "%2" its device
+    {"InitCom", "MsgCannotOpen", "%1 (%2) cannot be opened:", "", TextKind::KeepsDefault},
+    // "%1" the device
+    {"InitCom", "MsgNoAccess", "You have no read and write access to %1. Ask the administrator "
+                               "of this computer for it.", "", TextKind::KeepsDefault},
+    // "%1" the device, "%2" the group that may use it, "%3" the user
+    {"InitCom", "MsgAccessByGroup", "Access to %1 is granted to the members of the group \"%2\". "
+                                    "Add your user to that group (for example: sudo usermod -aG "
+                                    "%2 %3), then log out and in again.",
+     "", TextKind::KeepsDefault},
+    {"InitCom", "MsgDeviceBusy", "Another program, or another copy of this one, is using the "
+                                 "device. Close it and press OK again.",
+     "", TextKind::KeepsDefault},
+    {"InitCom", "MsgDeviceMissing", "Check that the converter is plugged in, or choose another "
+                                    "device.", "", TextKind::KeepsDefault},
+    // Ours: under the device box while this run leads every port elsewhere
+    // (the demo's simulated units); "%1" that device.
+    {"InitCom", "MsgDemoDevice", "This run uses %1 for every port.", "", TextKind::KeepsDefault},
+
+    // Device search.
+    // Device search; the grid's header cells and the status texts are set by
+    // the window itself.
+    {"AparaatZoeken", "Caption", "Zoeken...", "FormApparaatZoeken"},
+    {"AparaatZoeken", "CmdOK", "OK", "CmdOK"},
+    {"AparaatZoeken", "CmdVerder", "Verder", "CmdVerder"},
+    {"AparaatZoeken", "CmdStart", "Start", "CmdStartZoeken"},
+    {"AparaatZoeken", "CmdStop", "Stop", "CmdStop"},
+    {"AparaatZoeken", "CmdCancel", "Cancel", "CmdCancel"},
+    {"AparaatZoeken", "LabelStartenMet", "Start met:", "LabelStartenMet"},
+    {"AparaatZoeken", "KolomTekst0", "tekst 0"},
+    {"AparaatZoeken", "KolomTekst1", "tekst 1"},
+    {"AparaatZoeken", "KolomTekst2", "tekst 2"},
+    {"AparaatZoeken", "KolomTekst3", "tekst 3"},
+    {"AparaatZoeken", "KolomTekst4", "tekst 4"},
+    {"AparaatZoeken", "GroepParity", "Parity", "GroupBoxParity"},
+    {"AparaatZoeken", "GroepStopBits", "Stopbits", "GroupBoxStopBits"},
+    {"AparaatZoeken", "RadioAlsCom", "COM", "RB_parity_com RB_stopbits_com"},
+    {"AparaatZoeken", "RadioAutoSelect", "COM", "RB_parity_auto RB_stopbits_auto"},
+    {"AparaatZoeken", "PanelTekst0", "Zoeken..", "", TextKind::KeepsDefault}, // searching
+    {"AparaatZoeken", "PanelTekst1", "Gestopt!", "", TextKind::KeepsDefault}, // stopped
+    {"AparaatZoeken", "PanelTekst2", "beeindigd!", "", TextKind::KeepsDefault}, // all probed
+    {"AparaatZoeken", "PanelTekst3", "Apparaat gevonden!", "", TextKind::KeepsDefault}, // found
+    // Ours: the first line of the box when the port will not open; "%1" the
+    // port's name, "%2" its device.  The system's reason follows.
+    {"AparaatZoeken", "MsgCannotOpen", "%1 (%2) cannot be opened:", "", TextKind::KeepsDefault},
+    // Ours: the device vanished during the search (a converter pulled out);
+    // the system's reason and the device follow.
+    {"AparaatZoeken", "MsgDeviceLost", "The port has gone away; the search has stopped:", "",
+     TextKind::KeepsDefault},
+
+    // Parameter editor; its column headers also head the parameter printout.
+    {"EditParam", "Caption", "Edit param", "FormEditParam"},
+    {"EditParam", "KolomTekst0", "tekst 0"},
+    {"EditParam", "KolomTekst1", "tekst 1"},
+    {"EditParam", "KolomTekst2", "tekst 2"},
+    {"EditParam", "KolomTekst3", "tekst 3"},
+    {"EditParam", "KolomTekst4", "tekst 4"},
+    {"EditParam", "min", "min", "StatusPanel0"},
+    {"EditParam", "max", "max", "StatusPanel2"},
+    {"EditParam", "default", "default", "StatusPanel4"},
+    {"EditParam", "CmdClear", "Wissen", "CmdClear"},
+    {"EditParam", "menuBestand", "Bestand", "Bestand"},
+    {"EditParam", "subOpenen", "Openen", "Openen"},
+    {"EditParam", "subOpslaanAls", "Opslaan als...", "OpslaanAls"},
+    {"EditParam", "subLaadDefault", "Laad default", "LaadDefaultparameters"},
+    {"EditParam", "subAfdrukken", "Afdrukken", "Afdrukken"},
+    {"EditParam", "subAfsluiten", "Afsluiten", "Afsluiten"},
+    {"EditParam", "menuZendenOntvangen", "Zenden & ontvangen", "ZendenOntvangen"},
+    {"EditParam", "subParOntvangen", "Par ontvangen", "ParametersOntvangen"},
+    {"EditParam", "subParZenden", "Par zenden", "ParametersZenden"},
+    {"EditParam", "subLoader", "Loader", "ParametersLadenenovernemen1"},
+    {"EditParam", "menuVenster", "Venster", "Venster1"},
+    {"EditParam", "subNokkenInfo", "Nokken info", "Viewnokken1"},
+    // The search (Ctrl+F): its menu item, the hint in its field, the note when nothing matches.
+    {"EditParam", "subZoeken", "Zoeken...", "Zoeken1"},
+    {"EditParam", "ZoekTekst", "Nummer of naam"},
+    {"EditParam", "ZoekGeenTreffers", "Niets gevonden"},
+    {"EditParam", "Msg_ErrorCaption", ""},
+    {"EditParam", "Msg_InfoCaption", ""},
+    {"EditParam", "msg_DefaultParGeladen", ""},
+    {"EditParam", "msg_ErrorSetDefaultPar", ""},
+    {"EditParam", "OpenCaption", ""},
+    // The save dialog's default is "*.mxp".
+    {"EditParam", "OpenFilter", "ASCII Parameterbestand (*.mxp)|*.mxp"},
+    {"EditParam", "OpenMsg1", ""},
+    {"EditParam", "OpenMsg2", ""},
+    {"EditParam", "OpenMsg3", ""},
+    {"EditParam", "OpenMsg4", ""},
+    // Ours: a file that could not be saved; the system's reason follows.
+    {"EditParam", "MsgNotSaved", "The parameters were not saved.", "", TextKind::KeepsDefault},
+    // Ours: shown only while no language file is loaded, in place of the
+    // refusals above (the reason follows) and of msg_ErrorSetDefaultPar.
+    {"EditParam", "MsgNotRead", "The parameter file was not read; nothing was changed.", "",
+     TextKind::KeepsDefault},
+    {"EditParam", "MsgNoDefaults",
+     "The defaults cannot be loaded: Parameters.txt is missing beside the program.", "",
+     TextKind::KeepsDefault},
+    {"EditParam", "SaveCaption", ""},
+    {"EditParam", "Msg_waarschuwingCaption", ""},
+    {"EditParam", "ZendMsg_1", ""}, // the six lines of the send question, joined by LF CR
+    {"EditParam", "ZendMsg_2", ""},
+    {"EditParam", "ZendMsg_3", ""},
+    {"EditParam", "ZendMsg_4", ""},
+    {"EditParam", "ZendMsg_5", ""},
+    {"EditParam", "ZendMsg_6", ""},
+    {"EditParam", "Msg_ParGezondenEnNietGeladen", ""},
+
+    // Receive window.
+    {"LeesParSoll", "CaptionMode0", "Lees Param"},
+    {"LeesParSoll", "CaptionMode1", "Lees Sollw"},
+    {"LeesParSoll", "CaptionMode2", "Lees Param en sollw"},
+    {"LeesParSoll", "CaptionMode3", "Lees Apparaat"},
+    {"LeesParSoll", "CmdOK", "OK", "CmdOK"},
+    {"LeesParSoll", "CmdAgain", "Again", "CmdAgain"},
+    {"LeesParSoll", "CmdCancel", "Cancel", "CmdCancel"},
+    {"LeesParSoll", "PanelTekst0", "tekst 0"}, // no reply in time
+    {"LeesParSoll", "PanelTekst1", "tekst 1"}, // line or system error
+    {"LeesParSoll", "PanelTekst2", "tekst 2"}, // reading a parameter, + " " + number
+    {"LeesParSoll", "PanelTekst3", "tekst 3"}, // parameters complete
+    {"LeesParSoll", "PanelTekst4", "tekst 4"}, // reading a setpoint, + " " + number
+    {"LeesParSoll", "PanelTekst5", "tekst 5"}, // setpoints complete
+    {"LeesParSoll", "PanelTekst6", "tekst 6"}, // parameters and setpoints complete
+    {"LeesParSoll", "PanelTekst7", "tekst 7"}, // bad reply, + " " + reply + "   P[nnn]"
+
+    // Send window.
+    {"SchrijfParSoll", "CaptionMode0", "Schrijf Param"},
+    {"SchrijfParSoll", "CaptionMode1", "Schrijf Sollw"},
+    {"SchrijfParSoll", "CaptionMode2", "Schrijf Param en sollw"},
+    {"SchrijfParSoll", "CaptionMode3", "Schrijf Apparaat"},
+    {"SchrijfParSoll", "CmdOK", "OK", "CmdOK"},
+    {"SchrijfParSoll", "CmdAgain", "Again", "CmdAgain"},
+    {"SchrijfParSoll", "CmdCancel", "Cancel", "CmdCancel"},
+    {"SchrijfParSoll", "PanelTekst0", "tekst 0"},   // no reply in time
+    {"SchrijfParSoll", "PanelTekst1", "tekst 1"},   // line or system error
+    {"SchrijfParSoll", "PanelTekst2", "tekst 2"},   // writing a parameter, + " " + number
+    {"SchrijfParSoll", "PanelTekst3", "tekst 3"},   // finished, mode 0
+    {"SchrijfParSoll", "PanelTekst4", "tekst 4"},   // writing a setpoint, + " " + number
+    {"SchrijfParSoll", "PanelTekst5", "tekst 5"},   // finished, mode 1
+    {"SchrijfParSoll", "PanelTekst6", "tekst 6"},   // finished, mode 2
+    {"SchrijfParSoll", "PanelTekst7", "tekst 7"},   // bad reply
+    {"SchrijfParSoll", "PanelTekst8", "tekst 8"},   // finished, mode 3
+    {"SchrijfParSoll", "PanelTekst9", "tekst 9"},   // after "(er 7) ": value refused
+    {"SchrijfParSoll", "PanelTekst10", "tekst 10"}, // before the "bp" answer
+    {"SchrijfParSoll", "PanelTekst11", "tekst 11"}, // after the "bp" answer
+    // Ours: how far a send got when it stopped (under the progress bar), and
+    // the question after it.  "%1" the first value the unit did not confirm
+    // ("P123", "S07"), "%2" how many it confirmed, "%3" how many were to go.
+    {"SchrijfParSoll", "StopNote", "Stopped at %1: the unit confirmed %2 of %3 values.",
+     "", TextKind::KeepsDefault},
+    // "%1" how many values were written
+    {"SchrijfParSoll", "StopNoteCompute", "All %1 values were written, but the unit has not "
+                                          "confirmed recomputing its parameters (\"bp\").",
+     "", TextKind::KeepsDefault},
+    {"SchrijfParSoll", "MsgSendAgain", "The unit may now hold part of the new values and part of "
+                                       "its old ones. Send the values again once the line is "
+                                       "back?", "", TextKind::KeepsDefault},
+    // The question instead when every value arrived and only "bp" is missing.
+    {"SchrijfParSoll", "MsgSendAgainCompute", "Send them again once the line is back, so that "
+                                              "the unit recomputes its parameters?",
+     "", TextKind::KeepsDefault},
+    // Ours: the unit refused a value ("er 7").  "%1" the item and its name
+    // ("P012 Name", "S07"), "%2" the value sent, "%3" and "%4" its limits.
+    {"SchrijfParSoll", "MsgRefused", "The unit refused %1: %2 (limits %3 … %4). Sending the same "
+                                     "values again would be refused at the same place.",
+     "", TextKind::KeepsDefault},
+    // The offer after it in the editors; "%1" the item ("P012", "S07").
+    {"SchrijfParSoll", "MsgRefusedOpen", "Go to %1 in the editor to correct it?", "",
+     TextKind::KeepsDefault},
+    // Ours: asked before a send or restore whose values lie outside their
+    // limits; the list follows the first line, one line per value ("%1"
+    // item and name, "%2" value, "%3" and "%4" the limits), then the question.
+    {"SchrijfParSoll", "MsgOutOfLimits", "These values lie outside the limits the unit accepts. "
+                                         "It would refuse the first of them and be left half "
+                                         "written:", "", TextKind::KeepsDefault},
+    {"SchrijfParSoll", "MsgLimitLine", "%1: %2 (limits %3 … %4)", "", TextKind::KeepsDefault},
+    // After the listed ones, when there are more: "%1" how many.
+    {"SchrijfParSoll", "MsgLimitMore", "… and %1 more.", "", TextKind::KeepsDefault},
+    {"SchrijfParSoll", "MsgSendAnyway", "Send anyway?", "", TextKind::KeepsDefault},
+
+    // Parameter loader.
+    {"Loader", "Caption", "Loader", "FormParLoader"},
+    {"Loader", "CmdOK", "OK", "CmdOK"},
+    {"Loader", "PanelTekst0", "tekst 0"}, // no reply in time
+    {"Loader", "PanelTekst1", "tekst 1"}, // read, not shown
+    {"Loader", "PanelTekst2", "tekst 2"}, // line or system error
+    {"Loader", "PanelTekst3", "tekst 3"}, // read, not shown
+    {"Loader", "PanelTekst4", "tekst 4"}, // parameters computed
+    {"Loader", "PanelTekst5", "tekst 5"}, // before the "bp" answer
+    {"Loader", "PanelTekst6", "tekst 6"}, // after the "bp" answer
+    // %1 the start of a reply that is no answer to "bp".
+    {"Loader", "MsgOnbruikbaarAntwoord",
+     "Onbruikbaar antwoord van het apparaat (%1); of de parameters geladen zijn, is niet bekend.",
+     "", TextKind::KeepsDefault},
+
+    // Service parameter window.
+    {"ParamService", "LabelMin", "min", "LabelMin"},
+    {"ParamService", "LabelMax", "max", "LabelMax"},
+    {"ParamService", "LabelDefault", "default", "LabelDefault"},
+    {"ParamService", "LabelParData", "default", "LabelParData"},
+    {"ParamService", "CmdOK", "OK", "CmdOK"},
+    {"ParamService", "CmdDefault", "Default", "CmdDefault"},
+    {"ParamService", "CmdZenden", "Zenden", "CmdZenden"},
+    {"ParamService", "CmdCancel", "annuleren", "CmdCancel"},
+    {"ParamService", "PanelTekst0", "tekst 0"},   // time-out
+    {"ParamService", "PanelTekst1", "tekst 1"},   // sending a parameter
+    {"ParamService", "PanelTekst2", "tekst 2"},   // value outside minimum..maximum
+    {"ParamService", "PanelTekst3", "tekst 3"},   // too many digits
+    {"ParamService", "PanelTekst4", "tekst 4"},   // parameter written
+    {"ParamService", "PanelTekst5", "tekst 5"},   // other link error
+    {"ParamService", "PanelTekst6", "tekst 6"},   // after "(er 7) ": value refused
+    {"ParamService", "PanelTekst7", "tekst 7"},   // after the "bp" answer
+    {"ParamService", "PanelTekst8", "tekst 8"},   // before the "bp" answer
+    {"ParamService", "PanelTekst9", "tekst 9"},   // loading parameters
+    {"ParamService", "PanelTekst10", "tekst 10"}, // parameters loaded
+    // %1 the start of a reply that is no answer to the write.
+    {"ParamService", "MsgOnbruikbaarAntwoord",
+     "Onbruikbaar antwoord van het apparaat (%1); of de parameter geschreven is, is niet bekend.",
+     "", TextKind::KeepsDefault},
+
+    // Printouts, and the questions before printing unloaded values.
+    {"Afdrukken", "CaptionPar", "Afdrukken param"},
+    {"Afdrukken", "CaptionSoll", "Afdrukken Soll"},
+    {"Afdrukken", "LabelFirma", "Firma", "LabelFirma"},
+    {"Afdrukken", "LabelType", "Type", "LabelType"},
+    {"Afdrukken", "LabelSn", "Serie nr", "LabelSn"},
+    {"Afdrukken", "CmdOK", "OK", "CmdOK"},
+    {"Afdrukken", "CmdCancel", "Annuleren", "CmdCancel"},
+    {"Afdrukken", "TekstPagina", "P"},
+    {"Afdrukken", "NaamSoll", "Solwerten"},
+    {"Afdrukken", "Msg_waarschuwingCaption", ""},
+    {"Afdrukken", "AfdrukMsg_1", ""}, // the six lines of the parameter print question
+    {"Afdrukken", "AfdrukMsg_2", ""},
+    {"Afdrukken", "AfdrukMsg_3", ""},
+    {"Afdrukken", "AfdrukMsg_4", ""},
+    {"Afdrukken", "AfdrukMsg_5", ""},
+    {"Afdrukken", "AfdrukMsg_6", ""},
+    {"Afdrukken", "AfdrukMsg_10", ""}, // the five lines of the setpoint print question
+    {"Afdrukken", "AfdrukMsg_20", ""},
+    {"Afdrukken", "AfdrukMsg_30", ""},
+    {"Afdrukken", "AfdrukMsg_40", ""},
+    {"Afdrukken", "AfdrukMsg_50", ""},
+    // Ours: a printout that failed; where and why follow.
+    {"Afdrukken", "MsgNotPrinted", "Nothing was printed.", "", TextKind::KeepsDefault},
+    // Ours: why, after the PDF file's or the printer's name.
+    {"Afdrukken", "MsgPdfNotStarted", "the PDF could not be started.", "", TextKind::KeepsDefault},
+    {"Afdrukken", "MsgPdfNotCompleted", "the PDF could not be completed.", "",
+     TextKind::KeepsDefault},
+    {"Afdrukken", "MsgPrinterNotStarted", "the printer could not be started.", "",
+     TextKind::KeepsDefault},
+    {"Afdrukken", "MsgPrinterFailed", "the printer reported an error.", "",
+     TextKind::KeepsDefault},
+
+    // Setpoint editor; the setpoint printout reads its column headers as "EditSollWert".
+    {"EditSollwert", "Caption", "Edit Sollw", "FormEditSollwerten"},
+    {"EditSollwert", "Kolomtekst_no", "No"},     // the setpoint printout: "tekst 0"
+    {"EditSollwert", "Kolomtekst_waarde", "No"}, // the setpoint printout: "tekst 1"
+    {"EditSollwert", "menuBestand", "Bestand", "Bestand1"},
+    {"EditSollwert", "subOpenen", "Openen", "Openen1"},
+    {"EditSollwert", "subOpslaanAls", "Opslaan als...", "Opslaanals1"},
+    {"EditSollwert", "subAfdrukken", "Afdruk", "Afdrukken"},
+    {"EditSollwert", "subAfsluiten", "Afsluiten", "Afsluiten1"},
+    {"EditSollwert", "menuZendenOntvangen", "Zenden & ontvangen", "ZendenOntvangen1"},
+    {"EditSollwert", "subParOntvangen", "Par ontvangen", "Sollwertenontvangen1"},
+    {"EditSollwert", "subParZenden", "Par zenden", "Sollwertenzenden1"},
+    // Never blank: a refused entry must say so.
+    {"EditSollwert", "Msg_SollwertOngeldig", "Ingane ongeldig!", "", TextKind::KeepsDefault},
+    {"EditSollwert", "SaveCaption", ""},
+    {"EditSollwert", "OpenCaption", ""},
+    // Setpoint files, with or without a language file: a parameter filter
+    // here would hide every setpoint file in the open dialog.
+    {"EditSollwert", "OpenFilter", "ASCII Sollwertbestand (*.mxs)|*.mxs", "",
+     TextKind::KeepsDefault},
+    {"EditSollwert", "Msg_ErrorCaption", ""},
+    {"EditSollwert", "OpenMsg1", ""},
+    {"EditSollwert", "OpenMsg2", ""},
+    {"EditSollwert", "OpenMsg3", ""},
+    {"EditSollwert", "OpenMsg4", ""},
+    {"EditSollwert", "MsgNotSaved", "The setpoints were not saved.", "", TextKind::KeepsDefault},
+    {"EditSollwert", "Msg_waarschuwingCaption", ""},
+    {"EditSollwert", "ZendMsg_10", ""}, // the five lines of the send question
+    {"EditSollwert", "ZendMsg_20", ""},
+    {"EditSollwert", "ZendMsg_30", ""},
+    {"EditSollwert", "ZendMsg_40", ""},
+    {"EditSollwert", "ZendMsg_50", ""},
+
+    // Cam display.
+    {"DisplayNokken", "Caption", "Display nokken"},
+    {"DisplayNokken", "RijTekst", "Uitg"}, // row label: RijTekst + "-" + output number
+    {"DisplayNokken", "LabelNokNo", "Nok"},
+    {"DisplayNokken", "LabelFuncte", "Functie"},
+    {"DisplayNokken", "LabelBron", "Bron"},
+    {"DisplayNokken", "LabelAanvang", "Aanvang"},
+    {"DisplayNokken", "LabelEinde", "Einde"},
+    {"DisplayNokken", "LAbelHysteresis", "Hysteresis"},
+    {"DisplayNokken", "LabelVervroeging", "Vervroeging"},
+
+    // Log graph.
+    {"Grafiek", "CaptionGrafiek", "Istwerten"},
+    {"Grafiek", "LabelBuffer", "Buffer"},
+    {"Grafiek", "LabelAutoscroll", "Autoscroll"},
+    {"Grafiek", "LabelHulplijnenXas", "Hulplijn"},
+    {"Grafiek", "LabelHulplijnenYas", "Hulplijn"},
+    {"Grafiek", "CmdStartLog", "Start"},
+    {"Grafiek", "CmdStopLog", "Stop"},
+    {"Grafiek", "GroepXas", "X"},
+    {"Grafiek", "GroepYas", "Y"},
+    {"Grafiek", "LabelBron", "Bron"},
+    // Sources by index: r0 .. r5 (position, velocity, analog out U and I,
+    // analog in U and I).
+    {"Grafiek", "optiesBron", "", "", TextKind::ItemList, 6},
+    {"Grafiek", "PanelTekst0", "tekst 0"}, // time-out
+    {"Grafiek", "PanelTekst1", "tekst 1"}, // other link error
+    {"Grafiek", "PanelTekst2", "tekst 2"}, // logging started
+    {"Grafiek", "PanelTekst3", "tekst 3"}, // logging stopped
+    {"Grafiek", "PanelTekst4", "tekst 4"}, // buffer full
+    // Ours: a CSV or PNG export that could not be written; the file and the
+    // system's reason follow.
+    {"Grafiek", "MsgNotSaved", "The file was not saved.", "", TextKind::KeepsDefault},
+
+    // Calibration.  Its captions are fixed; only its messages are here.
+    // %1 the field ("DA Spanning Gain +"), %2 what was typed, %3 and %4 the limits.
+    {"Calibratie", "MsgBuitenBereik", "%1: %2 ligt buiten %3 tot %4 en is niet verzonden.", "",
+     TextKind::KeepsDefault},
+    // %1 the field, %2 the value the unit holds, %3 and %4 the field's limits.
+    {"Calibratie", "MsgWaardeBuitenBereik",
+     "%1: het apparaat heeft %2, buiten %3 tot %4. Alleen een waarde binnen die grenzen wordt "
+     "verzonden.",
+     "", TextKind::KeepsDefault},
+    // %1 the bytes received, %2 the most the reply buffer holds.
+    {"Calibratie", "MsgAntwoordTeLang",
+     "Antwoord te lang (%1 bytes, ten hoogste %2) en niet gebruikt.", "", TextKind::KeepsDefault},
+    // %1 the request, %2 the reply that does not echo it.
+    {"Calibratie", "MsgAntwoordNietGevraagd",
+     "Antwoord hoort niet bij \"%1\" en is niet gebruikt: %2", "", TextKind::KeepsDefault},
+    // The question on closing with constants sent but not stored in the EEPROM.
+    {"Calibratie", "Msg_waarschuwingCaption", "Waarschuwing", "", TextKind::KeepsDefault},
+    {"Calibratie", "MsgNietOpgeslagen",
+     "Er zijn calibratie waarden naar de MX5x...gezonden maar nog niet gesaved in EEPROM. Wilt U "
+     "toch afsluiten?",
+     "", TextKind::KeepsDefault},
+};
+// clang-format on
+
+// The whole table, by window, keys in the order the window reads them.
+constexpr std::span<const TextKey> textKeys() {
+    return kTextTable;
+}
+
+// The entry for section/key (case-insensitive), or nullptr.
+const TextKey* findTextKey(QAnyStringView section, QAnyStringView key);
+
+namespace detail {
+
+constexpr bool sameTextName(std::string_view a, std::string_view b) {
+    if (a.size() != b.size()) return false;
+    const auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? char(c - 'A' + 'a') : c; };
+    for (std::size_t i = 0; i < a.size(); ++i)
+        if (lower(a[i]) != lower(b[i])) return false;
+    return true;
+}
+
+consteval const TextKey* textKeyAt(std::string_view section, std::string_view key) {
+    for (const TextKey& k : kTextTable)
+        if (sameTextName(k.section, section) && sameTextName(k.key, key)) return &k;
+    // Reached only for a name the table lacks: the build stops here.
+    throw "no such section and key in the text table";
+}
+
+} // namespace detail
+
+// A row of the table named in code; a misspelt section or key does not build.
+class TextId {
+  public:
+    consteval TextId(std::string_view section, std::string_view key)
+        : key_(detail::textKeyAt(section, key)) {}
+    const TextKey& operator*() const { return *key_; }
+    const TextKey* operator->() const { return key_; }
+
+  private:
+    const TextKey* key_;
+};
+
+} // namespace kqm52
