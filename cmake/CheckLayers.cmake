@@ -18,7 +18,7 @@ set(LAYERS
   "tools:ui,params/model,inifile,link"
   "dialogs:ui,params/model,inifile,link"
   "app:link/setup,shell,params,setpoints,tools,dialogs,ui,params/model,inifile,link,sim"
-  "ctl:params/model,inifile,link,sim,tools/model")
+  "ctl:params/model,inifile,link,sim,tools/model,tools,ui")
 
 if(NOT SOURCE_DIR)
   message(FATAL_ERROR "usage: cmake -DSOURCE_DIR=<tree> -P CheckLayers.cmake")
