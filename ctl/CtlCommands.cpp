@@ -44,7 +44,7 @@ QString fileRefusal(const QString& path, const FileProblem& problem) {
 } // namespace
 
 QString serialNumberIn(const Identity& identity) {
-    static const QRegularExpression sn(QStringLiteral("\\bS/?N[:.]?\\s*([A-Za-z0-9][A-Za-z0-9_-]*)"));
+    static const QRegularExpression sn(QStringLiteral("\\bS/?N(?:[:.]\\s*|\\s+)([A-Za-z0-9][A-Za-z0-9_-]*)"));
     for (const QString& text : {identity.hardware, identity.extra, identity.type}) {
         const auto m = sn.match(text);
         if (m.hasMatch()) return m.captured(1);
@@ -247,8 +247,16 @@ QString CtlCommands::sendStopText(const SendReport& report) const {
 
 int CtlCommands::transfer(TableTransfer& t, const QString& what, QString* error) {
     QString message;
-    t.onViewChanged = [&](const TransferView& v) { drawProgress(v, what); };
     bool interrupted = false;
+    t.onViewChanged = [&](const TransferView& v) {
+        // Each item is a moment to look: the poll below may come only after
+        // several replies on a fast line.
+        if (!interrupted && link_.interrupted()) {
+            interrupted = true;
+            t.cancel();
+        }
+        drawProgress(v, what);
+    };
     t.start();
     link_.waitUntil(
         [&] {
@@ -257,6 +265,7 @@ int CtlCommands::transfer(TableTransfer& t, const QString& what, QString* error)
                    s == TableTransfer::Status::Closed;
         },
         [&] {
+            if (interrupted) return;
             interrupted = true;
             t.cancel();
         });
