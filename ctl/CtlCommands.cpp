@@ -44,7 +44,8 @@ QString fileRefusal(const QString& path, const FileProblem& problem) {
 } // namespace
 
 QString serialNumberIn(const Identity& identity) {
-    static const QRegularExpression sn(QStringLiteral("\\bS/?N(?:[:.]\\s*|\\s+)([A-Za-z0-9][A-Za-z0-9_-]*)"));
+    static const QRegularExpression sn(
+        QStringLiteral("\\bS/?N(?:[:.]\\s*|\\s+)([A-Za-z0-9][A-Za-z0-9_-]*)"));
     for (const QString& text : {identity.hardware, identity.extra, identity.type}) {
         const auto m = sn.match(text);
         if (m.hasMatch()) return m.captured(1);
@@ -91,22 +92,33 @@ int CtlCommands::fail(int exit, const QString& message) {
 }
 
 int CtlCommands::usage(const QString& message) {
-    return fail(Usage, message + QStringLiteral("\n(kqm52ctl %1 --help tells how)").arg(options_.command));
+    return fail(Usage,
+                message + QStringLiteral("\n(kqm52ctl %1 --help tells how)").arg(options_.command));
 }
 
 int CtlCommands::exec() {
     int exit = Done;
     const QString& c = options_.command;
-    if (c == QLatin1String("ports")) exit = ports();
-    else if (c == QLatin1String("scan")) exit = scan();
-    else if (c == QLatin1String("info")) exit = info();
-    else if (c == QLatin1String("get")) exit = get();
-    else if (c == QLatin1String("set")) exit = set();
-    else if (c == QLatin1String("receive")) exit = receive();
-    else if (c == QLatin1String("send")) exit = send();
-    else if (c == QLatin1String("backup")) exit = backup();
-    else if (c == QLatin1String("restore")) exit = restore();
-    else if (c == QLatin1String("diff")) exit = diff();
+    if (c == QLatin1String("ports"))
+        exit = ports();
+    else if (c == QLatin1String("scan"))
+        exit = scan();
+    else if (c == QLatin1String("info"))
+        exit = info();
+    else if (c == QLatin1String("get"))
+        exit = get();
+    else if (c == QLatin1String("set"))
+        exit = set();
+    else if (c == QLatin1String("receive"))
+        exit = receive();
+    else if (c == QLatin1String("send"))
+        exit = send();
+    else if (c == QLatin1String("backup"))
+        exit = backup();
+    else if (c == QLatin1String("restore"))
+        exit = restore();
+    else if (c == QLatin1String("diff"))
+        exit = diff();
     link_.close();
     endProgress();
     if (options_.json) {
@@ -135,8 +147,8 @@ std::optional<Identity> CtlCommands::identify(QString& error) {
     for (int i = 0; i < 3; ++i) {
         const Answer a = link_.ask(QLatin1String(requests[i]));
         if (!a.ok()) {
-            error = QStringLiteral("\"%1\": %2").arg(QLatin1String(requests[i]),
-                                                     commErrorText(a.error));
+            error = QStringLiteral("\"%1\": %2")
+                        .arg(QLatin1String(requests[i]), commErrorText(a.error));
             return std::nullopt;
         }
         *texts[i] = replyText(a.reply, IdentityBuffer).trimmed();
@@ -200,12 +212,17 @@ int CtlCommands::forUnits(const UnitJob& job, bool wantsIdentity) {
                 return fail(r.exit, r.error);
             }
             endProgress();
-            *context_.err << "kqm52ctl: " << r.error << '\n';
-            note(QStringLiteral("unit %1  failed: %2").arg(unit, 2, 10, QLatin1Char('0')).arg(r.error));
+            // The summary line says it on standard output; without one, say it here.
+            if (options_.json || options_.quiet) *context_.err << "kqm52ctl: " << r.error << '\n';
+            note(QStringLiteral("unit %1  failed: %2")
+                     .arg(unit, 2, 10, QLatin1Char('0'))
+                     .arg(r.error));
         } else {
             lastExit = std::max(lastExit, r.exit);
             if (many && !r.summary.isNull())
-                note(QStringLiteral("unit %1  %2").arg(unit, 2, 10, QLatin1Char('0')).arg(r.summary));
+                note(QStringLiteral("unit %1  %2")
+                         .arg(unit, 2, 10, QLatin1Char('0'))
+                         .arg(r.summary));
         }
     }
     json_.insert(QStringLiteral("units"), results);
@@ -277,8 +294,9 @@ int CtlCommands::transfer(TableTransfer& t, const QString& what, QString* error)
         t.ok();
         if (t.computeFailed()) {
             exit = Refused;
-            message = QStringLiteral("%1: the unit did not take the values over: \"bp\" answered \"%2\"")
-                          .arg(what, t.computeAnswer());
+            message =
+                QStringLiteral("%1: the unit did not take the values over: \"bp\" answered \"%2\"")
+                    .arg(what, t.computeAnswer());
         }
     } else {
         const TransferView& v = t.view();
@@ -286,7 +304,9 @@ int CtlCommands::transfer(TableTransfer& t, const QString& what, QString* error)
         if (sending) {
             where = sendStopText(t.sendReport());
         } else {
-            where = QStringLiteral("%1 of %2 values read").arg(v.progressPosition).arg(v.progressMaximum);
+            where = QStringLiteral("%1 of %2 values read")
+                        .arg(v.progressPosition)
+                        .arg(v.progressMaximum);
         }
         if (interrupted || status == TableTransfer::Status::Closed) {
             exit = Interrupted;
@@ -297,19 +317,20 @@ int CtlCommands::transfer(TableTransfer& t, const QString& what, QString* error)
             case TableTransfer::Stop::Refused: {
                 exit = Refused;
                 const SendReport r = t.sendReport();
-                message = QStringLiteral("%1: the unit refused %2 = %3 (\"er 7\"). %4")
-                              .arg(what, t.failedItem())
-                              .arg(r.refusedIsSetpoint
-                                       ? formatDecimal(t.tables.parameters[203], r.refusedValue)
-                                       : valueText(r.refusedNumber, r.refusedValue,
-                                                   t.tables.parameters))
-                              .arg(where);
+                message =
+                    QStringLiteral("%1: the unit refused %2 = %3 (\"er 7\"). %4")
+                        .arg(what, t.failedItem())
+                        .arg(r.refusedIsSetpoint
+                                 ? formatDecimal(t.tables.parameters[203], r.refusedValue)
+                                 : valueText(r.refusedNumber, r.refusedValue, t.tables.parameters))
+                        .arg(where);
                 break;
             }
             case TableTransfer::Stop::BadReply:
                 exit = NoReply;
-                message = QStringLiteral("%1: stopped at %2, the unit's reply could not be used. %3")
-                              .arg(what, t.failedItem(), where);
+                message =
+                    QStringLiteral("%1: stopped at %2, the unit's reply could not be used. %3")
+                        .arg(what, t.failedItem(), where);
                 break;
             default:
                 exit = NoReply;
@@ -324,7 +345,8 @@ int CtlCommands::transfer(TableTransfer& t, const QString& what, QString* error)
         QJsonObject o;
         o.insert(QStringLiteral("total"), r.total);
         o.insert(QStringLiteral("confirmed"), r.confirmed);
-        if (!r.firstUnconfirmed.isEmpty()) o.insert(QStringLiteral("stoppedAt"), r.firstUnconfirmed);
+        if (!r.firstUnconfirmed.isEmpty())
+            o.insert(QStringLiteral("stoppedAt"), r.firstUnconfirmed);
         json_.insert(QStringLiteral("sent"), o);
     }
     if (error) *error = message;
@@ -353,7 +375,8 @@ QJsonObject CtlCommands::parameterJson(int p, qint32 value,
     o.insert(QStringLiteral("name"), info.name(link_.languageNo()));
     o.insert(QStringLiteral("raw"), value);
     o.insert(QStringLiteral("value"), valueText(p, value, table));
-    if (info.isOptionList()) o.insert(QStringLiteral("option"), info.optionText(link_.languageNo(), value));
+    if (info.isOptionList())
+        o.insert(QStringLiteral("option"), info.optionText(link_.languageNo(), value));
     return o;
 }
 
@@ -363,7 +386,8 @@ int CtlCommands::ports() {
     QJsonArray list;
     for (const QSerialPortInfo& p : QSerialPortInfo::availablePorts()) {
         QString description = p.description();
-        if (!p.manufacturer().isEmpty()) description += QStringLiteral(" (%1)").arg(p.manufacturer());
+        if (!p.manufacturer().isEmpty())
+            description += QStringLiteral(" (%1)").arg(p.manufacturer());
         data(QStringLiteral("%1  %2").arg(p.systemLocation().leftJustified(20), description));
         list.append(QJsonObject{{QStringLiteral("device"), p.systemLocation()},
                                 {QStringLiteral("description"), p.description()},
@@ -371,8 +395,9 @@ int CtlCommands::ports() {
     }
     data(QStringLiteral("%1  %2").arg(QStringLiteral("sim").leftJustified(20),
                                       QStringLiteral("the built-in simulated bus")));
-    list.append(QJsonObject{{QStringLiteral("device"), QStringLiteral("sim")},
-                            {QStringLiteral("description"), QStringLiteral("the built-in simulated bus")}});
+    list.append(
+        QJsonObject{{QStringLiteral("device"), QStringLiteral("sim")},
+                    {QStringLiteral("description"), QStringLiteral("the built-in simulated bus")}});
     json_.insert(QStringLiteral("ports"), list);
     QJsonObject mapped;
     for (int i = 0; i < PortCount; ++i) {
@@ -421,12 +446,11 @@ int CtlCommands::scan() {
     search.start(choice);
     bool interrupted = false;
     for (;;) {
-        link_.waitUntil(
-            [&] { return search.state() != SearchState::Searching; },
-            [&] {
-                interrupted = true;
-                search.stop();
-            });
+        link_.waitUntil([&] { return search.state() != SearchState::Searching; },
+                        [&] {
+                            interrupted = true;
+                            search.stop();
+                        });
         if (search.state() == SearchState::Found && !interrupted) {
             search.resume();
             continue;
@@ -440,19 +464,23 @@ int CtlCommands::scan() {
                                  .arg(baudrateValue(f.at.baud))
                                  .arg(DeviceSearch::parityText(f.at.parity).left(1))
                                  .arg(DeviceSearch::stopText(f.at.stop));
-        data(QStringLiteral("unit %1  %2  %3").arg(f.at.unit, 2).arg(line.leftJustified(12), f.typeText));
-        units.append(QJsonObject{{QStringLiteral("unit"), f.at.unit},
-                                 {QStringLiteral("line"), line},
-                                 {QStringLiteral("baud"), baudrateValue(f.at.baud)},
-                                 {QStringLiteral("parity"), DeviceSearch::parityText(f.at.parity).left(1)},
-                                 {QStringLiteral("stopBits"), stopBitsValue(f.at.stop)},
-                                 {QStringLiteral("type"), f.typeText}});
+        data(QStringLiteral("unit %1  %2  %3")
+                 .arg(f.at.unit, 2)
+                 .arg(line.leftJustified(12), f.typeText));
+        units.append(
+            QJsonObject{{QStringLiteral("unit"), f.at.unit},
+                        {QStringLiteral("line"), line},
+                        {QStringLiteral("baud"), baudrateValue(f.at.baud)},
+                        {QStringLiteral("parity"), DeviceSearch::parityText(f.at.parity).left(1)},
+                        {QStringLiteral("stopBits"), stopBitsValue(f.at.stop)},
+                        {QStringLiteral("type"), f.typeText}});
     }
     json_.insert(QStringLiteral("units"), units);
     search.cancel();
     if (!view.error.isEmpty()) return fail(NoReply, view.error);
-    if (interrupted) return fail(Interrupted, QStringLiteral("scan stopped by Ctrl+C at unit %1")
-                                                  .arg(search.current().unit));
+    if (interrupted)
+        return fail(Interrupted,
+                    QStringLiteral("scan stopped by Ctrl+C at unit %1").arg(search.current().unit));
     note(QStringLiteral("%1 units found").arg(search.found().size()));
     return Done;
 }
@@ -498,7 +526,8 @@ int CtlCommands::get() {
             UnitResult r;
             ParamTables::Parameters table{};
             const auto read = [&](int p) -> std::optional<qint32> {
-                const Answer a = link_.ask(QStringLiteral("rp %1").arg(p), TableTransfer::ReceiveTimeoutMs);
+                const Answer a =
+                    link_.ask(QStringLiteral("rp %1").arg(p), TableTransfer::ReceiveTimeoutMs);
                 if (!a.ok()) {
                     r.exit = NoReply;
                     r.error = QStringLiteral("\"rp %1\": %2").arg(p).arg(commErrorText(a.error));
@@ -518,7 +547,8 @@ int CtlCommands::get() {
             // The decimals of a position follow parameter 203, as the editor shows them.
             bool needs203 = false;
             for (int p : numbers)
-                needs203 |= catalogue_.info(p).decimalsSetting() == ParamTables::DecimalsFromParameter203;
+                needs203 |=
+                    catalogue_.info(p).decimalsSetting() == ParamTables::DecimalsFromParameter203;
             if (needs203) {
                 const auto d = read(ParamTables::PositionDecimalsParameter);
                 if (!d) return r;
@@ -566,11 +596,12 @@ int CtlCommands::set() {
             ParamTables::Parameters table{};
             bool needs203 = false;
             for (const Setting& s : settings)
-                needs203 |= catalogue_.info(s.p).decimalsSetting() ==
-                            ParamTables::DecimalsFromParameter203;
+                needs203 |=
+                    catalogue_.info(s.p).decimalsSetting() == ParamTables::DecimalsFromParameter203;
             if (needs203) {
-                const Answer a = link_.ask(QStringLiteral("rp %1").arg(ParamTables::PositionDecimalsParameter),
-                                           TableTransfer::ReceiveTimeoutMs);
+                const Answer a =
+                    link_.ask(QStringLiteral("rp %1").arg(ParamTables::PositionDecimalsParameter),
+                              TableTransfer::ReceiveTimeoutMs);
                 const auto d = a.ok() ? TableTransfer::replyValue(a.reply) : std::nullopt;
                 if (!d) {
                     r.exit = NoReply;
@@ -603,13 +634,13 @@ int CtlCommands::set() {
                                     .arg(formatDecimal(decimals, 1250));
                 else if (s.raw == DecStrOutOfRange)
                     problems << QStringLiteral("%1: %2 lies outside the limits %3 ... %4")
-                                    .arg(label.trimmed(), s.text,
-                                         info.valueText(minimum, tables),
+                                    .arg(label.trimmed(), s.text, info.valueText(minimum, tables),
                                          info.valueText(maximum, tables));
             }
             if (!problems.isEmpty()) {
                 r.exit = Usage;
-                r.error = problems.join(QLatin1Char('\n')) + QStringLiteral("\nNothing was written.");
+                r.error =
+                    problems.join(QLatin1Char('\n')) + QStringLiteral("\nNothing was written.");
                 return r;
             }
             QJsonArray written;
@@ -633,9 +664,12 @@ int CtlCommands::set() {
                                           .arg(s.p, 3, 10, QLatin1Char('0'))
                                           .arg(valueText(s.p, s.raw, table));
                 if (!a.ok())
-                    return stopped(NoReply, QStringLiteral("\"%1\": %2.").arg(request, commErrorText(a.error)));
+                    return stopped(
+                        NoReply,
+                        QStringLiteral("\"%1\": %2.").arg(request, commErrorText(a.error)));
                 if (a.reply.startsWith("er 7"))
-                    return stopped(Refused, QStringLiteral("The unit refused %1 (\"er 7\").").arg(shown));
+                    return stopped(Refused,
+                                   QStringLiteral("The unit refused %1 (\"er 7\").").arg(shown));
                 if (!a.reply.startsWith("wp") || TableTransfer::replyNumber(a.reply) != s.p)
                     return stopped(NoReply, QStringLiteral("\"%1\" was answered with \"%2\".")
                                                 .arg(request, replyStart(a.reply, 30)));
@@ -660,8 +694,9 @@ int CtlCommands::set() {
             const QByteArray answer = bp.reply.trimmed();
             if (answer != "bp -1") {
                 r.exit = Refused;
-                r.error = QStringLiteral("the unit did not take the values over: \"bp\" answered \"%1\"")
-                              .arg(QString::fromLatin1(answer));
+                r.error =
+                    QStringLiteral("the unit did not take the values over: \"bp\" answered \"%1\"")
+                        .arg(QString::fromLatin1(answer));
                 return r;
             }
             r.json.insert(QStringLiteral("loaded"), true);
@@ -701,9 +736,9 @@ int CtlCommands::receive() {
             }
             for (int i = 0; i < files.size(); ++i) {
                 const bool setpoints = mode == 1 || (mode == 2 && i == 1);
-                const QString error = setpoints
-                                          ? SetpointFile::write(files[i], tables->setpoints, unit)
-                                          : ParameterFile::write(files[i], tables->parameters, unit);
+                const QString error =
+                    setpoints ? SetpointFile::write(files[i], tables->setpoints, unit)
+                              : ParameterFile::write(files[i], tables->parameters, unit);
                 if (!error.isEmpty()) {
                     r.exit = FileError;
                     r.error = error;
@@ -742,16 +777,18 @@ int CtlCommands::send() {
         tables.setpoints = *read.tables;
     }
     std::vector<LimitFinding> findings;
-    if (mode != 1) findings = LimitCheck::parameters(catalogue_, link_.languageNo(), tables.parameters);
+    if (mode != 1)
+        findings = LimitCheck::parameters(catalogue_, link_.languageNo(), tables.parameters);
     if (mode != 0) {
         const auto s = LimitCheck::setpoints(tables.parameters, tables.setpoints);
         findings.insert(findings.end(), s.begin(), s.end());
     }
     if (!findings.empty())
-        return fail(Usage, QStringLiteral("the unit would refuse these values:\n") +
-                               LimitCheck::list(findings, QStringLiteral("  %1 = %2 (limits %3 ... %4)"),
-                                                QStringLiteral("  and %1 more"), QStringLiteral("\n")) +
-                               QStringLiteral("\nNothing was sent."));
+        return fail(Usage,
+                    QStringLiteral("the unit would refuse these values:\n") +
+                        LimitCheck::list(findings, QStringLiteral("  %1 = %2 (limits %3 ... %4)"),
+                                         QStringLiteral("  and %1 more"), QStringLiteral("\n")) +
+                        QStringLiteral("\nNothing was sent."));
     return forUnits(
         [&](int, const Identity&) {
             UnitResult r;
@@ -804,10 +841,11 @@ int CtlCommands::restore() {
     const auto s = LimitCheck::setpoints(read.tables->parameters, read.tables->setpoints);
     findings.insert(findings.end(), s.begin(), s.end());
     if (!findings.empty())
-        return fail(Usage, QStringLiteral("%1 holds values the unit would refuse:\n").arg(path) +
-                               LimitCheck::list(findings, QStringLiteral("  %1 = %2 (limits %3 ... %4)"),
-                                                QStringLiteral("  and %1 more"), QStringLiteral("\n")) +
-                               QStringLiteral("\nNothing was sent."));
+        return fail(Usage,
+                    QStringLiteral("%1 holds values the unit would refuse:\n").arg(path) +
+                        LimitCheck::list(findings, QStringLiteral("  %1 = %2 (limits %3 ... %4)"),
+                                         QStringLiteral("  and %1 more"), QStringLiteral("\n")) +
+                        QStringLiteral("\nNothing was sent."));
     if (!options_.yes) {
         if (!context_.inputIsTerminal || !context_.readLine)
             return usage(QStringLiteral("restore overwrites every parameter and setpoint of the "
@@ -828,7 +866,10 @@ int CtlCommands::restore() {
             t.setMode(int(TableTransfer::Mode::Device));
             t.tables = *read.tables;
             r.exit = transfer(t, QStringLiteral("restore"), &r.error);
-            if (r.exit == Done) note(QStringLiteral("restored %1 values from %2").arg(t.sendReport().total).arg(path));
+            if (r.exit == Done)
+                note(QStringLiteral("restored %1 values from %2")
+                         .arg(t.sendReport().total)
+                         .arg(path));
             return r;
         },
         false);
@@ -839,7 +880,8 @@ int CtlCommands::diff() {
     const QString left = argument(0);
     const QString right = argument(1);
     const bool unitSide = left == QLatin1String("unit");
-    if (options_.units && !unitSide) return usage(QStringLiteral("--units compares units: diff unit B"));
+    if (options_.units && !unitSide)
+        return usage(QStringLiteral("--units compares units: diff unit B"));
     const auto readFile = [&](const QString& path, ParamTables::Parameters& into) {
         const auto read = ParameterFile::read(path);
         if (!read.ok()) return fail(FileError, fileRefusal(path, read.problem));
@@ -852,12 +894,14 @@ int CtlCommands::diff() {
     json_.insert(QStringLiteral("right"), right);
 
     const auto listDifferences = [&](const ParamTables::Parameters& a, const QString& indent) {
-        const auto differences = ParameterDiff::compare(catalogue_, link_.languageNo(), a, rightTable);
+        const auto differences =
+            ParameterDiff::compare(catalogue_, link_.languageNo(), a, rightTable);
         QJsonArray list;
         for (const ParameterDifference& d : differences) {
             data(indent + differenceLine(d));
             QJsonObject l{{QStringLiteral("raw"), d.left}, {QStringLiteral("value"), d.leftText}};
-            QJsonObject rr{{QStringLiteral("raw"), d.right}, {QStringLiteral("value"), d.rightText}};
+            QJsonObject rr{{QStringLiteral("raw"), d.right},
+                           {QStringLiteral("value"), d.rightText}};
             if (!d.leftOption.isEmpty()) l.insert(QStringLiteral("option"), d.leftOption);
             if (!d.rightOption.isEmpty()) rr.insert(QStringLiteral("option"), d.rightOption);
             list.append(QJsonObject{{QStringLiteral("number"), d.number},
@@ -886,9 +930,12 @@ int CtlCommands::diff() {
                 const auto count = ParameterDiff::compare(catalogue_, link_.languageNo(),
                                                           tables->parameters, rightTable)
                                        .size();
-                note(QStringLiteral("unit %1  %2 differences").arg(unit, 2, 10, QLatin1Char('0')).arg(count));
+                note(QStringLiteral("unit %1  %2 differences")
+                         .arg(unit, 2, 10, QLatin1Char('0'))
+                         .arg(count));
             }
-            const QJsonArray list = listDifferences(tables->parameters, many ? QStringLiteral("  ") : QString());
+            const QJsonArray list =
+                listDifferences(tables->parameters, many ? QStringLiteral("  ") : QString());
             r.json.insert(QStringLiteral("differences"), list);
             r.exit = list.isEmpty() ? Done : Differences;
             return r;
@@ -907,7 +954,7 @@ int runCtl(const QStringList& arguments, CtlContext& context) {
     }
     if (line.options.help || line.options.command.isEmpty()) {
         *context.out << (line.options.command.isEmpty() ? generalHelp()
-                                                         : commandHelp(line.options.command));
+                                                        : commandHelp(line.options.command));
         context.out->flush();
         return line.options.help ? Done : Usage;
     }

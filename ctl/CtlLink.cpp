@@ -57,7 +57,9 @@ CtlLink::CtlLink(const CtlOptions& options, CtlContext& context) : context_(cont
     port_.SetFastFraming(options.fast);
 }
 
-CtlLink::~CtlLink() { close(); }
+CtlLink::~CtlLink() {
+    close();
+}
 
 QString CtlLink::portText() const {
     const QString device = map_.effectiveDevice(port_.PortName());

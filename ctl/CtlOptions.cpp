@@ -169,7 +169,8 @@ ParsedLine parseCommandLine(const QStringList& arguments) {
         return fail(QStringLiteral("unknown command \"%1\"").arg(o.command));
     if (parser.isSet(port)) o.port = parser.value(port);
     if (parser.isSet(baud) && !(o.baud = parseBaud(parser.value(baud))))
-        return fail(QStringLiteral("--baud %1: not a speed the port knows").arg(parser.value(baud)));
+        return fail(
+            QStringLiteral("--baud %1: not a speed the port knows").arg(parser.value(baud)));
     if (parser.isSet(parity) && !(o.parity = parseParity(parser.value(parity))))
         return fail(QStringLiteral("--parity %1: give N, E or O").arg(parser.value(parity)));
     if (parser.isSet(stop) && !(o.stopBits = parseStopBits(parser.value(stop))))
@@ -177,7 +178,8 @@ ParsedLine parseCommandLine(const QStringList& arguments) {
     if (parser.isSet(unit)) {
         const auto n = parseUnitList(parser.value(unit));
         if (!n || n->size() != 1 || parser.value(unit).contains(QLatin1Char('-')))
-            return fail(QStringLiteral("--unit %1: give one unit 0 ... 31").arg(parser.value(unit)));
+            return fail(
+                QStringLiteral("--unit %1: give one unit 0 ... 31").arg(parser.value(unit)));
         o.unit = n->front();
     }
     if (parser.isSet(units) && !(o.units = parseUnitList(parser.value(units))))

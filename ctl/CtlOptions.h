@@ -17,12 +17,12 @@ namespace kqm52::ctl {
 // The documented exit codes.
 enum Exit : int {
     Done = 0,
-    Differences = 1, // diff: the two sides differ
-    Usage = 2,       // the command line, or a value on it, is wrong
-    NoReply = 3,     // no reply, a link error, or a port that will not open
-    Refused = 4,     // the unit refused a value ("er 7") or recomputing ("bp")
-    FileError = 5,   // a file that cannot be read, is refused, or cannot be written
-    SomeUnits = 6,   // a --units run where some units failed
+    Differences = 1,   // diff: the two sides differ
+    Usage = 2,         // the command line, or a value on it, is wrong
+    NoReply = 3,       // no reply, a link error, or a port that will not open
+    Refused = 4,       // the unit refused a value ("er 7") or recomputing ("bp")
+    FileError = 5,     // a file that cannot be read, is refused, or cannot be written
+    SomeUnits = 6,     // a --units run where some units failed
     Interrupted = 130, // Ctrl+C: stopped at the next reply
 };
 

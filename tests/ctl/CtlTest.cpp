@@ -114,7 +114,8 @@ TEST(CtlOptionsTest, UnitListsAndRanges) {
         {"0-3", std::vector<int>{0, 1, 2, 3}},
         {"1,4,7-9", std::vector<int>{1, 4, 7, 8, 9}},
         {"5", std::vector<int>{5}},
-        {"0-31", [] {
+        {"0-31",
+         [] {
              std::vector<int> all(32);
              std::iota(all.begin(), all.end(), 0);
              return all;
@@ -163,7 +164,8 @@ TEST_F(CtlTest, HelpForEachCommandNamesItsUsage) {
     for (const QString& command : commandNames()) {
         const Ran r = run({command, QStringLiteral("--help")});
         EXPECT_EQ(r.exit, Done);
-        EXPECT_TRUE(r.out.startsWith(QStringLiteral("Usage: kqm52ctl ") + command)) << r.out.toStdString();
+        EXPECT_TRUE(r.out.startsWith(QStringLiteral("Usage: kqm52ctl ") + command))
+            << r.out.toStdString();
         EXPECT_TRUE(r.out.contains(QLatin1String("6 some units"))) << command.toStdString();
     }
     EXPECT_TRUE(sent().isEmpty());
@@ -229,12 +231,8 @@ struct SetCase {
 
 TEST_F(CtlTest, SetSendsTheRawValueOfWhatTheEditorShows) {
     const SetCase cases[] = {
-        {"12,50", 2, "wp 7 1250"},
-        {"12,5", 2, "wp 7 1250"},
-        {"12", 2, "wp 7 1200"},
-        {"-0,05", 2, "wp 7 -5"},
-        {"12,5", 1, "wp 7 125"},
-        {"12", 0, "wp 7 12"},
+        {"12,50", 2, "wp 7 1250"}, {"12,5", 2, "wp 7 1250"}, {"12", 2, "wp 7 1200"},
+        {"-0,05", 2, "wp 7 -5"},   {"12,5", 1, "wp 7 125"},  {"12", 0, "wp 7 12"},
     };
     for (const SetCase& c : cases) {
         onUnit(0, [&](SimUnit& u) { u.forceParameter(203, c.position); });
@@ -280,7 +278,8 @@ TEST_F(CtlTest, AWriteTheUnitRefusesEndsWithExit4AndSaysWhichValue) {
     bus->setFaults(0, SimFaults{.failBp = true});
     const Ran load = run({"set", "7=12,50", "--load"});
     EXPECT_EQ(load.exit, Refused);
-    EXPECT_TRUE(load.err.contains(QLatin1String("did not take the values over"))) << load.err.toStdString();
+    EXPECT_TRUE(load.err.contains(QLatin1String("did not take the values over")))
+        << load.err.toStdString();
 }
 
 // ------------------------------------------------------------ whole tables
@@ -431,7 +430,8 @@ TEST_F(CtlTest, DiffListsExactlyTheChangedParameters) {
     EXPECT_TRUE(lines[0].startsWith("007  Cam 1 start")) << lines[0].toStdString();
     EXPECT_TRUE(lines[0].endsWith("  10,00  12,50")) << lines[0].toStdString();
     EXPECT_TRUE(lines[1].startsWith("388  Analog output")) << lines[1].toStdString();
-    EXPECT_TRUE(lines[1].endsWith(changed[388] == 2 ? "  1 (Voltage)  2 (Current)" : "  2 (Current)  1 (Voltage)"))
+    EXPECT_TRUE(lines[1].endsWith(changed[388] == 2 ? "  1 (Voltage)  2 (Current)"
+                                                    : "  2 (Current)  1 (Voltage)"))
         << lines[1].toStdString();
     EXPECT_TRUE(lines[2].startsWith("399  ")) << lines[2].toStdString();
 
@@ -460,7 +460,8 @@ TEST_F(CtlTest, UnitsBackupWritesAFilePerUnitAndGoesOnPastASilentOne) {
               (QStringList{"unit00-SN520000.bak", "unit01-SN520001.bak", "unit03.bak"}));
     const UnitTables one = onUnit(1, [](SimUnit& u) { return tablesOf(u); });
     EXPECT_EQ(*BackupFile::read(path("bus/unit01-SN520001.bak")).tables, one);
-    EXPECT_TRUE(r.out.contains(QLatin1String("unit 02  failed: unit 2 does not answer"))) << r.out.toStdString();
+    EXPECT_TRUE(r.out.contains(QLatin1String("unit 02  failed: unit 2 does not answer")))
+        << r.out.toStdString();
     EXPECT_TRUE(r.out.contains(QStringLiteral("unit 03  %1").arg(path("bus/unit03.bak"))));
     EXPECT_TRUE(r.out.contains(QLatin1String("1 of 4 units failed")));
     EXPECT_EQ(sentStartingWith("sc"), (QStringList{"sc 0", "sc 1", "sc 2", "sc 3"}));
@@ -542,7 +543,8 @@ TEST(CtlProcessTest, BackupAndDiffAgainstMx5xSimOnAPty) {
     EXPECT_TRUE(diffText.isEmpty()) << diffText.toStdString();
     const auto [set, setText] = ctl({"set", "8=12,5", "--load", "--quiet"});
     EXPECT_EQ(set, Done) << setText.toStdString();
-    const auto [changed, changedText] = ctl({"diff", "unit", dir.filePath("u3.mxp"), "--lang", "1"});
+    const auto [changed, changedText] =
+        ctl({"diff", "unit", dir.filePath("u3.mxp"), "--lang", "1"});
     EXPECT_EQ(changed, Differences);
     EXPECT_TRUE(changedText.startsWith("008  Cam 2 start")) << changedText.toStdString();
     EXPECT_EQ(changedText.count('\n'), 1) << changedText.toStdString();
