@@ -18,7 +18,8 @@ set(LAYERS
   "setpoints:print,ui,model,inifile,link"
   "tools:ui,model,inifile,link"
   "dialogs:ui,model,inifile,link"
-  "app:link/setup,shell,params,setpoints,tools,dialogs,print,ui,model,inifile,link,sim")
+  "app:link/setup,shell,params,setpoints,tools,dialogs,print,ui,model,inifile,link,sim"
+  "ctl:model,inifile,link,sim")
 
 if(NOT SOURCE_DIR)
   message(FATAL_ERROR "usage: cmake -DSOURCE_DIR=<tree> -P CheckLayers.cmake")

@@ -10,7 +10,7 @@
 #include "ui/ApplyTexts.h"
 #include "ui/Dialogs.h"
 #include "ui/Lamp.h"
-#include "ui/SettingsFile.h"
+#include "model/SettingsFile.h"
 #include "ui/WidgetKit.h"
 
 #include <QApplication>

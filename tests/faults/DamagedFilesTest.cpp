@@ -19,7 +19,7 @@
 #include "shell/SecondaryWindows.h"
 #include "sim/SimStateFile.h"
 #include "ui/ScriptedDialogs.h"
-#include "ui/SettingsFile.h"
+#include "model/SettingsFile.h"
 
 #include <QDir>
 #include <QElapsedTimer>

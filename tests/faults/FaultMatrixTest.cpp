@@ -20,7 +20,7 @@
 #include "shell/BackupRestore.h"
 #include "shell/SecondaryWindows.h"
 #include "ui/ScriptedDialogs.h"
-#include "ui/SettingsFile.h"
+#include "model/SettingsFile.h"
 
 #include <QCoreApplication>
 #include <QDir>

@@ -1,4 +1,5 @@
 #include "model/ParameterCatalogue.h"
+#include "model/ParameterDiff.h"
 
 #include <QDir>
 #include <QFile>
@@ -212,4 +213,36 @@ TEST_F(CatalogueFiles, FilesMissingOrCopiedFromWindowsInAnyCase) {
     EXPECT_FALSE(catalogue.parameterDefinitionsPresent() || catalogue.parameterNumbersPresent());
     EXPECT_EQ(catalogue.name(7, 0), "");
     EXPECT_EQ(catalogue.parameterInRow(100, 1), -1);
+}
+
+// The diff of two tables, as a compare lists it: only the parameters whose
+// raw values differ, each side shown with its own parameter 203.
+TEST_F(Catalogue, DiffListsWhatDiffersWithEachSidesDecimals) {
+    ParamTables::Parameters left{};
+    left[203] = 2;
+    left[20] = 12345;
+    left[7] = 1;
+    ParamTables::Parameters right = left;
+    EXPECT_TRUE(ParameterDiff::compare(catalogue, 0, left, right).empty());
+
+    right[203] = 3;
+    right[7] = 5;
+    right[20] = 12346;
+    const auto differences = ParameterDiff::compare(catalogue, 0, left, right);
+    ASSERT_EQ(differences.size(), 3u);
+    EXPECT_EQ(ParameterDiff::numbers(differences), (std::vector<int>{7, 20, 203}));
+
+    const ParameterDifference& option = differences[0];
+    EXPECT_EQ(option.numberText, "007");
+    EXPECT_EQ(option.leftText, "1");
+    EXPECT_EQ(option.rightText, "5");
+    EXPECT_EQ(option.leftOption, "Aan");
+    EXPECT_EQ(option.rightOption, kNoOption);
+
+    // A position reads with the decimals of its own side's parameter 203.
+    const ParameterDifference& position = differences[1];
+    EXPECT_EQ(position.name, catalogue.name(20, 0));
+    EXPECT_EQ(position.leftText, "123,45");
+    EXPECT_EQ(position.rightText, "12,346");
+    EXPECT_TRUE(position.leftOption.isEmpty() && position.rightOption.isEmpty());
 }

@@ -1,4 +1,4 @@
-#include "ui/SettingsFile.h"
+#include "model/SettingsFile.h"
 
 #include "inifile/IniFile.h"
 #include "inifile/RegularFile.h"

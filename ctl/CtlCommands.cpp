@@ -1,0 +1,965 @@
+#include "ctl/CtlCommands.h"
+
+#include "link/ReplyText.h"
+#include "model/BackupFile.h"
+#include "model/DecimalText.h"
+#include "model/LimitCheck.h"
+#include "model/ParameterFile.h"
+#include "model/SetpointFile.h"
+#include "model/DeviceSearch.h"
+
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFileInfo>
+#include <QJsonDocument>
+#include <QRegularExpression>
+#include <QSerialPortInfo>
+
+#include <limits>
+
+namespace kqm52::ctl {
+
+namespace {
+
+// The reader's buffer of the identification replies.
+constexpr int IdentityBuffer = 100;
+
+QString withOption(const QString& value, const QString& option) {
+    return option.isEmpty() ? value : QStringLiteral("%1 (%2)").arg(value, option);
+}
+
+// FILE of "receive all FILE": the name without its extension.
+QString baseName(const QString& path) {
+    const QFileInfo info(path);
+    const QString suffix = info.suffix().toLower();
+    if (suffix == QLatin1String("mxp") || suffix == QLatin1String("mxs"))
+        return path.left(path.size() - suffix.size() - 1);
+    return path;
+}
+
+QString fileRefusal(const QString& path, const FileProblem& problem) {
+    return QStringLiteral("%1: refused: %2").arg(path, problem.detail);
+}
+
+} // namespace
+
+QString serialNumberIn(const Identity& identity) {
+    static const QRegularExpression sn(
+        QStringLiteral("\\bS/?N(?:[:.]\\s*|\\s+)([A-Za-z0-9][A-Za-z0-9_-]*)"));
+    for (const QString& text : {identity.hardware, identity.extra, identity.type}) {
+        const auto m = sn.match(text);
+        if (m.hasMatch()) return m.captured(1);
+    }
+    return {};
+}
+
+QString unitFileBase(int unit, const QString& serial) {
+    QString name = QStringLiteral("unit%1").arg(unit, 2, 10, QLatin1Char('0'));
+    if (!serial.isEmpty()) name += QStringLiteral("-SN") + serial;
+    return name;
+}
+
+QString unitFileName(int unit, const QString& serial, const QString& extension) {
+    return unitFileBase(unit, serial) + QLatin1Char('.') + extension;
+}
+
+QString differenceLine(const ParameterDifference& d) {
+    return QStringLiteral("%1  %2  %3  %4")
+        .arg(d.numberText, d.name.leftJustified(30), withOption(d.leftText, d.leftOption),
+             withOption(d.rightText, d.rightOption));
+}
+
+CtlCommands::CtlCommands(const CtlOptions& options, CtlContext& context)
+    : options_(options), context_(context), link_(options, context) {
+    language_.TekstFile_Lezen(context.programDir, link_.languageNo());
+    catalogue_.ParameterDef_lezen(context.programDir);
+    json_.insert(QStringLiteral("command"), options.command);
+}
+
+void CtlCommands::data(const QString& line) {
+    if (!options_.json) *context_.out << line << '\n';
+}
+
+void CtlCommands::note(const QString& line) {
+    if (!options_.json && !options_.quiet) *context_.out << line << '\n';
+}
+
+int CtlCommands::fail(int exit, const QString& message) {
+    endProgress();
+    *context_.err << "kqm52ctl: " << message << '\n';
+    json_.insert(QStringLiteral("error"), message);
+    return exit;
+}
+
+int CtlCommands::usage(const QString& message) {
+    return fail(Usage,
+                message + QStringLiteral("\n(kqm52ctl %1 --help tells how)").arg(options_.command));
+}
+
+int CtlCommands::exec() {
+    int exit = Done;
+    const QString& c = options_.command;
+    if (c == QLatin1String("ports"))
+        exit = ports();
+    else if (c == QLatin1String("scan"))
+        exit = scan();
+    else if (c == QLatin1String("info"))
+        exit = info();
+    else if (c == QLatin1String("get"))
+        exit = get();
+    else if (c == QLatin1String("set"))
+        exit = set();
+    else if (c == QLatin1String("receive"))
+        exit = receive();
+    else if (c == QLatin1String("send"))
+        exit = send();
+    else if (c == QLatin1String("backup"))
+        exit = backup();
+    else if (c == QLatin1String("restore"))
+        exit = restore();
+    else if (c == QLatin1String("diff"))
+        exit = diff();
+    link_.close();
+    endProgress();
+    if (options_.json) {
+        json_.insert(QStringLiteral("exit"), exit);
+        *context_.out << QJsonDocument(json_).toJson(QJsonDocument::Indented);
+    }
+    context_.out->flush();
+    context_.err->flush();
+    return exit;
+}
+
+// ---------------------------------------------------------------- the link
+
+int CtlCommands::openPort() {
+    QString error;
+    if (!link_.open(error)) return fail(NoReply, error);
+    json_.insert(QStringLiteral("port"), link_.portText());
+    json_.insert(QStringLiteral("line"), link_.lineText());
+    return Done;
+}
+
+std::optional<Identity> CtlCommands::identify(QString& error) {
+    Identity id;
+    QString* texts[] = {&id.type, &id.hardware, &id.extra};
+    const char* requests[] = {"rt", "rh", "rx"};
+    for (int i = 0; i < 3; ++i) {
+        const Answer a = link_.ask(QLatin1String(requests[i]));
+        if (!a.ok()) {
+            error = QStringLiteral("\"%1\": %2")
+                        .arg(QLatin1String(requests[i]), commErrorText(a.error));
+            return std::nullopt;
+        }
+        *texts[i] = replyText(a.reply, IdentityBuffer).trimmed();
+    }
+    id.serial = serialNumberIn(id);
+    return id;
+}
+
+int CtlCommands::forUnits(const UnitJob& job, bool wantsIdentity) {
+    if (const int e = openPort()) return e;
+    const bool many = options_.units.has_value();
+    const std::vector<int> units = many ? *options_.units : std::vector<int>{link_.unit()};
+    QJsonArray results;
+    int failed = 0;
+    int lastExit = Done;
+    for (int unit : units) {
+        if (link_.interrupted()) {
+            interruptedRun_ = true;
+            break;
+        }
+        UnitResult r;
+        Identity identity;
+        Answer answer;
+        if (!link_.select(unit, &answer)) {
+            r.exit = NoReply;
+            r.error = answer.ok() ? QStringLiteral("unit %1 answered \"sc %1\" with \"%2\"")
+                                        .arg(unit)
+                                        .arg(replyStart(answer.reply, 20))
+                                  : QStringLiteral("unit %1 does not answer at %2 on %3: %4")
+                                        .arg(unit)
+                                        .arg(link_.lineText(), link_.portText(),
+                                             commErrorText(answer.error));
+        } else {
+            QString error;
+            const std::optional<Identity> id =
+                wantsIdentity ? identify(error) : std::optional<Identity>(Identity{});
+            if (!id) {
+                r.exit = NoReply;
+                r.error = QStringLiteral("unit %1: %2").arg(unit).arg(error);
+            } else {
+                identity = *id;
+                r = job(unit, identity);
+            }
+        }
+        QJsonObject o = r.json;
+        o.insert(QStringLiteral("unit"), unit);
+        o.insert(QStringLiteral("ok"), r.exit == Done || r.exit == Differences);
+        if (wantsIdentity && !identity.serial.isEmpty())
+            o.insert(QStringLiteral("serial"), identity.serial);
+        if (!r.error.isEmpty()) o.insert(QStringLiteral("error"), r.error);
+        results.append(o);
+        if (r.exit == Interrupted) {
+            interruptedRun_ = true;
+            fail(Interrupted, r.error);
+            break;
+        }
+        if (r.exit != Done && r.exit != Differences) {
+            ++failed;
+            if (!many) {
+                json_.insert(QStringLiteral("units"), results);
+                return fail(r.exit, r.error);
+            }
+            endProgress();
+            // The summary line says it on standard output; without one, say it here.
+            if (options_.json || options_.quiet) *context_.err << "kqm52ctl: " << r.error << '\n';
+            note(QStringLiteral("unit %1  failed: %2")
+                     .arg(unit, 2, 10, QLatin1Char('0'))
+                     .arg(r.error));
+        } else {
+            lastExit = std::max(lastExit, r.exit);
+            if (many && !r.summary.isNull())
+                note(QStringLiteral("unit %1  %2")
+                         .arg(unit, 2, 10, QLatin1Char('0'))
+                         .arg(r.summary));
+        }
+    }
+    json_.insert(QStringLiteral("units"), results);
+    if (interruptedRun_) return Interrupted;
+    if (failed) {
+        if (many) note(QStringLiteral("%1 of %2 units failed").arg(failed).arg(units.size()));
+        return SomeUnits;
+    }
+    return lastExit;
+}
+
+// ---------------------------------------------------------------- transfers
+
+void CtlCommands::drawProgress(const TransferView& view, const QString& what) {
+    if (!context_.errorIsTerminal || options_.quiet || view.progressMaximum <= 0) return;
+    static QElapsedTimer started;
+    if (!progressShown_) started.start();
+    progressShown_ = true;
+    const int width = 30;
+    const int filled = width * view.progressPosition / view.progressMaximum;
+    const double seconds = std::max<qint64>(started.elapsed(), 1) / 1000.0;
+    *context_.err << '\r' << what << " [" << QString(filled, QLatin1Char('#'))
+                  << QString(width - filled, QLatin1Char(' ')) << "] " << view.progressPosition
+                  << '/' << view.progressMaximum << "  "
+                  << QString::number(view.progressPosition / seconds, 'f', 0) << " values/s ";
+    context_.err->flush();
+}
+
+void CtlCommands::endProgress() {
+    if (!progressShown_) return;
+    progressShown_ = false;
+    *context_.err << '\n';
+}
+
+QString CtlCommands::sendStopText(const SendReport& report) const {
+    return report.stopText(language_.text(TextId{"SchrijfParSoll", "StopNote"}),
+                           language_.text(TextId{"SchrijfParSoll", "StopNoteCompute"}));
+}
+
+int CtlCommands::transfer(TableTransfer& t, const QString& what, QString* error) {
+    QString message;
+    bool interrupted = false;
+    t.onViewChanged = [&](const TransferView& v) {
+        // Each item is a moment to look: the poll below may come only after
+        // several replies on a fast line.
+        if (!interrupted && link_.interrupted()) {
+            interrupted = true;
+            t.cancel();
+        }
+        drawProgress(v, what);
+    };
+    t.start();
+    link_.waitUntil(
+        [&] {
+            const auto s = t.status();
+            return s == TableTransfer::Status::Done || s == TableTransfer::Status::Stopped ||
+                   s == TableTransfer::Status::Closed;
+        },
+        [&] {
+            if (interrupted) return;
+            interrupted = true;
+            t.cancel();
+        });
+    endProgress();
+    int exit = Done;
+    const bool sending = t.direction() == TableTransfer::Direction::Send;
+    const TableTransfer::Status status = t.status();
+    if (status == TableTransfer::Status::Done) {
+        t.ok();
+        if (t.computeFailed()) {
+            exit = Refused;
+            message =
+                QStringLiteral("%1: the unit did not take the values over: \"bp\" answered \"%2\"")
+                    .arg(what, t.computeAnswer());
+        }
+    } else {
+        const TransferView& v = t.view();
+        QString where;
+        if (sending) {
+            where = sendStopText(t.sendReport());
+        } else {
+            where = QStringLiteral("%1 of %2 values read")
+                        .arg(v.progressPosition)
+                        .arg(v.progressMaximum);
+        }
+        if (interrupted || status == TableTransfer::Status::Closed) {
+            exit = Interrupted;
+            interruptedRun_ = true;
+            message = QStringLiteral("%1: stopped by Ctrl+C. %2").arg(what, where);
+        } else {
+            switch (t.stopReason()) {
+            case TableTransfer::Stop::Refused: {
+                exit = Refused;
+                const SendReport r = t.sendReport();
+                message =
+                    QStringLiteral("%1: the unit refused %2 = %3 (\"er 7\"). %4")
+                        .arg(what, t.failedItem())
+                        .arg(r.refusedIsSetpoint
+                                 ? formatDecimal(t.tables.parameters[203], r.refusedValue)
+                                 : valueText(r.refusedNumber, r.refusedValue, t.tables.parameters))
+                        .arg(where);
+                break;
+            }
+            case TableTransfer::Stop::BadReply:
+                exit = NoReply;
+                message =
+                    QStringLiteral("%1: stopped at %2, the unit's reply could not be used. %3")
+                        .arg(what, t.failedItem(), where);
+                break;
+            default:
+                exit = NoReply;
+                message = QStringLiteral("%1: stopped at %2: %3. %4")
+                              .arg(what, t.failedItem(), commErrorText(t.commError()), where);
+                break;
+            }
+        }
+    }
+    if (sending) {
+        const SendReport r = t.sendReport();
+        QJsonObject o;
+        o.insert(QStringLiteral("total"), r.total);
+        o.insert(QStringLiteral("confirmed"), r.confirmed);
+        if (!r.firstUnconfirmed.isEmpty())
+            o.insert(QStringLiteral("stoppedAt"), r.firstUnconfirmed);
+        json_.insert(QStringLiteral("sent"), o);
+    }
+    if (error) *error = message;
+    return exit;
+}
+
+std::optional<UnitTables> CtlCommands::receiveTables(int mode, int& exit, QString& error) {
+    TableTransfer t(link_.port(), TableTransfer::Direction::Receive);
+    t.setMode(mode);
+    exit = transfer(t, QStringLiteral("receive"), &error);
+    if (exit != Done) return std::nullopt;
+    return t.tables;
+}
+
+QString CtlCommands::valueText(int p, qint32 value, const ParamTables::Parameters& table) const {
+    ParamTables tables;
+    tables.replaceParameters(table, ParameterSource::Nothing);
+    return catalogue_.info(p).valueText(value, tables);
+}
+
+QJsonObject CtlCommands::parameterJson(int p, qint32 value,
+                                       const ParamTables::Parameters& table) const {
+    const ParameterInfo& info = catalogue_.info(p);
+    QJsonObject o;
+    o.insert(QStringLiteral("number"), p);
+    o.insert(QStringLiteral("name"), info.name(link_.languageNo()));
+    o.insert(QStringLiteral("raw"), value);
+    o.insert(QStringLiteral("value"), valueText(p, value, table));
+    if (info.isOptionList())
+        o.insert(QStringLiteral("option"), info.optionText(link_.languageNo(), value));
+    return o;
+}
+
+// ---------------------------------------------------------------- commands
+
+int CtlCommands::ports() {
+    QJsonArray list;
+    for (const QSerialPortInfo& p : QSerialPortInfo::availablePorts()) {
+        QString description = p.description();
+        if (!p.manufacturer().isEmpty())
+            description += QStringLiteral(" (%1)").arg(p.manufacturer());
+        data(QStringLiteral("%1  %2").arg(p.systemLocation().leftJustified(20), description));
+        list.append(QJsonObject{{QStringLiteral("device"), p.systemLocation()},
+                                {QStringLiteral("description"), p.description()},
+                                {QStringLiteral("manufacturer"), p.manufacturer()}});
+    }
+    data(QStringLiteral("%1  %2").arg(QStringLiteral("sim").leftJustified(20),
+                                      QStringLiteral("the built-in simulated bus")));
+    list.append(
+        QJsonObject{{QStringLiteral("device"), QStringLiteral("sim")},
+                    {QStringLiteral("description"), QStringLiteral("the built-in simulated bus")}});
+    json_.insert(QStringLiteral("ports"), list);
+    QJsonObject mapped;
+    for (int i = 0; i < PortCount; ++i) {
+        const TPort port = TPort(i);
+        if (!link_.port().portMap().isConfigured(port)) continue;
+        const QString device = link_.port().portMap().device(port);
+        note(QStringLiteral("%1 -> %2").arg(PortMap::key(port), device));
+        mapped.insert(PortMap::key(port), device);
+    }
+    json_.insert(QStringLiteral("portMap"), mapped);
+    return Done;
+}
+
+int CtlCommands::scan() {
+    if (!options_.arguments.isEmpty()) return usage(QStringLiteral("scan takes no arguments"));
+    class View : public DeviceSearchView {
+      public:
+        explicit View(CtlCommands& c) : c_(c) {}
+        void probing(const SearchCombination& at) override {
+            if (!c_.context_.errorIsTerminal || c_.options_.quiet) return;
+            *c_.context_.err << QStringLiteral("\rscan unit %1 at %2,%3,8,%4   ")
+                                    .arg(at.unit, 2)
+                                    .arg(DeviceSearch::speedText(at.baud))
+                                    .arg(DeviceSearch::parityText(at.parity).left(1))
+                                    .arg(DeviceSearch::stopText(at.stop));
+            c_.context_.err->flush();
+            c_.progressShown_ = true;
+        }
+        void unitFound(int) override {}
+        void stateChanged() override {}
+        void showError(const QString&, const QString& text) override { error = text; }
+        QString error;
+
+      private:
+        CtlCommands& c_;
+    } view(*this);
+
+    SearchChoice choice;
+    if (options_.baud) {
+        for (int i = 0; i < DeviceSearch::SpeedCount; ++i)
+            if (DeviceSearch::speedOf(i) == *options_.baud) choice.startSpeedIndex = i;
+    }
+    choice.autoParity = choice.autoStopBits = options_.allSettings;
+    DeviceSearch search(link_.port(), view);
+    search.activate();
+    search.start(choice);
+    bool interrupted = false;
+    for (;;) {
+        link_.waitUntil([&] { return search.state() != SearchState::Searching; },
+                        [&] {
+                            interrupted = true;
+                            search.stop();
+                        });
+        if (search.state() == SearchState::Found && !interrupted) {
+            search.resume();
+            continue;
+        }
+        break;
+    }
+    endProgress();
+    QJsonArray units;
+    for (const FoundUnit& f : search.found()) {
+        const QString line = QStringLiteral("%1,%2,8,%3")
+                                 .arg(baudrateValue(f.at.baud))
+                                 .arg(DeviceSearch::parityText(f.at.parity).left(1))
+                                 .arg(DeviceSearch::stopText(f.at.stop));
+        data(QStringLiteral("unit %1  %2  %3")
+                 .arg(f.at.unit, 2)
+                 .arg(line.leftJustified(12), f.typeText));
+        units.append(
+            QJsonObject{{QStringLiteral("unit"), f.at.unit},
+                        {QStringLiteral("line"), line},
+                        {QStringLiteral("baud"), baudrateValue(f.at.baud)},
+                        {QStringLiteral("parity"), DeviceSearch::parityText(f.at.parity).left(1)},
+                        {QStringLiteral("stopBits"), stopBitsValue(f.at.stop)},
+                        {QStringLiteral("type"), f.typeText}});
+    }
+    json_.insert(QStringLiteral("units"), units);
+    search.cancel();
+    if (!view.error.isEmpty()) return fail(NoReply, view.error);
+    if (interrupted)
+        return fail(Interrupted,
+                    QStringLiteral("scan stopped by Ctrl+C at unit %1").arg(search.current().unit));
+    note(QStringLiteral("%1 units found").arg(search.found().size()));
+    return Done;
+}
+
+int CtlCommands::info() {
+    if (options_.arguments.size() > (options_.units ? 1 : 0))
+        return usage(QStringLiteral("info takes no arguments"));
+    const bool many = options_.units.has_value();
+    return forUnits(
+        [&](int unit, const Identity& id) {
+            UnitResult r;
+            if (many) {
+                data(QStringLiteral("unit %1  %2   %3   %4")
+                         .arg(unit, 2, 10, QLatin1Char('0'))
+                         .arg(id.type, id.hardware, id.extra));
+                r.summary = QString(); // the line above is the summary
+            } else {
+                data(QStringLiteral("type      %1").arg(id.type));
+                data(QStringLiteral("hardware  %1").arg(id.hardware));
+                data(QStringLiteral("extra     %1").arg(id.extra));
+            }
+            r.json = QJsonObject{{QStringLiteral("type"), id.type},
+                                 {QStringLiteral("hardware"), id.hardware},
+                                 {QStringLiteral("extra"), id.extra}};
+            return r;
+        },
+        true);
+}
+
+int CtlCommands::get() {
+    if (options_.units) return usage(QStringLiteral("get works on one unit"));
+    if (options_.arguments.isEmpty()) return usage(QStringLiteral("get: which parameters?"));
+    std::vector<int> numbers;
+    for (const QString& a : options_.arguments) {
+        bool ok = false;
+        const int p = a.toInt(&ok);
+        if (!ok || !ParamTables::isParameter(p))
+            return usage(QStringLiteral("get %1: a parameter is 0 ... 399").arg(a));
+        numbers.push_back(p);
+    }
+    return forUnits(
+        [&](int, const Identity&) {
+            UnitResult r;
+            ParamTables::Parameters table{};
+            const auto read = [&](int p) -> std::optional<qint32> {
+                const Answer a =
+                    link_.ask(QStringLiteral("rp %1").arg(p), TableTransfer::ReceiveTimeoutMs);
+                if (!a.ok()) {
+                    r.exit = NoReply;
+                    r.error = QStringLiteral("\"rp %1\": %2").arg(p).arg(commErrorText(a.error));
+                    return std::nullopt;
+                }
+                const auto value = TableTransfer::replyValue(a.reply);
+                if (!value || TableTransfer::replyNumber(a.reply) != p ||
+                    !a.reply.startsWith("rp")) {
+                    r.exit = NoReply;
+                    r.error = QStringLiteral("\"rp %1\" was answered with \"%2\"")
+                                  .arg(p)
+                                  .arg(replyStart(a.reply, 30));
+                    return std::nullopt;
+                }
+                return value;
+            };
+            // The decimals of a position follow parameter 203, as the editor shows them.
+            bool needs203 = false;
+            for (int p : numbers)
+                needs203 |=
+                    catalogue_.info(p).decimalsSetting() == ParamTables::DecimalsFromParameter203;
+            if (needs203) {
+                const auto d = read(ParamTables::PositionDecimalsParameter);
+                if (!d) return r;
+                table[ParamTables::PositionDecimalsParameter] = *d;
+            }
+            QJsonArray list;
+            for (int p : numbers) {
+                const auto v = read(p);
+                if (!v) return r;
+                table[std::size_t(p)] = *v;
+                const ParameterInfo& info = catalogue_.info(p);
+                const QString option =
+                    info.isOptionList() ? info.optionText(link_.languageNo(), *v) : QString();
+                data(QStringLiteral("%1  %2  %3")
+                         .arg(info.numberText(), info.name(link_.languageNo()).leftJustified(30),
+                              withOption(valueText(p, *v, table), option)));
+                list.append(parameterJson(p, *v, table));
+            }
+            r.json.insert(QStringLiteral("parameters"), list);
+            return r;
+        },
+        false);
+}
+
+int CtlCommands::set() {
+    if (options_.units) return usage(QStringLiteral("set works on one unit"));
+    if (options_.arguments.isEmpty()) return usage(QStringLiteral("set: which parameters, N=V?"));
+    struct Setting {
+        int p;
+        QString text;
+        qint32 raw = 0;
+    };
+    std::vector<Setting> settings;
+    for (const QString& a : options_.arguments) {
+        const int eq = a.indexOf(QLatin1Char('='));
+        bool ok = false;
+        const int p = a.left(eq).toInt(&ok);
+        if (eq < 0 || !ok || !ParamTables::isParameter(p))
+            return usage(QStringLiteral("set %1: give N=V, N a parameter 0 ... 399").arg(a));
+        settings.push_back({p, a.mid(eq + 1).trimmed()});
+    }
+    return forUnits(
+        [&](int, const Identity&) {
+            UnitResult r;
+            ParamTables::Parameters table{};
+            bool needs203 = false;
+            for (const Setting& s : settings)
+                needs203 |=
+                    catalogue_.info(s.p).decimalsSetting() == ParamTables::DecimalsFromParameter203;
+            if (needs203) {
+                const Answer a =
+                    link_.ask(QStringLiteral("rp %1").arg(ParamTables::PositionDecimalsParameter),
+                              TableTransfer::ReceiveTimeoutMs);
+                const auto d = a.ok() ? TableTransfer::replyValue(a.reply) : std::nullopt;
+                if (!d) {
+                    r.exit = NoReply;
+                    r.error = a.ok() ? QStringLiteral("\"rp 203\" was answered with \"%1\"")
+                                           .arg(replyStart(a.reply, 30))
+                                     : QStringLiteral("\"rp 203\": %1").arg(commErrorText(a.error));
+                    return r;
+                }
+                table[ParamTables::PositionDecimalsParameter] = *d;
+            }
+            ParamTables tables;
+            tables.replaceParameters(table, ParameterSource::Nothing);
+            // Every value is judged before the first is written: a unit left
+            // with half of a change is worse than one left alone.
+            QStringList problems;
+            for (Setting& s : settings) {
+                const ParameterInfo& info = catalogue_.info(s.p);
+                const int decimals = info.decimals(tables);
+                const qint32 minimum =
+                    info.described() ? info.minimum() : std::numeric_limits<qint32>::min() + 1;
+                const qint32 maximum = info.described() ? info.maximum() : DecStrMalformed - 1;
+                s.raw = DecStrToInt(s.text, decimals, minimum < 0, minimum, maximum);
+                const QString label =
+                    QStringLiteral("P%1 %2").arg(info.numberText(), info.name(link_.languageNo()));
+                if (s.raw == DecStrMalformed)
+                    problems << QStringLiteral("%1: \"%2\" is not a value with %3 decimals "
+                                               "(written as the editor shows it, such as %4)")
+                                    .arg(label.trimmed(), s.text)
+                                    .arg(decimals)
+                                    .arg(formatDecimal(decimals, 1250));
+                else if (s.raw == DecStrOutOfRange)
+                    problems << QStringLiteral("%1: %2 lies outside the limits %3 ... %4")
+                                    .arg(label.trimmed(), s.text, info.valueText(minimum, tables),
+                                         info.valueText(maximum, tables));
+            }
+            if (!problems.isEmpty()) {
+                r.exit = Usage;
+                r.error =
+                    problems.join(QLatin1Char('\n')) + QStringLiteral("\nNothing was written.");
+                return r;
+            }
+            QJsonArray written;
+            int done = 0;
+            const auto stopped = [&](int exit, const QString& why) {
+                r.exit = exit;
+                r.error = QStringLiteral("%1 %2 of %3 values were written.")
+                              .arg(why)
+                              .arg(done)
+                              .arg(settings.size());
+                r.json.insert(QStringLiteral("written"), written);
+                return r;
+            };
+            for (const Setting& s : settings) {
+                if (link_.interrupted())
+                    return stopped(Interrupted, QStringLiteral("Stopped by Ctrl+C before P%1.")
+                                                    .arg(s.p, 3, 10, QLatin1Char('0')));
+                const QString request = QStringLiteral("wp %1 %2").arg(s.p).arg(s.raw);
+                const Answer a = link_.ask(request);
+                const QString shown = QStringLiteral("P%1 = %2")
+                                          .arg(s.p, 3, 10, QLatin1Char('0'))
+                                          .arg(valueText(s.p, s.raw, table));
+                if (!a.ok())
+                    return stopped(
+                        NoReply,
+                        QStringLiteral("\"%1\": %2.").arg(request, commErrorText(a.error)));
+                if (a.reply.startsWith("er 7"))
+                    return stopped(Refused,
+                                   QStringLiteral("The unit refused %1 (\"er 7\").").arg(shown));
+                if (!a.reply.startsWith("wp") || TableTransfer::replyNumber(a.reply) != s.p)
+                    return stopped(NoReply, QStringLiteral("\"%1\" was answered with \"%2\".")
+                                                .arg(request, replyStart(a.reply, 30)));
+                ++done;
+                written.append(parameterJson(s.p, s.raw, table));
+                note(QStringLiteral("%1  written").arg(shown));
+            }
+            r.json.insert(QStringLiteral("written"), written);
+            r.json.insert(QStringLiteral("loaded"), false);
+            if (!options_.load) {
+                note(QStringLiteral("The unit takes them over with \"bp\" (--load)."));
+                return r;
+            }
+            const Answer bp = link_.ask(QStringLiteral("bp"), TableTransfer::ComputeTimeoutMs);
+            if (!bp.ok()) {
+                r.exit = NoReply;
+                r.error = QStringLiteral("\"bp\": %1. The values were written; the unit has not "
+                                         "confirmed taking them over.")
+                              .arg(commErrorText(bp.error));
+                return r;
+            }
+            const QByteArray answer = bp.reply.trimmed();
+            if (answer != "bp -1") {
+                r.exit = Refused;
+                r.error =
+                    QStringLiteral("the unit did not take the values over: \"bp\" answered \"%1\"")
+                        .arg(QString::fromLatin1(answer));
+                return r;
+            }
+            r.json.insert(QStringLiteral("loaded"), true);
+            note(QStringLiteral("The unit took them over (\"bp\")."));
+            return r;
+        },
+        false);
+}
+
+int CtlCommands::receive() {
+    const QString kind = argument(0);
+    const int mode = kind == QLatin1String("params")      ? 0
+                     : kind == QLatin1String("setpoints") ? 1
+                     : kind == QLatin1String("all")       ? 2
+                                                          : -1;
+    if (mode < 0 || options_.arguments.size() != 2)
+        return usage(QStringLiteral("receive params|setpoints|all FILE"));
+    const bool many = options_.units.has_value();
+    const QString target = argument(1);
+    if (many && !QDir().mkpath(target))
+        return fail(FileError, QStringLiteral("%1: the folder cannot be made").arg(target));
+    return forUnits(
+        [&](int unit, const Identity& id) {
+            UnitResult r;
+            const auto tables = receiveTables(mode, r.exit, r.error);
+            if (!tables) return r;
+            QStringList files;
+            if (many) {
+                const QString base = QDir(target).filePath(unitFileBase(unit, id.serial));
+                if (mode != 1) files << base + QStringLiteral(".mxp");
+                if (mode != 0) files << base + QStringLiteral(".mxs");
+            } else if (mode == 2) {
+                files << baseName(target) + QStringLiteral(".mxp")
+                      << baseName(target) + QStringLiteral(".mxs");
+            } else {
+                files << target;
+            }
+            for (int i = 0; i < files.size(); ++i) {
+                const bool setpoints = mode == 1 || (mode == 2 && i == 1);
+                const QString error =
+                    setpoints ? SetpointFile::write(files[i], tables->setpoints, unit)
+                              : ParameterFile::write(files[i], tables->parameters, unit);
+                if (!error.isEmpty()) {
+                    r.exit = FileError;
+                    r.error = error;
+                    return r;
+                }
+                if (!many) note(QStringLiteral("wrote %1").arg(files[i]));
+            }
+            r.summary = files.join(QStringLiteral(", "));
+            r.json.insert(QStringLiteral("files"), QJsonArray::fromStringList(files));
+            return r;
+        },
+        many);
+}
+
+int CtlCommands::send() {
+    if (options_.units) return usage(QStringLiteral("send works on one unit"));
+    const QString kind = argument(0);
+    const int mode = kind == QLatin1String("params")      ? 0
+                     : kind == QLatin1String("setpoints") ? 1
+                     : kind == QLatin1String("all")       ? 2
+                                                          : -1;
+    if (mode < 0 || options_.arguments.size() != 2)
+        return usage(QStringLiteral("send params|setpoints|all FILE"));
+    const QString path = argument(1);
+    UnitTables tables;
+    const QString paramPath = mode == 2 ? baseName(path) + QStringLiteral(".mxp") : path;
+    const QString setpointPath = mode == 2 ? baseName(path) + QStringLiteral(".mxs") : path;
+    if (mode != 1) {
+        const auto read = ParameterFile::read(paramPath);
+        if (!read.ok()) return fail(FileError, fileRefusal(paramPath, read.problem));
+        tables.parameters = *read.tables;
+    }
+    if (mode != 0) {
+        const auto read = SetpointFile::read(setpointPath);
+        if (!read.ok()) return fail(FileError, fileRefusal(setpointPath, read.problem));
+        tables.setpoints = *read.tables;
+    }
+    std::vector<LimitFinding> findings;
+    if (mode != 1)
+        findings = LimitCheck::parameters(catalogue_, link_.languageNo(), tables.parameters);
+    if (mode != 0) {
+        const auto s = LimitCheck::setpoints(tables.parameters, tables.setpoints);
+        findings.insert(findings.end(), s.begin(), s.end());
+    }
+    if (!findings.empty())
+        return fail(Usage,
+                    QStringLiteral("the unit would refuse these values:\n") +
+                        LimitCheck::list(findings, QStringLiteral("  %1 = %2 (limits %3 ... %4)"),
+                                         QStringLiteral("  and %1 more"), QStringLiteral("\n")) +
+                        QStringLiteral("\nNothing was sent."));
+    return forUnits(
+        [&](int, const Identity&) {
+            UnitResult r;
+            TableTransfer t(link_.port(), TableTransfer::Direction::Send);
+            t.setMode(mode);
+            t.tables = tables;
+            r.exit = transfer(t, QStringLiteral("send"), &r.error);
+            if (r.exit == Done) note(QStringLiteral("sent %1 values").arg(t.sendReport().total));
+            return r;
+        },
+        false);
+}
+
+int CtlCommands::backup() {
+    if (options_.arguments.size() != 1) return usage(QStringLiteral("backup FILE.bak"));
+    const bool many = options_.units.has_value();
+    const QString target = argument(0);
+    if (many && !QDir().mkpath(target))
+        return fail(FileError, QStringLiteral("%1: the folder cannot be made").arg(target));
+    return forUnits(
+        [&](int unit, const Identity& id) {
+            UnitResult r;
+            const auto tables = receiveTables(int(TableTransfer::Mode::Device), r.exit, r.error);
+            if (!tables) return r;
+            const QString file =
+                many ? QDir(target).filePath(unitFileName(unit, id.serial, QStringLiteral("bak")))
+                     : target;
+            const QString error = BackupFile::write(file, *tables);
+            if (!error.isEmpty()) {
+                r.exit = FileError;
+                r.error = error;
+                return r;
+            }
+            if (!many) note(QStringLiteral("wrote %1").arg(file));
+            r.summary = file;
+            r.json.insert(QStringLiteral("files"), QJsonArray{file});
+            return r;
+        },
+        many);
+}
+
+int CtlCommands::restore() {
+    if (options_.units) return usage(QStringLiteral("restore works on one unit"));
+    if (options_.arguments.size() != 1) return usage(QStringLiteral("restore FILE.bak"));
+    const QString path = argument(0);
+    const auto read = BackupFile::read(path);
+    if (!read.ok()) return fail(FileError, fileRefusal(path, read.problem));
+    std::vector<LimitFinding> findings =
+        LimitCheck::parameters(catalogue_, link_.languageNo(), read.tables->parameters);
+    const auto s = LimitCheck::setpoints(read.tables->parameters, read.tables->setpoints);
+    findings.insert(findings.end(), s.begin(), s.end());
+    if (!findings.empty())
+        return fail(Usage,
+                    QStringLiteral("%1 holds values the unit would refuse:\n").arg(path) +
+                        LimitCheck::list(findings, QStringLiteral("  %1 = %2 (limits %3 ... %4)"),
+                                         QStringLiteral("  and %1 more"), QStringLiteral("\n")) +
+                        QStringLiteral("\nNothing was sent."));
+    if (!options_.yes) {
+        if (!context_.inputIsTerminal || !context_.readLine)
+            return usage(QStringLiteral("restore overwrites every parameter and setpoint of the "
+                                        "unit; give --yes to do so without a question"));
+        *context_.err << QStringLiteral("Overwrite all parameters and setpoints of unit %1 on %2 "
+                                        "with %3? [y/N] ")
+                             .arg(link_.unit())
+                             .arg(link_.portText(), path);
+        context_.err->flush();
+        const QString answer = context_.readLine().trimmed().toLower();
+        if (answer != QLatin1String("y") && answer != QLatin1String("yes"))
+            return fail(Usage, QStringLiteral("not confirmed; nothing was sent"));
+    }
+    return forUnits(
+        [&](int, const Identity&) {
+            UnitResult r;
+            TableTransfer t(link_.port(), TableTransfer::Direction::Send);
+            t.setMode(int(TableTransfer::Mode::Device));
+            t.tables = *read.tables;
+            r.exit = transfer(t, QStringLiteral("restore"), &r.error);
+            if (r.exit == Done)
+                note(QStringLiteral("restored %1 values from %2")
+                         .arg(t.sendReport().total)
+                         .arg(path));
+            return r;
+        },
+        false);
+}
+
+int CtlCommands::diff() {
+    if (options_.arguments.size() != 2) return usage(QStringLiteral("diff A B"));
+    const QString left = argument(0);
+    const QString right = argument(1);
+    const bool unitSide = left == QLatin1String("unit");
+    if (options_.units && !unitSide)
+        return usage(QStringLiteral("--units compares units: diff unit B"));
+    const auto readFile = [&](const QString& path, ParamTables::Parameters& into) {
+        const auto read = ParameterFile::read(path);
+        if (!read.ok()) return fail(FileError, fileRefusal(path, read.problem));
+        into = *read.tables;
+        return int(Done);
+    };
+    ParamTables::Parameters rightTable{};
+    if (const int e = readFile(right, rightTable)) return e;
+    json_.insert(QStringLiteral("left"), left);
+    json_.insert(QStringLiteral("right"), right);
+
+    const auto listDifferences = [&](const ParamTables::Parameters& a, const QString& indent) {
+        const auto differences =
+            ParameterDiff::compare(catalogue_, link_.languageNo(), a, rightTable);
+        QJsonArray list;
+        for (const ParameterDifference& d : differences) {
+            data(indent + differenceLine(d));
+            QJsonObject l{{QStringLiteral("raw"), d.left}, {QStringLiteral("value"), d.leftText}};
+            QJsonObject rr{{QStringLiteral("raw"), d.right},
+                           {QStringLiteral("value"), d.rightText}};
+            if (!d.leftOption.isEmpty()) l.insert(QStringLiteral("option"), d.leftOption);
+            if (!d.rightOption.isEmpty()) rr.insert(QStringLiteral("option"), d.rightOption);
+            list.append(QJsonObject{{QStringLiteral("number"), d.number},
+                                    {QStringLiteral("name"), d.name},
+                                    {QStringLiteral("left"), l},
+                                    {QStringLiteral("right"), rr}});
+        }
+        return list;
+    };
+
+    if (!unitSide) {
+        ParamTables::Parameters leftTable{};
+        if (const int e = readFile(left, leftTable)) return e;
+        const QJsonArray list = listDifferences(leftTable, QString());
+        json_.insert(QStringLiteral("differences"), list);
+        return list.isEmpty() ? Done : Differences;
+    }
+    const bool many = options_.units.has_value();
+    return forUnits(
+        [&](int unit, const Identity&) {
+            UnitResult r;
+            const auto tables = receiveTables(0, r.exit, r.error);
+            if (!tables) return r;
+            if (many) {
+                // The unit's lines follow its summary, so a reader knows whose they are.
+                const auto count = ParameterDiff::compare(catalogue_, link_.languageNo(),
+                                                          tables->parameters, rightTable)
+                                       .size();
+                note(QStringLiteral("unit %1  %2 differences")
+                         .arg(unit, 2, 10, QLatin1Char('0'))
+                         .arg(count));
+            }
+            const QJsonArray list =
+                listDifferences(tables->parameters, many ? QStringLiteral("  ") : QString());
+            r.json.insert(QStringLiteral("differences"), list);
+            r.exit = list.isEmpty() ? Done : Differences;
+            return r;
+        },
+        false);
+}
+
+// ---------------------------------------------------------------- entry
+
+int runCtl(const QStringList& arguments, CtlContext& context) {
+    const ParsedLine line = parseCommandLine(arguments);
+    if (!line.error.isEmpty()) {
+        *context.err << "kqm52ctl: " << line.error << "\n(kqm52ctl --help tells how)\n";
+        context.err->flush();
+        return Usage;
+    }
+    if (line.options.help || line.options.command.isEmpty()) {
+        *context.out << (line.options.command.isEmpty() ? generalHelp()
+                                                        : commandHelp(line.options.command));
+        context.out->flush();
+        return line.options.help ? Done : Usage;
+    }
+    CtlCommands commands(line.options, context);
+    return commands.exec();
+}
+
+} // namespace kqm52::ctl

@@ -1,0 +1,107 @@
+#pragma once
+
+// One kqm52ctl run: the subcommand's work on the link and the files, its
+// text or JSON on the context's streams, and the exit code.
+
+#include "ctl/CtlLink.h"
+#include "ctl/CtlOptions.h"
+#include "ctl/CtlRun.h"
+#include "model/ParameterCatalogue.h"
+#include "model/ParameterDiff.h"
+#include "model/TableTransfer.h"
+#include "model/LanguageTexts.h"
+
+#include <QJsonArray>
+#include <QJsonObject>
+
+#include <functional>
+#include <optional>
+
+namespace kqm52::ctl {
+
+// What "rt", "rh" and "rx" said, and the serial number within them.
+struct Identity {
+    QString type;
+    QString hardware;
+    QString extra;
+    QString serial; // empty when none of the three names one
+};
+
+// The serial number a unit names in its identification: the word after
+// "SN" ("HW 2.1 SN 520017" gives "520017"); empty when there is none.
+QString serialNumberIn(const Identity& identity);
+
+// The name without extension of a --units run's files for a unit.
+QString unitFileBase(int unit, const QString& serial);
+// The file a --units run writes for a unit: "unit05-SN520017.bak", or
+// "unit05.bak" when the unit names no serial number.
+QString unitFileName(int unit, const QString& serial, const QString& extension);
+
+// A difference as a line of the diff: number, name, both values as shown,
+// option texts in brackets.
+QString differenceLine(const ParameterDifference& d);
+
+class CtlCommands {
+  public:
+    CtlCommands(const CtlOptions& options, CtlContext& context);
+    int exec();
+
+  private:
+    // What one unit of a --units run (or the one unit of a plain run) ended in.
+    struct UnitResult {
+        int exit = Done;
+        QString error;
+        QJsonObject json;
+        QString summary; // after "unit 05  ", for the summary line
+    };
+    using UnitJob = std::function<UnitResult(int unit, const Identity& identity)>;
+
+    int ports();
+    int scan();
+    int info();
+    int get();
+    int set();
+    int receive();
+    int send();
+    int backup();
+    int restore();
+    int diff();
+
+    // Opens the port (exit 3 with the reason when it will not).
+    int openPort();
+    // Runs job on the unit of --unit, or on every unit of --units, each
+    // selected and identified first.  folder: where a --units run writes
+    // (made when missing), empty for none.
+    int forUnits(const UnitJob& job, bool wantsIdentity);
+    std::optional<Identity> identify(QString& error);
+
+    // Reads or writes whole tables with the windows' engine.  The exit code,
+    // with the message already given.
+    int transfer(TableTransfer& t, const QString& what, QString* error = nullptr);
+    void drawProgress(const TransferView& view, const QString& what);
+    void endProgress();
+
+    // Both tables of the unit, read on the engine (mode as TableTransfer's).
+    std::optional<UnitTables> receiveTables(int mode, int& exit, QString& error);
+    QString sendStopText(const SendReport& report) const;
+
+    QString valueText(int p, qint32 value, const ParamTables::Parameters& table) const;
+    QJsonObject parameterJson(int p, qint32 value, const ParamTables::Parameters& table) const;
+
+    int fail(int exit, const QString& message);
+    void data(const QString& line);
+    void note(const QString& line);
+    QString argument(int i) const { return options_.arguments.value(i); }
+    int usage(const QString& message);
+
+    CtlOptions options_;
+    CtlContext& context_;
+    CtlLink link_;
+    LanguageTexts language_;
+    ParameterCatalogue catalogue_;
+    QJsonObject json_;
+    bool progressShown_ = false;
+    bool interruptedRun_ = false;
+};
+
+} // namespace kqm52::ctl

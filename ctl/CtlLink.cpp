@@ -1,0 +1,151 @@
+#include "ctl/CtlLink.h"
+
+#include "inifile/IniFile.h"
+#include "link/RQ500Protocol.h"
+#include "sim/DemoBus.h"
+#include "sim/SimDriver.h"
+#include "model/SettingsFile.h"
+
+#include <cstring>
+
+namespace kqm52::ctl {
+
+namespace {
+
+std::optional<TPort> comPort(const QString& text) {
+    for (int i = 0; i < PortCount; ++i)
+        if (text.compare(PortMap::key(TPort(i)), Qt::CaseInsensitive) == 0) return TPort(i);
+    return std::nullopt;
+}
+
+} // namespace
+
+CtlLink::CtlLink(const CtlOptions& options, CtlContext& context) : context_(context) {
+    port_.setPortMap(&map_);
+    ProgramSettings settings;
+    settings.ProgramDir = context.programDir;
+    // Without application.ini the settings table's defaults hold (38400,E,8,1,
+    // COM1, unit 0), the line a fresh program writes on its first close.
+    if (!SettingsFile::read(SettingsFile::path(context.programDir), port_, unit_, settings, map_))
+        SettingsFile::read(IniFile(), port_, unit_, settings, map_);
+    languageNo_ = settings.LanguageNo;
+
+    if (context.simBus) {
+        installSimulatedBus(map_, context.simBus);
+    } else {
+        map_.registerDriver(QString::fromLatin1(PortMap::SimDevice),
+                            [bus = std::shared_ptr<SimBus>(),
+                             dir = context.programDir]() mutable -> std::unique_ptr<SerialDriver> {
+                                if (!bus) bus = makeDemoBus(dir);
+                                return std::make_unique<SimDriver>(bus);
+                            });
+    }
+
+    if (options.port) {
+        if (const auto com = comPort(*options.port)) {
+            port_.SetPortName(*com);
+        } else {
+            map_.setOverride(*options.port);
+            mappedDevice_ = true;
+        }
+    }
+    if (options.baud) port_.SetBaudrate(*options.baud);
+    if (options.parity) port_.SetFrameParitybit(*options.parity);
+    if (options.stopBits) port_.SetFrameStopbits(*options.stopBits);
+    if (options.unit) unit_ = *options.unit;
+    if (options.language) languageNo_ = *options.language;
+    port_.SetFastFraming(options.fast);
+}
+
+CtlLink::~CtlLink() {
+    close();
+}
+
+QString CtlLink::portText() const {
+    const QString device = map_.effectiveDevice(port_.PortName());
+    if (mappedDevice_) return device;
+    return QStringLiteral("%1 (%2)").arg(PortMap::key(port_.PortName()), device);
+}
+
+QString CtlLink::lineText() const {
+    const char* parity[] = {"N", "E", "O"};
+    return QStringLiteral("%1,%2,%3,%4")
+        .arg(baudrateValue(port_.Baudrate()))
+        .arg(QLatin1String(parity[int(port_.FrameParitybit())]))
+        .arg(dataBitsValue(port_.FrameDatabits()))
+        .arg(stopBitsValue(port_.FrameStopbits()));
+}
+
+bool CtlLink::open(QString& error) {
+    try {
+        port_.SetActive(true);
+        return true;
+    } catch (const ECommHandleError& e) {
+        error = QStringLiteral("%1 cannot be opened: %2").arg(portText(), e.message());
+    } catch (const ECommInitError& e) {
+        error = QStringLiteral("%1 cannot be set up: %2").arg(portText(), e.message());
+    }
+    return false;
+}
+
+void CtlLink::close() {
+    try {
+        port_.SetActive(false);
+    } catch (const std::exception&) {
+        // Closing a port whose device went away reports that; the run is
+        // over either way and has already said what failed.
+    }
+}
+
+Answer CtlLink::ask(const QString& request, int timeoutMs) {
+    TRQ500Protocol component;
+    component.setUpForDevice(timeoutMs);
+    component.SetZRComm(&port_);
+    Answer answer;
+    bool done = false;
+    component.OnCommResult = [&](TZRProtocolComponent*, const QByteArray& reply) {
+        answer.reply = reply;
+        done = true;
+    };
+    component.OnCommError = [&](TZRProtocolComponent*, const TCommError& e, const QByteArray& r) {
+        if (e.ok()) return; // the all-clear after an earlier error, not an outcome
+        answer.error = e;
+        answer.reply = r;
+        done = true;
+    };
+    component.SetASCIIProtocol(request);
+    component.Send();
+    waitUntil([&] { return done; });
+    return answer;
+}
+
+bool CtlLink::select(int unit, Answer* answer) {
+    const QString request = QStringLiteral("sc %1").arg(unit);
+    Answer a = ask(request);
+    const bool echoed = a.ok() && a.reply.trimmed() == request.toLatin1();
+    if (answer) *answer = a;
+    return echoed;
+}
+
+QString commErrorText(const TCommError& error) {
+    switch (error.Code) {
+    case CommCode::Timeout:
+        return QStringLiteral("no reply within the wait time");
+    case CommCode::DriverFailed:
+        return QStringLiteral("the serial driver failed: %1 (error %2)")
+            .arg(QString::fromLocal8Bit(std::strerror(error.SystemError)))
+            .arg(error.SystemError);
+    case CommCode::LineError:
+        return QStringLiteral("line errors (flags %1): check speed, parity and wiring")
+            .arg(error.LineErrors);
+    case CommCode::PortClosed:
+        return QStringLiteral("the port is closed");
+    default:
+        return QStringLiteral("link error %1 (%2, %3)")
+            .arg(error.Code)
+            .arg(error.SystemError)
+            .arg(error.LineErrors);
+    }
+}
+
+} // namespace kqm52::ctl

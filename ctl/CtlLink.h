@@ -1,0 +1,84 @@
+#pragma once
+
+// The port of one kqm52ctl run: line settings from application.ini and the
+// command line, the port map, the simulated bus behind "sim", and a few
+// ways of waiting on the link from straight-line command code.  Waiting
+// runs the event loop, so the link's hand-overs go on and Ctrl+C is seen.
+
+#include "ctl/CtlOptions.h"
+#include "ctl/CtlRun.h"
+#include "link/CommTypes.h"
+#include "link/PortMap.h"
+#include "link/ZRComm.h"
+
+#include <QByteArray>
+#include <QElapsedTimer>
+#include <QEventLoop>
+#include <QString>
+#include <QTimer>
+
+namespace kqm52::ctl {
+
+struct Answer {
+    QByteArray reply;
+    TCommError error;
+    bool ok() const { return error.ok(); }
+};
+
+class CtlLink {
+  public:
+    // Settings from programDir/application.ini when it is there, then the
+    // options.  unit() is the unit to select.
+    CtlLink(const CtlOptions& options, CtlContext& context);
+    ~CtlLink();
+
+    TZRComm& port() { return port_; }
+    int unit() const { return unit_; }
+    int languageNo() const { return languageNo_; }
+    // "sim", "COM3 (/dev/ttyUSB0)" or the device path.
+    QString portText() const;
+    // "38400,E,8,1".
+    QString lineText() const;
+
+    // Opens the port; false with the reason in error.
+    bool open(QString& error);
+    void close();
+
+    // One request on a fresh component; timeoutMs 0 is the link's default wait.
+    Answer ask(const QString& request, int timeoutMs = 0);
+    // "sc n": true when the unit echoed it.
+    bool select(int unit, Answer* answer = nullptr);
+
+    bool interrupted() const { return context_.interrupted && context_.interrupted->load(); }
+    // Runs the event loop until pred holds.  onInterrupt is called once when
+    // Ctrl+C comes, and waiting goes on: the engine stops at its next reply.
+    template <class Pred> void waitUntil(Pred pred, const std::function<void()>& onInterrupt = {}) {
+        if (pred()) return;
+        bool told = false;
+        QEventLoop loop;
+        QTimer check;
+        QObject::connect(&check, &QTimer::timeout, &loop, [&] {
+            if (!told && interrupted()) {
+                told = true;
+                if (onInterrupt) onInterrupt();
+            }
+            if (pred()) loop.quit();
+        });
+        check.start(1);
+        loop.exec();
+    }
+
+  private:
+    CtlContext& context_;
+    PortMap map_;
+    TZRComm port_;
+    int unit_ = 0;
+    int languageNo_ = 0;
+    bool mappedDevice_ = false; // --port gave a path or sim, not a COM name
+};
+
+// A link error in words: "no reply within the wait time", the operating
+// system's reason, or the line errors.
+QString commErrorText(const TCommError& error);
+
+} // namespace kqm52::ctl

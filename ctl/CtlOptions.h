@@ -1,0 +1,72 @@
+#pragma once
+
+// The command line of kqm52ctl: a subcommand, its arguments and the options
+// every subcommand shares.  Parsing changes nothing and talks to nobody, so
+// a wrong line ends with exit code 2 before a port is opened.
+
+#include "link/ZRComm.h"
+
+#include <QString>
+#include <QStringList>
+
+#include <optional>
+#include <vector>
+
+namespace kqm52::ctl {
+
+// The documented exit codes.
+enum Exit : int {
+    Done = 0,
+    Differences = 1,   // diff: the two sides differ
+    Usage = 2,         // the command line, or a value on it, is wrong
+    NoReply = 3,       // no reply, a link error, or a port that will not open
+    Refused = 4,       // the unit refused a value ("er 7") or recomputing ("bp")
+    FileError = 5,     // a file that cannot be read, is refused, or cannot be written
+    SomeUnits = 6,     // a --units run where some units failed
+    Interrupted = 130, // Ctrl+C: stopped at the next reply
+};
+
+struct CtlOptions {
+    QString command;
+    QStringList arguments; // after the subcommand
+
+    std::optional<QString> port;
+    std::optional<TBaudrate> baud;
+    std::optional<TParityBit> parity;
+    std::optional<TStopBit> stopBits;
+    std::optional<int> unit;
+    std::optional<int> language;
+    std::optional<std::vector<int>> units;
+    bool fast = false;
+    bool json = false;
+    bool quiet = false;
+    bool load = false;
+    bool yes = false;
+    bool allSettings = false;
+    bool help = false;
+};
+
+struct ParsedLine {
+    CtlOptions options;
+    QString error; // empty when the line was understood
+};
+
+// arguments without the program name.
+ParsedLine parseCommandLine(const QStringList& arguments);
+
+// "0-3", "1,4,7", "0-3,12": unit numbers 0 … 31, each once, in the order
+// given.  Nothing for a malformed list or a number out of range.
+std::optional<std::vector<int>> parseUnitList(const QString& text);
+
+// 1200 … 115200 as the port knows them.
+std::optional<TBaudrate> parseBaud(const QString& text);
+// N, E, O (or none, even, odd), any case.
+std::optional<TParityBit> parseParity(const QString& text);
+std::optional<TStopBit> parseStopBits(const QString& text);
+
+// The subcommands, and the help of each (usage, what it does, its options).
+QStringList commandNames();
+QString generalHelp();
+QString commandHelp(const QString& command); // empty for an unknown command
+
+} // namespace kqm52::ctl

@@ -1,0 +1,43 @@
+#pragma once
+
+// kqm52ctl as a function: the command line in, an exit code out, text on the
+// two streams the context gives.  main() hands it the process's streams and
+// terminal; the tests hand it strings and a simulated bus, and run it in
+// their own process.
+
+#include <QString>
+#include <QStringList>
+#include <QTextStream>
+
+#include <atomic>
+#include <functional>
+#include <memory>
+
+namespace kqm52 {
+class SimBus;
+}
+
+namespace kqm52::ctl {
+
+struct CtlContext {
+    // Folder of the data files and application.ini, ending in a separator.
+    QString programDir;
+    // The bus behind --port sim; null: the demo bus of "kqm52 --demo",
+    // made when the port first opens.
+    std::shared_ptr<SimBus> simBus;
+    QTextStream* out = nullptr;
+    QTextStream* err = nullptr;
+    // Standard input and standard error are terminals: restore may ask,
+    // progress is drawn.
+    bool inputIsTerminal = false;
+    bool errorIsTerminal = false;
+    // Reads the user's answer to a question (one line).
+    std::function<QString()> readLine;
+    // Set when the user pressed Ctrl+C; the running transfer stops at the
+    // next reply.
+    const std::atomic<bool>* interrupted = nullptr;
+};
+
+int runCtl(const QStringList& arguments, CtlContext& context);
+
+} // namespace kqm52::ctl

@@ -1,0 +1,555 @@
+// kqm52ctl driven in-process on a simulated bus (virtual clock): what a script
+// reads on standard output and error, the exit code, the lines on the wire,
+// the files left behind and what the units hold afterwards.  One test runs
+// the program itself against mx5x-sim on a pty.
+
+#include "sim/SimLinkFixture.h"
+
+#include "ctl/CtlCommands.h"
+#include "ctl/CtlOptions.h"
+#include "ctl/CtlRun.h"
+#include "model/BackupFile.h"
+#include "model/ParameterFile.h"
+#include "model/SetpointFile.h"
+#include "sim/SimCatalogue.h"
+
+#include <QDir>
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
+#include <QTemporaryDir>
+
+#include <csignal>
+#include <numeric>
+
+#include <sys/prctl.h>
+
+using namespace kqm52;
+using namespace kqm52::ctl;
+using namespace kqm52::simtest;
+
+namespace {
+
+struct Ran {
+    int exit = -1;
+    QString out;
+    QString err;
+};
+
+UnitTables tablesOf(SimUnit& u) {
+    UnitTables t;
+    for (int p = 0; p < ParamTables::ParameterCount; ++p)
+        t.parameters[std::size_t(p)] = u.parameter(p);
+    for (int s = 1; s <= ParamTables::SetpointCount; ++s)
+        t.setpoints[std::size_t(s - 1)] = u.setpoint(s);
+    return t;
+}
+
+class CtlTest : public ::testing::Test {
+  protected:
+    CtlTest()
+        : bus(std::make_shared<SimBus>(std::make_shared<VirtualClock>())),
+          catalogue(SimCatalogue::fromProgramDir(dataDir())) {
+        SimUnit& u = addUnit(0);
+        u.forceParameter(203, 2);
+        u.forceParameter(7, 1000);
+        for (int s = 1; s <= 48; ++s)
+            u.setSetpoint(s, 500 * s - 3);
+        hostLines.attach(*bus);
+    }
+
+    static QString dataDir() { return QStringLiteral(KQM52_SOURCE_DATA_DIR "/"); }
+
+    // A unit at 38400,E,8,1 that names serial number 5200nn, as every unit of
+    // the default catalogue does.
+    SimUnit& addUnit(int number) { return bus->addUnit(number, lineOf(38400), catalogue); }
+    template <class F> auto onUnit(int number, F&& f) {
+        return bus->withUnit(bus->indexOf(number), std::forward<F>(f));
+    }
+
+    Ran run(QStringList args) {
+        args << QStringLiteral("--port") << QStringLiteral("sim") << QStringLiteral("--lang")
+             << QStringLiteral("1");
+        Ran r;
+        QTextStream out(&r.out);
+        QTextStream err(&r.err);
+        CtlContext context;
+        context.programDir = dataDir();
+        context.simBus = bus;
+        context.out = &out;
+        context.err = &err;
+        context.inputIsTerminal = terminal;
+        context.readLine = [this] { return answer; };
+        context.interrupted = &interrupted;
+        r.exit = runCtl(args, context);
+        return r;
+    }
+
+    QStringList sent() { return hostLines.all(); }
+    QStringList sentStartingWith(const QString& prefix) {
+        return sent().filter(QRegularExpression(QLatin1Char('^') + prefix));
+    }
+    QString path(const QString& name) const { return dir.filePath(name); }
+
+    std::shared_ptr<SimBus> bus;
+    SimCatalogue catalogue;
+    HostLines hostLines;
+    QTemporaryDir dir;
+    std::atomic<bool> interrupted{false};
+    bool terminal = false;
+    QString answer;
+};
+
+// ------------------------------------------------------------ the command line
+
+struct UnitListCase {
+    const char* text;
+    std::optional<std::vector<int>> units;
+};
+
+TEST(CtlOptionsTest, UnitListsAndRanges) {
+    const UnitListCase cases[] = {
+        {"0-3", std::vector<int>{0, 1, 2, 3}},
+        {"1,4,7-9", std::vector<int>{1, 4, 7, 8, 9}},
+        {"5", std::vector<int>{5}},
+        {"0-31",
+         [] {
+             std::vector<int> all(32);
+             std::iota(all.begin(), all.end(), 0);
+             return all;
+         }()},
+        {"3,3,2-3", std::vector<int>{3, 2}},
+        {"3-1", std::nullopt},
+        {"0-32", std::nullopt},
+        {"-1", std::nullopt},
+        {"1-2-3", std::nullopt},
+        {"a", std::nullopt},
+        {"", std::nullopt},
+        {"1,,2", std::nullopt},
+    };
+    for (const UnitListCase& c : cases)
+        EXPECT_EQ(parseUnitList(QString::fromLatin1(c.text)), c.units) << c.text;
+}
+
+struct UsageCase {
+    QStringList args;
+    const char* says;
+};
+
+TEST_F(CtlTest, AWrongCommandLineEndsWithUsageAndSendsNothing) {
+    const UsageCase cases[] = {
+        {{"frobnicate"}, "unknown command"},
+        {{"info", "--baud", "12345"}, "--baud 12345"},
+        {{"info", "--parity", "X"}, "--parity X"},
+        {{"info", "--unit", "32"}, "--unit 32"},
+        {{"backup", "--units", "4-2", "out"}, "--units 4-2"},
+        {{"get", "400"}, "0 ... 399"},
+        {{"set", "7"}, "N=V"},
+        {{"receive", "everything", "x.mxp"}, "receive params|setpoints|all"},
+        {{"diff", "a.mxp"}, "diff A B"},
+        {{"diff", "a.mxp", "b.mxp", "--units", "0-3"}, "--units compares units"},
+        {{}, ""},
+    };
+    for (const UsageCase& c : cases) {
+        const Ran r = run(c.args);
+        EXPECT_EQ(r.exit, Usage) << c.args.join(' ').toStdString();
+        EXPECT_TRUE(r.err.contains(QLatin1String(c.says))) << r.err.toStdString();
+    }
+    EXPECT_TRUE(sent().isEmpty()) << sent().join('|').toStdString();
+}
+
+TEST_F(CtlTest, HelpForEachCommandNamesItsUsage) {
+    for (const QString& command : commandNames()) {
+        const Ran r = run({command, QStringLiteral("--help")});
+        EXPECT_EQ(r.exit, Done);
+        EXPECT_TRUE(r.out.startsWith(QStringLiteral("Usage: kqm52ctl ") + command))
+            << r.out.toStdString();
+        EXPECT_TRUE(r.out.contains(QLatin1String("6 some units"))) << command.toStdString();
+    }
+    EXPECT_TRUE(sent().isEmpty());
+}
+
+// ------------------------------------------------------------ one unit
+
+TEST_F(CtlTest, InfoSelectsTheUnitAndPrintsItsThreeTexts) {
+    onUnit(0, [](SimUnit& u) { u.typeText = "MX53 Test"; });
+    const Ran r = run({"info"});
+    EXPECT_EQ(r.exit, Done) << r.err.toStdString();
+    EXPECT_EQ(r.out, QStringLiteral("type      MX53 Test\nhardware  HW 2.1 SN 520000\n"
+                                    "extra     KQM52 simulator\n"));
+    EXPECT_EQ(sent(), (QStringList{"sc 0", "rt", "rh", "rx"}));
+}
+
+TEST_F(CtlTest, NoUnitAtTheAddressEndsWithNoReply) {
+    const Ran r = run({"info", "--unit", "9"});
+    EXPECT_EQ(r.exit, NoReply);
+    EXPECT_TRUE(r.err.contains(QLatin1String("unit 9 does not answer at 38400,E,8,1 on sim")))
+        << r.err.toStdString();
+    EXPECT_TRUE(r.out.isEmpty());
+    EXPECT_TRUE(sentStartingWith("rt").isEmpty());
+}
+
+TEST_F(CtlTest, APortThatCannotBeOpenedNamesItself) {
+    QStringList args{"info", "--port", path("no-such-tty")};
+    Ran r;
+    QTextStream out(&r.out), err(&r.err);
+    CtlContext context;
+    context.programDir = dataDir();
+    context.simBus = bus;
+    context.out = &out;
+    context.err = &err;
+    r.exit = runCtl(args, context);
+    EXPECT_EQ(r.exit, NoReply);
+    EXPECT_TRUE(r.err.contains(path("no-such-tty") + QStringLiteral(" cannot be opened")))
+        << r.err.toStdString();
+}
+
+TEST_F(CtlTest, GetShowsValuesWithTheEditorsDecimalsAndOptionTexts) {
+    onUnit(0, [](SimUnit& u) {
+        u.forceParameter(7, -1250);
+        u.forceParameter(388, 2);
+    });
+    const Ran r = run({"get", "7", "388"});
+    EXPECT_EQ(r.exit, Done) << r.err.toStdString();
+    const QStringList lines = r.out.split('\n', Qt::SkipEmptyParts);
+    ASSERT_EQ(lines.size(), 2) << r.out.toStdString();
+    EXPECT_TRUE(lines[0].startsWith("007  Cam 1 start")) << lines[0].toStdString();
+    EXPECT_TRUE(lines[0].endsWith("  -12,50")) << lines[0].toStdString();
+    EXPECT_TRUE(lines[1].startsWith("388  Analog output")) << lines[1].toStdString();
+    EXPECT_TRUE(lines[1].endsWith("  2 (Current)")) << lines[1].toStdString();
+    // 203 is read first: the decimals of parameter 7 follow it.
+    EXPECT_EQ(sent(), (QStringList{"sc 0", "rp 203", "rp 7", "rp 388"}));
+}
+
+struct SetCase {
+    const char* value;
+    qint32 position; // parameter 203
+    const char* wire;
+};
+
+TEST_F(CtlTest, SetSendsTheRawValueOfWhatTheEditorShows) {
+    const SetCase cases[] = {
+        {"12,50", 2, "wp 7 1250"}, {"12,5", 2, "wp 7 1250"}, {"12", 2, "wp 7 1200"},
+        {"-0,05", 2, "wp 7 -5"},   {"12,5", 1, "wp 7 125"},  {"12", 0, "wp 7 12"},
+    };
+    for (const SetCase& c : cases) {
+        onUnit(0, [&](SimUnit& u) { u.forceParameter(203, c.position); });
+        hostLines.clear();
+        const Ran r = run({"set", QStringLiteral("7=%1").arg(c.value)});
+        EXPECT_EQ(r.exit, Done) << c.value << r.err.toStdString();
+        EXPECT_EQ(sentStartingWith("wp"), QStringList{c.wire}) << c.value;
+        EXPECT_TRUE(sentStartingWith("bp").isEmpty()) << "no bp without --load";
+    }
+    hostLines.clear();
+    onUnit(0, [&](SimUnit& u) { u.forceParameter(203, 2); });
+    const Ran r = run({"set", "7=12,50", "8=3", "--load"});
+    EXPECT_EQ(r.exit, Done) << r.err.toStdString();
+    EXPECT_EQ(sent(), (QStringList{"sc 0", "rp 203", "wp 7 1250", "wp 8 300", "bp"}));
+    EXPECT_EQ(onUnit(0, [](SimUnit& u) { return u.parameter(8); }), 300);
+}
+
+TEST_F(CtlTest, ValuesTheCatalogueRefusesAreRefusedBeforeAnythingIsWritten) {
+    const char* refused[] = {"8=1000000,00", "8=12.50", "8=1,234", "8=", "203=5", "203=-1"};
+    for (const char* value : refused) {
+        hostLines.clear();
+        const Ran r = run({"set", "7=1,00", QString::fromLatin1(value)});
+        EXPECT_EQ(r.exit, Usage) << value;
+        EXPECT_TRUE(r.err.contains(QLatin1String("Nothing was written."))) << r.err.toStdString();
+        EXPECT_TRUE(sentStartingWith("wp").isEmpty()) << value << sent().join('|').toStdString();
+    }
+    const Ran r = run({"set", "8=1000000,00"});
+    EXPECT_TRUE(r.err.contains(QLatin1String("P008 Cam 2 start: 1000000,00 lies outside the limits "
+                                             "-99999,99 ... 999999,99")))
+        << r.err.toStdString();
+    EXPECT_EQ(onUnit(0, [](SimUnit& u) { return u.parameter(7); }), 1000);
+}
+
+TEST_F(CtlTest, AWriteTheUnitRefusesEndsWithExit4AndSaysWhichValue) {
+    bus->setFaults(0, SimFaults{.refuseWrites = true});
+    const Ran r = run({"set", "7=12,50", "8=1"});
+    EXPECT_EQ(r.exit, Refused);
+    EXPECT_TRUE(r.err.contains(QLatin1String("The unit refused P007 = 12,50 (\"er 7\"). 0 of 2 "
+                                             "values were written.")))
+        << r.err.toStdString();
+    EXPECT_EQ(sentStartingWith("wp"), QStringList{"wp 7 1250"}) << "stops at the refusal";
+
+    bus->setFaults(0, SimFaults{.failBp = true});
+    const Ran load = run({"set", "7=12,50", "--load"});
+    EXPECT_EQ(load.exit, Refused);
+    EXPECT_TRUE(load.err.contains(QLatin1String("did not take the values over")))
+        << load.err.toStdString();
+}
+
+// ------------------------------------------------------------ whole tables
+
+TEST_F(CtlTest, ReceiveParamsWritesAFileTheEditorReads) {
+    const UnitTables unit = onUnit(0, [](SimUnit& u) { return tablesOf(u); });
+    const Ran r = run({"receive", "params", path("unit.mxp")});
+    ASSERT_EQ(r.exit, Done) << r.err.toStdString();
+    const auto read = ParameterFile::read(path("unit.mxp"));
+    ASSERT_TRUE(read.ok()) << read.problem.detail.toStdString();
+    EXPECT_EQ(*read.tables, unit.parameters);
+
+    const Ran both = run({"receive", "all", path("both")});
+    ASSERT_EQ(both.exit, Done) << both.err.toStdString();
+    EXPECT_EQ(*ParameterFile::read(path("both.mxp")).tables, unit.parameters);
+    EXPECT_EQ(*SetpointFile::read(path("both.mxs")).tables, unit.setpoints);
+}
+
+TEST_F(CtlTest, BackupThenRestoreRoundTripsAUnitExactly) {
+    const UnitTables before = onUnit(0, [](SimUnit& u) { return tablesOf(u); });
+    const Ran backup = run({"backup", path("unit0.bak")});
+    ASSERT_EQ(backup.exit, Done) << backup.err.toStdString();
+    QFile file(path("unit0.bak"));
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_EQ(file.readAll(), BackupFile::toBytes(before));
+
+    onUnit(0, [](SimUnit& u) {
+        u.forceParameter(7, 4444);
+        u.forceParameter(399, -1);
+        u.setSetpoint(48, 0);
+    });
+    const Ran restore = run({"restore", path("unit0.bak"), "--yes"});
+    ASSERT_EQ(restore.exit, Done) << restore.err.toStdString();
+    EXPECT_EQ(onUnit(0, [](SimUnit& u) { return tablesOf(u); }), before);
+    EXPECT_EQ(sent().last(), "bp");
+}
+
+TEST_F(CtlTest, RestoreAsksOnATerminalAndNeedsYesOtherwise) {
+    const Ran backup = run({"backup", path("unit0.bak")});
+    ASSERT_EQ(backup.exit, Done);
+    hostLines.clear();
+
+    const Ran script = run({"restore", path("unit0.bak")});
+    EXPECT_EQ(script.exit, Usage);
+    EXPECT_TRUE(script.err.contains(QLatin1String("give --yes"))) << script.err.toStdString();
+
+    terminal = true;
+    answer = QStringLiteral("n");
+    const Ran no = run({"restore", path("unit0.bak")});
+    EXPECT_EQ(no.exit, Usage);
+    EXPECT_TRUE(no.err.contains(QStringLiteral("with %1? [y/N]").arg(path("unit0.bak"))));
+    EXPECT_TRUE(sentStartingWith("wp").isEmpty() && sentStartingWith("ws").isEmpty());
+
+    answer = QStringLiteral("y");
+    EXPECT_EQ(run({"restore", path("unit0.bak")}).exit, Done);
+    EXPECT_EQ(sentStartingWith("wp").size(), 400);
+}
+
+TEST_F(CtlTest, ARefusedFileIsNamedAndNothingIsSent) {
+    QFile bad(path("short.bak"));
+    ASSERT_TRUE(bad.open(QIODevice::WriteOnly));
+    bad.write(QByteArray(100, '\0'));
+    bad.close();
+    const Ran restore = run({"restore", path("short.bak"), "--yes"});
+    EXPECT_EQ(restore.exit, FileError);
+    EXPECT_TRUE(restore.err.contains(path("short.bak") + QStringLiteral(": refused")))
+        << restore.err.toStdString();
+
+    const Ran send = run({"send", "params", path("missing.mxp")});
+    EXPECT_EQ(send.exit, FileError);
+    EXPECT_TRUE(send.err.contains(path("missing.mxp"))) << send.err.toStdString();
+    EXPECT_TRUE(sent().isEmpty()) << sent().join('|').toStdString();
+
+    // A file whose values the unit would refuse: named, and not sent.
+    ParamTables::Parameters values{};
+    for (int p = 0; p < 400; ++p)
+        values[std::size_t(p)] = catalogue.parameter(p).def;
+    values[203] = 9;
+    ASSERT_TRUE(ParameterFile::write(path("limits.mxp"), values, 0).isEmpty());
+    const Ran limits = run({"send", "params", path("limits.mxp")});
+    EXPECT_EQ(limits.exit, Usage);
+    EXPECT_TRUE(limits.err.contains(QLatin1String("P203"))) << limits.err.toStdString();
+    EXPECT_TRUE(sent().isEmpty());
+}
+
+TEST_F(CtlTest, ReceiveToAFolderThatCannotBeWrittenLeavesNoFile) {
+    const Ran r = run({"receive", "params", path("no/such/folder/unit.mxp")});
+    EXPECT_EQ(r.exit, FileError);
+    EXPECT_TRUE(r.err.contains(path("no/such/folder/unit.mxp"))) << r.err.toStdString();
+    EXPECT_FALSE(QFile::exists(path("no/such/folder/unit.mxp")));
+}
+
+TEST_F(CtlTest, CtrlCStopsASendAtTheNextReplyAndSaysHowFarTheUnitGot) {
+    const Ran backup = run({"backup", path("unit0.bak")});
+    ASSERT_EQ(backup.exit, Done);
+    std::atomic<int> writes{0};
+    bus->setTrace([&](SimNanos, bool fromHost, int, const LineState&, const QByteArray& b) {
+        if (!fromHost || !b.startsWith("wp ")) return;
+        ++writes;
+        if (b.startsWith("wp 100 ")) interrupted = true;
+    });
+    const Ran r = run({"restore", path("unit0.bak"), "--yes"});
+    EXPECT_EQ(r.exit, Interrupted);
+    // Every request that went out was answered, and the message counts them.
+    const int written = writes;
+    EXPECT_GE(written, 101);
+    EXPECT_LE(written, 102);
+    EXPECT_TRUE(r.err.contains(QStringLiteral("stopped by Ctrl+C. Stopped at P%1: the unit "
+                                              "confirmed %2 of 448 values.")
+                                   .arg(written, 3, 10, QLatin1Char('0'))
+                                   .arg(written)))
+        << r.err.toStdString() << written;
+
+    // A receive stopped that way writes no file.
+    interrupted = false;
+    bus->setTrace([this](SimNanos, bool fromHost, int, const LineState&, const QByteArray& b) {
+        if (fromHost && b.startsWith("rp 50")) interrupted = true;
+    });
+    const Ran receive = run({"receive", "params", path("stopped.mxp")});
+    EXPECT_EQ(receive.exit, Interrupted);
+    EXPECT_FALSE(QFile::exists(path("stopped.mxp")));
+}
+
+// ------------------------------------------------------------ diff
+
+TEST_F(CtlTest, DiffOfAFileWithItselfPrintsNothing) {
+    ASSERT_EQ(run({"receive", "params", path("a.mxp")}).exit, Done);
+    const Ran r = run({"diff", path("a.mxp"), path("a.mxp")});
+    EXPECT_EQ(r.exit, Done);
+    EXPECT_TRUE(r.out.isEmpty()) << r.out.toStdString();
+    const Ran unit = run({"diff", "unit", path("a.mxp")});
+    EXPECT_EQ(unit.exit, Done);
+    EXPECT_TRUE(unit.out.isEmpty()) << unit.out.toStdString();
+}
+
+TEST_F(CtlTest, DiffListsExactlyTheChangedParameters) {
+    ASSERT_EQ(run({"receive", "params", path("a.mxp")}).exit, Done);
+    ParamTables::Parameters changed = *ParameterFile::read(path("a.mxp")).tables;
+    changed[7] = 1250;
+    changed[388] = changed[388] == 1 ? 2 : 1;
+    changed[399] += 1;
+    ASSERT_TRUE(ParameterFile::write(path("b.mxp"), changed, 0).isEmpty());
+
+    const Ran r = run({"diff", path("a.mxp"), path("b.mxp")});
+    EXPECT_EQ(r.exit, Differences);
+    const QStringList lines = r.out.split('\n', Qt::SkipEmptyParts);
+    ASSERT_EQ(lines.size(), 3) << r.out.toStdString();
+    EXPECT_TRUE(lines[0].startsWith("007  Cam 1 start")) << lines[0].toStdString();
+    EXPECT_TRUE(lines[0].endsWith("  10,00  12,50")) << lines[0].toStdString();
+    EXPECT_TRUE(lines[1].startsWith("388  Analog output")) << lines[1].toStdString();
+    EXPECT_TRUE(lines[1].endsWith(changed[388] == 2 ? "  1 (Voltage)  2 (Current)"
+                                                    : "  2 (Current)  1 (Voltage)"))
+        << lines[1].toStdString();
+    EXPECT_TRUE(lines[2].startsWith("399  ")) << lines[2].toStdString();
+
+    // The unit against the changed file: the same three.
+    const Ran unit = run({"diff", "unit", path("b.mxp"), "--json"});
+    EXPECT_EQ(unit.exit, Differences);
+    const QJsonObject doc = QJsonDocument::fromJson(unit.out.toUtf8()).object();
+    const QJsonArray diffs = doc["units"].toArray()[0].toObject()["differences"].toArray();
+    ASSERT_EQ(diffs.size(), 3) << unit.out.toStdString();
+    EXPECT_EQ(diffs[0].toObject()["number"].toInt(), 7);
+    EXPECT_EQ(diffs[0].toObject()["left"].toObject()["value"].toString(), "10,00");
+    EXPECT_EQ(diffs[0].toObject()["right"].toObject()["raw"].toInt(), 1250);
+    EXPECT_EQ(doc["exit"].toInt(), Differences);
+}
+
+// ------------------------------------------------------------ a bus at a time
+
+TEST_F(CtlTest, UnitsBackupWritesAFilePerUnitAndGoesOnPastASilentOne) {
+    for (int n : {1, 2, 3})
+        addUnit(n);
+    bus->setFaults(2, SimFaults{.noAnswer = true});
+    onUnit(3, [](SimUnit& u) { u.hardwareText = "HW 3.0"; }); // names no serial number
+    const Ran r = run({"backup", path("bus"), "--units", "0-3"});
+    EXPECT_EQ(r.exit, SomeUnits) << r.err.toStdString();
+    EXPECT_EQ(QDir(path("bus")).entryList(QDir::Files),
+              (QStringList{"unit00-SN520000.bak", "unit01-SN520001.bak", "unit03.bak"}));
+    const UnitTables one = onUnit(1, [](SimUnit& u) { return tablesOf(u); });
+    EXPECT_EQ(*BackupFile::read(path("bus/unit01-SN520001.bak")).tables, one);
+    EXPECT_TRUE(r.out.contains(QLatin1String("unit 02  failed: unit 2 does not answer")))
+        << r.out.toStdString();
+    EXPECT_TRUE(r.out.contains(QStringLiteral("unit 03  %1").arg(path("bus/unit03.bak"))));
+    EXPECT_TRUE(r.out.contains(QLatin1String("1 of 4 units failed")));
+    EXPECT_EQ(sentStartingWith("sc"), (QStringList{"sc 0", "sc 1", "sc 2", "sc 3"}));
+}
+
+TEST_F(CtlTest, UnitsInfoAndReceiveAsJson) {
+    addUnit(4);
+    const Ran info = run({"info", "--units", "0,4,6", "--json"});
+    EXPECT_EQ(info.exit, SomeUnits);
+    QJsonParseError error;
+    const QJsonObject doc = QJsonDocument::fromJson(info.out.toUtf8(), &error).object();
+    ASSERT_EQ(error.error, QJsonParseError::NoError) << info.out.toStdString();
+    EXPECT_EQ(doc["command"].toString(), "info");
+    const QJsonArray units = doc["units"].toArray();
+    ASSERT_EQ(units.size(), 3);
+    EXPECT_EQ(units[1].toObject()["unit"].toInt(), 4);
+    EXPECT_EQ(units[1].toObject()["serial"].toString(), "520004");
+    EXPECT_EQ(units[1].toObject()["type"].toString(), "MX52 Nokkenregelaar V3.07");
+    EXPECT_FALSE(units[2].toObject()["ok"].toBool());
+    EXPECT_EQ(doc["exit"].toInt(), SomeUnits);
+
+    const Ran receive = run({"receive", "all", path("r"), "--units", "0,4"});
+    EXPECT_EQ(receive.exit, Done) << receive.err.toStdString();
+    EXPECT_EQ(QDir(path("r")).entryList(QDir::Files),
+              (QStringList{"unit00-SN520000.mxp", "unit00-SN520000.mxs", "unit04-SN520004.mxp",
+                           "unit04-SN520004.mxs"}));
+}
+
+struct SerialCase {
+    const char* hardware;
+    const char* extra;
+    const char* serial;
+};
+
+TEST(CtlNamesTest, SerialNumbersAndFileNames) {
+    const SerialCase cases[] = {
+        {"HW 2.1 SN 520017", "Demo", "520017"},
+        {"HW 2.1 SN:A-77", "", "A-77"},
+        {"HW 2.1", "S/N 99", "99"},
+        {"HW 2.1", "Demo KQM52", ""},
+        {"SNAP 3", "", ""},
+    };
+    for (const SerialCase& c : cases)
+        EXPECT_EQ(serialNumberIn({"MX52", c.hardware, c.extra, {}}), QLatin1String(c.serial))
+            << c.hardware;
+    EXPECT_EQ(unitFileName(5, "1234", "bak"), "unit05-SN1234.bak");
+    EXPECT_EQ(unitFileName(12, "", "mxp"), "unit12.mxp");
+}
+
+// ------------------------------------------------------------ the program itself
+
+TEST(CtlProcessTest, BackupAndDiffAgainstMx5xSimOnAPty) {
+    QTemporaryDir dir;
+    QProcess sim;
+    sim.setProgram(QStringLiteral(KQM52_SIM_BINARY));
+    sim.setArguments({"--unit", "3:38400,E,8,1"});
+    sim.setChildProcessModifier([] { ::prctl(PR_SET_PDEATHSIG, SIGKILL); });
+    sim.start();
+    ASSERT_TRUE(sim.waitForStarted(5000));
+    ASSERT_TRUE(test::waitUntil([&] { return sim.canReadLine(); }));
+    const QString tty = QString::fromLocal8Bit(sim.readLine()).trimmed();
+    ASSERT_TRUE(tty.startsWith("/dev/")) << tty.toStdString();
+
+    const auto ctl = [&](const QStringList& args) {
+        QProcess p;
+        p.start(QStringLiteral(KQM52_CTL_BINARY),
+                args + QStringList{"--port", tty, "--unit", "3", "--baud", "38400", "--fast"});
+        EXPECT_TRUE(p.waitForFinished(120000));
+        return std::pair{p.exitCode(), QString::fromLocal8Bit(p.readAllStandardOutput() +
+                                                              p.readAllStandardError())};
+    };
+    const auto [backup, backupText] = ctl({"backup", dir.filePath("u3.bak")});
+    EXPECT_EQ(backup, Done) << backupText.toStdString();
+    EXPECT_EQ(QFileInfo(dir.filePath("u3.bak")).size(), BackupFile::Size);
+    const auto [receive, receiveText] = ctl({"receive", "params", dir.filePath("u3.mxp")});
+    EXPECT_EQ(receive, Done) << receiveText.toStdString();
+    const auto [diff, diffText] = ctl({"diff", "unit", dir.filePath("u3.mxp")});
+    EXPECT_EQ(diff, Done) << diffText.toStdString();
+    EXPECT_TRUE(diffText.isEmpty()) << diffText.toStdString();
+    const auto [set, setText] = ctl({"set", "8=12,5", "--load", "--quiet"});
+    EXPECT_EQ(set, Done) << setText.toStdString();
+    const auto [changed, changedText] =
+        ctl({"diff", "unit", dir.filePath("u3.mxp"), "--lang", "1"});
+    EXPECT_EQ(changed, Differences);
+    EXPECT_TRUE(changedText.startsWith("008  Cam 2 start")) << changedText.toStdString();
+    EXPECT_EQ(changedText.count('\n'), 1) << changedText.toStdString();
+    sim.terminate();
+    sim.waitForFinished(5000);
+}
+
+} // namespace
