@@ -16,11 +16,11 @@
 #include "model/ParameterFile.h"
 #include "model/ProgramState.h"
 #include "model/SetpointFile.h"
+#include "model/SettingsFile.h"
 #include "params/EditParamLogic.h"
 #include "shell/BackupRestore.h"
 #include "shell/SecondaryWindows.h"
 #include "ui/ScriptedDialogs.h"
-#include "model/SettingsFile.h"
 
 #include <QCoreApplication>
 #include <QDir>
