@@ -14,34 +14,20 @@ struct Word {
 };
 
 constexpr Word Words[] = {
-    {Command::SelectUnit, "sc"},
-    {Command::ReadType, "rt"},
-    {Command::ReadHardware, "rh"},
-    {Command::ReadExtra, "rx"},
-    {Command::ReadPosition, "r0"},
-    {Command::ReadVelocity, "r1"},
-    {Command::ReadOutputVoltage, "r2"},
-    {Command::ReadOutputCurrent, "r3"},
-    {Command::ReadInputVoltage, "r4"},
-    {Command::ReadInputCurrent, "r5"},
-    {Command::ReadInputAwe, "r6"},
-    {Command::ReadInputs, "ri"},
-    {Command::ReadOutputs, "ru"},
-    {Command::ReadThumbwheel, "rd"},
-    {Command::ReadErrorNumber, "rf"},
-    {Command::ResetError, "wf"},
-    {Command::ReadParameter, "rp"},
-    {Command::WriteParameter, "wp"},
-    {Command::ReadSetpoint, "rs"},
-    {Command::WriteSetpoint, "ws"},
-    {Command::Compute, "bp"},
-    {Command::CalibrationMode, "km"},
-    {Command::CalibrationOutput, "kf"},
-    {Command::CurrentOutputSelected, "ki"},
-    {Command::ReadCalibration, "kr"},
-    {Command::WriteCalibration, "kw"},
-    {Command::DriveOutput, "ka"},
-    {Command::StoreCalibration, "ks"},
+    {Command::SelectUnit, "sc"},        {Command::ReadType, "rt"},
+    {Command::ReadHardware, "rh"},      {Command::ReadExtra, "rx"},
+    {Command::ReadPosition, "r0"},      {Command::ReadVelocity, "r1"},
+    {Command::ReadOutputVoltage, "r2"}, {Command::ReadOutputCurrent, "r3"},
+    {Command::ReadInputVoltage, "r4"},  {Command::ReadInputCurrent, "r5"},
+    {Command::ReadInputAwe, "r6"},      {Command::ReadInputs, "ri"},
+    {Command::ReadOutputs, "ru"},       {Command::ReadThumbwheel, "rd"},
+    {Command::ReadErrorNumber, "rf"},   {Command::ResetError, "wf"},
+    {Command::ReadParameter, "rp"},     {Command::WriteParameter, "wp"},
+    {Command::ReadSetpoint, "rs"},      {Command::WriteSetpoint, "ws"},
+    {Command::Compute, "bp"},           {Command::CalibrationMode, "km"},
+    {Command::CalibrationOutput, "kf"}, {Command::CurrentOutputSelected, "ki"},
+    {Command::ReadCalibration, "kr"},   {Command::WriteCalibration, "kw"},
+    {Command::DriveOutput, "ka"},       {Command::StoreCalibration, "ks"},
     {Command::Refusal, "er"},
 };
 
@@ -198,6 +184,10 @@ QString storeCalibration() {
     return request(Command::StoreCalibration);
 }
 
+QString refusalText(qint32 code) {
+    return request(Command::Refusal, code);
+}
+
 std::optional<qint32> parseWireInteger(QByteArrayView text) {
     const bool negative = text.startsWith('-');
     if (negative) text = text.sliced(1);
@@ -254,8 +244,8 @@ Reply classifyReply(QStringView request, const QByteArray& reply, int bufferSize
         const Reply::Kind failed =
             r.command == Command::Compute ? Reply::Kind::ComputeFailed : Reply::Kind::Unreadable;
         // Done is exactly "bp -1"; anything else after "bp" is the unit's complaint.
-        r.kind = sameWord && shape.first == "-1" && !shape.hasRest ? Reply::Kind::ComputeDone
-                                                                    : failed;
+        r.kind =
+            sameWord && shape.first == "-1" && !shape.hasRest ? Reply::Kind::ComputeDone : failed;
         return r;
     }
     if (numberedRead(asked)) {

@@ -148,6 +148,9 @@ struct Reply {
 // like an answer the unit never gave.
 Reply classifyReply(QStringView request, const QByteArray& reply, int bufferSize);
 
+// A refusal as the unit words it and a panel quotes it: "er 7".
+QString refusalText(qint32 code);
+
 // A strict signed 32-bit decimal: an optional minus and one to ten digits.
 std::optional<qint32> parseWireInteger(QByteArrayView text);
 

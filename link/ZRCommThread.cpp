@@ -239,7 +239,8 @@ void TZRCommThread::run() {
             // already find the port framing by silence.
             if (fellBack && !stopRequested() && !port_->isBeingDestroyed())
                 port_->fastFramingFellBack();
-            if (job_.framing.protocol != ProtocolKind::Unknown && sender_ && !sender_->isBeingDestroyed())
+            if (job_.framing.protocol != ProtocolKind::Unknown && sender_ &&
+                !sender_->isBeingDestroyed())
                 sender_->CommDone(error_, buffer_.data());
             if (stopRequested()) return;
             if (deviceGone && !port_->isBeingDestroyed()) {
@@ -517,7 +518,8 @@ void TZRCommThread::runAscii() {
                 handBytesOver();
                 // With fast framing the reply ends at its line end instead of
                 // after the silence.
-                if (job_.framing.fastFraming && lineEndByte(lastByte_) && lineEndByte(previousByte)) {
+                if (job_.framing.fastFraming && lineEndByte(lastByte_) &&
+                    lineEndByte(previousByte)) {
                     endedEarly_ = true;
                     earlyEndMs_ = driver_->monotonicMs();
                     return;

@@ -132,8 +132,8 @@ TEST(BinaryCodecs, RepliesOffTheLine) {
         QByteArray line;
         DecodeStep last;
         std::int32_t error;
-        int fedBytes;         // where the decoder stopped
-        QByteArray reply;     // ZR2: length, payload, checksum; KDV: count byte, content
+        int fedBytes;     // where the decoder stopped
+        QByteArray reply; // ZR2: length, payload, checksum; KDV: count byte, content
         bool errorFrame;
     } rows[] = {
         {"zr2 plain", true, bytes({0x82, 0x96, 0x03, 0x01, 0x02, 0x00}), DecodeStep::Done, 0, 6,
@@ -144,14 +144,38 @@ TEST(BinaryCodecs, RepliesOffTheLine) {
          DecodeStep::Done, 0, 6, bytes({0x02, 0x80, 0x82}), false},
         {"zr2 error frame", true, bytes({0x82, 0x96, 0x03, 0xFF, 0x05, 0xF9}), DecodeStep::Done, 0,
          6, bytes({0x03, 0xFF, 0x05, 0xF9}), true},
-        {"zr2 bad header", true, bytes({0x82, 0x95, 0x03}), DecodeStep::Failed,
-         CommCode::BadZR2Header, 3, {}, false},
-        {"zr2 bad checksum", true, bytes({0x82, 0x96, 0x03, 0x01, 0x02, 0x01}), DecodeStep::Failed,
-         CommCode::BadChecksum, 6, {}, false},
-        {"zr2 undoubled 82h", true, bytes({0x82, 0x96, 0x03, 0x82, 0x01}), DecodeStep::Failed,
-         CommCode::UndoubledZR2Escape, 5, {}, false},
-        {"zr2 zero length", true, bytes({0x82, 0x96, 0x00}), DecodeStep::Failed,
-         CommCode::BadChecksum, 3, {}, false},
+        {"zr2 bad header",
+         true,
+         bytes({0x82, 0x95, 0x03}),
+         DecodeStep::Failed,
+         CommCode::BadZR2Header,
+         3,
+         {},
+         false},
+        {"zr2 bad checksum",
+         true,
+         bytes({0x82, 0x96, 0x03, 0x01, 0x02, 0x01}),
+         DecodeStep::Failed,
+         CommCode::BadChecksum,
+         6,
+         {},
+         false},
+        {"zr2 undoubled 82h",
+         true,
+         bytes({0x82, 0x96, 0x03, 0x82, 0x01}),
+         DecodeStep::Failed,
+         CommCode::UndoubledZR2Escape,
+         5,
+         {},
+         false},
+        {"zr2 zero length",
+         true,
+         bytes({0x82, 0x96, 0x00}),
+         DecodeStep::Failed,
+         CommCode::BadChecksum,
+         3,
+         {},
+         false},
         {"zr2 cut short", true, bytes({0x82, 0x96, 0x03, 0x01}), DecodeStep::More, 0, 4, {}, false},
         {"kdv plain", false, bytes({0x10, 0x02, 0x01, 0x02, 0x10, 0x03, 0x03}), DecodeStep::Done, 0,
          7, bytes({0x03, 0x01, 0x02}), false},
@@ -159,12 +183,30 @@ TEST(BinaryCodecs, RepliesOffTheLine) {
          DecodeStep::Done, 0, 8, bytes({0x03, 0x10, 0x05}), false},
         {"kdv error frame", false, bytes({0x10, 0x02, 0xFF, 0x07, 0x10, 0x03, 0xF8}),
          DecodeStep::Done, 0, 7, bytes({0x03, 0xFF, 0x07}), true},
-        {"kdv bad header", false, bytes({0x10, 0x03, 0x01}), DecodeStep::Failed,
-         CommCode::BadKDVHeader, 3, {}, false},
-        {"kdv bad escape", false, bytes({0x10, 0x02, 0x01, 0x10, 0x04}), DecodeStep::Failed,
-         CommCode::BadKDVEscape, 5, {}, false},
-        {"kdv bad check", false, bytes({0x10, 0x02, 0x01, 0x02, 0x10, 0x03, 0x04}),
-         DecodeStep::Failed, CommCode::BadChecksum, 7, {}, false},
+        {"kdv bad header",
+         false,
+         bytes({0x10, 0x03, 0x01}),
+         DecodeStep::Failed,
+         CommCode::BadKDVHeader,
+         3,
+         {},
+         false},
+        {"kdv bad escape",
+         false,
+         bytes({0x10, 0x02, 0x01, 0x10, 0x04}),
+         DecodeStep::Failed,
+         CommCode::BadKDVEscape,
+         5,
+         {},
+         false},
+        {"kdv bad check",
+         false,
+         bytes({0x10, 0x02, 0x01, 0x02, 0x10, 0x03, 0x04}),
+         DecodeStep::Failed,
+         CommCode::BadChecksum,
+         7,
+         {},
+         false},
     };
     for (const auto& r : rows) {
         std::array<std::uint8_t, FrameSize> buffer{};
@@ -200,7 +242,8 @@ TEST(BinaryCodecs, EncodedFramesDecodeToThemselves) {
         const auto frame = frameOf(content);
         for (bool zr2 : {true, false}) {
             std::array<std::uint8_t, FrameSize> line{};
-            const int n = zr2 ? encodeZR2(frame.data(), line.data()) : encodeKDV(frame.data(), line.data());
+            const int n =
+                zr2 ? encodeZR2(frame.data(), line.data()) : encodeKDV(frame.data(), line.data());
             ASSERT_GT(n, 0);
             std::array<std::uint8_t, FrameSize> buffer{};
             ZR2Decoder zd(buffer.data());

@@ -98,7 +98,7 @@ TEST(UnitReplies, ReadsWithAnItemNumberCarryItsEchoAndValue) {
     expectRows({
         {"rp 12", "rp 12 -350\r\n", Kind::Value, true, 12, -350},
         {"rs 48", "rs 48 2147483647\r\n", Kind::Value, true, 48, 2147483647},
-        {"rp 7", "rp 7 5\n\r", Kind::Value, true, 7, 5}, // whatever the two last bytes are
+        {"rp 7", "rp 7 5\n\r", Kind::Value, true, 7, 5},   // whatever the two last bytes are
         {"rp 7", "rp 007 5\r\n", Kind::Value, true, 7, 5}, // the echo is a number
         {"kr 2041", "kr 02041 -37\r\n", Kind::Value, true, 2041, -37},
         {"rd 2", "rd 2 17\r\n", Kind::Value, true, 2, 17},
@@ -113,9 +113,12 @@ TEST(UnitReplies, ReadsWithAnItemNumberCarryItsEchoAndValue) {
         {"rp 5", "rp 5 1,5\r\n", Kind::Unreadable, false, 5, 0},
         {"rp 5", "rp 5 +5\r\n", Kind::Unreadable, false, 5, 0},
         {"rp 5", "rp 5 2147483648\r\n", Kind::Unreadable, false, 5, 0},
-        {"rp 5", "rp  5\r\n", Kind::Value, false, std::nullopt, 5}, // no number right after the word
+        {"rp 5", "rp  5\r\n", Kind::Value, false, std::nullopt,
+         5}, // no number right after the word
         {"rp 5", "rp x5 5\r\n", Kind::Value, false, std::nullopt, 5},
         {"kr 2041", "kr2041 -37\r\n", Kind::Unreadable, false, std::nullopt, 0},
+        {"kr 2041", "kr\r\n", Kind::Unreadable, false, std::nullopt, 0},
+        {"kr 2041", "er 7\r\n", Kind::Refused, false, 7, 7},
         {"rp 5", "", Kind::Unreadable, false, std::nullopt, 0},
     });
 }
@@ -149,6 +152,8 @@ TEST(UnitReplies, WritesAndCommandsAreAnsweredByTheirEcho) {
         {"wp 12 -350", "wp 12\r\n", Kind::Echo, true, 12, 0},
         {"wp 12 -350", "wp 13 -350\r\n", Kind::Echo, false, 13, 0},
         {"ws 48 1", "ws 48 1\r\n", Kind::Echo, true, 48, 0},
+        {"ws 48 1", "ws 48\r\n", Kind::Echo, true, 48, 0},
+        {"wp 399 -1", "wp 399 -1\r\n", Kind::Echo, true, 399, 0},
         {"ws 48 1", "wp 48 1\r\n", Kind::Echo, false, 48, 0},
         {"wp 0 1", "wp\r\n", Kind::Echo, false, std::nullopt, 0},
         {"sc 3", "sc 3\r\n", Kind::Echo, true, 3, 0},
