@@ -8,6 +8,8 @@
 #include <QByteArray>
 #include <QFile>
 
+#include "inifile/ReadFile.h"
+
 namespace kqm52::test {
 
 inline qint64 bytesReadSoFar() {
@@ -18,8 +20,10 @@ inline qint64 bytesReadSoFar() {
     return -1;
 }
 
-// More than any sound data file of this program, far less than a damaged
-// one that never ends or is megabytes too long.
-constexpr qint64 RefusalReadBudget = 1 << 20;
+// What a reader may take in before it refuses a file: the most a data file
+// may hold, one byte to see it is longer, and room for the little else the
+// process reads meanwhile.  An endless device or a file megabytes too long
+// read whole goes past it.
+constexpr qint64 RefusalReadBudget = MaxDataFileBytes + 1 + (256 << 10);
 
 } // namespace kqm52::test
