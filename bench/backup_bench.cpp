@@ -11,6 +11,7 @@
 // in this process (SimDriver) and mx5x-sim on a pty through the POSIX driver.
 // The ratio to the floor is what the program and the machine add.
 
+#include "link/UnitProtocol.h"
 #include "link/ZRComm.h"
 #include "model/TableTransfer.h"
 #include "sim/SimDriver.h"
@@ -46,9 +47,9 @@ double floorSeconds(const UnitTables& tables, bool silence) {
              (silence ? simMs(InterByteTimeoutMs) : 0);
     };
     for (int p = 0; p < ParamTables::ParameterCount; ++p)
-        add(QStringLiteral("rp %1").arg(p), tables.parameters[std::size_t(p)]);
+        add(unit::readParameter(p), tables.parameters[std::size_t(p)]);
     for (int s = 1; s <= ParamTables::SetpointCount; ++s)
-        add(QStringLiteral("rs %1").arg(s), tables.setpoints[std::size_t(s - 1)]);
+        add(unit::readSetpoint(s), tables.setpoints[std::size_t(s - 1)]);
     return double(t) / 1e9;
 }
 

@@ -7,6 +7,7 @@
 
 #include "ThreadCpuClock.h"
 #include "link/RQ500Protocol.h"
+#include "link/UnitProtocol.h"
 #include "link/ZRComm.h"
 #include "support/PtyPeer.h"
 
@@ -42,8 +43,8 @@ int main(int argc, char** argv) {
     int done = 0, failed = 0;
     QEventLoop loop;
     const auto next = [&] {
-        rq.SetASCIIProtocol(done < 400 ? QString("rp %1").arg(done)
-                                       : QString("rs %1").arg(done - 399));
+        rq.SetASCIIProtocol(done < 400 ? unit::readParameter(done)
+                                       : unit::readSetpoint(done - 399));
         rq.Send();
     };
     rq.OnCommResult = [&](TZRProtocolComponent*, const QByteArray&) {

@@ -12,6 +12,7 @@
 // wake-up latency.
 
 #include "link/RQ500Protocol.h"
+#include "link/UnitProtocol.h"
 #include "link/ZRComm.h"
 #include "sim/PtyServer.h"
 #include "sim/SimDriver.h"
@@ -41,9 +42,9 @@ LineState line38400() {
 QStringList transferRequests(int count) {
     QStringList r;
     for (int p = 0; p < 400 && r.size() < count; ++p)
-        r << QStringLiteral("rp %1").arg(p);
+        r << unit::readParameter(p);
     for (int s = 1; s <= 48 && r.size() < count; ++s)
-        r << QStringLiteral("rs %1").arg(s);
+        r << unit::readSetpoint(s);
     return r;
 }
 

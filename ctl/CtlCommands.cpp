@@ -1,12 +1,13 @@
 #include "ctl/CtlCommands.h"
 
 #include "link/ReplyText.h"
+#include "link/UnitProtocol.h"
 #include "model/BackupFile.h"
 #include "model/DecimalText.h"
+#include "model/DeviceSearch.h"
 #include "model/LimitCheck.h"
 #include "model/ParameterFile.h"
 #include "model/SetpointFile.h"
-#include "model/DeviceSearch.h"
 
 #include <QDir>
 #include <QElapsedTimer>
@@ -143,12 +144,11 @@ int CtlCommands::openPort() {
 std::optional<Identity> CtlCommands::identify(QString& error) {
     Identity id;
     QString* texts[] = {&id.type, &id.hardware, &id.extra};
-    const char* requests[] = {"rt", "rh", "rx"};
+    const QString requests[] = {unit::readType(), unit::readHardware(), unit::readExtra()};
     for (int i = 0; i < 3; ++i) {
-        const Answer a = link_.ask(QLatin1String(requests[i]));
+        const Answer a = link_.ask(requests[i]);
         if (!a.ok()) {
-            error = QStringLiteral("\"%1\": %2")
-                        .arg(QLatin1String(requests[i]), commErrorText(a.error));
+            error = QStringLiteral("\"%1\": %2").arg(requests[i], commErrorText(a.error));
             return std::nullopt;
         }
         *texts[i] = replyText(a.reply, IdentityBuffer).trimmed();
@@ -526,23 +526,22 @@ int CtlCommands::get() {
             UnitResult r;
             ParamTables::Parameters table{};
             const auto read = [&](int p) -> std::optional<qint32> {
-                const Answer a =
-                    link_.ask(QStringLiteral("rp %1").arg(p), TableTransfer::ReceiveTimeoutMs);
+                const QString request = unit::readParameter(p);
+                const Answer a = link_.ask(request, TableTransfer::ReceiveTimeoutMs);
                 if (!a.ok()) {
                     r.exit = NoReply;
-                    r.error = QStringLiteral("\"rp %1\": %2").arg(p).arg(commErrorText(a.error));
+                    r.error = QStringLiteral("\"%1\": %2").arg(request, commErrorText(a.error));
                     return std::nullopt;
                 }
-                const auto value = TableTransfer::replyValue(a.reply);
-                if (!value || TableTransfer::replyNumber(a.reply) != p ||
-                    !a.reply.startsWith("rp")) {
+                const unit::Reply reply =
+                    unit::classifyReply(request, a.reply, TableTransfer::ReplyBufferSize);
+                if (reply.kind != unit::Reply::Kind::Value || !reply.matches) {
                     r.exit = NoReply;
-                    r.error = QStringLiteral("\"rp %1\" was answered with \"%2\"")
-                                  .arg(p)
-                                  .arg(replyStart(a.reply, 30));
+                    r.error = QStringLiteral("\"%1\" was answered with \"%2\"")
+                                  .arg(request, replyStart(a.reply, 30));
                     return std::nullopt;
                 }
-                return value;
+                return reply.value;
             };
             // The decimals of a position follow parameter 203, as the editor shows them.
             bool needs203 = false;
@@ -599,18 +598,19 @@ int CtlCommands::set() {
                 needs203 |=
                     catalogue_.info(s.p).decimalsSetting() == ParamTables::DecimalsFromParameter203;
             if (needs203) {
-                const Answer a =
-                    link_.ask(QStringLiteral("rp %1").arg(ParamTables::PositionDecimalsParameter),
-                              TableTransfer::ReceiveTimeoutMs);
-                const auto d = a.ok() ? TableTransfer::replyValue(a.reply) : std::nullopt;
-                if (!d) {
+                const QString request = unit::readParameter(ParamTables::PositionDecimalsParameter);
+                const Answer a = link_.ask(request, TableTransfer::ReceiveTimeoutMs);
+                const unit::Reply reply =
+                    unit::classifyReply(request, a.reply, TableTransfer::ReplyBufferSize);
+                if (!a.ok() || reply.kind != unit::Reply::Kind::Value || !reply.matches) {
                     r.exit = NoReply;
-                    r.error = a.ok() ? QStringLiteral("\"rp 203\" was answered with \"%1\"")
-                                           .arg(replyStart(a.reply, 30))
-                                     : QStringLiteral("\"rp 203\": %1").arg(commErrorText(a.error));
+                    r.error =
+                        a.ok() ? QStringLiteral("\"%1\" was answered with \"%2\"")
+                                     .arg(request, replyStart(a.reply, 30))
+                               : QStringLiteral("\"%1\": %2").arg(request, commErrorText(a.error));
                     return r;
                 }
-                table[ParamTables::PositionDecimalsParameter] = *d;
+                table[ParamTables::PositionDecimalsParameter] = reply.value;
             }
             ParamTables tables;
             tables.replaceParameters(table, ParameterSource::Nothing);
@@ -658,7 +658,7 @@ int CtlCommands::set() {
                 if (link_.interrupted())
                     return stopped(Interrupted, QStringLiteral("Stopped by Ctrl+C before P%1.")
                                                     .arg(s.p, 3, 10, QLatin1Char('0')));
-                const QString request = QStringLiteral("wp %1 %2").arg(s.p).arg(s.raw);
+                const QString request = unit::writeParameter(s.p, s.raw);
                 const Answer a = link_.ask(request);
                 const QString shown = QStringLiteral("P%1 = %2")
                                           .arg(s.p, 3, 10, QLatin1Char('0'))
@@ -667,10 +667,12 @@ int CtlCommands::set() {
                     return stopped(
                         NoReply,
                         QStringLiteral("\"%1\": %2.").arg(request, commErrorText(a.error)));
-                if (a.reply.startsWith("er 7"))
-                    return stopped(Refused,
-                                   QStringLiteral("The unit refused %1 (\"er 7\").").arg(shown));
-                if (!a.reply.startsWith("wp") || TableTransfer::replyNumber(a.reply) != s.p)
+                const unit::Reply reply =
+                    unit::classifyReply(request, a.reply, TableTransfer::ReplyBufferSize);
+                if (reply.refused(unit::ValueRefused))
+                    return stopped(Refused, QStringLiteral("The unit refused %1 (\"%2\").")
+                                                .arg(shown, unit::refusalText(unit::ValueRefused)));
+                if (!reply.answers())
                     return stopped(NoReply, QStringLiteral("\"%1\" was answered with \"%2\".")
                                                 .arg(request, replyStart(a.reply, 30)));
                 ++done;
@@ -683,7 +685,7 @@ int CtlCommands::set() {
                 note(QStringLiteral("The unit takes them over with \"bp\" (--load)."));
                 return r;
             }
-            const Answer bp = link_.ask(QStringLiteral("bp"), TableTransfer::ComputeTimeoutMs);
+            const Answer bp = link_.ask(unit::compute(), TableTransfer::ComputeTimeoutMs);
             if (!bp.ok()) {
                 r.exit = NoReply;
                 r.error = QStringLiteral("\"bp\": %1. The values were written; the unit has not "
@@ -691,12 +693,13 @@ int CtlCommands::set() {
                               .arg(commErrorText(bp.error));
                 return r;
             }
-            const QByteArray answer = bp.reply.trimmed();
-            if (answer != "bp -1") {
+            const unit::Reply answer =
+                unit::classifyReply(unit::compute(), bp.reply, TableTransfer::ReplyBufferSize);
+            if (answer.kind != unit::Reply::Kind::ComputeDone) {
                 r.exit = Refused;
                 r.error =
                     QStringLiteral("the unit did not take the values over: \"bp\" answered \"%1\"")
-                        .arg(QString::fromLatin1(answer));
+                        .arg(QString::fromLatin1(bp.reply.trimmed()));
                 return r;
             }
             r.json.insert(QStringLiteral("loaded"), true);

@@ -2,9 +2,10 @@
 
 #include "inifile/IniFile.h"
 #include "link/RQ500Protocol.h"
+#include "link/UnitProtocol.h"
+#include "model/SettingsFile.h"
 #include "sim/DemoBus.h"
 #include "sim/SimDriver.h"
-#include "model/SettingsFile.h"
 
 #include <cstring>
 
@@ -120,7 +121,7 @@ Answer CtlLink::ask(const QString& request, int timeoutMs) {
 }
 
 bool CtlLink::select(int unit, Answer* answer) {
-    const QString request = QStringLiteral("sc %1").arg(unit);
+    const QString request = kqm52::unit::selectUnit(unit);
     Answer a = ask(request);
     const bool echoed = a.ok() && a.reply.trimmed() == request.toLatin1();
     if (answer) *answer = a;

@@ -11,7 +11,7 @@ class TKDVProtocol : public TZRProtocolComponent {
     Q_OBJECT
   public:
     explicit TKDVProtocol(QObject* owner = nullptr) : TZRProtocolComponent(owner) {}
-    ProtocolKind kind() const override { return ProtocolKind::KDV; }
+    Framing framing() const override { return {.protocol = ProtocolKind::KDV}; }
 };
 
 } // namespace kqm52

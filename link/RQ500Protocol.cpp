@@ -26,6 +26,13 @@ void TRQ500Protocol::Send() {
     queueFrame();
 }
 
+Framing TRQ500Protocol::framing() const {
+    return {.protocol = ProtocolKind::RQ500,
+            .startChar = std::uint8_t(receiveStart_),
+            .stopChar = std::uint8_t(receiveStop_),
+            .filtered = filtered_};
+}
+
 void TRQ500Protocol::CommData(const std::uint8_t* buffer, const std::uint8_t*,
                               std::uint8_t& continueFlag) {
     if (continueFlag) result_.clear(); // the bytes of a failed attempt are void

@@ -75,7 +75,7 @@ class TRQ500Protocol : public TZRProtocolComponent {
     void Send() override;
     void CommData(const std::uint8_t* buffer, const std::uint8_t* frame,
                   std::uint8_t& continueFlag) override;
-    ProtocolKind kind() const override { return ProtocolKind::RQ500; }
+    Framing framing() const override;
 
   private:
     QString asciiProtocol_;

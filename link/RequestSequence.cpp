@@ -7,11 +7,9 @@ namespace kqm52 {
 
 RequestSequence::RequestSequence(TRQ500Protocol& component)
     : QObject(nullptr), component_(&component) {
-    component.OnCommResult = [this](TZRProtocolComponent*, const QByteArray& reply) {
-        replyArrived(reply);
-    };
-    component.OnCommError = [this](TZRProtocolComponent*, const TCommError& error,
-                                   const QByteArray& reply) { errorArrived(error, reply); };
+    handlers_.bind(
+        component, [this](const QByteArray& reply) { replyArrived(reply); },
+        [this](const TCommError& error, const QByteArray& reply) { errorArrived(error, reply); });
 }
 
 RequestSequence::~RequestSequence() {
@@ -19,8 +17,7 @@ RequestSequence::~RequestSequence() {
     if (onLine_)
         if (TZRComm* port = component_->ZRComm()) port->withdrawRequestsOf(component_);
     if (running()) restoreTimeout();
-    component_->OnCommResult = nullptr;
-    component_->OnCommError = nullptr;
+    handlers_.unbindAll();
 }
 
 void RequestSequence::setItems(std::vector<Item> items) {

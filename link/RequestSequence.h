@@ -27,6 +27,7 @@
 // lives; it must be destroyed before the component.
 
 #include "link/CommTypes.h"
+#include "link/HandlerBinding.h"
 
 #include <QByteArray>
 #include <QObject>
@@ -132,6 +133,7 @@ class RequestSequence : public QObject {
     }
 
     QPointer<TRQ500Protocol> component_;
+    HandlerBinding handlers_;
     std::vector<Item> items_;
     std::vector<ItemOutcome> outcomes_;
     RetryPolicy policy_;

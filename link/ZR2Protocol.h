@@ -11,7 +11,7 @@ class TZR2Protocol : public TZRProtocolComponent {
     Q_OBJECT
   public:
     explicit TZR2Protocol(QObject* owner = nullptr) : TZRProtocolComponent(owner) {}
-    ProtocolKind kind() const override { return ProtocolKind::ZR2; }
+    Framing framing() const override { return {.protocol = ProtocolKind::ZR2}; }
 };
 
 } // namespace kqm52

@@ -331,13 +331,20 @@ int TZRComm::AddRequest(TCommRequest* request) {
     if (!Active() || !commThread_) return -1;
     requests_.append(request);
     const int index = int(requests_.size()) - 1;
-    if (index == 0) commThread_->SetRequest(request);
+    if (index == 0) putOnLine(request);
     return index;
 }
 
 void TZRComm::RequestDone() {
     if (!requests_.isEmpty()) requests_.removeFirst();
-    if (Active() && commThread_ && !requests_.isEmpty()) commThread_->SetRequest(requests_.first());
+    if (Active() && commThread_ && !requests_.isEmpty()) putOnLine(requests_.first());
+}
+
+void TZRComm::putOnLine(TCommRequest* request) {
+    // Decided as the request goes, not as it was queued: a unit that missed
+    // a request meanwhile has made the port fall back to silence.
+    if (request) request->framing.fastFraming = FastFraming() && !fastFramingSuspended();
+    commThread_->SetRequest(request);
 }
 
 void TZRComm::bindComponent(TZRComponent* component) {

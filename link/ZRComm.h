@@ -184,6 +184,8 @@ class TZRComm : public QObject {
 
   private:
     void setFastFramingSuspended(bool suspended);
+    // Hands the queue's head to the worker with the framing it goes out with.
+    void putOnLine(TCommRequest* request);
     void open();
     void close();
     void applyLineSettings(); // writes the four line fields and hands them to the driver

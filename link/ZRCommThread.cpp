@@ -2,7 +2,6 @@
 
 #include "link/AsciiCodec.h"
 #include "link/BinaryCodecs.h"
-#include "link/RQ500Protocol.h"
 #include "link/SerialDriver.h"
 #include "link/ZRComm.h"
 
@@ -85,19 +84,12 @@ void TZRCommThread::SetRequest(TCommRequest* request) {
         ++generation_;
         if (!request) return;
         Job job;
-        TZRProtocolComponent* sender = request->Sender;
-        job.kind = sender ? sender->kind() : ProtocolKind::Unknown;
-        if (auto* rq = qobject_cast<TRQ500Protocol*>(sender)) {
-            job.startChar = std::uint8_t(rq->ReceiveStart());
-            job.stopChar = std::uint8_t(rq->ReceiveStop());
-            job.filtered = rq->Filtered();
-        }
+        job.framing = request->framing;
         std::copy_n(request->Frame.begin(), request->Frame[0], job.frame.begin());
         job.timeoutMs = request->TimeoutTime > 0 ? request->TimeoutTime : DefaultFirstByteTimeoutMs;
         const int perSecond = bytesPerSecond(baudrateValue(port_->Baudrate()));
         job.replyBudget = std::clamp(perSecond * ReplyBudgetSeconds, MinReplyBudget, MaxReplyBytes);
         job.drainBudget = std::clamp(perSecond * DrainBudgetSeconds, 1, FrameSize);
-        job.fastFraming = port_->FastFraming() && !port_->fastFramingSuspended();
         pending_ = job;
         requestPresent_ = true;
     }
@@ -215,15 +207,15 @@ void TZRCommThread::run() {
         deadlineMs_ = driver_->monotonicMs() + RequestLimitMs;
         fellBack_ = false;
 
-        switch (job_.kind) {
+        switch (job_.framing.protocol) {
         case ProtocolKind::RQ500:
             runAscii();
             break;
         case ProtocolKind::ZR2:
-            runZR2();
+            runBinary<ZR2Decoder>(encodeZR2, ZR2Escape, false);
             break;
         case ProtocolKind::KDV:
-            runKDV();
+            runBinary<KDVDecoder>(encodeKDV, DLE, true);
             break;
         case ProtocolKind::Unknown:
             break;
@@ -247,7 +239,8 @@ void TZRCommThread::run() {
             // already find the port framing by silence.
             if (fellBack && !stopRequested() && !port_->isBeingDestroyed())
                 port_->fastFramingFellBack();
-            if (job_.kind != ProtocolKind::Unknown && sender_ && !sender_->isBeingDestroyed())
+            if (job_.framing.protocol != ProtocolKind::Unknown && sender_ &&
+                !sender_->isBeingDestroyed())
                 sender_->CommDone(error_, buffer_.data());
             if (stopRequested()) return;
             if (deviceGone && !port_->isBeingDestroyed()) {
@@ -471,7 +464,8 @@ void TZRCommThread::runAscii() {
             receiveCount_ = 0;
             replyBytes_ = 0;
             buffer_[0] = 0;
-            AsciiReplyReader reader(job_.startChar, job_.stopChar, job_.filtered);
+            AsciiReplyReader reader(job_.framing.startChar, job_.framing.stopChar,
+                                    job_.framing.filtered);
             std::uint8_t previousByte = 0;
             const auto handBytesOver = [this] {
                 receiveState_ = 2;
@@ -487,7 +481,7 @@ void TZRCommThread::runAscii() {
                         } else if (followedEarly && replyBytes_ == 0 && !stopRequested()) {
                             // The unit was not listening yet.  It is now.
                             fellBack_ = true;
-                            job_.fastFraming = false;
+                            job_.framing.fastFraming = false;
                             error_.clear();
                             missed = true;
                             break;
@@ -524,7 +518,8 @@ void TZRCommThread::runAscii() {
                 handBytesOver();
                 // With fast framing the reply ends at its line end instead of
                 // after the silence.
-                if (job_.fastFraming && lineEndByte(lastByte_) && lineEndByte(previousByte)) {
+                if (job_.framing.fastFraming && lineEndByte(lastByte_) &&
+                    lineEndByte(previousByte)) {
                     endedEarly_ = true;
                     earlyEndMs_ = driver_->monotonicMs();
                     return;
@@ -590,29 +585,42 @@ bool TZRCommThread::abandonBinaryReply(std::uint8_t mark) {
 }
 
 // ---------------------------------------------------------------------------
-// ZR2: 82h 96h, payload (its own length first), checksum; 82h doubled.
+// ZR2 (82h 96h, payload with its own length first, checksum; 82h doubled)
+// and KDV (DLE STX, content with DLE doubled, DLE ETX, block check).
+//
+// A reply gone wrong is drained (unless the line fell silent) and answered
+// with the control frame.  ZR2 ends there; KDV tries again up to three
+// attempts, except after a time-out: a device that did not answer once
+// will not answer a second time sooner.
 
-void TZRCommThread::runZR2() {
+template <class Decoder>
+void TZRCommThread::runBinary(int (*encode)(const std::uint8_t*, std::uint8_t*),
+                              std::uint8_t controlMark, bool retried) {
     continue_ = 0;
-    ZR2Decoder decoder(buffer_.data());
+    int attempts = 0;
+    Decoder decoder(buffer_.data());
     for (;;) {
         error_.clear();
         if (job_.frame[0] == 0) {
             error_.Code = CommCode::EmptyRequest;
             return;
         }
-        transmitCount_ = encodeZR2(job_.frame.data(), buffer_.data());
+        transmitCount_ = encode(job_.frame.data(), buffer_.data());
         if (transmitCount_ < 0) {
             error_.Code = CommCode::RequestTooLong;
             return;
         }
-        if (!writeBuffer()) return;
+        if (!writeBuffer()) {
+            if (!retried || error_.Code == CommCode::PortClosed || !retryAfterFailure(++attempts))
+                return;
+            continue;
+        }
         if (receiveBinary(decoder) && error_.Code == 0) {
             if (deliverBinaryReply(decoder.isErrorFrame())) continue;
             return;
         }
-        abandonBinaryReply(ZR2Escape);
-        return;
+        if (!abandonBinaryReply(controlMark)) return;
+        if (!retried || error_.Code == CommCode::Timeout || !retryAfterFailure(++attempts)) return;
     }
 }
 
@@ -631,37 +639,6 @@ template <class Decoder> bool TZRCommThread::receiveBinary(Decoder& decoder) {
             error_.Code = decoder.error();
             return true;
         }
-    }
-}
-
-// ---------------------------------------------------------------------------
-// KDV: DLE STX, content (DLE doubled), DLE ETX, block check.
-
-void TZRCommThread::runKDV() {
-    continue_ = 0;
-    int attempts = 0;
-    KDVDecoder decoder(buffer_.data());
-    for (;;) {
-        error_.clear();
-        if (job_.frame[0] == 0) {
-            error_.Code = CommCode::EmptyRequest;
-            return;
-        }
-        transmitCount_ = encodeKDV(job_.frame.data(), buffer_.data());
-        if (transmitCount_ < 0) {
-            error_.Code = CommCode::RequestTooLong;
-            return;
-        }
-        if (!writeBuffer()) {
-            if (error_.Code == CommCode::PortClosed || !retryAfterFailure(++attempts)) return;
-            continue;
-        }
-        if (receiveBinary(decoder) && error_.Code == 0) {
-            if (deliverBinaryReply(decoder.isErrorFrame())) continue;
-            return;
-        }
-        if (!abandonBinaryReply(DLE)) return;
-        if (error_.Code == CommCode::Timeout || !retryAfterFailure(++attempts)) return;
     }
 }
 

@@ -73,17 +73,13 @@ class TZRCommThread {
 
   private:
     struct Job {
-        ProtocolKind kind = ProtocolKind::Unknown;
+        Framing framing;
         std::array<std::uint8_t, FrameSize> frame{};
         int timeoutMs = DefaultFirstByteTimeoutMs;
-        std::uint8_t startChar = 0; // 0 = none
-        std::uint8_t stopChar = 0;
-        bool filtered = false;
         // A line that never falls silent must not hold the link: bytes one
         // reply may bring and bytes a drain may swallow, from the speed.
         int replyBudget = FrameSize;
         int drainBudget = FrameSize;
-        bool fastFraming = false; // the reply ends at its line end, not after silence
     };
 
     void run();
@@ -98,8 +94,11 @@ class TZRCommThread {
 
     // Transactions.
     void runAscii();
-    void runZR2();
-    void runKDV();
+    // ZR2 and KDV: the same exchange, with their own frame, control frame
+    // mark and retry rule.
+    template <class Decoder>
+    void runBinary(int (*encode)(const std::uint8_t*, std::uint8_t*), std::uint8_t controlMark,
+                   bool retried);
     bool retryAfterFailure(int attempts);
     bool pastDeadline() const;
     template <class Decoder> bool receiveBinary(Decoder& decoder);

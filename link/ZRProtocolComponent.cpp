@@ -65,6 +65,7 @@ void TZRProtocolComponent::queueFrame() {
     request_.Sender = this;
     request_.Frame = frame_;
     request_.TimeoutTime = timeoutTime_;
+    request_.framing = framing();
     if (ZRComm()->AddRequest(&request_) >= 0) ++inFlight_;
 }
 

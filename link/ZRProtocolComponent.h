@@ -25,6 +25,21 @@ class TZRProtocolComponent;
 
 enum class ProtocolKind { Unknown, RQ500, ZR2, KDV };
 
+// How a request goes on the line and how the end of its reply is found: all
+// the worker needs to know of the component that sent it.
+struct Framing {
+    ProtocolKind protocol = ProtocolKind::Unknown;
+    // ASCII only.  With a start character the reply's first byte must be it;
+    // with a stop character the reply ends there; filtered, both stay out of
+    // the reply.
+    std::uint8_t startChar = 0; // 0 = none
+    std::uint8_t stopChar = 0;
+    bool filtered = false;
+    // ASCII only: the reply ends at its line end rather than after the
+    // line's silence.  The port decides, as the request goes on the line.
+    bool fastFraming = false;
+};
+
 // The record a component queues on its port.  The queue holds pointers to
 // these records, never copies, so a second Send while the first still waits
 // refreshes the content and runs the request twice.
@@ -32,6 +47,7 @@ struct TCommRequest {
     TZRProtocolComponent* Sender = nullptr;
     std::array<std::uint8_t, FrameSize> Frame{};
     std::int32_t TimeoutTime = 0;
+    Framing framing;
 };
 
 class TZRProtocolComponent : public TZRComponent {
@@ -68,7 +84,8 @@ class TZRProtocolComponent : public TZRComponent {
     virtual void CommData(const std::uint8_t* buffer, const std::uint8_t* frame,
                           std::uint8_t& continueFlag);
 
-    virtual ProtocolKind kind() const { return ProtocolKind::Unknown; }
+    // What goes with every request of this component.
+    virtual Framing framing() const { return {}; }
 
     TNotifyEvent OnActivate;
     TNotifyEvent OnDeactivate;

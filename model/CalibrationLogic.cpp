@@ -2,6 +2,7 @@
 
 #include "link/ReplyText.h"
 #include "link/SerialDriver.h"
+#include "link/UnitProtocol.h"
 #include "link/ZRComm.h"
 #include "model/DecimalText.h"
 #include "model/LanguageTexts.h"
@@ -62,13 +63,6 @@ Reply parseReply(const QByteArray& reply) {
     return r;
 }
 
-bool echoes(const Reply& reply, QLatin1StringView word, int number) {
-    if (reply.word != word || reply.text.size() < 3 || reply.text[2] != QLatin1Char(' '))
-        return false;
-    const auto echoed = parseDeviceInteger(reply.first);
-    return echoed && *echoed == number;
-}
-
 } // namespace calibration
 
 using namespace calibration;
@@ -93,23 +87,19 @@ CalibrationLogic::CalibrationLogic(TZRComm& port, const LanguageTexts& texts, Ca
         c->setUpForDevice(0);
         c->SetZRComm(&port_);
     }
-    RQ500Lees_U_AD.OnCommResult = [this](TZRProtocolComponent*, const QByteArray& r) {
-        RQ500Lees_U_ADCommResult(r);
-    };
-    RQ500Lees_I_AD.OnCommResult = [this](TZRProtocolComponent*, const QByteArray& r) {
-        RQ500Lees_I_ADCommResult(r);
-    };
-    RQ500Lees_U_AD.OnCommError = [this](TZRProtocolComponent*, const TCommError& e,
-                                        const QByteArray&) { readingError(Reading::Voltage, e); };
-    RQ500Lees_I_AD.OnCommError = [this](TZRProtocolComponent*, const TCommError& e,
-                                        const QByteArray&) { readingError(Reading::Current, e); };
+    handlers_.bind(
+        RQ500Lees_U_AD, [this](const QByteArray& r) { RQ500Lees_U_ADCommResult(r); },
+        [this](const TCommError& e, const QByteArray&) { readingError(Reading::Voltage, e); });
+    handlers_.bind(
+        RQ500Lees_I_AD, [this](const QByteArray& r) { RQ500Lees_I_ADCommResult(r); },
+        [this](const TCommError& e, const QByteArray&) { readingError(Reading::Current, e); });
 
     // An unreadable value stops a chain at once: asking again would not make
     // the unit send a number.
     const RequestSequence::RetryPolicy stopAtOnce{.badReplyRetries = 0};
     std::vector<RequestSequence::Item> constants(ConstantCount);
     for (int i = 0; i < ConstantCount; ++i) {
-        constants[std::size_t(i)].request = QStringLiteral("kr %1").arg(ReadOrder[std::size_t(i)]);
+        constants[std::size_t(i)].request = unit::readCalibration(ReadOrder[std::size_t(i)]);
         constants[std::size_t(i)].parse = [this, i](const QByteArray& r) {
             return constantRead(i, r);
         };
@@ -122,7 +112,7 @@ CalibrationLogic::CalibrationLogic(TZRComm& port, const LanguageTexts& texts, Ca
 
     std::vector<RequestSequence::Item> teach(TeachNumbers.size());
     for (std::size_t i = 0; i < TeachNumbers.size(); ++i) {
-        teach[i].request = QStringLiteral("kr %1").arg(TeachNumbers[i]);
+        teach[i].request = unit::readCalibration(TeachNumbers[i]);
         teach[i].parse = [this, i](const QByteArray& r) { return teachRead(int(i), r); };
     }
     teach_.setItems(std::move(teach));
@@ -140,8 +130,9 @@ CalibrationLogic::CalibrationLogic(TZRComm& port, const LanguageTexts& texts, Ca
         // A failed input selection, or its recomputation, leaves no reading
         // to start: the button shows the reading off again.
         const QString request = commands_.item(0).request;
-        const bool selection =
-            request.startsWith(QLatin1String("wp 226")) || request == QLatin1String("bp");
+        const bool selection = request == unit::selectAnalogInput(false) ||
+                               request == unit::selectAnalogInput(true) ||
+                               request == unit::compute();
         if (selection && commands_.outcome(0).status != RequestSequence::ItemStatus::Good &&
             selecting_ != Reading::None) {
             selecting_ = Reading::None;
@@ -153,11 +144,9 @@ CalibrationLogic::CalibrationLogic(TZRComm& port, const LanguageTexts& texts, Ca
 }
 
 CalibrationLogic::~CalibrationLogic() {
-    for (TRQ500Protocol* c : {&RQ500Lees_U_AD, &RQ500Lees_I_AD}) {
-        c->OnCommResult = nullptr;
-        c->OnCommError = nullptr;
+    handlers_.unbindAll();
+    for (TRQ500Protocol* c : {&RQ500Lees_U_AD, &RQ500Lees_I_AD})
         c->SetActive(false);
-    }
 }
 
 int CalibrationLogic::savedValue(int number) const {
@@ -198,18 +187,20 @@ RequestSequence::Verdict CalibrationLogic::constantRead(int index, const QByteAr
         return RequestSequence::Verdict::Bad;
     }
     showReply(r);
-    const auto value = parseDeviceInteger(r.second);
-    if (!value) {
+    const int number = ReadOrder[std::size_t(index)];
+    const QString request = unit::readCalibration(number);
+    const unit::Reply answer = unit::classifyReply(request, bytes, ReplyBuffer);
+    if (answer.kind != unit::Reply::Kind::Value) {
         showUnreadable(r);
         return RequestSequence::Verdict::Bad;
     }
-    const int number = ReadOrder[std::size_t(index)];
     // A stale or stray answer about another constant would put its value in
     // this field; the field stays unread instead.
-    if (!echoes(r, QLatin1StringView("kr"), number)) {
-        showNotAsked(QStringLiteral("kr %1").arg(number), r);
+    if (!answer.answers()) {
+        showNotAsked(request, r);
         return RequestSequence::Verdict::Bad;
     }
+    const std::optional<qint32> value = answer.value;
     filling_ = true;
     saved_[std::size_t(index)] = view_.showConstant(number, *value);
     filling_ = false;
@@ -236,16 +227,17 @@ RequestSequence::Verdict CalibrationLogic::teachRead(int index, const QByteArray
         return RequestSequence::Verdict::Bad;
     }
     showReply(r);
-    const auto value = parseDeviceInteger(r.second);
-    if (!value) {
+    const QString request = unit::readCalibration(TeachNumbers[std::size_t(index)]);
+    const unit::Reply answer = unit::classifyReply(request, bytes, ReplyBuffer);
+    if (answer.kind != unit::Reply::Kind::Value) {
         showUnreadable(r);
         return RequestSequence::Verdict::Bad;
     }
-    if (!echoes(r, QLatin1StringView("kr"), TeachNumbers[std::size_t(index)])) {
-        showNotAsked(QStringLiteral("kr %1").arg(TeachNumbers[std::size_t(index)]), r);
+    if (!answer.answers()) {
+        showNotAsked(request, r);
         return RequestSequence::Verdict::Bad;
     }
-    controls_.teach[std::size_t(index)] = QString::number(*value);
+    controls_.teach[std::size_t(index)] = QString::number(answer.value);
     changed();
     return RequestSequence::Verdict::Good;
 }
@@ -318,7 +310,7 @@ void CalibrationLogic::constantChanged(int number, int value) {
         constantRefused(number, QString::number(value));
         return;
     }
-    send(QStringLiteral("kw %1 %2").arg(number).arg(value));
+    send(unit::writeCalibration(number, value));
 }
 
 void CalibrationLogic::entryRefused(const QString& field, const QString& typed, Limits limits) {
@@ -330,37 +322,37 @@ void CalibrationLogic::entryRefused(const QString& field, const QString& typed, 
 }
 
 void CalibrationLogic::setVoltage(int value) {
-    send(QStringLiteral("ka %1").arg(value));
+    send(unit::driveOutput(value));
 }
 
 void CalibrationLogic::setCurrent(int value) {
     // The unit counts the current output in steps of two.
-    send(QStringLiteral("ka %1").arg(value / 2));
+    send(unit::driveOutput(value / 2));
 }
 
 void CalibrationLogic::CmdSetKalibtatieModeClick() {
-    send(QStringLiteral("km 1"));
+    send(unit::calibrationMode(true));
 }
 
 void CalibrationLogic::CmdResCalibtatieModeClick() {
     switchReading(Reading::None);
-    send(QStringLiteral("km 0"));
+    send(unit::calibrationMode(false));
 }
 
 void CalibrationLogic::CmdSet_U_actiefClick() {
-    send(QStringLiteral("kf 1"));
+    send(unit::calibrationOutput(unit::CalibratedOutput::Voltage));
 }
 
 void CalibrationLogic::CmdSet_I_actiefClick() {
-    send(QStringLiteral("kf 2"));
+    send(unit::calibrationOutput(unit::CalibratedOutput::Current));
 }
 
 void CalibrationLogic::CmdSet_I_InActiefClick() {
-    send(QStringLiteral("kf 0"));
+    send(unit::calibrationOutput(unit::CalibratedOutput::None));
 }
 
 void CalibrationLogic::CmdSaveToEEPROMClick() {
-    send(QStringLiteral("ks"));
+    send(unit::storeCalibration());
 }
 
 bool CalibrationLogic::RQ500KalibratieCommResult(const QByteArray& bytes, const QString& request) {
@@ -369,54 +361,68 @@ bool CalibrationLogic::RQ500KalibratieCommResult(const QByteArray& bytes, const 
         showTooLong(r);
         return false;
     }
-    // A write is confirmed only by its own echo: one about another constant
-    // says nothing of this write and must not decide whether "EEPROM" is due.
-    if (request.startsWith(QLatin1String("kw "))) {
-        const auto written = parseDeviceInteger(request.mid(3).section(QLatin1Char(' '), 0, 0));
-        // "er n" is the unit's own answer to this write and is shown as it is.
-        if (written && r.word != QLatin1String("er") &&
-            !echoes(r, QLatin1StringView("kw"), *written)) {
-            outside_.clear();
-            showNotAsked(request, r);
-            return false;
-        }
+    // "er n" is the unit's own answer to any command and is shown as it is.
+    // Anything else must be in the command's words: a reply about another
+    // command says nothing of this one.  A write is confirmed only by its own
+    // echo: one about another constant says nothing of this write and must not
+    // decide whether "EEPROM" is due.
+    using unit::Command;
+    const unit::Reply answer = unit::classifyReply(request, bytes, ReplyBuffer);
+    const Command asked = unit::commandOf(request);
+    const bool inItsWords = asked == Command::WriteCalibration
+                                ? answer.matches
+                                : answer.command == asked || answer.matches;
+    if (answer.kind != unit::Reply::Kind::Refused && !inItsWords) {
+        outside_.clear();
+        showNotAsked(request, r);
+        return false;
     }
     outside_.clear();
     controls_.panel1 = r.text;
     controls_.panel1Red = false;
-    if (r.word == QLatin1String("ks")) {
+    switch (answer.command) {
+    case Command::StoreCalibration:
         for (int i = 0; i < ConstantCount; ++i)
             if (controls_.known[std::size_t(i)])
                 saved_[std::size_t(i)] = view_.constantValue(ReadOrder[std::size_t(i)]);
         sentNotSaved_ = false;
         controls_.eeprom = false;
-    } else if (r.word == QLatin1String("kw")) {
-        bool ok = false;
-        const int number = r.first.toInt(&ok);
-        const int i = ok ? indexOf(number) : -1;
+        break;
+    case Command::WriteCalibration: {
+        const int number = answer.number.value_or(-1);
+        const int i = indexOf(number);
         if (i >= 0 && view_.constantValue(number) != saved_[std::size_t(i)]) sentNotSaved_ = true;
         if (sentNotSaved_) controls_.eeprom = true;
-    } else if (r.word == QLatin1String("kf")) {
-        controls_.daVoltage = r.first == QLatin1String("1");
-        controls_.daCurrent = r.first == QLatin1String("2");
-    } else if (r.word == QLatin1String("ki")) {
+        break;
+    }
+    case Command::CalibrationOutput:
+        controls_.daVoltage = answer.number == int(unit::CalibratedOutput::Voltage);
+        controls_.daCurrent = answer.number == int(unit::CalibratedOutput::Current);
+        break;
+    case Command::CurrentOutputSelected:
         controls_.daVoltage = false;
         controls_.daCurrent = true;
-    } else if (r.word == QLatin1String("km")) {
-        if (r.first == QLatin1String("0")) {
+        break;
+    case Command::CalibrationMode:
+        if (answer.number == 0) {
             controls_.daVoltage = controls_.daCurrent = controls_.adGroups = false;
             controls_.daSelect = false;
             writesEnabled_ = false;
-        } else if (r.first == QLatin1String("1")) {
+        } else if (answer.number == 1) {
             controls_.daSelect = true;
             writesEnabled_ = true;
             controls_.adGroups = true;
         }
-    } else if (r.word == QLatin1String("wp")) {
+        break;
+    case Command::WriteParameter:
         // The unit recomputes after the input selection; the next command waits.
-        pending_.push_front(QStringLiteral("bp"));
-    } else if (r.word == QLatin1String("bp") && selecting_ != Reading::None) {
-        startPolling();
+        pending_.push_front(unit::compute());
+        break;
+    case Command::Compute:
+        if (selecting_ != Reading::None) startPolling();
+        break;
+    default:
+        break;
     }
     changed();
     return true;
@@ -485,7 +491,7 @@ void CalibrationLogic::switchReading(Reading reading) {
         const bool voltage = reading == Reading::Voltage;
         controls_.voltageOn = voltage;
         controls_.currentOn = !voltage;
-        send(QStringLiteral("wp 226 %1").arg(voltage ? 0 : 1));
+        send(unit::selectAnalogInput(!voltage));
     }
     changed();
 }
@@ -503,10 +509,10 @@ void CalibrationLogic::startPolling() {
     const Reading reading = selecting_;
     selecting_ = Reading::None;
     if (reading == Reading::Voltage) {
-        RQ500Lees_U_AD.SetASCIIProtocol(QStringLiteral("r4"));
+        RQ500Lees_U_AD.SetASCIIProtocol(unit::readLive(unit::LiveValue::InputVoltage));
         RQ500Lees_U_AD.SetActive(true);
     } else if (reading == Reading::Current) {
-        RQ500Lees_I_AD.SetASCIIProtocol(QStringLiteral("r5"));
+        RQ500Lees_I_AD.SetASCIIProtocol(unit::readLive(unit::LiveValue::InputCurrent));
         RQ500Lees_I_AD.SetActive(true);
     }
 }

@@ -12,6 +12,7 @@
 // twice.
 
 #include "link/CommTypes.h"
+#include "link/HandlerBinding.h"
 #include "link/RQ500Protocol.h"
 #include "link/RequestSequence.h"
 
@@ -65,11 +66,6 @@ struct Reply {
     qsizetype size = 0; // bytes received, line end included
 };
 Reply parseReply(const QByteArray& reply);
-
-// Whether the reply is the unit's answer to `word` about `number`: it starts
-// with the word and a blank and echoes the number (as a number, "kr 02041"
-// echoes 2041).  Any other reply is about something else, whatever it holds.
-bool echoes(const Reply& reply, QLatin1StringView word, int number);
 
 } // namespace calibration
 
@@ -150,6 +146,7 @@ class CalibrationLogic {
     TRQ500Protocol RQ500Lees_U_AD;
     TRQ500Protocol RQ500Lees_I_AD;
     TRQ500Protocol RQ500Lees_DAC_TeachWaarden;
+    HandlerBinding handlers_;
 
     // `request` is what the reply answers, when known.  False when the reply
     // confirmed nothing: too long, or a write echo about another constant.

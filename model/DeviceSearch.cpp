@@ -2,6 +2,7 @@
 
 #include "link/ReplyText.h"
 #include "link/SerialDriver.h"
+#include "link/UnitProtocol.h"
 
 #include <cerrno>
 
@@ -13,8 +14,8 @@ constexpr TBaudrate Speeds[DeviceSearch::SpeedCount] = {TBaudrate::br9600, TBaud
                                                         TBaudrate::br28800, TBaudrate::br38400,
                                                         TBaudrate::br57600};
 
-QString probeText(int unit) {
-    return QStringLiteral("sc %1").arg(unit);
+QString probeText(int unitNumber) {
+    return unit::selectUnit(unitNumber);
 }
 
 } // namespace
@@ -55,9 +56,9 @@ DeviceSearch::DeviceSearch(TZRComm& port, DeviceSearchView& view) : port_(port),
     };
 
     std::vector<RequestSequence::Item> items(3);
-    const char* const requests[] = {"rt", "rh", "rx"};
+    const QString requests[] = {unit::readType(), unit::readHardware(), unit::readExtra()};
     for (int i = 0; i < 3; ++i) {
-        items[std::size_t(i)].request = QString::fromLatin1(requests[i]);
+        items[std::size_t(i)].request = requests[i];
         items[std::size_t(i)].parse = [this, i](const QByteArray& reply) {
             const QString text = replyText(reply, ReplyBuffer);
             typeText_ = i == 0 ? text : typeText_ + QStringLiteral("   ") + text;

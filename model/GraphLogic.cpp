@@ -1,6 +1,7 @@
 #include "model/GraphLogic.h"
 
 #include "link/ReplyText.h"
+#include "link/UnitProtocol.h"
 #include "link/ZRComm.h"
 #include "model/DecimalText.h"
 #include "model/ParamTables.h"
@@ -45,7 +46,7 @@ int valuePerDivision(int index) {
 
 QString requestOf(int source) {
     if (source < 0 || source >= SourceCount) return {};
-    return QStringLiteral("r%1").arg(source);
+    return unit::readLive(unit::LiveValue(source));
 }
 
 QString unitOf(int source) {
@@ -95,16 +96,13 @@ GraphLogic::GraphLogic(TZRComm& port, const ParamTables& tables, Tick tick)
     RQ500LeesLogData.setObjectName(QStringLiteral("RQ500LeesLogData"));
     RQ500LeesLogData.setUpForDevice(300);
     RQ500LeesLogData.SetZRComm(&port_);
-    RQ500LeesLogData.OnCommResult = [this](TZRProtocolComponent*, const QByteArray& reply) {
-        RQ500LeesLogDataCommResult(reply);
-    };
-    RQ500LeesLogData.OnCommError = [this](TZRProtocolComponent*, const TCommError& error,
-                                          const QByteArray&) { RQ500LeesLogDataCommError(error); };
+    handlers_.bind(
+        RQ500LeesLogData, [this](const QByteArray& reply) { RQ500LeesLogDataCommResult(reply); },
+        [this](const TCommError& error, const QByteArray&) { RQ500LeesLogDataCommError(error); });
 }
 
 GraphLogic::~GraphLogic() {
-    RQ500LeesLogData.OnCommResult = nullptr;
-    RQ500LeesLogData.OnCommError = nullptr;
+    handlers_.unbindAll();
     RQ500LeesLogData.SetActive(false);
     RQ500LeesLogData.SetZRComm(nullptr);
 }

@@ -5,6 +5,7 @@
 // as CSV text.  The window shows what this says and forwards its handlers;
 // the plot itself is drawn by GraphPainter from a GraphFrame.
 
+#include "link/HandlerBinding.h"
 #include "link/RQ500Protocol.h"
 
 #include <QByteArray>
@@ -153,6 +154,7 @@ class GraphLogic {
     QString csvText() const;
 
     TRQ500Protocol RQ500LeesLogData;
+    HandlerBinding handlers_;
 
     void RQ500LeesLogDataCommResult(const QByteArray& reply);
     void RQ500LeesLogDataCommError(const TCommError& error);

@@ -1,6 +1,7 @@
 #include "model/TableTransfer.h"
 
 #include "link/ReplyText.h"
+#include "link/UnitProtocol.h"
 #include "link/ZRComm.h"
 #include "model/TableFile.h"
 
@@ -10,35 +11,12 @@ namespace {
 
 using Seq = RequestSequence;
 
-QByteArray inBuffer(const QByteArray& reply) {
-    return reply.left(TableTransfer::ReplyBufferSize);
-}
-
 } // namespace
 
 QString SendReport::stopText(const QString& stopNote, const QString& computeNote) const {
     if (complete()) return {};
     if (confirmed < total) return QString(stopNote).arg(firstUnconfirmed).arg(confirmed).arg(total);
     return QString(computeNote).arg(total);
-}
-
-std::optional<qint32> TableTransfer::replyValue(const QByteArray& reply) {
-    if (!replyFits(reply, ReplyBufferSize)) return std::nullopt;
-    const QByteArray held = inBuffer(reply);
-    if (held.size() < 5) return std::nullopt;
-    const QByteArray body = held.mid(3, held.size() - 5);
-    const qsizetype blank = body.indexOf(' ');
-    if (blank < 0) return std::nullopt;
-    return TableFile::parseInteger(QByteArrayView(body).sliced(blank + 1));
-}
-
-std::optional<qint32> TableTransfer::replyNumber(const QByteArray& reply) {
-    if (!replyFits(reply, ReplyBufferSize)) return std::nullopt;
-    const QByteArray held = inBuffer(reply);
-    if (held.size() < 5) return std::nullopt;
-    const QByteArrayView body = QByteArrayView(held).sliced(3, held.size() - 5);
-    const qsizetype blank = body.indexOf(' ');
-    return TableFile::parseInteger(blank < 0 ? body : body.first(blank));
 }
 
 TableTransfer::TableTransfer(TZRComm& port, Direction direction)
@@ -58,7 +36,7 @@ TableTransfer::TableTransfer(TZRComm& port, Direction direction)
     computeSequence_ = std::make_unique<RequestSequence>(compute_);
     computeSequence_->setPolicy({.badReplyRetries = 0, .commErrorRetries = 0});
     // Any answer is an outcome: "bp -1" or the unit's complaint.
-    computeSequence_->setItems({Seq::Item{QStringLiteral("bp"), {}, -1, {}}});
+    computeSequence_->setItems({Seq::Item{unit::compute(), {}, -1, {}}});
     computeSequence_->onFinished = [this](Seq::Ending e) { computeFinished(e); };
 }
 
@@ -75,24 +53,23 @@ int TableTransfer::numberOf(int item) const {
 std::vector<Seq::Item> TableTransfer::buildItems() {
     const bool receive = direction_ == Direction::Receive;
     std::vector<Seq::Item> items;
-    const auto add = [&](QString request, int item) {
-        items.push_back(
-            Seq::Item{std::move(request),
-                      [this, item](const QByteArray& reply) { return judge(item, reply); },
-                      -1,
-                      {}});
+    const auto add = [&](const QString& request, int item) {
+        items.push_back(Seq::Item{
+            request,
+            [this, item, request](const QByteArray& reply) { return judge(item, request, reply); },
+            -1,
+            {}});
     };
     int item = 0;
     if (mode_ != Mode::Setpoints)
         for (int p = 0; p < ParamTables::ParameterCount; ++p, ++item)
-            add(receive ? QStringLiteral("rp %1").arg(p)
-                        : QStringLiteral("wp %1 %2").arg(p).arg(tables.parameters[std::size_t(p)]),
+            add(receive ? unit::readParameter(p)
+                        : unit::writeParameter(p, tables.parameters[std::size_t(p)]),
                 item);
     if (mode_ != Mode::Parameters)
         for (int s = 1; s <= ParamTables::SetpointCount; ++s, ++item)
-            add(receive
-                    ? QStringLiteral("rs %1").arg(s)
-                    : QStringLiteral("ws %1 %2").arg(s).arg(tables.setpoints[std::size_t(s - 1)]),
+            add(receive ? unit::readSetpoint(s)
+                        : unit::writeSetpoint(s, tables.setpoints[std::size_t(s - 1)]),
                 item);
     return items;
 }
@@ -148,26 +125,20 @@ void TableTransfer::cancel() {
     }
 }
 
-Seq::Verdict TableTransfer::judge(int item, const QByteArray& reply) {
-    // Cut to the buffer, a longer reply can read like an answer it is not:
-    // a write echo the unit never gave, or a value it never sent.
-    if (!replyFits(reply, ReplyBufferSize)) return Seq::Verdict::Bad;
-    const QByteArray held = inBuffer(reply);
-    const bool parameter = parameterItem(item);
-    // The echo must name the item asked for, or the reply is about another.
-    const bool sameItem = replyNumber(held) == numberOf(item);
+Seq::Verdict TableTransfer::judge(int item, const QString& request, const QByteArray& reply) {
+    // Cut to the buffer, a longer reply can read like an answer it is not: a
+    // write echo the unit never gave, or a value it never sent.  The echo
+    // must name the item asked for, or the reply is about another.
+    const unit::Reply r = unit::classifyReply(request, reply, ReplyBufferSize);
     if (direction_ == Direction::Send) {
-        if (held.startsWith("er 7")) return Seq::Verdict::Refused;
-        return held.startsWith(parameter ? "wp" : "ws") && sameItem ? Seq::Verdict::Good
-                                                                    : Seq::Verdict::Bad;
+        if (r.refused(unit::ValueRefused)) return Seq::Verdict::Refused;
+        return r.answers() ? Seq::Verdict::Good : Seq::Verdict::Bad;
     }
-    if (!held.startsWith(parameter ? "rp" : "rs") || !sameItem) return Seq::Verdict::Bad;
-    const std::optional<qint32> value = replyValue(held);
-    if (!value) return Seq::Verdict::Bad;
-    if (parameter)
-        tables.parameters[std::size_t(item)] = *value;
+    if (!r.answers()) return Seq::Verdict::Bad;
+    if (parameterItem(item))
+        tables.parameters[std::size_t(item)] = r.value;
     else
-        tables.setpoints[std::size_t(numberOf(item) - 1)] = *value;
+        tables.setpoints[std::size_t(numberOf(item) - 1)] = r.value;
     return Seq::Verdict::Good;
 }
 
@@ -210,16 +181,18 @@ void TableTransfer::requestsFinished(Seq::Ending ending) {
         if (outcome.status == Seq::ItemStatus::BadReply) {
             stop_ = Stop::BadReply;
             status_ = Status::Stopped;
-            view_.panelText = text(7) + QLatin1Char(' ') +
-                              QString::fromLatin1(inBuffer(outcome.reply).left(4)) +
-                              QStringLiteral("   ") + failedItem_;
+            view_.panelText =
+                text(7) + QLatin1Char(' ') +
+                QString::fromLatin1(replyInBuffer(outcome.reply, ReplyBufferSize).left(4)) +
+                QStringLiteral("   ") + failedItem_;
             view_.panelRed = true;
             view_.againVisible = true;
             show();
         } else if (outcome.status == Seq::ItemStatus::Refused) {
             stop_ = Stop::Refused;
             status_ = Status::Stopped;
-            view_.panelText = QStringLiteral("(er 7) ") + text(9);
+            view_.panelText =
+                QStringLiteral("(%1) ").arg(unit::refusalText(unit::ValueRefused)) + text(9);
             view_.panelRed = true;
             view_.againVisible = true;
             show();
@@ -244,9 +217,10 @@ void TableTransfer::computeFinished(Seq::Ending ending) {
         return;
     }
     computeAnswered_ = true;
-    const QByteArray held = inBuffer(outcome.reply);
-    const QByteArray answer = held.left(std::max<qsizetype>(0, held.size() - 2));
-    if (answer == "bp -1") {
+    // Any answer but "done" is shown as the unit gave it, even one cut to
+    // the buffer or in other words: the user sees what went wrong.
+    const unit::Reply r = unit::classifyReply(unit::compute(), outcome.reply, ReplyBufferSize);
+    if (r.kind == unit::Reply::Kind::ComputeDone) {
         finishWith(mode_ == Mode::Parameters  ? 3
                    : mode_ == Mode::Setpoints ? 5
                    : mode_ == Mode::Both      ? 6
@@ -254,7 +228,7 @@ void TableTransfer::computeFinished(Seq::Ending ending) {
                    false);
         return;
     }
-    computeAnswer_ = QString::fromLatin1(answer.mid(3));
+    computeAnswer_ = r.answer;
     finishWith(-1, true);
     view_.panelText = text(10) + QLatin1Char(' ') + computeAnswer_ + QLatin1Char(' ') + text(11);
     show();

@@ -125,15 +125,6 @@ class TableTransfer : public QObject {
                               "recomputing its parameters (\"bp\").");
     }
 
-    // The value of a read reply: "rp 17 -350" and the line end give -350.  A
-    // reply without a value after the echoed number, with anything but a
-    // decimal integer there, or longer than the reply buffer, has none.
-    static std::optional<qint32> replyValue(const QByteArray& reply);
-    // The number the reply echoes: "rp 007 -350" gives 7, "wp 12 -350" 12;
-    // nothing when the echo has no decimal number or the reply does not fit
-    // the reply buffer.
-    static std::optional<qint32> replyNumber(const QByteArray& reply);
-
     TableTransfer(TZRComm& port, Direction direction);
     ~TableTransfer() override;
 
@@ -178,7 +169,7 @@ class TableTransfer : public QObject {
 
   private:
     std::vector<RequestSequence::Item> buildItems();
-    RequestSequence::Verdict judge(int item, const QByteArray& reply);
+    RequestSequence::Verdict judge(int item, const QString& request, const QByteArray& reply);
     void itemStarted(int item);
     void requestsFinished(RequestSequence::Ending ending);
     void computeFinished(RequestSequence::Ending ending);

@@ -1,6 +1,7 @@
 #include "params/ParLoaderLogic.h"
 
 #include "link/ReplyText.h"
+#include "link/UnitProtocol.h"
 #include "link/ZRComm.h"
 #include "model/ProgramState.h"
 
@@ -10,16 +11,13 @@ ParLoaderLogic::ParLoaderLogic(ProgramState& state, TZRComm& port) : state_(stat
     RQ500ParLoader.setObjectName(QStringLiteral("RQ500ParLoader"));
     RQ500ParLoader.setUpForDevice(0);
     RQ500ParLoader.SetZRComm(&port);
-    RQ500ParLoader.OnCommResult = [this](TZRProtocolComponent*, const QByteArray& r) {
-        RQ500ParLoaderCommResult(r);
-    };
-    RQ500ParLoader.OnCommError = [this](TZRProtocolComponent*, const TCommError& e,
-                                        const QByteArray&) { RQ500ParLoaderCommError(e); };
+    handlers_.bind(
+        RQ500ParLoader, [this](const QByteArray& r) { RQ500ParLoaderCommResult(r); },
+        [this](const TCommError& e, const QByteArray&) { RQ500ParLoaderCommError(e); });
 }
 
 ParLoaderLogic::~ParLoaderLogic() {
-    RQ500ParLoader.OnCommResult = nullptr;
-    RQ500ParLoader.OnCommError = nullptr;
+    handlers_.unbindAll();
     RQ500ParLoader.SetZRComm(nullptr);
 }
 
@@ -38,7 +36,7 @@ void ParLoaderLogic::show(const QString& text, bool red) {
 
 void ParLoaderLogic::FormActivate() {
     waiting_ = true;
-    RQ500ParLoader.SetASCIIProtocol(QStringLiteral("bp"));
+    RQ500ParLoader.SetASCIIProtocol(unit::compute());
     RQ500ParLoader.Send();
     show({}, false);
 }
@@ -48,19 +46,18 @@ void ParLoaderLogic::RQ500ParLoaderCommResult(const QByteArray& reply) {
     // Only the unit's answer to "bp", whole, says anything about its
     // parameters; cut to the buffer or in another command's words it might
     // read like one.  The editor then keeps its warning.
-    if (!replyFits(reply, ReplyBufferSize) || !reply.startsWith("bp")) {
+    const unit::Reply r = unit::classifyReply(unit::compute(), reply, ReplyBufferSize);
+    if (r.kind != unit::Reply::Kind::ComputeDone && r.kind != unit::Reply::Kind::ComputeFailed) {
         show(state_.language.text(TextId{"Loader", "MsgOnbruikbaarAntwoord"})
                  .arg(replyStart(reply, UnusableQuoted)),
              true);
         return;
     }
     state_.tables.parametersSentNotLoaded = false;
-    const QString answer = QString::fromLatin1(reply.chopped(std::min<qsizetype>(2, reply.size())));
-    if (answer == QLatin1String("bp -1"))
+    if (r.kind == unit::Reply::Kind::ComputeDone)
         show(panelTekst(4), false);
     else
-        show(panelTekst(5) + QLatin1Char(' ') + answer.mid(3) + QLatin1Char(' ') + panelTekst(6),
-             true);
+        show(panelTekst(5) + QLatin1Char(' ') + r.answer + QLatin1Char(' ') + panelTekst(6), true);
 }
 
 void ParLoaderLogic::RQ500ParLoaderCommError(const TCommError& error) {

@@ -6,6 +6,7 @@
 // that is no answer to it (another command's words, longer than the reply
 // buffer) is shown as unusable and leaves the flag.
 
+#include "link/HandlerBinding.h"
 #include "link/RQ500Protocol.h"
 
 #include <QString>
@@ -37,6 +38,7 @@ class ParLoaderLogic {
     bool waiting() const { return waiting_; }
 
     TRQ500Protocol RQ500ParLoader;
+    HandlerBinding handlers_;
     void RQ500ParLoaderCommResult(const QByteArray& reply);
     void RQ500ParLoaderCommError(const TCommError& error);
 

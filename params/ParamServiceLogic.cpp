@@ -1,6 +1,7 @@
 #include "params/ParamServiceLogic.h"
 
 #include "link/ReplyText.h"
+#include "link/UnitProtocol.h"
 #include "link/ZRComm.h"
 #include "model/ProgramState.h"
 #include "model/TableTransfer.h"
@@ -83,26 +84,23 @@ ParamServiceLogic::ParamServiceLogic(ProgramState& state, TZRComm& port, ParamSe
     RQ500ZendServiceParameter.setUpForDevice(WriteTimeoutMs);
     RQ500ServiceBerPar.setObjectName(QStringLiteral("RQ500ServiceBerPar"));
     RQ500ServiceBerPar.setUpForDevice(LoadTimeoutMs);
-    for (TRQ500Protocol* c : {&RQ500ZendServiceParameter, &RQ500ServiceBerPar}) {
+    const auto failed = [this](const TCommError& e, const QByteArray&) {
+        RQ500ZendServiceParameterCommError(e);
+    };
+    handlers_.bind(
+        RQ500ZendServiceParameter,
+        [this](const QByteArray& r) { RQ500ZendServiceParameterCommResult(r); }, failed);
+    handlers_.bind(
+        RQ500ServiceBerPar, [this](const QByteArray& r) { RQ500ServiceBerParCommResult(r); },
+        failed);
+    for (TRQ500Protocol* c : {&RQ500ZendServiceParameter, &RQ500ServiceBerPar})
         c->SetZRComm(&port);
-        c->OnCommError = [this](TZRProtocolComponent*, const TCommError& e, const QByteArray&) {
-            RQ500ZendServiceParameterCommError(e);
-        };
-    }
-    RQ500ZendServiceParameter.OnCommResult = [this](TZRProtocolComponent*, const QByteArray& r) {
-        RQ500ZendServiceParameterCommResult(r);
-    };
-    RQ500ServiceBerPar.OnCommResult = [this](TZRProtocolComponent*, const QByteArray& r) {
-        RQ500ServiceBerParCommResult(r);
-    };
 }
 
 ParamServiceLogic::~ParamServiceLogic() {
-    for (TRQ500Protocol* c : {&RQ500ZendServiceParameter, &RQ500ServiceBerPar}) {
-        c->OnCommResult = nullptr;
-        c->OnCommError = nullptr;
+    handlers_.unbindAll();
+    for (TRQ500Protocol* c : {&RQ500ZendServiceParameter, &RQ500ServiceBerPar})
         c->SetZRComm(nullptr);
-    }
 }
 
 QString ParamServiceLogic::panelTekst(int n) const {
@@ -220,13 +218,13 @@ void ParamServiceLogic::CmdZendenClick(const QString& entryText, int itemIndex) 
     if (busy_ || !TestIngave(entryText, itemIndex) || !panelText_.isEmpty()) return;
     show(panelTekst(1), false);
     send(RQ500ZendServiceParameter,
-         QStringLiteral("wp %1 %2").arg(parameter_).arg(state_.tables.parameter(parameter_)));
+         unit::writeParameter(parameter_, state_.tables.parameter(parameter_)));
 }
 
 void ParamServiceLogic::CmdBerParClick() {
     if (busy_) return;
     show(panelTekst(9), false);
-    send(RQ500ServiceBerPar, QStringLiteral("bp"));
+    send(RQ500ServiceBerPar, unit::compute());
 }
 
 int ParamServiceLogic::defaultItem() const {
@@ -244,10 +242,12 @@ void ParamServiceLogic::RQ500ZendServiceParameterCommResult(const QByteArray& re
     // Only the echo of this write, whole, says the unit took the value: a
     // reply cut to the buffer, or one that names another parameter, is no
     // answer to it.
-    const bool fits = replyFits(reply, ReplyBufferSize);
-    if (fits && reply.startsWith("er 7")) {
-        show(QStringLiteral("(er 7) ") + panelTekst(6), true);
-    } else if (fits && reply.startsWith("wp") && TableTransfer::replyNumber(reply) == parameter_) {
+    const unit::Reply r =
+        unit::classifyReply(RQ500ZendServiceParameter.ASCIIProtocol(), reply, ReplyBufferSize);
+    if (r.refused(unit::ValueRefused)) {
+        show(QStringLiteral("(%1) ").arg(unit::refusalText(unit::ValueRefused)) + panelTekst(6),
+             true);
+    } else if (r.answers()) {
         state_.tables.parametersSentNotLoaded = true;
         show(panelTekst(4), false);
     } else {
@@ -260,13 +260,12 @@ void ParamServiceLogic::RQ500ZendServiceParameterCommResult(const QByteArray& re
 
 void ParamServiceLogic::RQ500ServiceBerParCommResult(const QByteArray& reply) {
     state_.tables.parametersSentNotLoaded = false;
-    const QByteArray r = replyInBuffer(reply, ReplyBufferSize);
-    const QString answer = QString::fromLatin1(r.left(std::max<qsizetype>(0, r.size() - 2)));
-    if (answer == QLatin1String("bp -1"))
+    // Any answer but "done" is shown as the unit gave it.
+    const unit::Reply r = unit::classifyReply(unit::compute(), reply, ReplyBufferSize);
+    if (r.kind == unit::Reply::Kind::ComputeDone)
         show(panelTekst(10), false);
     else
-        show(panelTekst(8) + QLatin1Char(' ') + answer.mid(3) + QLatin1Char(' ') + panelTekst(7),
-             true);
+        show(panelTekst(8) + QLatin1Char(' ') + r.answer + QLatin1Char(' ') + panelTekst(7), true);
     EnableButtons();
 }
 

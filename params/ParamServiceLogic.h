@@ -4,6 +4,7 @@
 // selected, checked as typed and on OK, stored in the table, and written to
 // the unit on its own ("wp") or taken over by the unit ("bp").
 
+#include "link/HandlerBinding.h"
 #include "link/RQ500Protocol.h"
 
 #include <QString>
@@ -105,6 +106,7 @@ class ParamServiceLogic {
 
     TRQ500Protocol RQ500ZendServiceParameter;
     TRQ500Protocol RQ500ServiceBerPar;
+    HandlerBinding handlers_;
 
     void RQ500ZendServiceParameterCommResult(const QByteArray& reply);
     void RQ500ServiceBerParCommResult(const QByteArray& reply);

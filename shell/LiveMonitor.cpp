@@ -1,6 +1,7 @@
 #include "shell/LiveMonitor.h"
 
 #include "link/ReplyText.h"
+#include "link/UnitProtocol.h"
 #include "link/ZRComm.h"
 #include "model/LanguageTexts.h"
 #include "model/ProgramState.h"
@@ -59,31 +60,23 @@ LiveMonitor::LiveMonitor(ProgramState& state, TZRComm& port, const LanguageTexts
     numeric(RQ500Spanning_in, MonitorPanel::Spanning_in, ShortBuffer, AnalogDecimals, " V");
     numeric(RQ500Stroom_in, MonitorPanel::Stroom_in, ShortBuffer, AnalogDecimals, " mA");
 
-    RQ500Analoog_in_AWE.OnCommResult = [this](TZRProtocolComponent*, const QByteArray& r) {
-        RQ500Analoog_in_AWECommResult(r);
-    };
-    RQ500Analoog_in_AWE.OnCommError = [this](TZRProtocolComponent*, const TCommError&,
-                                             const QByteArray&) {
-        view_.showPanel(MonitorPanel::Analoog_in_AWE, FailedMark);
-    };
-    RQ500_in.OnCommResult = [this](TZRProtocolComponent*, const QByteArray& r) {
-        RQ500_inCommResult(r);
-    };
-    RQ500_in.OnCommError = [this](TZRProtocolComponent*, const TCommError& e, const QByteArray&) {
+    handlers_.bind(
+        RQ500Analoog_in_AWE, [this](const QByteArray& r) { RQ500Analoog_in_AWECommResult(r); },
+        [this](const TCommError&, const QByteArray&) {
+            view_.showPanel(MonitorPanel::Analoog_in_AWE, FailedMark);
+        });
+    const auto linkFailed = [this](const TCommError& e, const QByteArray&) {
         unit_.RQ500UnitSelectComError(e);
     };
-    RQ500_uit.OnCommResult = [this](TZRProtocolComponent*, const QByteArray& r) {
-        RQ500_uitCommResult(r);
-    };
-    RQ500ReadError.OnCommResult = [this](TZRProtocolComponent*, const QByteArray& r) {
-        RQ500ReadErrorCommResult(r);
-    };
-    RQ500ReadError.OnCommError = [this](TZRProtocolComponent*, const TCommError& e,
-                                        const QByteArray&) { unit_.RQ500UnitSelectComError(e); };
+    handlers_.bind(
+        RQ500_in, [this](const QByteArray& r) { RQ500_inCommResult(r); }, linkFailed);
+    handlers_.bind(RQ500_uit, [this](const QByteArray& r) { RQ500_uitCommResult(r); }, {});
+    handlers_.bind(
+        RQ500ReadError, [this](const QByteArray& r) { RQ500ReadErrorCommResult(r); }, linkFailed);
 
     std::vector<RequestSequence::Item> wheels(4);
     for (int i = 0; i < 4; ++i) {
-        wheels[std::size_t(i)].request = QStringLiteral("rd %1").arg(i + 1);
+        wheels[std::size_t(i)].request = unit::readThumbwheel(i + 1);
         wheels[std::size_t(i)].parse = [this](const QByteArray& r) {
             RQ500DuimwielCommResult(r);
             return RequestSequence::Verdict::Good;
@@ -107,13 +100,14 @@ void LiveMonitor::setup(TRQ500Protocol& c, const char* name) {
 void LiveMonitor::numeric(TRQ500Protocol& c, MonitorPanel panel, int bufferSize, int decimals,
                           const char* unit) {
     const QString suffix = QLatin1String(unit);
-    c.OnCommResult = [this, panel, bufferSize, decimals, suffix](TZRProtocolComponent*,
-                                                                 const QByteArray& r) {
-        valueResult(panel, r, bufferSize, decimals, suffix);
-    };
-    c.OnCommError = [this, panel](TZRProtocolComponent*, const TCommError&, const QByteArray&) {
-        view_.showPanel(panel, FailedMark);
-    };
+    handlers_.bind(
+        c,
+        [this, panel, bufferSize, decimals, suffix](const QByteArray& r) {
+            valueResult(panel, r, bufferSize, decimals, suffix);
+        },
+        [this, panel](const TCommError&, const QByteArray&) {
+            view_.showPanel(panel, FailedMark);
+        });
 }
 
 void LiveMonitor::colour(MonitorPanel panel, bool active) {
@@ -131,24 +125,24 @@ void LiveMonitor::valueResult(MonitorPanel panel, const QByteArray& result, int 
 void LiveMonitor::ActualActief() {
     const LanguageTexts& t = texts_;
     if (!state_.monitor.ActualOn) {
-        const auto start = [](TRQ500Protocol& c, const char* request) {
-            c.SetASCIIProtocol(QLatin1String(request));
+        const auto start = [](TRQ500Protocol& c, unit::LiveValue value) {
+            c.SetASCIIProtocol(unit::readLive(value));
             c.SetActive(true);
         };
-        start(RQ500ActPos, "r0");
-        start(RQ500Snelheid, "r1");
+        start(RQ500ActPos, unit::LiveValue::Position);
+        start(RQ500Snelheid, unit::LiveValue::Velocity);
         // The analog output is read in the unit it is set up for, if any.
         const int mode = state_.tables.parameter(AnalogOutputModeParameter);
         if (mode == AnalogOutputVoltage) {
-            start(RQ500Spanning_uit, "r2");
+            start(RQ500Spanning_uit, unit::LiveValue::OutputVoltage);
             colour(MonitorPanel::Spanning_uit, true);
         } else if (mode == AnalogOutputCurrent) {
-            start(RQ500Stroom_uit, "r3");
+            start(RQ500Stroom_uit, unit::LiveValue::OutputCurrent);
             colour(MonitorPanel::Stroom_uit, true);
         }
-        start(RQ500Spanning_in, "r4");
-        start(RQ500Stroom_in, "r5");
-        start(RQ500Analoog_in_AWE, "r6");
+        start(RQ500Spanning_in, unit::LiveValue::InputVoltage);
+        start(RQ500Stroom_in, unit::LiveValue::InputCurrent);
+        start(RQ500Analoog_in_AWE, unit::LiveValue::InputAwe);
         for (MonitorPanel p : ActualPanels)
             colour(p, true);
         view_.setButtonCaption(MonitorButton::Actual, t.text({"Main", "CmdActual_OFF"}));
@@ -181,8 +175,8 @@ void LiveMonitor::RQ500Analoog_in_AWECommResult(const QByteArray& result) {
 void LiveMonitor::InUitActief() {
     const LanguageTexts& t = texts_;
     if (!state_.monitor.IoOn) {
-        RQ500_in.SetASCIIProtocol(QStringLiteral("ri"));
-        RQ500_uit.SetASCIIProtocol(QStringLiteral("ru"));
+        RQ500_in.SetASCIIProtocol(unit::readInputs());
+        RQ500_uit.SetASCIIProtocol(unit::readOutputs());
         RQ500_in.SetActive(true);
         RQ500_uit.SetActive(true);
         view_.setButtonCaption(MonitorButton::InUit, t.text({"Main", "CmdIO_OFF"}));
@@ -263,7 +257,7 @@ void LiveMonitor::RQ500DuimwielCommError() {
 
 void LiveMonitor::Timer1Timer() {
     if (view_.transferWindowActive() || !port_.Active()) return;
-    RQ500ReadError.SetASCIIProtocol(QStringLiteral("rf"));
+    RQ500ReadError.SetASCIIProtocol(unit::readErrorNumber());
     RQ500ReadError.Send();
 }
 
@@ -281,7 +275,7 @@ void LiveMonitor::RQ500ReadErrorCommResult(const QByteArray& result) {
 }
 
 void LiveMonitor::CmdResetErrorClick() {
-    RQ500ResetError.SetASCIIProtocol(QStringLiteral("wf"));
+    RQ500ResetError.SetASCIIProtocol(unit::resetError());
     RQ500ResetError.Send();
 }
 

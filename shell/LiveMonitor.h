@@ -8,6 +8,7 @@
 // This is the logic only: what each panel shows, in which colour, and which
 // request goes when.  The window (LiveMonitorView) puts it on its widgets.
 
+#include "link/HandlerBinding.h"
 #include "link/RQ500Protocol.h"
 #include "link/RequestSequence.h"
 #include "shell/OnlineView.h"
@@ -60,6 +61,7 @@ class LiveMonitor {
     const QString& errorDots() const { return errorDots_; }
 
   private:
+    HandlerBinding handlers_;
     void setup(TRQ500Protocol& c, const char* name);
     void colour(MonitorPanel panel, bool active);
     void numeric(TRQ500Protocol& c, MonitorPanel panel, int bufferSize, int decimals,

@@ -13,11 +13,9 @@ Terminal::Terminal(TZRComm& port, const LanguageTexts& texts, TerminalView& view
     RQ500Protocol1.setObjectName(QStringLiteral("RQ500Protocol1"));
     RQ500Protocol1.setUpForDevice(TimeoutMs);
     RQ500Protocol1.SetZRComm(&port);
-    RQ500Protocol1.OnCommResult = [this](TZRProtocolComponent*, const QByteArray& r) {
-        RQ500Protocol1CommResult(r);
-    };
-    RQ500Protocol1.OnCommError = [this](TZRProtocolComponent*, const TCommError& e,
-                                        const QByteArray&) { RQ500Protocol1CommError(e); };
+    handlers_.bind(
+        RQ500Protocol1, [this](const QByteArray& r) { RQ500Protocol1CommResult(r); },
+        [this](const TCommError& e, const QByteArray&) { RQ500Protocol1CommError(e); });
 }
 
 void Terminal::CmdTerminalZendenClick() {

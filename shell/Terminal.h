@@ -4,6 +4,7 @@
 // sends it, and the whole reply (command word included) is shown.  Up and
 // Down in the entry field bring back earlier lines, as in any terminal.
 
+#include "link/HandlerBinding.h"
 #include "link/RQ500Protocol.h"
 
 #include <QStringList>
@@ -33,6 +34,7 @@ class Terminal {
     const QStringList& history() const { return history_; }
 
     TRQ500Protocol RQ500Protocol1;
+    HandlerBinding handlers_;
 
   private:
     const LanguageTexts& texts_;

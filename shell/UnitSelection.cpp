@@ -2,6 +2,7 @@
 
 #include "link/ReplyText.h"
 #include "link/SerialDriver.h"
+#include "link/UnitProtocol.h"
 #include "link/ZRComm.h"
 #include "model/LanguageTexts.h"
 #include "model/ProgramState.h"
@@ -26,17 +27,17 @@ UnitSelection::UnitSelection(ProgramState& state, TZRComm& port, const LanguageT
     }
     RQ500UnitSelect.setObjectName(QStringLiteral("RQ500UnitSelect"));
     RQ500TypeInfo.setObjectName(QStringLiteral("RQ500TypeInfo"));
-    RQ500UnitSelect.OnCommResult = [this](TZRProtocolComponent*, const QByteArray& r) {
-        RQ500UnitSelectCommResult(r);
-    };
-    RQ500UnitSelect.OnCommError = [this](TZRProtocolComponent*, const TCommError& e,
-                                         const QByteArray&) { RQ500UnitSelectComError(e); };
+    handlers_.bind(
+        RQ500UnitSelect, [this](const QByteArray& r) { RQ500UnitSelectCommResult(r); },
+        [this](const TCommError& e, const QByteArray&) { RQ500UnitSelectComError(e); });
 
     // "rt", "rh", "rx" once per opening.  A request without a reply ends the
     // chain there: the unit select already said whether the unit answers.
     std::vector<RequestSequence::Item> items(3);
     for (int i = 0; i < 3; ++i) {
-        items[std::size_t(i)].request = QString::fromLatin1(i == 0 ? "rt" : i == 1 ? "rh" : "rx");
+        items[std::size_t(i)].request = i == 0   ? unit::readType()
+                                        : i == 1 ? unit::readHardware()
+                                                 : unit::readExtra();
         items[std::size_t(i)].parse = [this](const QByteArray& r) {
             RQ500TypeInfoCommResult(r);
             return RequestSequence::Verdict::Good;
@@ -96,7 +97,7 @@ void UnitSelection::ZRComm1Activate() {
     view_.showStatus(1, lineSettingsText(port_));
     state_.unit.TypeInfoStep = 0;
     if (!view_.deviceSearchActive()) {
-        RQ500UnitSelect.SetASCIIProtocol(QStringLiteral("sc %1").arg(view_.unitNumber()));
+        RQ500UnitSelect.SetASCIIProtocol(unit::selectUnit(view_.unitNumber()));
         RQ500UnitSelect.Send();
     }
 }

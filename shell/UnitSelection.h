@@ -7,6 +7,7 @@
 // window's components share, which shows link trouble in PanelComInfo.
 
 #include "link/CommTypes.h"
+#include "link/HandlerBinding.h"
 #include "link/RQ500Protocol.h"
 #include "link/RequestSequence.h"
 
@@ -45,6 +46,7 @@ class UnitSelection {
 
     TRQ500Protocol RQ500UnitSelect;
     TRQ500Protocol RQ500TypeInfo;
+    HandlerBinding handlers_;
 
   private:
     ProgramState& state_;

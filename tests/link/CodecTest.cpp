@@ -1,6 +1,6 @@
-// The three frame formats on their own: request frame in, line bytes out;
-// for ASCII also line bytes in, reply and outcome out (the binary replies are
-// read through the worker, with their retries, in RequestTest).
+// The three frame formats on their own: request frame in, line bytes out,
+// and line bytes in, reply and outcome out.  The worker's retries around
+// them are in RequestTest.
 
 #include "link/AsciiCodec.h"
 #include "link/BinaryCodecs.h"
@@ -121,6 +121,145 @@ TEST(BinaryCodecs, RequestFramesAsTheyGoOnTheLine) {
     std::array<std::uint8_t, FrameSize> out{};
     EXPECT_EQ(encodeZR2(frameOf(QByteArray(254, char(0x82))).data(), out.data()), FrameSize);
     EXPECT_EQ(out[FrameSize - 1], 0xFF);
+}
+
+// Replies as they come off the line, fed byte by byte: where each decoder
+// stops, how, and the reply it leaves for the component.
+TEST(BinaryCodecs, RepliesOffTheLine) {
+    const struct {
+        const char* what;
+        bool zr2;
+        QByteArray line;
+        DecodeStep last;
+        std::int32_t error;
+        int fedBytes;     // where the decoder stopped
+        QByteArray reply; // ZR2: length, payload, checksum; KDV: count byte, content
+        bool errorFrame;
+    } rows[] = {
+        {"zr2 plain", true, bytes({0x82, 0x96, 0x03, 0x01, 0x02, 0x00}), DecodeStep::Done, 0, 6,
+         bytes({0x03, 0x01, 0x02, 0x00}), false},
+        {"zr2 doubled 82h", true, bytes({0x82, 0x96, 0x02, 0x82, 0x82, 0x80}), DecodeStep::Done, 0,
+         6, bytes({0x02, 0x82, 0x80}), false},
+        {"zr2 doubled checksum", true, bytes({0x82, 0x96, 0x02, 0x80, 0x82, 0x82}),
+         DecodeStep::Done, 0, 6, bytes({0x02, 0x80, 0x82}), false},
+        {"zr2 error frame", true, bytes({0x82, 0x96, 0x03, 0xFF, 0x05, 0xF9}), DecodeStep::Done, 0,
+         6, bytes({0x03, 0xFF, 0x05, 0xF9}), true},
+        {"zr2 bad header",
+         true,
+         bytes({0x82, 0x95, 0x03}),
+         DecodeStep::Failed,
+         CommCode::BadZR2Header,
+         3,
+         {},
+         false},
+        {"zr2 bad checksum",
+         true,
+         bytes({0x82, 0x96, 0x03, 0x01, 0x02, 0x01}),
+         DecodeStep::Failed,
+         CommCode::BadChecksum,
+         6,
+         {},
+         false},
+        {"zr2 undoubled 82h",
+         true,
+         bytes({0x82, 0x96, 0x03, 0x82, 0x01}),
+         DecodeStep::Failed,
+         CommCode::UndoubledZR2Escape,
+         5,
+         {},
+         false},
+        {"zr2 zero length",
+         true,
+         bytes({0x82, 0x96, 0x00}),
+         DecodeStep::Failed,
+         CommCode::BadChecksum,
+         3,
+         {},
+         false},
+        {"zr2 cut short", true, bytes({0x82, 0x96, 0x03, 0x01}), DecodeStep::More, 0, 4, {}, false},
+        {"kdv plain", false, bytes({0x10, 0x02, 0x01, 0x02, 0x10, 0x03, 0x03}), DecodeStep::Done, 0,
+         7, bytes({0x03, 0x01, 0x02}), false},
+        {"kdv doubled DLE", false, bytes({0x10, 0x02, 0x10, 0x10, 0x05, 0x10, 0x03, 0x15}),
+         DecodeStep::Done, 0, 8, bytes({0x03, 0x10, 0x05}), false},
+        {"kdv error frame", false, bytes({0x10, 0x02, 0xFF, 0x07, 0x10, 0x03, 0xF8}),
+         DecodeStep::Done, 0, 7, bytes({0x03, 0xFF, 0x07}), true},
+        {"kdv bad header",
+         false,
+         bytes({0x10, 0x03, 0x01}),
+         DecodeStep::Failed,
+         CommCode::BadKDVHeader,
+         3,
+         {},
+         false},
+        {"kdv bad escape",
+         false,
+         bytes({0x10, 0x02, 0x01, 0x10, 0x04}),
+         DecodeStep::Failed,
+         CommCode::BadKDVEscape,
+         5,
+         {},
+         false},
+        {"kdv bad check",
+         false,
+         bytes({0x10, 0x02, 0x01, 0x02, 0x10, 0x03, 0x04}),
+         DecodeStep::Failed,
+         CommCode::BadChecksum,
+         7,
+         {},
+         false},
+    };
+    for (const auto& r : rows) {
+        std::array<std::uint8_t, FrameSize> buffer{};
+        ZR2Decoder zr2(buffer.data());
+        KDVDecoder kdv(buffer.data());
+        zr2.reset();
+        kdv.reset();
+        DecodeStep last = DecodeStep::More;
+        int fed = 0;
+        for (char c : r.line) {
+            last = r.zr2 ? zr2.feed(std::uint8_t(c)) : kdv.feed(std::uint8_t(c));
+            ++fed;
+            if (last != DecodeStep::More) break;
+        }
+        EXPECT_EQ(last, r.last) << r.what;
+        EXPECT_EQ(fed, r.fedBytes) << r.what;
+        EXPECT_EQ(r.zr2 ? zr2.error() : kdv.error(), r.error) << r.what;
+        if (last != DecodeStep::Done) continue;
+        EXPECT_EQ(r.zr2 ? zr2.isErrorFrame() : kdv.isErrorFrame(), r.errorFrame) << r.what;
+        // ZR2 keeps the checksum after the payload; KDV's count byte counts itself.
+        const int kept = r.zr2 ? buffer[0] + 1 : buffer[0];
+        EXPECT_EQ(QByteArray(reinterpret_cast<const char*>(buffer.data()), kept).toHex(' '),
+                  r.reply.toHex(' '))
+            << r.what;
+    }
+}
+
+// Every request frame a decoder of its own format reads back as it was sent.
+TEST(BinaryCodecs, EncodedFramesDecodeToThemselves) {
+    for (const QByteArray& content :
+         {bytes({0x01}), bytes({0x82, 0x82, 0x10}), bytes({0x10, 0x10, 0x03}), QByteArray(200, 'x'),
+          QByteArray(100, char(0x82)), QByteArray(129, 'y')}) { // 129: a length byte of 82h
+        const auto frame = frameOf(content);
+        for (bool zr2 : {true, false}) {
+            std::array<std::uint8_t, FrameSize> line{};
+            const int n =
+                zr2 ? encodeZR2(frame.data(), line.data()) : encodeKDV(frame.data(), line.data());
+            ASSERT_GT(n, 0);
+            std::array<std::uint8_t, FrameSize> buffer{};
+            ZR2Decoder zd(buffer.data());
+            KDVDecoder kd(buffer.data());
+            zd.reset();
+            kd.reset();
+            DecodeStep last = DecodeStep::More;
+            for (int i = 0; i < n && last == DecodeStep::More; ++i)
+                last = zr2 ? zd.feed(line[std::size_t(i)]) : kd.feed(line[std::size_t(i)]);
+            ASSERT_EQ(last, DecodeStep::Done) << zr2 << content.toHex().constData();
+            // Both leave the count byte and content where the request frame had them.
+            EXPECT_EQ(QByteArray(reinterpret_cast<const char*>(buffer.data()), buffer[0]),
+                      QByteArray(reinterpret_cast<const char*>(frame.data()), frame[0]))
+                << zr2 << content.toHex().constData();
+        }
+    }
 }
 
 } // namespace

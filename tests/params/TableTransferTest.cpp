@@ -87,39 +87,6 @@ const QStringList kSetpointReads = numbered("rs %1", 1, 48);
 
 } // namespace
 
-TEST(TransferReply, ValueAfterTheEchoedNumber) {
-    const std::pair<QByteArray, std::optional<qint32>> rows[] = {
-        {"rp 12 -350\r\n", -350},
-        {"rs 48 2147483647\r\n", 2147483647},
-        {"rp 7 5\n\r", 5},          // whatever the two last bytes are
-        {"rp 5\r\n", std::nullopt}, // the echo alone is no value
-        {"rp 5 12x\r\n", std::nullopt},
-        {"rp 5 1,5\r\n", std::nullopt},
-        {"rp 5 2147483648\r\n", std::nullopt},
-        // 103 and 100 bytes: the first value lies past the 100-byte buffer.
-        {"rp " + QByteArray(95, '0') + " 42\r\n", std::nullopt},
-        {"rp " + QByteArray(92, '0') + " 42\r\n", 42},
-        // 102 bytes: the buffer's share reads "rp 0…07 -35012", a value the
-        // unit never sent.
-        {"rp " + QByteArray(87, '0') + "7 -3501234\r\n", std::nullopt},
-    };
-    for (const auto& [reply, value] : rows)
-        EXPECT_EQ(TableTransfer::replyValue(reply), value) << reply.constData();
-}
-
-TEST(TransferReply, TheNumberTheEchoNames) {
-    const std::pair<QByteArray, std::optional<qint32>> rows[] = {
-        {"rp 12 -350\r\n", 12},      {"rp 007 5\r\n", 7},           {"wp 399 -1\r\n", 399},
-        {"ws 48\r\n", 48},           {"rp x5 5\r\n", std::nullopt}, {"wp\r\n", std::nullopt},
-        {"rp  5\r\n", std::nullopt}, // no number right after the word
-    };
-    for (const auto& [reply, number] : rows)
-        EXPECT_EQ(TableTransfer::replyNumber(reply), number) << reply.constData();
-    // 108 bytes: an echo past the buffer names nothing.
-    EXPECT_EQ(TableTransfer::replyNumber("wp 12 -350 " + QByteArray(95, '#') + "\r\n"),
-              std::nullopt);
-}
-
 // Every mode asks in order, keeps the values, ends with its text and offers OK.
 TEST_F(TransferTest, ReceiveInEveryMode) {
     const struct {

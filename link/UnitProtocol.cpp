@@ -1,0 +1,268 @@
+#include "link/UnitProtocol.h"
+
+#include "link/ReplyText.h"
+
+#include <limits>
+
+namespace kqm52::unit {
+
+namespace {
+
+struct Word {
+    Command command;
+    const char* letters;
+};
+
+constexpr Word Words[] = {
+    {Command::SelectUnit, "sc"},        {Command::ReadType, "rt"},
+    {Command::ReadHardware, "rh"},      {Command::ReadExtra, "rx"},
+    {Command::ReadPosition, "r0"},      {Command::ReadVelocity, "r1"},
+    {Command::ReadOutputVoltage, "r2"}, {Command::ReadOutputCurrent, "r3"},
+    {Command::ReadInputVoltage, "r4"},  {Command::ReadInputCurrent, "r5"},
+    {Command::ReadInputAwe, "r6"},      {Command::ReadInputs, "ri"},
+    {Command::ReadOutputs, "ru"},       {Command::ReadThumbwheel, "rd"},
+    {Command::ReadErrorNumber, "rf"},   {Command::ResetError, "wf"},
+    {Command::ReadParameter, "rp"},     {Command::WriteParameter, "wp"},
+    {Command::ReadSetpoint, "rs"},      {Command::WriteSetpoint, "ws"},
+    {Command::Compute, "bp"},           {Command::CalibrationMode, "km"},
+    {Command::CalibrationOutput, "kf"}, {Command::CurrentOutputSelected, "ki"},
+    {Command::ReadCalibration, "kr"},   {Command::WriteCalibration, "kw"},
+    {Command::DriveOutput, "ka"},       {Command::StoreCalibration, "ks"},
+    {Command::Refusal, "er"},
+};
+
+QString request(Command command) {
+    return QString(wordOf(command));
+}
+
+QString request(Command command, qint64 argument) {
+    return QStringLiteral("%1 %2").arg(wordOf(command)).arg(argument);
+}
+
+QString request(Command command, qint64 first, qint64 second) {
+    return QStringLiteral("%1 %2 %3").arg(wordOf(command)).arg(first).arg(second);
+}
+
+// Reads whose reply carries the echoed item number before the value.
+bool numberedRead(Command c) {
+    return c == Command::ReadParameter || c == Command::ReadSetpoint ||
+           c == Command::ReadCalibration || c == Command::ReadThumbwheel;
+}
+
+bool plainRead(Command c) {
+    switch (c) {
+    case Command::ReadType:
+    case Command::ReadHardware:
+    case Command::ReadExtra:
+    case Command::ReadPosition:
+    case Command::ReadVelocity:
+    case Command::ReadOutputVoltage:
+    case Command::ReadOutputCurrent:
+    case Command::ReadInputVoltage:
+    case Command::ReadInputCurrent:
+    case Command::ReadInputAwe:
+    case Command::ReadInputs:
+    case Command::ReadOutputs:
+    case Command::ReadErrorNumber:
+        return true;
+    default:
+        return false;
+    }
+}
+
+// A line split as the unit writes it: the word, then the first argument
+// after a single blank, then the rest after the next blank.
+struct Shape {
+    Command command = Command::Unknown;
+    bool hasFirst = false;
+    QByteArrayView first;
+    bool hasRest = false;
+    QByteArrayView rest;
+};
+
+Shape shapeOf(QByteArrayView line) {
+    Shape s;
+    s.command = commandOf(line.first(std::min<qsizetype>(2, line.size())));
+    if (line.size() < 3 || line[2] != ' ') return s;
+    const QByteArrayView body = line.sliced(3);
+    const qsizetype blank = body.indexOf(' ');
+    s.hasFirst = true;
+    s.first = blank < 0 ? body : body.first(blank);
+    if (blank >= 0) {
+        s.hasRest = true;
+        s.rest = body.sliced(blank + 1);
+    }
+    return s;
+}
+
+} // namespace
+
+QLatin1StringView wordOf(Command command) {
+    for (const Word& w : Words)
+        if (w.command == command) return QLatin1StringView(w.letters, 2);
+    return {};
+}
+
+Command commandOf(QByteArrayView word) {
+    if (word.size() < 2) return Command::Unknown;
+    for (const Word& w : Words)
+        if (word[0] == w.letters[0] && word[1] == w.letters[1]) return w.command;
+    return Command::Unknown;
+}
+
+Command commandOf(QStringView text) {
+    return commandOf(QByteArrayView(text.left(2).toLatin1()));
+}
+
+QString selectUnit(int unitNumber) {
+    return request(Command::SelectUnit, unitNumber);
+}
+QString readType() {
+    return request(Command::ReadType);
+}
+QString readHardware() {
+    return request(Command::ReadHardware);
+}
+QString readExtra() {
+    return request(Command::ReadExtra);
+}
+
+QString readLive(LiveValue value) {
+    return request(Command(int(Command::ReadPosition) + int(value)));
+}
+QString readInputs() {
+    return request(Command::ReadInputs);
+}
+QString readOutputs() {
+    return request(Command::ReadOutputs);
+}
+QString readThumbwheel(int wheel) {
+    return request(Command::ReadThumbwheel, wheel);
+}
+QString readErrorNumber() {
+    return request(Command::ReadErrorNumber);
+}
+QString resetError() {
+    return request(Command::ResetError);
+}
+
+QString readParameter(int number) {
+    return request(Command::ReadParameter, number);
+}
+QString writeParameter(int number, qint32 value) {
+    return request(Command::WriteParameter, number, value);
+}
+QString readSetpoint(int number) {
+    return request(Command::ReadSetpoint, number);
+}
+QString writeSetpoint(int number, qint32 value) {
+    return request(Command::WriteSetpoint, number, value);
+}
+QString compute() {
+    return request(Command::Compute);
+}
+QString selectAnalogInput(bool current) {
+    return writeParameter(AnalogInputParameter, current ? 1 : 0);
+}
+
+QString calibrationMode(bool on) {
+    return request(Command::CalibrationMode, on ? 1 : 0);
+}
+QString calibrationOutput(CalibratedOutput output) {
+    return request(Command::CalibrationOutput, int(output));
+}
+QString readCalibration(int number) {
+    return request(Command::ReadCalibration, number);
+}
+QString writeCalibration(int number, int value) {
+    return request(Command::WriteCalibration, number, value);
+}
+QString driveOutput(int value) {
+    return request(Command::DriveOutput, value);
+}
+QString storeCalibration() {
+    return request(Command::StoreCalibration);
+}
+
+QString refusalText(qint32 code) {
+    return request(Command::Refusal, code);
+}
+
+std::optional<qint32> parseWireInteger(QByteArrayView text) {
+    const bool negative = text.startsWith('-');
+    if (negative) text = text.sliced(1);
+    // Ten digits is the most a 32-bit value has; more is refused before the
+    // sum could overflow.
+    if (text.isEmpty() || text.size() > 10) return std::nullopt;
+    qint64 value = 0;
+    for (const char c : text) {
+        if (c < '0' || c > '9') return std::nullopt;
+        value = value * 10 + (c - '0');
+    }
+    if (negative) value = -value;
+    if (value < std::numeric_limits<qint32>::min() || value > std::numeric_limits<qint32>::max())
+        return std::nullopt;
+    return qint32(value);
+}
+
+Reply classifyReply(QStringView request, const QByteArray& reply, int bufferSize) {
+    Reply r;
+    r.size = reply.size();
+    const QByteArray held = replyInBuffer(reply, bufferSize);
+    // Whatever the two last bytes are, they are the line end.
+    const QByteArray line = held.chopped(std::min<qsizetype>(2, held.size()));
+    const Command asked = commandOf(request);
+    if (asked == Command::Compute) r.answer = QString::fromLatin1(line.mid(3));
+    if (!replyFits(reply, bufferSize)) {
+        r.tooLong = true;
+        return r;
+    }
+    r.text = QString::fromLatin1(line);
+
+    const Shape shape = shapeOf(line);
+    r.command = shape.command;
+    if (shape.hasFirst) r.number = parseWireInteger(shape.first);
+
+    // The request's own item number, where it has one.
+    const QByteArray requestText = request.toLatin1();
+    const Shape askedShape = shapeOf(requestText);
+    const std::optional<qint32> askedNumber =
+        askedShape.hasFirst ? parseWireInteger(askedShape.first) : std::nullopt;
+    const bool sameWord = r.command == asked && asked != Command::Unknown;
+    if (asked == Command::CalibrationOutput && r.command == Command::CurrentOutputSelected)
+        r.matches = true;
+    else
+        r.matches = sameWord && (!askedShape.hasFirst || (r.number && r.number == askedNumber));
+
+    if (r.command == Command::Refusal) {
+        r.kind = r.number ? Reply::Kind::Refused : Reply::Kind::Unreadable;
+        r.error = r.number.value_or(0);
+        r.matches = false;
+        return r;
+    }
+    if (asked == Command::Compute) {
+        const Reply::Kind failed =
+            r.command == Command::Compute ? Reply::Kind::ComputeFailed : Reply::Kind::Unreadable;
+        // Done is exactly "bp -1"; anything else after "bp" is the unit's complaint.
+        r.kind =
+            sameWord && shape.first == "-1" && !shape.hasRest ? Reply::Kind::ComputeDone : failed;
+        return r;
+    }
+    if (numberedRead(asked)) {
+        const std::optional<qint32> value =
+            shape.hasRest ? parseWireInteger(shape.rest) : std::nullopt;
+        r.kind = value ? Reply::Kind::Value : Reply::Kind::Unreadable;
+        r.value = value.value_or(0);
+        return r;
+    }
+    if (plainRead(asked)) {
+        const std::optional<qint32> value = parseDeviceInteger(replyText(reply, bufferSize));
+        r.kind = value ? Reply::Kind::Value : Reply::Kind::Unreadable;
+        r.value = value.value_or(0);
+        return r;
+    }
+    r.kind = Reply::Kind::Echo;
+    return r;
+}
+
+} // namespace kqm52::unit

@@ -1,0 +1,236 @@
+// The unit's words: every request as it goes out, and what each shape of
+// reply means to the reader that asked.
+
+#include "link/UnitProtocol.h"
+
+#include <QByteArray>
+#include <gtest/gtest.h>
+
+#include <optional>
+
+using namespace kqm52;
+using namespace kqm52::unit;
+
+namespace {
+
+using Kind = Reply::Kind;
+
+TEST(UnitRequests, AsTheyGoOnTheLine) {
+    const std::pair<QString, const char*> rows[] = {
+        {selectUnit(0), "sc 0"},
+        {selectUnit(31), "sc 31"},
+        {readType(), "rt"},
+        {readHardware(), "rh"},
+        {readExtra(), "rx"},
+        {readLive(LiveValue::Position), "r0"},
+        {readLive(LiveValue::Velocity), "r1"},
+        {readLive(LiveValue::OutputVoltage), "r2"},
+        {readLive(LiveValue::OutputCurrent), "r3"},
+        {readLive(LiveValue::InputVoltage), "r4"},
+        {readLive(LiveValue::InputCurrent), "r5"},
+        {readLive(LiveValue::InputAwe), "r6"},
+        {readInputs(), "ri"},
+        {readOutputs(), "ru"},
+        {readThumbwheel(4), "rd 4"},
+        {readErrorNumber(), "rf"},
+        {resetError(), "wf"},
+        {readParameter(0), "rp 0"},
+        {readParameter(399), "rp 399"},
+        {writeParameter(17, -350), "wp 17 -350"},
+        {writeParameter(399, 2147483647), "wp 399 2147483647"},
+        {writeParameter(0, -2147483647 - 1), "wp 0 -2147483648"},
+        {readSetpoint(48), "rs 48"},
+        {writeSetpoint(1, 0), "ws 1 0"},
+        {compute(), "bp"},
+        {selectAnalogInput(false), "wp 226 0"},
+        {selectAnalogInput(true), "wp 226 1"},
+        {calibrationMode(true), "km 1"},
+        {calibrationMode(false), "km 0"},
+        {calibrationOutput(CalibratedOutput::None), "kf 0"},
+        {calibrationOutput(CalibratedOutput::Voltage), "kf 1"},
+        {calibrationOutput(CalibratedOutput::Current), "kf 2"},
+        {readCalibration(2041), "kr 2041"},
+        {writeCalibration(2041, 0), "kw 2041 0"},
+        {writeCalibration(2034, -12), "kw 2034 -12"},
+        {driveOutput(-32767), "ka -32767"},
+        {storeCalibration(), "ks"},
+    };
+    for (const auto& [built, wire] : rows)
+        EXPECT_EQ(built, QLatin1String(wire));
+}
+
+TEST(UnitRequests, EveryWordNamesOneCommandBothWays) {
+    for (int c = int(Command::SelectUnit); c <= int(Command::Refusal); ++c) {
+        const QLatin1StringView word = wordOf(Command(c));
+        ASSERT_EQ(word.size(), 2) << c;
+        EXPECT_EQ(commandOf(QByteArrayView(word.data(), 2)), Command(c)) << word.data();
+    }
+    EXPECT_EQ(commandOf(QByteArrayView("zz")), Command::Unknown);
+    EXPECT_EQ(commandOf(QByteArrayView("r")), Command::Unknown);
+    EXPECT_EQ(commandOf(QStringView(u"rp 17")), Command::ReadParameter);
+}
+
+struct ReplyRow {
+    const char* request;
+    QByteArray reply;
+    Kind kind;
+    bool answers;
+    std::optional<qint32> number;
+    qint32 valueOrError;
+};
+
+void expectRows(std::initializer_list<ReplyRow> rows, int buffer = 100) {
+    for (const ReplyRow& row : rows) {
+        const Reply r = classifyReply(QString::fromLatin1(row.request), row.reply, buffer);
+        const std::string what = std::string(row.request) + " <- " + row.reply.toStdString();
+        EXPECT_EQ(r.kind, row.kind) << what;
+        EXPECT_EQ(r.answers(), row.answers) << what;
+        EXPECT_EQ(r.number, row.number) << what;
+        if (row.kind == Kind::Value) {
+            EXPECT_EQ(r.value, row.valueOrError) << what;
+        } else if (row.kind == Kind::Refused) {
+            EXPECT_EQ(r.error, row.valueOrError) << what;
+        }
+    }
+}
+
+TEST(UnitReplies, ReadsWithAnItemNumberCarryItsEchoAndValue) {
+    expectRows({
+        {"rp 12", "rp 12 -350\r\n", Kind::Value, true, 12, -350},
+        {"rs 48", "rs 48 2147483647\r\n", Kind::Value, true, 48, 2147483647},
+        {"rp 7", "rp 7 5\n\r", Kind::Value, true, 7, 5},   // whatever the two last bytes are
+        {"rp 7", "rp 007 5\r\n", Kind::Value, true, 7, 5}, // the echo is a number
+        {"kr 2041", "kr 02041 -37\r\n", Kind::Value, true, 2041, -37},
+        {"rd 2", "rd 2 17\r\n", Kind::Value, true, 2, 17},
+        // About another item, or in another command's words: not the answer.
+        {"rp 12", "rp 13 -350\r\n", Kind::Value, false, 13, -350},
+        {"kr 2041", "kr 2042 -37\r\n", Kind::Value, false, 2042, -37},
+        {"kr 2041", "kw 2041 -37\r\n", Kind::Value, false, 2041, -37},
+        {"rp 12", "rs 12 -350\r\n", Kind::Value, false, 12, -350},
+        // No value after the echo, or not a decimal integer there.
+        {"rp 5", "rp 5\r\n", Kind::Unreadable, false, 5, 0},
+        {"rp 5", "rp 5 12x\r\n", Kind::Unreadable, false, 5, 0},
+        {"rp 5", "rp 5 1,5\r\n", Kind::Unreadable, false, 5, 0},
+        {"rp 5", "rp 5 +5\r\n", Kind::Unreadable, false, 5, 0},
+        {"rp 5", "rp 5 2147483648\r\n", Kind::Unreadable, false, 5, 0},
+        {"rp 5", "rp  5\r\n", Kind::Value, false, std::nullopt,
+         5}, // no number right after the word
+        {"rp 5", "rp x5 5\r\n", Kind::Value, false, std::nullopt, 5},
+        {"kr 2041", "kr2041 -37\r\n", Kind::Unreadable, false, std::nullopt, 0},
+        {"kr 2041", "kr\r\n", Kind::Unreadable, false, std::nullopt, 0},
+        {"kr 2041", "er 7\r\n", Kind::Refused, false, 7, 7},
+        {"rp 5", "", Kind::Unreadable, false, std::nullopt, 0},
+    });
+}
+
+TEST(UnitReplies, AReplyLongerThanItsBufferSaysNothing) {
+    expectRows({
+        // 103 and 100 bytes: the first value lies past the 100-byte buffer.
+        {"rp 0", "rp " + QByteArray(95, '0') + " 42\r\n", Kind::Unreadable, false, std::nullopt, 0},
+        {"rp 0", "rp " + QByteArray(92, '0') + " 42\r\n", Kind::Value, false, std::nullopt, 42},
+        // 102 bytes: the buffer's share reads "rp 0…07 -35012", a value the
+        // unit never sent.
+        {"rp 7", "rp " + QByteArray(87, '0') + "7 -3501234\r\n", Kind::Unreadable, false,
+         std::nullopt, 0},
+        // 108 bytes: an echo past the buffer confirms nothing.
+        {"wp 12 -350", "wp 12 -350 " + QByteArray(95, '#') + "\r\n", Kind::Unreadable, false,
+         std::nullopt, 0},
+    });
+    // The reader's own buffer decides: 20 bytes for the short readers.
+    const QByteArray reply = "r4 000001234567890\r\n"; // 20 bytes
+    EXPECT_EQ(classifyReply(u"r4", reply, 20).kind, Kind::Value);
+    EXPECT_EQ(classifyReply(u"r4", reply + "7", 20).kind, Kind::Unreadable);
+    const Reply cut = classifyReply(u"ks", "ks " + QByteArray(96, '#') + "\r\n", 100);
+    EXPECT_TRUE(cut.tooLong);
+    EXPECT_EQ(cut.size, 101);
+    EXPECT_EQ(cut.text, QString());
+}
+
+TEST(UnitReplies, WritesAndCommandsAreAnsweredByTheirEcho) {
+    expectRows({
+        {"wp 12 -350", "wp 12 -350\r\n", Kind::Echo, true, 12, 0},
+        {"wp 12 -350", "wp 12\r\n", Kind::Echo, true, 12, 0},
+        {"wp 12 -350", "wp 13 -350\r\n", Kind::Echo, false, 13, 0},
+        {"ws 48 1", "ws 48 1\r\n", Kind::Echo, true, 48, 0},
+        {"ws 48 1", "ws 48\r\n", Kind::Echo, true, 48, 0},
+        {"wp 399 -1", "wp 399 -1\r\n", Kind::Echo, true, 399, 0},
+        {"ws 48 1", "wp 48 1\r\n", Kind::Echo, false, 48, 0},
+        {"wp 0 1", "wp\r\n", Kind::Echo, false, std::nullopt, 0},
+        {"sc 3", "sc 3\r\n", Kind::Echo, true, 3, 0},
+        {"sc 3", "sc 4\r\n", Kind::Echo, false, 4, 0},
+        {"km 1", "km 1\r\n", Kind::Echo, true, 1, 0},
+        {"km 1", "kf 1\r\n", Kind::Echo, false, 1, 0},
+        {"kf 2", "kf 2\r\n", Kind::Echo, true, 2, 0},
+        {"kf 2", "ki 0\r\n", Kind::Echo, true, 0, 0}, // the unit's other word for it
+        {"ka 500", "ka 500\r\n", Kind::Echo, true, 500, 0},
+        {"ka 500", "ks\r\n", Kind::Echo, false, std::nullopt, 0},
+        {"ks", "ks\r\n", Kind::Echo, true, std::nullopt, 0},
+        {"kw 2041 0", "kw 2041 0\r\n", Kind::Echo, true, 2041, 0},
+        {"kw 2041 0", "kw 2040 0\r\n", Kind::Echo, false, 2040, 0},
+    });
+}
+
+TEST(UnitReplies, TheUnitRefusingIsNeverAnAnswer) {
+    expectRows({
+        {"wp 12 99999", "er 7\r\n", Kind::Refused, false, 7, 7},
+        {"ws 1 5", "er 7\r\n", Kind::Refused, false, 7, 7},
+        {"kw 2041 0", "er 5\r\n", Kind::Refused, false, 5, 5},
+        {"rp 3", "er 2\r\n", Kind::Refused, false, 2, 2},
+        {"wp 12 1", "er\r\n", Kind::Unreadable, false, std::nullopt, 0},
+    });
+    EXPECT_TRUE(classifyReply(u"wp 1 1", "er 7\r\n", 100).refused(ValueRefused));
+    EXPECT_FALSE(classifyReply(u"wp 1 1", "er 70\r\n", 100).refused(ValueRefused));
+    EXPECT_FALSE(classifyReply(u"wp 1 1", "wp 1 1\r\n", 100).refused(ValueRefused));
+}
+
+TEST(UnitReplies, ARecomputationIsDoneOnlyOnBpMinusOne) {
+    const struct {
+        QByteArray reply;
+        Kind kind;
+        QByteArray answer;
+    } rows[] = {
+        {"bp -1\r\n", Kind::ComputeDone, "-1"},
+        {"bp 3\r\n", Kind::ComputeFailed, "3"},
+        {"bp -1 x\r\n", Kind::ComputeFailed, "-1 x"},
+        {"bp -01\r\n", Kind::ComputeFailed, "-01"},
+        {"bp\r\n", Kind::ComputeFailed, ""},
+        {"rp 3 5\r\n", Kind::Unreadable, "3 5"},
+        {"er 7\r\n", Kind::Refused, "7"},
+        // Cut to the buffer it is unreadable, but the panel still quotes it.
+        {"bp -1" + QByteArray(97, ' ') + "\r\n", Kind::Unreadable, "-1" + QByteArray(93, ' ')},
+    };
+    for (const auto& row : rows) {
+        const Reply r = classifyReply(u"bp", row.reply, 100);
+        EXPECT_EQ(r.kind, row.kind) << row.reply.constData();
+        EXPECT_EQ(r.answer, QString::fromLatin1(row.answer)) << row.reply.constData();
+    }
+}
+
+TEST(UnitReplies, PlainReadsTakeTheTextBetweenTheWordAndTheLineEnd) {
+    expectRows({
+        {"r0", "r0 -125\r\n", Kind::Value, true, -125, -125},
+        {"ri", "ri 31\r\n", Kind::Value, true, 31, 31},
+        {"rf", "rf -1\r\n", Kind::Value, true, -1, -1},
+        {"rt", "rt MX52 V1.3\r\n", Kind::Unreadable, false, std::nullopt, 0},
+        {"r0", "r0 12a\r\n", Kind::Unreadable, false, std::nullopt, 0},
+    });
+    EXPECT_EQ(classifyReply(u"rt", "rt MX52 V1.3\r\n", 100).text, QLatin1String("rt MX52 V1.3"));
+}
+
+TEST(UnitReplies, WireIntegersAreStrict) {
+    const std::pair<const char*, std::optional<qint32>> rows[] = {
+        {"0", 0},
+        {"-2147483648", -2147483647 - 1},
+        {"2147483647", 2147483647},
+        {"2147483648", std::nullopt},
+        {"00000000001", std::nullopt}, // eleven digits
+        {"", std::nullopt},
+        {"-", std::nullopt},
+        {" 5", std::nullopt},
+        {"+5", std::nullopt},
+    };
+    for (const auto& [text, value] : rows)
+        EXPECT_EQ(parseWireInteger(QByteArrayView(text)), value) << text;
+}
+
+} // namespace
