@@ -3,10 +3,10 @@
 #include "link/ReplyText.h"
 #include "model/BackupFile.h"
 #include "model/DecimalText.h"
+#include "model/DeviceSearch.h"
 #include "model/LimitCheck.h"
 #include "model/ParameterFile.h"
 #include "model/SetpointFile.h"
-#include "model/DeviceSearch.h"
 
 #include <QDir>
 #include <QElapsedTimer>

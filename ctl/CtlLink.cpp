@@ -2,9 +2,9 @@
 
 #include "inifile/IniFile.h"
 #include "link/RQ500Protocol.h"
+#include "model/SettingsFile.h"
 #include "sim/DemoBus.h"
 #include "sim/SimDriver.h"
-#include "model/SettingsFile.h"
 
 #include <cstring>
 

@@ -12,6 +12,7 @@
 #include "model/ParameterFile.h"
 #include "model/ProgramState.h"
 #include "model/SetpointFile.h"
+#include "model/SettingsFile.h"
 #include "params/EditParamLogic.h"
 #include "params/ParameterPrintout.h"
 #include "setpoints/SetpointEditor.h"
@@ -19,7 +20,6 @@
 #include "shell/SecondaryWindows.h"
 #include "sim/SimStateFile.h"
 #include "ui/ScriptedDialogs.h"
-#include "model/SettingsFile.h"
 
 #include <QDir>
 #include <QElapsedTimer>
