@@ -6,10 +6,10 @@
 #include "ctl/CtlLink.h"
 #include "ctl/CtlOptions.h"
 #include "ctl/CtlRun.h"
+#include "model/LanguageTexts.h"
 #include "model/ParameterCatalogue.h"
 #include "model/ParameterDiff.h"
 #include "model/TableTransfer.h"
-#include "model/LanguageTexts.h"
 
 #include <QJsonArray>
 #include <QJsonObject>

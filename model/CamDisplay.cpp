@@ -9,14 +9,14 @@ using namespace cams;
 namespace {
 
 // Functions that put a cam to use, and the colour each shows in the grid.
-std::optional<QColor> functionColour(qint32 function) {
+std::optional<Qt::GlobalColor> functionColour(qint32 function) {
     switch (function) {
     case 1:
-        return QColor(Qt::red);
+        return Qt::red;
     case 2:
-        return QColor(Qt::green);
+        return Qt::green;
     case 3:
-        return QColor(Qt::yellow);
+        return Qt::yellow;
     default:
         return std::nullopt;
     }
@@ -77,7 +77,7 @@ CamPanels CamDisplayLogic::UpdateOnSelectedCell(int n, int m) const {
     return p;
 }
 
-std::optional<QColor> CamDisplayLogic::cellColour(int n, int m) const {
+std::optional<Qt::GlobalColor> CamDisplayLogic::cellColour(int n, int m) const {
     if (!camOnOutput(n, m)) return std::nullopt;
     return functionColour(state_.tables.parameter(functionParameter(n)));
 }

@@ -4,9 +4,9 @@
 // which colour, and the nine panels of a selected cell.  Everything comes
 // from the program-wide tables; nothing is sent and nothing changes.
 
-#include <QColor>
 #include <QString>
 #include <QStringList>
+#include <Qt>
 
 #include <optional>
 
@@ -72,8 +72,9 @@ class CamDisplayLogic {
     CamPanels UpdateOnSelectedCell(int column, int row) const;
 
     // The fill of a data cell: the cam's function colour in the row of its
-    // output, nothing anywhere else.
-    std::optional<QColor> cellColour(int column, int row) const;
+    // output, nothing anywhere else.  A named colour, so the logic needs no
+    // painting library.
+    std::optional<Qt::GlobalColor> cellColour(int column, int row) const;
 
     // The option list of parameter p in the program's language; empty
     // without the catalogue.

@@ -6,11 +6,11 @@
 #include "shell/UnitSelection.h"
 
 #include "model/ProgramState.h"
+#include "model/SettingsFile.h"
 #include "shell/IoFunctionTexts.h"
 #include "ui/ApplyTexts.h"
 #include "ui/Dialogs.h"
 #include "ui/Lamp.h"
-#include "model/SettingsFile.h"
 #include "ui/WidgetKit.h"
 
 #include <QApplication>

@@ -13,6 +13,7 @@
 #include "model/ParameterFile.h"
 #include "model/ProgramState.h"
 #include "model/SetpointFile.h"
+#include "model/SettingsFile.h"
 #include "params/EditParamLogic.h"
 #include "params/ParameterPrintout.h"
 #include "setpoints/SetpointEditor.h"
@@ -20,7 +21,6 @@
 #include "shell/SecondaryWindows.h"
 #include "sim/SimStateFile.h"
 #include "ui/ScriptedDialogs.h"
-#include "model/SettingsFile.h"
 
 #include <QDir>
 #include <QFile>
