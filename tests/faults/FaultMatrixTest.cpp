@@ -5,7 +5,7 @@
 // shows it), and every link row ends with the fault gone and a normal request
 // answered, the way the user goes on.
 
-#include "../params/ScriptedEditView.h"
+#include "../params/RecordingEditView.h"
 #include "sim/SimLinkFixture.h"
 #include "support/FileSizeLimit.h"
 #include "support/PtyPeer.h"
@@ -137,7 +137,7 @@ class SimTransfers : public TransferWindows {
     TZRComm& port_;
 };
 
-using EditorView = test::ScriptedEditView;
+using EditorView = test::RecordingEditView;
 
 // How the user gets the line back after a row.
 enum class Recovery {
@@ -538,8 +538,8 @@ std::vector<Row> rows() {
                      m.dialogs.answerMessage(Button::Yes);
                  },
                  [](FaultMatrix& m) {
-                     EditorView view(m.dialogs);
-                     EditParamLogic editor(m.state, view);
+                     EditorView view;
+                     EditParamLogic editor(m.state, view, m.dialogs);
                      editor.hooks.sendParameters = [&m](const ParamTables::Parameters& v) {
                          UnitTables t;
                          t.parameters = v;
