@@ -7,7 +7,6 @@
 #include "model/ProgramState.h"
 #include "ui/FileProblemText.h"
 
-
 namespace kqm52 {
 
 namespace {
@@ -150,8 +149,8 @@ QString EditParamLogic::fileFilter() const {
 }
 
 void EditParamLogic::OpenenClick() {
-    const QString path =
-        dialogs_.openFileName(owner_, text("OpenCaption"), state_.settings.DialogPath, fileFilter());
+    const QString path = dialogs_.openFileName(owner_, text("OpenCaption"),
+                                               state_.settings.DialogPath, fileFilter());
     if (path.isEmpty()) return;
     state_.settings.rememberDialogFolder(path);
     const FileRead<ParamTables::Parameters> read = ParameterFile::read(path);
@@ -172,9 +171,9 @@ void EditParamLogic::OpenenClick() {
 }
 
 void EditParamLogic::OpslaanAlsClick() {
-    const QString path = dialogs_.saveFileName(owner_, text("SaveCaption"),
-                                               state_.settings.DialogPath, fileFilter(),
-                                               QStringLiteral("mxp"));
+    const QString path =
+        dialogs_.saveFileName(owner_, text("SaveCaption"), state_.settings.DialogPath, fileFilter(),
+                              QStringLiteral("mxp"));
     if (path.isEmpty()) return;
     state_.settings.rememberDialogFolder(path);
     const int unit = hooks.unitNumber ? hooks.unitNumber() : 0;
@@ -226,7 +225,8 @@ bool EditParamLogic::askBeforeOutOfLimits(const ParamTables::Parameters& values)
     const QString question = outOfLimitsQuestion(
         state_.language,
         LimitCheck::parameters(state_.catalogue, state_.settings.LanguageNo, values), LineJoin);
-    return question.isEmpty() || dialogs_.confirm(owner_, text("Msg_waarschuwingCaption"), question);
+    return question.isEmpty() ||
+           dialogs_.confirm(owner_, text("Msg_waarschuwingCaption"), question);
 }
 
 void EditParamLogic::offerRefused(const SendReport& report) {
@@ -295,7 +295,7 @@ bool EditParamLogic::FormClose() {
     if (state_.tables.parametersSentNotLoaded && state_.language.LanguageLoaded()) {
         const QString caption = text("Msg_waarschuwingCaption");
         if (!dialogs_.confirm(owner_, caption,
-                          wrapText(text("Msg_ParGezondenEnNietGeladen"), CloseQuestionWidth)))
+                              wrapText(text("Msg_ParGezondenEnNietGeladen"), CloseQuestionWidth)))
             return false;
     }
     if (hooks.refreshFunctionTexts) hooks.refreshFunctionTexts();

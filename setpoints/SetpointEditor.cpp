@@ -142,8 +142,8 @@ QString SetpointEditor::saveFile(const QString& path) {
 void SetpointEditor::Openen1Click() {
     const LanguageTexts& l = state_.language;
     const QString caption = l.text(TextId{"EditSollwert", "Msg_ErrorCaption"});
-    const QString path = dialogs_.openFileName(owner_, 
-        l.text(TextId{"EditSollwert", "OpenCaption"}), state_.settings.DialogPath,
+    const QString path = dialogs_.openFileName(
+        owner_, l.text(TextId{"EditSollwert", "OpenCaption"}), state_.settings.DialogPath,
         fileDialogFilter(l.text(TextId{"EditSollwert", "OpenFilter"})));
     if (path.isEmpty()) return;
     state_.settings.rememberDialogFolder(path);
@@ -172,7 +172,7 @@ void SetpointEditor::Opslaanals1Click() {
     const QString error = saveFile(path);
     if (!error.isEmpty())
         dialogs_.error(owner_, l.text(TextId{"EditSollwert", "Msg_ErrorCaption"}),
-                        l.text(TextId{"EditSollwert", "MsgNotSaved"}) + LineBreak + error);
+                       l.text(TextId{"EditSollwert", "MsgNotSaved"}) + LineBreak + error);
 }
 
 bool SetpointEditor::confirmUnloaded(bool print) {
@@ -181,11 +181,12 @@ bool SetpointEditor::confirmUnloaded(bool print) {
         // Without a language file there is no text to ask with; asking in
         // plain words beats a menu item that silently does nothing.
         return dialogs_.confirm(owner_, QString(),
-                             print ? QStringLiteral("No setpoints have been received or opened "
-                                                    "yet. Print anyway?")
-                                   : QStringLiteral("No setpoints have been received or opened "
-                                                    "yet. Sending overwrites all 48 setpoints of "
-                                                    "the unit. Send anyway?"));
+                                print
+                                    ? QStringLiteral("No setpoints have been received or opened "
+                                                     "yet. Print anyway?")
+                                    : QStringLiteral("No setpoints have been received or opened "
+                                                     "yet. Sending overwrites all 48 setpoints of "
+                                                     "the unit. Send anyway?"));
     }
     QStringList lines;
     QString caption;
@@ -224,8 +225,9 @@ bool SetpointEditor::confirmOutOfLimits() {
         state_.language,
         LimitCheck::setpoints(state_.tables.parameters(), state_.tables.setpoints()), LineBreak);
     return question.isEmpty() ||
-           dialogs_.confirm(owner_, state_.language.text(TextId{"EditSollwert", "Msg_waarschuwingCaption"}),
-                         question);
+           dialogs_.confirm(owner_,
+                            state_.language.text(TextId{"EditSollwert", "Msg_waarschuwingCaption"}),
+                            question);
 }
 
 void SetpointEditor::offerRefused(const SendReport& report) {
@@ -235,7 +237,8 @@ void SetpointEditor::offerRefused(const SendReport& report) {
     const QString question = sendStopText(l, report) + LineBreak + refusedValueText(l, refused) +
                              LineBreak +
                              l.text(TextId{"SchrijfParSoll", "MsgRefusedOpen"}).arg(refused.item);
-    if (dialogs_.confirm(owner_, l.text(TextId{"EditSollwert", "Msg_waarschuwingCaption"}), question))
+    if (dialogs_.confirm(owner_, l.text(TextId{"EditSollwert", "Msg_waarschuwingCaption"}),
+                         question))
         view_.selectSetpoint(report.refusedNumber);
 }
 
@@ -255,8 +258,8 @@ void SetpointEditor::Sollwertenzenden1Click() {
             const QString question = sendStopText(state_.language, report) + LineBreak +
                                      sendAgainQuestion(state_.language, report,
                                                        TextId{"SchrijfParSoll", "MsgSendAgain"});
-            if (!dialogs_.confirm(owner_, 
-                    state_.language.text(TextId{"EditSollwert", "Msg_waarschuwingCaption"}),
+            if (!dialogs_.confirm(
+                    owner_, state_.language.text(TextId{"EditSollwert", "Msg_waarschuwingCaption"}),
                     question))
                 break;
         }

@@ -94,8 +94,8 @@ class Dialogs {
         messageBox(owner, Icon::Warning, caption, text, Button::Ok, Button::Ok);
     }
     // A question with these buttons; Enter presses defaultButton.
-    Button question(DialogOwner owner, const QString& caption, const QString& text,
-                    Buttons buttons, Button defaultButton) {
+    Button question(DialogOwner owner, const QString& caption, const QString& text, Buttons buttons,
+                    Button defaultButton) {
         return messageBox(owner, Icon::Warning, caption, text, buttons, defaultButton);
     }
     // Before a destructive step: only Yes goes on, and Enter says No.

@@ -83,8 +83,8 @@ QString QtDialogs::openFileName(DialogOwner owner, const QString& caption, const
     return QFileDialog::getOpenFileName(window(owner), caption, dir, filter);
 }
 
-QString QtDialogs::chooseSaveFileName(DialogOwner owner, const QString& caption,
-                                      const QString& dir, const QString& filter) {
+QString QtDialogs::chooseSaveFileName(DialogOwner owner, const QString& caption, const QString& dir,
+                                      const QString& filter) {
     // The question about an existing file is ours (Dialogs::saveFileName):
     // in the user's language, after the extension is added, and with No as
     // the default, which not every platform's dialog has.

@@ -42,34 +42,33 @@ Dialogs::Button ScriptedDialogs::messageBox(DialogOwner owner, Icon icon, const 
     return Button::NoButton;
 }
 
-QString ScriptedDialogs::openFileName(DialogOwner owner, const QString& caption, const QString& dir,
-                                      const QString& filter) {
+QString ScriptedDialogs::fileAsked(Kind kind, DialogOwner owner, const QString& caption,
+                                   const QString& dir, const QString& filter,
+                                   std::deque<QString>& answers) {
     asked_.push_back(
-        Asked{Kind::OpenFile, owner.window(), Icon::NoIcon, caption, {}, {}, Button::NoButton, dir, filter});
-    if (openFiles_.empty()) {
+        Asked{kind, owner.window(), Icon::NoIcon, caption, {}, {}, Button::NoButton, dir, filter});
+    if (answers.empty()) {
         ++unscripted_;
         return {};
     }
-    QString path = openFiles_.front();
-    openFiles_.pop_front();
+    QString path = answers.front();
+    answers.pop_front();
     return path;
+}
+
+QString ScriptedDialogs::openFileName(DialogOwner owner, const QString& caption, const QString& dir,
+                                      const QString& filter) {
+    return fileAsked(Kind::OpenFile, owner, caption, dir, filter, openFiles_);
 }
 
 QString ScriptedDialogs::chooseSaveFileName(DialogOwner owner, const QString& caption,
                                             const QString& dir, const QString& filter) {
-    asked_.push_back(
-        Asked{Kind::SaveFile, owner.window(), Icon::NoIcon, caption, {}, {}, Button::NoButton, dir, filter});
-    if (saveFiles_.empty()) {
-        ++unscripted_;
-        return {};
-    }
-    QString path = saveFiles_.front();
-    saveFiles_.pop_front();
-    return path;
+    return fileAsked(Kind::SaveFile, owner, caption, dir, filter, saveFiles_);
 }
 
 bool ScriptedDialogs::print(DialogOwner owner, QPrinter& printer) {
-    asked_.push_back(Asked{Kind::Print, owner.window(), Icon::NoIcon, {}, {}, {}, Button::NoButton, {}, {}});
+    asked_.push_back(
+        Asked{Kind::Print, owner.window(), Icon::NoIcon, {}, {}, {}, Button::NoButton, {}, {}});
     if (prints_.empty()) {
         ++unscripted_;
         return false;

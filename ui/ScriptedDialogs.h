@@ -58,6 +58,9 @@ class ScriptedDialogs final : public Dialogs {
                                const QString& filter) override;
 
   private:
+    QString fileAsked(Kind kind, DialogOwner owner, const QString& caption, const QString& dir,
+                      const QString& filter, std::deque<QString>& answers);
+
     std::deque<Button> messages_;
     std::deque<QString> openFiles_;
     std::deque<QString> saveFiles_;

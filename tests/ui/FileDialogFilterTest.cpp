@@ -37,6 +37,6 @@ TEST(FileDialogFilter, LanguageFiltersBecomeTheDialogsForm) {
         {"Backup|", ""},
     };
     for (const auto& r : rows)
-        EXPECT_EQ(fileDialogFilter(QString::fromUtf8(r.written)), QString::fromUtf8(r.shown))
+        EXPECT_EQ(fileDialogFilter(QString::fromUtf8(r.written)).toStdString(), r.shown)
             << r.written;
 }
