@@ -215,6 +215,24 @@ TEST_F(QuestionDefaultsTest, EnterAnswersNoToEveryQuestionThatWouldChangeAUnitOr
     }
 }
 
+namespace {
+
+// Runs `answer` on the real box that `ask` opens, and gives what ask returned.
+template <typename Ask> auto answerBox(const std::function<void(QMessageBox&)>& answer, Ask&& ask) {
+    QTimer poll;
+    poll.setInterval(1);
+    QObject::connect(&poll, &QTimer::timeout, [&] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        if (!box) return;
+        poll.stop();
+        answer(*box);
+    });
+    poll.start();
+    return ask();
+}
+
+} // namespace
+
 // The real box: Enter presses the named default, Escape the least harmful
 // button, whatever Qt would pick by itself (Yes, the first accepting one).
 TEST(QtDialogsTest, EnterPressesTheDefaultAndEscapeTheLeastHarmful) {
@@ -233,18 +251,14 @@ TEST(QtDialogsTest, EnterPressesTheDefaultAndEscapeTheLeastHarmful) {
     };
     for (const auto& r : rows) {
         SCOPED_TRACE(int(r.expected));
-        QTimer poll;
-        poll.setInterval(1);
-        QObject::connect(&poll, &QTimer::timeout, [&] {
-            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
-            if (!box) return;
-            poll.stop();
-            QTest::keyClick(box, r.key);
-        });
-        poll.start();
-        EXPECT_EQ(dialogs.messageBox(nullptr, Dialogs::Icon::Warning, QStringLiteral("Let op"),
-                                     QStringLiteral("Overschrijven?"), r.buttons, r.defaultButton),
-                  r.expected);
+        const Button pressed =
+            answerBox([&](QMessageBox& box) { QTest::keyClick(&box, r.key); },
+                      [&] {
+                          return dialogs.messageBox(
+                              nullptr, Dialogs::Icon::Warning, QStringLiteral("Let op"),
+                              QStringLiteral("Overschrijven?"), r.buttons, r.defaultButton);
+                      });
+        EXPECT_EQ(pressed, r.expected);
     }
 }
 
@@ -273,22 +287,19 @@ TEST(QtDialogsTest, TheBoxShowsWhatWasAskedOnItsWindow) {
         QMessageBox::StandardButtons buttons;
         QWidget* owner = nullptr;
         QString text, caption;
-        QTimer poll;
-        poll.setInterval(1);
-        QObject::connect(&poll, &QTimer::timeout, [&] {
-            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
-            if (!box) return;
-            poll.stop();
-            icon = box->icon();
-            buttons = box->standardButtons();
-            owner = box->parentWidget();
-            text = box->text();
-            caption = box->windowTitle();
-            QTest::keyClick(box, Qt::Key_Escape);
-        });
-        poll.start();
-        dialogs.messageBox(&window, r.icon, QStringLiteral("Fout"), QStringLiteral("a\n\rb"),
-                           r.buttons, Button::Ok);
+        answerBox(
+            [&](QMessageBox& box) {
+                icon = box.icon();
+                buttons = box.standardButtons();
+                owner = box.parentWidget();
+                text = box.text();
+                caption = box.windowTitle();
+                QTest::keyClick(&box, Qt::Key_Escape);
+            },
+            [&] {
+                return dialogs.messageBox(&window, r.icon, QStringLiteral("Fout"),
+                                          QStringLiteral("a\n\rb"), r.buttons, Button::Ok);
+            });
         EXPECT_EQ(icon, r.shownIcon);
         EXPECT_EQ(buttons, r.shownButtons);
         EXPECT_EQ(owner, &window);
