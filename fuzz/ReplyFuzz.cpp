@@ -12,6 +12,7 @@
 #include "shell/LiveMonitor.h"
 #include "shell/OnlineView.h"
 #include "shell/UnitSelection.h"
+#include "ui/ScriptedDialogs.h"
 
 #include <QCoreApplication>
 
@@ -35,8 +36,6 @@ struct KeepingView : LiveMonitorView, UnitSelectionView {
     void setOnline(bool, const QString&) override {}
     int unitNumber() const override { return 1; }
     bool deviceSearchActive() const override { return false; }
-    void warn(const QString&, const QString& t) override { last = t; }
-    void showError(const QString& t) override { last = t; }
 };
 
 struct World {
@@ -44,7 +43,8 @@ struct World {
     TZRComm port;
     LanguageTexts texts;
     KeepingView view;
-    UnitSelection unit{state, port, texts, view};
+    ScriptedDialogs dialogs; // keeps every text it was shown, as the view does
+    UnitSelection unit{state, port, texts, view, dialogs};
     LiveMonitor monitor{state, port, texts, view, unit};
     World() {
         unit.setLiveMonitor(&monitor);
@@ -81,6 +81,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     const int step = size ? data[size - 1] % 4 : 0;
     w.state.unit.TypeInfoStep = step;
+    w.dialogs.clear(); // a long run must not keep every box it was shown
     w.unit.RQ500TypeInfoCommResult(reply);
     w.state.tables.setParameter(ParamTables::PositionDecimalsParameter, size ? data[0] : 0);
     w.monitor.valueResult(MonitorPanel::ActPos, reply, 100, ParamTables::DecimalsFromParameter203,

@@ -7,8 +7,6 @@
 #include "model/ProgramState.h"
 #include "ui/FileProblemText.h"
 
-#include <QFileInfo>
-
 namespace kqm52 {
 
 namespace {
@@ -18,8 +16,9 @@ const QString LineJoin = QStringLiteral("\n\r");
 
 } // namespace
 
-EditParamLogic::EditParamLogic(ProgramState& state, EditParamView& view)
-    : state_(state), view_(view) {}
+EditParamLogic::EditParamLogic(ProgramState& state, EditParamView& view, Dialogs& dialogs,
+                               DialogOwner owner)
+    : state_(state), view_(view), dialogs_(dialogs), owner_(owner) {}
 
 QString EditParamLogic::text(const char* key) const {
     const TextKey* row = findTextKey(QLatin1String(Section), QLatin1String(key));
@@ -36,7 +35,7 @@ void EditParamLogic::FormActivate() {
     if (!tree_.load(path, &reason)) {
         treeProblem_ = QStringLiteral("TreeFileError error raised, with message : ") +
                        QStringLiteral("%1: %2").arg(path, reason);
-        view_.showError(text("Msg_ErrorCaption"), treeProblem_);
+        dialogs_.error(owner_, text("Msg_ErrorCaption"), treeProblem_);
     }
     // Without a tree there is no root to select: the grid stays empty.
     selectNode(tree_.nodes().empty() ? -1 : 0);
@@ -128,12 +127,12 @@ void EditParamLogic::LaadDefaultparametersClick() {
         const QString msg = state_.language.LanguageLoaded()
                                 ? text("msg_ErrorSetDefaultPar")
                                 : state_.language.text(TextId{"EditParam", "MsgNoDefaults"});
-        view_.showError(text("Msg_ErrorCaption"), msg);
+        dialogs_.error(owner_, text("Msg_ErrorCaption"), msg);
         return;
     }
     const ParamTables::Parameters defaults = state_.catalogue.defaults();
     if (state_.language.LanguageLoaded())
-        view_.showInformation(text("Msg_InfoCaption"), text("msg_DefaultParGeladen"));
+        dialogs_.information(owner_, text("Msg_InfoCaption"), text("msg_DefaultParGeladen"));
     state_.tables.replaceParameters(defaults, ParameterSource::Defaults);
     wholeTableChanged();
 }
@@ -146,24 +145,12 @@ QString EditParamLogic::fileFilter() const {
             ? state_.language.text(QLatin1String(Section), QLatin1String("OpenFilter"), def)
             : def;
     if (filter.isEmpty()) filter = def;
-    return dialogFilter(filter);
-}
-
-QString EditParamLogic::dialogFilter(const QString& filter) {
-    const QStringList parts = filter.split(QLatin1Char('|'));
-    QStringList result;
-    for (int i = 0; i + 1 < parts.size(); i += 2) {
-        const QString desc = parts[i].trimmed();
-        const QString pattern = QString(parts[i + 1]).replace(QLatin1Char(';'), QLatin1Char(' '));
-        result << (desc.contains(QLatin1Char('(')) ? desc : desc + " (" + pattern + ")");
-    }
-    if (result.isEmpty()) return filter;
-    return result.join(QStringLiteral(";;"));
+    return fileDialogFilter(filter);
 }
 
 void EditParamLogic::OpenenClick() {
-    const QString path =
-        view_.askOpenFile(text("OpenCaption"), state_.settings.DialogPath, fileFilter());
+    const QString path = dialogs_.openFileName(owner_, text("OpenCaption"),
+                                               state_.settings.DialogPath, fileFilter());
     if (path.isEmpty()) return;
     state_.settings.rememberDialogFolder(path);
     const FileRead<ParamTables::Parameters> read = ParameterFile::read(path);
@@ -176,7 +163,7 @@ void EditParamLogic::OpenenClick() {
         else // without a language file too, the user is not left guessing
             msg = state_.language.text(TextId{"EditParam", "MsgNotRead"}) + LineJoin +
                   fileProblemDetail(state_.language, problem);
-        view_.showError(text("Msg_ErrorCaption"), msg);
+        dialogs_.error(owner_, text("Msg_ErrorCaption"), msg);
         return;
     }
     state_.tables.replaceParameters(*read.tables, ParameterSource::File);
@@ -184,14 +171,15 @@ void EditParamLogic::OpenenClick() {
 }
 
 void EditParamLogic::OpslaanAlsClick() {
-    QString path = view_.askSaveFile(text("SaveCaption"), state_.settings.DialogPath, fileFilter());
+    const QString path =
+        dialogs_.saveFileName(owner_, text("SaveCaption"), state_.settings.DialogPath, fileFilter(),
+                              QStringLiteral("mxp"));
     if (path.isEmpty()) return;
-    if (QFileInfo(path).suffix().isEmpty()) path += QStringLiteral(".mxp");
     state_.settings.rememberDialogFolder(path);
     const int unit = hooks.unitNumber ? hooks.unitNumber() : 0;
     const QString problem = ParameterFile::write(path, state_.tables.parameters(), unit);
     if (!problem.isEmpty())
-        view_.showError(text("Msg_ErrorCaption"), text("MsgNotSaved") + LineJoin + problem);
+        dialogs_.error(owner_, text("Msg_ErrorCaption"), text("MsgNotSaved") + LineJoin + problem);
 }
 
 bool EditParamLogic::askBeforeUnloadedValues(const char* section, const char* const* keys,
@@ -205,7 +193,7 @@ bool EditParamLogic::askBeforeUnloadedValues(const char* section, const char* co
     for (int i = 0; i < count; ++i)
         lines << t.text(QLatin1String(section), QLatin1String(keys[i]));
     view_.setCaption(caption);
-    return view_.askYes(caption, lines.join(LineJoin));
+    return dialogs_.confirm(owner_, caption, lines.join(LineJoin));
 }
 
 void EditParamLogic::ParametersZendenClick() {
@@ -229,7 +217,7 @@ void EditParamLogic::ParametersZendenClick() {
         const QString question =
             sendStopText(state_.language, report) + LineJoin +
             sendAgainQuestion(state_.language, report, TextId{"SchrijfParSoll", "MsgSendAgain"});
-        if (!view_.askYes(text("Msg_waarschuwingCaption"), question)) return;
+        if (!dialogs_.confirm(owner_, text("Msg_waarschuwingCaption"), question)) return;
     }
 }
 
@@ -237,7 +225,8 @@ bool EditParamLogic::askBeforeOutOfLimits(const ParamTables::Parameters& values)
     const QString question = outOfLimitsQuestion(
         state_.language,
         LimitCheck::parameters(state_.catalogue, state_.settings.LanguageNo, values), LineJoin);
-    return question.isEmpty() || view_.askYes(text("Msg_waarschuwingCaption"), question);
+    return question.isEmpty() ||
+           dialogs_.confirm(owner_, text("Msg_waarschuwingCaption"), question);
 }
 
 void EditParamLogic::offerRefused(const SendReport& report) {
@@ -248,7 +237,7 @@ void EditParamLogic::offerRefused(const SendReport& report) {
     const QString question = sendStopText(l, report) + LineJoin + refusedValueText(l, refused) +
                              LineJoin +
                              l.text(TextId{"SchrijfParSoll", "MsgRefusedOpen"}).arg(refused.item);
-    if (view_.askYes(text("Msg_waarschuwingCaption"), question))
+    if (dialogs_.confirm(owner_, text("Msg_waarschuwingCaption"), question))
         openParameter(report.refusedNumber);
 }
 
@@ -305,8 +294,8 @@ void EditParamLogic::CmdClearClick() {
 bool EditParamLogic::FormClose() {
     if (state_.tables.parametersSentNotLoaded && state_.language.LanguageLoaded()) {
         const QString caption = text("Msg_waarschuwingCaption");
-        if (!view_.askYes(caption,
-                          wrapText(text("Msg_ParGezondenEnNietGeladen"), CloseQuestionWidth)))
+        if (!dialogs_.confirm(owner_, caption,
+                              wrapText(text("Msg_ParGezondenEnNietGeladen"), CloseQuestionWidth)))
             return false;
     }
     if (hooks.refreshFunctionTexts) hooks.refreshFunctionTexts();

@@ -11,6 +11,7 @@
 #include "model/ParamTables.h"
 #include "model/ParameterSearch.h"
 #include "model/TableTransfer.h"
+#include "ui/Dialogs.h"
 
 #include <QString>
 
@@ -23,19 +24,11 @@ namespace kqm52 {
 
 class ProgramState;
 
-// What the editor asks of its window: boxes and file dialogs.
+// What the editor asks of its window.  Boxes and file dialogs it asks
+// itself, owned by the window it is given.
 class EditParamView {
   public:
     virtual ~EditParamView() = default;
-    virtual void showError(const QString& caption, const QString& text) = 0;
-    virtual void showInformation(const QString& caption, const QString& text) = 0;
-    // A warning with Yes, No and Cancel; true only for Yes.
-    virtual bool askYes(const QString& caption, const QString& text) = 0;
-    // The chosen path, or empty when cancelled.
-    virtual QString askOpenFile(const QString& caption, const QString& dir,
-                                const QString& filter) = 0;
-    virtual QString askSaveFile(const QString& caption, const QString& dir,
-                                const QString& filter) = 0;
     virtual void setCaption(const QString& caption) = 0;
     // The logic moved the selection (selectedNode(), selectedRow()): the tree
     // and the grid follow it.
@@ -66,7 +59,8 @@ class EditParamLogic {
     static constexpr int CloseQuestionWidth = 42;
     using Row = std::array<QString, Columns>;
 
-    EditParamLogic(ProgramState& state, EditParamView& view);
+    EditParamLogic(ProgramState& state, EditParamView& view, Dialogs& dialogs,
+                   DialogOwner owner = {});
 
     EditParamHooks hooks;
 
@@ -127,8 +121,6 @@ class EditParamLogic {
     // Text wrapped at `width` columns, breaking after blanks, tabs, "-" and
     // ".", lines joined by CR LF.
     static QString wrapText(const QString& text, int width);
-    // "Text (*.mxp)|*.mxp" as a file dialog filter: "Text (*.mxp)".
-    static QString dialogFilter(const QString& filter);
 
   private:
     QString text(const char* key) const;
@@ -144,6 +136,8 @@ class EditParamLogic {
 
     ProgramState& state_;
     EditParamView& view_;
+    Dialogs& dialogs_;
+    DialogOwner owner_;
     GroupTree tree_;
     QString treeProblem_;
     int node_ = -1;

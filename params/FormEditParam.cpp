@@ -42,8 +42,8 @@ constexpr int NodeRole = Qt::UserRole;
 } // namespace
 
 TFormEditParam::TFormEditParam(ProgramState& state, Dialogs& dialogs, QWidget* parent)
-    : QDialog(parent), state_(state), dialogs_(dialogs),
-      logic_(state, static_cast<EditParamView&>(*this)) {
+    : QDialog(parent), state_(state),
+      logic_(state, static_cast<EditParamView&>(*this), dialogs, this) {
     setObjectName(QStringLiteral("FormEditParam"));
     setWindowTitle(QStringLiteral("Edit param"));
     buildWindow();
@@ -468,28 +468,6 @@ void TFormEditParam::keyPressEvent(QKeyEvent* event) {
 void TFormEditParam::done(int result) {
     if (!logic_.FormClose()) return;
     QDialog::done(result);
-}
-
-void TFormEditParam::showError(const QString& caption, const QString& text) {
-    dialogs_.error(this, caption, text);
-}
-
-void TFormEditParam::showInformation(const QString& caption, const QString& text) {
-    dialogs_.information(this, caption, text);
-}
-
-bool TFormEditParam::askYes(const QString& caption, const QString& text) {
-    return dialogs_.confirm(this, caption, text);
-}
-
-QString TFormEditParam::askOpenFile(const QString& caption, const QString& dir,
-                                    const QString& filter) {
-    return dialogs_.openFileName(this, caption, dir, filter);
-}
-
-QString TFormEditParam::askSaveFile(const QString& caption, const QString& dir,
-                                    const QString& filter) {
-    return dialogs_.saveFileName(this, caption, dir, filter, QStringLiteral("mxp"));
 }
 
 void TFormEditParam::setCaption(const QString& caption) {

@@ -80,16 +80,10 @@ class TFormEditParam : public QDialog, private EditParamView {
     void updateItems();
     QString text(const char* key, const char* def) const;
 
-    void showError(const QString& caption, const QString& text) override;
-    void showInformation(const QString& caption, const QString& text) override;
-    bool askYes(const QString& caption, const QString& text) override;
-    QString askOpenFile(const QString& caption, const QString& dir, const QString& filter) override;
-    QString askSaveFile(const QString& caption, const QString& dir, const QString& filter) override;
     void setCaption(const QString& caption) override;
     void followSelection() override;
 
     ProgramState& state_;
-    Dialogs& dialogs_;
     EditParamLogic logic_;
     std::vector<ParameterHit> hits_;
     bool filling_ = false; // controls set from the logic fire no handlers

@@ -245,7 +245,7 @@ void setUpPrinter(QPrinter& printer) {
     printer.setCreator(QStringLiteral("Morvek Software Tool (KQM52)"));
 }
 
-bool runPrintJob(Dialogs& dialogs, QWidget* owner, const QString& errorCaption,
+bool runPrintJob(Dialogs& dialogs, DialogOwner owner, const QString& errorCaption,
                  const PrintFailureTexts& texts, const std::function<void(PageTarget&)>& paint) {
     QPrinter printer(QPrinter::HighResolution);
     setUpPrinter(printer);

@@ -14,6 +14,8 @@
 // too narrow for the column and its rules gets the whole layout, fonts
 // included, scaled down to fit.
 
+#include "ui/Dialogs.h"
+
 #include <QDate>
 #include <QFont>
 #include <QImage>
@@ -28,11 +30,8 @@
 
 class QPagedPaintDevice;
 class QPrinter;
-class QWidget;
 
 namespace kqm52 {
-
-class Dialogs;
 
 // Where the pages of one printout go.  Painting starts on the first page
 // when the target is made.
@@ -192,7 +191,7 @@ struct PrintFailureTexts {
     QString printerNotStarted;
     QString printerFailed;
 };
-bool runPrintJob(Dialogs& dialogs, QWidget* owner, const QString& errorCaption,
+bool runPrintJob(Dialogs& dialogs, DialogOwner owner, const QString& errorCaption,
                  const PrintFailureTexts& texts, const std::function<void(PageTarget&)>& paint);
 
 // Prepares a printer for a printout: portrait, the document title.

@@ -164,7 +164,7 @@ class SetpointGrid final : public QTableWidget {
 
 TFormEditSollwerten::TFormEditSollwerten(ProgramState& state, const TZRComm& port, Dialogs& dialogs,
                                          QWidget* parent)
-    : QDialog(parent), state_(state), port_(port), dialogs_(dialogs), logic_(state, port, *this) {
+    : QDialog(parent), state_(state), port_(port), logic_(state, port, *this, dialogs, this) {
     setObjectName(QStringLiteral("FormEditSollwerten"));
     buildWindow();
 }
@@ -371,24 +371,6 @@ void TFormEditSollwerten::commitCell(int column, int row, const QString& typed, 
 
 void TFormEditSollwerten::showMessage(const QString& text) {
     Panel1->setText(text);
-}
-
-void TFormEditSollwerten::showError(const QString& caption, const QString& text) {
-    dialogs_.error(this, caption, text);
-}
-
-bool TFormEditSollwerten::confirm(const QString& caption, const QString& text) {
-    return dialogs_.confirm(this, caption, text);
-}
-
-QString TFormEditSollwerten::askOpenFileName(const QString& caption, const QString& dir,
-                                             const QString& filter) {
-    return dialogs_.openFileName(this, caption, dir, filter);
-}
-
-QString TFormEditSollwerten::askSaveFileName(const QString& caption, const QString& dir,
-                                             const QString& filter) {
-    return dialogs_.saveFileName(this, caption, dir, filter, QStringLiteral("mxs"));
 }
 
 std::optional<ParamTables::Setpoints> TFormEditSollwerten::receiveSetpoints() {

@@ -81,12 +81,6 @@ class TFormEditSollwerten final : public QDialog, private SetpointEditorView {
     // SetpointEditorView
     void refillGrid() override { InitSollwertStringgrid(); }
     void showMessage(const QString& text) override;
-    void showError(const QString& caption, const QString& text) override;
-    bool confirm(const QString& caption, const QString& text) override;
-    QString askOpenFileName(const QString& caption, const QString& dir,
-                            const QString& filter) override;
-    QString askSaveFileName(const QString& caption, const QString& dir,
-                            const QString& filter) override;
     std::optional<ParamTables::Setpoints> receiveSetpoints() override;
     SendReport sendSetpoints(const ParamTables::Setpoints& values) override;
     void printSetpoints() override;
@@ -95,7 +89,6 @@ class TFormEditSollwerten final : public QDialog, private SetpointEditorView {
 
     ProgramState& state_;
     const TZRComm& port_;
-    Dialogs& dialogs_;
     SetpointEditor logic_;
     std::function<int()> unitNumber_;
     ReceiveFn receive_;

@@ -8,8 +8,6 @@
 #include "model/SetpointFile.h"
 #include "ui/FileProblemText.h"
 
-#include <QDir>
-#include <QFileInfo>
 #include <QStringList>
 
 namespace kqm52 {
@@ -22,8 +20,9 @@ const QString Extension = QStringLiteral("mxs");
 
 } // namespace
 
-SetpointEditor::SetpointEditor(ProgramState& state, const TZRComm& port, SetpointEditorView& view)
-    : state_(state), port_(port), view_(view) {}
+SetpointEditor::SetpointEditor(ProgramState& state, const TZRComm& port, SetpointEditorView& view,
+                               Dialogs& dialogs, DialogOwner owner)
+    : state_(state), port_(port), view_(view), dialogs_(dialogs), owner_(owner) {}
 
 int SetpointEditor::decimals() const {
     const qint32 d = state_.tables.parameter(ParamTables::PositionDecimalsParameter);
@@ -129,22 +128,6 @@ SetpointEditor::CellLook SetpointEditor::drawCell(int column, int row, bool sele
     return {Background::Grid, false};
 }
 
-QString SetpointEditor::qtFilter(const QString& filter) {
-    const QStringList parts = filter.split(u'|');
-    if (parts.size() < 2) return filter;
-    QStringList filters;
-    for (int i = 0; i + 1 < parts.size(); i += 2) {
-        // Qt takes the patterns from the parentheses of the description;
-        // add them where the description leaves them out.
-        const QString& description = parts[i];
-        const QString patterns = QString(parts[i + 1]).replace(u';', u' ');
-        filters << (description.contains(u'(')
-                        ? description
-                        : description + QStringLiteral(" (") + patterns + QLatin1Char(')'));
-    }
-    return filters.join(QStringLiteral(";;"));
-}
-
 std::optional<FileProblem> SetpointEditor::openFile(const QString& path) {
     const FileRead<ParamTables::Setpoints> read = SetpointFile::read(path);
     if (!read.ok()) return read.problem;
@@ -159,9 +142,9 @@ QString SetpointEditor::saveFile(const QString& path) {
 void SetpointEditor::Openen1Click() {
     const LanguageTexts& l = state_.language;
     const QString caption = l.text(TextId{"EditSollwert", "Msg_ErrorCaption"});
-    const QString path = view_.askOpenFileName(
-        l.text(TextId{"EditSollwert", "OpenCaption"}), state_.settings.DialogPath,
-        qtFilter(l.text(TextId{"EditSollwert", "OpenFilter"})));
+    const QString path = dialogs_.openFileName(
+        owner_, l.text(TextId{"EditSollwert", "OpenCaption"}), state_.settings.DialogPath,
+        fileDialogFilter(l.text(TextId{"EditSollwert", "OpenFilter"})));
     if (path.isEmpty()) return;
     state_.settings.rememberDialogFolder(path);
     const std::optional<FileProblem> problem = openFile(path);
@@ -173,7 +156,7 @@ void SetpointEditor::Openen1Click() {
             message = l.text(QStringLiteral("EditSollwert"), problem->messageKey);
         const QString detail = fileProblemDetail(l, *problem);
         if (!detail.isEmpty()) message = message.isEmpty() ? detail : message + LineBreak + detail;
-        view_.showError(caption, message);
+        dialogs_.error(owner_, caption, message);
         return;
     }
     view_.refillGrid();
@@ -181,16 +164,15 @@ void SetpointEditor::Openen1Click() {
 
 void SetpointEditor::Opslaanals1Click() {
     const LanguageTexts& l = state_.language;
-    QString path = view_.askSaveFileName(l.text(TextId{"EditSollwert", "SaveCaption"}),
-                                         state_.settings.DialogPath,
-                                         qtFilter(l.text(TextId{"EditSollwert", "OpenFilter"})));
+    const QString path = dialogs_.saveFileName(
+        owner_, l.text(TextId{"EditSollwert", "SaveCaption"}), state_.settings.DialogPath,
+        fileDialogFilter(l.text(TextId{"EditSollwert", "OpenFilter"})), Extension);
     if (path.isEmpty()) return;
-    if (QFileInfo(path).suffix().isEmpty()) path += QLatin1Char('.') + Extension;
     state_.settings.rememberDialogFolder(path);
     const QString error = saveFile(path);
     if (!error.isEmpty())
-        view_.showError(l.text(TextId{"EditSollwert", "Msg_ErrorCaption"}),
-                        l.text(TextId{"EditSollwert", "MsgNotSaved"}) + LineBreak + error);
+        dialogs_.error(owner_, l.text(TextId{"EditSollwert", "Msg_ErrorCaption"}),
+                       l.text(TextId{"EditSollwert", "MsgNotSaved"}) + LineBreak + error);
 }
 
 bool SetpointEditor::confirmUnloaded(bool print) {
@@ -198,12 +180,13 @@ bool SetpointEditor::confirmUnloaded(bool print) {
     if (!l.LanguageLoaded()) {
         // Without a language file there is no text to ask with; asking in
         // plain words beats a menu item that silently does nothing.
-        return view_.confirm(QString(),
-                             print ? QStringLiteral("No setpoints have been received or opened "
-                                                    "yet. Print anyway?")
-                                   : QStringLiteral("No setpoints have been received or opened "
-                                                    "yet. Sending overwrites all 48 setpoints of "
-                                                    "the unit. Send anyway?"));
+        return dialogs_.confirm(owner_, QString(),
+                                print
+                                    ? QStringLiteral("No setpoints have been received or opened "
+                                                     "yet. Print anyway?")
+                                    : QStringLiteral("No setpoints have been received or opened "
+                                                     "yet. Sending overwrites all 48 setpoints of "
+                                                     "the unit. Send anyway?"));
     }
     QStringList lines;
     QString caption;
@@ -222,7 +205,7 @@ bool SetpointEditor::confirmUnloaded(bool print) {
               << l.text(TextId{"EditSollwert", "ZendMsg_40"})
               << l.text(TextId{"EditSollwert", "ZendMsg_50"});
     }
-    return view_.confirm(caption, lines.join(LineBreak));
+    return dialogs_.confirm(owner_, caption, lines.join(LineBreak));
 }
 
 void SetpointEditor::AfdrukkenClick() {
@@ -242,8 +225,9 @@ bool SetpointEditor::confirmOutOfLimits() {
         state_.language,
         LimitCheck::setpoints(state_.tables.parameters(), state_.tables.setpoints()), LineBreak);
     return question.isEmpty() ||
-           view_.confirm(state_.language.text(TextId{"EditSollwert", "Msg_waarschuwingCaption"}),
-                         question);
+           dialogs_.confirm(owner_,
+                            state_.language.text(TextId{"EditSollwert", "Msg_waarschuwingCaption"}),
+                            question);
 }
 
 void SetpointEditor::offerRefused(const SendReport& report) {
@@ -253,7 +237,8 @@ void SetpointEditor::offerRefused(const SendReport& report) {
     const QString question = sendStopText(l, report) + LineBreak + refusedValueText(l, refused) +
                              LineBreak +
                              l.text(TextId{"SchrijfParSoll", "MsgRefusedOpen"}).arg(refused.item);
-    if (view_.confirm(l.text(TextId{"EditSollwert", "Msg_waarschuwingCaption"}), question))
+    if (dialogs_.confirm(owner_, l.text(TextId{"EditSollwert", "Msg_waarschuwingCaption"}),
+                         question))
         view_.selectSetpoint(report.refusedNumber);
 }
 
@@ -273,8 +258,8 @@ void SetpointEditor::Sollwertenzenden1Click() {
             const QString question = sendStopText(state_.language, report) + LineBreak +
                                      sendAgainQuestion(state_.language, report,
                                                        TextId{"SchrijfParSoll", "MsgSendAgain"});
-            if (!view_.confirm(
-                    state_.language.text(TextId{"EditSollwert", "Msg_waarschuwingCaption"}),
+            if (!dialogs_.confirm(
+                    owner_, state_.language.text(TextId{"EditSollwert", "Msg_waarschuwingCaption"}),
                     question))
                 break;
         }

@@ -14,6 +14,7 @@
 #include "model/ParamTables.h"
 #include "model/TableFile.h"
 #include "model/TableTransfer.h"
+#include "ui/Dialogs.h"
 
 #include <QChar>
 #include <QString>
@@ -25,7 +26,8 @@ namespace kqm52 {
 class ProgramState;
 class TZRComm;
 
-// What the editor asks of its window and of the windows it opens.
+// What the editor asks of its window and of the windows it opens.  Boxes
+// and file dialogs it asks itself, owned by the window it is given.
 class SetpointEditorView {
   public:
     virtual ~SetpointEditorView() = default;
@@ -33,14 +35,6 @@ class SetpointEditorView {
     virtual void refillGrid() = 0;
     // The message line under the grid (Panel1).
     virtual void showMessage(const QString& text) = 0;
-    virtual void showError(const QString& caption, const QString& text) = 0;
-    // A warning with Yes, No and Cancel; true only for Yes.
-    virtual bool confirm(const QString& caption, const QString& text) = 0;
-    // Empty when the user cancelled.  The filter is in Qt's form.
-    virtual QString askOpenFileName(const QString& caption, const QString& dir,
-                                    const QString& filter) = 0;
-    virtual QString askSaveFileName(const QString& caption, const QString& dir,
-                                    const QString& filter) = 0;
     // The receive window in its setpoints-only mode, shown modally: the 48
     // setpoints it read when it closed with OK, nothing otherwise.
     virtual std::optional<ParamTables::Setpoints> receiveSetpoints() = 0;
@@ -63,7 +57,8 @@ class SetpointEditor {
     static constexpr qint32 Minimum = LimitCheck::SetpointMinimum;
     static constexpr qint32 Maximum = LimitCheck::SetpointMaximum;
 
-    SetpointEditor(ProgramState& state, const TZRComm& port, SetpointEditorView& view);
+    SetpointEditor(ProgramState& state, const TZRComm& port, SetpointEditorView& view,
+                   Dialogs& dialogs, DialogOwner owner = {});
 
     // The decimals parameter 203 asks for; a value no display could use
     // (below 0, absurdly many) counts as none, as the values then show.
@@ -117,9 +112,6 @@ class SetpointEditor {
     // Empty on success, else the reason.
     QString saveFile(const QString& path);
 
-    // "Desc (*.mxs)|*.mxs|..." as Qt's file dialogs take it.
-    static QString qtFilter(const QString& filter);
-
   private:
     QString formatted(qint32 value) const;
     // The question before sending or printing values that came from nowhere.
@@ -132,6 +124,8 @@ class SetpointEditor {
     ProgramState& state_;
     const TZRComm& port_;
     SetpointEditorView& view_;
+    Dialogs& dialogs_;
+    DialogOwner owner_;
 };
 
 } // namespace kqm52

@@ -38,27 +38,12 @@ QString BackupRestore::proposedFileName(const QString& deviceType, int unitNumbe
         .arg(date.toString(Qt::ISODate));
 }
 
-QString BackupRestore::dialogFilter(const QString& languageFilter) {
-    const QStringList parts = languageFilter.split(QLatin1Char('|'));
-    if (parts.size() < 2) return languageFilter;
-    QStringList filters;
-    for (qsizetype i = 0; i + 1 < parts.size(); i += 2) {
-        const QString name = parts[i].trimmed();
-        const QString patterns = parts[i + 1].trimmed().replace(QLatin1Char(';'), QLatin1Char(' '));
-        filters << (name.contains(QLatin1Char('('))
-                        ? name
-                        : name + QStringLiteral(" (") + patterns + QLatin1Char(')'));
-    }
-    return filters.join(QStringLiteral(";;"));
-}
-
 void BackupRestore::refuse(const QString& languageText, const QString& detail) {
     // The language file's words when it has them, and always the reason:
     // a refusal nobody can read is worse than one in English.
     QString message = languageText;
     if (!detail.isEmpty()) message += (message.isEmpty() ? QString() : LineBreak) + detail;
-    dialogs_.messageBox(owner_, Dialogs::Icon::Critical, QString(), message, Dialogs::Button::Ok,
-                        Dialogs::Button::Ok);
+    dialogs_.error(owner_, QString(), message);
 }
 
 void BackupRestore::Backup1Click(TransferWindows& transfers, int unitNumber, const QDate& today) {
@@ -69,7 +54,7 @@ void BackupRestore::Backup1Click(TransferWindows& transfers, int unitNumber, con
     const QString proposed = proposedFileName(state_.unit.DeviceType, unitNumber, today);
     const QString path = dialogs_.saveFileName(
         owner_, text("SaveCaption"), folder.isEmpty() ? proposed : QDir(folder).filePath(proposed),
-        dialogFilter(text("OpenFilter", "*.bak")), QStringLiteral("bak"));
+        fileDialogFilter(text("OpenFilter", "*.bak")), QStringLiteral("bak"));
     if (path.isEmpty()) return;
     state_.settings.rememberDialogFolder(path);
 
@@ -84,7 +69,7 @@ void BackupRestore::Backup1Click(TransferWindows& transfers, int unitNumber, con
 void BackupRestore::Restore1Click(TransferWindows& transfers, int unitNumber) {
     const QString path = dialogs_.openFileName(
         owner_, text("OpenCaption"), state_.settings.DialogPath,
-        dialogFilter(text("OpenFilter", "ASCII Parameterbestand (*.bak)|*.bak")));
+        fileDialogFilter(text("OpenFilter", "ASCII Parameterbestand (*.bak)|*.bak")));
     if (path.isEmpty()) return;
     state_.settings.rememberDialogFolder(path);
 

@@ -14,21 +14,19 @@
 // the unit refused a value, which it would refuse again.
 
 #include "model/BackupFile.h"
+#include "ui/Dialogs.h"
 
 #include <QDate>
 #include <QString>
 
-class QWidget;
-
 namespace kqm52 {
 
-class Dialogs;
 class ProgramState;
 class TransferWindows;
 
 class BackupRestore {
   public:
-    BackupRestore(ProgramState& state, Dialogs& dialogs, QWidget* owner = nullptr)
+    BackupRestore(ProgramState& state, Dialogs& dialogs, DialogOwner owner = {})
         : state_(state), dialogs_(dialogs), owner_(owner) {}
 
     // The caller switches the live monitor off first: the transfer needs the
@@ -43,9 +41,6 @@ class BackupRestore {
     // The name the save dialog proposes: what the file holds and when,
     // "MX52_unit07_2026-12-06.bak"; "MX5x" while the type is unknown.
     static QString proposedFileName(const QString& deviceType, int unitNumber, const QDate& date);
-    // A filter as the language files write it ("Text|*.bak|Text2|*.mxp") in
-    // the form the file dialogs take ("Text (*.bak);;Text2 (*.mxp)").
-    static QString dialogFilter(const QString& languageFilter);
 
   private:
     QString text(const char* key, const char* def = "") const;
@@ -53,7 +48,7 @@ class BackupRestore {
 
     ProgramState& state_;
     Dialogs& dialogs_;
-    QWidget* owner_;
+    DialogOwner owner_;
 };
 
 } // namespace kqm52

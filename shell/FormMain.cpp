@@ -104,8 +104,8 @@ TFormMain::~TFormMain() {
 }
 
 void TFormMain::connectOnlineParts() {
-    unitSelection_ = std::make_unique<UnitSelection>(state_, ZRComm1, state_.language,
-                                                     static_cast<UnitSelectionView&>(*this));
+    unitSelection_ = std::make_unique<UnitSelection>(
+        state_, ZRComm1, state_.language, static_cast<UnitSelectionView&>(*this), dialogs_, this);
     liveMonitor_ = std::make_unique<LiveMonitor>(
         state_, ZRComm1, state_.language, static_cast<LiveMonitorView&>(*this), *unitSelection_);
     unitSelection_->setLiveMonitor(liveMonitor_.get());
@@ -729,15 +729,6 @@ bool TFormMain::deviceSearchActive() const {
     // having given it the focus yet.
     const QDialog* search = windows_.FormApparaatZoeken.made();
     return search && (QApplication::activeWindow() == search || search->isVisible());
-}
-
-void TFormMain::warn(const QString& caption, const QString& text) {
-    dialogs_.messageBox(this, Dialogs::Icon::Warning, caption, text, Dialogs::Button::Ok,
-                        Dialogs::Button::Ok);
-}
-
-void TFormMain::showError(const QString& text) {
-    dialogs_.error(this, applicationTitle(), text);
 }
 
 QString TFormMain::terminalLine() const {

@@ -12,6 +12,7 @@
 
 #include "link/ZRComm.h"
 #include "link/setup/ZRSetupCommDialog.h"
+#include "shell/ApplicationTitle.h"
 #include "shell/OnlineView.h"
 #include "shell/SecondaryWindows.h"
 #include "ui/FittedLabel.h"
@@ -48,7 +49,7 @@ class TFormMain : public QMainWindow,
                   private TerminalView {
     Q_OBJECT
   public:
-    static QString applicationTitle() { return QStringLiteral("Morvek Software Tool (KQM52)"); }
+    static QString applicationTitle() { return kqm52::applicationTitle(); }
     // Client area below the menu, status bar included.
     static constexpr int ClientWidth = 723;
     static constexpr int ClientHeight = 385;
@@ -146,8 +147,6 @@ class TFormMain : public QMainWindow,
     void setOnline(bool online, const QString& selectCaption) override;
     int unitNumber() const override;
     bool deviceSearchActive() const override;
-    void warn(const QString& caption, const QString& text) override;
-    void showError(const QString& text) override;
     QString terminalLine() const override;
     void setTerminalLine(const QString& text) override;
     void selectTerminalLine() override;

@@ -63,8 +63,6 @@ class UnitSelectionView : public virtual MessagePanelsView {
     virtual int unitNumber() const = 0;
     // The device search is the active window: it selects units itself.
     virtual bool deviceSearchActive() const = 0;
-    virtual void warn(const QString& caption, const QString& text) = 0;
-    virtual void showError(const QString& text) = 0;
 };
 
 class TerminalView : public virtual MessagePanelsView {

@@ -6,6 +6,7 @@
 #include "link/ZRComm.h"
 #include "model/LanguageTexts.h"
 #include "model/ProgramState.h"
+#include "shell/ApplicationTitle.h"
 #include "shell/LiveMonitor.h"
 #include "shell/OnlineView.h"
 #include "ui/PortOpenFailure.h"
@@ -19,8 +20,8 @@ constexpr int ReplyBuffer = 100;
 } // namespace
 
 UnitSelection::UnitSelection(ProgramState& state, TZRComm& port, const LanguageTexts& texts,
-                             UnitSelectionView& view)
-    : state_(state), port_(port), texts_(texts), view_(view) {
+                             UnitSelectionView& view, Dialogs& dialogs, DialogOwner owner)
+    : state_(state), port_(port), texts_(texts), view_(view), dialogs_(dialogs), owner_(owner) {
     for (TRQ500Protocol* c : {&RQ500UnitSelect, &RQ500TypeInfo}) {
         c->setUpForDevice(0);
         c->SetZRComm(&port);
@@ -74,7 +75,7 @@ void UnitSelection::CmdSelectUnitClick() {
         try {
             port_.SetActive(false);
         } catch (const std::exception& e) {
-            view_.showError(QString::fromLocal8Bit(e.what()));
+            dialogs_.error(owner_, applicationTitle(), QString::fromLocal8Bit(e.what()));
         }
         state_.monitor.ActualOn = false;
         return;
@@ -83,10 +84,11 @@ void UnitSelection::CmdSelectUnitClick() {
         port_.SetActive(true);
     } catch (const ECommHandleError& e) {
         const QString device = port_.devicePath();
-        view_.showError(portOpenFailureText(texts_, port_.PortName(), device, e.message(),
-                                            e.systemError(), DeviceAccess::of(device)));
+        dialogs_.error(owner_, applicationTitle(),
+                       portOpenFailureText(texts_, port_.PortName(), device, e.message(),
+                                           e.systemError(), DeviceAccess::of(device)));
     } catch (const std::exception& e) {
-        view_.showError(QString::fromLocal8Bit(e.what()));
+        dialogs_.error(owner_, applicationTitle(), QString::fromLocal8Bit(e.what()));
     }
 }
 
@@ -142,8 +144,8 @@ void UnitSelection::RQ500TypeInfoCommResult(const QByteArray& result) {
         const QString type = state_.unit.DeviceType;
         if (type != QLatin1String("MX52") && type != QLatin1String("MX53") &&
             state_.language.LanguageLoaded())
-            view_.warn(texts_.text({"Main", "Msg_waarschuwingCaption"}),
-                       texts_.text({"Main", "Msg_Melding_Geen_MX52"}));
+            dialogs_.warning(owner_, texts_.text({"Main", "Msg_waarschuwingCaption"}),
+                             texts_.text({"Main", "Msg_Melding_Geen_MX52"}));
         break;
     }
     case 1:

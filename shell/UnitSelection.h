@@ -10,6 +10,7 @@
 #include "link/HandlerBinding.h"
 #include "link/RQ500Protocol.h"
 #include "link/RequestSequence.h"
+#include "ui/Dialogs.h"
 
 #include <QByteArray>
 #include <QString>
@@ -25,7 +26,7 @@ class LanguageTexts;
 class UnitSelection {
   public:
     UnitSelection(ProgramState& state, TZRComm& port, const LanguageTexts& texts,
-                  UnitSelectionView& view);
+                  UnitSelectionView& view, Dialogs& dialogs, DialogOwner owner = {});
 
     void setLiveMonitor(LiveMonitor* monitor) { monitor_ = monitor; }
 
@@ -53,6 +54,8 @@ class UnitSelection {
     TZRComm& port_;
     const LanguageTexts& texts_;
     UnitSelectionView& view_;
+    Dialogs& dialogs_;
+    DialogOwner owner_;
     LiveMonitor* monitor_ = nullptr;
     RequestSequence identification_{RQ500TypeInfo};
 };

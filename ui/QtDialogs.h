@@ -8,18 +8,18 @@ namespace kqm52 {
 
 class QtDialogs final : public Dialogs {
   public:
-    Button messageBox(QWidget* owner, Icon icon, const QString& caption, const QString& text,
+    Button messageBox(DialogOwner owner, Icon icon, const QString& caption, const QString& text,
                       Buttons buttons, Button defaultButton) override;
-    QString openFileName(QWidget* owner, const QString& caption, const QString& dir,
+    QString openFileName(DialogOwner owner, const QString& caption, const QString& dir,
                          const QString& filter) override;
-    bool print(QWidget* owner, QPrinter& printer) override;
+    bool print(DialogOwner owner, QPrinter& printer) override;
 
     // The least harmful of the buttons: what Escape and the title bar's
     // close box answer.
     static Button escapeButton(Buttons buttons);
 
   protected:
-    QString chooseSaveFileName(QWidget* owner, const QString& caption, const QString& dir,
+    QString chooseSaveFileName(DialogOwner owner, const QString& caption, const QString& dir,
                                const QString& filter) override;
 };
 

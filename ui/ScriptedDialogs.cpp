@@ -20,11 +20,11 @@ void ScriptedDialogs::clear() {
     unscripted_ = 0;
 }
 
-Dialogs::Button ScriptedDialogs::messageBox(QWidget* owner, Icon icon, const QString& caption,
+Dialogs::Button ScriptedDialogs::messageBox(DialogOwner owner, Icon icon, const QString& caption,
                                             const QString& text, Buttons buttons,
                                             Button defaultButton) {
     asked_.push_back(
-        Asked{Kind::Message, owner, icon, caption, text, buttons, defaultButton, {}, {}});
+        Asked{Kind::Message, owner.window(), icon, caption, text, buttons, defaultButton, {}, {}});
     if (!messages_.empty()) {
         const Button b = messages_.front();
         messages_.pop_front();
@@ -32,8 +32,7 @@ Dialogs::Button ScriptedDialogs::messageBox(QWidget* owner, Icon icon, const QSt
         // Enter.  A box that names no default takes its first accepting
         // button, as Qt's does: Yes before No.
         if (buttons & defaultButton) return defaultButton;
-        for (Button accept :
-             {Button::Ok, Button::Save, Button::Open, Button::Yes, Button::YesToAll})
+        for (Button accept : {Button::Ok, Button::Yes})
             if (buttons & accept) return accept;
         return Button::NoButton;
     }
@@ -43,34 +42,33 @@ Dialogs::Button ScriptedDialogs::messageBox(QWidget* owner, Icon icon, const QSt
     return Button::NoButton;
 }
 
-QString ScriptedDialogs::openFileName(QWidget* owner, const QString& caption, const QString& dir,
+QString ScriptedDialogs::fileAsked(Kind kind, DialogOwner owner, const QString& caption,
+                                   const QString& dir, const QString& filter,
+                                   std::deque<QString>& answers) {
+    asked_.push_back(
+        Asked{kind, owner.window(), Icon::NoIcon, caption, {}, {}, Button::NoButton, dir, filter});
+    if (answers.empty()) {
+        ++unscripted_;
+        return {};
+    }
+    QString path = answers.front();
+    answers.pop_front();
+    return path;
+}
+
+QString ScriptedDialogs::openFileName(DialogOwner owner, const QString& caption, const QString& dir,
                                       const QString& filter) {
-    asked_.push_back(
-        Asked{Kind::OpenFile, owner, Icon::NoIcon, caption, {}, {}, Button::NoButton, dir, filter});
-    if (openFiles_.empty()) {
-        ++unscripted_;
-        return {};
-    }
-    QString path = openFiles_.front();
-    openFiles_.pop_front();
-    return path;
+    return fileAsked(Kind::OpenFile, owner, caption, dir, filter, openFiles_);
 }
 
-QString ScriptedDialogs::chooseSaveFileName(QWidget* owner, const QString& caption,
+QString ScriptedDialogs::chooseSaveFileName(DialogOwner owner, const QString& caption,
                                             const QString& dir, const QString& filter) {
-    asked_.push_back(
-        Asked{Kind::SaveFile, owner, Icon::NoIcon, caption, {}, {}, Button::NoButton, dir, filter});
-    if (saveFiles_.empty()) {
-        ++unscripted_;
-        return {};
-    }
-    QString path = saveFiles_.front();
-    saveFiles_.pop_front();
-    return path;
+    return fileAsked(Kind::SaveFile, owner, caption, dir, filter, saveFiles_);
 }
 
-bool ScriptedDialogs::print(QWidget* owner, QPrinter& printer) {
-    asked_.push_back(Asked{Kind::Print, owner, Icon::NoIcon, {}, {}, {}, Button::NoButton, {}, {}});
+bool ScriptedDialogs::print(DialogOwner owner, QPrinter& printer) {
+    asked_.push_back(
+        Asked{Kind::Print, owner.window(), Icon::NoIcon, {}, {}, {}, Button::NoButton, {}, {}});
     if (prints_.empty()) {
         ++unscripted_;
         return false;

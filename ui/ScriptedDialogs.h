@@ -21,7 +21,7 @@ class ScriptedDialogs final : public Dialogs {
 
     struct Asked {
         Kind kind;
-        QWidget* owner = nullptr;
+        QObject* owner = nullptr; // the window, as DialogOwner::window() gives it
         Icon icon = Icon::NoIcon;
         QString caption;
         QString text;
@@ -47,17 +47,20 @@ class ScriptedDialogs final : public Dialogs {
     int unscripted() const { return unscripted_; }
     void clear();
 
-    Button messageBox(QWidget* owner, Icon icon, const QString& caption, const QString& text,
+    Button messageBox(DialogOwner owner, Icon icon, const QString& caption, const QString& text,
                       Buttons buttons, Button defaultButton) override;
-    QString openFileName(QWidget* owner, const QString& caption, const QString& dir,
+    QString openFileName(DialogOwner owner, const QString& caption, const QString& dir,
                          const QString& filter) override;
-    bool print(QWidget* owner, QPrinter& printer) override;
+    bool print(DialogOwner owner, QPrinter& printer) override;
 
   protected:
-    QString chooseSaveFileName(QWidget* owner, const QString& caption, const QString& dir,
+    QString chooseSaveFileName(DialogOwner owner, const QString& caption, const QString& dir,
                                const QString& filter) override;
 
   private:
+    QString fileAsked(Kind kind, DialogOwner owner, const QString& caption, const QString& dir,
+                      const QString& filter, std::deque<QString>& answers);
+
     std::deque<Button> messages_;
     std::deque<QString> openFiles_;
     std::deque<QString> saveFiles_;

@@ -222,7 +222,7 @@ TEST_F(InitSerialTest, MissingDeviceIsReportedAndTheWindowStaysOpen) {
     const QString text = errors().front().text;
     EXPECT_TRUE(text.startsWith("COM2 (" + missing + ") cannot be opened:\n"))
         << text.toStdString();
-    EXPECT_EQ(errors().front().icon, QMessageBox::Critical);
+    EXPECT_EQ(errors().front().icon, Dialogs::Icon::Critical);
     EXPECT_EQ(errors().front().owner, &f);
     // The settings are applied even though the port stayed shut.
     EXPECT_EQ(port.PortName(), TPort::COM2);

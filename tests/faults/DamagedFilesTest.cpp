@@ -3,7 +3,7 @@
 // never ends.  The file must be refused with a reason the window can show,
 // quickly, and nothing half-read may reach a table or a unit.
 
-#include "../params/ScriptedEditView.h"
+#include "../params/RecordingEditView.h"
 #include "support/BytesRead.h"
 #include "support/QtPrinting.h"
 
@@ -188,24 +188,13 @@ class NoTransfers : public TransferWindows {
 
 class SetpointView : public SetpointEditorView {
   public:
-    explicit SetpointView(QString path) : path_(std::move(path)) {}
     void refillGrid() override {}
     void showMessage(const QString&) override {}
-    void showError(const QString&, const QString& text) override { error = text; }
-    bool confirm(const QString&, const QString&) override { return false; }
-    QString askOpenFileName(const QString&, const QString&, const QString&) override {
-        return path_;
-    }
-    QString askSaveFileName(const QString&, const QString&, const QString&) override { return {}; }
     std::optional<ParamTables::Setpoints> receiveSetpoints() override { return std::nullopt; }
     SendReport sendSetpoints(const ParamTables::Setpoints&) override { return {}; }
     void printSetpoints() override {}
     void selectSetpoint(int) override {}
     int unitNumber() const override { return 1; }
-    QString error;
-
-  private:
-    QString path_;
 };
 
 class PipeForAFile;
@@ -245,8 +234,8 @@ class PipeForAFile : public ::testing::TestWithParam<PipeRow> {
 const PipeRow pipeRows[] = {
     {"ParameterFile", "unit.mxp",
      [](PipeForAFile& t, const QString& pipe) {
-         test::ScriptedEditView view(t.dialogs);
-         EditParamLogic editor(t.state, view);
+         test::RecordingEditView view;
+         EditParamLogic editor(t.state, view, t.dialogs);
          t.dialogs.answerOpenFile(pipe);
          editor.OpenenClick();
          return t.lastBox();
@@ -254,9 +243,10 @@ const PipeRow pipeRows[] = {
      true},
     {"SetpointFile", "unit.mxs",
      [](PipeForAFile& t, const QString& pipe) {
-         SetpointView view(pipe);
-         SetpointEditor(t.state, t.port, view).Openen1Click();
-         return view.error;
+         SetpointView view;
+         t.dialogs.answerOpenFile(pipe);
+         SetpointEditor(t.state, t.port, view, t.dialogs).Openen1Click();
+         return t.lastBox();
      },
      true},
     {"BackupFile", "unit.bak",
@@ -269,8 +259,8 @@ const PipeRow pipeRows[] = {
      true},
     {"GroupTreeOfTheEditor", "Tree0.txt",
      [](PipeForAFile& t, const QString&) {
-         test::ScriptedEditView view(t.dialogs);
-         EditParamLogic(t.state, view).FormActivate();
+         test::RecordingEditView view;
+         EditParamLogic(t.state, view, t.dialogs).FormActivate();
          return t.lastBox();
      },
      true},

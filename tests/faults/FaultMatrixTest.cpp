@@ -5,7 +5,7 @@
 // shows it), and every link row ends with the fault gone and a normal request
 // answered, the way the user goes on.
 
-#include "../params/ScriptedEditView.h"
+#include "../params/RecordingEditView.h"
 #include "sim/SimLinkFixture.h"
 #include "support/FileSizeLimit.h"
 #include "support/PtyPeer.h"
@@ -138,7 +138,7 @@ class SimTransfers : public TransferWindows {
     TZRComm& port_;
 };
 
-using EditorView = test::ScriptedEditView;
+using EditorView = test::RecordingEditView;
 
 // How the user gets the line back after a row.
 enum class Recovery {
@@ -547,8 +547,8 @@ std::vector<Row> linkRows() {
                      m.dialogs.answerMessage(Button::Yes);
                  },
                  [](FaultMatrix& m) {
-                     EditorView view(m.dialogs);
-                     EditParamLogic editor(m.state, view);
+                     EditorView view;
+                     EditParamLogic editor(m.state, view, m.dialogs);
                      editor.hooks.sendParameters = [&m](const ParamTables::Parameters& v) {
                          UnitTables t;
                          t.parameters = v;

@@ -3,7 +3,7 @@
 // send and on closing, and the search.  The logic runs on the program's own
 // catalogue and language files; the window keeps a few checks of its wiring.
 
-#include "ScriptedEditView.h"
+#include "RecordingEditView.h"
 #include "model/LimitCheck.h"
 #include "model/ParameterFile.h"
 #include "model/ProgramState.h"
@@ -32,12 +32,12 @@ namespace {
 
 const QString DataDir = QStringLiteral(KQM52_SOURCE_DATA_DIR "/");
 
-using ScriptedView = test::ScriptedEditView;
+using RecordingView = test::RecordingEditView;
 
 class EditorTest : public ::testing::Test {
   protected:
     explicit EditorTest(const QString& programDir = DataDir)
-        : state(programDir), view(dialogs), logic(state, view) {
+        : state(programDir), logic(state, view, dialogs) {
         state.settings.LanguageNo = 1;
         state.language.TekstFile_Lezen(programDir, 1);
         state.catalogue.ParameterDef_lezen(programDir);
@@ -76,7 +76,7 @@ class EditorTest : public ::testing::Test {
     QTemporaryDir tmp;
     ProgramState state;
     ScriptedDialogs dialogs;
-    ScriptedView view;
+    RecordingView view;
     EditParamLogic logic;
     int refreshes = 0;
 };

@@ -437,7 +437,7 @@ TEST_F(PrintoutTest, PrintoutOntoAFullDiskKeepsTheOldPdfAndSaysWhy) {
         EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), folder);
         const auto boxes = dialogs.asked(ScriptedDialogs::Kind::Message);
         ASSERT_EQ(boxes.size(), 1u) << "the failure went unsaid";
-        EXPECT_EQ(boxes[0].icon, QMessageBox::Critical);
+        EXPECT_EQ(boxes[0].icon, Dialogs::Icon::Critical);
         EXPECT_EQ(boxes[0].caption, window->windowTitle());
         EXPECT_TRUE(boxes[0].text.startsWith(QStringLiteral("Er is niets afgedrukt.\n\r")))
             << boxes[0].text.toStdString();

@@ -9,6 +9,7 @@
 #include "model/SetpointFile.h"
 #include "model/TableTransfer.h"
 #include "setpoints/SetpointEditor.h"
+#include "ui/ScriptedDialogs.h"
 
 #include <QFile>
 #include <QTemporaryDir>
@@ -21,20 +22,6 @@ namespace {
 struct RecordingView : SetpointEditorView {
     void refillGrid() override { ++refills; }
     void showMessage(const QString& text) override { message = text; }
-    void showError(const QString& caption, const QString& text) override {
-        errors << caption + QLatin1Char('|') + text;
-    }
-    bool confirm(const QString& caption, const QString& text) override {
-        questions << caption + QLatin1Char('|') + text;
-        return answerYes;
-    }
-    QString askOpenFileName(const QString&, const QString&, const QString&) override {
-        return openPath;
-    }
-    QString askSaveFileName(const QString&, const QString&, const QString& filter) override {
-        saveFilter = filter;
-        return savePath;
-    }
     std::optional<ParamTables::Setpoints> receiveSetpoints() override {
         return receive ? receive() : std::nullopt;
     }
@@ -48,9 +35,7 @@ struct RecordingView : SetpointEditorView {
 
     int refills = 0, prints = 0;
     std::vector<int> selected;
-    bool answerYes = false;
-    QString message, openPath, savePath, saveFilter;
-    QStringList errors, questions;
+    QString message;
     std::vector<ParamTables::Setpoints> sent;
     std::function<std::optional<ParamTables::Setpoints>()> receive;
     std::function<SendReport(const ParamTables::Setpoints&)> send;
@@ -67,10 +52,21 @@ class SetpointEditorTest : public SimLinkFixture {
         return f.fileName();
     }
 
+    // The boxes the user saw, "caption|text": errors, and the questions.
+    QStringList boxes(Dialogs::Icon icon) const {
+        QStringList out;
+        for (const auto& a : dialogs.asked(ScriptedDialogs::Kind::Message))
+            if (a.icon == icon) out << a.caption + QLatin1Char('|') + a.text;
+        return out;
+    }
+    QStringList errors() const { return boxes(Dialogs::Icon::Critical); }
+    QStringList questions() const { return boxes(Dialogs::Icon::Warning); }
+
     QTemporaryDir dir;
     ProgramState state{QString()};
     RecordingView view;
-    SetpointEditor editor{state, port, view};
+    ScriptedDialogs dialogs;
+    SetpointEditor editor{state, port, view, dialogs};
 };
 
 TEST_F(SetpointEditorTest, CellsShowNumbersAndValuesWithTheDecimalsOfParameter203) {
@@ -152,51 +148,52 @@ TEST_F(SetpointEditorTest, SavedFileHasTheFormatAndOpensBackExactly) {
     for (int n = 1; n <= 48; ++n)
         state.tables.setSetpoint(n, n * 1000 - 50000);
     const ParamTables::Setpoints saved = state.tables.setpoints();
-    view.savePath = dir.filePath(QStringLiteral("unit3")); // the extension is added
+    dialogs.answerSaveFile(dir.filePath(QStringLiteral("unit3"))); // the extension is added
     editor.Opslaanals1Click();
-    ASSERT_TRUE(view.errors.isEmpty()) << view.errors.join(' ').toStdString();
+    ASSERT_TRUE(errors().isEmpty()) << errors().join(' ').toStdString();
     QFile f(dir.filePath(QStringLiteral("unit3.mxs")));
     ASSERT_TRUE(f.open(QIODevice::ReadOnly));
     EXPECT_EQ(f.readAll(), SetpointFile::toBytes(saved, 3));
     EXPECT_EQ(state.settings.DialogPath, dir.path() + QLatin1Char('/'));
-    EXPECT_EQ(view.saveFilter, "ASCII Sollwertbestand (*.mxs)");
+    EXPECT_EQ(dialogs.asked(ScriptedDialogs::Kind::SaveFile).at(0).filter,
+              "ASCII Sollwertbestand (*.mxs)");
 
     state.tables.reset();
     state.tables.setpointsModified = true;
-    view.openPath = f.fileName();
+    dialogs.answerOpenFile(f.fileName());
     editor.Openen1Click();
-    EXPECT_TRUE(view.errors.isEmpty());
+    EXPECT_TRUE(errors().isEmpty());
     EXPECT_EQ(state.tables.setpoints(), saved);
     EXPECT_EQ(state.tables.setpointSource, SetpointSource::File);
     EXPECT_FALSE(state.tables.setpointsModified);
     EXPECT_EQ(view.refills, 1);
 
     // A folder that is not there: the box says what was not saved, and where.
-    view.savePath = dir.filePath(QStringLiteral("gone/unit3.mxs"));
+    const QString gone = dir.filePath(QStringLiteral("gone/unit3.mxs"));
+    dialogs.answerSaveFile(gone);
     editor.Opslaanals1Click();
-    ASSERT_EQ(view.errors.size(), 1);
-    EXPECT_TRUE(
-        view.errors[0].startsWith("|The setpoints were not saved.\n\r" + view.savePath + ": "))
-        << view.errors[0].toStdString();
+    ASSERT_EQ(errors().size(), 1);
+    EXPECT_TRUE(errors()[0].startsWith("|The setpoints were not saved.\n\r" + gone + ": "))
+        << errors()[0].toStdString();
 }
 
 // Which line refuses a file, and with which key, is the file reader's; here
 // the box with that key's text, and the table left alone.
 TEST_F(SetpointEditorTest, RefusedFilesChangeNothingAndSayWhy) {
-    view.openPath = write(QStringLiteral("bad.mxs"), "not a setpoint file\r\n");
+    dialogs.answerOpenFile(write(QStringLiteral("bad.mxs"), "not a setpoint file\r\n"));
     editor.Openen1Click();
-    ASSERT_EQ(view.errors.size(), 1);
-    EXPECT_GT(view.errors[0].size(), 10); // without a language file too
+    ASSERT_EQ(errors().size(), 1);
+    EXPECT_GT(errors()[0].size(), 10); // without a language file too
 
     state.language.loadFromText(
         QStringLiteral("[EditSollwert]\nMsg_ErrorCaption=Fout\nOpenMsg3=m3\n"));
     state.tables.setSetpoint(1, 4242);
-    view.errors.clear();
-    view.openPath =
-        write(QStringLiteral("bad.mxs"), SetpointFile::toBytes({}, 9).replace("S048 0", "S048 4x"));
+    dialogs.clear();
+    dialogs.answerOpenFile(write(QStringLiteral("bad.mxs"),
+                                 SetpointFile::toBytes({}, 9).replace("S048 0", "S048 4x")));
     editor.Openen1Click();
-    ASSERT_EQ(view.errors.size(), 1);
-    EXPECT_TRUE(view.errors[0].startsWith(QStringLiteral("Fout|m3")));
+    ASSERT_EQ(errors().size(), 1);
+    EXPECT_TRUE(errors()[0].startsWith(QStringLiteral("Fout|m3")));
     EXPECT_EQ(state.tables.setpoint(1), 4242);
     EXPECT_EQ(state.tables.setpointSource, SetpointSource::Nothing);
 }
@@ -207,14 +204,15 @@ TEST_F(SetpointEditorTest, SendingAndPrintingUnloadedValuesAskFirst) {
         "ZendMsg_30=\nZendMsg_40=d\nZendMsg_50=e\n"
         "[Afdrukken]\nMsg_waarschuwingCaption=Print\nAfdrukMsg_10=p\n"));
     editor.Sollwertenzenden1Click();
-    ASSERT_EQ(view.questions.size(), 1);
-    EXPECT_EQ(view.questions[0], "Let op|a\n\rb\n\r\n\rd\n\re");
+    ASSERT_EQ(questions().size(), 1);
+    EXPECT_EQ(questions()[0], "Let op|a\n\rb\n\r\n\rd\n\re");
     EXPECT_TRUE(view.sent.empty());
     editor.AfdrukkenClick();
-    EXPECT_EQ(view.questions.value(1), "Print|p\n\r\n\r\n\r\n\r");
+    EXPECT_EQ(questions().value(1), "Print|p\n\r\n\r\n\r\n\r");
     EXPECT_EQ(view.prints, 0);
 
-    view.answerYes = true;
+    dialogs.answerMessage(Dialogs::Button::Yes);
+    dialogs.answerMessage(Dialogs::Button::Yes);
     editor.Sollwertenzenden1Click();
     editor.AfdrukkenClick();
     EXPECT_EQ(view.sent.size(), 1u);
@@ -222,10 +220,10 @@ TEST_F(SetpointEditorTest, SendingAndPrintingUnloadedValuesAskFirst) {
 
     // Once the values came from somewhere, no more questions (sending: the
     // transfer test below).
-    view.questions.clear();
+    dialogs.clear();
     state.tables.replaceSetpoints({}, SetpointSource::File);
     editor.AfdrukkenClick();
-    EXPECT_TRUE(view.questions.isEmpty());
+    EXPECT_TRUE(questions().isEmpty());
     EXPECT_EQ(view.prints, 2);
 }
 
@@ -280,7 +278,7 @@ TEST_F(SetpointTransferTest, ReceiveFillsTheTableAndSendWritesTheEditedOne) {
 
     editor.enter(1, 7, QStringLiteral("-12,5"), editor.cellText(1, 7));
     editor.Sollwertenzenden1Click();
-    EXPECT_TRUE(view.questions.isEmpty());
+    EXPECT_TRUE(questions().isEmpty());
     EXPECT_EQ(unit->setpoint(7), -1250);
     EXPECT_EQ(unit->setpoint(8), 7993);
 }
@@ -294,24 +292,24 @@ TEST_F(SetpointTransferTest, AStoppedSendSaysHowFarAndOffersTheTableAgain) {
     const auto sendOnTheLine = view.send;
     bus->setFaults(0, {.noAnswer = true});
     editor.Sollwertenzenden1Click();
-    ASSERT_EQ(view.questions.size(), 1);
-    EXPECT_TRUE(view.questions[0].contains(
+    ASSERT_EQ(questions().size(), 1);
+    EXPECT_TRUE(questions()[0].contains(
         "Stopped at S01: the unit confirmed 0 of 48 values.\n\rThe unit may now hold part of "
         "the new values"))
-        << view.questions[0].toStdString();
+        << questions()[0].toStdString();
     EXPECT_EQ(view.sent.size(), 1u);
     EXPECT_EQ(state.tables.setpoints(), table);
     EXPECT_TRUE(state.tables.setpointsModified);
 
     // The line is back before the user says Yes: the same table goes out again.
-    view.answerYes = true;
+    dialogs.answerMessage(Dialogs::Button::Yes);
     view.send = [&](const ParamTables::Setpoints& v) {
         if (view.sent.size() == 3) bus->setFaults(0, {});
         return sendOnTheLine(v);
     };
     editor.Sollwertenzenden1Click();
     EXPECT_EQ(view.sent.size(), 3u);
-    EXPECT_EQ(view.questions.size(), 2);
+    EXPECT_EQ(questions().size(), 2);
     EXPECT_EQ(view.sent[2], table);
     EXPECT_EQ(unit->setpoint(7), -1250);
 }
@@ -322,11 +320,11 @@ TEST_F(SetpointTransferTest, ARefusedSetpointIsNamedAndTheCursorGoesToIt) {
     editor.Sollwertenontvangen1Click();
     bus->setFaults(0, {.refuseWrites = true});
     for (bool yes : {false, true}) {
-        view.questions.clear();
-        view.answerYes = yes;
+        dialogs.clear();
+        if (yes) dialogs.answerMessage(Dialogs::Button::Yes);
         editor.Sollwertenzenden1Click();
-        ASSERT_EQ(view.questions.size(), 1);
-        const QString& q = view.questions[0];
+        ASSERT_EQ(questions().size(), 1);
+        const QString q = questions()[0];
         EXPECT_TRUE(q.contains("The unit refused S01: 9,93 (limits -99999,99 … 999999,99)."))
             << q.toStdString();
         EXPECT_TRUE(q.endsWith("Go to S01 in the editor to correct it?"));
@@ -343,12 +341,12 @@ TEST_F(SetpointTransferTest, SetpointsOutsideTheRangeAreListedFirst) {
     state.tables.setSetpoint(30, 100000000);
     state.tables.setSetpoint(2, -10000000);
     editor.Sollwertenzenden1Click();
-    ASSERT_EQ(view.questions.size(), 1);
-    EXPECT_EQ(view.questions[0].section(QLatin1Char('|'), 1).split("\n\r").mid(1),
+    ASSERT_EQ(questions().size(), 1);
+    EXPECT_EQ(questions()[0].section(QLatin1Char('|'), 1).split("\n\r").mid(1),
               QStringList({"S02: -100000,00 (limits -99999,99 … 999999,99)",
                            "S30: 1000000,00 (limits -99999,99 … 999999,99)", "Send anyway?"}));
     EXPECT_TRUE(view.sent.empty());
-    view.answerYes = true;
+    dialogs.answerMessage(Dialogs::Button::Yes);
     editor.Sollwertenzenden1Click();
     EXPECT_EQ(view.sent.size(), 1u);
     EXPECT_EQ(unit->setpoint(30), 100000000);

@@ -86,18 +86,11 @@ class BackupRestoreTest : public ::testing::Test {
     const QDate today{2026, 12, 6};
 };
 
-TEST(BackupNames, ProposalAndFilters) {
+TEST(BackupNames, Proposal) {
     EXPECT_EQ(BackupRestore::proposedFileName("MX52", 7, QDate(2026, 12, 6)),
               "MX52_unit07_2026-12-06.bak");
     EXPECT_EQ(BackupRestore::proposedFileName("M/5:", 0, QDate(2027, 1, 2)),
               "M_5__unit00_2027-01-02.bak");
-    const std::pair<const char*, const char*> filters[] = {
-        {"ASCII Parameterbestand (*.bak)|*.bak", "ASCII Parameterbestand (*.bak)"},
-        {"Backup|*.bak|Alles|*.*", "Backup (*.bak);;Alles (*.*)"},
-        {"*.bak", "*.bak"},
-    };
-    for (const auto& [in, out] : filters)
-        EXPECT_EQ(BackupRestore::dialogFilter(in), out) << in;
 }
 
 TEST_F(BackupRestoreTest, BackupFilesTheUnitAndLeavesTheProgramTablesAlone) {

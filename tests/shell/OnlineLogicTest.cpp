@@ -12,6 +12,7 @@
 #include "shell/Terminal.h"
 #include "shell/UnitSelection.h"
 #include "sim/SimDriver.h"
+#include "ui/ScriptedDialogs.h"
 
 #include <gtest/gtest.h>
 
@@ -33,7 +34,6 @@ struct RecordingView : LiveMonitorView, UnitSelectionView, TerminalView {
     std::map<MonitorButton, QString> captions;
     bool online = false;
     QString selectCaption;
-    QStringList warnings, errors;
     std::array<bool, 5> inputs{}; // K0, inputs 1 … 4
     std::array<bool, 4> outputs{};
     int unitNo = 7;
@@ -56,8 +56,6 @@ struct RecordingView : LiveMonitorView, UnitSelectionView, TerminalView {
     }
     int unitNumber() const override { return unitNo; }
     bool deviceSearchActive() const override { return false; }
-    void warn(const QString&, const QString& t) override { warnings << t; }
-    void showError(const QString& t) override { errors << t; }
     QString terminalLine() const override { return terminal; }
     void setTerminalLine(const QString& t) override { terminal = t; }
     void selectTerminalLine() override {}
@@ -89,6 +87,13 @@ class OnlineLogicTest : public ::testing::Test {
     }
 
     QStringList sent() { return hostLines.all(); }
+    // The texts of the warnings the main window showed.
+    QStringList warnings() const {
+        QStringList out;
+        for (const auto& a : dialogs.asked(ScriptedDialogs::Kind::Message))
+            if (a.icon == Dialogs::Icon::Warning) out << a.text;
+        return out;
+    }
     void open() {
         selection.CmdSelectUnitClick();
         ASSERT_TRUE(port.Active());
@@ -107,8 +112,9 @@ class OnlineLogicTest : public ::testing::Test {
     ProgramState state{QString()};
     LanguageTexts texts;
     RecordingView view;
+    ScriptedDialogs dialogs;
     TZRComm port;
-    UnitSelection selection{state, port, texts, view};
+    UnitSelection selection{state, port, texts, view, dialogs};
     LiveMonitor monitor{state, port, texts, view, selection};
     Terminal terminal{port, texts, view, selection};
 };
@@ -289,10 +295,10 @@ TEST_F(OnlineLogicTest, OnlyUnitsOfOtherTypesAreWarnedAbout) {
     for (const auto& r : rows) {
         SCOPED_TRACE(std::string(r.type) + (r.language ? " with language" : ""));
         state.language = r.language ? texts : LanguageTexts{};
-        view.warnings.clear();
+        dialogs.clear();
         bus->withUnit(1, [&](SimUnit& u) { u.typeText = r.type; });
         open();
-        EXPECT_EQ(view.warnings, r.warned ? QStringList{"This is not an MX52"} : QStringList{});
+        EXPECT_EQ(warnings(), r.warned ? QStringList{"This is not an MX52"} : QStringList{});
         selection.CmdSelectUnitClick();
     }
 }
@@ -367,7 +373,7 @@ TEST_F(OnlineLogicTest, AnOverlongIdentificationNamesNoType) {
     EXPECT_EQ(view.status[3], "????");
     EXPECT_EQ(view.status[4], "????");
     EXPECT_TRUE(state.unit.DeviceType.isEmpty());
-    EXPECT_TRUE(view.warnings.isEmpty());
+    EXPECT_TRUE(warnings().isEmpty());
 }
 
 // The analog output is polled in the unit it is set up for (parameter 388),

@@ -215,6 +215,24 @@ TEST_F(QuestionDefaultsTest, EnterAnswersNoToEveryQuestionThatWouldChangeAUnitOr
     }
 }
 
+namespace {
+
+// Runs `answer` on the real box that `ask` opens, and gives what ask returned.
+template <typename Ask> auto answerBox(const std::function<void(QMessageBox&)>& answer, Ask&& ask) {
+    QTimer poll;
+    poll.setInterval(1);
+    QObject::connect(&poll, &QTimer::timeout, [&] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        if (!box) return;
+        poll.stop();
+        answer(*box);
+    });
+    poll.start();
+    return ask();
+}
+
+} // namespace
+
 // The real box: Enter presses the named default, Escape the least harmful
 // button, whatever Qt would pick by itself (Yes, the first accepting one).
 TEST(QtDialogsTest, EnterPressesTheDefaultAndEscapeTheLeastHarmful) {
@@ -233,17 +251,59 @@ TEST(QtDialogsTest, EnterPressesTheDefaultAndEscapeTheLeastHarmful) {
     };
     for (const auto& r : rows) {
         SCOPED_TRACE(int(r.expected));
-        QTimer poll;
-        poll.setInterval(1);
-        QObject::connect(&poll, &QTimer::timeout, [&] {
-            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
-            if (!box) return;
-            poll.stop();
-            QTest::keyClick(box, r.key);
-        });
-        poll.start();
-        EXPECT_EQ(dialogs.messageBox(nullptr, Dialogs::Icon::Warning, QStringLiteral("Let op"),
-                                     QStringLiteral("Overschrijven?"), r.buttons, r.defaultButton),
-                  r.expected);
+        const Button pressed =
+            answerBox([&](QMessageBox& box) { QTest::keyClick(&box, r.key); },
+                      [&] {
+                          return dialogs.messageBox(
+                              nullptr, Dialogs::Icon::Warning, QStringLiteral("Let op"),
+                              QStringLiteral("Overschrijven?"), r.buttons, r.defaultButton);
+                      });
+        EXPECT_EQ(pressed, r.expected);
+    }
+}
+
+// What the real box shows: the icon and exactly the buttons asked for, on the
+// window that asked, the lines as lines.
+TEST(QtDialogsTest, TheBoxShowsWhatWasAskedOnItsWindow) {
+    QtDialogs dialogs;
+    QWidget window;
+    const struct {
+        Dialogs::Icon icon;
+        Dialogs::Buttons buttons;
+        QMessageBox::Icon shownIcon;
+        QMessageBox::StandardButtons shownButtons;
+    } rows[] = {
+        {Dialogs::Icon::Critical, Button::Ok, QMessageBox::Critical, QMessageBox::Ok},
+        {Dialogs::Icon::Information, Button::Ok, QMessageBox::Information, QMessageBox::Ok},
+        {Dialogs::Icon::NoIcon, Button::Ok, QMessageBox::NoIcon, QMessageBox::Ok},
+        {Dialogs::Icon::Warning, Button::Yes | Button::No | Button::Cancel, QMessageBox::Warning,
+         QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel},
+        {Dialogs::Icon::Warning, Button::Yes | Button::No, QMessageBox::Warning,
+         QMessageBox::Yes | QMessageBox::No},
+    };
+    for (const auto& r : rows) {
+        SCOPED_TRACE(int(r.shownIcon));
+        QMessageBox::Icon icon = QMessageBox::NoIcon;
+        QMessageBox::StandardButtons buttons;
+        QWidget* owner = nullptr;
+        QString text, caption;
+        answerBox(
+            [&](QMessageBox& box) {
+                icon = box.icon();
+                buttons = box.standardButtons();
+                owner = box.parentWidget();
+                text = box.text();
+                caption = box.windowTitle();
+                QTest::keyClick(&box, Qt::Key_Escape);
+            },
+            [&] {
+                return dialogs.messageBox(&window, r.icon, QStringLiteral("Fout"),
+                                          QStringLiteral("a\n\rb"), r.buttons, Button::Ok);
+            });
+        EXPECT_EQ(icon, r.shownIcon);
+        EXPECT_EQ(buttons, r.shownButtons);
+        EXPECT_EQ(owner, &window);
+        EXPECT_EQ(text, "a\nb");
+        EXPECT_EQ(caption, "Fout");
     }
 }

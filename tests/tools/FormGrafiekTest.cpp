@@ -103,7 +103,7 @@ TEST_F(FormGrafiekTest, RunDrawsTheCurveAndIsKeptAsCsvAndPngOrSaysWhyNot) {
     form.CmdExportCsvClick();
     const auto boxes = dialogs.asked(ScriptedDialogs::Kind::Message);
     ASSERT_EQ(boxes.size(), 1u);
-    EXPECT_EQ(boxes[0].icon, QMessageBox::Critical);
+    EXPECT_EQ(boxes[0].icon, Dialogs::Icon::Critical);
     EXPECT_TRUE(boxes[0].text.contains("run.csv"));
     EXPECT_FALSE(QFile::exists(dir.filePath("missing/run.csv")));
 }
@@ -197,7 +197,7 @@ TEST_F(FormGrafiekTest, AnExportThatCannotBeWrittenSaysWhyInTheUsersLanguage) {
 
     const auto boxes = dialogs.asked(ScriptedDialogs::Kind::Message);
     ASSERT_EQ(boxes.size(), 1u);
-    EXPECT_EQ(boxes[0].icon, QMessageBox::Critical);
+    EXPECT_EQ(boxes[0].icon, Dialogs::Icon::Critical);
     const QStringList lines = boxes[0].text.split("\n\r");
     ASSERT_EQ(lines.size(), 2) << boxes[0].text.toStdString();
     EXPECT_EQ(lines[0], "Het bestand is niet opgeslagen.");
