@@ -11,12 +11,14 @@
 #include "params/model/ParamTables.h"
 #include "params/model/ParameterSearch.h"
 #include "params/model/TableTransfer.h"
+#include "ui/TextKeys.h"
 
 #include <QString>
 
 #include <array>
 #include <functional>
 #include <optional>
+#include <span>
 #include <vector>
 
 namespace kqm52 {
@@ -131,10 +133,10 @@ class EditParamLogic {
     static QString dialogFilter(const QString& filter);
 
   private:
-    QString text(const char* key) const;
+    QString text(TextIn<"EditParam"> key) const;
     QString fileFilter() const;
     void wholeTableChanged();
-    bool askBeforeUnloadedValues(const char* section, const char* const* keys, int count);
+    bool askBeforeUnloadedValues(TextId caption, std::span<const TextId> lines);
     // Values outside their limits: listed, and sent only when the user says so.
     bool askBeforeOutOfLimits(const ParamTables::Parameters& values);
     // After "er 7": names the refused value and offers to open it.

@@ -8,6 +8,8 @@
 
 #include "params/EditParamLogic.h"
 
+#include "ui/TextKeys.h"
+
 #include <QDialog>
 
 #include <array>
@@ -78,7 +80,7 @@ class TFormEditParam : public QDialog, private EditParamView {
     void showGrid();
     void showStatus();
     void updateItems();
-    QString text(const char* key, const char* def) const;
+    QString text(TextIn<"EditParam"> key) const;
 
     void showError(const QString& caption, const QString& text) override;
     void showInformation(const QString& caption, const QString& text) override;

@@ -14,6 +14,7 @@
 // the unit refused a value, which it would refuse again.
 
 #include "params/model/BackupFile.h"
+#include "ui/TextKeys.h"
 
 #include <QDate>
 #include <QString>
@@ -48,7 +49,7 @@ class BackupRestore {
     static QString dialogFilter(const QString& languageFilter);
 
   private:
-    QString text(const char* key, const char* def = "") const;
+    QString text(TextIn<"BackupRestore"> key) const;
     void refuse(const QString& languageText, const QString& detail);
 
     ProgramState& state_;

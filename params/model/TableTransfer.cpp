@@ -18,8 +18,11 @@ QByteArray inBuffer(const QByteArray& reply) {
 
 QString SendReport::stopText(const QString& stopNote, const QString& computeNote) const {
     if (complete()) return {};
-    if (confirmed < total) return QString(stopNote).arg(firstUnconfirmed).arg(confirmed).arg(total);
-    return QString(computeNote).arg(total);
+    if (confirmed < total)
+        return stopNote.isEmpty()
+                   ? QString()
+                   : QString(stopNote).arg(firstUnconfirmed).arg(confirmed).arg(total);
+    return computeNote.isEmpty() ? QString() : QString(computeNote).arg(total);
 }
 
 std::optional<qint32> TableTransfer::replyValue(const QByteArray& reply) {
