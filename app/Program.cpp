@@ -71,18 +71,16 @@ Program::Program(const StartOptions& options, const QString& programDir) : state
             return std::make_unique<SimDriver>(bus);
         });
 #endif
-    if (options.demo) {
-        // For this run only: the stored port map is written back untouched.
+    if (options.demo) // for this run only: the stored port map is written back untouched
         state_.portMap.setOverride(QString::fromLatin1(PortMap::SimDevice));
-#ifndef KQM52_WITH_SIM
-        demoProblem_ =
-            QStringLiteral("This build has no simulated bus; --demo cannot open a port.");
-#endif
-    }
 
     // The main window first: its creation reads the settings and texts the
     // others rely on, and it must not touch them.
     formMain_ = std::make_unique<TFormMain>(state_, dialogs_, options);
+#ifndef KQM52_WITH_SIM
+    // Said once the main window has loaded the language.
+    if (options.demo) demoProblem_ = state_.language.text(TextId{"Main", "MsgDemoNoSim"});
+#endif
     // The secondary windows, each owned by the main window, are made when
     // they are first needed: a start pays only for the main window.  Those
     // not part of this build stay empty; their menu items stay disabled.

@@ -1,5 +1,7 @@
 #include "app/SingleInstance.h"
 
+#include "model/LanguageTexts.h"
+
 #include <QDeadlineTimer>
 #include <QDir>
 #include <QLocalSocket>
@@ -29,6 +31,20 @@ SingleInstance::~SingleInstance() {
     server_.close();
 }
 
+QString SingleInstance::errorString(const LanguageTexts& language) const {
+    switch (problem_) {
+    case Problem::None:
+        break;
+    case Problem::NoListen:
+        return language.text(TextId{"Main", "MsgInstanceNoListen"}).arg(socketPath(), reason_);
+    case Problem::NoLock:
+        return language.text(TextId{"Main", "MsgInstanceNoLock"}).arg(lockPath());
+    case Problem::Silent:
+        return language.text(TextId{"Main", "MsgInstanceSilent"});
+    }
+    return {};
+}
+
 QString SingleInstance::lockPath() const {
     return QDir(directory_).filePath(name_ + QStringLiteral(".lock"));
 }
@@ -47,7 +63,8 @@ SingleInstance::Outcome SingleInstance::start(std::chrono::milliseconds answerTi
         QLocalServer::removeServer(socketPath());
         server_.setSocketOptions(QLocalServer::UserAccessOption);
         if (!server_.listen(socketPath())) {
-            error_ = tr("Cannot listen on %1: %2").arg(socketPath(), server_.errorString());
+            problem_ = Problem::NoListen;
+            reason_ = server_.errorString();
             lock_.reset();
             return Outcome::Failed;
         }
@@ -55,7 +72,7 @@ SingleInstance::Outcome SingleInstance::start(std::chrono::milliseconds answerTi
         return Outcome::First;
     }
     if (lock->error() != QLockFile::LockFailedError) {
-        error_ = tr("Cannot create the lock file %1.").arg(lockPath());
+        problem_ = Problem::NoLock;
         return Outcome::Failed;
     }
 
@@ -77,7 +94,7 @@ SingleInstance::Outcome SingleInstance::start(std::chrono::milliseconds answerTi
         }
         QThread::msleep(50);
     }
-    error_ = tr("Another copy of the program is running but does not answer.");
+    problem_ = Problem::Silent;
     return Outcome::OtherSilent;
 }
 

@@ -20,6 +20,8 @@ class QWidget;
 
 namespace kqm52 {
 
+class LanguageTexts;
+
 class SingleInstance : public QObject {
     Q_OBJECT
   public:
@@ -37,7 +39,9 @@ class SingleInstance : public QObject {
     ~SingleInstance() override;
 
     Outcome start(std::chrono::milliseconds answerTimeout = std::chrono::seconds(5));
-    QString errorString() const { return error_; }
+    // Why start() did not give First, in the words of language: the
+    // built-in ones while no language file is loaded.
+    QString errorString(const LanguageTexts& language) const;
     QString lockPath() const;
     QString socketPath() const;
 
@@ -53,7 +57,9 @@ class SingleInstance : public QObject {
 
     QString directory_;
     QString name_;
-    QString error_;
+    enum class Problem { None, NoListen, NoLock, Silent };
+    Problem problem_ = Problem::None;
+    QString reason_; // the system's, for NoListen
     std::unique_ptr<QLockFile> lock_;
     QLocalServer server_;
 };

@@ -2,6 +2,8 @@
 
 #include "app/Program.h"
 #include "app/SingleInstance.h"
+#include "model/LanguageTexts.h"
+#include "model/ProgramState.h"
 #include "shell/FormMain.h"
 #include "ui/StartOptions.h"
 
@@ -18,20 +20,19 @@ int main(int argc, char** argv) {
     const StartOptions options = StartOptions::parse(QApplication::arguments().mid(1));
 
     SingleInstance instance;
-    switch (instance.start()) {
+    const SingleInstance::Outcome outcome = instance.start();
+    switch (outcome) {
     case SingleInstance::Outcome::First:
+    case SingleInstance::Outcome::Failed: // better a second copy than no program at all
         break;
     case SingleInstance::Outcome::OtherRaised:
         return 0;
     case SingleInstance::Outcome::OtherSilent:
         // Running beside it would have two copies writing one settings file.
-        std::fprintf(stderr, "kqm52: %s\n", qPrintable(instance.errorString()));
+        // No file is read before this copy knows it may run, so the words are
+        // the built-in ones.
+        std::fprintf(stderr, "kqm52: %s\n", qPrintable(instance.errorString(LanguageTexts())));
         return 1;
-    case SingleInstance::Outcome::Failed:
-        // Better a second copy than no program at all.
-        std::fprintf(stderr, "kqm52: %s Starting without the single-copy check.\n",
-                     qPrintable(instance.errorString()));
-        break;
     }
 
     QApplication::setApplicationDisplayName(TFormMain::applicationTitle());
@@ -40,6 +41,10 @@ int main(int argc, char** argv) {
 
     Program program(options,
                     QDir(QApplication::applicationDirPath()).absolutePath() + QLatin1Char('/'));
+    const LanguageTexts& language = program.state().language;
+    if (outcome == SingleInstance::Outcome::Failed)
+        std::fprintf(stderr, "kqm52: %s %s\n", qPrintable(instance.errorString(language)),
+                     qPrintable(language.text(TextId{"Main", "MsgInstanceUnchecked"})));
     if (!program.demoProblem().isEmpty())
         std::fprintf(stderr, "kqm52: %s\n", qPrintable(program.demoProblem()));
 

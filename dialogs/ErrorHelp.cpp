@@ -2,7 +2,9 @@
 
 #include "dialogs/RtfReader.h"
 #include "inifile/RegularFile.h"
+#include "model/LanguageTexts.h"
 
+#include <QDir>
 #include <QFileInfo>
 #include <QFont>
 #include <QTextCursor>
@@ -15,8 +17,32 @@ QString ErrorHelp::fileName(int languageNo) {
     return QStringLiteral("ErrorHelp%1.rtf").arg(languageNo);
 }
 
-QString ErrorHelp::Outcome::report() const {
-    return errorKind + QStringLiteral(" error raised, with message : ") + message;
+QString ErrorHelp::Outcome::report(const LanguageTexts& language) const {
+    QString words;
+    if (errorKind == QLatin1String("EFOpenError")) {
+        words = language.text(TextId{"HelpErrorNummers", "MsgNotOpened"});
+    } else if (errorKind == QLatin1String("EReadError")) {
+        words = language.text(TextId{"HelpErrorNummers", "MsgNotRead"});
+    } else {
+        switch (rtf.kind) {
+        case RtfFailure::TooLarge:
+            words = language.text(TextId{"HelpErrorNummers", "MsgTooLarge"}).arg(rtf.bound);
+            break;
+        case RtfFailure::TooDeep:
+            words = language.text(TextId{"HelpErrorNummers", "MsgTooDeep"}).arg(rtf.bound);
+            break;
+        case RtfFailure::None:
+        case RtfFailure::NotRtf:
+            words = language.text(TextId{"HelpErrorNummers", "MsgNotRtf"});
+            break;
+        }
+    }
+    // Message lines are joined by LF CR.
+    const QString lineBreak = QStringLiteral("\n\r");
+    QString text = errorKind + QStringLiteral(" error raised, with message : ") + words +
+                   lineBreak + QDir::toNativeSeparators(path);
+    if (!reason.isEmpty()) text += lineBreak + reason;
+    return text;
 }
 
 void ErrorHelp::addNote(QTextDocument& document, const QString& note) {
@@ -45,29 +71,25 @@ ErrorHelp::Outcome ErrorHelp::load(const QString& programDir, int languageNo,
         document.clear();
         return outcome;
     }
-    auto fail = [&](const char* kind, const QString& message) {
+    auto fail = [&](const char* kind, const QString& reason) {
         document.clear();
         outcome.kind = Outcome::Failed;
         outcome.errorKind = QLatin1String(kind);
-        outcome.message = message;
+        outcome.reason = reason;
         return outcome;
     };
     // A pipe or a device in the file's place is not opened: it could hold
     // the window for good.
     if (const QString why = notARegularFile(outcome.path); !why.isEmpty())
-        return fail("EFOpenError",
-                    QStringLiteral("Cannot open file \"%1\": %2.").arg(outcome.path, why));
+        return fail("EFOpenError", why);
     // Read no more than the reader would accept: a huge file is refused, not loaded.
     const RtfLimits limits;
     QString reason;
     const std::optional<QByteArray> bytes =
         readRegularFile(outcome.path, limits.maxInputBytes, &reason);
-    if (!bytes)
-        return fail("EReadError",
-                    QStringLiteral("Cannot read file \"%1\". %2").arg(outcome.path, reason));
-    QString error;
-    if (!RtfReader::read(*bytes, document, &error, limits, &outcome.cut))
-        return fail("EParserError", QStringLiteral("\"%1\": %2").arg(outcome.path, error));
+    if (!bytes) return fail("EReadError", reason);
+    if (!RtfReader::read(*bytes, document, nullptr, limits, &outcome.cut, &outcome.rtf))
+        return fail("EParserError", {});
     if (outcome.cut && !cutNote.isEmpty()) addNote(document, cutNote);
     outcome.kind = Outcome::Loaded;
     return outcome;

@@ -3,11 +3,15 @@
 // ErrorHelp: which help file explains the device's error numbers in the
 // user's language, and reading it into a document.
 
+#include "dialogs/RtfReader.h"
+
 #include <QString>
 
 class QTextDocument;
 
 namespace kqm52 {
+
+class LanguageTexts;
 
 class ErrorHelp {
   public:
@@ -22,10 +26,12 @@ class ErrorHelp {
         enum Kind { Loaded, NoFile, Failed } kind = NoFile;
         QString path;      // the file chosen (empty: none for this language)
         QString errorKind; // Failed: the name of the kind of error
-        QString message;   // Failed: what went wrong
+        QString reason;    // Failed: the system's reason, when it gave one
+        RtfFailure rtf;    // Failed as "EParserError": why the reader refused it
         bool cut = false;  // Loaded: the file was longer than the viewer shows
-        // The text the user is shown when the file could not be read.
-        QString report() const;
+        // The text the user is shown when the file could not be read: the
+        // kind, the language's words, the file and the system's reason.
+        QString report(const LanguageTexts& language) const;
     };
 
     // Reads the language's help file from programDir (ending in a separator)

@@ -26,12 +26,7 @@ QUrl webAddress() {
 
 QString versionLine(const LanguageTexts& language) {
     // The label also when no language is loaded: a bare number says nothing.
-    const QString label =
-        language.LanguageLoaded()
-            ? language.text(QStringLiteral("About"), QStringLiteral("SoftwareVersie"),
-                            QStringLiteral("Software versie:"))
-            : QStringLiteral("Software versie:");
-    return label + u' ' + QLatin1String(ProgramVersion);
+    return language.text(TextId{"About", "SoftwareVersie"}) + u' ' + QLatin1String(ProgramVersion);
 }
 
 QString buildLine() {
@@ -147,10 +142,8 @@ TFormAbout::TFormAbout(const LanguageTexts& language, QWidget* parent)
 
 void TFormAbout::FormActivate() {
     if (language_.LanguageLoaded()) {
-        setWindowTitle(language_.text(QStringLiteral("About"), QStringLiteral("Caption"),
-                                      QStringLiteral("Info")));
-        LabelHandelsmerk->setText(language_.text(
-            QStringLiteral("About"), QStringLiteral("Handelsmerk"), QStringLiteral("Handelsmerk")));
+        setWindowTitle(language_.text(TextId{"About", "Caption"}));
+        LabelHandelsmerk->setText(language_.text(TextId{"About", "Handelsmerk"}));
     }
     LabelSoftwareVersie->setText(AboutBox::versionLine(language_));
 }

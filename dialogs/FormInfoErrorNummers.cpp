@@ -38,9 +38,7 @@ void TFormInfoErrorNummers::FormActivate() {
     p.setColor(QPalette::Text, Qt::black);
     RichEdit1->setPalette(p);
     if (state_.language.LanguageLoaded())
-        setWindowTitle(state_.language.text(QStringLiteral("HelpErrorNummers"),
-                                            QStringLiteral("Caption"),
-                                            QStringLiteral("Error nummers")));
+        setWindowTitle(state_.language.text(TextId{"HelpErrorNummers", "Caption"}));
 
     const QString name = ErrorHelp::fileName(state_.settings.LanguageNo);
     const QString path = name.isEmpty() ? QString() : state_.settings.ProgramDir + name;
@@ -56,8 +54,9 @@ void TFormInfoErrorNummers::FormActivate() {
     shownPath_ = path.isNull() ? QStringLiteral("") : path;
     shownModified_ = modified;
     if (outcome.kind == ErrorHelp::Outcome::Failed)
-        dialogs_.messageBox(this, Dialogs::Icon::NoIcon, windowTitle(), outcome.report(),
-                            Dialogs::Button::Ok, Dialogs::Button::Ok);
+        dialogs_.messageBox(this, Dialogs::Icon::NoIcon, windowTitle(),
+                            outcome.report(state_.language), Dialogs::Button::Ok,
+                            Dialogs::Button::Ok);
 }
 
 void TFormInfoErrorNummers::showEvent(QShowEvent* event) {

@@ -9,7 +9,7 @@
 namespace kqm52 {
 
 namespace {
-const QString Section = QStringLiteral("Opties");
+using Text = TextIn<"Opties">;
 const QStringList BuiltInItems{QStringLiteral("NE"), QStringLiteral("EN"), QStringLiteral("D")};
 } // namespace
 
@@ -18,17 +18,13 @@ LanguageChoice::LanguageChoice(ProgramState& state, std::function<void()> applyT
 
 LanguageChoice::View LanguageChoice::FormActivate() {
     const LanguageTexts& l = state_.language;
-    // Without a language file text() gives the defaults, which are also
-    // what the window was designed with.
     View v;
-    v.caption = l.text(Section, QStringLiteral("Caption"), QStringLiteral("Instellingem"));
-    v.tabCaption = l.text(Section, QStringLiteral("RegAlgemeen"), QStringLiteral("Algemeen"));
-    v.label = l.text(Section, QStringLiteral("TaalLabel"), QStringLiteral("Error"));
-    v.ok = l.text(Section, QStringLiteral("CmdOK"), QStringLiteral("OK"));
-    v.cancel = l.text(Section, QStringLiteral("CmdCancel"), QStringLiteral("Cancel"));
-    v.items = l.LanguageLoaded() ? ListText::read(l.text(Section, QStringLiteral("TaalItems"),
-                                                         ListText::write(BuiltInItems)))
-                                 : BuiltInItems;
+    v.caption = l.text(Text{"Caption"});
+    v.tabCaption = l.text(Text{"RegAlgemeen"});
+    v.label = l.text(Text{"TaalLabel"});
+    v.ok = l.text(Text{"CmdOK"});
+    v.cancel = l.text(Text{"CmdCancel"});
+    v.items = l.LanguageLoaded() ? ListText::read(l.text(Text{"TaalItems"})) : BuiltInItems;
     // A short list in a language file must not make a language unreachable.
     v.items = v.items.mid(0, LanguageCount);
     while (v.items.size() < LanguageCount)
@@ -54,7 +50,7 @@ LanguageChoice::Outcome LanguageChoice::CmdOKClick(int selected) {
             const LanguageTexts& l = state_.language;
             Outcome o;
             o.accepted = false;
-            o.caption = l.text(Section, QStringLiteral("Caption"), QStringLiteral("Instellingem"));
+            o.caption = l.text(Text{"Caption"});
             if (problem.kind == ReadProblem::Kind::TooLarge)
                 o.problem = l.text(TextId{"Main", "MsgBestandTeGroot"})
                                 .arg(problem.path)

@@ -101,7 +101,7 @@ class Parser {
     Parser(QByteArrayView in, QTextDocument& document, const RtfReader::Limits& limits)
         : in_(in), cursor_(&document), limits_(limits) {}
 
-    bool run(QString* error);
+    bool run(QString* error, RtfFailure* failure);
     bool cut() const { return cut_; }
 
   private:
@@ -160,14 +160,17 @@ class Parser {
     QString fontName_;
 };
 
-bool Parser::run(QString* error) {
-    auto fail = [error](const QString& why) {
+bool Parser::run(QString* error, RtfFailure* failure) {
+    auto fail = [error, failure](const QString& why, RtfFailure::Kind kind = RtfFailure::NotRtf,
+                                 qint64 bound = 0) {
         if (error) *error = why;
+        if (failure) *failure = {kind, bound};
         return false;
     };
     if (in_.size() > limits_.maxInputBytes)
         return fail(
-            QStringLiteral("The document is larger than %1 bytes.").arg(limits_.maxInputBytes));
+            QStringLiteral("The document is larger than %1 bytes.").arg(limits_.maxInputBytes),
+            RtfFailure::TooLarge, limits_.maxInputBytes);
     // Only blanks may come before the opening brace.
     while (!atEnd() && (peek() == ' ' || peek() == '\r' || peek() == '\n' || peek() == '\t'))
         ++pos_;
@@ -182,7 +185,8 @@ bool Parser::run(QString* error) {
             if (int(stack_.size()) >= limits_.maxDepth) {
                 cursor_.endEditBlock();
                 return fail(QStringLiteral("The document nests groups more than %1 deep.")
-                                .arg(limits_.maxDepth));
+                                .arg(limits_.maxDepth),
+                            RtfFailure::TooDeep, limits_.maxDepth);
             }
             stack_.push_back(state_);
             fallbackLeft_ = 0;
@@ -513,13 +517,14 @@ void Parser::colorTableText(char c) {
 } // namespace
 
 bool RtfReader::read(QByteArrayView rtf, QTextDocument& document, QString* error,
-                     const Limits& limits, bool* cut) {
+                     const Limits& limits, bool* cut, RtfFailure* failure) {
+    if (failure) *failure = {};
     const bool undo = document.isUndoRedoEnabled();
     // The viewer is read-only; an undo history would only double the memory.
     document.setUndoRedoEnabled(false);
     document.clear();
     Parser parser(rtf, document, limits);
-    const bool ok = parser.run(error);
+    const bool ok = parser.run(error, failure);
     if (!ok) document.clear();
     if (cut) *cut = ok && parser.cut();
     document.setUndoRedoEnabled(undo);

@@ -45,16 +45,24 @@ struct RtfLimits {
     int maxFormatRuns = 2048; // stretches of text in one format
 };
 
+// Why a document was not read, for a window to word in the user's language.
+struct RtfFailure {
+    enum Kind { None, TooLarge, NotRtf, TooDeep } kind = None;
+    qint64 bound = 0; // TooLarge: the most bytes read; TooDeep: the deepest nesting
+};
+
 class RtfReader {
   public:
     using Limits = RtfLimits;
 
     // Replaces the content of document with rtf.  Returns true when it was
-    // read; on false, error says why in words for the user and the document
-    // is left empty.  cut, when given, tells whether the document holds less
-    // than the file because of the bounds.
+    // read; on false, error says why in English (for logs and tools),
+    // failure says why as a kind, and the document is left empty.  cut, when
+    // given, tells whether the document holds less than the file because of
+    // the bounds.
     static bool read(QByteArrayView rtf, QTextDocument& document, QString* error = nullptr,
-                     const Limits& limits = Limits(), bool* cut = nullptr);
+                     const Limits& limits = Limits(), bool* cut = nullptr,
+                     RtfFailure* failure = nullptr);
 };
 
 } // namespace kqm52

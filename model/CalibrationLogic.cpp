@@ -67,12 +67,7 @@ Reply parseReply(const QByteArray& reply) {
 
 using namespace calibration;
 
-namespace {
-
-const QString TimeoutText = QStringLiteral("Timeout!");
-const QString CommErrorText = QStringLiteral("Communicatie error");
-
-} // namespace
+namespace {} // namespace
 
 CalibrationLogic::CalibrationLogic(TZRComm& port, const LanguageTexts& texts, CalibrationView& view)
     : port_(port), texts_(texts), view_(view) {
@@ -256,7 +251,7 @@ void CalibrationLogic::showReply(const Reply& reply) {
 }
 
 void CalibrationLogic::showUnreadable(const Reply& reply) {
-    controls_.panel1 = QStringLiteral("Geen getal: %1").arg(reply.text);
+    controls_.panel1 = texts_.text(TextId{"Calibratie", "MsgGeenGetal"}).arg(reply.text);
     controls_.panel1Red = true;
     changed();
 }
@@ -428,17 +423,22 @@ bool CalibrationLogic::RQ500KalibratieCommResult(const QByteArray& bytes, const 
     return true;
 }
 
+QString CalibrationLogic::commErrorText() const {
+    return texts_.text(TextId{"Calibratie", "MsgCommunicatieError"});
+}
+
 QString CalibrationLogic::linkErrorText(const TCommError& error) const {
-    if (error.Code == CommCode::Timeout) return TimeoutText;
+    if (error.Code == CommCode::Timeout) return texts_.text(TextId{"Calibratie", "MsgTimeout"});
     // Opened from an offline main window nothing can be read: say so,
     // rather than leave an empty panel over empty spin edits.
-    if (error.Code == CommCode::PortClosed) return QStringLiteral("Poort gesloten");
+    if (error.Code == CommCode::PortClosed)
+        return texts_.text(TextId{"Calibratie", "MsgPoortGesloten"});
     // An unplugged converter: the system's words say so, a bare
     // "Communicatie error" does not.
     if (error.Code == CommCode::DriverFailed && error.SystemError != 0)
-        return CommErrorText + QStringLiteral(": ") +
+        return commErrorText() + QStringLiteral(": ") +
                QString::fromStdString(systemErrorText(error.SystemError));
-    if (error.SystemError != 0 || error.LineErrors != 0) return CommErrorText;
+    if (error.SystemError != 0 || error.LineErrors != 0) return commErrorText();
     return {};
 }
 
@@ -464,7 +464,7 @@ void CalibrationLogic::readingError(Reading reading, const TCommError& error) {
     // a reading already switched off stops nothing.
     if (error.ok() || reading_ != reading) return;
     const QString text = linkErrorText(error);
-    showLinkError(text.isEmpty() ? CommErrorText : text);
+    showLinkError(text.isEmpty() ? commErrorText() : text);
 }
 
 // ---------------------------------------------------------------------------

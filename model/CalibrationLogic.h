@@ -167,6 +167,7 @@ class CalibrationLogic {
     void showTooLong(const calibration::Reply& reply);
     void showNotAsked(const QString& request, const calibration::Reply& reply);
     void showLinkError(const QString& text);
+    QString commErrorText() const;
     QString linkErrorText(const TCommError& error) const;
     void switchReading(Reading reading);
     void readingError(Reading reading, const TCommError& error);

@@ -38,11 +38,6 @@ void LanguageTexts::loadFromText(const QString& text) {
     loadedPath_.clear();
 }
 
-QString LanguageTexts::text(const QString& section, const QString& key, const QString& def) const {
-    if (!loaded_) return def;
-    return ini_.readString(section, key, def);
-}
-
 QString LanguageTexts::problemText(const ReadProblem& problem) const {
     constexpr qint64 MB = 1024 * 1024;
     return text(TextId{"Main", "MsgBestandTeGroot"})

@@ -31,21 +31,11 @@ class LanguageTexts {
     // The file the current texts came from (empty until one is loaded).
     QString loadedPath() const { return loadedPath_; }
 
-    // The value of the key when the loaded file has it, else def.  An empty
-    // value is a text too: it yields "", not def.  Windows ask only when
-    // LanguageLoaded() is true; without a file this always gives def.
-    QString text(const QString& section, const QString& key, const QString& def = {}) const;
-
-    // The lookup of state-dependent texts (button captions that change with
-    // a state, message lines): the file's text when a language is loaded,
-    // else empty.
-    QString textOrEmpty(const QString& section, const QString& key, const QString& def) const {
-        return loaded_ ? text(section, key, def) : QString();
-    }
-
-    // A text of the table by the lookup rule: the file's text (the built-in
-    // one for a missing key) once a language is loaded; before that, empty,
-    // or the built-in text for the texts that must never go blank.
+    // A text of the table (model/TextKeys.h), the one way a window gets one:
+    // the file's text once a language is loaded, the built-in one standing
+    // in for a missing key (an empty value is a text too: it yields "").
+    // Before a file is loaded, empty, or the built-in text for the texts that
+    // must never go blank.
     QString text(TextId id) const;
 
     const IniFile& LanguageIni() const { return ini_; }

@@ -15,8 +15,11 @@ using Seq = RequestSequence;
 
 QString SendReport::stopText(const QString& stopNote, const QString& computeNote) const {
     if (complete()) return {};
-    if (confirmed < total) return QString(stopNote).arg(firstUnconfirmed).arg(confirmed).arg(total);
-    return QString(computeNote).arg(total);
+    if (confirmed < total)
+        return stopNote.isEmpty()
+                   ? QString()
+                   : QString(stopNote).arg(firstUnconfirmed).arg(confirmed).arg(total);
+    return computeNote.isEmpty() ? QString() : QString(computeNote).arg(total);
 }
 
 TableTransfer::TableTransfer(TZRComm& port, Direction direction)

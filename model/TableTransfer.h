@@ -116,14 +116,6 @@ class TableTransfer : public QObject {
     static constexpr int SendTextCount = 12;
     // Shown while the unit recomputes; not a language text.
     static QString computingText() { return QStringLiteral("Bereken parameters"); }
-    // Built-in texts of the stop note; setStopTexts() puts the language's.
-    static QString defaultStopNote() {
-        return QStringLiteral("Stopped at %1: the unit confirmed %2 of %3 values.");
-    }
-    static QString defaultComputeNote() {
-        return QStringLiteral("All %1 values were written, but the unit has not confirmed "
-                              "recomputing its parameters (\"bp\").");
-    }
 
     TableTransfer(TZRComm& port, Direction direction);
     ~TableTransfer() override;
@@ -135,6 +127,8 @@ class TableTransfer : public QObject {
     // The panel texts from the language file ("PanelTekst0" …), empty when
     // none is loaded; missing ones count as empty.
     void setTexts(const QStringList& texts) { texts_ = texts; }
+    // The words of the stop note (SendReport::stopText), from the window's
+    // language; none until they are set.
     void setStopTexts(const QString& stopNote, const QString& computeNote) {
         stopNote_ = stopNote;
         computeNote_ = computeNote;
@@ -187,8 +181,8 @@ class TableTransfer : public QObject {
     TZRComm& port_;
     Mode mode_ = Mode::Parameters;
     QStringList texts_;
-    QString stopNote_ = defaultStopNote();
-    QString computeNote_ = defaultComputeNote();
+    QString stopNote_;
+    QString computeNote_;
     bool closedWithOK_ = false;
     bool computeAnswered_ = false;
     int parameterItems_ = 0;

@@ -4,13 +4,10 @@
 
 namespace kqm52 {
 
-const TextKey* findTextKey(QAnyStringView section, QAnyStringView key) {
-    for (const TextKey& entry : kTextTable) {
-        if (QAnyStringView::compare(section, QLatin1String(entry.section), Qt::CaseInsensitive) ==
-                0 &&
-            QAnyStringView::compare(key, QLatin1String(entry.key), Qt::CaseInsensitive) == 0)
-            return &entry;
-    }
+const TextId* textAmong(std::span<const TextId> ids, QAnyStringView key) {
+    for (const TextId& id : ids)
+        if (QAnyStringView::compare(key, QLatin1String(id->key), Qt::CaseInsensitive) == 0)
+            return &id;
     return nullptr;
 }
 

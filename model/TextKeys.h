@@ -6,9 +6,10 @@
 //
 // A window puts the texts with controls on itself through applyTexts()
 // (ui/ApplyTexts.h) and reads the others (state captions, messages) through
-// LanguageTexts::text(TextId{"Section", "Key"}), which refuses to build for a
-// section or key that is not in this table.  The data test (tests/data) holds
-// the three language files and data/tools/make_data.py against it.
+// LanguageTexts::text() with a TextId{"Section", "Key"}, a TextIn<"Section">
+// key or an index of a TextSeries (PanelTekst0, PanelTekst1, ...): each
+// refuses to build for a section, key or index that is not in this table.  The data test
+// (tests/data) holds the three language files and data/tools/make_data.py against it.
 //
 // Adding a window: add a block of rows here, in the order the window reads
 // them, with the objectName of each control in the fourth column; add the
@@ -22,8 +23,10 @@
 
 #include <QAnyStringView>
 
+#include <array>
 #include <span>
 #include <string_view>
+#include <utility>
 
 namespace kqm52 {
 
@@ -160,6 +163,20 @@ inline constexpr TextKey kTextTable[] = {
      "", TextKind::KeepsDefault},
     {"Main", "MsgBackupNoMarks", "The file does not carry the marks of a backup file.", "",
      TextKind::KeepsDefault},
+    // Ours: the check that only one copy runs.  A copy that gives up says so
+    // before any language file is read, in these built-in words; one that
+    // goes on without the check says so once its language is loaded.
+    // "%1" the socket, "%2" the system's reason.
+    {"Main", "MsgInstanceNoListen", "Cannot listen on %1: %2", "", TextKind::KeepsDefault},
+    // "%1" the lock file
+    {"Main", "MsgInstanceNoLock", "Cannot create the lock file %1.", "", TextKind::KeepsDefault},
+    {"Main", "MsgInstanceSilent", "Another copy of the program is running but does not answer.",
+     "", TextKind::KeepsDefault},
+    {"Main", "MsgInstanceUnchecked", "Starting without the single-copy check.", "",
+     TextKind::KeepsDefault},
+    // Ours: --demo asked of a build without the simulated units.
+    {"Main", "MsgDemoNoSim", "This build has no simulated bus; --demo cannot open a port.", "",
+     TextKind::KeepsDefault},
 
     // Backup and restore.
     {"BackupRestore", "SaveCaption", ""},
@@ -194,20 +211,35 @@ inline constexpr TextKey kTextTable[] = {
     // About box and error number list.
     {"About", "Caption", "Info"},
     {"About", "Handelsmerk", "Handelsmerk"},
-    {"About", "SoftwareVersie", "Software versie:"}, // followed by " " and the version
+    // Followed by " " and the version; also without a file: a bare number says nothing.
+    {"About", "SoftwareVersie", "Software versie:", "", TextKind::KeepsDefault},
     {"HelpErrorNummers", "Caption", "Error nummers"},
     // Ours: shown above a help file that was too long to show whole.
+    // Ours: why the help file could not be shown; the file follows, then
+    // the system's reason where there is one.
+    {"HelpErrorNummers", "MsgNotOpened", "The help file cannot be opened:", "",
+     TextKind::KeepsDefault},
+    {"HelpErrorNummers", "MsgNotRead", "The help file cannot be read:", "", TextKind::KeepsDefault},
+    {"HelpErrorNummers", "MsgNotRtf", "The help file is not a rich-text (RTF) document:", "",
+     TextKind::KeepsDefault},
+    // "%1" the most the viewer reads
+    {"HelpErrorNummers", "MsgTooLarge", "The help file is larger than %1 bytes:", "",
+     TextKind::KeepsDefault},
+    // "%1" the most the viewer follows
+    {"HelpErrorNummers", "MsgTooDeep", "The help file nests groups more than %1 deep:", "",
+     TextKind::KeepsDefault},
     {"HelpErrorNummers", "MsgAfgekort", "This help file is longer than the window can show; it "
                                         "is shown only in part.", "", TextKind::KeepsDefault},
 
-    // Options dialog.
-    {"Opties", "Caption", "Instellingem"},
-    {"Opties", "RegAlgemeen", "Algemeen"},
-    {"Opties", "TaalLabel", "Error"},
+    // Options dialog; without a file it shows these built-in texts, which
+    // are also what the window was designed with.
+    {"Opties", "Caption", "Instellingem", "", TextKind::KeepsDefault},
+    {"Opties", "RegAlgemeen", "Algemeen", "", TextKind::KeepsDefault},
+    {"Opties", "TaalLabel", "Error", "", TextKind::KeepsDefault},
     // index = language number
     {"Opties", "TaalItems", "\"NE\",\"EN\",\"D\"", "", TextKind::ItemList, 3},
-    {"Opties", "CmdOK", "OK"},
-    {"Opties", "CmdCancel", "Cancel"},
+    {"Opties", "CmdOK", "OK", "", TextKind::KeepsDefault},
+    {"Opties", "CmdCancel", "Cancel", "", TextKind::KeepsDefault},
     // Ours: a language whose file cannot be read; the file's path follows the
     // first line, the second closes the message.
     {"Opties", "MsgLanguageMissing", "This language file was not found:", "",
@@ -359,11 +391,11 @@ inline constexpr TextKey kTextTable[] = {
     {"EditParam", "ZendMsg_6", ""},
     {"EditParam", "Msg_ParGezondenEnNietGeladen", ""},
 
-    // Receive window.
-    {"LeesParSoll", "CaptionMode0", "Lees Param"},
-    {"LeesParSoll", "CaptionMode1", "Lees Sollw"},
-    {"LeesParSoll", "CaptionMode2", "Lees Param en sollw"},
-    {"LeesParSoll", "CaptionMode3", "Lees Apparaat"},
+    // Receive window; its caption says what it does, with or without a file.
+    {"LeesParSoll", "CaptionMode0", "Lees Param", "", TextKind::KeepsDefault},
+    {"LeesParSoll", "CaptionMode1", "Lees Sollw", "", TextKind::KeepsDefault},
+    {"LeesParSoll", "CaptionMode2", "Lees Param en sollw", "", TextKind::KeepsDefault},
+    {"LeesParSoll", "CaptionMode3", "Lees Apparaat", "", TextKind::KeepsDefault},
     {"LeesParSoll", "CmdOK", "OK", "CmdOK"},
     {"LeesParSoll", "CmdAgain", "Again", "CmdAgain"},
     {"LeesParSoll", "CmdCancel", "Cancel", "CmdCancel"},
@@ -376,11 +408,11 @@ inline constexpr TextKey kTextTable[] = {
     {"LeesParSoll", "PanelTekst6", "tekst 6"}, // parameters and setpoints complete
     {"LeesParSoll", "PanelTekst7", "tekst 7"}, // bad reply, + " " + reply + "   P[nnn]"
 
-    // Send window.
-    {"SchrijfParSoll", "CaptionMode0", "Schrijf Param"},
-    {"SchrijfParSoll", "CaptionMode1", "Schrijf Sollw"},
-    {"SchrijfParSoll", "CaptionMode2", "Schrijf Param en sollw"},
-    {"SchrijfParSoll", "CaptionMode3", "Schrijf Apparaat"},
+    // Send window; its caption says what it does, with or without a file.
+    {"SchrijfParSoll", "CaptionMode0", "Schrijf Param", "", TextKind::KeepsDefault},
+    {"SchrijfParSoll", "CaptionMode1", "Schrijf Sollw", "", TextKind::KeepsDefault},
+    {"SchrijfParSoll", "CaptionMode2", "Schrijf Param en sollw", "", TextKind::KeepsDefault},
+    {"SchrijfParSoll", "CaptionMode3", "Schrijf Apparaat", "", TextKind::KeepsDefault},
     {"SchrijfParSoll", "CmdOK", "OK", "CmdOK"},
     {"SchrijfParSoll", "CmdAgain", "Again", "CmdAgain"},
     {"SchrijfParSoll", "CmdCancel", "Cancel", "CmdCancel"},
@@ -537,41 +569,49 @@ inline constexpr TextKey kTextTable[] = {
     {"EditSollwert", "ZendMsg_40", ""},
     {"EditSollwert", "ZendMsg_50", ""},
 
-    // Cam display.
-    {"DisplayNokken", "Caption", "Display nokken"},
+    // Cam display; the row labels are set by the window itself.
+    {"DisplayNokken", "Caption", "Display nokken", "FormDisplayNokken"},
     {"DisplayNokken", "RijTekst", "Uitg"}, // row label: RijTekst + "-" + output number
-    {"DisplayNokken", "LabelNokNo", "Nok"},
-    {"DisplayNokken", "LabelFuncte", "Functie"},
-    {"DisplayNokken", "LabelBron", "Bron"},
-    {"DisplayNokken", "LabelAanvang", "Aanvang"},
-    {"DisplayNokken", "LabelEinde", "Einde"},
-    {"DisplayNokken", "LAbelHysteresis", "Hysteresis"},
-    {"DisplayNokken", "LabelVervroeging", "Vervroeging"},
+    {"DisplayNokken", "LabelNokNo", "Nok", "LabelNokNummer"},
+    {"DisplayNokken", "LabelFuncte", "Functie", "LabelFunctie"},
+    {"DisplayNokken", "LabelBron", "Bron", "LabelBron"},
+    {"DisplayNokken", "LabelAanvang", "Aanvang", "LabelAanvang"},
+    {"DisplayNokken", "LabelEinde", "Einde", "LabelEinde"},
+    {"DisplayNokken", "LAbelHysteresis", "Hysteresis", "LabelHysteresis"},
+    {"DisplayNokken", "LabelVervroeging", "Vervroeging", "LabelVervroeging"},
 
-    // Log graph.
-    {"Grafiek", "CaptionGrafiek", "Istwerten"},
-    {"Grafiek", "LabelBuffer", "Buffer"},
-    {"Grafiek", "LabelAutoscroll", "Autoscroll"},
-    {"Grafiek", "LabelHulplijnenXas", "Hulplijn"},
-    {"Grafiek", "LabelHulplijnenYas", "Hulplijn"},
-    {"Grafiek", "CmdStartLog", "Start"},
-    {"Grafiek", "CmdStopLog", "Stop"},
-    {"Grafiek", "GroepXas", "X"},
-    {"Grafiek", "GroepYas", "Y"},
-    {"Grafiek", "LabelBron", "Bron"},
+    // Log graph.  Its panel texts keep their built-in words without a
+    // language file, so a started run never shows an empty panel.
+    {"Grafiek", "CaptionGrafiek", "Istwerten", "FormGrafiek"},
+    {"Grafiek", "LabelBuffer", "Buffer", "LabelBuffer"},
+    {"Grafiek", "LabelAutoscroll", "Autoscroll", "CheckBoxAutoScroll"},
+    {"Grafiek", "LabelHulplijnenXas", "Hulplijn", "CheckHulplijnenXas"},
+    {"Grafiek", "LabelHulplijnenYas", "Hulplijn", "CheckHulplijnenYas"},
+    {"Grafiek", "CmdStartLog", "Start", "CmdStartLog"},
+    {"Grafiek", "CmdStopLog", "Stop", "CmdStopLog"},
+    {"Grafiek", "GroepXas", "X", "GroupBox_Xas"},
+    {"Grafiek", "GroepYas", "Y", "GroupBox_Yas"},
+    {"Grafiek", "LabelBron", "Bron", "LabelBron"},
     // Sources by index: r0 .. r5 (position, velocity, analog out U and I,
     // analog in U and I).
-    {"Grafiek", "optiesBron", "", "", TextKind::ItemList, 6},
-    {"Grafiek", "PanelTekst0", "tekst 0"}, // time-out
-    {"Grafiek", "PanelTekst1", "tekst 1"}, // other link error
-    {"Grafiek", "PanelTekst2", "tekst 2"}, // logging started
-    {"Grafiek", "PanelTekst3", "tekst 3"}, // logging stopped
-    {"Grafiek", "PanelTekst4", "tekst 4"}, // buffer full
+    {"Grafiek", "optiesBron", "", "ComboBoxBron", TextKind::ItemList, 6},
+    {"Grafiek", "PanelTekst0", "tekst 0", "", TextKind::KeepsDefault}, // time-out
+    {"Grafiek", "PanelTekst1", "tekst 1", "", TextKind::KeepsDefault}, // other link error
+    {"Grafiek", "PanelTekst2", "tekst 2", "", TextKind::KeepsDefault}, // logging started
+    {"Grafiek", "PanelTekst3", "tekst 3", "", TextKind::KeepsDefault}, // logging stopped
+    {"Grafiek", "PanelTekst4", "tekst 4", "", TextKind::KeepsDefault}, // buffer full
     // Ours: a CSV or PNG export that could not be written; the file and the
     // system's reason follow.
     {"Grafiek", "MsgNotSaved", "The file was not saved.", "", TextKind::KeepsDefault},
 
-    // Calibration.  Its captions are fixed; only its messages are here.
+    // Calibration.  Its captions are fixed; only its messages are here, the
+    // panel's words shown with or without a language file.
+    {"Calibratie", "MsgTimeout", "Timeout!", "", TextKind::KeepsDefault},
+    {"Calibratie", "MsgCommunicatieError", "Communicatie error", "", TextKind::KeepsDefault},
+    // Opened while the port is closed.
+    {"Calibratie", "MsgPoortGesloten", "Poort gesloten", "", TextKind::KeepsDefault},
+    // %1 the reply whose value is not a number.
+    {"Calibratie", "MsgGeenGetal", "Geen getal: %1", "", TextKind::KeepsDefault},
     // %1 the field ("DA Spanning Gain +"), %2 what was typed, %3 and %4 the limits.
     {"Calibratie", "MsgBuitenBereik", "%1: %2 ligt buiten %3 tot %4 en is niet verzonden.", "",
      TextKind::KeepsDefault},
@@ -600,16 +640,33 @@ constexpr std::span<const TextKey> textKeys() {
     return kTextTable;
 }
 
-// The entry for section/key (case-insensitive), or nullptr.
-const TextKey* findTextKey(QAnyStringView section, QAnyStringView key);
-
 namespace detail {
+
+constexpr char lowerTextChar(char c) {
+    return c >= 'A' && c <= 'Z' ? char(c - 'A' + 'a') : c;
+}
 
 constexpr bool sameTextName(std::string_view a, std::string_view b) {
     if (a.size() != b.size()) return false;
-    const auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? char(c - 'A' + 'a') : c; };
     for (std::size_t i = 0; i < a.size(); ++i)
-        if (lower(a[i]) != lower(b[i])) return false;
+        if (lowerTextChar(a[i]) != lowerTextChar(b[i])) return false;
+    return true;
+}
+
+// key is prefix followed by n in decimal ("PanelTekst" and 10: "PanelTekst10").
+constexpr bool isNumberedName(std::string_view key, std::string_view prefix, int n) {
+    if (n < 0 || key.size() <= prefix.size() || !sameTextName(key.substr(0, prefix.size()), prefix))
+        return false;
+    char digits[12] = {};
+    int count = 0;
+    do {
+        digits[count++] = char('0' + n % 10);
+        n /= 10;
+    } while (n > 0);
+    std::string_view rest = key.substr(prefix.size());
+    if (rest.size() != std::size_t(count)) return false;
+    for (int i = 0; i < count; ++i)
+        if (rest[std::size_t(i)] != digits[count - 1 - i]) return false;
     return true;
 }
 
@@ -620,7 +677,23 @@ consteval const TextKey* textKeyAt(std::string_view section, std::string_view ke
     throw "no such section and key in the text table";
 }
 
+consteval const TextKey* numberedKeyAt(std::string_view section, std::string_view prefix, int n) {
+    for (const TextKey& k : kTextTable)
+        if (sameTextName(k.section, section) && isNumberedName(k.key, prefix, n)) return &k;
+    throw "no such numbered text in the text table";
+}
+
 } // namespace detail
+
+// A section or key name as a template argument: TextIn<"Grafiek">.
+template <std::size_t N> struct TextName {
+    char chars[N] = {};
+    consteval TextName(const char (&name)[N]) {
+        for (std::size_t i = 0; i < N; ++i)
+            chars[i] = name[i];
+    }
+    constexpr std::string_view view() const { return {chars, N - 1}; }
+};
 
 // A row of the table named in code; a misspelt section or key does not build.
 class TextId {
@@ -629,9 +702,62 @@ class TextId {
         : key_(detail::textKeyAt(section, key)) {}
     const TextKey& operator*() const { return *key_; }
     const TextKey* operator->() const { return key_; }
+    friend constexpr bool operator==(TextId a, TextId b) { return a.key_ == b.key_; }
 
   private:
+    struct Numbered {};
+    consteval TextId(Numbered, std::string_view section, std::string_view prefix, int n)
+        : key_(detail::numberedKeyAt(section, prefix, n)) {}
+    template <TextName, TextName, int> friend class TextSeries;
+
     const TextKey* key_;
 };
+
+// The keys of one section, for a window that reads many of them:
+//     using Text = TextIn<"EditParam">;   language.text(Text{"OpenCaption"})
+// A key the section lacks does not build.
+template <TextName Section> class TextIn {
+  public:
+    consteval TextIn(const char* key) : id_(Section.view(), key) {}
+    constexpr operator TextId() const { return id_; }
+
+  private:
+    TextId id_;
+};
+
+// A numbered series of keys in one section, Prefix0 .. Prefix(Count-1), as
+// the windows' message panels number their texts:
+//     using PanelTekst = TextSeries<"Grafiek", "PanelTekst", 5>;
+//     language.text(PanelTekst{4})
+// A series builds only when the table holds every one of its keys, and an
+// index is a constant checked against Count: PanelTekst{5} does not build.
+template <TextName Section, TextName Prefix, int Count> class TextSeries {
+  public:
+    static constexpr int count = Count;
+
+    // Naming one text checks the whole series, whichever index is used.
+    consteval TextSeries(int n) : id_((all(), at(n))) {}
+    constexpr operator TextId() const { return id_; }
+
+    // Every key of the series, in order, for a window that hands them on.
+    static constexpr std::array<TextId, Count> all() {
+        return []<std::size_t... I>(std::index_sequence<I...>) {
+            return std::array<TextId, Count>{at(int(I))...};
+        }
+        (std::make_index_sequence<Count>());
+    }
+
+  private:
+    static consteval TextId at(int n) {
+        if (n < 0 || n >= Count) throw "index beyond the text series";
+        return TextId(TextId::Numbered{}, Section.view(), Prefix.view(), n);
+    }
+    TextId id_;
+};
+
+// The one of ids whose key is key (case-insensitive), or nullptr: for a key
+// chosen at run time by a file reader, matched only against texts the table
+// is known to hold.
+const TextId* textAmong(std::span<const TextId> ids, QAnyStringView key);
 
 } // namespace kqm52

@@ -11,7 +11,11 @@ namespace kqm52 {
 
 namespace {
 
-constexpr const char* Section = "EditParam";
+// The file refusals the editor words itself (the reader names one of them).
+constexpr TextId OpenMessages[] = {{"EditParam", "OpenMsg1"},
+                                   {"EditParam", "OpenMsg2"},
+                                   {"EditParam", "OpenMsg3"},
+                                   {"EditParam", "OpenMsg4"}};
 const QString LineJoin = QStringLiteral("\n\r");
 
 } // namespace
@@ -20,10 +24,8 @@ EditParamLogic::EditParamLogic(ProgramState& state, EditParamView& view, Dialogs
                                DialogOwner owner)
     : state_(state), view_(view), dialogs_(dialogs), owner_(owner) {}
 
-QString EditParamLogic::text(const char* key) const {
-    const TextKey* row = findTextKey(QLatin1String(Section), QLatin1String(key));
-    return state_.language.textOrEmpty(QLatin1String(Section), QLatin1String(key),
-                                       row ? QString::fromUtf8(row->def) : QString());
+QString EditParamLogic::text(TextIn<"EditParam"> key) const {
+    return state_.language.text(key);
 }
 
 void EditParamLogic::FormActivate() {
@@ -138,13 +140,9 @@ void EditParamLogic::LaadDefaultparametersClick() {
 }
 
 QString EditParamLogic::fileFilter() const {
-    const TextKey* row = findTextKey(QLatin1String(Section), QLatin1String("OpenFilter"));
-    const QString def = QString::fromUtf8(row->def);
-    QString filter =
-        state_.language.LanguageLoaded()
-            ? state_.language.text(QLatin1String(Section), QLatin1String("OpenFilter"), def)
-            : def;
-    if (filter.isEmpty()) filter = def;
+    constexpr TextId OpenFilter{"EditParam", "OpenFilter"};
+    QString filter = state_.language.text(OpenFilter);
+    if (filter.isEmpty()) filter = QString::fromUtf8(OpenFilter->def);
     return fileDialogFilter(filter);
 }
 
@@ -157,8 +155,9 @@ void EditParamLogic::OpenenClick() {
     if (!read.ok()) {
         const FileProblem& problem = read.problem;
         QString msg;
-        if (state_.language.LanguageLoaded() && !problem.messageKey.isEmpty())
-            msg = state_.language.text(QLatin1String(Section), problem.messageKey) + LineJoin +
+        const TextId* refusal = textAmong(OpenMessages, problem.messageKey);
+        if (state_.language.LanguageLoaded() && refusal)
+            msg = state_.language.text(*refusal) + LineJoin +
                   fileProblemDetail(state_.language, problem);
         else // without a language file too, the user is not left guessing
             msg = state_.language.text(TextId{"EditParam", "MsgNotRead"}) + LineJoin +
@@ -182,25 +181,23 @@ void EditParamLogic::OpslaanAlsClick() {
         dialogs_.error(owner_, text("Msg_ErrorCaption"), text("MsgNotSaved") + LineJoin + problem);
 }
 
-bool EditParamLogic::askBeforeUnloadedValues(const char* section, const char* const* keys,
-                                             int count) {
+bool EditParamLogic::askBeforeUnloadedValues(TextId caption, std::span<const TextId> lines) {
     if (state_.tables.parameterSource != ParameterSource::Nothing) return true;
     if (!state_.language.LanguageLoaded()) return false;
-    const LanguageTexts& t = state_.language;
-    const QString caption =
-        t.text(QLatin1String(section), QStringLiteral("Msg_waarschuwingCaption"));
-    QStringList lines;
-    for (int i = 0; i < count; ++i)
-        lines << t.text(QLatin1String(section), QLatin1String(keys[i]));
-    view_.setCaption(caption);
-    return dialogs_.confirm(owner_, caption, lines.join(LineJoin));
+    const QString captionText = state_.language.text(caption);
+    QStringList question;
+    for (const TextId& line : lines)
+        question << state_.language.text(line);
+    view_.setCaption(captionText);
+    return dialogs_.confirm(owner_, captionText, question.join(LineJoin));
 }
 
 void EditParamLogic::ParametersZendenClick() {
     if (!hooks.sendParameters) return;
-    static constexpr const char* keys[] = {"ZendMsg_1", "ZendMsg_2", "ZendMsg_3",
-                                           "ZendMsg_4", "ZendMsg_5", "ZendMsg_6"};
-    if (!askBeforeUnloadedValues(Section, keys, 6)) return;
+    static constexpr TextId lines[] = {{"EditParam", "ZendMsg_1"}, {"EditParam", "ZendMsg_2"},
+                                       {"EditParam", "ZendMsg_3"}, {"EditParam", "ZendMsg_4"},
+                                       {"EditParam", "ZendMsg_5"}, {"EditParam", "ZendMsg_6"}};
+    if (!askBeforeUnloadedValues(TextId{"EditParam", "Msg_waarschuwingCaption"}, lines)) return;
     if (!askBeforeOutOfLimits(state_.tables.parameters())) return;
     for (;;) {
         const SendReport report = hooks.sendParameters(state_.tables.parameters());
@@ -261,9 +258,10 @@ void EditParamLogic::openParameter(int p) {
 
 void EditParamLogic::AfdrukkenClick() {
     if (!hooks.print) return;
-    static constexpr const char* keys[] = {"AfdrukMsg_1", "AfdrukMsg_2", "AfdrukMsg_3",
-                                           "AfdrukMsg_4", "AfdrukMsg_5", "AfdrukMsg_6"};
-    if (!askBeforeUnloadedValues("Afdrukken", keys, 6)) return;
+    static constexpr TextId lines[] = {{"Afdrukken", "AfdrukMsg_1"}, {"Afdrukken", "AfdrukMsg_2"},
+                                       {"Afdrukken", "AfdrukMsg_3"}, {"Afdrukken", "AfdrukMsg_4"},
+                                       {"Afdrukken", "AfdrukMsg_5"}, {"Afdrukken", "AfdrukMsg_6"}};
+    if (!askBeforeUnloadedValues(TextId{"Afdrukken", "Msg_waarschuwingCaption"}, lines)) return;
     hooks.print();
 }
 

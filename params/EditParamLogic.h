@@ -11,6 +11,7 @@
 #include "model/ParamTables.h"
 #include "model/ParameterSearch.h"
 #include "model/TableTransfer.h"
+#include "model/TextKeys.h"
 #include "ui/Dialogs.h"
 
 #include <QString>
@@ -18,6 +19,7 @@
 #include <array>
 #include <functional>
 #include <optional>
+#include <span>
 #include <vector>
 
 namespace kqm52 {
@@ -123,10 +125,10 @@ class EditParamLogic {
     static QString wrapText(const QString& text, int width);
 
   private:
-    QString text(const char* key) const;
+    QString text(TextIn<"EditParam"> key) const;
     QString fileFilter() const;
     void wholeTableChanged();
-    bool askBeforeUnloadedValues(const char* section, const char* const* keys, int count);
+    bool askBeforeUnloadedValues(TextId caption, std::span<const TextId> lines);
     // Values outside their limits: listed, and sent only when the user says so.
     bool askBeforeOutOfLimits(const ParamTables::Parameters& values);
     // After "er 7": names the refused value and offers to open it.

@@ -5,7 +5,7 @@
 namespace kqm52 {
 
 TFormAfdrukkenPar::TFormAfdrukkenPar(ProgramState& state, Dialogs& dialogs, QWidget* parent)
-    : PrintHeaderForm(state, dialogs, "FormAfdrukkenPar", "CaptionPar",
+    : PrintHeaderForm(state, dialogs, "FormAfdrukkenPar", TextId{"Afdrukken", "CaptionPar"},
                       QStringLiteral("Afdrukken param"), parent) {}
 
 void TFormAfdrukkenPar::PrintParameters(PageTarget& target) {

@@ -210,20 +210,17 @@ void TFormEditParam::buildMenus() {
     addAction(Zoeken1);
 }
 
-QString TFormEditParam::text(const char* key, const char* def) const {
-    return state_.language.text(QStringLiteral("EditParam"), QLatin1String(key),
-                                QString::fromUtf8(def));
+QString TFormEditParam::text(TextIn<"EditParam"> key) const {
+    return state_.language.text(key);
 }
 
 void TFormEditParam::applyLanguage() {
     if (!state_.language.LanguageLoaded()) return;
     applyTexts(*this, state_.language, u"EditParam");
-    for (int c = 0; c < EditParamLogic::Columns; ++c) {
-        const QByteArray key = "KolomTekst" + QByteArray::number(c);
-        const QByteArray def = "tekst " + QByteArray::number(c);
-        StringGrid1->horizontalHeaderItem(c)->setText(text(key.constData(), def.constData()));
-    }
-    EditZoeken->setPlaceholderText(text("ZoekTekst", ""));
+    constexpr auto headers = TextSeries<"EditParam", "KolomTekst", EditParamLogic::Columns>::all();
+    for (int c = 0; c < EditParamLogic::Columns; ++c)
+        StringGrid1->horizontalHeaderItem(c)->setText(state_.language.text(headers[c]));
+    EditZoeken->setPlaceholderText(text("ZoekTekst"));
 }
 
 void TFormEditParam::showEvent(QShowEvent* event) {
@@ -383,9 +380,9 @@ void TFormEditParam::EditZoekenChange() {
         item->setToolTip(QStringLiteral("%1  %2").arg(h.position, h.name));
     }
     if (!hits_.empty()) ListZoeken->setCurrentRow(0);
-    LabelZoeken->setText(EditZoeken->text().trimmed().isEmpty() || !hits_.empty()
-                             ? QString()
-                             : text("ZoekGeenTreffers", "-"));
+    LabelZoeken->setText(EditZoeken->text().trimmed().isEmpty() || !hits_.empty() ? QString()
+                         : state_.language.LanguageLoaded() ? text("ZoekGeenTreffers")
+                                                            : QStringLiteral("-"));
 }
 
 void TFormEditParam::ZoekenKies() {

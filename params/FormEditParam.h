@@ -8,6 +8,8 @@
 
 #include "params/EditParamLogic.h"
 
+#include "model/TextKeys.h"
+
 #include <QDialog>
 
 #include <array>
@@ -78,7 +80,7 @@ class TFormEditParam : public QDialog, private EditParamView {
     void showGrid();
     void showStatus();
     void updateItems();
-    QString text(const char* key, const char* def) const;
+    QString text(TextIn<"EditParam"> key) const;
 
     void setCaption(const QString& caption) override;
     void followSelection() override;

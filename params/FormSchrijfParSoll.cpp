@@ -2,10 +2,18 @@
 
 namespace kqm52 {
 
+namespace {
+
+constexpr auto Captions = TextSeries<"SchrijfParSoll", "CaptionMode", 4>::all();
+constexpr auto PanelTexts =
+    TextSeries<"SchrijfParSoll", "PanelTekst", TableTransfer::SendTextCount>::all();
+
+} // namespace
+
 TFormSchrijfParSoll::TFormSchrijfParSoll(TZRComm& port, const LanguageTexts& language,
                                          QWidget* parent)
-    : TransferWindow(port, language, TableTransfer::Direction::Send, "SchrijfParSoll",
-                     TableTransfer::SendTextCount, parent) {
+    : TransferWindow(port, language, TableTransfer::Direction::Send,
+                     {"SchrijfParSoll", Captions, PanelTexts}, parent) {
     setObjectName(QStringLiteral("FormSchrijfParSoll"));
 }
 

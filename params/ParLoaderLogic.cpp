@@ -4,8 +4,15 @@
 #include "link/UnitProtocol.h"
 #include "link/ZRComm.h"
 #include "model/ProgramState.h"
+#include "model/TextKeys.h"
 
 namespace kqm52 {
+
+namespace {
+
+using PanelTekst = TextSeries<"Loader", "PanelTekst", 7>;
+
+} // namespace
 
 ParLoaderLogic::ParLoaderLogic(ProgramState& state, TZRComm& port) : state_(state) {
     RQ500ParLoader.setObjectName(QStringLiteral("RQ500ParLoader"));
@@ -21,11 +28,8 @@ ParLoaderLogic::~ParLoaderLogic() {
     RQ500ParLoader.SetZRComm(nullptr);
 }
 
-QString ParLoaderLogic::panelTekst(int n) const {
-    const QString key = QStringLiteral("PanelTekst%1").arg(n);
-    const TextKey* row = findTextKey(u"Loader", key);
-    return state_.language.textOrEmpty(QStringLiteral("Loader"), key,
-                                       row ? QString::fromUtf8(row->def) : QString());
+QString ParLoaderLogic::text(TextId id) const {
+    return state_.language.text(id);
 }
 
 void ParLoaderLogic::show(const QString& text, bool red) {
@@ -48,22 +52,24 @@ void ParLoaderLogic::RQ500ParLoaderCommResult(const QByteArray& reply) {
     // read like one.  The editor then keeps its warning.
     const unit::Reply r = unit::classifyReply(unit::compute(), reply, ReplyBufferSize);
     if (r.kind != unit::Reply::Kind::ComputeDone && r.kind != unit::Reply::Kind::ComputeFailed) {
-        show(state_.language.text(TextId{"Loader", "MsgOnbruikbaarAntwoord"})
-                 .arg(replyStart(reply, UnusableQuoted)),
-             true);
+        show(
+            text(TextId{"Loader", "MsgOnbruikbaarAntwoord"}).arg(replyStart(reply, UnusableQuoted)),
+            true);
         return;
     }
     state_.tables.parametersSentNotLoaded = false;
     if (r.kind == unit::Reply::Kind::ComputeDone)
-        show(panelTekst(4), false);
+        show(text(PanelTekst{4}), false);
     else
-        show(panelTekst(5) + QLatin1Char(' ') + r.answer + QLatin1Char(' ') + panelTekst(6), true);
+        show(text(PanelTekst{5}) + QLatin1Char(' ') + r.answer + QLatin1Char(' ') +
+                 text(PanelTekst{6}),
+             true);
 }
 
 void ParLoaderLogic::RQ500ParLoaderCommError(const TCommError& error) {
     waiting_ = false;
     // Every failure is shown; a closed port would otherwise leave an empty panel.
-    show(panelTekst(error.Code == CommCode::Timeout ? 0 : 2), true);
+    show(error.Code == CommCode::Timeout ? text(PanelTekst{0}) : text(PanelTekst{2}), true);
 }
 
 } // namespace kqm52

@@ -14,6 +14,7 @@
 namespace kqm52 {
 
 class ProgramState;
+class TextId;
 class TZRComm;
 
 class ParLoaderLogic {
@@ -43,7 +44,7 @@ class ParLoaderLogic {
     void RQ500ParLoaderCommError(const TCommError& error);
 
   private:
-    QString panelTekst(int n) const;
+    QString text(TextId id) const;
     void show(const QString& text, bool red);
 
     ProgramState& state_;

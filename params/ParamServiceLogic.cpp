@@ -5,10 +5,13 @@
 #include "link/ZRComm.h"
 #include "model/ProgramState.h"
 #include "model/TableTransfer.h"
+#include "model/TextKeys.h"
 
 namespace kqm52 {
 
 namespace {
+
+using PanelTekst = TextSeries<"ParamService", "PanelTekst", 11>;
 
 constexpr QChar Backspace(8);
 const QLatin1Char Comma(',');
@@ -103,11 +106,8 @@ ParamServiceLogic::~ParamServiceLogic() {
         c->SetZRComm(nullptr);
 }
 
-QString ParamServiceLogic::panelTekst(int n) const {
-    const QString key = QStringLiteral("PanelTekst%1").arg(n);
-    const TextKey* row = findTextKey(u"ParamService", key);
-    return state_.language.textOrEmpty(QStringLiteral("ParamService"), key,
-                                       row ? QString::fromUtf8(row->def) : QString());
+QString ParamServiceLogic::text(TextId id) const {
+    return state_.language.text(id);
 }
 
 void ParamServiceLogic::show(const QString& text, bool red) {
@@ -157,7 +157,7 @@ bool ParamServiceLogic::TestIngave(const QString& entryText, int itemIndex) {
         // The table may hold a value the list has no label for: nothing is
         // chosen then, and storing "nothing" would be a guess.
         if (itemIndex < 0) {
-            show(panelTekst(2), true);
+            show(text(PanelTekst{2}), true);
             view_.focusEntry();
             return false;
         }
@@ -185,7 +185,7 @@ bool ParamServiceLogic::TestIngave(const QString& entryText, int itemIndex) {
         for (QChar c : t)
             wellFormed = wellFormed && c >= QLatin1Char('0') && c <= QLatin1Char('9');
         if (wellFormed && t.size() > MaxDigits) {
-            show(panelTekst(3), true);
+            show(text(PanelTekst{3}), true);
             view_.focusEntry();
             return false;
         }
@@ -193,7 +193,7 @@ bool ParamServiceLogic::TestIngave(const QString& entryText, int itemIndex) {
         value = qint32(negative ? -magnitude : magnitude);
         const SelectedParameter& record = state_.tables.selected;
         if (!wellFormed || t.isEmpty() || value < record.minimum || value > record.maximum) {
-            show(panelTekst(2), true);
+            show(text(PanelTekst{2}), true);
             view_.focusEntry();
             return false;
         }
@@ -216,14 +216,14 @@ void ParamServiceLogic::send(TRQ500Protocol& component, const QString& request) 
 
 void ParamServiceLogic::CmdZendenClick(const QString& entryText, int itemIndex) {
     if (busy_ || !TestIngave(entryText, itemIndex) || !panelText_.isEmpty()) return;
-    show(panelTekst(1), false);
+    show(text(PanelTekst{1}), false);
     send(RQ500ZendServiceParameter,
          unit::writeParameter(parameter_, state_.tables.parameter(parameter_)));
 }
 
 void ParamServiceLogic::CmdBerParClick() {
     if (busy_) return;
-    show(panelTekst(9), false);
+    show(text(PanelTekst{9}), false);
     send(RQ500ServiceBerPar, unit::compute());
 }
 
@@ -245,13 +245,14 @@ void ParamServiceLogic::RQ500ZendServiceParameterCommResult(const QByteArray& re
     const unit::Reply r =
         unit::classifyReply(RQ500ZendServiceParameter.ASCIIProtocol(), reply, ReplyBufferSize);
     if (r.refused(unit::ValueRefused)) {
-        show(QStringLiteral("(%1) ").arg(unit::refusalText(unit::ValueRefused)) + panelTekst(6),
+        show(QStringLiteral("(%1) ").arg(unit::refusalText(unit::ValueRefused)) +
+                 text(PanelTekst{6}),
              true);
     } else if (r.answers()) {
         state_.tables.parametersSentNotLoaded = true;
-        show(panelTekst(4), false);
+        show(text(PanelTekst{4}), false);
     } else {
-        show(state_.language.text(TextId{"ParamService", "MsgOnbruikbaarAntwoord"})
+        show(text(TextId{"ParamService", "MsgOnbruikbaarAntwoord"})
                  .arg(replyStart(reply, UnusableQuoted)),
              true);
     }
@@ -263,15 +264,17 @@ void ParamServiceLogic::RQ500ServiceBerParCommResult(const QByteArray& reply) {
     // Any answer but "done" is shown as the unit gave it.
     const unit::Reply r = unit::classifyReply(unit::compute(), reply, ReplyBufferSize);
     if (r.kind == unit::Reply::Kind::ComputeDone)
-        show(panelTekst(10), false);
+        show(text(PanelTekst{10}), false);
     else
-        show(panelTekst(8) + QLatin1Char(' ') + r.answer + QLatin1Char(' ') + panelTekst(7), true);
+        show(text(PanelTekst{8}) + QLatin1Char(' ') + r.answer + QLatin1Char(' ') +
+                 text(PanelTekst{7}),
+             true);
     EnableButtons();
 }
 
 void ParamServiceLogic::RQ500ZendServiceParameterCommError(const TCommError& error) {
     // Any failure is shown: a request that silently ends would read as done.
-    show(panelTekst(error.Code == CommCode::Timeout ? 0 : 5), true);
+    show(error.Code == CommCode::Timeout ? text(PanelTekst{0}) : text(PanelTekst{5}), true);
     EnableButtons();
 }
 

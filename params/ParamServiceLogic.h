@@ -15,6 +15,7 @@
 namespace kqm52 {
 
 class ProgramState;
+class TextId;
 class TZRComm;
 
 // How a typed key changes the entry field.
@@ -113,7 +114,7 @@ class ParamServiceLogic {
     void RQ500ZendServiceParameterCommError(const TCommError& error);
 
   private:
-    QString panelTekst(int n) const;
+    QString text(TextId id) const;
     void show(const QString& text, bool red);
     void EnableButtons();
     void send(TRQ500Protocol& component, const QString& request);

@@ -17,10 +17,9 @@
 namespace kqm52 {
 
 TransferWindow::TransferWindow(TZRComm& port, const LanguageTexts& language,
-                               TableTransfer::Direction direction, const char* section,
-                               int textCount, QWidget* parent)
-    : QDialog(parent), language_(language), section_(section), textCount_(textCount),
-      transfer_(port, direction) {
+                               TableTransfer::Direction direction, const Texts& texts,
+                               QWidget* parent)
+    : QDialog(parent), language_(language), texts_(texts), transfer_(port, direction) {
     buildWindow();
     transfer_.onViewChanged = [this](const TransferView& v) { showView(v); };
     transfer_.onClosed = [this](TableTransfer::Result r) { done(int(r)); };
@@ -93,12 +92,6 @@ void TransferWindow::buildWindow() {
     main->setSizeConstraint(QLayout::SetFixedSize);
 }
 
-QString TransferWindow::sectionText(const QString& key) const {
-    const TextKey* entry = findTextKey(QLatin1String(section_), key);
-    return language_.textOrEmpty(QLatin1String(section_), key,
-                                 entry ? QString::fromUtf8(entry->def) : QString());
-}
-
 void TransferWindow::showEvent(QShowEvent* event) {
     QDialog::showEvent(event);
     // Only when the program shows the window, not when the window system
@@ -117,15 +110,13 @@ void TransferWindow::reject() {
 }
 
 void TransferWindow::FormActivate() {
-    const QString captionKey = QStringLiteral("CaptionMode%1").arg(mode());
     // Without a language file the caption still says what the window does.
-    const TextKey* caption = findTextKey(QLatin1String(section_), captionKey);
-    setWindowTitle(language_.LanguageLoaded() ? sectionText(captionKey)
-                                              : QString::fromUtf8(caption ? caption->def : ""));
-    applyTexts(*this, language_, QLatin1String(section_));
+    if (mode() >= 0 && mode() < int(texts_.captions.size()))
+        setWindowTitle(language_.text(texts_.captions[std::size_t(mode())]));
+    applyTexts(*this, language_, QLatin1String(texts_.section));
     QStringList texts;
-    for (int i = 0; i < textCount_; ++i)
-        texts << sectionText(QStringLiteral("PanelTekst%1").arg(i));
+    for (const TextId& id : texts_.panels)
+        texts << language_.text(id);
     transfer_.setTexts(texts);
     if (transfer_.direction() == TableTransfer::Direction::Send)
         transfer_.setStopTexts(language_.text(TextId{"SchrijfParSoll", "StopNote"}),

@@ -11,6 +11,7 @@
 // window never touches the program-wide tables.
 
 #include "model/TableTransfer.h"
+#include "model/TextKeys.h"
 #include "ui/FittedLabel.h"
 
 #include <QDialog>
@@ -59,8 +60,15 @@ class TransferWindow : public QDialog {
     void reject() override;
 
   protected:
+    // The window's section and its texts: the caption of each mode (0..3)
+    // and the panel texts the transfer numbers.
+    struct Texts {
+        const char* section;
+        std::span<const TextId> captions;
+        std::span<const TextId> panels;
+    };
     TransferWindow(TZRComm& port, const LanguageTexts& language, TableTransfer::Direction direction,
-                   const char* section, int textCount, QWidget* parent);
+                   const Texts& texts, QWidget* parent);
     ~TransferWindow() override;
     void showEvent(QShowEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
@@ -69,11 +77,9 @@ class TransferWindow : public QDialog {
     void buildWindow();
     void showView(const TransferView& view);
     void showFastFramingSuspended(bool suspended);
-    QString sectionText(const QString& key) const;
 
     const LanguageTexts& language_;
-    const char* section_;
-    int textCount_;
+    const Texts texts_;
     TableTransfer transfer_;
 
     QGroupBox* GroupBox1 = nullptr;

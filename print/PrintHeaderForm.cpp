@@ -18,9 +18,8 @@ const QString Section = QStringLiteral("Afdrukken");
 } // namespace
 
 PrintHeaderForm::PrintHeaderForm(ProgramState& state, Dialogs& dialogs, const char* objectName,
-                                 const char* captionKey, const QString& builtInCaption,
-                                 QWidget* parent)
-    : QDialog(parent), state_(state), dialogs_(dialogs), captionKey_(captionKey) {
+                                 TextId caption, const QString& builtInCaption, QWidget* parent)
+    : QDialog(parent), state_(state), dialogs_(dialogs), caption_(caption) {
     setObjectName(QLatin1String(objectName));
     buildWindow(builtInCaption);
 }
@@ -64,9 +63,7 @@ void PrintHeaderForm::showEvent(QShowEvent* event) {
 void PrintHeaderForm::FormActivate() {
     const LanguageTexts& language = state_.language;
     if (language.LanguageLoaded()) {
-        const TextKey* caption = findTextKey(Section, QLatin1String(captionKey_));
-        setWindowTitle(language.text(Section, QLatin1String(captionKey_),
-                                     caption ? QString::fromUtf8(caption->def) : QString()));
+        setWindowTitle(language.text(caption_));
         applyTexts(*this, language, Section);
         pageLabel_ = language.text(TextId{"Afdrukken", "TekstPagina"});
         readTexts();

@@ -7,6 +7,7 @@
 // Callers show it modally (exec()); it runs the print dialog and the whole
 // job itself and closes when done or cancelled.
 
+#include "model/TextKeys.h"
 #include "print/PrintPage.h"
 
 #include <QDialog>
@@ -35,8 +36,8 @@ class PrintHeaderForm : public QDialog {
     PageHeaderTexts headerTexts() const;
 
   protected:
-    PrintHeaderForm(ProgramState& state, Dialogs& dialogs, const char* objectName,
-                    const char* captionKey, const QString& builtInCaption, QWidget* parent);
+    PrintHeaderForm(ProgramState& state, Dialogs& dialogs, const char* objectName, TextId caption,
+                    const QString& builtInCaption, QWidget* parent);
     void showEvent(QShowEvent* event) override;
     // The printout itself, on whatever the print dialog chose.
     virtual void print(PageTarget& target, const PageHeaderTexts& header) = 0;
@@ -49,7 +50,7 @@ class PrintHeaderForm : public QDialog {
   private:
     void buildWindow(const QString& caption);
 
-    const char* captionKey_;
+    TextId caption_;
     QString pageLabel_ = QStringLiteral("P");
     QLabel* LabelFirma = nullptr;
     QLabel* LabelType = nullptr;

@@ -6,7 +6,7 @@
 namespace kqm52 {
 
 TFormAfdrukkenSoll::TFormAfdrukkenSoll(ProgramState& state, Dialogs& dialogs, QWidget* parent)
-    : PrintHeaderForm(state, dialogs, "FormAfdrukkenSoll", "CaptionSoll",
+    : PrintHeaderForm(state, dialogs, "FormAfdrukkenSoll", TextId{"Afdrukken", "CaptionSoll"},
                       QStringLiteral("Afdrukken Soll"), parent) {}
 
 void TFormAfdrukkenSoll::readTexts() {

@@ -152,8 +152,12 @@ void SetpointEditor::Openen1Click() {
         // The language's words first, then what exactly was wrong; without
         // a language file the detail alone, so a refusal is never silent.
         QString message;
-        if (l.LanguageLoaded() && !problem->messageKey.isEmpty())
-            message = l.text(QStringLiteral("EditSollwert"), problem->messageKey);
+        static constexpr TextId refusals[] = {{"EditSollwert", "OpenMsg1"},
+                                              {"EditSollwert", "OpenMsg2"},
+                                              {"EditSollwert", "OpenMsg3"},
+                                              {"EditSollwert", "OpenMsg4"}};
+        const TextId* refusal = textAmong(refusals, problem->messageKey);
+        if (l.LanguageLoaded() && refusal) message = l.text(*refusal);
         const QString detail = fileProblemDetail(l, *problem);
         if (!detail.isEmpty()) message = message.isEmpty() ? detail : message + LineBreak + detail;
         dialogs_.error(owner_, caption, message);

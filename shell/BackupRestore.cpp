@@ -14,15 +14,13 @@ namespace kqm52 {
 
 namespace {
 
-constexpr const char* Section = "BackupRestore";
 // Message lines are joined by LF CR.
 const QString LineBreak = QStringLiteral("\n\r");
 
 } // namespace
 
-QString BackupRestore::text(const char* key, const char* def) const {
-    return state_.language.textOrEmpty(QLatin1String(Section), QLatin1String(key),
-                                       QString::fromUtf8(def));
+QString BackupRestore::text(TextIn<"BackupRestore"> key) const {
+    return state_.language.text(key);
 }
 
 QString BackupRestore::proposedFileName(const QString& deviceType, int unitNumber,
@@ -54,7 +52,7 @@ void BackupRestore::Backup1Click(TransferWindows& transfers, int unitNumber, con
     const QString proposed = proposedFileName(state_.unit.DeviceType, unitNumber, today);
     const QString path = dialogs_.saveFileName(
         owner_, text("SaveCaption"), folder.isEmpty() ? proposed : QDir(folder).filePath(proposed),
-        fileDialogFilter(text("OpenFilter", "*.bak")), QStringLiteral("bak"));
+        fileDialogFilter(text("OpenFilter")), QStringLiteral("bak"));
     if (path.isEmpty()) return;
     state_.settings.rememberDialogFolder(path);
 
@@ -67,9 +65,9 @@ void BackupRestore::Backup1Click(TransferWindows& transfers, int unitNumber, con
 }
 
 void BackupRestore::Restore1Click(TransferWindows& transfers, int unitNumber) {
-    const QString path = dialogs_.openFileName(
-        owner_, text("OpenCaption"), state_.settings.DialogPath,
-        fileDialogFilter(text("OpenFilter", "ASCII Parameterbestand (*.bak)|*.bak")));
+    const QString path =
+        dialogs_.openFileName(owner_, text("OpenCaption"), state_.settings.DialogPath,
+                              fileDialogFilter(text("OpenFilter")));
     if (path.isEmpty()) return;
     state_.settings.rememberDialogFolder(path);
 

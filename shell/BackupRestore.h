@@ -14,6 +14,7 @@
 // the unit refused a value, which it would refuse again.
 
 #include "model/BackupFile.h"
+#include "model/TextKeys.h"
 #include "ui/Dialogs.h"
 
 #include <QDate>
@@ -43,7 +44,7 @@ class BackupRestore {
     static QString proposedFileName(const QString& deviceType, int unitNumber, const QDate& date);
 
   private:
-    QString text(const char* key, const char* def = "") const;
+    QString text(TextIn<"BackupRestore"> key) const;
     void refuse(const QString& languageText, const QString& detail);
 
     ProgramState& state_;

@@ -3,6 +3,7 @@
 #include "model/ProgramState.h"
 #include "model/TextKeys.h"
 #include "tools/GraphPainter.h"
+#include "ui/ApplyTexts.h"
 
 #include <QGridLayout>
 #include <QHeaderView>
@@ -17,7 +18,6 @@ namespace kqm52 {
 
 namespace {
 
-const QString Section = QStringLiteral("DisplayNokken");
 constexpr int Columns = cams::CamCount + 1;
 constexpr int Rows = cams::OutputCount + 1;
 
@@ -163,23 +163,11 @@ void TFormDisplayNokken::showEvent(QShowEvent* event) {
 }
 
 void TFormDisplayNokken::FormActivate() {
-    QString prefix;
-    if (state_.language.LanguageLoaded()) {
-        const auto text = [this](const char* key) {
-            const TextKey* entry = findTextKey(Section, QLatin1String(key));
-            return state_.language.text(Section, QLatin1String(key),
-                                        entry ? QString::fromUtf8(entry->def) : QString());
-        };
-        setWindowTitle(text("Caption"));
-        LabelNokNummer->setText(text("LabelNokNo"));
-        LabelFunctie->setText(text("LabelFuncte"));
-        LabelBron->setText(text("LabelBron"));
-        LabelAanvang->setText(text("LabelAanvang"));
-        LabelEinde->setText(text("LabelEinde"));
-        LabelHysteresis->setText(text("LAbelHysteresis"));
-        LabelVervroeging->setText(text("LabelVervroeging"));
-        prefix = text("RijTekst") + QLatin1Char('-');
-    }
+    applyTexts(*this, state_.language, u"DisplayNokken");
+    const QString prefix =
+        state_.language.LanguageLoaded()
+            ? state_.language.text(TextId{"DisplayNokken", "RijTekst"}) + QLatin1Char('-')
+            : QString();
     for (int m = 1; m < Rows; ++m)
         StringGrid1->item(m, 0)->setText(prefix + QString::number(m));
     for (int n = 1; n < Columns; ++n)

@@ -1,11 +1,11 @@
 #include "tools/FormGrafiek.h"
 
-#include "inifile/ListText.h"
 #include "inifile/SaveFile.h"
 #include "link/ZRComm.h"
 #include "model/ProgramState.h"
 #include "model/TextKeys.h"
 #include "tools/GraphPainter.h"
+#include "ui/ApplyTexts.h"
 #include "ui/Dialogs.h"
 #include "ui/WidgetKit.h"
 
@@ -24,8 +24,6 @@
 namespace kqm52 {
 
 namespace {
-
-const QString Section = QStringLiteral("Grafiek");
 
 void select(QListWidget* list, int index) {
     list->setCurrentRow(index >= 0 && index < list->count() ? index : 0);
@@ -155,35 +153,15 @@ void TFormGrafiek::buildWindow() {
     });
 }
 
-QString TFormGrafiek::text(const char* key) const {
-    const TextKey* entry = findTextKey(Section, QLatin1String(key));
-    return state_.language.text(Section, QLatin1String(key),
-                                entry ? QString::fromUtf8(entry->def) : QString());
-}
-
-void TFormGrafiek::applyTexts() {
+void TFormGrafiek::readTexts() {
+    using PanelTekst = TextSeries<"Grafiek", "PanelTekst", 5>;
     GraphLogic::PanelTexts panels;
-    for (int i = 0; i < int(panels.size()); ++i)
-        panels[i] = text(QStringLiteral("PanelTekst%1").arg(i).toLatin1().constData());
+    static_assert(std::tuple_size_v<GraphLogic::PanelTexts> == PanelTekst::count);
+    const auto ids = PanelTekst::all();
+    for (std::size_t i = 0; i < panels.size(); ++i)
+        panels[i] = state_.language.text(ids[i]);
     logic_.setPanelTexts(panels);
-    if (!state_.language.LanguageLoaded()) return;
-    setWindowTitle(text("CaptionGrafiek"));
-    LabelBuffer->setText(text("LabelBuffer"));
-    CheckBoxAutoScroll->setText(text("LabelAutoscroll"));
-    CheckHulplijnenXas->setText(text("LabelHulplijnenXas"));
-    CheckHulplijnenYas->setText(text("LabelHulplijnenYas"));
-    CmdStartLog->setText(text("CmdStartLog"));
-    CmdStopLog->setText(text("CmdStopLog"));
-    GroupBox_Xas->setTitle(text("GroepXas"));
-    GroupBox_Yas->setTitle(text("GroepYas"));
-    LabelBron->setText(text("LabelBron"));
-    // A language file without source names keeps the built-in ones: an
-    // empty list would leave nothing to record.
-    const QStringList sources = ListText::read(text("optiesBron"));
-    if (!sources.isEmpty()) {
-        ComboBoxBron->clear();
-        ComboBoxBron->addItems(sources);
-    }
+    applyTexts(*this, state_.language, u"Grafiek");
 }
 
 void TFormGrafiek::showEvent(QShowEvent* event) {
@@ -193,7 +171,7 @@ void TFormGrafiek::showEvent(QShowEvent* event) {
 
 void TFormGrafiek::FormActivate() {
     updating_ = true;
-    applyTexts();
+    readTexts();
     const GraphSettings& s = state_.settings.graph;
     select(ListBoxX, s.X_Div);
     select(ListBoxY, s.Y_Div);

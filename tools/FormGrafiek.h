@@ -83,8 +83,7 @@ class TFormGrafiek : public QDialog {
 
   private:
     void buildWindow();
-    void applyTexts();
-    QString text(const char* key) const;
+    void readTexts();
     void readChoice();
     void showControls();
     void TekenGrafiek();

@@ -590,6 +590,20 @@ SECTIONS = [
         t("MsgBackupNoMarks", "Het bestand draagt niet de kenmerken van een backupbestand.",
           "The file does not carry the marks of a backup file.",
           "Die Datei trägt nicht die Kennzeichen einer Sicherungsdatei."),
+        # The check that only one copy runs; "%1" the socket or lock file, "%2" the reason.
+        t("MsgInstanceNoListen", "Kan niet luisteren op %1: %2", "Cannot listen on %1: %2",
+          "Kann nicht auf %1 warten: %2"),
+        t("MsgInstanceNoLock", "Kan het vergrendelbestand %1 niet maken.",
+          "Cannot create the lock file %1.", "Kann die Sperrdatei %1 nicht anlegen."),
+        t("MsgInstanceSilent", "Er draait al een ander exemplaar van het programma, maar het "
+          "antwoordt niet.", "Another copy of the program is running but does not answer.",
+          "Ein anderes Exemplar des Programms läuft, antwortet aber nicht."),
+        t("MsgInstanceUnchecked", "Het programma start zonder te controleren of het al draait.",
+          "Starting without the single-copy check.",
+          "Das Programm startet, ohne zu prüfen, ob es schon läuft."),
+        t("MsgDemoNoSim", "Deze versie heeft geen gesimuleerde bus; --demo kan geen poort openen.",
+          "This build has no simulated bus; --demo cannot open a port.",
+          "Diese Version hat keinen simulierten Bus; --demo kann keinen Port öffnen."),
     ]),
     ("BackupRestore", [
         t("SaveCaption", "Backup opslaan als", "Save backup as", "Sicherung speichern unter"),
@@ -641,6 +655,19 @@ SECTIONS = [
     ]),
     ("HelpErrorNummers", [
         t("Caption", "Foutnummers MX52", "MX52 error numbers", "Fehlernummern MX52"),
+        # Why the help file is not shown; the file and the reason follow.
+        t("MsgNotOpened", "Het hulpbestand kan niet worden geopend:",
+          "The help file cannot be opened:", "Die Hilfedatei kann nicht geöffnet werden:"),
+        t("MsgNotRead", "Het hulpbestand kan niet worden gelezen:",
+          "The help file cannot be read:", "Die Hilfedatei kann nicht gelesen werden:"),
+        t("MsgNotRtf", "Het hulpbestand is geen RTF-document:",
+          "The help file is not a rich-text (RTF) document:",
+          "Die Hilfedatei ist kein RTF-Dokument:"),
+        t("MsgTooLarge", "Het hulpbestand is groter dan %1 bytes:",
+          "The help file is larger than %1 bytes:", "Die Hilfedatei ist größer als %1 Bytes:"),
+        t("MsgTooDeep", "Het hulpbestand nest groepen dieper dan %1:",
+          "The help file nests groups more than %1 deep:",
+          "Die Hilfedatei verschachtelt Gruppen tiefer als %1:"),
         t("MsgAfgekort",
           "Dit hulpbestand is langer dan het venster kan tonen; het wordt maar gedeeltelijk getoond.",
           "This help file is longer than the window can show; it is shown only in part.",
@@ -1091,6 +1118,12 @@ SECTIONS = [
           "Die Datei wurde nicht gespeichert."),
     ]),
     ("Calibratie", [
+        # The panel's words after a failed request (the Dutch as the window always had them).
+        t("MsgTimeout", "Timeout!", "Timeout!", "Zeitüberschreitung!"),
+        t("MsgCommunicatieError", "Communicatie error", "Communication error",
+          "Kommunikationsfehler"),
+        t("MsgPoortGesloten", "Poort gesloten", "Port closed", "Port geschlossen"),
+        t("MsgGeenGetal", "Geen getal: %1", "Not a number: %1", "Keine Zahl: %1"),
         t("MsgBuitenBereik", "%1: %2 ligt buiten %3 tot %4 en is niet verzonden.",
           "%1: %2 is outside %3 to %4 and was not sent.",
           "%1: %2 liegt außerhalb von %3 bis %4 und wurde nicht gesendet."),

@@ -107,11 +107,20 @@ TEST(DataFiles, TextFilesAreUtf8WithLfLineEnds) {
 // ---------------------------------------------------------------------------
 // Language files against the table of keys.
 
+// The row of the table for a section and key as a file spells them, or nullptr.
+const TextKey* tableRow(const QString& section, const QString& key) {
+    for (const TextKey& k : textKeys())
+        if (section.compare(QLatin1String(k.section), Qt::CaseInsensitive) == 0 &&
+            key.compare(QLatin1String(k.key), Qt::CaseInsensitive) == 0)
+            return &k;
+    return nullptr;
+}
+
 TEST(LanguageFiles, HoldExactlyTheKeysTheWindowsRead) {
     // Sections and keys are found in any case: the setpoint printout spells the
     // setpoint editor's section "EditSollWert".
-    ASSERT_NE(findTextKey(u"EditSollWert", u"KolomTekst_NO"), nullptr);
-    ASSERT_EQ(findTextKey(u"Main", u"NoSuchKey"), nullptr);
+    ASSERT_NE(tableRow(QStringLiteral("EditSollWert"), QStringLiteral("KolomTekst_NO")), nullptr);
+    ASSERT_EQ(tableRow(QStringLiteral("Main"), QStringLiteral("NoSuchKey")), nullptr);
     std::vector<IniFile> files;
     for (int lang = 0; lang < kLanguages; ++lang) {
         const QString name = perLanguage("Taal%1.ini", lang);
@@ -119,7 +128,7 @@ TEST(LanguageFiles, HoldExactlyTheKeysTheWindowsRead) {
         const IniFile& ini = files.emplace_back(loadIni(name));
         for (const QString& section : ini.sections())
             for (const QString& key : ini.keys(section))
-                EXPECT_NE(findTextKey(section, key), nullptr)
+                EXPECT_NE(tableRow(section, key), nullptr)
                     << s(name) << " [" << s(section) << "] " << s(key) << " is read by no window";
         for (const TextKey& k : textKeys()) {
             const auto where = [&] { return s(name) + " [" + k.section + "] " + k.key; };

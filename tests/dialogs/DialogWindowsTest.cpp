@@ -67,7 +67,7 @@ class Options : public DialogWorld {
         start(0);
         window_ = std::make_unique<TFormOpties>(*state_, dialogs_, [this] {
             // What the main window would put in its Options menu item.
-            applied_ << state_->language.text(u"Main"_qs, u"subOpties"_qs, u"Opties"_qs);
+            applied_ << state_->language.text(TextId{"Main", "subOpties"});
         });
         window_->show();
     }
@@ -114,7 +114,7 @@ TEST_F(Options, OkRenewsTextsAndDefinitionsAndAnotherLanguageSwitchesAtOnce) {
     EXPECT_TRUE(state_->language.loadedPath().endsWith(u"Taal2.ini"_qs));
     EXPECT_EQ(state_->qtTexts.inUse(), u"qtbase_de"_qs);
     ASSERT_EQ(applied_.size(), 2);
-    EXPECT_EQ(applied_[1], state_->language.text(u"Main"_qs, u"subOpties"_qs, {}));
+    EXPECT_EQ(applied_[1], state_->language.text(TextId{"Main", "subOpties"}));
     EXPECT_NE(applied_[1], u"Opties..."_qs);
     EXPECT_TRUE(dialogs_.asked().empty());
     // The next showing speaks German too.

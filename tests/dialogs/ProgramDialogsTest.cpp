@@ -141,7 +141,7 @@ TEST_F(ProgramDialogs, GermanFromTheOptionsRelabelsTheMainWindowAtOnce) {
     EXPECT_EQ(program_->state().settings.LanguageNo, 2);
     EXPECT_NE(ctl<QMenu>(main(), "File1")->title(), englishFileMenu);
     EXPECT_EQ(ctl<QMenu>(main(), "File1")->title(),
-              program_->state().language.text(u"Main"_qs, u"menuBestand"_qs, {}));
+              program_->state().language.text(TextId{"Main", "menuBestand"}));
     EXPECT_TRUE(program_->state().language.loadedPath().endsWith(u"Taal2.ini"_qs));
 }
 

@@ -278,7 +278,8 @@ const PipeRow pipeRows[] = {
          QTextDocument document;
          const ErrorHelp::Outcome outcome =
              ErrorHelp::load(t.state.settings.ProgramDir, 0, document);
-         return outcome.kind == ErrorHelp::Outcome::Failed ? outcome.report() : QString();
+         return outcome.kind == ErrorHelp::Outcome::Failed ? outcome.report(LanguageTexts())
+                                                           : QString();
      },
      true},
     // The program starts on its built-in texts, catalogue and settings then.
@@ -327,7 +328,7 @@ TEST_P(PipeForAFile, IsRefusedAtOnceWithTheTablesAsTheyWere) {
     EXPECT_EQ(state.tables.parameters(), parameters);
     EXPECT_EQ(state.tables.setpoints(), setpoints);
     EXPECT_EQ(state.tables.parameterSource, parameterSource);
-    EXPECT_EQ(state.language.text(QStringLiteral("Grafiek"), QStringLiteral("CaptionGrafiek"), {}),
+    EXPECT_EQ(state.language.text(TextId{"Grafiek", "CaptionGrafiek"}),
               QStringLiteral("Taal van voor"));
 }
 

@@ -106,6 +106,10 @@ class SimTransfers : public TransferWindows {
         for (int i = 0; i < TableTransfer::SendTextCount; ++i)
             texts << QStringLiteral("tekst %1").arg(i);
         t.setTexts(texts);
+        // The stop note in the send window's words, without a language file.
+        const LanguageTexts builtIn;
+        t.setStopTexts(builtIn.text(TextId{"SchrijfParSoll", "StopNote"}),
+                       builtIn.text(TextId{"SchrijfParSoll", "StopNoteCompute"}));
         t.setMode(mode);
         std::optional<TableTransfer::Result> closed;
         t.onClosed = [&](TableTransfer::Result r) { closed = r; };

@@ -56,7 +56,8 @@ class EditorTest : public ::testing::Test {
         return -1;
     }
     QString lang(const char* key) const {
-        return state.language.text(QStringLiteral("EditParam"), QLatin1String(key));
+        return state.language.LanguageIni().readString(QStringLiteral("EditParam"),
+                                                       QLatin1String(key));
     }
     QString path(const QString& name) const { return tmp.filePath(name); }
     ScriptedDialogs::Asked lastBox() const {

@@ -202,20 +202,31 @@ TEST_F(CalibrationLogicTest, AFailedReadingChainStopsWithARedMessage) {
         bool portOpen;
         const char* panel;
         QStringList wire;
+        const char* language = nullptr; // switched to before the case
     } cases[] = {
         {{.noAnswer = true}, true, "Timeout!", {"kr 2041"}},
         {{.garbled = true}, true, "Geen getal: kr ", {"kr 2041"}},
         {{}, false, "Poort gesloten", {}},
+        // The panel speaks the language chosen since.
+        {{.noAnswer = true},
+         true,
+         "Zeit\u00fcberschreitung!",
+         {"kr 2041"},
+         "[Calibratie]\nMsgTimeout=Zeit\u00fcberschreitung!\nMsgGeenGetal=Keine Zahl: %1\n"
+         "MsgPoortGesloten=Port geschlossen\n"},
+        {{.garbled = true}, true, "Keine Zahl: kr ", {"kr 2041"}},
+        {{}, false, "Port geschlossen", {}},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.panel);
+        if (c.language) texts.loadFromText(QString::fromUtf8(c.language));
         bus->setFaults(0, c.faults);
         port.SetActive(c.portOpen);
         clearWire();
         logic.activate();
         ASSERT_TRUE(quiet());
         EXPECT_EQ(sent(), c.wire);
-        EXPECT_TRUE(logic.controls().panel1.startsWith(c.panel))
+        EXPECT_TRUE(logic.controls().panel1.startsWith(QString::fromUtf8(c.panel)))
             << logic.controls().panel1.toStdString();
         EXPECT_TRUE(logic.controls().panel1Red);
         EXPECT_EQ(view.spins.count(2041), 0u);

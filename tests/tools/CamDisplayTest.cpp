@@ -4,6 +4,7 @@
 #include "model/CamDisplay.h"
 #include "model/ProgramState.h"
 #include "tools/FormDisplayNokken.h"
+#include "ui/TextTableChecks.h"
 
 #include <QLabel>
 #include <QTableWidget>
@@ -121,4 +122,21 @@ TEST_F(CamDisplayTest, WindowHeadersColoursAndSelection) {
     form.FormActivate();
     EXPECT_EQ(grid->item(2, 0)->text(), "Out-2");
     EXPECT_EQ(form.windowTitle(), "Cams");
+    // Another language chosen since: the next activation speaks it.
+    state.language.loadFromText(
+        "[DisplayNokken]\nRijTekst=Ausg\nCaption=Nocken\nLabelFuncte=Funktion\n");
+    form.FormActivate();
+    EXPECT_EQ(grid->item(2, 0)->text(), "Ausg-2");
+    EXPECT_EQ(form.windowTitle(), "Nocken");
+    EXPECT_EQ(form.LabelFunctie->text(), "Funktion");
+    EXPECT_EQ(form.LabelBron->text(), "Bron"); // a key the file lacks: the built-in text
+}
+
+TEST(CamDisplayWindow, EveryTextOfItsSectionLandsOnItsControl) {
+    ProgramState state(QStringLiteral(KQM52_DATA_DIR "/"));
+    TFormDisplayNokken form(state);
+    state.language.loadFromText(test::markedLanguage("DisplayNokken"));
+    form.FormActivate();
+    test::expectMarkedTextsShown(form, "DisplayNokken");
+    EXPECT_EQ(form.StringGrid1->item(4, 0)->text(), "<RijTekst>-4");
 }

@@ -7,6 +7,7 @@
 #include "tools/FormGrafiek.h"
 #include "tools/GraphPainter.h"
 #include "ui/ScriptedDialogs.h"
+#include "ui/TextTableChecks.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -207,6 +208,33 @@ TEST_F(FormGrafiekTest, AnExportThatCannotBeWrittenSaysWhyInTheUsersLanguage) {
         lines[1].contains(QString::fromLocal8Bit(std::strerror(reason)), Qt::CaseInsensitive))
         << lines[1].toStdString();
     EXPECT_FALSE(QFile::exists(file));
+}
+
+TEST_F(FormGrafiekTest, EveryTextOfItsSectionLandsOnItsControl) {
+    state.language.loadFromText(test::markedLanguage("Grafiek"));
+    form.FormActivate();
+    test::expectMarkedTextsShown(form, "Grafiek");
+}
+
+TEST_F(FormGrafiekTest, ItsTextsFollowTheLanguageChosen) {
+    port.SetActive(true);
+    state.language.loadFromText("[Grafiek]\nCaptionGrafiek=Istwerten\nLabelBron=Bron\n"
+                                "optiesBron=Positie,Snelheid\nPanelTekst2=Loopt\n");
+    form.FormActivate();
+    form.CmdStartLogClick();
+    EXPECT_EQ(form.PanelCommError->text(), "Loopt");
+    form.CmdStopLogClick();
+    state.language.loadFromText("[Grafiek]\nCaptionGrafiek=Actual values\nLabelBron=Source\n"
+                                "optiesBron=Position,Velocity\nPanelTekst2=Running\n");
+    form.FormActivate();
+    EXPECT_EQ(form.windowTitle(), "Actual values");
+    EXPECT_EQ(form.LabelBron->text(), "Source");
+    ASSERT_EQ(form.ComboBoxBron->count(), 2);
+    EXPECT_EQ(form.ComboBoxBron->itemText(1), "Velocity");
+    EXPECT_EQ(form.CmdStartLog->text(), "Start"); // a key the file lacks: the built-in text
+    form.CmdStartLogClick();
+    EXPECT_EQ(form.PanelCommError->text(), "Running");
+    form.CmdStopLogClick();
 }
 
 // A message longer than the panel is cut with "…" and whole in the tooltip.
