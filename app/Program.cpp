@@ -18,8 +18,13 @@
 #include "tools/FormDisplayNokken.h"
 #include "tools/FormGrafiek.h"
 
+#include "model/LanguageTexts.h"
+#include "model/ParameterCatalogue.h"
 #include "model/SettingsFile.h"
 #include "ui/Dialogs.h"
+
+#include <future>
+#include <system_error>
 
 #ifdef KQM52_WITH_SIM
 #include "sim/DemoBus.h"
@@ -53,6 +58,42 @@ class TransferWindowPair : public TransferWindows {
     std::function<TFormLeesParSoll*()> receiver_;
     std::function<TFormSchrijfParSoll*()> sender_;
 };
+
+} // namespace
+
+// The language and catalogue files as a start reads them, into objects of
+// their own: a worker fills them while the main window builds its widgets,
+// and hands them over whole.
+struct StartFiles {
+    LanguageTexts language;
+    bool languageRead = false;
+    ReadProblem languageProblem;
+    ParameterCatalogue catalogue;
+    ReadProblem definitionsProblem;
+    ReadProblem numbersProblem;
+
+    static StartFiles read(const QString& programDir, int languageNo) {
+        StartFiles f;
+        f.languageRead = f.language.TekstFile_Lezen(programDir, languageNo, &f.languageProblem);
+        f.catalogue.ParameterDef_lezen(programDir, &f.definitionsProblem);
+        f.catalogue.ParamNo_lezen(programDir, &f.numbersProblem);
+        return f;
+    }
+};
+
+namespace {
+
+// Starts reading on a worker; when no thread can be had, reads at once.
+// Only copies of the folder name and number cross to it.
+std::future<StartFiles> readStartFiles(const QString& programDir, int languageNo) {
+    try {
+        return std::async(std::launch::async, &StartFiles::read, programDir, languageNo);
+    } catch (const std::system_error&) {
+        std::promise<StartFiles> now;
+        now.set_value(StartFiles::read(programDir, languageNo));
+        return now.get_future();
+    }
+}
 
 } // namespace
 
@@ -95,11 +136,15 @@ Program::Program(const StartOptions& options, const QString& programDir,
                        state_.settings, state_.portMap, &settingsProblem);
     settingsRefused_ = settingsProblem.kind == ReadProblem::Kind::TooLarge;
 
+    // The files are read while the window builds its widgets; neither touches
+    // what the other does until get().
+    std::future<StartFiles> files =
+        readStartFiles(state_.settings.ProgramDir, state_.settings.LanguageNo);
     formMain_ = std::make_unique<TFormMain>(port_, state_, dialogs_, options);
     formMain_->setUnitNumber(unitNo);
     // From here a refused file is told once the window is on screen.
     state_.refused(settingsProblem);
-    load();
+    take(files.get());
     formMain_->start();
 #ifndef KQM52_WITH_SIM
     // Said in the language just loaded.
@@ -118,18 +163,17 @@ void Program::applyPortDefaults(TZRComm& port) {
     port.SetReceiveDriver(TReceiveDriver::rdRegister7to2);
 }
 
-void Program::load() {
-    const QString& dir = state_.settings.ProgramDir;
+void Program::take(StartFiles&& files) {
     // Qt's message boxes and file and print dialogs speak the language of
     // the texts, or English when there are none.
-    ReadProblem problem;
-    if (state_.language.TekstFile_Lezen(dir, state_.settings.LanguageNo, &problem))
+    if (files.languageRead) {
+        state_.language = std::move(files.language);
         state_.qtTexts.use(state_.settings.LanguageNo);
-    state_.refused(problem);
-    state_.catalogue.ParameterDef_lezen(dir, &problem);
-    state_.refused(problem);
-    state_.catalogue.ParamNo_lezen(dir, &problem);
-    state_.refused(problem);
+    }
+    state_.refused(files.languageProblem);
+    state_.catalogue = std::move(files.catalogue);
+    state_.refused(files.definitionsProblem);
+    state_.refused(files.numbersProblem);
     state_.monitor.ActualOn = false;
     state_.monitor.ThumbwheelOn = false;
     // No parameter or setpoint list loaded yet, nothing changed.

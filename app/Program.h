@@ -19,6 +19,7 @@
 
 namespace kqm52 {
 
+struct StartFiles;
 class TFormEditParam;
 class TFormEditSollwerten;
 class TFormMain;
@@ -46,7 +47,8 @@ class Program {
   private:
     Program(const StartOptions& options, const QString& programDir,
             std::unique_ptr<QtDialogs> ownDialogs, Dialogs* dialogs);
-    void load();
+    // Puts the files read at start in force, telling of any refused.
+    void take(StartFiles&& files);
     void createWindows();
     void wireParameterEditor(TFormEditParam& editor, std::function<bool()> portOpen);
     void wireSetpointEditor(TFormEditSollwerten& editor);

@@ -129,7 +129,7 @@ TEST_F(ProgramRun, ClosingClosesThePortAndThenWritesTheSettings) {
 #ifdef KQM52_WITH_SIM
 // The port is the run's, not a window's: a run that ends with the link busy
 // and every window made takes the windows and their requests down before
-// the port (a sanitizer build sees any request left on a dead port).
+// the port, and writes no settings: only closing the window does.
 TEST_F(ProgramRun, ThePortOutlivesEveryWindowWhenTheRunEnds) {
     StartOptions demo;
     demo.demo = true;
