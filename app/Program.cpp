@@ -18,8 +18,13 @@
 #include "tools/FormDisplayNokken.h"
 #include "tools/FormGrafiek.h"
 
-#include <QPointer>
-#include <QSpinBox>
+#include "model/LanguageTexts.h"
+#include "model/ParameterCatalogue.h"
+#include "model/SettingsFile.h"
+#include "ui/Dialogs.h"
+
+#include <future>
+#include <system_error>
 
 #ifdef KQM52_WITH_SIM
 #include "sim/DemoBus.h"
@@ -37,12 +42,12 @@ class TransferWindowPair : public TransferWindows {
     TransferWindowPair(std::function<TFormLeesParSoll*()> receiver,
                        std::function<TFormSchrijfParSoll*()> sender)
         : receiver_(std::move(receiver)), sender_(std::move(sender)) {}
-    std::optional<UnitTables> receive(int mode) override {
+    std::optional<UnitTables> receive(TableTransfer::Mode mode) override {
         TFormLeesParSoll& receiver = *receiver_();
         if (receiver.run(mode) != TransferWindow::ResultOK) return std::nullopt;
         return receiver.tables();
     }
-    SendReport send(int mode, const UnitTables& tables) override {
+    SendReport send(TableTransfer::Mode mode, const UnitTables& tables) override {
         TFormSchrijfParSoll& sender = *sender_();
         sender.tables() = tables;
         sender.run(mode);
@@ -56,7 +61,52 @@ class TransferWindowPair : public TransferWindows {
 
 } // namespace
 
-Program::Program(const StartOptions& options, const QString& programDir) : state_(programDir) {
+// The language and catalogue files as a start reads them, into objects of
+// their own: a worker fills them while the main window builds its widgets,
+// and hands them over whole.
+struct StartFiles {
+    LanguageTexts language;
+    bool languageRead = false;
+    ReadProblem languageProblem;
+    ParameterCatalogue catalogue;
+    ReadProblem definitionsProblem;
+    ReadProblem numbersProblem;
+
+    static StartFiles read(const QString& programDir, int languageNo) {
+        StartFiles f;
+        f.languageRead = f.language.TekstFile_Lezen(programDir, languageNo, &f.languageProblem);
+        f.catalogue.ParameterDef_lezen(programDir, &f.definitionsProblem);
+        f.catalogue.ParamNo_lezen(programDir, &f.numbersProblem);
+        return f;
+    }
+};
+
+namespace {
+
+// Starts reading on a worker; when no thread can be had, reads at once.
+// Only copies of the folder name and number cross to it.
+std::future<StartFiles> readStartFiles(const QString& programDir, int languageNo) {
+    try {
+        return std::async(std::launch::async, &StartFiles::read, programDir, languageNo);
+    } catch (const std::system_error&) {
+        std::promise<StartFiles> now;
+        now.set_value(StartFiles::read(programDir, languageNo));
+        return now.get_future();
+    }
+}
+
+} // namespace
+
+Program::Program(const StartOptions& options, const QString& programDir)
+    : Program(options, programDir, std::make_unique<QtDialogs>(), nullptr) {}
+
+Program::Program(const StartOptions& options, const QString& programDir, Dialogs& dialogs)
+    : Program(options, programDir, nullptr, &dialogs) {}
+
+Program::Program(const StartOptions& options, const QString& programDir,
+                 std::unique_ptr<QtDialogs> ownDialogs, Dialogs* dialogs)
+    : state_(programDir), ownDialogs_(std::move(ownDialogs)),
+      dialogs_(dialogs ? *dialogs : *ownDialogs_) {
     // The dialogs' own questions (replacing a file) speak the chosen language.
     dialogs_.setLanguage(&state_.language);
 #ifdef KQM52_WITH_SIM
@@ -74,13 +124,86 @@ Program::Program(const StartOptions& options, const QString& programDir) : state
     if (options.demo) // for this run only: the stored port map is written back untouched
         state_.portMap.setOverride(QString::fromLatin1(PortMap::SimDevice));
 
-    // The main window first: its creation reads the settings and texts the
-    // others rely on, and it must not touch them.
-    formMain_ = std::make_unique<TFormMain>(state_, dialogs_, options);
+    port_.setObjectName(QStringLiteral("ZRComm1"));
+    applyPortDefaults(port_);
+    port_.setPortMap(&state_.portMap);
+
+    // The settings first: they name the language.  The unit number they
+    // hold goes into the main window's selector.
+    int unitNo = 0;
+    ReadProblem settingsProblem;
+    SettingsFile::read(SettingsFile::path(state_.settings.ProgramDir), port_, unitNo,
+                       state_.settings, state_.portMap, &settingsProblem);
+    settingsRefused_ = settingsProblem.kind == ReadProblem::Kind::TooLarge;
+
+    // The files are read while the window builds its widgets; neither touches
+    // what the other does until get().
+    std::future<StartFiles> files =
+        readStartFiles(state_.settings.ProgramDir, state_.settings.LanguageNo);
+    formMain_ = std::make_unique<TFormMain>(port_, state_, dialogs_, options);
+    formMain_->setUnitNumber(unitNo);
+    // From here a refused file is told once the window is on screen.
+    state_.refused(settingsProblem);
+    take(files.get());
+    formMain_->start();
 #ifndef KQM52_WITH_SIM
-    // Said once the main window has loaded the language.
+    // Said in the language just loaded.
     if (options.demo) demoProblem_ = state_.language.text(TextId{"Main", "MsgDemoNoSim"});
 #endif
+    createWindows();
+    QObject::connect(formMain_.get(), &TFormMain::closing, formMain_.get(), [this] { shutDown(); });
+}
+
+void Program::applyPortDefaults(TZRComm& port) {
+    // Property order matters: the hardware preset adjusts port type and drivers.
+    port.SetFrameParitybit(TParityBit::Odd);
+    port.SetPortType(TPortType::RS485);
+    port.SetHardware(THardware::PCLabPCL745);
+    port.SetTransmitDriver(TTransmitDriver::tdRegister7to1);
+    port.SetReceiveDriver(TReceiveDriver::rdRegister7to2);
+}
+
+void Program::take(StartFiles&& files) {
+    // Qt's message boxes and file and print dialogs speak the language of
+    // the texts, or English when there are none.
+    if (files.languageRead) {
+        state_.language = std::move(files.language);
+        state_.qtTexts.use(state_.settings.LanguageNo);
+    }
+    state_.refused(files.languageProblem);
+    state_.catalogue = std::move(files.catalogue);
+    state_.refused(files.definitionsProblem);
+    state_.refused(files.numbersProblem);
+    state_.monitor.ActualOn = false;
+    state_.monitor.ThumbwheelOn = false;
+    // No parameter or setpoint list loaded yet, nothing changed.
+    state_.tables.parameterSource = ParameterSource::Nothing;
+    state_.tables.setpointSource = SetpointSource::Nothing;
+    state_.tables.parametersModified = false;
+    state_.tables.setpointsModified = false;
+}
+
+void Program::shutDown() {
+    // Closing the port stops every cyclic request of every window.
+    runReportingErrors(dialogs_, formMain_.get(), TFormMain::applicationTitle(),
+                       [this] { port_.SetActive(false); });
+    state_.catalogue.release();
+    saveSettings();
+}
+
+void Program::saveSettings() {
+    if (settingsRefused_) return;
+    const QString path = SettingsFile::path(state_.settings.ProgramDir);
+    QString error;
+    if (!SettingsFile::write(path, port_, formMain_->unitNumber(), state_.settings, state_.portMap,
+                             &error))
+        dialogs_.error(formMain_.get(), TFormMain::applicationTitle(),
+                       state_.language.text(TextId{"Main", "MsgSettingsNotSaved"}) +
+                           QStringLiteral("\n\r") + error + QStringLiteral("\n\r") +
+                           state_.language.text(TextId{"Main", "MsgSettingsOldFileKept"}));
+}
+
+void Program::createWindows() {
     // The secondary windows, each owned by the main window, are made when
     // they are first needed: a start pays only for the main window.  Those
     // not part of this build stay empty; their menu items stay disabled.
@@ -93,31 +216,30 @@ Program::Program(const StartOptions& options, const QString& programDir) : state
         return new TFormOpties(
             state_, dialogs_, [main] { main->LezenTeksten(); }, main);
     });
-    auto portOpen = [main] { return main->ZRComm1.Active(); };
+    auto portOpen = [this] { return port_.Active(); };
     w.FormEditParam = LazyWindow<QDialog>([this, main, portOpen] {
         auto* editor = new TFormEditParam(state_, dialogs_, main);
         wireParameterEditor(*editor, portOpen);
         return editor;
     });
-    w.FormParamService = LazyWindow<QDialog>([this, main, portOpen] {
-        return new TFormParamService(state_, main->ZRComm1, portOpen, main);
-    });
+    w.FormParamService = LazyWindow<QDialog>(
+        [this, main, portOpen] { return new TFormParamService(state_, port_, portOpen, main); });
     w.FormInitSerial = LazyWindow<QDialog>([this, main] {
-        return new TFormInitSerial(main->ZRComm1, state_.portMap, state_.language, dialogs_, main);
+        return new TFormInitSerial(port_, state_.portMap, state_.language, dialogs_, main);
     });
     w.FormInfoErrorNummers = LazyWindow<QWidget>(
         [this, main] { return new TFormInfoErrorNummers(state_, dialogs_, main); });
     w.FormEditSollwerten = LazyWindow<QDialog>([this, main] {
-        auto* editor = new TFormEditSollwerten(state_, main->ZRComm1, dialogs_, main);
+        auto* editor = new TFormEditSollwerten(state_, port_, dialogs_, main);
         wireSetpointEditor(*editor);
         return editor;
     });
     w.FormDisplayNokken =
         LazyWindow<QDialog>([this, main] { return new TFormDisplayNokken(state_, main); });
     w.FormLeesParSoll = LazyWindow<QDialog>(
-        [this, main] { return new TFormLeesParSoll(main->ZRComm1, state_.language, main); });
+        [this, main] { return new TFormLeesParSoll(port_, state_.language, main); });
     w.FormSchrijfParSoll = LazyWindow<QDialog>(
-        [this, main] { return new TFormSchrijfParSoll(main->ZRComm1, state_.language, main); });
+        [this, main] { return new TFormSchrijfParSoll(port_, state_.language, main); });
     transfers_ = std::make_unique<TransferWindowPair>(
         [this] { return static_cast<TFormLeesParSoll*>(windows_.FormLeesParSoll.get()); },
         [this] { return static_cast<TFormSchrijfParSoll*>(windows_.FormSchrijfParSoll.get()); });
@@ -126,30 +248,28 @@ Program::Program(const StartOptions& options, const QString& programDir) : state
     // its line settings are already on the port.
     w.FormApparaatZoeken = LazyWindow<QDialog>([this, main] {
         return new TFormApparaatZoeken(
-            state_, main->ZRComm1, dialogs_, [main](int unit) { main->setUnitNumber(unit); }, main);
+            state_, port_, dialogs_, [main](int unit) { main->setUnitNumber(unit); }, main);
     });
-    w.FormCalibratie = LazyWindow<QDialog>([this, main] {
-        return new TFormCalibratie(main->ZRComm1, state_.language, dialogs_, main);
-    });
+    w.FormCalibratie = LazyWindow<QDialog>(
+        [this, main] { return new TFormCalibratie(port_, state_.language, dialogs_, main); });
     w.FormAfdrukkenPar =
         LazyWindow<QDialog>([this, main] { return new TFormAfdrukkenPar(state_, dialogs_, main); });
     w.FormAfdrukkenSoll = LazyWindow<QDialog>(
         [this, main] { return new TFormAfdrukkenSoll(state_, dialogs_, main); });
-    w.FormParLoader = LazyWindow<QDialog>(
-        [this, main] { return new TFormParLoader(state_, main->ZRComm1, main); });
+    w.FormParLoader =
+        LazyWindow<QDialog>([this, main] { return new TFormParLoader(state_, port_, main); });
     w.FormGrafiek = LazyWindow<QDialog>(
-        [this, main] { return new TFormGrafiek(state_, main->ZRComm1, dialogs_, main); });
+        [this, main] { return new TFormGrafiek(state_, port_, dialogs_, main); });
     formMain_->setSecondaryWindows(windows_);
 }
 
 void Program::wireSetpointEditor(TFormEditSollwerten& editor) {
     TFormMain& main = *formMain_;
     // The setpoint file carries the unit selected in the main window.
-    QPointer<QSpinBox> unitSelect = main.findChild<QSpinBox*>(QStringLiteral("SpinEditUnitSelect"));
-    editor.setUnitNumber([unitSelect] { return unitSelect ? unitSelect->value() : 0; });
+    editor.setUnitNumber([&main] { return main.unitNumber(); });
     editor.setPrintWindow(static_cast<TFormAfdrukkenSoll*>(windows_.FormAfdrukkenSoll.get()));
     // Setpoints go through the transfer windows in their setpoints-only mode.
-    constexpr int SetpointsOnly = 1;
+    constexpr auto SetpointsOnly = TableTransfer::Mode::Setpoints;
     TransferWindows* transfers = transfers_.get();
     editor.setTransfers(
         [transfers]() -> std::optional<ParamTables::Setpoints> {
@@ -169,8 +289,7 @@ void Program::wireParameterEditor(TFormEditParam& editor, std::function<bool()> 
     EditParamHooks& h = editor.hooks();
     h.portOpen = std::move(portOpen);
     // The unit number the main window's selection shows goes into a saved file's header.
-    QPointer<QSpinBox> unit = main.findChild<QSpinBox*>(QStringLiteral("SpinEditUnitSelect"));
-    h.unitNumber = [unit] { return unit ? unit->value() : 0; };
+    h.unitNumber = [&main] { return main.unitNumber(); };
     h.refreshFunctionTexts = [&main] {
         main.InputFunctieTeksten();
         main.OutputFunctieTeksten();
@@ -186,14 +305,15 @@ void Program::wireParameterEditor(TFormEditParam& editor, std::function<bool()> 
     };
     if (TransferWindows* transfers = windows_.transfers) {
         h.receiveParameters = [transfers]() -> std::optional<ParamTables::Parameters> {
-            const std::optional<UnitTables> read = transfers->receive(0);
+            const std::optional<UnitTables> read =
+                transfers->receive(TableTransfer::Mode::Parameters);
             if (!read) return std::nullopt;
             return read->parameters;
         };
         h.sendParameters = [transfers](const ParamTables::Parameters& values) {
             UnitTables tables;
             tables.parameters = values;
-            return transfers->send(0, tables);
+            return transfers->send(TableTransfer::Mode::Parameters, tables);
         };
     }
     h.editParameter = modal(windows_.FormParamService);

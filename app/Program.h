@@ -1,9 +1,12 @@
 #pragma once
 
 // One run of the program after the single-instance guard: the shared state,
-// the dialogs, the main window, and the secondary windows, each made when it
-// is first needed.  main and the start-up benchmark both go through here.
+// the port, the dialogs, the main window, and the secondary windows, each
+// made when it is first needed.  It reads the settings, language and
+// catalogue at start and writes the settings when the main window closes.
+// main and the start-up benchmark both go through here.
 
+#include "link/ZRComm.h"
 #include "model/ProgramState.h"
 #include "shell/SecondaryWindows.h"
 #include "ui/QtDialogs.h"
@@ -16,6 +19,7 @@
 
 namespace kqm52 {
 
+struct StartFiles;
 class TFormEditParam;
 class TFormEditSollwerten;
 class TFormMain;
@@ -24,23 +28,47 @@ class Program {
   public:
     // programDir: the folder of the program file, ending in a separator.
     Program(const StartOptions& options, const QString& programDir);
+    // The same, asking the user through dialogs (tests script them).
+    Program(const StartOptions& options, const QString& programDir, Dialogs& dialogs);
     ~Program();
+    Program(const Program&) = delete;
+    Program& operator=(const Program&) = delete;
 
     TFormMain& mainWindow() { return *formMain_; }
     ProgramState& state() { return state_; }
+    // The one port of the run, handed to every window that talks to a unit.
+    TZRComm& port() { return port_; }
+
+    // What the port holds before application.ini is read.
+    static void applyPortDefaults(TZRComm& port);
     // Why --demo cannot work in this build (empty when it can, or when not asked).
     QString demoProblem() const { return demoProblem_; }
 
   private:
+    Program(const StartOptions& options, const QString& programDir,
+            std::unique_ptr<QtDialogs> ownDialogs, Dialogs* dialogs);
+    // Puts the files read at start in force, telling of any refused.
+    void take(StartFiles&& files);
+    void createWindows();
     void wireParameterEditor(TFormEditParam& editor, std::function<bool()> portOpen);
     void wireSetpointEditor(TFormEditSollwerten& editor);
+    // The main window is closing: the port closes and the settings are written.
+    void shutDown();
+    void saveSettings();
 
     ProgramState state_;
-    QtDialogs dialogs_;
+    std::unique_ptr<QtDialogs> ownDialogs_;
+    Dialogs& dialogs_;
+    // Declared before every window and component that uses it, so it goes
+    // after them.
+    TZRComm port_;
     std::unique_ptr<TFormMain> formMain_;
     SecondaryWindows windows_;
     std::unique_ptr<TransferWindows> transfers_;
     QString demoProblem_;
+    // application.ini was refused unread (far too large): it is the user's
+    // file, not one we wrote, so closing leaves it as it is.
+    bool settingsRefused_ = false;
 };
 
 } // namespace kqm52

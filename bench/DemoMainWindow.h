@@ -1,9 +1,10 @@
 #pragma once
 
-// The main window offscreen with its port mapped to the demo bus at the
+// A run of the program offscreen with its port mapped to the demo bus at the
 // settings file's 38400,E,8,1: what the monitor benchmark and the soak run
-// drive.  Torn down in reverse order: the window before the state it uses.
+// drive.  Torn down in reverse order: the run before the dialogs it uses.
 
+#include "app/Program.h"
 #include "model/ProgramState.h"
 #include "shell/FormMain.h"
 #include "sim/DemoBus.h"
@@ -19,16 +20,18 @@ namespace kqm52 {
 
 struct DemoMainWindow {
     QTemporaryDir dir;
-    ProgramState state{dir.path() + QLatin1Char('/')};
     ScriptedDialogs dialogs;
-    TFormMain window{state, dialogs, StartOptions{}};
+    Program program{StartOptions{}, dir.path() + QLatin1Char('/'), dialogs};
+    ProgramState& state = program.state();
+    TZRComm& port = program.port();
+    TFormMain& window = program.mainWindow();
     std::shared_ptr<SimBus> bus = makeDemoBus(QCoreApplication::applicationDirPath());
 
     DemoMainWindow() {
         installSimulatedBus(state.portMap, bus);
-        state.portMap.setDevice(window.ZRComm1.PortName(), QStringLiteral("sim"));
-        window.ZRComm1.SetBaudrate(TBaudrate::br38400);
-        window.ZRComm1.SetFrameParitybit(TParityBit::Even);
+        state.portMap.setDevice(port.PortName(), QStringLiteral("sim"));
+        port.SetBaudrate(TBaudrate::br38400);
+        port.SetFrameParitybit(TParityBit::Even);
     }
 };
 

@@ -69,7 +69,7 @@ Result backup(PortMap& map, bool fast) {
     Result r;
     {
         TableTransfer transfer(port, TableTransfer::Direction::Receive);
-        transfer.setMode(3);
+        transfer.setMode(TableTransfer::Mode::Device);
         QElapsedTimer wall;
         wall.start();
         transfer.start();

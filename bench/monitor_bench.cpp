@@ -64,7 +64,7 @@ int main(int argc, char** argv) {
     run.exec();
     const double elapsedS = double(wall.nsecsElapsed()) / 1e9;
     const double cpuMs = bench::threadCpuMs() - cpu0;
-    window.ZRComm1.SetActive(false);
+    demo.port.SetActive(false);
 
     int total = 0;
     for (const auto& [name, n] : refreshes)

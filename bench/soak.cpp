@@ -105,7 +105,7 @@ int main(int argc, char** argv) {
     ScriptedDialogs& dialogs = demo.dialogs;
     TFormMain& window = demo.window;
     const auto& bus = demo.bus;
-    TFormGrafiek graph(state, window.ZRComm1, dialogs, &window);
+    TFormGrafiek graph(state, demo.port, dialogs, &window);
     window.show();
 
     // Every good reply of the position panel counts as the link serving.
@@ -122,11 +122,11 @@ int main(int argc, char** argv) {
     auto* select = window.findChild<QPushButton*>(QStringLiteral("CmdSelectUnit"));
     // Back online with every group on, as an engineer would after a fault.
     const auto bringUp = [&] {
-        if (!window.ZRComm1.Active()) {
+        if (!demo.port.Active()) {
             select->click();
             wait(500);
         }
-        if (!window.ZRComm1.Active()) return;
+        if (!demo.port.Active()) return;
         if (!state.monitor.ActualOn) window.findChild<QPushButton*>("CmdActual")->click();
         if (!state.monitor.IoOn) window.findChild<QPushButton*>("CmdInUit")->click();
         if (!state.monitor.ThumbwheelOn) window.findChild<QPushButton*>("CmdDuimwiel")->click();
@@ -151,8 +151,8 @@ int main(int argc, char** argv) {
             if (on) window.findChild<QPushButton*>(QString::fromLatin1(button))->click();
         const bool graphWasLogging = graph.logic().logging();
         if (graphWasLogging) graph.CmdStopLogClick();
-        TableTransfer transfer(window.ZRComm1, TableTransfer::Direction::Receive);
-        transfer.setMode(3);
+        TableTransfer transfer(demo.port, TableTransfer::Direction::Receive);
+        transfer.setMode(TableTransfer::Mode::Device);
         transfer.start();
         while (transfer.status() == TableTransfer::Status::Running)
             wait(200);
@@ -271,7 +271,7 @@ int main(int argc, char** argv) {
     const long atEnd = served;
     wait(10'000);
     const bool recovered = served > atEnd;
-    window.ZRComm1.SetActive(false);
+    demo.port.SetActive(false);
 
     // The first minute holds the start-up's allocations; slopes from minute 2.
     std::vector<Sample> steady(samples.begin() + (samples.size() > 2 ? 1 : 0), samples.end());

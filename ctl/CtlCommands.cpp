@@ -42,6 +42,16 @@ QString fileRefusal(const QString& path, const FileProblem& problem) {
     return QStringLiteral("%1: refused: %2").arg(path, problem.detail);
 }
 
+using Mode = TableTransfer::Mode;
+
+// What "receive" and "send" take: params, setpoints or all.
+std::optional<Mode> modeNamed(const QString& kind) {
+    if (kind == QLatin1String("params")) return Mode::Parameters;
+    if (kind == QLatin1String("setpoints")) return Mode::Setpoints;
+    if (kind == QLatin1String("all")) return Mode::Both;
+    return std::nullopt;
+}
+
 } // namespace
 
 QString serialNumberIn(const Identity& identity) {
@@ -353,7 +363,8 @@ int CtlCommands::transfer(TableTransfer& t, const QString& what, QString* error)
     return exit;
 }
 
-std::optional<UnitTables> CtlCommands::receiveTables(int mode, int& exit, QString& error) {
+std::optional<UnitTables> CtlCommands::receiveTables(TableTransfer::Mode mode, int& exit,
+                                                     QString& error) {
     TableTransfer t(link_.port(), TableTransfer::Direction::Receive);
     t.setMode(mode);
     exit = transfer(t, QStringLiteral("receive"), &error);
@@ -711,12 +722,10 @@ int CtlCommands::set() {
 
 int CtlCommands::receive() {
     const QString kind = argument(0);
-    const int mode = kind == QLatin1String("params")      ? 0
-                     : kind == QLatin1String("setpoints") ? 1
-                     : kind == QLatin1String("all")       ? 2
-                                                          : -1;
-    if (mode < 0 || options_.arguments.size() != 2)
+    const std::optional<Mode> chosen = modeNamed(kind);
+    if (!chosen || options_.arguments.size() != 2)
         return usage(QStringLiteral("receive params|setpoints|all FILE"));
+    const Mode mode = *chosen;
     const bool many = options_.units.has_value();
     const QString target = argument(1);
     if (many && !QDir().mkpath(target))
@@ -729,16 +738,16 @@ int CtlCommands::receive() {
             QStringList files;
             if (many) {
                 const QString base = QDir(target).filePath(unitFileBase(unit, id.serial));
-                if (mode != 1) files << base + QStringLiteral(".mxp");
-                if (mode != 0) files << base + QStringLiteral(".mxs");
-            } else if (mode == 2) {
+                if (mode != Mode::Setpoints) files << base + QStringLiteral(".mxp");
+                if (mode != Mode::Parameters) files << base + QStringLiteral(".mxs");
+            } else if (mode == Mode::Both) {
                 files << baseName(target) + QStringLiteral(".mxp")
                       << baseName(target) + QStringLiteral(".mxs");
             } else {
                 files << target;
             }
             for (int i = 0; i < files.size(); ++i) {
-                const bool setpoints = mode == 1 || (mode == 2 && i == 1);
+                const bool setpoints = mode == Mode::Setpoints || (mode == Mode::Both && i == 1);
                 const QString error =
                     setpoints ? SetpointFile::write(files[i], tables->setpoints, unit)
                               : ParameterFile::write(files[i], tables->parameters, unit);
@@ -759,30 +768,29 @@ int CtlCommands::receive() {
 int CtlCommands::send() {
     if (options_.units) return usage(QStringLiteral("send works on one unit"));
     const QString kind = argument(0);
-    const int mode = kind == QLatin1String("params")      ? 0
-                     : kind == QLatin1String("setpoints") ? 1
-                     : kind == QLatin1String("all")       ? 2
-                                                          : -1;
-    if (mode < 0 || options_.arguments.size() != 2)
+    const std::optional<Mode> chosen = modeNamed(kind);
+    if (!chosen || options_.arguments.size() != 2)
         return usage(QStringLiteral("send params|setpoints|all FILE"));
+    const Mode mode = *chosen;
     const QString path = argument(1);
     UnitTables tables;
-    const QString paramPath = mode == 2 ? baseName(path) + QStringLiteral(".mxp") : path;
-    const QString setpointPath = mode == 2 ? baseName(path) + QStringLiteral(".mxs") : path;
-    if (mode != 1) {
+    const QString paramPath = mode == Mode::Both ? baseName(path) + QStringLiteral(".mxp") : path;
+    const QString setpointPath =
+        mode == Mode::Both ? baseName(path) + QStringLiteral(".mxs") : path;
+    if (mode != Mode::Setpoints) {
         const auto read = ParameterFile::read(paramPath);
         if (!read.ok()) return fail(FileError, fileRefusal(paramPath, read.problem));
         tables.parameters = *read.tables;
     }
-    if (mode != 0) {
+    if (mode != Mode::Parameters) {
         const auto read = SetpointFile::read(setpointPath);
         if (!read.ok()) return fail(FileError, fileRefusal(setpointPath, read.problem));
         tables.setpoints = *read.tables;
     }
     std::vector<LimitFinding> findings;
-    if (mode != 1)
+    if (mode != Mode::Setpoints)
         findings = LimitCheck::parameters(catalogue_, link_.languageNo(), tables.parameters);
-    if (mode != 0) {
+    if (mode != Mode::Parameters) {
         const auto s = LimitCheck::setpoints(tables.parameters, tables.setpoints);
         findings.insert(findings.end(), s.begin(), s.end());
     }
@@ -814,7 +822,7 @@ int CtlCommands::backup() {
     return forUnits(
         [&](int unit, const Identity& id) {
             UnitResult r;
-            const auto tables = receiveTables(int(TableTransfer::Mode::Device), r.exit, r.error);
+            const auto tables = receiveTables(Mode::Device, r.exit, r.error);
             if (!tables) return r;
             const QString file =
                 many ? QDir(target).filePath(unitFileName(unit, id.serial, QStringLiteral("bak")))
@@ -866,7 +874,7 @@ int CtlCommands::restore() {
         [&](int, const Identity&) {
             UnitResult r;
             TableTransfer t(link_.port(), TableTransfer::Direction::Send);
-            t.setMode(int(TableTransfer::Mode::Device));
+            t.setMode(Mode::Device);
             t.tables = *read.tables;
             r.exit = transfer(t, QStringLiteral("restore"), &r.error);
             if (r.exit == Done)
@@ -926,7 +934,7 @@ int CtlCommands::diff() {
     return forUnits(
         [&](int unit, const Identity&) {
             UnitResult r;
-            const auto tables = receiveTables(0, r.exit, r.error);
+            const auto tables = receiveTables(Mode::Parameters, r.exit, r.error);
             if (!tables) return r;
             if (many) {
                 // The unit's lines follow its summary, so a reader knows whose they are.

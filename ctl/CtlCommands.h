@@ -82,7 +82,7 @@ class CtlCommands {
     void endProgress();
 
     // Both tables of the unit, read on the engine (mode as TableTransfer's).
-    std::optional<UnitTables> receiveTables(int mode, int& exit, QString& error);
+    std::optional<UnitTables> receiveTables(TableTransfer::Mode mode, int& exit, QString& error);
     QString sendStopText(const SendReport& report) const;
 
     QString valueText(int p, qint32 value, const ParamTables::Parameters& table) const;

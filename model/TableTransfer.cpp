@@ -45,10 +45,6 @@ TableTransfer::TableTransfer(TZRComm& port, Direction direction)
 
 TableTransfer::~TableTransfer() = default;
 
-void TableTransfer::setMode(int mode) {
-    mode_ = mode >= 0 && mode <= 3 ? Mode(mode) : Mode::Parameters;
-}
-
 int TableTransfer::numberOf(int item) const {
     return parameterItem(item) ? item : item - parameterItems_ + 1;
 }

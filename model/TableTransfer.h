@@ -8,7 +8,7 @@
 // Receiving sends "rp 0" … "rp 399" and/or "rs 1" … "rs 48" and keeps each
 // value; sending sends "wp n v" / "ws n v" from its tables and, when
 // parameters were written, "bp" so the unit recomputes what follows from
-// them.  Modes: 0 parameters, 1 setpoints, 2 both, 3 both for a whole-unit
+// them.  Modes (Mode): parameters, setpoints, both, or both for a whole-unit
 // backup or restore (only its finishing text differs).
 //
 // Every request gets one more try after a reply it cannot use (a wrong echo,
@@ -98,6 +98,7 @@ struct SendReport {
 class TableTransfer : public QObject {
   public:
     enum class Direction { Receive, Send };
+    // The numbers index the windows' captions and the finishing texts.
     enum class Mode { Parameters = 0, Setpoints = 1, Both = 2, Device = 3 };
     // The window's modal result.
     enum class Result { OK = 1, Cancel = 2 };
@@ -121,8 +122,7 @@ class TableTransfer : public QObject {
     ~TableTransfer() override;
 
     Direction direction() const { return direction_; }
-    // A mode outside 0..3 is taken as 0.
-    void setMode(int mode);
+    void setMode(Mode mode) { mode_ = mode; }
     Mode mode() const { return mode_; }
     // The panel texts from the language file ("PanelTekst0" …), empty when
     // none is loaded; missing ones count as empty.

@@ -111,8 +111,8 @@ void TransferWindow::reject() {
 
 void TransferWindow::FormActivate() {
     // Without a language file the caption still says what the window does.
-    if (mode() >= 0 && mode() < int(texts_.captions.size()))
-        setWindowTitle(language_.text(texts_.captions[std::size_t(mode())]));
+    if (const auto caption = std::size_t(mode()); caption < texts_.captions.size())
+        setWindowTitle(language_.text(texts_.captions[caption]));
     applyTexts(*this, language_, QLatin1String(texts_.section));
     QStringList texts;
     for (const TextId& id : texts_.panels)

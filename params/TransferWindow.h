@@ -35,14 +35,13 @@ class TransferWindow : public QDialog {
     static constexpr int ResultOK = int(TableTransfer::Result::OK);
     static constexpr int ResultCancel = int(TableTransfer::Result::Cancel);
 
-    // 0 parameters, 1 setpoints, 2 both, 3 a whole unit; anything else is 0.
-    void setMode(int mode) { transfer_.setMode(mode); }
-    int mode() const { return int(transfer_.mode()); }
+    void setMode(TableTransfer::Mode mode) { transfer_.setMode(mode); }
+    TableTransfer::Mode mode() const { return transfer_.mode(); }
     // The window's own buffers: parameters 0..399, setpoints 1..48 at [0..47].
     UnitTables& tables() { return transfer_.tables; }
     const UnitTables& tables() const { return transfer_.tables; }
     // Sets the mode, runs the window modally and returns ResultOK or ResultCancel.
-    int run(int mode) {
+    int run(TableTransfer::Mode mode) {
         setMode(mode);
         return exec();
     }
@@ -60,7 +59,7 @@ class TransferWindow : public QDialog {
     void reject() override;
 
   protected:
-    // The window's section and its texts: the caption of each mode (0..3)
+    // The window's section and its texts: the caption of each mode (by its number)
     // and the panel texts the transfer numbers.
     struct Texts {
         const char* section;

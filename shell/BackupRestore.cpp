@@ -45,7 +45,7 @@ void BackupRestore::refuse(const QString& languageText, const QString& detail) {
 }
 
 void BackupRestore::Backup1Click(TransferWindows& transfers, int unitNumber, const QDate& today) {
-    const std::optional<UnitTables> tables = transfers.receive(3);
+    const std::optional<UnitTables> tables = transfers.receive(TableTransfer::Mode::Device);
     if (!tables) return;
 
     const QString folder = state_.settings.DialogPath;
@@ -103,7 +103,7 @@ void BackupRestore::Restore1Click(TransferWindows& transfers, int unitNumber) {
                              LineBreak + text("Msg_waarschuwingRestore_2");
     if (!dialogs_.confirm(owner_, text("Msg_waarschuwingCaption"), question)) return;
     for (;;) {
-        const SendReport report = transfers.send(3, tables);
+        const SendReport report = transfers.send(TableTransfer::Mode::Device, tables);
         if (report.complete()) return;
         const QString file = l.text(TextId{"BackupRestore", "MsgRestoreStopped"})
                                  .arg(QDir::toNativeSeparators(QFileInfo(path).absoluteFilePath()));
@@ -131,7 +131,7 @@ void BackupRestore::Restore1Click(TransferWindows& transfers, int unitNumber) {
 }
 
 bool BackupRestore::ParSollOntvangen1Click(TransferWindows& transfers) {
-    const std::optional<UnitTables> tables = transfers.receive(2);
+    const std::optional<UnitTables> tables = transfers.receive(TableTransfer::Mode::Both);
     if (!tables) return false;
     state_.tables.replaceParameters(tables->parameters, ParameterSource::Received);
     state_.tables.replaceSetpoints(tables->setpoints, SetpointSource::Received);

@@ -63,25 +63,16 @@ QString numbered(const char* stem, int n) {
 
 } // namespace
 
-TFormMain::TFormMain(ProgramState& state, Dialogs& dialogs, const StartOptions& options,
-                     QWidget* parent)
-    : QMainWindow(parent), state_(state), dialogs_(dialogs), options_(options) {
+TFormMain::TFormMain(TZRComm& port, ProgramState& state, Dialogs& dialogs,
+                     const StartOptions& options, QWidget* parent)
+    : QMainWindow(parent), ZRComm1(port), state_(state), dialogs_(dialogs), options_(options) {
     setObjectName(QStringLiteral("FormMain"));
-    // The port as the window definition streams it; application.ini then
-    // overrides what it holds.  Property order matters: the hardware preset
-    // adjusts port type and drivers.
-    ZRComm1.setObjectName(QStringLiteral("ZRComm1"));
+    setWindowTitle(applicationTitle());
     ZRSetupCommDialog1.SetZRComm(&ZRComm1);
     ZRSetupCommDialog1.OnShow = [this](TZRSetupCommDialog*) {
         runReportingErrors(dialogs_, this, applicationTitle(),
                            [this] { ZRComm1.SetActive(false); });
     };
-    ZRComm1.SetFrameParitybit(TParityBit::Odd);
-    ZRComm1.SetPortType(TPortType::RS485);
-    ZRComm1.SetHardware(THardware::PCLabPCL745);
-    ZRComm1.SetTransmitDriver(TTransmitDriver::tdRegister7to1);
-    ZRComm1.SetReceiveDriver(TReceiveDriver::rdRegister7to2);
-    ZRComm1.setPortMap(&state_.portMap);
     Timer1.setObjectName(QStringLiteral("Timer1"));
     Timer1.setInterval(1000);
 
@@ -93,7 +84,6 @@ TFormMain::TFormMain(ProgramState& state, Dialogs& dialogs, const StartOptions& 
             dialogs_.error(this, applicationTitle(), state_.language.problemText(problem));
         });
     };
-    FormCreate();
 }
 
 TFormMain::~TFormMain() {
@@ -151,6 +141,7 @@ void TFormMain::buildWindow() {
     SpinEditUnitSelect = place(new QSpinBox(GroupBox5), "SpinEditUnitSelect", 100, 18, 57, 23);
     SpinEditUnitSelect->setRange(0, SettingsFile::MaxUnitNo);
     SpinEditUnitSelect->setToolTip(QStringLiteral("MX9x no:"));
+    connect(SpinEditUnitSelect, &QSpinBox::valueChanged, this, &TFormMain::unitNumberChanged);
 
     PanelErrorNo = place(new FittedLabel(client), "PanelErrorNo", 384, 0, 257, 25);
     PanelErrorNo->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
@@ -345,29 +336,9 @@ void TFormMain::buildMenus() {
     updateWindowItems();
 }
 
-void TFormMain::FormCreate() {
-    setWindowTitle(applicationTitle());
-    Configfile_lezen();
-    // Qt's message boxes and file and print dialogs speak the language of
-    // the texts, or English when there are none.
-    ReadProblem problem;
-    if (state_.language.TekstFile_Lezen(state_.settings.ProgramDir, state_.settings.LanguageNo,
-                                        &problem))
-        state_.qtTexts.use(state_.settings.LanguageNo);
-    state_.refused(problem);
-    state_.catalogue.ParameterDef_lezen(state_.settings.ProgramDir, &problem);
-    state_.refused(problem);
-    state_.catalogue.ParamNo_lezen(state_.settings.ProgramDir, &problem);
-    state_.refused(problem);
-    state_.monitor.ActualOn = false;
-    state_.monitor.ThumbwheelOn = false;
+void TFormMain::start() {
     Disable_checkboxen_status_klemmen();
     LezenTeksten();
-    // No parameter or setpoint list loaded yet, nothing changed.
-    state_.tables.parameterSource = ParameterSource::Nothing;
-    state_.tables.setpointSource = SetpointSource::Nothing;
-    state_.tables.parametersModified = false;
-    state_.tables.setpointsModified = false;
     CmdCalibratie->setVisible(options_.fieldtrim);
     if (options_.demo && state_.portMap.hasDriverFor(QString::fromLatin1(PortMap::SimDevice)))
         showDemoHint();
@@ -413,28 +384,6 @@ void TFormMain::setCommunicationItemsEnabled(bool linkOpen) {
     ParSollOntvangen1->setEnabled(linkOpen && transferWindows);
     Backup1->setEnabled(linkOpen && transferWindows);
     Restore1->setEnabled(linkOpen && transferWindows);
-}
-
-void TFormMain::Configfile_lezen() {
-    int unitNo = SpinEditUnitSelect->value();
-    ReadProblem problem;
-    SettingsFile::read(SettingsFile::path(state_.settings.ProgramDir), ZRComm1, unitNo,
-                       state_.settings, state_.portMap, &problem);
-    settingsRefused_ = problem.kind == ReadProblem::Kind::TooLarge;
-    state_.refused(problem);
-    SpinEditUnitSelect->setValue(unitNo);
-}
-
-void TFormMain::ProgrammaInstellingen_opslaan() {
-    if (settingsRefused_) return;
-    const QString path = SettingsFile::path(state_.settings.ProgramDir);
-    QString error;
-    if (!SettingsFile::write(path, ZRComm1, SpinEditUnitSelect->value(), state_.settings,
-                             state_.portMap, &error))
-        dialogs_.error(this, applicationTitle(),
-                       state_.language.text(TextId{"Main", "MsgSettingsNotSaved"}) +
-                           QStringLiteral("\n\r") + error + QStringLiteral("\n\r") +
-                           state_.language.text(TextId{"Main", "MsgSettingsOldFileKept"}));
 }
 
 void TFormMain::LezenTeksten() {
@@ -577,19 +526,11 @@ void TFormMain::Restore1Click() {
     backupRestore_->Restore1Click(*windows_.transfers, unitNumber());
 }
 
-void TFormMain::FormClose() {
-    // Closing the port stops every cyclic request of every window.
-    runReportingErrors(dialogs_, this, applicationTitle(), [this] { ZRComm1.SetActive(false); });
-    Timer1.stop();
-    state_.catalogue.release();
-    ProgrammaInstellingen_opslaan();
-}
-
 void TFormMain::closeEvent(QCloseEvent* event) {
-    // Settings are written once per run, however often close is asked for.
     if (!closeHandled_) {
         closeHandled_ = true;
-        FormClose();
+        Timer1.stop();
+        emit closing();
     }
     event->accept();
     QMainWindow::closeEvent(event);

@@ -2,13 +2,14 @@
 
 // TFormMain: the main window.
 //
-// It owns the port object ZRComm1, reads application.ini when it is created
-// and writes it when it closes, puts the language texts on its controls and
-// opens the other windows from its menu.  Settings, texts and the catalogue
-// live in plain classes, the online parts in UnitSelection, LiveMonitor and
-// Terminal; this window builds the widgets, forwards each handler and puts
-// on its widgets what those classes say (the views below).  Its controls are
-// its own: tests find them by object name.
+// A view like the other windows: it works on the port it is given, puts the
+// language texts on its controls and opens the other windows from its menu.
+// Whoever runs the program owns the port, reads the settings, language and
+// catalogue before start(), and saves when told closing().  The online parts
+// live in UnitSelection, LiveMonitor and Terminal; this window builds the
+// widgets, forwards each handler and puts on its widgets what those classes
+// say (the views below).  Its controls are its own: tests find them by
+// object name.
 
 #include "link/ZRComm.h"
 #include "link/setup/ZRSetupCommDialog.h"
@@ -56,23 +57,25 @@ class TFormMain : public QMainWindow,
     static constexpr int StatusBarHeight = 19;
     static constexpr int StatusPanelCount = 6;
 
-    TFormMain(ProgramState& state, Dialogs& dialogs, const StartOptions& options,
+    // Builds the widgets only; the texts come with start().  The port must
+    // outlive the window.
+    TFormMain(TZRComm& port, ProgramState& state, Dialogs& dialogs, const StartOptions& options,
               QWidget* parent = nullptr);
     ~TFormMain() override;
+
+    // Once the settings, language and catalogue are loaded: puts the texts on
+    // the controls and starts the error poll.
+    void start();
 
     // Called by main once every secondary window has been created.
     void setSecondaryWindows(const SecondaryWindows& windows);
     const SecondaryWindows& secondaryWindows() const { return windows_; }
 
-    TZRComm ZRComm1;
     // The link library's own setup dialog.  No menu item calls it; whoever
     // does finds the port closed first, so its OK may change the settings.
     TZRSetupCommDialog ZRSetupCommDialog1{this};
     QTimer Timer1; // the error poll's tick
 
-    // Settings file.
-    void Configfile_lezen();
-    void ProgrammaInstellingen_opslaan();
     // Language texts.
     void LezenTeksten();
     void InputFunctieTeksten();
@@ -91,7 +94,10 @@ class TFormMain : public QMainWindow,
     void FormAboutClick();
     void Errno1Click();
     void CmdCalibratieClick();
-    // The unit a device search has taken over; selected at the next opening.
+    // The unit chosen in the selector: what a saved file's header and the
+    // settings file carry.  setUnitNumber puts one there (the settings file's,
+    // or one a device search has taken over; selected at the next opening).
+    int unitNumber() const override;
     void setUnitNumber(int unit);
     // The Communicatie menu's receive, backup and restore items.
     void ParSollOntvangen1Click();
@@ -110,8 +116,12 @@ class TFormMain : public QMainWindow,
     FittedLabel* statusPanel(int index) const { return statusPanels_.at(index); }
 
   signals:
-    // The window has closed and the settings are written: the program ends.
+    // The user has closed the window; the port is still as it was.  Sent
+    // once per run, however often close is asked for.
+    void closing();
+    // The window has closed and closing() has been handled: the program ends.
     void closed();
+    void unitNumberChanged(int unit);
 
   protected:
     void closeEvent(QCloseEvent* event) override;
@@ -122,8 +132,6 @@ class TFormMain : public QMainWindow,
     void buildWindow();
     void connectOnlineParts();
     void buildMenus();
-    void FormCreate();
-    void FormClose();
     void updateWindowItems();
     void showFastFramingSuspended(bool suspended);
     void switchLiveMonitorOff();
@@ -145,7 +153,6 @@ class TFormMain : public QMainWindow,
     void neutralLamps() override;
     bool transferWindowActive() const override;
     void setOnline(bool online, const QString& selectCaption) override;
-    int unitNumber() const override;
     bool deviceSearchActive() const override;
     QString terminalLine() const override;
     void setTerminalLine(const QString& text) override;
@@ -153,11 +160,12 @@ class TFormMain : public QMainWindow,
     void showTerminalReply(const QString& text) override;
     FittedLabel* monitorPanel(MonitorPanel panel) const;
 
+    TZRComm& ZRComm1;
     ProgramState& state_;
     Dialogs& dialogs_;
     StartOptions options_;
     SecondaryWindows windows_;
-    // Declared after ZRComm1, so their components leave the port before it goes.
+    // Their components leave the port with them, before the port goes.
     std::unique_ptr<UnitSelection> unitSelection_;
     std::unique_ptr<LiveMonitor> liveMonitor_;
     std::unique_ptr<Terminal> terminal_;
@@ -166,9 +174,6 @@ class TFormMain : public QMainWindow,
     bool centred_ = false;
     // PanelComInfo shows the demo hint (and follows the language while it does).
     bool demoHint_ = false;
-    // application.ini was refused unread (far too large): it is the user's
-    // file, not one we wrote, so closing leaves it as it is.
-    bool settingsRefused_ = false;
 
     // Controls, named as in the window definition.
     FittedLabel* PanelComInfo = nullptr;

@@ -17,16 +17,15 @@
 namespace kqm52 {
 
 // The receive and send windows as the main window drives them: it cannot see
-// their classes, only this.  Modes as the windows take them (0 parameters,
-// 1 setpoints, 2 both, 3 a whole unit).
+// their classes, only this.
 class TransferWindows {
   public:
     virtual ~TransferWindows() = default;
     // Runs the receive window; the tables it read when it ended with OK.
-    virtual std::optional<UnitTables> receive(int mode) = 0;
+    virtual std::optional<UnitTables> receive(TableTransfer::Mode mode) = 0;
     // Runs the send window on these tables; how far it got and whether the
     // user closed it with OK.
-    virtual SendReport send(int mode, const UnitTables& tables) = 0;
+    virtual SendReport send(TableTransfer::Mode mode, const UnitTables& tables) = 0;
 };
 
 // A secondary window that is made the first time it is asked for, so that a

@@ -178,8 +178,8 @@ bool returnsPromptly(const QString& fifo, const std::function<void()>& read) {
 
 class NoTransfers : public TransferWindows {
   public:
-    std::optional<UnitTables> receive(int) override { return std::nullopt; }
-    SendReport send(int, const UnitTables&) override {
+    std::optional<UnitTables> receive(TableTransfer::Mode) override { return std::nullopt; }
+    SendReport send(TableTransfer::Mode, const UnitTables&) override {
         ++sends;
         return {};
     }

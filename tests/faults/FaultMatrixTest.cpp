@@ -43,6 +43,7 @@ namespace {
 using Button = Dialogs::Button;
 using Kind = ScriptedDialogs::Kind;
 using Status = TableTransfer::Status;
+using Mode = TableTransfer::Mode;
 constexpr int LongWaitMs = RequestLimitMs - 1000;
 
 const QString kLanguage = QStringLiteral(
@@ -87,12 +88,12 @@ class SimTransfers : public TransferWindows {
     TransferView lastView; // as the window was left
     int sends = 0;
 
-    std::optional<UnitTables> receive(int mode) override {
+    std::optional<UnitTables> receive(TableTransfer::Mode mode) override {
         TableTransfer t(port_, TableTransfer::Direction::Receive);
         if (!run(t, mode)) return std::nullopt;
         return t.tables;
     }
-    SendReport send(int mode, const UnitTables& tables) override {
+    SendReport send(TableTransfer::Mode mode, const UnitTables& tables) override {
         ++sends;
         if (beforeSend) beforeSend(sends);
         TableTransfer t(port_, TableTransfer::Direction::Send);
@@ -102,7 +103,7 @@ class SimTransfers : public TransferWindows {
     }
 
   private:
-    bool run(TableTransfer& t, int mode) {
+    bool run(TableTransfer& t, TableTransfer::Mode mode) {
         QStringList texts;
         for (int i = 0; i < TableTransfer::SendTextCount; ++i)
             texts << QStringLiteral("tekst %1").arg(i);
@@ -367,10 +368,10 @@ Step fault(SimFaults f) {
 Step faultAt(const char* panel, SimFaults f) {
     return [panel, f](FaultMatrix& m) { m.faultAt(QLatin1String(panel), f); };
 }
-Step receive(int mode) {
+Step receive(Mode mode) {
     return [mode](FaultMatrix& m) { m.received = m.transfers.receive(mode); };
 }
-Step send(int mode) {
+Step send(Mode mode) {
     return [mode](FaultMatrix& m) { m.transfers.send(mode, backup()); };
 }
 void restoreNo(FaultMatrix& m) {
@@ -403,13 +404,14 @@ void expectSendStop(FaultMatrix& m, const char* panel, const QString& note) {
 // The unit: silent, late, garbled or refusing, on a sound line.
 std::vector<Row> unitRows() {
     std::vector<Row> r;
-    r.push_back({"NoAnswer", fault({.noAnswer = true}), receive(0), [](FaultMatrix& m) {
-                     receiveRefused("tekst 0")(m);
-                     EXPECT_GE(m.now(), SimNanos(1000000000)) << "gave up before the reply was due";
-                 }});
+    r.push_back(
+        {"NoAnswer", fault({.noAnswer = true}), receive(Mode::Parameters), [](FaultMatrix& m) {
+             receiveRefused("tekst 0")(m);
+             EXPECT_GE(m.now(), SimNanos(1000000000)) << "gave up before the reply was due";
+         }});
     r.push_back({"LateAnswerToAWrite",
                  // Later than a write waits (100 ms): the link's tries end in no reply.
-                 fault({.lateMs = 150}), send(1), [](FaultMatrix& m) {
+                 fault({.lateMs = 150}), send(Mode::Setpoints), [](FaultMatrix& m) {
                      expectSendStop(m, "tekst 0", refusedNote("S01", 0, 48));
                      const UnitTables unit = m.unitNow();
                      for (int s = 1; s < 48; ++s)
@@ -430,19 +432,20 @@ std::vector<Row> unitRows() {
                          unit::classifyReply(u"rp 2", m.second.data, TableTransfer::ReplyBufferSize)
                              .answers());
                  }});
-    r.push_back({"GarbledReplies", fault({.garbled = true}), receive(1), [](FaultMatrix& m) {
-                     receiveRefused()(m);
-                     EXPECT_TRUE(m.transfers.lastView.panelText.startsWith("tekst 7 rs "));
-                     EXPECT_TRUE(m.transfers.lastView.panelText.endsWith("   S[001]"));
-                 }});
+    r.push_back(
+        {"GarbledReplies", fault({.garbled = true}), receive(Mode::Setpoints), [](FaultMatrix& m) {
+             receiveRefused()(m);
+             EXPECT_TRUE(m.transfers.lastView.panelText.startsWith("tekst 7 rs "));
+             EXPECT_TRUE(m.transfers.lastView.panelText.endsWith("   S[001]"));
+         }});
     r.push_back({"WrongWordOnceIsRetried", fault({.wrongWord = SimFaults::WrongWord::Once}),
-                 receive(1), receivedWhole});
+                 receive(Mode::Setpoints), receivedWhole});
     r.push_back({"WrongWordAlwaysStopsTheSend", fault({.wrongWord = SimFaults::WrongWord::Always}),
-                 send(1), [](FaultMatrix& m) {
+                 send(Mode::Setpoints), [](FaultMatrix& m) {
                      expectSendStop(m, "tekst 7 wt 1   S[001]", refusedNote("S01", 0, 48));
                  }});
     r.push_back({"RefusedWriteInAWholeUnitSend", faultAt("tekst 4 20", {.refuseWrites = true}),
-                 send(3), [](FaultMatrix& m) {
+                 send(Mode::Device), [](FaultMatrix& m) {
                      expectSendStop(m, "(er 7) tekst 9", refusedNote("S20", 419, 448));
                      EXPECT_EQ(m.unitNow().setpoints[18], backup().setpoints[18]);
                      EXPECT_EQ(m.unitNow().setpoints[19], unitBefore().setpoints[19]);
@@ -464,14 +467,14 @@ std::vector<Row> unitRows() {
                      EXPECT_EQ(unit.parameters[123], unitBefore().parameters[123]);
                      EXPECT_EQ(unit.setpoints, unitBefore().setpoints);
                  }});
-    r.push_back(
-        {"FailedComputeIsNotReportedAsDone", fault({.failBp = true}), send(0), [](FaultMatrix& m) {
-             EXPECT_EQ(m.transfers.lastView.panelText, "tekst 10 -2 tekst 11");
-             EXPECT_TRUE(m.transfers.lastView.panelRed);
-             EXPECT_EQ(m.unitNow().parameters, backup().parameters);
-         }});
-    r.push_back({"ComputeNotAnswered", faultAt("Bereken parameters", {.noAnswer = true}), send(0),
-                 [](FaultMatrix& m) {
+    r.push_back({"FailedComputeIsNotReportedAsDone", fault({.failBp = true}),
+                 send(Mode::Parameters), [](FaultMatrix& m) {
+                     EXPECT_EQ(m.transfers.lastView.panelText, "tekst 10 -2 tekst 11");
+                     EXPECT_TRUE(m.transfers.lastView.panelRed);
+                     EXPECT_EQ(m.unitNow().parameters, backup().parameters);
+                 }});
+    r.push_back({"ComputeNotAnswered", faultAt("Bereken parameters", {.noAnswer = true}),
+                 send(Mode::Parameters), [](FaultMatrix& m) {
                      expectSendStop(m, "tekst 0",
                                     "All 400 values were written, but the unit has not "
                                     "confirmed recomputing its parameters (\"bp\").");
@@ -492,28 +495,29 @@ std::vector<Row> unitRows() {
 // The line: pauses, chatter, wrong speed, a converter pulled out and back.
 std::vector<Row> linkRows() {
     std::vector<Row> r;
-    r.push_back({"PauseInsideAReplyShorterThanTheSilence", fault({.pauseMs = 20}), receive(1),
-                 receivedWhole});
+    r.push_back({"PauseInsideAReplyShorterThanTheSilence", fault({.pauseMs = 20}),
+                 receive(Mode::Setpoints), receivedWhole});
     // Half a reply is not a value: stopped, nothing taken.
-    r.push_back({"PauseInsideAReplyLongerThanTheSilence", fault({.pauseMs = 300}), receive(1),
-                 receiveRefused()});
-    r.push_back({"OverlongReply", fault({.longReply = true}), receive(1),
+    r.push_back({"PauseInsideAReplyLongerThanTheSilence", fault({.pauseMs = 300}),
+                 receive(Mode::Setpoints), receiveRefused()});
+    r.push_back({"OverlongReply", fault({.longReply = true}), receive(Mode::Setpoints),
                  receiveRefused("tekst 7 rs 1   S[001]")});
-    r.push_back(
-        {"LineThatNeverFallsSilent", fault({.chatterBytes = 8000}), receive(1), [](FaultMatrix& m) {
-             receiveRefused("tekst 1")(m);
-             EXPECT_LT(m.now(), SimNanos(30) * 1000000000) << "the link never gave up";
-         }});
+    r.push_back({"LineThatNeverFallsSilent", fault({.chatterBytes = 8000}),
+                 receive(Mode::Setpoints), [](FaultMatrix& m) {
+                     receiveRefused("tekst 1")(m);
+                     EXPECT_LT(m.now(), SimNanos(30) * 1000000000) << "the link never gave up";
+                 }});
     // A byte every 10 ms never lets the reply end and fills no byte budget
     // soon: the request ends ten seconds after it went out, with the line
     // error, and the drip has run out by the time the user goes on.
-    r.push_back({"LineThatDripsSlowly", fault({.dripMs = 10}), receive(1), [](FaultMatrix& m) {
+    r.push_back({"LineThatDripsSlowly", fault({.dripMs = 10}), receive(Mode::Setpoints),
+                 [](FaultMatrix& m) {
                      receiveRefused("tekst 1")(m);
                      EXPECT_LE(m.now(), simMs(10001)) << "the request outlived its ten seconds";
                      m.clock_->advanceTo(m.now() + simMs(60000));
                  }});
-    r.push_back({"NulAnd0xFFInAReply", fault({.noise = QByteArray("\0\xff", 2)}), receive(1),
-                 [](FaultMatrix& m) {
+    r.push_back({"NulAnd0xFFInAReply", fault({.noise = QByteArray("\0\xff", 2)}),
+                 receive(Mode::Setpoints), [](FaultMatrix& m) {
                      receiveRefused()(m);
                      EXPECT_TRUE(m.transfers.lastView.panelText.endsWith("   S[001]"));
                  }});
@@ -523,7 +527,7 @@ std::vector<Row> linkRows() {
                      m.port.SetBaudrate(TBaudrate::br9600);
                      m.port.SetActive(true);
                  },
-                 receive(0),
+                 receive(Mode::Parameters),
                  [](FaultMatrix& m) {
                      receiveRefused()(m);
                      // The user sets the unit's speed again.
@@ -531,7 +535,8 @@ std::vector<Row> linkRows() {
                      m.port.SetBaudrate(TBaudrate::br38400);
                      m.port.SetActive(true);
                  }});
-    r.push_back({"UnpluggedDuringAReceive", faultAt("tekst 2 100", {.vanish = true}), receive(0),
+    r.push_back({"UnpluggedDuringAReceive", faultAt("tekst 2 100", {.vanish = true}),
+                 receive(Mode::Parameters),
                  [](FaultMatrix& m) {
                      receiveRefused("tekst 1")(m);
                      EXPECT_FALSE(m.port.Active());
@@ -557,7 +562,7 @@ std::vector<Row> linkRows() {
                      editor.hooks.sendParameters = [&m](const ParamTables::Parameters& v) {
                          UnitTables t;
                          t.parameters = v;
-                         return m.transfers.send(0, t);
+                         return m.transfers.send(Mode::Parameters, t);
                      };
                      editor.ParametersZendenClick();
                  },
@@ -603,7 +608,7 @@ std::vector<Row> linkRows() {
                          return true;
                      };
                  },
-                 send(3),
+                 send(Mode::Device),
                  [](FaultMatrix& m) {
                      EXPECT_EQ(m.transfers.lastView.panelText, "tekst 8");
                      EXPECT_TRUE(m.transfers.lastView.stopNote.isEmpty());
@@ -614,7 +619,7 @@ std::vector<Row> linkRows() {
                      m.faultAt("tekst 2 7", {.vanish = true});
                      m.transfers.again = [] { return true; };
                  },
-                 send(0),
+                 send(Mode::Parameters),
                  [](FaultMatrix& m) {
                      EXPECT_EQ(m.transfers.lastView.panelText, "tekst 1");
                      EXPECT_EQ(m.transfers.lastView.stopNote, refusedNote("P000", 0, 400));

@@ -14,6 +14,7 @@ using namespace kqm52::simtest;
 namespace {
 
 using Direction = TableTransfer::Direction;
+using Mode = TableTransfer::Mode;
 using Result = TableTransfer::Result;
 using Status = TableTransfer::Status;
 using Stop = TableTransfer::Stop;
@@ -40,7 +41,7 @@ class TransferTest : public SimLinkFixture {
 
     // A fresh transfer with texts "tekst 0" … "tekst 11"; faults switched on
     // when the panel first shows `faultAt` (empty: at once).
-    TableTransfer& make(Direction direction, int mode, const SimFaults& faults = {},
+    TableTransfer& make(Direction direction, Mode mode, const SimFaults& faults = {},
                         const QString& faultAt = {}) {
         hostLines.clear();
         views.clear();
@@ -90,25 +91,24 @@ const QStringList kSetpointReads = numbered("rs %1", 1, 48);
 // Every mode asks in order, keeps the values, ends with its text and offers OK.
 TEST_F(TransferTest, ReceiveInEveryMode) {
     const struct {
-        int mode;
+        Mode mode;
         QStringList wire;
         const char* finished;
     } rows[] = {
-        {0, kParameterReads, "tekst 3"},
-        {1, kSetpointReads, "tekst 5"},
-        {2, kParameterReads + kSetpointReads, "tekst 6"},
-        {3, kParameterReads + kSetpointReads, "tekst 6"},
-        {7, kParameterReads, "tekst 3"}, // an unknown mode reads the parameters
+        {Mode::Parameters, kParameterReads, "tekst 3"},
+        {Mode::Setpoints, kSetpointReads, "tekst 5"},
+        {Mode::Both, kParameterReads + kSetpointReads, "tekst 6"},
+        {Mode::Device, kParameterReads + kSetpointReads, "tekst 6"},
     };
     for (const auto& r : rows) {
-        SCOPED_TRACE(r.mode);
+        SCOPED_TRACE(int(r.mode));
         TableTransfer& t = make(Direction::Receive, r.mode);
         run(t);
         EXPECT_EQ(sent(), r.wire);
         const TransferView& v = t.view();
         EXPECT_EQ(v.panelText, r.finished);
         EXPECT_TRUE(!v.panelRed && v.okVisible && v.okFocused && v.againVisible);
-        const bool parameters = r.mode != 1, setpoints = r.wire.back() == "rs 48";
+        const bool parameters = r.mode != Mode::Setpoints, setpoints = r.wire.back() == "rs 48";
         EXPECT_EQ(t.tables.parameters[12], parameters ? -350 : 0);
         EXPECT_EQ(t.tables.parameters[399], parameters ? 1196 : 0);
         EXPECT_EQ(t.tables.setpoints[47], setpoints ? 1048 : 0);
@@ -138,17 +138,17 @@ TEST_F(TransferTest, SendInEveryModeThenCompute) {
     ASSERT_EQ(writes[12], "wp 12 -350");
 
     const struct {
-        int mode;
+        Mode mode;
         QStringList wire;
         const char* finished;
     } rows[] = {
-        {0, writes + QStringList{"bp"}, "tekst 3"},
-        {1, setpointWrites, "tekst 5"},
-        {2, writes + setpointWrites + QStringList{"bp"}, "tekst 6"},
-        {3, writes + setpointWrites + QStringList{"bp"}, "tekst 8"},
+        {Mode::Parameters, writes + QStringList{"bp"}, "tekst 3"},
+        {Mode::Setpoints, setpointWrites, "tekst 5"},
+        {Mode::Both, writes + setpointWrites + QStringList{"bp"}, "tekst 6"},
+        {Mode::Device, writes + setpointWrites + QStringList{"bp"}, "tekst 8"},
     };
     for (const auto& r : rows) {
-        SCOPED_TRACE(r.mode);
+        SCOPED_TRACE(int(r.mode));
         onUnit([](SimUnit& u) { u.factoryReset(); });
         TableTransfer& t = make(Direction::Send, r.mode);
         t.tables = values;
@@ -156,9 +156,12 @@ TEST_F(TransferTest, SendInEveryModeThenCompute) {
         EXPECT_EQ(sent(), r.wire);
         EXPECT_EQ(t.view().panelText, r.finished);
         EXPECT_TRUE(t.view().okVisible && !t.computeFailed());
-        EXPECT_EQ(onUnit([](SimUnit& u) { return u.parameter(12); }), r.mode == 1 ? 0 : -350);
-        EXPECT_EQ(onUnit([](SimUnit& u) { return u.setpoint(48); }), r.mode == 0 ? 0 : -48);
-        EXPECT_EQ(firstViewWith(TableTransfer::computingText()).has_value(), r.mode != 1);
+        EXPECT_EQ(onUnit([](SimUnit& u) { return u.parameter(12); }),
+                  r.mode == Mode::Setpoints ? 0 : -350);
+        EXPECT_EQ(onUnit([](SimUnit& u) { return u.setpoint(48); }),
+                  r.mode == Mode::Parameters ? 0 : -48);
+        EXPECT_EQ(firstViewWith(TableTransfer::computingText()).has_value(),
+                  r.mode != Mode::Setpoints);
     }
 }
 
@@ -166,8 +169,8 @@ TEST_F(TransferTest, SendInEveryModeThenCompute) {
 // transfer stops on that item with the reply's first bytes in red and keeps
 // nothing from it.
 TEST_F(TransferTest, AnUnusableReplyStopsOnItsItem) {
-    TableTransfer& t =
-        make(Direction::Receive, 0, {.wrongWord = SimFaults::WrongWord::Always}, "tekst 2 12");
+    TableTransfer& t = make(Direction::Receive, Mode::Parameters,
+                            {.wrongWord = SimFaults::WrongWord::Always}, "tekst 2 12");
     t.tables.parameters[12] = 4711;
     run(t);
     const QStringList wire = sent();
@@ -183,15 +186,31 @@ TEST_F(TransferTest, AnUnusableReplyStopsOnItsItem) {
 TEST_F(TransferTest, AnOverlongReplyIsABadReply) {
     const struct {
         Direction direction;
-        int mode;
+        Mode mode;
         const char* at;
         QString panel;
         QStringList tail; // the item before and the item
     } rows[] = {
-        {Direction::Send, 0, "tekst 2 12", "tekst 7 wp 1   P[012]", {"wp 11 33", "wp 12 -350"}},
-        {Direction::Send, 1, "tekst 4 7", "tekst 7 ws 7   S[007]", {"ws 6 -6", "ws 7 -7"}},
-        {Direction::Receive, 0, "tekst 2 12", "tekst 7 rp 1   P[012]", {"rp 11", "rp 12"}},
-        {Direction::Receive, 1, "tekst 4 7", "tekst 7 rs 7   S[007]", {"rs 6", "rs 7"}},
+        {Direction::Send,
+         Mode::Parameters,
+         "tekst 2 12",
+         "tekst 7 wp 1   P[012]",
+         {"wp 11 33", "wp 12 -350"}},
+        {Direction::Send,
+         Mode::Setpoints,
+         "tekst 4 7",
+         "tekst 7 ws 7   S[007]",
+         {"ws 6 -6", "ws 7 -7"}},
+        {Direction::Receive,
+         Mode::Parameters,
+         "tekst 2 12",
+         "tekst 7 rp 1   P[012]",
+         {"rp 11", "rp 12"}},
+        {Direction::Receive,
+         Mode::Setpoints,
+         "tekst 4 7",
+         "tekst 7 rs 7   S[007]",
+         {"rs 6", "rs 7"}},
     };
     for (const auto& r : rows) {
         SCOPED_TRACE(r.panel.toStdString());
@@ -210,9 +229,9 @@ TEST_F(TransferTest, AnOverlongReplyIsABadReply) {
         EXPECT_EQ(t.stopReason(), Stop::BadReply);
         expectStopped(t, r.panel);
         if (r.direction == Direction::Send) {
-            EXPECT_EQ(t.sendReport().confirmed, r.mode == 0 ? 12 : 6);
+            EXPECT_EQ(t.sendReport().confirmed, r.mode == Mode::Parameters ? 12 : 6);
             EXPECT_FALSE(t.sendReport().complete());
-        } else if (r.mode == 1) {
+        } else if (r.mode == Mode::Setpoints) {
             EXPECT_EQ(t.tables.setpoints[6], 4711);
         }
     }
@@ -226,20 +245,32 @@ TEST_F(TransferTest, AnEchoThatNamesAnotherItemIsABadReply) {
     using WW = SimFaults::WrongWord;
     const struct {
         Direction direction;
-        int mode;
+        Mode mode;
         const char* at;   // the fault goes on when the panel shows this
         const char* item; // the item it stops on
         QStringList tail; // the last requests on the wire
     } rows[] = {
-        {Direction::Receive, 0, "tekst 2 12", "P[012]", {"rp 11", "rp 12", "rp 12"}},
-        {Direction::Receive, 1, "tekst 4 7", "S[007]", {"rs 6", "rs 7", "rs 7"}},
-        {Direction::Receive, 3, "tekst 4 1", "S[001]", {"rp 399", "rs 1", "rs 1"}},
-        {Direction::Send, 0, "tekst 2 12", "P[012]", {"wp 11 33", "wp 12 36", "wp 12 36"}},
-        {Direction::Send, 1, "tekst 4 7", "S[007]", {"ws 6 -6", "ws 7 -7", "ws 7 -7"}},
-        {Direction::Send, 3, "tekst 4 1", "S[001]", {"wp 399 1197", "ws 1 -1", "ws 1 -1"}},
+        {Direction::Receive, Mode::Parameters, "tekst 2 12", "P[012]", {"rp 11", "rp 12", "rp 12"}},
+        {Direction::Receive, Mode::Setpoints, "tekst 4 7", "S[007]", {"rs 6", "rs 7", "rs 7"}},
+        {Direction::Receive, Mode::Device, "tekst 4 1", "S[001]", {"rp 399", "rs 1", "rs 1"}},
+        {Direction::Send,
+         Mode::Parameters,
+         "tekst 2 12",
+         "P[012]",
+         {"wp 11 33", "wp 12 36", "wp 12 36"}},
+        {Direction::Send,
+         Mode::Setpoints,
+         "tekst 4 7",
+         "S[007]",
+         {"ws 6 -6", "ws 7 -7", "ws 7 -7"}},
+        {Direction::Send,
+         Mode::Device,
+         "tekst 4 1",
+         "S[001]",
+         {"wp 399 1197", "ws 1 -1", "ws 1 -1"}},
     };
     for (const auto& r : rows) {
-        SCOPED_TRACE(r.item + QStringLiteral(" mode %1").arg(r.mode).toStdString());
+        SCOPED_TRACE(r.item + QStringLiteral(" mode %1").arg(int(r.mode)).toStdString());
         for (WW often : {WW::Always, WW::Once}) {
             SCOPED_TRACE(often == WW::Always ? "always" : "once");
             TableTransfer& t = make(r.direction, r.mode, {.wrongNumber = often}, r.at);
@@ -251,15 +282,16 @@ TEST_F(TransferTest, AnEchoThatNamesAnotherItemIsABadReply) {
             const QStringList wire = sent();
             if (often == WW::Once) {
                 EXPECT_EQ(t.status(), Status::Done);
-                EXPECT_EQ(wire.size(), (r.mode == 1   ? 48
-                                        : r.mode == 0 ? 400
-                                                      : 448) +
-                                           1 + (r.direction == Direction::Send && r.mode != 1));
+                EXPECT_EQ(wire.size(),
+                          (r.mode == Mode::Setpoints    ? 48
+                           : r.mode == Mode::Parameters ? 400
+                                                        : 448) +
+                              1 + (r.direction == Direction::Send && r.mode != Mode::Setpoints));
                 if (r.direction == Direction::Receive) {
                     // Each entry holds its own item's value.
-                    EXPECT_EQ(t.tables.parameters[12], r.mode == 1 ? 36 : -350);
-                    EXPECT_EQ(t.tables.setpoints[0], r.mode == 0 ? 4711 : 1001);
-                    EXPECT_EQ(t.tables.setpoints[6], r.mode == 0 ? 4711 : 1007);
+                    EXPECT_EQ(t.tables.parameters[12], r.mode == Mode::Setpoints ? 36 : -350);
+                    EXPECT_EQ(t.tables.setpoints[0], r.mode == Mode::Parameters ? 4711 : 1001);
+                    EXPECT_EQ(t.tables.setpoints[6], r.mode == Mode::Parameters ? 4711 : 1007);
                 }
                 continue;
             }
@@ -272,8 +304,8 @@ TEST_F(TransferTest, AnEchoThatNamesAnotherItemIsABadReply) {
             expectStopped(t, t.view().panelText);
             if (r.direction == Direction::Receive) {
                 // Nothing from the replies about other items was kept.
-                EXPECT_EQ(t.tables.parameters[12], r.mode == 3 ? -350 : 36);
-                EXPECT_EQ(t.tables.setpoints[0], r.mode == 1 ? 1001 : 4711);
+                EXPECT_EQ(t.tables.parameters[12], r.mode == Mode::Device ? -350 : 36);
+                EXPECT_EQ(t.tables.setpoints[0], r.mode == Mode::Setpoints ? 1001 : 4711);
                 EXPECT_EQ(t.tables.setpoints[6], 4711);
             } else {
                 EXPECT_FALSE(t.sendReport().complete());
@@ -284,7 +316,7 @@ TEST_F(TransferTest, AnEchoThatNamesAnotherItemIsABadReply) {
 }
 
 TEST_F(TransferTest, RefusedWriteStopsAtOnceAndAgainStartsOver) {
-    TableTransfer& t = make(Direction::Send, 0, {.refuseWrites = true}, "tekst 2 3");
+    TableTransfer& t = make(Direction::Send, Mode::Parameters, {.refuseWrites = true}, "tekst 2 3");
     t.tables.parameters[3] = 99;
     run(t);
     EXPECT_EQ(sent(), QStringList({"wp 0 0", "wp 1 0", "wp 2 0", "wp 3 99"})); // not again
@@ -308,7 +340,7 @@ TEST_F(TransferTest, RefusedWriteStopsAtOnceAndAgainStartsOver) {
 // offered: the values were written.  Cam 11 on, with its start (17) equal to
 // its end (41): the unit names 17.
 TEST_F(TransferTest, ComputeAnswerOtherThanSuccess) {
-    TableTransfer& t = make(Direction::Send, 0);
+    TableTransfer& t = make(Direction::Send, Mode::Parameters);
     t.tables.parameters[266] = t.tables.parameters[362] = 1;
     t.tables.parameters[17] = t.tables.parameters[41] = 500;
     run(t);
@@ -363,7 +395,7 @@ class FastFramingTest : public SimLinkFixture {
             replies.clear();
         }
         TableTransfer t(port, TableTransfer::Direction::Receive);
-        t.setMode(2);
+        t.setMode(Mode::Both);
         t.onViewChanged = std::move(watch);
         const SimNanos start = now();
         t.start();

@@ -40,7 +40,7 @@ class TransferWindowTest : public SimLinkFixture {
     // transfer has come to rest and presses the buttons it wants.  A polling
     // timer rather than a wait inside a callback: a nested event loop there
     // would starve the link's hand-overs.
-    template <class Press> int runModal(TransferWindow& w, int mode, Press press) {
+    template <class Press> int runModal(TransferWindow& w, TableTransfer::Mode mode, Press press) {
         QTimer poll;
         QElapsedTimer clock;
         clock.start();
@@ -71,7 +71,7 @@ class TransferWindowTest : public SimLinkFixture {
 // Which text goes where is the last test's; here the caller's protocol.
 TEST_F(TransferWindowTest, ReceiveReturnsOKWithTheUnitsTables) {
     TFormLeesParSoll w(port, language);
-    const int result = runModal(w, 3, [&] {
+    const int result = runModal(w, TableTransfer::Mode::Device, [&] {
         EXPECT_TRUE(button(w, "CmdOK")->isVisible());
         EXPECT_EQ(w.focusWidget(), button(w, "CmdOK"));
         EXPECT_EQ(w.findChild<QProgressBar*>()->value(), 48);
@@ -86,7 +86,7 @@ TEST_F(TransferWindowTest, ReceiveReturnsOKWithTheUnitsTables) {
 TEST_F(TransferWindowTest, RefusedWriteStopsInRedAndCancelClosesAtOnce) {
     bus->setFaults(0, {.refuseWrites = true});
     TFormSchrijfParSoll w(port, language); // no language file: built-in captions
-    const int result = runModal(w, 0, [&] {
+    const int result = runModal(w, TableTransfer::Mode::Parameters, [&] {
         EXPECT_EQ(w.windowTitle(), "Schrijf Param");
         EXPECT_EQ(panel(w), "(er 7) ");
         EXPECT_EQ(
@@ -117,7 +117,7 @@ TEST_F(TransferWindowTest, SaysWhenFastFramingIsOffForNow) {
     for (const bool needsPause : {true, false}) {
         SCOPED_TRACE(needsPause);
         bus->setFaults(0, {.notReadyMs = needsPause ? 20 : 0});
-        const int result = runModal(w, 1, [&] {
+        const int result = runModal(w, TableTransfer::Mode::Setpoints, [&] {
             EXPECT_EQ(off->isVisible(), needsPause);
             if (needsPause) EXPECT_EQ(off->text(), "Fast framing off for now");
             button(w, "CmdOK")->click();
@@ -138,7 +138,7 @@ TEST_F(TransferWindowTest, EscapeWhileStoppedIsCancelAndEachWindowShowsItsTexts)
     for (const auto& [w, section] : rows) {
         SCOPED_TRACE(section);
         language.loadFromText(test::markedLanguage(section));
-        const int result = runModal(*w, 1, [&] {
+        const int result = runModal(*w, TableTransfer::Mode::Setpoints, [&] {
             test::expectMarkedTextsShown(*w, section);
             EXPECT_EQ(w->windowTitle(), "<CaptionMode1>");
             EXPECT_EQ(panel(*w), "<PanelTekst0>");

@@ -249,7 +249,7 @@ class SetpointTransferTest : public SetpointEditorTest {
     }
     void SetUp() override { port.SetActive(true); }
     bool run(TableTransfer& t) {
-        t.setMode(1);
+        t.setMode(TableTransfer::Mode::Setpoints);
         t.start();
         waitUntil([&] { return t.status() != TableTransfer::Status::Running; });
         return t.status() == TableTransfer::Status::Done;

@@ -27,16 +27,18 @@ const QString kLanguage = QStringLiteral(
 
 // The transfer windows as the user would end them: OK with the unit's
 // tables, or Cancel.
+using Mode = TableTransfer::Mode;
+
 struct FakeTransfers : TransferWindows {
     std::optional<UnitTables> unit;
-    std::vector<int> receives;
-    std::vector<std::pair<int, UnitTables>> sends;
+    std::vector<Mode> receives;
+    std::vector<std::pair<Mode, UnitTables>> sends;
     std::optional<SendReport> report; // how every send ends; complete when unset
-    std::optional<UnitTables> receive(int mode) override {
+    std::optional<UnitTables> receive(Mode mode) override {
         receives.push_back(mode);
         return unit;
     }
-    SendReport send(int mode, const UnitTables& tables) override {
+    SendReport send(Mode mode, const UnitTables& tables) override {
         sends.emplace_back(mode, tables);
         if (report) return *report;
         return SendReport{.closedWithOK = true,
@@ -98,7 +100,7 @@ TEST_F(BackupRestoreTest, BackupFilesTheUnitAndLeavesTheProgramTablesAlone) {
     dialogs.answerSaveFile(path("unit")); // no extension typed
     logic.Backup1Click(transfers, 7, today);
 
-    EXPECT_EQ(transfers.receives, std::vector<int>{3});
+    EXPECT_EQ(transfers.receives, std::vector<Mode>{Mode::Device});
     const auto asked = dialogs.asked(Kind::SaveFile);
     ASSERT_EQ(asked.size(), 1u);
     EXPECT_EQ(asked[0].caption, "Opslaan");
@@ -189,7 +191,7 @@ TEST_F(BackupRestoreTest, RestoreAsksAndSendsOnlyOnYes) {
         EXPECT_EQ(boxes()[0].defaultButton, Dialogs::Button::No);
     }
     ASSERT_EQ(transfers.sends.size(), 1u);
-    EXPECT_EQ(transfers.sends[0].first, 3);
+    EXPECT_EQ(transfers.sends[0].first, Mode::Device);
     EXPECT_EQ(transfers.sends[0].second, sampleUnit());
 }
 
@@ -288,7 +290,7 @@ TEST_F(BackupRestoreTest, ReceiveBothTablesReplacesThemOnlyOnOK) {
     transfers.unit = sampleUnit();
     state.tables.setSetpoint(3, 5);
     EXPECT_TRUE(logic.ParSollOntvangen1Click(transfers));
-    EXPECT_EQ(transfers.receives, (std::vector<int>{2, 2}));
+    EXPECT_EQ(transfers.receives, (std::vector<Mode>{Mode::Both, Mode::Both}));
     EXPECT_EQ(state.tables.parameters(), sampleUnit().parameters);
     EXPECT_EQ(state.tables.setpoints(), sampleUnit().setpoints);
     EXPECT_EQ(state.tables.parameterSource, ParameterSource::Received);

@@ -34,8 +34,8 @@ using Kind = ScriptedDialogs::Kind;
 // The transfer windows of a unit that hands over its tables at once and
 // takes nothing (the restore question is never answered Yes here).
 struct InstantTransfers : TransferWindows {
-    std::optional<UnitTables> receive(int) override { return UnitTables{}; }
-    SendReport send(int, const UnitTables&) override { return {}; }
+    std::optional<UnitTables> receive(TableTransfer::Mode) override { return UnitTables{}; }
+    SendReport send(TableTransfer::Mode, const UnitTables&) override { return {}; }
 };
 
 class DialogFoldersTest : public ShellWorld {
@@ -43,25 +43,25 @@ class DialogFoldersTest : public ShellWorld {
     void SetUp() override {
         TFormMain& w = createWindow();
         LineState line;
-        line.baud = baudrateValue(w.ZRComm1.Baudrate());
-        line.dataBits = dataBitsValue(w.ZRComm1.FrameDatabits());
-        line.parity = DriverParity(int(w.ZRComm1.FrameParitybit()));
-        line.stopBits = stopBitsValue(w.ZRComm1.FrameStopbits());
+        line.baud = baudrateValue(port().Baudrate());
+        line.dataBits = dataBitsValue(port().FrameDatabits());
+        line.parity = DriverParity(int(port().FrameParitybit()));
+        line.stopBits = stopBitsValue(port().FrameStopbits());
         bus->addUnit(0, line);
-        state_->portMap.setDevice(w.ZRComm1.PortName(), "sim");
+        state_->portMap.setDevice(port().PortName(), "sim");
         installSimulatedBus(state_->portMap, bus);
         editParam = std::make_unique<TFormEditParam>(*state_, dialogs_);
-        editSetpoints = std::make_unique<TFormEditSollwerten>(*state_, w.ZRComm1, dialogs_);
+        editSetpoints = std::make_unique<TFormEditSollwerten>(*state_, port(), dialogs_);
         backupRestore = std::make_unique<BackupRestore>(*state_, dialogs_);
-        graph = std::make_unique<TFormGrafiek>(*state_, w.ZRComm1, dialogs_);
+        graph = std::make_unique<TFormGrafiek>(*state_, port(), dialogs_);
     }
     void TearDown() override {
         graph->FormClose();
-        window_->ZRComm1.SetActive(false);
+        port().SetActive(false);
     }
     // A short run of the graph, so that its two exports have something to keep.
     void recordARun() {
-        window_->ZRComm1.SetActive(true);
+        port().SetActive(true);
         graph->FormActivate();
         graph->CmdStartLogClick();
         ASSERT_TRUE(waitUntil([&] { return graph->logic().samples().count >= 2; }));

@@ -138,7 +138,7 @@ TEST_F(FormMainTest, FieldtrimInAnyCaseAsTheFirstArgumentShowsCalibration) {
         const StartOptions o = StartOptions::parse(c.args);
         EXPECT_EQ(o.fieldtrim, c.fieldtrim);
         EXPECT_EQ(o.demo, c.demo);
-        EXPECT_EQ(ctl<QPushButton>(createWindow(o), "CmdCalibratie")->isVisibleTo(window_.get()),
+        EXPECT_EQ(ctl<QPushButton>(createWindow(o), "CmdCalibratie")->isVisibleTo(window_),
                   c.fieldtrim);
     }
 }

@@ -46,20 +46,20 @@ class OnlineTest : public ShellWorld {
         writeFile("application.ini", "[Opties]\nTaal=1\n");
         TFormMain& w = createWindow();
         LineState line;
-        line.baud = baudrateValue(w.ZRComm1.Baudrate());
-        line.dataBits = dataBitsValue(w.ZRComm1.FrameDatabits());
-        line.parity = DriverParity(int(w.ZRComm1.FrameParitybit()));
-        line.stopBits = stopBitsValue(w.ZRComm1.FrameStopbits());
+        line.baud = baudrateValue(port().Baudrate());
+        line.dataBits = dataBitsValue(port().FrameDatabits());
+        line.parity = DriverParity(int(port().FrameParitybit()));
+        line.stopBits = stopBitsValue(port().FrameStopbits());
         bus->addUnit(7, line);
         hostLines.attach(*bus);
-        state_->portMap.setDevice(w.ZRComm1.PortName(), "sim");
+        state_->portMap.setDevice(port().PortName(), "sim");
         installSimulatedBus(state_->portMap, bus);
         ctl<QSpinBox>(w, "SpinEditUnitSelect")->setValue(7);
     }
     // The window (and its port's worker) outlives this fixture's members: stop
     // the worker and the trace before the list the trace writes into goes.
     void TearDown() override {
-        window_->ZRComm1.SetActive(false);
+        port().SetActive(false);
         bus->setTrace({});
     }
 
@@ -71,7 +71,7 @@ class OnlineTest : public ShellWorld {
     }
     void open() {
         button("CmdSelectUnit")->click();
-        ASSERT_TRUE(w().ZRComm1.Active());
+        ASSERT_TRUE(port().Active());
         ASSERT_TRUE(waitUntil([&] { return !w().statusPanel(4)->text().isEmpty(); }));
     }
     template <class F> void withUnit(F f) { bus->withUnit(0, f); }
@@ -93,7 +93,7 @@ TEST_F(OnlineTest, EachButtonReachesTheUnitAndItsAnswerItsPanel) {
     windows.transfers = &transfers;
     w().setSecondaryWindows(windows);
     open();
-    EXPECT_EQ(w().statusPanel(1)->text(), UnitSelection::lineSettingsText(w().ZRComm1));
+    EXPECT_EQ(w().statusPanel(1)->text(), UnitSelection::lineSettingsText(port()));
     // A panel too narrow for the whole text has it as its tip.
     EXPECT_EQ(w().statusPanel(2)->text(), "MX52 Nokkenregelaar V3.07");
     EXPECT_EQ(w().statusPanel(2)->toolTip(), "MX52 Nokkenregelaar V3.07");
@@ -129,7 +129,7 @@ TEST_F(OnlineTest, EachButtonReachesTheUnitAndItsAnswerItsPanel) {
 
     // Closing puts the offline look back: values, lamps, buttons.
     button("CmdSelectUnit")->click();
-    EXPECT_FALSE(w().ZRComm1.Active());
+    EXPECT_FALSE(port().Active());
     EXPECT_EQ(w().statusPanel(1)->text(), "Offline");
     EXPECT_TRUE(label("PanelActPos")->text().isEmpty());
     EXPECT_NE(label("PanelActPos")->palette().color(QPalette::Window), LiveMonitor::activeColour());
@@ -148,14 +148,14 @@ TEST_F(OnlineTest, EachButtonReachesTheUnitAndItsAnswerItsPanel) {
 // by silence for now, until a transfer tries fast framing again.
 TEST_F(OnlineTest, TheStatusBarSaysWhenFastFramingIsOffForNow) {
     bus->setFaults(7, {.notReadyMs = 20});
-    w().ZRComm1.SetFastFraming(true);
+    port().SetFastFraming(true);
     QLabel* off = label("LabelFastFramingOff");
     EXPECT_FALSE(off->isVisibleTo(&w()));
     open();
     EXPECT_EQ(w().statusPanel(2)->text(), "MX52 Nokkenregelaar V3.07");
     EXPECT_TRUE(off->isVisibleTo(&w()));
     EXPECT_EQ(off->text(), "Fast framing off for now");
-    w().ZRComm1.resumeFastFraming(); // what a transfer does as it starts
+    port().resumeFastFraming(); // what a transfer does as it starts
     EXPECT_FALSE(off->isVisibleTo(&w()));
 }
 
@@ -187,7 +187,7 @@ TEST_F(OnlineTest, TheTerminal) {
         EXPECT_EQ(edit->text(), shown);
     }
 
-    ASSERT_TRUE(waitUntil([&] { return w().ZRComm1.queuedRequests() == 0; }));
+    ASSERT_TRUE(waitUntil([&] { return port().queuedRequests() == 0; }));
     bus->setFaults(7, {.noAnswer = true});
     send("rt");
     QLabel* notice = label("PanelComInfo");
@@ -204,7 +204,7 @@ TEST_F(OnlineTest, TheSetupDialogClosesThePortBeforeItShows) {
     bool closedWhenShown = false;
     w().ZRSetupCommDialog1.onFormCreated = [&](TZRSetupCommForm& form) {
         QTimer::singleShot(0, &form, [&] {
-            closedWhenShown = !w().ZRComm1.Active();
+            closedWhenShown = !port().Active();
             form.CmdCancel->click();
         });
     };
@@ -214,16 +214,16 @@ TEST_F(OnlineTest, TheSetupDialogClosesThePortBeforeItShows) {
 }
 
 TEST_F(OnlineTest, APortThatCannotBeOpenedSaysWhichDeviceAndWhy) {
-    state_->portMap.setDevice(w().ZRComm1.PortName(), "/dev/no-such-port-kqm52");
+    state_->portMap.setDevice(port().PortName(), "/dev/no-such-port-kqm52");
     button("CmdSelectUnit")->click();
-    EXPECT_FALSE(w().ZRComm1.Active());
+    EXPECT_FALSE(port().Active());
     ASSERT_EQ(dialogs_.asked().size(), 1u);
     // In the language's words, as the serial settings say it: the port and
     // its device, the system's reason, the advice.
     const QStringList lines = dialogs_.asked().front().text.split('\n');
     ASSERT_GE(lines.size(), 4);
-    EXPECT_EQ(lines[0], PortMap::key(w().ZRComm1.PortName()) +
-                            " (/dev/no-such-port-kqm52) is niet te openen:");
+    EXPECT_EQ(lines[0],
+              PortMap::key(port().PortName()) + " (/dev/no-such-port-kqm52) is niet te openen:");
     EXPECT_TRUE(lines[1].contains(QString::fromStdString(systemErrorText(ENOENT))))
         << lines[1].toStdString();
     EXPECT_EQ(lines.back(), "Is de omzetter aangesloten?");

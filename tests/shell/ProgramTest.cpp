@@ -1,12 +1,21 @@
 // A whole run as main starts it, on the built-in simulated bus.
 
+#include "ShellTestSupport.h"
+#include "TestWait.h"
+
 #include "app/Program.h"
 #include "inifile/IniFile.h"
+#include "model/ParameterFile.h"
+#include "model/SetpointFile.h"
+#include "params/FormEditParam.h"
+#include "setpoints/FormEditSollwerten.h"
 #include "shell/FormMain.h"
 
 #include <QFile>
 #include <QLabel>
 #include <QPushButton>
+#include <QSignalSpy>
+#include <QSpinBox>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -30,13 +39,13 @@ TEST(ProgramTest, DemoLeadsEveryPortToTheSimulatedBusForThisRunOnly) {
 #ifdef KQM52_WITH_SIM
     ASSERT_TRUE(program.demoProblem().isEmpty());
     TFormMain& w = program.mainWindow();
-    EXPECT_EQ(w.ZRComm1.PortName(), TPort::COM5);
+    EXPECT_EQ(program.port().PortName(), TPort::COM5);
     EXPECT_EQ(program.state().portMap.effectiveDevice(TPort::COM5), "sim");
     // The port opens on the simulated bus although COM5 is a USB adapter here.
-    w.ZRComm1.SetActive(true);
-    EXPECT_TRUE(w.ZRComm1.Active());
+    program.port().SetActive(true);
+    EXPECT_TRUE(program.port().Active());
     w.close();
-    EXPECT_FALSE(w.ZRComm1.Active());
+    EXPECT_FALSE(program.port().Active());
 #else
     EXPECT_FALSE(program.demoProblem().isEmpty());
     program.mainWindow().close();
@@ -46,6 +55,103 @@ TEST(ProgramTest, DemoLeadsEveryPortToTheSimulatedBusForThisRunOnly) {
     EXPECT_EQ(saved.readString("Poorten", "COM5"), "/dev/ttyUSB3");
     EXPECT_FALSE(saved.hasKey("Poorten", "COM1"));
 }
+
+class ProgramRun : public ShellWorld {
+  protected:
+    QSpinBox* unitSelect() { return ctl<QSpinBox>(*window_, "SpinEditUnitSelect"); }
+};
+
+// The files the editors save carry the unit the user picked in the main
+// window, whether picked there or taken over from a device search.
+TEST_F(ProgramRun, EditorsSaveTheUnitChosenInTheMainWindow) {
+    TFormMain& w = createWindow();
+    QSignalSpy changed(&w, &TFormMain::unitNumberChanged);
+    unitSelect()->setValue(12);
+    ASSERT_EQ(changed.count(), 1);
+    EXPECT_EQ(changed.at(0).at(0).toInt(), 12);
+    EXPECT_EQ(w.unitNumber(), 12);
+
+    for (int p = 0; p < 400; ++p)
+        state_->tables.setParameter(p, p % 5 == 0 ? -p : p);
+    auto* parameters = qobject_cast<TFormEditParam*>(w.secondaryWindows().FormEditParam.get());
+    ASSERT_NE(parameters, nullptr);
+    dialogs_.answerSaveFile(programDir() + "press.mxp");
+    parameters->OpslaanAlsClick();
+    EXPECT_EQ(QString::fromLatin1(readBytes("press.mxp")),
+              QString::fromLatin1(ParameterFile::toBytes(state_->tables.parameters(), 12)));
+
+    w.setUnitNumber(5); // what a device search hands over
+    EXPECT_EQ(unitSelect()->value(), 5);
+    ParamTables::Setpoints setpoints{};
+    for (std::size_t i = 0; i < setpoints.size(); ++i)
+        setpoints[i] = qint32(i * 11) - 100;
+    state_->tables.replaceSetpoints(setpoints, SetpointSource::File);
+    auto* editor =
+        qobject_cast<TFormEditSollwerten*>(w.secondaryWindows().FormEditSollwerten.get());
+    ASSERT_NE(editor, nullptr);
+    dialogs_.answerSaveFile(programDir() + "press.mxs");
+    editor->Opslaanals1Click();
+    EXPECT_EQ(QString::fromLatin1(readBytes("press.mxs")),
+              QString::fromLatin1(SetpointFile::toBytes(setpoints, 5)));
+    EXPECT_EQ(dialogs_.asked(ScriptedDialogs::Kind::Message).size(), 0u);
+}
+
+// Closing the main window closes the port first, then writes the settings
+// with the unit in the selector at that moment; the window is gone only
+// after that.
+TEST_F(ProgramRun, ClosingClosesThePortAndThenWritesTheSettings) {
+    StartOptions demo;
+    demo.demo = true;
+    writeFile("application.ini", "[Serieel]\nunit_no=3\n");
+    TFormMain& w = createWindow(demo);
+    EXPECT_EQ(unitSelect()->value(), 3) << "the unit of the settings file";
+    unitSelect()->setValue(9);
+#ifdef KQM52_WITH_SIM
+    port().SetActive(true);
+    ASSERT_TRUE(port().Active());
+#endif
+    bool portOpenWhenClosed = true;
+    QString fileWhenClosed;
+    QObject::connect(&w, &TFormMain::closed, [&] {
+        portOpenWhenClosed = port().Active();
+        fileWhenClosed = readFile("application.ini");
+    });
+    w.close();
+    EXPECT_FALSE(portOpenWhenClosed);
+    EXPECT_TRUE(fileWhenClosed.contains("unit_no=9")) << fileWhenClosed.toStdString();
+    // A second close writes nothing more.
+    writeFile("application.ini", "changed by hand\n");
+    w.close();
+    EXPECT_EQ(readFile("application.ini"), "changed by hand\n");
+    EXPECT_EQ(dialogs_.asked(ScriptedDialogs::Kind::Message).size(), 0u);
+}
+
+#ifdef KQM52_WITH_SIM
+// The port is the run's, not a window's: a run that ends with the link busy
+// and every window made takes the windows and their requests down before
+// the port, and writes no settings: only closing the window does.
+TEST_F(ProgramRun, ThePortOutlivesEveryWindowWhenTheRunEnds) {
+    StartOptions demo;
+    demo.demo = true;
+    TFormMain& w = createWindow(demo);
+    ctl<QPushButton>(w, "CmdSelectUnit")->click();
+    ASSERT_TRUE(port().Active());
+    ctl<QPushButton>(w, "CmdActual")->click();
+    const SecondaryWindows& windows = w.secondaryWindows();
+    for (const auto* lazy :
+         {&windows.FormAbout, &windows.FormEditParam, &windows.FormOpties, &windows.FormInitSerial,
+          &windows.FormParamService, &windows.FormEditSollwerten, &windows.FormDisplayNokken,
+          &windows.FormLeesParSoll, &windows.FormApparaatZoeken, &windows.FormSchrijfParSoll,
+          &windows.FormParLoader, &windows.FormCalibratie, &windows.FormAfdrukkenPar,
+          &windows.FormAfdrukkenSoll, &windows.FormGrafiek})
+        EXPECT_NE(lazy->get(), nullptr);
+    EXPECT_NE(windows.FormInfoErrorNummers.get(), nullptr);
+    // The unit answers: requests are on the line as the run ends.
+    ASSERT_TRUE(waitUntil([&] { return !ctl<QLabel>(w, "PanelActPos")->text().isEmpty(); }));
+    program_.reset();
+    EXPECT_FALSE(QFile::exists(iniPath())) << "only closing the window writes the settings";
+}
+#endif
 
 #ifdef KQM52_WITH_SIM
 // A program folder with the shipped language files and a settings file that
@@ -100,10 +206,10 @@ TEST_F(LanguageRun, ADemoSaysWhatIsOnTheLineUntilTheFirstOpen) {
     EXPECT_LE(line->heightForWidth(line->width()), line->height()) << "the hint is cut off";
 
     w.findChild<QPushButton*>("CmdSelectUnit")->click();
-    ASSERT_TRUE(w.ZRComm1.Active());
+    ASSERT_TRUE(program->port().Active());
     EXPECT_EQ(line->text(), QString());
     w.findChild<QPushButton*>("CmdSelectUnit")->click();
-    ASSERT_FALSE(w.ZRComm1.Active());
+    ASSERT_FALSE(program->port().Active());
     EXPECT_EQ(line->text(), QString()); // it does not come back
     w.LezenTeksten();
     EXPECT_EQ(line->text(), QString());

@@ -49,8 +49,8 @@ SendReport stoppedSend(int total) {
 
 struct CountingTransfers : TransferWindows {
     int sends = 0;
-    std::optional<UnitTables> receive(int) override { return UnitTables{}; }
-    SendReport send(int, const UnitTables&) override {
+    std::optional<UnitTables> receive(TableTransfer::Mode) override { return UnitTables{}; }
+    SendReport send(TableTransfer::Mode, const UnitTables&) override {
         ++sends;
         return stoppedSend(448);
     }

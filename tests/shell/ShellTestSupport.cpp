@@ -21,9 +21,10 @@ QByteArray ShellWorld::readBytes(const QString& name) const {
 }
 
 TFormMain& ShellWorld::createWindow(const StartOptions& options) {
-    window_.reset();
-    state_ = std::make_unique<ProgramState>(programDir());
-    window_ = std::make_unique<TFormMain>(*state_, dialogs_, options);
+    program_.reset();
+    program_ = std::make_unique<Program>(options, programDir(), dialogs_);
+    state_ = &program_->state();
+    window_ = &program_->mainWindow();
     return *window_;
 }
 

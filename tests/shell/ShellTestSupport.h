@@ -1,8 +1,10 @@
 #pragma once
 
-// A world for one shell test: a program folder of its own, the shared
-// state, scripted dialogs and, on demand, the main window.
+// A world for one shell test: a program folder of its own, scripted dialogs
+// and, on demand, a run of the program on them (its shared state, port and
+// main window).
 
+#include "app/Program.h"
 #include "model/ProgramState.h"
 #include "shell/FormMain.h"
 #include "shell/SecondaryWindows.h"
@@ -26,20 +28,24 @@ class ShellWorld : public ::testing::Test {
     QString readFile(const QString& name) const;
     QByteArray readBytes(const QString& name) const;
 
-    // Creates the main window as main would, after the files are in place.
+    // Starts the program as main would, after the files are in place, and
+    // returns its main window.  A second call starts a fresh run.
     TFormMain& createWindow(const StartOptions& options = {});
     void closeWindow();
+    TZRComm& port() { return program_->port(); }
 
     QTemporaryDir dir_;
-    std::unique_ptr<ProgramState> state_;
     ScriptedDialogs dialogs_;
-    std::unique_ptr<TFormMain> window_;
+    std::unique_ptr<Program> program_;
+    // The run's state and main window.
+    ProgramState* state_ = nullptr;
+    TFormMain* window_ = nullptr;
 };
 
 // Transfer windows the user always leaves with Cancel.
 struct NoTransfers : TransferWindows {
-    std::optional<UnitTables> receive(int) override { return std::nullopt; }
-    SendReport send(int, const UnitTables&) override { return {}; }
+    std::optional<UnitTables> receive(TableTransfer::Mode) override { return std::nullopt; }
+    SendReport send(TableTransfer::Mode, const UnitTables&) override { return {}; }
 };
 
 // A control of the main window, found by its object name as the window
