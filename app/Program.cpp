@@ -56,7 +56,7 @@ class TransferWindowPair : public TransferWindows {
 
 } // namespace
 
-Program::Program(const StartOptions& options, const QString& programDir) : state_(programDir) {
+Program::Program(const StartOptions& options, const ProgramFolders& folders) : state_(folders) {
     // The dialogs' own questions (replacing a file) speak the chosen language.
     dialogs_.setLanguage(&state_.language);
 #ifdef KQM52_WITH_SIM
@@ -66,8 +66,9 @@ Program::Program(const StartOptions& options, const QString& programDir) : state
     // on it, not at start.
     state_.portMap.registerDriver(
         QString::fromLatin1(PortMap::SimDevice),
-        [bus = std::shared_ptr<SimBus>(), programDir]() mutable -> std::unique_ptr<SerialDriver> {
-            if (!bus) bus = makeDemoBus(programDir);
+        [bus = std::shared_ptr<SimBus>(), folders]() mutable -> std::unique_ptr<SerialDriver> {
+            if (!bus)
+                bus = makeDemoBus(folders.dataFolder(ParameterCatalogue::definitionFileName()));
             return std::make_unique<SimDriver>(bus);
         });
 #endif
@@ -86,8 +87,8 @@ Program::Program(const StartOptions& options, const QString& programDir) : state
     // not part of this build stay empty; their menu items stay disabled.
     TFormMain* main = formMain_.get();
     SecondaryWindows& w = windows_;
-    w.FormAbout =
-        LazyWindow<QDialog>([this, main] { return new TFormAbout(state_.language, main); });
+    w.FormAbout = LazyWindow<QDialog>(
+        [this, main] { return new TFormAbout(state_.language, state_.settings.folders, main); });
     // The options window renews the main window's texts without knowing it.
     w.FormOpties = LazyWindow<QDialog>([this, main] {
         return new TFormOpties(

@@ -22,8 +22,8 @@ class TFormMain;
 
 class Program {
   public:
-    // programDir: the folder of the program file, ending in a separator.
-    Program(const StartOptions& options, const QString& programDir);
+    // folders: where the data files and application.ini are.
+    Program(const StartOptions& options, const ProgramFolders& folders);
     ~Program();
 
     TFormMain& mainWindow() { return *formMain_; }

@@ -5,6 +5,7 @@
 #include "shell/Terminal.h"
 #include "shell/UnitSelection.h"
 
+#include "model/DataFiles.h"
 #include "model/ProgramState.h"
 #include "model/SettingsFile.h"
 #include "shell/IoFunctionTexts.h"
@@ -93,11 +94,18 @@ TFormMain::TFormMain(ProgramState& state, Dialogs& dialogs, const StartOptions& 
             dialogs_.error(this, applicationTitle(), state_.language.problemText(problem));
         });
     };
+    state_.ownFileFailed = [this](const ReadProblem& problem) {
+        QTimer::singleShot(0, this, [this, problem] {
+            dialogs_.error(this, applicationTitle(),
+                           ownFileFailedText(state_.language, state_.settings.folders, problem));
+        });
+    };
     FormCreate();
 }
 
 TFormMain::~TFormMain() {
     state_.fileRefused = nullptr;
+    state_.ownFileFailed = nullptr;
     // The online parts go before the port: a port still open must not call them.
     ZRComm1.OnActivate = nullptr;
     ZRComm1.OnDeactivate = nullptr;
@@ -350,15 +358,10 @@ void TFormMain::FormCreate() {
     Configfile_lezen();
     // Qt's message boxes and file and print dialogs speak the language of
     // the texts, or English when there are none.
-    ReadProblem problem;
-    if (state_.language.TekstFile_Lezen(state_.settings.ProgramDir, state_.settings.LanguageNo,
-                                        &problem))
+    if (readLanguageFile(state_, state_.settings.LanguageNo))
         state_.qtTexts.use(state_.settings.LanguageNo);
-    state_.refused(problem);
-    state_.catalogue.ParameterDef_lezen(state_.settings.ProgramDir, &problem);
-    state_.refused(problem);
-    state_.catalogue.ParamNo_lezen(state_.settings.ProgramDir, &problem);
-    state_.refused(problem);
+    readCatalogueFiles(state_);
+    prepareSettingsFolder();
     state_.monitor.ActualOn = false;
     state_.monitor.ThumbwheelOn = false;
     Disable_checkboxen_status_klemmen();
@@ -418,16 +421,28 @@ void TFormMain::setCommunicationItemsEnabled(bool linkOpen) {
 void TFormMain::Configfile_lezen() {
     int unitNo = SpinEditUnitSelect->value();
     ReadProblem problem;
-    SettingsFile::read(SettingsFile::path(state_.settings.ProgramDir), ZRComm1, unitNo,
-                       state_.settings, state_.portMap, &problem);
+    SettingsFile::read(state_.settings.folders.settingsPath(), ZRComm1, unitNo, state_.settings,
+                       state_.portMap, &problem);
     settingsRefused_ = problem.kind == ReadProblem::Kind::TooLarge;
     state_.refused(problem);
     SpinEditUnitSelect->setValue(unitNo);
 }
 
+void TFormMain::prepareSettingsFolder() {
+    // Said once, at start, in the language just loaded; the close then
+    // leaves the folder alone rather than failing a second time.
+    QString reason;
+    if (state_.settings.folders.prepareSettingsFolder(&reason)) return;
+    settingsRefused_ = true;
+    const QString text =
+        state_.language.text(TextId{"Mappen", "MsgMapOnbruikbaar"})
+            .arg(QDir::toNativeSeparators(state_.settings.folders.settingsDir()), reason);
+    QTimer::singleShot(0, this, [this, text] { dialogs_.error(this, applicationTitle(), text); });
+}
+
 void TFormMain::ProgrammaInstellingen_opslaan() {
     if (settingsRefused_) return;
-    const QString path = SettingsFile::path(state_.settings.ProgramDir);
+    const QString path = state_.settings.folders.settingsPath();
     QString error;
     if (!SettingsFile::write(path, ZRComm1, SpinEditUnitSelect->value(), state_.settings,
                              state_.portMap, &error))

@@ -73,6 +73,8 @@ class TFormMain : public QMainWindow,
     // Settings file.
     void Configfile_lezen();
     void ProgrammaInstellingen_opslaan();
+    // Installed: the user's settings folder must exist and take a file.
+    void prepareSettingsFolder();
     // Language texts.
     void LezenTeksten();
     void InputFunctieTeksten();
@@ -167,7 +169,8 @@ class TFormMain : public QMainWindow,
     // PanelComInfo shows the demo hint (and follows the language while it does).
     bool demoHint_ = false;
     // application.ini was refused unread (far too large): it is the user's
-    // file, not one we wrote, so closing leaves it as it is.
+    // file, not one we wrote, so closing leaves it as it is.  Also set when
+    // the settings folder cannot be written (said once, at start).
     bool settingsRefused_ = false;
 
     // Controls, named as in the window definition.
