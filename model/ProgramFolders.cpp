@@ -124,7 +124,8 @@ bool ProgramFolders::prepareSettingsFolder(QString* reason) const {
         if (reason) *reason = QString::fromLocal8Bit(std::strerror(error));
         return false;
     };
-    const QFileInfo info(settingsDir_);
+    // Without the trailing separator: "file/" is not found as the file it names.
+    const QFileInfo info(QDir::cleanPath(settingsDir_));
     if (info.exists() && !info.isDir()) return fail(ENOTDIR);
     errno = 0;
     if (!info.exists() && !QDir().mkpath(settingsDir_)) return fail(errno ? errno : EACCES);
