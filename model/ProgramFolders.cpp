@@ -42,9 +42,10 @@ bool holdsProgramFiles(const QString& folder) {
                       ParameterCatalogue::numberFileName(), SettingsFile::fileName()};
     for (int language = 0; language < 3; ++language)
         names << LanguageTexts::fileName(language);
-    for (const QString& name : names)
-        if (holds(folder, name, Qt::CaseInsensitive)) return true;
-    return false;
+    // One listing for all of them: an installed program's folder is
+    // /usr/bin, thousands of names long.
+    const QDir dir(folder.isEmpty() ? QStringLiteral(".") : folder);
+    return !dir.entryList(names, QDir::Files).isEmpty();
 }
 
 } // namespace
