@@ -18,13 +18,18 @@
 #include "tools/FormDisplayNokken.h"
 #include "tools/FormGrafiek.h"
 
+#include "model/DataFiles.h"
 #include "model/LanguageTexts.h"
 #include "model/ParameterCatalogue.h"
 #include "model/SettingsFile.h"
 #include "ui/Dialogs.h"
 
+#include <QDir>
+#include <QTimer>
+
 #include <future>
 #include <system_error>
+#include <vector>
 
 #ifdef KQM52_WITH_SIM
 #include "sim/DemoBus.h"
@@ -71,12 +76,17 @@ struct StartFiles {
     ParameterCatalogue catalogue;
     ReadProblem definitionsProblem;
     ReadProblem numbersProblem;
+    // Files of the user's own that failed, the installed ones read instead:
+    // told on the main thread once the window is up.
+    std::vector<ReadProblem> ownFilesFailed;
 
-    static StartFiles read(const QString& programDir, int languageNo) {
+    static StartFiles read(const ProgramFolders& folders, int languageNo) {
         StartFiles f;
-        f.languageRead = f.language.TekstFile_Lezen(programDir, languageNo, &f.languageProblem);
-        f.catalogue.ParameterDef_lezen(programDir, &f.definitionsProblem);
-        f.catalogue.ParamNo_lezen(programDir, &f.numbersProblem);
+        const OwnFileFailed failed = [&f](const ReadProblem& p) { f.ownFilesFailed.push_back(p); };
+        f.languageRead =
+            readLanguageFile(f.language, folders, languageNo, failed, &f.languageProblem);
+        readParameterDefinitions(f.catalogue, folders, failed, &f.definitionsProblem);
+        readParameterNumbers(f.catalogue, folders, failed, &f.numbersProblem);
         return f;
     }
 };
@@ -84,28 +94,28 @@ struct StartFiles {
 namespace {
 
 // Starts reading on a worker; when no thread can be had, reads at once.
-// Only copies of the folder name and number cross to it.
-std::future<StartFiles> readStartFiles(const QString& programDir, int languageNo) {
+// Only copies of the folders and the number cross to it.
+std::future<StartFiles> readStartFiles(const ProgramFolders& folders, int languageNo) {
     try {
-        return std::async(std::launch::async, &StartFiles::read, programDir, languageNo);
+        return std::async(std::launch::async, &StartFiles::read, folders, languageNo);
     } catch (const std::system_error&) {
         std::promise<StartFiles> now;
-        now.set_value(StartFiles::read(programDir, languageNo));
+        now.set_value(StartFiles::read(folders, languageNo));
         return now.get_future();
     }
 }
 
 } // namespace
 
-Program::Program(const StartOptions& options, const QString& programDir)
-    : Program(options, programDir, std::make_unique<QtDialogs>(), nullptr) {}
+Program::Program(const StartOptions& options, const ProgramFolders& folders)
+    : Program(options, folders, std::make_unique<QtDialogs>(), nullptr) {}
 
-Program::Program(const StartOptions& options, const QString& programDir, Dialogs& dialogs)
-    : Program(options, programDir, nullptr, &dialogs) {}
+Program::Program(const StartOptions& options, const ProgramFolders& folders, Dialogs& dialogs)
+    : Program(options, folders, nullptr, &dialogs) {}
 
-Program::Program(const StartOptions& options, const QString& programDir,
+Program::Program(const StartOptions& options, const ProgramFolders& folders,
                  std::unique_ptr<QtDialogs> ownDialogs, Dialogs* dialogs)
-    : state_(programDir), ownDialogs_(std::move(ownDialogs)),
+    : state_(folders), ownDialogs_(std::move(ownDialogs)),
       dialogs_(dialogs ? *dialogs : *ownDialogs_) {
     // The dialogs' own questions (replacing a file) speak the chosen language.
     dialogs_.setLanguage(&state_.language);
@@ -116,8 +126,9 @@ Program::Program(const StartOptions& options, const QString& programDir,
     // on it, not at start.
     state_.portMap.registerDriver(
         QString::fromLatin1(PortMap::SimDevice),
-        [bus = std::shared_ptr<SimBus>(), programDir]() mutable -> std::unique_ptr<SerialDriver> {
-            if (!bus) bus = makeDemoBus(programDir);
+        [bus = std::shared_ptr<SimBus>(), folders]() mutable -> std::unique_ptr<SerialDriver> {
+            if (!bus)
+                bus = makeDemoBus(folders.dataFolder(ParameterCatalogue::definitionFileName()));
             return std::make_unique<SimDriver>(bus);
         });
 #endif
@@ -132,19 +143,20 @@ Program::Program(const StartOptions& options, const QString& programDir,
     // hold goes into the main window's selector.
     int unitNo = 0;
     ReadProblem settingsProblem;
-    SettingsFile::read(SettingsFile::path(state_.settings.ProgramDir), port_, unitNo,
-                       state_.settings, state_.portMap, &settingsProblem);
+    SettingsFile::read(state_.settings.folders.settingsPath(), port_, unitNo, state_.settings,
+                       state_.portMap, &settingsProblem);
     settingsRefused_ = settingsProblem.kind == ReadProblem::Kind::TooLarge;
 
     // The files are read while the window builds its widgets; neither touches
     // what the other does until get().
     std::future<StartFiles> files =
-        readStartFiles(state_.settings.ProgramDir, state_.settings.LanguageNo);
+        readStartFiles(state_.settings.folders, state_.settings.LanguageNo);
     formMain_ = std::make_unique<TFormMain>(port_, state_, dialogs_, options);
     formMain_->setUnitNumber(unitNo);
     // From here a refused file is told once the window is on screen.
     state_.refused(settingsProblem);
     take(files.get());
+    prepareSettingsFolder();
     formMain_->start();
 #ifndef KQM52_WITH_SIM
     // Said in the language just loaded.
@@ -174,6 +186,9 @@ void Program::take(StartFiles&& files) {
     state_.catalogue = std::move(files.catalogue);
     state_.refused(files.definitionsProblem);
     state_.refused(files.numbersProblem);
+    if (state_.ownFileFailed)
+        for (const ReadProblem& problem : files.ownFilesFailed)
+            state_.ownFileFailed(problem);
     state_.monitor.ActualOn = false;
     state_.monitor.ThumbwheelOn = false;
     // No parameter or setpoint list loaded yet, nothing changed.
@@ -181,6 +196,20 @@ void Program::take(StartFiles&& files) {
     state_.tables.setpointSource = SetpointSource::Nothing;
     state_.tables.parametersModified = false;
     state_.tables.setpointsModified = false;
+}
+
+void Program::prepareSettingsFolder() {
+    // Said once, at start, in the language just loaded; the close then
+    // leaves the folder alone rather than failing a second time.
+    QString reason;
+    if (state_.settings.folders.prepareSettingsFolder(&reason)) return;
+    settingsRefused_ = true;
+    const QString text =
+        state_.language.text(TextId{"Mappen", "MsgMapOnbruikbaar"})
+            .arg(QDir::toNativeSeparators(state_.settings.folders.settingsDir()), reason);
+    TFormMain* main = formMain_.get();
+    QTimer::singleShot(
+        0, main, [this, main, text] { dialogs_.error(main, TFormMain::applicationTitle(), text); });
 }
 
 void Program::shutDown() {
@@ -193,7 +222,7 @@ void Program::shutDown() {
 
 void Program::saveSettings() {
     if (settingsRefused_) return;
-    const QString path = SettingsFile::path(state_.settings.ProgramDir);
+    const QString path = state_.settings.folders.settingsPath();
     QString error;
     if (!SettingsFile::write(path, port_, formMain_->unitNumber(), state_.settings, state_.portMap,
                              &error))
@@ -209,8 +238,8 @@ void Program::createWindows() {
     // not part of this build stay empty; their menu items stay disabled.
     TFormMain* main = formMain_.get();
     SecondaryWindows& w = windows_;
-    w.FormAbout =
-        LazyWindow<QDialog>([this, main] { return new TFormAbout(state_.language, main); });
+    w.FormAbout = LazyWindow<QDialog>(
+        [this, main] { return new TFormAbout(state_.language, state_.settings.folders, main); });
     // The options window renews the main window's texts without knowing it.
     w.FormOpties = LazyWindow<QDialog>([this, main] {
         return new TFormOpties(

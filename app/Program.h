@@ -7,6 +7,7 @@
 // main and the start-up benchmark both go through here.
 
 #include "link/ZRComm.h"
+#include "model/ProgramFolders.h"
 #include "model/ProgramState.h"
 #include "shell/SecondaryWindows.h"
 #include "ui/QtDialogs.h"
@@ -26,10 +27,10 @@ class TFormMain;
 
 class Program {
   public:
-    // programDir: the folder of the program file, ending in a separator.
-    Program(const StartOptions& options, const QString& programDir);
+    // folders: where the data files and application.ini are.
+    Program(const StartOptions& options, const ProgramFolders& folders);
     // The same, asking the user through dialogs (tests script them).
-    Program(const StartOptions& options, const QString& programDir, Dialogs& dialogs);
+    Program(const StartOptions& options, const ProgramFolders& folders, Dialogs& dialogs);
     ~Program();
     Program(const Program&) = delete;
     Program& operator=(const Program&) = delete;
@@ -45,8 +46,10 @@ class Program {
     QString demoProblem() const { return demoProblem_; }
 
   private:
-    Program(const StartOptions& options, const QString& programDir,
+    Program(const StartOptions& options, const ProgramFolders& folders,
             std::unique_ptr<QtDialogs> ownDialogs, Dialogs* dialogs);
+    // Installed: the user's settings folder must exist and take a file.
+    void prepareSettingsFolder();
     // Puts the files read at start in force, telling of any refused.
     void take(StartFiles&& files);
     void createWindows();
@@ -67,7 +70,8 @@ class Program {
     std::unique_ptr<TransferWindows> transfers_;
     QString demoProblem_;
     // application.ini was refused unread (far too large): it is the user's
-    // file, not one we wrote, so closing leaves it as it is.
+    // file, not one we wrote, so closing leaves it as it is.  Also set when
+    // the settings folder cannot be written (said once, at start).
     bool settingsRefused_ = false;
 };
 

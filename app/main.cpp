@@ -2,19 +2,36 @@
 
 #include "app/Program.h"
 #include "app/SingleInstance.h"
+#include "dialogs/FormAbout.h"
 #include "model/LanguageTexts.h"
+#include "model/ProgramFolders.h"
 #include "model/ProgramState.h"
 #include "shell/FormMain.h"
 #include "ui/StartOptions.h"
 
 #include <QApplication>
-#include <QDir>
+#include <QTimer>
 
 #include <cstdio>
 
 using namespace kqm52;
 
 int main(int argc, char** argv) {
+    // Answered before anything else: without a display (a script, a package
+    // check) and without raising a running copy's window.
+    QStringList raw;
+    for (int i = 1; i < argc; ++i)
+        raw << QString::fromLocal8Bit(argv[i]);
+    const StartOptions asked = StartOptions::parse(raw);
+    if (asked.version) {
+        std::printf("kqm52 %s\n", AboutBox::ProgramVersion);
+        return 0;
+    }
+    if (asked.help) {
+        std::fputs(qPrintable(StartOptions::usage()), stdout);
+        return 0;
+    }
+
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("kqm52"));
     const StartOptions options = StartOptions::parse(QApplication::arguments().mid(1));
@@ -39,8 +56,7 @@ int main(int argc, char** argv) {
     for (const QString& arg : options.unknown)
         std::fprintf(stderr, "kqm52: ignoring the argument \"%s\"\n", qPrintable(arg));
 
-    Program program(options,
-                    QDir(QApplication::applicationDirPath()).absolutePath() + QLatin1Char('/'));
+    Program program(options, ProgramFolders::ofRunningProgram());
     const LanguageTexts& language = program.state().language;
     if (outcome == SingleInstance::Outcome::Failed)
         std::fprintf(stderr, "kqm52: %s %s\n", qPrintable(instance.errorString(language)),
@@ -53,6 +69,9 @@ int main(int argc, char** argv) {
                      [&formMain] { SingleInstance::restoreOrRaise(&formMain); });
     QObject::connect(&formMain, &TFormMain::closed, &app, &QCoreApplication::quit,
                      Qt::QueuedConnection);
+    if (options.closeAfterSeconds > 0)
+        QTimer::singleShot(std::chrono::seconds(options.closeAfterSeconds), &formMain,
+                           &QWidget::close);
     formMain.show();
     return QApplication::exec();
 }

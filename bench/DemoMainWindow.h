@@ -21,7 +21,8 @@ namespace kqm52 {
 struct DemoMainWindow {
     QTemporaryDir dir;
     ScriptedDialogs dialogs;
-    Program program{StartOptions{}, dir.path() + QLatin1Char('/'), dialogs};
+    Program program{StartOptions{}, ProgramFolders::portable(dir.path() + QLatin1Char('/')),
+                    dialogs};
     ProgramState& state = program.state();
     TZRComm& port = program.port();
     TFormMain& window = program.mainWindow();

@@ -123,7 +123,7 @@ int child(int argc, char** argv) {
     if (instance.start() != SingleInstance::Outcome::First) return 2;
     QApplication::setApplicationDisplayName(TFormMain::applicationTitle());
     const QString programDir = QDir(QApplication::applicationDirPath()).absolutePath() + '/';
-    Program program(StartOptions{}, programDir);
+    Program program(StartOptions{}, ProgramFolders::portable(programDir));
     TFormMain& window = program.mainWindow();
     window.show();
     waitShown(window);

@@ -3,6 +3,7 @@
 #include "link/ReplyText.h"
 #include "link/UnitProtocol.h"
 #include "model/BackupFile.h"
+#include "model/DataFiles.h"
 #include "model/DecimalText.h"
 #include "model/DeviceSearch.h"
 #include "model/LimitCheck.h"
@@ -82,8 +83,13 @@ QString differenceLine(const ParameterDifference& d) {
 
 CtlCommands::CtlCommands(const CtlOptions& options, CtlContext& context)
     : options_(options), context_(context), link_(options, context) {
-    language_.TekstFile_Lezen(context.programDir, link_.languageNo());
-    catalogue_.ParameterDef_lezen(context.programDir);
+    // A file of the user's own that fails is said, and the installed one read.
+    const OwnFileFailed ownFileFailed = [this](const ReadProblem& problem) {
+        *context_.err << "kqm52ctl: " << ownFileFailedText(language_, context_.folders, problem)
+                      << '\n';
+    };
+    readLanguageFile(language_, context.folders, link_.languageNo(), ownFileFailed);
+    readParameterDefinitions(catalogue_, context.folders, ownFileFailed);
     json_.insert(QStringLiteral("command"), options.command);
 }
 

@@ -3,6 +3,7 @@
 #include "inifile/IniFile.h"
 #include "link/RQ500Protocol.h"
 #include "link/UnitProtocol.h"
+#include "model/ParameterCatalogue.h"
 #include "model/SettingsFile.h"
 #include "sim/DemoBus.h"
 #include "sim/SimDriver.h"
@@ -24,22 +25,24 @@ std::optional<TPort> comPort(const QString& text) {
 CtlLink::CtlLink(const CtlOptions& options, CtlContext& context) : context_(context) {
     port_.setPortMap(&map_);
     ProgramSettings settings;
-    settings.ProgramDir = context.programDir;
+    settings.folders = context.folders;
     // Without application.ini the settings table's defaults hold (38400,E,8,1,
     // COM1, unit 0), the line a fresh program writes on its first close.
-    if (!SettingsFile::read(SettingsFile::path(context.programDir), port_, unit_, settings, map_))
+    if (!SettingsFile::read(context.folders.settingsPath(), port_, unit_, settings, map_))
         SettingsFile::read(IniFile(), port_, unit_, settings, map_);
     languageNo_ = settings.LanguageNo;
 
     if (context.simBus) {
         installSimulatedBus(map_, context.simBus);
     } else {
-        map_.registerDriver(QString::fromLatin1(PortMap::SimDevice),
-                            [bus = std::shared_ptr<SimBus>(),
-                             dir = context.programDir]() mutable -> std::unique_ptr<SerialDriver> {
-                                if (!bus) bus = makeDemoBus(dir);
-                                return std::make_unique<SimDriver>(bus);
-                            });
+        map_.registerDriver(
+            QString::fromLatin1(PortMap::SimDevice),
+            [bus = std::shared_ptr<SimBus>(),
+             dir = context.folders.dataFolder(ParameterCatalogue::definitionFileName())]() mutable
+            -> std::unique_ptr<SerialDriver> {
+                if (!bus) bus = makeDemoBus(dir);
+                return std::make_unique<SimDriver>(bus);
+            });
     }
 
     if (options.port) {

@@ -27,7 +27,7 @@ struct Answer {
 
 class CtlLink {
   public:
-    // Settings from programDir/application.ini when it is there, then the
+    // Settings from application.ini when it is there, then the
     // options.  unit() is the unit to select.
     CtlLink(const CtlOptions& options, CtlContext& context);
     ~CtlLink();

@@ -66,8 +66,9 @@ const char* kCommonOptions =
     "  --json          one JSON document on standard output\n"
     "  --quiet         no summary lines, only data and errors\n"
     "  -h, --help      this help, or the help of the command given\n"
-    "Port, line settings and unit come from application.ini beside the program\n"
-    "when it is there; options override them.\n"
+    "Port, line settings and unit come from application.ini when it is there\n"
+    "(beside the program, or in ~/.config/kqm52 when installed); options\n"
+    "override them.\n"
     "Exit codes: 0 done, 1 differences found (diff), 2 usage, 3 no reply or link\n"
     "error, 4 refused by the unit, 5 file error, 6 some units of a --units run\n"
     "failed, 130 stopped by Ctrl+C.\n";

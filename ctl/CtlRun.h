@@ -5,6 +5,8 @@
 // terminal; the tests hand it strings and a simulated bus, and run it in
 // their own process.
 
+#include "model/ProgramFolders.h"
+
 #include <QString>
 #include <QStringList>
 #include <QTextStream>
@@ -20,8 +22,8 @@ class SimBus;
 namespace kqm52::ctl {
 
 struct CtlContext {
-    // Folder of the data files and application.ini, ending in a separator.
-    QString programDir;
+    // Where the data files and application.ini are.
+    ProgramFolders folders;
     // The bus behind --port sim; null: the demo bus of "kqm52 --demo",
     // made when the port first opens.
     std::shared_ptr<SimBus> simBus;

@@ -37,8 +37,7 @@ int main(int argc, char* argv[]) {
     QTextStream err(stderr);
     QTextStream in(stdin);
     kqm52::ctl::CtlContext context;
-    context.programDir =
-        QDir(QCoreApplication::applicationDirPath()).absolutePath() + QLatin1Char('/');
+    context.folders = kqm52::ProgramFolders::ofRunningProgram();
     context.out = &out;
     context.err = &err;
     context.inputIsTerminal = ::isatty(STDIN_FILENO) == 1;

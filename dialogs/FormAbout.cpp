@@ -3,6 +3,7 @@
 #include "model/LanguageTexts.h"
 
 #include <QDesktopServices>
+#include <QDir>
 #include <QFrame>
 #include <QKeyEvent>
 #include <QLabel>
@@ -66,12 +67,27 @@ QPixmap logo() {
     return pixmap;
 }
 
+QString folderLines(const LanguageTexts& language, const ProgramFolders& folders) {
+    auto shown = [](const QString& folder) {
+        return QDir::toNativeSeparators(folder.isEmpty() ? QDir::currentPath() : folder);
+    };
+    if (folders.isPortable())
+        return language.text(TextId{"Mappen", "Draagbaar"}) + u'\n' + shown(folders.programDir());
+    QStringList data;
+    for (const QString& folder : folders.dataDirs())
+        data << shown(folder);
+    return language.text(TextId{"Mappen", "Instellingen"}).arg(shown(folders.settingsDir())) +
+           u'\n' + language.text(TextId{"Mappen", "Gegevens"}).arg(data.join(QStringLiteral(", ")));
+}
+
 } // namespace AboutBox
 
-TFormAbout::TFormAbout(const LanguageTexts& language, QWidget* parent)
+TFormAbout::TFormAbout(const LanguageTexts& language, const ProgramFolders& folders,
+                       QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                           Qt::WindowCloseButtonHint),
-      openUrl([](const QUrl& url) { return QDesktopServices::openUrl(url); }), language_(language) {
+      openUrl([](const QUrl& url) { return QDesktopServices::openUrl(url); }), language_(language),
+      folders_(folders) {
     setObjectName(QStringLiteral("FormAbout"));
     setWindowTitle(QStringLiteral("Info"));
     setFixedSize(ClientWidth, ClientHeight);
@@ -117,6 +133,14 @@ TFormAbout::TFormAbout(const LanguageTexts& language, QWidget* parent)
     QPalette grey = LabelBuild->palette();
     grey.setColor(QPalette::WindowText, QColor(100, 100, 100));
     LabelBuild->setPalette(grey);
+    // Small and selectable: a path is there to be copied into a file manager.
+    LabelMappen = label("LabelMappen", QString());
+    LabelMappen->setWordWrap(true);
+    LabelMappen->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    QFont small = LabelMappen->font();
+    small.setPointSizeF(small.pointSizeF() * 0.85);
+    LabelMappen->setFont(small);
+    LabelMappen->setPalette(grey);
     LabelCopyright =
         label("LabelCopyright", QStringLiteral("\u00A9 1998-2026 Morvek Motion Control B.V."));
 
@@ -135,6 +159,7 @@ TFormAbout::TFormAbout(const LanguageTexts& language, QWidget* parent)
     layout->addWidget(LabelHandelsmerk);
     layout->addWidget(LabelSoftwareVersie);
     layout->addWidget(LabelBuild);
+    layout->addWidget(LabelMappen);
     layout->addWidget(rule());
     layout->addWidget(LabelCopyright);
     layout->addStretch(1);
@@ -146,6 +171,7 @@ void TFormAbout::FormActivate() {
         LabelHandelsmerk->setText(language_.text(TextId{"About", "Handelsmerk"}));
     }
     LabelSoftwareVersie->setText(AboutBox::versionLine(language_));
+    LabelMappen->setText(AboutBox::folderLines(language_, folders_));
 }
 
 void TFormAbout::LabelWWWLinkClick() {

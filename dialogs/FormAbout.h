@@ -1,7 +1,9 @@
 #pragma once
 
 // TFormAbout: the program's name, maker, version and the versions it was
-// built with.
+// built with, and the folders it keeps its files in.
+
+#include "model/ProgramFolders.h"
 
 #include <QDialog>
 #include <QPixmap>
@@ -27,6 +29,9 @@ QString versionLine(const LanguageTexts& language);
 QString buildLine();
 // The maker's logo, 153 x 41, drawn rather than shipped.
 QPixmap logo();
+// Where the settings and the data files are, one line each; a portable
+// program says so and names its folder.
+QString folderLines(const LanguageTexts& language, const ProgramFolders& folders);
 } // namespace AboutBox
 
 class TFormAbout : public QDialog {
@@ -37,7 +42,9 @@ class TFormAbout : public QDialog {
 
     // language must outlive the window.  parent: the main window, which the
     // box is centred on.
-    explicit TFormAbout(const LanguageTexts& language, QWidget* parent = nullptr);
+    // folders: where this run keeps its files.
+    TFormAbout(const LanguageTexts& language, const ProgramFolders& folders,
+               QWidget* parent = nullptr);
 
     // Opens a web address; QDesktopServices by default, a recorder in tests.
     std::function<bool(const QUrl&)> openUrl;
@@ -57,6 +64,7 @@ class TFormAbout : public QDialog {
     QLabel* LabelHandelsmerk = nullptr;
     QLabel* LabelSoftwareVersie = nullptr;
     QLabel* LabelBuild = nullptr;
+    QLabel* LabelMappen = nullptr;
     QLabel* LabelCopyright = nullptr;
 
   protected:
@@ -66,6 +74,7 @@ class TFormAbout : public QDialog {
 
   private:
     const LanguageTexts& language_;
+    ProgramFolders folders_;
     bool centred_ = false;
 };
 

@@ -41,14 +41,15 @@ void TFormInfoErrorNummers::FormActivate() {
         setWindowTitle(state_.language.text(TextId{"HelpErrorNummers", "Caption"}));
 
     const QString name = ErrorHelp::fileName(state_.settings.LanguageNo);
-    const QString path = name.isEmpty() ? QString() : state_.settings.ProgramDir + name;
+    const QString folder = name.isEmpty() ? QString() : state_.settings.folders.dataFolder(name);
+    const QString path = name.isEmpty() ? QString() : folder + name;
     const QFileInfo info(path);
     const QDateTime modified = info.exists() ? info.lastModified() : QDateTime();
     if (!shownPath_.isNull() && path == shownPath_ && modified == shownModified_) return;
 
-    const ErrorHelp::Outcome outcome = ErrorHelp::load(
-        state_.settings.ProgramDir, state_.settings.LanguageNo, *RichEdit1->document(),
-        state_.language.text(TextId{"HelpErrorNummers", "MsgAfgekort"}));
+    const ErrorHelp::Outcome outcome =
+        ErrorHelp::load(folder, state_.settings.LanguageNo, *RichEdit1->document(),
+                        state_.language.text(TextId{"HelpErrorNummers", "MsgAfgekort"}));
     // A file that failed is reported once, not at every activation, until
     // it changes.
     shownPath_ = path.isNull() ? QStringLiteral("") : path;

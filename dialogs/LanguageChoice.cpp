@@ -1,6 +1,7 @@
 #include "dialogs/LanguageChoice.h"
 
 #include "inifile/ListText.h"
+#include "model/DataFiles.h"
 #include "model/ProgramState.h"
 
 #include <QDir>
@@ -43,10 +44,10 @@ LanguageChoice::Outcome LanguageChoice::CmdOKClick(int selected) {
         // The texts are loaded before anything else moves: half a switch
         // would leave buttons in one language and lamp labels, parameter
         // names and Qt's dialogs in another.
-        const QString path = settings.ProgramDir + LanguageTexts::fileName(chosen);
+        const QString path = settings.folders.dataPath(LanguageTexts::fileName(chosen));
         const bool present = QFileInfo(path).isFile();
         ReadProblem problem;
-        if (!present || !state_.language.TekstFile_Lezen(settings.ProgramDir, chosen, &problem)) {
+        if (!present || !readLanguageFile(state_, chosen, &problem)) {
             const LanguageTexts& l = state_.language;
             Outcome o;
             o.accepted = false;
@@ -69,9 +70,7 @@ LanguageChoice::Outcome LanguageChoice::CmdOKClick(int selected) {
         state_.qtTexts.use(chosen);
     }
     if (applyTexts_) applyTexts_();
-    ReadProblem problem;
-    state_.catalogue.ParameterDef_lezen(settings.ProgramDir, &problem);
-    state_.refused(problem);
+    readParameterDefinitions(state_);
     return {};
 }
 

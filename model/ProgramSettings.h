@@ -3,6 +3,8 @@
 // The settings every window reads from memory.  The main window fills them
 // from application.ini at start and writes them back when it closes.
 
+#include "model/ProgramFolders.h"
+
 #include <QDir>
 #include <QFileInfo>
 #include <QString>
@@ -20,9 +22,9 @@ struct GraphSettings {
 };
 
 struct ProgramSettings {
-    // Folder of the program file, ending in a separator; every data file is
-    // looked for here.
-    QString ProgramDir;
+    // The program's folder, where its data files are read from and where
+    // application.ini is kept (or, installed, the user's folders for them).
+    ProgramFolders folders;
     int LanguageNo = 0;
     // Start folder of every open and save dialog, ending in a separator.
     QString DialogPath;

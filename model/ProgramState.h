@@ -39,7 +39,10 @@ struct UnitIdentification {
 
 class ProgramState {
   public:
-    explicit ProgramState(QString programDir) { settings.ProgramDir = std::move(programDir); }
+    // Everything in programDir (ending in a separator).
+    explicit ProgramState(const QString& programDir)
+        : ProgramState(ProgramFolders::portable(programDir)) {}
+    explicit ProgramState(const ProgramFolders& folders) { settings.folders = folders; }
     ProgramState(const ProgramState&) = delete;
     ProgramState& operator=(const ProgramState&) = delete;
 
@@ -62,6 +65,9 @@ class ProgramState {
     void refused(const ReadProblem& problem) const {
         if (problem.kind == ReadProblem::Kind::TooLarge && fileRefused) fileRefused(problem);
     }
+    // Told of a data file of the user's own that could not be read; the
+    // installed one is read instead.  The main window tells the user.
+    std::function<void(const ReadProblem&)> ownFileFailed;
 };
 
 } // namespace kqm52

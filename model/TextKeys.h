@@ -208,6 +208,22 @@ inline constexpr TextKey kTextTable[] = {
                                               "ask before it overwrites the unit. Nothing was "
                                               "sent.", "", TextKind::KeepsDefault},
 
+    // Ours: where the program keeps its files.  The About box lists them
+    // ("%1" a folder); the messages come at start, once.
+    {"Mappen", "Instellingen", "Settings: %1", "", TextKind::KeepsDefault},
+    {"Mappen", "Gegevens", "Data files: %1", "", TextKind::KeepsDefault},
+    {"Mappen", "Draagbaar", "Everything in the program's folder (portable).", "",
+     TextKind::KeepsDefault},
+    // "%1" the folder, "%2" the system's reason.
+    {"Mappen", "MsgMapOnbruikbaar", "The settings folder %1 cannot be created or written (%2). "
+                                    "The program runs with its default settings, and changes "
+                                    "to them will not be kept.", "", TextKind::KeepsDefault},
+    // "%1" the user's own file, "%2" why it failed, "%3" the installed file used instead.
+    {"Mappen", "MsgEigenBestand", "Your own file %1 could not be read (%2). The installed "
+                                  "file %3 is used instead.", "", TextKind::KeepsDefault},
+    // "%1" the bound in MB: the reason for a file refused for its size.
+    {"Mappen", "TeGroot", "larger than %1 MB", "", TextKind::KeepsDefault},
+
     // About box and error number list.
     {"About", "Caption", "Info"},
     {"About", "Handelsmerk", "Handelsmerk"},

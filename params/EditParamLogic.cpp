@@ -32,7 +32,7 @@ void EditParamLogic::FormActivate() {
     ClearStringGrid();
     treeProblem_.clear();
     const QString path =
-        state_.settings.ProgramDir + GroupTree::fileName(state_.settings.LanguageNo);
+        state_.settings.folders.dataPath(GroupTree::fileName(state_.settings.LanguageNo));
     QString reason;
     if (!tree_.load(path, &reason)) {
         treeProblem_ = QStringLiteral("TreeFileError error raised, with message : ") +

@@ -68,7 +68,7 @@ void ParameterPrintout::PrintParameters(PageTarget& target, const PageHeaderText
 
     GroupTree tree;
     const QString path =
-        state_.settings.ProgramDir + GroupTree::fileName(state_.settings.LanguageNo);
+        state_.settings.folders.dataPath(GroupTree::fileName(state_.settings.LanguageNo));
     if (!tree.load(path) || tree.nodes().empty()) return; // the header page alone
 
     page.line(tree.nodes().front().caption, TitlePoints, true, false);

@@ -13,6 +13,9 @@ packages=(
   fonts-liberation
   # Qt's own buttons and dialogs in Dutch and German
   qt6-translations-l10n
+  # the install test: desktop entry and AppStream checks, the Debian package
+  # (dpkg-shlibdeps computes its dependencies) and lintian on it
+  desktop-file-utils appstream dpkg-dev fakeroot lintian
 )
 
 if [ "$(id -u)" -eq 0 ]; then

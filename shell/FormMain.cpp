@@ -5,6 +5,7 @@
 #include "shell/Terminal.h"
 #include "shell/UnitSelection.h"
 
+#include "model/DataFiles.h"
 #include "model/ProgramState.h"
 #include "model/SettingsFile.h"
 #include "shell/IoFunctionTexts.h"
@@ -84,10 +85,17 @@ TFormMain::TFormMain(TZRComm& port, ProgramState& state, Dialogs& dialogs,
             dialogs_.error(this, applicationTitle(), state_.language.problemText(problem));
         });
     };
+    state_.ownFileFailed = [this](const ReadProblem& problem) {
+        QTimer::singleShot(0, this, [this, problem] {
+            dialogs_.error(this, applicationTitle(),
+                           ownFileFailedText(state_.language, state_.settings.folders, problem));
+        });
+    };
 }
 
 TFormMain::~TFormMain() {
     state_.fileRefused = nullptr;
+    state_.ownFileFailed = nullptr;
     // The online parts go before the port: a port still open must not call them.
     ZRComm1.OnActivate = nullptr;
     ZRComm1.OnDeactivate = nullptr;

@@ -43,7 +43,17 @@ int main(int argc, char** argv) {
         std::fputs(qPrintable(simUsage()), stdout);
         return 0;
     }
-    const QString dataDir = options.dataDir.isEmpty() ? app.applicationDirPath() : options.dataDir;
+    // Beside the program when run from its build or unpacked folder;
+    // installed, in share/kqm52 next to the bin folder, as kqm52 looks.
+    QString dataDir = options.dataDir;
+    if (dataDir.isEmpty()) {
+        const QDir beside(app.applicationDirPath());
+        const QString installed = beside.filePath(QStringLiteral("../share/kqm52"));
+        dataDir = !beside.exists(QStringLiteral("Parameters.txt")) &&
+                          QFileInfo::exists(installed + QStringLiteral("/Parameters.txt"))
+                      ? QDir::cleanPath(installed)
+                      : beside.path();
+    }
     const SimCatalogue catalogue = SimCatalogue::fromProgramDir(dataDir);
     std::shared_ptr<SimBus> bus;
     if (!buildSimBus(options, catalogue, bus, error)) {

@@ -647,6 +647,28 @@ SECTIONS = [
           "Es ist keine Sprachdatei geladen, daher kann die Wiederherstellung nicht fragen, bevor "
           "sie das Gerät überschreibt. Es wurde nichts gesendet."),
     ]),
+    ("Mappen", [
+        t("Instellingen", "Instellingen: %1", "Settings: %1", "Einstellungen: %1"),
+        t("Gegevens", "Gegevensbestanden: %1", "Data files: %1", "Datendateien: %1"),
+        t("Draagbaar", "Alles in de map van het programma (draagbaar).",
+          "Everything in the program's folder (portable).",
+          "Alles im Ordner des Programms (portabel)."),
+        t("MsgMapOnbruikbaar",
+          "De map voor de instellingen %1 kan niet worden aangemaakt of beschreven (%2). Het "
+          "programma werkt met de standaardinstellingen en wijzigingen daarin worden niet bewaard.",
+          "The settings folder %1 cannot be created or written (%2). The program runs with its "
+          "default settings, and changes to them will not be kept.",
+          "Der Ordner für die Einstellungen %1 kann nicht angelegt oder beschrieben werden (%2). "
+          "Das Programm läuft mit den Standardeinstellungen, Änderungen daran werden nicht "
+          "gespeichert."),
+        t("MsgEigenBestand",
+          "Uw eigen bestand %1 kan niet worden gelezen (%2). Het geïnstalleerde bestand %3 wordt "
+          "in plaats daarvan gebruikt.",
+          "Your own file %1 could not be read (%2). The installed file %3 is used instead.",
+          "Ihre eigene Datei %1 kann nicht gelesen werden (%2). Stattdessen wird die installierte "
+          "Datei %3 verwendet."),
+        t("TeGroot", "groter dan %1 MB", "larger than %1 MB", "größer als %1 MB"),
+    ]),
     ("About", [
         t("Caption", "Info", "About", "Info"),
         t("Handelsmerk", "MX5x is een handelsmerk van Morvek.", "MX5x is a trademark of Morvek.",

@@ -77,7 +77,7 @@ class CtlTest : public ::testing::Test {
         QTextStream out(&r.out);
         QTextStream err(&r.err);
         CtlContext context;
-        context.programDir = dataDir();
+        context.folders = ProgramFolders::portable(dataDir());
         context.simBus = bus;
         context.out = &out;
         context.err = &err;
@@ -197,7 +197,7 @@ TEST_F(CtlTest, APortThatCannotBeOpenedNamesItself) {
     Ran r;
     QTextStream out(&r.out), err(&r.err);
     CtlContext context;
-    context.programDir = dataDir();
+    context.folders = ProgramFolders::portable(dataDir());
     context.simBus = bus;
     context.out = &out;
     context.err = &err;

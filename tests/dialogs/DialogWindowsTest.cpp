@@ -277,7 +277,7 @@ class About : public DialogWorld {};
 TEST_F(About, TheVersionLineAppearsOnceAfterTwoOpenings) {
     ship(u"Taal1.ini"_qs);
     start(1);
-    TFormAbout w(state_->language);
+    TFormAbout w(state_->language, state_->settings.folders);
     for (int i = 0; i < 2; ++i) {
         w.show();
         w.hide();
@@ -292,7 +292,7 @@ TEST_F(About, TheVersionLineAppearsOnceAfterTwoOpenings) {
 
 TEST_F(About, WithoutALanguageFileTheLinkOpensTheWebAddressAndShowsTheHand) {
     start(0);
-    TFormAbout w(state_->language);
+    TFormAbout w(state_->language, state_->settings.folders);
     QList<QUrl> opened;
     w.openUrl = [&](const QUrl& url) {
         opened << url;

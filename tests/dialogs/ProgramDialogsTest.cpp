@@ -52,7 +52,7 @@ class ProgramDialogs : public ::testing::Test {
         ASSERT_TRUE(ini.open(QIODevice::WriteOnly));
         ini.write("[Opties]\nTaal=1\n");
         ini.close();
-        program_ = std::make_unique<Program>(StartOptions{}, dir());
+        program_ = std::make_unique<Program>(StartOptions{}, ProgramFolders::portable(dir()));
         main().show();
     }
     void TearDown() override {

@@ -277,7 +277,7 @@ const PipeRow pipeRows[] = {
      [](PipeForAFile& t, const QString&) {
          QTextDocument document;
          const ErrorHelp::Outcome outcome =
-             ErrorHelp::load(t.state.settings.ProgramDir, 0, document);
+             ErrorHelp::load(t.state.settings.folders.programDir(), 0, document);
          return outcome.kind == ErrorHelp::Outcome::Failed ? outcome.report(LanguageTexts())
                                                            : QString();
      },
@@ -285,14 +285,14 @@ const PipeRow pipeRows[] = {
     // The program starts on its built-in texts, catalogue and settings then.
     {"LanguageFile", "Taal0.ini",
      [](PipeForAFile& t, const QString&) {
-         return t.state.language.TekstFile_Lezen(t.state.settings.ProgramDir, 0)
+         return t.state.language.TekstFile_Lezen(t.state.settings.folders.programDir(), 0)
                     ? QStringLiteral("read")
                     : QString();
      },
      false},
     {"Catalogue", "Parameters.txt",
      [](PipeForAFile& t, const QString&) {
-         t.state.catalogue.ParameterDef_lezen(t.state.settings.ProgramDir);
+         t.state.catalogue.ParameterDef_lezen(t.state.settings.folders.programDir());
          return t.state.catalogue.parameterDefinitionsPresent() ? QStringLiteral("read")
                                                                 : QString();
      },

@@ -73,7 +73,7 @@ class ServiceTest : public SimLinkFixture {
                 "[014]\nnaam0=Verwijzing\ntype=1\nopties0=#012\n"
                 "[050]\nnaam0=Groot\ndec=0\nmin=0\nmax=999999999\n");
         f.close();
-        state.catalogue.ParameterDef_lezen(state.settings.ProgramDir);
+        state.catalogue.ParameterDef_lezen(state.settings.folders.programDir());
         QString texts = "[ParamService]\n";
         for (int i = 0; i <= 10; ++i)
             texts += QStringLiteral("PanelTekst%1=t%1\n").arg(i);

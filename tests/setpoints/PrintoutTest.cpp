@@ -169,7 +169,7 @@ class PrintoutTest : public ::testing::Test {
         if (QStandardPaths::findExecutable(QStringLiteral("pdftotext")).isEmpty())
             GTEST_SKIP() << "pdftotext (poppler-utils) is not installed";
         ASSERT_TRUE(dir.isValid());
-        state.settings.ProgramDir = dir.path() + QLatin1Char('/');
+        state.settings.folders = ProgramFolders::portable(dir.path() + QLatin1Char('/'));
         writeTree("MX52 parameters\n\tAlgemeen\n\tNokken\n\t\tNok 1\n\t\t\tDetail\n\tLeeg\n");
         IniFile definitions;
         definitions.loadFromText(QStringLiteral("[007]\nnaam0=Snelheid\ndec=2\n"
@@ -234,7 +234,7 @@ class PrintoutTest : public ::testing::Test {
 
     void useShippedCatalogue() {
         const QString data = QStringLiteral(KQM52_DATA_DIR "/");
-        state.settings.ProgramDir = data;
+        state.settings.folders = ProgramFolders::portable(data);
         state.catalogue.ParameterDef_lezen(data);
         state.catalogue.ParamNo_lezen(data);
         ASSERT_TRUE(state.catalogue.parameterNumbersPresent());
@@ -319,7 +319,7 @@ TEST_F(PrintoutTest, GroupTitleMovesToNextPageWhenNoLineFitsUnderIt) {
 // with rows prints its title once, and the pages are numbered from 1 on.
 TEST_F(PrintoutTest, ShippedCataloguePrintsEveryGroupOnNumberedPages) {
     ASSERT_NO_FATAL_FAILURE(useShippedCatalogue());
-    const QString data = state.settings.ProgramDir;
+    const QString data = state.settings.folders.programDir();
     for (int language = 0; language < 3; ++language) {
         state.settings.LanguageNo = language;
         const QStringList pages = printParameters();

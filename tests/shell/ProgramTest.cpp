@@ -34,7 +34,7 @@ TEST(ProgramTest, DemoLeadsEveryPortToTheSimulatedBusForThisRunOnly) {
     }
     StartOptions options;
     options.demo = true;
-    Program program(options, programDir);
+    Program program(options, ProgramFolders::portable(programDir));
     EXPECT_EQ(program.state().portMap.device(TPort::COM1), "/dev/ttyS0"); // not in the file
 #ifdef KQM52_WITH_SIM
     ASSERT_TRUE(program.demoProblem().isEmpty());
@@ -171,7 +171,7 @@ class LanguageRun : public ::testing::Test {
         EXPECT_TRUE(ini.save(programDir() + "application.ini"));
         StartOptions options;
         options.demo = demo;
-        return std::make_unique<Program>(options, programDir());
+        return std::make_unique<Program>(options, ProgramFolders::portable(programDir()));
     }
     QString fileText(int languageNo, const char* key) const {
         IniFile taal;

@@ -22,7 +22,7 @@ QByteArray ShellWorld::readBytes(const QString& name) const {
 
 TFormMain& ShellWorld::createWindow(const StartOptions& options) {
     program_.reset();
-    program_ = std::make_unique<Program>(options, programDir(), dialogs_);
+    program_ = std::make_unique<Program>(options, ProgramFolders::portable(programDir()), dialogs_);
     state_ = &program_->state();
     window_ = &program_->mainWindow();
     return *window_;

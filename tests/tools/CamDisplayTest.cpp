@@ -19,7 +19,7 @@ class CamDisplayTest : public ::testing::Test {
   protected:
     CamDisplayTest() : state(QStringLiteral(KQM52_DATA_DIR "/")), logic(state) {
         state.settings.LanguageNo = 1; // English option texts
-        state.catalogue.ParameterDef_lezen(state.settings.ProgramDir);
+        state.catalogue.ParameterDef_lezen(state.settings.folders.programDir());
         // Cam 5 on output 3, function 2 ("Dynamic").
         set(functionParameter(5), 2);
         set(outputParameter(5), 3);
