@@ -95,8 +95,9 @@ TEST_F(FormGrafiekTest, RunDrawsTheCurveAndIsKeptAsCsvAndPngOrSaysWhyNot) {
     const QImage picture(png);
     ASSERT_FALSE(picture.isNull());
     EXPECT_EQ(picture.size(), form.picture().size());
-    EXPECT_EQ(picture.pixelColor(graph::PlotLeft + 10, graph::PlotTop + 204 - 60),
-              QColor(Qt::blue));
+    EXPECT_EQ(
+        picture.pixelColor(graph::PlotLeft + 10, graph::TitleHeight + graph::PlotTop + 204 - 60),
+        QColor(Qt::blue));
     EXPECT_EQ(dialogs.unscripted(), 0);
 
     // A file that cannot be written is reported, and nothing is left behind.
@@ -140,7 +141,8 @@ TEST_F(FormGrafiekTest, ExportsKeepTheRunAfterReopeningAndItsOwnSource) {
         for (int y = 1; y < graph::PlotHeight - 1; ++y)
             for (int x = 1; x < graph::PlotWidth - 1; ++x)
                 blue +=
-                    picture.pixelColor(graph::PlotLeft + x, graph::PlotTop + y) == QColor(Qt::blue);
+                    picture.pixelColor(graph::PlotLeft + x,
+                                       graph::TitleHeight + graph::PlotTop + y) == QColor(Qt::blue);
         return blue;
     };
 
@@ -158,13 +160,13 @@ TEST_F(FormGrafiekTest, ExportsKeepTheRunAfterReopeningAndItsOwnSource) {
     EXPECT_GT(bluePixels(otherSource), 10);
     // The value axis of an Act_U run: volts, 2 per division.
     GraphFrame run;
-    run.samples = &form.logic().samples();
+    run.samples = form.logic().samples().span();
     run.choice.source = 2;
     run.choice.yIndex = 7;
     QImage axis(graph::ValueAxisWidth, graph::ValueAxisHeight, QImage::Format_RGB32);
     graph::TekenYasVerdeling(axis, run);
-    EXPECT_TRUE(otherSource.copy(graph::ValueAxisLeft, graph::ValueAxisTop, graph::ValueAxisWidth,
-                                 graph::ValueAxisHeight) == axis)
+    EXPECT_TRUE(otherSource.copy(graph::ValueAxisLeft, graph::TitleHeight + graph::ValueAxisTop,
+                                 graph::ValueAxisWidth, graph::ValueAxisHeight) == axis)
         << "the value axis is not the run's";
     EXPECT_EQ(dialogs.unscripted(), 0);
 }
