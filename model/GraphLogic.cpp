@@ -274,6 +274,8 @@ void GraphLogic::endRun() {
 
 void GraphLogic::closeStream() {
     if (!stream_.isOpen()) return;
+    // The next run must not write over this one: the user chooses again.
+    streamPath_.clear();
     if (!stream_.close())
         notice(notices_.fileFailed.arg(stream_.path(), stream_.error())
                    .arg(stream_.samplesKept())

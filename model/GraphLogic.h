@@ -187,9 +187,10 @@ class GraphLogic {
     // one line per sample (see GraphRecording.h).  Empty when there is none.
     QString csvText() const;
 
-    // Every sample of the runs to come goes to this file as well, for as
-    // long as the run lasts; the window then keeps showing the newest 4001.
-    // Empty: no file.  Chosen between runs only.
+    // Every sample of the next run goes to this file as well, for as long
+    // as the run lasts; the window then keeps showing the newest 4001.
+    // Empty: no file.  Chosen between runs; a run that used it clears it, so
+    // a second Start never writes over the first run's file.
     void setStreamFile(const QString& path) { streamPath_ = path; }
     const QString& streamFile() const { return streamPath_; }
     const graph::CsvStreamWriter& stream() const { return stream_; }

@@ -512,6 +512,9 @@ void TFormGrafiek::CmdOpenRecordingClick() {
         return;
     }
     logic_.loadRecording(std::move(*read.recording));
+    updating_ = true;
+    ScrollBar2->setValue(0);
+    updating_ = false;
     viewChanged();
     TekenYasVerdeling();
 }

@@ -285,9 +285,12 @@ void TekenYasVerdeling(QPaintDevice& imageY, const GraphFrame& frame) {
     const QFontMetrics metrics(p.font());
     // The image starts 6 pixels above the plot.
     constexpr int above = PlotTop - ValueAxisTop;
+    const int unitTop = size.height() / 2 - 5;
     for (const ValueMark& m : valueMarks(frame)) {
         const int y = m.y + above - 10;
         p.drawLine(70, y + 10, 80, y + 10);
+        // A zoomed axis puts its marks anywhere: none over the unit.
+        if (frame.view && std::abs(y + 4 - unitTop) < 14) continue;
         // Right-aligned 12 pixels short of the ticks, never cut off on the left.
         const int right = ValueAxisWidth - 12;
         const int left = std::max(0, right - metrics.horizontalAdvance(m.text));

@@ -1123,7 +1123,7 @@ SECTIONS = [
         t("CmdVolg", "Volgen", "Follow", "Folgen"),
         t("CmdStatistiek", "Statistiek", "Statistics", "Statistik"),
         t("CmdOpenRecording", "Openen...", "Open...", "Öffnen..."),
-        t("CmdNaarBestand", "Naar bestand...", "To file...", "In Datei..."),
+        t("CmdNaarBestand", "In bestand...", "To file...", "In Datei..."),
         t("PngHeleRun", "Hele opname", "Whole run", "Gesamte Aufzeichnung"),
         t("PngZichtbaar", "Zichtbaar deel", "Visible span", "Sichtbarer Bereich"),
         t("TipPlot",
