@@ -405,3 +405,25 @@ TEST_F(FormGrafiekTest, StreamingIsChosenBeforeStartAndUsedOnce) {
     EXPECT_EQ(QString::fromLatin1(f.readAll()), form.logic().csvText());
     EXPECT_EQ(dialogs.unscripted(), 0);
 }
+
+// The picture's title names the run's source and unit, the scales, the date
+// and the unit's type.
+TEST_F(FormGrafiekTest, ThePicturesTitleSaysWhatItShows) {
+    state.unit.DeviceType = "MX52";
+    state.settings.graph.X_Div = 2; // 1 sec per division
+    state.settings.graph.Y_Div = 3; // 1000 per division
+    port.SetActive(true);
+    form.FormActivate();
+    form.CmdStartLogClick();
+    ASSERT_TRUE(waitUntil([&] { return form.logic().samples().count >= 3; }));
+    form.CmdStopLogClick();
+    const QString title = form.pictureTitle(form.logic().pictureFrame(false));
+    EXPECT_TRUE(title.startsWith("ActPos (AWE)   X: 1,000 s/div   Y: 1000 AWE/div   "))
+        << title.toStdString();
+    EXPECT_TRUE(title.contains(QDate::currentDate().toString("yyyy-MM-dd")));
+    EXPECT_TRUE(title.endsWith("   MX52"));
+    // The whole run across the plot: its own time scale.
+    const QString whole = form.pictureTitle(form.logic().pictureFrame(true));
+    EXPECT_FALSE(whole.contains("X: 1,000 s/div")) << whole.toStdString();
+    EXPECT_EQ(form.picture(true).height(), form.picture(false).height());
+}

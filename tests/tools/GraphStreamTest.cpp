@@ -272,3 +272,38 @@ TEST(GraphRecordingRead, OursReadBackEachKindAndACutLastLineIsLeftOff) {
         again += csvLine(i, first.times[i], first.values[i], first.unusable[i], first.decimals);
     EXPECT_EQ(again, cases[0].text);
 }
+
+// While recording: a paused view stands still as samples keep coming, and
+// picks up again on resume; following keeps the newest sample on the last
+// column at the scale the user zoomed to.
+TEST_F(GraphStreamTest, PauseHoldsTheViewWhileTheRunGoesOnAndFollowKeepsTheNewestInView) {
+    logic.choice().xIndex = 0; // 200 ms per division
+    logic.start();
+    ASSERT_TRUE(recordUntil(20));
+    logic.setPaused(true);
+    const GraphFrame paused = logic.frame();
+    const int shown = paused.lastShown();
+    ASSERT_TRUE(recordUntil(logic.runSamples() + 15));
+    EXPECT_TRUE(logic.logging());
+    const GraphFrame later = logic.frame();
+    EXPECT_EQ(later.lastShown(), shown);
+    EXPECT_DOUBLE_EQ(later.viewport().t0, paused.viewport().t0);
+    EXPECT_GT(later.samples.count, shown);
+    // The sample under the mouse is one of those shown.
+    EXPECT_LE(logic.sampleAt(600).index, shown);
+    logic.setPaused(false);
+    EXPECT_EQ(logic.frame().lastShown(), logic.samples().count);
+    EXPECT_FALSE(logic.frame().view);
+
+    logic.zoomTime(300, 0.5);
+    logic.setFollow(true);
+    ASSERT_TRUE(recordUntil(logic.runSamples() + 5));
+    const GraphFrame f = logic.frame();
+    const graph::Viewport v = f.viewport();
+    EXPECT_DOUBLE_EQ(v.msPerPixel, 200 / 60.0 * 0.5);
+    EXPECT_NEAR(v.x(f.samples.times[f.samples.count]), 600, 1e-6);
+    // Dragging back in time lets go of the newest sample.
+    logic.panBy(100, 0);
+    EXPECT_FALSE(logic.follow());
+    logic.stop();
+}
