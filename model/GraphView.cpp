@@ -143,38 +143,42 @@ std::vector<QPoint> thinnedCurve(const SampleSpan& s, const Viewport& v, IndexRa
     if (range.empty()) return points;
     points.reserve(std::min(4 * (plotWidth + 2), range.last - range.first + 1));
     auto yOf = [&](qint32 value) { return clampPixel(v.y(value), plotHeight); };
-
-    int column = std::numeric_limits<int>::min();
-    int firstY = 0, lastY = 0, minY = 0, maxY = 0, minAt = 0, maxAt = 0, n = 0;
-    auto flush = [&] {
-        if (n == 0) return;
-        points.emplace_back(column, firstY);
-        if (n > 1) {
-            // The extremes in the order they came, so a spike reads as one.
-            const bool minFirst = minAt <= maxAt;
-            const int y1 = minFirst ? minY : maxY, y2 = minFirst ? maxY : minY;
-            if (y1 != points.back().y()) points.emplace_back(column, y1);
-            if (y2 != points.back().y()) points.emplace_back(column, y2);
-            if (lastY != points.back().y()) points.emplace_back(column, lastY);
-        }
-        n = 0;
+    auto add = [&](int x, int y) {
+        if (points.empty() || points.back() != QPoint(x, y)) points.emplace_back(x, y);
     };
-    for (int i = range.first; i <= range.last; ++i) {
+    // A column's samples are found by comparing times with the column's end,
+    // not by placing each one: a whole run in view costs a compare a sample.
+    // Near the end the sample is placed exactly, so rounding never moves a
+    // sample to the neighbouring column.
+    const double margin = v.msPerPixel * 1e-6;
+    int i = range.first;
+    while (i <= range.last) {
         const int x = clampPixel(v.x(s.times[i]), plotWidth);
-        const int y = yOf(s.values[i]);
-        if (x != column) {
-            flush();
-            column = x;
-            firstY = minY = maxY = y;
-            minAt = maxAt = i;
+        const double end = x < 0            ? v.timeAt(0)
+                           : x >= plotWidth ? std::numeric_limits<double>::infinity()
+                                            : v.timeAt(x + 1);
+        const double sure = end - margin;
+        qint32 first = s.values[i], last = first, lo = first, hi = first;
+        int loAt = i, hiAt = i;
+        for (++i; i <= range.last; ++i) {
+            const qint32 t = s.times[i];
+            if (t >= sure && clampPixel(v.x(t), plotWidth) != x) break;
+            const qint32 value = s.values[i];
+            if (value < lo) lo = value, loAt = i;
+            if (value > hi) hi = value, hiAt = i;
+            last = value;
         }
-        // y grows downwards: the lowest value has the largest y.
-        if (y > minY) minY = y, minAt = i;
-        if (y < maxY) maxY = y, maxAt = i;
-        lastY = y;
-        ++n;
+        add(x, yOf(first));
+        // The extremes in the order they came, so a spike reads as one.
+        if (loAt <= hiAt) {
+            add(x, yOf(lo));
+            add(x, yOf(hi));
+        } else {
+            add(x, yOf(hi));
+            add(x, yOf(lo));
+        }
+        add(x, yOf(last));
     }
-    flush();
     return points;
 }
 
