@@ -315,6 +315,8 @@ void GraphLogic::RQ500LeesLogDataCommResult(const QByteArray& reply) {
     if (streaming &&
         !stream_.append(runSamples_ - 1, samples_.times[i], samples_.values[i], !value)) {
         RQ500LeesLogData.SetActive(false);
+        // What the file kept stays; the next run must not write over it.
+        streamPath_.clear();
         const QString text = notices_.fileFailed.arg(stream_.path(), stream_.error())
                                  .arg(stream_.samplesKept())
                                  .arg(graph::timeText(stream_.lastTimeKept()));

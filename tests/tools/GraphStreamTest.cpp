@@ -177,9 +177,10 @@ TEST_F(GraphStreamTest, AFileThatVanishesStopsTheRunWithTheReason) {
     EXPECT_TRUE(notices[0].contains(path));
     EXPECT_TRUE(notices[0].contains(QString::fromLocal8Bit(std::strerror(ENOENT))))
         << notices[0].toStdString();
-    // The window keeps the run, as after Stop.
+    // The window keeps the run, as after Stop; a new run needs a new file.
     EXPECT_GT(logic.samples().count, 60);
     EXPECT_TRUE(logic.controls().startEnabled);
+    EXPECT_TRUE(logic.streamFile().isEmpty());
 }
 
 TEST_F(GraphStreamTest, AFullDiskRefusesTheStartWithTheReason) {
