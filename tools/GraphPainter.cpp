@@ -266,7 +266,7 @@ void TekenGrafiek(QPaintDevice& image1, QPaintDevice& imageX, const GraphFrame& 
     const int v = valuePerDivision(frame.choice.yIndex);
     const int last = frame.lastShown();
     QPolygon curve;
-    curve.reserve(std::min(last - first + 1, 8 * frame.plotWidth));
+    curve.reserve(std::clamp(last - first + 1, 0, 8 * frame.plotWidth));
     for (int i = first; i <= last; ++i) {
         const int x = sampleX(s.times[i], t0, d, frame.plotWidth);
         curve << QPoint(x, sampleY(s.values[i], v, frame.plotHeight));
