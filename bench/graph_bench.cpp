@@ -1,7 +1,10 @@
-// The log graph: how long one redraw of a full buffer takes, how fast it
-// records against the simulated bus at 38400 bit/s compared with what the
-// line allows for one "r0" request, and what the recording costs the
-// user-interface thread.
+// The log graph: how long one redraw of a full buffer takes, and one redraw
+// while the user zooms and pans over the window's 4001 samples and over a
+// recording of 100 000 read back from a file; how fast it records against the
+// simulated bus at 38400 bit/s compared with what the line allows for one
+// "r0" request, and what the recording costs the user-interface thread; and
+// the resident memory of an hour's run streamed to a file at the line's full
+// rate (on the bus's virtual clock, so the hour takes seconds).
 //
 // The line's floor is measured, not guessed: the same run on the bus's
 // virtual clock takes exactly the line time of each request and reply, the
@@ -21,9 +24,15 @@
 #include <QEventLoop>
 #include <QTimer>
 
+#include <QFile>
+#include <QPushButton>
+#include <QTemporaryDir>
+
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <time.h>
+#include <vector>
 
 using namespace kqm52;
 
@@ -33,6 +42,60 @@ double threadCpuMs() {
     timespec ts{};
     clock_gettime(CLOCK_THREAD_CPUTIME_ID, &ts);
     return ts.tv_sec * 1e3 + ts.tv_nsec / 1e6;
+}
+
+// Resident memory in kB, as the system counts it.
+long residentKb() {
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (!status.open(QIODevice::ReadOnly)) return -1;
+    for (const QByteArray& line : status.readAll().split('\n'))
+        if (line.startsWith("VmRSS:")) return line.mid(6).trimmed().split(' ').first().toLong();
+    return -1;
+}
+
+// Milliseconds of the thread's time per frame over a gesture: each frame zooms or pans a little,
+// then draws the plot and its time axis.
+struct Gesture {
+    double meanMs = 0;
+    double p99Ms = 0;
+    double worstMs = 0;
+};
+Gesture zoomAndPan(GraphFrame frame, int frames) {
+    QImage plot(frame.plotWidth, frame.plotHeight, QImage::Format_RGB32);
+    QImage axis(graph::timeAxisSize(frame.plotWidth), QImage::Format_RGB32);
+    // From the whole run on the plot, in to a few samples and back out.
+    graph::Viewport v = frame.viewport();
+    v.t0 = frame.samples.times[0];
+    v.msPerPixel = double(frame.samples.times[frame.samples.count]) / (frame.plotWidth - 1);
+    frame.view = v;
+    // One frame first, so the fonts' caches are warm as in use.
+    graph::TekenGrafiek(plot, axis, frame);
+    std::vector<double> ms;
+    ms.reserve(frames);
+    for (int i = 0; i < frames; ++i) {
+        const int phase = i % 80;
+        if (phase < 20)
+            v = graph::zoomTime(v, 300, 0.8);
+        else if (phase < 40)
+            v = graph::pan(v, -25, 0);
+        else if (phase < 60)
+            v = graph::zoomTime(v, 300, 1.25);
+        else
+            v = graph::pan(v, 25, 1);
+        frame.view = v;
+        // The thread's own time: the machine is shared, and a frame that
+        // waits for the core is not slower to draw.
+        const double before = threadCpuMs();
+        graph::TekenGrafiek(plot, axis, frame);
+        ms.push_back(threadCpuMs() - before);
+    }
+    Gesture g;
+    for (double m : ms)
+        g.meanMs += m / frames;
+    std::sort(ms.begin(), ms.end());
+    g.p99Ms = ms[size_t(frames * 0.99)];
+    g.worstMs = ms.back();
+    return g;
 }
 
 void runFor(int ms) {
@@ -87,7 +150,7 @@ int main(int argc, char** argv) {
         samples.values[i] = qint32(400 * std::sin(i / 40.0));
     }
     GraphFrame frame;
-    frame.samples = &samples;
+    frame.samples = samples.span();
     frame.choice.xIndex = 5; // 10 sec per division: the curve runs over the whole plot
     frame.choice.auxX = frame.choice.auxY = true;
     QImage plot(graph::PlotWidth, graph::PlotHeight, QImage::Format_RGB32);
@@ -98,6 +161,53 @@ int main(int argc, char** argv) {
     for (int i = 0; i < rounds; ++i)
         graph::TekenGrafiek(plot, axis, frame);
     const double redrawMs = double(t.nsecsElapsed()) / 1e6 / rounds;
+
+    // Zoom and pan over the window's 4001 and over 100 000 read back.
+    frame.samples = samples.span();
+    frame.choice.xIndex = 0;
+    const Gesture window = zoomAndPan(frame, 800);
+    graph::Recording recording;
+    for (int i = 0; i < 100000; ++i) {
+        recording.times << i * 52;
+        recording.values << qint32(400 * std::sin(i / 40.0) + 50 * std::sin(i / 3.0));
+        recording.unusable << (i % 997 == 0);
+    }
+    GraphFrame loaded = frame;
+    loaded.samples = recording.span();
+    const Gesture file = zoomAndPan(loaded, 800);
+
+    // An hour streamed at the line's full rate, on the virtual clock.
+    long rssAfterMinute = 0, rssLow = 0, rssHigh = 0;
+    qint64 hourSamples = 0;
+    double hourWallS = 0;
+    {
+        QTemporaryDir dir;
+        Bench b(std::make_shared<VirtualClock>());
+        b.dialogs.answerSaveFile(dir.filePath("hour.csv"));
+        b.form.CmdStream->click();
+        b.form.CmdStartLogClick();
+        QElapsedTimer wall;
+        wall.start();
+        QEventLoop loop;
+        QTimer poll;
+        QObject::connect(&poll, &QTimer::timeout, &loop, [&] {
+            const GraphLogic& l = b.form.logic();
+            const GraphSamples& s = l.samples();
+            const qint32 now = s.count >= 0 ? s.times[s.count] : 0;
+            if (now >= 60000) {
+                const long rss = residentKb();
+                if (rssAfterMinute == 0) rssAfterMinute = rssLow = rssHigh = rss;
+                rssLow = std::min(rssLow, rss);
+                rssHigh = std::max(rssHigh, rss);
+            }
+            if (now >= 3600000 || !l.logging()) loop.quit();
+        });
+        poll.start(20);
+        loop.exec();
+        hourSamples = b.form.logic().runSamples();
+        b.form.CmdStopLogClick();
+        hourWallS = double(wall.elapsed()) / 1000;
+    }
 
     // The line's floor on the virtual clock.
     double floorPerSecond = 0;
@@ -136,6 +246,15 @@ int main(int argc, char** argv) {
     std::printf("graph_bench: %d s at 38400,E,8,1, source ActPos (\"r0\"), autoscroll on\n",
                 seconds);
     std::printf("  redraw of 4001 samples  %7.3f ms (target < 4 ms)\n", redrawMs);
+    std::printf("  zoom and pan, 4001      %7.3f ms a frame, 99 %% within %.3f ms, worst %.3f ms "
+                "(target < 4 ms)\n",
+                window.meanMs, window.p99Ms, window.worstMs);
+    std::printf("  zoom and pan, 100 000   %7.3f ms a frame, 99 %% within %.3f ms, worst %.3f ms "
+                "(target < 4 ms)\n",
+                file.meanMs, file.p99Ms, file.worstMs);
+    std::printf("  an hour streamed        %7lld samples in %.1f s; resident %ld kB after the "
+                "first minute, %ld .. %ld kB after it (%+ld kB, target within 1024 kB)\n",
+                hourSamples, hourWallS, rssAfterMinute, rssLow, rssHigh, rssHigh - rssAfterMinute);
     std::printf("  samples recorded        %7.2f /s\n", rate);
     std::printf("  the line's floor        %7.2f /s (%+.2f %%, target within 3 %%)\n",
                 floorPerSecond, 100.0 * (rate - floorPerSecond) / floorPerSecond);

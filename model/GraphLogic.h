@@ -7,6 +7,8 @@
 
 #include "link/HandlerBinding.h"
 #include "link/RQ500Protocol.h"
+#include "model/GraphRecording.h"
+#include "model/GraphView.h"
 
 #include <QByteArray>
 #include <QString>
@@ -15,6 +17,9 @@
 #include <array>
 #include <cstdint>
 #include <functional>
+#include <limits>
+#include <memory>
+#include <optional>
 
 namespace kqm52 {
 
@@ -28,6 +33,13 @@ constexpr int LastIndex = BufferSize - 1;
 constexpr int SourceCount = 6;
 // A reply is read into a buffer of this size; more bytes are cut off.
 constexpr int ReplyBufferSize = 50;
+
+// The plot as the window opens; it grows with the window.
+constexpr int PlotWidth = 601;
+constexpr int PlotHeight = 409;
+constexpr int ZeroY = PlotHeight / 2; // 204
+constexpr int XDivisionPixels = 60;
+constexpr int YDivisionPixels = 40;
 
 // Milliseconds per time division, by the index of the time list.
 constexpr std::array<int, 6> TimePerDivision{200, 500, 1000, 2000, 5000, 10000};
@@ -58,6 +70,13 @@ int forcedValueIndex(int source);
 
 } // namespace graph
 
+struct GraphFrame;
+namespace graph {
+// The first sample shown on the lists' scales: with autoscroll while logging
+// the view follows the newest sample, else the scroll bar says.
+int firstShownSample(const GraphFrame& frame);
+} // namespace graph
+
 struct GraphSamples {
     std::array<qint32, graph::BufferSize> values{};
     std::array<qint32, graph::BufferSize> times{}; // ms since sample 0 of the run
@@ -66,6 +85,8 @@ struct GraphSamples {
     // plot's sake but no measurement.
     std::array<bool, graph::BufferSize> unusable{};
     int count = 0; // index of the newest sample; -1 right after Start
+
+    graph::SampleSpan span() const { return {times.data(), values.data(), unusable.data(), count}; }
 };
 
 // The choices of the controls below the plot, as the drawing needs them.
@@ -81,10 +102,23 @@ struct GraphChoice {
 
 // Everything one drawing of the plot depends on.
 struct GraphFrame {
-    const GraphSamples* samples = nullptr;
+    graph::SampleSpan samples;
     GraphChoice choice;
     bool logging = false;
     int positionDecimals = 0; // parameter 203
+    int plotWidth = graph::PlotWidth;
+    int plotHeight = graph::PlotHeight;
+    // Set once the user has zoomed, panned, paused or follows the newest
+    // sample; else the lists' scales and the scroll bar place the curve.
+    std::optional<graph::Viewport> view;
+    // A paused view shows no sample after this time.
+    qint32 untilTime = std::numeric_limits<qint32>::max();
+
+    int zeroY() const { return plotHeight / 2; }
+    // The mapping in use, whichever way it is set.
+    graph::Viewport viewport() const;
+    // The last sample drawn.
+    int lastShown() const;
 };
 
 // What the controls around the plot show, apart from the plot.
@@ -94,6 +128,8 @@ struct GraphControls {
     bool sourceEnabled = true;
     bool valueListEnabled = true;
     bool exportEnabled = false;
+    bool fitEnabled = true;
+    bool streamEnabled = true; // the file can be chosen only between runs
     QString panelText;
     bool panelRed = false;
     int gauge = 0;
@@ -145,13 +181,76 @@ class GraphLogic {
     int scrollMaximum() const { return samples_.count < 0 ? 0 : samples_.count; }
     // The source the recorded run was read from.
     int runSource() const { return runSource_; }
-    int recordedSamples() const { return recorded_ ? samples_.count + 1 : 0; }
+    int recordedSamples() const;
 
-    // The recorded run: a header line and one line per sample, comma
-    // separated, dot as decimal point.  A sample whose reply was unusable
-    // has empty values and its last field set to 1 (else 0).  Empty when
-    // nothing was recorded.
+    // The run on show (recorded here or read from a file): a header line and
+    // one line per sample (see GraphRecording.h).  Empty when there is none.
     QString csvText() const;
+
+    // Every sample of the next run goes to this file as well, for as long
+    // as the run lasts; the window then keeps showing the newest 4001.
+    // Empty: no file.  Chosen between runs; a run that used it clears it, so
+    // a second Start never writes over the first run's file.
+    void setStreamFile(const QString& path) { streamPath_ = path; }
+    const QString& streamFile() const { return streamPath_; }
+    const graph::CsvStreamWriter& stream() const { return stream_; }
+    // Samples taken since Start, the window's 4001 and those before them.
+    qint64 runSamples() const { return runSamples_; }
+
+    // What the user must read when a streamed run ends badly: %1 the file,
+    // %2 the system's reason or the link error's panel text, %3 the samples
+    // the file keeps, %4 the time of the last of them.
+    struct NoticeTexts {
+        QString notOpened = QStringLiteral("%1\n\r%2");
+        QString fileFailed = QStringLiteral("%1\n\r%2\n\r%3 / %4");
+        QString linkStopped = QStringLiteral("%1\n\r%2\n\r%3 / %4");
+    };
+    void setNoticeTexts(const NoticeTexts& texts) { notices_ = texts; }
+    std::function<void(const QString&)> onNotice;
+
+    // A run read back from a file, shown instead of the window's samples
+    // until the next Start.  False for a recording without samples.
+    bool loadRecording(graph::Recording recording);
+    const graph::Recording* recording() const { return recording_.get(); }
+    // The run on show: the window's samples or the recording.
+    graph::SampleSpan span() const;
+    // The source the samples on show were read from.
+    int shownSource() const;
+    graph::ValueFormat valueFormat() const;
+
+    // The plot's size in pixels; it grows with the window.
+    void setPlotSize(int width, int height);
+    // Wheel, Ctrl+wheel and drag, at plot pixels; Home.
+    void zoomTime(double atX, double factor);
+    void zoomValue(double atY, double factor);
+    void panBy(double dx, double dy);
+    void home();
+    // The smallest value scale of the list that shows the whole curve in
+    // view: its index, or -1 when the source fixes the scale or nothing is in
+    // view.  The value axis returns to the list's scale.
+    int fit();
+    void setPaused(bool paused);
+    bool paused() const { return paused_; }
+    void setFollow(bool follow);
+    bool follow() const { return follow_; }
+    void scrolled(int position);
+    // Where the scroll bar stands under a zoomed or panned view.
+    int scrollPositionOfView() const;
+
+    // The sample under a plot column, and the two cursors (0 is A, 1 is B).
+    graph::Cursor sampleAt(double x) const;
+    void placeCursor(int which, double x);
+    void clearCursors();
+    std::optional<graph::Cursor> cursor(int which) const;
+    QString hoverText(double x) const;
+    QString cursorsText() const; // "A …   B …   Δt …"
+
+    graph::Statistics visibleStatistics() const;
+    graph::Statistics runStatistics() const;
+
+    // The frame a picture of the run is drawn from: the span in view now, or
+    // the whole run across the plot's width.
+    GraphFrame pictureFrame(bool wholeRun) const;
 
     TRQ500Protocol RQ500LeesLogData;
     HandlerBinding handlers_;
@@ -161,6 +260,9 @@ class GraphLogic {
 
   private:
     void endRun();
+    void closeStream();
+    void notice(const QString& text);
+    void keepView(const graph::Viewport& v);
     void setPanel(int text, bool red);
     void changed();
 
@@ -175,6 +277,21 @@ class GraphLogic {
     bool recorded_ = false;
     int runSource_ = 0;
     quint32 startTick_ = 0;
+
+    QString streamPath_;
+    graph::CsvStreamWriter stream_;
+    NoticeTexts notices_;
+    qint64 runSamples_ = 0;
+    graph::RunningStatistics runStats_;
+    std::unique_ptr<graph::Recording> recording_;
+    int plotWidth_ = graph::PlotWidth;
+    int plotHeight_ = graph::PlotHeight;
+    std::optional<graph::Viewport> view_;
+    std::optional<graph::Viewport> viewBeforePause_;
+    bool paused_ = false;
+    qint32 pausedAt_ = 0;
+    bool follow_ = false;
+    std::array<std::optional<qint32>, 2> cursors_; // times of A and B
 };
 
 } // namespace kqm52

@@ -620,6 +620,43 @@ inline constexpr TextKey kTextTable[] = {
     // system's reason follow.
     {"Grafiek", "MsgNotSaved", "The file was not saved.", "", TextKind::KeepsDefault},
 
+    // Reading and keeping the log graph's runs (ours): the buttons beside the
+    // plot, the PNG menu, the statistics' captions and the messages of a
+    // recording read back or streamed to a file.
+    {"GrafiekExtra", "CmdFit", "Fit", "CmdFit"},
+    {"GrafiekExtra", "CmdPauze", "Pause", "CmdPauze"},
+    {"GrafiekExtra", "CmdVolg", "Follow", "CmdVolg"},
+    {"GrafiekExtra", "CmdStatistiek", "Statistics", "CmdStatistiek"},
+    {"GrafiekExtra", "CmdOpenRecording", "Open...", "CmdOpenRecording"},
+    {"GrafiekExtra", "CmdNaarBestand", "To file...", "CmdStream"},
+    {"GrafiekExtra", "PngHeleRun", "Whole run", "PngHeleRun"},
+    {"GrafiekExtra", "PngZichtbaar", "Visible span", "PngZichtbaar"},
+    {"GrafiekExtra", "TipPlot", "", ""},
+    {"GrafiekExtra", "CaptionOpen", "Open recording", "", TextKind::KeepsDefault},
+    {"GrafiekExtra", "CaptionStream", "Record to file", "", TextKind::KeepsDefault},
+    {"GrafiekExtra", "StatZicht", "Visible", "", TextKind::KeepsDefault},
+    {"GrafiekExtra", "StatRun", "Whole run", "", TextKind::KeepsDefault},
+    {"GrafiekExtra", "StatMin", "Min", "", TextKind::KeepsDefault},
+    {"GrafiekExtra", "StatMax", "Max", "", TextKind::KeepsDefault},
+    {"GrafiekExtra", "StatGemiddeld", "Mean", "", TextKind::KeepsDefault},
+    {"GrafiekExtra", "StatAantal", "Samples", "", TextKind::KeepsDefault},
+    {"GrafiekExtra", "StatPerSec", "per s", "", TextKind::KeepsDefault},
+    // %1 the time and %2 the value of one division.
+    {"GrafiekExtra", "TitelSchaal", "X: %1 s/div   Y: %2/div", "", TextKind::KeepsDefault},
+    {"GrafiekExtra", "MsgGeenOpname", "This is not a KQM52 recording.", "",
+     TextKind::KeepsDefault},
+    // %1 the number of the line that did not read.
+    {"GrafiekExtra", "MsgRegel", "Line %1:", "", TextKind::KeepsDefault},
+    {"GrafiekExtra", "MsgNietGeopend", "The file could not be opened.", "",
+     TextKind::KeepsDefault},
+    {"GrafiekExtra", "MsgBestandGestopt", "Recording stopped: the file could not be written.", "",
+     TextKind::KeepsDefault},
+    {"GrafiekExtra", "MsgVerbindingGestopt", "Recording stopped by a link error.", "",
+     TextKind::KeepsDefault},
+    // %3 samples, %4 the time of the last one.
+    {"GrafiekExtra", "MsgBewaard", "The file keeps %3 samples, up to %4.", "",
+     TextKind::KeepsDefault},
+
     // Calibration.  Its captions are fixed; only its messages are here, the
     // panel's words shown with or without a language file.
     {"Calibratie", "MsgTimeout", "Timeout!", "", TextKind::KeepsDefault},

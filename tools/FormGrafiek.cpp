@@ -9,17 +9,24 @@
 #include "ui/Dialogs.h"
 #include "ui/WidgetKit.h"
 
+#include <QApplication>
 #include <QBuffer>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDateTime>
 #include <QDir>
 #include <QGroupBox>
 #include <QLabel>
 #include <QListWidget>
+#include <QMenu>
+#include <QMouseEvent>
+#include <QPainter>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QResizeEvent>
 #include <QScrollBar>
 #include <QShowEvent>
+#include <QWheelEvent>
 
 namespace kqm52 {
 
@@ -28,6 +35,16 @@ namespace {
 void select(QListWidget* list, int index) {
     list->setCurrentRow(index >= 0 && index < list->count() ? index : 0);
 }
+
+using Extra = TextIn<"GrafiekExtra">;
+
+// The window's size as designed; it grows from here.
+constexpr int DesignWidth = 725;
+constexpr int DesignHeight = 654;
+// One wheel notch zooms by this much.
+constexpr double WheelZoom = 1.25;
+// A press that moves less than this is a click, not a drag.
+constexpr int ClickSlack = 3;
 
 } // namespace
 
@@ -44,6 +61,7 @@ TFormGrafiek::TFormGrafiek(ProgramState& state, TZRComm& port, Dialogs& dialogs,
         showControls();
         TekenGrafiek();
     };
+    logic_.onNotice = [this](const QString& text) { dialogs_.error(this, windowTitle(), text); };
 }
 
 TFormGrafiek::~TFormGrafiek() {
@@ -52,9 +70,10 @@ TFormGrafiek::~TFormGrafiek() {
 
 void TFormGrafiek::buildWindow() {
     setWindowTitle(QStringLiteral("Istwerten"));
-    setFixedSize(725, 654);
-    setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowCloseButtonHint |
-                   Qt::WindowTitleHint);
+    resize(DesignWidth, DesignHeight);
+    setMinimumSize(DesignWidth, DesignHeight);
+    setWindowFlags(Qt::Dialog | Qt::WindowCloseButtonHint | Qt::WindowTitleHint |
+                   Qt::WindowMaximizeButtonHint);
 
     Image1 = place(new QLabel(this), "Image1", graph::PlotLeft, graph::PlotTop, graph::PlotWidth,
                    graph::PlotHeight);
@@ -126,10 +145,62 @@ void TFormGrafiek::buildWindow() {
     LabelBufferCount =
         place(new QLabel(QStringLiteral("0,0 sec"), this), "LabelBufferCount", 657, 630, 68, 16);
 
+    // Reading the curve: beside the controls, out of the plot's way.
+    auto tool = [this](const char* name, const char* caption, int top, bool checkable) {
+        auto* b =
+            place(new QPushButton(QString::fromLatin1(caption), this), name, 634, top, 84, 23);
+        b->setAutoDefault(false);
+        b->setCheckable(checkable);
+        return b;
+    };
+    CmdFit = tool("CmdFit", "Fit", 466, false);
+    CmdPauze = tool("CmdPauze", "Pause", 492, true);
+    CmdVolg = tool("CmdVolg", "Follow", 518, true);
+    CmdStatistiek = tool("CmdStatistiek", "Statistics", 544, true);
+    CmdOpenRecording = tool("CmdOpenRecording", "Open...", 570, false);
+    CmdStream = tool("CmdStream", "To file...", 596, true);
+    auto* pngMenu = new QMenu(CmdExportPng);
+    pngMenu->setObjectName(QStringLiteral("MenuPng"));
+    QAction* whole = pngMenu->addAction(QStringLiteral("Whole run"));
+    whole->setObjectName(QStringLiteral("PngHeleRun"));
+    QAction* visible = pngMenu->addAction(QStringLiteral("Visible span"));
+    visible->setObjectName(QStringLiteral("PngZichtbaar"));
+    connect(whole, &QAction::triggered, this, [this] { exportPng(true); });
+    connect(visible, &QAction::triggered, this, [this] { exportPng(false); });
+    connect(CmdExportPng, &QPushButton::clicked, this, [this, pngMenu] {
+        pngMenu->popup(CmdExportPng->mapToGlobal(QPoint(0, CmdExportPng->height())));
+    });
+
+    Image1->setMouseTracking(true);
+    Image1->setFocusPolicy(Qt::ClickFocus);
+    Image1->installEventFilter(this);
+    LabelReadout = new QLabel(Image1);
+    LabelReadout->setObjectName(QStringLiteral("LabelReadout"));
+    LabelStatistiek = new QLabel(Image1);
+    LabelStatistiek->setObjectName(QStringLiteral("LabelStatistiek"));
+    for (QLabel* overlay : {LabelReadout, LabelStatistiek}) {
+        overlay->setStyleSheet(QStringLiteral(
+            "background: rgba(255, 255, 225, 230); border: 1px solid gray; padding: 2px;"));
+        overlay->setFont(QFont(QStringLiteral("DejaVu Sans Mono"), 8));
+        overlay->setAttribute(Qt::WA_TransparentForMouseEvents);
+        overlay->hide();
+    }
+
+    // Everything below the plot, and the buttons beside it, keep their
+    // place against the lower edge when the window grows.
+    for (QWidget* w : findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
+        if (w != Image1 && w != ImageY && w->geometry().top() >= graph::TimeAxisTop)
+            lowerControls_.emplace_back(w, w->geometry());
+
+    connect(CmdFit, &QPushButton::clicked, this, &TFormGrafiek::CmdFitClick);
+    connect(CmdPauze, &QPushButton::clicked, this, &TFormGrafiek::CmdPauzeClick);
+    connect(CmdVolg, &QPushButton::clicked, this, &TFormGrafiek::CmdVolgClick);
+    connect(CmdStatistiek, &QPushButton::clicked, this, &TFormGrafiek::CmdStatistiekClick);
+    connect(CmdOpenRecording, &QPushButton::clicked, this, &TFormGrafiek::CmdOpenRecordingClick);
+    connect(CmdStream, &QPushButton::clicked, this, &TFormGrafiek::CmdStreamClick);
     connect(CmdStartLog, &QPushButton::clicked, this, &TFormGrafiek::CmdStartLogClick);
     connect(CmdStopLog, &QPushButton::clicked, this, &TFormGrafiek::CmdStopLogClick);
     connect(CmdExportCsv, &QPushButton::clicked, this, &TFormGrafiek::CmdExportCsvClick);
-    connect(CmdExportPng, &QPushButton::clicked, this, &TFormGrafiek::CmdExportPngClick);
     connect(ListBoxX, &QListWidget::currentRowChanged, this, [this] {
         if (!updating_) ListBoxXClick();
     });
@@ -162,6 +233,17 @@ void TFormGrafiek::readTexts() {
         panels[i] = state_.language.text(ids[i]);
     logic_.setPanelTexts(panels);
     applyTexts(*this, state_.language, u"Grafiek");
+    applyTexts(*this, state_.language, u"GrafiekExtra");
+    const LanguageTexts& l = state_.language;
+    const QString kept = QStringLiteral("\n\r") + l.text(Extra{"MsgBewaard"});
+    GraphLogic::NoticeTexts notices;
+    notices.notOpened = l.text(Extra{"MsgNietGeopend"}) + QStringLiteral("\n\r%1\n\r%2");
+    notices.fileFailed = l.text(Extra{"MsgBestandGestopt"}) + QStringLiteral("\n\r%1\n\r%2") + kept;
+    notices.linkStopped =
+        l.text(Extra{"MsgVerbindingGestopt"}) + QStringLiteral("\n\r%1\n\r%2") + kept;
+    logic_.setNoticeTexts(notices);
+    Image1->setToolTip(l.text(Extra{"TipPlot"}));
+    CmdOpenRecording->setToolTip(l.text(Extra{"CaptionOpen"}));
 }
 
 void TFormGrafiek::showEvent(QShowEvent* event) {
@@ -183,6 +265,7 @@ void TFormGrafiek::FormActivate() {
     updating_ = false;
     readChoice();
     logic_.activate(port_.Active());
+    layoutWindow();
     Gauge1->setValue(0);
     // The window opens on an empty plot from 0; the samples of an earlier
     // run come back with the first scroll or scale change.
@@ -221,6 +304,15 @@ void TFormGrafiek::readChoice() {
 void TFormGrafiek::showControls() {
     const GraphControls& c = logic_.controls();
     updating_ = true;
+    const bool live = logic_.logging();
+    CmdFit->setEnabled(graph::forcedValueIndex(logic_.frame().choice.source) < 0);
+    CmdPauze->setEnabled(live);
+    CmdPauze->setChecked(logic_.paused());
+    CmdVolg->setChecked(logic_.follow());
+    CmdOpenRecording->setEnabled(!live);
+    CmdStream->setEnabled(!live);
+    CmdStream->setChecked(!logic_.streamFile().isEmpty());
+    CmdStream->setToolTip(logic_.streamFile());
     CmdStartLog->setEnabled(c.startEnabled);
     CmdStopLog->setEnabled(c.stopEnabled);
     ComboBoxBron->setEnabled(c.sourceEnabled);
@@ -239,6 +331,7 @@ void TFormGrafiek::showControls() {
 void TFormGrafiek::TekenGrafiek() {
     updating_ = true;
     ScrollBar2->setMaximum(logic_.scrollMaximum());
+    if (logic_.frame().view) ScrollBar2->setValue(logic_.scrollPositionOfView());
     updating_ = false;
     logic_.choice().scrollPosition = ScrollBar2->value();
     graph::TekenGrafiek(image1_, imageX_, logic_.frame());
@@ -251,17 +344,68 @@ void TFormGrafiek::TekenYasVerdeling() {
 }
 
 void TFormGrafiek::showImages() {
-    Image1->setPixmap(QPixmap::fromImage(image1_));
+    // The cursors go on the picture shown, not on the plot itself: the plot
+    // stays what the curve is, for the PNG and for a user who never clicks.
+    const auto a = logic_.cursor(0), b = logic_.cursor(1);
+    if (!a && !b && !hover_) {
+        Image1->setPixmap(QPixmap::fromImage(image1_));
+    } else {
+        QImage shown = image1_;
+        QPainter p(&shown);
+        const graph::Viewport v = logic_.frame().viewport();
+        auto line = [&](const graph::Cursor& c, const QColor& colour, Qt::PenStyle style) {
+            const int x = int(std::lround(v.x(c.time)));
+            const int y = int(std::lround(v.y(c.value)));
+            p.setPen(QPen(colour, 1, style));
+            p.drawLine(x, 1, x, shown.height() - 2);
+            p.drawEllipse(QPoint(x, y), 3, 3);
+        };
+        if (hover_) {
+            const graph::Cursor c = logic_.sampleAt(hover_->x());
+            if (c.index >= 0) line(c, Qt::gray, Qt::DashLine);
+        }
+        if (a) line(*a, Qt::red, Qt::SolidLine);
+        if (b) line(*b, QColor(0, 140, 0), Qt::SolidLine);
+        p.end();
+        Image1->setPixmap(QPixmap::fromImage(shown));
+    }
+    showReadout();
+    showStatistics();
     ImageX->setPixmap(QPixmap::fromImage(imageX_));
     ImageY->setPixmap(QPixmap::fromImage(imageY_));
 }
 
-QImage TFormGrafiek::picture() const {
-    return graph::graphPicture(logic_.runFrame());
+QImage TFormGrafiek::picture(bool wholeRun) const {
+    const GraphFrame frame = logic_.pictureFrame(wholeRun);
+    return graph::graphPicture(frame, pictureTitle(frame));
+}
+
+QString TFormGrafiek::sourceName(int source) const {
+    const QString name = ComboBoxBron->itemText(source);
+    return name.isEmpty() ? graph::builtInSources().value(source) : name;
+}
+
+QString TFormGrafiek::pictureTitle(const GraphFrame& frame) const {
+    const graph::Viewport v = frame.viewport();
+    const graph::ValueFormat f = logic_.valueFormat();
+    const int source = logic_.shownSource();
+    // The scales as a division of the picture reads them.
+    const qint64 msPerDivision = qint64(std::llround(v.msPerPixel * graph::XDivisionPixels));
+    const double perDivision = v.valuePerPixel * graph::YDivisionPixels;
+    QString xText = graph::timeText(msPerDivision);
+    xText.chop(2); // " s": the format says the unit
+    const QString yText = graph::valueText(perDivision, f);
+    const QDateTime when = logic_.recording() ? logic_.recording()->written : runStarted_;
+    QStringList parts{sourceName(source) + QLatin1Char(' ') + graph::unitOf(source),
+                      state_.language.text(Extra{"TitelSchaal"}).arg(xText, yText),
+                      QLocale::c().toString(when, QStringLiteral("yyyy-MM-dd HH:mm"))};
+    if (!state_.unit.DeviceType.isEmpty()) parts << state_.unit.DeviceType.trimmed();
+    return parts.join(QStringLiteral("   "));
 }
 
 void TFormGrafiek::CmdStartLogClick() {
     readChoice();
+    runStarted_ = QDateTime::currentDateTime();
     logic_.start();
 }
 
@@ -271,6 +415,7 @@ void TFormGrafiek::CmdStopLogClick() {
 
 void TFormGrafiek::ScrollBar2Change() {
     readChoice();
+    logic_.scrolled(ScrollBar2->value());
     TekenGrafiek();
 }
 
@@ -308,12 +453,299 @@ void TFormGrafiek::CmdExportCsvClick() {
 }
 
 void TFormGrafiek::CmdExportPngClick() {
+    exportPng(false);
+}
+
+void TFormGrafiek::exportPng(bool wholeRun) {
     if (logic_.logging() || logic_.recordedSamples() <= 0) return;
     QByteArray bytes;
     QBuffer buffer(&bytes);
     buffer.open(QIODevice::WriteOnly);
-    picture().save(&buffer, "PNG");
+    picture(wholeRun).save(&buffer, "PNG");
     saveFile(QStringLiteral("PNG"), QStringLiteral("PNG (*.png)"), bytes);
+}
+
+void TFormGrafiek::CmdFitClick() {
+    const int index = logic_.fit();
+    if (index < 0) return;
+    updating_ = true;
+    select(ListBoxY, index);
+    updating_ = false;
+    TekenYasVerdeling();
+    TekenGrafiek();
+}
+
+void TFormGrafiek::CmdPauzeClick() {
+    logic_.setPaused(CmdPauze->isChecked());
+    viewChanged();
+}
+
+void TFormGrafiek::CmdVolgClick() {
+    logic_.setFollow(CmdVolg->isChecked());
+    viewChanged();
+}
+
+void TFormGrafiek::CmdStatistiekClick() {
+    showStatistics();
+}
+
+void TFormGrafiek::CmdOpenRecordingClick() {
+    if (logic_.logging()) return;
+    const QString caption = state_.language.text(Extra{"CaptionOpen"});
+    const QString path = dialogs_.openFileName(this, caption, state_.settings.DialogPath,
+                                               QStringLiteral("CSV (*.csv)"));
+    if (path.isEmpty()) return;
+    state_.settings.rememberDialogFolder(path);
+    graph::RecordingRead read = graph::readRecordingFile(path);
+    if (!read.recording) {
+        QString text = read.line == 0
+                           ? state_.language.text(Extra{"MsgNietGeopend"})
+                           : state_.language.text(Extra{"MsgGeenOpname"}) + QStringLiteral("\n\r") +
+                                 state_.language.text(Extra{"MsgRegel"}).arg(read.line);
+        dialogs_.error(this, caption, text + QStringLiteral("\n\r") + read.error);
+        return;
+    }
+    if (read.recording->times.isEmpty()) {
+        dialogs_.error(this, caption,
+                       state_.language.text(Extra{"MsgGeenOpname"}) + QStringLiteral("\n\r") +
+                           path);
+        return;
+    }
+    logic_.loadRecording(std::move(*read.recording));
+    updating_ = true;
+    ScrollBar2->setValue(0);
+    updating_ = false;
+    viewChanged();
+    TekenYasVerdeling();
+}
+
+void TFormGrafiek::CmdStreamClick() {
+    if (logic_.logging()) return;
+    if (!CmdStream->isChecked()) {
+        logic_.setStreamFile({});
+        showControls();
+        return;
+    }
+    const QString path = dialogs_.saveFileName(
+        this, state_.language.text(Extra{"CaptionStream"}), state_.settings.DialogPath,
+        QStringLiteral("CSV (*.csv)"), QStringLiteral("csv"));
+    if (!path.isEmpty()) state_.settings.rememberDialogFolder(path);
+    logic_.setStreamFile(path);
+    showControls();
+}
+
+void TFormGrafiek::viewChanged() {
+    showControls();
+    TekenYasVerdeling();
+    TekenGrafiek();
+}
+
+void TFormGrafiek::plotHover(QPoint at) {
+    hover_ = at;
+    showImages();
+}
+
+void TFormGrafiek::plotLeft() {
+    hover_.reset();
+    showImages();
+}
+
+void TFormGrafiek::plotClick(QPoint at, bool shift) {
+    logic_.placeCursor(shift ? 1 : 0, at.x());
+    showImages();
+}
+
+void TFormGrafiek::plotDrag(QPoint delta) {
+    logic_.panBy(delta.x(), delta.y());
+    viewChanged();
+}
+
+void TFormGrafiek::plotWheel(QPoint at, int steps, bool valueAxis) {
+    if (steps == 0) return;
+    // Up (away from the user) zooms in.
+    const double factor = std::pow(WheelZoom, -steps);
+    if (valueAxis)
+        logic_.zoomValue(at.y(), factor);
+    else
+        logic_.zoomTime(at.x(), factor);
+    viewChanged();
+}
+
+void TFormGrafiek::plotHome() {
+    logic_.home();
+    logic_.clearCursors();
+    updating_ = true;
+    ScrollBar2->setValue(0);
+    updating_ = false;
+    viewChanged();
+}
+
+bool TFormGrafiek::eventFilter(QObject* watched, QEvent* event) {
+    if (watched != Image1) return QDialog::eventFilter(watched, event);
+    switch (event->type()) {
+    case QEvent::MouseMove: {
+        const auto* e = static_cast<QMouseEvent*>(event);
+        const QPoint at = e->position().toPoint();
+        if (pressAt_ && (e->buttons() & Qt::LeftButton)) {
+            if (!dragged_ && (at - *pressAt_).manhattanLength() < ClickSlack) return true;
+            dragged_ = true;
+            const QPoint step = at - lastDrag_;
+            lastDrag_ = at;
+            plotDrag(step);
+        }
+        plotHover(at);
+        return true;
+    }
+    case QEvent::MouseButtonPress: {
+        const auto* e = static_cast<QMouseEvent*>(event);
+        if (e->button() != Qt::LeftButton) return false;
+        pressAt_ = lastDrag_ = e->position().toPoint();
+        dragged_ = false;
+        return true;
+    }
+    case QEvent::MouseButtonRelease: {
+        const auto* e = static_cast<QMouseEvent*>(event);
+        if (e->button() != Qt::LeftButton || !pressAt_) return false;
+        if (!dragged_) plotClick(*pressAt_, e->modifiers() & Qt::ShiftModifier);
+        pressAt_.reset();
+        return true;
+    }
+    case QEvent::MouseButtonDblClick:
+        pressAt_.reset();
+        plotHome();
+        return true;
+    case QEvent::Leave:
+        plotLeft();
+        return false;
+    case QEvent::Wheel: {
+        const auto* e = static_cast<QWheelEvent*>(event);
+        plotWheel(e->position().toPoint(), e->angleDelta().y() / 120,
+                  e->modifiers() & Qt::ControlModifier);
+        return true;
+    }
+    case QEvent::KeyPress: {
+        const auto* e = static_cast<QKeyEvent*>(event);
+        const QPoint middle(Image1->width() / 2, Image1->height() / 2);
+        switch (e->key()) {
+        case Qt::Key_Home:
+            plotHome();
+            return true;
+        case Qt::Key_Plus:
+            plotWheel(middle, 1, e->modifiers() & Qt::ControlModifier);
+            return true;
+        case Qt::Key_Minus:
+            plotWheel(middle, -1, e->modifiers() & Qt::ControlModifier);
+            return true;
+        case Qt::Key_Left:
+            plotDrag({graph::XDivisionPixels, 0});
+            return true;
+        case Qt::Key_Right:
+            plotDrag({-graph::XDivisionPixels, 0});
+            return true;
+        case Qt::Key_Up:
+            plotDrag({0, graph::YDivisionPixels});
+            return true;
+        case Qt::Key_Down:
+            plotDrag({0, -graph::YDivisionPixels});
+            return true;
+        default:
+            return false;
+        }
+    }
+    default:
+        return QDialog::eventFilter(watched, event);
+    }
+}
+
+void TFormGrafiek::resizeEvent(QResizeEvent* event) {
+    QDialog::resizeEvent(event);
+    layoutWindow();
+}
+
+void TFormGrafiek::layoutWindow() {
+    const int dw = std::max(0, width() - DesignWidth);
+    const int dh = std::max(0, height() - DesignHeight);
+    const int w = graph::PlotWidth + dw, h = graph::PlotHeight + dh;
+    if (image1_.size() != QSize(w, h)) {
+        image1_ = QImage(w, h, QImage::Format_RGB32);
+        image1_.fill(Qt::white);
+        imageX_ = QImage(graph::timeAxisSize(w), QImage::Format_RGB32);
+        imageY_ = QImage(graph::valueAxisSize(h), QImage::Format_RGB32);
+    }
+    Image1->setGeometry(graph::PlotLeft, graph::PlotTop, w, h);
+    ImageY->setGeometry(QRect(QPoint(graph::ValueAxisLeft, graph::ValueAxisTop), imageY_.size()));
+    for (const auto& [widget, design] : lowerControls_) {
+        QRect r = design.translated(0, dh);
+        // The axis, the scroll bar and the gauge run along the plot; the
+        // buffer time stays at their right end.
+        if (widget == ImageX || widget == ScrollBar2 || widget == Gauge1)
+            r.setWidth(design.width() + dw);
+        else if (widget == LabelBufferCount)
+            r.translate(dw, 0);
+        widget->setGeometry(r);
+    }
+    logic_.setPlotSize(w, h);
+    LabelStatistiek->move(std::max(0, w - LabelStatistiek->width() - 4), 4);
+    TekenYasVerdeling();
+    TekenGrafiek();
+}
+
+void TFormGrafiek::showReadout() {
+    QStringList lines;
+    if (hover_) {
+        const QString h = logic_.hoverText(hover_->x());
+        if (!h.isEmpty()) lines << h;
+    }
+    const QString cursors = logic_.cursorsText();
+    if (!cursors.isEmpty()) lines << cursors;
+    if (lines.isEmpty()) {
+        LabelReadout->hide();
+        return;
+    }
+    LabelReadout->setText(lines.join(QLatin1Char('\n')));
+    LabelReadout->adjustSize();
+    LabelReadout->move(4, 4);
+    LabelReadout->show();
+}
+
+void TFormGrafiek::showStatistics() {
+    if (!CmdStatistiek->isChecked() || logic_.recordedSamples() <= 0) {
+        LabelStatistiek->hide();
+        return;
+    }
+    const LanguageTexts& l = state_.language;
+    const graph::ValueFormat f = logic_.valueFormat();
+    auto column = [&](const graph::Statistics& s) {
+        return QStringList{
+            s.samples > 0 ? graph::valueText(s.minimum, f) : QStringLiteral("-"),
+            s.samples > 0 ? graph::valueText(s.maximum, f) : QStringLiteral("-"),
+            s.samples > 0 ? graph::valueText(s.mean, f) : QStringLiteral("-"),
+            QString::number(s.samples),
+            QString::number(s.perSecond, 'f', 2).replace(QLatin1Char('.'), QLatin1Char(','))};
+    };
+    const QStringList view = column(logic_.visibleStatistics());
+    const QStringList run = column(logic_.runStatistics());
+    const QStringList captions{l.text(Extra{"StatMin"}), l.text(Extra{"StatMax"}),
+                               l.text(Extra{"StatGemiddeld"}), l.text(Extra{"StatAantal"}),
+                               l.text(Extra{"StatPerSec"})};
+    auto width = [](const QStringList& texts) {
+        qsizetype w = 0;
+        for (const QString& t : texts)
+            w = std::max(w, t.size());
+        return int(w);
+    };
+    const QString head1 = l.text(Extra{"StatZicht"}), head2 = l.text(Extra{"StatRun"});
+    const int c0 = width(captions), c1 = std::max<int>(width(view), head1.size()),
+              c2 = std::max<int>(width(run), head2.size());
+    QStringList rows{QString(c0, QLatin1Char(' ')) + QStringLiteral("  ") +
+                     head1.rightJustified(c1) + QStringLiteral("  ") + head2.rightJustified(c2)};
+    for (int i = 0; i < captions.size(); ++i)
+        rows << captions[i].leftJustified(c0) + QStringLiteral("  ") + view[i].rightJustified(c1) +
+                    QStringLiteral("  ") + run[i].rightJustified(c2);
+    LabelStatistiek->setText(rows.join(QLatin1Char('\n')));
+    LabelStatistiek->adjustSize();
+    LabelStatistiek->move(std::max(0, Image1->width() - LabelStatistiek->width() - 4), 4);
+    LabelStatistiek->show();
 }
 
 bool TFormGrafiek::saveFile(const QString& caption, const QString& filter,

@@ -16,8 +16,10 @@ class GraphPainterTest : public ::testing::Test {
         : plot(PlotWidth, PlotHeight, QImage::Format_RGB32),
           axisX(TimeAxisWidth, TimeAxisHeight, QImage::Format_RGB32),
           axisY(ValueAxisWidth, ValueAxisHeight, QImage::Format_RGB32) {
-        frame.samples = &samples;
+        sync();
     }
+    // The frame sees the samples as they are now.
+    void sync() { frame.samples = samples.span(); }
 
     // count + 1 samples, one every `ms`, all of `value`.
     void fill(int count, int ms, qint32 value) {
@@ -26,8 +28,12 @@ class GraphPainterTest : public ::testing::Test {
             samples.times[i] = i * ms;
             samples.values[i] = value;
         }
+        sync();
     }
-    void draw() { TekenGrafiek(plot, axisX, frame); }
+    void draw() {
+        sync();
+        TekenGrafiek(plot, axisX, frame);
+    }
     QColor at(int x, int y) const { return plot.pixelColor(x, y); }
     int blackIn(int x0, int x1, int y0, int y1) const {
         int n = 0;
@@ -127,6 +133,7 @@ TEST_F(GraphPainterTest, AutoscrollWhileLoggingShowsTheLastDivisionsOnly) {
     frame.logging = true;
     EXPECT_EQ(firstShownSample(frame), 375);
     samples.count = 100;
+    sync();
     EXPECT_EQ(firstShownSample(frame), 0);
     frame.logging = false;
     EXPECT_EQ(firstShownSample(frame), 7);
