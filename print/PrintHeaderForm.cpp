@@ -87,6 +87,12 @@ void PrintHeaderForm::CmdOKClick() {
     state_.settings.PrintType = EditType->text();
     state_.settings.PrintSerial = EditSn->text();
     const PageHeaderTexts header = headerTexts();
+    if (preview_) {
+        runPrintPreview(dialogs_, this,
+                        [this, &header](PageTarget& target) { print(target, header); });
+        accept();
+        return;
+    }
     const LanguageTexts& l = state_.language;
     const PrintFailureTexts failure{l.text(TextId{"Afdrukken", "MsgNotPrinted"}),
                                     l.text(TextId{"Afdrukken", "MsgPdfNotStarted"}),
@@ -99,6 +105,13 @@ void PrintHeaderForm::CmdOKClick() {
         return;
     }
     accept();
+}
+
+int PrintHeaderForm::execPreview() {
+    preview_ = true;
+    const int result = exec();
+    preview_ = false;
+    return result;
 }
 
 void PrintHeaderForm::CmdCancelClick() {

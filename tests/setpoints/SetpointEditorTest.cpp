@@ -30,10 +30,11 @@ struct RecordingView : SetpointEditorView {
         return send ? send(values) : SendReport{};
     }
     void printSetpoints() override { ++prints; }
+    void previewSetpoints() override { ++previews; }
     int unitNumber() const override { return 3; }
     void selectSetpoint(int n) override { selected.push_back(n); }
 
-    int refills = 0, prints = 0;
+    int refills = 0, prints = 0, previews = 0;
     std::vector<int> selected;
     QString message;
     std::vector<ParamTables::Setpoints> sent;
