@@ -95,6 +95,14 @@ class SetpointCellDelegate final : public QStyledItemDelegate {
     bool eventFilter(QObject* object, QEvent* event) override {
         auto* editor = qobject_cast<QLineEdit*>(object);
         if (!editor) return false;
+        if (event->type() == QEvent::ShortcutOverride) {
+            // Nothing typed in the cell to take back: the keys take back the
+            // last entry (the window's undo), not the cell's own nothing.
+            auto* key = static_cast<QKeyEvent*>(event);
+            if ((key->matches(QKeySequence::Undo) && !editor->isUndoAvailable()) ||
+                (key->matches(QKeySequence::Redo) && !editor->isRedoAvailable()))
+                return true;
+        }
         if (event->type() == QEvent::KeyPress) {
             auto* key = static_cast<QKeyEvent*>(event);
             return form_.StringGrid1KeyDown(key->key(), key->text(), editor);
