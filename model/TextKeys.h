@@ -577,6 +577,7 @@ inline constexpr TextKey kTextTable[] = {
     {"Bewerken", "subOpnieuw", "Opnieuw", "Opnieuw"},
     {"Bewerken", "subRecent", "Recente bestanden", "RecenteBestanden"},
     {"Bewerken", "subAfdrukvoorbeeld", "Afdrukvoorbeeld...", "Afdrukvoorbeeld"},
+    {"Bewerken", "CmdVoorbeeld", "Voorbeeld", "", TextKind::KeepsDefault}, // print window's OK
     {"Bewerken", "CaptionNietOpgeslagen", "Unsaved changes", "", TextKind::KeepsDefault},
     {"Bewerken", "MsgParNietOpgeslagen",
      "The parameters have changes that are not saved in a file. Save them first?", "",

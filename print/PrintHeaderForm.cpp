@@ -68,6 +68,10 @@ void PrintHeaderForm::FormActivate() {
         pageLabel_ = language.text(TextId{"Afdrukken", "TekstPagina"});
         readTexts();
     }
+    // OK shows the preview, not the printer: the button says so.
+    CmdOK->setText(preview_                    ? language.text(TextId{"Bewerken", "CmdVoorbeeld"})
+                   : language.LanguageLoaded() ? language.text(TextId{"Afdrukken", "CmdOK"})
+                                               : QStringLiteral("OK"));
     EditFirma->setText(state_.settings.PrintCompany);
     EditType->setText(state_.settings.PrintType);
     EditSn->setText(state_.settings.PrintSerial);

@@ -1087,6 +1087,7 @@ SECTIONS = [
         t("subOpnieuw", "Opnieuw", "Redo", "Wiederholen"),
         t("subRecent", "Recente bestanden", "Recent files", "Zuletzt verwendete Dateien"),
         t("subAfdrukvoorbeeld", "Afdrukvoorbeeld...", "Print preview...", "Druckvorschau..."),
+        t("CmdVoorbeeld", "Voorbeeld", "Preview", "Vorschau"),
         t("CaptionNietOpgeslagen", "Niet opgeslagen wijzigingen", "Unsaved changes",
           "Nicht gespeicherte Änderungen"),
         t("MsgParNietOpgeslagen",

@@ -21,6 +21,7 @@
 #include <QPageSize>
 #include <QPrinter>
 #include <QProcess>
+#include <QPushButton>
 #include <QRegularExpression>
 #include <QStandardPaths>
 #include <QTemporaryDir>
@@ -419,8 +420,14 @@ TEST_F(PrintoutTest, PreviewShowsThePagesThePrintoutPrints) {
 
     const QString previewed = dir.filePath(QStringLiteral("preview.pdf"));
     dialogs.answerPreview(previewed, false);
-    QTimer::singleShot(0, &window, [&window] { window.CmdOKClick(); });
+    auto* ok = window.findChild<QPushButton*>(QStringLiteral("CmdOK"));
+    QString okCaption;
+    QTimer::singleShot(0, &window, [&] {
+        okCaption = ok->text();
+        window.CmdOKClick();
+    });
     EXPECT_EQ(window.execPreview(), QDialog::Accepted);
+    EXPECT_EQ(okCaption, QStringLiteral("Voorbeeld")); // no key in this language: built in
     EXPECT_EQ(dialogs.asked(ScriptedDialogs::Kind::Preview).size(), 1u);
     EXPECT_EQ(dialogs.asked(ScriptedDialogs::Kind::Print).size(), 1u); // the printout's only
     const QStringList pages = pdfPages(previewed);
@@ -430,8 +437,12 @@ TEST_F(PrintoutTest, PreviewShowsThePagesThePrintoutPrints) {
 
     // Shown again as a plain print window, OK prints as it always did.
     dialogs.answerPrintCancelled();
-    QTimer::singleShot(0, &window, [&window] { window.CmdOKClick(); });
+    QTimer::singleShot(0, &window, [&] {
+        okCaption = ok->text();
+        window.CmdOKClick();
+    });
     window.exec();
+    EXPECT_EQ(okCaption, QStringLiteral("OK"));
     EXPECT_EQ(dialogs.asked(ScriptedDialogs::Kind::Print).size(), 2u);
     EXPECT_EQ(dialogs.asked(ScriptedDialogs::Kind::Preview).size(), 1u);
 }
