@@ -13,7 +13,9 @@
 //
 // The oldest steps fall away beyond MaxSteps.  Saving marks the current state
 // as the one on disk; the table is modified whenever another state is
-// current, also when the saved one has fallen away.
+// current, also when the saved one has fallen away.  Only work that exists
+// nowhere else (not a table just opened or received) is worth a question
+// before it is replaced.
 
 #include <cstddef>
 #include <deque>
@@ -29,6 +31,9 @@ template <typename Values, typename Source> class EditHistory {
         Values values{};
         Source source{};
         bool modifiedFlag = false;
+        // The table as it stands is kept elsewhere too: it came from a file
+        // or from the unit.  Leaving it loses no work.
+        bool kept = false;
     };
 
     explicit EditHistory(const State& initial = State{}) { states_.push_back(initial); }
@@ -41,6 +46,8 @@ template <typename Values, typename Source> class EditHistory {
         if (now.values == current().values) {
             states_[index_].source = now.source;
             states_[index_].modifiedFlag = now.modifiedFlag;
+            // A load of the same values: they are in that file as well.
+            if (now.kept) states_[index_].kept = true;
             return false;
         }
         states_.erase(states_.begin() + std::ptrdiff_t(index_) + 1, states_.end());
@@ -80,9 +87,10 @@ template <typename Values, typename Source> class EditHistory {
     // in it.
     bool modified() const { return saved_ != index_; }
 
-    // The user chose not to save this state: not asked again about it.
+    // Before the table is replaced or left: work that is in no file, no unit,
+    // and that the user has not chosen to let go.
     void dismiss() { dismissed_ = index_; }
-    bool needsQuestion() const { return modified() && dismissed_ != index_; }
+    bool needsQuestion() const { return modified() && !current().kept && dismissed_ != index_; }
 
   private:
     // A mark on a state that is gone can never be current again.

@@ -32,8 +32,10 @@ EditParamLogic::History::State EditParamLogic::tableState() const {
             state_.tables.parametersModified};
 }
 
-void EditParamLogic::commitTable() {
-    history_.commit(tableState());
+void EditParamLogic::commitTable(bool kept) {
+    History::State state = tableState();
+    state.kept = kept;
+    history_.commit(state);
 }
 
 void EditParamLogic::putBack(const History::State& state) {
@@ -185,8 +187,8 @@ void EditParamLogic::editRow(int r) {
     StringGrid1SelectCell(r);
 }
 
-void EditParamLogic::wholeTableChanged() {
-    commitTable();
+void EditParamLogic::wholeTableChanged(bool kept) {
+    commitTable(kept);
     InitParameterStringgrid();
     if (selectedRow_) StringGrid1SelectCell(selectedRow_);
     if (hooks.refreshFunctionTexts) hooks.refreshFunctionTexts();
@@ -240,7 +242,7 @@ void EditParamLogic::loadFile(const QString& path) {
     }
     state_.tables.replaceParameters(*read.tables, ParameterSource::File);
     state_.settings.recentParameterFiles.add(path);
-    wholeTableChanged();
+    wholeTableChanged(true);
 }
 
 void EditParamLogic::OpslaanAlsClick() {
@@ -365,7 +367,7 @@ void EditParamLogic::ParametersOntvangenClick() {
     if (!askToKeepWork()) return;
     if (const auto received = hooks.receiveParameters()) {
         state_.tables.replaceParameters(*received, ParameterSource::Received);
-        wholeTableChanged();
+        wholeTableChanged(true);
     }
 }
 

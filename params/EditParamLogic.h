@@ -146,7 +146,8 @@ class EditParamLogic {
     QString text(TextIn<"EditParam"> key) const;
     History::State tableState() const;
     // After every action: a change of the table becomes an undo step.
-    void commitTable();
+    // kept: the table just came from a file or the unit.
+    void commitTable(bool kept = false);
     void putBack(const History::State& state);
     // Before the table is replaced or the window closes over unsaved work:
     // Save, Discard or Cancel.  True when the caller may go on.
@@ -155,7 +156,7 @@ class EditParamLogic {
     bool saveAs();
     void loadFile(const QString& path);
     QString fileFilter() const;
-    void wholeTableChanged();
+    void wholeTableChanged(bool kept = false);
     bool askBeforeUnloadedValues(TextId caption, std::span<const TextId> lines);
     // Values outside their limits: listed, and sent only when the user says so.
     bool askBeforeOutOfLimits(const ParamTables::Parameters& values);

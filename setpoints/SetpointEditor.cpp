@@ -32,8 +32,10 @@ SetpointEditor::History::State SetpointEditor::tableState() const {
             state_.tables.setpointsModified};
 }
 
-void SetpointEditor::commitTable() {
-    history_.commit(tableState());
+void SetpointEditor::commitTable(bool kept) {
+    History::State state = tableState();
+    state.kept = kept;
+    history_.commit(state);
 }
 
 void SetpointEditor::putBack(const History::State& state) {
@@ -199,7 +201,7 @@ std::optional<FileProblem> SetpointEditor::openFile(const QString& path) {
     const FileRead<ParamTables::Setpoints> read = SetpointFile::read(path);
     if (!read.ok()) return read.problem;
     state_.tables.replaceSetpoints(*read.tables, SetpointSource::File);
-    commitTable();
+    commitTable(true);
     state_.settings.recentSetpointFiles.add(path);
     return std::nullopt;
 }
@@ -314,7 +316,7 @@ void SetpointEditor::Sollwertenontvangen1Click() {
     if (!askToKeepWork()) return;
     if (const auto received = view_.receiveSetpoints()) {
         state_.tables.replaceSetpoints(*received, SetpointSource::Received);
-        commitTable();
+        commitTable(true);
     }
     view_.refillGrid();
 }

@@ -139,7 +139,8 @@ class SetpointEditor {
     using History = EditHistory<ParamTables::Setpoints, SetpointSource>;
 
     History::State tableState() const;
-    void commitTable();
+    // kept: the table just came from a file or the unit.
+    void commitTable(bool kept = false);
     void putBack(const History::State& state);
     // Before the table is replaced or the window closes over unsaved work:
     // Save, Discard or Cancel.  True when the caller may go on.

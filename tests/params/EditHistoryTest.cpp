@@ -91,6 +91,30 @@ TEST(EditHistoryTest, DismissedStateIsNotAskedAboutAgainUntilTheNextChange) {
     EXPECT_FALSE(h.needsQuestion());
 }
 
+// A table just opened or received is kept elsewhere: it shows as modified
+// but is no work to ask about; an edit on it is.
+TEST(EditHistoryTest, ATableFromAFileOrTheUnitIsNoWorkToAskAbout) {
+    History h(table(0));
+    History::State loaded = table(3, SetpointSource::File);
+    loaded.kept = true;
+    h.commit(loaded);
+    EXPECT_TRUE(h.modified());
+    EXPECT_FALSE(h.needsQuestion());
+    h.commit(table(4, SetpointSource::File, true));
+    EXPECT_TRUE(h.needsQuestion());
+    h.undo();
+    EXPECT_FALSE(h.needsQuestion());
+    h.redo();
+    // The same values opened from a file: now they are kept too.
+    History::State again = table(4, SetpointSource::File);
+    again.kept = true;
+    EXPECT_FALSE(h.commit(again));
+    EXPECT_FALSE(h.needsQuestion());
+    // A later commit of the same values by an edit does not forget it.
+    EXPECT_FALSE(h.commit(table(4, SetpointSource::File, true)));
+    EXPECT_FALSE(h.needsQuestion());
+}
+
 TEST(EditHistoryTest, KeepsTheNewestStepsWhenItOverflows) {
     History h(table(0));
     h.markSaved();
