@@ -349,6 +349,12 @@ void Program::wireParameterEditor(TFormEditParam& editor, std::function<bool()> 
     h.loader = modal(windows_.FormParLoader);
     if (windows_.FormDisplayNokken) h.showCams = modal(windows_.FormDisplayNokken);
     if (windows_.FormAfdrukkenPar) h.print = modal(windows_.FormAfdrukkenPar);
+    if (LazyWindow<QDialog> lazy = windows_.FormAfdrukkenPar)
+        h.printPreview = [this, &editor, lazy] {
+            if (auto* window = qobject_cast<PrintHeaderForm*>(lazy.get()))
+                runReportingErrors(dialogs_, &editor, TFormMain::applicationTitle(),
+                                   [&] { window->execPreview(); });
+        };
 }
 
 Program::~Program() = default;

@@ -8,6 +8,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QString>
+#include <QStringList>
 
 namespace kqm52 {
 
@@ -21,6 +22,28 @@ struct GraphSettings {
     friend bool operator==(const GraphSettings&, const GraphSettings&) = default;
 };
 
+// The files an editor opened or saved last, newest first.  The same file
+// under another spelling of its path counts once.
+struct RecentFiles {
+    static constexpr int MaxFiles = 8;
+    QStringList files;
+
+    void add(const QString& path) {
+        const QString clean = QDir::cleanPath(QFileInfo(path).absoluteFilePath());
+        remove(clean);
+        files.prepend(clean);
+        while (files.size() > MaxFiles)
+            files.removeLast();
+    }
+    void remove(const QString& path) {
+        const QString clean = QDir::cleanPath(QFileInfo(path).absoluteFilePath());
+        files.removeIf([&clean](const QString& f) {
+            return QDir::cleanPath(QFileInfo(f).absoluteFilePath()) == clean;
+        });
+    }
+    friend bool operator==(const RecentFiles&, const RecentFiles&) = default;
+};
+
 struct ProgramSettings {
     // The program's folder, where its data files are read from and where
     // application.ini is kept (or, installed, the user's folders for them).
@@ -32,6 +55,8 @@ struct ProgramSettings {
     QString PrintType;
     QString PrintSerial;
     GraphSettings graph;
+    RecentFiles recentParameterFiles;
+    RecentFiles recentSetpointFiles;
 
     // After any open or save dialog: the next one, of whatever kind, starts
     // in the folder of the file just chosen, this run and the next.

@@ -17,6 +17,10 @@ const QString Algemeen = QStringLiteral("Algemeen");
 const QString Afdrukken = QStringLiteral("Afdrukken");
 const QString Grafiek = QStringLiteral("Grafiek");
 const QString Poorten = QStringLiteral("Poorten");
+// The editors' recent files, in a section older versions pass over.
+const QString Recent = QStringLiteral("RecenteBestanden");
+const QString RecentParameters = QStringLiteral("Parameters");
+const QString RecentSetpoints = QStringLiteral("Sollwerten");
 // The port's FastFraming; absent means off.
 const QString FastFraming = QStringLiteral("fastframing");
 
@@ -24,7 +28,7 @@ const QString FastFraming = QStringLiteral("fastframing");
 // an older or hand-edited file had.  "Poorten" follows the program's own
 // sections with its entries as they were read; keys and sections the program
 // does not know follow its own, so a user's notes are not lost.
-const QStringList SectionOrder{Serieel, Opties, Algemeen, Afdrukken, Grafiek, Poorten};
+const QStringList SectionOrder{Serieel, Opties, Algemeen, Afdrukken, Grafiek, Poorten, Recent};
 const QStringList SerieelOrder{"baudrate",   "databit",     "parity",   "stopbit",
                                "hardware",   "portaddr",    "portname", "porttype",
                                "receivedrv", "transmitdrv", "unit_no",  "fastframing"};
@@ -42,6 +46,35 @@ template <typename E> E readEnum(const IniFile& ini, const QString& key, int def
 // Flags are numbers: anything but 0 is true.
 bool readFlag(const IniFile& ini, const QString& section, const QString& key, bool def) {
     return ini.readInteger(section, key, def ? 1 : 0) != 0;
+}
+
+// Keys Parameters1 … Parameters8 (and Sollwerten…), newest first; a gap or
+// an empty value is passed over.
+RecentFiles readRecent(const IniFile& ini, const QString& prefix) {
+    RecentFiles recent;
+    for (int i = 1; i <= RecentFiles::MaxFiles; ++i) {
+        const QString path = ini.readString(Recent, prefix + QString::number(i)).trimmed();
+        if (!path.isEmpty() && !recent.files.contains(path)) recent.files << path;
+    }
+    return recent;
+}
+
+void writeRecent(IniFile& ini, const QString& prefix, const RecentFiles& recent) {
+    for (int i = 1; i <= RecentFiles::MaxFiles; ++i) {
+        const QString key = prefix + QString::number(i);
+        if (i <= recent.files.size())
+            ini.writeString(Recent, key, recent.files[i - 1]);
+        else
+            ini.deleteKey(Recent, key);
+    }
+}
+
+QStringList recentOrder() {
+    QStringList keys;
+    for (const QString& prefix : {RecentParameters, RecentSetpoints})
+        for (int i = 1; i <= RecentFiles::MaxFiles; ++i)
+            keys << prefix + QString::number(i);
+    return keys;
 }
 
 } // namespace
@@ -89,6 +122,9 @@ void SettingsFile::read(const IniFile& ini, TZRComm& port, int& unitNo, ProgramS
     settings.graph.X_hulplijn = readFlag(ini, Grafiek, QStringLiteral("X_hulplijn"), false);
     settings.graph.Y_hulplijn = readFlag(ini, Grafiek, QStringLiteral("Y_hulplijn"), false);
 
+    settings.recentParameterFiles = readRecent(ini, RecentParameters);
+    settings.recentSetpointFiles = readRecent(ini, RecentSetpoints);
+
     for (int i = 0; i < PortCount; ++i) {
         const TPort p = TPort(i);
         if (ini.hasKey(Poorten, PortMap::key(p)))
@@ -131,6 +167,8 @@ void SettingsFile::write(IniFile& ini, const TZRComm& port, int unitNo,
         const TPort p = TPort(i);
         if (ports.isConfigured(p)) ini.writeString(Poorten, PortMap::key(p), ports.device(p));
     }
+    writeRecent(ini, RecentParameters, settings.recentParameterFiles);
+    writeRecent(ini, RecentSetpoints, settings.recentSetpointFiles);
 
     ini.orderSections(SectionOrder);
     ini.orderKeys(Serieel, SerieelOrder);
@@ -138,6 +176,7 @@ void SettingsFile::write(IniFile& ini, const TZRComm& port, int unitNo,
     ini.orderKeys(Algemeen, {QStringLiteral("OpenCloseDialoogPath")});
     ini.orderKeys(Afdrukken, AfdrukkenOrder);
     ini.orderKeys(Grafiek, GrafiekOrder);
+    ini.orderKeys(Recent, recentOrder());
 }
 
 bool SettingsFile::write(const QString& path, const TZRComm& port, int unitNo,

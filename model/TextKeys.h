@@ -585,6 +585,26 @@ inline constexpr TextKey kTextTable[] = {
     {"EditSollwert", "ZendMsg_40", ""},
     {"EditSollwert", "ZendMsg_50", ""},
 
+    // What both editors add to guard the user's work: undo and redo, the
+    // recent files, the print preview and the question before unsaved work
+    // is left behind.  The controls have the same names in both windows.
+    {"Bewerken", "menuBewerken", "Bewerken", "Bewerken"},
+    {"Bewerken", "subOngedaanMaken", "Ongedaan maken", "OngedaanMaken"},
+    {"Bewerken", "subOpnieuw", "Opnieuw", "Opnieuw"},
+    {"Bewerken", "subRecent", "Recente bestanden", "RecenteBestanden"},
+    {"Bewerken", "subAfdrukvoorbeeld", "Afdrukvoorbeeld...", "Afdrukvoorbeeld"},
+    {"Bewerken", "CmdVoorbeeld", "Voorbeeld", "", TextKind::KeepsDefault}, // print window's OK
+    {"Bewerken", "CaptionNietOpgeslagen", "Unsaved changes", "", TextKind::KeepsDefault},
+    {"Bewerken", "MsgParNietOpgeslagen",
+     "The parameters have changes that are not saved in a file. Save them first?", "",
+     TextKind::KeepsDefault},
+    {"Bewerken", "MsgSollNietOpgeslagen",
+     "The setpoints have changes that are not saved in a file. Save them first?", "",
+     TextKind::KeepsDefault},
+    {"Bewerken", "MsgBestandWeg",
+     "%1 is no longer there. It has been taken off the list of recent files.", "",
+     TextKind::KeepsDefault},
+
     // Cam display; the row labels are set by the window itself.
     {"DisplayNokken", "Caption", "Display nokken", "FormDisplayNokken"},
     {"DisplayNokken", "RijTekst", "Uitg"}, // row label: RijTekst + "-" + output number

@@ -7,6 +7,9 @@
 #include "model/ProgramState.h"
 #include "ui/FileProblemText.h"
 
+#include <QDir>
+#include <QFileInfo>
+
 namespace kqm52 {
 
 namespace {
@@ -22,7 +25,69 @@ const QString LineJoin = QStringLiteral("\n\r");
 
 EditParamLogic::EditParamLogic(ProgramState& state, EditParamView& view, Dialogs& dialogs,
                                DialogOwner owner)
-    : state_(state), view_(view), dialogs_(dialogs), owner_(owner) {}
+    : state_(state), view_(view), dialogs_(dialogs), owner_(owner), history_(tableState()) {}
+
+EditParamLogic::History::State EditParamLogic::tableState() const {
+    return {state_.tables.parameters(), state_.tables.parameterSource,
+            state_.tables.parametersModified};
+}
+
+void EditParamLogic::commitTable(bool kept) {
+    History::State state = tableState();
+    state.kept = kept;
+    history_.commit(state);
+}
+
+void EditParamLogic::putBack(const History::State& state) {
+    state_.tables.replaceParameters(state.values, state.source);
+    state_.tables.parametersModified = state.modifiedFlag;
+    InitParameterStringgrid();
+    if (selectedRow_) StringGrid1SelectCell(selectedRow_);
+    if (hooks.refreshFunctionTexts) hooks.refreshFunctionTexts();
+}
+
+void EditParamLogic::OngedaanMakenClick() {
+    commitTable(); // a change made elsewhere is undone first
+    if (const auto state = history_.undo()) putBack(*state);
+}
+
+void EditParamLogic::OpnieuwClick() {
+    commitTable();
+    if (const auto state = history_.redo()) putBack(*state);
+}
+
+bool EditParamLogic::askToKeepWork() {
+    commitTable();
+    if (!history_.needsQuestion()) return true;
+    const TextId question{"Bewerken", "MsgParNietOpgeslagen"};
+    switch (dialogs_.saveDiscardCancel(
+        owner_, state_.language.text(TextId{"Bewerken", "CaptionNietOpgeslagen"}),
+        state_.language.text(question))) {
+    case Dialogs::Button::Save:
+        return saveAs();
+    case Dialogs::Button::Discard:
+        history_.dismiss();
+        return true;
+    default:
+        return false;
+    }
+}
+
+const QStringList& EditParamLogic::recentFiles() const {
+    return state_.settings.recentParameterFiles.files;
+}
+
+void EditParamLogic::openRecent(const QString& path) {
+    if (!QFileInfo(path).isFile()) {
+        dialogs_.error(owner_, text("Msg_ErrorCaption"),
+                       state_.language.text(TextId{"Bewerken", "MsgBestandWeg"})
+                           .arg(QDir::toNativeSeparators(path)));
+        state_.settings.recentParameterFiles.remove(path);
+        return;
+    }
+    if (!askToKeepWork()) return;
+    loadFile(path);
+}
 
 QString EditParamLogic::text(TextIn<"EditParam"> key) const {
     return state_.language.text(key);
@@ -43,6 +108,9 @@ void EditParamLogic::FormActivate() {
     selectNode(tree_.nodes().empty() ? -1 : 0);
     transferEnabled_ = hooks.portOpen && hooks.portOpen();
     state_.tables.parametersSentNotLoaded = false;
+    // What changed while the window was closed (a restore, the loader) is a
+    // step of its own.
+    commitTable();
 }
 
 void EditParamLogic::selectNode(int node) {
@@ -113,12 +181,14 @@ void EditParamLogic::editRow(int r) {
     if (r < 1 || r > Rows || row(r)[1].isEmpty() || !hooks.editParameter) return;
     StringGrid1SelectCell(r);
     hooks.editParameter();
+    commitTable();
     InitParameterStringgrid();
     // The value may have changed: the record and the status follow the table.
     StringGrid1SelectCell(r);
 }
 
-void EditParamLogic::wholeTableChanged() {
+void EditParamLogic::wholeTableChanged(bool kept) {
+    commitTable(kept);
     InitParameterStringgrid();
     if (selectedRow_) StringGrid1SelectCell(selectedRow_);
     if (hooks.refreshFunctionTexts) hooks.refreshFunctionTexts();
@@ -147,10 +217,15 @@ QString EditParamLogic::fileFilter() const {
 }
 
 void EditParamLogic::OpenenClick() {
+    if (!askToKeepWork()) return;
     const QString path = dialogs_.openFileName(owner_, text("OpenCaption"),
                                                state_.settings.DialogPath, fileFilter());
     if (path.isEmpty()) return;
     state_.settings.rememberDialogFolder(path);
+    loadFile(path);
+}
+
+void EditParamLogic::loadFile(const QString& path) {
     const FileRead<ParamTables::Parameters> read = ParameterFile::read(path);
     if (!read.ok()) {
         const FileProblem& problem = read.problem;
@@ -166,19 +241,30 @@ void EditParamLogic::OpenenClick() {
         return;
     }
     state_.tables.replaceParameters(*read.tables, ParameterSource::File);
-    wholeTableChanged();
+    state_.settings.recentParameterFiles.add(path);
+    wholeTableChanged(true);
 }
 
 void EditParamLogic::OpslaanAlsClick() {
+    saveAs();
+}
+
+bool EditParamLogic::saveAs() {
     const QString path =
         dialogs_.saveFileName(owner_, text("SaveCaption"), state_.settings.DialogPath, fileFilter(),
                               QStringLiteral("mxp"));
-    if (path.isEmpty()) return;
+    if (path.isEmpty()) return false;
     state_.settings.rememberDialogFolder(path);
     const int unit = hooks.unitNumber ? hooks.unitNumber() : 0;
+    commitTable();
     const QString problem = ParameterFile::write(path, state_.tables.parameters(), unit);
-    if (!problem.isEmpty())
+    if (!problem.isEmpty()) {
         dialogs_.error(owner_, text("Msg_ErrorCaption"), text("MsgNotSaved") + LineJoin + problem);
+        return false;
+    }
+    history_.markSaved();
+    state_.settings.recentParameterFiles.add(path);
+    return true;
 }
 
 bool EditParamLogic::askBeforeUnloadedValues(TextId caption, std::span<const TextId> lines) {
@@ -252,6 +338,7 @@ void EditParamLogic::openParameter(int p) {
     state_.tables.selected =
         state_.catalogue.selection(p, state_.settings.LanguageNo, state_.tables);
     hooks.editParameter();
+    commitTable();
     InitParameterStringgrid();
     if (selectedRow_) StringGrid1SelectCell(selectedRow_);
 }
@@ -265,16 +352,28 @@ void EditParamLogic::AfdrukkenClick() {
     hooks.print();
 }
 
+void EditParamLogic::AfdrukvoorbeeldClick() {
+    if (!hooks.printPreview) return;
+    static constexpr TextId lines[] = {{"Afdrukken", "AfdrukMsg_1"}, {"Afdrukken", "AfdrukMsg_2"},
+                                       {"Afdrukken", "AfdrukMsg_3"}, {"Afdrukken", "AfdrukMsg_4"},
+                                       {"Afdrukken", "AfdrukMsg_5"}, {"Afdrukken", "AfdrukMsg_6"}};
+    // The preview can print: the same question as before printing.
+    if (!askBeforeUnloadedValues(TextId{"Afdrukken", "Msg_waarschuwingCaption"}, lines)) return;
+    hooks.printPreview();
+}
+
 void EditParamLogic::ParametersOntvangenClick() {
     if (!hooks.receiveParameters) return;
+    if (!askToKeepWork()) return;
     if (const auto received = hooks.receiveParameters()) {
         state_.tables.replaceParameters(*received, ParameterSource::Received);
-        wholeTableChanged();
+        wholeTableChanged(true);
     }
 }
 
 void EditParamLogic::ParametersLadenenovernemen1Click() {
     if (hooks.loader) hooks.loader();
+    commitTable();
 }
 
 void EditParamLogic::Viewnokken1Click() {
@@ -285,11 +384,13 @@ void EditParamLogic::CmdClearClick() {
     if (!clearVisible()) return;
     for (const Row& cells : rows_)
         if (!cells[1].isEmpty()) state_.tables.setParameter(cells[1].toInt(), 0);
+    commitTable();
     InitParameterStringgrid();
     if (selectedRow_) StringGrid1SelectCell(selectedRow_);
 }
 
 bool EditParamLogic::FormClose() {
+    if (!askToKeepWork()) return false;
     if (state_.tables.parametersSentNotLoaded && state_.language.LanguageLoaded()) {
         const QString caption = text("Msg_waarschuwingCaption");
         if (!dialogs_.confirm(owner_, caption,

@@ -7,6 +7,7 @@
 // handlers; the other windows the editor opens are reached through hooks
 // that the program sets, so each can be missing (its item is then disabled).
 
+#include "model/EditHistory.h"
 #include "model/GroupTree.h"
 #include "model/ParamTables.h"
 #include "model/ParameterSearch.h"
@@ -51,6 +52,7 @@ struct EditParamHooks {
     std::function<void()> editParameter; // the service window, on the selected record
     std::function<void()> loader;
     std::function<void()> print;
+    std::function<void()> printPreview; // the print window, OK showing the preview
     std::function<void()> showCams;
 };
 
@@ -110,8 +112,22 @@ class EditParamLogic {
     void ParametersLadenenovernemen1Click();
     void Viewnokken1Click();
     void CmdClearClick();
+    void AfdrukvoorbeeldClick();
     // True when the window may close.
     bool FormClose();
+
+    // The table as it stands differs from the one last saved (or, before
+    // any save, from the one the run began with).
+    bool modified() const { return history_.modified(); }
+    // Undo and redo of edits, loads and receives, a whole action at a time.
+    bool canUndo() const { return history_.canUndo(); }
+    bool canRedo() const { return history_.canRedo(); }
+    void OngedaanMakenClick();
+    void OpnieuwClick();
+    // The files opened and saved last, newest first; opening one asks about
+    // unsaved work as Open does.  A file that is gone is said so and dropped.
+    const QStringList& recentFiles() const;
+    void openRecent(const QString& path);
 
     // Receive, send and loader need the port open when the window opened.
     bool transferItemsEnabled() const { return transferEnabled_; }
@@ -125,9 +141,22 @@ class EditParamLogic {
     static QString wrapText(const QString& text, int width);
 
   private:
+    using History = EditHistory<ParamTables::Parameters, ParameterSource>;
+
     QString text(TextIn<"EditParam"> key) const;
+    History::State tableState() const;
+    // After every action: a change of the table becomes an undo step.
+    // kept: the table just came from a file or the unit.
+    void commitTable(bool kept = false);
+    void putBack(const History::State& state);
+    // Before the table is replaced or the window closes over unsaved work:
+    // Save, Discard or Cancel.  True when the caller may go on.
+    bool askToKeepWork();
+    // The save dialog and the file; true when written.
+    bool saveAs();
+    void loadFile(const QString& path);
     QString fileFilter() const;
-    void wholeTableChanged();
+    void wholeTableChanged(bool kept = false);
     bool askBeforeUnloadedValues(TextId caption, std::span<const TextId> lines);
     // Values outside their limits: listed, and sent only when the user says so.
     bool askBeforeOutOfLimits(const ParamTables::Parameters& values);
@@ -150,6 +179,7 @@ class EditParamLogic {
     std::array<Row, Rows> rows_{};
     Status status_;
     bool transferEnabled_ = false;
+    History history_;
 };
 
 } // namespace kqm52

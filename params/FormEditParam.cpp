@@ -3,6 +3,7 @@
 #include "model/ProgramState.h"
 #include "ui/ApplyTexts.h"
 #include "ui/Dialogs.h"
+#include "ui/EditorMenus.h"
 #include "ui/WidgetKit.h"
 
 #include <QAction>
@@ -45,7 +46,7 @@ TFormEditParam::TFormEditParam(ProgramState& state, Dialogs& dialogs, QWidget* p
     : QDialog(parent), state_(state),
       logic_(state, static_cast<EditParamView&>(*this), dialogs, this) {
     setObjectName(QStringLiteral("FormEditParam"));
-    setWindowTitle(QStringLiteral("Edit param"));
+    setWindowTitle(titleWithModifiedMark(QStringLiteral("Edit param")));
     buildWindow();
     buildMenus();
 }
@@ -175,6 +176,9 @@ void TFormEditParam::buildMenus() {
     Bestand = menu("Bestand", QStringLiteral("Bestand"));
     Openen = item(Bestand, "Openen", QStringLiteral("Openen"), &TFormEditParam::OpenenClick);
     Openen->setShortcut(QKeySequence::Open);
+    RecenteBestanden = recentFilesMenu(
+        Bestand, [this] { return logic_.recentFiles(); },
+        [this](const QString& path) { openRecent(path); });
     OpslaanAls = item(Bestand, "OpslaanAls", QStringLiteral("Opslaan als..."),
                       &TFormEditParam::OpslaanAlsClick);
     OpslaanAls->setShortcut(QKeySequence::SaveAs);
@@ -182,12 +186,21 @@ void TFormEditParam::buildMenus() {
     LaadDefaultparameters = item(Bestand, "LaadDefaultparameters", QStringLiteral("Laad default"),
                                  &TFormEditParam::LaadDefaultparametersClick);
     Bestand->addSeparator();
+    Afdrukvoorbeeld = item(Bestand, "Afdrukvoorbeeld", QStringLiteral("Afdrukvoorbeeld..."),
+                           &TFormEditParam::AfdrukvoorbeeldClick);
     Afdrukken =
         item(Bestand, "Afdrukken", QStringLiteral("Afdrukken"), &TFormEditParam::AfdrukkenClick);
     Afdrukken->setShortcut(QKeySequence::Print);
     Bestand->addSeparator();
     Afsluiten =
         item(Bestand, "Afsluiten", QStringLiteral("Afsluiten"), &TFormEditParam::AfsluitenClick);
+
+    Bewerken = menu("Bewerken", QStringLiteral("Bewerken"));
+    const UndoRedoItems undoRedo = undoRedoItems(Bewerken, *this);
+    OngedaanMaken = undoRedo.undo;
+    Opnieuw = undoRedo.redo;
+    connect(OngedaanMaken, &QAction::triggered, this, &TFormEditParam::OngedaanMakenClick);
+    connect(Opnieuw, &QAction::triggered, this, &TFormEditParam::OpnieuwClick);
 
     ZendenOntvangen = menu("ZendenOntvangen", QStringLiteral("Zenden & ontvangen"));
     ParametersOntvangen =
@@ -217,6 +230,8 @@ QString TFormEditParam::text(TextIn<"EditParam"> key) const {
 void TFormEditParam::applyLanguage() {
     if (!state_.language.LanguageLoaded()) return;
     applyTexts(*this, state_.language, u"EditParam");
+    applyTexts(*this, state_.language, u"Bewerken");
+    setWindowTitle(titleWithModifiedMark(windowTitle()));
     constexpr auto headers = TextSeries<"EditParam", "KolomTekst", EditParamLogic::Columns>::all();
     for (int c = 0; c < EditParamLogic::Columns; ++c)
         StringGrid1->horizontalHeaderItem(c)->setText(state_.language.text(headers[c]));
@@ -266,6 +281,8 @@ void TFormEditParam::updateItems() {
     ParametersZenden->setEnabled(online && bool(h.sendParameters));
     ParametersLadenenovernemen1->setEnabled(online && bool(h.loader));
     Afdrukken->setEnabled(bool(h.print));
+    Afdrukvoorbeeld->setEnabled(bool(h.printPreview));
+    updateRecentFilesMenu(RecenteBestanden, logic_.recentFiles());
     Viewnokken1->setEnabled(bool(h.showCams));
 }
 
@@ -278,6 +295,13 @@ void TFormEditParam::showGrid() {
     }
     filling_ = false;
     CmdClear->setVisible(logic_.clearVisible());
+    showModified();
+}
+
+void TFormEditParam::showModified() {
+    setWindowModified(logic_.modified());
+    OngedaanMaken->setEnabled(logic_.canUndo());
+    Opnieuw->setEnabled(logic_.canRedo());
 }
 
 void TFormEditParam::showStatus() {
@@ -324,6 +348,7 @@ void TFormEditParam::OpenenClick() {
 
 void TFormEditParam::OpslaanAlsClick() {
     logic_.OpslaanAlsClick();
+    showModified();
 }
 
 void TFormEditParam::LaadDefaultparametersClick() {
@@ -355,10 +380,33 @@ void TFormEditParam::ParametersZendenClick() {
 
 void TFormEditParam::ParametersLadenenovernemen1Click() {
     logic_.ParametersLadenenovernemen1Click();
+    showGrid();
 }
 
 void TFormEditParam::Viewnokken1Click() {
     logic_.Viewnokken1Click();
+}
+
+void TFormEditParam::AfdrukvoorbeeldClick() {
+    logic_.AfdrukvoorbeeldClick();
+}
+
+void TFormEditParam::OngedaanMakenClick() {
+    logic_.OngedaanMakenClick();
+    showGrid();
+    showStatus();
+}
+
+void TFormEditParam::OpnieuwClick() {
+    logic_.OpnieuwClick();
+    showGrid();
+    showStatus();
+}
+
+void TFormEditParam::openRecent(const QString& path) {
+    logic_.openRecent(path);
+    showGrid();
+    showStatus();
 }
 
 void TFormEditParam::Zoeken1Click() {
@@ -468,7 +516,7 @@ void TFormEditParam::done(int result) {
 }
 
 void TFormEditParam::setCaption(const QString& caption) {
-    setWindowTitle(caption);
+    setWindowTitle(titleWithModifiedMark(caption));
 }
 
 } // namespace kqm52

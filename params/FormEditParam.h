@@ -59,6 +59,10 @@ class TFormEditParam : public QDialog, private EditParamView {
     void ParametersZendenClick();
     void ParametersLadenenovernemen1Click();
     void Viewnokken1Click();
+    void AfdrukvoorbeeldClick();
+    void OngedaanMakenClick();
+    void OpnieuwClick();
+    void openRecent(const QString& path);
     // The search: Ctrl+F opens it over the tree, Escape closes it.
     void Zoeken1Click();
     void EditZoekenChange();
@@ -80,6 +84,8 @@ class TFormEditParam : public QDialog, private EditParamView {
     void showGrid();
     void showStatus();
     void updateItems();
+    // The modified mark and what can be undone follow the table.
+    void showModified();
     QString text(TextIn<"EditParam"> key) const;
 
     void setCaption(const QString& caption) override;
@@ -95,7 +101,12 @@ class TFormEditParam : public QDialog, private EditParamView {
     QAction* Openen = nullptr;
     QAction* OpslaanAls = nullptr;
     QAction* LaadDefaultparameters = nullptr;
+    QMenu* RecenteBestanden = nullptr;
+    QAction* Afdrukvoorbeeld = nullptr;
     QAction* Afdrukken = nullptr;
+    QMenu* Bewerken = nullptr;
+    QAction* OngedaanMaken = nullptr;
+    QAction* Opnieuw = nullptr;
     QAction* Afsluiten = nullptr;
     QMenu* ZendenOntvangen = nullptr;
     QAction* ParametersOntvangen = nullptr;

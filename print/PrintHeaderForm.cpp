@@ -68,6 +68,10 @@ void PrintHeaderForm::FormActivate() {
         pageLabel_ = language.text(TextId{"Afdrukken", "TekstPagina"});
         readTexts();
     }
+    // OK shows the preview, not the printer: the button says so.
+    CmdOK->setText(preview_                    ? language.text(TextId{"Bewerken", "CmdVoorbeeld"})
+                   : language.LanguageLoaded() ? language.text(TextId{"Afdrukken", "CmdOK"})
+                                               : QStringLiteral("OK"));
     EditFirma->setText(state_.settings.PrintCompany);
     EditType->setText(state_.settings.PrintType);
     EditSn->setText(state_.settings.PrintSerial);
@@ -87,6 +91,12 @@ void PrintHeaderForm::CmdOKClick() {
     state_.settings.PrintType = EditType->text();
     state_.settings.PrintSerial = EditSn->text();
     const PageHeaderTexts header = headerTexts();
+    if (preview_) {
+        runPrintPreview(dialogs_, this,
+                        [this, &header](PageTarget& target) { print(target, header); });
+        accept();
+        return;
+    }
     const LanguageTexts& l = state_.language;
     const PrintFailureTexts failure{l.text(TextId{"Afdrukken", "MsgNotPrinted"}),
                                     l.text(TextId{"Afdrukken", "MsgPdfNotStarted"}),
@@ -99,6 +109,13 @@ void PrintHeaderForm::CmdOKClick() {
         return;
     }
     accept();
+}
+
+int PrintHeaderForm::execPreview() {
+    preview_ = true;
+    const int result = exec();
+    preview_ = false;
+    return result;
 }
 
 void PrintHeaderForm::CmdCancelClick() {

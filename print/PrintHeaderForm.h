@@ -27,6 +27,10 @@ class PrintHeaderForm : public QDialog {
   public:
     ~PrintHeaderForm() override;
 
+    // Shown modally like exec(), but OK shows the pages in the print preview,
+    // from where they can be printed.
+    int execPreview();
+
     void FormActivate();
     void CmdOKClick();
     void CmdCancelClick();
@@ -51,6 +55,7 @@ class PrintHeaderForm : public QDialog {
     void buildWindow(const QString& caption);
 
     TextId caption_;
+    bool preview_ = false;
     QString pageLabel_ = QStringLiteral("P");
     QLabel* LabelFirma = nullptr;
     QLabel* LabelType = nullptr;

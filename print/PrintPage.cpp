@@ -293,4 +293,18 @@ bool runPrintJob(Dialogs& dialogs, DialogOwner owner, const QString& errorCaptio
     return true;
 }
 
+bool runPrintPreview(Dialogs& dialogs, DialogOwner owner,
+                     const std::function<void(PageTarget&)>& paint) {
+    QPrinter printer(QPrinter::HighResolution);
+    setUpPrinter(printer);
+    return dialogs.printPreview(owner, printer, [&paint](QPrinter& target) {
+        // The preview asks again for every zoom and every printer chosen
+        // from it; each time the whole job, as a printout would draw it.
+        PagedTarget pages(target);
+        if (!pages.active()) return;
+        paint(pages);
+        pages.finish();
+    });
+}
+
 } // namespace kqm52

@@ -194,6 +194,11 @@ struct PrintFailureTexts {
 bool runPrintJob(Dialogs& dialogs, DialogOwner owner, const QString& errorCaption,
                  const PrintFailureTexts& texts, const std::function<void(PageTarget&)>& paint);
 
+// The same pages in the print preview first, from where the user may print
+// them.  True when they were printed.
+bool runPrintPreview(Dialogs& dialogs, DialogOwner owner,
+                     const std::function<void(PageTarget&)>& paint);
+
 // Prepares a printer for a printout: portrait, the document title.
 void setUpPrinter(QPrinter& printer);
 

@@ -1,9 +1,11 @@
 #include "setpoints/FormEditSollwerten.h"
 
 #include "model/ProgramState.h"
+#include "print/PrintHeaderForm.h"
 #include "print/PrintPage.h"
 #include "ui/ApplyTexts.h"
 #include "ui/Dialogs.h"
+#include "ui/EditorMenus.h"
 #include "ui/WidgetKit.h"
 
 #include <QHeaderView>
@@ -93,6 +95,14 @@ class SetpointCellDelegate final : public QStyledItemDelegate {
     bool eventFilter(QObject* object, QEvent* event) override {
         auto* editor = qobject_cast<QLineEdit*>(object);
         if (!editor) return false;
+        if (event->type() == QEvent::ShortcutOverride) {
+            // Nothing typed in the cell to take back: the keys take back the
+            // last entry (the window's undo), not the cell's own nothing.
+            auto* key = static_cast<QKeyEvent*>(event);
+            if ((key->matches(QKeySequence::Undo) && !editor->isUndoAvailable()) ||
+                (key->matches(QKeySequence::Redo) && !editor->isRedoAvailable()))
+                return true;
+        }
         if (event->type() == QEvent::KeyPress) {
             auto* key = static_cast<QKeyEvent*>(event);
             return form_.StringGrid1KeyDown(key->key(), key->text(), editor);
@@ -172,7 +182,7 @@ TFormEditSollwerten::TFormEditSollwerten(ProgramState& state, const TZRComm& por
 TFormEditSollwerten::~TFormEditSollwerten() = default;
 
 void TFormEditSollwerten::buildWindow() {
-    setWindowTitle(QStringLiteral("Edit Sollw"));
+    setWindowTitle(titleWithModifiedMark(QStringLiteral("Edit Sollw")));
     setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
                    Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
     QFont windowFont = font();
@@ -254,16 +264,27 @@ void TFormEditSollwerten::buildMenus(QMenuBar* bar) {
     Openen1 =
         item(Bestand1, "Openen1", QStringLiteral("Openen"), &TFormEditSollwerten::Openen1Click);
     Openen1->setShortcut(QKeySequence::Open);
+    RecenteBestanden = recentFilesMenu(
+        Bestand1, [this] { return logic_.recentFiles(); },
+        [this](const QString& path) { openRecent(path); });
     Opslaanals1 = item(Bestand1, "Opslaanals1", QStringLiteral("Opslaan als"),
                        &TFormEditSollwerten::Opslaanals1Click);
     Opslaanals1->setShortcut(QKeySequence::Save);
     Bestand1->addSeparator()->setObjectName(QStringLiteral("N1"));
+    Afdrukvoorbeeld = item(Bestand1, "Afdrukvoorbeeld", QStringLiteral("Afdrukvoorbeeld..."),
+                           &TFormEditSollwerten::AfdrukvoorbeeldClick);
     Afdrukken = item(Bestand1, "Afdrukken", QStringLiteral("Afdrukken"),
                      &TFormEditSollwerten::AfdrukkenClick);
     Afdrukken->setShortcut(QKeySequence::Print);
     Bestand1->addSeparator()->setObjectName(QStringLiteral("N2"));
     Afsluiten1 = item(Bestand1, "Afsluiten1", QStringLiteral("Afsluiten"),
                       &TFormEditSollwerten::Afsluiten1Click);
+    Bewerken = menu("Bewerken", QStringLiteral("Bewerken"));
+    const UndoRedoItems undoRedo = undoRedoItems(Bewerken, *this);
+    OngedaanMaken = undoRedo.undo;
+    Opnieuw = undoRedo.redo;
+    connect(OngedaanMaken, &QAction::triggered, this, &TFormEditSollwerten::OngedaanMakenClick);
+    connect(Opnieuw, &QAction::triggered, this, &TFormEditSollwerten::OpnieuwClick);
     ZendenOntvangen1 = menu("ZendenOntvangen1", QStringLiteral("Zenden && Ontvangen"));
     Sollwertenontvangen1 =
         item(ZendenOntvangen1, "Sollwertenontvangen1", QStringLiteral("Sollwerten ontvangen"),
@@ -285,6 +306,8 @@ void TFormEditSollwerten::updateTransferItems() {
     Sollwertenontvangen1->setEnabled(open && receive_);
     Sollwertenzenden1->setEnabled(open && send_);
     Afdrukken->setEnabled(printWindow_);
+    Afdrukvoorbeeld->setEnabled(qobject_cast<PrintHeaderForm*>(printWindow_.data()));
+    updateRecentFilesMenu(RecenteBestanden, logic_.recentFiles());
 }
 
 void TFormEditSollwerten::showEvent(QShowEvent* event) {
@@ -294,6 +317,9 @@ void TFormEditSollwerten::showEvent(QShowEvent* event) {
 
 void TFormEditSollwerten::FormActivate() {
     applyTexts(*this, state_.language, Section);
+    applyTexts(*this, state_.language, u"Bewerken");
+    setWindowTitle(titleWithModifiedMark(windowTitle()));
+    logic_.activate();
     for (int c = 0; c < SetpointEditor::Columns; ++c)
         StringGrid1->horizontalHeaderItem(c)->setText(logic_.headerText(c));
     auto* delegate = static_cast<SetpointCellDelegate*>(StringGrid1->itemDelegate());
@@ -309,6 +335,45 @@ void TFormEditSollwerten::InitSollwertStringgrid() {
     for (int r = 1; r <= SetpointEditor::Rows; ++r)
         for (int c = 0; c < SetpointEditor::Columns; ++c)
             StringGrid1->item(r - 1, c)->setText(logic_.cellText(c, r));
+    showModified();
+}
+
+void TFormEditSollwerten::showModified() {
+    setWindowModified(logic_.modified());
+    OngedaanMaken->setEnabled(logic_.canUndo());
+    Opnieuw->setEnabled(logic_.canRedo());
+}
+
+void TFormEditSollwerten::abandonEdit() {
+    auto* delegate = static_cast<SetpointCellDelegate*>(StringGrid1->itemDelegate());
+    if (QLineEdit* editor = delegate->current()) delegate->finish(editor);
+}
+
+void TFormEditSollwerten::OngedaanMakenClick() {
+    abandonEdit();
+    logic_.OngedaanMakenClick();
+    InitSollwertStringgrid();
+}
+
+void TFormEditSollwerten::OpnieuwClick() {
+    abandonEdit();
+    logic_.OpnieuwClick();
+    InitSollwertStringgrid();
+}
+
+void TFormEditSollwerten::openRecent(const QString& path) {
+    abandonEdit();
+    logic_.openRecent(path);
+    InitSollwertStringgrid();
+}
+
+void TFormEditSollwerten::done(int result) {
+    abandonEdit();
+    if (!logic_.FormClose()) {
+        showModified();
+        return;
+    }
+    QDialog::done(result);
 }
 
 bool TFormEditSollwerten::StringGrid1KeyDown(int key, const QString& typed, QLineEdit* editor) {
@@ -363,6 +428,7 @@ void TFormEditSollwerten::commitCell(int column, int row, const QString& typed, 
     const SetpointEditor::Entry entry = logic_.enter(column, row, typed, oldCellText_);
     if (editor) static_cast<SetpointCellDelegate*>(StringGrid1->itemDelegate())->finish(editor);
     StringGrid1->item(row - 1, column)->setText(entry.cellText);
+    showModified();
     if (entry.moveDown) {
         StringGrid1->setCurrentCell(row, column);
         StringGrid1->editItem(StringGrid1->item(row, column));
@@ -387,6 +453,10 @@ SendReport TFormEditSollwerten::sendSetpoints(const ParamTables::Setpoints& valu
 
 void TFormEditSollwerten::printSetpoints() {
     if (printWindow_) printWindow_->exec();
+}
+
+void TFormEditSollwerten::previewSetpoints() {
+    if (auto* form = qobject_cast<PrintHeaderForm*>(printWindow_.data())) form->execPreview();
 }
 
 int TFormEditSollwerten::unitNumber() const {

@@ -58,11 +58,20 @@ class TFormEditSollwerten final : public QDialog, private SetpointEditorView {
     void FormActivate();
     void InitSollwertStringgrid();
     void Openen1Click() { logic_.Openen1Click(); }
-    void Opslaanals1Click() { logic_.Opslaanals1Click(); }
+    void Opslaanals1Click() {
+        logic_.Opslaanals1Click();
+        showModified();
+    }
     void AfdrukkenClick() { logic_.AfdrukkenClick(); }
+    void AfdrukvoorbeeldClick() { logic_.AfdrukvoorbeeldClick(); }
     void Afsluiten1Click() { close(); }
     void Sollwertenontvangen1Click() { logic_.Sollwertenontvangen1Click(); }
     void Sollwertenzenden1Click() { logic_.Sollwertenzenden1Click(); }
+    void OngedaanMakenClick();
+    void OpnieuwClick();
+    void openRecent(const QString& path);
+
+    void done(int result) override;
 
     // The grid's keys (key down and key press in one): true when the key
     // was dealt with here.  `editor` is the in-place editor, if one is open.
@@ -75,6 +84,10 @@ class TFormEditSollwerten final : public QDialog, private SetpointEditorView {
     void buildWindow();
     void buildMenus(QMenuBar* bar);
     void updateTransferItems();
+    // The modified mark and what can be undone follow the table.
+    void showModified();
+    // An open cell editor ends without storing what it holds.
+    void abandonEdit();
     // Enter in a value cell, whether its editor is open or not.
     void commitCell(int column, int row, const QString& typed, QLineEdit* editor);
 
@@ -84,6 +97,7 @@ class TFormEditSollwerten final : public QDialog, private SetpointEditorView {
     std::optional<ParamTables::Setpoints> receiveSetpoints() override;
     SendReport sendSetpoints(const ParamTables::Setpoints& values) override;
     void printSetpoints() override;
+    void previewSetpoints() override;
     int unitNumber() const override;
     void selectSetpoint(int n) override;
 
@@ -103,7 +117,12 @@ class TFormEditSollwerten final : public QDialog, private SetpointEditorView {
     QMenu* Bestand1 = nullptr;
     QAction* Openen1 = nullptr;
     QAction* Opslaanals1 = nullptr;
+    QMenu* RecenteBestanden = nullptr;
+    QAction* Afdrukvoorbeeld = nullptr;
     QAction* Afdrukken = nullptr;
+    QMenu* Bewerken = nullptr;
+    QAction* OngedaanMaken = nullptr;
+    QAction* Opnieuw = nullptr;
     QAction* Afsluiten1 = nullptr;
     QMenu* ZendenOntvangen1 = nullptr;
     QAction* Sollwertenontvangen1 = nullptr;

@@ -8,6 +8,8 @@
 #include "model/SetpointFile.h"
 #include "ui/FileProblemText.h"
 
+#include <QDir>
+#include <QFileInfo>
 #include <QStringList>
 
 namespace kqm52 {
@@ -22,7 +24,73 @@ const QString Extension = QStringLiteral("mxs");
 
 SetpointEditor::SetpointEditor(ProgramState& state, const TZRComm& port, SetpointEditorView& view,
                                Dialogs& dialogs, DialogOwner owner)
-    : state_(state), port_(port), view_(view), dialogs_(dialogs), owner_(owner) {}
+    : state_(state), port_(port), view_(view), dialogs_(dialogs), owner_(owner),
+      history_(tableState()) {}
+
+SetpointEditor::History::State SetpointEditor::tableState() const {
+    return {state_.tables.setpoints(), state_.tables.setpointSource,
+            state_.tables.setpointsModified};
+}
+
+void SetpointEditor::commitTable(bool kept) {
+    History::State state = tableState();
+    state.kept = kept;
+    history_.commit(state);
+}
+
+void SetpointEditor::putBack(const History::State& state) {
+    state_.tables.replaceSetpoints(state.values, state.source);
+    state_.tables.setpointsModified = state.modifiedFlag;
+    view_.showMessage(QString());
+    view_.refillGrid();
+}
+
+void SetpointEditor::OngedaanMakenClick() {
+    commitTable(); // a change made elsewhere is undone first
+    if (const auto state = history_.undo()) putBack(*state);
+}
+
+void SetpointEditor::OpnieuwClick() {
+    commitTable();
+    if (const auto state = history_.redo()) putBack(*state);
+}
+
+bool SetpointEditor::askToKeepWork() {
+    commitTable();
+    if (!history_.needsQuestion()) return true;
+    const LanguageTexts& l = state_.language;
+    switch (dialogs_.saveDiscardCancel(owner_, l.text(TextId{"Bewerken", "CaptionNietOpgeslagen"}),
+                                       l.text(TextId{"Bewerken", "MsgSollNietOpgeslagen"}))) {
+    case Dialogs::Button::Save:
+        return saveAs();
+    case Dialogs::Button::Discard:
+        history_.dismiss();
+        return true;
+    default:
+        return false;
+    }
+}
+
+bool SetpointEditor::FormClose() {
+    return askToKeepWork();
+}
+
+const QStringList& SetpointEditor::recentFiles() const {
+    return state_.settings.recentSetpointFiles.files;
+}
+
+void SetpointEditor::openRecent(const QString& path) {
+    if (!QFileInfo(path).isFile()) {
+        const LanguageTexts& l = state_.language;
+        dialogs_.error(
+            owner_, l.text(TextId{"EditSollwert", "Msg_ErrorCaption"}),
+            l.text(TextId{"Bewerken", "MsgBestandWeg"}).arg(QDir::toNativeSeparators(path)));
+        state_.settings.recentSetpointFiles.remove(path);
+        return;
+    }
+    if (!askToKeepWork()) return;
+    loadFile(path);
+}
 
 int SetpointEditor::decimals() const {
     const qint32 d = state_.tables.parameter(ParamTables::PositionDecimalsParameter);
@@ -110,6 +178,7 @@ SetpointEditor::Entry SetpointEditor::enter(int column, int row, const QString& 
     entry.accepted = true;
     entry.cellText = formatted(value);
     if (entry.cellText != oldText) state_.tables.setpointsModified = true;
+    commitTable();
     entry.moveDown = row < Rows;
     return entry;
 }
@@ -132,6 +201,8 @@ std::optional<FileProblem> SetpointEditor::openFile(const QString& path) {
     const FileRead<ParamTables::Setpoints> read = SetpointFile::read(path);
     if (!read.ok()) return read.problem;
     state_.tables.replaceSetpoints(*read.tables, SetpointSource::File);
+    commitTable(true);
+    state_.settings.recentSetpointFiles.add(path);
     return std::nullopt;
 }
 
@@ -140,13 +211,19 @@ QString SetpointEditor::saveFile(const QString& path) {
 }
 
 void SetpointEditor::Openen1Click() {
+    if (!askToKeepWork()) return;
     const LanguageTexts& l = state_.language;
-    const QString caption = l.text(TextId{"EditSollwert", "Msg_ErrorCaption"});
     const QString path = dialogs_.openFileName(
         owner_, l.text(TextId{"EditSollwert", "OpenCaption"}), state_.settings.DialogPath,
         fileDialogFilter(l.text(TextId{"EditSollwert", "OpenFilter"})));
     if (path.isEmpty()) return;
     state_.settings.rememberDialogFolder(path);
+    loadFile(path);
+}
+
+void SetpointEditor::loadFile(const QString& path) {
+    const LanguageTexts& l = state_.language;
+    const QString caption = l.text(TextId{"EditSollwert", "Msg_ErrorCaption"});
     const std::optional<FileProblem> problem = openFile(path);
     if (problem) {
         // The language's words first, then what exactly was wrong; without
@@ -167,16 +244,26 @@ void SetpointEditor::Openen1Click() {
 }
 
 void SetpointEditor::Opslaanals1Click() {
+    saveAs();
+}
+
+bool SetpointEditor::saveAs() {
     const LanguageTexts& l = state_.language;
     const QString path = dialogs_.saveFileName(
         owner_, l.text(TextId{"EditSollwert", "SaveCaption"}), state_.settings.DialogPath,
         fileDialogFilter(l.text(TextId{"EditSollwert", "OpenFilter"})), Extension);
-    if (path.isEmpty()) return;
+    if (path.isEmpty()) return false;
     state_.settings.rememberDialogFolder(path);
+    commitTable();
     const QString error = saveFile(path);
-    if (!error.isEmpty())
+    if (!error.isEmpty()) {
         dialogs_.error(owner_, l.text(TextId{"EditSollwert", "Msg_ErrorCaption"}),
                        l.text(TextId{"EditSollwert", "MsgNotSaved"}) + LineBreak + error);
+        return false;
+    }
+    history_.markSaved();
+    state_.settings.recentSetpointFiles.add(path);
+    return true;
 }
 
 bool SetpointEditor::confirmUnloaded(bool print) {
@@ -218,9 +305,19 @@ void SetpointEditor::AfdrukkenClick() {
     view_.refillGrid();
 }
 
+void SetpointEditor::AfdrukvoorbeeldClick() {
+    // The preview can print: the same question as before printing.
+    if (state_.tables.setpointSource != SetpointSource::Nothing || confirmUnloaded(true))
+        view_.previewSetpoints();
+    view_.refillGrid();
+}
+
 void SetpointEditor::Sollwertenontvangen1Click() {
-    if (const auto received = view_.receiveSetpoints())
+    if (!askToKeepWork()) return;
+    if (const auto received = view_.receiveSetpoints()) {
         state_.tables.replaceSetpoints(*received, SetpointSource::Received);
+        commitTable(true);
+    }
     view_.refillGrid();
 }
 

@@ -10,6 +10,7 @@
 // a file replaces the table, records where it came from and clears the flag.
 // Values show and are typed with the decimals parameter 203 holds.
 
+#include "model/EditHistory.h"
 #include "model/LimitCheck.h"
 #include "model/ParamTables.h"
 #include "model/TableFile.h"
@@ -43,6 +44,9 @@ class SetpointEditorView {
     virtual SendReport sendSetpoints(const ParamTables::Setpoints& values) = 0;
     // The setpoint print window, shown modally.
     virtual void printSetpoints() = 0;
+    // The same window, its OK showing the print preview; a view without a
+    // print window has none to show.
+    virtual void previewSetpoints() {}
     // The unit selected in the main window, for the file header.
     virtual int unitNumber() const = 0;
     // Puts the cursor on the value cell of setpoint n (1..48).
@@ -103,8 +107,27 @@ class SetpointEditor {
     void Openen1Click();
     void Opslaanals1Click();
     void AfdrukkenClick();
+    void AfdrukvoorbeeldClick();
     void Sollwertenontvangen1Click();
     void Sollwertenzenden1Click();
+
+    // Each showing: what changed while the window was closed becomes a step.
+    void activate() { commitTable(); }
+    // True when the window may close.
+    bool FormClose();
+
+    // The table differs from the one last saved (or, before any save, from
+    // the one the run began with).
+    bool modified() const { return history_.modified(); }
+    // Undo and redo of entries, loads and receives, a whole action at a time.
+    bool canUndo() const { return history_.canUndo(); }
+    bool canRedo() const { return history_.canRedo(); }
+    void OngedaanMakenClick();
+    void OpnieuwClick();
+    // The files opened and saved last, newest first; opening one asks about
+    // unsaved work as Open does.  A file that is gone is said so and dropped.
+    const QStringList& recentFiles() const;
+    void openRecent(const QString& path);
 
     // The file without its dialog: the problem when the file was refused
     // (the table then unchanged), nothing when it was loaded.
@@ -113,6 +136,17 @@ class SetpointEditor {
     QString saveFile(const QString& path);
 
   private:
+    using History = EditHistory<ParamTables::Setpoints, SetpointSource>;
+
+    History::State tableState() const;
+    // kept: the table just came from a file or the unit.
+    void commitTable(bool kept = false);
+    void putBack(const History::State& state);
+    // Before the table is replaced or the window closes over unsaved work:
+    // Save, Discard or Cancel.  True when the caller may go on.
+    bool askToKeepWork();
+    bool saveAs();
+    void loadFile(const QString& path);
     QString formatted(qint32 value) const;
     // The question before sending or printing values that came from nowhere.
     bool confirmUnloaded(bool print);
@@ -126,6 +160,7 @@ class SetpointEditor {
     SetpointEditorView& view_;
     Dialogs& dialogs_;
     DialogOwner owner_;
+    History history_;
 };
 
 } // namespace kqm52

@@ -13,6 +13,7 @@
 #include <QString>
 
 #include <exception>
+#include <functional>
 #include <utility>
 
 class QObject;
@@ -42,7 +43,9 @@ enum class DialogButton : unsigned {
     Ok = 1u << 0,
     Yes = 1u << 1,
     No = 1u << 2,
-    Cancel = 1u << 3
+    Cancel = 1u << 3,
+    Save = 1u << 4,
+    Discard = 1u << 5
 };
 Q_DECLARE_FLAGS(DialogButtons, DialogButton)
 Q_DECLARE_OPERATORS_FOR_FLAGS(DialogButtons)
@@ -78,6 +81,11 @@ class Dialogs {
     // Lets the user pick and set up the printer.  False when cancelled.
     virtual bool print(DialogOwner owner, QPrinter& printer) = 0;
 
+    // Shows the pages `paint` draws on the printer it is handed, as they
+    // would come out; the user may print them from there.  True when printed.
+    virtual bool printPreview(DialogOwner owner, QPrinter& printer,
+                              const std::function<void(QPrinter&)>& paint) = 0;
+
     // The language of the questions the dialogs ask on their own (replacing a
     // file); the built-in texts until it is set.  Not owned.
     void setLanguage(const LanguageTexts* language) { language_ = language; }
@@ -102,6 +110,13 @@ class Dialogs {
     bool confirm(DialogOwner owner, const QString& caption, const QString& text) {
         return question(owner, caption, text, Button::Yes | Button::No | Button::Cancel,
                         Button::No) == Button::Yes;
+    }
+
+    // Before work that is not in a file would be replaced or left behind:
+    // Save, Discard or Cancel, and Enter, Escape and the close box cancel.
+    Button saveDiscardCancel(DialogOwner owner, const QString& caption, const QString& text) {
+        return question(owner, caption, text, Button::Save | Button::Discard | Button::Cancel,
+                        Button::Cancel);
     }
 
   protected:

@@ -3,6 +3,7 @@
 #include <QFileDialog>
 #include <QMessageBox>
 #include <QPrintDialog>
+#include <QPrintPreviewDialog>
 #include <QPrinter>
 
 #include <utility>
@@ -30,10 +31,9 @@ QMessageBox::Icon qtIcon(Dialogs::Icon icon) {
 }
 
 constexpr std::pair<Dialogs::Button, QMessageBox::StandardButton> ButtonPairs[] = {
-    {Dialogs::Button::Ok, QMessageBox::Ok},
-    {Dialogs::Button::Yes, QMessageBox::Yes},
-    {Dialogs::Button::No, QMessageBox::No},
-    {Dialogs::Button::Cancel, QMessageBox::Cancel},
+    {Dialogs::Button::Ok, QMessageBox::Ok},     {Dialogs::Button::Yes, QMessageBox::Yes},
+    {Dialogs::Button::No, QMessageBox::No},     {Dialogs::Button::Cancel, QMessageBox::Cancel},
+    {Dialogs::Button::Save, QMessageBox::Save}, {Dialogs::Button::Discard, QMessageBox::Discard},
 };
 
 QMessageBox::StandardButtons qtButtons(Dialogs::Buttons buttons) {
@@ -94,6 +94,15 @@ QString QtDialogs::chooseSaveFileName(DialogOwner owner, const QString& caption,
 
 bool QtDialogs::print(DialogOwner owner, QPrinter& printer) {
     QPrintDialog dialog(&printer, window(owner));
+    return dialog.exec() == QDialog::Accepted;
+}
+
+bool QtDialogs::printPreview(DialogOwner owner, QPrinter& printer,
+                             const std::function<void(QPrinter&)>& paint) {
+    QPrintPreviewDialog dialog(&printer, window(owner));
+    QObject::connect(&dialog, &QPrintPreviewDialog::paintRequested, &dialog,
+                     [&paint](QPrinter* target) { paint(*target); });
+    // The preview's print button prints and then accepts the dialog.
     return dialog.exec() == QDialog::Accepted;
 }
 

@@ -13,6 +13,8 @@ class QtDialogs final : public Dialogs {
     QString openFileName(DialogOwner owner, const QString& caption, const QString& dir,
                          const QString& filter) override;
     bool print(DialogOwner owner, QPrinter& printer) override;
+    bool printPreview(DialogOwner owner, QPrinter& printer,
+                      const std::function<void(QPrinter&)>& paint) override;
 
     // The least harmful of the buttons: what Escape and the title bar's
     // close box answer.

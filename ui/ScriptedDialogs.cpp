@@ -16,6 +16,7 @@ void ScriptedDialogs::clear() {
     openFiles_.clear();
     saveFiles_.clear();
     prints_.clear();
+    previews_.clear();
     asked_.clear();
     unscripted_ = 0;
 }
@@ -79,6 +80,22 @@ bool ScriptedDialogs::print(DialogOwner owner, QPrinter& printer) {
     printer.setOutputFormat(QPrinter::PdfFormat);
     printer.setOutputFileName(pdf);
     return true;
+}
+
+bool ScriptedDialogs::printPreview(DialogOwner owner, QPrinter& printer,
+                                   const std::function<void(QPrinter&)>& paint) {
+    asked_.push_back(
+        Asked{Kind::Preview, owner.window(), Icon::NoIcon, {}, {}, {}, Button::NoButton, {}, {}});
+    if (previews_.empty()) {
+        ++unscripted_;
+        return false;
+    }
+    const auto [pdf, printed] = previews_.front();
+    previews_.pop_front();
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setOutputFileName(pdf);
+    paint(printer);
+    return printed;
 }
 
 } // namespace kqm52

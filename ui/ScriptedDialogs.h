@@ -17,7 +17,7 @@ namespace kqm52 {
 
 class ScriptedDialogs final : public Dialogs {
   public:
-    enum class Kind { Message, OpenFile, SaveFile, Print };
+    enum class Kind { Message, OpenFile, SaveFile, Print, Preview };
 
     struct Asked {
         Kind kind;
@@ -41,6 +41,11 @@ class ScriptedDialogs final : public Dialogs {
     void answerPrintToPdf(const QString& pdfPath) { prints_.push_back(pdfPath); }
     // Cancel the print dialog.
     void answerPrintCancelled() { prints_.push_back(QString()); }
+    // The preview draws its pages into this PDF file (what the user would
+    // see); `print` says whether the user then prints from the preview.
+    void answerPreview(const QString& pdfPath, bool print) {
+        previews_.push_back({pdfPath, print});
+    }
 
     const std::vector<Asked>& asked() const { return asked_; }
     std::vector<Asked> asked(Kind kind) const;
@@ -52,6 +57,8 @@ class ScriptedDialogs final : public Dialogs {
     QString openFileName(DialogOwner owner, const QString& caption, const QString& dir,
                          const QString& filter) override;
     bool print(DialogOwner owner, QPrinter& printer) override;
+    bool printPreview(DialogOwner owner, QPrinter& printer,
+                      const std::function<void(QPrinter&)>& paint) override;
 
   protected:
     QString chooseSaveFileName(DialogOwner owner, const QString& caption, const QString& dir,
@@ -65,6 +72,7 @@ class ScriptedDialogs final : public Dialogs {
     std::deque<QString> openFiles_;
     std::deque<QString> saveFiles_;
     std::deque<QString> prints_;
+    std::deque<std::pair<QString, bool>> previews_;
     std::vector<Asked> asked_;
     int unscripted_ = 0;
 };

@@ -1103,6 +1103,33 @@ SECTIONS = [
         t("ZendMsg_50", "Wilt u de sollwerten toch zenden?", "Send the setpoints anyway?",
           "Sollwerte trotzdem senden?"),
     ]),
+    ("Bewerken", [
+        t("menuBewerken", "Bewerken", "Edit", "Bearbeiten"),
+        t("subOngedaanMaken", "Ongedaan maken", "Undo", "Rückgängig"),
+        t("subOpnieuw", "Opnieuw", "Redo", "Wiederholen"),
+        t("subRecent", "Recente bestanden", "Recent files", "Zuletzt verwendete Dateien"),
+        t("subAfdrukvoorbeeld", "Afdrukvoorbeeld...", "Print preview...", "Druckvorschau..."),
+        t("CmdVoorbeeld", "Voorbeeld", "Preview", "Vorschau"),
+        t("CaptionNietOpgeslagen", "Niet opgeslagen wijzigingen", "Unsaved changes",
+          "Nicht gespeicherte Änderungen"),
+        t("MsgParNietOpgeslagen",
+          "De parameters hebben wijzigingen die niet in een bestand zijn opgeslagen. "
+          "Eerst opslaan?",
+          "The parameters have changes that are not saved in a file. Save them first?",
+          "Die Parameter haben Änderungen, die nicht in einer Datei gespeichert sind. "
+          "Zuerst speichern?"),
+        t("MsgSollNietOpgeslagen",
+          "De sollwerten hebben wijzigingen die niet in een bestand zijn opgeslagen. "
+          "Eerst opslaan?",
+          "The setpoints have changes that are not saved in a file. Save them first?",
+          "Die Sollwerte haben Änderungen, die nicht in einer Datei gespeichert sind. "
+          "Zuerst speichern?"),
+        t("MsgBestandWeg",
+          "%1 bestaat niet meer. Het is uit de lijst van recente bestanden gehaald.",
+          "%1 is no longer there. It has been taken off the list of recent files.",
+          "%1 ist nicht mehr vorhanden. Die Datei wurde aus der Liste der zuletzt "
+          "verwendeten Dateien entfernt."),
+    ]),
     ("DisplayNokken", [
         t("Caption", "Nokkenoverzicht", "Cam display", "Nockenanzeige"),
         t("RijTekst", "Uitg", "Out", "Ausg"),

@@ -14,7 +14,9 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QTableWidget>
@@ -163,18 +165,20 @@ TEST_F(EditorTest, SavedFileHasTheUnitInItsHeaderAndReadsBackTheSameTable) {
 
     state.tables.reset();
     state.tables.parametersModified = true;
+    dialogs.answerMessage(Button::Discard); // the emptied table is in no file
     dialogs.answerOpenFile(path("unit3.mxp"));
     logic.OpenenClick();
     EXPECT_EQ(state.tables.parameters(), saved);
     EXPECT_EQ(state.tables.parameterSource, ParameterSource::File);
     EXPECT_FALSE(state.tables.parametersModified);
     EXPECT_EQ(refreshes, 1);
-    EXPECT_TRUE(dialogs.asked(Kind::Message).empty());
+    ASSERT_EQ(dialogs.asked(Kind::Message).size(), 1u); // that question, no error
+    EXPECT_TRUE(lastBox().buttons & Button::Discard);
 
     // A folder that is not there: the box says what was not saved, and where.
     dialogs.answerSaveFile(path("gone/unit3.mxp"));
     logic.OpslaanAlsClick();
-    ASSERT_EQ(dialogs.asked(Kind::Message).size(), 1u);
+    ASSERT_EQ(dialogs.asked(Kind::Message).size(), 2u);
     EXPECT_TRUE(
         lastBox().text.startsWith(lang("MsgNotSaved") + "\n\r" + path("gone/unit3.mxp") + ": "))
         << lastBox().text.toStdString();
@@ -184,10 +188,11 @@ TEST_F(EditorTest, SavedFileHasTheUnitInItsHeaderAndReadsBackTheSameTable) {
 TEST_F(EditorTest, ARefusedFileChangesNothingAndSaysWhy) {
     state.tables.setParameter(1, 77);
     QByteArray bytes = ParameterFile::toBytes({}, 5);
+    dialogs.answerMessage(Button::Discard); // the 77 is in no file
     open(bytes.replace("P048 0", "P048 12a"));
     EXPECT_EQ(state.tables.parameter(1), 77);
     EXPECT_EQ(state.tables.parameterSource, ParameterSource::Nothing);
-    ASSERT_EQ(dialogs.asked(Kind::Message).size(), 1u);
+    ASSERT_EQ(dialogs.asked(Kind::Message).size(), 2u);
     EXPECT_EQ(lastBox().icon, Dialogs::Icon::Critical);
     EXPECT_TRUE(lastBox().text.startsWith(lang("OpenMsg3")));
     EXPECT_EQ(refreshes, 0);
@@ -307,7 +312,8 @@ TEST_F(EditorTest, ReceiveReplacesTheTableOnlyAfterOkAndDefaultsComeFromTheCatal
     std::optional<ParamTables::Parameters> answer;
     logic.hooks.receiveParameters = [&] { return answer; };
     state.tables.setParameter(4, 44);
-    logic.ParametersOntvangenClick(); // cancelled
+    dialogs.answerMessage(Button::Discard); // the 44 is in no file
+    logic.ParametersOntvangenClick();       // cancelled
     EXPECT_EQ(state.tables.parameter(4), 44);
     EXPECT_EQ(refreshes, 0);
     answer.emplace();
@@ -340,6 +346,169 @@ TEST_F(EditorTest, ClosingWithUnloadedParametersAsks) {
     dialogs.answerMessage(Button::Yes);
     EXPECT_TRUE(logic.FormClose());
     EXPECT_EQ(refreshes, 2); // the main window's labels follow on every close
+}
+
+// Work that is in no file: asked about before a close, an open or a
+// receive would leave it behind; Cancel (also Enter) keeps everything as it
+// is, Save writes it first, Discard goes on and is not asked again.
+TEST_F(EditorTest, UnsavedWorkIsAskedAboutBeforeItIsLeftBehind) {
+    logic.FormActivate();
+    logic.selectNode(nodeOf(1, 0));
+    const int p = logic.row(1)[1].toInt();
+    qint32 next = 4321;
+    logic.hooks.editParameter = [&] { state.tables.setParameter(p, next); };
+    int receives = 0;
+    logic.hooks.receiveParameters = [&]() -> std::optional<ParamTables::Parameters> {
+        ++receives;
+        return ParamTables::Parameters{};
+    };
+    logic.editRow(1);
+    ASSERT_TRUE(logic.modified());
+
+    dialogs.answerEnter();
+    EXPECT_FALSE(logic.FormClose());
+    const auto box = lastBox();
+    EXPECT_EQ(box.buttons, Button::Save | Button::Discard | Button::Cancel);
+    EXPECT_EQ(box.defaultButton, Button::Cancel);
+    EXPECT_EQ(box.text, state.language.text(TextId{"Bewerken", "MsgParNietOpgeslagen"}));
+    EXPECT_FALSE(box.text.isEmpty());
+    dialogs.answerMessage(Button::Cancel);
+    logic.OpenenClick();
+    EXPECT_TRUE(dialogs.asked(Kind::OpenFile).empty()); // no file dialog after Cancel
+    dialogs.answerMessage(Button::Cancel);
+    logic.ParametersOntvangenClick();
+    EXPECT_EQ(receives, 0);
+    EXPECT_EQ(state.tables.parameter(p), 4321);
+    EXPECT_EQ(dialogs.unscripted(), 0);
+
+    // Save: the file dialog, the file, and the window may close.
+    dialogs.answerMessage(Button::Save);
+    dialogs.answerSaveFile(path("work.mxp"));
+    EXPECT_TRUE(logic.FormClose());
+    EXPECT_FALSE(logic.modified());
+    const auto saved = ParameterFile::read(path("work.mxp"));
+    ASSERT_TRUE(saved.ok());
+    EXPECT_EQ((*saved.tables)[std::size_t(p)], 4321);
+
+    // A save dialog cancelled after Save keeps the window open.
+    next = 5;
+    logic.editRow(1);
+    dialogs.answerMessage(Button::Save);
+    EXPECT_FALSE(logic.FormClose());
+    // Discard: closed, and the same work is not asked about again.
+    dialogs.answerMessage(Button::Discard);
+    EXPECT_TRUE(logic.FormClose());
+    const std::size_t asked = dialogs.asked().size();
+    EXPECT_TRUE(logic.FormClose());
+    logic.ParametersOntvangenClick();
+    EXPECT_EQ(dialogs.asked().size(), asked);
+    EXPECT_EQ(receives, 1);
+}
+
+// A load and a receive are one step each: undo goes back through them to
+// the edit before, with the source each table had, and redo comes forward.
+TEST_F(EditorTest, UndoGoesBackThroughALoadAndAReceive) {
+    logic.FormActivate();
+    logic.selectNode(nodeOf(1, 0));
+    const int p = logic.row(1)[1].toInt();
+    qint32 next = 11;
+    logic.hooks.editParameter = [&] { state.tables.setParameter(p, next); };
+    logic.editRow(1);
+    ParamTables::Parameters inFile{};
+    inFile[std::size_t(p)] = 22;
+    ASSERT_TRUE(ParameterFile::write(path("in.mxp"), inFile, 1).isEmpty());
+    dialogs.answerMessage(Button::Discard);
+    dialogs.answerOpenFile(path("in.mxp"));
+    logic.OpenenClick();
+    ASSERT_EQ(state.tables.parameter(p), 22);
+    ParamTables::Parameters fromUnit{};
+    fromUnit[std::size_t(p)] = 33;
+    logic.hooks.receiveParameters = [&] { return std::optional(fromUnit); };
+    logic.ParametersOntvangenClick(); // the table before is in in.mxp: no question
+    EXPECT_EQ(dialogs.asked(Kind::Message).size(), 1u);
+    ASSERT_EQ(state.tables.parameter(p), 33);
+
+    struct Expect {
+        qint32 value;
+        ParameterSource source;
+    };
+    for (const Expect& e : {Expect{22, ParameterSource::File}, Expect{11, ParameterSource::Nothing},
+                            Expect{0, ParameterSource::Nothing}}) {
+        ASSERT_TRUE(logic.canUndo());
+        logic.OngedaanMakenClick();
+        EXPECT_EQ(state.tables.parameter(p), e.value);
+        EXPECT_EQ(state.tables.parameterSource, e.source);
+        EXPECT_EQ(logic.row(1)[3], state.catalogue.valueText(p, e.value, state.tables));
+    }
+    EXPECT_FALSE(logic.canUndo());
+    EXPECT_FALSE(logic.modified()); // the table the run began with
+    for (int i = 0; i < 3; ++i)
+        logic.OpnieuwClick();
+    EXPECT_EQ(state.tables.parameter(p), 33);
+    EXPECT_EQ(state.tables.parameterSource, ParameterSource::Received);
+    EXPECT_FALSE(logic.canRedo());
+
+    // A long session: every one of 120 edits can be taken back.
+    for (next = 1000; next < 1120; ++next)
+        logic.editRow(1);
+    for (int i = 0; i < 120; ++i)
+        logic.OngedaanMakenClick();
+    EXPECT_EQ(state.tables.parameter(p), 33);
+}
+
+// Opened and saved files go to the front of the list, eight at most; one
+// that has gone is said so, dropped, and nothing else changes.
+TEST_F(EditorTest, RecentFilesOpenAgainAndAMissingOneIsDropped) {
+    logic.FormActivate();
+    ParamTables::Parameters values{};
+    for (int i = 1; i <= 9; ++i) {
+        values[5] = i;
+        ASSERT_TRUE(
+            ParameterFile::write(path(QStringLiteral("f%1.mxp").arg(i)), values, 1).isEmpty());
+        dialogs.answerOpenFile(path(QStringLiteral("f%1.mxp").arg(i)));
+        logic.OpenenClick();
+    }
+    ASSERT_EQ(logic.recentFiles().size(), RecentFiles::MaxFiles);
+    EXPECT_TRUE(dialogs.asked(Kind::Message).empty()) << "a table just opened is in its file";
+    EXPECT_EQ(QFileInfo(logic.recentFiles().front()).fileName(), "f9.mxp");
+    EXPECT_EQ(QFileInfo(logic.recentFiles().back()).fileName(), "f2.mxp");
+    dialogs.answerSaveFile(path("f3.mxp"));
+    dialogs.answerMessage(Button::Yes); // replace it
+    logic.OpslaanAlsClick();            // saved: to the front, once
+    EXPECT_EQ(QFileInfo(logic.recentFiles().front()).fileName(), "f3.mxp");
+    EXPECT_EQ(logic.recentFiles().size(), RecentFiles::MaxFiles);
+
+    logic.openRecent(path("f4.mxp"));
+    EXPECT_EQ(state.tables.parameter(5), 4);
+    EXPECT_EQ(state.tables.parameterSource, ParameterSource::File);
+
+    ASSERT_TRUE(QFile::remove(path("f6.mxp")));
+    const std::size_t boxes = dialogs.asked(Kind::Message).size();
+    logic.openRecent(path("f6.mxp"));
+    ASSERT_EQ(dialogs.asked(Kind::Message).size(), boxes + 1);
+    EXPECT_EQ(lastBox().icon, Dialogs::Icon::Critical);
+    EXPECT_TRUE(lastBox().text.contains(QDir::toNativeSeparators(path("f6.mxp"))));
+    EXPECT_EQ(state.tables.parameter(5), 4);
+    for (const QString& f : logic.recentFiles())
+        EXPECT_FALSE(f.endsWith("f6.mxp"));
+    EXPECT_EQ(logic.recentFiles().size(), RecentFiles::MaxFiles - 1);
+}
+
+// The preview may print, so it asks as printing does while nothing was loaded.
+TEST_F(EditorTest, PreviewAsksAsPrintingDoes) {
+    logic.FormActivate();
+    int previews = 0;
+    logic.hooks.printPreview = [&] { ++previews; };
+    dialogs.answerMessage(Button::No);
+    logic.AfdrukvoorbeeldClick();
+    EXPECT_EQ(previews, 0);
+    dialogs.answerMessage(Button::Yes);
+    logic.AfdrukvoorbeeldClick();
+    EXPECT_EQ(previews, 1);
+    state.tables.parameterSource = ParameterSource::Received;
+    logic.AfdrukvoorbeeldClick();
+    EXPECT_EQ(previews, 2);
+    EXPECT_EQ(dialogs.asked().size(), 2u);
 }
 
 // No tree, catalogue or language file: an empty grid, and every refusal
@@ -455,4 +624,48 @@ TEST_F(EditorWindowTest, CtrlFFindsAndEnterEditsTheRowFound) {
     dialogs.answerMessage(Button::Yes);
     form.close();
     EXPECT_FALSE(form.isVisible());
+}
+
+// The title: "*" after a load, gone after the save; Ctrl+Z anywhere in the
+// window takes the load back; closing over unsaved work asks and Cancel keeps
+// the window open.
+TEST_F(EditorWindowTest, TitleMarksUnsavedWorkAndCtrlZUndoesALoad) {
+    QTemporaryDir dir;
+    ParamTables::Parameters values{};
+    values[7] = 70;
+    const QString file = dir.filePath("a.mxp");
+    ASSERT_TRUE(ParameterFile::write(file, values, 1).isEmpty());
+    form.show();
+    QApplication::setActiveWindow(&form);
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&form));
+    EXPECT_FALSE(form.isWindowModified());
+    EXPECT_TRUE(form.windowTitle().endsWith("[*]"));
+    EXPECT_FALSE(ctl<QAction>("OngedaanMaken")->isEnabled());
+
+    dialogs.answerOpenFile(file);
+    form.OpenenClick();
+    EXPECT_TRUE(form.isWindowModified());
+    EXPECT_TRUE(ctl<QAction>("OngedaanMaken")->isEnabled());
+    dialogs.answerSaveFile(dir.filePath("b.mxp"));
+    form.OpslaanAlsClick();
+    EXPECT_FALSE(form.isWindowModified());
+
+    QTest::keyClick(ctl<QTableWidget>("StringGrid1"), Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_EQ(state.tables.parameter(7), 0);
+    EXPECT_TRUE(form.isWindowModified()); // the saved table was the loaded one
+    EXPECT_TRUE(ctl<QAction>("Opnieuw")->isEnabled());
+    QTest::keyClick(ctl<QTableWidget>("StringGrid1"), Qt::Key_Z,
+                    Qt::ControlModifier | Qt::ShiftModifier);
+    EXPECT_EQ(state.tables.parameter(7), 70);
+    EXPECT_FALSE(form.isWindowModified());
+
+    QTest::keyClick(ctl<QTableWidget>("StringGrid1"), Qt::Key_Z, Qt::ControlModifier);
+    dialogs.answerEnter();
+    form.close();
+    EXPECT_TRUE(form.isVisible());
+    EXPECT_EQ(dialogs.asked(Kind::Message).back().defaultButton, Button::Cancel);
+    dialogs.answerMessage(Button::Discard);
+    form.close();
+    EXPECT_FALSE(form.isVisible());
+    EXPECT_EQ(QFileInfo(state.settings.recentParameterFiles.files.front()).fileName(), "b.mxp");
 }

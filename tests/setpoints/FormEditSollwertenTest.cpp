@@ -91,6 +91,41 @@ TEST_F(FormEditSollwertenTest, TypingAndEnterStoreTheValueAndMoveDown) {
     EXPECT_EQ(state.tables.setpoint(2), 300);
 }
 
+// An entry marks the title; Ctrl+Z takes it back even while the next cell
+// is open for typing, Ctrl+Shift+Z brings it again; closing over it asks,
+// Enter keeps the window open and Discard closes it.
+TEST_F(FormEditSollwertenTest, TitleMarksAnEntryCtrlZTakesItBackAndClosingAsks) {
+    open();
+    EXPECT_FALSE(window.isWindowModified());
+    EXPECT_TRUE(window.windowTitle().endsWith("[*]"));
+    type(QStringLiteral("7"));
+    press(Qt::Key_Return);
+    ASSERT_EQ(state.tables.setpoint(1), 700);
+    EXPECT_TRUE(window.isWindowModified());
+    ASSERT_TRUE(window.findChild<QLineEdit*>(QStringLiteral("InplaceEdit")));
+
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_EQ(state.tables.setpoint(1), 0);
+    EXPECT_EQ(cell(1, 1), "0,00");
+    EXPECT_FALSE(window.isWindowModified());
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Z,
+                    Qt::ControlModifier | Qt::ShiftModifier);
+    EXPECT_EQ(state.tables.setpoint(1), 700);
+    EXPECT_EQ(cell(1, 1), "7,00");
+    EXPECT_TRUE(window.isWindowModified());
+
+    dialogs.answerEnter();
+    window.close();
+    EXPECT_TRUE(window.isVisible());
+    ASSERT_EQ(dialogs.asked().size(), 1u);
+    EXPECT_EQ(dialogs.asked()[0].defaultButton, Dialogs::Button::Cancel);
+    EXPECT_EQ(state.tables.setpoint(1), 700);
+    dialogs.answerMessage(Dialogs::Button::Discard);
+    window.close();
+    EXPECT_FALSE(window.isVisible());
+    EXPECT_EQ(state.tables.setpoint(1), 700); // the table itself stays for the other windows
+}
+
 } // namespace
 
 namespace {

@@ -21,10 +21,12 @@
 #include <QPageSize>
 #include <QPrinter>
 #include <QProcess>
+#include <QPushButton>
 #include <QRegularExpression>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -401,6 +403,48 @@ TEST_F(PrintoutTest, PrintWindowStoresHeaderAndPrintsToTheChosenFile) {
     ASSERT_EQ(pages.size(), 1);
     // A language is loaded, without the key: the built-in label.
     EXPECT_TRUE(lineWith(pages[0], QStringLiteral("Klant BV")).contains(QStringLiteral("Firma")));
+}
+
+// The preview: the header window first, then the same pages the printout
+// draws, with what was typed into the header; printing from it is the
+// user's choice, and no print dialog comes before it.
+TEST_F(PrintoutTest, PreviewShowsThePagesThePrintoutPrints) {
+    ScriptedDialogs dialogs;
+    TFormAfdrukkenSoll window(state, dialogs);
+    state.tables.setSetpoint(3, -1250);
+    const QString printed = dir.filePath(QStringLiteral("printed.pdf"));
+    window.FormActivate();
+    window.findChild<QLineEdit*>(QStringLiteral("EditFirma"))->setText(QStringLiteral("Klant BV"));
+    dialogs.answerPrintToPdf(printed);
+    window.CmdOKClick();
+
+    const QString previewed = dir.filePath(QStringLiteral("preview.pdf"));
+    dialogs.answerPreview(previewed, false);
+    auto* ok = window.findChild<QPushButton*>(QStringLiteral("CmdOK"));
+    QString okCaption;
+    QTimer::singleShot(0, &window, [&] {
+        okCaption = ok->text();
+        window.CmdOKClick();
+    });
+    EXPECT_EQ(window.execPreview(), QDialog::Accepted);
+    EXPECT_EQ(okCaption, QStringLiteral("Voorbeeld")); // no key in this language: built in
+    EXPECT_EQ(dialogs.asked(ScriptedDialogs::Kind::Preview).size(), 1u);
+    EXPECT_EQ(dialogs.asked(ScriptedDialogs::Kind::Print).size(), 1u); // the printout's only
+    const QStringList pages = pdfPages(previewed);
+    ASSERT_EQ(pages.size(), 1);
+    EXPECT_EQ(pages, pdfPages(printed));
+    EXPECT_FALSE(lineWith(pages[0], QStringLiteral("-1250")).isEmpty());
+
+    // Shown again as a plain print window, OK prints as it always did.
+    dialogs.answerPrintCancelled();
+    QTimer::singleShot(0, &window, [&] {
+        okCaption = ok->text();
+        window.CmdOKClick();
+    });
+    window.exec();
+    EXPECT_EQ(okCaption, QStringLiteral("OK"));
+    EXPECT_EQ(dialogs.asked(ScriptedDialogs::Kind::Print).size(), 2u);
+    EXPECT_EQ(dialogs.asked(ScriptedDialogs::Kind::Preview).size(), 1u);
 }
 
 // A printout onto a full disk, from either print window: the old PDF stands

@@ -11,7 +11,9 @@
 #include "setpoints/SetpointEditor.h"
 #include "ui/ScriptedDialogs.h"
 
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 
 using namespace kqm52;
@@ -30,10 +32,11 @@ struct RecordingView : SetpointEditorView {
         return send ? send(values) : SendReport{};
     }
     void printSetpoints() override { ++prints; }
+    void previewSetpoints() override { ++previews; }
     int unitNumber() const override { return 3; }
     void selectSetpoint(int n) override { selected.push_back(n); }
 
-    int refills = 0, prints = 0;
+    int refills = 0, prints = 0, previews = 0;
     std::vector<int> selected;
     QString message;
     std::vector<ParamTables::Setpoints> sent;
@@ -160,6 +163,7 @@ TEST_F(SetpointEditorTest, SavedFileHasTheFormatAndOpensBackExactly) {
 
     state.tables.reset();
     state.tables.setpointsModified = true;
+    dialogs.answerMessage(Dialogs::Button::Discard); // the emptied table is in no file
     dialogs.answerOpenFile(f.fileName());
     editor.Openen1Click();
     EXPECT_TRUE(errors().isEmpty());
@@ -189,6 +193,7 @@ TEST_F(SetpointEditorTest, RefusedFilesChangeNothingAndSayWhy) {
         QStringLiteral("[EditSollwert]\nMsg_ErrorCaption=Fout\nOpenMsg3=m3\n"));
     state.tables.setSetpoint(1, 4242);
     dialogs.clear();
+    dialogs.answerMessage(Dialogs::Button::Discard); // the 4242 is in no file
     dialogs.answerOpenFile(write(QStringLiteral("bad.mxs"),
                                  SetpointFile::toBytes({}, 9).replace("S048 0", "S048 4x")));
     editor.Openen1Click();
@@ -262,6 +267,7 @@ TEST_F(SetpointTransferTest, ReceiveFillsTheTableAndSendWritesTheEditedOne) {
     // A receive that fails keeps the table.
     state.tables.setSetpoint(1, 5);
     bus->setFaults(0, {.noAnswer = true});
+    dialogs.answerMessage(Dialogs::Button::Discard); // the 5 is in no file
     editor.Sollwertenontvangen1Click();
     EXPECT_EQ(state.tables.setpoint(1), 5);
     EXPECT_EQ(state.tables.setpointSource, SetpointSource::Nothing);
@@ -278,7 +284,7 @@ TEST_F(SetpointTransferTest, ReceiveFillsTheTableAndSendWritesTheEditedOne) {
 
     editor.enter(1, 7, QStringLiteral("-12,5"), editor.cellText(1, 7));
     editor.Sollwertenzenden1Click();
-    EXPECT_TRUE(questions().isEmpty());
+    EXPECT_EQ(questions().size(), 1); // the one about the 5, before the receive
     EXPECT_EQ(unit->setpoint(7), -1250);
     EXPECT_EQ(unit->setpoint(8), 7993);
 }
@@ -353,3 +359,120 @@ TEST_F(SetpointTransferTest, SetpointsOutsideTheRangeAreListedFirst) {
 }
 
 } // namespace
+
+// Entries that are in no file: asked about before closing or opening
+// another file; Enter cancels, Save writes first, Discard goes on and the
+// same entries are not asked about again.
+TEST_F(SetpointEditorTest, UnsavedEntriesAreAskedAboutBeforeTheyAreLeftBehind) {
+    using Button = Dialogs::Button;
+    EXPECT_TRUE(editor.FormClose()); // nothing entered: no question
+    EXPECT_TRUE(dialogs.asked().empty());
+    editor.enter(1, 5, QStringLiteral("3"), editor.cellText(1, 5));
+    ASSERT_TRUE(editor.modified());
+
+    dialogs.answerEnter();
+    EXPECT_FALSE(editor.FormClose());
+    ASSERT_EQ(questions().size(), 1);
+    const auto box = dialogs.asked().back();
+    EXPECT_EQ(box.buttons, Button::Save | Button::Discard | Button::Cancel);
+    EXPECT_EQ(box.defaultButton, Button::Cancel);
+    EXPECT_EQ(box.text,
+              "The setpoints have changes that are not saved in a file. Save them first?");
+    dialogs.answerMessage(Button::Cancel);
+    editor.Openen1Click();
+    EXPECT_TRUE(dialogs.asked(ScriptedDialogs::Kind::OpenFile).empty());
+    EXPECT_EQ(state.tables.setpoint(5), 300);
+
+    dialogs.answerMessage(Button::Save);
+    dialogs.answerSaveFile(dir.filePath(QStringLiteral("work.mxs")));
+    EXPECT_TRUE(editor.FormClose());
+    EXPECT_FALSE(editor.modified());
+    const auto saved = SetpointFile::read(dir.filePath(QStringLiteral("work.mxs")));
+    ASSERT_TRUE(saved.ok());
+    EXPECT_EQ((*saved.tables)[4], 300);
+
+    editor.enter(1, 6, QStringLiteral("4"), editor.cellText(1, 6));
+    dialogs.answerMessage(Button::Discard);
+    EXPECT_TRUE(editor.FormClose());
+    const std::size_t asked = dialogs.asked().size();
+    EXPECT_TRUE(editor.FormClose());
+    EXPECT_EQ(dialogs.asked().size(), asked);
+    EXPECT_EQ(dialogs.unscripted(), 0);
+}
+
+// The recent files: an opened file first; one that has gone is said so and
+// dropped, and the table stays.
+TEST_F(SetpointEditorTest, RecentFilesOpenAgainAndAMissingOneIsDropped) {
+    ParamTables::Setpoints values{};
+    values[0] = 11;
+    const QString a = write(QStringLiteral("a.mxs"), SetpointFile::toBytes(values, 1));
+    values[0] = 22;
+    const QString b = write(QStringLiteral("b.mxs"), SetpointFile::toBytes(values, 1));
+    dialogs.answerOpenFile(a);
+    editor.Openen1Click();
+    dialogs.answerOpenFile(b); // a's table is in a's file: no question
+    editor.Openen1Click();
+    ASSERT_EQ(editor.recentFiles().size(), 2);
+    EXPECT_TRUE(editor.recentFiles()[0].endsWith("b.mxs"));
+
+    editor.openRecent(a);
+    EXPECT_TRUE(dialogs.asked(ScriptedDialogs::Kind::Message).empty());
+    EXPECT_EQ(state.tables.setpoint(1), 11);
+    EXPECT_TRUE(editor.recentFiles()[0].endsWith("a.mxs"));
+
+    ASSERT_TRUE(QFile::remove(b));
+    editor.openRecent(b);
+    ASSERT_EQ(errors().size(), 1);
+    EXPECT_TRUE(errors()[0].contains(QDir::toNativeSeparators(b)));
+    EXPECT_EQ(editor.recentFiles(), QStringList{QFileInfo(a).absoluteFilePath()});
+    EXPECT_EQ(state.tables.setpoint(1), 11);
+}
+
+// A receive and a load are one step each: undo goes back through both to
+// the entry before, with the source each table had; redo comes forward; a
+// long session of entries can be taken back entry by entry.
+TEST_F(SetpointTransferTest, UndoGoesBackThroughAReceiveAndALoad) {
+    using Button = Dialogs::Button;
+    editor.enter(1, 1, QStringLiteral("1"), editor.cellText(1, 1));
+    dialogs.answerMessage(Button::Discard);
+    editor.Sollwertenontvangen1Click();
+    ASSERT_EQ(state.tables.setpoint(1), 993);
+    ParamTables::Setpoints inFile{};
+    inFile[0] = 4400;
+    // What was received is in the unit: opening over it asks nothing.
+    dialogs.answerOpenFile(write(QStringLiteral("in.mxs"), SetpointFile::toBytes(inFile, 1)));
+    editor.Openen1Click();
+    EXPECT_EQ(questions().size(), 1);
+    ASSERT_EQ(state.tables.setpoint(1), 4400);
+
+    const struct {
+        qint32 value;
+        SetpointSource source;
+        const char* shown;
+    } back[] = {{993, SetpointSource::Received, "9,93"},
+                {100, SetpointSource::Nothing, "1,00"},
+                {0, SetpointSource::Nothing, "0,00"}};
+    for (const auto& b : back) {
+        ASSERT_TRUE(editor.canUndo());
+        editor.OngedaanMakenClick();
+        EXPECT_EQ(state.tables.setpoint(1), b.value);
+        EXPECT_EQ(state.tables.setpointSource, b.source);
+        EXPECT_EQ(editor.cellText(1, 1), b.shown);
+    }
+    EXPECT_FALSE(editor.canUndo());
+    EXPECT_FALSE(editor.modified());
+    for (int i = 0; i < 3; ++i)
+        editor.OpnieuwClick();
+    EXPECT_EQ(state.tables.setpoint(1), 4400);
+    EXPECT_EQ(state.tables.setpointSource, SetpointSource::File);
+
+    for (int v = 1; v <= 130; ++v)
+        editor.enter(1, 2, QString::number(v), editor.cellText(1, 2));
+    for (int i = 0; i < 130; ++i)
+        editor.OngedaanMakenClick();
+    EXPECT_EQ(state.tables.setpoint(2), inFile[1]);
+    EXPECT_EQ(state.tables.setpoint(1), 4400);
+    // Sending after the undo sends what the grid shows.
+    editor.Sollwertenzenden1Click();
+    EXPECT_EQ(unit->setpoint(1), 4400);
+}

@@ -116,6 +116,46 @@ TEST_F(SettingsFileTest, FastFramingIsOneKeyWrittenOnlyWhileOn) {
     EXPECT_FALSE(off.contains("fastframing")) << qPrintable(off);
 }
 
+// The editors' recent files: a section of their own after the others, read
+// back in order, gaps and repeats passed over, eight per editor; once both
+// lists are empty their keys go, and the other sections stand as they were.
+// Keys beyond the eighth are not read but kept, like any unknown key.
+TEST_F(SettingsFileTest, RecentFilesHaveASectionOfTheirOwn) {
+    const QString text =
+        "[Serieel]\nunit_no=2\n[RecenteBestanden]\nSollwerten2=/a/s.mxs\nParameters1=/a/p1.mxp\n"
+        "Parameters3=/a/p3.mxp\nParameters4=/a/p1.mxp\nParameters9=/a/p9.mxp\n";
+    writeFile("application.ini", text);
+    TZRComm port;
+    int unitNo = 0;
+    ProgramSettings settings;
+    PortMap ports;
+    ASSERT_TRUE(SettingsFile::read(iniPath(), port, unitNo, settings, ports));
+    EXPECT_EQ(settings.recentParameterFiles.files, (QStringList{"/a/p1.mxp", "/a/p3.mxp"}));
+    EXPECT_EQ(settings.recentSetpointFiles.files, QStringList{"/a/s.mxs"});
+
+    for (int i = 1; i <= 10; ++i)
+        settings.recentSetpointFiles.add(QStringLiteral("/b/s%1.mxs").arg(i));
+    QString error;
+    ASSERT_TRUE(SettingsFile::write(iniPath(), port, unitNo, settings, ports, &error));
+    IniFile written;
+    written.loadFromText(readFile("application.ini"));
+    EXPECT_EQ(written.sections().last(), "RecenteBestanden");
+    EXPECT_EQ(written.keys("RecenteBestanden"),
+              (QStringList{"Parameters1", "Parameters2", "Sollwerten1", "Sollwerten2",
+                           "Sollwerten3", "Sollwerten4", "Sollwerten5", "Sollwerten6",
+                           "Sollwerten7", "Sollwerten8", "Parameters9"}));
+    EXPECT_EQ(written.readString("RecenteBestanden", "Sollwerten1"), "/b/s10.mxs");
+    EXPECT_EQ(written.readString("RecenteBestanden", "Sollwerten8"), "/b/s3.mxs");
+    EXPECT_EQ(written.readString("Serieel", "unit_no"), "2");
+
+    settings.recentParameterFiles.files.clear();
+    settings.recentSetpointFiles.files.clear();
+    ASSERT_TRUE(SettingsFile::write(iniPath(), port, unitNo, settings, ports, &error));
+    written.loadFromText(readFile("application.ini"));
+    // A key this version does not use stays, as every unknown key does.
+    EXPECT_EQ(written.keys("RecenteBestanden"), QStringList{"Parameters9"});
+}
+
 // The window tells the user, in the user's language, why the settings were
 // not saved and that the old file stands (the file itself is the fault
 // matrix's).

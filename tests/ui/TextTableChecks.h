@@ -46,7 +46,8 @@ inline QString markedLanguage(const char* section) {
 
 // What a user reads on a control, whatever its kind.
 inline QString shownText(const QWidget& window, const QObject* o) {
-    if (o == &window) return window.windowTitle();
+    // The title's "[*]" is where Qt shows the modified mark, not a text.
+    if (o == &window) return QString(window.windowTitle()).remove(QStringLiteral("[*]"));
     if (auto* box = qobject_cast<const QComboBox*>(o)) {
         QStringList items;
         for (int i = 0; i < box->count(); ++i)
