@@ -632,6 +632,37 @@ inline constexpr TextKey kTextTable[] = {
      "Er zijn calibratie waarden naar de MX5x...gezonden maar nog niet gesaved in EEPROM. Wilt U "
      "toch afsluiten?",
      "", TextKind::KeepsDefault},
+    // Compare with the unit, from the parameter editor.  Ours, so each keeps its
+    // text without a language file.
+    {"CompareParam", "Caption", "Compare with the unit", "", TextKind::KeepsDefault},
+    {"CompareParam", "MenuItem", "Compare with the unit...", "", TextKind::KeepsDefault},
+    {"CompareParam", "Kolom0", "Group", "", TextKind::KeepsDefault},
+    {"CompareParam", "Kolom1", "No.", "", TextKind::KeepsDefault},
+    {"CompareParam", "Kolom2", "Name", "", TextKind::KeepsDefault},
+    {"CompareParam", "Kolom3", "Unit", "", TextKind::KeepsDefault},
+    {"CompareParam", "Kolom4", "Table", "", TextKind::KeepsDefault},
+    {"CompareParam", "Kolom5", "Unit option", "", TextKind::KeepsDefault},
+    {"CompareParam", "Kolom6", "Table option", "", TextKind::KeepsDefault},
+    {"CompareParam", "Kolom7", "Result", "", TextKind::KeepsDefault},
+    {"CompareParam", "Summary", "%1 parameters differ between the unit and the editor's table.", "", TextKind::KeepsDefault},
+    {"CompareParam", "NoDifferences", "No differences: the unit holds the same values as the editor's table.", "", TextKind::KeepsDefault},
+    {"CompareParam", "Requests", "Writing the %1 ticked values sends %2 requests (%1 times \"wp\", then \"bp\"); sending the whole table takes %3.", "", TextKind::KeepsDefault},
+    {"CompareParam", "NoneTicked", "Nothing ticked: tick the parameters to write or to take with the space bar.", "", TextKind::KeepsDefault},
+    {"CompareParam", "CmdWrite", "Write ticked to the unit", "", TextKind::KeepsDefault},
+    {"CompareParam", "CmdTake", "Take the unit's values", "", TextKind::KeepsDefault},
+    {"CompareParam", "CmdClose", "Close", "", TextKind::KeepsDefault},
+    {"CompareParam", "StateWritten", "written", "", TextKind::KeepsDefault},
+    {"CompareParam", "StateRefused", "refused (%1)", "", TextKind::KeepsDefault},
+    {"CompareParam", "StateNotWritten", "not written", "", TextKind::KeepsDefault},
+    {"CompareParam", "StateTaken", "taken", "", TextKind::KeepsDefault},
+    {"CompareParam", "MsgCaption", "Compare with the unit", "", TextKind::KeepsDefault},
+    {"CompareParam", "MsgAllWritten", "The unit took all %1 values and recomputed its parameters.", "", TextKind::KeepsDefault},
+    {"CompareParam", "MsgWritten", "Written: %1", "", TextKind::KeepsDefault},
+    {"CompareParam", "MsgRefused", "Refused by the unit: %1", "", TextKind::KeepsDefault},
+    {"CompareParam", "MsgNotWritten", "Not written: %1", "", TextKind::KeepsDefault},
+    {"CompareParam", "MsgStoppedAt", "The transfer stopped at %1; from there on the unit keeps its old values.", "", TextKind::KeepsDefault},
+    {"CompareParam", "MsgNoCompute", "The unit has not confirmed recomputing its parameters (\"bp\").", "", TextKind::KeepsDefault},
+    {"CompareParam", "MsgTaken", "%1 values taken from the unit into the editor's table.", "", TextKind::KeepsDefault},
 };
 // clang-format on
 

@@ -1,5 +1,7 @@
 #include "params/FormEditParam.h"
 
+#include "params/FormCompareParam.h"
+
 #include "model/ProgramState.h"
 #include "ui/ApplyTexts.h"
 #include "ui/Dialogs.h"
@@ -42,7 +44,7 @@ constexpr int NodeRole = Qt::UserRole;
 } // namespace
 
 TFormEditParam::TFormEditParam(ProgramState& state, Dialogs& dialogs, QWidget* parent)
-    : QDialog(parent), state_(state),
+    : QDialog(parent), state_(state), dialogs_(dialogs),
       logic_(state, static_cast<EditParamView&>(*this), dialogs, this) {
     setObjectName(QStringLiteral("FormEditParam"));
     setWindowTitle(QStringLiteral("Edit param"));
@@ -195,6 +197,9 @@ void TFormEditParam::buildMenus() {
              &TFormEditParam::ParametersOntvangenClick);
     ParametersZenden = item(ZendenOntvangen, "ParametersZenden", QStringLiteral("Par zenden"),
                             &TFormEditParam::ParametersZendenClick);
+    VergelijkMetApparaat =
+        item(ZendenOntvangen, "VergelijkMetApparaat", QStringLiteral("Compare with the unit..."),
+             &TFormEditParam::VergelijkMetApparaatClick);
     ZendenOntvangen->addSeparator();
     ParametersLadenenovernemen1 = item(ZendenOntvangen, "ParametersLadenenovernemen1",
                                        QStringLiteral("Parameters MX92... Laden en Testen"),
@@ -217,6 +222,7 @@ QString TFormEditParam::text(TextIn<"EditParam"> key) const {
 void TFormEditParam::applyLanguage() {
     if (!state_.language.LanguageLoaded()) return;
     applyTexts(*this, state_.language, u"EditParam");
+    VergelijkMetApparaat->setText(state_.language.text(TextId{"CompareParam", "MenuItem"}));
     constexpr auto headers = TextSeries<"EditParam", "KolomTekst", EditParamLogic::Columns>::all();
     for (int c = 0; c < EditParamLogic::Columns; ++c)
         StringGrid1->horizontalHeaderItem(c)->setText(state_.language.text(headers[c]));
@@ -264,6 +270,8 @@ void TFormEditParam::updateItems() {
     const bool online = logic_.transferItemsEnabled();
     ParametersOntvangen->setEnabled(online && bool(h.receiveParameters));
     ParametersZenden->setEnabled(online && bool(h.sendParameters));
+    VergelijkMetApparaat->setEnabled(online && bool(h.receiveParameters) &&
+                                     bool(h.writeParameters));
     ParametersLadenenovernemen1->setEnabled(online && bool(h.loader));
     Afdrukken->setEnabled(bool(h.print));
     Viewnokken1->setEnabled(bool(h.showCams));
@@ -344,6 +352,23 @@ void TFormEditParam::ParametersOntvangenClick() {
     logic_.ParametersOntvangenClick();
     showGrid();
     showStatus();
+}
+
+void TFormEditParam::VergelijkMetApparaatClick() {
+    logic_.VergelijkMetApparaatClick();
+    showGrid();
+    showStatus();
+}
+
+void TFormEditParam::showComparison(const ParamTables::Parameters& unit) {
+    TFormCompareParam compare(state_, dialogs_, this);
+    compare.hooks().write = logic_.hooks.writeParameters;
+    compare.hooks().tableChanged = [this] {
+        logic_.valuesEdited();
+        showGrid();
+        showStatus();
+    };
+    compare.run(unit, logic_.tree());
 }
 
 void TFormEditParam::ParametersZendenClick() {
