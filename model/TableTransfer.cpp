@@ -337,6 +337,7 @@ bool TableTransfer::showRefusals() {
 SendReport TableTransfer::sendReport() const {
     SendReport r;
     r.closedWithOK = closedWithOK_;
+    r.computeAnswer = computeAnswer_;
     r.total = sequence_->count();
     const auto& outcomes = sequence_->outcomes();
     if (subsetActive()) {

@@ -81,6 +81,8 @@ struct SendReport {
     // "bp -1" or its complaint.
     bool computeDue = false;
     bool computeAnswered = false;
+    // The unit's answer to "bp" when it was not "done" ("bp -1"); empty otherwise.
+    QString computeAnswer;
     // The unit refused the first unconfirmed value ("er 7"): the same table
     // sent again would be refused at the same place.  Which value that was:
     // parameter 0..399, or setpoint 1..48, and what was sent.

@@ -662,6 +662,7 @@ inline constexpr TextKey kTextTable[] = {
     {"CompareParam", "MsgNotWritten", "Not written: %1", "", TextKind::KeepsDefault},
     {"CompareParam", "MsgStoppedAt", "The transfer stopped at %1; from there on the unit keeps its old values.", "", TextKind::KeepsDefault},
     {"CompareParam", "MsgNoCompute", "The unit has not confirmed recomputing its parameters (\"bp\").", "", TextKind::KeepsDefault},
+    {"CompareParam", "MsgComputeFailed", "The unit did not recompute its parameters; it answered \"bp %1\".", "", TextKind::KeepsDefault},
     {"CompareParam", "MsgTaken", "%1 values taken from the unit into the editor's table.", "", TextKind::KeepsDefault},
 };
 // clang-format on

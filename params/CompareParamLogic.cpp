@@ -116,13 +116,14 @@ void CompareParamLogic::CmdWriteClick() {
         }
     }
     // Values in the unit that it has not recomputed from are what the close
-    // question of the editor warns about; a "bp" it answered covers them all.
-    if (report.confirmed > 0 && !report.computeAnswered)
+    // question of the editor warns about; a "bp" it carried out covers them all.
+    const bool recomputed = report.computeAnswered && report.computeAnswer.isEmpty();
+    if (report.confirmed > 0 && !recomputed)
         state_.tables.parametersSentNotLoaded = true;
-    else if (report.computeAnswered && report.closedWithOK)
+    else if (recomputed && report.closedWithOK)
         state_.tables.parametersSentNotLoaded = false;
     if (report.written.empty()) return; // the window never ran
-    if (report.complete()) {
+    if (report.complete() && report.computeAnswer.isEmpty()) {
         dialogs_.information(owner_, text("MsgCaption"),
                              text("MsgAllWritten").arg(report.confirmed));
         return;
@@ -155,6 +156,8 @@ QString CompareParamLogic::writeReport(const SendReport& report) const {
         lines << text("MsgStoppedAt").arg(notWritten.first());
     }
     if (report.computeDue && !report.computeAnswered) lines << text("MsgNoCompute");
+    if (!report.computeAnswer.isEmpty())
+        lines << text("MsgComputeFailed").arg(report.computeAnswer);
     return lines.join(LineJoin);
 }
 
