@@ -345,6 +345,11 @@ void Program::wireParameterEditor(TFormEditParam& editor, std::function<bool()> 
             return transfers->send(TableTransfer::Mode::Parameters, tables);
         };
     }
+    h.writeParameters = [this](const ParamTables::Parameters& values,
+                               const std::vector<int>& numbers) {
+        auto* sender = static_cast<TFormSchrijfParSoll*>(windows_.FormSchrijfParSoll.get());
+        return sender ? sender->writeOnly(values, numbers) : SendReport{};
+    };
     h.editParameter = modal(windows_.FormParamService);
     h.loader = modal(windows_.FormParLoader);
     if (windows_.FormDisplayNokken) h.showCams = modal(windows_.FormDisplayNokken);

@@ -23,6 +23,9 @@ namespace kqm52::ctl {
 
 namespace {
 
+// A listed value under its message.
+const QString Indent = QStringLiteral("  ");
+
 // The reader's buffer of the identification replies.
 constexpr int IdentityBuffer = 100;
 
@@ -39,8 +42,9 @@ QString baseName(const QString& path) {
     return path;
 }
 
-QString fileRefusal(const QString& path, const FileProblem& problem) {
-    return QStringLiteral("%1: refused: %2").arg(path, problem.detail);
+QString fileRefusal(const LanguageTexts& language, const QString& path,
+                    const FileProblem& problem) {
+    return language.text(TextId{"Ctl", "FileRefused"}).arg(path, problem.detail);
 }
 
 using Mode = TableTransfer::Mode;
@@ -109,8 +113,7 @@ int CtlCommands::fail(int exit, const QString& message) {
 }
 
 int CtlCommands::usage(const QString& message) {
-    return fail(Usage,
-                message + QStringLiteral("\n(kqm52ctl %1 --help tells how)").arg(options_.command));
+    return fail(Usage, message + QLatin1Char('\n') + text("UsageHint").arg(options_.command));
 }
 
 int CtlCommands::exec() {
@@ -151,7 +154,7 @@ int CtlCommands::exec() {
 
 int CtlCommands::openPort() {
     QString error;
-    if (!link_.open(error)) return fail(NoReply, error);
+    if (!link_.open(error, language_)) return fail(NoReply, error);
     json_.insert(QStringLiteral("port"), link_.portText());
     json_.insert(QStringLiteral("line"), link_.lineText());
     return Done;
@@ -164,7 +167,8 @@ std::optional<Identity> CtlCommands::identify(QString& error) {
     for (int i = 0; i < 3; ++i) {
         const Answer a = link_.ask(requests[i]);
         if (!a.ok()) {
-            error = QStringLiteral("\"%1\": %2").arg(requests[i], commErrorText(a.error));
+            error =
+                QStringLiteral("\"%1\": %2").arg(requests[i], commErrorText(language_, a.error));
             return std::nullopt;
         }
         *texts[i] = replyText(a.reply, IdentityBuffer).trimmed();
@@ -190,20 +194,19 @@ int CtlCommands::forUnits(const UnitJob& job, bool wantsIdentity) {
         Answer answer;
         if (!link_.select(unit, &answer)) {
             r.exit = NoReply;
-            r.error = answer.ok() ? QStringLiteral("unit %1 answered \"sc %1\" with \"%2\"")
-                                        .arg(unit)
-                                        .arg(replyStart(answer.reply, 20))
-                                  : QStringLiteral("unit %1 does not answer at %2 on %3: %4")
-                                        .arg(unit)
-                                        .arg(link_.lineText(), link_.portText(),
-                                             commErrorText(answer.error));
+            r.error = answer.ok()
+                          ? text("SelectAnswered").arg(unit).arg(replyStart(answer.reply, 20))
+                          : text("NoAnswer")
+                                .arg(unit)
+                                .arg(link_.lineText(), link_.portText(),
+                                     commErrorText(language_, answer.error));
         } else {
             QString error;
             const std::optional<Identity> id =
                 wantsIdentity ? identify(error) : std::optional<Identity>(Identity{});
             if (!id) {
                 r.exit = NoReply;
-                r.error = QStringLiteral("unit %1: %2").arg(unit).arg(error);
+                r.error = text("UnitError").arg(unit).arg(error);
             } else {
                 identity = *id;
                 r = job(unit, identity);
@@ -230,21 +233,17 @@ int CtlCommands::forUnits(const UnitJob& job, bool wantsIdentity) {
             endProgress();
             // The summary line says it on standard output; without one, say it here.
             if (options_.json || options_.quiet) *context_.err << "kqm52ctl: " << r.error << '\n';
-            note(QStringLiteral("unit %1  failed: %2")
-                     .arg(unit, 2, 10, QLatin1Char('0'))
-                     .arg(r.error));
+            note(text("UnitFailed").arg(unit, 2, 10, QLatin1Char('0')).arg(r.error));
         } else {
             lastExit = std::max(lastExit, r.exit);
             if (many && !r.summary.isNull())
-                note(QStringLiteral("unit %1  %2")
-                         .arg(unit, 2, 10, QLatin1Char('0'))
-                         .arg(r.summary));
+                note(text("UnitSummary").arg(unit, 2, 10, QLatin1Char('0')).arg(r.summary));
         }
     }
     json_.insert(QStringLiteral("units"), results);
     if (interruptedRun_) return Interrupted;
     if (failed) {
-        if (many) note(QStringLiteral("%1 of %2 units failed").arg(failed).arg(units.size()));
+        if (many) note(text("UnitsFailed").arg(failed).arg(units.size()));
         return SomeUnits;
     }
     return lastExit;
@@ -263,7 +262,8 @@ void CtlCommands::drawProgress(const TransferView& view, const QString& what) {
     *context_.err << '\r' << what << " [" << QString(filled, QLatin1Char('#'))
                   << QString(width - filled, QLatin1Char(' ')) << "] " << view.progressPosition
                   << '/' << view.progressMaximum << "  "
-                  << QString::number(view.progressPosition / seconds, 'f', 0) << " values/s ";
+                  << QString::number(view.progressPosition / seconds, 'f', 0) << ' '
+                  << text("ValuesPerSecond") << ' ';
     context_.err->flush();
 }
 
@@ -310,9 +310,7 @@ int CtlCommands::transfer(TableTransfer& t, const QString& what, QString* error)
         t.ok();
         if (t.computeFailed()) {
             exit = Refused;
-            message =
-                QStringLiteral("%1: the unit did not take the values over: \"bp\" answered \"%2\"")
-                    .arg(what, t.computeAnswer());
+            message = text("ComputeRefused").arg(what, t.computeAnswer());
         }
     } else {
         const TransferView& v = t.view();
@@ -320,21 +318,19 @@ int CtlCommands::transfer(TableTransfer& t, const QString& what, QString* error)
         if (sending) {
             where = sendStopText(t.sendReport());
         } else {
-            where = QStringLiteral("%1 of %2 values read")
-                        .arg(v.progressPosition)
-                        .arg(v.progressMaximum);
+            where = text("ValuesRead").arg(v.progressPosition).arg(v.progressMaximum);
         }
         if (interrupted || status == TableTransfer::Status::Closed) {
             exit = Interrupted;
             interruptedRun_ = true;
-            message = QStringLiteral("%1: stopped by Ctrl+C. %2").arg(what, where);
+            message = text("StoppedByCtrlC").arg(what, where);
         } else {
             switch (t.stopReason()) {
             case TableTransfer::Stop::Refused: {
                 exit = Refused;
                 const SendReport r = t.sendReport();
                 message =
-                    QStringLiteral("%1: the unit refused %2 = %3 (\"er 7\"). %4")
+                    text("TransferRefused")
                         .arg(what, t.failedItem())
                         .arg(r.refusedIsSetpoint
                                  ? formatDecimal(t.tables.parameters[203], r.refusedValue)
@@ -344,14 +340,13 @@ int CtlCommands::transfer(TableTransfer& t, const QString& what, QString* error)
             }
             case TableTransfer::Stop::BadReply:
                 exit = NoReply;
-                message =
-                    QStringLiteral("%1: stopped at %2, the unit's reply could not be used. %3")
-                        .arg(what, t.failedItem(), where);
+                message = text("TransferBadReply").arg(what, t.failedItem(), where);
                 break;
             default:
                 exit = NoReply;
-                message = QStringLiteral("%1: stopped at %2: %3. %4")
-                              .arg(what, t.failedItem(), commErrorText(t.commError()), where);
+                message =
+                    text("TransferStopped")
+                        .arg(what, t.failedItem(), commErrorText(language_, t.commError()), where);
                 break;
             }
         }
@@ -410,8 +405,7 @@ int CtlCommands::ports() {
                                 {QStringLiteral("description"), p.description()},
                                 {QStringLiteral("manufacturer"), p.manufacturer()}});
     }
-    data(QStringLiteral("%1  %2").arg(QStringLiteral("sim").leftJustified(20),
-                                      QStringLiteral("the built-in simulated bus")));
+    data(QStringLiteral("%1  %2").arg(QStringLiteral("sim").leftJustified(20), text("SimBus")));
     list.append(
         QJsonObject{{QStringLiteral("device"), QStringLiteral("sim")},
                     {QStringLiteral("description"), QStringLiteral("the built-in simulated bus")}});
@@ -429,17 +423,18 @@ int CtlCommands::ports() {
 }
 
 int CtlCommands::scan() {
-    if (!options_.arguments.isEmpty()) return usage(QStringLiteral("scan takes no arguments"));
+    if (!options_.arguments.isEmpty())
+        return usage(text("NoArguments").arg(QStringLiteral("scan")));
     class View : public DeviceSearchView {
       public:
         explicit View(CtlCommands& c) : c_(c) {}
         void probing(const SearchCombination& at) override {
             if (!c_.context_.errorIsTerminal || c_.options_.quiet) return;
-            *c_.context_.err << QStringLiteral("\rscan unit %1 at %2,%3,8,%4   ")
-                                    .arg(at.unit, 2)
-                                    .arg(DeviceSearch::speedText(at.baud))
-                                    .arg(DeviceSearch::parityText(at.parity).left(1))
-                                    .arg(DeviceSearch::stopText(at.stop));
+            const QString line = QStringLiteral("%1,%2,8,%3")
+                                     .arg(DeviceSearch::speedText(at.baud))
+                                     .arg(DeviceSearch::parityText(at.parity).left(1))
+                                     .arg(DeviceSearch::stopText(at.stop));
+            *c_.context_.err << '\r' << c_.text("ScanProgress").arg(at.unit, 2).arg(line) << "   ";
             c_.context_.err->flush();
             c_.progressShown_ = true;
         }
@@ -495,16 +490,14 @@ int CtlCommands::scan() {
     json_.insert(QStringLiteral("units"), units);
     search.cancel();
     if (!view.error.isEmpty()) return fail(NoReply, view.error);
-    if (interrupted)
-        return fail(Interrupted,
-                    QStringLiteral("scan stopped by Ctrl+C at unit %1").arg(search.current().unit));
-    note(QStringLiteral("%1 units found").arg(search.found().size()));
+    if (interrupted) return fail(Interrupted, text("ScanStopped").arg(search.current().unit));
+    note(text("UnitsFound").arg(search.found().size()));
     return Done;
 }
 
 int CtlCommands::info() {
     if (options_.arguments.size() > (options_.units ? 1 : 0))
-        return usage(QStringLiteral("info takes no arguments"));
+        return usage(text("NoArguments").arg(QStringLiteral("info")));
     const bool many = options_.units.has_value();
     return forUnits(
         [&](int unit, const Identity& id) {
@@ -528,14 +521,13 @@ int CtlCommands::info() {
 }
 
 int CtlCommands::get() {
-    if (options_.units) return usage(QStringLiteral("get works on one unit"));
-    if (options_.arguments.isEmpty()) return usage(QStringLiteral("get: which parameters?"));
+    if (options_.units) return usage(text("OneUnitOnly").arg(QStringLiteral("get")));
+    if (options_.arguments.isEmpty()) return usage(text("GetWhich"));
     std::vector<int> numbers;
     for (const QString& a : options_.arguments) {
         bool ok = false;
         const int p = a.toInt(&ok);
-        if (!ok || !ParamTables::isParameter(p))
-            return usage(QStringLiteral("get %1: a parameter is 0 ... 399").arg(a));
+        if (!ok || !ParamTables::isParameter(p)) return usage(text("GetRange").arg(a));
         numbers.push_back(p);
     }
     return forUnits(
@@ -547,15 +539,15 @@ int CtlCommands::get() {
                 const Answer a = link_.ask(request, TableTransfer::ReceiveTimeoutMs);
                 if (!a.ok()) {
                     r.exit = NoReply;
-                    r.error = QStringLiteral("\"%1\": %2").arg(request, commErrorText(a.error));
+                    r.error = QStringLiteral("\"%1\": %2")
+                                  .arg(request, commErrorText(language_, a.error));
                     return std::nullopt;
                 }
                 const unit::Reply reply =
                     unit::classifyReply(request, a.reply, TableTransfer::ReplyBufferSize);
                 if (reply.kind != unit::Reply::Kind::Value || !reply.matches) {
                     r.exit = NoReply;
-                    r.error = QStringLiteral("\"%1\" was answered with \"%2\"")
-                                  .arg(request, replyStart(a.reply, 30));
+                    r.error = text("AnsweredWith").arg(request, replyStart(a.reply, 30));
                     return std::nullopt;
                 }
                 return reply.value;
@@ -590,8 +582,8 @@ int CtlCommands::get() {
 }
 
 int CtlCommands::set() {
-    if (options_.units) return usage(QStringLiteral("set works on one unit"));
-    if (options_.arguments.isEmpty()) return usage(QStringLiteral("set: which parameters, N=V?"));
+    if (options_.units) return usage(text("OneUnitOnly").arg(QStringLiteral("set")));
+    if (options_.arguments.isEmpty()) return usage(text("SetWhich"));
     struct Setting {
         int p;
         QString text;
@@ -602,8 +594,7 @@ int CtlCommands::set() {
         const int eq = a.indexOf(QLatin1Char('='));
         bool ok = false;
         const int p = a.left(eq).toInt(&ok);
-        if (eq < 0 || !ok || !ParamTables::isParameter(p))
-            return usage(QStringLiteral("set %1: give N=V, N a parameter 0 ... 399").arg(a));
+        if (eq < 0 || !ok || !ParamTables::isParameter(p)) return usage(text("SetSyntax").arg(a));
         settings.push_back({p, a.mid(eq + 1).trimmed()});
     }
     return forUnits(
@@ -621,10 +612,9 @@ int CtlCommands::set() {
                     unit::classifyReply(request, a.reply, TableTransfer::ReplyBufferSize);
                 if (!a.ok() || reply.kind != unit::Reply::Kind::Value || !reply.matches) {
                     r.exit = NoReply;
-                    r.error =
-                        a.ok() ? QStringLiteral("\"%1\" was answered with \"%2\"")
-                                     .arg(request, replyStart(a.reply, 30))
-                               : QStringLiteral("\"%1\": %2").arg(request, commErrorText(a.error));
+                    r.error = a.ok() ? text("AnsweredWith").arg(request, replyStart(a.reply, 30))
+                                     : QStringLiteral("\"%1\": %2")
+                                           .arg(request, commErrorText(language_, a.error));
                     return r;
                 }
                 table[ParamTables::PositionDecimalsParameter] = reply.value;
@@ -644,83 +634,75 @@ int CtlCommands::set() {
                 const QString label =
                     QStringLiteral("P%1 %2").arg(info.numberText(), info.name(link_.languageNo()));
                 if (s.raw == DecStrMalformed)
-                    problems << QStringLiteral("%1: \"%2\" is not a value with %3 decimals "
-                                               "(written as the editor shows it, such as %4)")
+                    problems << text("NotAValue")
                                     .arg(label.trimmed(), s.text)
                                     .arg(decimals)
                                     .arg(formatDecimal(decimals, 1250));
                 else if (s.raw == DecStrOutOfRange)
-                    problems << QStringLiteral("%1: %2 lies outside the limits %3 ... %4")
+                    problems << text("OutsideLimits")
                                     .arg(label.trimmed(), s.text, info.valueText(minimum, tables),
                                          info.valueText(maximum, tables));
             }
             if (!problems.isEmpty()) {
                 r.exit = Usage;
                 r.error =
-                    problems.join(QLatin1Char('\n')) + QStringLiteral("\nNothing was written.");
+                    problems.join(QLatin1Char('\n')) + QLatin1Char('\n') + text("NothingWritten");
                 return r;
             }
             QJsonArray written;
             int done = 0;
             const auto stopped = [&](int exit, const QString& why) {
                 r.exit = exit;
-                r.error = QStringLiteral("%1 %2 of %3 values were written.")
-                              .arg(why)
-                              .arg(done)
-                              .arg(settings.size());
+                r.error = text("ValuesWritten").arg(why).arg(done).arg(settings.size());
                 r.json.insert(QStringLiteral("written"), written);
                 return r;
             };
             for (const Setting& s : settings) {
                 if (link_.interrupted())
-                    return stopped(Interrupted, QStringLiteral("Stopped by Ctrl+C before P%1.")
-                                                    .arg(s.p, 3, 10, QLatin1Char('0')));
+                    return stopped(Interrupted,
+                                   text("StoppedBefore").arg(s.p, 3, 10, QLatin1Char('0')));
                 const QString request = unit::writeParameter(s.p, s.raw);
                 const Answer a = link_.ask(request);
                 const QString shown = QStringLiteral("P%1 = %2")
                                           .arg(s.p, 3, 10, QLatin1Char('0'))
                                           .arg(valueText(s.p, s.raw, table));
                 if (!a.ok())
-                    return stopped(
-                        NoReply,
-                        QStringLiteral("\"%1\": %2.").arg(request, commErrorText(a.error)));
+                    return stopped(NoReply, QStringLiteral("\"%1\": %2.")
+                                                .arg(request, commErrorText(language_, a.error)));
                 const unit::Reply reply =
                     unit::classifyReply(request, a.reply, TableTransfer::ReplyBufferSize);
                 if (reply.refused(unit::ValueRefused))
-                    return stopped(Refused, QStringLiteral("The unit refused %1 (\"%2\").")
-                                                .arg(shown, unit::refusalText(unit::ValueRefused)));
+                    return stopped(
+                        Refused,
+                        text("UnitRefused").arg(shown, unit::refusalText(unit::ValueRefused)));
                 if (!reply.answers())
-                    return stopped(NoReply, QStringLiteral("\"%1\" was answered with \"%2\".")
+                    return stopped(NoReply, (text("AnsweredWith") + QLatin1Char('.'))
                                                 .arg(request, replyStart(a.reply, 30)));
                 ++done;
                 written.append(parameterJson(s.p, s.raw, table));
-                note(QStringLiteral("%1  written").arg(shown));
+                note(text("Written").arg(shown));
             }
             r.json.insert(QStringLiteral("written"), written);
             r.json.insert(QStringLiteral("loaded"), false);
             if (!options_.load) {
-                note(QStringLiteral("The unit takes them over with \"bp\" (--load)."));
+                note(text("TakesOverWithLoad"));
                 return r;
             }
             const Answer bp = link_.ask(unit::compute(), TableTransfer::ComputeTimeoutMs);
             if (!bp.ok()) {
                 r.exit = NoReply;
-                r.error = QStringLiteral("\"bp\": %1. The values were written; the unit has not "
-                                         "confirmed taking them over.")
-                              .arg(commErrorText(bp.error));
+                r.error = text("BpNoConfirm").arg(commErrorText(language_, bp.error));
                 return r;
             }
             const unit::Reply answer =
                 unit::classifyReply(unit::compute(), bp.reply, TableTransfer::ReplyBufferSize);
             if (answer.kind != unit::Reply::Kind::ComputeDone) {
                 r.exit = Refused;
-                r.error =
-                    QStringLiteral("the unit did not take the values over: \"bp\" answered \"%1\"")
-                        .arg(QString::fromLatin1(bp.reply.trimmed()));
+                r.error = text("BpRefused").arg(QString::fromLatin1(bp.reply.trimmed()));
                 return r;
             }
             r.json.insert(QStringLiteral("loaded"), true);
-            note(QStringLiteral("The unit took them over (\"bp\")."));
+            note(text("TookOver"));
             return r;
         },
         false);
@@ -734,8 +716,7 @@ int CtlCommands::receive() {
     const Mode mode = *chosen;
     const bool many = options_.units.has_value();
     const QString target = argument(1);
-    if (many && !QDir().mkpath(target))
-        return fail(FileError, QStringLiteral("%1: the folder cannot be made").arg(target));
+    if (many && !QDir().mkpath(target)) return fail(FileError, text("FolderNotMade").arg(target));
     return forUnits(
         [&](int unit, const Identity& id) {
             UnitResult r;
@@ -762,7 +743,7 @@ int CtlCommands::receive() {
                     r.error = error;
                     return r;
                 }
-                if (!many) note(QStringLiteral("wrote %1").arg(files[i]));
+                if (!many) note(text("Wrote").arg(files[i]));
             }
             r.summary = files.join(QStringLiteral(", "));
             r.json.insert(QStringLiteral("files"), QJsonArray::fromStringList(files));
@@ -772,7 +753,7 @@ int CtlCommands::receive() {
 }
 
 int CtlCommands::send() {
-    if (options_.units) return usage(QStringLiteral("send works on one unit"));
+    if (options_.units) return usage(text("OneUnitOnly").arg(QStringLiteral("send")));
     const QString kind = argument(0);
     const std::optional<Mode> chosen = modeNamed(kind);
     if (!chosen || options_.arguments.size() != 2)
@@ -785,12 +766,12 @@ int CtlCommands::send() {
         mode == Mode::Both ? baseName(path) + QStringLiteral(".mxs") : path;
     if (mode != Mode::Setpoints) {
         const auto read = ParameterFile::read(paramPath);
-        if (!read.ok()) return fail(FileError, fileRefusal(paramPath, read.problem));
+        if (!read.ok()) return fail(FileError, fileRefusal(language_, paramPath, read.problem));
         tables.parameters = *read.tables;
     }
     if (mode != Mode::Parameters) {
         const auto read = SetpointFile::read(setpointPath);
-        if (!read.ok()) return fail(FileError, fileRefusal(setpointPath, read.problem));
+        if (!read.ok()) return fail(FileError, fileRefusal(language_, setpointPath, read.problem));
         tables.setpoints = *read.tables;
     }
     std::vector<LimitFinding> findings;
@@ -801,11 +782,10 @@ int CtlCommands::send() {
         findings.insert(findings.end(), s.begin(), s.end());
     }
     if (!findings.empty())
-        return fail(Usage,
-                    QStringLiteral("the unit would refuse these values:\n") +
-                        LimitCheck::list(findings, QStringLiteral("  %1 = %2 (limits %3 ... %4)"),
-                                         QStringLiteral("  and %1 more"), QStringLiteral("\n")) +
-                        QStringLiteral("\nNothing was sent."));
+        return fail(Usage, text("WouldRefuse") + QLatin1Char('\n') +
+                               LimitCheck::list(findings, Indent + text("LimitLine"),
+                                                Indent + text("AndMore"), QStringLiteral("\n")) +
+                               QLatin1Char('\n') + text("NothingSent"));
     return forUnits(
         [&](int, const Identity&) {
             UnitResult r;
@@ -813,7 +793,7 @@ int CtlCommands::send() {
             t.setMode(mode);
             t.tables = tables;
             r.exit = transfer(t, QStringLiteral("send"), &r.error);
-            if (r.exit == Done) note(QStringLiteral("sent %1 values").arg(t.sendReport().total));
+            if (r.exit == Done) note(text("SentValues").arg(t.sendReport().total));
             return r;
         },
         false);
@@ -823,8 +803,7 @@ int CtlCommands::backup() {
     if (options_.arguments.size() != 1) return usage(QStringLiteral("backup FILE.bak"));
     const bool many = options_.units.has_value();
     const QString target = argument(0);
-    if (many && !QDir().mkpath(target))
-        return fail(FileError, QStringLiteral("%1: the folder cannot be made").arg(target));
+    if (many && !QDir().mkpath(target)) return fail(FileError, text("FolderNotMade").arg(target));
     return forUnits(
         [&](int unit, const Identity& id) {
             UnitResult r;
@@ -839,7 +818,7 @@ int CtlCommands::backup() {
                 r.error = error;
                 return r;
             }
-            if (!many) note(QStringLiteral("wrote %1").arg(file));
+            if (!many) note(text("Wrote").arg(file));
             r.summary = file;
             r.json.insert(QStringLiteral("files"), QJsonArray{file});
             return r;
@@ -848,33 +827,30 @@ int CtlCommands::backup() {
 }
 
 int CtlCommands::restore() {
-    if (options_.units) return usage(QStringLiteral("restore works on one unit"));
+    if (options_.units) return usage(text("OneUnitOnly").arg(QStringLiteral("restore")));
     if (options_.arguments.size() != 1) return usage(QStringLiteral("restore FILE.bak"));
     const QString path = argument(0);
     const auto read = BackupFile::read(path);
-    if (!read.ok()) return fail(FileError, fileRefusal(path, read.problem));
+    if (!read.ok()) return fail(FileError, fileRefusal(language_, path, read.problem));
     std::vector<LimitFinding> findings =
         LimitCheck::parameters(catalogue_, link_.languageNo(), read.tables->parameters);
     const auto s = LimitCheck::setpoints(read.tables->parameters, read.tables->setpoints);
     findings.insert(findings.end(), s.begin(), s.end());
     if (!findings.empty())
-        return fail(Usage,
-                    QStringLiteral("%1 holds values the unit would refuse:\n").arg(path) +
-                        LimitCheck::list(findings, QStringLiteral("  %1 = %2 (limits %3 ... %4)"),
-                                         QStringLiteral("  and %1 more"), QStringLiteral("\n")) +
-                        QStringLiteral("\nNothing was sent."));
+        return fail(Usage, text("FileWouldRefuse").arg(path) + QLatin1Char('\n') +
+                               LimitCheck::list(findings, Indent + text("LimitLine"),
+                                                Indent + text("AndMore"), QStringLiteral("\n")) +
+                               QLatin1Char('\n') + text("NothingSent"));
     if (!options_.yes) {
-        if (!context_.inputIsTerminal || !context_.readLine)
-            return usage(QStringLiteral("restore overwrites every parameter and setpoint of the "
-                                        "unit; give --yes to do so without a question"));
-        *context_.err << QStringLiteral("Overwrite all parameters and setpoints of unit %1 on %2 "
-                                        "with %3? [y/N] ")
-                             .arg(link_.unit())
-                             .arg(link_.portText(), path);
+        if (!context_.inputIsTerminal || !context_.readLine) return usage(text("RestoreNeedsYes"));
+        *context_.err << text("RestoreQuestion").arg(link_.unit()).arg(link_.portText(), path)
+                      << ' ';
         context_.err->flush();
         const QString answer = context_.readLine().trimmed().toLower();
-        if (answer != QLatin1String("y") && answer != QLatin1String("yes"))
-            return fail(Usage, QStringLiteral("not confirmed; nothing was sent"));
+        // Yes in the user's language as well as in English.
+        static const QStringList yes = {QStringLiteral("y"), QStringLiteral("yes"),
+                                        QStringLiteral("j"), QStringLiteral("ja")};
+        if (!yes.contains(answer)) return fail(Usage, text("NotConfirmed"));
     }
     return forUnits(
         [&](int, const Identity&) {
@@ -883,10 +859,7 @@ int CtlCommands::restore() {
             t.setMode(Mode::Device);
             t.tables = *read.tables;
             r.exit = transfer(t, QStringLiteral("restore"), &r.error);
-            if (r.exit == Done)
-                note(QStringLiteral("restored %1 values from %2")
-                         .arg(t.sendReport().total)
-                         .arg(path));
+            if (r.exit == Done) note(text("Restored").arg(t.sendReport().total).arg(path));
             return r;
         },
         false);
@@ -897,11 +870,10 @@ int CtlCommands::diff() {
     const QString left = argument(0);
     const QString right = argument(1);
     const bool unitSide = left == QLatin1String("unit");
-    if (options_.units && !unitSide)
-        return usage(QStringLiteral("--units compares units: diff unit B"));
+    if (options_.units && !unitSide) return usage(text("DiffUnits"));
     const auto readFile = [&](const QString& path, ParamTables::Parameters& into) {
         const auto read = ParameterFile::read(path);
-        if (!read.ok()) return fail(FileError, fileRefusal(path, read.problem));
+        if (!read.ok()) return fail(FileError, fileRefusal(language_, path, read.problem));
         into = *read.tables;
         return int(Done);
     };
@@ -947,9 +919,7 @@ int CtlCommands::diff() {
                 const auto count = ParameterDiff::compare(catalogue_, link_.languageNo(),
                                                           tables->parameters, rightTable)
                                        .size();
-                note(QStringLiteral("unit %1  %2 differences")
-                         .arg(unit, 2, 10, QLatin1Char('0'))
-                         .arg(count));
+                note(text("UnitDifferences").arg(unit, 2, 10, QLatin1Char('0')).arg(count));
             }
             const QJsonArray list =
                 listDifferences(tables->parameters, many ? QStringLiteral("  ") : QString());

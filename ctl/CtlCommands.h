@@ -10,6 +10,7 @@
 #include "model/ParameterCatalogue.h"
 #include "model/ParameterDiff.h"
 #include "model/TableTransfer.h"
+#include "model/TextKeys.h"
 
 #include <QJsonArray>
 #include <QJsonObject>
@@ -47,6 +48,8 @@ class CtlCommands {
     int exec();
 
   private:
+    // A message in the user's language (--lang, or the language of application.ini).
+    QString text(TextIn<"Ctl"> key) const { return language_.text(key); }
     // What one unit of a --units run (or the one unit of a plain run) ended in.
     struct UnitResult {
         int exit = Done;

@@ -80,14 +80,14 @@ QString CtlLink::lineText() const {
         .arg(stopBitsValue(port_.FrameStopbits()));
 }
 
-bool CtlLink::open(QString& error) {
+bool CtlLink::open(QString& error, const LanguageTexts& language) {
     try {
         port_.SetActive(true);
         return true;
     } catch (const ECommHandleError& e) {
-        error = QStringLiteral("%1 cannot be opened: %2").arg(portText(), e.message());
+        error = language.text(TextId{"Ctl", "PortNotOpened"}).arg(portText(), e.message());
     } catch (const ECommInitError& e) {
-        error = QStringLiteral("%1 cannot be set up: %2").arg(portText(), e.message());
+        error = language.text(TextId{"Ctl", "PortNotSetUp"}).arg(portText(), e.message());
     }
     return false;
 }
@@ -131,21 +131,21 @@ bool CtlLink::select(int unit, Answer* answer) {
     return echoed;
 }
 
-QString commErrorText(const TCommError& error) {
+QString commErrorText(const LanguageTexts& language, const TCommError& error) {
+    using Text = TextIn<"Ctl">;
     switch (error.Code) {
     case CommCode::Timeout:
-        return QStringLiteral("no reply within the wait time");
+        return language.text(Text{"CommTimeout"});
     case CommCode::DriverFailed:
-        return QStringLiteral("the serial driver failed: %1 (error %2)")
+        return language.text(Text{"CommDriver"})
             .arg(QString::fromLocal8Bit(std::strerror(error.SystemError)))
             .arg(error.SystemError);
     case CommCode::LineError:
-        return QStringLiteral("line errors (flags %1): check speed, parity and wiring")
-            .arg(error.LineErrors);
+        return language.text(Text{"CommLine"}).arg(error.LineErrors);
     case CommCode::PortClosed:
-        return QStringLiteral("the port is closed");
+        return language.text(Text{"CommClosed"});
     default:
-        return QStringLiteral("link error %1 (%2, %3)")
+        return language.text(Text{"CommOther"})
             .arg(error.Code)
             .arg(error.SystemError)
             .arg(error.LineErrors);

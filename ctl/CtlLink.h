@@ -10,6 +10,8 @@
 #include "link/CommTypes.h"
 #include "link/PortMap.h"
 #include "link/ZRComm.h"
+#include "model/LanguageTexts.h"
+#include "model/TextKeys.h"
 
 #include <QByteArray>
 #include <QElapsedTimer>
@@ -41,7 +43,8 @@ class CtlLink {
     QString lineText() const;
 
     // Opens the port; false with the reason in error.
-    bool open(QString& error);
+    // False with the reason, in the user's language, when the port cannot be opened.
+    bool open(QString& error, const LanguageTexts& language);
     void close();
 
     // One request on a fresh component; timeoutMs 0 is the link's default wait.
@@ -79,6 +82,6 @@ class CtlLink {
 
 // A link error in words: "no reply within the wait time", the operating
 // system's reason, or the line errors.
-QString commErrorText(const TCommError& error);
+QString commErrorText(const LanguageTexts& language, const TCommError& error);
 
 } // namespace kqm52::ctl

@@ -61,7 +61,7 @@ const char* kCommonOptions =
     "  --stopbits S    1 or 2\n"
     "  --unit N        the unit 0 ... 31\n"
     "  --units LIST    a list or range, \"0-31\" or \"1,4,7-9\" (info, receive, backup, diff)\n"
-    "  --lang N        0 Dutch, 1 English, 2 German: names and option texts\n"
+    "  --lang N        0 Dutch, 1 English, 2 German: messages, names and option texts\n"
     "  --fast          fast framing (a reply ends at its line end, not after 50 ms)\n"
     "  --json          one JSON document on standard output\n"
     "  --quiet         no summary lines, only data and errors\n"

@@ -166,7 +166,12 @@ void RequestSequence::replyArrived(const QByteArray& result) {
         }
         break;
     case Verdict::Refused:
-        stopOn(ItemStatus::Refused, Ending::Stopped);
+        if (policy_.onRefused == RefusalAction::Continue) {
+            itemFinished(ItemStatus::Refused);
+            if (still(gen)) advance();
+        } else {
+            stopOn(ItemStatus::Refused, Ending::Stopped);
+        }
         break;
     }
 }

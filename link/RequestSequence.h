@@ -13,7 +13,9 @@
 //   GoodPause  done, but the chain waits for resume() (a unit found);
 //   Bad        an unusable reply: the same request again, as often as the
 //              policy allows, then the chain stops on that item;
-//   Refused    the device said no ("er 7" to a write): stop at once, no retry.
+//   Refused    the device said no ("er 7" to a write): no retry; the chain
+//              stops, or with RefusalAction::Continue marks the item and goes
+//              on (a handful of independent writes, each refused on its own).
 // A link error (TCommError) stops the chain, or with CommErrorAction::Continue
 // marks the item and goes on (a search probe that nobody answers).
 //
@@ -49,6 +51,7 @@ class RequestSequence : public QObject {
     enum class State { Idle, Running, Paused, Finished };
     enum class Ending { None, Completed, Stopped, Cancelled };
     enum class CommErrorAction { Stop, Continue };
+    enum class RefusalAction { Stop, Continue };
 
     struct Item {
         QString request;
@@ -67,6 +70,7 @@ class RequestSequence : public QObject {
         int badReplyRetries = 1;
         int commErrorRetries = 0; // the link already tries three times
         CommErrorAction onCommError = CommErrorAction::Stop;
+        RefusalAction onRefused = RefusalAction::Stop;
     };
 
     struct ItemOutcome {

@@ -1,6 +1,10 @@
 #include "model/ParameterDiff.h"
 
+#include "model/GroupTree.h"
 #include "model/ParameterCatalogue.h"
+#include "model/ParameterSearch.h"
+
+#include <QStringList>
 
 namespace kqm52 {
 
@@ -43,6 +47,24 @@ std::vector<int> numbers(const std::vector<ParameterDifference>& differences) {
     for (const ParameterDifference& d : differences)
         out.push_back(d.number);
     return out;
+}
+
+QString groupPath(const ParameterCatalogue& catalogue, const GroupTree& tree, int languageNo,
+                  int p) {
+    if (!ParamTables::isParameter(p)) return {};
+    const auto& nodes = tree.nodes();
+    QStringList places;
+    const QString query = QStringLiteral("P%1").arg(p, 3, 10, QLatin1Char('0'));
+    for (const ParameterHit& hit : ParameterSearch::find(catalogue, tree, languageNo, query)) {
+        if (hit.parameter != p) continue;
+        QStringList captions;
+        // The root names the whole tree, not a group: the path starts below it.
+        for (int n = hit.node; n >= 0 && nodes[std::size_t(n)].level > 0;
+             n = nodes[std::size_t(n)].parent)
+            captions.prepend(nodes[std::size_t(n)].caption);
+        places << QStringLiteral("%1 (%2)").arg(captions.join(QStringLiteral(" / ")), hit.position);
+    }
+    return places.join(QStringLiteral("; "));
 }
 
 } // namespace ParameterDiff

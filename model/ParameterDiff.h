@@ -17,6 +17,7 @@
 
 namespace kqm52 {
 
+class GroupTree;
 class ParameterCatalogue;
 
 struct ParameterDifference {
@@ -43,6 +44,13 @@ std::vector<ParameterDifference> compare(const ParameterCatalogue& catalogue, in
 // The numbers of the differing parameters, in order: what a writer sends to
 // bring one side to the other, a handful of requests instead of all 400.
 std::vector<int> numbers(const std::vector<ParameterDifference>& differences);
+
+// Where the editor shows parameter p, as its user finds it: the captions of
+// the tree from the menu down and the grid position, "Axis / Encoder
+// (2.1.4)"; a parameter in several groups names each, joined by "; ".  Empty
+// when no group of the tree lists it.
+QString groupPath(const ParameterCatalogue& catalogue, const GroupTree& tree, int languageNo,
+                  int p);
 
 } // namespace ParameterDiff
 

@@ -5,6 +5,8 @@
 #include "link/ZRComm.h"
 #include "model/TableFile.h"
 
+#include <algorithm>
+
 namespace kqm52 {
 
 namespace {
@@ -45,8 +47,18 @@ TableTransfer::TableTransfer(TZRComm& port, Direction direction)
 
 TableTransfer::~TableTransfer() = default;
 
+void TableTransfer::setParameterSubset(std::optional<std::vector<int>> numbers) {
+    if (numbers) std::erase_if(*numbers, [](int p) { return !ParamTables::isParameter(p); });
+    subset_ = std::move(numbers);
+}
+
+bool TableTransfer::subsetActive() const {
+    return subset_ && direction_ == Direction::Send && mode_ == Mode::Parameters;
+}
+
 int TableTransfer::numberOf(int item) const {
-    return parameterItem(item) ? item : item - parameterItems_ + 1;
+    if (!parameterItem(item)) return item - parameterItems_ + 1;
+    return subsetActive() ? (*subset_)[std::size_t(item)] : item;
 }
 
 std::vector<Seq::Item> TableTransfer::buildItems() {
@@ -59,6 +71,12 @@ std::vector<Seq::Item> TableTransfer::buildItems() {
             -1,
             {}});
     };
+    if (subsetActive()) {
+        int item = 0;
+        for (const int p : *subset_)
+            add(unit::writeParameter(p, tables.parameters[std::size_t(p)]), item++);
+        return items;
+    }
     int item = 0;
     if (mode_ != Mode::Setpoints)
         for (int p = 0; p < ParamTables::ParameterCount; ++p, ++item)
@@ -97,8 +115,21 @@ void TableTransfer::start() {
     computeAnswered_ = false;
     closedWithOK_ = false;
     view_ = TransferView{};
-    parameterItems_ = mode_ == Mode::Setpoints ? 0 : ParamTables::ParameterCount;
+    parameterItems_ = mode_ == Mode::Setpoints ? 0
+                      : subsetActive()         ? int(subset_->size())
+                                               : ParamTables::ParameterCount;
+    // A whole table refused at one value would be refused there again; a few
+    // chosen values stand each on its own.
+    sequence_->setPolicy(
+        {.badReplyRetries = 1,
+         .commErrorRetries = 0,
+         .onRefused = subsetActive() ? Seq::RefusalAction::Continue : Seq::RefusalAction::Stop});
     sequence_->setItems(buildItems());
+    if (sequence_->count() == 0) {
+        // Nothing chosen: nothing to write and nothing to recompute.
+        finishWith(3, false);
+        return;
+    }
     sequence_->start(0);
 }
 
@@ -131,11 +162,13 @@ Seq::Verdict TableTransfer::judge(int item, const QString& request, const QByteA
     const unit::Reply r = unit::classifyReply(request, reply, ReplyBufferSize);
     if (direction_ == Direction::Send) {
         if (r.refused(unit::ValueRefused)) return Seq::Verdict::Refused;
+        // Any "er n" to one of a few chosen values is that value's refusal.
+        if (subsetActive() && r.kind == unit::Reply::Kind::Refused) return Seq::Verdict::Refused;
         return r.answers() ? Seq::Verdict::Good : Seq::Verdict::Bad;
     }
     if (!r.answers()) return Seq::Verdict::Bad;
     if (parameterItem(item))
-        tables.parameters[std::size_t(item)] = r.value;
+        tables.parameters[std::size_t(numberOf(item))] = r.value;
     else
         tables.setpoints[std::size_t(numberOf(item) - 1)] = r.value;
     return Seq::Verdict::Good;
@@ -146,9 +179,14 @@ void TableTransfer::itemStarted(int item) {
     const int number = numberOf(item);
     view_.panelText = text(parameter ? 2 : 4) + QLatin1Char(' ') + QString::number(number);
     view_.panelRed = false;
-    view_.progressMaximum =
-        parameter ? ParamTables::ParameterCount - 1 : ParamTables::SetpointCount;
-    view_.progressPosition = number;
+    if (subsetActive()) {
+        view_.progressMaximum = sequence_->count();
+        view_.progressPosition = item + 1;
+    } else {
+        view_.progressMaximum =
+            parameter ? ParamTables::ParameterCount - 1 : ParamTables::SetpointCount;
+        view_.progressPosition = number;
+    }
     show();
 }
 
@@ -159,6 +197,9 @@ void TableTransfer::requestsFinished(Seq::Ending ending) {
             finishWith(mode_ == Mode::Parameters ? 3 : mode_ == Mode::Setpoints ? 5 : 6, false);
         } else if (mode_ == Mode::Setpoints) {
             finishWith(5, false);
+        } else if (subsetActive() && refusedCount() == sequence_->count()) {
+            // The unit took none of them: nothing to recompute.
+            showRefusals();
         } else {
             // The unit recomputes what follows from the parameters just written.
             status_ = Status::Computing;
@@ -220,6 +261,7 @@ void TableTransfer::computeFinished(Seq::Ending ending) {
     // the buffer or in other words: the user sees what went wrong.
     const unit::Reply r = unit::classifyReply(unit::compute(), outcome.reply, ReplyBufferSize);
     if (r.kind == unit::Reply::Kind::ComputeDone) {
+        if (showRefusals()) return;
         finishWith(mode_ == Mode::Parameters  ? 3
                    : mode_ == Mode::Setpoints ? 5
                    : mode_ == Mode::Both      ? 6
@@ -263,11 +305,74 @@ void TableTransfer::finishWith(int textNo, bool red) {
     show();
 }
 
+int TableTransfer::refusedCount() const {
+    return int(std::count_if(
+        sequence_->outcomes().begin(), sequence_->outcomes().end(),
+        [](const Seq::ItemOutcome& o) { return o.status == Seq::ItemStatus::Refused; }));
+}
+
+bool TableTransfer::showRefusals() {
+    if (!subsetActive() || refusedCount() == 0) return false;
+    QStringList refused;
+    qint32 code = unit::ValueRefused;
+    for (int item = 0; item < sequence_->count(); ++item) {
+        if (sequence_->outcome(item).status != Seq::ItemStatus::Refused) continue;
+        if (refused.isEmpty())
+            code = unit::classifyReply(sequence_->item(item).request,
+                                       sequence_->outcome(item).reply, ReplyBufferSize)
+                       .error;
+        refused << QStringLiteral("P%1").arg(numberOf(item), 3, 10, QLatin1Char('0'));
+    }
+    finishWith(-1, true);
+    view_.panelText = QStringLiteral("(%1) ").arg(unit::refusalText(code)) + text(9) +
+                      QLatin1Char(' ') + refused.join(QStringLiteral(", "));
+    show();
+    return true;
+}
+
 SendReport TableTransfer::sendReport() const {
     SendReport r;
     r.closedWithOK = closedWithOK_;
+    r.computeAnswer = computeAnswer_;
     r.total = sequence_->count();
     const auto& outcomes = sequence_->outcomes();
+    if (subsetActive()) {
+        // Refusals do not stop such a send: count what the unit took, and
+        // name the first value it may not hold for another reason.
+        int firstRefused = -1;
+        int firstOther = -1;
+        for (int item = 0; item < int(outcomes.size()); ++item) {
+            const Seq::ItemOutcome& o = outcomes[std::size_t(item)];
+            SendReport::Written w;
+            w.number = numberOf(item);
+            w.value = tables.parameters[std::size_t(w.number)];
+            if (o.status == Seq::ItemStatus::Good) {
+                w.fate = SendReport::Written::Fate::Confirmed;
+                ++r.confirmed;
+            } else if (o.status == Seq::ItemStatus::Refused) {
+                w.fate = SendReport::Written::Fate::Refused;
+                w.error =
+                    unit::classifyReply(sequence_->item(item).request, o.reply, ReplyBufferSize)
+                        .error;
+                if (firstRefused < 0) firstRefused = item;
+            } else if (firstOther < 0) {
+                firstOther = item;
+            }
+            r.written.push_back(w);
+        }
+        const int first = firstOther >= 0 ? firstOther : firstRefused;
+        if (first >= 0)
+            r.firstUnconfirmed =
+                QStringLiteral("P%1").arg(numberOf(first), 3, 10, QLatin1Char('0'));
+        r.computeDue = r.confirmed > 0;
+        r.computeAnswered = computeAnswered_;
+        if (firstOther < 0 && firstRefused >= 0) {
+            r.refused = true;
+            r.refusedNumber = numberOf(firstRefused);
+            r.refusedValue = tables.parameters[std::size_t(r.refusedNumber)];
+        }
+        return r;
+    }
     while (r.confirmed < int(outcomes.size()) &&
            outcomes[std::size_t(r.confirmed)].status == Seq::ItemStatus::Good)
         ++r.confirmed;
@@ -275,7 +380,7 @@ SendReport TableTransfer::sendReport() const {
         const int item = r.confirmed;
         r.firstUnconfirmed =
             parameterItem(item)
-                ? QStringLiteral("P%1").arg(item, 3, 10, QLatin1Char('0'))
+                ? QStringLiteral("P%1").arg(numberOf(item), 3, 10, QLatin1Char('0'))
                 : QStringLiteral("S%1").arg(numberOf(item), 2, 10, QLatin1Char('0'));
     }
     r.computeDue = mode_ != Mode::Setpoints;

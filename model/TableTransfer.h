@@ -45,6 +45,7 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <vector>
 
 namespace kqm52 {
 
@@ -80,6 +81,8 @@ struct SendReport {
     // "bp -1" or its complaint.
     bool computeDue = false;
     bool computeAnswered = false;
+    // The unit's answer to "bp" when it was not "done" ("bp -1"); empty otherwise.
+    QString computeAnswer;
     // The unit refused the first unconfirmed value ("er 7"): the same table
     // sent again would be refused at the same place.  Which value that was:
     // parameter 0..399, or setpoint 1..48, and what was sent.
@@ -87,6 +90,18 @@ struct SendReport {
     bool refusedIsSetpoint = false;
     int refusedNumber = -1;
     qint32 refusedValue = 0;
+    // A send of chosen parameters (TableTransfer::setParameterSubset) goes
+    // on past a refusal, so each value has a fate of its own, in the order
+    // sent.  Empty for a whole-table send.
+    struct Written {
+        enum class Fate { Confirmed, Refused, NotConfirmed };
+        int number = 0;
+        qint32 value = 0;
+        Fate fate = Fate::NotConfirmed;
+        qint32 error = 0; // the unit's n of "er n" when refused
+        friend bool operator==(const Written&, const Written&) = default;
+    };
+    std::vector<Written> written;
     // Every value confirmed and, when due, "bp" answered.
     bool complete() const { return confirmed == total && (!computeDue || computeAnswered); }
     // The line a window or message shows for an incomplete send: stopNote
@@ -134,6 +149,13 @@ class TableTransfer : public QObject {
         computeNote_ = computeNote;
     }
 
+    // Send only: writes just these parameters (mode 0), in this order, then
+    // "bp" when the unit confirmed any of them.  A refused value does not stop
+    // the others, which do not depend on it; the report names each refusal.
+    // nullopt: the whole table.  Numbers outside 0..399 are dropped.
+    void setParameterSubset(std::optional<std::vector<int>> numbers);
+    const std::optional<std::vector<int>>& parameterSubset() const { return subset_; }
+
     // Received values (receive), or the values to write (send).
     UnitTables tables;
 
@@ -169,17 +191,23 @@ class TableTransfer : public QObject {
     void computeFinished(RequestSequence::Ending ending);
     void commFailed(const TCommError& error);
     void finishWith(int textNo, bool red);
+    // A subset send that finished with refusals says which, in red.
+    bool showRefusals();
+    int refusedCount() const;
     void close(Result result);
     void show();
 
     QString text(int n) const { return texts_.value(n); }
     bool parameterItem(int item) const { return item < parameterItems_; }
+    // A send of chosen parameters (setParameterSubset, send, mode 0).
+    bool subsetActive() const;
     // Parameter 0..399 or setpoint 1..48 of an item.
     int numberOf(int item) const;
 
     Direction direction_;
     TZRComm& port_;
     Mode mode_ = Mode::Parameters;
+    std::optional<std::vector<int>> subset_;
     QStringList texts_;
     QString stopNote_;
     QString computeNote_;

@@ -371,6 +371,22 @@ void EditParamLogic::ParametersOntvangenClick() {
     }
 }
 
+void EditParamLogic::VergelijkMetApparaatClick() {
+    if (!hooks.receiveParameters) return;
+    const auto unit = hooks.receiveParameters();
+    if (!unit) return; // cancelled or failed: the receive window has said why
+    if (*unit == state_.tables.parameters()) {
+        const TextIn<"CompareParam"> caption{"MsgCaption"}, none{"NoDifferences"};
+        dialogs_.information(owner_, state_.language.text(caption), state_.language.text(none));
+        return;
+    }
+    view_.showComparison(*unit);
+}
+
+void EditParamLogic::valuesEdited() {
+    wholeTableChanged();
+}
+
 void EditParamLogic::ParametersLadenenovernemen1Click() {
     if (hooks.loader) hooks.loader();
     commitTable();

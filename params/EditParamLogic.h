@@ -36,6 +36,9 @@ class EditParamView {
     // The logic moved the selection (selectedNode(), selectedRow()): the tree
     // and the grid follow it.
     virtual void followSelection() {}
+    // The comparison window on the unit's values just received; it returns
+    // when the user closes it.
+    virtual void showComparison(const ParamTables::Parameters& unit) { (void)unit; }
 };
 
 // The editor's ways to the main window and to the windows it opens.  An
@@ -49,6 +52,9 @@ struct EditParamHooks {
     std::function<std::optional<ParamTables::Parameters>()> receiveParameters;
     // The send window in mode 0 with these values: how far it got.
     std::function<SendReport(const ParamTables::Parameters&)> sendParameters;
+    // The send window in mode 0 writing only these parameters of the values.
+    std::function<SendReport(const ParamTables::Parameters&, const std::vector<int>&)>
+        writeParameters;
     std::function<void()> editParameter; // the service window, on the selected record
     std::function<void()> loader;
     std::function<void()> print;
@@ -110,6 +116,11 @@ class EditParamLogic {
     void ParametersOntvangenClick();
     void ParametersZendenClick();
     void ParametersLadenenovernemen1Click();
+    // Compare with the unit: receives its values and lists what differs, or
+    // says there is no difference.
+    void VergelijkMetApparaatClick();
+    // A window the editor opened changed single values of the table.
+    void valuesEdited();
     void Viewnokken1Click();
     void CmdClearClick();
     void AfdrukvoorbeeldClick();

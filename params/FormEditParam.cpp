@@ -1,5 +1,7 @@
 #include "params/FormEditParam.h"
 
+#include "params/FormCompareParam.h"
+
 #include "model/ProgramState.h"
 #include "ui/ApplyTexts.h"
 #include "ui/Dialogs.h"
@@ -43,7 +45,7 @@ constexpr int NodeRole = Qt::UserRole;
 } // namespace
 
 TFormEditParam::TFormEditParam(ProgramState& state, Dialogs& dialogs, QWidget* parent)
-    : QDialog(parent), state_(state),
+    : QDialog(parent), state_(state), dialogs_(dialogs),
       logic_(state, static_cast<EditParamView&>(*this), dialogs, this) {
     setObjectName(QStringLiteral("FormEditParam"));
     setWindowTitle(titleWithModifiedMark(QStringLiteral("Edit param")));
@@ -208,6 +210,9 @@ void TFormEditParam::buildMenus() {
              &TFormEditParam::ParametersOntvangenClick);
     ParametersZenden = item(ZendenOntvangen, "ParametersZenden", QStringLiteral("Par zenden"),
                             &TFormEditParam::ParametersZendenClick);
+    VergelijkMetApparaat =
+        item(ZendenOntvangen, "VergelijkMetApparaat", QStringLiteral("Compare with the unit..."),
+             &TFormEditParam::VergelijkMetApparaatClick);
     ZendenOntvangen->addSeparator();
     ParametersLadenenovernemen1 = item(ZendenOntvangen, "ParametersLadenenovernemen1",
                                        QStringLiteral("Parameters MX92... Laden en Testen"),
@@ -232,6 +237,7 @@ void TFormEditParam::applyLanguage() {
     applyTexts(*this, state_.language, u"EditParam");
     applyTexts(*this, state_.language, u"Bewerken");
     setWindowTitle(titleWithModifiedMark(windowTitle()));
+    VergelijkMetApparaat->setText(state_.language.text(TextId{"CompareParam", "MenuItem"}));
     constexpr auto headers = TextSeries<"EditParam", "KolomTekst", EditParamLogic::Columns>::all();
     for (int c = 0; c < EditParamLogic::Columns; ++c)
         StringGrid1->horizontalHeaderItem(c)->setText(state_.language.text(headers[c]));
@@ -279,6 +285,8 @@ void TFormEditParam::updateItems() {
     const bool online = logic_.transferItemsEnabled();
     ParametersOntvangen->setEnabled(online && bool(h.receiveParameters));
     ParametersZenden->setEnabled(online && bool(h.sendParameters));
+    VergelijkMetApparaat->setEnabled(online && bool(h.receiveParameters) &&
+                                     bool(h.writeParameters));
     ParametersLadenenovernemen1->setEnabled(online && bool(h.loader));
     Afdrukken->setEnabled(bool(h.print));
     Afdrukvoorbeeld->setEnabled(bool(h.printPreview));
@@ -369,6 +377,23 @@ void TFormEditParam::ParametersOntvangenClick() {
     logic_.ParametersOntvangenClick();
     showGrid();
     showStatus();
+}
+
+void TFormEditParam::VergelijkMetApparaatClick() {
+    logic_.VergelijkMetApparaatClick();
+    showGrid();
+    showStatus();
+}
+
+void TFormEditParam::showComparison(const ParamTables::Parameters& unit) {
+    TFormCompareParam compare(state_, dialogs_, this);
+    compare.hooks().write = logic_.hooks.writeParameters;
+    compare.hooks().tableChanged = [this] {
+        logic_.valuesEdited();
+        showGrid();
+        showStatus();
+    };
+    compare.run(unit, logic_.tree());
 }
 
 void TFormEditParam::ParametersZendenClick() {

@@ -58,6 +58,7 @@ class TFormEditParam : public QDialog, private EditParamView {
     void ParametersOntvangenClick();
     void ParametersZendenClick();
     void ParametersLadenenovernemen1Click();
+    void VergelijkMetApparaatClick();
     void Viewnokken1Click();
     void AfdrukvoorbeeldClick();
     void OngedaanMakenClick();
@@ -90,8 +91,10 @@ class TFormEditParam : public QDialog, private EditParamView {
 
     void setCaption(const QString& caption) override;
     void followSelection() override;
+    void showComparison(const ParamTables::Parameters& unit) override;
 
     ProgramState& state_;
+    Dialogs& dialogs_;
     EditParamLogic logic_;
     std::vector<ParameterHit> hits_;
     bool filling_ = false; // controls set from the logic fire no handlers
@@ -112,6 +115,7 @@ class TFormEditParam : public QDialog, private EditParamView {
     QAction* ParametersOntvangen = nullptr;
     QAction* ParametersZenden = nullptr;
     QAction* ParametersLadenenovernemen1 = nullptr;
+    QAction* VergelijkMetApparaat = nullptr;
     QMenu* Venster1 = nullptr;
     QAction* Viewnokken1 = nullptr;
     QAction* Zoeken1 = nullptr;

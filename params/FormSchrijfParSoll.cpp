@@ -17,4 +17,14 @@ TFormSchrijfParSoll::TFormSchrijfParSoll(TZRComm& port, const LanguageTexts& lan
     setObjectName(QStringLiteral("FormSchrijfParSoll"));
 }
 
+SendReport TFormSchrijfParSoll::writeOnly(const ParamTables::Parameters& values,
+                                          const std::vector<int>& numbers) {
+    tables().parameters = values;
+    subset(numbers);
+    run(TableTransfer::Mode::Parameters);
+    SendReport report = transfer().sendReport();
+    subset(std::nullopt);
+    return report;
+}
+
 } // namespace kqm52

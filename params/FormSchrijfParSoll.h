@@ -12,6 +12,10 @@ class TFormSchrijfParSoll : public TransferWindow {
     Q_OBJECT
   public:
     TFormSchrijfParSoll(TZRComm& port, const LanguageTexts& language, QWidget* parent = nullptr);
+
+    // Runs the window in mode 0 on just these parameters of `values` ("wp"
+    // each, then "bp"); the next run writes whole tables again.
+    SendReport writeOnly(const ParamTables::Parameters& values, const std::vector<int>& numbers);
 };
 
 } // namespace kqm52

@@ -59,6 +59,9 @@ class TransferWindow : public QDialog {
     void reject() override;
 
   protected:
+    void subset(std::optional<std::vector<int>> numbers) {
+        transfer_.setParameterSubset(std::move(numbers));
+    }
     // The window's section and its texts: the caption of each mode (by its number)
     // and the panel texts the transfer numbers.
     struct Texts {

@@ -192,8 +192,36 @@ TEST_F(CtlTest, NoUnitAtTheAddressEndsWithNoReply) {
     EXPECT_TRUE(sentStartingWith("rt").isEmpty());
 }
 
-TEST_F(CtlTest, APortThatCannotBeOpenedNamesItself) {
-    QStringList args{"info", "--port", path("no-such-tty")};
+// The message names the port, in the language of --lang; without it, in the
+// language of application.ini, Dutch when there is none.
+TEST_F(CtlTest, APortThatCannotBeOpenedNamesItselfInTheUsersLanguage) {
+    const std::pair<QStringList, QString> cases[] = {
+        {{}, " kan niet worden geopend: "},
+        {{"--lang", "0"}, " kan niet worden geopend: "},
+        {{"--lang", "1"}, " cannot be opened: "},
+        {{"--lang", "2"}, " kann nicht geöffnet werden: "},
+    };
+    for (const auto& [lang, words] : cases) {
+        SCOPED_TRACE(lang.join(' ').toStdString());
+        QStringList args = QStringList{"info", "--port", path("no-such-tty")} + lang;
+        Ran r;
+        QTextStream out(&r.out), err(&r.err);
+        CtlContext context;
+        context.folders = ProgramFolders::portable(dataDir());
+        context.simBus = bus;
+        context.out = &out;
+        context.err = &err;
+        r.exit = runCtl(args, context);
+        EXPECT_EQ(r.exit, NoReply);
+        EXPECT_TRUE(r.err.startsWith("kqm52ctl: " + path("no-such-tty") + words))
+            << r.err.toStdString();
+    }
+}
+
+// A usage mistake and a unit that does not answer, in German: the words come
+// from the language file, the names and numbers stay as they are.
+TEST_F(CtlTest, MessagesInGerman) {
+    QStringList args{"get", "400", "--port", "sim", "--lang", "2"};
     Ran r;
     QTextStream out(&r.out), err(&r.err);
     CtlContext context;
@@ -201,9 +229,15 @@ TEST_F(CtlTest, APortThatCannotBeOpenedNamesItself) {
     context.simBus = bus;
     context.out = &out;
     context.err = &err;
-    r.exit = runCtl(args, context);
-    EXPECT_EQ(r.exit, NoReply);
-    EXPECT_TRUE(r.err.contains(path("no-such-tty") + QStringLiteral(" cannot be opened")))
+    EXPECT_EQ(runCtl(args, context), Usage);
+    EXPECT_EQ(r.err, "kqm52ctl: get 400: ein Parameter ist 0 ... 399\n"
+                     "(kqm52ctl get --help erklärt, wie)\n");
+
+    r = {};
+    args = QStringList{"info", "--unit", "5", "--port", "sim", "--lang", "2"};
+    EXPECT_EQ(runCtl(args, context), NoReply);
+    EXPECT_TRUE(r.err.startsWith("kqm52ctl: Gerät 5 antwortet nicht mit 38400,E,8,1 an sim: "
+                                 "keine Antwort innerhalb der Wartezeit"))
         << r.err.toStdString();
 }
 
