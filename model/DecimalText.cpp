@@ -4,10 +4,11 @@
 
 namespace kqm52 {
 
-QString formatDecimal(int decimals, qint32 value) {
+QString formatDecimal(int decimals, qint64 value) {
     if (decimals < 1 || decimals > MaxDecimals) return QString::number(value);
-    // 64 bits, so the magnitude of the most negative value fits.
-    QString digits = QString::number(std::llabs(qint64(value)));
+    // Unsigned, so the magnitude of the most negative value fits.
+    const quint64 magnitude = value < 0 ? 0 - quint64(value) : quint64(value);
+    QString digits = QString::number(magnitude);
     if (digits.size() < decimals + 1)
         digits.prepend(QString(decimals + 1 - digits.size(), QLatin1Char('0')));
     digits.insert(digits.size() - decimals, QLatin1Char(','));

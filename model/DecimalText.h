@@ -25,8 +25,9 @@ inline constexpr int MaxDecimals = 30;
 // value with `decimals` implied decimals: 1234 with 2 gives "12,34", 5 gives
 // "0,05", -5 gives "-0,05".  Decimals below 1 (or above MaxDecimals) give the
 // plain integer.  The decimals are taken as they are; the rule that 9 means
-// "as many as parameter 203 says" is ParamTables::IntToDecStr.
-QString formatDecimal(int decimals, qint32 value);
+// "as many as parameter 203 says" is ParamTables::IntToDecStr.  64 bits wide,
+// so that the difference of two device values shows too.
+QString formatDecimal(int decimals, qint64 value);
 
 // Reads a typed value with `decimals` implied decimals and checks it.
 // Returns the raw value, DecStrMalformed for a text that is not a well-formed

@@ -1,5 +1,7 @@
 #include "model/GraphView.h"
 
+#include "model/DecimalText.h"
+
 #include <algorithm>
 #include <cmath>
 
@@ -13,19 +15,6 @@ constexpr double MinMsPerPixel = 0.01;
 constexpr double MaxMsPerPixel = 1e7;
 constexpr double MinValuePerPixel = 0.01;
 constexpr double MaxValuePerPixel = 1e8;
-
-// A raw value with implied decimals, 64 bits wide (differences of two 32-bit
-// values need them).
-QString decimalText(qint64 raw, int decimals) {
-    QString digits = QString::number(raw < 0 ? -raw : raw);
-    if (decimals > 0) {
-        if (digits.size() < decimals + 1)
-            digits.prepend(QString(decimals + 1 - digits.size(), QLatin1Char('0')));
-        digits.insert(digits.size() - decimals, QLatin1Char(','));
-    }
-    if (raw < 0) digits.prepend(QLatin1Char('-'));
-    return digits;
-}
 
 int clampPixel(double p, int size) {
     if (!(p > -1)) return -1; // NaN too
@@ -205,11 +194,11 @@ ValueFormat valueFormat(int source, int positionDecimals) {
 }
 
 QString timeText(qint64 ms) {
-    return decimalText(ms, 3) + QStringLiteral(" s");
+    return formatDecimal(3, ms) + QStringLiteral(" s");
 }
 
 QString valueText(double raw, const ValueFormat& f) {
-    return decimalText(qint64(std::llround(raw)), f.decimals) + QLatin1Char(' ') + f.unit;
+    return formatDecimal(f.decimals, qint64(std::llround(raw))) + QLatin1Char(' ') + f.unit;
 }
 
 Cursor cursorAt(const SampleSpan& s, int index) {
@@ -237,7 +226,7 @@ QString deltaText(const Delta& d, const ValueFormat& f) {
     if (d.unusable) return QStringLiteral("\u0394t %1   \u0394 ????").arg(timeText(d.dt));
     QString text =
         QStringLiteral("\u0394t %1   \u0394 %2")
-            .arg(timeText(d.dt), decimalText(d.dv, f.decimals) + QLatin1Char(' ') + f.unit);
+            .arg(timeText(d.dt), formatDecimal(f.decimals, d.dv) + QLatin1Char(' ') + f.unit);
     text += QStringLiteral("   ");
     text += d.slope ? valueText(*d.slope, f) + QStringLiteral("/s") : QStringLiteral("-");
     return text;

@@ -25,18 +25,6 @@ QPen dotted() {
     return QPen(Qt::black, 1, Qt::DotLine);
 }
 
-// A raw value with implied decimals, 64 bits wide.
-QString decimalText(qint64 raw, int decimals) {
-    QString digits = QString::number(raw < 0 ? -raw : raw);
-    if (decimals > 0) {
-        if (digits.size() < decimals + 1)
-            digits.prepend(QString(decimals + 1 - digits.size(), QLatin1Char('0')));
-        digits.insert(digits.size() - decimals, QLatin1Char(','));
-    }
-    if (raw < 0) digits.prepend(QLatin1Char('-'));
-    return digits;
-}
-
 // Decimals enough to tell two marks a step apart, out of `most`.
 int decimalsFor(qint64 step, int most) {
     int d = most;
@@ -54,7 +42,7 @@ QString zoomedValueText(qint64 v, qint64 step, const GraphFrame& frame) {
     qint64 scale = 1;
     for (int i = d; i < most; ++i)
         scale *= 10;
-    return decimalText(v / scale, d);
+    return formatDecimal(d, v / scale);
 }
 
 // Outline, white inside, zero line and the horizontal grid lines.
@@ -166,7 +154,7 @@ std::vector<TimeMark> zoomedTimeMarks(const GraphFrame& frame) {
     for (;; t += step) {
         const int x = int(std::lround(v.x(double(t))));
         if (x >= frame.plotWidth) break;
-        if (x >= 0) marks.push_back({x, decimalText(t / scale, d)});
+        if (x >= 0) marks.push_back({x, formatDecimal(d, t / scale)});
     }
     return marks;
 }
