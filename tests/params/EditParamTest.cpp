@@ -278,7 +278,9 @@ TEST_F(EditorTest, ARefusedValueIsNamedAndOpenedNotSentAgain) {
                      .confirmed = 3,
                      .firstUnconfirmed = "P003",
                      .computeDue = true,
-                     .computeAnswered = false};
+                     .computeAnswered = false,
+                     .computeAnswer = {},
+                     .written = {}};
         r.refused = true;
         r.refusedNumber = 3;
         r.refusedValue = v[3];

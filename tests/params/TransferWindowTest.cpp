@@ -119,7 +119,9 @@ TEST_F(TransferWindowTest, SaysWhenFastFramingIsOffForNow) {
         bus->setFaults(0, {.notReadyMs = needsPause ? 20 : 0});
         const int result = runModal(w, TableTransfer::Mode::Setpoints, [&] {
             EXPECT_EQ(off->isVisible(), needsPause);
-            if (needsPause) EXPECT_EQ(off->text(), "Fast framing off for now");
+            if (needsPause) {
+                EXPECT_EQ(off->text(), "Fast framing off for now");
+            }
             button(w, "CmdOK")->click();
         });
         EXPECT_EQ(result, TransferWindow::ResultOK);

@@ -46,7 +46,9 @@ struct FakeTransfers : TransferWindows {
                           .confirmed = 448,
                           .firstUnconfirmed = {},
                           .computeDue = true,
-                          .computeAnswered = true};
+                          .computeAnswered = true,
+                          .computeAnswer = {},
+                          .written = {}};
     }
 };
 
@@ -161,10 +163,11 @@ TEST_F(BackupRestoreTest, RestoreRefusesWhatIsNotABackupAndWithoutLanguageFile) 
         EXPECT_EQ(boxes()[0].text.startsWith("Geen backup"), r.languageText)
             << boxes()[0].text.toStdString();
         // What was wrong, in the language's words too.
-        if (QLatin1String(r.name) == QLatin1String("short.bak"))
+        if (QLatin1String(r.name) == QLatin1String("short.bak")) {
             EXPECT_EQ(boxes()[0].text,
                       "Geen backup\n\rHet bestand is 16019 bytes groot; een backupbestand precies "
                       "16020.");
+        }
         EXPECT_TRUE(transfers.sends.empty());
     }
 }
@@ -241,7 +244,9 @@ TEST_F(BackupRestoreTest, ARefusedValueEndsTheRestoreWithItsName) {
                        .confirmed = 403,
                        .firstUnconfirmed = "S04",
                        .computeDue = true,
-                       .computeAnswered = false};
+                       .computeAnswered = false,
+                       .computeAnswer = {},
+                       .written = {}};
     refused.refused = refused.refusedIsSetpoint = true;
     refused.refusedNumber = 4;
     refused.refusedValue = 103;

@@ -41,7 +41,7 @@ struct InstantTransfers : TransferWindows {
 class DialogFoldersTest : public ShellWorld {
   protected:
     void SetUp() override {
-        TFormMain& w = createWindow();
+        createWindow();
         LineState line;
         line.baud = baudrateValue(port().Baudrate());
         line.dataBits = dataBitsValue(port().FrameDatabits());

@@ -44,7 +44,9 @@ SendReport stoppedSend(int total) {
                       .confirmed = 2,
                       .firstUnconfirmed = QStringLiteral("P002"),
                       .computeDue = total != 48,
-                      .computeAnswered = false};
+                      .computeAnswered = false,
+                      .computeAnswer = {},
+                      .written = {}};
 }
 
 struct CountingTransfers : TransferWindows {

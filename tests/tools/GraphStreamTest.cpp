@@ -130,7 +130,9 @@ TEST_F(GraphStreamTest, ThirtyThousandSamplesStreamInOrderInConstantMemory) {
     for (int i = 0; i < BufferSize; ++i) {
         ASSERT_EQ(r.times[offset + i], s.times[i]) << i;
         ASSERT_EQ(r.unusable[offset + i], s.unusable[i]) << i;
-        if (!s.unusable[i]) ASSERT_EQ(r.values[offset + i], s.values[i]) << i;
+        if (!s.unusable[i]) {
+            ASSERT_EQ(r.values[offset + i], s.values[i]) << i;
+        }
     }
     const Statistics fromFile = statistics(r.span(), {0, int(total) - 1});
     const Statistics fromRun = logic.runStatistics();

@@ -102,7 +102,9 @@ TEST_F(SearchWindowTest, AFullBusFillsThirtyTwoRowsAndTheLastCanBeTakenOver) {
     child<QPushButton>(form, "CmdStartZoeken")->click();
     ASSERT_TRUE(settled());
     while (form.search().state() == SearchState::Found) {
-        if (form.search().found().size() == 32u) EXPECT_EQ(grid()->rowCount(), 32);
+        if (form.search().found().size() == 32u) {
+            EXPECT_EQ(grid()->rowCount(), 32);
+        }
         child<QPushButton>(form, "CmdVerder")->click();
         ASSERT_TRUE(settled());
     }

@@ -75,8 +75,9 @@ TEST(FittedLabelTest, TheTextIsCutWhereThePanelEnds) {
         start.chop(1);
         EXPECT_TRUE(QString(r.text).replace('\n', ' ').startsWith(start)) << shown.toStdString();
         // A wrapped line breaks between words.
-        if (r.wrap && lines.size() > 1)
+        if (r.wrap && lines.size() > 1) {
             EXPECT_TRUE(Long.startsWith(lines[0] + ' ')) << lines[0].toStdString();
+        }
     }
 }
 
