@@ -591,4 +591,45 @@ TEST(CtlProcessTest, BackupAndDiffAgainstMx5xSimOnAPty) {
     sim.waitForFinished(5000);
 }
 
+// The signal a terminal sends on Ctrl+C, to the real process: the backup
+// stops at the next reply, says where, exits 130 and leaves no file behind.
+TEST(CtlProcessTest, ASignalStopsABackupAndLeavesNoFile) {
+    QTemporaryDir dir;
+    const QString log = dir.filePath("sim.log");
+    QProcess sim;
+    sim.setProgram(QStringLiteral(KQM52_SIM_BINARY));
+    sim.setArguments({"--unit", "3:38400,E,8,1", "--log", log});
+    sim.setChildProcessModifier([] { ::prctl(PR_SET_PDEATHSIG, SIGKILL); });
+    sim.start();
+    ASSERT_TRUE(sim.waitForStarted(5000));
+    ASSERT_TRUE(test::waitUntil([&] { return sim.canReadLine(); }));
+    const QString tty = QString::fromLocal8Bit(sim.readLine()).trimmed();
+
+    QProcess ctl;
+    ctl.setChildProcessModifier([] { ::prctl(PR_SET_PDEATHSIG, SIGKILL); });
+    ctl.start(QStringLiteral(KQM52_CTL_BINARY), {"backup", dir.filePath("u3.bak"), "--port", tty,
+                                                 "--unit", "3", "--baud", "38400", "--lang", "1"});
+    ASSERT_TRUE(ctl.waitForStarted(5000));
+    // Well into the parameters (silence framing: some 25 s for the whole unit).
+    const auto requestsSeen = [&] {
+        QFile f(log);
+        return f.open(QIODevice::ReadOnly) ? f.readAll().count("<- ") : 0;
+    };
+    ASSERT_TRUE(test::waitUntil([&] { return requestsSeen() >= 40; }, 30000));
+    const int atSignal = requestsSeen();
+    ASSERT_EQ(::kill(pid_t(ctl.processId()), SIGINT), 0);
+    ASSERT_TRUE(ctl.waitForFinished(30000));
+    const QString err = QString::fromLocal8Bit(ctl.readAllStandardError());
+    EXPECT_EQ(ctl.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(ctl.exitCode(), Interrupted) << err.toStdString();
+    EXPECT_TRUE(err.contains("stopped by Ctrl+C")) << err.toStdString();
+    // Neither the backup nor a half-written temporary file beside it.
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"sim.log"});
+    // At the next reply: the request on the line, perhaps one more that was
+    // already on its way, not the rest of the unit.
+    EXPECT_LE(requestsSeen() - atSignal, 2);
+    sim.terminate();
+    sim.waitForFinished(5000);
+}
+
 } // namespace
