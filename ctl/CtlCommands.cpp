@@ -8,6 +8,7 @@
 #include "model/DeviceSearch.h"
 #include "model/LimitCheck.h"
 #include "model/ParameterFile.h"
+#include "model/QtTranslations.h"
 #include "model/SetpointFile.h"
 
 #include <QDir>
@@ -935,7 +936,23 @@ int CtlCommands::diff() {
 int runCtl(const QStringList& arguments, CtlContext& context) {
     const ParsedLine line = parseCommandLine(arguments);
     if (!line.error.isEmpty()) {
-        *context.err << "kqm52ctl: " << line.error << "\n(kqm52ctl --help tells how)\n";
+        // In the language --lang asks for when it can be read, else in the
+        // one of application.ini.
+        LanguageTexts language;
+        const int languageNo =
+            languageAsked(arguments).value_or(CtlLink::settingsLanguage(context.folders));
+        readLanguageFile(language, context.folders, languageNo, {});
+        QString error = line.error;
+        if (line.errorText) {
+            error = language.text(*line.errorText).arg(line.errorValue);
+        } else {
+            // The parser's own words ("Unknown option"), read again with
+            // Qt's texts in that language.
+            QtTranslations qtTexts;
+            if (qtTexts.use(languageNo)) error = parseCommandLine(arguments).error;
+        }
+        *context.err << "kqm52ctl: " << error << '\n'
+                     << language.text(TextIn<"Ctl">{"OptHelpHint"}) << '\n';
         context.err->flush();
         return Usage;
     }

@@ -22,6 +22,16 @@ std::optional<TPort> comPort(const QString& text) {
 
 } // namespace
 
+int CtlLink::settingsLanguage(const ProgramFolders& folders) {
+    TZRComm port;
+    PortMap map;
+    int unit = 0;
+    ProgramSettings settings;
+    settings.folders = folders;
+    SettingsFile::read(folders.settingsPath(), port, unit, settings, map);
+    return settings.LanguageNo;
+}
+
 CtlLink::CtlLink(const CtlOptions& options, CtlContext& context) : context_(context) {
     port_.setPortMap(&map_);
     ProgramSettings settings;

@@ -37,6 +37,8 @@ class CtlLink {
     TZRComm& port() { return port_; }
     int unit() const { return unit_; }
     int languageNo() const { return languageNo_; }
+    // The language application.ini names (Dutch without one).
+    static int settingsLanguage(const ProgramFolders& folders);
     // "sim", "COM3 (/dev/ttyUSB0)" or the device path.
     QString portText() const;
     // "38400,E,8,1".

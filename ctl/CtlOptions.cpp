@@ -162,39 +162,54 @@ ParsedLine parseCommandLine(const QStringList& arguments) {
     o.yes = parser.isSet(yes);
     o.allSettings = parser.isSet(all);
 
-    const auto fail = [&](const QString& text) {
-        result.error = text;
+    const auto fail = [&](TextIn<"Ctl"> text, const QString& value) {
+        result.errorText = text;
+        result.errorValue = value;
+        result.error = QString::fromUtf8(TextId(text)->def).arg(value);
         return result;
     };
-    if (!o.command.isEmpty() && !findCommand(o.command))
-        return fail(QStringLiteral("unknown command \"%1\"").arg(o.command));
+    if (!o.command.isEmpty() && !findCommand(o.command)) return fail("OptCommand", o.command);
     if (parser.isSet(port)) o.port = parser.value(port);
     if (parser.isSet(baud) && !(o.baud = parseBaud(parser.value(baud))))
-        return fail(
-            QStringLiteral("--baud %1: not a speed the port knows").arg(parser.value(baud)));
+        return fail("OptBaud", parser.value(baud));
     if (parser.isSet(parity) && !(o.parity = parseParity(parser.value(parity))))
-        return fail(QStringLiteral("--parity %1: give N, E or O").arg(parser.value(parity)));
+        return fail("OptParity", parser.value(parity));
     if (parser.isSet(stop) && !(o.stopBits = parseStopBits(parser.value(stop))))
-        return fail(QStringLiteral("--stopbits %1: give 1 or 2").arg(parser.value(stop)));
+        return fail("OptStopBits", parser.value(stop));
     if (parser.isSet(unit)) {
         const auto n = parseUnitList(parser.value(unit));
         if (!n || n->size() != 1 || parser.value(unit).contains(QLatin1Char('-')))
-            return fail(
-                QStringLiteral("--unit %1: give one unit 0 ... 31").arg(parser.value(unit)));
+            return fail("OptUnit", parser.value(unit));
         o.unit = n->front();
     }
     if (parser.isSet(units) && !(o.units = parseUnitList(parser.value(units))))
-        return fail(QStringLiteral("--units %1: give a list or range of units 0 ... 31, "
-                                   "such as 0-3 or 1,4,7")
-                        .arg(parser.value(units)));
+        return fail("OptUnits", parser.value(units));
     if (parser.isSet(lang)) {
         bool ok = false;
         const int n = parser.value(lang).toInt(&ok);
-        if (!ok || n < 0 || n > 2)
-            return fail(QStringLiteral("--lang %1: give 0, 1 or 2").arg(parser.value(lang)));
+        if (!ok || n < 0 || n > 2) return fail("OptLang", parser.value(lang));
         o.language = n;
     }
     return result;
+}
+
+std::optional<int> languageAsked(const QStringList& arguments) {
+    std::optional<int> asked;
+    for (qsizetype i = 0; i < arguments.size(); ++i) {
+        const QString& a = arguments[i];
+        QString value;
+        if ((a == QLatin1String("--lang") || a == QLatin1String("-lang")) &&
+            i + 1 < arguments.size())
+            value = arguments[++i];
+        else if (a.startsWith(QLatin1String("--lang=")))
+            value = a.mid(7);
+        else
+            continue;
+        bool ok = false;
+        const int n = value.toInt(&ok);
+        asked = ok && n >= 0 && n <= 2 ? std::optional<int>(n) : std::nullopt;
+    }
+    return asked;
 }
 
 QStringList commandNames() {

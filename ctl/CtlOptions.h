@@ -5,6 +5,7 @@
 // a wrong line ends with exit code 2 before a port is opened.
 
 #include "link/ZRComm.h"
+#include "model/TextKeys.h"
 
 #include <QString>
 #include <QStringList>
@@ -49,10 +50,18 @@ struct CtlOptions {
 struct ParsedLine {
     CtlOptions options;
     QString error; // empty when the line was understood
+    // The same in the text table's words ("%1" the value given), so that it
+    // can be said in the user's language; empty for the parser's own errors.
+    std::optional<TextIn<"Ctl">> errorText;
+    QString errorValue;
 };
 
 // arguments without the program name.
 ParsedLine parseCommandLine(const QStringList& arguments);
+
+// The language a command line asks for with a well-formed --lang, read
+// before the rest: a mistake elsewhere on the line is said in it.
+std::optional<int> languageAsked(const QStringList& arguments);
 
 // "0-3", "1,4,7", "0-3,12": unit numbers 0 … 31, each once, in the order
 // given.  Nothing for a malformed list or a number out of range.

@@ -218,6 +218,36 @@ TEST_F(CtlTest, APortThatCannotBeOpenedNamesItselfInTheUsersLanguage) {
     }
 }
 
+// A mistake on the command line is said in the language the line asks for,
+// or else in the one of application.ini (Dutch without one): the program's
+// own words and the option parser's alike.
+TEST_F(CtlTest, AMistakeOnTheLineIsSaidInTheUsersLanguage) {
+    const std::pair<QStringList, QString> cases[] = {
+        {{"info", "--baud", "12345", "--lang", "2"},
+         "kqm52ctl: --baud 12345: keine Geschwindigkeit, die der Port kennt\n"
+         "(kqm52ctl --help erklärt, wie)\n"},
+        {{"info", "--lang", "7"},
+         "kqm52ctl: --lang 7: geef 0, 1 of 2\n(kqm52ctl --help legt uit hoe)\n"},
+        {{"frob", "--lang=1"}, "kqm52ctl: unknown command \"frob\"\n(kqm52ctl --help tells how)\n"},
+        {{"info", "--units", "4-2"}, "kqm52ctl: --units 4-2: geef een lijst of reeks apparaten"},
+        {{"info", "--bogus", "--lang", "2"}, "kqm52ctl: Unbekannte Option 'bogus'.\n"},
+        {{"info", "--port"}, "kqm52ctl: Ontbrekende waarde na '--port'.\n"},
+    };
+    for (const auto& [args, says] : cases) {
+        SCOPED_TRACE(args.join(' ').toStdString());
+        Ran r;
+        QTextStream out(&r.out), err(&r.err);
+        CtlContext context;
+        context.folders = ProgramFolders::portable(dataDir());
+        context.simBus = bus;
+        context.out = &out;
+        context.err = &err;
+        EXPECT_EQ(runCtl(args, context), Usage);
+        EXPECT_TRUE(r.err.startsWith(says)) << r.err.toStdString();
+    }
+    EXPECT_TRUE(sent().isEmpty());
+}
+
 // A usage mistake and a unit that does not answer, in German: the words come
 // from the language file, the names and numbers stay as they are.
 TEST_F(CtlTest, MessagesInGerman) {
