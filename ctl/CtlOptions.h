@@ -21,7 +21,7 @@ enum Exit : int {
     Differences = 1,   // diff: the two sides differ
     Usage = 2,         // the command line, or a value on it, is wrong
     NoReply = 3,       // no reply, a link error, or a port that will not open
-    Refused = 4,       // the unit refused a value ("er 7") or recomputing ("bp")
+    Refused = 4,       // the unit refused a value or its recomputation
     FileError = 5,     // a file that cannot be read, is refused, or cannot be written
     SomeUnits = 6,     // a --units run where some units failed
     Interrupted = 130, // Ctrl+C: stopped at the next reply

@@ -1,7 +1,8 @@
 #pragma once
 
 // Values a unit would refuse, found before anything is sent.  The unit
-// answers "er 7" to a value outside its limits and stops taking the rest, so
+// refuses a value outside its limits (unit::Reply::Kind::Refused) and stops
+// taking the rest, so
 // a table with one such value leaves the unit half written.  The catalogue
 // gives each described parameter its limits; setpoints share one range, the
 // one the setpoint editor lets a user type.

@@ -40,7 +40,7 @@ TableTransfer::TableTransfer(TZRComm& port, Direction direction)
 
     computeSequence_ = std::make_unique<RequestSequence>(compute_);
     computeSequence_->setPolicy({.badReplyRetries = 0, .commErrorRetries = 0});
-    // Any answer is an outcome: "bp -1" or the unit's complaint.
+    // Any answer is an outcome: done, or the unit's complaint.
     computeSequence_->setItems({Seq::Item{unit::compute(), {}, -1, {}}});
     computeSequence_->onFinished = [this](Seq::Ending e) { computeFinished(e); };
 }

@@ -5,19 +5,19 @@
 // and send windows are thin views over it; the command-line tool drives the
 // same object and reads view() and the outcome instead of showing them.
 //
-// Receiving sends "rp 0" … "rp 399" and/or "rs 1" … "rs 48" and keeps each
-// value; sending sends "wp n v" / "ws n v" from its tables and, when
-// parameters were written, "bp" so the unit recomputes what follows from
-// them.  Modes (Mode): parameters, setpoints, both, or both for a whole-unit
-// backup or restore (only its finishing text differs).
+// Receiving reads parameters 0 … 399 and/or setpoints 1 … 48 and keeps each
+// value; sending writes them from its tables and, when parameters were
+// written, asks the unit to recompute what follows from them (the requests
+// and replies are link/UnitProtocol's).  Modes (Mode): parameters, setpoints, both, or both for a
+// whole-unit backup or restore (only its finishing text differs).
 //
 // Every request gets one more try after a reply it cannot use (a wrong echo,
 // an echo that names another item, a value that is not a decimal integer, a
 // reply longer than the reply buffer); a second such reply stops the
 // transfer on that item.  The echoed number is
-// compared as a number ("rp 007" answers "rp 7"): a unit that answers for
+// compared as a number (007 answers 7): a unit that answers for
 // another item would otherwise fill every entry with one value and call it
-// received, or confirm a write it never made.  "er 7", the unit refusing a written value, stops at
+// received, or confirm a write it never made.  The unit refusing a written value stops at
 // once: sending it again would be refused again.  A link error (no reply in
 // time, a line or driver fault) stops at once; the link has already retried.
 // Again starts over from the first item; a port that closed itself when its
@@ -77,13 +77,13 @@ struct SendReport {
     int confirmed = 0; // values the unit answered with their echo, from the first on
     // "P123" or "S07": the first value without its echo; empty when all have one.
     QString firstUnconfirmed;
-    // "bp" was due (parameters were written) and the unit answered it, with
-    // "bp -1" or its complaint.
+    // The recomputation was due (parameters were written) and the unit
+    // answered it: done, or its complaint.
     bool computeDue = false;
     bool computeAnswered = false;
-    // The unit's answer to "bp" when it was not "done" ("bp -1"); empty otherwise.
+    // The unit's complaint when it did not recompute; empty otherwise.
     QString computeAnswer;
-    // The unit refused the first unconfirmed value ("er 7"): the same table
+    // The unit refused the first unconfirmed value: the same table
     // sent again would be refused at the same place.  Which value that was:
     // parameter 0..399, or setpoint 1..48, and what was sent.
     bool refused = false;
