@@ -6,6 +6,7 @@
 #include "model/ParameterFile.h"
 #include "model/ProgramState.h"
 #include "ui/FileProblemText.h"
+#include "ui/KeepWork.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -58,19 +59,9 @@ void EditParamLogic::OpnieuwClick() {
 
 bool EditParamLogic::askToKeepWork() {
     commitTable();
-    if (!history_.needsQuestion()) return true;
-    const TextId question{"Bewerken", "MsgParNietOpgeslagen"};
-    switch (dialogs_.saveDiscardCancel(
-        owner_, state_.language.text(TextId{"Bewerken", "CaptionNietOpgeslagen"}),
-        state_.language.text(question))) {
-    case Dialogs::Button::Save:
-        return saveAs();
-    case Dialogs::Button::Discard:
-        history_.dismiss();
-        return true;
-    default:
-        return false;
-    }
+    return kqm52::askToKeepWork(history_, dialogs_, owner_, state_.language,
+                                TextId{"Bewerken", "MsgParNietOpgeslagen"},
+                                [this] { return saveAs(); });
 }
 
 const QStringList& EditParamLogic::recentFiles() const {

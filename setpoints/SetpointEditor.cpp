@@ -7,6 +7,7 @@
 #include "model/ProgramState.h"
 #include "model/SetpointFile.h"
 #include "ui/FileProblemText.h"
+#include "ui/KeepWork.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -57,18 +58,9 @@ void SetpointEditor::OpnieuwClick() {
 
 bool SetpointEditor::askToKeepWork() {
     commitTable();
-    if (!history_.needsQuestion()) return true;
-    const LanguageTexts& l = state_.language;
-    switch (dialogs_.saveDiscardCancel(owner_, l.text(TextId{"Bewerken", "CaptionNietOpgeslagen"}),
-                                       l.text(TextId{"Bewerken", "MsgSollNietOpgeslagen"}))) {
-    case Dialogs::Button::Save:
-        return saveAs();
-    case Dialogs::Button::Discard:
-        history_.dismiss();
-        return true;
-    default:
-        return false;
-    }
+    return kqm52::askToKeepWork(history_, dialogs_, owner_, state_.language,
+                                TextId{"Bewerken", "MsgSollNietOpgeslagen"},
+                                [this] { return saveAs(); });
 }
 
 bool SetpointEditor::FormClose() {

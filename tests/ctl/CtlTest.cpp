@@ -70,9 +70,14 @@ class CtlTest : public ::testing::Test {
         return bus->withUnit(bus->indexOf(number), std::forward<F>(f));
     }
 
+    // On the simulated bus, in English.
     Ran run(QStringList args) {
         args << QStringLiteral("--port") << QStringLiteral("sim") << QStringLiteral("--lang")
              << QStringLiteral("1");
+        return runAsGiven(args);
+    }
+    // The command line as it stands: its own port and language, or none.
+    Ran runAsGiven(const QStringList& args) {
         Ran r;
         QTextStream out(&r.out);
         QTextStream err(&r.err);
@@ -203,15 +208,7 @@ TEST_F(CtlTest, APortThatCannotBeOpenedNamesItselfInTheUsersLanguage) {
     };
     for (const auto& [lang, words] : cases) {
         SCOPED_TRACE(lang.join(' ').toStdString());
-        QStringList args = QStringList{"info", "--port", path("no-such-tty")} + lang;
-        Ran r;
-        QTextStream out(&r.out), err(&r.err);
-        CtlContext context;
-        context.folders = ProgramFolders::portable(dataDir());
-        context.simBus = bus;
-        context.out = &out;
-        context.err = &err;
-        r.exit = runCtl(args, context);
+        const Ran r = runAsGiven(QStringList{"info", "--port", path("no-such-tty")} + lang);
         EXPECT_EQ(r.exit, NoReply);
         EXPECT_TRUE(r.err.startsWith("kqm52ctl: " + path("no-such-tty") + words))
             << r.err.toStdString();
@@ -235,14 +232,8 @@ TEST_F(CtlTest, AMistakeOnTheLineIsSaidInTheUsersLanguage) {
     };
     for (const auto& [args, says] : cases) {
         SCOPED_TRACE(args.join(' ').toStdString());
-        Ran r;
-        QTextStream out(&r.out), err(&r.err);
-        CtlContext context;
-        context.folders = ProgramFolders::portable(dataDir());
-        context.simBus = bus;
-        context.out = &out;
-        context.err = &err;
-        EXPECT_EQ(runCtl(args, context), Usage);
+        const Ran r = runAsGiven(args);
+        EXPECT_EQ(r.exit, Usage);
         EXPECT_TRUE(r.err.startsWith(says)) << r.err.toStdString();
     }
     EXPECT_TRUE(sent().isEmpty());
@@ -251,21 +242,13 @@ TEST_F(CtlTest, AMistakeOnTheLineIsSaidInTheUsersLanguage) {
 // A usage mistake and a unit that does not answer, in German: the words come
 // from the language file, the names and numbers stay as they are.
 TEST_F(CtlTest, MessagesInGerman) {
-    QStringList args{"get", "400", "--port", "sim", "--lang", "2"};
-    Ran r;
-    QTextStream out(&r.out), err(&r.err);
-    CtlContext context;
-    context.folders = ProgramFolders::portable(dataDir());
-    context.simBus = bus;
-    context.out = &out;
-    context.err = &err;
-    EXPECT_EQ(runCtl(args, context), Usage);
-    EXPECT_EQ(r.err, "kqm52ctl: get 400: ein Parameter ist 0 ... 399\n"
-                     "(kqm52ctl get --help erklärt, wie)\n");
+    const Ran usage = runAsGiven({"get", "400", "--port", "sim", "--lang", "2"});
+    EXPECT_EQ(usage.exit, Usage);
+    EXPECT_EQ(usage.err, "kqm52ctl: get 400: ein Parameter ist 0 ... 399\n"
+                         "(kqm52ctl get --help erklärt, wie)\n");
 
-    r = {};
-    args = QStringList{"info", "--unit", "5", "--port", "sim", "--lang", "2"};
-    EXPECT_EQ(runCtl(args, context), NoReply);
+    const Ran r = runAsGiven({"info", "--unit", "5", "--port", "sim", "--lang", "2"});
+    EXPECT_EQ(r.exit, NoReply);
     EXPECT_TRUE(r.err.startsWith("kqm52ctl: Gerät 5 antwortet nicht mit 38400,E,8,1 an sim: "
                                  "keine Antwort innerhalb der Wartezeit"))
         << r.err.toStdString();
