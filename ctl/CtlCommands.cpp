@@ -944,7 +944,7 @@ int runCtl(const QStringList& arguments, CtlContext& context) {
         readLanguageFile(language, context.folders, languageNo, {});
         QString error = line.error;
         if (line.errorText) {
-            error = language.text(*line.errorText).arg(line.errorValue);
+            error = language.text(line.errorText->id()).arg(line.errorValue);
         } else {
             // The parser's own words ("Unknown option"), read again with
             // Qt's texts in that language.

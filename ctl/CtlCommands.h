@@ -49,7 +49,7 @@ class CtlCommands {
 
   private:
     // A message in the user's language (--lang, or the language of application.ini).
-    QString text(TextIn<"Ctl"> key) const { return language_.text(key); }
+    QString text(TextIn<"Ctl"> key) const { return language_.text(key.id()); }
     // What one unit of a --units run (or the one unit of a plain run) ended in.
     struct UnitResult {
         int exit = Done;

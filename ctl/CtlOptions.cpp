@@ -165,7 +165,7 @@ ParsedLine parseCommandLine(const QStringList& arguments) {
     const auto fail = [&](TextIn<"Ctl"> text, const QString& value) {
         result.errorText = text;
         result.errorValue = value;
-        result.error = QString::fromUtf8(TextId(text)->def).arg(value);
+        result.error = QString::fromUtf8(text.id()->def).arg(value);
         return result;
     };
     if (!o.command.isEmpty() && !findCommand(o.command)) return fail("OptCommand", o.command);

@@ -892,7 +892,11 @@ class TextId {
 template <TextName Section> class TextIn {
   public:
     consteval TextIn(const char* key) : id_(Section.view(), key) {}
-    constexpr operator TextId() const { return id_; }
+    // consteval, so a named text folds to its row where it is written: clang
+    // 14 fails to build a member call on such a temporary at run time.
+    consteval operator TextId() const { return id_; }
+    // For a key handed on as a parameter, no longer a constant there.
+    constexpr TextId id() const { return id_; }
 
   private:
     TextId id_;
@@ -910,17 +914,20 @@ template <TextName Section, TextName Prefix, int Count> class TextSeries {
 
     // Naming one text checks the whole series, whichever index is used.
     consteval TextSeries(int n) : id_((all(), at(n))) {}
-    constexpr operator TextId() const { return id_; }
+    consteval operator TextId() const { return id_; }
 
     // Every key of the series, in order, for a window that hands them on.
-    static constexpr std::array<TextId, Count> all() {
-        return []<std::size_t... I>(std::index_sequence<I...>) {
-            return std::array<TextId, Count>{at(int(I))...};
-        }
-        (std::make_index_sequence<Count>());
+    static consteval std::array<TextId, Count> all() {
+        return allOf(std::make_index_sequence<Count>());
     }
 
   private:
+    // A member template rather than a lambda: clang 14 does not see the
+    // lambda's pack as constant and refuses the consteval call inside it.
+    template <std::size_t... I>
+    static consteval std::array<TextId, Count> allOf(std::index_sequence<I...>) {
+        return {at(int(I))...};
+    }
     static consteval TextId at(int n) {
         if (n < 0 || n >= Count) throw "index beyond the text series";
         return TextId(TextId::Numbered{}, Section.view(), Prefix.view(), n);

@@ -21,7 +21,7 @@ CompareParamLogic::CompareParamLogic(ProgramState& state, Dialogs& dialogs, Dial
     : state_(state), dialogs_(dialogs), owner_(owner) {}
 
 QString CompareParamLogic::text(Texts key) const {
-    return state_.language.text(key);
+    return state_.language.text(key.id());
 }
 
 void CompareParamLogic::compare(const ParamTables::Parameters& unit, const GroupTree& tree) {

@@ -81,7 +81,7 @@ void EditParamLogic::openRecent(const QString& path) {
 }
 
 QString EditParamLogic::text(TextIn<"EditParam"> key) const {
-    return state_.language.text(key);
+    return state_.language.text(key.id());
 }
 
 void EditParamLogic::FormActivate() {
@@ -367,7 +367,7 @@ void EditParamLogic::VergelijkMetApparaatClick() {
     const auto unit = hooks.receiveParameters();
     if (!unit) return; // cancelled or failed: the receive window has said why
     if (*unit == state_.tables.parameters()) {
-        const TextIn<"CompareParam"> caption{"MsgCaption"}, none{"NoDifferences"};
+        constexpr TextIn<"CompareParam"> caption{"MsgCaption"}, none{"NoDifferences"};
         dialogs_.information(owner_, state_.language.text(caption), state_.language.text(none));
         return;
     }

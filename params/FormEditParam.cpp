@@ -229,7 +229,7 @@ void TFormEditParam::buildMenus() {
 }
 
 QString TFormEditParam::text(TextIn<"EditParam"> key) const {
-    return state_.language.text(key);
+    return state_.language.text(key.id());
 }
 
 void TFormEditParam::applyLanguage() {

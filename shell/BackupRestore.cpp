@@ -20,7 +20,7 @@ const QString LineBreak = QStringLiteral("\n\r");
 } // namespace
 
 QString BackupRestore::text(TextIn<"BackupRestore"> key) const {
-    return state_.language.text(key);
+    return state_.language.text(key.id());
 }
 
 QString BackupRestore::proposedFileName(const QString& deviceType, int unitNumber,
