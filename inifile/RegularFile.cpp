@@ -28,13 +28,12 @@ QString notARegularFile(const QString& path) {
     return {};
 }
 
-std::optional<QByteArray> readRegularFile(const QString& path, qint64 maxBytes, QString* reason) {
-    const auto fail = [reason](const QString& why) -> std::optional<QByteArray> {
+bool openRegularFile(QFile& file, const QString& path, QString* reason) {
+    const auto fail = [reason](const QString& why) {
         if (reason) *reason = why;
-        return std::nullopt;
+        return false;
     };
     if (const QString why = notARegularFile(path); !why.isEmpty()) return fail(why);
-    QFile file;
 #ifdef Q_OS_UNIX
     // What the name stands for may change between the look and the open, so
     // the open file is looked at once more; O_NONBLOCK keeps even that open
@@ -55,8 +54,17 @@ std::optional<QByteArray> readRegularFile(const QString& path, qint64 maxBytes, 
     file.setFileName(path);
     if (!file.open(QIODevice::ReadOnly)) return fail(file.errorString());
 #endif
+    return true;
+}
+
+std::optional<QByteArray> readRegularFile(const QString& path, qint64 maxBytes, QString* reason) {
+    QFile file;
+    if (!openRegularFile(file, path, reason)) return std::nullopt;
     QByteArray bytes = maxBytes < 0 ? file.readAll() : file.read(maxBytes + 1);
-    if (file.error() != QFileDevice::NoError) return fail(file.errorString());
+    if (file.error() != QFileDevice::NoError) {
+        if (reason) *reason = file.errorString();
+        return std::nullopt;
+    }
     return bytes;
 }
 

@@ -8,6 +8,7 @@
 // with a reason the window can show.
 
 #include <QByteArray>
+#include <QFile>
 #include <QString>
 
 #include <optional>
@@ -21,6 +22,11 @@ QString notARegularFile(const QString& path);
 inline bool isRegularFile(const QString& path) {
     return notARegularFile(path).isEmpty();
 }
+
+// Opens a regular file for reading, for a reader that streams a file too
+// large to take in at once.  False when path is not a regular file or cannot
+// be opened; reason then says why, without the path.
+bool openRegularFile(QFile& file, const QString& path, QString* reason = nullptr);
 
 // The bytes of a regular file: all of them, or with maxBytes >= 0 at most
 // maxBytes + 1 (so a caller can tell a file that is too long without taking

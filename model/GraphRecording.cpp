@@ -1,5 +1,11 @@
 #include "model/GraphRecording.h"
 
+#include "inifile/RegularFile.h"
+#include "model/LanguageTexts.h"
+#include "model/TextKeys.h"
+
+#include <QDir>
+
 #include <QFileInfo>
 #include <QIODevice>
 
@@ -51,6 +57,68 @@ int readValue(const QByteArray& field, qint64 raw) {
     return ok && v == raw ? decimals : -1;
 }
 
+// Lines as a spreadsheet may have saved them: CR LF, LF alone or CR alone.
+// A line is read only up to MaxLine bytes, so a file that is one huge line
+// (or no text at all) is refused without being taken into memory.
+class LineReader {
+  public:
+    // Our longest line is under 80 bytes; a spreadsheet may pad a little.
+    static constexpr qsizetype MaxLine = 4096;
+
+    explicit LineReader(QIODevice& in) : in_(in) {}
+
+    enum class Got { Line, CutShort, TooLong, End };
+    // CutShort: the last bytes of the file, without a line end.
+    Got next(QByteArray& line) {
+        for (;;) {
+            qsizetype end = -1;
+            for (qsizetype i = pos_; i < buf_.size() && i - pos_ <= MaxLine; ++i)
+                if (buf_[i] == '\n' || buf_[i] == '\r') {
+                    end = i;
+                    break;
+                }
+            if (end >= 0) {
+                // A CR at the end of what is read may be the first half of a CR LF.
+                if (buf_[end] == '\r' && end + 1 == buf_.size() && fill()) continue;
+                line = buf_.mid(pos_, end - pos_);
+                pos_ = end + 1;
+                if (buf_[end] == '\r' && pos_ < buf_.size() && buf_[pos_] == '\n') ++pos_;
+                return Got::Line;
+            }
+            if (buf_.size() - pos_ > MaxLine) {
+                line = buf_.mid(pos_, 200);
+                return Got::TooLong;
+            }
+            if (fill()) continue;
+            if (pos_ >= buf_.size()) return Got::End;
+            line = buf_.mid(pos_);
+            pos_ = buf_.size();
+            return Got::CutShort;
+        }
+    }
+    bool atEnd() { return pos_ >= buf_.size() && !fill(); }
+
+  private:
+    // False at the end of the input.
+    bool fill() {
+        if (done_) return false;
+        buf_.remove(0, pos_);
+        pos_ = 0;
+        const QByteArray more = in_.read(64 * 1024);
+        if (more.isEmpty()) {
+            done_ = true;
+            return false;
+        }
+        buf_ += more;
+        return true;
+    }
+
+    QIODevice& in_;
+    QByteArray buf_;
+    qsizetype pos_ = 0;
+    bool done_ = false;
+};
+
 } // namespace
 
 int csvDecimals(int source, int positionDecimals) {
@@ -73,14 +141,17 @@ QByteArray csvLine(qint64 index, qint32 time, qint32 value, bool unusable, int d
 RecordingRead readRecording(QIODevice& in) {
     RecordingRead r;
     Recording rec;
-    int lineNo = 0;
+    int lineNo = 1;
     auto refuse = [&](const QByteArray& line) {
         r.line = lineNo;
         r.error = QString::fromUtf8(line.left(200)).trimmed();
         return r;
     };
-    QByteArray header = in.readLine();
-    ++lineNo;
+    LineReader lines(in);
+    QByteArray header;
+    if (lines.next(header) == LineReader::Got::TooLong) return refuse(header);
+    // A spreadsheet saving as "CSV UTF-8" puts a byte-order mark first.
+    if (header.startsWith("\xEF\xBB\xBF")) header.remove(0, 3);
     const QByteArray trimmedHeader = header.trimmed();
     int source = -1;
     for (int s : {0, 2, 3})
@@ -89,15 +160,18 @@ RecordingRead readRecording(QIODevice& in) {
     rec.source = source;
     rec.decimals = -1;
 
-    while (!in.atEnd()) {
-        const QByteArray raw = in.readLine();
+    for (;;) {
+        QByteArray raw;
+        const LineReader::Got got = lines.next(raw);
+        if (got == LineReader::Got::End) break;
         ++lineNo;
-        const bool complete = raw.endsWith('\n');
+        if (got == LineReader::Got::TooLong) return refuse(raw);
+        const bool complete = got == LineReader::Got::Line;
         const QByteArray line = raw.trimmed();
         if (line.isEmpty()) {
             if (!complete) break;
             // Only a file's last line may be empty.
-            if (!in.atEnd()) return refuse(raw);
+            if (!lines.atEnd()) return refuse(raw);
             continue;
         }
         const QList<QByteArray> f = line.split(',');
@@ -117,7 +191,7 @@ RecordingRead readRecording(QIODevice& in) {
         }
         if (!ok) {
             // A stream cut off mid-line keeps the samples before it.
-            if (!complete && in.atEnd()) break;
+            if (!complete) break;
             return refuse(raw);
         }
         rec.times.append(qint32(time));
@@ -130,18 +204,32 @@ RecordingRead readRecording(QIODevice& in) {
 }
 
 RecordingRead readRecordingFile(const QString& path) {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
+    QFile file;
+    QString reason;
+    if (!openRegularFile(file, path, &reason)) {
         RecordingRead r;
-        r.error = file.errorString();
+        r.error = reason;
         return r;
     }
     RecordingRead r = readRecording(file);
     if (r.recording) {
         r.recording->path = path;
-        r.recording->written = QFileInfo(file).lastModified();
+        r.recording->written = QFileInfo(path).lastModified();
     }
     return r;
+}
+
+QString recordingRefusal(const RecordingRead& read, const QString& path,
+                         const LanguageTexts& texts) {
+    using Extra = TextIn<"GrafiekExtra">;
+    const QString file = QDir::toNativeSeparators(path);
+    if (read.recording) return texts.text(Extra{"MsgGeenOpname"}) + QStringLiteral("\n\r") + file;
+    if (read.line == 0)
+        return texts.text(Extra{"MsgNietGeopend"}) + QStringLiteral("\n\r") + file +
+               QStringLiteral("\n\r") + read.error;
+    return texts.text(Extra{"MsgGeenOpname"}) + QStringLiteral("\n\r") + file +
+           QStringLiteral("\n\r") + texts.text(Extra{"MsgRegel"}).arg(read.line) +
+           QStringLiteral(" ") + read.error;
 }
 
 bool CsvStreamWriter::open(const QString& path, int source, int positionDecimals) {

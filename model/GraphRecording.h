@@ -21,6 +21,10 @@
 
 class QIODevice;
 
+namespace kqm52 {
+class LanguageTexts;
+}
+
 namespace kqm52::graph {
 
 // The decimals the value column is written with.
@@ -58,6 +62,10 @@ struct RecordingRead {
 // end (the disk filled up, the program died) is left off.
 RecordingRead readRecording(QIODevice& in);
 RecordingRead readRecordingFile(const QString& path);
+// What the window says of a file that gave no recording (or an empty one):
+// that it is not one, or could not be opened, the file, and why.
+QString recordingRefusal(const RecordingRead& read, const QString& path,
+                         const LanguageTexts& texts);
 
 // Streams a run to a file as it is recorded, in constant memory: lines are
 // gathered and handed to the system about once a second (run time) or when

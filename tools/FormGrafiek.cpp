@@ -497,18 +497,8 @@ void TFormGrafiek::CmdOpenRecordingClick() {
     if (path.isEmpty()) return;
     state_.settings.rememberDialogFolder(path);
     graph::RecordingRead read = graph::readRecordingFile(path);
-    if (!read.recording) {
-        QString text = read.line == 0
-                           ? state_.language.text(Extra{"MsgNietGeopend"})
-                           : state_.language.text(Extra{"MsgGeenOpname"}) + QStringLiteral("\n\r") +
-                                 state_.language.text(Extra{"MsgRegel"}).arg(read.line);
-        dialogs_.error(this, caption, text + QStringLiteral("\n\r") + read.error);
-        return;
-    }
-    if (read.recording->times.isEmpty()) {
-        dialogs_.error(this, caption,
-                       state_.language.text(Extra{"MsgGeenOpname"}) + QStringLiteral("\n\r") +
-                           path);
+    if (!read.recording || read.recording->times.isEmpty()) {
+        dialogs_.error(this, caption, graph::recordingRefusal(read, path, state_.language));
         return;
     }
     logic_.loadRecording(std::move(*read.recording));

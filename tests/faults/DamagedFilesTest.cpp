@@ -10,6 +10,7 @@
 #include "dialogs/ErrorHelp.h"
 #include "link/ZRComm.h"
 #include "model/BackupFile.h"
+#include "model/GraphRecording.h"
 #include "model/ParameterFile.h"
 #include "model/ProgramState.h"
 #include "model/SetpointFile.h"
@@ -280,6 +281,13 @@ const PipeRow pipeRows[] = {
              ErrorHelp::load(t.state.settings.folders.programDir(), 0, document);
          return outcome.kind == ErrorHelp::Outcome::Failed ? outcome.report(LanguageTexts())
                                                            : QString();
+     },
+     true},
+    {"Recording", "run.csv",
+     [](PipeForAFile& t, const QString& pipe) {
+         const graph::RecordingRead read = graph::readRecordingFile(pipe);
+         return read.recording ? QStringLiteral("read")
+                               : graph::recordingRefusal(read, pipe, t.state.language);
      },
      true},
     // The program starts on its built-in texts, catalogue and settings then.

@@ -380,7 +380,8 @@ TEST_F(FormGrafiekTest, OpenRecordingShowsAFileOfOursAndRefusesOthers) {
     const auto boxes = dialogs.asked(ScriptedDialogs::Kind::Message);
     ASSERT_EQ(boxes.size(), 1u);
     EXPECT_EQ(boxes[0].icon, Dialogs::Icon::Critical);
-    EXPECT_EQ(boxes[0].text, "This is not a KQM52 recording.\n\rLine 3:\n\rhello");
+    EXPECT_EQ(boxes[0].text, "This is not a KQM52 recording.\n\r" +
+                                 QDir::toNativeSeparators(other) + "\n\rLine 3: hello");
     // The recording shown before stays.
     EXPECT_EQ(form.logic().recordedSamples(), 100);
 }

@@ -58,6 +58,26 @@ RecordingRead readText(const QByteArray& text) {
     return readRecording(buffer);
 }
 
+// A file that is one line of digits, counting what it hands to its reader.
+class EndlessDigits : public QIODevice {
+  public:
+    explicit EndlessDigits(qint64 size) : size_(size) {}
+    bool isSequential() const override { return true; }
+    qint64 handedOut = 0;
+
+  protected:
+    qint64 readData(char* data, qint64 max) override {
+        const qint64 n = std::min(max, size_ - handedOut);
+        std::fill_n(data, n, '7');
+        handedOut += n;
+        return n;
+    }
+    qint64 writeData(const char*, qint64) override { return -1; }
+
+  private:
+    qint64 size_;
+};
+
 } // namespace
 
 // 30 000 samples in phases: the position steps up each phase, and one phase
@@ -234,6 +254,7 @@ TEST(GraphRecordingRead, FilesThatAreNotOursAreRefusedWithTheLine) {
         {"an empty line inside", header + "0,0,5,5,0\r\n\r\n1,1,5,5,0\r\n", 3},
         {"text", header + "0,0,abc,abc,0\r\n", 2},
         {"beyond 32 bits", header + "0,0,4294967296,4294967296,0\r\n", 2},
+        {"a header without its line end, then a line of 5 kB", header + QByteArray(5000, '7'), 2},
     };
     for (const auto& c : cases) {
         const RecordingRead r = readText(c.text);
@@ -242,6 +263,14 @@ TEST(GraphRecordingRead, FilesThatAreNotOursAreRefusedWithTheLine) {
     }
     const RecordingRead wrong = readText(header + "0,0,5,0.6,0\r\n");
     EXPECT_EQ(wrong.error, "0,0,5,0.6,0");
+
+    // A 50 MB line is refused after its first bytes, not taken in whole.
+    EndlessDigits endless(50'000'000);
+    endless.open(QIODevice::ReadOnly);
+    const RecordingRead huge = readRecording(endless);
+    EXPECT_FALSE(huge.recording);
+    EXPECT_EQ(huge.line, 1);
+    EXPECT_LT(endless.handedOut, 1'000'000);
 }
 
 TEST(GraphRecordingRead, OursReadBackEachKindAndACutLastLineIsLeftOff) {
@@ -257,6 +286,12 @@ TEST(GraphRecordingRead, OursReadBackEachKindAndACutLastLineIsLeftOff) {
         // The stream stopped in the middle of a line: the samples before it.
         {"Index,Time (ms),Raw value,Value (AWE),Reply unusable\r\n0,0,5,5,0\r\n1,52,12", 0, 0, 1},
         {"Index,Time (ms),Raw value,Value (AWE),Reply unusable\r\n", 0, 0, 0},
+        // As a spreadsheet saves it: a byte-order mark, CR alone, or ends mixed.
+        {"\xEF\xBB\xBFIndex,Time (ms),Raw value,Value (V),Reply unusable\r\n0,0,7,0.0007,0\r\n", 2,
+         4, 1},
+        {"Index,Time (ms),Raw value,Value (AWE),Reply unusable\r0,0,5,5,0\r1,52,,,1\r", 0, 0, 2},
+        {"Index,Time (ms),Raw value,Value (AWE),Reply unusable\n0,0,5,5,0\r\n1,52,,,1\r2,60,6,6,0",
+         0, 0, 3},
     };
     for (const auto& c : cases) {
         const RecordingRead r = readText(c.text);
