@@ -1,6 +1,5 @@
 #include "model/GraphLogic.h"
 
-#include "link/ReplyText.h"
 #include "link/UnitProtocol.h"
 #include "link/ZRComm.h"
 #include "model/DecimalText.h"
@@ -228,6 +227,7 @@ void GraphLogic::start() {
     controls_.gauge = 0;
     const QString request = graph::requestOf(choice_.source);
     if (!request.isEmpty()) RQ500LeesLogData.SetASCIIProtocol(request);
+    runRequest_ = request;
     runSource_ = choice_.source;
     recorded_ = true;
     logging_ = true;
@@ -306,7 +306,12 @@ void GraphLogic::RQ500LeesLogDataCommResult(const QByteArray& reply) {
     } else {
         samples_.times[i] = qint32(tick_() - startTick_);
     }
-    const auto value = parseDeviceInteger(replyText(reply, graph::ReplyBufferSize));
+    // A reply too long for the buffer, or one to another request, is no
+    // measurement: the sample is held and flagged as every reader flags it.
+    const unit::Reply answer = unit::classifyReply(runRequest_, reply, graph::ReplyBufferSize);
+    const std::optional<qint32> value = answer.answers() && answer.kind == unit::Reply::Kind::Value
+                                            ? std::optional(answer.value)
+                                            : std::nullopt;
     if (value) samples_.values[i] = *value;
     samples_.unusable[i] = !value;
     runStats_.add(samples_.times[i], samples_.values[i], bool(value));

@@ -276,6 +276,7 @@ class GraphLogic {
     bool logging_ = false;
     bool recorded_ = false;
     int runSource_ = 0;
+    QString runRequest_; // what each sample of the run asks
     quint32 startTick_ = 0;
 
     QString streamPath_;

@@ -102,8 +102,9 @@ void LiveMonitor::numeric(TRQ500Protocol& c, MonitorPanel panel, int bufferSize,
     const QString suffix = QLatin1String(unit);
     handlers_.bind(
         c,
-        [this, panel, bufferSize, decimals, suffix](const QByteArray& r) {
-            valueResult(panel, r, bufferSize, decimals, suffix);
+        [this, &c, panel, bufferSize, decimals, suffix](const QByteArray& r) {
+            valueResult(panel, unit::classifyReply(c.ASCIIProtocol(), r, bufferSize), decimals,
+                        suffix);
         },
         [this, panel](const TCommError&, const QByteArray&) {
             view_.showPanel(panel, FailedMark);
@@ -114,12 +115,12 @@ void LiveMonitor::colour(MonitorPanel panel, bool active) {
     view_.colourPanel(panel, active ? std::optional<QColor>(activeColour()) : std::nullopt);
 }
 
-void LiveMonitor::valueResult(MonitorPanel panel, const QByteArray& result, int bufferSize,
-                              int decimals, const QString& unit) {
+void LiveMonitor::valueResult(MonitorPanel panel, const unit::Reply& reply, int decimals,
+                              const QString& unit) {
     if (!state_.monitor.ActualOn) return;
-    const auto value = replyValue(result, bufferSize);
-    view_.showPanel(panel,
-                    value ? state_.tables.IntToDecStr(decimals, *value) + unit : UnreadableMark);
+    const bool value = reply.answers() && reply.kind == unit::Reply::Kind::Value;
+    view_.showPanel(panel, value ? state_.tables.IntToDecStr(decimals, reply.value) + unit
+                                 : UnreadableMark);
 }
 
 void LiveMonitor::ActualActief() {

@@ -11,6 +11,7 @@
 #include "link/HandlerBinding.h"
 #include "link/RQ500Protocol.h"
 #include "link/RequestSequence.h"
+#include "link/UnitProtocol.h"
 #include "shell/OnlineView.h"
 
 #include <QByteArray>
@@ -45,7 +46,7 @@ class LiveMonitor {
     void CmdResetErrorClick();
 
     // Reply handlers.
-    void valueResult(MonitorPanel panel, const QByteArray& result, int bufferSize, int decimals,
+    void valueResult(MonitorPanel panel, const unit::Reply& reply, int decimals,
                      const QString& unit);
     void RQ500Analoog_in_AWECommResult(const QByteArray& result);
     void RQ500_inCommResult(const QByteArray& result);

@@ -310,21 +310,29 @@ TEST_F(OnlineLogicTest, ValuesAreShownWithTheirDecimals) {
     state.monitor.ActualOn = true;
     const int fromP203 = ParamTables::DecimalsFromParameter203;
     const struct {
+        const char* request;
         QByteArray reply;
         int decimals;
         const char* unit;
         const char* shown;
     } rows[] = {
-        {"r0 1234\r\n", fromP203, "", "1,234"}, {"r0 -7\r\n", fromP203, "", "-0,007"},
-        {"r4 12345\r\n", 4, " V", "1,2345 V"},  {"r5 -5\r\n", 4, " mA", "-0,0005 mA"},
-        {"r0 12a4\r\n", fromP203, "", "????"},  {"r0 99999999999\r\n", fromP203, "", "????"},
+        {"r0", "r0 1234\r\n", fromP203, "", "1,234"},
+        {"r0", "r0 -7\r\n", fromP203, "", "-0,007"},
+        {"r4", "r4 12345\r\n", 4, " V", "1,2345 V"},
+        {"r5", "r5 -5\r\n", 4, " mA", "-0,0005 mA"},
+        {"r0", "r0 12a4\r\n", fromP203, "", "????"},
+        {"r0", "r0 99999999999\r\n", fromP203, "", "????"},
+        // The answer to another request, left on the line, is not this value.
+        {"r1", "r0 1234\r\n", fromP203, "", "????"},
     };
     for (const auto& r : rows) {
-        monitor.valueResult(MonitorPanel::ActPos, r.reply, 100, r.decimals, r.unit);
+        monitor.valueResult(MonitorPanel::ActPos,
+                            unit::classifyReply(QString::fromLatin1(r.request), r.reply, 100),
+                            r.decimals, r.unit);
         EXPECT_EQ(view.panels[MonitorPanel::ActPos], r.shown) << r.reply.constData();
     }
     state.monitor.ActualOn = false;
-    monitor.valueResult(MonitorPanel::ActPos, "r0 1\r\n", 100, 0, "");
+    monitor.valueResult(MonitorPanel::ActPos, unit::classifyReply(u"r0", "r0 1\r\n", 100), 0, "");
     EXPECT_EQ(view.panels[MonitorPanel::ActPos], "????");
 }
 
@@ -336,9 +344,10 @@ TEST_F(OnlineLogicTest, AnOverlongReplyShowsAsUnreadable) {
     state.monitor.ThumbwheelOn = true;
     // 103 bytes whose first 100 read 12345; 24 bytes whose first 20 read -12.
     const QByteArray cutToValue = "r0 " + QByteArray(90, '0') + "12345678\r\n";
-    monitor.valueResult(MonitorPanel::ActPos, cutToValue, 100, 0, "");
+    monitor.valueResult(MonitorPanel::ActPos, unit::classifyReply(u"r0", cutToValue, 100), 0, "");
     EXPECT_EQ(view.panels[MonitorPanel::ActPos], "????");
-    monitor.valueResult(MonitorPanel::Spanning_in, "r4 -0000000000012345\r\n", 20, 4, " V");
+    monitor.valueResult(MonitorPanel::Spanning_in,
+                        unit::classifyReply(u"r4", "r4 -0000000000012345\r\n", 20), 4, " V");
     EXPECT_EQ(view.panels[MonitorPanel::Spanning_in], "????");
     monitor.RQ500Analoog_in_AWECommResult("r6 " + QByteArray(120, '7') + "\r\n");
     EXPECT_EQ(view.panels[MonitorPanel::Analoog_in_AWE], "????");
@@ -355,7 +364,8 @@ TEST_F(OnlineLogicTest, AnOverlongReplyShowsAsUnreadable) {
     monitor.RQ500_uitCommResult("ru 0000000000000150\r\n");
     EXPECT_EQ(view.outputs, (std::array<bool, 4>{}));
     // Right up to the buffer, a reply is read.
-    monitor.valueResult(MonitorPanel::Spanning_in, "r4 -00000000012345\r\n", 20, 4, " V");
+    monitor.valueResult(MonitorPanel::Spanning_in,
+                        unit::classifyReply(u"r4", "r4 -00000000012345\r\n", 20), 4, " V");
     EXPECT_EQ(view.panels[MonitorPanel::Spanning_in], "-1,2345 V");
     monitor.RQ500_inCommResult("ri 000000000000031\r\n");
     EXPECT_EQ(view.inputs, (std::array<bool, 5>{true, true, true, true, true}));

@@ -77,9 +77,10 @@ TEST_F(GraphLogicTest, FirstReplyIsSampleZeroAtTimeZeroAndTheGaugeWaitsForIt) {
 }
 
 // Stop keeps the samples and ignores the reply still on the line. The next
-// start counts and times from zero again; a reply too long for its buffer is
-// cut, and a value text that is then no integer leaves the slot with what
-// the previous run put there.
+// start counts and times from zero again.  A reply too long for its buffer
+// is no measurement even where its first bytes read as a number (blanks
+// before the line end): the slot keeps what the previous run put there and
+// the sample is flagged.
 TEST_F(GraphLogicTest, StopKeepsTheRunAndTheNextStartBeginsAgainOverTheOldValues) {
     logic.start();
     ASSERT_TRUE(recordUntil(2));
@@ -95,7 +96,7 @@ TEST_F(GraphLogicTest, StopKeepsTheRunAndTheNextStartBeginsAgainOverTheOldValues
     EXPECT_EQ(logic.samples().count, count);
 
     bus->withUnit(0, [](SimUnit& u) { u.axis().startPosition = 999; });
-    setFaults({.longReply = true});
+    setFaults({.noise = QByteArray(60, ' ')});
     logic.start();
     EXPECT_EQ(logic.samples().count, -1);
     ASSERT_TRUE(recordUntil(2));
