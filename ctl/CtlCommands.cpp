@@ -1,5 +1,7 @@
 #include "ctl/CtlCommands.h"
 
+#include "inifile/SaveFile.h"
+
 #include "link/ReplyText.h"
 #include "link/UnitProtocol.h"
 #include "model/BackupFile.h"
@@ -365,6 +367,18 @@ int CtlCommands::transfer(TableTransfer& t, const QString& what, QString* error)
     return exit;
 }
 
+// Before the first request: a unit is read for half a minute, and a file
+// that cannot be written is better said before than after.
+int CtlCommands::checkTargets(const QStringList& files, const QString& folder) {
+    QString error;
+    for (const QString& file : files)
+        if (!canSaveFile(file, &error)) return fail(FileError, error);
+    if (!folder.isEmpty() &&
+        !canSaveFile(QDir(folder).filePath(QStringLiteral("kqm52ctl")), &error))
+        return fail(FileError, error);
+    return Done;
+}
+
 std::optional<UnitTables> CtlCommands::receiveTables(TableTransfer::Mode mode, int& exit,
                                                      QString& error) {
     TableTransfer t(link_.port(), TableTransfer::Direction::Receive);
@@ -718,6 +732,11 @@ int CtlCommands::receive() {
     const bool many = options_.units.has_value();
     const QString target = argument(1);
     if (many && !QDir().mkpath(target)) return fail(FileError, text("FolderNotMade").arg(target));
+    const QStringList single =
+        mode == Mode::Both ? QStringList{baseName(target) + ".mxp", baseName(target) + ".mxs"}
+                           : QStringList{target};
+    if (const int e = checkTargets(many ? QStringList{} : single, many ? target : QString()))
+        return e;
     return forUnits(
         [&](int unit, const Identity& id) {
             UnitResult r;
@@ -805,6 +824,9 @@ int CtlCommands::backup() {
     const bool many = options_.units.has_value();
     const QString target = argument(0);
     if (many && !QDir().mkpath(target)) return fail(FileError, text("FolderNotMade").arg(target));
+    if (const int e =
+            checkTargets(many ? QStringList{} : QStringList{target}, many ? target : QString()))
+        return e;
     return forUnits(
         [&](int unit, const Identity& id) {
             UnitResult r;

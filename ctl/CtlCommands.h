@@ -85,6 +85,7 @@ class CtlCommands {
     void endProgress();
 
     // Both tables of the unit, read on the engine (mode as TableTransfer's).
+    int checkTargets(const QStringList& files, const QString& folder);
     std::optional<UnitTables> receiveTables(TableTransfer::Mode mode, int& exit, QString& error);
     QString sendStopText(const SendReport& report) const;
 

@@ -1,6 +1,7 @@
 #include "inifile/SaveFile.h"
 
 #include <QDir>
+#include <QFileInfo>
 #include <QSaveFile>
 
 #include <cerrno>
@@ -39,6 +40,20 @@ bool saveFile(const QString& path, const QByteArray& bytes, QString* error) {
         return fail(reason);
     }
     if (!file.commit()) return fail(file.errorString());
+    return true;
+}
+
+bool canSaveFile(const QString& path, QString* error) {
+    const auto fail = [&](const QString& reason) {
+        if (error) *error = QStringLiteral("%1: %2").arg(QDir::toNativeSeparators(path), reason);
+        return false;
+    };
+    // A folder by that name would fail only at the end, when the written
+    // file is put in its place.
+    if (QFileInfo(path).isDir()) return fail(QString::fromLocal8Bit(std::strerror(EISDIR)));
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) return fail(file.errorString());
+    file.cancelWriting();
     return true;
 }
 

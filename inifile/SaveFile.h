@@ -18,4 +18,10 @@ namespace kqm52 {
 // path and the reason: "/home/x/application.ini: No space left on device".
 bool saveFile(const QString& path, const QByteArray& bytes, QString* error = nullptr);
 
+// Whether saveFile could write path now, tried the way it writes (a
+// temporary file beside the target, removed again), so a job that reads a
+// unit for half a minute learns of a missing folder before it starts.
+// error as for saveFile.  The target itself is left as it is.
+bool canSaveFile(const QString& path, QString* error = nullptr);
+
 } // namespace kqm52

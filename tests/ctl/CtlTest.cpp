@@ -413,11 +413,27 @@ TEST_F(CtlTest, ARefusedFileIsNamedAndNothingIsSent) {
     EXPECT_TRUE(sent().isEmpty());
 }
 
-TEST_F(CtlTest, ReceiveToAFolderThatCannotBeWrittenLeavesNoFile) {
-    const Ran r = run({"receive", "params", path("no/such/folder/unit.mxp")});
-    EXPECT_EQ(r.exit, FileError);
-    EXPECT_TRUE(r.err.contains(path("no/such/folder/unit.mxp"))) << r.err.toStdString();
-    EXPECT_FALSE(QFile::exists(path("no/such/folder/unit.mxp")));
+// A target that cannot be written is said before the unit is read for half
+// a minute: nothing goes on the wire, and no file is left behind.
+TEST_F(CtlTest, ATargetThatCannotBeWrittenIsRefusedBeforeTheFirstRequest) {
+    ASSERT_TRUE(QDir(dir.path()).mkdir("folder"));
+    const struct {
+        QStringList args;
+        const char* named;
+    } cases[] = {
+        {{"receive", "params", path("no/such/folder/unit.mxp")}, "no/such/folder/unit.mxp"},
+        {{"receive", "all", path("no/such/folder/unit")}, "no/such/folder/unit.mxp"},
+        {{"backup", path("folder")}, "folder"},
+        {{"receive", "setpoints", path("folder")}, "folder"},
+    };
+    for (const auto& c : cases) {
+        const Ran r = run(c.args);
+        EXPECT_EQ(r.exit, FileError) << c.named;
+        EXPECT_TRUE(r.err.contains(QDir::toNativeSeparators(path(c.named)))) << r.err.toStdString();
+        EXPECT_TRUE(sent().isEmpty()) << c.named << ": " << sent().join('|').toStdString();
+    }
+    EXPECT_FALSE(QFileInfo::exists(path("no")));
+    EXPECT_TRUE(QDir(path("folder")).isEmpty());
 }
 
 TEST_F(CtlTest, CtrlCStopsASendAtTheNextReplyAndSaysHowFarTheUnitGot) {
