@@ -5,6 +5,7 @@
 
 #include "FuzzInput.h"
 #include "link/ReplyText.h"
+#include "link/UnitProtocol.h"
 #include "link/ZRComm.h"
 #include "model/DecimalText.h"
 #include "model/LanguageTexts.h"
@@ -84,9 +85,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     w.dialogs.clear(); // a long run must not keep every box it was shown
     w.unit.RQ500TypeInfoCommResult(reply);
     w.state.tables.setParameter(ParamTables::PositionDecimalsParameter, size ? data[0] : 0);
-    w.monitor.valueResult(MonitorPanel::ActPos, reply, 100, ParamTables::DecimalsFromParameter203,
-                          QString());
-    w.monitor.valueResult(MonitorPanel::Spanning_in, reply, 20, 2, QStringLiteral(" V"));
+    w.monitor.valueResult(MonitorPanel::ActPos, unit::classifyReply(u"r0", reply, 100),
+                          ParamTables::DecimalsFromParameter203, QString());
+    w.monitor.valueResult(MonitorPanel::Spanning_in, unit::classifyReply(u"r4", reply, 20), 2,
+                          QStringLiteral(" V"));
     w.monitor.RQ500Analoog_in_AWECommResult(reply);
     w.monitor.RQ500_inCommResult(reply);
     w.monitor.RQ500_uitCommResult(reply);
