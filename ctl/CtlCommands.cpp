@@ -6,6 +6,7 @@
 #include "model/DataFiles.h"
 #include "model/DecimalText.h"
 #include "model/DeviceSearch.h"
+#include "model/FileProblemText.h"
 #include "model/LimitCheck.h"
 #include "model/ParameterFile.h"
 #include "model/QtTranslations.h"
@@ -45,7 +46,10 @@ QString baseName(const QString& path) {
 
 QString fileRefusal(const LanguageTexts& language, const QString& path,
                     const FileProblem& problem) {
-    return language.text(TextId{"Ctl", "FileRefused"}).arg(path, problem.detail);
+    // The file is named once, before the reason.
+    const QString why = problem.unreadable ? fileReadErrorText(language, problem.unreadable)
+                                           : fileProblemDetail(language, problem);
+    return language.text(TextId{"Ctl", "FileRefused"}).arg(path, why);
 }
 
 using Mode = TableTransfer::Mode;

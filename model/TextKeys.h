@@ -163,6 +163,12 @@ inline constexpr TextKey kTextTable[] = {
      "", TextKind::KeepsDefault},
     {"Main", "MsgBackupNoMarks", "The file does not carry the marks of a backup file.", "",
      TextKind::KeepsDefault},
+    // Ours: why a file the user named could not be read at all, after the
+    // file; the operating system's own reason stands as it is.
+    {"Main", "MsgNoSuchFile", "there is no such file", "", TextKind::KeepsDefault},
+    {"Main", "MsgFolderNotFile", "it is a folder, not a file", "", TextKind::KeepsDefault},
+    {"Main", "MsgNotAFile", "it is a pipe, a device or a socket, not a file", "",
+     TextKind::KeepsDefault},
     // Ours: the check that only one copy runs.  A copy that gives up says so
     // before any language file is read, in these built-in words; one that
     // goes on without the check says so once its language is loaded.

@@ -590,6 +590,14 @@ SECTIONS = [
         t("MsgBackupNoMarks", "Het bestand draagt niet de kenmerken van een backupbestand.",
           "The file does not carry the marks of a backup file.",
           "Die Datei trägt nicht die Kennzeichen einer Sicherungsdatei."),
+        # Why a file a user named could not be read at all; the file comes before.
+        t("MsgNoSuchFile", "dat bestand bestaat niet", "there is no such file",
+          "diese Datei gibt es nicht"),
+        t("MsgFolderNotFile", "het is een map, geen bestand", "it is a folder, not a file",
+          "das ist ein Ordner, keine Datei"),
+        t("MsgNotAFile", "het is een pipe, een apparaat of een socket, geen bestand",
+          "it is a pipe, a device or a socket, not a file",
+          "das ist eine Pipe, ein Gerät oder ein Socket, keine Datei"),
         # The check that only one copy runs; "%1" the socket or lock file, "%2" the reason.
         t("MsgInstanceNoListen", "Kan niet luisteren op %1: %2", "Cannot listen on %1: %2",
           "Kann nicht auf %1 warten: %2"),
