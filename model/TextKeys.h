@@ -324,6 +324,12 @@ inline constexpr TextKey kTextTable[] = {
     // Ours: under the device box while this run leads every port elsewhere
     // (the demo's simulated units); "%1" that device.
     {"InitCom", "MsgDemoDevice", "This run uses %1 for every port.", "", TextKind::KeepsDefault},
+    // Ours: why the port map leads a port nowhere, on the line after
+    // MsgCannotOpen; "%1" the port, "%2" the value it is mapped to.
+    {"InitCom", "MsgMapNoSim", "%1 is mapped to the simulated bus, which this program has not "
+                               "been built with.", "", TextKind::KeepsDefault},
+    {"InitCom", "MsgMapNotDevice", "%1 is mapped to \"%2\", which is not a device path.", "",
+     TextKind::KeepsDefault},
 
     // Device search.
     // Device search; the grid's header cells and the status texts are set by

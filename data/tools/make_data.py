@@ -792,6 +792,16 @@ SECTIONS = [
         # Under the device box while this run leads every port to %1 (the demo).
         t("MsgDemoDevice", "Deze sessie gebruikt %1 voor elke poort.",
           "This run uses %1 for every port.", "Diese Sitzung verwendet %1 für jede Schnittstelle."),
+        # Why the port map cannot lead a port anywhere, on the line after
+        # MsgCannotOpen; "%1" the port, "%2" the value it is mapped to.
+        t("MsgMapNoSim",
+          "%1 is gekoppeld aan de gesimuleerde bus, maar dit programma is zonder die bus gebouwd.",
+          "%1 is mapped to the simulated bus, which this program has not been built with.",
+          "%1 ist dem simulierten Bus zugeordnet, aber dieses Programm wurde ohne ihn gebaut."),
+        t("MsgMapNotDevice",
+          "%1 is gekoppeld aan \"%2\", en dat is geen apparaatpad.",
+          "%1 is mapped to \"%2\", which is not a device path.",
+          "%1 ist \"%2\" zugeordnet, und das ist kein Gerätepfad."),
     ]),
     ("AparaatZoeken", [
         t("Caption", "Apparaten zoeken", "Search for units", "Geräte suchen"),
