@@ -458,8 +458,12 @@ int CtlCommands::scan() {
             if (DeviceSearch::speedOf(i) == *options_.baud) choice.startSpeedIndex = i;
     }
     choice.autoParity = choice.autoStopBits = options_.allSettings;
-    DeviceSearch search(link_.port(), view);
+    DeviceSearch search(link_.port(), view, language_);
     search.activate();
+    // Opened here, so that a port that will not open is named as the user
+    // gave it (a device path is no "COM1"), as every other command names it.
+    QString error;
+    if (!link_.open(error, language_)) return fail(NoReply, error);
     search.start(choice);
     bool interrupted = false;
     for (;;) {
