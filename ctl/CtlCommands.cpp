@@ -943,13 +943,16 @@ int CtlCommands::diff() {
 
 int runCtl(const QStringList& arguments, CtlContext& context) {
     const ParsedLine line = parseCommandLine(arguments);
-    if (!line.error.isEmpty()) {
-        // In the language --lang asks for when it can be read, else in the
-        // one of application.ini.
-        LanguageTexts language;
-        const int languageNo =
-            languageAsked(arguments).value_or(CtlLink::settingsLanguage(context.folders));
+    // Before a command runs: in the language --lang asks for when it can be
+    // read, else in the one of application.ini.
+    LanguageTexts language;
+    const auto readLanguage = [&](std::optional<int> asked) {
+        const int languageNo = asked.value_or(CtlLink::settingsLanguage(context.folders));
         readLanguageFile(language, context.folders, languageNo, {});
+        return languageNo;
+    };
+    if (!line.error.isEmpty()) {
+        const int languageNo = readLanguage(languageAsked(arguments));
         QString error = line.error;
         if (line.errorText) {
             error = language.text(*line.errorText).arg(line.errorValue);
@@ -965,8 +968,10 @@ int runCtl(const QStringList& arguments, CtlContext& context) {
         return Usage;
     }
     if (line.options.help || line.options.command.isEmpty()) {
-        *context.out << (line.options.command.isEmpty() ? generalHelp()
-                                                        : commandHelp(line.options.command));
+        readLanguage(line.options.language);
+        *context.out << (line.options.command.isEmpty()
+                             ? generalHelp(language)
+                             : commandHelp(language, line.options.command));
         context.out->flush();
         return line.options.help ? Done : Usage;
     }
