@@ -6,6 +6,7 @@
 
 #include "link/ZRComm.h"
 #include "model/DeviceSearch.h"
+#include "model/LanguageTexts.h"
 #include "sim/SimDriver.h"
 #include "sim/SimLine.h"
 
@@ -44,7 +45,8 @@ int main(int argc, char** argv) {
     port.SetFrameStopbits(TStopBit::sb_1);
 
     QuietView view;
-    DeviceSearch search(port, view);
+    const LanguageTexts builtIn;
+    DeviceSearch search(port, view, builtIn);
     search.activate();
     const SearchChoice choice{0, false, false};
 

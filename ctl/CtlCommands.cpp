@@ -8,6 +8,7 @@
 #include "model/DataFiles.h"
 #include "model/DecimalText.h"
 #include "model/DeviceSearch.h"
+#include "model/FileProblemText.h"
 #include "model/LimitCheck.h"
 #include "model/ParameterFile.h"
 #include "model/QtTranslations.h"
@@ -47,7 +48,10 @@ QString baseName(const QString& path) {
 
 QString fileRefusal(const LanguageTexts& language, const QString& path,
                     const FileProblem& problem) {
-    return language.text(TextId{"Ctl", "FileRefused"}).arg(path, problem.detail);
+    // The file is named once, before the reason.
+    const QString why = problem.unreadable ? fileReadErrorText(language, problem.unreadable)
+                                           : fileProblemDetail(language, problem);
+    return language.text(TextId{"Ctl", "FileRefused"}).arg(path, why);
 }
 
 using Mode = TableTransfer::Mode;
@@ -468,8 +472,12 @@ int CtlCommands::scan() {
             if (DeviceSearch::speedOf(i) == *options_.baud) choice.startSpeedIndex = i;
     }
     choice.autoParity = choice.autoStopBits = options_.allSettings;
-    DeviceSearch search(link_.port(), view);
+    DeviceSearch search(link_.port(), view, language_);
     search.activate();
+    // Opened here, so that a port that will not open is named as the user
+    // gave it (a device path is no "COM1"), as every other command names it.
+    QString error;
+    if (!link_.open(error, language_)) return fail(NoReply, error);
     search.start(choice);
     bool interrupted = false;
     for (;;) {
@@ -957,13 +965,16 @@ int CtlCommands::diff() {
 
 int runCtl(const QStringList& arguments, CtlContext& context) {
     const ParsedLine line = parseCommandLine(arguments);
-    if (!line.error.isEmpty()) {
-        // In the language --lang asks for when it can be read, else in the
-        // one of application.ini.
-        LanguageTexts language;
-        const int languageNo =
-            languageAsked(arguments).value_or(CtlLink::settingsLanguage(context.folders));
+    // Before a command runs: in the language --lang asks for when it can be
+    // read, else in the one of application.ini.
+    LanguageTexts language;
+    const auto readLanguage = [&](std::optional<int> asked) {
+        const int languageNo = asked.value_or(CtlLink::settingsLanguage(context.folders));
         readLanguageFile(language, context.folders, languageNo, {});
+        return languageNo;
+    };
+    if (!line.error.isEmpty()) {
+        const int languageNo = readLanguage(languageAsked(arguments));
         QString error = line.error;
         if (line.errorText) {
             error = language.text(line.errorText->id()).arg(line.errorValue);
@@ -979,8 +990,10 @@ int runCtl(const QStringList& arguments, CtlContext& context) {
         return Usage;
     }
     if (line.options.help || line.options.command.isEmpty()) {
-        *context.out << (line.options.command.isEmpty() ? generalHelp()
-                                                        : commandHelp(line.options.command));
+        readLanguage(line.options.language);
+        *context.out << (line.options.command.isEmpty()
+                             ? generalHelp(language)
+                             : commandHelp(language, line.options.command));
         context.out->flush();
         return line.options.help ? Done : Usage;
     }

@@ -4,6 +4,7 @@
 #include "link/RQ500Protocol.h"
 #include "link/UnitProtocol.h"
 #include "model/ParameterCatalogue.h"
+#include "model/PortOpenText.h"
 #include "model/SettingsFile.h"
 #include "sim/DemoBus.h"
 #include "sim/SimDriver.h"
@@ -95,7 +96,8 @@ bool CtlLink::open(QString& error, const LanguageTexts& language) {
         port_.SetActive(true);
         return true;
     } catch (const ECommHandleError& e) {
-        error = language.text(TextId{"Ctl", "PortNotOpened"}).arg(portText(), e.message());
+        error = language.text(TextId{"Ctl", "PortNotOpened"})
+                    .arg(portText(), portOpenReason(language, e));
     } catch (const ECommInitError& e) {
         error = language.text(TextId{"Ctl", "PortNotSetUp"}).arg(portText(), e.message());
     }

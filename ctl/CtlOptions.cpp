@@ -1,77 +1,101 @@
 #include "ctl/CtlOptions.h"
 
+#include "model/LanguageTexts.h"
+
 #include <QCommandLineParser>
+#include <QRegularExpression>
 
 namespace kqm52::ctl {
 
 namespace {
 
+using Text = TextIn<"Ctl">;
+
+// Notes after a command's usage line.
+constexpr Text UnitsFolder{"HelpUnitsFolder"};
+constexpr Text DiffSides{"HelpDiffSides"};
+
 struct CommandHelp {
     const char* name;
-    const char* usage;
-    const char* text;
+    const char* usage; // the syntax: commands, options and the capitals that stand for a value
+    Text text;
+    const Text* note = nullptr;
 };
 
-// clang-format off
 const CommandHelp kCommands[] = {
-    {"ports", "ports",
-     "Lists the serial ports present, with their USB descriptions, the ports\n"
-     "application.ini maps, and \"sim\", the built-in simulated bus."},
-    {"scan", "scan [--all-settings]",
-     "Searches the bus for units 0 ... 31 at every speed from --baud (default 9600)\n"
-     "up to 57600, with the port's parity and stop bits, or with every parity and\n"
-     "both stop bits (--all-settings).  One line per unit found: unit number, line\n"
-     "settings, type text."},
-    {"info", "info [--units LIST DIR]",
-     "Selects the unit and prints its type, hardware and extra lines (\"rt\", \"rh\",\n"
-     "\"rx\")."},
-    {"get", "get N...",
-     "Reads parameters N (0 ... 399) and prints number, name and value with the\n"
-     "decimals the parameter editor shows, and the option text of a list."},
-    {"set", "set N=V... [--load]",
-     "Writes parameters, values typed as the editor shows them (\"7=12,50\").  Every\n"
-     "value is checked against the catalogue's limits before anything is written.\n"
-     "--load then has the unit take them over (\"bp\")."},
-    {"receive", "receive params|setpoints|all FILE   (--units LIST: FILE is a folder)",
-     "Reads the unit's parameters (.mxp), setpoints (.mxs) or both (FILE is then\n"
-     "the name without extension: FILE.mxp and FILE.mxs).  A file is written\n"
-     "whole once everything was read, or not at all."},
-    {"send", "send params|setpoints|all FILE",
-     "Writes a parameter file, a setpoint file or both (FILE without extension)\n"
-     "to the unit; \"bp\" after parameters.  Values outside the limits are refused\n"
-     "before anything is sent."},
-    {"backup", "backup FILE.bak   (--units LIST: FILE is a folder)",
-     "Saves all parameters and setpoints of the unit in a backup file."},
-    {"restore", "restore FILE.bak [--yes]",
-     "Writes a backup file into the unit.  Asks first on a terminal; scripts give\n"
-     "--yes."},
-    {"diff", "diff A B   (A: unit or FILE.mxp, B: FILE.mxp; --units LIST with A = unit)",
-     "Lists every parameter whose value differs: number, name, both values as\n"
-     "shown, option texts.  Prints nothing and exits 0 when both are the same;\n"
-     "exits 1 when they differ."},
+    {"ports", "ports", "HelpPorts"},
+    {"scan", "scan [--all-settings]", "HelpScan"},
+    {"info", "info [--units LIST DIR]", "HelpInfo"},
+    {"get", "get N...", "HelpGet"},
+    {"set", "set N=V... [--load]", "HelpSet"},
+    {"receive", "receive params|setpoints|all FILE", "HelpReceive", &UnitsFolder},
+    {"send", "send params|setpoints|all FILE", "HelpSend"},
+    {"backup", "backup FILE.bak", "HelpBackup", &UnitsFolder},
+    {"restore", "restore FILE.bak [--yes]", "HelpRestore"},
+    {"diff", "diff A B", "HelpDiff", &DiffSides},
 };
-// clang-format on
 
-const char* kCommonOptions =
-    "Options for every command:\n"
-    "  --port P        COM1 ... COM16 (through the port map of application.ini),\n"
-    "                  a device path such as /dev/ttyUSB0, or sim\n"
-    "  --baud B        1200 ... 115200\n"
-    "  --parity X      N, E or O\n"
-    "  --stopbits S    1 or 2\n"
-    "  --unit N        the unit 0 ... 31\n"
-    "  --units LIST    a list or range, \"0-31\" or \"1,4,7-9\" (info, receive, backup, diff)\n"
-    "  --lang N        0 Dutch, 1 English, 2 German: messages, names and option texts\n"
-    "  --fast          fast framing (a reply ends at its line end, not after 50 ms)\n"
-    "  --json          one JSON document on standard output\n"
-    "  --quiet         no summary lines, only data and errors\n"
-    "  -h, --help      this help, or the help of the command given\n"
-    "Port, line settings and unit come from application.ini when it is there\n"
-    "(beside the program, or in ~/.config/kqm52 when installed); options\n"
-    "override them.\n"
-    "Exit codes: 0 done, 1 differences found (diff), 2 usage, 3 no reply or link\n"
-    "error, 4 refused by the unit, 5 file error, 6 some units of a --units run\n"
-    "failed, 130 stopped by Ctrl+C.\n";
+struct OptionHelp {
+    const char* spelling;
+    Text text;
+};
+
+const OptionHelp kOptions[] = {
+    {"--port P", "HelpOptPort"},     {"--baud B", "HelpOptBaud"},
+    {"--parity X", "HelpOptParity"}, {"--stopbits S", "HelpOptStopBits"},
+    {"--unit N", "HelpOptUnit"},     {"--units LIST", "HelpOptUnits"},
+    {"--lang N", "HelpOptLang"},     {"--fast", "HelpOptFast"},
+    {"--json", "HelpOptJson"},       {"--quiet", "HelpOptQuiet"},
+    {"-h, --help", "HelpOptHelp"},
+};
+
+// A terminal's width, less one so that no line reaches the last column.
+constexpr int HelpWidth = 79;
+// Where an option's text begins.
+constexpr int OptionTextColumn = 18;
+
+// text broken at blanks into lines of at most HelpWidth columns: the first
+// after lead, the others after indent blanks.  The blanks between two words
+// on a line stay as they were; a word longer than a line stands on a line of
+// its own.
+QString wrapped(const QString& text, const QString& lead, int indent) {
+    static const QRegularExpression word(QStringLiteral("( *)([^ ]+)"));
+    QString out = lead;
+    qsizetype column = lead.size();
+    bool lineHasWord = false;
+    for (auto it = word.globalMatch(text); it.hasNext();) {
+        const auto m = it.next();
+        const QString gap = lineHasWord ? m.captured(1) : QString();
+        const QString w = m.captured(2);
+        if (lineHasWord && column + gap.size() + w.size() > HelpWidth) {
+            out += QLatin1Char('\n') + QString(indent, QLatin1Char(' ')) + w;
+            column = indent + w.size();
+            continue;
+        }
+        out += gap + w;
+        column += gap.size() + w.size();
+        lineHasWord = true;
+    }
+    return out + QLatin1Char('\n');
+}
+
+// The options every command shares, how settings are found, the exit codes.
+QString commonHelp(const LanguageTexts& language) {
+    QString text = language.text(Text{"HelpOptions"}) + QLatin1Char('\n');
+    for (const OptionHelp& o : kOptions)
+        text += wrapped(
+            language.text(o.text.id()),
+            QStringLiteral("  %1").arg(QLatin1String(o.spelling)).leftJustified(OptionTextColumn),
+            OptionTextColumn);
+    return text + wrapped(language.text(Text{"HelpSettings"}), {}, 0) +
+           wrapped(language.text(Text{"HelpExitCodes"}), {}, 0);
+}
+
+QString usageLine(const LanguageTexts& language, const CommandHelp& c) {
+    QString usage = QStringLiteral("kqm52ctl ") + QLatin1String(c.usage);
+    if (c.note) usage += QStringLiteral("   ") + language.text(c.note->id());
+    return wrapped(language.text(Text{"HelpUsage"}).arg(usage), {}, 4);
+}
 
 const CommandHelp* findCommand(const QString& name) {
     for (const CommandHelp& c : kCommands)
@@ -169,7 +193,8 @@ ParsedLine parseCommandLine(const QStringList& arguments) {
         return result;
     };
     if (!o.command.isEmpty() && !findCommand(o.command)) return fail("OptCommand", o.command);
-    if (parser.isSet(port)) o.port = parser.value(port);
+    if (parser.isSet(port) && !isPortName(*(o.port = parser.value(port))))
+        return fail("OptPort", *o.port);
     if (parser.isSet(baud) && !(o.baud = parseBaud(parser.value(baud))))
         return fail("OptBaud", parser.value(baud));
     if (parser.isSet(parity) && !(o.parity = parseParity(parser.value(parity))))
@@ -184,12 +209,8 @@ ParsedLine parseCommandLine(const QStringList& arguments) {
     }
     if (parser.isSet(units) && !(o.units = parseUnitList(parser.value(units))))
         return fail("OptUnits", parser.value(units));
-    if (parser.isSet(lang)) {
-        bool ok = false;
-        const int n = parser.value(lang).toInt(&ok);
-        if (!ok || n < 0 || n > 2) return fail("OptLang", parser.value(lang));
-        o.language = n;
-    }
+    if (parser.isSet(lang) && !(o.language = parseLanguage(parser.value(lang))))
+        return fail("OptLang", parser.value(lang));
     return result;
 }
 
@@ -205,11 +226,25 @@ std::optional<int> languageAsked(const QStringList& arguments) {
             value = a.mid(7);
         else
             continue;
-        bool ok = false;
-        const int n = value.toInt(&ok);
-        asked = ok && n >= 0 && n <= 2 ? std::optional<int>(n) : std::nullopt;
+        asked = parseLanguage(value);
     }
     return asked;
+}
+
+std::optional<int> parseLanguage(const QString& text) {
+    static const QString codes[] = {QStringLiteral("nl"), QStringLiteral("en"),
+                                    QStringLiteral("de")};
+    for (int n = 0; n < 3; ++n)
+        if (text == QString::number(n) || text.compare(codes[n], Qt::CaseInsensitive) == 0)
+            return n;
+    return std::nullopt;
+}
+
+bool isPortName(const QString& text) {
+    static const QRegularExpression com(QStringLiteral("^COM([1-9][0-9]?)$"),
+                                        QRegularExpression::CaseInsensitiveOption);
+    if (const auto m = com.match(text); m.hasMatch()) return m.captured(1).toInt() <= PortCount;
+    return text == QLatin1String(PortMap::SimDevice) || text.startsWith(QLatin1Char('/'));
 }
 
 QStringList commandNames() {
@@ -219,21 +254,28 @@ QStringList commandNames() {
     return names;
 }
 
-QString generalHelp() {
-    QString text = QStringLiteral("Usage: kqm52ctl COMMAND [ARGUMENTS] [OPTIONS]\n\n"
-                                  "The KQM52 service tool for scripts: one MX5x unit, or a bus of\n"
-                                  "them, from the command line.\n\nCommands:\n");
-    for (const CommandHelp& c : kCommands)
-        text += QStringLiteral("  %1\n").arg(QLatin1String(c.usage));
-    text += QStringLiteral("\n\"kqm52ctl COMMAND --help\" tells more of one command.\n\n");
-    return text + QLatin1String(kCommonOptions);
+QString generalHelp(const LanguageTexts& language) {
+    const QString usage =
+        QStringLiteral("kqm52ctl %1 [%2] [%3]")
+            .arg(language.text(Text{"HelpCommandWord"}), language.text(Text{"HelpArgumentsWord"}),
+                 language.text(Text{"HelpOptionsWord"}));
+    QString text = wrapped(language.text(Text{"HelpUsage"}).arg(usage), {}, 4) + QLatin1Char('\n') +
+                   wrapped(language.text(Text{"HelpAbout"}), {}, 0) + QLatin1Char('\n') +
+                   language.text(Text{"HelpCommands"}) + QLatin1Char('\n');
+    for (const CommandHelp& c : kCommands) {
+        QString line = QLatin1String(c.usage);
+        if (c.note) line += QStringLiteral("   ") + language.text(c.note->id());
+        text += wrapped(line, QStringLiteral("  "), 6);
+    }
+    return text + QLatin1Char('\n') + wrapped(language.text(Text{"HelpMore"}), {}, 0) +
+           QLatin1Char('\n') + commonHelp(language);
 }
 
-QString commandHelp(const QString& command) {
+QString commandHelp(const LanguageTexts& language, const QString& command) {
     const CommandHelp* c = findCommand(command);
     if (!c) return {};
-    return QStringLiteral("Usage: kqm52ctl %1\n\n%2\n\n%3")
-        .arg(QLatin1String(c->usage), QLatin1String(c->text), QLatin1String(kCommonOptions));
+    return usageLine(language, *c) + QLatin1Char('\n') +
+           wrapped(language.text(c->text.id()), {}, 0) + QLatin1Char('\n') + commonHelp(language);
 }
 
 } // namespace kqm52::ctl

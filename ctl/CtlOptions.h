@@ -13,6 +13,10 @@
 #include <optional>
 #include <vector>
 
+namespace kqm52 {
+class LanguageTexts;
+}
+
 namespace kqm52::ctl {
 
 // The documented exit codes.
@@ -67,15 +71,22 @@ std::optional<int> languageAsked(const QStringList& arguments);
 // given.  Nothing for a malformed list or a number out of range.
 std::optional<std::vector<int>> parseUnitList(const QString& text);
 
+// 0, 1, 2 or nl, en, de (any case): Dutch, English, German.
+std::optional<int> parseLanguage(const QString& text);
+// What --port takes: COM1 … COM16 (any case), "sim" or a device path.
+bool isPortName(const QString& text);
+
 // 1200 … 115200 as the port knows them.
 std::optional<TBaudrate> parseBaud(const QString& text);
 // N, E, O (or none, even, odd), any case.
 std::optional<TParityBit> parseParity(const QString& text);
 std::optional<TStopBit> parseStopBits(const QString& text);
 
-// The subcommands, and the help of each (usage, what it does, its options).
+// The subcommands, and the help of each (usage, what it does, its options),
+// in the language's words.
 QStringList commandNames();
-QString generalHelp();
-QString commandHelp(const QString& command); // empty for an unknown command
+QString generalHelp(const LanguageTexts& language);
+// Empty for an unknown command.
+QString commandHelp(const LanguageTexts& language, const QString& command);
 
 } // namespace kqm52::ctl

@@ -2,6 +2,7 @@
 
 #include "dialogs/RtfReader.h"
 #include "inifile/RegularFile.h"
+#include "model/FileProblemText.h"
 #include "model/LanguageTexts.h"
 
 #include <QDir>
@@ -41,7 +42,7 @@ QString ErrorHelp::Outcome::report(const LanguageTexts& language) const {
     const QString lineBreak = QStringLiteral("\n\r");
     QString text = errorKind + QStringLiteral(" error raised, with message : ") + words +
                    lineBreak + QDir::toNativeSeparators(path);
-    if (!reason.isEmpty()) text += lineBreak + reason;
+    if (reason) text += lineBreak + fileReadErrorText(language, reason);
     return text;
 }
 
@@ -71,7 +72,7 @@ ErrorHelp::Outcome ErrorHelp::load(const QString& programDir, int languageNo,
         document.clear();
         return outcome;
     }
-    auto fail = [&](const char* kind, const QString& reason) {
+    auto fail = [&](const char* kind, const FileReadError& reason) {
         document.clear();
         outcome.kind = Outcome::Failed;
         outcome.errorKind = QLatin1String(kind);
@@ -80,11 +81,11 @@ ErrorHelp::Outcome ErrorHelp::load(const QString& programDir, int languageNo,
     };
     // A pipe or a device in the file's place is not opened: it could hold
     // the window for good.
-    if (const QString why = notARegularFile(outcome.path); !why.isEmpty())
-        return fail("EFOpenError", why);
+    if (const auto why = notARegularFile(outcome.path); why != FileReadError::Kind::None)
+        return fail("EFOpenError", FileReadError{why, {}});
     // Read no more than the reader would accept: a huge file is refused, not loaded.
     const RtfLimits limits;
-    QString reason;
+    FileReadError reason;
     const std::optional<QByteArray> bytes =
         readRegularFile(outcome.path, limits.maxInputBytes, &reason);
     if (!bytes) return fail("EReadError", reason);

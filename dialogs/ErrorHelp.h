@@ -4,6 +4,7 @@
 // user's language, and reading it into a document.
 
 #include "dialogs/RtfReader.h"
+#include "inifile/RegularFile.h"
 
 #include <QString>
 
@@ -24,11 +25,11 @@ class ErrorHelp {
 
     struct Outcome {
         enum Kind { Loaded, NoFile, Failed } kind = NoFile;
-        QString path;      // the file chosen (empty: none for this language)
-        QString errorKind; // Failed: the name of the kind of error
-        QString reason;    // Failed: the system's reason, when it gave one
-        RtfFailure rtf;    // Failed as "EParserError": why the reader refused it
-        bool cut = false;  // Loaded: the file was longer than the viewer shows
+        QString path;         // the file chosen (empty: none for this language)
+        QString errorKind;    // Failed: the name of the kind of error
+        FileReadError reason; // Failed: why the file could not be read, when it was not
+        RtfFailure rtf;       // Failed as "EParserError": why the reader refused it
+        bool cut = false;     // Loaded: the file was longer than the viewer shows
         // The text the user is shown when the file could not be read: the
         // kind, the language's words, the file and the system's reason.
         QString report(const LanguageTexts& language) const;

@@ -3,6 +3,7 @@
 #include "dialogs/InitSerialLogic.h"
 #include "link/ZRComm.h"
 #include "model/LanguageTexts.h"
+#include "model/PortOpenText.h"
 #include "ui/ApplyTexts.h"
 #include "ui/Dialogs.h"
 
@@ -315,7 +316,7 @@ void TFormInitSerial::CmdOKClick() {
     try {
         port_.SetActive(true);
     } catch (const ECommHandleError& e) {
-        showOpenError(e.message(), e.systemError());
+        showOpenError(portOpenReason(language_, e), e.systemError());
         return;
     } catch (const ECommInitError& e) {
         showOpenError(e.message(), 0);

@@ -9,7 +9,7 @@ namespace kqm52 {
 
 bool readFile(const QString& path, QByteArray& bytes, ReadProblem* problem, qint64 maxBytes) {
     bytes.clear();
-    const auto fail = [&](ReadProblem::Kind kind, const QString& reason, qint64 size) {
+    const auto fail = [&](ReadProblem::Kind kind, const FileReadError& reason, qint64 size) {
         if (problem) {
             problem->kind = kind;
             problem->path = QDir::toNativeSeparators(path);
@@ -21,7 +21,7 @@ bool readFile(const QString& path, QByteArray& bytes, ReadProblem* problem, qint
     };
     // A pipe or a device is refused before it is opened; a file that grows
     // while it is read is caught by taking one byte past the bound.
-    QString reason;
+    FileReadError reason;
     std::optional<QByteArray> read = readRegularFile(path, maxBytes, &reason);
     if (!read) return fail(ReadProblem::Kind::Unreadable, reason, 0);
     if (read->size() > maxBytes)

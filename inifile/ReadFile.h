@@ -8,6 +8,8 @@
 // and many times its size in memory before a single text is shown, so a file
 // over the bound is refused without being read.
 
+#include "inifile/RegularFile.h"
+
 #include <QByteArray>
 #include <QString>
 
@@ -17,8 +19,8 @@ namespace kqm52 {
 struct ReadProblem {
     enum class Kind { None, Unreadable, TooLarge };
     Kind kind = Kind::None;
-    QString path;   // the file, in the platform's notation
-    QString reason; // Unreadable: the operating system's reason
+    QString path;         // the file, in the platform's notation
+    FileReadError reason; // Unreadable: why
     qint64 size = 0;
     qint64 limit = 0; // TooLarge: the bound it went over, in bytes
     explicit operator bool() const { return kind != Kind::None; }

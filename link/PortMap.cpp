@@ -49,22 +49,34 @@ bool PortMap::hasDriverFor(const QString& device) const {
     return false;
 }
 
-std::unique_ptr<SerialDriver> PortMap::createDriver(TPort port, QString& error) const {
+std::unique_ptr<SerialDriver> PortMap::createDriver(TPort port, PortMapProblem& problem) const {
     const QString dev = effectiveDevice(port);
     for (const auto& [name, factory] : factories_)
         if (name == dev) return factory();
     if (dev == QLatin1String(SimDevice)) {
-        error = QStringLiteral("%1 is mapped to the simulated bus, which this program has not been "
-                               "built with.")
-                    .arg(key(port));
+        problem = {PortMapProblem::Kind::SimulatedBusMissing, port, dev};
         return nullptr;
     }
     if (dev.isEmpty() || !dev.startsWith(QLatin1Char('/'))) {
-        error = QStringLiteral("%1 is mapped to \"%2\", which is not a device path.")
-                    .arg(key(port), dev);
+        problem = {PortMapProblem::Kind::NotADevicePath, port, dev};
         return nullptr;
     }
     return std::make_unique<PosixSerialDriver>();
+}
+
+QString PortMapProblem::english() const {
+    switch (kind) {
+    case Kind::None:
+        break;
+    case Kind::SimulatedBusMissing:
+        return QStringLiteral("%1 is mapped to the simulated bus, which this program has not been "
+                              "built with.")
+            .arg(PortMap::key(port));
+    case Kind::NotADevicePath:
+        return QStringLiteral("%1 is mapped to \"%2\", which is not a device path.")
+            .arg(PortMap::key(port), device);
+    }
+    return {};
 }
 
 } // namespace kqm52

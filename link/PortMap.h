@@ -38,6 +38,22 @@ enum class TPort {
 };
 constexpr int PortCount = 16;
 
+// Why the map leads a port to no driver: a value, so that the words can be
+// made where the user's language is known (the link has none).
+struct PortMapProblem {
+    enum class Kind {
+        None,
+        SimulatedBusMissing, // mapped to "sim" in a build without the simulated bus
+        NotADevicePath,      // mapped to a value that is neither a path nor a driver's name
+    };
+    Kind kind = Kind::None;
+    TPort port = TPort::COM1;
+    QString device; // the value the port is mapped to
+    explicit operator bool() const { return kind != Kind::None; }
+    // In English, for a log or a program that has no texts loaded.
+    QString english() const;
+};
+
 class PortMap {
   public:
     using DriverFactory = std::function<std::unique_ptr<SerialDriver>()>;
@@ -66,9 +82,9 @@ class PortMap {
     void registerDriver(const QString& device, DriverFactory factory);
     bool hasDriverFor(const QString& device) const;
 
-    // A driver for the port, not yet opened.  Returns null with a message in
-    // error when the device value names a driver this program does not have.
-    std::unique_ptr<SerialDriver> createDriver(TPort port, QString& error) const;
+    // A driver for the port, not yet opened.  Returns null, with the reason in
+    // problem, when the device value names a driver this program does not have.
+    std::unique_ptr<SerialDriver> createDriver(TPort port, PortMapProblem& problem) const;
 
   private:
     struct Entry {

@@ -93,9 +93,9 @@ void TZRComm::applyLineSettings() {
 }
 
 void TZRComm::open() {
-    QString error;
-    std::unique_ptr<SerialDriver> driver = portMap().createDriver(portName_, error);
-    if (!driver) throw ECommHandleError(error);
+    PortMapProblem problem;
+    std::unique_ptr<SerialDriver> driver = portMap().createDriver(portName_, problem);
+    if (!driver) throw ECommHandleError(problem);
     const QString path = devicePath();
     if (const int err = driver->open(path.toStdString())) throw ECommHandleError(osText(err), err);
 

@@ -67,12 +67,19 @@ class ECommHandleError : public std::runtime_error {
   public:
     explicit ECommHandleError(const QString& message, int systemError = 0)
         : std::runtime_error(message.toStdString()), systemError_(systemError) {}
+    // The port map leads the port nowhere; the message is its English.
+    explicit ECommHandleError(const PortMapProblem& problem)
+        : std::runtime_error(problem.english().toStdString()), mapProblem_(problem) {}
     QString message() const { return QString::fromStdString(what()); }
     // The errno behind the message, so a caller can add advice (0 if none).
     int systemError() const { return systemError_; }
+    // Set when the port map was the cause: the caller words it in the user's
+    // language (model/PortOpenText.h).
+    const PortMapProblem& mapProblem() const { return mapProblem_; }
 
   private:
-    int systemError_;
+    int systemError_ = 0;
+    PortMapProblem mapProblem_;
 };
 
 // A failure to set the port up, or a change refused while it is open.

@@ -2,7 +2,6 @@
 
 #include "inifile/RegularFile.h"
 
-#include <QFileInfo>
 #include <QtEndian>
 
 namespace kqm52 {
@@ -63,15 +62,16 @@ FileRead<UnitTables> BackupFile::fromBytes(const QByteArray& bytes) {
 }
 
 FileRead<UnitTables> BackupFile::read(const QString& path) {
-    QString error;
+    FileReadError error;
     const std::optional<QByteArray> bytes = TableFile::readAll(path, Size, &error);
     if (!bytes) {
         FileRead<UnitTables> result;
         // A pipe or a device is no backup file either, and that is said in
         // the user's words; a missing or unreadable file has only its reason.
-        const bool noFileAtAll = QFileInfo::exists(path) && !isRegularFile(path);
-        result.problem = {
-            FileRefusal::CannotOpen, noFileAtAll ? badFileKey() : QString(), error, 0, {}, {}};
+        const bool noFileAtAll = error.kind == FileReadError::Kind::Folder ||
+                                 error.kind == FileReadError::Kind::NotAFile;
+        result.problem =
+            TableFile::unreadableFile(path, error, noFileAtAll ? badFileKey() : QString());
         return result;
     }
     FileRead<UnitTables> result = fromBytes(*bytes);

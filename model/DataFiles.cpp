@@ -1,5 +1,6 @@
 #include "model/DataFiles.h"
 
+#include "model/FileProblemText.h"
 #include "model/ProgramState.h"
 
 #include <QDir>
@@ -96,11 +97,7 @@ void readCatalogueFiles(ProgramState& state) {
 
 QString ownFileFailedText(const LanguageTexts& language, const ProgramFolders& folders,
                           const ReadProblem& problem) {
-    constexpr qint64 MB = 1024 * 1024;
-    const QString why = problem.kind == ReadProblem::Kind::TooLarge
-                            ? language.text(TextId{"Mappen", "TeGroot"})
-                                  .arg(QString::number((problem.limit + MB - 1) / MB))
-                            : problem.reason;
+    const QString why = readProblemReason(language, problem);
     const QString name = QFileInfo(problem.path).fileName();
     return language.text(TextId{"Mappen", "MsgEigenBestand"})
         .arg(problem.path, why, QDir::toNativeSeparators(folders.dataDir() + name));

@@ -3,6 +3,9 @@
 #include "link/ReplyText.h"
 #include "link/SerialDriver.h"
 #include "link/UnitProtocol.h"
+#include "model/LanguageTexts.h"
+#include "model/PortOpenText.h"
+#include "model/TextKeys.h"
 
 #include <cerrno>
 
@@ -18,9 +21,13 @@ QString probeText(int unitNumber) {
     return unit::selectUnit(unitNumber);
 }
 
+using Text = TextIn<"AparaatZoeken">;
+using StatusText = TextSeries<"AparaatZoeken", "PanelTekst", 4>;
+
 } // namespace
 
-DeviceSearch::DeviceSearch(TZRComm& port, DeviceSearchView& view) : port_(port), view_(view) {
+DeviceSearch::DeviceSearch(TZRComm& port, DeviceSearchView& view, const LanguageTexts& language)
+    : port_(port), view_(view), language_(language) {
     RQ500ApparaatZoeken.setObjectName(QStringLiteral("RQ500ApparaatZoeken"));
     ASCIILeesTypeInfo.setObjectName(QStringLiteral("ASCIILeesTypeInfo"));
     for (TRQ500Protocol* c : {&RQ500ApparaatZoeken, &ASCIILeesTypeInfo}) {
@@ -146,15 +153,22 @@ void DeviceSearch::start(const SearchChoice& choice) {
     plan_ = combinations(choice, savedParity_, savedStop_);
     const SearchCombination& first = plan_.front();
     setState(SearchState::Searching, 0);
+    // Nothing was sent and nothing runs: say so, and which port and device
+    // would not open, so the user can pick another and start again.
+    const auto cannotOpen = [this](const QString& reason) {
+        setState(SearchState::Idle, 1);
+        view_.showError({}, language_.text(Text{"MsgCannotOpen"})
+                                    .arg(PortMap::key(port_.PortName()), port_.devicePath()) +
+                                QLatin1Char('\n') + reason);
+    };
     try {
         applyLine(first);
         port_.SetActive(true);
+    } catch (const ECommHandleError& e) {
+        cannotOpen(portOpenReason(language_, e));
+        return;
     } catch (const std::exception& e) {
-        // Nothing was sent and nothing runs: say so, and which port and
-        // device would not open, so the user can pick another and start again.
-        setState(SearchState::Idle, 1);
-        view_.showError({}, texts_[4].arg(PortMap::key(port_.PortName()), port_.devicePath()) +
-                                QLatin1Char('\n') + QString::fromUtf8(e.what()));
+        cannotOpen(QString::fromUtf8(e.what()));
         return;
     }
 
@@ -247,7 +261,7 @@ void DeviceSearch::deviceLost(const TCommError& error) {
     const QString device = port_.devicePath();
     if (!device.isEmpty() && device != QLatin1String(PortMap::SimDevice))
         text += QStringLiteral(" (%1)").arg(device);
-    view_.showError({}, texts_[5] + QLatin1Char('\n') + text);
+    view_.showError({}, language_.text(Text{"MsgDeviceLost"}) + QLatin1Char('\n') + text);
 }
 
 void DeviceSearch::halt() {
@@ -260,7 +274,7 @@ void DeviceSearch::complete() {
 
 void DeviceSearch::setState(SearchState state, int text) {
     state_ = state;
-    if (text >= 0) statusText_ = texts_.at(std::size_t(text));
+    if (text >= 0) statusText_ = language_.text(StatusText::all().at(std::size_t(text)));
     view_.stateChanged();
 }
 

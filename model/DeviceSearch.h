@@ -48,11 +48,7 @@ struct SearchChoice {
 
 enum class SearchState { Idle, Searching, Found, Halted, Complete };
 
-// The texts from the language file: the status texts searching, stopped,
-// ended, found; then the first line of the box when the port will not open
-// ("%1" the port, "%2" its device), and of the box when the device went away
-// during the search.
-using SearchTexts = std::array<QString, 6>;
+class LanguageTexts;
 
 // What a window or a command-line tool shows.
 class DeviceSearchView {
@@ -77,12 +73,13 @@ class DeviceSearch {
     static constexpr int ProbeTimeoutMs = 100;
     static constexpr int ReplyBuffer = 100;
 
-    DeviceSearch(TZRComm& port, DeviceSearchView& view);
+    // The status texts and the first lines of its boxes come from language
+    // (section "AparaatZoeken"), read when shown: a change of language
+    // shows at the next state.
+    DeviceSearch(TZRComm& port, DeviceSearchView& view, const LanguageTexts& language);
     ~DeviceSearch();
     DeviceSearch(const DeviceSearch&) = delete;
     DeviceSearch& operator=(const DeviceSearch&) = delete;
-
-    void setTexts(const SearchTexts& texts) { texts_ = texts; }
 
     // The speeds of the start-speed box, by index.
     static TBaudrate speedOf(int index);
@@ -137,6 +134,8 @@ class DeviceSearch {
     void deviceLost(const TCommError& error);
     void halt();
     void complete();
+    // text: the status text PanelTekst0 … PanelTekst3 (searching, stopped,
+    // ended, found).
     void setState(SearchState state, int text);
     void applyLine(const SearchCombination& c);
     void closeAndSet(TBaudrate baud, TParityBit parity, TStopBit stop);
@@ -144,12 +143,7 @@ class DeviceSearch {
 
     TZRComm& port_;
     DeviceSearchView& view_;
-    SearchTexts texts_{QStringLiteral("Zoeken.."),
-                       QStringLiteral("Gestopt!"),
-                       QStringLiteral("beeindigd!"),
-                       QStringLiteral("Apparaat gevonden!"),
-                       QStringLiteral("%1 (%2) cannot be opened:"),
-                       QStringLiteral("The port has gone away; the search has stopped:")};
+    const LanguageTexts& language_;
     RequestSequence probes_{RQ500ApparaatZoeken};
     RequestSequence types_{ASCIILeesTypeInfo};
     std::vector<SearchCombination> plan_;

@@ -1,6 +1,7 @@
 #include "model/GraphRecording.h"
 
 #include "inifile/RegularFile.h"
+#include "model/FileProblemText.h"
 #include "model/LanguageTexts.h"
 #include "model/TextKeys.h"
 
@@ -205,13 +206,9 @@ RecordingRead readRecording(QIODevice& in) {
 
 RecordingRead readRecordingFile(const QString& path) {
     QFile file;
-    QString reason;
-    if (!openRegularFile(file, path, &reason)) {
-        RecordingRead r;
-        r.error = reason;
-        return r;
-    }
-    RecordingRead r = readRecording(file);
+    RecordingRead r;
+    if (!openRegularFile(file, path, &r.openError)) return r;
+    r = readRecording(file);
     if (r.recording) {
         r.recording->path = path;
         r.recording->written = QFileInfo(path).lastModified();
@@ -226,7 +223,7 @@ QString recordingRefusal(const RecordingRead& read, const QString& path,
     if (read.recording) return texts.text(Extra{"MsgGeenOpname"}) + QStringLiteral("\n\r") + file;
     if (read.line == 0)
         return texts.text(Extra{"MsgNietGeopend"}) + QStringLiteral("\n\r") + file +
-               QStringLiteral("\n\r") + read.error;
+               QStringLiteral("\n\r") + fileReadErrorText(texts, read.openError);
     return texts.text(Extra{"MsgGeenOpname"}) + QStringLiteral("\n\r") + file +
            QStringLiteral("\n\r") + texts.text(Extra{"MsgRegel"}).arg(read.line) +
            QStringLiteral(" ") + read.error;

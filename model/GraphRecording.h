@@ -9,6 +9,7 @@
 //
 // A dot as the decimal point, because spreadsheets everywhere read it so.
 
+#include "inifile/RegularFile.h"
 #include "model/GraphView.h"
 
 #include <QByteArray>
@@ -52,8 +53,10 @@ struct Recording {
 
 struct RecordingRead {
     std::optional<Recording> recording;
-    // Why not: the OS's reason, or the line that did not read with its number.
+    // Why not: the start of the line that did not read, with its number;
+    // or, with line 0, why the file could not be opened.
     QString error;
+    FileReadError openError;
     int line = 0; // 1-based; 0 for a file that could not be opened
 };
 

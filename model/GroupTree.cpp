@@ -14,18 +14,10 @@ QString GroupTree::fileName(int languageNo) {
     return QStringLiteral("Tree%1.txt").arg(n);
 }
 
-bool GroupTree::load(const QString& path, QString* error) {
+bool GroupTree::load(const QString& path, ReadProblem* problem) {
     nodes_.clear();
     QByteArray bytes;
-    ReadProblem problem;
-    if (!readFile(path, bytes, &problem)) {
-        if (error)
-            *error = problem.kind == ReadProblem::Kind::TooLarge
-                         ? QStringLiteral("The file is larger than %1 MB and was not read.")
-                               .arg(problem.limit / (1024 * 1024))
-                         : problem.reason;
-        return false;
-    }
+    if (!readFile(path, bytes, problem)) return false;
     loadFromText(IniFile::decode(bytes));
     return true;
 }

@@ -9,6 +9,8 @@
 // menu x 100 + submenu (a menu without submenu: submenu 0), which is the
 // section of ParNo.txt that lists its rows.
 
+#include "inifile/ReadFile.h"
+
 #include <QString>
 
 #include <vector>
@@ -31,9 +33,9 @@ class GroupTree {
     // takes Tree0.txt.
     static QString fileName(int languageNo);
 
-    // Reads a tree file; false with the reason in error when it cannot be
+    // Reads a tree file; false with the reason in problem when it cannot be
     // read (the tree is then empty).
-    bool load(const QString& path, QString* error = nullptr);
+    bool load(const QString& path, ReadProblem* problem = nullptr);
     void loadFromText(const QString& text);
 
     const std::vector<Node>& nodes() const { return nodes_; }

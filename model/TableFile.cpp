@@ -63,15 +63,18 @@ FileProblem fileProblem(FileRefusal refusal, QString messageKey, const char* det
 
 namespace kqm52::TableFile {
 
-std::optional<QByteArray> readAll(const QString& path, qint64 maxBytes, QString* error) {
-    const auto fail = [&](const QString& reason) -> std::optional<QByteArray> {
-        if (error) *error = QStringLiteral("%1: %2").arg(QDir::toNativeSeparators(path), reason);
-        return std::nullopt;
-    };
-    QString reason;
-    std::optional<QByteArray> bytes = readRegularFile(path, maxBytes, &reason);
-    if (!bytes) return fail(reason);
-    return bytes;
+std::optional<QByteArray> readAll(const QString& path, qint64 maxBytes, FileReadError* error) {
+    return readRegularFile(path, maxBytes, error);
+}
+
+FileProblem unreadableFile(const QString& path, const FileReadError& error, QString messageKey) {
+    FileProblem problem;
+    problem.refusal = FileRefusal::CannotOpen;
+    problem.messageKey = std::move(messageKey);
+    problem.path = QDir::toNativeSeparators(path);
+    problem.detail = QStringLiteral("%1: %2").arg(problem.path, error.english());
+    problem.unreadable = error;
+    return problem;
 }
 
 QString writeAll(const QString& path, const QByteArray& bytes) {
@@ -151,10 +154,10 @@ FileRead<std::vector<qint32>> readNumbered(const QByteArray& bytes, QByteArrayVi
 FileRead<std::vector<qint32>> readNumberedFile(const QString& path, QByteArrayView header,
                                                int count) {
     FileRead<std::vector<qint32>> result;
-    QString error;
+    FileReadError error;
     const std::optional<QByteArray> bytes = readAll(path, MaxTextFileBytes, &error);
     if (!bytes) {
-        result.problem = {FileRefusal::CannotOpen, {}, error, 0, {}, {}};
+        result.problem = unreadableFile(path, error, {});
     } else if (bytes->size() > MaxTextFileBytes) {
         result.problem = fileProblem(FileRefusal::WrongCount, {}, "MsgFileTooLong");
     } else {

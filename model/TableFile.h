@@ -9,6 +9,8 @@
 // QSaveFile, so a full disk, a read-only folder or a crash leaves the old
 // file as it was.
 
+#include "inifile/RegularFile.h"
+
 #include <QByteArray>
 #include <QString>
 #include <QStringList>
@@ -45,6 +47,10 @@ struct FileProblem {
     // operating system's reason, which is shown as it is.
     QString detailKey;
     QStringList detailArgs;
+    // CannotOpen: why the file could not be read (the language words it,
+    // model/FileProblemText.h), and the file in the platform's notation.
+    FileReadError unreadable;
+    QString path;
 };
 
 // A problem whose detail is one of the texts below, filled in with args.
@@ -69,7 +75,11 @@ namespace TableFile {
 // The whole file, or nullopt with the reason.  At most maxBytes + 1 bytes are
 // read, so a reader can tell a file that is too long without taking in a
 // huge one.
-std::optional<QByteArray> readAll(const QString& path, qint64 maxBytes, QString* error);
+std::optional<QByteArray> readAll(const QString& path, qint64 maxBytes, FileReadError* error);
+
+// A file that could not be read at all: its problem, the detail "file: reason"
+// in English.
+FileProblem unreadableFile(const QString& path, const FileReadError& error, QString messageKey);
 
 // Writes bytes as the whole new content of path.  Empty on success;
 // otherwise "path: reason" with the operating system's reason.

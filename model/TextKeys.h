@@ -163,6 +163,12 @@ inline constexpr TextKey kTextTable[] = {
      "", TextKind::KeepsDefault},
     {"Main", "MsgBackupNoMarks", "The file does not carry the marks of a backup file.", "",
      TextKind::KeepsDefault},
+    // Ours: why a file the user named could not be read at all, after the
+    // file; the operating system's own reason stands as it is.
+    {"Main", "MsgNoSuchFile", "there is no such file", "", TextKind::KeepsDefault},
+    {"Main", "MsgFolderNotFile", "it is a folder, not a file", "", TextKind::KeepsDefault},
+    {"Main", "MsgNotAFile", "it is a pipe, a device or a socket, not a file", "",
+     TextKind::KeepsDefault},
     // Ours: the check that only one copy runs.  A copy that gives up says so
     // before any language file is read, in these built-in words; one that
     // goes on without the check says so once its language is loaded.
@@ -318,6 +324,12 @@ inline constexpr TextKey kTextTable[] = {
     // Ours: under the device box while this run leads every port elsewhere
     // (the demo's simulated units); "%1" that device.
     {"InitCom", "MsgDemoDevice", "This run uses %1 for every port.", "", TextKind::KeepsDefault},
+    // Ours: why the port map leads a port nowhere, on the line after
+    // MsgCannotOpen; "%1" the port, "%2" the value it is mapped to.
+    {"InitCom", "MsgMapNoSim", "%1 is mapped to the simulated bus, which this program has not "
+                               "been built with.", "", TextKind::KeepsDefault},
+    {"InitCom", "MsgMapNotDevice", "%1 is mapped to \"%2\", which is not a device path.", "",
+     TextKind::KeepsDefault},
 
     // Device search.
     // Device search; the grid's header cells and the status texts are set by
@@ -747,7 +759,8 @@ inline constexpr TextKey kTextTable[] = {
     {"Ctl", "OptStopBits", "--stopbits %1: give 1 or 2", "", TextKind::KeepsDefault},
     {"Ctl", "OptUnit", "--unit %1: give one unit 0 ... 31", "", TextKind::KeepsDefault},
     {"Ctl", "OptUnits", "--units %1: give a list or range of units 0 ... 31, such as 0-3 or 1,4,7", "", TextKind::KeepsDefault},
-    {"Ctl", "OptLang", "--lang %1: give 0, 1 or 2", "", TextKind::KeepsDefault},
+    {"Ctl", "OptLang", "--lang %1: give 0 or nl, 1 or en, 2 or de", "", TextKind::KeepsDefault},
+    {"Ctl", "OptPort", "--port %1: not a port kqm52ctl knows; give COM1 ... COM16, a device path such as /dev/ttyUSB0, or sim", "", TextKind::KeepsDefault},
     {"Ctl", "OptHelpHint", "(kqm52ctl --help tells how)", "", TextKind::KeepsDefault},
     {"Ctl", "SelectAnswered", "unit %1 answered \"sc %1\" with \"%2\"", "", TextKind::KeepsDefault},
     {"Ctl", "NoAnswer", "unit %1 does not answer at %2 on %3: %4", "", TextKind::KeepsDefault},
@@ -805,6 +818,40 @@ inline constexpr TextKey kTextTable[] = {
     {"Ctl", "CommLine", "line errors (flags %1): check speed, parity and wiring", "", TextKind::KeepsDefault},
     {"Ctl", "CommClosed", "the port is closed", "", TextKind::KeepsDefault},
     {"Ctl", "CommOther", "link error %1 (%2, %3)", "", TextKind::KeepsDefault},
+    // The help (--help), one paragraph a text; kqm52ctl wraps each to 79 columns.
+    {"Ctl", "HelpUsage", "Usage: %1", "", TextKind::KeepsDefault},
+    {"Ctl", "HelpAbout", "The KQM52 service tool for scripts: one MX5x unit, or a bus of them, from the command line.", "", TextKind::KeepsDefault},
+    {"Ctl", "HelpCommands", "Commands:", "", TextKind::KeepsDefault},
+    {"Ctl", "HelpMore", "\"kqm52ctl COMMAND --help\" tells more of one command.", "", TextKind::KeepsDefault},
+    {"Ctl", "HelpCommandWord", "COMMAND", "", TextKind::KeepsDefault},
+    {"Ctl", "HelpArgumentsWord", "ARGUMENTS", "", TextKind::KeepsDefault},
+    {"Ctl", "HelpOptionsWord", "OPTIONS", "", TextKind::KeepsDefault},
+    {"Ctl", "HelpPorts", "Lists the serial ports present, with their USB descriptions, the ports application.ini maps, and \"sim\", the built-in simulated bus.", "", TextKind::KeepsDefault},
+    {"Ctl", "HelpScan", "Searches the bus for units 0 ... 31 at every speed from --baud (default 9600) up to 57600, with the port's parity and stop bits, or with every parity and both stop bits (--all-settings). One line per unit found: unit number, line settings, type text.", "", TextKind::KeepsDefault},
+    {"Ctl", "HelpInfo", "Selects the unit and prints its type, hardware and extra lines (\"rt\", \"rh\", \"rx\").", "", TextKind::KeepsDefault},
+    {"Ctl", "HelpGet", "Reads parameters N (0 ... 399) and prints number, name and value with the decimals the parameter editor shows, and the option text of a list.", "", TextKind::KeepsDefault},
+    {"Ctl", "HelpSet", "Writes parameters, values typed as the editor shows them (\"7=12,50\"). Every value is checked against the catalogue's limits before anything is written. --load then has the unit take them over (\"bp\").", "", TextKind::KeepsDefault},
+    {"Ctl", "HelpReceive", "Reads the unit's parameters (.mxp), setpoints (.mxs) or both (FILE is then the name without extension: FILE.mxp and FILE.mxs). A file is written whole once everything was read, or not at all.", "", TextKind::KeepsDefault},
+    {"Ctl", "HelpSend", "Writes a parameter file, a setpoint file or both (FILE without extension) to the unit; \"bp\" after parameters. Values outside the limits are refused before anything is sent.", "", TextKind::KeepsDefault},
+    {"Ctl", "HelpBackup", "Saves all parameters and setpoints of the unit in a backup file.", "", TextKind::KeepsDefault},
+    {"Ctl", "HelpRestore", "Writes a backup file into the unit. Asks first on a terminal; scripts give --yes.", "", TextKind::KeepsDefault},
+    {"Ctl", "HelpDiff", "Lists every parameter whose value differs: number, name, both values as shown, option texts. Prints nothing and exits 0 when both are the same; exits 1 when they differ.", "", TextKind::KeepsDefault},
+    {"Ctl", "HelpUnitsFolder", "(--units LIST: FILE is a folder)", "", TextKind::KeepsDefault},
+    {"Ctl", "HelpDiffSides", "(A: unit or FILE.mxp, B: FILE.mxp; --units LIST with A = unit)", "", TextKind::KeepsDefault},
+    {"Ctl", "HelpOptions", "Options for every command:", "", TextKind::KeepsDefault},
+    {"Ctl", "HelpOptPort", "COM1 ... COM16 (through the port map of application.ini), a device path such as /dev/ttyUSB0, or sim", "", TextKind::KeepsDefault},
+    {"Ctl", "HelpOptBaud", "1200 ... 115200", "", TextKind::KeepsDefault},
+    {"Ctl", "HelpOptParity", "N, E or O", "", TextKind::KeepsDefault},
+    {"Ctl", "HelpOptStopBits", "1 or 2", "", TextKind::KeepsDefault},
+    {"Ctl", "HelpOptUnit", "the unit 0 ... 31", "", TextKind::KeepsDefault},
+    {"Ctl", "HelpOptUnits", "a list or range, \"0-31\" or \"1,4,7-9\" (info, receive, backup, diff)", "", TextKind::KeepsDefault},
+    {"Ctl", "HelpOptLang", "0 or nl Dutch, 1 or en English, 2 or de German: messages, help, names and option texts", "", TextKind::KeepsDefault},
+    {"Ctl", "HelpOptFast", "fast framing (a reply ends at its line end, not after 50 ms)", "", TextKind::KeepsDefault},
+    {"Ctl", "HelpOptJson", "one JSON document on standard output", "", TextKind::KeepsDefault},
+    {"Ctl", "HelpOptQuiet", "no summary lines, only data and errors", "", TextKind::KeepsDefault},
+    {"Ctl", "HelpOptHelp", "this help, or the help of the command given", "", TextKind::KeepsDefault},
+    {"Ctl", "HelpSettings", "Port, line settings and unit come from application.ini when it is there (beside the program, or in ~/.config/kqm52 when installed); options override them.", "", TextKind::KeepsDefault},
+    {"Ctl", "HelpExitCodes", "Exit codes: 0 done, 1 differences found (diff), 2 usage, 3 no reply or link error, 4 refused by the unit, 5 file error, 6 some units of a --units run failed, 130 stopped by Ctrl+C.", "", TextKind::KeepsDefault},
 };
 // clang-format on
 

@@ -2,10 +2,10 @@
 
 #include "ui/SendStopText.h"
 
+#include "model/FileProblemText.h"
 #include "model/LimitCheck.h"
 #include "model/ParameterFile.h"
 #include "model/ProgramState.h"
-#include "ui/FileProblemText.h"
 #include "ui/KeepWork.h"
 
 #include <QDir>
@@ -89,10 +89,11 @@ void EditParamLogic::FormActivate() {
     treeProblem_.clear();
     const QString path =
         state_.settings.folders.dataPath(GroupTree::fileName(state_.settings.LanguageNo));
-    QString reason;
-    if (!tree_.load(path, &reason)) {
-        treeProblem_ = QStringLiteral("TreeFileError error raised, with message : ") +
-                       QStringLiteral("%1: %2").arg(path, reason);
+    ReadProblem problem;
+    if (!tree_.load(path, &problem)) {
+        treeProblem_ =
+            QStringLiteral("TreeFileError error raised, with message : ") +
+            QStringLiteral("%1: %2").arg(path, readProblemReason(state_.language, problem));
         dialogs_.error(owner_, text("Msg_ErrorCaption"), treeProblem_);
     }
     // Without a tree there is no root to select: the grid stays empty.

@@ -4,9 +4,9 @@
 
 #include "link/ZRComm.h"
 #include "model/DecimalText.h"
+#include "model/FileProblemText.h"
 #include "model/ProgramState.h"
 #include "model/SetpointFile.h"
-#include "ui/FileProblemText.h"
 #include "ui/KeepWork.h"
 
 #include <QDir>

@@ -1,9 +1,9 @@
 #include "shell/BackupRestore.h"
 
+#include "model/FileProblemText.h"
 #include "model/ProgramState.h"
 #include "shell/SecondaryWindows.h"
 #include "ui/Dialogs.h"
-#include "ui/FileProblemText.h"
 #include "ui/SendStopText.h"
 
 #include <QDir>

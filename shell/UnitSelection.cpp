@@ -5,6 +5,7 @@
 #include "link/UnitProtocol.h"
 #include "link/ZRComm.h"
 #include "model/LanguageTexts.h"
+#include "model/PortOpenText.h"
 #include "model/ProgramState.h"
 #include "shell/ApplicationTitle.h"
 #include "shell/LiveMonitor.h"
@@ -85,8 +86,9 @@ void UnitSelection::CmdSelectUnitClick() {
     } catch (const ECommHandleError& e) {
         const QString device = port_.devicePath();
         dialogs_.error(owner_, applicationTitle(),
-                       portOpenFailureText(texts_, port_.PortName(), device, e.message(),
-                                           e.systemError(), DeviceAccess::of(device)));
+                       portOpenFailureText(texts_, port_.PortName(), device,
+                                           portOpenReason(texts_, e), e.systemError(),
+                                           DeviceAccess::of(device)));
     } catch (const std::exception& e) {
         dialogs_.error(owner_, applicationTitle(), QString::fromLocal8Bit(e.what()));
     }

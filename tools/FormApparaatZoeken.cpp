@@ -46,7 +46,7 @@ void colour(QLabel* panel, bool tested) {
 TFormApparaatZoeken::TFormApparaatZoeken(ProgramState& state, TZRComm& port, Dialogs& dialogs,
                                          TakeUnit takeUnit, QWidget* parent)
     : QDialog(parent), state_(state), dialogs_(dialogs), takeUnit_(std::move(takeUnit)),
-      search_(port, *this) {
+      search_(port, *this, state.language) {
     setObjectName(QStringLiteral("FormApparaatZoeken"));
     buildWindow();
 }
@@ -138,7 +138,8 @@ void TFormApparaatZoeken::buildWindow() {
 void TFormApparaatZoeken::readTexts() {
     const LanguageTexts& t = state_.language;
     applyTexts(*this, t, u"AparaatZoeken");
-    // Header cells and status texts are not controls of their own.
+    // Header cells are not controls of their own; the search reads its
+    // status texts itself.
     const TextId headers[] = {{"AparaatZoeken", "KolomTekst0"},
                               {"AparaatZoeken", "KolomTekst1"},
                               {"AparaatZoeken", "KolomTekst2"},
@@ -147,10 +148,6 @@ void TFormApparaatZoeken::readTexts() {
     if (t.LanguageLoaded())
         for (int c = 0; c < 5; ++c)
             StringGrid1->horizontalHeaderItem(c)->setText(t.text(headers[c]));
-    search_.setTexts(
-        {t.text({"AparaatZoeken", "PanelTekst0"}), t.text({"AparaatZoeken", "PanelTekst1"}),
-         t.text({"AparaatZoeken", "PanelTekst2"}), t.text({"AparaatZoeken", "PanelTekst3"}),
-         t.text({"AparaatZoeken", "MsgCannotOpen"}), t.text({"AparaatZoeken", "MsgDeviceLost"})});
 }
 
 void TFormApparaatZoeken::showEvent(QShowEvent* event) {

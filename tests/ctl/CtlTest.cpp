@@ -82,7 +82,7 @@ class CtlTest : public ::testing::Test {
         QTextStream out(&r.out);
         QTextStream err(&r.err);
         CtlContext context;
-        context.folders = ProgramFolders::portable(dataDir());
+        context.folders = folders;
         context.simBus = bus;
         context.out = &out;
         context.err = &err;
@@ -101,6 +101,9 @@ class CtlTest : public ::testing::Test {
 
     std::shared_ptr<SimBus> bus;
     SimCatalogue catalogue;
+    // The data files of the source tree, and application.ini beside them
+    // (there is none); a test puts its own settings in dir.
+    ProgramFolders folders = ProgramFolders::portable(dataDir());
     HostLines hostLines;
     QTemporaryDir dir;
     std::atomic<bool> interrupted{false};
@@ -224,7 +227,14 @@ TEST_F(CtlTest, AMistakeOnTheLineIsSaidInTheUsersLanguage) {
          "kqm52ctl: --baud 12345: keine Geschwindigkeit, die der Port kennt\n"
          "(kqm52ctl --help erklärt, wie)\n"},
         {{"info", "--lang", "7"},
-         "kqm52ctl: --lang 7: geef 0, 1 of 2\n(kqm52ctl --help legt uit hoe)\n"},
+         "kqm52ctl: --lang 7: geef 0 of nl, 1 of en, 2 of de\n(kqm52ctl --help legt uit hoe)\n"},
+        {{"info", "--lang", "german"}, "kqm52ctl: --lang german: geef 0 of nl"},
+        // A port the tool does not know is named as given, never as "COM1".
+        {{"info", "--port", "COM17", "--lang", "de"},
+         "kqm52ctl: --port COM17: kein Port, den kqm52ctl kennt; COM1 ... COM16, einen "
+         "Gerätepfad wie /dev/ttyUSB0 oder sim angeben\n"},
+        {{"info", "--port", "ttyUSB0", "--lang", "en"},
+         "kqm52ctl: --port ttyUSB0: not a port kqm52ctl knows;"},
         {{"frob", "--lang=1"}, "kqm52ctl: unknown command \"frob\"\n(kqm52ctl --help tells how)\n"},
         {{"info", "--units", "4-2"}, "kqm52ctl: --units 4-2: geef een lijst of reeks apparaten"},
         {{"info", "--bogus", "--lang", "2"}, "kqm52ctl: Unbekannte Option 'bogus'.\n"},
@@ -252,6 +262,108 @@ TEST_F(CtlTest, MessagesInGerman) {
     EXPECT_TRUE(r.err.startsWith("kqm52ctl: Gerät 5 antwortet nicht mit 38400,E,8,1 an sim: "
                                  "keine Antwort innerhalb der Wartezeit"))
         << r.err.toStdString();
+}
+
+// Every name in a JSON document, with where it stands ("parameters/0/name"):
+// what a script reads it by.
+QStringList jsonNames(const QJsonValue& value, const QString& at = {}) {
+    QStringList names;
+    if (value.isObject()) {
+        const QJsonObject o = value.toObject();
+        for (auto it = o.begin(); it != o.end(); ++it)
+            names << at + it.key() << jsonNames(it.value(), at + it.key() + '/');
+    } else if (value.isArray()) {
+        const QJsonArray a = value.toArray();
+        for (qsizetype i = 0; i < a.size(); ++i)
+            names << jsonNames(a[i], at + QString::number(i) + '/');
+    }
+    return names;
+}
+
+// Help, errors of the port and of a file in the language of --lang (by
+// number or by code); the data lines and the JSON names stay as they are.
+TEST_F(CtlTest, EveryWordFollowsTheLanguageAndDataStaysAsItIs) {
+    struct Words {
+        QStringList lang;
+        const char* commands;   // the heading of the general help's command list
+        const char* usage;      // how a command's help begins
+        const char* notOpened;  // a port that will not open, after its device
+        const char* noSuchFile; // a file that is not there, after the file
+        const char* notAFile;   // a device where a file should be
+    };
+    const Words dutch{{"--lang", "0"},
+                      "Opdrachten:",
+                      "Gebruik: kqm52ctl info",
+                      " kan niet worden geopend: ",
+                      ": geweigerd: dat bestand bestaat niet\n",
+                      ": geweigerd: het is een pipe, een apparaat of een socket, geen bestand\n"};
+    const Words english{{"--lang=en"},
+                        "Commands:",
+                        "Usage: kqm52ctl info",
+                        " cannot be opened: ",
+                        ": refused: there is no such file\n",
+                        ": refused: it is a pipe, a device or a socket, not a file\n"};
+    const Words german{{"--lang", "2"},
+                       "Befehle:",
+                       "Aufruf: kqm52ctl info",
+                       " kann nicht geöffnet werden: ",
+                       ": abgelehnt: diese Datei gibt es nicht\n",
+                       ": abgelehnt: das ist eine Pipe, ein Gerät oder ein Socket, keine Datei\n"};
+    Words dutchByCode = dutch, englishByNumber = english, germanByCode = german;
+    dutchByCode.lang = QStringList{"--lang", "nl"};
+    englishByNumber.lang = QStringList{"--lang", "1"};
+    germanByCode.lang = QStringList{"--lang", "DE"};
+
+    const Ran info = run({"info"});
+    const Ran get = run({"get", "7", "388", "--json"});
+    ASSERT_EQ(info.exit, Done);
+    ASSERT_EQ(get.exit, Done);
+    const QStringList names = jsonNames(QJsonDocument::fromJson(get.out.toUtf8()).object());
+    ASSERT_TRUE(names.contains("units/0/parameters/1/option")) << names.join(' ').toStdString();
+    const QString noTty = path("no-such-tty");
+    for (const Words& w : {dutch, dutchByCode, english, englishByNumber, german, germanByCode}) {
+        SCOPED_TRACE(w.lang.join(' ').toStdString());
+        const auto ran = [&](const QStringList& args) { return runAsGiven(args + w.lang); };
+
+        const Ran help = ran({"--help"});
+        EXPECT_EQ(help.exit, Done);
+        EXPECT_TRUE(help.out.contains('\n' + QString::fromUtf8(w.commands) + '\n'))
+            << help.out.toStdString();
+        // The syntax is the same in every language.
+        EXPECT_TRUE(help.out.contains("\n  receive params|setpoints|all FILE   ("))
+            << help.out.toStdString();
+        EXPECT_TRUE(help.out.contains("\n  --units LIST    ")) << help.out.toStdString();
+        for (const QString& line : help.out.split('\n'))
+            EXPECT_LE(line.size(), 79) << line.toStdString();
+        EXPECT_TRUE(ran({"info", "--help"}).out.startsWith(QString::fromUtf8(w.usage)));
+
+        const Ran scan = ran({"scan", "--port", noTty});
+        EXPECT_EQ(scan.exit, NoReply);
+        EXPECT_TRUE(scan.err.startsWith("kqm52ctl: " + noTty + w.notOpened))
+            << scan.err.toStdString();
+        EXPECT_EQ(ran({"send", "params", path("missing.mxp"), "--port", "sim"}).err,
+                  "kqm52ctl: " + path("missing.mxp") + w.noSuchFile);
+        EXPECT_EQ(ran({"restore", "/dev/null", "--yes", "--port", "sim"}).err,
+                  "kqm52ctl: /dev/null" + QString::fromUtf8(w.notAFile));
+
+        EXPECT_EQ(ran({"info", "--port", "sim"}).out, info.out);
+        const Ran json = ran({"get", "7", "388", "--json", "--port", "sim"});
+        EXPECT_EQ(jsonNames(QJsonDocument::fromJson(json.out.toUtf8()).object()), names);
+    }
+    EXPECT_TRUE(sentStartingWith("wp").isEmpty()) << "a refused file sends nothing";
+}
+
+// The port map's own complaint, in the language application.ini chose.
+TEST_F(CtlTest, APortMappedToNoDeviceIsSaidInTheLanguageOfTheSettings) {
+    QFile ini(path("application.ini"));
+    ASSERT_TRUE(ini.open(QIODevice::WriteOnly));
+    ini.write("[Opties]\nTaal=2\n[Poorten]\nCOM3=tcp://10.0.0.7:4001\n");
+    ini.close();
+    folders = ProgramFolders::installed(dataDir(), dataDir(), dir.path() + '/');
+    const Ran r = runAsGiven({"info", "--port", "COM3"});
+    EXPECT_EQ(r.exit, NoReply);
+    EXPECT_EQ(r.err, "kqm52ctl: COM3 (tcp://10.0.0.7:4001) kann nicht geöffnet werden: COM3 ist "
+                     "\"tcp://10.0.0.7:4001\" zugeordnet, und das ist kein Gerätepfad.\n");
 }
 
 TEST_F(CtlTest, GetShowsValuesWithTheEditorsDecimalsAndOptionTexts) {

@@ -374,8 +374,8 @@ TEST(GroupTrees, AllThreeHaveTheSameShape) {
     std::vector<GroupTree> trees(kLanguages);
     for (int lang = 0; lang < kLanguages; ++lang) {
         const QString name = perLanguage("Tree%1.txt", lang);
-        QString error;
-        ASSERT_TRUE(trees[lang].load(dataPath(name), &error)) << s(error);
+        ReadProblem problem;
+        ASSERT_TRUE(trees[lang].load(dataPath(name), &problem)) << s(problem.reason.english());
         const auto& nodes = trees[lang].nodes();
         // The printout tells menus and submenus by their tabs.
         QStringList lines = QString::fromUtf8(readBytes(name)).split(QLatin1Char('\n'));

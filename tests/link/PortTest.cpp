@@ -136,16 +136,42 @@ TEST_F(PortTest, APortThatCannotBeOpenedSaysWhy) {
     } catch (const ECommHandleError& e) {
         EXPECT_EQ(e.message(), QString::fromStdString(systemErrorText(ENOENT)));
         EXPECT_EQ(e.systemError(), ENOENT);
+        EXPECT_FALSE(e.mapProblem()) << "the system's reason is no map problem";
     }
     EXPECT_FALSE(port.Active());
-    // A device value the port map cannot serve is named in the message.
-    map.setDevice(TPort::COM2, "sim");
+}
+
+// A device value the port map cannot serve comes back as a value (what and
+// where), for the window to word; the message is its English.
+TEST_F(PortTest, AMapEntryThatLeadsNowhereIsAValue) {
+    using Kind = PortMapProblem::Kind;
+    const struct {
+        const char* device;
+        Kind kind;
+        const char* english;
+    } cases[] = {
+        {"sim", Kind::SimulatedBusMissing,
+         "COM2 is mapped to the simulated bus, which this program has not been built with."},
+        {"tcp://10.0.0.7:4001", Kind::NotADevicePath,
+         "COM2 is mapped to \"tcp://10.0.0.7:4001\", which is not a device path."},
+        {"ttyUSB0", Kind::NotADevicePath,
+         "COM2 is mapped to \"ttyUSB0\", which is not a device path."},
+    };
     port.SetPortName(TPort::COM2);
-    try {
-        port.SetActive(true);
-        ADD_FAILURE() << "no exception";
-    } catch (const ECommHandleError& e) {
-        EXPECT_TRUE(e.message().contains("simulated bus")) << e.message().toStdString();
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.device);
+        map.setDevice(TPort::COM2, c.device);
+        try {
+            port.SetActive(true);
+            ADD_FAILURE() << "no exception";
+        } catch (const ECommHandleError& e) {
+            EXPECT_EQ(e.mapProblem().kind, c.kind);
+            EXPECT_EQ(e.mapProblem().port, TPort::COM2);
+            EXPECT_EQ(e.mapProblem().device, c.device);
+            EXPECT_EQ(e.message(), c.english);
+            EXPECT_EQ(e.systemError(), 0);
+        }
+        EXPECT_FALSE(port.Active());
     }
 }
 

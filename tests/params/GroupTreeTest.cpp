@@ -74,9 +74,9 @@ TEST(GroupTree, FileByLanguageAndMissingFile) {
     EXPECT_EQ(GroupTree::fileName(-1), "Tree0.txt");
     GroupTree tree;
     tree.loadFromText("Root\n\tMenu\n");
-    QString error;
-    EXPECT_FALSE(tree.load(QStringLiteral(KQM52_TEST_DATA_DIR "/Tree7.txt"), &error));
-    EXPECT_FALSE(error.isEmpty());
+    ReadProblem problem;
+    EXPECT_FALSE(tree.load(QStringLiteral(KQM52_TEST_DATA_DIR "/Tree7.txt"), &problem));
+    EXPECT_EQ(problem.reason.kind, FileReadError::Kind::Missing);
     EXPECT_TRUE(tree.nodes().empty());
 
     // A file far larger than any tree is not read.
@@ -85,7 +85,8 @@ TEST(GroupTree, FileByLanguageAndMissingFile) {
     ASSERT_TRUE(big.open(QIODevice::WriteOnly) && big.write("Root\n\tMenu\n") > 0);
     ASSERT_TRUE(big.resize(MaxDataFileBytes + 1));
     big.close();
-    EXPECT_FALSE(tree.load(big.fileName(), &error));
-    EXPECT_EQ(error, "The file is larger than 4 MB and was not read.");
+    EXPECT_FALSE(tree.load(big.fileName(), &problem));
+    EXPECT_EQ(problem.kind, ReadProblem::Kind::TooLarge);
+    EXPECT_EQ(problem.limit, MaxDataFileBytes);
     EXPECT_TRUE(tree.nodes().empty());
 }

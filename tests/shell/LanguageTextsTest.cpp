@@ -7,14 +7,16 @@
 #include "dialogs/LanguageChoice.h"
 #include "inifile/ReadFile.h"
 #include "model/BackupFile.h"
+#include "model/FileProblemText.h"
 #include "model/LanguageTexts.h"
 #include "model/ParameterFile.h"
-#include "ui/FileProblemText.h"
+#include "model/SetpointFile.h"
 
 #include "TestWait.h"
 
 #include <QDir>
 #include <QFile>
+#include <QTemporaryDir>
 
 #include <QAction>
 #include <QDialog>
@@ -191,6 +193,8 @@ namespace {
 // it as the readers do, the others in their own words with the same values.
 TEST(FileProblemTexts, EveryRefusalIsWordedInEachLanguageWithTheFilesOwnValues) {
     const QByteArray good = ParameterFile::toBytes({}, 3);
+    const QTemporaryDir folder;
+    const QString missing = folder.filePath("missing.mxp");
     QByteArray twice = good;
     twice.replace("P001 0", "P000 0");
     const struct {
@@ -210,13 +214,17 @@ TEST(FileProblemTexts, EveryRefusalIsWordedInEachLanguageWithTheFilesOwnValues) 
         {"too few lines", ParameterFile::fromBytes(good.chopped(8)).problem, {"399", "400"}},
         {"backup size", BackupFile::fromBytes(QByteArray(16019, '\0')).problem, {"16019", "16020"}},
         {"backup marks", BackupFile::fromBytes(QByteArray(16020, '\0')).problem, {}},
+        // Not read at all: the file, then why.
+        {"no such file", ParameterFile::read(missing).problem, {missing + ": "}},
+        {"a folder", SetpointFile::read(folder.path()).problem, {folder.path() + ": "}},
+        {"a device", BackupFile::read("/dev/null").problem, {"/dev/null: "}},
     };
     LanguageTexts language[3];
     for (int n = 0; n < 3; ++n)
         ASSERT_TRUE(language[n].TekstFile_Lezen(QStringLiteral(KQM52_DATA_DIR "/"), n));
     for (const auto& r : rows) {
         SCOPED_TRACE(r.name);
-        ASSERT_FALSE(r.problem.detailKey.isEmpty());
+        ASSERT_TRUE(!r.problem.detailKey.isEmpty() || r.problem.unreadable);
         EXPECT_EQ(fileProblemDetail(LanguageTexts{}, r.problem), r.problem.detail);
         EXPECT_EQ(fileProblemDetail(language[1], r.problem), r.problem.detail);
         for (int n : {0, 2}) {

@@ -35,7 +35,8 @@ const char* const LanguageFile = "[Main]\nCmdComOpen=Open\nCmdComClose=Close\n"
                                  "CmdIO_ON=I/O ON\nCmdIO_OFF=I/O OFF\n"
                                  "PanelTekst0=No reply from the unit\nPanelTekst1=Line error\n"
                                  "[InitCom]\nMsgCannotOpen=%1 (%2) is niet te openen:\n"
-                                 "MsgDeviceMissing=Is de omzetter aangesloten?\n";
+                                 "MsgDeviceMissing=Is de omzetter aangesloten?\n"
+                                 "MsgMapNotDevice=%1 leidt naar \"%2\", geen apparaatpad.\n";
 
 class OnlineTest : public ShellWorld {
   protected:
@@ -228,6 +229,15 @@ TEST_F(OnlineTest, APortThatCannotBeOpenedSaysWhichDeviceAndWhy) {
         << lines[1].toStdString();
     EXPECT_EQ(lines.back(), "Is de omzetter aangesloten?");
     EXPECT_EQ(w().statusPanel(1)->text(), "Offline");
+
+    // A map entry that is no device: both lines in the language's words.
+    state_->portMap.setDevice(port().PortName(), "tcp://10.0.0.7:4001");
+    button("CmdSelectUnit")->click();
+    ASSERT_EQ(dialogs_.asked().size(), 2u);
+    const QString key = PortMap::key(port().PortName());
+    EXPECT_EQ(dialogs_.asked().back().text,
+              key + " (tcp://10.0.0.7:4001) is niet te openen:\n" + key +
+                  " leidt naar \"tcp://10.0.0.7:4001\", geen apparaatpad.");
 }
 
 TEST(ReplyTextRule, TextLiesBetweenTheEchoAndTheLineEnd) {

@@ -158,8 +158,8 @@ TEST_F(SimDriverTest, OpenedExclusivelyThroughThePortMap) {
     PortMap map;
     kqm52::installSimulatedBus(map, bus);
     map.setDevice(TPort::COM3, "sim");
-    QString error;
-    auto second = map.createDriver(TPort::COM3, error);
+    PortMapProblem problem;
+    auto second = map.createDriver(TPort::COM3, problem);
     ASSERT_TRUE(second);
     EXPECT_EQ(second->open("sim"), EBUSY);
     EXPECT_EQ(driver->close(), 0);

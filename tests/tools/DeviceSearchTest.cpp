@@ -5,6 +5,7 @@
 #include "../sim/SimLinkFixture.h"
 
 #include "model/DeviceSearch.h"
+#include "model/LanguageTexts.h"
 
 #include <cerrno>
 
@@ -48,7 +49,8 @@ class DeviceSearchTest : public SimLinkFixture {
 
     HostLines hostLines;
     RecordingSearchView view;
-    DeviceSearch search{port, view};
+    LanguageTexts language; // the built-in texts until a test loads its own
+    DeviceSearch search{port, view, language};
 };
 
 constexpr SearchChoice BothAuto{0, true, true};
@@ -184,9 +186,9 @@ TEST_F(DeviceSearchTest, TakeOverAndCancelLeaveTheRightSettingsOnAClosedPort) {
 }
 
 TEST_F(DeviceSearchTest, ADeviceThatGoesAwayHaltsTheSearchWithTheSystemsWords) {
-    search.setTexts({QStringLiteral("Zoeken.."), QStringLiteral("Gestopt!"),
-                     QStringLiteral("beeindigd!"), QStringLiteral("Apparaat gevonden!"), QString(),
-                     QStringLiteral("De poort is weggevallen; het zoeken is gestopt:")});
+    language.loadFromText(
+        QStringLiteral("[AparaatZoeken]\nMsgDeviceLost=De poort is weggevallen; het zoeken is "
+                       "gestopt:\n"));
     search.start(BothCom);
     ASSERT_TRUE(waitUntil([&] { return view.probes.size() >= 2; }));
     bus->failDriverCall(SimDriverCall::ReadByte, EIO, -1);
@@ -210,9 +212,11 @@ TEST_F(DeviceSearchTest, APortWhoseDeviceIsMissingSaysWhichAndStops) {
     map.setDevice(TPort::COM3, missing);
     port.SetPortName(TPort::COM3);
     search.activate();
-    search.setTexts({QStringLiteral("searching"), QStringLiteral("stopped"),
-                     QStringLiteral("ended"), QStringLiteral("found"),
-                     QStringLiteral("Port %1 (%2) will not open:"), QString()});
+    language.loadFromText(QStringLiteral("[AparaatZoeken]\nPanelTekst0=searching\n"
+                                         "PanelTekst1=stopped\nPanelTekst2=ended\n"
+                                         "PanelTekst3=found\n"
+                                         "MsgCannotOpen=Port %1 (%2) will not open:\n"
+                                         "[InitCom]\nMsgMapNotDevice=%1 leads to \"%2\"\n"));
     search.start(BothCom);
     EXPECT_EQ(search.state(), SearchState::Idle);
     EXPECT_EQ(search.statusText(), "stopped");
@@ -222,6 +226,12 @@ TEST_F(DeviceSearchTest, APortWhoseDeviceIsMissingSaysWhichAndStops) {
     ASSERT_EQ(view.errors.size(), 1);
     EXPECT_EQ(view.errors[0], QStringLiteral(": Port COM3 (%1) will not open:\n").arg(missing) +
                                   QString::fromStdString(systemErrorText(ENOENT)));
+    // A map entry that leads nowhere is said in the language's words too.
+    map.setDevice(TPort::COM3, QStringLiteral("tcp://10.0.0.7:4001"));
+    search.start(BothCom);
+    ASSERT_EQ(view.errors.size(), 2);
+    EXPECT_EQ(view.errors[1], QStringLiteral(": Port COM3 (tcp://10.0.0.7:4001) will not open:\n"
+                                             "COM3 leads to \"tcp://10.0.0.7:4001\""));
     EXPECT_TRUE(view.probes.empty());
 }
 
