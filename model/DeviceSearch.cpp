@@ -27,6 +27,8 @@ DeviceSearch::DeviceSearch(TZRComm& port, DeviceSearchView& view) : port_(port),
         c->setUpForDevice(0);
         c->SetZRComm(&port_);
     }
+    // Most probes meet no unit: their silence leaves nothing on the line to wait for.
+    RQ500ApparaatZoeken.SetSilenceExpected(true);
     // Silence is the usual answer to a probe: the search goes on.
     probes_.setPolicy({.badReplyRetries = 0,
                        .commErrorRetries = 0,

@@ -109,10 +109,14 @@ TEST_F(DeviceSearchTest, FindsAUnitAtItsOwnSettingsAndPausesThere) {
 }
 
 TEST_F(DeviceSearchTest, WithComSettingsAnEmptyBusGetsOneProbePerUnitAndSpeed) {
+    const SimNanos begin = now();
     search.start(BothCom);
     ASSERT_TRUE(settled());
     EXPECT_EQ(search.state(), SearchState::Complete);
     EXPECT_EQ(sent().size(), 160);
+    // Silence is the usual answer to a probe: each costs its own wait and its
+    // bytes, no wait for the line to fall silent after it.
+    EXPECT_LT(now() - begin, 160 * simMs(DeviceSearch::ProbeTimeoutMs + 10));
     EXPECT_EQ(sent().count(QStringLiteral("sc 31")), 5);
     EXPECT_FALSE(search.canContinue());
     EXPECT_FALSE(search.canStop());
