@@ -108,6 +108,19 @@ TEST_F(DeviceSearchTest, FindsAUnitAtItsOwnSettingsAndPausesThere) {
     EXPECT_EQ(search.found().size(), 1u);
 }
 
+// A found unit's identification cut short where it paused is asked for once
+// more, and the unit is entered with its whole texts.
+TEST_F(DeviceSearchTest, AFoundUnitIsNamedByItsOwnAnswers) {
+    bus->addUnit(2, lineOf(9600, DriverParity::Even));
+    bus->setFaults(2, {.timingOnce = true, .timingWord = "rx", .pauseMs = 120});
+    search.start(BothCom);
+    ASSERT_TRUE(settled());
+    ASSERT_EQ(search.found().size(), 1u);
+    EXPECT_EQ(search.found()[0].typeText,
+              "MX52 Nokkenregelaar V3.07   HW 2.1 SN 520002   KQM52 simulator");
+    EXPECT_EQ(sent().mid(sent().size() - 5), (QStringList{"sc 2", "rt", "rh", "rx", "rx"}));
+}
+
 TEST_F(DeviceSearchTest, WithComSettingsAnEmptyBusGetsOneProbePerUnitAndSpeed) {
     const SimNanos begin = now();
     search.start(BothCom);
