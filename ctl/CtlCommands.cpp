@@ -30,9 +30,6 @@ namespace {
 // A listed value under its message.
 const QString Indent = QStringLiteral("  ");
 
-// The reader's buffer of the identification replies.
-constexpr int IdentityBuffer = 100;
-
 QString withOption(const QString& value, const QString& option) {
     return option.isEmpty() ? value : QStringLiteral("%1 (%2)").arg(value, option);
 }
@@ -172,82 +169,128 @@ std::optional<Identity> CtlCommands::identify(QString& error) {
     QString* texts[] = {&id.type, &id.hardware, &id.extra};
     const QString requests[] = {unit::readType(), unit::readHardware(), unit::readExtra()};
     for (int i = 0; i < 3; ++i) {
-        const Answer a = link_.ask(requests[i]);
+        const Answer a = link_.askChecked(requests[i]);
         if (!a.ok()) {
             error =
                 QStringLiteral("\"%1\": %2").arg(requests[i], commErrorText(language_, a.error));
             return std::nullopt;
         }
-        *texts[i] = replyText(a.reply, IdentityBuffer).trimmed();
+        // Another request's reply would name the unit wrongly, and a --units
+        // run names its files after what it says.
+        if (!a.said.answers()) {
+            error = text("AnsweredWith").arg(requests[i], replyStart(a.reply, 30));
+            return std::nullopt;
+        }
+        *texts[i] = a.said.answer.trimmed();
     }
     id.serial = serialNumberIn(id);
     return id;
+}
+
+CtlCommands::UnitRun CtlCommands::runUnit(int unit, const UnitJob& job, bool wantsIdentity) {
+    UnitResult r;
+    Identity identity;
+    Answer answer;
+    if (!link_.select(unit, &answer)) {
+        r.exit = NoReply;
+        r.error = answer.ok() ? text("SelectAnswered").arg(unit).arg(replyStart(answer.reply, 20))
+                              : text("NoAnswer")
+                                    .arg(unit)
+                                    .arg(link_.lineText(), link_.portText(),
+                                         commErrorText(language_, answer.error));
+    } else {
+        QString error;
+        const std::optional<Identity> id =
+            wantsIdentity ? identify(error) : std::optional<Identity>(Identity{});
+        if (!id) {
+            r.exit = NoReply;
+            r.error = text("UnitError").arg(unit).arg(error);
+        } else {
+            identity = *id;
+            r = job(unit, identity);
+        }
+    }
+    QJsonObject o = r.json;
+    o.insert(QStringLiteral("unit"), unit);
+    o.insert(QStringLiteral("ok"), r.exit == Done || r.exit == Differences);
+    if (wantsIdentity && !identity.serial.isEmpty())
+        o.insert(QStringLiteral("serial"), identity.serial);
+    if (!r.error.isEmpty()) o.insert(QStringLiteral("error"), r.error);
+    return {r, o};
 }
 
 int CtlCommands::forUnits(const UnitJob& job, bool wantsIdentity) {
     if (const int e = openPort()) return e;
     const bool many = options_.units.has_value();
     const std::vector<int> units = many ? *options_.units : std::vector<int>{link_.unit()};
-    QJsonArray results;
+    std::vector<std::optional<QJsonObject>> results(units.size());
+    const auto resultsJson = [&] {
+        QJsonArray list;
+        for (const auto& o : results)
+            if (o) list.append(*o);
+        return list;
+    };
     int failed = 0;
     int lastExit = Done;
-    for (int unit : units) {
+    const auto failedUnit = [&](int unit, const UnitResult& r) {
+        ++failed;
+        endProgress();
+        // The summary line says it on standard output; without one, say it here.
+        if (options_.json || options_.quiet) *context_.err << "kqm52ctl: " << r.error << '\n';
+        note(text("UnitFailed").arg(unit, 2, 10, QLatin1Char('0')).arg(r.error));
+    };
+    const auto succeeded = [&](const UnitResult& r) {
+        return r.exit == Done || r.exit == Differences;
+    };
+    // True when the run goes on.
+    const auto take = [&](std::size_t i, const UnitRun& run) {
+        results[i] = run.json;
+        const UnitResult& r = run.result;
+        if (r.exit == Interrupted) {
+            interruptedRun_ = true;
+            fail(Interrupted, r.error);
+            return false;
+        }
+        if (succeeded(r)) {
+            lastExit = std::max(lastExit, r.exit);
+            if (many && !r.summary.isNull())
+                note(text("UnitSummary").arg(units[i], 2, 10, QLatin1Char('0')).arg(r.summary));
+        }
+        return true;
+    };
+    // A unit that did not answer, or whose answers could not be used, may
+    // have met a moment when it or the line was slow: it is tried once more
+    // when the others are done, and only then counts as failed.
+    std::vector<std::pair<std::size_t, UnitResult>> again;
+    for (std::size_t i = 0; i < units.size(); ++i) {
         if (link_.interrupted()) {
             interruptedRun_ = true;
             break;
         }
-        UnitResult r;
-        Identity identity;
-        Answer answer;
-        if (!link_.select(unit, &answer)) {
-            r.exit = NoReply;
-            r.error = answer.ok()
-                          ? text("SelectAnswered").arg(unit).arg(replyStart(answer.reply, 20))
-                          : text("NoAnswer")
-                                .arg(unit)
-                                .arg(link_.lineText(), link_.portText(),
-                                     commErrorText(language_, answer.error));
-        } else {
-            QString error;
-            const std::optional<Identity> id =
-                wantsIdentity ? identify(error) : std::optional<Identity>(Identity{});
-            if (!id) {
-                r.exit = NoReply;
-                r.error = text("UnitError").arg(unit).arg(error);
-            } else {
-                identity = *id;
-                r = job(unit, identity);
-            }
+        const UnitRun run = runUnit(units[i], job, wantsIdentity);
+        if (!take(i, run)) break;
+        const UnitResult& r = run.result;
+        if (succeeded(r)) continue;
+        if (!many) {
+            json_.insert(QStringLiteral("units"), resultsJson());
+            return fail(r.exit, r.error);
         }
-        QJsonObject o = r.json;
-        o.insert(QStringLiteral("unit"), unit);
-        o.insert(QStringLiteral("ok"), r.exit == Done || r.exit == Differences);
-        if (wantsIdentity && !identity.serial.isEmpty())
-            o.insert(QStringLiteral("serial"), identity.serial);
-        if (!r.error.isEmpty()) o.insert(QStringLiteral("error"), r.error);
-        results.append(o);
-        if (r.exit == Interrupted) {
-            interruptedRun_ = true;
-            fail(Interrupted, r.error);
-            break;
-        }
-        if (r.exit != Done && r.exit != Differences) {
-            ++failed;
-            if (!many) {
-                json_.insert(QStringLiteral("units"), results);
-                return fail(r.exit, r.error);
-            }
-            endProgress();
-            // The summary line says it on standard output; without one, say it here.
-            if (options_.json || options_.quiet) *context_.err << "kqm52ctl: " << r.error << '\n';
-            note(text("UnitFailed").arg(unit, 2, 10, QLatin1Char('0')).arg(r.error));
-        } else {
-            lastExit = std::max(lastExit, r.exit);
-            if (many && !r.summary.isNull())
-                note(text("UnitSummary").arg(unit, 2, 10, QLatin1Char('0')).arg(r.summary));
-        }
+        if (r.exit == NoReply)
+            again.emplace_back(i, r);
+        else
+            failedUnit(units[i], r);
     }
-    json_.insert(QStringLiteral("units"), results);
+    for (const auto& [i, first] : again) {
+        if (interruptedRun_ || link_.interrupted()) {
+            interruptedRun_ = true;
+            failedUnit(units[i], first);
+            continue;
+        }
+        const UnitRun run = runUnit(units[i], job, wantsIdentity);
+        if (!take(i, run)) continue;
+        if (!succeeded(run.result)) failedUnit(units[i], run.result);
+    }
+    json_.insert(QStringLiteral("units"), resultsJson());
     if (interruptedRun_) return Interrupted;
     if (failed) {
         if (many) note(text("UnitsFailed").arg(failed).arg(units.size()));

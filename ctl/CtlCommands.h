@@ -58,6 +58,10 @@ class CtlCommands {
         QString summary; // after "unit 05  ", for the summary line
     };
     using UnitJob = std::function<UnitResult(int unit, const Identity& identity)>;
+    struct UnitRun {
+        UnitResult result;
+        QJsonObject json; // the unit's entry of "units"
+    };
 
     int ports();
     int scan();
@@ -76,6 +80,8 @@ class CtlCommands {
     // selected and identified first.  folder: where a --units run writes
     // (made when missing), empty for none.
     int forUnits(const UnitJob& job, bool wantsIdentity);
+    // One unit of forUnits: selected, identified, its job done.
+    UnitRun runUnit(int unit, const UnitJob& job, bool wantsIdentity);
     std::optional<Identity> identify(QString& error);
 
     // Reads or writes whole tables with the windows' engine.  The exit code,

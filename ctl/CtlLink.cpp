@@ -6,6 +6,7 @@
 #include "model/ParameterCatalogue.h"
 #include "model/PortOpenText.h"
 #include "model/SettingsFile.h"
+#include "model/TableTransfer.h"
 #include "sim/DemoBus.h"
 #include "sim/SimDriver.h"
 
@@ -132,15 +133,24 @@ Answer CtlLink::ask(const QString& request, int timeoutMs) {
     component.SetASCIIProtocol(request);
     component.Send();
     waitUntil([&] { return done; });
+    if (answer.ok()) {
+        answer.said =
+            kqm52::unit::classifyReply(request, answer.reply, TableTransfer::ReplyBufferSize);
+        if (!answer.said.fromRequest()) port_.distrustLine();
+    }
     return answer;
 }
 
+Answer CtlLink::askChecked(const QString& request, int timeoutMs) {
+    const Answer first = ask(request, timeoutMs);
+    if (!first.ok() || first.said.fromRequest() || interrupted()) return first;
+    return ask(request, timeoutMs);
+}
+
 bool CtlLink::select(int unit, Answer* answer) {
-    const QString request = kqm52::unit::selectUnit(unit);
-    Answer a = ask(request);
-    const bool echoed = a.ok() && a.reply.trimmed() == request.toLatin1();
+    const Answer a = askChecked(kqm52::unit::selectUnit(unit));
     if (answer) *answer = a;
-    return echoed;
+    return a.ok() && a.said.answers();
 }
 
 QString commErrorText(const LanguageTexts& language, const TCommError& error) {

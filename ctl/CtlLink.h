@@ -9,6 +9,7 @@
 #include "ctl/CtlRun.h"
 #include "link/CommTypes.h"
 #include "link/PortMap.h"
+#include "link/UnitProtocol.h"
 #include "link/ZRComm.h"
 #include "model/LanguageTexts.h"
 #include "model/TextKeys.h"
@@ -24,6 +25,8 @@ namespace kqm52::ctl {
 struct Answer {
     QByteArray reply;
     TCommError error;
+    // What the reply says to its request (when it came).
+    unit::Reply said;
     bool ok() const { return error.ok(); }
 };
 
@@ -50,7 +53,13 @@ class CtlLink {
     void close();
 
     // One request on a fresh component; timeoutMs 0 is the link's default wait.
+    // A reply that is not the unit's to this request makes the next request
+    // wait for the line to fall silent first.
     Answer ask(const QString& request, int timeoutMs = 0);
+    // ask(), and once more when the reply was not the unit's to the request
+    // (another request's, cut short, unreadable): by then the line has
+    // fallen silent.
+    Answer askChecked(const QString& request, int timeoutMs = 0);
     // "sc n": true when the unit echoed it.
     bool select(int unit, Answer* answer = nullptr);
 

@@ -60,4 +60,14 @@ constexpr int DrainBudgetSeconds = 2;
 constexpr int MinReplyBudget = 64;
 constexpr int MaxReplyBytes = 4096;
 
+// A reply that did not come in time, or the rest of one cut short by a pause,
+// still arrives; the purge before a write only drops what is there already.
+// So after a reply that was missing, unusable or another request's, the next
+// request waits until the line has been silent for as long as the failed one
+// waited for its first byte (never less than the silence that ends a reply,
+// never more than SettleLimitMs), dropping whatever comes meanwhile.  A line
+// that does not fall silent is given SettleLimitMs and the drain's bytes; the
+// request then goes out all the same.  A good reply costs no such wait.
+constexpr int SettleLimitMs = 2000;
+
 } // namespace kqm52

@@ -159,6 +159,8 @@ void RequestSequence::replyArrived(const QByteArray& result) {
         break;
     }
     case Verdict::Bad:
+        // Whatever else is on its way must not answer the next request.
+        if (TZRComm* port = component_ ? component_->ZRComm() : nullptr) port->distrustLine();
         if (++badReplies_ <= policy_.badReplyRetries) {
             sendNext();
         } else {

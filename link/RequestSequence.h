@@ -12,7 +12,9 @@
 //   Good       the item is done, the next one goes out;
 //   GoodPause  done, but the chain waits for resume() (a unit found);
 //   Bad        an unusable reply: the same request again, as often as the
-//              policy allows, then the chain stops on that item;
+//              policy allows, then the chain stops on that item; either way
+//              the next request waits for the line to fall silent first
+//              (TZRComm::distrustLine);
 //   Refused    the device said no ("er 7" to a write): no retry; the chain
 //              stops, or with RefusalAction::Continue marks the item and goes
 //              on (a handful of independent writes, each refused on its own).

@@ -49,11 +49,13 @@ bool numberedRead(Command c) {
            c == Command::ReadCalibration || c == Command::ReadThumbwheel;
 }
 
+// Reads the unit answers with text of its own: who it is.
+bool identityRead(Command c) {
+    return c == Command::ReadType || c == Command::ReadHardware || c == Command::ReadExtra;
+}
+
 bool plainRead(Command c) {
     switch (c) {
-    case Command::ReadType:
-    case Command::ReadHardware:
-    case Command::ReadExtra:
     case Command::ReadPosition:
     case Command::ReadVelocity:
     case Command::ReadOutputVoltage:
@@ -209,10 +211,11 @@ Reply classifyReply(QStringView request, const QByteArray& reply, int bufferSize
     Reply r;
     r.size = reply.size();
     const QByteArray held = replyInBuffer(reply, bufferSize);
-    // Whatever the two last bytes are, they are the line end.
+    // The two last bytes are the line end, CR and LF in either order.
     const QByteArray line = held.chopped(std::min<qsizetype>(2, held.size()));
     const Command asked = commandOf(request);
-    if (asked == Command::Compute) r.answer = QString::fromLatin1(line.mid(3));
+    if (asked == Command::Compute || identityRead(asked))
+        r.answer = QString::fromLatin1(line.mid(3));
     if (!replyFits(reply, bufferSize)) {
         r.tooLong = true;
         return r;
@@ -234,6 +237,16 @@ Reply classifyReply(QStringView request, const QByteArray& reply, int bufferSize
     else
         r.matches = sameWord && (!askedShape.hasFirst || (r.number && r.number == askedNumber));
 
+    // One whole line, or nothing the unit said: a reply the line's silence
+    // cut short at a pause, or two run together, can read like an answer
+    // (a value with its last digits missing).
+    const auto lineEnd = [](char c) { return c == '\r' || c == '\n'; };
+    if (held.size() < 2 || !lineEnd(held.back()) || !lineEnd(held[held.size() - 2]) ||
+        line.contains('\r') || line.contains('\n')) {
+        r.matches = false;
+        return r;
+    }
+
     if (r.command == Command::Refusal) {
         r.kind = r.number ? Reply::Kind::Refused : Reply::Kind::Unreadable;
         r.error = r.number.value_or(0);
@@ -253,6 +266,13 @@ Reply classifyReply(QStringView request, const QByteArray& reply, int bufferSize
             shape.hasRest ? parseWireInteger(shape.rest) : std::nullopt;
         r.kind = value ? Reply::Kind::Value : Reply::Kind::Unreadable;
         r.value = value.value_or(0);
+        return r;
+    }
+    if (identityRead(asked)) {
+        // The text may hold anything, blanks and digits included; only the
+        // word and the blank after it say whose answer it is.
+        r.kind = shape.hasFirst ? Reply::Kind::Identity : Reply::Kind::Unreadable;
+        r.number.reset();
         return r;
     }
     if (plainRead(asked)) {

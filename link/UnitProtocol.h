@@ -118,7 +118,8 @@ struct Reply {
         Refused,       // "er n": error holds n
         ComputeDone,   // "bp -1"
         ComputeFailed, // "bp" and the unit's complaint in answer
-        Unreadable,    // too long for the reader's buffer, or not in the shape asked for
+        Identity,      // "rt", "rh" or "rx" answered: a word, a blank and free text
+        Unreadable,    // too long for the buffer, not one line, or not in the shape asked for
     };
     Kind kind = Kind::Unreadable;
     // The reply as its reader shows it: without the line end.  Empty when
@@ -131,21 +132,29 @@ struct Reply {
     std::optional<qint32> number;
     qint32 value = 0; // Value
     qint32 error = 0; // Refused
-    // After a recomputation request: the reply after "bp " without its line
-    // end, whatever the reply was (also when Unreadable).
+    // After a recomputation or an identification request: the reply after
+    // its word and blank, without its line end, whatever the reply was (also
+    // when Unreadable, cut to the buffer).
     QString answer;
     // The reply repeats the request's word, and its number where the
     // request has one.  Said of every kind; only a matching Value or Echo
     // answers the request.
     bool matches = false;
 
-    bool answers() const { return matches && (kind == Kind::Value || kind == Kind::Echo); }
+    bool answers() const {
+        return matches && (kind == Kind::Value || kind == Kind::Echo || kind == Kind::Identity);
+    }
+    // The unit's own answer to the request, whatever it says (a refusal
+    // too).  Anything else is left over from another request, cut short or
+    // unreadable, and the line is not to be trusted until it falls silent.
+    bool fromRequest() const { return matches || kind == Kind::Refused; }
     bool refused(qint32 code) const { return kind == Kind::Refused && error == code; }
 };
 
 // What a reply to `request` says, as a reader with a bufferSize-byte buffer
 // reads it.  A reply longer than the buffer is Unreadable: what fits can read
-// like an answer the unit never gave.
+// like an answer the unit never gave.  So is one that is not a single line
+// ending in its two line-end bytes (cut short, or run into another).
 Reply classifyReply(QStringView request, const QByteArray& reply, int bufferSize);
 
 // A refusal as the unit words it and a panel quotes it: "er 7".

@@ -6,6 +6,8 @@
 
 #include <QMetaObject>
 
+#include <utility>
+
 namespace kqm52 {
 
 int baudrateValue(TBaudrate b) {
@@ -131,6 +133,7 @@ void TZRComm::close() {
     active_.store(false, std::memory_order_release);
     // A closed port frames nothing; the next opening tries fast framing again.
     setFastFramingSuspended(false);
+    lineDistrusted_ = false;
 
     // Switching cyclic mode off on a closed port clears Active and fires
     // OnDeactivate.  Copy the list: a handler may unbind a component.
@@ -343,7 +346,10 @@ void TZRComm::RequestDone() {
 void TZRComm::putOnLine(TCommRequest* request) {
     // Decided as the request goes, not as it was queued: a unit that missed
     // a request meanwhile has made the port fall back to silence.
-    if (request) request->framing.fastFraming = FastFraming() && !fastFramingSuspended();
+    if (request) {
+        request->framing.fastFraming = FastFraming() && !fastFramingSuspended();
+        request->framing.settleFirst = std::exchange(lineDistrusted_, false);
+    }
     commThread_->SetRequest(request);
 }
 

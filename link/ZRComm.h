@@ -158,6 +158,12 @@ class TZRComm : public QObject {
     std::function<void(TZRComm* sender)> OnActivate;
     std::function<void(TZRComm* sender)> OnDeactivate;
 
+    // The reply just handed over was not the answer to its request (another
+    // request's, cut short, unreadable): the next request on this port first
+    // waits for the line to fall silent (see SettleLimitMs).  Whoever judges
+    // a reply says so; the worker itself knows only of missing ones.
+    void distrustLine() { lineDistrusted_ = true; }
+
     // For the protocol components and the worker.
     int AddRequest(TCommRequest* request);
     void RequestDone();
@@ -205,6 +211,7 @@ class TZRComm : public QObject {
     std::atomic<bool> active_{false};
     std::atomic<bool> fastFraming_{false};
     bool fastFramingSuspended_ = false;
+    bool lineDistrusted_ = false;
     bool destroying_ = false;
 
     TBaudrate baudrate_ = TBaudrate::br9600;

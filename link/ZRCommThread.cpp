@@ -31,6 +31,27 @@ int bytesPerSecond(int baud) {
     return std::max(1, baud / 12);
 }
 
+// The silence that tells a request's late reply will not come any more.
+int quietAfter(int timeoutMs) {
+    return std::clamp(timeoutMs, InterByteTimeoutMs, SettleLimitMs);
+}
+
+// A request that ended so may have left its reply, or the rest of it, on
+// its way.
+bool leavesLineUnsettled(const TCommError& error, bool silenceExpected) {
+    switch (error.Code) {
+    case CommCode::None:
+    case CommCode::PortClosed:
+    case CommCode::EmptyRequest:
+    case CommCode::RequestTooLong:
+        return false;
+    case CommCode::Timeout:
+        return !silenceExpected;
+    default:
+        return true;
+    }
+}
+
 QByteArray traceText(const std::uint8_t* bytes, int count) {
     const QByteArray raw(reinterpret_cast<const char*>(bytes), count);
     return raw.toHex(' ') + "  \"" + raw.toPercentEncoding(" !#$&'()*+,-./:;<=>?@[]^_`{|}~") + '"';
@@ -222,6 +243,13 @@ void TZRCommThread::run() {
         }
         if (stopRequested()) break;
         traceReply();
+        if (job_.framing.protocol == ProtocolKind::RQ500) {
+            lastTimeoutMs_ = job_.timeoutMs;
+            if (leavesLineUnsettled(error_, job_.framing.silenceExpected)) {
+                lineUnsettled_ = true;
+                settleQuietMs_ = quietAfter(job_.timeoutMs);
+            }
+        }
         const bool deviceGone =
             error_.Code == CommCode::DriverFailed && driver_->isDeviceGone(error_.SystemError);
 
@@ -387,6 +415,36 @@ void TZRCommThread::drain(int limit) {
     error_ = saved;
 }
 
+bool TZRCommThread::settleLine() {
+    lineUnsettled_ = false;
+    // The silence waited for here is more than the one a fast reply skipped.
+    endedEarly_ = false;
+    const std::int64_t until =
+        std::min<std::int64_t>(driver_->monotonicMs() + SettleLimitMs, deadlineMs_);
+    int dropped = 0;
+    // A failing driver call ends the wait: the request's own calls then meet
+    // the failure and are retried or reported as always.
+    for (;;) {
+        if (!portOpen()) {
+            error_.Code = CommCode::PortClosed;
+            return false;
+        }
+        const std::int64_t left = until - driver_->monotonicMs();
+        if (left <= 0 || dropped >= job_.drainBudget) break;
+        const int wait = int(std::min<std::int64_t>(left, settleQuietMs_));
+        if (driver_->setReadTimeout(wait)) break;
+        std::uint8_t byte = 0;
+        bool got = false;
+        if (driver_->readByte(byte, got) || !got) break;
+        ++dropped;
+    }
+    // The dropped bytes' line errors are not the next request's.
+    std::uint32_t flags = 0;
+    driver_->clearLineErrors(flags);
+    if (dropped > 0) qCDebug(lcLink) << "dropped" << dropped << "late bytes before sending";
+    return true;
+}
+
 void TZRCommThread::sendControlFrame(std::uint8_t a, std::uint8_t b, std::uint8_t c,
                                      std::uint8_t d) {
     buffer_[0] = a;
@@ -415,7 +473,13 @@ void TZRCommThread::sendControlFrame(std::uint8_t a, std::uint8_t b, std::uint8_
 // half.  A unit that is simply gone so costs one time-out, not two.  The
 // port then frames by silence until the next transfer starts (TZRComm).
 // Nothing is lost and no reply is read as the answer to another request:
-// the purge before every write drops anything late.
+// the purge before every write drops what has arrived, and after a reply
+// that was missing or not its request's answer the next request first lets
+// the line fall silent (SettleLimitMs), so what was still on its way is
+// dropped too.  A unit that was only slow to answer the missed request
+// answers it twice: the second answer runs into the first, or meets the next
+// request; either way the reply is no answer to its request, and whoever
+// judges it lets the line fall silent before asking again.
 
 namespace {
 
@@ -428,6 +492,11 @@ bool lineEndByte(std::uint8_t b) {
 void TZRCommThread::runAscii() {
     continue_ = 0;
     int attempts = 0;
+    if (job_.framing.settleFirst) {
+        lineUnsettled_ = true;
+        settleQuietMs_ = quietAfter(lastTimeoutMs_);
+    }
+    if (lineUnsettled_ && !settleLine()) return;
     // Only the request right after a reply that fast framing ended, and only
     // within the silence that reply would otherwise have had.
     bool followedEarly = endedEarly_ && driver_->monotonicMs() - earlyEndMs_ < InterByteTimeoutMs;

@@ -111,6 +111,9 @@ class TZRCommThread {
     bool writeBuffer();
     bool readOne();
     void drain(int limit);
+    // Before a request: waits for the line to fall silent (see SettleLimitMs).
+    // False when the port closed meanwhile.
+    bool settleLine();
     void traceReply();
     void sendControlFrame(std::uint8_t a, std::uint8_t b, std::uint8_t c, std::uint8_t d);
     void failDriver(int err);
@@ -161,6 +164,11 @@ class TZRCommThread {
     std::int64_t earlyEndMs_ = 0;
     // This request met a unit that missed it: the port frames by silence.
     bool fellBack_ = false;
+    // The last reply was missing or not its request's answer: the next
+    // request waits for settleQuietMs_ of silence first.
+    bool lineUnsettled_ = false;
+    int settleQuietMs_ = InterByteTimeoutMs;
+    int lastTimeoutMs_ = DefaultFirstByteTimeoutMs; // of the request before
 
     std::thread thread_; // last: started once everything above exists
 };

@@ -66,6 +66,7 @@ void TZRProtocolComponent::queueFrame() {
     request_.Frame = frame_;
     request_.TimeoutTime = timeoutTime_;
     request_.framing = framing();
+    request_.framing.silenceExpected = silenceExpected_;
     if (ZRComm()->AddRequest(&request_) >= 0) ++inFlight_;
 }
 

@@ -38,6 +38,14 @@ struct Framing {
     // ASCII only: the reply ends at its line end rather than after the
     // line's silence.  The port decides, as the request goes on the line.
     bool fastFraming = false;
+    // ASCII only: the reply before was not the answer to its request (see
+    // SettleLimitMs), so this one waits for the line to fall silent first.
+    // The port decides, as the request goes on the line.
+    bool settleFirst = false;
+    // No reply is a usual answer (a probe for a unit that may not be there):
+    // a time-out leaves nothing on its way, and the next request goes out
+    // without waiting for the silence.
+    bool silenceExpected = false;
 };
 
 // The record a component queues on its port.  The queue holds pointers to
@@ -69,6 +77,10 @@ class TZRProtocolComponent : public TZRComponent {
 
     std::int32_t TimeoutTime() const { return timeoutTime_; }
     void SetTimeoutTime(std::int32_t ms) { timeoutTime_ = ms; }
+
+    // Framing::silenceExpected for every request of this component.
+    bool SilenceExpected() const { return silenceExpected_; }
+    void SetSilenceExpected(bool value) { silenceExpected_ = value; }
 
     void SetFrameByte(int index, std::uint8_t value);
     const std::array<std::uint8_t, FrameSize>& Frame() const { return frame_; }
@@ -111,6 +123,7 @@ class TZRProtocolComponent : public TZRComponent {
 
     bool active_ = false;
     std::int32_t timeoutTime_ = 0;
+    bool silenceExpected_ = false;
     TCommError commError_;
     TCommError lastCommError_;
     TCommRequest request_;

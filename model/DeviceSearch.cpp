@@ -34,6 +34,8 @@ DeviceSearch::DeviceSearch(TZRComm& port, DeviceSearchView& view, const Language
         c->setUpForDevice(0);
         c->SetZRComm(&port_);
     }
+    // Most probes meet no unit: their silence leaves nothing on the line to wait for.
+    RQ500ApparaatZoeken.SetSilenceExpected(true);
     // Silence is the usual answer to a probe: the search goes on.
     probes_.setPolicy({.badReplyRetries = 0,
                        .commErrorRetries = 0,
@@ -66,7 +68,11 @@ DeviceSearch::DeviceSearch(TZRComm& port, DeviceSearchView& view, const Language
     const QString requests[] = {unit::readType(), unit::readHardware(), unit::readExtra()};
     for (int i = 0; i < 3; ++i) {
         items[std::size_t(i)].request = requests[i];
-        items[std::size_t(i)].parse = [this, i](const QByteArray& reply) {
+        items[std::size_t(i)].parse = [this, i, request = requests[i]](const QByteArray& reply) {
+            // Another request's reply, or one cut short, names no unit: asked
+            // again once the line is silent, then the unit is passed over.
+            const unit::Reply said = unit::classifyReply(request, reply, ReplyBuffer);
+            if (!said.answers() && !said.tooLong) return RequestSequence::Verdict::Bad;
             const QString text = replyText(reply, ReplyBuffer);
             typeText_ = i == 0 ? text : typeText_ + QStringLiteral("   ") + text;
             // Stop is looked at once, before the last request: a unit whose
@@ -76,7 +82,7 @@ DeviceSearch::DeviceSearch(TZRComm& port, DeviceSearchView& view, const Language
         };
     }
     types_.setItems(std::move(items));
-    types_.setPolicy({.badReplyRetries = 0, .commErrorRetries = 0});
+    types_.setPolicy({.badReplyRetries = 1, .commErrorRetries = 0});
     types_.onPaused = [this](int) {
         halt();
         types_.cancel();

@@ -1,6 +1,5 @@
 #include "shell/UnitSelection.h"
 
-#include "link/ReplyText.h"
 #include "link/SerialDriver.h"
 #include "link/UnitProtocol.h"
 #include "link/ZRComm.h"
@@ -35,14 +34,14 @@ UnitSelection::UnitSelection(ProgramState& state, TZRComm& port, const LanguageT
 
     // "rt", "rh", "rx" once per opening.  A request without a reply ends the
     // chain there: the unit select already said whether the unit answers.
+    // A reply that is not the unit's to the request is asked for once more,
+    // after the line has fallen silent.
     std::vector<RequestSequence::Item> items(3);
     for (int i = 0; i < 3; ++i) {
-        items[std::size_t(i)].request = i == 0   ? unit::readType()
-                                        : i == 1 ? unit::readHardware()
-                                                 : unit::readExtra();
+        items[std::size_t(i)].request = identificationRequest(i);
         items[std::size_t(i)].parse = [this](const QByteArray& r) {
-            RQ500TypeInfoCommResult(r);
-            return RequestSequence::Verdict::Good;
+            return RQ500TypeInfoCommResult(r) ? RequestSequence::Verdict::Good
+                                              : RequestSequence::Verdict::Bad;
         };
     }
     identification_.setItems(std::move(items));
@@ -130,15 +129,22 @@ void UnitSelection::RQ500UnitSelectCommResult(const QByteArray&) {
     identification_.start();
 }
 
-void UnitSelection::RQ500TypeInfoCommResult(const QByteArray& result) {
-    // Cut to the buffer, a reply would pass for a type it does not name; it
-    // shows as unreadable and no type is kept.
-    const bool fits = replyFits(result, ReplyBuffer);
-    const QString text = fits ? replyText(result, ReplyBuffer) : QStringLiteral("????");
-    switch (state_.unit.TypeInfoStep) {
+QString UnitSelection::identificationRequest(int step) {
+    return step == 0 ? unit::readType() : step == 1 ? unit::readHardware() : unit::readExtra();
+}
+
+bool UnitSelection::RQ500TypeInfoCommResult(const QByteArray& result) {
+    // Cut to the buffer, a reply would pass for a type it does not name, and
+    // another request's reply (a late one, or the rest of one) names nothing:
+    // either shows as unreadable and no type is kept.
+    const int step = state_.unit.TypeInfoStep;
+    const unit::Reply reply = unit::classifyReply(identificationRequest(step), result, ReplyBuffer);
+    const bool usable = reply.answers();
+    const QString text = usable ? reply.answer : QStringLiteral("????");
+    switch (step) {
     case 0: {
         view_.showStatus(2, text);
-        if (!fits) {
+        if (!usable) {
             state_.unit.DeviceType.clear();
             break;
         }
@@ -157,6 +163,8 @@ void UnitSelection::RQ500TypeInfoCommResult(const QByteArray& result) {
         view_.showStatus(4, text);
         break;
     }
+    // Asked again, a reply too long for the buffer would be as long.
+    return usable || reply.tooLong;
 }
 
 void UnitSelection::RQ500UnitSelectComError(const TCommError& error) {

@@ -34,7 +34,9 @@ class UnitSelection {
     void ZRComm1Activate();
     void ZRComm1Deactivate();
     void RQ500UnitSelectCommResult(const QByteArray& result);
-    void RQ500TypeInfoCommResult(const QByteArray& result);
+    // False when the reply was not the unit's answer to the identification
+    // request of this step (another request's, cut short): it is asked again.
+    bool RQ500TypeInfoCommResult(const QByteArray& result);
     // Shared by RQ500UnitSelect, RQ500_in, RQ500Protocol1 and RQ500ReadError.
     void RQ500UnitSelectComError(const TCommError& error);
 
@@ -50,6 +52,9 @@ class UnitSelection {
     HandlerBinding handlers_;
 
   private:
+    // "rt", "rh" or "rx": the request of identification step 0, 1 or 2.
+    static QString identificationRequest(int step);
+
     ProgramState& state_;
     TZRComm& port_;
     const LanguageTexts& texts_;

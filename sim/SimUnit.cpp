@@ -186,11 +186,13 @@ SimReply SimUnit::process(const QByteArray& line, SimNanos t) {
         reply.bytes.append(QByteArray(60000 / faults_.dripMs, 'z'));
         reply.gap = simMs(faults_.dripMs);
     }
-    reply.delay = faults_.lateMs > 0 ? simMs(faults_.lateMs) : turnaround_;
-    if (faults_.pauseMs > 0) {
+    const bool timed = faults_.timingWord.isEmpty() || words[0] == faults_.timingWord;
+    reply.delay = timed && faults_.lateMs > 0 ? simMs(faults_.lateMs) : turnaround_;
+    if (timed && faults_.pauseMs > 0) {
         reply.pauseAfter = int(reply.bytes.size() / 2);
         reply.pause = simMs(faults_.pauseMs);
     }
+    if (timed && faults_.timingOnce) faults_.lateMs = faults_.pauseMs = 0;
     reply.lineErrors = faults_.lineErrors;
     reply.driverError = faults_.driverError;
     if (faults_.vanish) {

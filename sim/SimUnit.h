@@ -61,6 +61,8 @@ struct SimFaults {
 
     bool noAnswer = false;                // silence, even to "sc"
     int lateMs = 0;                       // > 0: the reply starts this long after the request
+    bool timingOnce = false;              // lateMs and pauseMs: only for the next reply
+    QByteArray timingWord{};              // lateMs and pauseMs: only for this request word
     bool garbled = false;                 // every byte after "xx " up to CR LF has bit 4 flipped
     WrongWord wrongWord = WrongWord::Off; // second letter of the echoed word + 1 ("rp" -> "rq")
     // The echo names the next item: its first number + 1 ("rp 7" answers

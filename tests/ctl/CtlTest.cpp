@@ -12,6 +12,7 @@
 #include "model/ParameterFile.h"
 #include "model/SetpointFile.h"
 #include "sim/SimCatalogue.h"
+#include "support/QtPrinting.h"
 
 #include <QDir>
 #include <QFile>
@@ -23,6 +24,7 @@
 #include <QTemporaryDir>
 
 #include <csignal>
+#include <map>
 #include <numeric>
 
 #include <sys/prctl.h>
@@ -644,7 +646,67 @@ TEST_F(CtlTest, UnitsBackupWritesAFilePerUnitAndGoesOnPastASilentOne) {
         << r.out.toStdString();
     EXPECT_TRUE(r.out.contains(QStringLiteral("unit 03  %1").arg(path("bus/unit03.bak"))));
     EXPECT_TRUE(r.out.contains(QLatin1String("1 of 4 units failed")));
-    EXPECT_EQ(sentStartingWith("sc"), (QStringList{"sc 0", "sc 1", "sc 2", "sc 3"}));
+    // The silent one is asked once more when the others are done.
+    EXPECT_EQ(sentStartingWith("sc"), (QStringList{"sc 0", "sc 1", "sc 2", "sc 3", "sc 2"}));
+    EXPECT_LT(r.out.indexOf("unit 03  "), r.out.indexOf("unit 02  failed"));
+}
+
+struct LateUnitCase {
+    const char* what;
+    QStringList options;
+    SimFaults fault; // unit 1's, for its next reply only
+};
+
+// A unit that answers late once, or pauses once in the middle of a reply, in
+// the middle of a bus run: no reply, nor the rest of one, is taken for the
+// answer to a later request, and a unit that failed is tried again at the end.
+// Every unit is written, each under its own serial number with its own values.
+TEST_F(CtlTest, AUnitThatAnswersLateOnceCostsTheBusRunNoUnit) {
+    for (int n : {1, 2})
+        addUnit(n);
+    std::map<int, UnitTables> units;
+    for (int n = 0; n <= 2; ++n)
+        units[n] = onUnit(n, [n](SimUnit& u) {
+            for (int p = 0; p < ParamTables::ParameterCount; ++p)
+                u.forceParameter(p, 1000 * n + p);
+            return tablesOf(u);
+        });
+    const LateUnitCase cases[] = {
+        {"fast, late", {"--fast"}, {.lateMs = 150, .timingOnce = true}},
+        {"fast, paused", {"--fast"}, {.timingOnce = true, .pauseMs = 150}},
+        {"silence, late", {}, {.lateMs = 150, .timingOnce = true}},
+        {"silence, paused", {}, {.timingOnce = true, .pauseMs = 150}},
+    };
+    int runs = 0;
+    for (const LateUnitCase& c : cases) {
+        SCOPED_TRACE(c.what);
+        bus->setFaults(1, c.fault);
+        const QString folder = path(QStringLiteral("bus%1").arg(runs++));
+        const Ran r = run(QStringList{"backup", folder, "--units", "0-2"} + c.options);
+        EXPECT_EQ(r.exit, Done) << r.out.toStdString() << r.err.toStdString();
+        EXPECT_EQ(
+            QDir(folder).entryList(QDir::Files),
+            (QStringList{"unit00-SN520000.bak", "unit01-SN520001.bak", "unit02-SN520002.bak"}));
+        for (int n = 0; n <= 2; ++n) {
+            const auto read = BackupFile::read(
+                QDir(folder).filePath(unitFileName(n, QStringLiteral("52000%1").arg(n), "bak")));
+            EXPECT_TRUE(read.ok() && *read.tables == units[n]) << n;
+        }
+    }
+}
+
+// The unit answers "rt" late, after fast framing took the request for missed
+// and sent it once more: both answers come, run together.  That is no answer
+// to "rt"; it is asked again once the line is silent, and every text is the
+// unit's own.
+TEST_F(CtlTest, AnIdentificationReadsOnlyItsOwnAnswer) {
+    bus->setFaults(0, {.lateMs = 70, .timingOnce = true, .timingWord = "rt"});
+    const Ran r = run({"info", "--fast"});
+    EXPECT_EQ(r.exit, Done) << r.err.toStdString();
+    EXPECT_EQ(r.out,
+              QStringLiteral("type      MX52 Nokkenregelaar V3.07\nhardware  HW 2.1 SN 520000\n"
+                             "extra     KQM52 simulator\n"));
+    EXPECT_EQ(sent(), (QStringList{"sc 0", "rt", "rt", "rt", "rh", "rx"}));
 }
 
 TEST_F(CtlTest, UnitsInfoAndReceiveAsJson) {

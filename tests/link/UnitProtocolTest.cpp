@@ -120,6 +120,11 @@ TEST(UnitReplies, ReadsWithAnItemNumberCarryItsEchoAndValue) {
         {"kr 2041", "kr\r\n", Kind::Unreadable, false, std::nullopt, 0},
         {"kr 2041", "er 7\r\n", Kind::Refused, false, 7, 7},
         {"rp 5", "", Kind::Unreadable, false, std::nullopt, 0},
+        // Not one whole line: cut short where the unit paused, or two run together.
+        {"rp 12", "rp 12 -3501", Kind::Unreadable, false, 12, 0},
+        {"rp 12", "rp 12 -3501\r", Kind::Unreadable, false, 12, 0},
+        {"rp 12", "rp 12 -3501\r\nrp 12 -3501\r\n", Kind::Unreadable, false, 12, 0},
+        {"wp 1 5", "wp 1 5\r\nwp 1 5\r\n", Kind::Unreadable, false, 1, 0},
     });
 }
 
@@ -211,10 +216,35 @@ TEST(UnitReplies, PlainReadsTakeTheTextBetweenTheWordAndTheLineEnd) {
         {"r0", "r0 -125\r\n", Kind::Value, true, -125, -125},
         {"ri", "ri 31\r\n", Kind::Value, true, 31, 31},
         {"rf", "rf -1\r\n", Kind::Value, true, -1, -1},
-        {"rt", "rt MX52 V1.3\r\n", Kind::Unreadable, false, std::nullopt, 0},
         {"r0", "r0 12a\r\n", Kind::Unreadable, false, std::nullopt, 0},
+        {"r0", "r1 -125\r\n", Kind::Value, false, -125, -125},
     });
     EXPECT_EQ(classifyReply(u"rt", "rt MX52 V1.3\r\n", 100).text, QLatin1String("rt MX52 V1.3"));
+}
+
+// Who the unit is: free text after the word, answered only by the word asked
+// for.  A reply left over from another request names nothing.
+TEST(UnitReplies, IdentificationIsAnsweredByItsOwnWord) {
+    expectRows({
+        {"rt", "rt MX52 V1.3\r\n", Kind::Identity, true, std::nullopt, 0},
+        {"rh", "rh 2 HW 2.1 SN 520003\r\n", Kind::Identity, true, std::nullopt, 0},
+        {"rx", "rx \r\n", Kind::Identity, true, std::nullopt, 0},
+        {"rt", "sc 0\r\n", Kind::Identity, false, std::nullopt, 0},
+        {"rh", "rt MX52 V1.3\r\n", Kind::Identity, false, std::nullopt, 0},
+        {"rx", "rh HW 2.1\r\n", Kind::Identity, false, std::nullopt, 0},
+        {"rt", "3 0\r\n", Kind::Unreadable, false, std::nullopt, 0},
+        {"rt", "rtMX52\r\n", Kind::Unreadable, false, std::nullopt, 0},
+        {"rt", "rt MX52\r\nrt MX52\r\n", Kind::Unreadable, false, std::nullopt, 0},
+        {"rt", "er 1\r\n", Kind::Refused, false, 1, 1},
+        {"rt", "rt " + QByteArray(96, 'M') + "\r\n", Kind::Unreadable, false, std::nullopt, 0},
+    });
+    EXPECT_EQ(classifyReply(u"rh", "rh HW 2.1 SN 520003\r\n", 100).answer,
+              QLatin1String("HW 2.1 SN 520003"));
+    // A refusal is the unit's own word to the request; the rest is not.
+    EXPECT_TRUE(classifyReply(u"rt", "er 1\r\n", 100).fromRequest());
+    EXPECT_TRUE(classifyReply(u"rp 3", "rp 3 x\r\n", 100).fromRequest());
+    EXPECT_FALSE(classifyReply(u"rt", "sc 0\r\n", 100).fromRequest());
+    EXPECT_FALSE(classifyReply(u"rp 3", "rp 2 5\r\n", 100).fromRequest());
 }
 
 TEST(UnitReplies, WireIntegersAreStrict) {

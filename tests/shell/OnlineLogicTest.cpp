@@ -386,6 +386,19 @@ TEST_F(OnlineLogicTest, AnOverlongIdentificationNamesNoType) {
     EXPECT_TRUE(warnings().isEmpty());
 }
 
+// A reply cut short where the unit paused (longer than the silence that ends
+// a reply, within the request's wait) is no identification, nor is its rest:
+// the request goes again once the line has fallen silent, and the status bar
+// shows the unit's whole text.
+TEST_F(OnlineLogicTest, AnIdentificationCutShortIsAskedAgain) {
+    bus->setFaults(7, {.timingOnce = true, .timingWord = "rh", .pauseMs = 120});
+    open();
+    EXPECT_EQ(sent(), (QStringList{"sc 7", "rt", "rh", "rh", "rx"}));
+    EXPECT_EQ(view.status[2], "MX52 Nokkenregelaar V3.07");
+    EXPECT_EQ(view.status[3], "HW 2.1 SN 520007");
+    EXPECT_EQ(view.status[4], "KQM52 simulator");
+}
+
 // The analog output is polled in the unit it is set up for (parameter 388),
 // its panel pale yellow; closing the port ends the polling.
 TEST_F(OnlineLogicTest, ActualValuesPollOnlyTheAnalogOutputThatIsSetUp) {

@@ -110,11 +110,28 @@ TEST_F(DeviceSearchTest, FindsAUnitAtItsOwnSettingsAndPausesThere) {
     EXPECT_EQ(search.found().size(), 1u);
 }
 
+// A found unit's identification cut short where it paused is asked for once
+// more, and the unit is entered with its whole texts.
+TEST_F(DeviceSearchTest, AFoundUnitIsNamedByItsOwnAnswers) {
+    bus->addUnit(2, lineOf(9600, DriverParity::Even));
+    bus->setFaults(2, {.timingOnce = true, .timingWord = "rx", .pauseMs = 120});
+    search.start(BothCom);
+    ASSERT_TRUE(settled());
+    ASSERT_EQ(search.found().size(), 1u);
+    EXPECT_EQ(search.found()[0].typeText,
+              "MX52 Nokkenregelaar V3.07   HW 2.1 SN 520002   KQM52 simulator");
+    EXPECT_EQ(sent().mid(sent().size() - 5), (QStringList{"sc 2", "rt", "rh", "rx", "rx"}));
+}
+
 TEST_F(DeviceSearchTest, WithComSettingsAnEmptyBusGetsOneProbePerUnitAndSpeed) {
+    const SimNanos begin = now();
     search.start(BothCom);
     ASSERT_TRUE(settled());
     EXPECT_EQ(search.state(), SearchState::Complete);
     EXPECT_EQ(sent().size(), 160);
+    // Silence is the usual answer to a probe: each costs its own wait and its
+    // bytes, no wait for the line to fall silent after it.
+    EXPECT_LT(now() - begin, 160 * simMs(DeviceSearch::ProbeTimeoutMs + 10));
     EXPECT_EQ(sent().count(QStringLiteral("sc 31")), 5);
     EXPECT_FALSE(search.canContinue());
     EXPECT_FALSE(search.canStop());
