@@ -449,7 +449,9 @@ QJsonObject CtlCommands::parameterJson(int p, qint32 value,
     o.insert(QStringLiteral("name"), info.name(link_.languageNo()));
     o.insert(QStringLiteral("raw"), value);
     o.insert(QStringLiteral("value"), valueText(p, value, table));
-    if (info.isOptionList())
+    // A value outside the list has no option: the field is left out, as for
+    // a number, rather than filled with the editor's "########".
+    if (info.isOptionList() && value >= 0 && value < info.options(link_.languageNo()).size())
         o.insert(QStringLiteral("option"), info.optionText(link_.languageNo(), value));
     return o;
 }

@@ -383,6 +383,21 @@ TEST_F(CtlTest, GetShowsValuesWithTheEditorsDecimalsAndOptionTexts) {
     EXPECT_TRUE(lines[1].endsWith("  2 (Current)")) << lines[1].toStdString();
     // 203 is read first: the decimals of parameter 7 follow it.
     EXPECT_EQ(sent(), (QStringList{"sc 0", "rp 203", "rp 7", "rp 388"}));
+
+    // In JSON, an option by its text; a value beyond the list has none.
+    for (const qint32 raw : {2, 9}) {
+        onUnit(0, [raw](SimUnit& u) { u.forceParameter(388, raw); });
+        const QJsonObject p = QJsonDocument::fromJson(run({"get", "388", "--json"}).out.toUtf8())
+                                  .object()["units"]
+                                  .toArray()
+                                  .at(0)
+                                  .toObject()["parameters"]
+                                  .toArray()
+                                  .at(0)
+                                  .toObject();
+        EXPECT_EQ(p["raw"].toInt(), raw);
+        EXPECT_EQ(p.contains("option"), raw == 2) << QJsonDocument(p).toJson().toStdString();
+    }
 }
 
 struct SetCase {
