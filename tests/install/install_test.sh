@@ -79,7 +79,7 @@ done
 # --- the programs start from the prefix ------------------------------------
 out=$("$prefix/bin/kqm52" --version) || fail "kqm52 --version exited $?"
 [ "$out" = "kqm52 $version" ] || fail "kqm52 --version said \"$out\", not \"kqm52 $version\""
-out=$("$prefix/bin/kqm52ctl" --help) || fail "kqm52ctl --help exited $?"
+out=$("$prefix/bin/kqm52ctl" --lang en --help) || fail "kqm52ctl --help exited $?"
 grep -q '^Usage: kqm52ctl' <<<"$out" || fail "kqm52ctl --help printed no usage"
 "$prefix/bin/mx5x-sim" --help | grep -q '^Usage: mx5x-sim' || fail "mx5x-sim --help printed no usage"
 
