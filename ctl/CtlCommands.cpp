@@ -145,6 +145,9 @@ int CtlCommands::exec() {
         exit = diff();
     link_.close();
     endProgress();
+    // Stopped by SIGTERM rather than Ctrl+C: a script or a service manager
+    // tells the two apart by the code, as a shell does.
+    if (exit == Interrupted && terminated()) exit = Terminated;
     if (options_.json) {
         json_.insert(QStringLiteral("exit"), exit);
         *context_.out << QJsonDocument(json_).toJson(QJsonDocument::Indented);
@@ -373,7 +376,8 @@ int CtlCommands::transfer(TableTransfer& t, const QString& what, QString* error)
         if (interrupted || status == TableTransfer::Status::Closed) {
             exit = Interrupted;
             interruptedRun_ = true;
-            message = text("StoppedByCtrlC").arg(what, where);
+            message =
+                (terminated() ? text("StoppedBySignal") : text("StoppedByCtrlC")).arg(what, where);
         } else {
             switch (t.stopReason()) {
             case TableTransfer::Stop::Refused: {
@@ -558,7 +562,9 @@ int CtlCommands::scan() {
     json_.insert(QStringLiteral("units"), units);
     search.cancel();
     if (!view.error.isEmpty()) return fail(NoReply, view.error);
-    if (interrupted) return fail(Interrupted, text("ScanStopped").arg(search.current().unit));
+    if (interrupted)
+        return fail(Interrupted, (terminated() ? text("ScanStoppedBySignal") : text("ScanStopped"))
+                                     .arg(search.current().unit));
     note(text("UnitsFound").arg(search.found().size()));
     return Done;
 }
@@ -663,6 +669,12 @@ int CtlCommands::set() {
         bool ok = false;
         const int p = a.left(eq).toInt(&ok);
         if (eq < 0 || !ok || !ParamTables::isParameter(p)) return usage(text("SetSyntax").arg(a));
+        // Which of two values the unit would keep is not for us to guess.
+        for (const Setting& earlier : settings)
+            if (earlier.p == p)
+                return usage(text("SetTwice")
+                                 .arg(p, 3, 10, QLatin1Char('0'))
+                                 .arg(earlier.text, a.mid(eq + 1).trimmed()));
         settings.push_back({p, a.mid(eq + 1).trimmed()});
     }
     return forUnits(
@@ -727,8 +739,9 @@ int CtlCommands::set() {
             };
             for (const Setting& s : settings) {
                 if (link_.interrupted())
-                    return stopped(Interrupted,
-                                   text("StoppedBefore").arg(s.p, 3, 10, QLatin1Char('0')));
+                    return stopped(Interrupted, (terminated() ? text("StoppedBeforeBySignal")
+                                                              : text("StoppedBefore"))
+                                                    .arg(s.p, 3, 10, QLatin1Char('0')));
                 const QString request = unit::writeParameter(s.p, s.raw);
                 const Answer a = link_.ask(request);
                 const QString shown = QStringLiteral("P%1 = %2")
@@ -922,11 +935,16 @@ int CtlCommands::restore() {
         *context_.err << text("RestoreQuestion").arg(link_.unit()).arg(link_.portText(), path)
                       << ' ';
         context_.err->flush();
-        const QString answer = context_.readLine().trimmed().toLower();
-        // Yes in the user's language as well as in English.
-        static const QStringList yes = {QStringLiteral("y"), QStringLiteral("yes"),
-                                        QStringLiteral("j"), QStringLiteral("ja")};
-        if (!yes.contains(answer)) return fail(Usage, text("NotConfirmed"));
+        const std::optional<QString> answer = context_.readLine();
+        if (!answer) {
+            // Ctrl+C at the question: the user's no, at once.
+            *context_.err << '\n';
+            return fail(Interrupted, text("NotConfirmed"));
+        }
+        // Only the yes of the language the question was asked in: a "j"
+        // typed at "[y/N]" is not an answer the user was offered.
+        const QStringList yes = text("YesWords").split(QLatin1Char(' '), Qt::SkipEmptyParts);
+        if (!yes.contains(answer->trimmed().toLower())) return fail(Usage, text("NotConfirmed"));
     }
     return forUnits(
         [&](int, const Identity&) {
@@ -1018,6 +1036,16 @@ int runCtl(const QStringList& arguments, CtlContext& context) {
         readLanguageFile(language, context.folders, languageNo, {});
         return languageNo;
     };
+    // What a script that gave --json reads when no command ran.
+    const auto document = [&](int exit, const char* field, const QString& value) {
+        if (!jsonAsked(arguments)) return exit;
+        QJsonObject json{{QStringLiteral("command"), line.options.command},
+                         {QString::fromLatin1(field), value},
+                         {QStringLiteral("exit"), exit}};
+        *context.out << QJsonDocument(json).toJson(QJsonDocument::Indented);
+        context.out->flush();
+        return exit;
+    };
     if (!line.error.isEmpty()) {
         const int languageNo = readLanguage(languageAsked(arguments));
         QString error = line.error;
@@ -1032,13 +1060,18 @@ int runCtl(const QStringList& arguments, CtlContext& context) {
         *context.err << "kqm52ctl: " << error << '\n'
                      << language.text(TextIn<"Ctl">{"OptHelpHint"}) << '\n';
         context.err->flush();
-        return Usage;
+        return document(Usage, "error", error);
     }
     if (line.options.help || line.options.command.isEmpty()) {
         readLanguage(line.options.language);
-        *context.out << (line.options.command.isEmpty()
-                             ? generalHelp(language)
-                             : commandHelp(language, line.options.command));
+        const QString help = line.options.command.isEmpty()
+                                 ? generalHelp(language)
+                                 : commandHelp(language, line.options.command);
+        if (line.options.json)
+            return line.options.help
+                       ? document(Done, "help", help)
+                       : document(Usage, "error", language.text(TextIn<"Ctl">{"NoCommand"}));
+        *context.out << help;
         context.out->flush();
         return line.options.help ? Done : Usage;
     }

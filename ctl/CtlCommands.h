@@ -15,6 +15,7 @@
 #include <QJsonArray>
 #include <QJsonObject>
 
+#include <csignal>
 #include <functional>
 #include <optional>
 
@@ -50,6 +51,8 @@ class CtlCommands {
   private:
     // A message in the user's language (--lang, or the language of application.ini).
     QString text(TextIn<"Ctl"> key) const { return language_.text(key.id()); }
+    // Stopped by SIGTERM, not by Ctrl+C.
+    bool terminated() const { return link_.stopSignal() == SIGTERM; }
     // What one unit of a --units run (or the one unit of a plain run) ended in.
     struct UnitResult {
         int exit = Done;

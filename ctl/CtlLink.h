@@ -63,7 +63,9 @@ class CtlLink {
     // "sc n": true when the unit echoed it.
     bool select(int unit, Answer* answer = nullptr);
 
-    bool interrupted() const { return context_.interrupted && context_.interrupted->load(); }
+    bool interrupted() const { return stopSignal() != 0; }
+    // The signal that asked to stop, 0 while none has.
+    int stopSignal() const { return context_.interrupted ? context_.interrupted->load() : 0; }
     // Runs the event loop until pred holds.  onInterrupt is called once when
     // Ctrl+C comes, and waiting goes on: the engine stops at its next reply.
     template <class Pred> void waitUntil(Pred pred, const std::function<void()>& onInterrupt = {}) {

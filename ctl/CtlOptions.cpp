@@ -231,6 +231,14 @@ std::optional<int> languageAsked(const QStringList& arguments) {
     return asked;
 }
 
+bool jsonAsked(const QStringList& arguments) {
+    for (const QString& a : arguments) {
+        if (a == QLatin1String("--")) return false;
+        if (a == QLatin1String("--json") || a == QLatin1String("-json")) return true;
+    }
+    return false;
+}
+
 std::optional<int> parseLanguage(const QString& text) {
     static const QString codes[] = {QStringLiteral("nl"), QStringLiteral("en"),
                                     QStringLiteral("de")};

@@ -29,6 +29,7 @@ enum Exit : int {
     FileError = 5,     // a file that cannot be read, is refused, or cannot be written
     SomeUnits = 6,     // a --units run where some units failed
     Interrupted = 130, // Ctrl+C: stopped at the next reply
+    Terminated = 143,  // SIGTERM: the same
 };
 
 struct CtlOptions {
@@ -66,6 +67,9 @@ ParsedLine parseCommandLine(const QStringList& arguments);
 // The language a command line asks for with a well-formed --lang, read
 // before the rest: a mistake elsewhere on the line is said in it.
 std::optional<int> languageAsked(const QStringList& arguments);
+// --json anywhere before "--", also on a line that cannot be parsed: a
+// script that asked for a document gets one for its mistake too.
+bool jsonAsked(const QStringList& arguments);
 
 // "0-3", "1,4,7", "0-3,12": unit numbers 0 … 31, each once, in the order
 // given.  Nothing for a malformed list or a number out of range.

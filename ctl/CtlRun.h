@@ -14,6 +14,7 @@
 #include <atomic>
 #include <functional>
 #include <memory>
+#include <optional>
 
 namespace kqm52 {
 class SimBus;
@@ -33,11 +34,13 @@ struct CtlContext {
     // progress is drawn.
     bool inputIsTerminal = false;
     bool errorIsTerminal = false;
-    // Reads the user's answer to a question (one line).
-    std::function<QString()> readLine;
-    // Set when the user pressed Ctrl+C; the running transfer stops at the
-    // next reply.
-    const std::atomic<bool>* interrupted = nullptr;
+    // Reads the user's answer to a question (one line); nothing when the
+    // program was asked to stop while it waited.
+    std::function<std::optional<QString>()> readLine;
+    // The signal that asked the program to stop (SIGINT for Ctrl+C,
+    // SIGTERM), 0 while none has: the running transfer stops at the next
+    // reply.
+    const std::atomic<int>* interrupted = nullptr;
 };
 
 int runCtl(const QStringList& arguments, CtlContext& context);

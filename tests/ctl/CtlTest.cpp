@@ -27,7 +27,10 @@
 #include <map>
 #include <numeric>
 
+#include <fcntl.h>
+#include <stdlib.h>
 #include <sys/prctl.h>
+#include <unistd.h>
 
 using namespace kqm52;
 using namespace kqm52::ctl;
@@ -89,7 +92,11 @@ class CtlTest : public ::testing::Test {
         context.out = &out;
         context.err = &err;
         context.inputIsTerminal = terminal;
-        context.readLine = [this] { return answer; };
+        // No answer: the user pressed Ctrl+C at the question.
+        context.readLine = [this] {
+            if (!answer) interrupted = SIGINT;
+            return answer;
+        };
         context.interrupted = &interrupted;
         r.exit = runCtl(args, context);
         return r;
@@ -108,9 +115,9 @@ class CtlTest : public ::testing::Test {
     ProgramFolders folders = ProgramFolders::portable(dataDir());
     HostLines hostLines;
     QTemporaryDir dir;
-    std::atomic<bool> interrupted{false};
+    std::atomic<int> interrupted{0};
     bool terminal = false;
-    QString answer;
+    std::optional<QString> answer;
 };
 
 // ------------------------------------------------------------ the command line
@@ -158,15 +165,24 @@ TEST_F(CtlTest, AWrongCommandLineEndsWithUsageAndSendsNothing) {
         {{"backup", "--units", "4-2", "out"}, "--units 4-2"},
         {{"get", "400"}, "0 ... 399"},
         {{"set", "7"}, "N=V"},
+        {{"set", "7=1", "8=2", "7=2"}, "P007 is given twice: 1 and 2"},
+        {{"info", "--bogus"}, "Unknown option 'bogus'"},
         {{"receive", "everything", "x.mxp"}, "receive params|setpoints|all"},
         {{"diff", "a.mxp"}, "diff A B"},
         {{"diff", "a.mxp", "b.mxp", "--units", "0-3"}, "--units compares units"},
         {{}, ""},
     };
     for (const UsageCase& c : cases) {
+        SCOPED_TRACE(c.args.join(' ').toStdString());
         const Ran r = run(c.args);
-        EXPECT_EQ(r.exit, Usage) << c.args.join(' ').toStdString();
+        EXPECT_EQ(r.exit, Usage);
         EXPECT_TRUE(r.err.contains(QLatin1String(c.says))) << r.err.toStdString();
+        // A script that asked for JSON reads the same mistake from a document.
+        const Ran json = run(c.args + QStringList{"--json"});
+        const QJsonObject document = QJsonDocument::fromJson(json.out.toUtf8()).object();
+        EXPECT_EQ(document.value("exit").toInt(), Usage) << json.out.toStdString();
+        EXPECT_TRUE(document.value("error").toString().contains(QLatin1String(c.says)))
+            << json.out.toStdString();
     }
     EXPECT_TRUE(sent().isEmpty()) << sent().join('|').toStdString();
 }
@@ -503,16 +519,30 @@ TEST_F(CtlTest, RestoreAsksOnATerminalAndNeedsYesOtherwise) {
     EXPECT_EQ(script.exit, Usage);
     EXPECT_TRUE(script.err.contains(QLatin1String("give --yes"))) << script.err.toStdString();
 
+    // Each language takes its own yes only; Ctrl+C at the question is a no
+    // that ends the run at once.
     terminal = true;
-    answer = QStringLiteral("n");
-    const Ran no = run({"restore", path("unit0.bak")});
-    EXPECT_EQ(no.exit, Usage);
-    EXPECT_TRUE(no.err.contains(QStringLiteral("with %1? [y/N]").arg(path("unit0.bak"))));
-    EXPECT_TRUE(sentStartingWith("wp").isEmpty() && sentStartingWith("ws").isEmpty());
-
-    answer = QStringLiteral("y");
-    EXPECT_EQ(run({"restore", path("unit0.bak")}).exit, Done);
-    EXPECT_EQ(sentStartingWith("wp").size(), 400);
+    struct AnswerCase {
+        const char* lang;
+        std::optional<QString> typed;
+        int exit;
+    };
+    const AnswerCase cases[] = {
+        {"1", "n", Usage},   {"1", "", Usage},    {"1", "j", Usage},
+        {"2", "y", Usage},   {"0", "yes", Usage}, {"1", std::nullopt, Interrupted},
+        {"2", " Ja ", Done}, {"0", "j", Done},    {"1", "YES", Done},
+    };
+    for (const AnswerCase& c : cases) {
+        SCOPED_TRACE(std::string(c.lang) + " " + c.typed.value_or("Ctrl+C").toStdString());
+        hostLines.clear();
+        answer = c.typed;
+        interrupted = 0;
+        const Ran r = runAsGiven({"restore", path("unit0.bak"), "--port", "sim", "--lang", c.lang});
+        EXPECT_EQ(r.exit, c.exit) << r.err.toStdString();
+        EXPECT_TRUE(r.err.contains(path("unit0.bak")) && r.err.contains(QLatin1String("/N] ")))
+            << r.err.toStdString();
+        EXPECT_EQ(sentStartingWith("wp").size(), c.exit == Done ? 400 : 0);
+    }
 }
 
 TEST_F(CtlTest, ARefusedFileIsNamedAndNothingIsSent) {
@@ -572,7 +602,7 @@ TEST_F(CtlTest, CtrlCStopsASendAtTheNextReplyAndSaysHowFarTheUnitGot) {
     bus->setTrace([&](SimNanos, bool fromHost, int, const LineState&, const QByteArray& b) {
         if (!fromHost || !b.startsWith("wp ")) return;
         ++writes;
-        if (b.startsWith("wp 100 ")) interrupted = true;
+        if (b.startsWith("wp 100 ")) interrupted = SIGINT;
     });
     const Ran r = run({"restore", path("unit0.bak"), "--yes"});
     EXPECT_EQ(r.exit, Interrupted);
@@ -590,13 +620,18 @@ TEST_F(CtlTest, CtrlCStopsASendAtTheNextReplyAndSaysHowFarTheUnitGot) {
     EXPECT_EQ(m.captured(1).toInt(), confirmed);
     EXPECT_TRUE(confirmed == written || confirmed == written - 1) << r.err.toStdString() << written;
 
-    // A receive stopped that way writes no file.
-    interrupted = false;
+    // A receive stopped that way writes no file; stopped by SIGTERM, it says
+    // so and ends with that signal's code.
+    interrupted = 0;
     bus->setTrace([this](SimNanos, bool fromHost, int, const LineState&, const QByteArray& b) {
-        if (fromHost && b.startsWith("rp 50")) interrupted = true;
+        if (fromHost && b.startsWith("rp 50")) interrupted = SIGTERM;
     });
-    const Ran receive = run({"receive", "params", path("stopped.mxp")});
-    EXPECT_EQ(receive.exit, Interrupted);
+    const Ran receive = run({"receive", "params", path("stopped.mxp"), "--json"});
+    EXPECT_EQ(receive.exit, Terminated);
+    const QJsonObject document = QJsonDocument::fromJson(receive.out.toUtf8()).object();
+    EXPECT_EQ(document.value("exit").toInt(), Terminated);
+    EXPECT_TRUE(receive.err.contains(QLatin1String(": stopped. "))) << receive.err.toStdString();
+    EXPECT_FALSE(receive.err.contains(QLatin1String("Ctrl+C"))) << receive.err.toStdString();
     EXPECT_FALSE(QFile::exists(path("stopped.mxp")));
 }
 
@@ -848,6 +883,48 @@ TEST(CtlProcessTest, ASignalStopsABackupAndLeavesNoFile) {
     EXPECT_LE(requestsSeen() - atSignal, 2);
     sim.terminate();
     sim.waitForFinished(5000);
+}
+
+// Ctrl+C, or SIGTERM, while the real process waits at the restore question
+// on its terminal: the run ends at once with the signal's code, nothing sent.
+TEST(CtlProcessTest, ASignalAtTheRestoreQuestionEndsTheRunAtOnce) {
+    QTemporaryDir dir;
+    const QString file = dir.filePath("u0.bak");
+    QProcess backup;
+    backup.start(QStringLiteral(KQM52_CTL_BINARY), {"backup", file, "--port", "sim", "--fast"});
+    ASSERT_TRUE(backup.waitForFinished(120000));
+    ASSERT_EQ(backup.exitCode(), Done) << backup.readAllStandardError().toStdString();
+
+    const std::pair<int, int> cases[] = {{SIGINT, Interrupted}, {SIGTERM, Terminated}};
+    for (const auto& [signal, exit] : cases) {
+        SCOPED_TRACE(signal);
+        const int master = ::posix_openpt(O_RDWR | O_NOCTTY);
+        ASSERT_GE(master, 0);
+        ASSERT_EQ(::grantpt(master) | ::unlockpt(master), 0);
+        const QByteArray terminal = ::ptsname(master);
+        QProcess ctl;
+        ctl.setChildProcessModifier([terminal] {
+            ::prctl(PR_SET_PDEATHSIG, SIGKILL);
+            const int fd = ::open(terminal.constData(), O_RDWR);
+            if (fd >= 0) ::dup2(fd, STDIN_FILENO);
+        });
+        ctl.start(QStringLiteral(KQM52_CTL_BINARY),
+                  {"restore", file, "--port", "sim", "--lang", "1", "--json"});
+        ASSERT_TRUE(ctl.waitForStarted(5000));
+        QByteArray err;
+        ASSERT_TRUE(test::waitUntil([&] {
+            err += ctl.readAllStandardError();
+            return err.contains("[y/N]");
+        }));
+        ASSERT_EQ(::kill(pid_t(ctl.processId()), signal), 0);
+        // No Enter is typed: a program that waits for one never ends here.
+        ASSERT_TRUE(ctl.waitForFinished(5000));
+        EXPECT_EQ(ctl.exitCode(), exit);
+        const QJsonObject document = QJsonDocument::fromJson(ctl.readAllStandardOutput()).object();
+        EXPECT_EQ(document.value("exit").toInt(), exit);
+        EXPECT_FALSE(document.contains("sent"));
+        ::close(master);
+    }
 }
 
 } // namespace
