@@ -13,6 +13,7 @@
 #include "model/ParameterFile.h"
 #include "model/QtTranslations.h"
 #include "model/SetpointFile.h"
+#include "model/ValueEntry.h"
 
 #include <QDir>
 #include <QElapsedTimer>
@@ -706,22 +707,12 @@ int CtlCommands::set() {
             QStringList problems;
             for (Setting& s : settings) {
                 const ParameterInfo& info = catalogue_.info(s.p);
-                const int decimals = info.decimals(tables);
-                const qint32 minimum =
-                    info.described() ? info.minimum() : std::numeric_limits<qint32>::min() + 1;
-                const qint32 maximum = info.described() ? info.maximum() : DecStrMalformed - 1;
-                s.raw = DecStrToInt(s.text, decimals, minimum < 0, minimum, maximum);
+                const ValueEntry entry = info.enter(s.text, tables, link_.languageNo());
+                s.raw = entry.raw;
                 const QString label =
                     QStringLiteral("P%1 %2").arg(info.numberText(), info.name(link_.languageNo()));
-                if (s.raw == DecStrMalformed)
-                    problems << text("NotAValue")
-                                    .arg(label.trimmed(), s.text)
-                                    .arg(decimals)
-                                    .arg(formatDecimal(decimals, 1250));
-                else if (s.raw == DecStrOutOfRange)
-                    problems << text("OutsideLimits")
-                                    .arg(label.trimmed(), s.text, info.valueText(minimum, tables),
-                                         info.valueText(maximum, tables));
+                if (!entry.ok())
+                    problems << entryProblemText(language_, entry, label.trimmed(), s.text);
             }
             if (!problems.isEmpty()) {
                 r.exit = Usage;

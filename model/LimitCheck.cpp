@@ -40,7 +40,7 @@ std::vector<LimitFinding> parameters(const ParameterCatalogue& catalogue, int la
     for (int p = 0; p < ParamTables::ParameterCount; ++p) {
         const ParameterInfo& info = catalogue.info(p);
         const qint32 v = values[std::size_t(p)];
-        if (info.described() && !info.allows(v))
+        if (info.described() && !info.range(ParamTables{}).allows(v))
             out.push_back(parameter(catalogue, languageNo, values, p, v));
     }
     return out;
@@ -51,7 +51,7 @@ std::vector<LimitFinding> setpoints(const ParamTables::Parameters& parameters,
     std::vector<LimitFinding> out;
     for (int n = 1; n <= ParamTables::SetpointCount; ++n) {
         const qint32 v = values[std::size_t(n - 1)];
-        if (v < SetpointMinimum || v > SetpointMaximum) out.push_back(setpoint(parameters, n, v));
+        if (!setpointRange(0).allows(v)) out.push_back(setpoint(parameters, n, v));
     }
     return out;
 }

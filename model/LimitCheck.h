@@ -11,6 +11,7 @@
 // parameter's name in the language, the value and limits with their decimals.
 
 #include "model/ParamTables.h"
+#include "model/ValueEntry.h"
 
 #include <QString>
 
@@ -33,8 +34,8 @@ struct LimitFinding {
 
 namespace LimitCheck {
 
-inline constexpr qint32 SetpointMinimum = -9999999;
-inline constexpr qint32 SetpointMaximum = 99999999;
+inline constexpr qint32 SetpointMinimum = kqm52::SetpointMinimum;
+inline constexpr qint32 SetpointMaximum = kqm52::SetpointMaximum;
 // More findings than this are counted, not listed: a question must fit on
 // the screen.
 inline constexpr int ListedAtMost = 12;

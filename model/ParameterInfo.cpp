@@ -2,6 +2,8 @@
 
 #include "model/DecimalText.h"
 
+#include <limits>
+
 namespace kqm52 {
 
 namespace {
@@ -34,6 +36,18 @@ int ParameterInfo::decimals(const ParamTables& tables) const {
     if (decimalsSetting_ == ParamTables::DecimalsFromParameter203)
         return tables.parameter(ParamTables::PositionDecimalsParameter);
     return decimalsSetting_;
+}
+
+ValueRange ParameterInfo::range(const ParamTables& tables) const {
+    if (!described_)
+        return {decimals(tables), std::numeric_limits<qint32>::min() + 1, DecStrMalformed - 1};
+    return {decimals(tables), minimum_, maximum_};
+}
+
+ValueEntry ParameterInfo::enter(const QString& typed, const ParamTables& tables,
+                                int languageNo) const {
+    if (isOptionList()) return enterOption(typed, options(languageNo), range(tables));
+    return enterNumber(typed, range(tables));
 }
 
 QString ParameterInfo::valueText(qint32 value, const ParamTables& tables) const {

@@ -10,6 +10,7 @@
 // text function takes the tables.
 
 #include "model/ParamTables.h"
+#include "model/ValueEntry.h"
 
 #include <QString>
 #include <QStringList>
@@ -53,6 +54,13 @@ class ParameterInfo {
     qint32 maximum() const { return maximum_; }
     qint32 defaultValue() const { return default_; }
     bool allows(qint32 value) const { return value >= minimum_ && value <= maximum_; }
+    // The decimals and limits a value is read and judged with.  A parameter
+    // the catalogue does not describe takes any value: its limits are
+    // unknown, not 0.
+    ValueRange range(const ParamTables& tables) const;
+    // Typed text as the value of this parameter: an option by its text or
+    // number, a number with the parameter's decimals, within its limits.
+    ValueEntry enter(const QString& typed, const ParamTables& tables, int languageNo) const;
 
     // A raw value as the user reads it: 1234 with two decimals is "12,34".
     QString valueText(qint32 value, const ParamTables& tables) const;

@@ -749,6 +749,11 @@ inline constexpr TextKey kTextTable[] = {
     {"CompareParam", "MsgNoCompute", "The unit has not confirmed recomputing its parameters (\"bp\").", "", TextKind::KeepsDefault},
     {"CompareParam", "MsgComputeFailed", "The unit did not recompute its parameters; it answered \"bp %1\".", "", TextKind::KeepsDefault},
     {"CompareParam", "MsgTaken", "%1 values taken from the unit into the editor's table.", "", TextKind::KeepsDefault},
+    // What is wrong with a value as typed, wherever it is typed.
+    {"Ingave", "NotAValue", "%1: \"%2\" is not a value with %3 decimals (written as the editor shows it, such as %4)", "", TextKind::KeepsDefault},
+    {"Ingave", "TooManyDigits", "%1: \"%2\" has more digits than a value can hold", "", TextKind::KeepsDefault},
+    {"Ingave", "OutsideLimits", "%1: %2 lies outside the limits %3 ... %4", "", TextKind::KeepsDefault},
+    {"Ingave", "NotAnOption", "%1: \"%2\" is not one of its options: %3", "", TextKind::KeepsDefault},
     // kqm52ctl's messages: errors, summaries and its one question.  Ours, so each
     // keeps its English text without a language file.
     {"Ctl", "FileRefused", "%1: refused: %2", "", TextKind::KeepsDefault},
@@ -790,8 +795,6 @@ inline constexpr TextKey kTextTable[] = {
     {"Ctl", "SetWhich", "set: which parameters, N=V?", "", TextKind::KeepsDefault},
     {"Ctl", "SetSyntax", "set %1: give N=V, N a parameter 0 ... 399", "", TextKind::KeepsDefault},
     {"Ctl", "SetTwice", "P%1 is given twice: %2 and %3", "", TextKind::KeepsDefault},
-    {"Ctl", "NotAValue", "%1: \"%2\" is not a value with %3 decimals (written as the editor shows it, such as %4)", "", TextKind::KeepsDefault},
-    {"Ctl", "OutsideLimits", "%1: %2 lies outside the limits %3 ... %4", "", TextKind::KeepsDefault},
     {"Ctl", "NothingWritten", "Nothing was written.", "", TextKind::KeepsDefault},
     {"Ctl", "ValuesWritten", "%1 %2 of %3 values were written.", "", TextKind::KeepsDefault},
     {"Ctl", "StoppedBefore", "Stopped by Ctrl+C before P%1.", "", TextKind::KeepsDefault},

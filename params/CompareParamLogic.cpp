@@ -1,7 +1,9 @@
 #include "params/CompareParamLogic.h"
 
 #include "link/UnitProtocol.h"
+#include "model/LimitCheck.h"
 #include "model/ProgramState.h"
+#include "ui/SendStopText.h"
 
 #include <QStringList>
 
@@ -96,6 +98,16 @@ QString CompareParamLogic::requestText() const {
 void CompareParamLogic::CmdWriteClick() {
     const std::vector<int> numbers = tickedNumbers();
     if (numbers.empty() || !hooks.write) return;
+    // The unit refuses a value outside its limits and keeps the rest of
+    // the ticked ones from then on: the same question as before a send.
+    std::vector<LimitFinding> findings;
+    const ParamTables::Parameters& values = state_.tables.parameters();
+    for (const LimitFinding& f :
+         LimitCheck::parameters(state_.catalogue, state_.settings.LanguageNo, values))
+        if (std::find(numbers.begin(), numbers.end(), f.item.mid(1).toInt()) != numbers.end())
+            findings.push_back(f);
+    const QString question = outOfLimitsQuestion(state_.language, findings, LineJoin);
+    if (!question.isEmpty() && !dialogs_.confirm(owner_, text("MsgCaption"), question)) return;
     const SendReport report = hooks.write(state_.tables.parameters(), numbers);
     for (const SendReport::Written& w : report.written) {
         for (CompareRow& row : rows_) {

@@ -6,6 +6,7 @@
 #include "model/ProgramState.h"
 #include "model/TableTransfer.h"
 #include "model/TextKeys.h"
+#include "model/ValueEntry.h"
 
 namespace kqm52 {
 
@@ -165,38 +166,26 @@ bool ParamServiceLogic::TestIngave(const QString& entryText, int itemIndex) {
     } else {
         QString t = entryText.trimmed();
         if (t.isEmpty()) t = QStringLiteral("0");
-        const bool negative = t.startsWith(Minus);
-        if (negative) t.remove(0, 1);
-        qsizetype comma = t.indexOf(Comma);
-        if (rules_.decimals > 0 && comma < 0) {
-            t += Comma;
-            comma = t.size() - 1;
-        }
-        // A pasted text can hold what typing cannot: anything but digits and
-        // one comma with no more decimals than the parameter has would give
-        // a value scaled wrongly, so it is refused like one out of range.
-        bool wellFormed = t.count(Comma) <= (rules_.decimals > 0 ? 1 : 0);
-        if (comma >= 0) {
-            while (t.size() - comma - 1 < rules_.decimals)
-                t += QLatin1Char('0');
-            wellFormed = wellFormed && t.size() - comma - 1 == rules_.decimals;
-            t.remove(comma, 1);
-        }
-        for (QChar c : t)
-            wellFormed = wellFormed && c >= QLatin1Char('0') && c <= QLatin1Char('9');
-        if (wellFormed && t.size() > MaxDigits) {
-            show(text(PanelTekst{3}), true);
-            view_.focusEntry();
-            return false;
-        }
-        const qint64 magnitude = wellFormed && !t.isEmpty() ? t.toLongLong() : 0;
-        value = qint32(negative ? -magnitude : magnitude);
         const SelectedParameter& record = state_.tables.selected;
-        if (!wellFormed || t.isEmpty() || value < record.minimum || value > record.maximum) {
+        const ValueEntry entry = enterNumber(t, {rules_.decimals, record.minimum, record.maximum});
+        // The entry shows eight digits: a longer number (a pasted one) is
+        // refused as such, whatever the limits allow.
+        if (entry.problem != ValueEntry::Problem::NotANumber) {
+            QString digits = t;
+            digits.remove(Minus);
+            const qsizetype comma = digits.indexOf(Comma);
+            if ((comma < 0 ? digits.size() : comma) + rules_.decimals > MaxDigits) {
+                show(text(PanelTekst{3}), true);
+                view_.focusEntry();
+                return false;
+            }
+        }
+        if (!entry.ok()) {
             show(text(PanelTekst{2}), true);
             view_.focusEntry();
             return false;
         }
+        value = entry.raw;
     }
     state_.tables.setParameter(parameter_, value);
     if (value != valueAtActivation_) state_.tables.parametersModified = true;

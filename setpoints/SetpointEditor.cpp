@@ -7,6 +7,7 @@
 #include "model/FileProblemText.h"
 #include "model/ProgramState.h"
 #include "model/SetpointFile.h"
+#include "model/ValueEntry.h"
 #include "ui/KeepWork.h"
 
 #include <QDir>
@@ -159,8 +160,9 @@ SetpointEditor::Entry SetpointEditor::enter(int column, int row, const QString& 
         entry.cellText = cellText(column, row);
         return entry;
     }
-    const qint32 value = DecStrToInt(typed, decimals(), true, Minimum, Maximum);
-    if (value >= DecStrMalformed) {
+    const ValueEntry typedValue = enterNumber(typed, setpointRange(decimals()));
+    const qint32 value = typedValue.raw;
+    if (!typedValue.ok()) {
         entry.cellText = formatted(state_.tables.setpoint(n));
         view_.showMessage(invalidInputMessage());
         return entry;

@@ -15,6 +15,7 @@
 
 #include <QLabel>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QTableWidget>
 #include <QTest>
 
@@ -196,6 +197,27 @@ TEST_F(CompareTest, ARefusedWriteIsReportedAndNotClaimedWritten) {
     EXPECT_EQ(boxes[0].text, "Written: P007, P079\n\rRefused by the unit: P150 (er 7)");
     // It can be corrected and written again on its own.
     EXPECT_EQ(logic.tickedNumbers(), std::vector<int>{Third});
+}
+
+// A ticked value outside its limits would be refused and stop the rest:
+// asked about first, as before a send; No (and Enter) writes nothing.
+TEST_F(CompareTest, ATickedValueOutsideItsLimitsIsAskedAboutFirst) {
+    const ParameterInfo& info = state.catalogue.info(Third);
+    ASSERT_TRUE(info.described());
+    state.tables.setParameter(Third, info.maximum() + 1);
+    compare();
+    dialogs.answerEnter();
+    logic.CmdWriteClick();
+    EXPECT_TRUE(hostLines.all().isEmpty()) << hostLines.all().join('|').toStdString();
+    ASSERT_EQ(dialogs.asked(Kind::Message).size(), 1u);
+    EXPECT_TRUE(lastBoxText().contains(QStringLiteral("P150"))) << lastBoxText().toStdString();
+    EXPECT_EQ(logic.tickedNumbers().size(), 3u);
+
+    dialogs.answerMessage(Dialogs::Button::Yes);
+    bus->setFaults(0, {.refuseWrites = false});
+    logic.CmdWriteClick();
+    EXPECT_EQ(hostLines.all().filter(QRegularExpression("^wp ")).size(), 3)
+        << hostLines.all().join('|').toStdString();
 }
 
 // Written, but the unit would not recompute: said so, with its answer, and

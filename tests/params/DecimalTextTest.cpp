@@ -1,8 +1,13 @@
 #include "model/DecimalText.h"
+#include "model/LanguageTexts.h"
+#include "model/LimitCheck.h"
 #include "model/ParamTables.h"
+#include "model/ParameterCatalogue.h"
+#include "model/ValueEntry.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <limits>
 
 using namespace kqm52;
@@ -154,4 +159,71 @@ TEST(ParamTables, OutsideNumbersWriteNothingAndEachTableKeepsItsMarkers) {
     t.replaceParameters({}, ParameterSource::File);
     t.replaceSetpoints({}, SetpointSource::Received);
     EXPECT_EQ(t.parameterSource, ParameterSource::File);
+}
+
+// What people type into a value, read the one way the service window, the
+// setpoint editor and kqm52ctl read it.
+TEST(ValueEntry, TheFormsPeopleTypeComeToARawValueOrWhatIsWrong) {
+    ParameterCatalogue catalogue;
+    const QString dataDir = QStringLiteral(KQM52_SOURCE_DATA_DIR "/");
+    catalogue.ParameterDef_lezen(dataDir);
+    catalogue.ParamNo_lezen(dataDir);
+    ParamTables tables;
+    tables.setParameter(ParamTables::PositionDecimalsParameter, 2);
+    using P = ValueEntry::Problem;
+    struct Case {
+        int parameter; // 0: a setpoint
+        const char* typed;
+        P problem;
+        qint32 raw;
+    };
+    const Case cases[] = {
+        {8, "12,5", P::None, 1250},
+        {8, " 12,50 ", P::None, 1250},
+        {8, "-0,5", P::None, -50},
+        {8, "12", P::None, 1200},
+        {8, "12.5", P::NotANumber, 0}, // a point is not taken for a comma
+        {8, "12,345", P::NotANumber, 0},
+        {8, "", P::NotANumber, 0},
+        {8, "1e3", P::NotANumber, 0},
+        {8, "--5", P::NotANumber, 0},
+        {8, "1000000,00", P::OutsideLimits, 0},
+        {8, "12345678,9", P::TooManyDigits, 0},
+        {203, "-1", P::OutsideLimits, 0}, // a minus where none is allowed
+        {79, "1", P::None, 1},
+        {79, "via input", P::None, 1},
+        {79, "ALWAYS", P::None, 0},
+        {79, "2", P::NotAnOption, 0},
+        {79, "maybe", P::NotAnOption, 0},
+        {0, "999999,99", P::None, 99999999},
+        {0, "-99999,99", P::None, -9999999},
+        {0, "1000000", P::OutsideLimits, 0},
+        {0, "-100000", P::OutsideLimits, 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::to_string(c.parameter) + " \"" + c.typed + "\"");
+        const QString typed = QString::fromUtf8(c.typed);
+        const ValueEntry e = c.parameter == 0 ? enterNumber(typed, setpointRange(2))
+                                              : catalogue.info(c.parameter).enter(typed, tables, 1);
+        EXPECT_EQ(e.problem, c.problem);
+        if (c.problem == P::None) EXPECT_EQ(e.raw, c.raw);
+    }
+    // A file's value is judged against the same limits as a typed one.
+    const ParameterInfo& cam = catalogue.info(8);
+    ParamTables::Parameters values{};
+    const auto judged = [&] {
+        const auto found = LimitCheck::parameters(catalogue, 1, values);
+        return std::count_if(found.begin(), found.end(),
+                             [](const LimitFinding& f) { return f.item == "P008"; });
+    };
+    values[8] = cam.maximum();
+    EXPECT_EQ(judged(), 0);
+    values[8] = cam.maximum() + 1;
+    EXPECT_EQ(judged(), 1);
+    EXPECT_FALSE(cam.enter(cam.valueText(cam.maximum() + 1, tables), tables, 1).ok());
+
+    LanguageTexts english;
+    english.TekstFile_Lezen(dataDir, 1);
+    EXPECT_EQ(entryProblemText(english, catalogue.info(79).enter("2", tables, 1), "P079", "2"),
+              "P079: \"2\" is not one of its options: 0 Always, 1 Via input");
 }
