@@ -1,5 +1,6 @@
 #include "ctl/CtlOptions.h"
 
+#include "ctl/CtlCommandTable.h"
 #include "model/LanguageTexts.h"
 
 #include <QCommandLineParser>
@@ -10,30 +11,6 @@ namespace kqm52::ctl {
 namespace {
 
 using Text = TextIn<"Ctl">;
-
-// Notes after a command's usage line.
-constexpr Text UnitsFolder{"HelpUnitsFolder"};
-constexpr Text DiffSides{"HelpDiffSides"};
-
-struct CommandHelp {
-    const char* name;
-    const char* usage; // the syntax: commands, options and the capitals that stand for a value
-    Text text;
-    const Text* note = nullptr;
-};
-
-const CommandHelp kCommands[] = {
-    {"ports", "ports", "HelpPorts"},
-    {"scan", "scan [--all-settings]", "HelpScan"},
-    {"info", "info [--units LIST DIR]", "HelpInfo"},
-    {"get", "get N...", "HelpGet"},
-    {"set", "set N=V... [--load]", "HelpSet"},
-    {"receive", "receive params|setpoints|all FILE", "HelpReceive", &UnitsFolder},
-    {"send", "send params|setpoints|all FILE", "HelpSend"},
-    {"backup", "backup FILE.bak", "HelpBackup", &UnitsFolder},
-    {"restore", "restore FILE.bak [--yes]", "HelpRestore"},
-    {"diff", "diff A B", "HelpDiff", &DiffSides},
-};
 
 struct OptionHelp {
     const char* spelling;
@@ -91,16 +68,10 @@ QString commonHelp(const LanguageTexts& language) {
            wrapped(language.text(Text{"HelpExitCodes"}), {}, 0);
 }
 
-QString usageLine(const LanguageTexts& language, const CommandHelp& c) {
+QString usageLine(const LanguageTexts& language, const CtlCommand& c) {
     QString usage = QStringLiteral("kqm52ctl ") + QLatin1String(c.usage);
     if (c.note) usage += QStringLiteral("   ") + language.text(c.note->id());
     return wrapped(language.text(Text{"HelpUsage"}).arg(usage), {}, 4);
-}
-
-const CommandHelp* findCommand(const QString& name) {
-    for (const CommandHelp& c : kCommands)
-        if (name == QLatin1String(c.name)) return &c;
-    return nullptr;
 }
 
 } // namespace
@@ -255,13 +226,6 @@ bool isPortName(const QString& text) {
     return text == QLatin1String(PortMap::SimDevice) || text.startsWith(QLatin1Char('/'));
 }
 
-QStringList commandNames() {
-    QStringList names;
-    for (const CommandHelp& c : kCommands)
-        names << QLatin1String(c.name);
-    return names;
-}
-
 QString generalHelp(const LanguageTexts& language) {
     const QString usage =
         QStringLiteral("kqm52ctl %1 [%2] [%3]")
@@ -270,7 +234,7 @@ QString generalHelp(const LanguageTexts& language) {
     QString text = wrapped(language.text(Text{"HelpUsage"}).arg(usage), {}, 4) + QLatin1Char('\n') +
                    wrapped(language.text(Text{"HelpAbout"}), {}, 0) + QLatin1Char('\n') +
                    language.text(Text{"HelpCommands"}) + QLatin1Char('\n');
-    for (const CommandHelp& c : kCommands) {
+    for (const CtlCommand& c : ctlCommands()) {
         QString line = QLatin1String(c.usage);
         if (c.note) line += QStringLiteral("   ") + language.text(c.note->id());
         text += wrapped(line, QStringLiteral("  "), 6);
@@ -280,10 +244,10 @@ QString generalHelp(const LanguageTexts& language) {
 }
 
 QString commandHelp(const LanguageTexts& language, const QString& command) {
-    const CommandHelp* c = findCommand(command);
+    const CtlCommand* c = findCommand(command);
     if (!c) return {};
     return usageLine(language, *c) + QLatin1Char('\n') +
-           wrapped(language.text(c->text.id()), {}, 0) + QLatin1Char('\n') + commonHelp(language);
+           wrapped(language.text(c->help.id()), {}, 0) + QLatin1Char('\n') + commonHelp(language);
 }
 
 } // namespace kqm52::ctl

@@ -86,9 +86,8 @@ std::optional<TBaudrate> parseBaud(const QString& text);
 std::optional<TParityBit> parseParity(const QString& text);
 std::optional<TStopBit> parseStopBits(const QString& text);
 
-// The subcommands, and the help of each (usage, what it does, its options),
+// The help of all commands, and of one (usage, what it does, its options),
 // in the language's words.
-QStringList commandNames();
 QString generalHelp(const LanguageTexts& language);
 // Empty for an unknown command.
 QString commandHelp(const LanguageTexts& language, const QString& command);

@@ -5,7 +5,8 @@
 
 #include "sim/SimLinkFixture.h"
 
-#include "ctl/CtlCommands.h"
+#include "ctl/CtlCommandTable.h"
+#include "ctl/CtlRunner.h"
 #include "ctl/CtlOptions.h"
 #include "ctl/CtlRun.h"
 #include "model/BackupFile.h"
@@ -188,7 +189,8 @@ TEST_F(CtlTest, AWrongCommandLineEndsWithUsageAndSendsNothing) {
 }
 
 TEST_F(CtlTest, HelpForEachCommandNamesItsUsage) {
-    for (const QString& command : commandNames()) {
+    for (const CtlCommand& row : ctlCommands()) {
+        const QString command = QLatin1String(row.name);
         const Ran r = run({command, QStringLiteral("--help")});
         EXPECT_EQ(r.exit, Done);
         EXPECT_TRUE(r.out.startsWith(QStringLiteral("Usage: kqm52ctl ") + command))

@@ -1,7 +1,10 @@
 #pragma once
 
-// One kqm52ctl run: the subcommand's work on the link and the files, its
-// text or JSON on the context's streams, and the exit code.
+// One kqm52ctl run: the command's row found in the table, its work on the
+// link and the files, its text or JSON on the context's streams, and the exit
+// code.  The commands are members defined one family to a file
+// (PortsCommand.cpp, ValueCommands.cpp, ...); what they share, the per-unit
+// loop, the transfer driver, progress and output, is here.
 
 #include "ctl/CtlLink.h"
 #include "ctl/CtlOptions.h"
@@ -9,6 +12,7 @@
 #include "model/LanguageTexts.h"
 #include "model/ParameterCatalogue.h"
 #include "model/ParameterDiff.h"
+#include "model/TableFile.h"
 #include "model/TableTransfer.h"
 #include "model/TextKeys.h"
 
@@ -39,16 +43,45 @@ QString unitFileBase(int unit, const QString& serial);
 // "unit05.bak" when the unit names no serial number.
 QString unitFileName(int unit, const QString& serial, const QString& extension);
 
+struct CtlCommand;
+
+// A listed value under its message.
+extern const QString Indent;
+// "value (option)", or the value alone when it has no option text.
+QString withOption(const QString& value, const QString& option);
+// FILE of "receive all FILE": the name without its extension.
+QString baseName(const QString& path);
+// A file refused, named once before the reason, in the user's language.
+QString fileRefusal(const LanguageTexts& language, const QString& path, const FileProblem& problem);
+
+using Mode = TableTransfer::Mode;
+// What "receive" and "send" take: params, setpoints or all.
+std::optional<Mode> modeNamed(const QString& kind);
+
 // A difference as a line of the diff: number, name, both values as shown,
 // option texts in brackets.
 QString differenceLine(const ParameterDifference& d);
 
-class CtlCommands {
+class CtlRunner {
   public:
-    CtlCommands(const CtlOptions& options, CtlContext& context);
+    CtlRunner(const CtlOptions& options, CtlContext& context);
+    // Runs the command of the options: its row of the command table.
     int exec();
 
+    // The commands, one per row of the table.
+    int ports();
+    int scan();
+    int info();
+    int get();
+    int set();
+    int receive();
+    int send();
+    int backup();
+    int restore();
+    int diff();
+
   private:
+    int run(const CtlCommand& command);
     // A message in the user's language (--lang, or the language of application.ini).
     QString text(TextIn<"Ctl"> key) const { return language_.text(key.id()); }
     // Stopped by SIGTERM, not by Ctrl+C.
@@ -65,17 +98,6 @@ class CtlCommands {
         UnitResult result;
         QJsonObject json; // the unit's entry of "units"
     };
-
-    int ports();
-    int scan();
-    int info();
-    int get();
-    int set();
-    int receive();
-    int send();
-    int backup();
-    int restore();
-    int diff();
 
     // Opens the port (exit 3 with the reason when it will not).
     int openPort();

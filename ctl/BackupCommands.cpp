@@ -1,0 +1,105 @@
+// kqm52ctl backup and restore: the whole unit in one file.
+
+#include "ctl/CtlRunner.h"
+
+#include "inifile/SaveFile.h"
+
+#include "link/ReplyText.h"
+#include "link/UnitProtocol.h"
+#include "model/BackupFile.h"
+#include "model/DataFiles.h"
+#include "model/DecimalText.h"
+#include "model/DeviceSearch.h"
+#include "model/FileProblemText.h"
+#include "model/LimitCheck.h"
+#include "model/ParameterFile.h"
+#include "model/QtTranslations.h"
+#include "model/SetpointFile.h"
+#include "model/ValueEntry.h"
+
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFileInfo>
+#include <QJsonDocument>
+#include <QRegularExpression>
+#include <QSerialPortInfo>
+
+#include <limits>
+
+
+namespace kqm52::ctl {
+
+int CtlRunner::backup() {
+    if (options_.arguments.size() != 1) return usage(QStringLiteral("backup FILE.bak"));
+    const bool many = options_.units.has_value();
+    const QString target = argument(0);
+    if (many && !QDir().mkpath(target)) return fail(FileError, text("FolderNotMade").arg(target));
+    if (const int e =
+            checkTargets(many ? QStringList{} : QStringList{target}, many ? target : QString()))
+        return e;
+    return forUnits(
+        [&](int unit, const Identity& id) {
+            UnitResult r;
+            const auto tables = receiveTables(Mode::Device, r.exit, r.error);
+            if (!tables) return r;
+            const QString file =
+                many ? QDir(target).filePath(unitFileName(unit, id.serial, QStringLiteral("bak")))
+                     : target;
+            const QString error = BackupFile::write(file, *tables);
+            if (!error.isEmpty()) {
+                r.exit = FileError;
+                r.error = error;
+                return r;
+            }
+            if (!many) note(text("Wrote").arg(file));
+            r.summary = file;
+            r.json.insert(QStringLiteral("files"), QJsonArray{file});
+            return r;
+        },
+        many);
+}
+
+int CtlRunner::restore() {
+    if (options_.arguments.size() != 1) return usage(QStringLiteral("restore FILE.bak"));
+    const QString path = argument(0);
+    const auto read = BackupFile::read(path);
+    if (!read.ok()) return fail(FileError, fileRefusal(language_, path, read.problem));
+    std::vector<LimitFinding> findings =
+        LimitCheck::parameters(catalogue_, link_.languageNo(), read.tables->parameters);
+    const auto s = LimitCheck::setpoints(read.tables->parameters, read.tables->setpoints);
+    findings.insert(findings.end(), s.begin(), s.end());
+    if (!findings.empty())
+        return fail(Usage, text("FileWouldRefuse").arg(path) + QLatin1Char('\n') +
+                               LimitCheck::list(findings, Indent + text("LimitLine"),
+                                                Indent + text("AndMore"), QStringLiteral("\n")) +
+                               QLatin1Char('\n') + text("NothingSent"));
+    if (!options_.yes) {
+        if (!context_.inputIsTerminal || !context_.readLine) return usage(text("RestoreNeedsYes"));
+        *context_.err << text("RestoreQuestion").arg(link_.unit()).arg(link_.portText(), path)
+                      << ' ';
+        context_.err->flush();
+        const std::optional<QString> answer = context_.readLine();
+        if (!answer) {
+            // Ctrl+C at the question: the user's no, at once.
+            *context_.err << '\n';
+            return fail(Interrupted, text("NotConfirmed"));
+        }
+        // Only the yes of the language the question was asked in: a "j"
+        // typed at "[y/N]" is not an answer the user was offered.
+        const QStringList yes = text("YesWords").split(QLatin1Char(' '), Qt::SkipEmptyParts);
+        if (!yes.contains(answer->trimmed().toLower())) return fail(Usage, text("NotConfirmed"));
+    }
+    return forUnits(
+        [&](int, const Identity&) {
+            UnitResult r;
+            TableTransfer t(link_.port(), TableTransfer::Direction::Send);
+            t.setMode(Mode::Device);
+            t.tables = *read.tables;
+            r.exit = transfer(t, QStringLiteral("restore"), &r.error);
+            if (r.exit == Done) note(text("Restored").arg(t.sendReport().total).arg(path));
+            return r;
+        },
+        false);
+}
+
+} // namespace kqm52::ctl

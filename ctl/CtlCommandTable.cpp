@@ -1,0 +1,43 @@
+#include "ctl/CtlCommandTable.h"
+
+#include "ctl/CtlRunner.h"
+
+namespace kqm52::ctl {
+
+namespace {
+
+using Text = TextIn<"Ctl">;
+
+constexpr Text UnitsFolder{"HelpUnitsFolder"};
+constexpr Text DiffSides{"HelpDiffSides"};
+
+// In the order the help lists them.
+// clang-format off
+const CtlCommand kCommands[] = {
+    // name       usage                                   help           note          handler               port   units
+    {"ports",   "ports",                                "HelpPorts",   nullptr,      &CtlRunner::ports,    false, false},
+    {"scan",    "scan [--all-settings]",                "HelpScan",    nullptr,      &CtlRunner::scan,     true,  false},
+    {"info",    "info [--units LIST DIR]",              "HelpInfo",    nullptr,      &CtlRunner::info,     true,  true},
+    {"get",     "get N...",                             "HelpGet",     nullptr,      &CtlRunner::get,      true,  false},
+    {"set",     "set N=V... [--load]",                  "HelpSet",     nullptr,      &CtlRunner::set,      true,  false},
+    {"receive", "receive params|setpoints|all FILE",    "HelpReceive", &UnitsFolder, &CtlRunner::receive,  true,  true},
+    {"send",    "send params|setpoints|all FILE",       "HelpSend",    nullptr,      &CtlRunner::send,     true,  false},
+    {"backup",  "backup FILE.bak",                      "HelpBackup",  &UnitsFolder, &CtlRunner::backup,   true,  true},
+    {"restore", "restore FILE.bak [--yes]",             "HelpRestore", nullptr,      &CtlRunner::restore,  true,  false},
+    {"diff",    "diff A B",                             "HelpDiff",    &DiffSides,   &CtlRunner::diff,     false, true},
+};
+// clang-format on
+
+} // namespace
+
+std::span<const CtlCommand> ctlCommands() {
+    return kCommands;
+}
+
+const CtlCommand* findCommand(const QString& name) {
+    for (const CtlCommand& c : kCommands)
+        if (name == QLatin1String(c.name)) return &c;
+    return nullptr;
+}
+
+} // namespace kqm52::ctl

@@ -1,0 +1,60 @@
+// kqm52ctl ports: the serial ports of this computer and the simulated bus.
+
+#include "ctl/CtlRunner.h"
+
+#include "inifile/SaveFile.h"
+
+#include "link/ReplyText.h"
+#include "link/UnitProtocol.h"
+#include "model/BackupFile.h"
+#include "model/DataFiles.h"
+#include "model/DecimalText.h"
+#include "model/DeviceSearch.h"
+#include "model/FileProblemText.h"
+#include "model/LimitCheck.h"
+#include "model/ParameterFile.h"
+#include "model/QtTranslations.h"
+#include "model/SetpointFile.h"
+#include "model/ValueEntry.h"
+
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFileInfo>
+#include <QJsonDocument>
+#include <QRegularExpression>
+#include <QSerialPortInfo>
+
+#include <limits>
+
+
+namespace kqm52::ctl {
+
+int CtlRunner::ports() {
+    QJsonArray list;
+    for (const QSerialPortInfo& p : QSerialPortInfo::availablePorts()) {
+        QString description = p.description();
+        if (!p.manufacturer().isEmpty())
+            description += QStringLiteral(" (%1)").arg(p.manufacturer());
+        data(QStringLiteral("%1  %2").arg(p.systemLocation().leftJustified(20), description));
+        list.append(QJsonObject{{QStringLiteral("device"), p.systemLocation()},
+                                {QStringLiteral("description"), p.description()},
+                                {QStringLiteral("manufacturer"), p.manufacturer()}});
+    }
+    data(QStringLiteral("%1  %2").arg(QStringLiteral("sim").leftJustified(20), text("SimBus")));
+    list.append(
+        QJsonObject{{QStringLiteral("device"), QStringLiteral("sim")},
+                    {QStringLiteral("description"), QStringLiteral("the built-in simulated bus")}});
+    json_.insert(QStringLiteral("ports"), list);
+    QJsonObject mapped;
+    for (int i = 0; i < PortCount; ++i) {
+        const TPort port = TPort(i);
+        if (!link_.port().portMap().isConfigured(port)) continue;
+        const QString device = link_.port().portMap().device(port);
+        note(QStringLiteral("%1 -> %2").arg(PortMap::key(port), device));
+        mapped.insert(PortMap::key(port), device);
+    }
+    json_.insert(QStringLiteral("portMap"), mapped);
+    return Done;
+}
+
+} // namespace kqm52::ctl
