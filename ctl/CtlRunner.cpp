@@ -6,26 +6,15 @@
 
 #include "link/ReplyText.h"
 #include "link/UnitProtocol.h"
-#include "model/BackupFile.h"
 #include "model/DataFiles.h"
 #include "model/DecimalText.h"
-#include "model/DeviceSearch.h"
 #include "model/FileProblemText.h"
-#include "model/LimitCheck.h"
-#include "model/ParameterFile.h"
-#include "model/QtTranslations.h"
-#include "model/SetpointFile.h"
-#include "model/ValueEntry.h"
 
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFileInfo>
 #include <QJsonDocument>
 #include <QRegularExpression>
-#include <QSerialPortInfo>
-
-#include <limits>
-
 
 namespace kqm52::ctl {
 
@@ -413,7 +402,7 @@ int CtlRunner::checkTargets(const QStringList& files, const QString& folder) {
 }
 
 std::optional<UnitTables> CtlRunner::receiveTables(TableTransfer::Mode mode, int& exit,
-                                                     QString& error) {
+                                                   QString& error) {
     TableTransfer t(link_.port(), TableTransfer::Direction::Receive);
     t.setMode(mode);
     exit = transfer(t, QStringLiteral("receive"), &error);
@@ -428,7 +417,7 @@ QString CtlRunner::valueText(int p, qint32 value, const ParamTables::Parameters&
 }
 
 QJsonObject CtlRunner::parameterJson(int p, qint32 value,
-                                       const ParamTables::Parameters& table) const {
+                                     const ParamTables::Parameters& table) const {
     const ParameterInfo& info = catalogue_.info(p);
     QJsonObject o;
     o.insert(QStringLiteral("number"), p);

@@ -2,30 +2,7 @@
 
 #include "ctl/CtlRunner.h"
 
-#include "inifile/SaveFile.h"
-
-#include "link/ReplyText.h"
-#include "link/UnitProtocol.h"
-#include "model/BackupFile.h"
-#include "model/DataFiles.h"
-#include "model/DecimalText.h"
 #include "model/DeviceSearch.h"
-#include "model/FileProblemText.h"
-#include "model/LimitCheck.h"
-#include "model/ParameterFile.h"
-#include "model/QtTranslations.h"
-#include "model/SetpointFile.h"
-#include "model/ValueEntry.h"
-
-#include <QDir>
-#include <QElapsedTimer>
-#include <QFileInfo>
-#include <QJsonDocument>
-#include <QRegularExpression>
-#include <QSerialPortInfo>
-
-#include <limits>
-
 
 namespace kqm52::ctl {
 

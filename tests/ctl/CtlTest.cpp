@@ -6,9 +6,9 @@
 #include "sim/SimLinkFixture.h"
 
 #include "ctl/CtlCommandTable.h"
-#include "ctl/CtlRunner.h"
 #include "ctl/CtlOptions.h"
 #include "ctl/CtlRun.h"
+#include "ctl/CtlRunner.h"
 #include "model/BackupFile.h"
 #include "model/ParameterFile.h"
 #include "model/SetpointFile.h"
@@ -188,19 +188,83 @@ TEST_F(CtlTest, AWrongCommandLineEndsWithUsageAndSendsNothing) {
     EXPECT_TRUE(sent().isEmpty()) << sent().join('|').toStdString();
 }
 
-TEST_F(CtlTest, HelpForEachCommandNamesItsUsage) {
-    for (const CtlCommand& row : ctlCommands()) {
-        const QString command = QLatin1String(row.name);
-        const Ran r = run({command, QStringLiteral("--help")});
-        EXPECT_EQ(r.exit, Done);
-        EXPECT_TRUE(r.out.startsWith(QStringLiteral("Usage: kqm52ctl ") + command))
-            << r.out.toStdString();
-        EXPECT_TRUE(r.out.contains(QLatin1String("6 some units"))) << command.toStdString();
-    }
-    EXPECT_TRUE(sent().isEmpty());
+// The words the bash completion offers as commands, and the commands the
+// manual page describes (the first word of each item under COMMANDS).
+QStringList completionCommands() {
+    QFile f(QStringLiteral(KQM52_SOURCE_DATA_DIR "/linux/kqm52ctl.bash"));
+    if (!f.open(QIODevice::ReadOnly)) return {};
+    const auto m = QRegularExpression(QStringLiteral("local commands=\"([^\"]*)\""))
+                       .match(QString::fromUtf8(f.readAll()));
+    return m.captured(1).split(QLatin1Char(' '), Qt::SkipEmptyParts);
 }
 
-// ------------------------------------------------------------ one unit
+QStringList manPageCommands() {
+    QFile f(QStringLiteral(KQM52_SOURCE_DATA_DIR "/linux/man/kqm52ctl.1"));
+    if (!f.open(QIODevice::ReadOnly)) return {};
+    const QStringList lines = QString::fromUtf8(f.readAll()).split(QLatin1Char('\n'));
+    QStringList names;
+    const auto commands = std::find(lines.begin(), lines.end(), QStringLiteral(".SH COMMANDS"));
+    for (auto it = commands; it != lines.end() && std::next(it) != lines.end(); ++it) {
+        if (it != commands && it->startsWith(QLatin1String(".SH"))) break;
+        if (*it == QLatin1String(".TP"))
+            names << std::next(it)->section(QLatin1Char(' '), 1, 1).remove(QLatin1Char('"'));
+    }
+    return names;
+}
+
+// Each row of the command table is a command that runs: its help names its
+// usage, a row that talks to a unit fails on a port that will not open, one
+// that does not never opens it, and --units is taken only where the row says.
+// The completion and the manual page offer exactly the rows.
+TEST_F(CtlTest, EveryRowOfTheCommandTableRunsAndIsOfferedWhereCommandsAreListed) {
+    ASSERT_EQ(run({"receive", "all", path("a")}).exit, Done);
+    ASSERT_EQ(run({"backup", path("a.bak")}).exit, Done);
+    const std::map<QString, QStringList> examples = {
+        {"ports", {}},
+        {"scan", {}},
+        {"info", {}},
+        {"get", {"7"}},
+        {"set", {"7=1"}},
+        {"receive", {"params", path("new.mxp")}},
+        {"send", {"params", path("a.mxp")}},
+        {"backup", {path("new.bak")}},
+        {"restore", {path("a.bak"), "--yes"}},
+        {"diff", {path("a.mxp"), path("a.mxp")}},
+    };
+    QStringList rows;
+    hostLines.clear();
+    for (const CtlCommand& row : ctlCommands()) {
+        const QString command = QLatin1String(row.name);
+        SCOPED_TRACE(command.toStdString());
+        rows << command;
+        ASSERT_TRUE(examples.count(command)) << "no example for this row";
+
+        const Ran help = run({command, QStringLiteral("--help")});
+        EXPECT_EQ(help.exit, Done);
+        EXPECT_TRUE(help.out.startsWith(QStringLiteral("Usage: kqm52ctl ") + command))
+            << help.out.toStdString();
+        EXPECT_TRUE(help.out.contains(QLatin1String("6 some units"))) << help.out.toStdString();
+
+        const QStringList args = QStringList{command} + examples.at(command);
+        const Ran closed =
+            runAsGiven(args + QStringList{"--port", path("no-such-tty"), "--lang", "1"});
+        EXPECT_EQ(closed.exit == NoReply, row.needsPort) << closed.err.toStdString();
+        EXPECT_FALSE(closed.err.contains(QLatin1String("cannot be opened")) && !row.needsPort)
+            << closed.err.toStdString();
+
+        // A --units run writes into a folder, and diff needs a unit side for it.
+        QStringList unitsArgs = args;
+        if (command == QLatin1String("receive") || command == QLatin1String("backup"))
+            unitsArgs.last() = path("units");
+        if (command == QLatin1String("diff")) unitsArgs[1] = QStringLiteral("unit");
+        const Ran units = runAsGiven(unitsArgs + QStringList{"--port", path("no-such-tty"),
+                                                             "--lang", "1", "--units", "0-1"});
+        EXPECT_EQ(units.exit == Usage, !row.takesUnits) << units.err.toStdString();
+    }
+    EXPECT_TRUE(sent().isEmpty()) << sent().join('|').toStdString();
+    EXPECT_EQ(completionCommands(), rows);
+    EXPECT_EQ(manPageCommands(), rows);
+}
 
 TEST_F(CtlTest, InfoSelectsTheUnitAndPrintsItsThreeTexts) {
     onUnit(0, [](SimUnit& u) { u.typeText = "MX53 Test"; });
