@@ -5,6 +5,7 @@
 #include "model/ProgramState.h"
 #include "model/TextKeys.h"
 #include "tools/GraphPainter.h"
+#include "tools/PlotSurface.h"
 #include "ui/ApplyTexts.h"
 #include "ui/Dialogs.h"
 #include "ui/WidgetKit.h"
@@ -19,14 +20,12 @@
 #include <QLabel>
 #include <QListWidget>
 #include <QMenu>
-#include <QMouseEvent>
 #include <QPainter>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QResizeEvent>
 #include <QScrollBar>
 #include <QShowEvent>
-#include <QWheelEvent>
 
 namespace kqm52 {
 
@@ -43,8 +42,6 @@ constexpr int DesignWidth = 725;
 constexpr int DesignHeight = 654;
 // One wheel notch zooms by this much.
 constexpr double WheelZoom = 1.25;
-// A press that moves less than this is a click, not a drag.
-constexpr int ClickSlack = 3;
 
 } // namespace
 
@@ -75,8 +72,8 @@ void TFormGrafiek::buildWindow() {
     setWindowFlags(Qt::Dialog | Qt::WindowCloseButtonHint | Qt::WindowTitleHint |
                    Qt::WindowMaximizeButtonHint);
 
-    Image1 = place(new QLabel(this), "Image1", graph::PlotLeft, graph::PlotTop, graph::PlotWidth,
-                   graph::PlotHeight);
+    Image1 = place(new PlotSurface(this), "Image1", graph::PlotLeft, graph::PlotTop,
+                   graph::PlotWidth, graph::PlotHeight);
     ImageX = place(new QLabel(this), "ImageX", graph::TimeAxisLeft, graph::TimeAxisTop,
                    graph::TimeAxisWidth, graph::TimeAxisHeight);
     ImageY = place(new QLabel(this), "ImageY", graph::ValueAxisLeft, graph::ValueAxisTop,
@@ -171,9 +168,12 @@ void TFormGrafiek::buildWindow() {
         pngMenu->popup(CmdExportPng->mapToGlobal(QPoint(0, CmdExportPng->height())));
     });
 
-    Image1->setMouseTracking(true);
-    Image1->setFocusPolicy(Qt::ClickFocus);
-    Image1->installEventFilter(this);
+    connect(Image1, &PlotSurface::hovered, this, &TFormGrafiek::plotHover);
+    connect(Image1, &PlotSurface::left, this, &TFormGrafiek::plotLeft);
+    connect(Image1, &PlotSurface::clicked, this, &TFormGrafiek::plotClick);
+    connect(Image1, &PlotSurface::dragged, this, &TFormGrafiek::plotDrag);
+    connect(Image1, &PlotSurface::wheeled, this, &TFormGrafiek::plotWheel);
+    connect(Image1, &PlotSurface::homeAsked, this, &TFormGrafiek::plotHome);
     LabelReadout = new QLabel(Image1);
     LabelReadout->setObjectName(QStringLiteral("LabelReadout"));
     LabelStatistiek = new QLabel(Image1);
@@ -568,83 +568,6 @@ void TFormGrafiek::plotHome() {
     ScrollBar2->setValue(0);
     updating_ = false;
     viewChanged();
-}
-
-bool TFormGrafiek::eventFilter(QObject* watched, QEvent* event) {
-    if (watched != Image1) return QDialog::eventFilter(watched, event);
-    switch (event->type()) {
-    case QEvent::MouseMove: {
-        const auto* e = static_cast<QMouseEvent*>(event);
-        const QPoint at = e->position().toPoint();
-        if (pressAt_ && (e->buttons() & Qt::LeftButton)) {
-            if (!dragged_ && (at - *pressAt_).manhattanLength() < ClickSlack) return true;
-            dragged_ = true;
-            const QPoint step = at - lastDrag_;
-            lastDrag_ = at;
-            plotDrag(step);
-        }
-        plotHover(at);
-        return true;
-    }
-    case QEvent::MouseButtonPress: {
-        const auto* e = static_cast<QMouseEvent*>(event);
-        if (e->button() != Qt::LeftButton) return false;
-        pressAt_ = lastDrag_ = e->position().toPoint();
-        dragged_ = false;
-        return true;
-    }
-    case QEvent::MouseButtonRelease: {
-        const auto* e = static_cast<QMouseEvent*>(event);
-        if (e->button() != Qt::LeftButton || !pressAt_) return false;
-        if (!dragged_) plotClick(*pressAt_, e->modifiers() & Qt::ShiftModifier);
-        pressAt_.reset();
-        return true;
-    }
-    case QEvent::MouseButtonDblClick:
-        pressAt_.reset();
-        plotHome();
-        return true;
-    case QEvent::Leave:
-        plotLeft();
-        return false;
-    case QEvent::Wheel: {
-        const auto* e = static_cast<QWheelEvent*>(event);
-        plotWheel(e->position().toPoint(), e->angleDelta().y() / 120,
-                  e->modifiers() & Qt::ControlModifier);
-        return true;
-    }
-    case QEvent::KeyPress: {
-        const auto* e = static_cast<QKeyEvent*>(event);
-        const QPoint middle(Image1->width() / 2, Image1->height() / 2);
-        switch (e->key()) {
-        case Qt::Key_Home:
-            plotHome();
-            return true;
-        case Qt::Key_Plus:
-            plotWheel(middle, 1, e->modifiers() & Qt::ControlModifier);
-            return true;
-        case Qt::Key_Minus:
-            plotWheel(middle, -1, e->modifiers() & Qt::ControlModifier);
-            return true;
-        case Qt::Key_Left:
-            plotDrag({graph::XDivisionPixels, 0});
-            return true;
-        case Qt::Key_Right:
-            plotDrag({-graph::XDivisionPixels, 0});
-            return true;
-        case Qt::Key_Up:
-            plotDrag({0, graph::YDivisionPixels});
-            return true;
-        case Qt::Key_Down:
-            plotDrag({0, -graph::YDivisionPixels});
-            return true;
-        default:
-            return false;
-        }
-    }
-    default:
-        return QDialog::eventFilter(watched, event);
-    }
 }
 
 void TFormGrafiek::resizeEvent(QResizeEvent* event) {

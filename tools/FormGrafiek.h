@@ -34,6 +34,7 @@ class QShowEvent;
 namespace kqm52 {
 
 class Dialogs;
+class PlotSurface;
 class ProgramState;
 class TZRComm;
 
@@ -84,7 +85,7 @@ class TFormGrafiek : public QDialog {
     QString pictureTitle(const GraphFrame& frame) const;
     const QImage& plotImage() const { return image1_; }
 
-    QLabel* Image1 = nullptr;
+    PlotSurface* Image1 = nullptr;
     QLabel* ImageX = nullptr;
     QLabel* ImageY = nullptr;
     QScrollBar* ScrollBar2 = nullptr;
@@ -117,7 +118,6 @@ class TFormGrafiek : public QDialog {
   protected:
     void showEvent(QShowEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
-    bool eventFilter(QObject* watched, QEvent* event) override;
 
   private:
     void buildWindow();
@@ -147,9 +147,6 @@ class TFormGrafiek : public QDialog {
     std::vector<std::pair<QWidget*, QRect>> lowerControls_;
     std::optional<QPoint> hover_;
     QDateTime runStarted_ = QDateTime::currentDateTime();
-    std::optional<QPoint> pressAt_;
-    QPoint lastDrag_;
-    bool dragged_ = false;
 };
 
 } // namespace kqm52

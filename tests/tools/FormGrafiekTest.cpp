@@ -6,6 +6,7 @@
 #include "model/ProgramState.h"
 #include "tools/FormGrafiek.h"
 #include "tools/GraphPainter.h"
+#include "tools/PlotSurface.h"
 #include "ui/ScriptedDialogs.h"
 #include "ui/TextTableChecks.h"
 
