@@ -2,7 +2,6 @@
 
 #include "model/LanguageTexts.h"
 #include "model/ParameterCatalogue.h"
-#include "model/SettingsFile.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -39,7 +38,7 @@ bool holds(const QString& folder, const QString& name, Qt::CaseSensitivity cs) {
 // the data files copied beside it, or the settings of an earlier run.
 bool holdsProgramFiles(const QString& folder) {
     QStringList names{ParameterCatalogue::definitionFileName(),
-                      ParameterCatalogue::numberFileName(), SettingsFile::fileName()};
+                      ParameterCatalogue::numberFileName(), ProgramFolders::settingsFileName()};
     for (int language = 0; language < 3; ++language)
         names << LanguageTexts::fileName(language);
     // One listing for all of them: an installed program's folder is
@@ -95,7 +94,7 @@ ProgramFolders ProgramFolders::ofRunningProgram() {
 }
 
 QString ProgramFolders::settingsPath() const {
-    return settingsDir_ + SettingsFile::fileName();
+    return settingsDir_ + settingsFileName();
 }
 
 QStringList ProgramFolders::dataDirs() const {

@@ -41,6 +41,9 @@ class ProgramFolders {
     // The user's configuration folder for KQM52.  The same for kqm52 and
     // kqm52ctl: the command-line tool reads the settings the program wrote.
     static QString userConfigFolder();
+    // The settings file's name: the folders are decided by where it lies, so
+    // the name is theirs and the file's reader takes it from here.
+    static QString settingsFileName() { return QStringLiteral("application.ini"); }
 
     bool isPortable() const { return portable_; }
     // The folder of the program file.

@@ -24,7 +24,7 @@ class SettingsFile {
     static constexpr int KeyCount = 21;
     static constexpr int MaxUnitNo = 31;
 
-    static QString fileName() { return QStringLiteral("application.ini"); }
+    static QString fileName() { return ProgramFolders::settingsFileName(); }
     static QString path(const QString& programDir) { return programDir + fileName(); }
 
     // Reads the file into the port object, the unit number, the shared
