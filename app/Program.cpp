@@ -18,10 +18,10 @@
 #include "tools/FormDisplayNokken.h"
 #include "tools/FormGrafiek.h"
 
-#include "model/DataFiles.h"
-#include "model/LanguageTexts.h"
-#include "model/ParameterCatalogue.h"
-#include "model/SettingsFile.h"
+#include "model/engines/DataFiles.h"
+#include "model/texts/LanguageTexts.h"
+#include "model/values/ParameterCatalogue.h"
+#include "model/files/SettingsFile.h"
 #include "ui/Dialogs.h"
 
 #include <QDir>

@@ -1,6 +1,6 @@
 #include "app/SingleInstance.h"
 
-#include "model/LanguageTexts.h"
+#include "model/texts/LanguageTexts.h"
 
 #include <QDeadlineTimer>
 #include <QDir>

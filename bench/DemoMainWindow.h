@@ -5,7 +5,7 @@
 // drive.  Torn down in reverse order: the run before the dialogs it uses.
 
 #include "app/Program.h"
-#include "model/ProgramState.h"
+#include "model/engines/ProgramState.h"
 #include "shell/FormMain.h"
 #include "sim/DemoBus.h"
 #include "sim/SimDriver.h"

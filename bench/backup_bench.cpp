@@ -13,7 +13,7 @@
 
 #include "link/UnitProtocol.h"
 #include "link/ZRComm.h"
-#include "model/TableTransfer.h"
+#include "model/engines/TableTransfer.h"
 #include "sim/SimDriver.h"
 
 #include <QCoreApplication>

@@ -20,9 +20,9 @@
 
 #include "ctl/CtlRun.h"
 #include "link/ZRComm.h"
-#include "model/GroupTree.h"
-#include "model/ProgramState.h"
-#include "model/TableTransfer.h"
+#include "model/values/GroupTree.h"
+#include "model/engines/ProgramState.h"
+#include "model/engines/TableTransfer.h"
 #include "params/CompareParamLogic.h"
 #include "sim/SimCatalogue.h"
 #include "sim/SimDriver.h"

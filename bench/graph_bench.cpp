@@ -12,7 +12,7 @@
 // for the program itself.
 
 #include "link/ZRComm.h"
-#include "model/ProgramState.h"
+#include "model/engines/ProgramState.h"
 #include "sim/SimDriver.h"
 #include "tools/FormGrafiek.h"
 #include "tools/GraphPainter.h"

@@ -11,7 +11,7 @@
 
 #include "dialogs/FormInfoErrorNummers.h"
 #include "dialogs/RtfReader.h"
-#include "model/ProgramState.h"
+#include "model/engines/ProgramState.h"
 #include "ui/ScriptedDialogs.h"
 
 #include <QAbstractTextDocumentLayout>

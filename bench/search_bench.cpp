@@ -5,8 +5,8 @@
 // handing the next probe out from the event loop) shows in the ratio.
 
 #include "link/ZRComm.h"
-#include "model/DeviceSearch.h"
-#include "model/LanguageTexts.h"
+#include "model/engines/DeviceSearch.h"
+#include "model/texts/LanguageTexts.h"
 #include "sim/SimDriver.h"
 #include "sim/SimLine.h"
 

@@ -9,8 +9,8 @@
 
 #include "DemoMainWindow.h"
 
-#include "model/BackupFile.h"
-#include "model/TableTransfer.h"
+#include "model/files/BackupFile.h"
+#include "model/engines/TableTransfer.h"
 #include "shell/LiveMonitor.h"
 #include "tools/FormGrafiek.h"
 

@@ -14,9 +14,9 @@
 
 #include "app/Program.h"
 #include "app/SingleInstance.h"
-#include "model/GroupTree.h"
-#include "model/LanguageTexts.h"
-#include "model/ParameterCatalogue.h"
+#include "model/values/GroupTree.h"
+#include "model/texts/LanguageTexts.h"
+#include "model/values/ParameterCatalogue.h"
 #include "shell/FormMain.h"
 
 #include <QApplication>

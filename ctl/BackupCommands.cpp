@@ -2,8 +2,8 @@
 
 #include "ctl/CtlRunner.h"
 
-#include "model/BackupFile.h"
-#include "model/LimitCheck.h"
+#include "model/files/BackupFile.h"
+#include "model/values/LimitCheck.h"
 
 #include <QDir>
 

@@ -5,7 +5,7 @@
 // follow the table, and the console test holds the two files against it: a
 // command is added by adding its row (see CONTRIBUTING.md).
 
-#include "model/TextKeys.h"
+#include "model/texts/TextKeys.h"
 
 #include <QString>
 

@@ -11,8 +11,8 @@
 #include "link/PortMap.h"
 #include "link/UnitProtocol.h"
 #include "link/ZRComm.h"
-#include "model/LanguageTexts.h"
-#include "model/TextKeys.h"
+#include "model/texts/LanguageTexts.h"
+#include "model/texts/TextKeys.h"
 
 #include <QByteArray>
 #include <QElapsedTimer>

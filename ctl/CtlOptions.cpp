@@ -1,7 +1,7 @@
 #include "ctl/CtlOptions.h"
 
 #include "ctl/CtlCommandTable.h"
-#include "model/LanguageTexts.h"
+#include "model/texts/LanguageTexts.h"
 
 #include <QCommandLineParser>
 #include <QRegularExpression>

@@ -5,7 +5,7 @@
 // a wrong line ends with exit code 2 before a port is opened.
 
 #include "link/ZRComm.h"
-#include "model/TextKeys.h"
+#include "model/texts/TextKeys.h"
 
 #include <QString>
 #include <QStringList>

@@ -1,8 +1,8 @@
 #include "ctl/CtlRun.h"
 
 #include "ctl/CtlRunner.h"
-#include "model/DataFiles.h"
-#include "model/QtTranslations.h"
+#include "model/engines/DataFiles.h"
+#include "model/texts/QtTranslations.h"
 
 #include <QJsonDocument>
 

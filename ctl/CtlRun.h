@@ -5,7 +5,7 @@
 // terminal; the tests hand it strings and a simulated bus, and run it in
 // their own process.
 
-#include "model/ProgramFolders.h"
+#include "model/files/ProgramFolders.h"
 
 #include <QString>
 #include <QStringList>

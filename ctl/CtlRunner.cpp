@@ -6,9 +6,9 @@
 
 #include "link/ReplyText.h"
 #include "link/UnitProtocol.h"
-#include "model/DataFiles.h"
-#include "model/DecimalText.h"
-#include "model/FileProblemText.h"
+#include "model/engines/DataFiles.h"
+#include "model/values/DecimalText.h"
+#include "model/files/FileProblemText.h"
 
 #include <QDir>
 #include <QElapsedTimer>

@@ -2,7 +2,7 @@
 
 #include "ctl/CtlRunner.h"
 
-#include "model/ParameterFile.h"
+#include "model/files/ParameterFile.h"
 
 namespace kqm52::ctl {
 

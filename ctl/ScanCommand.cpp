@@ -2,7 +2,7 @@
 
 #include "ctl/CtlRunner.h"
 
-#include "model/DeviceSearch.h"
+#include "model/engines/DeviceSearch.h"
 
 namespace kqm52::ctl {
 

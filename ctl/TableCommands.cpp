@@ -2,9 +2,9 @@
 
 #include "ctl/CtlRunner.h"
 
-#include "model/LimitCheck.h"
-#include "model/ParameterFile.h"
-#include "model/SetpointFile.h"
+#include "model/values/LimitCheck.h"
+#include "model/files/ParameterFile.h"
+#include "model/files/SetpointFile.h"
 
 #include <QDir>
 

@@ -4,9 +4,9 @@
 
 #include "link/ReplyText.h"
 #include "link/UnitProtocol.h"
-#include "model/DecimalText.h"
-#include "model/FileProblemText.h"
-#include "model/ValueEntry.h"
+#include "model/values/DecimalText.h"
+#include "model/files/FileProblemText.h"
+#include "model/values/ValueEntry.h"
 
 namespace kqm52::ctl {
 

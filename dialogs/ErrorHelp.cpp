@@ -2,8 +2,8 @@
 
 #include "dialogs/RtfReader.h"
 #include "inifile/RegularFile.h"
-#include "model/FileProblemText.h"
-#include "model/LanguageTexts.h"
+#include "model/files/FileProblemText.h"
+#include "model/texts/LanguageTexts.h"
 
 #include <QDir>
 #include <QFileInfo>

@@ -1,6 +1,6 @@
 #include "dialogs/FormAbout.h"
 
-#include "model/LanguageTexts.h"
+#include "model/texts/LanguageTexts.h"
 
 #include <QDesktopServices>
 #include <QDir>

@@ -3,7 +3,7 @@
 // TFormAbout: the program's name, maker, version and the versions it was
 // built with, and the folders it keeps its files in.
 
-#include "model/ProgramFolders.h"
+#include "model/files/ProgramFolders.h"
 
 #include <QDialog>
 #include <QPixmap>

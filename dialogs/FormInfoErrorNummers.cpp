@@ -1,7 +1,7 @@
 #include "dialogs/FormInfoErrorNummers.h"
 
 #include "dialogs/ErrorHelp.h"
-#include "model/ProgramState.h"
+#include "model/engines/ProgramState.h"
 #include "ui/Dialogs.h"
 
 #include <QEvent>

@@ -2,8 +2,8 @@
 
 #include "dialogs/InitSerialLogic.h"
 #include "link/ZRComm.h"
-#include "model/LanguageTexts.h"
-#include "model/PortOpenText.h"
+#include "model/texts/LanguageTexts.h"
+#include "model/texts/PortOpenText.h"
 #include "ui/ApplyTexts.h"
 #include "ui/Dialogs.h"
 

@@ -1,7 +1,7 @@
 #include "dialogs/InitSerialLogic.h"
 
 #include "link/PortMap.h"
-#include "model/LanguageTexts.h"
+#include "model/texts/LanguageTexts.h"
 #include "ui/PortOpenFailure.h"
 
 #include <algorithm>

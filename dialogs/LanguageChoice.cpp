@@ -1,8 +1,8 @@
 #include "dialogs/LanguageChoice.h"
 
 #include "inifile/ListText.h"
-#include "model/DataFiles.h"
-#include "model/ProgramState.h"
+#include "model/engines/DataFiles.h"
+#include "model/engines/ProgramState.h"
 
 #include <QDir>
 #include <QFileInfo>

@@ -3,7 +3,7 @@
 // same tables.
 
 #include "FuzzInput.h"
-#include "model/BackupFile.h"
+#include "model/files/BackupFile.h"
 
 using namespace kqm52;
 

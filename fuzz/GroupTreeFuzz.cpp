@@ -2,7 +2,7 @@
 // a tree whose links point inside it.
 
 #include "FuzzInput.h"
-#include "model/GroupTree.h"
+#include "model/values/GroupTree.h"
 
 using namespace kqm52;
 

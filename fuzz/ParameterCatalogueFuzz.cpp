@@ -3,7 +3,7 @@
 // the editor asks of it must be answered without a crash.
 
 #include "FuzzInput.h"
-#include "model/ParameterCatalogue.h"
+#include "model/values/ParameterCatalogue.h"
 
 using namespace kqm52;
 

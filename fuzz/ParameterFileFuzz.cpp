@@ -3,7 +3,7 @@
 // table: nothing half-read reaches the editor.
 
 #include "FuzzInput.h"
-#include "model/ParameterFile.h"
+#include "model/files/ParameterFile.h"
 
 using namespace kqm52;
 

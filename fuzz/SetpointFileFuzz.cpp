@@ -3,7 +3,7 @@
 // table: nothing half-read reaches the editor.
 
 #include "FuzzInput.h"
-#include "model/SetpointFile.h"
+#include "model/files/SetpointFile.h"
 
 using namespace kqm52;
 

@@ -7,12 +7,12 @@
 // handlers; the other windows the editor opens are reached through hooks
 // that the program sets, so each can be missing (its item is then disabled).
 
-#include "model/EditHistory.h"
-#include "model/GroupTree.h"
-#include "model/ParamTables.h"
-#include "model/ParameterSearch.h"
-#include "model/TableTransfer.h"
-#include "model/TextKeys.h"
+#include "model/engines/EditHistory.h"
+#include "model/values/GroupTree.h"
+#include "model/values/ParamTables.h"
+#include "model/values/ParameterSearch.h"
+#include "model/engines/TableTransfer.h"
+#include "model/texts/TextKeys.h"
 #include "ui/Dialogs.h"
 
 #include <QString>

@@ -1,6 +1,6 @@
 #include "params/FormCompareParam.h"
 
-#include "model/ProgramState.h"
+#include "model/engines/ProgramState.h"
 
 #include <QHBoxLayout>
 #include <QHeaderView>

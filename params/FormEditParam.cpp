@@ -2,7 +2,7 @@
 
 #include "params/FormCompareParam.h"
 
-#include "model/ProgramState.h"
+#include "model/engines/ProgramState.h"
 #include "ui/ApplyTexts.h"
 #include "ui/Dialogs.h"
 #include "ui/EditorMenus.h"

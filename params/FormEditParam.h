@@ -8,7 +8,7 @@
 
 #include "params/EditParamLogic.h"
 
-#include "model/TextKeys.h"
+#include "model/texts/TextKeys.h"
 
 #include <QDialog>
 

@@ -1,6 +1,6 @@
 #include "params/FormParLoader.h"
 
-#include "model/ProgramState.h"
+#include "model/engines/ProgramState.h"
 #include "ui/ApplyTexts.h"
 
 #include <QApplication>

@@ -3,8 +3,8 @@
 #include "link/ReplyText.h"
 #include "link/UnitProtocol.h"
 #include "link/ZRComm.h"
-#include "model/ProgramState.h"
-#include "model/TextKeys.h"
+#include "model/engines/ProgramState.h"
+#include "model/texts/TextKeys.h"
 
 namespace kqm52 {
 

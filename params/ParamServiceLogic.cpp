@@ -3,10 +3,10 @@
 #include "link/ReplyText.h"
 #include "link/UnitProtocol.h"
 #include "link/ZRComm.h"
-#include "model/ProgramState.h"
-#include "model/TableTransfer.h"
-#include "model/TextKeys.h"
-#include "model/ValueEntry.h"
+#include "model/engines/ProgramState.h"
+#include "model/engines/TableTransfer.h"
+#include "model/texts/TextKeys.h"
+#include "model/values/ValueEntry.h"
 
 namespace kqm52 {
 

@@ -1,7 +1,7 @@
 #include "params/ParameterPrintout.h"
 
-#include "model/GroupTree.h"
-#include "model/ProgramState.h"
+#include "model/values/GroupTree.h"
+#include "model/engines/ProgramState.h"
 
 namespace kqm52 {
 

@@ -1,7 +1,7 @@
 #include "params/TransferWindow.h"
 
 #include "link/ZRComm.h"
-#include "model/LanguageTexts.h"
+#include "model/texts/LanguageTexts.h"
 #include "ui/ApplyTexts.h"
 
 #include <QCloseEvent>

@@ -10,8 +10,8 @@
 // returned OK (receive).  exec() returns 1 for OK and 2 for Cancel.  The
 // window never touches the program-wide tables.
 
-#include "model/TableTransfer.h"
-#include "model/TextKeys.h"
+#include "model/engines/TableTransfer.h"
+#include "model/texts/TextKeys.h"
 #include "ui/FittedLabel.h"
 
 #include <QDialog>

@@ -1,6 +1,6 @@
 #include "print/PrintHeaderForm.h"
 
-#include "model/ProgramState.h"
+#include "model/engines/ProgramState.h"
 #include "ui/ApplyTexts.h"
 #include "ui/Dialogs.h"
 

@@ -7,7 +7,7 @@
 // Callers show it modally (exec()); it runs the print dialog and the whole
 // job itself and closes when done or cancelled.
 
-#include "model/TextKeys.h"
+#include "model/texts/TextKeys.h"
 #include "print/PrintPage.h"
 
 #include <QDialog>

@@ -1,6 +1,6 @@
 #include "setpoints/FormAfdrukkenSoll.h"
 
-#include "model/ProgramState.h"
+#include "model/engines/ProgramState.h"
 #include "setpoints/SetpointPrintout.h"
 
 namespace kqm52 {

@@ -1,6 +1,6 @@
 #include "setpoints/FormEditSollwerten.h"
 
-#include "model/ProgramState.h"
+#include "model/engines/ProgramState.h"
 #include "print/PrintHeaderForm.h"
 #include "print/PrintPage.h"
 #include "ui/ApplyTexts.h"

@@ -3,11 +3,11 @@
 #include "ui/SendStopText.h"
 
 #include "link/ZRComm.h"
-#include "model/DecimalText.h"
-#include "model/FileProblemText.h"
-#include "model/ProgramState.h"
-#include "model/SetpointFile.h"
-#include "model/ValueEntry.h"
+#include "model/values/DecimalText.h"
+#include "model/files/FileProblemText.h"
+#include "model/engines/ProgramState.h"
+#include "model/files/SetpointFile.h"
+#include "model/values/ValueEntry.h"
 #include "ui/KeepWork.h"
 
 #include <QDir>

@@ -10,11 +10,11 @@
 // a file replaces the table, records where it came from and clears the flag.
 // Values show and are typed with the decimals parameter 203 holds.
 
-#include "model/EditHistory.h"
-#include "model/LimitCheck.h"
-#include "model/ParamTables.h"
-#include "model/TableFile.h"
-#include "model/TableTransfer.h"
+#include "model/engines/EditHistory.h"
+#include "model/values/LimitCheck.h"
+#include "model/values/ParamTables.h"
+#include "model/files/TableFile.h"
+#include "model/engines/TableTransfer.h"
 #include "ui/Dialogs.h"
 
 #include <QChar>

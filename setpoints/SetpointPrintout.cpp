@@ -1,6 +1,6 @@
 #include "setpoints/SetpointPrintout.h"
 
-#include "model/ProgramState.h"
+#include "model/engines/ProgramState.h"
 
 namespace kqm52 {
 

@@ -13,8 +13,8 @@
 // part-way says how far the unit got and offers the same backup again, unless
 // the unit refused a value, which it would refuse again.
 
-#include "model/BackupFile.h"
-#include "model/TextKeys.h"
+#include "model/files/BackupFile.h"
+#include "model/texts/TextKeys.h"
 #include "ui/Dialogs.h"
 
 #include <QDate>

@@ -5,9 +5,9 @@
 #include "shell/Terminal.h"
 #include "shell/UnitSelection.h"
 
-#include "model/DataFiles.h"
-#include "model/ProgramState.h"
-#include "model/SettingsFile.h"
+#include "model/engines/DataFiles.h"
+#include "model/engines/ProgramState.h"
+#include "model/files/SettingsFile.h"
 #include "shell/IoFunctionTexts.h"
 #include "ui/ApplyTexts.h"
 #include "ui/Dialogs.h"

@@ -1,8 +1,8 @@
 #include "shell/IoFunctionTexts.h"
 
-#include "model/LanguageTexts.h"
-#include "model/ParamTables.h"
-#include "model/ParameterCatalogue.h"
+#include "model/texts/LanguageTexts.h"
+#include "model/values/ParamTables.h"
+#include "model/values/ParameterCatalogue.h"
 
 namespace kqm52 {
 

@@ -3,8 +3,8 @@
 #include "link/ReplyText.h"
 #include "link/UnitProtocol.h"
 #include "link/ZRComm.h"
-#include "model/LanguageTexts.h"
-#include "model/ProgramState.h"
+#include "model/texts/LanguageTexts.h"
+#include "model/engines/ProgramState.h"
 #include "shell/UnitSelection.h"
 
 namespace kqm52 {

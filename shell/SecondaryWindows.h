@@ -5,7 +5,7 @@
 // that is not part of this build stays empty; the menu items and buttons
 // that would open it are disabled.
 
-#include "model/TableTransfer.h"
+#include "model/engines/TableTransfer.h"
 
 #include <QDialog>
 #include <QPointer>

@@ -1,7 +1,7 @@
 #include "shell/Terminal.h"
 
 #include "link/ZRComm.h"
-#include "model/LanguageTexts.h"
+#include "model/texts/LanguageTexts.h"
 #include "shell/OnlineView.h"
 #include "shell/UnitSelection.h"
 

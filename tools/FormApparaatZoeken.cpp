@@ -1,8 +1,8 @@
 #include "tools/FormApparaatZoeken.h"
 
 #include "link/ZRComm.h"
-#include "model/ProgramState.h"
-#include "model/TextKeys.h"
+#include "model/engines/ProgramState.h"
+#include "model/texts/TextKeys.h"
 #include "ui/ApplyTexts.h"
 #include "ui/Dialogs.h"
 #include "ui/WidgetKit.h"

@@ -6,7 +6,7 @@
 // double-click on a row) hands the unit number to the main window through
 // the callback it was given and leaves the unit's line settings on the port.
 
-#include "model/DeviceSearch.h"
+#include "model/engines/DeviceSearch.h"
 #include "ui/FittedLabel.h"
 
 #include <QDialog>

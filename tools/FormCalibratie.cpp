@@ -1,7 +1,7 @@
 #include "tools/FormCalibratie.h"
 
-#include "model/LanguageTexts.h"
-#include "model/TextKeys.h"
+#include "model/texts/LanguageTexts.h"
+#include "model/texts/TextKeys.h"
 #include "ui/Dialogs.h"
 #include "ui/WidgetKit.h"
 

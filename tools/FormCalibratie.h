@@ -6,7 +6,7 @@
 // logic says.  Its captions are fixed; only its messages come from the
 // language files.
 
-#include "model/CalibrationLogic.h"
+#include "model/engines/CalibrationLogic.h"
 #include "ui/FittedLabel.h"
 
 #include <QDialog>

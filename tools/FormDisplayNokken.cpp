@@ -1,7 +1,7 @@
 #include "tools/FormDisplayNokken.h"
 
-#include "model/ProgramState.h"
-#include "model/TextKeys.h"
+#include "model/engines/ProgramState.h"
+#include "model/texts/TextKeys.h"
 #include "tools/GraphPainter.h"
 #include "ui/ApplyTexts.h"
 

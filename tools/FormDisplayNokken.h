@@ -3,7 +3,7 @@
 // TFormDisplayNokken: how the 24 cams sit on the 4 outputs, and the settings
 // of the cam in the selected cell.  Reads the program-wide tables only.
 
-#include "model/CamDisplay.h"
+#include "model/engines/CamDisplay.h"
 
 #include <QDialog>
 

@@ -2,8 +2,8 @@
 
 #include "inifile/SaveFile.h"
 #include "link/ZRComm.h"
-#include "model/ProgramState.h"
-#include "model/TextKeys.h"
+#include "model/engines/ProgramState.h"
+#include "model/texts/TextKeys.h"
 #include "tools/GraphPainter.h"
 #include "tools/PlotSurface.h"
 #include "ui/ApplyTexts.h"

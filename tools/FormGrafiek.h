@@ -9,7 +9,7 @@
 // wheel to zoom time (Ctrl: value), drag to pan, double-click or Home to go
 // back to the lists' scales.  The window grows; the plot grows with it.
 
-#include "model/GraphLogic.h"
+#include "model/engines/GraphLogic.h"
 #include "ui/FittedLabel.h"
 
 #include <QDateTime>

@@ -1,6 +1,6 @@
 #include "tools/GraphPainter.h"
 
-#include "model/DecimalText.h"
+#include "model/values/DecimalText.h"
 
 #include <QFont>
 #include <QFontMetrics>

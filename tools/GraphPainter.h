@@ -5,7 +5,7 @@
 // images, an image in a test, the picture saved as PNG).  One time division
 // is 60 pixels, one value division 40 pixels above or below the zero line.
 
-#include "model/GraphLogic.h"
+#include "model/engines/GraphLogic.h"
 
 #include <QColor>
 #include <QImage>

@@ -1,6 +1,6 @@
 #include "tools/PlotSurface.h"
 
-#include "model/GraphLogic.h"
+#include "model/engines/GraphLogic.h"
 
 #include <QKeyEvent>
 #include <QMouseEvent>

@@ -1,8 +1,8 @@
 #include "ui/ApplyTexts.h"
 
 #include "inifile/ListText.h"
-#include "model/LanguageTexts.h"
-#include "model/TextKeys.h"
+#include "model/texts/LanguageTexts.h"
+#include "model/texts/TextKeys.h"
 
 #include <QAbstractButton>
 #include <QAction>

@@ -1,6 +1,6 @@
 #include "ui/Dialogs.h"
 
-#include "model/LanguageTexts.h"
+#include "model/texts/LanguageTexts.h"
 
 #include <QDir>
 #include <QFileInfo>

@@ -4,8 +4,8 @@
 // left: Save, Discard or Cancel, asked only over work that is in no file and
 // no unit and that the user has not already let go.
 
-#include "model/LanguageTexts.h"
-#include "model/TextKeys.h"
+#include "model/texts/LanguageTexts.h"
+#include "model/texts/TextKeys.h"
 #include "ui/Dialogs.h"
 
 namespace kqm52 {

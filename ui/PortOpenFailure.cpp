@@ -1,7 +1,7 @@
 #include "ui/PortOpenFailure.h"
 
 #include "link/PortMap.h"
-#include "model/LanguageTexts.h"
+#include "model/texts/LanguageTexts.h"
 
 #include <QFileInfo>
 #include <QStringList>

@@ -9,9 +9,9 @@
 #include "ctl/CtlOptions.h"
 #include "ctl/CtlRun.h"
 #include "ctl/CtlRunner.h"
-#include "model/BackupFile.h"
-#include "model/ParameterFile.h"
-#include "model/SetpointFile.h"
+#include "model/files/BackupFile.h"
+#include "model/files/ParameterFile.h"
+#include "model/files/SetpointFile.h"
 #include "sim/SimCatalogue.h"
 #include "support/QtPrinting.h"
 

@@ -6,10 +6,10 @@
 
 #include "inifile/IniFile.h"
 #include "inifile/ListText.h"
-#include "model/DecimalText.h"
-#include "model/GroupTree.h"
-#include "model/ParameterCatalogue.h"
-#include "model/TextKeys.h"
+#include "model/values/DecimalText.h"
+#include "model/values/GroupTree.h"
+#include "model/values/ParameterCatalogue.h"
+#include "model/texts/TextKeys.h"
 #include "support/QtPrinting.h"
 
 #include <QDir>

@@ -5,8 +5,8 @@
 #include "dialogs/FormInfoErrorNummers.h"
 #include "dialogs/FormOpties.h"
 #include "dialogs/RtfReader.h"
-#include "model/ProgramState.h"
-#include "model/QtTranslations.h"
+#include "model/engines/ProgramState.h"
+#include "model/texts/QtTranslations.h"
 #include "ui/ScriptedDialogs.h"
 
 #include <QComboBox>

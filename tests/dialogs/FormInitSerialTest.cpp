@@ -5,7 +5,7 @@
 
 #include "link/FakeDriver.h"
 #include "link/ZRComm.h"
-#include "model/LanguageTexts.h"
+#include "model/texts/LanguageTexts.h"
 #include "support/PtyPeer.h"
 #include "ui/ScriptedDialogs.h"
 #include "ui/TextTableChecks.h"

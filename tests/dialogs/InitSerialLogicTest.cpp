@@ -3,7 +3,7 @@
 
 #include "dialogs/InitSerialLogic.h"
 
-#include "model/LanguageTexts.h"
+#include "model/texts/LanguageTexts.h"
 
 #include <gtest/gtest.h>
 

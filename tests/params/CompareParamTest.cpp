@@ -5,9 +5,9 @@
 
 #include "sim/SimLinkFixture.h"
 
-#include "model/GroupTree.h"
-#include "model/ProgramState.h"
-#include "model/TableTransfer.h"
+#include "model/values/GroupTree.h"
+#include "model/engines/ProgramState.h"
+#include "model/engines/TableTransfer.h"
 #include "params/CompareParamLogic.h"
 #include "params/EditParamLogic.h"
 #include "params/FormCompareParam.h"

@@ -1,9 +1,9 @@
-#include "model/DecimalText.h"
-#include "model/LanguageTexts.h"
-#include "model/LimitCheck.h"
-#include "model/ParamTables.h"
-#include "model/ParameterCatalogue.h"
-#include "model/ValueEntry.h"
+#include "model/values/DecimalText.h"
+#include "model/texts/LanguageTexts.h"
+#include "model/values/LimitCheck.h"
+#include "model/values/ParamTables.h"
+#include "model/values/ParameterCatalogue.h"
+#include "model/values/ValueEntry.h"
 
 #include <gtest/gtest.h>
 

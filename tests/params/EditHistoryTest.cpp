@@ -1,8 +1,8 @@
 // The undo history both editors keep of their table: steps only for real
 // changes, the saved state, how far back it reaches.
 
-#include "model/EditHistory.h"
-#include "model/ParamTables.h"
+#include "model/engines/EditHistory.h"
+#include "model/values/ParamTables.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "model/GroupTree.h"
+#include "model/values/GroupTree.h"
 
 #include "inifile/ReadFile.h"
 

@@ -4,7 +4,7 @@
 
 #include "../sim/SimLinkFixture.h"
 
-#include "model/ProgramState.h"
+#include "model/engines/ProgramState.h"
 #include "params/FormParLoader.h"
 #include "params/FormParamService.h"
 #include "params/ParLoaderLogic.h"

@@ -1,5 +1,5 @@
-#include "model/ParameterCatalogue.h"
-#include "model/ParameterDiff.h"
+#include "model/values/ParameterCatalogue.h"
+#include "model/values/ParameterDiff.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,9 +1,9 @@
 // The parameter, setpoint and backup files: the bytes written, what reading
 // accepts, and every refusal leaving nothing changed.
 
-#include "model/BackupFile.h"
-#include "model/ParameterFile.h"
-#include "model/SetpointFile.h"
+#include "model/files/BackupFile.h"
+#include "model/files/ParameterFile.h"
+#include "model/files/SetpointFile.h"
 
 #include <QFile>
 #include <QTemporaryDir>

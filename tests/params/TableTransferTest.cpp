@@ -4,7 +4,7 @@
 #include "sim/SimLinkFixture.h"
 #include "support/QtPrinting.h"
 
-#include "model/TableTransfer.h"
+#include "model/engines/TableTransfer.h"
 
 #include <mutex>
 

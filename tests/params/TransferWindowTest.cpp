@@ -3,7 +3,7 @@
 
 #include "sim/SimLinkFixture.h"
 
-#include "model/LanguageTexts.h"
+#include "model/texts/LanguageTexts.h"
 #include "params/FormLeesParSoll.h"
 #include "params/FormSchrijfParSoll.h"
 #include "ui/TextTableChecks.h"

@@ -3,7 +3,7 @@
 
 #include "setpoints/FormEditSollwerten.h"
 #include "link/ZRComm.h"
-#include "model/ProgramState.h"
+#include "model/engines/ProgramState.h"
 #include "ui/ScriptedDialogs.h"
 #include "ui/TextTableChecks.h"
 

@@ -5,9 +5,9 @@
 #include "sim/SimLinkFixture.h"
 #include "support/QtPrinting.h"
 
-#include "model/ProgramState.h"
-#include "model/SetpointFile.h"
-#include "model/TableTransfer.h"
+#include "model/engines/ProgramState.h"
+#include "model/files/SetpointFile.h"
+#include "model/engines/TableTransfer.h"
 #include "setpoints/SetpointEditor.h"
 #include "ui/ScriptedDialogs.h"
 

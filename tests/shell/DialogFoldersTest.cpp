@@ -7,9 +7,9 @@
 #include "sim/SimLinkFixture.h"
 
 #include "inifile/IniFile.h"
-#include "model/BackupFile.h"
-#include "model/ParameterFile.h"
-#include "model/SetpointFile.h"
+#include "model/files/BackupFile.h"
+#include "model/files/ParameterFile.h"
+#include "model/files/SetpointFile.h"
 #include "params/FormEditParam.h"
 #include "setpoints/FormEditSollwerten.h"
 #include "shell/BackupRestore.h"

@@ -3,9 +3,9 @@
 #include "ShellTestSupport.h"
 
 #include "inifile/IniFile.h"
-#include "model/LanguageTexts.h"
-#include "model/ParamTables.h"
-#include "model/ParameterCatalogue.h"
+#include "model/texts/LanguageTexts.h"
+#include "model/values/ParamTables.h"
+#include "model/values/ParameterCatalogue.h"
 #include "shell/IoFunctionTexts.h"
 
 #include <QLabel>

@@ -6,11 +6,11 @@
 
 #include "dialogs/LanguageChoice.h"
 #include "inifile/ReadFile.h"
-#include "model/BackupFile.h"
-#include "model/FileProblemText.h"
-#include "model/LanguageTexts.h"
-#include "model/ParameterFile.h"
-#include "model/SetpointFile.h"
+#include "model/files/BackupFile.h"
+#include "model/files/FileProblemText.h"
+#include "model/texts/LanguageTexts.h"
+#include "model/files/ParameterFile.h"
+#include "model/files/SetpointFile.h"
 
 #include "TestWait.h"
 

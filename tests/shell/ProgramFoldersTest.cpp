@@ -2,11 +2,11 @@
 // its own folder (portable) or installed with share/kqm52 beside its bin
 // folder and the settings in the user's configuration folder.
 
-#include "model/ProgramFolders.h"
+#include "model/files/ProgramFolders.h"
 #include "app/Program.h"
 #include "dialogs/FormAbout.h"
-#include "model/DataFiles.h"
-#include "model/ProgramState.h"
+#include "model/engines/DataFiles.h"
+#include "model/engines/ProgramState.h"
 #include "shell/FormMain.h"
 #include "ui/ScriptedDialogs.h"
 #include "ui/StartOptions.h"

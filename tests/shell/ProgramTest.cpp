@@ -5,8 +5,8 @@
 
 #include "app/Program.h"
 #include "inifile/IniFile.h"
-#include "model/ParameterFile.h"
-#include "model/SetpointFile.h"
+#include "model/files/ParameterFile.h"
+#include "model/files/SetpointFile.h"
 #include "params/FormEditParam.h"
 #include "setpoints/FormEditSollwerten.h"
 #include "shell/FormMain.h"

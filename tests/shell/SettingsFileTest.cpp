@@ -4,7 +4,7 @@
 #include "ShellTestSupport.h"
 
 #include "inifile/IniFile.h"
-#include "model/SettingsFile.h"
+#include "model/files/SettingsFile.h"
 
 #include "support/FileSizeLimit.h"
 

@@ -5,7 +5,7 @@
 // main window).
 
 #include "app/Program.h"
-#include "model/ProgramState.h"
+#include "model/engines/ProgramState.h"
 #include "shell/FormMain.h"
 #include "shell/SecondaryWindows.h"
 #include "ui/ScriptedDialogs.h"

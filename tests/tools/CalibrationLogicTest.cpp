@@ -4,8 +4,8 @@
 
 #include "../sim/SimLinkFixture.h"
 
-#include "model/CalibrationLogic.h"
-#include "model/LanguageTexts.h"
+#include "model/engines/CalibrationLogic.h"
+#include "model/texts/LanguageTexts.h"
 
 #include <QRegularExpression>
 

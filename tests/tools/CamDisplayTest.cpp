@@ -1,8 +1,8 @@
 // The cam display: which cell lights up in which colour, what the nine
 // panels say for a selected cell, and the window's headers.
 
-#include "model/CamDisplay.h"
-#include "model/ProgramState.h"
+#include "model/engines/CamDisplay.h"
+#include "model/engines/ProgramState.h"
 #include "tools/FormDisplayNokken.h"
 #include "ui/TextTableChecks.h"
 

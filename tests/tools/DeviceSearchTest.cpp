@@ -4,8 +4,8 @@
 
 #include "../sim/SimLinkFixture.h"
 
-#include "model/DeviceSearch.h"
-#include "model/LanguageTexts.h"
+#include "model/engines/DeviceSearch.h"
+#include "model/texts/LanguageTexts.h"
 
 #include <cerrno>
 

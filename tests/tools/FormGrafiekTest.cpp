@@ -3,7 +3,7 @@
 
 #include "../sim/SimLinkFixture.h"
 
-#include "model/ProgramState.h"
+#include "model/engines/ProgramState.h"
 #include "tools/FormGrafiek.h"
 #include "tools/GraphPainter.h"
 #include "tools/PlotSurface.h"

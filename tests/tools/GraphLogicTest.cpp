@@ -5,8 +5,8 @@
 #include "../sim/SimLinkFixture.h"
 #include "support/QtPrinting.h"
 
-#include "model/GraphLogic.h"
-#include "model/ParamTables.h"
+#include "model/engines/GraphLogic.h"
+#include "model/values/ParamTables.h"
 
 #include <QRegularExpression>
 

@@ -5,9 +5,9 @@
 
 #include "../sim/SimLinkFixture.h"
 
-#include "model/GraphLogic.h"
-#include "model/GraphRecording.h"
-#include "model/ParamTables.h"
+#include "model/engines/GraphLogic.h"
+#include "model/engines/GraphRecording.h"
+#include "model/values/ParamTables.h"
 
 #include <QBuffer>
 #include <QFile>

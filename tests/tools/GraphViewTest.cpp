@@ -3,10 +3,10 @@
 // the mouse where it is, the statistics, the thinned curve, and the fit to
 // the value list.
 
-#include "model/GraphView.h"
+#include "model/engines/GraphView.h"
 #include "link/ZRComm.h"
-#include "model/GraphLogic.h"
-#include "model/ParamTables.h"
+#include "model/engines/GraphLogic.h"
+#include "model/values/ParamTables.h"
 
 #include <gtest/gtest.h>
 

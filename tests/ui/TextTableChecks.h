@@ -6,7 +6,7 @@
 // a control named wrongly in the table, or one the window never labels,
 // shows up as the key that did not arrive.
 
-#include "model/TextKeys.h"
+#include "model/texts/TextKeys.h"
 
 #include <QAbstractButton>
 #include <QAction>
