@@ -32,6 +32,10 @@ def list_text(items):
     return ",".join(out)
 
 
+class DataError(Exception):
+    """A table that cannot be written out; the message names the place."""
+
+
 def product(name, text, folder=DATA, encoding="utf-8"):
     return (folder, name, text, encoding)
 
@@ -45,7 +49,12 @@ def main(products, script):
     elif args:
         sys.stderr.write("usage: %s [--out DIR]\n" % script)
         return 2
-    for folder, name, text, encoding in products():
+    try:
+        made = products()
+    except DataError as e:
+        sys.stderr.write("%s: %s\n" % (script, e))
+        return 1
+    for folder, name, text, encoding in made:
         path = os.path.join(out or folder, name)
         with open(path, "w", encoding=encoding, newline="\n") as f:
             f.write(text)
