@@ -32,6 +32,12 @@ def list_text(items):
     return ",".join(out)
 
 
+def escaped(text, specials, beyond_ascii):
+    """text with a backslash before each of specials and every character past
+    ASCII as beyond_ascii writes it."""
+    return "".join("\\" + c if c in specials else c if ord(c) < 128 else beyond_ascii(c) for c in text)
+
+
 class DataError(Exception):
     """A table that cannot be written out; the message names the place."""
 

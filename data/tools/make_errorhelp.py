@@ -10,7 +10,7 @@ Part of data/tools/make_data.py, which writes every data file.
 
 import sys
 
-from datafiles import LANGS, main, product
+from datafiles import LANGS, escaped, main, product
 
 # ErrorHelp0.rtf .. ErrorHelp2.rtf: the numbers that "rf" reports.
 
@@ -248,16 +248,8 @@ RTF_TEXT = [
 
 
 def rtf_escape(text):
-    out = []
-    for c in text:
-        if c in "\\{}":
-            out.append("\\" + c)
-        elif ord(c) < 128:
-            out.append(c)
-        else:
-            code = c.encode("cp1252")  # raises for anything outside code page 1252
-            out.append("\\'%02x" % code[0])
-    return "".join(out)
+    # encode() raises for anything outside code page 1252
+    return escaped(text, "\\{}", lambda c: "\\'%02x" % c.encode("cp1252")[0])
 
 
 def error_help_rtf(lang):

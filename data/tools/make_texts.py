@@ -14,7 +14,7 @@ import os
 import re
 import sys
 
-from datafiles import DATA, LANGS, MODEL, DataError, main, product
+from datafiles import DATA, LANGS, MODEL, DataError, escaped, main, product
 
 TEXTS = os.path.join(DATA, "texts")
 LANG_FIELDS = ("nl", "en", "de")  # Taal0, Taal1, Taal2
@@ -159,15 +159,10 @@ def taal_ini(all_sections, lang):
 
 
 def cpp_string(text):
-    out = []
-    for c in text:
-        if c in '"\\':
-            out.append("\\" + c)
-        elif ord(c) < 128:
-            out.append(c)
-        else:
-            out.append("\\u%04x" % ord(c) if ord(c) < 0x10000 else "\\U%08x" % ord(c))
-    return '"' + "".join(out) + '"'
+    def universal(c):
+        return "\\u%04x" % ord(c) if ord(c) < 0x10000 else "\\U%08x" % ord(c)
+
+    return '"' + escaped(text, '"\\', universal) + '"'
 
 
 def text_table_inc(all_sections):
