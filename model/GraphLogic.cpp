@@ -308,10 +308,8 @@ void GraphLogic::RQ500LeesLogDataCommResult(const QByteArray& reply) {
     }
     // A reply too long for the buffer, or one to another request, is no
     // measurement: the sample is held and flagged as every reader flags it.
-    const unit::Reply answer = unit::classifyReply(runRequest_, reply, graph::ReplyBufferSize);
-    const std::optional<qint32> value = answer.answers() && answer.kind == unit::Reply::Kind::Value
-                                            ? std::optional(answer.value)
-                                            : std::nullopt;
+    const std::optional<qint32> value =
+        unit::classifyReply(runRequest_, reply, graph::ReplyBufferSize).readValue();
     if (value) samples_.values[i] = *value;
     samples_.unusable[i] = !value;
     runStats_.add(samples_.times[i], samples_.values[i], bool(value));
