@@ -67,7 +67,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     for (int buffer : {0, 1, 20, 100, 512}) {
         const QByteArray inBuffer = replyInBuffer(reply, buffer);
         if (inBuffer.size() > qMax(buffer, 0)) fuzz::fail();
-        (void)parseDeviceInteger(replyText(reply, buffer));
+        for (const char* request : {"r0", "rp 7", "rt", "rf", "bp", "wp 1 1"})
+            (void)unit::classifyReply(QString::fromLatin1(request), reply, buffer);
     }
     // Typed-in values go through the same decimal rule as shown ones; a
     // value that is accepted must show as the text that was typed, in its

@@ -1,7 +1,5 @@
 #include "link/ReplyText.h"
 
-#include <limits>
-
 namespace kqm52 {
 
 QByteArray replyInBuffer(const QByteArray& reply, int bufferSize) {
@@ -12,12 +10,6 @@ bool replyFits(const QByteArray& reply, int bufferSize) {
     return reply.size() <= bufferSize;
 }
 
-QString replyText(const QByteArray& reply, int bufferSize) {
-    const QByteArray held = replyInBuffer(reply, bufferSize);
-    if (held.size() <= 5) return {};
-    return QString::fromLatin1(held.mid(3, held.size() - 5));
-}
-
 QString replyStart(const QByteArray& reply, int length) {
     QByteArray text = reply;
     while (text.endsWith('\r') || text.endsWith('\n'))
@@ -26,12 +18,8 @@ QString replyStart(const QByteArray& reply, int length) {
     return QString::fromLatin1(text.left(length)) + QChar(0x2026);
 }
 
-std::optional<qint32> parseDeviceInteger(const QString& text) {
-    bool ok = false;
-    const qlonglong v = text.trimmed().toLongLong(&ok, 10);
-    if (!ok || v < std::numeric_limits<qint32>::min() || v > std::numeric_limits<qint32>::max())
-        return std::nullopt;
-    return qint32(v);
+QString replyHead(const QByteArray& reply, int bufferSize, int length) {
+    return QString::fromLatin1(replyInBuffer(reply, bufferSize).left(length));
 }
 
 } // namespace kqm52

@@ -1,14 +1,11 @@
 #pragma once
 
-// How the main window reads a reply.  The device repeats the two-letter
-// command and a blank before the value and ends the line with CR LF, so the
-// text is what lies between.  Each reader copies the reply into a buffer of
-// its own size first; a longer reply is cut to that buffer, never read past.
+// A reply as its reader holds it.  Each reader copies the reply into a buffer
+// of its own size first; a longer reply is cut to that buffer, never read
+// past.  What the reply says is read by unit::classifyReply.
 
 #include <QByteArray>
 #include <QString>
-
-#include <optional>
 
 namespace kqm52 {
 
@@ -21,15 +18,12 @@ QByteArray replyInBuffer(const QByteArray& reply, int bufferSize);
 // real answer.
 bool replyFits(const QByteArray& reply, int bufferSize);
 
-// The reply text: the buffered reply without its first three bytes and its
-// last two.  Five bytes or fewer give an empty text.
-QString replyText(const QByteArray& reply, int bufferSize);
-
 // The start of a reply as a message quotes it: its first `length`
 // characters without the line end, "…" marking that more followed.
 QString replyStart(const QByteArray& reply, int length);
 
-// A signed 32-bit decimal integer, blanks around it allowed; nothing else.
-std::optional<qint32> parseDeviceInteger(const QString& text);
+// The first `length` bytes of the reply as its reader's buffer holds it, as
+// a panel quotes them ("er 7"), line end and all.
+QString replyHead(const QByteArray& reply, int bufferSize, int length);
 
 } // namespace kqm52

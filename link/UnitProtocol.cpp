@@ -2,6 +2,7 @@
 
 #include "link/ReplyText.h"
 
+#include <algorithm>
 #include <limits>
 
 namespace kqm52::unit {
@@ -49,9 +50,11 @@ bool numberedRead(Command c) {
            c == Command::ReadCalibration || c == Command::ReadThumbwheel;
 }
 
-// Reads the unit answers with text of its own: who it is.
-bool identityRead(Command c) {
-    return c == Command::ReadType || c == Command::ReadHardware || c == Command::ReadExtra;
+// Reads the unit answers with text of its own: who it is, the AWE input and
+// its error number.
+bool textRead(Command c) {
+    return c == Command::ReadType || c == Command::ReadHardware || c == Command::ReadExtra ||
+           c == Command::ReadInputAwe || c == Command::ReadErrorNumber;
 }
 
 bool plainRead(Command c) {
@@ -62,10 +65,8 @@ bool plainRead(Command c) {
     case Command::ReadOutputCurrent:
     case Command::ReadInputVoltage:
     case Command::ReadInputCurrent:
-    case Command::ReadInputAwe:
     case Command::ReadInputs:
     case Command::ReadOutputs:
-    case Command::ReadErrorNumber:
         return true;
     default:
         return false;
@@ -81,6 +82,19 @@ struct Shape {
     bool hasRest = false;
     QByteArrayView rest;
 };
+
+// The value of a read: the text after the blank that follows the word (or
+// the echoed number).  The unit may set it between blanks; the number itself
+// is a wire integer.
+qint32 valueIn(bool present, QByteArrayView text, Reply::Kind& kind) {
+    while (!text.isEmpty() && (text.front() == ' ' || text.front() == '\t'))
+        text = text.sliced(1);
+    while (!text.isEmpty() && (text.back() == ' ' || text.back() == '\t'))
+        text.chop(1);
+    const std::optional<qint32> value = present ? parseWireInteger(text) : std::nullopt;
+    kind = value ? Reply::Kind::Value : Reply::Kind::Unreadable;
+    return value.value_or(0);
+}
 
 Shape shapeOf(QByteArrayView line) {
     Shape s;
@@ -193,18 +207,56 @@ QString refusalText(qint32 code) {
 std::optional<qint32> parseWireInteger(QByteArrayView text) {
     const bool negative = text.startsWith('-');
     if (negative) text = text.sliced(1);
-    // Ten digits is the most a 32-bit value has; more is refused before the
-    // sum could overflow.
-    if (text.isEmpty() || text.size() > 10) return std::nullopt;
-    qint64 value = 0;
-    for (const char c : text) {
+    if (text.isEmpty()) return std::nullopt;
+    for (const char c : text)
         if (c < '0' || c > '9') return std::nullopt;
+    // The unit pads some values with zeros; past them, ten digits is the
+    // most a 32-bit value has, and more is refused before the sum could
+    // overflow.
+    while (text.size() > 1 && text.front() == '0')
+        text = text.sliced(1);
+    if (text.size() > 10) return std::nullopt;
+    qint64 value = 0;
+    for (const char c : text)
         value = value * 10 + (c - '0');
-    }
     if (negative) value = -value;
     if (value < std::numeric_limits<qint32>::min() || value > std::numeric_limits<qint32>::max())
         return std::nullopt;
     return qint32(value);
+}
+
+QString deviceType(const Reply& reply) {
+    return reply.answers() && reply.command == Command::ReadType ? reply.answer.left(4) : QString();
+}
+
+namespace {
+
+qint32 bitsOf(const Reply& reply, Command word) {
+    return reply.command == word ? reply.readValue().value_or(0) : 0;
+}
+
+} // namespace
+
+Inputs inputsOf(const Reply& reply) {
+    const qint32 bits = bitsOf(reply, Command::ReadInputs);
+    Inputs in;
+    in.k0 = bits & 1;
+    for (int i = 0; i < 4; ++i)
+        in.inputs[std::size_t(i)] = bits & (2 << i);
+    return in;
+}
+
+std::array<bool, 4> outputsOf(const Reply& reply) {
+    const qint32 bits = bitsOf(reply, Command::ReadOutputs);
+    std::array<bool, 4> out{};
+    for (int i = 0; i < 4; ++i)
+        out[std::size_t(i)] = bits & (1 << i);
+    return out;
+}
+
+bool reportsNoError(const Reply& reply) {
+    return reply.answers() && reply.command == Command::ReadErrorNumber &&
+           (reply.answer.isEmpty() || reply.answer.startsWith(QLatin1String("-1")));
 }
 
 Reply classifyReply(QStringView request, const QByteArray& reply, int bufferSize) {
@@ -214,8 +266,7 @@ Reply classifyReply(QStringView request, const QByteArray& reply, int bufferSize
     // The two last bytes are the line end, CR and LF in either order.
     const QByteArray line = held.chopped(std::min<qsizetype>(2, held.size()));
     const Command asked = commandOf(request);
-    if (asked == Command::Compute || identityRead(asked))
-        r.answer = QString::fromLatin1(line.mid(3));
+    if (asked == Command::Compute || textRead(asked)) r.answer = QString::fromLatin1(line.mid(3));
     if (!replyFits(reply, bufferSize)) {
         r.tooLong = true;
         return r;
@@ -262,23 +313,23 @@ Reply classifyReply(QStringView request, const QByteArray& reply, int bufferSize
         return r;
     }
     if (numberedRead(asked)) {
-        const std::optional<qint32> value =
-            shape.hasRest ? parseWireInteger(shape.rest) : std::nullopt;
-        r.kind = value ? Reply::Kind::Value : Reply::Kind::Unreadable;
-        r.value = value.value_or(0);
+        r.value = valueIn(shape.hasRest, shape.rest, r.kind);
         return r;
     }
-    if (identityRead(asked)) {
+    if (textRead(asked)) {
         // The text may hold anything, blanks and digits included; only the
-        // word and the blank after it say whose answer it is.
-        r.kind = shape.hasFirst ? Reply::Kind::Identity : Reply::Kind::Unreadable;
+        // word and the blank after it say whose answer it is.  The error
+        // poll and the AWE input may say nothing after their word: an empty
+        // text, and for the poll no error.
+        const bool bare = line.size() == 2 && asked != Command::ReadType &&
+                          asked != Command::ReadHardware && asked != Command::ReadExtra;
+        r.kind = shape.hasFirst || bare ? Reply::Kind::Text : Reply::Kind::Unreadable;
         r.number.reset();
         return r;
     }
     if (plainRead(asked)) {
-        const std::optional<qint32> value = parseDeviceInteger(replyText(reply, bufferSize));
-        r.kind = value ? Reply::Kind::Value : Reply::Kind::Unreadable;
-        r.value = value.value_or(0);
+        r.value = valueIn(shape.hasFirst,
+                          QByteArrayView(line).sliced(std::min<qsizetype>(3, line.size())), r.kind);
         return r;
     }
     r.kind = Reply::Kind::Echo;

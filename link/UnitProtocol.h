@@ -16,6 +16,7 @@
 #include <QString>
 #include <QStringView>
 
+#include <array>
 #include <optional>
 
 namespace kqm52::unit {
@@ -118,7 +119,7 @@ struct Reply {
         Refused,       // "er n": error holds n
         ComputeDone,   // "bp -1"
         ComputeFailed, // "bp" and the unit's complaint in answer
-        Identity,      // "rt", "rh" or "rx" answered: a word, a blank and free text
+        Text,          // "rt", "rh", "rx", "r6" or "rf" answered: a word, a blank and free text
         Unreadable,    // too long for the buffer, not one line, or not in the shape asked for
     };
     Kind kind = Kind::Unreadable;
@@ -132,7 +133,7 @@ struct Reply {
     std::optional<qint32> number;
     qint32 value = 0; // Value
     qint32 error = 0; // Refused
-    // After a recomputation or an identification request: the reply after
+    // After a recomputation or a request answered with text: the reply after
     // its word and blank, without its line end, whatever the reply was (also
     // when Unreadable, cut to the buffer).
     QString answer;
@@ -142,7 +143,16 @@ struct Reply {
     bool matches = false;
 
     bool answers() const {
-        return matches && (kind == Kind::Value || kind == Kind::Echo || kind == Kind::Identity);
+        return matches && (kind == Kind::Value || kind == Kind::Echo || kind == Kind::Text);
+    }
+    // The value read, when this reply answers its read; nothing otherwise.
+    std::optional<qint32> readValue() const {
+        return matches && kind == Kind::Value ? std::optional(value) : std::nullopt;
+    }
+    // The unit's echo of exactly this request, byte for byte: the device
+    // search takes nothing less as a unit answering its address.
+    bool repeats(QStringView request) const {
+        return kind == Kind::Echo && matches && text == request;
     }
     // The unit's own answer to the request, whatever it says (a refusal
     // too).  Anything else is left over from another request, cut short or
@@ -160,7 +170,27 @@ Reply classifyReply(QStringView request, const QByteArray& reply, int bufferSize
 // A refusal as the unit words it and a panel quotes it: "er 7".
 QString refusalText(qint32 code);
 
-// A strict signed 32-bit decimal: an optional minus and one to ten digits.
+// The device type an answer to "rt" names: the first four characters of its
+// text ("MX52").  Empty when the reply does not answer "rt".
+QString deviceType(const Reply& reply);
+
+// The digital inputs as the answer to "ri" has them: bit 0 is K0, bits 1 … 4
+// the inputs 1 … 4.  A reply that is no answer to "ri" lights nothing.
+struct Inputs {
+    bool k0 = false;
+    std::array<bool, 4> inputs{};
+};
+Inputs inputsOf(const Reply& reply);
+// The digital outputs 1 … 4 as the answer to "ru" has them (bits 0 … 3).
+std::array<bool, 4> outputsOf(const Reply& reply);
+
+// The answer to "rf" says the unit has no error: its text is empty or
+// begins with "-1".  A reply that is no answer to "rf" says nothing either way.
+bool reportsNoError(const Reply& reply);
+
+// A signed 32-bit decimal as the unit and this program's files write one:
+// an optional minus and digits, leading zeros allowed; nothing else, no
+// blanks, no plus.
 std::optional<qint32> parseWireInteger(QByteArrayView text);
 
 } // namespace kqm52::unit

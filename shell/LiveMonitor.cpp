@@ -1,6 +1,5 @@
 #include "shell/LiveMonitor.h"
 
-#include "link/ReplyText.h"
 #include "link/UnitProtocol.h"
 #include "link/ZRComm.h"
 #include "model/texts/LanguageTexts.h"
@@ -20,13 +19,6 @@ constexpr int AnalogOutputModeParameter = 388;
 const QString UnreadableMark = QStringLiteral("????");
 const QString FailedMark = QStringLiteral("?");
 const QString FullDots = QStringLiteral(". . . . . . ");
-
-// The value a reply carries, or none when it does not fit its reader's
-// buffer: the share that fits can spell a number the unit never sent.
-std::optional<qint32> replyValue(const QByteArray& result, int bufferSize) {
-    if (!replyFits(result, bufferSize)) return std::nullopt;
-    return parseDeviceInteger(replyText(result, bufferSize));
-}
 
 constexpr MonitorPanel ActualPanels[] = {MonitorPanel::ActPos, MonitorPanel::Snelheid,
                                          MonitorPanel::Spanning_in, MonitorPanel::Stroom_in,
@@ -118,9 +110,9 @@ void LiveMonitor::colour(MonitorPanel panel, bool active) {
 void LiveMonitor::valueResult(MonitorPanel panel, const unit::Reply& reply, int decimals,
                               const QString& unit) {
     if (!state_.monitor.ActualOn) return;
-    const bool value = reply.answers() && reply.kind == unit::Reply::Kind::Value;
-    view_.showPanel(panel, value ? state_.tables.IntToDecStr(decimals, reply.value) + unit
-                                 : UnreadableMark);
+    const std::optional<qint32> value = reply.readValue();
+    view_.showPanel(panel,
+                    value ? state_.tables.IntToDecStr(decimals, *value) + unit : UnreadableMark);
 }
 
 void LiveMonitor::ActualActief() {
@@ -167,10 +159,10 @@ void LiveMonitor::ActualActief() {
 }
 
 void LiveMonitor::RQ500Analoog_in_AWECommResult(const QByteArray& result) {
-    if (state_.monitor.ActualOn)
-        view_.showPanel(MonitorPanel::Analoog_in_AWE, replyFits(result, LongBuffer)
-                                                          ? replyText(result, LongBuffer)
-                                                          : UnreadableMark);
+    if (!state_.monitor.ActualOn) return;
+    const unit::Reply reply =
+        unit::classifyReply(unit::readLive(unit::LiveValue::InputAwe), result, LongBuffer);
+    view_.showPanel(MonitorPanel::Analoog_in_AWE, reply.answers() ? reply.answer : UnreadableMark);
 }
 
 void LiveMonitor::InUitActief() {
@@ -193,21 +185,15 @@ void LiveMonitor::InUitActief() {
 
 void LiveMonitor::RQ500_inCommResult(const QByteArray& result) {
     if (!state_.monitor.IoOn) return;
-    // Bit 0 is K0, bits 1 … 4 the inputs 1 … 4.
-    const qint32 bits = replyValue(result, ShortBuffer).value_or(0);
-    std::array<bool, 4> inputs{};
-    for (int i = 0; i < 4; ++i)
-        inputs[std::size_t(i)] = bits & (2 << i);
-    view_.showInputs(bits & 1, inputs);
+    const unit::Inputs in =
+        unit::inputsOf(unit::classifyReply(unit::readInputs(), result, ShortBuffer));
+    view_.showInputs(in.k0, in.inputs);
 }
 
 void LiveMonitor::RQ500_uitCommResult(const QByteArray& result) {
     if (!state_.monitor.IoOn) return;
-    const qint32 bits = replyValue(result, ShortBuffer).value_or(0);
-    std::array<bool, 4> outputs{};
-    for (int i = 0; i < 4; ++i)
-        outputs[std::size_t(i)] = bits & (1 << i);
-    view_.showOutputs(outputs);
+    view_.showOutputs(
+        unit::outputsOf(unit::classifyReply(unit::readOutputs(), result, ShortBuffer)));
 }
 
 void LiveMonitor::DuimwielActief() {
@@ -238,9 +224,9 @@ void LiveMonitor::RQ500DuimwielCommResult(const QByteArray& result) {
     const int n = std::clamp(m.ThumbwheelIndex, 1, 4);
     m.ThumbwheelIndex = n % 4 + 1;
     const MonitorPanel panel = ThumbwheelPanels[n - 1];
-    const auto value = replyFits(result, LongBuffer)
-                           ? parseDeviceInteger(replyText(result, LongBuffer).mid(2))
-                           : std::nullopt;
+    // A reply about another thumbwheel is no value of this one.
+    const std::optional<qint32> value =
+        unit::classifyReply(unit::readThumbwheel(n), result, LongBuffer).readValue();
     if (value) {
         view_.showPanel(panel,
                         state_.tables.IntToDecStr(ParamTables::DecimalsFromParameter203, *value));
@@ -264,12 +250,12 @@ void LiveMonitor::Timer1Timer() {
 
 void LiveMonitor::RQ500ReadErrorCommResult(const QByteArray& result) {
     view_.showComInfo({});
-    const QString text =
-        replyFits(result, LongBuffer) ? replyText(result, LongBuffer) : UnreadableMark;
-    if (text.isEmpty() || text.startsWith(QLatin1String("-1")))
+    const unit::Reply reply = unit::classifyReply(unit::readErrorNumber(), result, LongBuffer);
+    if (unit::reportsNoError(reply))
         view_.showErrorNo({});
     else
-        view_.showErrorNo(QStringLiteral("MX52... Error: ") + text);
+        view_.showErrorNo(QStringLiteral("MX52... Error: ") +
+                          (reply.answers() ? reply.answer : UnreadableMark));
     if (errorDots_ == FullDots) errorDots_.clear();
     errorDots_ += QStringLiteral(". ");
     view_.showStatus(5, errorDots_);

@@ -148,7 +148,7 @@ bool UnitSelection::RQ500TypeInfoCommResult(const QByteArray& result) {
             state_.unit.DeviceType.clear();
             break;
         }
-        state_.unit.DeviceType = text.left(4);
+        state_.unit.DeviceType = unit::deviceType(reply);
         const QString type = state_.unit.DeviceType;
         if (type != QLatin1String("MX52") && type != QLatin1String("MX53") &&
             state_.language.LanguageLoaded())

@@ -48,7 +48,7 @@ constexpr double WheelZoom = 1.25;
 TFormGrafiek::TFormGrafiek(ProgramState& state, TZRComm& port, Dialogs& dialogs, QWidget* parent,
                            GraphLogic::Tick tick)
     : QDialog(parent), state_(state), port_(port), dialogs_(dialogs),
-      logic_(port, state.tables, std::move(tick)),
+      logic_(port, state.tables, state.language, std::move(tick)),
       image1_(graph::PlotWidth, graph::PlotHeight, QImage::Format_RGB32),
       imageX_(graph::TimeAxisWidth, graph::TimeAxisHeight, QImage::Format_RGB32),
       imageY_(graph::ValueAxisWidth, graph::ValueAxisHeight, QImage::Format_RGB32) {
@@ -225,23 +225,9 @@ void TFormGrafiek::buildWindow() {
 }
 
 void TFormGrafiek::readTexts() {
-    using PanelTekst = TextSeries<"Grafiek", "PanelTekst", 5>;
-    GraphLogic::PanelTexts panels;
-    static_assert(std::tuple_size_v<GraphLogic::PanelTexts> == PanelTekst::count);
-    const auto ids = PanelTekst::all();
-    for (std::size_t i = 0; i < panels.size(); ++i)
-        panels[i] = state_.language.text(ids[i]);
-    logic_.setPanelTexts(panels);
     applyTexts(*this, state_.language, u"Grafiek");
     applyTexts(*this, state_.language, u"GrafiekExtra");
     const LanguageTexts& l = state_.language;
-    const QString kept = QStringLiteral("\n\r") + l.text(Extra{"MsgBewaard"});
-    GraphLogic::NoticeTexts notices;
-    notices.notOpened = l.text(Extra{"MsgNietGeopend"}) + QStringLiteral("\n\r%1\n\r%2");
-    notices.fileFailed = l.text(Extra{"MsgBestandGestopt"}) + QStringLiteral("\n\r%1\n\r%2") + kept;
-    notices.linkStopped =
-        l.text(Extra{"MsgVerbindingGestopt"}) + QStringLiteral("\n\r%1\n\r%2") + kept;
-    logic_.setNoticeTexts(notices);
     Image1->setToolTip(l.text(Extra{"TipPlot"}));
     CmdOpenRecording->setToolTip(l.text(Extra{"CaptionOpen"}));
 }

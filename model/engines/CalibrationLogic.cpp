@@ -1,6 +1,5 @@
 #include "model/engines/CalibrationLogic.h"
 
-#include "link/ReplyText.h"
 #include "link/SerialDriver.h"
 #include "link/UnitProtocol.h"
 #include "link/ZRComm.h"
@@ -45,22 +44,6 @@ QString fieldName(int number) {
     // read their negative gain first.
     static constexpr int rowOf[ConstantCount] = {0, 1, 2, 0, 1, 2, 2, 0, 1, 2, 0, 1};
     return QStringLiteral("%1 %2").arg(QLatin1String(groups[i / 3]), QLatin1String(rows[rowOf[i]]));
-}
-
-Reply parseReply(const QByteArray& reply) {
-    Reply r;
-    r.size = reply.size();
-    if (!replyFits(reply, ReplyBuffer)) {
-        r.tooLong = true;
-        return r;
-    }
-    r.text = QString::fromLatin1(reply.chopped(std::min<qsizetype>(2, reply.size())));
-    r.word = r.text.left(2);
-    const QString rest = r.text.mid(3);
-    const int blank = rest.indexOf(QLatin1Char(' '));
-    r.first = blank < 0 ? rest : rest.left(blank);
-    r.second = blank < 0 ? QString() : rest.mid(blank + 1);
-    return r;
 }
 
 } // namespace calibration
@@ -176,23 +159,22 @@ void CalibrationLogic::activate() {
 // The reading chains
 
 RequestSequence::Verdict CalibrationLogic::constantRead(int index, const QByteArray& bytes) {
-    const Reply r = parseReply(bytes);
-    if (r.tooLong) {
-        showTooLong(r);
-        return RequestSequence::Verdict::Bad;
-    }
-    showReply(r);
     const int number = ReadOrder[std::size_t(index)];
     const QString request = unit::readCalibration(number);
     const unit::Reply answer = unit::classifyReply(request, bytes, ReplyBuffer);
+    if (answer.tooLong) {
+        showTooLong(answer);
+        return RequestSequence::Verdict::Bad;
+    }
+    showReply(answer);
     if (answer.kind != unit::Reply::Kind::Value) {
-        showUnreadable(r);
+        showUnreadable(answer);
         return RequestSequence::Verdict::Bad;
     }
     // A stale or stray answer about another constant would put its value in
     // this field; the field stays unread instead.
     if (!answer.answers()) {
-        showNotAsked(request, r);
+        showNotAsked(request, answer);
         return RequestSequence::Verdict::Bad;
     }
     const std::optional<qint32> value = answer.value;
@@ -216,20 +198,19 @@ RequestSequence::Verdict CalibrationLogic::constantRead(int index, const QByteAr
 }
 
 RequestSequence::Verdict CalibrationLogic::teachRead(int index, const QByteArray& bytes) {
-    const Reply r = parseReply(bytes);
-    if (r.tooLong) {
-        showTooLong(r);
-        return RequestSequence::Verdict::Bad;
-    }
-    showReply(r);
     const QString request = unit::readCalibration(TeachNumbers[std::size_t(index)]);
     const unit::Reply answer = unit::classifyReply(request, bytes, ReplyBuffer);
+    if (answer.tooLong) {
+        showTooLong(answer);
+        return RequestSequence::Verdict::Bad;
+    }
+    showReply(answer);
     if (answer.kind != unit::Reply::Kind::Value) {
-        showUnreadable(r);
+        showUnreadable(answer);
         return RequestSequence::Verdict::Bad;
     }
     if (!answer.answers()) {
-        showNotAsked(request, r);
+        showNotAsked(request, answer);
         return RequestSequence::Verdict::Bad;
     }
     controls_.teach[std::size_t(index)] = QString::number(answer.value);
@@ -241,7 +222,7 @@ void CalibrationLogic::cmd_LeesDAC_TeachClick() {
     teach_.start();
 }
 
-void CalibrationLogic::showReply(const Reply& reply) {
+void CalibrationLogic::showReply(const unit::Reply& reply) {
     // The rest of the reading does not hide a constant found outside its
     // field; the user's next command does.
     if (!outside_.isEmpty()) return;
@@ -250,20 +231,20 @@ void CalibrationLogic::showReply(const Reply& reply) {
     changed();
 }
 
-void CalibrationLogic::showUnreadable(const Reply& reply) {
+void CalibrationLogic::showUnreadable(const unit::Reply& reply) {
     controls_.panel1 = texts_.text(TextId{"Calibratie", "MsgGeenGetal"}).arg(reply.text);
     controls_.panel1Red = true;
     changed();
 }
 
-void CalibrationLogic::showNotAsked(const QString& request, const Reply& reply) {
+void CalibrationLogic::showNotAsked(const QString& request, const unit::Reply& reply) {
     controls_.panel1 =
         texts_.text(TextId{"Calibratie", "MsgAntwoordNietGevraagd"}).arg(request, reply.text);
     controls_.panel1Red = true;
     changed();
 }
 
-void CalibrationLogic::showTooLong(const Reply& reply) {
+void CalibrationLogic::showTooLong(const unit::Reply& reply) {
     controls_.panel1 =
         texts_.text(TextId{"Calibratie", "MsgAntwoordTeLang"}).arg(reply.size).arg(ReplyBuffer);
     controls_.panel1Red = true;
@@ -351,9 +332,9 @@ void CalibrationLogic::CmdSaveToEEPROMClick() {
 }
 
 bool CalibrationLogic::RQ500KalibratieCommResult(const QByteArray& bytes, const QString& request) {
-    const Reply r = parseReply(bytes);
-    if (r.tooLong) {
-        showTooLong(r);
+    const unit::Reply answer = unit::classifyReply(request, bytes, ReplyBuffer);
+    if (answer.tooLong) {
+        showTooLong(answer);
         return false;
     }
     // "er n" is the unit's own answer to any command and is shown as it is.
@@ -362,18 +343,17 @@ bool CalibrationLogic::RQ500KalibratieCommResult(const QByteArray& bytes, const 
     // echo: one about another constant says nothing of this write and must not
     // decide whether "EEPROM" is due.
     using unit::Command;
-    const unit::Reply answer = unit::classifyReply(request, bytes, ReplyBuffer);
     const Command asked = unit::commandOf(request);
     const bool inItsWords = asked == Command::WriteCalibration
                                 ? answer.matches
                                 : answer.command == asked || answer.matches;
     if (answer.kind != unit::Reply::Kind::Refused && !inItsWords) {
         outside_.clear();
-        showNotAsked(request, r);
+        showNotAsked(request, answer);
         return false;
     }
     outside_.clear();
-    controls_.panel1 = r.text;
+    controls_.panel1 = answer.text;
     controls_.panel1Red = false;
     switch (answer.command) {
     case Command::StoreCalibration:
@@ -519,9 +499,9 @@ void CalibrationLogic::startPolling() {
 
 namespace {
 
-QString inputText(const QByteArray& reply, const char* unit) {
-    if (!replyFits(reply, ReplyBuffer)) return QStringLiteral("????");
-    const auto value = parseDeviceInteger(replyText(reply, ReplyBuffer));
+QString inputText(unit::LiveValue input, const QByteArray& reply, const char* unit) {
+    const std::optional<qint32> value =
+        unit::classifyReply(unit::readLive(input), reply, ReplyBuffer).readValue();
     return value ? formatDecimal(4, *value) + QLatin1String(unit) : QStringLiteral("????");
 }
 
@@ -529,13 +509,13 @@ QString inputText(const QByteArray& reply, const char* unit) {
 
 void CalibrationLogic::RQ500Lees_U_ADCommResult(const QByteArray& reply) {
     if (reading_ != Reading::Voltage || !RQ500Lees_U_AD.Active()) return;
-    controls_.panel2 = inputText(reply, " V");
+    controls_.panel2 = inputText(unit::LiveValue::InputVoltage, reply, " V");
     changed();
 }
 
 void CalibrationLogic::RQ500Lees_I_ADCommResult(const QByteArray& reply) {
     if (reading_ != Reading::Current || !RQ500Lees_I_AD.Active()) return;
-    controls_.panel3 = inputText(reply, " mA");
+    controls_.panel3 = inputText(unit::LiveValue::InputCurrent, reply, " mA");
     changed();
 }
 

@@ -15,6 +15,7 @@
 #include "link/HandlerBinding.h"
 #include "link/RQ500Protocol.h"
 #include "link/RequestSequence.h"
+#include "link/UnitProtocol.h"
 
 #include <QByteArray>
 #include <QString>
@@ -52,20 +53,6 @@ Limits limitsOf(int number);
 // The field as the window labels it: its group and its row ("DA Spanning
 // Gain +").
 QString fieldName(int number);
-
-// A reply as this window reads it: the text without the line end, and its
-// command word and two arguments.  A reply that does not fit the reply
-// buffer is too long: all of it is left empty, since what fits may read
-// like an answer it is not.
-struct Reply {
-    QString text;
-    QString word;
-    QString first;
-    QString second;
-    bool tooLong = false;
-    qsizetype size = 0; // bytes received, line end included
-};
-Reply parseReply(const QByteArray& reply);
 
 } // namespace calibration
 
@@ -162,10 +149,10 @@ class CalibrationLogic {
     void sendNextCommand();
     RequestSequence::Verdict constantRead(int index, const QByteArray& reply);
     RequestSequence::Verdict teachRead(int index, const QByteArray& reply);
-    void showReply(const calibration::Reply& reply);
-    void showUnreadable(const calibration::Reply& reply);
-    void showTooLong(const calibration::Reply& reply);
-    void showNotAsked(const QString& request, const calibration::Reply& reply);
+    void showReply(const unit::Reply& reply);
+    void showUnreadable(const unit::Reply& reply);
+    void showTooLong(const unit::Reply& reply);
+    void showNotAsked(const QString& request, const unit::Reply& reply);
     void showLinkError(const QString& text);
     QString commErrorText() const;
     QString linkErrorText(const TCommError& error) const;

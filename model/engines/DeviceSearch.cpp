@@ -1,6 +1,5 @@
 #include "model/engines/DeviceSearch.h"
 
-#include "link/ReplyText.h"
 #include "link/SerialDriver.h"
 #include "link/UnitProtocol.h"
 #include "model/texts/LanguageTexts.h"
@@ -73,7 +72,9 @@ DeviceSearch::DeviceSearch(TZRComm& port, DeviceSearchView& view, const Language
             // again once the line is silent, then the unit is passed over.
             const unit::Reply said = unit::classifyReply(request, reply, ReplyBuffer);
             if (!said.answers() && !said.tooLong) return RequestSequence::Verdict::Bad;
-            const QString text = replyText(reply, ReplyBuffer);
+            // One too long for the buffer would be as long when asked
+            // again: the unit is entered with what fits.
+            const QString text = said.answer;
             typeText_ = i == 0 ? text : typeText_ + QStringLiteral("   ") + text;
             // Stop is looked at once, before the last request: a unit whose
             // "rx" is already asked for is entered anyway.
@@ -220,9 +221,8 @@ void DeviceSearch::stop() {
 RequestSequence::Verdict DeviceSearch::probeReply(int index, const QByteArray& reply) {
     // The unit repeats its probe and ends the line with two bytes; a reply
     // too long for the buffer is nobody's echo.
-    const QByteArray expected = probeText(plan_.at(std::size_t(index)).unit).toLatin1();
-    unitAnswered_ =
-        reply.size() <= ReplyBuffer && reply.size() >= 2 && reply.chopped(2) == expected;
+    const QString probe = probeText(plan_.at(std::size_t(index)).unit);
+    unitAnswered_ = unit::classifyReply(probe, reply, ReplyBuffer).repeats(probe);
     if (unitAnswered_ || stopRequested_) return RequestSequence::Verdict::GoodPause;
     return RequestSequence::Verdict::Good;
 }

@@ -3,7 +3,9 @@
 #include "link/UnitProtocol.h"
 #include "link/ZRComm.h"
 #include "model/values/DecimalText.h"
+#include "model/texts/LanguageTexts.h"
 #include "model/values/ParamTables.h"
+#include "model/texts/TextKeys.h"
 
 #include <QDir>
 #include <QElapsedTimer>
@@ -106,16 +108,35 @@ quint32 monotonicTick() {
     return quint32(clock.elapsed());
 }
 
+using PanelTekst = TextSeries<"Grafiek", "PanelTekst", 5>;
+using Extra = TextIn<"GrafiekExtra">;
+
 } // namespace
 
-GraphLogic::GraphLogic(TZRComm& port, const ParamTables& tables, Tick tick)
-    : port_(port), tables_(tables), tick_(tick ? std::move(tick) : Tick(monotonicTick)) {
+GraphLogic::GraphLogic(TZRComm& port, const ParamTables& tables, const LanguageTexts& language,
+                       Tick tick)
+    : port_(port), tables_(tables), tick_(tick ? std::move(tick) : Tick(monotonicTick)),
+      language_(language) {
     RQ500LeesLogData.setObjectName(QStringLiteral("RQ500LeesLogData"));
     RQ500LeesLogData.setUpForDevice(300);
     RQ500LeesLogData.SetZRComm(&port_);
     handlers_.bind(
         RQ500LeesLogData, [this](const QByteArray& reply) { RQ500LeesLogDataCommResult(reply); },
         [this](const TCommError& error, const QByteArray&) { RQ500LeesLogDataCommError(error); });
+}
+
+QString GraphLogic::noticeText(Notice notice) const {
+    const QString where = QStringLiteral("\n\r%1\n\r%2");
+    const QString kept = QStringLiteral("\n\r") + language_.text(Extra{"MsgBewaard"});
+    switch (notice) {
+    case Notice::NotOpened:
+        return language_.text(Extra{"MsgNietGeopend"}) + where;
+    case Notice::FileFailed:
+        return language_.text(Extra{"MsgBestandGestopt"}) + where + kept;
+    case Notice::LinkStopped:
+        break;
+    }
+    return language_.text(Extra{"MsgVerbindingGestopt"}) + where + kept;
 }
 
 GraphLogic::~GraphLogic() {
@@ -213,7 +234,7 @@ void GraphLogic::start() {
     if (!streamPath_.isEmpty() &&
         !stream_.open(streamPath_, choice_.source,
                       tables_.parameter(ParamTables::PositionDecimalsParameter))) {
-        notice(notices_.notOpened.arg(streamPath_, stream_.error()));
+        notice(noticeText(Notice::NotOpened).arg(streamPath_, stream_.error()));
         changed();
         return;
     }
@@ -277,7 +298,8 @@ void GraphLogic::closeStream() {
     // The next run must not write over this one: the user chooses again.
     streamPath_.clear();
     if (!stream_.close())
-        notice(notices_.fileFailed.arg(stream_.path(), stream_.error())
+        notice(noticeText(Notice::FileFailed)
+                   .arg(stream_.path(), stream_.error())
                    .arg(stream_.samplesKept())
                    .arg(graph::timeText(stream_.lastTimeKept())));
 }
@@ -308,10 +330,8 @@ void GraphLogic::RQ500LeesLogDataCommResult(const QByteArray& reply) {
     }
     // A reply too long for the buffer, or one to another request, is no
     // measurement: the sample is held and flagged as every reader flags it.
-    const unit::Reply answer = unit::classifyReply(runRequest_, reply, graph::ReplyBufferSize);
-    const std::optional<qint32> value = answer.answers() && answer.kind == unit::Reply::Kind::Value
-                                            ? std::optional(answer.value)
-                                            : std::nullopt;
+    const std::optional<qint32> value =
+        unit::classifyReply(runRequest_, reply, graph::ReplyBufferSize).readValue();
     if (value) samples_.values[i] = *value;
     samples_.unusable[i] = !value;
     runStats_.add(samples_.times[i], samples_.values[i], bool(value));
@@ -322,7 +342,8 @@ void GraphLogic::RQ500LeesLogDataCommResult(const QByteArray& reply) {
         RQ500LeesLogData.SetActive(false);
         // What the file kept stays; the next run must not write over it.
         streamPath_.clear();
-        const QString text = notices_.fileFailed.arg(stream_.path(), stream_.error())
+        const QString text = noticeText(Notice::FileFailed)
+                                 .arg(stream_.path(), stream_.error())
                                  .arg(stream_.samplesKept())
                                  .arg(graph::timeText(stream_.lastTimeKept()));
         endRun();
@@ -351,13 +372,14 @@ void GraphLogic::RQ500LeesLogDataCommError(const TCommError& error) {
     setPanel(error.Code == CommCode::Timeout ? 0 : 1, true);
     changed();
     if (streaming && !stream_.failed())
-        notice(notices_.linkStopped.arg(stream_.path(), controls_.panelText)
+        notice(noticeText(Notice::LinkStopped)
+                   .arg(stream_.path(), controls_.panelText)
                    .arg(stream_.samplesKept())
                    .arg(graph::timeText(stream_.lastTimeKept())));
 }
 
 void GraphLogic::setPanel(int text, bool red) {
-    controls_.panelText = panelTexts_.at(text);
+    controls_.panelText = language_.text(PanelTekst::all().at(std::size_t(text)));
     controls_.panelRed = red;
 }
 

@@ -23,6 +23,8 @@
 
 namespace kqm52 {
 
+class LanguageTexts;
+
 class TZRComm;
 class ParamTables;
 
@@ -138,13 +140,14 @@ struct GraphControls {
 
 class GraphLogic {
   public:
-    // Panel texts 0..4: time-out, other link error, started, stopped, full.
-    using PanelTexts = std::array<QString, 5>;
     // A millisecond tick; the program uses a monotonic clock, tests the
     // simulator's virtual one.
     using Tick = std::function<quint32()>;
 
-    GraphLogic(TZRComm& port, const ParamTables& tables, Tick tick = {});
+    // Its words come from language: the panel texts 0..4 (time-out, other
+    // link error, started, stopped, full) and the notices below.
+    GraphLogic(TZRComm& port, const ParamTables& tables, const LanguageTexts& language,
+               Tick tick = {});
     ~GraphLogic();
     GraphLogic(const GraphLogic&) = delete;
     GraphLogic& operator=(const GraphLogic&) = delete;
@@ -152,8 +155,6 @@ class GraphLogic {
     // Runs after every change of the samples or the controls' state; the
     // window refreshes its controls and redraws.
     std::function<void()> onChanged;
-
-    void setPanelTexts(const PanelTexts& texts) { panelTexts_ = texts; }
 
     // Activation: Start only with an open port; the panel and gauge as the
     // last run left them.
@@ -197,15 +198,6 @@ class GraphLogic {
     // Samples taken since Start, the window's 4001 and those before them.
     qint64 runSamples() const { return runSamples_; }
 
-    // What the user must read when a streamed run ends badly: %1 the file,
-    // %2 the system's reason or the link error's panel text, %3 the samples
-    // the file keeps, %4 the time of the last of them.
-    struct NoticeTexts {
-        QString notOpened = QStringLiteral("%1\n\r%2");
-        QString fileFailed = QStringLiteral("%1\n\r%2\n\r%3 / %4");
-        QString linkStopped = QStringLiteral("%1\n\r%2\n\r%3 / %4");
-    };
-    void setNoticeTexts(const NoticeTexts& texts) { notices_ = texts; }
     std::function<void(const QString&)> onNotice;
 
     // A run read back from a file, shown instead of the window's samples
@@ -265,11 +257,16 @@ class GraphLogic {
     void keepView(const graph::Viewport& v);
     void setPanel(int text, bool red);
     void changed();
+    // What the user must read when a streamed run ends badly: %1 the file,
+    // %2 the system's reason or the link error's panel text, %3 the samples
+    // the file keeps, %4 the time of the last of them.
+    enum class Notice { NotOpened, FileFailed, LinkStopped };
+    QString noticeText(Notice notice) const;
 
     TZRComm& port_;
     const ParamTables& tables_;
     Tick tick_;
-    PanelTexts panelTexts_;
+    const LanguageTexts& language_;
     GraphSamples samples_;
     GraphChoice choice_;
     GraphControls controls_;
@@ -281,7 +278,6 @@ class GraphLogic {
 
     QString streamPath_;
     graph::CsvStreamWriter stream_;
-    NoticeTexts notices_;
     qint64 runSamples_ = 0;
     graph::RunningStatistics runStats_;
     std::unique_ptr<graph::Recording> recording_;

@@ -221,10 +221,9 @@ void TableTransfer::requestsFinished(Seq::Ending ending) {
         if (outcome.status == Seq::ItemStatus::BadReply) {
             stop_ = Stop::BadReply;
             status_ = Status::Stopped;
-            view_.panelText =
-                text(7) + QLatin1Char(' ') +
-                QString::fromLatin1(replyInBuffer(outcome.reply, ReplyBufferSize).left(4)) +
-                QStringLiteral("   ") + failedItem_;
+            view_.panelText = text(7) + QLatin1Char(' ') +
+                              replyHead(outcome.reply, ReplyBufferSize, 4) + QStringLiteral("   ") +
+                              failedItem_;
             view_.panelRed = true;
             view_.againVisible = true;
             show();

@@ -2,11 +2,11 @@
 
 #include "inifile/RegularFile.h"
 #include "inifile/SaveFile.h"
+#include "link/UnitProtocol.h"
 
 #include <QDir>
 
 #include <algorithm>
-#include <limits>
 
 namespace kqm52 {
 
@@ -80,23 +80,6 @@ FileProblem unreadableFile(const QString& path, const FileReadError& error, QStr
 QString writeAll(const QString& path, const QByteArray& bytes) {
     QString error;
     return saveFile(path, bytes, &error) ? QString() : error;
-}
-
-std::optional<qint32> parseInteger(QByteArrayView text) {
-    const bool negative = text.startsWith('-');
-    if (negative) text = text.sliced(1);
-    // Ten digits is the most a 32-bit value has; more is refused before the
-    // sum could overflow.
-    if (text.isEmpty() || text.size() > 10) return std::nullopt;
-    qint64 value = 0;
-    for (const char c : text) {
-        if (c < '0' || c > '9') return std::nullopt;
-        value = value * 10 + (c - '0');
-    }
-    if (negative) value = -value;
-    if (value < std::numeric_limits<qint32>::min() || value > std::numeric_limits<qint32>::max())
-        return std::nullopt;
-    return qint32(value);
 }
 
 QList<QByteArray> lines(const QByteArray& bytes) {
@@ -198,13 +181,18 @@ FileRead<std::vector<qint32>> parseNumbered(const QByteArray& bytes, QByteArrayV
         if (line.indexOf(' ') != blankAt)
             return refuse(FileRefusal::BadLine, "MsgFileNotDataLine", {QString::number(lineNo)},
                           lineNo);
-        const std::optional<qint32> index = parseInteger(QByteArrayView(line).sliced(1, 3));
+        // Number and value are decimals as the unit writes them, so they are
+        // read by its rule; unlike a reply's value, whose blanks the reply's
+        // reader takes off, they are the whole of their field.
+        const std::optional<qint32> index =
+            unit::parseWireInteger(QByteArrayView(line).sliced(1, 3));
         if (!index || *index < 0 || *index >= count)
             return refuse(FileRefusal::BadLine, "MsgFileBadNumber",
                           {QString::number(lineNo),
                            QStringLiteral("%1").arg(count - 1, 3, 10, QLatin1Char('0'))},
                           lineNo);
-        const std::optional<qint32> value = parseInteger(QByteArrayView(line).sliced(blankAt + 1));
+        const std::optional<qint32> value =
+            unit::parseWireInteger(QByteArrayView(line).sliced(blankAt + 1));
         if (!value)
             return refuse(FileRefusal::BadLine, "MsgFileBadValue", {QString::number(lineNo)},
                           lineNo);

@@ -85,9 +85,6 @@ FileProblem unreadableFile(const QString& path, const FileReadError& error, QStr
 // otherwise "path: reason" with the operating system's reason.
 QString writeAll(const QString& path, const QByteArray& bytes);
 
-// A signed 32-bit decimal integer: an optional "-" and digits, nothing else.
-std::optional<qint32> parseInteger(QByteArrayView text);
-
 // The lines of a text file without their line ends (CR LF or LF).
 QList<QByteArray> lines(const QByteArray& bytes);
 

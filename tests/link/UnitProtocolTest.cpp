@@ -6,6 +6,7 @@
 #include <QByteArray>
 #include <gtest/gtest.h>
 
+#include <array>
 #include <optional>
 
 using namespace kqm52;
@@ -102,17 +103,22 @@ TEST(UnitReplies, ReadsWithAnItemNumberCarryItsEchoAndValue) {
         {"rp 7", "rp 007 5\r\n", Kind::Value, true, 7, 5}, // the echo is a number
         {"kr 2041", "kr 02041 -37\r\n", Kind::Value, true, 2041, -37},
         {"rd 2", "rd 2 17\r\n", Kind::Value, true, 2, 17},
+        // The unit may pad a value with zeros or set it between blanks.
+        {"rp 5", "rp 5  -0000000000012 \r\n", Kind::Value, true, 5, -12},
+        {"rd 4", "rd 4 00000000000000000017\r\n", Kind::Value, true, 4, 17},
         // About another item, or in another command's words: not the answer.
         {"rp 12", "rp 13 -350\r\n", Kind::Value, false, 13, -350},
         {"kr 2041", "kr 2042 -37\r\n", Kind::Value, false, 2042, -37},
         {"kr 2041", "kw 2041 -37\r\n", Kind::Value, false, 2041, -37},
         {"rp 12", "rs 12 -350\r\n", Kind::Value, false, 12, -350},
+        {"rd 2", "rd 3 17\r\n", Kind::Value, false, 3, 17},
         // No value after the echo, or not a decimal integer there.
         {"rp 5", "rp 5\r\n", Kind::Unreadable, false, 5, 0},
         {"rp 5", "rp 5 12x\r\n", Kind::Unreadable, false, 5, 0},
         {"rp 5", "rp 5 1,5\r\n", Kind::Unreadable, false, 5, 0},
         {"rp 5", "rp 5 +5\r\n", Kind::Unreadable, false, 5, 0},
         {"rp 5", "rp 5 2147483648\r\n", Kind::Unreadable, false, 5, 0},
+        {"rp 5", "rp 5 1 2\r\n", Kind::Unreadable, false, 5, 0},
         {"rp 5", "rp  5\r\n", Kind::Value, false, std::nullopt,
          5}, // no number right after the word
         {"rp 5", "rp x5 5\r\n", Kind::Value, false, std::nullopt, 5},
@@ -132,7 +138,7 @@ TEST(UnitReplies, AReplyLongerThanItsBufferSaysNothing) {
     expectRows({
         // 103 and 100 bytes: the first value lies past the 100-byte buffer.
         {"rp 0", "rp " + QByteArray(95, '0') + " 42\r\n", Kind::Unreadable, false, std::nullopt, 0},
-        {"rp 0", "rp " + QByteArray(92, '0') + " 42\r\n", Kind::Value, false, std::nullopt, 42},
+        {"rp 0", "rp " + QByteArray(92, '0') + " 42\r\n", Kind::Value, true, 0, 42},
         // 102 bytes: the buffer's share reads "rp 0…07 -35012", a value the
         // unit never sent.
         {"rp 7", "rp " + QByteArray(87, '0') + "7 -3501234\r\n", Kind::Unreadable, false,
@@ -215,23 +221,43 @@ TEST(UnitReplies, PlainReadsTakeTheTextBetweenTheWordAndTheLineEnd) {
     expectRows({
         {"r0", "r0 -125\r\n", Kind::Value, true, -125, -125},
         {"ri", "ri 31\r\n", Kind::Value, true, 31, 31},
-        {"rf", "rf -1\r\n", Kind::Value, true, -1, -1},
+        {"ru", "ru 5\n\r", Kind::Value, true, 5, 5},
+        {"r0", "r0  17 \r\n", Kind::Value, true, std::nullopt, 17},
+        {"r4", "r4 -00000000012345\r\n", Kind::Value, true, -12345, -12345},
         {"r0", "r0 12a\r\n", Kind::Unreadable, false, std::nullopt, 0},
+        {"r0", "r0 1 7\r\n", Kind::Unreadable, false, 1, 0},
+        {"r0", "r0 +5\r\n", Kind::Unreadable, false, std::nullopt, 0},
+        {"r0", "r0 2147483648\r\n", Kind::Unreadable, false, std::nullopt, 0},
+        {"r0", "r0 -2147483648\r\n", Kind::Value, true, -2147483647 - 1, -2147483647 - 1},
+        {"r0", "r0\r\n", Kind::Unreadable, false, std::nullopt, 0},
+        {"r0", "r0x-125\r\n", Kind::Unreadable, false, std::nullopt, 0},
         {"r0", "r1 -125\r\n", Kind::Value, false, -125, -125},
+        {"ri", "ri 12\r\nri 13\r\n", Kind::Unreadable, false, std::nullopt, 0},
     });
     EXPECT_EQ(classifyReply(u"rt", "rt MX52 V1.3\r\n", 100).text, QLatin1String("rt MX52 V1.3"));
 }
 
-// Who the unit is: free text after the word, answered only by the word asked
-// for.  A reply left over from another request names nothing.
-TEST(UnitReplies, IdentificationIsAnsweredByItsOwnWord) {
+// Who the unit is, the AWE input and the error number: free text after the
+// word, answered only by the word asked for.  A reply left over from another
+// request says nothing.
+TEST(UnitReplies, TextIsAnsweredByItsOwnWord) {
     expectRows({
-        {"rt", "rt MX52 V1.3\r\n", Kind::Identity, true, std::nullopt, 0},
-        {"rh", "rh 2 HW 2.1 SN 520003\r\n", Kind::Identity, true, std::nullopt, 0},
-        {"rx", "rx \r\n", Kind::Identity, true, std::nullopt, 0},
-        {"rt", "sc 0\r\n", Kind::Identity, false, std::nullopt, 0},
-        {"rh", "rt MX52 V1.3\r\n", Kind::Identity, false, std::nullopt, 0},
-        {"rx", "rh HW 2.1\r\n", Kind::Identity, false, std::nullopt, 0},
+        {"r6", "r6 1,234 V\r\n", Kind::Text, true, std::nullopt, 0},
+        {"rf", "rf -1\r\n", Kind::Text, true, std::nullopt, 0},
+        {"rf", "rf 12\r\n", Kind::Text, true, std::nullopt, 0},
+        // Nothing after the word is an empty text, but names no unit.
+        {"rf", "rf\r\n", Kind::Text, true, std::nullopt, 0},
+        {"r6", "r6\r\n", Kind::Text, true, std::nullopt, 0},
+        {"rt", "rt\r\n", Kind::Unreadable, false, std::nullopt, 0},
+        {"rf", "r0 12\r\n", Kind::Text, false, std::nullopt, 0},
+        {"r6", "r6x12\r\n", Kind::Unreadable, false, std::nullopt, 0},
+        {"r6", "r6 " + QByteArray(120, '7') + "\r\n", Kind::Unreadable, false, std::nullopt, 0},
+        {"rt", "rt MX52 V1.3\r\n", Kind::Text, true, std::nullopt, 0},
+        {"rh", "rh 2 HW 2.1 SN 520003\r\n", Kind::Text, true, std::nullopt, 0},
+        {"rx", "rx \r\n", Kind::Text, true, std::nullopt, 0},
+        {"rt", "sc 0\r\n", Kind::Text, false, std::nullopt, 0},
+        {"rh", "rt MX52 V1.3\r\n", Kind::Text, false, std::nullopt, 0},
+        {"rx", "rh HW 2.1\r\n", Kind::Text, false, std::nullopt, 0},
         {"rt", "3 0\r\n", Kind::Unreadable, false, std::nullopt, 0},
         {"rt", "rtMX52\r\n", Kind::Unreadable, false, std::nullopt, 0},
         {"rt", "rt MX52\r\nrt MX52\r\n", Kind::Unreadable, false, std::nullopt, 0},
@@ -240,6 +266,7 @@ TEST(UnitReplies, IdentificationIsAnsweredByItsOwnWord) {
     });
     EXPECT_EQ(classifyReply(u"rh", "rh HW 2.1 SN 520003\r\n", 100).answer,
               QLatin1String("HW 2.1 SN 520003"));
+    EXPECT_EQ(classifyReply(u"r6", "r6  1,5 \r\n", 100).answer, QLatin1String(" 1,5 "));
     // A refusal is the unit's own word to the request; the rest is not.
     EXPECT_TRUE(classifyReply(u"rt", "er 1\r\n", 100).fromRequest());
     EXPECT_TRUE(classifyReply(u"rp 3", "rp 3 x\r\n", 100).fromRequest());
@@ -250,17 +277,79 @@ TEST(UnitReplies, IdentificationIsAnsweredByItsOwnWord) {
 TEST(UnitReplies, WireIntegersAreStrict) {
     const std::pair<const char*, std::optional<qint32>> rows[] = {
         {"0", 0},
+        {"-0", 0},
         {"-2147483648", -2147483647 - 1},
         {"2147483647", 2147483647},
         {"2147483648", std::nullopt},
-        {"00000000001", std::nullopt}, // eleven digits
+        {"00000000001", 1},
+        {"-0000000000002147483648", -2147483647 - 1},
+        {"00000000004294967296", std::nullopt},
+        {"99999999999", std::nullopt}, // eleven digits
         {"", std::nullopt},
         {"-", std::nullopt},
+        {"--5", std::nullopt},
         {" 5", std::nullopt},
+        {"5 ", std::nullopt},
         {"+5", std::nullopt},
     };
     for (const auto& [text, value] : rows)
         EXPECT_EQ(parseWireInteger(QByteArrayView(text)), value) << text;
+}
+
+// The replies of a fixed form, as the live monitor and the unit's
+// identification read them.
+TEST(UnitReplies, FixedFormsSayWhatTheirReadersShow) {
+    const struct {
+        const char* request;
+        QByteArray reply;
+        int buffer;
+        const char* says; // device type, lit lamps, or "no error"/"error"
+    } rows[] = {
+        {"rt", "rt MX52 Nokkenregelaar V3.07\r\n", 100, "MX52"},
+        {"rt", "rt MX9\r\n", 100, "MX9"},
+        {"rt", "rh MX52\r\n", 100, ""},
+        {"rt", "rt MX52" + QByteArray(95, ' ') + "\r\n", 100, ""},
+        // K0, then the inputs 1 … 4; or the outputs 1 … 4.
+        {"ri", "ri 17\r\n", 20, "10001"},
+        {"ri", "ri 000000000000031\r\n", 20, "11111"},
+        {"ri", "ri 0000000000000310\r\n", 20, "00000"}, // cut to the buffer: "…031"
+        {"ri", "ru 17\r\n", 20, "00000"},
+        {"ri", "ri x\r\n", 20, "00000"},
+        {"ru", "ru 5\r\n", 20, "1010"},
+        {"ru", "ru 31\r\n", 20, "1111"},
+        {"ru", "ri 5\r\n", 20, "0000"},
+        {"rf", "rf -1\r\n", 100, "no error"},
+        {"rf", "rf -1 0\r\n", 100, "no error"},
+        {"rf", "rf\r\n", 100, "no error"},
+        {"rf", "rf 12\r\n", 100, "error"},
+        {"rf", "rf -1" + QByteArray(97, ' ') + "\r\n", 100, "error"}, // too long to say
+        {"rf", "r0 -1\r\n", 100, "error"},
+    };
+    for (const auto& row : rows) {
+        const Reply r = classifyReply(QString::fromLatin1(row.request), row.reply, row.buffer);
+        QString says;
+        const auto lamps = [&](auto bits) {
+            for (bool on : bits)
+                says += on ? QLatin1Char('1') : QLatin1Char('0');
+        };
+        switch (commandOf(QByteArrayView(row.request))) {
+        case Command::ReadType:
+            says = deviceType(r);
+            break;
+        case Command::ReadInputs: {
+            const Inputs in = inputsOf(r);
+            lamps(std::array<bool, 1>{in.k0});
+            lamps(in.inputs);
+            break;
+        }
+        case Command::ReadOutputs:
+            lamps(outputsOf(r));
+            break;
+        default:
+            says = reportsNoError(r) ? QStringLiteral("no error") : QStringLiteral("error");
+        }
+        EXPECT_EQ(says, QLatin1String(row.says)) << row.request << " <- " << row.reply.constData();
+    }
 }
 
 } // namespace

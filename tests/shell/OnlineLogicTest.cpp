@@ -337,8 +337,8 @@ TEST_F(OnlineLogicTest, ValuesAreShownWithTheirDecimals) {
 }
 
 // A reply longer than its reader's buffer shows as unreadable, not as the
-// number its first bytes happen to spell.
-TEST_F(OnlineLogicTest, AnOverlongReplyShowsAsUnreadable) {
+// number its first bytes happen to spell; so does one about another item.
+TEST_F(OnlineLogicTest, AnOverlongOrStrayReplyShowsAsUnreadable) {
     state.monitor.ActualOn = true;
     state.monitor.IoOn = true;
     state.monitor.ThumbwheelOn = true;
@@ -354,6 +354,12 @@ TEST_F(OnlineLogicTest, AnOverlongReplyShowsAsUnreadable) {
     state.monitor.ThumbwheelIndex = 2;
     state.monitor.ThumbwheelValue(2) = 5;
     monitor.RQ500DuimwielCommResult("rd 2 " + QByteArray(90, '0') + "4711\r\n");
+    EXPECT_EQ(view.panels[MonitorPanel::DW2], "????");
+    EXPECT_EQ(state.monitor.ThumbwheelValue(2), 0);
+    // Thumbwheel 3's value answered while 2's was asked for.
+    state.monitor.ThumbwheelIndex = 2;
+    state.monitor.ThumbwheelValue(2) = 5;
+    monitor.RQ500DuimwielCommResult("rd 3 4711\r\n");
     EXPECT_EQ(view.panels[MonitorPanel::DW2], "????");
     EXPECT_EQ(state.monitor.ThumbwheelValue(2), 0);
     monitor.RQ500ReadErrorCommResult("rf " + QByteArray(90, '0') + "1234567\r\n");

@@ -5,7 +5,6 @@
 #include "ShellTestSupport.h"
 #include "sim/SimLinkFixture.h"
 
-#include "link/ReplyText.h"
 #include "link/setup/ZRSetupCommForm.h"
 #include "shell/LiveMonitor.h"
 #include "shell/UnitSelection.h"
@@ -238,19 +237,6 @@ TEST_F(OnlineTest, APortThatCannotBeOpenedSaysWhichDeviceAndWhy) {
     EXPECT_EQ(dialogs_.asked().back().text,
               key + " (tcp://10.0.0.7:4001) is niet te openen:\n" + key +
                   " leidt naar \"tcp://10.0.0.7:4001\", geen apparaatpad.");
-}
-
-TEST(ReplyTextRule, TextLiesBetweenTheEchoAndTheLineEnd) {
-    EXPECT_EQ(replyText("r0 -125\r\n", 100), "-125");
-    EXPECT_EQ(replyText("rf\r\n", 100), "");
-    EXPECT_EQ(replyText("rf 1\r\n", 100), "1");
-    // an over-long reply is cut to its reader's buffer, never read past it
-    const QByteArray longReply = "ri " + QByteArray(40, '1') + "\r\n";
-    EXPECT_EQ(replyText(longReply, 20), QString(15, '1'));
-    EXPECT_EQ(parseDeviceInteger(" 17 "), 17);
-    EXPECT_FALSE(parseDeviceInteger("1 7").has_value());
-    EXPECT_FALSE(parseDeviceInteger("2147483648").has_value());
-    EXPECT_EQ(parseDeviceInteger("-2147483648"), std::numeric_limits<qint32>::min());
 }
 
 } // namespace

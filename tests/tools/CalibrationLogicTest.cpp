@@ -513,29 +513,3 @@ TEST_F(CalibrationLogicTest, AnOverlongReplyConfirmsNothing) {
     EXPECT_TRUE(logic.controls().panel1Red);
     EXPECT_TRUE(logic.controls().panel1.contains(QLatin1String("112")));
 }
-
-TEST(CalibrationReply, SplitsIntoWordAndArgumentsAndRefusesWhatOverrunsTheBuffer) {
-    const struct {
-        QByteArray reply;
-        const char *text, *word, *first, *second;
-    } cases[] = {
-        {"kr 2041 -37\r\n", "kr 2041 -37", "kr", "2041", "-37"},
-        {"km 1\r\n", "km 1", "km", "1", ""},
-        {"ks\r\n", "ks", "ks", "", ""},
-        {"er 5\r\n", "er 5", "er", "5", ""},
-    };
-    for (const auto& c : cases) {
-        const calibration::Reply r = calibration::parseReply(c.reply);
-        EXPECT_EQ((QStringList{r.text, r.word, r.first, r.second}),
-                  (QStringList{c.text, c.word, c.first, c.second}));
-    }
-    // The buffer holds 100 bytes, line end included.
-    const QByteArray fits = "ks " + QByteArray(95, '#') + "\r\n";
-    EXPECT_FALSE(calibration::parseReply(fits).tooLong);
-    EXPECT_EQ(calibration::parseReply(fits).word, "ks");
-    const calibration::Reply overlong =
-        calibration::parseReply("ks " + QByteArray(96, '#') + "\r\n");
-    EXPECT_TRUE(overlong.tooLong);
-    EXPECT_EQ((QStringList{overlong.word, overlong.first, overlong.second}),
-              (QStringList{"", "", ""}));
-}

@@ -252,6 +252,33 @@ TEST_F(DeviceSearchTest, APortWhoseDeviceIsMissingSaysWhichAndStops) {
     EXPECT_TRUE(view.probes.empty());
 }
 
+// Without a window, as kqm52ctl's scan drives it, the search speaks the
+// language loaded from the program's own files.
+TEST_F(DeviceSearchTest, WithoutAWindowTheSearchSpeaksTheLoadedLanguage) {
+    const QString missing = QStringLiteral("/dev/kqm52-test-no-such-ttyUSB0");
+    map.setDevice(TPort::COM3, missing);
+    port.SetPortName(TPort::COM3);
+    search.activate();
+    const struct {
+        int languageNo;
+        const char* stopped;
+        const char* cannotOpen;
+    } rows[] = {
+        {0, "Gestopt", "COM3 (%1) kan niet worden geopend:"},
+        {2, "Angehalten", "COM3 (%1) kann nicht geöffnet werden:"},
+    };
+    for (const auto& row : rows) {
+        ASSERT_TRUE(language.TekstFile_Lezen(QStringLiteral(KQM52_DATA_DIR "/"), row.languageNo));
+        view.errors.clear();
+        search.start(BothCom);
+        EXPECT_EQ(search.statusText(), QString::fromUtf8(row.stopped)) << row.languageNo;
+        ASSERT_EQ(view.errors.size(), 1) << row.languageNo;
+        EXPECT_TRUE(view.errors[0].startsWith(QStringLiteral(": ") +
+                                              QString::fromUtf8(row.cannotOpen).arg(missing)))
+            << view.errors[0].toStdString();
+    }
+}
+
 TEST_F(DeviceSearchTest, APortThatCannotOpenSendsNothing) {
     bus->addUnit(0, lineOf(9600));
     const int held = bus->claim(); // another program has the device

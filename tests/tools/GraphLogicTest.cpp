@@ -6,6 +6,7 @@
 #include "support/QtPrinting.h"
 
 #include "model/engines/GraphLogic.h"
+#include "model/texts/LanguageTexts.h"
 #include "model/values/ParamTables.h"
 
 #include <QRegularExpression>
@@ -17,11 +18,11 @@ namespace {
 
 class GraphLogicTest : public SimLinkFixture {
   protected:
-    GraphLogicTest() : logic(port, tables, [this] { return quint32(now() / 1'000'000); }) {
+    GraphLogicTest()
+        : logic(port, tables, language, [this] { return quint32(now() / 1'000'000); }) {
         SimAxis& axis = bus->addUnit(0, lineOf(38400)).axis();
         axis.moving = false;
         axis.startPosition = 12345;
-        logic.setPanelTexts({"T0", "T1", "T2", "T3", "T4"});
     }
     void SetUp() override {
         port.SetActive(true);
@@ -42,6 +43,12 @@ class GraphLogicTest : public SimLinkFixture {
     }
 
     ParamTables tables;
+    LanguageTexts language = [] {
+        LanguageTexts l;
+        l.loadFromText(QStringLiteral("[Grafiek]\nPanelTekst0=T0\nPanelTekst1=T1\n"
+                                      "PanelTekst2=T2\nPanelTekst3=T3\nPanelTekst4=T4\n"));
+        return l;
+    }();
     GraphLogic logic;
 };
 

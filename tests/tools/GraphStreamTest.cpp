@@ -7,6 +7,7 @@
 
 #include "model/engines/GraphLogic.h"
 #include "model/engines/GraphRecording.h"
+#include "model/texts/LanguageTexts.h"
 #include "model/values/ParamTables.h"
 
 #include <QBuffer>
@@ -21,11 +22,11 @@ namespace {
 
 class GraphStreamTest : public SimLinkFixture {
   protected:
-    GraphStreamTest() : logic(port, tables, [this] { return quint32(now() / 1'000'000); }) {
+    GraphStreamTest()
+        : logic(port, tables, language, [this] { return quint32(now() / 1'000'000); }) {
         SimAxis& axis = bus->addUnit(0, lineOf(38400)).axis();
         axis.moving = false;
         axis.startPosition = 0;
-        logic.setPanelTexts({"T0", "T1", "T2", "T3", "T4"});
         logic.onNotice = [this](const QString& text) { notices << text; };
     }
     void SetUp() override {
@@ -47,6 +48,12 @@ class GraphStreamTest : public SimLinkFixture {
 
     QTemporaryDir dir;
     ParamTables tables;
+    LanguageTexts language = [] {
+        LanguageTexts l;
+        l.loadFromText(QStringLiteral("[Grafiek]\nPanelTekst0=T0\nPanelTekst1=T1\n"
+                                      "PanelTekst2=T2\nPanelTekst3=T3\nPanelTekst4=T4\n"));
+        return l;
+    }();
     GraphLogic logic;
     QStringList notices;
 };

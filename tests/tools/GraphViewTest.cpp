@@ -6,6 +6,7 @@
 #include "model/engines/GraphView.h"
 #include "link/ZRComm.h"
 #include "model/engines/GraphLogic.h"
+#include "model/texts/LanguageTexts.h"
 #include "model/values/ParamTables.h"
 
 #include <gtest/gtest.h>
@@ -215,7 +216,7 @@ TEST(GraphRoundStep, OneTwoOrFiveTimesAPowerOfTen) {
 // The logic over a recording read back: no port needed to read a run.
 class GraphReading : public ::testing::Test {
   protected:
-    GraphReading() : logic(port, tables) {
+    GraphReading() : logic(port, tables, language) {
         tables.setParameter(ParamTables::PositionDecimalsParameter, 2);
         Recording r;
         r.source = 0;
@@ -230,6 +231,7 @@ class GraphReading : public ::testing::Test {
     }
     TZRComm port;
     ParamTables tables;
+    LanguageTexts language;
     GraphLogic logic;
 };
 
