@@ -4,8 +4,8 @@
 
 #include "link/ReplyText.h"
 #include "link/UnitProtocol.h"
-#include "model/values/DecimalText.h"
 #include "model/files/FileProblemText.h"
+#include "model/values/DecimalText.h"
 #include "model/values/ValueEntry.h"
 
 namespace kqm52::ctl {
@@ -32,14 +32,14 @@ int CtlRunner::get() {
                                   .arg(request, commErrorText(language_, a.error));
                     return std::nullopt;
                 }
-                const unit::Reply reply =
-                    unit::classifyReply(request, a.reply, TableTransfer::ReplyBufferSize);
-                if (reply.kind != unit::Reply::Kind::Value || !reply.matches) {
+                const auto value =
+                    unit::classifyReply(request, a.reply, TableTransfer::ReplyBufferSize)
+                        .readValue();
+                if (!value) {
                     r.exit = NoReply;
                     r.error = text("AnsweredWith").arg(request, replyStart(a.reply, 30));
-                    return std::nullopt;
                 }
-                return reply.value;
+                return value;
             };
             // The decimals of a position follow parameter 203, as the editor shows them.
             bool needs203 = false;
@@ -102,16 +102,17 @@ int CtlRunner::set() {
             if (needs203) {
                 const QString request = unit::readParameter(ParamTables::PositionDecimalsParameter);
                 const Answer a = link_.ask(request, TableTransfer::ReceiveTimeoutMs);
-                const unit::Reply reply =
-                    unit::classifyReply(request, a.reply, TableTransfer::ReplyBufferSize);
-                if (!a.ok() || reply.kind != unit::Reply::Kind::Value || !reply.matches) {
+                const auto value =
+                    unit::classifyReply(request, a.reply, TableTransfer::ReplyBufferSize)
+                        .readValue();
+                if (!a.ok() || !value) {
                     r.exit = NoReply;
                     r.error = a.ok() ? text("AnsweredWith").arg(request, replyStart(a.reply, 30))
                                      : QStringLiteral("\"%1\": %2")
                                            .arg(request, commErrorText(language_, a.error));
                     return r;
                 }
-                table[ParamTables::PositionDecimalsParameter] = reply.value;
+                table[ParamTables::PositionDecimalsParameter] = *value;
             }
             ParamTables tables;
             tables.replaceParameters(table, ParameterSource::Nothing);
@@ -183,7 +184,7 @@ int CtlRunner::set() {
                 unit::classifyReply(unit::compute(), bp.reply, TableTransfer::ReplyBufferSize);
             if (answer.kind != unit::Reply::Kind::ComputeDone) {
                 r.exit = Refused;
-                r.error = text("BpRefused").arg(QString::fromLatin1(bp.reply.trimmed()));
+                r.error = text("BpRefused").arg(replyStart(bp.reply, 30));
                 return r;
             }
             r.json.insert(QStringLiteral("loaded"), true);
