@@ -14,6 +14,7 @@
 #include "link/UnitProtocol.h"
 #include "link/ZRComm.h"
 #include "model/engines/TableTransfer.h"
+#include "model/texts/LanguageTexts.h"
 #include "sim/SimDriver.h"
 
 #include <QCoreApplication>
@@ -68,7 +69,8 @@ Result backup(PortMap& map, bool fast) {
     port.SetActive(true);
     Result r;
     {
-        TableTransfer transfer(port, TableTransfer::Direction::Receive);
+        const LanguageTexts noTexts; // no panel is read here
+        TableTransfer transfer(port, TableTransfer::Direction::Receive, noTexts);
         transfer.setMode(TableTransfer::Mode::Device);
         QElapsedTimer wall;
         wall.start();

@@ -20,9 +20,10 @@
 
 #include "ctl/CtlRun.h"
 #include "link/ZRComm.h"
-#include "model/values/GroupTree.h"
 #include "model/engines/ProgramState.h"
 #include "model/engines/TableTransfer.h"
+#include "model/texts/LanguageTexts.h"
+#include "model/values/GroupTree.h"
 #include "params/CompareParamLogic.h"
 #include "sim/SimCatalogue.h"
 #include "sim/SimDriver.h"
@@ -194,7 +195,8 @@ int main(int argc, char** argv) {
     state.tables.replaceParameters(table, ParameterSource::File);
 
     const Timed all = timed(*bus, floor, true, [&] {
-        TableTransfer t(port, TableTransfer::Direction::Send);
+        const LanguageTexts noTexts; // no panel is read here
+        TableTransfer t(port, TableTransfer::Direction::Send, noTexts);
         t.setMode(TableTransfer::Mode::Parameters);
         t.tables.parameters = table;
         return runUntilRest(t);
@@ -210,7 +212,8 @@ int main(int argc, char** argv) {
     bool fiveOk = false;
     compare.hooks.write = [&](const ParamTables::Parameters& values,
                               const std::vector<int>& numbers) {
-        TableTransfer t(port, TableTransfer::Direction::Send);
+        const LanguageTexts noTexts; // no panel is read here
+        TableTransfer t(port, TableTransfer::Direction::Send, noTexts);
         t.setMode(TableTransfer::Mode::Parameters);
         t.tables.parameters = values;
         t.setParameterSubset(numbers);

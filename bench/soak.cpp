@@ -9,8 +9,9 @@
 
 #include "DemoMainWindow.h"
 
-#include "model/files/BackupFile.h"
 #include "model/engines/TableTransfer.h"
+#include "model/files/BackupFile.h"
+#include "model/texts/LanguageTexts.h"
 #include "shell/LiveMonitor.h"
 #include "tools/FormGrafiek.h"
 
@@ -151,7 +152,8 @@ int main(int argc, char** argv) {
             if (on) window.findChild<QPushButton*>(QString::fromLatin1(button))->click();
         const bool graphWasLogging = graph.logic().logging();
         if (graphWasLogging) graph.CmdStopLogClick();
-        TableTransfer transfer(demo.port, TableTransfer::Direction::Receive);
+        const LanguageTexts noTexts; // no panel is read here
+        TableTransfer transfer(demo.port, TableTransfer::Direction::Receive, noTexts);
         transfer.setMode(TableTransfer::Mode::Device);
         transfer.start();
         while (transfer.status() == TableTransfer::Status::Running)

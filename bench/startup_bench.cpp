@@ -14,8 +14,8 @@
 
 #include "app/Program.h"
 #include "app/SingleInstance.h"
-#include "model/values/GroupTree.h"
 #include "model/texts/LanguageTexts.h"
+#include "model/values/GroupTree.h"
 #include "model/values/ParameterCatalogue.h"
 #include "shell/FormMain.h"
 

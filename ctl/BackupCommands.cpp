@@ -72,7 +72,7 @@ int CtlRunner::restore() {
     return forUnits(
         [&](int, const Identity&) {
             UnitResult r;
-            TableTransfer t(link_.port(), TableTransfer::Direction::Send);
+            TableTransfer t(link_.port(), TableTransfer::Direction::Send, language_);
             t.setMode(Mode::Device);
             t.tables = *read.tables;
             r.exit = transfer(t, QStringLiteral("restore"), &r.error);

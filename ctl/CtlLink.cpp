@@ -3,10 +3,10 @@
 #include "inifile/IniFile.h"
 #include "link/RQ500Protocol.h"
 #include "link/UnitProtocol.h"
-#include "model/values/ParameterCatalogue.h"
-#include "model/texts/PortOpenText.h"
-#include "model/files/SettingsFile.h"
 #include "model/engines/TableTransfer.h"
+#include "model/files/SettingsFile.h"
+#include "model/texts/PortOpenText.h"
+#include "model/values/ParameterCatalogue.h"
 #include "sim/DemoBus.h"
 #include "sim/SimDriver.h"
 

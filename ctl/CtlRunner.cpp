@@ -7,8 +7,8 @@
 #include "link/ReplyText.h"
 #include "link/UnitProtocol.h"
 #include "model/engines/DataFiles.h"
-#include "model/values/DecimalText.h"
 #include "model/files/FileProblemText.h"
+#include "model/values/DecimalText.h"
 
 #include <QDir>
 #include <QElapsedTimer>
@@ -403,7 +403,7 @@ int CtlRunner::checkTargets(const QStringList& files, const QString& folder) {
 
 std::optional<UnitTables> CtlRunner::receiveTables(TableTransfer::Mode mode, int& exit,
                                                    QString& error) {
-    TableTransfer t(link_.port(), TableTransfer::Direction::Receive);
+    TableTransfer t(link_.port(), TableTransfer::Direction::Receive, language_);
     t.setMode(mode);
     exit = transfer(t, QStringLiteral("receive"), &error);
     if (exit != Done) return std::nullopt;

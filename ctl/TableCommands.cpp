@@ -2,9 +2,9 @@
 
 #include "ctl/CtlRunner.h"
 
-#include "model/values/LimitCheck.h"
 #include "model/files/ParameterFile.h"
 #include "model/files/SetpointFile.h"
+#include "model/values/LimitCheck.h"
 
 #include <QDir>
 
@@ -95,7 +95,7 @@ int CtlRunner::send() {
     return forUnits(
         [&](int, const Identity&) {
             UnitResult r;
-            TableTransfer t(link_.port(), TableTransfer::Direction::Send);
+            TableTransfer t(link_.port(), TableTransfer::Direction::Send, language_);
             t.setMode(mode);
             t.tables = tables;
             r.exit = transfer(t, QStringLiteral("send"), &r.error);

@@ -1,8 +1,8 @@
 #include "params/CompareParamLogic.h"
 
 #include "link/UnitProtocol.h"
-#include "model/values/LimitCheck.h"
 #include "model/engines/ProgramState.h"
+#include "model/values/LimitCheck.h"
 #include "ui/SendStopText.h"
 
 #include <QStringList>

@@ -8,10 +8,10 @@
 // says what became of it; a row is never called written unless the unit
 // echoed its value.
 
-#include "model/values/ParamTables.h"
-#include "model/values/ParameterDiff.h"
 #include "model/engines/TableTransfer.h"
 #include "model/texts/TextKeys.h"
+#include "model/values/ParamTables.h"
+#include "model/values/ParameterDiff.h"
 #include "ui/Dialogs.h"
 
 #include <QString>

@@ -2,10 +2,10 @@
 
 #include "ui/SendStopText.h"
 
-#include "model/files/FileProblemText.h"
-#include "model/values/LimitCheck.h"
-#include "model/files/ParameterFile.h"
 #include "model/engines/ProgramState.h"
+#include "model/files/FileProblemText.h"
+#include "model/files/ParameterFile.h"
+#include "model/values/LimitCheck.h"
 #include "ui/KeepWork.h"
 
 #include <QDir>

@@ -8,11 +8,11 @@
 // that the program sets, so each can be missing (its item is then disabled).
 
 #include "model/engines/EditHistory.h"
+#include "model/engines/TableTransfer.h"
+#include "model/texts/TextKeys.h"
 #include "model/values/GroupTree.h"
 #include "model/values/ParamTables.h"
 #include "model/values/ParameterSearch.h"
-#include "model/engines/TableTransfer.h"
-#include "model/texts/TextKeys.h"
 #include "ui/Dialogs.h"
 
 #include <QString>

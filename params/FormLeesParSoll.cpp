@@ -5,14 +5,12 @@ namespace kqm52 {
 namespace {
 
 constexpr auto Captions = TextSeries<"LeesParSoll", "CaptionMode", 4>::all();
-constexpr auto PanelTexts =
-    TextSeries<"LeesParSoll", "PanelTekst", TableTransfer::ReceiveTextCount>::all();
 
 } // namespace
 
 TFormLeesParSoll::TFormLeesParSoll(TZRComm& port, const LanguageTexts& language, QWidget* parent)
-    : TransferWindow(port, language, TableTransfer::Direction::Receive,
-                     {"LeesParSoll", Captions, PanelTexts}, parent) {
+    : TransferWindow(port, language, TableTransfer::Direction::Receive, {"LeesParSoll", Captions},
+                     parent) {
     setObjectName(QStringLiteral("FormLeesParSoll"));
 }
 

@@ -5,15 +5,13 @@ namespace kqm52 {
 namespace {
 
 constexpr auto Captions = TextSeries<"SchrijfParSoll", "CaptionMode", 4>::all();
-constexpr auto PanelTexts =
-    TextSeries<"SchrijfParSoll", "PanelTekst", TableTransfer::SendTextCount>::all();
 
 } // namespace
 
 TFormSchrijfParSoll::TFormSchrijfParSoll(TZRComm& port, const LanguageTexts& language,
                                          QWidget* parent)
-    : TransferWindow(port, language, TableTransfer::Direction::Send,
-                     {"SchrijfParSoll", Captions, PanelTexts}, parent) {
+    : TransferWindow(port, language, TableTransfer::Direction::Send, {"SchrijfParSoll", Captions},
+                     parent) {
     setObjectName(QStringLiteral("FormSchrijfParSoll"));
 }
 

@@ -1,7 +1,7 @@
 #include "params/ParameterPrintout.h"
 
-#include "model/values/GroupTree.h"
 #include "model/engines/ProgramState.h"
+#include "model/values/GroupTree.h"
 
 namespace kqm52 {
 

@@ -19,7 +19,7 @@ namespace kqm52 {
 TransferWindow::TransferWindow(TZRComm& port, const LanguageTexts& language,
                                TableTransfer::Direction direction, const Texts& texts,
                                QWidget* parent)
-    : QDialog(parent), language_(language), texts_(texts), transfer_(port, direction) {
+    : QDialog(parent), language_(language), texts_(texts), transfer_(port, direction, language) {
     buildWindow();
     transfer_.onViewChanged = [this](const TransferView& v) { showView(v); };
     transfer_.onClosed = [this](TableTransfer::Result r) { done(int(r)); };
@@ -114,13 +114,6 @@ void TransferWindow::FormActivate() {
     if (const auto caption = std::size_t(mode()); caption < texts_.captions.size())
         setWindowTitle(language_.text(texts_.captions[caption]));
     applyTexts(*this, language_, QLatin1String(texts_.section));
-    QStringList texts;
-    for (const TextId& id : texts_.panels)
-        texts << language_.text(id);
-    transfer_.setTexts(texts);
-    if (transfer_.direction() == TableTransfer::Direction::Send)
-        transfer_.setStopTexts(language_.text(TextId{"SchrijfParSoll", "StopNote"}),
-                               language_.text(TextId{"SchrijfParSoll", "StopNoteCompute"}));
     StartCommunicatie();
 }
 

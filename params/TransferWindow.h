@@ -62,12 +62,11 @@ class TransferWindow : public QDialog {
     void subset(std::optional<std::vector<int>> numbers) {
         transfer_.setParameterSubset(std::move(numbers));
     }
-    // The window's section and its texts: the caption of each mode (by its number)
-    // and the panel texts the transfer numbers.
+    // The window's section and the caption of each mode (by its number); the
+    // transfer reads its panel texts itself.
     struct Texts {
         const char* section;
         std::span<const TextId> captions;
-        std::span<const TextId> panels;
     };
     TransferWindow(TZRComm& port, const LanguageTexts& language, TableTransfer::Direction direction,
                    const Texts& texts, QWidget* parent);

@@ -3,8 +3,8 @@
 #include "link/SerialDriver.h"
 #include "link/UnitProtocol.h"
 #include "link/ZRComm.h"
-#include "model/values/DecimalText.h"
 #include "model/texts/LanguageTexts.h"
+#include "model/values/DecimalText.h"
 
 #include <limits>
 

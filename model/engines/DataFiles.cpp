@@ -1,7 +1,7 @@
 #include "model/engines/DataFiles.h"
 
-#include "model/files/FileProblemText.h"
 #include "model/engines/ProgramState.h"
+#include "model/files/FileProblemText.h"
 
 #include <QDir>
 #include <QFileInfo>

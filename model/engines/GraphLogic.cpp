@@ -2,10 +2,10 @@
 
 #include "link/UnitProtocol.h"
 #include "link/ZRComm.h"
-#include "model/values/DecimalText.h"
 #include "model/texts/LanguageTexts.h"
-#include "model/values/ParamTables.h"
 #include "model/texts/TextKeys.h"
+#include "model/values/DecimalText.h"
+#include "model/values/ParamTables.h"
 
 #include <QDir>
 #include <QElapsedTimer>

@@ -5,11 +5,11 @@
 // own.  Nothing here is global.
 
 #include "link/PortMap.h"
+#include "model/files/ProgramSettings.h"
 #include "model/texts/LanguageTexts.h"
+#include "model/texts/QtTranslations.h"
 #include "model/values/ParamTables.h"
 #include "model/values/ParameterCatalogue.h"
-#include "model/files/ProgramSettings.h"
-#include "model/texts/QtTranslations.h"
 
 #include <QString>
 

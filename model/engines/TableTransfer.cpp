@@ -24,8 +24,8 @@ QString SendReport::stopText(const QString& stopNote, const QString& computeNote
     return computeNote.isEmpty() ? QString() : QString(computeNote).arg(total);
 }
 
-TableTransfer::TableTransfer(TZRComm& port, Direction direction)
-    : direction_(direction), port_(port) {
+TableTransfer::TableTransfer(TZRComm& port, Direction direction, const LanguageTexts& language)
+    : direction_(direction), port_(port), language_(language) {
     requests_.setUpForDevice(direction == Direction::Receive ? ReceiveTimeoutMs : SendTimeoutMs);
     requests_.SetZRComm(&port);
     compute_.setUpForDevice(ComputeTimeoutMs);
@@ -43,6 +43,16 @@ TableTransfer::TableTransfer(TZRComm& port, Direction direction)
     // Any answer is an outcome: done, or the unit's complaint.
     computeSequence_->setItems({Seq::Item{unit::compute(), {}, -1, {}}});
     computeSequence_->onFinished = [this](Seq::Ending e) { computeFinished(e); };
+}
+
+QString TableTransfer::text(int n) const {
+    static constexpr auto receive =
+        TextSeries<"LeesParSoll", "PanelTekst", ReceiveTextCount>::all();
+    static constexpr auto send = TextSeries<"SchrijfParSoll", "PanelTekst", SendTextCount>::all();
+    const auto& texts = direction_ == Direction::Receive ? std::span<const TextId>(receive)
+                                                         : std::span<const TextId>(send);
+    return n >= 0 && std::size_t(n) < texts.size() ? language_.text(texts[std::size_t(n)])
+                                                   : QString();
 }
 
 TableTransfer::~TableTransfer() = default;
@@ -405,7 +415,9 @@ void TableTransfer::close(Result result) {
 void TableTransfer::show() {
     // Whatever stopped a send, the user learns how far the unit got.
     if (direction_ == Direction::Send && status_ == Status::Stopped)
-        view_.stopNote = sendReport().stopText(stopNote_, computeNote_);
+        view_.stopNote =
+            sendReport().stopText(language_.text(TextId{"SchrijfParSoll", "StopNote"}),
+                                  language_.text(TextId{"SchrijfParSoll", "StopNoteCompute"}));
     if (onViewChanged) onViewChanged(view_);
 }
 

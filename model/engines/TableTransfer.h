@@ -37,6 +37,7 @@
 #include "link/RQ500Protocol.h"
 #include "link/RequestSequence.h"
 #include "model/files/BackupFile.h"
+#include "model/texts/LanguageTexts.h"
 
 #include <QObject>
 #include <QString>
@@ -133,22 +134,15 @@ class TableTransfer : public QObject {
     // Shown while the unit recomputes; not a language text.
     static QString computingText() { return QStringLiteral("Bereken parameters"); }
 
-    TableTransfer(TZRComm& port, Direction direction);
+    // The panel texts and the stop note are read from language, in the
+    // section of the window of the direction ("LeesParSoll" or
+    // "SchrijfParSoll"): empty while no language file is loaded.
+    TableTransfer(TZRComm& port, Direction direction, const LanguageTexts& language);
     ~TableTransfer() override;
 
     Direction direction() const { return direction_; }
     void setMode(Mode mode) { mode_ = mode; }
     Mode mode() const { return mode_; }
-    // The panel texts from the language file ("PanelTekst0" …), empty when
-    // none is loaded; missing ones count as empty.
-    void setTexts(const QStringList& texts) { texts_ = texts; }
-    // The words of the stop note (SendReport::stopText), from the window's
-    // language; none until they are set.
-    void setStopTexts(const QString& stopNote, const QString& computeNote) {
-        stopNote_ = stopNote;
-        computeNote_ = computeNote;
-    }
-
     // Send only: writes just these parameters (mode 0), in this order, then
     // "bp" when the unit confirmed any of them.  A refused value does not stop
     // the others, which do not depend on it; the report names each refusal.
@@ -197,7 +191,8 @@ class TableTransfer : public QObject {
     void close(Result result);
     void show();
 
-    QString text(int n) const { return texts_.value(n); }
+    // Panel text n ("PanelTekst<n>") of the direction's window.
+    QString text(int n) const;
     bool parameterItem(int item) const { return item < parameterItems_; }
     // A send of chosen parameters (setParameterSubset, send, mode 0).
     bool subsetActive() const;
@@ -208,9 +203,7 @@ class TableTransfer : public QObject {
     TZRComm& port_;
     Mode mode_ = Mode::Parameters;
     std::optional<std::vector<int>> subset_;
-    QStringList texts_;
-    QString stopNote_;
-    QString computeNote_;
+    const LanguageTexts& language_;
     bool closedWithOK_ = false;
     bool computeAnswered_ = false;
     int parameterItems_ = 0;

@@ -9,10 +9,10 @@
 
 #include "dialogs/ErrorHelp.h"
 #include "link/ZRComm.h"
-#include "model/files/BackupFile.h"
 #include "model/engines/GraphRecording.h"
-#include "model/files/ParameterFile.h"
 #include "model/engines/ProgramState.h"
+#include "model/files/BackupFile.h"
+#include "model/files/ParameterFile.h"
 #include "model/files/SetpointFile.h"
 #include "model/files/SettingsFile.h"
 #include "params/EditParamLogic.h"

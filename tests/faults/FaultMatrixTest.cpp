@@ -14,13 +14,14 @@
 #include "inifile/IniFile.h"
 #include "inifile/SaveFile.h"
 #include "link/UnitProtocol.h"
-#include "model/files/ParameterFile.h"
 #include "model/engines/ProgramState.h"
+#include "model/files/ParameterFile.h"
 #include "model/files/SetpointFile.h"
 #include "model/files/SettingsFile.h"
 #include "params/EditParamLogic.h"
 #include "shell/BackupRestore.h"
 #include "shell/SecondaryWindows.h"
+#include "support/BuiltInTexts.h"
 #include "ui/ScriptedDialogs.h"
 
 #include <QCoreApplication>
@@ -89,14 +90,14 @@ class SimTransfers : public TransferWindows {
     int sends = 0;
 
     std::optional<UnitTables> receive(TableTransfer::Mode mode) override {
-        TableTransfer t(port_, TableTransfer::Direction::Receive);
+        TableTransfer t(port_, TableTransfer::Direction::Receive, testsupport::builtInTexts());
         if (!run(t, mode)) return std::nullopt;
         return t.tables;
     }
     SendReport send(TableTransfer::Mode mode, const UnitTables& tables) override {
         ++sends;
         if (beforeSend) beforeSend(sends);
-        TableTransfer t(port_, TableTransfer::Direction::Send);
+        TableTransfer t(port_, TableTransfer::Direction::Send, testsupport::builtInTexts());
         t.tables = tables;
         run(t, mode);
         return t.sendReport();
@@ -104,14 +105,6 @@ class SimTransfers : public TransferWindows {
 
   private:
     bool run(TableTransfer& t, TableTransfer::Mode mode) {
-        QStringList texts;
-        for (int i = 0; i < TableTransfer::SendTextCount; ++i)
-            texts << QStringLiteral("tekst %1").arg(i);
-        t.setTexts(texts);
-        // The stop note in the send window's words, without a language file.
-        const LanguageTexts builtIn;
-        t.setStopTexts(builtIn.text(TextId{"SchrijfParSoll", "StopNote"}),
-                       builtIn.text(TextId{"SchrijfParSoll", "StopNoteCompute"}));
         t.setMode(mode);
         std::optional<TableTransfer::Result> closed;
         t.onClosed = [&](TableTransfer::Result r) { closed = r; };

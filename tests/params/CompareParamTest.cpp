@@ -5,12 +5,13 @@
 
 #include "sim/SimLinkFixture.h"
 
-#include "model/values/GroupTree.h"
 #include "model/engines/ProgramState.h"
 #include "model/engines/TableTransfer.h"
+#include "model/values/GroupTree.h"
 #include "params/CompareParamLogic.h"
 #include "params/EditParamLogic.h"
 #include "params/FormCompareParam.h"
+#include "support/BuiltInTexts.h"
 #include "ui/ScriptedDialogs.h"
 
 #include <QLabel>
@@ -66,12 +67,8 @@ class CompareTest : public SimLinkFixture {
     // panel text goes to onPanel first, so a test can fault the unit at a
     // given parameter.
     SendReport write(const ParamTables::Parameters& values, const std::vector<int>& numbers) {
-        TableTransfer t(port, TableTransfer::Direction::Send);
+        TableTransfer t(port, TableTransfer::Direction::Send, testsupport::builtInTexts());
         t.setMode(TableTransfer::Mode::Parameters);
-        QStringList texts;
-        for (int n = 0; n < TableTransfer::SendTextCount; ++n)
-            texts << QStringLiteral("tekst %1").arg(n);
-        t.setTexts(texts);
         t.tables.parameters = values;
         t.setParameterSubset(numbers);
         t.onViewChanged = [this](const TransferView& v) {

@@ -4,9 +4,9 @@
 // catalogue and language files; the window keeps a few checks of its wiring.
 
 #include "RecordingEditView.h"
-#include "model/values/LimitCheck.h"
-#include "model/files/ParameterFile.h"
 #include "model/engines/ProgramState.h"
+#include "model/files/ParameterFile.h"
+#include "model/values/LimitCheck.h"
 #include "params/EditParamLogic.h"
 #include "params/FormEditParam.h"
 #include "ui/ScriptedDialogs.h"

@@ -5,6 +5,7 @@
 #include "support/QtPrinting.h"
 
 #include "model/engines/TableTransfer.h"
+#include "support/BuiltInTexts.h"
 
 #include <mutex>
 
@@ -47,9 +48,8 @@ class TransferTest : public SimLinkFixture {
         views.clear();
         closed.reset();
         bus->setFaults(0, faultAt.isEmpty() ? faults : SimFaults{});
-        transfer = std::make_unique<TableTransfer>(port, direction);
+        transfer = std::make_unique<TableTransfer>(port, direction, testsupport::builtInTexts());
         transfer->setMode(mode);
-        transfer->setTexts(numbered("tekst %1", 0, 11));
         transfer->onViewChanged = [this, faults, faultAt](const TransferView& v) {
             if (!faultAt.isEmpty() && v.panelText == faultAt && !firstViewWith(faultAt))
                 bus->setFaults(0, faults);
@@ -415,7 +415,7 @@ class FastFramingTest : public SimLinkFixture {
             requestTimes.clear();
             replies.clear();
         }
-        TableTransfer t(port, TableTransfer::Direction::Receive);
+        TableTransfer t(port, TableTransfer::Direction::Receive, testsupport::builtInTexts());
         t.setMode(Mode::Both);
         t.onViewChanged = std::move(watch);
         const SimNanos start = now();

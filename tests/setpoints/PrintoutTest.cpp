@@ -4,8 +4,8 @@
 
 #include "support/FileSizeLimit.h"
 
-#include "model/values/GroupTree.h"
 #include "model/engines/ProgramState.h"
+#include "model/values/GroupTree.h"
 #include "params/FormAfdrukkenPar.h"
 #include "params/ParameterPrintout.h"
 #include "print/PrintPage.h"

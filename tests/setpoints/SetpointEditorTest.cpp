@@ -6,9 +6,10 @@
 #include "support/QtPrinting.h"
 
 #include "model/engines/ProgramState.h"
-#include "model/files/SetpointFile.h"
 #include "model/engines/TableTransfer.h"
+#include "model/files/SetpointFile.h"
 #include "setpoints/SetpointEditor.h"
+#include "support/BuiltInTexts.h"
 #include "ui/ScriptedDialogs.h"
 
 #include <QDir>
@@ -241,12 +242,12 @@ class SetpointTransferTest : public SetpointEditorTest {
         for (int s = 1; s <= 48; ++s)
             unit->setSetpoint(s, 1000 * s - 7);
         view.receive = [this]() -> std::optional<ParamTables::Setpoints> {
-            TableTransfer t(port, TableTransfer::Direction::Receive);
+            TableTransfer t(port, TableTransfer::Direction::Receive, testsupport::builtInTexts());
             if (!run(t)) return std::nullopt;
             return t.tables.setpoints;
         };
         view.send = [this](const ParamTables::Setpoints& values) {
-            TableTransfer t(port, TableTransfer::Direction::Send);
+            TableTransfer t(port, TableTransfer::Direction::Send, testsupport::builtInTexts());
             t.tables.setpoints = values;
             if (run(t)) t.ok();
             return t.sendReport();
