@@ -33,7 +33,6 @@
 
 #ifdef KQM52_WITH_SIM
 #include "sim/DemoBus.h"
-#include "sim/SimDriver.h"
 #endif
 
 namespace kqm52 {
@@ -124,13 +123,7 @@ Program::Program(const StartOptions& options, const ProgramFolders& folders,
     // settings (or chosen in the serial window) works in any run.  It reads
     // the catalogue for its units, so it is built when a port first opens
     // on it, not at start.
-    state_.portMap.registerDriver(
-        QString::fromLatin1(PortMap::SimDevice),
-        [bus = std::shared_ptr<SimBus>(), folders]() mutable -> std::unique_ptr<SerialDriver> {
-            if (!bus)
-                bus = makeDemoBus(folders.dataFolder(ParameterCatalogue::definitionFileName()));
-            return std::make_unique<SimDriver>(bus);
-        });
+    installDemoBus(state_.portMap, folders.dataFolder(ParameterCatalogue::definitionFileName()));
 #endif
     if (options.demo) // for this run only: the stored port map is written back untouched
         state_.portMap.setOverride(QString::fromLatin1(PortMap::SimDevice));

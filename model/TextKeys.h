@@ -24,6 +24,7 @@
 #include <QAnyStringView>
 
 #include <array>
+#include <optional>
 #include <span>
 #include <string_view>
 #include <utility>
@@ -848,7 +849,13 @@ inline constexpr TextKey kTextTable[] = {
     {"Ctl", "HelpUnitsFolder", "(--units LIST: FILE is a folder)", "", TextKind::KeepsDefault},
     {"Ctl", "HelpDiffSides", "(A: unit or FILE.mxp, B: FILE.mxp; --units LIST with A = unit)", "", TextKind::KeepsDefault},
     {"Ctl", "HelpOptions", "Options for every command:", "", TextKind::KeepsDefault},
-    {"Ctl", "HelpOptPort", "COM1 ... COM16 (through the port map of application.ini), a device path such as /dev/ttyUSB0, or sim", "", TextKind::KeepsDefault},
+    // "%1" the forms of the port families (PortFormsOr)
+    {"Ctl", "HelpOptPort", "COM1 ... COM16 (through the port map of application.ini), %1", "", TextKind::KeepsDefault},
+    // The forms a port value takes, one a driver family (link/PortFamily.cpp).
+    {"Ctl", "PortFormDevice", "a device path such as /dev/ttyUSB0", "", TextKind::KeepsDefault},
+    {"Ctl", "PortFormSim", "sim", "", TextKind::KeepsDefault},
+    // The last form after the others: "%1" those before, "%2" the last.
+    {"Ctl", "PortFormsOr", "%1, or %2", "", TextKind::KeepsDefault},
     {"Ctl", "HelpOptBaud", "1200 ... 115200", "", TextKind::KeepsDefault},
     {"Ctl", "HelpOptParity", "N, E or O", "", TextKind::KeepsDefault},
     {"Ctl", "HelpOptStopBits", "1 or 2", "", TextKind::KeepsDefault},
@@ -938,9 +945,16 @@ class TextId {
     consteval TextId(Numbered, std::string_view section, std::string_view prefix, int n)
         : key_(detail::numberedKeyAt(section, prefix, n)) {}
     template <TextName, TextName, int> friend class TextSeries;
+    constexpr explicit TextId(const TextKey* key) : key_(key) {}
+    friend std::optional<TextId> textIdNamed(std::string_view section, std::string_view key);
 
     const TextKey* key_;
 };
+
+// A row named at run time, for a layer below the texts that can hold the
+// names only as strings (the port families' words, link/PortFamily.h): none
+// for a name the table lacks, which the data test rules out for those.
+std::optional<TextId> textIdNamed(std::string_view section, std::string_view key);
 
 // The keys of one section, for a window that reads many of them:
 //     using Text = TextIn<"EditParam">;   language.text(Text{"OpenCaption"})

@@ -1639,10 +1639,17 @@ SECTIONS = [
           "(A: unit oder FILE.mxp, B: FILE.mxp; --units LIST mit A = unit)"),
         t("HelpOptions", "Opties voor elke opdracht:", "Options for every command:",
           "Optionen für jeden Befehl:"),
+        # "%1" the forms of the port families (PortFormsOr).
         t("HelpOptPort",
-          "COM1 ... COM16 (via de poortkoppeling van application.ini), een apparaatpad zoals /dev/ttyUSB0, of sim",
-          "COM1 ... COM16 (through the port map of application.ini), a device path such as /dev/ttyUSB0, or sim",
-          "COM1 ... COM16 (über die Portzuordnung von application.ini), ein Gerätepfad wie /dev/ttyUSB0 oder sim"),
+          "COM1 ... COM16 (via de poortkoppeling van application.ini), %1",
+          "COM1 ... COM16 (through the port map of application.ini), %1",
+          "COM1 ... COM16 (über die Portzuordnung von application.ini), %1"),
+        # The forms a port value takes, one a driver family.
+        t("PortFormDevice", "een apparaatpad zoals /dev/ttyUSB0",
+          "a device path such as /dev/ttyUSB0", "ein Gerätepfad wie /dev/ttyUSB0"),
+        t("PortFormSim", "sim", "sim", "sim"),
+        # The last form after the others: "%1" those before, "%2" the last.
+        t("PortFormsOr", "%1, of %2", "%1, or %2", "%1 oder %2"),
         t("HelpOptBaud", "1200 ... 115200", "1200 ... 115200", "1200 ... 115200"),
         t("HelpOptParity", "N, E of O", "N, E or O", "N, E oder O"),
         t("HelpOptStopBits", "1 of 2", "1 or 2", "1 oder 2"),
