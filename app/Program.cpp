@@ -258,13 +258,12 @@ void Program::createWindows() {
     });
     w.FormDisplayNokken =
         LazyWindow<QDialog>([this, main] { return new TFormDisplayNokken(state_, main); });
-    w.FormLeesParSoll = LazyWindow<QDialog>(
+    w.FormLeesParSoll = receiveWindow_ = LazyWindow<TFormLeesParSoll>(
         [this, main] { return new TFormLeesParSoll(port_, state_.language, main); });
-    w.FormSchrijfParSoll = LazyWindow<QDialog>(
+    w.FormSchrijfParSoll = sendWindow_ = LazyWindow<TFormSchrijfParSoll>(
         [this, main] { return new TFormSchrijfParSoll(port_, state_.language, main); });
-    transfers_ = std::make_unique<TransferWindowPair>(
-        [this] { return static_cast<TFormLeesParSoll*>(windows_.FormLeesParSoll.get()); },
-        [this] { return static_cast<TFormSchrijfParSoll*>(windows_.FormSchrijfParSoll.get()); });
+    transfers_ = std::make_unique<TransferWindowPair>([this] { return receiveWindow_.get(); },
+                                                      [this] { return sendWindow_.get(); });
     w.transfers = transfers_.get();
     // The unit a search takes over goes into the main window's unit selector;
     // its line settings are already on the port.
@@ -274,9 +273,9 @@ void Program::createWindows() {
     });
     w.FormCalibratie = LazyWindow<QDialog>(
         [this, main] { return new TFormCalibratie(port_, state_.language, dialogs_, main); });
-    w.FormAfdrukkenPar =
-        LazyWindow<QDialog>([this, main] { return new TFormAfdrukkenPar(state_, dialogs_, main); });
-    w.FormAfdrukkenSoll = LazyWindow<QDialog>(
+    w.FormAfdrukkenPar = parameterPrintWindow_ = LazyWindow<TFormAfdrukkenPar>(
+        [this, main] { return new TFormAfdrukkenPar(state_, dialogs_, main); });
+    w.FormAfdrukkenSoll = setpointPrintWindow_ = LazyWindow<TFormAfdrukkenSoll>(
         [this, main] { return new TFormAfdrukkenSoll(state_, dialogs_, main); });
     w.FormParLoader =
         LazyWindow<QDialog>([this, main] { return new TFormParLoader(state_, port_, main); });
@@ -289,7 +288,7 @@ void Program::wireSetpointEditor(TFormEditSollwerten& editor) {
     TFormMain& main = *formMain_;
     // The setpoint file carries the unit selected in the main window.
     editor.setUnitNumber([&main] { return main.unitNumber(); });
-    editor.setPrintWindow(static_cast<TFormAfdrukkenSoll*>(windows_.FormAfdrukkenSoll.get()));
+    editor.setPrintWindow(setpointPrintWindow_.get());
     // Setpoints go through the transfer windows in their setpoints-only mode.
     constexpr auto SetpointsOnly = TableTransfer::Mode::Setpoints;
     TransferWindows* transfers = transfers_.get();
@@ -340,16 +339,16 @@ void Program::wireParameterEditor(TFormEditParam& editor, std::function<bool()> 
     }
     h.writeParameters = [this](const ParamTables::Parameters& values,
                                const std::vector<int>& numbers) {
-        auto* sender = static_cast<TFormSchrijfParSoll*>(windows_.FormSchrijfParSoll.get());
+        TFormSchrijfParSoll* sender = sendWindow_.get();
         return sender ? sender->writeOnly(values, numbers) : SendReport{};
     };
     h.editParameter = modal(windows_.FormParamService);
     h.loader = modal(windows_.FormParLoader);
     if (windows_.FormDisplayNokken) h.showCams = modal(windows_.FormDisplayNokken);
     if (windows_.FormAfdrukkenPar) h.print = modal(windows_.FormAfdrukkenPar);
-    if (LazyWindow<QDialog> lazy = windows_.FormAfdrukkenPar)
+    if (LazyWindow<TFormAfdrukkenPar> lazy = parameterPrintWindow_)
         h.printPreview = [this, &editor, lazy] {
-            if (auto* window = qobject_cast<PrintHeaderForm*>(lazy.get()))
+            if (TFormAfdrukkenPar* window = lazy.get())
                 runReportingErrors(dialogs_, &editor, TFormMain::applicationTitle(),
                                    [&] { window->execPreview(); });
         };
