@@ -33,7 +33,6 @@
 
 #ifdef KQM52_WITH_SIM
 #include "sim/DemoBus.h"
-#include "sim/SimDriver.h"
 #endif
 
 namespace kqm52 {
@@ -124,13 +123,7 @@ Program::Program(const StartOptions& options, const ProgramFolders& folders,
     // settings (or chosen in the serial window) works in any run.  It reads
     // the catalogue for its units, so it is built when a port first opens
     // on it, not at start.
-    state_.portMap.registerDriver(
-        QString::fromLatin1(PortMap::SimDevice),
-        [bus = std::shared_ptr<SimBus>(), folders]() mutable -> std::unique_ptr<SerialDriver> {
-            if (!bus)
-                bus = makeDemoBus(folders.dataFolder(ParameterCatalogue::definitionFileName()));
-            return std::make_unique<SimDriver>(bus);
-        });
+    installDemoBus(state_.portMap, folders.dataFolder(ParameterCatalogue::definitionFileName()));
 #endif
     if (options.demo) // for this run only: the stored port map is written back untouched
         state_.portMap.setOverride(QString::fromLatin1(PortMap::SimDevice));
@@ -265,13 +258,12 @@ void Program::createWindows() {
     });
     w.FormDisplayNokken =
         LazyWindow<QDialog>([this, main] { return new TFormDisplayNokken(state_, main); });
-    w.FormLeesParSoll = LazyWindow<QDialog>(
+    w.FormLeesParSoll = receiveWindow_ = LazyWindow<TFormLeesParSoll>(
         [this, main] { return new TFormLeesParSoll(port_, state_.language, main); });
-    w.FormSchrijfParSoll = LazyWindow<QDialog>(
+    w.FormSchrijfParSoll = sendWindow_ = LazyWindow<TFormSchrijfParSoll>(
         [this, main] { return new TFormSchrijfParSoll(port_, state_.language, main); });
-    transfers_ = std::make_unique<TransferWindowPair>(
-        [this] { return static_cast<TFormLeesParSoll*>(windows_.FormLeesParSoll.get()); },
-        [this] { return static_cast<TFormSchrijfParSoll*>(windows_.FormSchrijfParSoll.get()); });
+    transfers_ = std::make_unique<TransferWindowPair>([this] { return receiveWindow_.get(); },
+                                                      [this] { return sendWindow_.get(); });
     w.transfers = transfers_.get();
     // The unit a search takes over goes into the main window's unit selector;
     // its line settings are already on the port.
@@ -281,9 +273,9 @@ void Program::createWindows() {
     });
     w.FormCalibratie = LazyWindow<QDialog>(
         [this, main] { return new TFormCalibratie(port_, state_.language, dialogs_, main); });
-    w.FormAfdrukkenPar =
-        LazyWindow<QDialog>([this, main] { return new TFormAfdrukkenPar(state_, dialogs_, main); });
-    w.FormAfdrukkenSoll = LazyWindow<QDialog>(
+    w.FormAfdrukkenPar = parameterPrintWindow_ = LazyWindow<TFormAfdrukkenPar>(
+        [this, main] { return new TFormAfdrukkenPar(state_, dialogs_, main); });
+    w.FormAfdrukkenSoll = setpointPrintWindow_ = LazyWindow<TFormAfdrukkenSoll>(
         [this, main] { return new TFormAfdrukkenSoll(state_, dialogs_, main); });
     w.FormParLoader =
         LazyWindow<QDialog>([this, main] { return new TFormParLoader(state_, port_, main); });
@@ -296,7 +288,7 @@ void Program::wireSetpointEditor(TFormEditSollwerten& editor) {
     TFormMain& main = *formMain_;
     // The setpoint file carries the unit selected in the main window.
     editor.setUnitNumber([&main] { return main.unitNumber(); });
-    editor.setPrintWindow(static_cast<TFormAfdrukkenSoll*>(windows_.FormAfdrukkenSoll.get()));
+    editor.setPrintWindow(setpointPrintWindow_.get());
     // Setpoints go through the transfer windows in their setpoints-only mode.
     constexpr auto SetpointsOnly = TableTransfer::Mode::Setpoints;
     TransferWindows* transfers = transfers_.get();
@@ -347,16 +339,16 @@ void Program::wireParameterEditor(TFormEditParam& editor, std::function<bool()> 
     }
     h.writeParameters = [this](const ParamTables::Parameters& values,
                                const std::vector<int>& numbers) {
-        auto* sender = static_cast<TFormSchrijfParSoll*>(windows_.FormSchrijfParSoll.get());
+        TFormSchrijfParSoll* sender = sendWindow_.get();
         return sender ? sender->writeOnly(values, numbers) : SendReport{};
     };
     h.editParameter = modal(windows_.FormParamService);
     h.loader = modal(windows_.FormParLoader);
     if (windows_.FormDisplayNokken) h.showCams = modal(windows_.FormDisplayNokken);
     if (windows_.FormAfdrukkenPar) h.print = modal(windows_.FormAfdrukkenPar);
-    if (LazyWindow<QDialog> lazy = windows_.FormAfdrukkenPar)
+    if (LazyWindow<TFormAfdrukkenPar> lazy = parameterPrintWindow_)
         h.printPreview = [this, &editor, lazy] {
-            if (auto* window = qobject_cast<PrintHeaderForm*>(lazy.get()))
+            if (TFormAfdrukkenPar* window = lazy.get())
                 runReportingErrors(dialogs_, &editor, TFormMain::applicationTitle(),
                                    [&] { window->execPreview(); });
         };

@@ -21,9 +21,13 @@
 namespace kqm52 {
 
 struct StartFiles;
+class TFormAfdrukkenPar;
+class TFormAfdrukkenSoll;
 class TFormEditParam;
 class TFormEditSollwerten;
+class TFormLeesParSoll;
 class TFormMain;
+class TFormSchrijfParSoll;
 
 class Program {
   public:
@@ -67,6 +71,12 @@ class Program {
     TZRComm port_;
     std::unique_ptr<TFormMain> formMain_;
     SecondaryWindows windows_;
+    // The windows Program drives itself, in their own classes; windows_
+    // hands the same windows to the main window.
+    LazyWindow<TFormLeesParSoll> receiveWindow_;
+    LazyWindow<TFormSchrijfParSoll> sendWindow_;
+    LazyWindow<TFormAfdrukkenPar> parameterPrintWindow_;
+    LazyWindow<TFormAfdrukkenSoll> setpointPrintWindow_;
     std::unique_ptr<TransferWindows> transfers_;
     QString demoProblem_;
     // application.ini was refused unread (far too large): it is the user's

@@ -38,12 +38,14 @@ foreach(top ${tops})
   list(FIND skip "${top}" skipped)
   if(skipped LESS 0 AND IS_DIRECTORY "${root}/${top}")
     file(GLOB_RECURSE found RELATIVE "${root}"
-      "${root}/${top}/*.h" "${root}/${top}/*.hpp" "${root}/${top}/*.cpp" "${root}/${top}/*.cc")
+      "${root}/${top}/*.h" "${root}/${top}/*.hh" "${root}/${top}/*.hpp" "${root}/${top}/*.inl"
+      "${root}/${top}/*.ipp" "${root}/${top}/*.cpp" "${root}/${top}/*.cc" "${root}/${top}/*.cxx")
     list(APPEND sources ${found})
   endif()
 endforeach()
 # Sources at the root itself are no library's.
-file(GLOB loose RELATIVE "${root}" "${root}/*.h" "${root}/*.hpp" "${root}/*.cpp" "${root}/*.cc")
+file(GLOB loose RELATIVE "${root}" "${root}/*.h" "${root}/*.hh" "${root}/*.hpp" "${root}/*.inl"
+     "${root}/*.ipp" "${root}/*.cpp" "${root}/*.cc" "${root}/*.cxx")
 foreach(f ${loose})
   string(APPEND problems "  ${f}: a source at the top of the tree, outside every folder\n")
 endforeach()
@@ -129,7 +131,7 @@ endfunction()
 # Headers by file name, to find where a bare or oddly rooted include lands.
 set(header_names "")
 foreach(f ${sources})
-  if(f MATCHES "\\.(h|hpp)$")
+  if(f MATCHES "\\.(h|hh|hpp|inl|ipp)$")
     get_filename_component(name "${f}" NAME)
     string(MAKE_C_IDENTIFIER "${name}" nid)
     list(APPEND header_at_${nid} "${f}")

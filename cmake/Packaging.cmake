@@ -9,17 +9,11 @@ set(CMAKE_INSTALL_DEFAULT_DIRECTORY_PERMISSIONS
 
 install(TARGETS kqm52 kqm52ctl mx5x-sim RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 
-# One version for the About box and the package.
-file(STRINGS ${CMAKE_SOURCE_DIR}/dialogs/FormAbout.h version_line
-     REGEX "ProgramVersion = \"[0-9.]+\"")
-string(REGEX MATCH "[0-9][0-9.]*" KQM52_PROGRAM_VERSION "${version_line}")
-if(NOT KQM52_PROGRAM_VERSION)
-  message(FATAL_ERROR "No ProgramVersion found in dialogs/FormAbout.h")
-endif()
+# One version, project()'s, for the About box and the package.
 
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME kqm52)
-set(CPACK_PACKAGE_VERSION ${KQM52_PROGRAM_VERSION})
+set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 set(CPACK_PACKAGE_VENDOR "Morvek Motion Control B.V.")
 set(CPACK_PACKAGE_CONTACT "Morvek Motion Control B.V. <support@morvek.example>")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "service tool for MX5x cam and position controllers")

@@ -44,18 +44,10 @@ CtlLink::CtlLink(const CtlOptions& options, CtlContext& context) : context_(cont
         SettingsFile::read(IniFile(), port_, unit_, settings, map_);
     languageNo_ = settings.LanguageNo;
 
-    if (context.simBus) {
+    if (context.simBus)
         installSimulatedBus(map_, context.simBus);
-    } else {
-        map_.registerDriver(
-            QString::fromLatin1(PortMap::SimDevice),
-            [bus = std::shared_ptr<SimBus>(),
-             dir = context.folders.dataFolder(ParameterCatalogue::definitionFileName())]() mutable
-            -> std::unique_ptr<SerialDriver> {
-                if (!bus) bus = makeDemoBus(dir);
-                return std::make_unique<SimDriver>(bus);
-            });
-    }
+    else
+        installDemoBus(map_, context.folders.dataFolder(ParameterCatalogue::definitionFileName()));
 
     if (options.port) {
         if (const auto com = comPort(*options.port)) {
@@ -98,7 +90,7 @@ bool CtlLink::open(QString& error, const LanguageTexts& language) {
         return true;
     } catch (const ECommHandleError& e) {
         error = language.text(TextId{"Ctl", "PortNotOpened"})
-                    .arg(portText(), portOpenReason(language, e));
+                    .arg(portText(), portOpenReason(language, map_, e));
     } catch (const ECommInitError& e) {
         error = language.text(TextId{"Ctl", "PortNotSetUp"}).arg(portText(), e.message());
     }

@@ -2,6 +2,7 @@
 
 #include "ctl/CtlCommandTable.h"
 #include "model/texts/LanguageTexts.h"
+#include "model/texts/PortOpenText.h"
 
 #include <QCommandLineParser>
 #include <QRegularExpression>
@@ -61,7 +62,9 @@ QString commonHelp(const LanguageTexts& language) {
     QString text = language.text(Text{"HelpOptions"}) + QLatin1Char('\n');
     for (const OptionHelp& o : kOptions)
         text += wrapped(
-            language.text(o.text.id()),
+            o.text.id() == TextId{"Ctl", "HelpOptPort"}
+                ? language.text(o.text.id()).arg(portFormsText(language, PortMap()))
+                : language.text(o.text.id()),
             QStringLiteral("  %1").arg(QLatin1String(o.spelling)).leftJustified(OptionTextColumn),
             OptionTextColumn);
     return text + wrapped(language.text(Text{"HelpSettings"}), {}, 0) +
@@ -223,7 +226,7 @@ bool isPortName(const QString& text) {
     static const QRegularExpression com(QStringLiteral("^COM([1-9][0-9]?)$"),
                                         QRegularExpression::CaseInsensitiveOption);
     if (const auto m = com.match(text); m.hasMatch()) return m.captured(1).toInt() <= PortCount;
-    return text == QLatin1String(PortMap::SimDevice) || text.startsWith(QLatin1Char('/'));
+    return PortMap().familyOf(text) != nullptr;
 }
 
 QString generalHelp(const LanguageTexts& language) {

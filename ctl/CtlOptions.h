@@ -77,7 +77,8 @@ std::optional<std::vector<int>> parseUnitList(const QString& text);
 
 // 0, 1, 2 or nl, en, de (any case): Dutch, English, German.
 std::optional<int> parseLanguage(const QString& text);
-// What --port takes: COM1 … COM16 (any case), "sim" or a device path.
+// What --port takes: COM1 … COM16 (any case), or a value of a port family
+// (a device path, "sim"; link/PortFamily.h).
 bool isPortName(const QString& text);
 
 // 1200 … 115200 as the port knows them.

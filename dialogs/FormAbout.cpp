@@ -13,10 +13,6 @@
 #include <QPainterPath>
 #include <QVBoxLayout>
 
-#ifndef KQM52_BUILD_VERSION
-#define KQM52_BUILD_VERSION "unknown"
-#endif
-
 namespace kqm52 {
 
 namespace AboutBox {
@@ -31,8 +27,7 @@ QString versionLine(const LanguageTexts& language) {
 }
 
 QString buildLine() {
-    return QStringLiteral("Qt %1 \u00B7 build %2")
-        .arg(QLatin1String(qVersion()), QLatin1String(KQM52_BUILD_VERSION));
+    return QStringLiteral("Qt %1").arg(QLatin1String(qVersion()));
 }
 
 QPixmap logo() {

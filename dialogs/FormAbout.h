@@ -20,12 +20,13 @@ class LanguageTexts;
 
 // What the About box says, apart from the window.
 namespace AboutBox {
-inline constexpr const char* ProgramVersion = "4.03";
+// project()'s version (CMakeLists.txt), the one the package carries too.
+inline constexpr const char* ProgramVersion = KQM52_VERSION;
 // The maker's site, opened by the link.
 QUrl webAddress();
 // "Software versie: 4.03", the label from the language file when one is loaded.
 QString versionLine(const LanguageTexts& language);
-// The Qt version the program runs on and the build's own version.
+// The Qt version the program runs on.
 QString buildLine();
 // The maker's logo, 153 x 41, drawn rather than shipped.
 QPixmap logo();

@@ -229,8 +229,13 @@ void TFormInitSerial::listDevices() {
         ComboDevice->addItem(
             description.isEmpty() ? path : path + QStringLiteral(" — ") + description, path);
     }
-    ComboDevice->addItem(QStringLiteral("sim — simulated bus"),
-                         QString::fromLatin1(PortMap::SimDevice));
+    // The values the families offer themselves (the simulated bus).
+    for (const PortFamily& family : portMap_.families())
+        if (!family.choice.isEmpty())
+            ComboDevice->addItem(family.description.isEmpty()
+                                     ? family.choice
+                                     : family.choice + QStringLiteral(" — ") + family.description,
+                                 family.choice);
 }
 
 QString TFormInitSerial::chosenDevice() const {
@@ -316,7 +321,7 @@ void TFormInitSerial::CmdOKClick() {
     try {
         port_.SetActive(true);
     } catch (const ECommHandleError& e) {
-        showOpenError(portOpenReason(language_, e), e.systemError());
+        showOpenError(portOpenReason(language_, port_.portMap(), e), e.systemError());
         return;
     } catch (const ECommInitError& e) {
         showOpenError(e.message(), 0);
@@ -328,8 +333,8 @@ void TFormInitSerial::CmdOKClick() {
 void TFormInitSerial::showOpenError(const QString& message, int systemError) {
     const QString device = port_.devicePath();
     dialogs_.error(this, windowTitle(),
-                   InitSerialLogic::openFailureText(language_, port_.PortName(), device, message,
-                                                    systemError,
+                   InitSerialLogic::openFailureText(language_, port_.portMap().familyOf(device),
+                                                    port_.PortName(), device, message, systemError,
                                                     InitSerialLogic::DeviceAccess::of(device)));
 }
 

@@ -149,10 +149,10 @@ std::optional<InitSerialLogic::Preset> InitSerialLogic::hardwarePreset(int hardw
     return presets[hardwareItem];
 }
 
-QString InitSerialLogic::openFailureText(const LanguageTexts& language, TPort port,
-                                         const QString& device, const QString& message,
+QString InitSerialLogic::openFailureText(const LanguageTexts& language, const PortFamily* family,
+                                         TPort port, const QString& device, const QString& message,
                                          int systemError, const DeviceAccess& access) {
-    return portOpenFailureText(language, port, device, message, systemError, access);
+    return portOpenFailureText(language, family, port, device, message, systemError, access);
 }
 
 } // namespace kqm52

@@ -71,10 +71,11 @@ class InitSerialLogic {
     using DeviceAccess = kqm52::DeviceAccess;
     // The lines of the error box when the port will not open: which port and
     // device, the port object's message, and what the user can do about the
-    // operating system's error (none for an error we have no advice for).
-    static QString openFailureText(const LanguageTexts& language, TPort port, const QString& device,
-                                   const QString& message, int systemError,
-                                   const DeviceAccess& access);
+    // operating system's error in the words of the device's family (none
+    // for an error the family has no advice for).
+    static QString openFailureText(const LanguageTexts& language, const PortFamily* family,
+                                   TPort port, const QString& device, const QString& message,
+                                   int systemError, const DeviceAccess& access);
 };
 
 } // namespace kqm52

@@ -1,10 +1,10 @@
 #include "link/PortMap.h"
 
-#include "link/PosixSerialDriver.h"
+#include "link/SerialDriver.h"
 
 namespace kqm52 {
 
-PortMap::PortMap() {
+PortMap::PortMap() : families_(standardPortFamilies()) {
     for (int i = 0; i < PortCount; ++i)
         entries_[i].device = defaultDevice(TPort(i));
 }
@@ -33,50 +33,60 @@ QString PortMap::effectiveDevice(TPort port) const {
     return override_.isEmpty() ? device(port) : override_;
 }
 
-void PortMap::registerDriver(const QString& device, DriverFactory factory) {
-    for (auto& [name, f] : factories_) {
-        if (name == device) {
-            f = std::move(factory);
+void PortMap::registerFamily(PortFamily family) {
+    for (PortFamily& f : families_) {
+        if (f.name == family.name) {
+            f = std::move(family);
             return;
         }
     }
-    factories_.emplace_back(device, std::move(factory));
+    families_.push_back(std::move(family));
 }
 
-bool PortMap::hasDriverFor(const QString& device) const {
-    for (const auto& entry : factories_)
-        if (entry.first == device) return true;
+bool PortMap::provideDriver(const QString& family, PortFamily::Factory make) {
+    for (PortFamily& f : families_) {
+        if (f.name == family) {
+            f.make = std::move(make);
+            return true;
+        }
+    }
     return false;
 }
 
-std::unique_ptr<SerialDriver> PortMap::createDriver(TPort port, PortMapProblem& problem) const {
-    const QString dev = effectiveDevice(port);
-    for (const auto& [name, factory] : factories_)
-        if (name == dev) return factory();
-    if (dev == QLatin1String(SimDevice)) {
-        problem = {PortMapProblem::Kind::SimulatedBusMissing, port, dev};
-        return nullptr;
-    }
-    if (dev.isEmpty() || !dev.startsWith(QLatin1Char('/'))) {
-        problem = {PortMapProblem::Kind::NotADevicePath, port, dev};
-        return nullptr;
-    }
-    return std::make_unique<PosixSerialDriver>();
+void PortMap::registerDriver(const QString& device, DriverFactory factory) {
+    // The name of a family ("sim"): that family gets the driver, keeping its words.
+    if (provideDriver(device, [factory](const QString&) { return factory(); })) return;
+    PortFamily family;
+    family.name = device;
+    family.serves = [device](const QString& value) { return value == device; };
+    family.make = [factory = std::move(factory)](const QString&) { return factory(); };
+    // Ahead of the standard ones, so a test's fake wins over a form it shares.
+    families_.insert(families_.begin(), std::move(family));
 }
 
-QString PortMapProblem::english() const {
-    switch (kind) {
-    case Kind::None:
-        break;
-    case Kind::SimulatedBusMissing:
-        return QStringLiteral("%1 is mapped to the simulated bus, which this program has not been "
-                              "built with.")
-            .arg(PortMap::key(port));
-    case Kind::NotADevicePath:
-        return QStringLiteral("%1 is mapped to \"%2\", which is not a device path.")
-            .arg(PortMap::key(port), device);
+const PortFamily* PortMap::familyOf(const QString& value) const {
+    for (const PortFamily& f : families_)
+        if (f.serves && f.serves(value)) return &f;
+    return nullptr;
+}
+
+bool PortMap::hasDriverFor(const QString& device) const {
+    const PortFamily* family = familyOf(device);
+    return family && family->make;
+}
+
+std::unique_ptr<SerialDriver> PortMap::createDriver(TPort port, PortProblem& problem) const {
+    const QString value = effectiveDevice(port);
+    const PortFamily* family = familyOf(value);
+    if (!family) {
+        problem = {PortError::UnknownForm, port, value, 0, {}};
+        return nullptr;
     }
-    return {};
+    if (!family->make) {
+        problem = {PortError::NotInThisBuild, port, value, 0, {}};
+        return nullptr;
+    }
+    return family->make(value);
 }
 
 } // namespace kqm52

@@ -1,10 +1,13 @@
 #pragma once
 
 // Where a port name leads.  The program knows its ports as COM1 … COM16; on
-// this platform each of them is a device path, or "sim" for the simulated bus
-// built into the program.  The shell fills the map from section "Poorten" of
+// this platform each of them leads to a value of one of the driver families
+// (PortFamily.h): a device path, or "sim" for the simulated bus built into
+// the program.  The shell fills the map from section "Poorten" of
 // application.ini and writes back only the entries that were read, so a
 // fresh settings file keeps just its own keys.
+
+#include "link/PortFamily.h"
 
 #include <QString>
 
@@ -38,20 +41,22 @@ enum class TPort {
 };
 constexpr int PortCount = 16;
 
-// Why the map leads a port to no driver: a value, so that the words can be
-// made where the user's language is known (the link has none).
-struct PortMapProblem {
-    enum class Kind {
-        None,
-        SimulatedBusMissing, // mapped to "sim" in a build without the simulated bus
-        NotADevicePath,      // mapped to a value that is neither a path nor a driver's name
-    };
-    Kind kind = Kind::None;
+// What went wrong when a port would not open, as a value: the words are
+// made where the user's language is known (model/PortOpenText.h).
+enum class PortError {
+    None,
+    UnknownForm,    // the value is of no family's form (not a path, no driver's name)
+    NotInThisBuild, // of a family this build has no driver for ("sim" without the simulated bus)
+    OpenRefused,    // the system refused to open it (systemError, systemReason)
+};
+
+struct PortProblem {
+    PortError code = PortError::None;
     TPort port = TPort::COM1;
-    QString device; // the value the port is mapped to
-    explicit operator bool() const { return kind != Kind::None; }
-    // In English, for a log or a program that has no texts loaded.
-    QString english() const;
+    QString value;        // what the port is mapped to
+    int systemError = 0;  // the errno behind an OpenRefused
+    QString systemReason; // the system's words for it
+    explicit operator bool() const { return code != PortError::None; }
 };
 
 class PortMap {
@@ -61,6 +66,7 @@ class PortMap {
     // The device value that stands for the simulated bus.
     static constexpr const char* SimDevice = "sim";
 
+    // Holds the standard families.
     PortMap();
 
     // "COM1" … "COM16": the key of the port in section "Poorten".
@@ -78,13 +84,23 @@ class PortMap {
     void setOverride(const QString& device) { override_ = device; }
     QString effectiveDevice(TPort port) const;
 
-    // Drivers for device values that are not paths ("sim", or a test's fake).
+    // Adds a family, or replaces the one of the same name in its place.
+    void registerFamily(PortFamily family);
+    // Gives the family of this name its driver (a layer above the link
+    // has it: the simulated bus); false when there is no such family.
+    bool provideDriver(const QString& family, PortFamily::Factory make);
+    // A family of one value (a test's fake driver); for a family's name
+    // ("sim"), that family's driver.
     void registerDriver(const QString& device, DriverFactory factory);
+
+    const std::vector<PortFamily>& families() const { return families_; }
+    // The family whose form the value has, null for none.
+    const PortFamily* familyOf(const QString& value) const;
     bool hasDriverFor(const QString& device) const;
 
     // A driver for the port, not yet opened.  Returns null, with the reason in
-    // problem, when the device value names a driver this program does not have.
-    std::unique_ptr<SerialDriver> createDriver(TPort port, PortMapProblem& problem) const;
+    // problem, when the value is of no family or of one this build lacks.
+    std::unique_ptr<SerialDriver> createDriver(TPort port, PortProblem& problem) const;
 
   private:
     struct Entry {
@@ -93,7 +109,7 @@ class PortMap {
     };
     std::array<Entry, PortCount> entries_;
     QString override_;
-    std::vector<std::pair<QString, DriverFactory>> factories_;
+    std::vector<PortFamily> families_;
 };
 
 } // namespace kqm52

@@ -95,11 +95,13 @@ void TZRComm::applyLineSettings() {
 }
 
 void TZRComm::open() {
-    PortMapProblem problem;
+    PortProblem problem;
     std::unique_ptr<SerialDriver> driver = portMap().createDriver(portName_, problem);
     if (!driver) throw ECommHandleError(problem);
     const QString path = devicePath();
-    if (const int err = driver->open(path.toStdString())) throw ECommHandleError(osText(err), err);
+    if (const int err = driver->open(path.toStdString()))
+        throw ECommHandleError(
+            PortProblem{PortError::OpenRefused, portName_, path, err, osText(err)});
 
     driver_ = std::move(driver);
     active_.store(true, std::memory_order_release);

@@ -67,19 +67,25 @@ class ECommHandleError : public std::runtime_error {
   public:
     explicit ECommHandleError(const QString& message, int systemError = 0)
         : std::runtime_error(message.toStdString()), systemError_(systemError) {}
-    // The port map leads the port nowhere; the message is its English.
-    explicit ECommHandleError(const PortMapProblem& problem)
-        : std::runtime_error(problem.english().toStdString()), mapProblem_(problem) {}
+    // The port would not open: what went wrong, for the caller to word in
+    // the user's language (model/PortOpenText.h).  The message is the
+    // system's reason where there is one, else the port and its value.
+    explicit ECommHandleError(const PortProblem& problem)
+        : std::runtime_error(
+              (problem.systemReason.isEmpty()
+                   ? PortMap::key(problem.port) + QStringLiteral(": ") + problem.value
+                   : problem.systemReason)
+                  .toStdString()),
+          systemError_(problem.systemError), problem_(problem) {}
     QString message() const { return QString::fromStdString(what()); }
     // The errno behind the message, so a caller can add advice (0 if none).
     int systemError() const { return systemError_; }
-    // Set when the port map was the cause: the caller words it in the user's
-    // language (model/PortOpenText.h).
-    const PortMapProblem& mapProblem() const { return mapProblem_; }
+    // Set when the port would not open (not for a failed close).
+    const PortProblem& problem() const { return problem_; }
 
   private:
     int systemError_ = 0;
-    PortMapProblem mapProblem_;
+    PortProblem problem_;
 };
 
 // A failure to set the port up, or a change refused while it is open.

@@ -13,6 +13,7 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <type_traits>
 
 namespace kqm52 {
 
@@ -28,9 +29,20 @@ class TransferWindows {
     virtual SendReport send(TableTransfer::Mode mode, const UnitTables& tables) = 0;
 };
 
+namespace detail {
+// Untyped, so that the handles of a window and of its base classes share it.
+struct LazyWindowState {
+    std::function<QObject*()> make;
+    QPointer<QObject> window;
+    bool made = false;
+};
+} // namespace detail
+
 // A secondary window that is made the first time it is asked for, so that a
-// start pays only for the main window.  Copies share the one window.  Empty:
-// the window is not part of this build.
+// start pays only for the main window.  Copies share the one window, also a
+// copy that sees it as a base class (the main window knows only QDialog;
+// Program keeps the window's own class).  Empty: the window is not part of
+// this build.
 template <class W> class LazyWindow {
   public:
     LazyWindow() = default;
@@ -41,8 +53,11 @@ template <class W> class LazyWindow {
     }
     // A window make() makes when it is first asked for.
     explicit LazyWindow(std::function<W*()> make) : state_(std::make_shared<State>()) {
-        state_->make = std::move(make);
+        state_->make = [make = std::move(make)]() -> QObject* { return make(); };
     }
+    // The same window, seen as one of its base classes.
+    template <class D, class = std::enable_if_t<std::is_base_of_v<W, D>>>
+    LazyWindow(const LazyWindow<D>& window) : state_(window.state_) {}
 
     // There is such a window, made or still to be made.
     explicit operator bool() const {
@@ -55,17 +70,17 @@ template <class W> class LazyWindow {
             state_->made = true;
             state_->window = state_->make();
         }
-        return state_->window;
+        return made();
     }
     // The window if it has been made; never makes it.
-    W* made() const { return state_ ? state_->window.data() : nullptr; }
+    W* made() const {
+        // Only a W (or a class made from it) is ever put in the state.
+        return state_ ? static_cast<W*>(state_->window.data()) : nullptr;
+    }
 
   private:
-    struct State {
-        std::function<W*()> make;
-        QPointer<W> window;
-        bool made = false;
-    };
+    template <class> friend class LazyWindow;
+    using State = detail::LazyWindowState;
     std::shared_ptr<State> state_;
 };
 

@@ -85,9 +85,10 @@ void UnitSelection::CmdSelectUnitClick() {
     } catch (const ECommHandleError& e) {
         const QString device = port_.devicePath();
         dialogs_.error(owner_, applicationTitle(),
-                       portOpenFailureText(texts_, port_.PortName(), device,
-                                           portOpenReason(texts_, e), e.systemError(),
-                                           DeviceAccess::of(device)));
+                       portOpenFailureText(texts_, port_.portMap().familyOf(device),
+                                           port_.PortName(), device,
+                                           portOpenReason(texts_, port_.portMap(), e),
+                                           e.systemError(), DeviceAccess::of(device)));
     } catch (const std::exception& e) {
         dialogs_.error(owner_, applicationTitle(), QString::fromLocal8Bit(e.what()));
     }

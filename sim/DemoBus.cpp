@@ -1,5 +1,7 @@
 #include "sim/DemoBus.h"
 
+#include "sim/SimDriver.h"
+
 #include <QLoggingCategory>
 
 #include <array>
@@ -121,6 +123,13 @@ std::shared_ptr<SimBus> makeDemoBus(const QString& programDir) {
     auto bus = std::make_shared<SimBus>(std::make_shared<RealClock>());
     addDemoUnits(*bus, SimCatalogue::fromProgramDir(programDir));
     return bus;
+}
+
+void installDemoBus(PortMap& map, const QString& programDir) {
+    installSimulatedBus(map, [programDir, bus = std::shared_ptr<SimBus>()]() mutable {
+        if (!bus) bus = makeDemoBus(programDir);
+        return bus;
+    });
 }
 
 } // namespace kqm52

@@ -26,7 +26,13 @@
 
 namespace kqm52 {
 
+class PortMap;
+
 std::shared_ptr<SimBus> makeDemoBus(const QString& programDir);
+
+// Leads "sim" to the demo bus, built when a port first opens on it (it
+// reads the catalogue for its units, which a start need not wait for).
+void installDemoBus(PortMap& map, const QString& programDir);
 
 // The demo units on an existing bus (mx5x-sim --demo adds them to its own).
 void addDemoUnits(SimBus& bus, const SimCatalogue& catalogue);

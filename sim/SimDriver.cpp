@@ -197,10 +197,15 @@ void SimDriver::waitIdle(int milliseconds) {
     waitUntil(lock, clock_->now() + simMs(milliseconds < 0 ? 0 : milliseconds));
 }
 
+void installSimulatedBus(PortMap& map, std::function<std::shared_ptr<SimBus>()> bus) {
+    map.provideDriver(QString::fromLatin1(PortMap::SimDevice),
+                      [bus = std::move(bus)](const QString&) -> std::unique_ptr<SerialDriver> {
+                          return std::make_unique<SimDriver>(bus());
+                      });
+}
+
 void installSimulatedBus(PortMap& map, std::shared_ptr<SimBus> bus) {
-    map.registerDriver(
-        QString::fromLatin1(PortMap::SimDevice),
-        [bus]() -> std::unique_ptr<SerialDriver> { return std::make_unique<SimDriver>(bus); });
+    installSimulatedBus(map, [bus] { return bus; });
 }
 
 } // namespace kqm52

@@ -73,8 +73,11 @@ class SimDriver : public SerialDriver {
     std::uint32_t lineErrors_ = 0;
 };
 
-// Makes the port-map value "sim" lead to this bus: every port mapped to
-// "sim" gets its own SimDriver on it (the bus admits one open port at a time).
+// Gives the port map's family "sim" its driver, the one place it gets one:
+// every port mapped to "sim" gets its own SimDriver on the bus (the bus
+// admits one open port at a time).  The bus is asked for at each opening.
+void installSimulatedBus(PortMap& map, std::function<std::shared_ptr<SimBus>()> bus);
+// The same on this bus.
 void installSimulatedBus(PortMap& map, std::shared_ptr<SimBus> bus);
 
 } // namespace kqm52

@@ -2,11 +2,12 @@
 
 #include "link/PortMap.h"
 #include "model/texts/LanguageTexts.h"
+#include "model/texts/PortOpenText.h"
 
 #include <QFileInfo>
 #include <QStringList>
 
-#include <cerrno>
+#include <algorithm>
 
 namespace kqm52 {
 
@@ -17,31 +18,21 @@ DeviceAccess DeviceAccess::of(const QString& device) {
     return {info.exists() ? info.group() : QString(), user};
 }
 
-QString portOpenFailureText(const LanguageTexts& language, TPort port, const QString& device,
-                            const QString& message, int systemError, const DeviceAccess& access) {
+QString portOpenFailureText(const LanguageTexts& language, const PortFamily* family, TPort port,
+                            const QString& device, const QString& message, int systemError,
+                            const DeviceAccess& access) {
     QStringList lines;
     lines << language.text({"InitCom", "MsgCannotOpen"}).arg(PortMap::key(port), device) << message;
     QString advice;
-    switch (systemError) {
-    case EACCES:
-    case EPERM:
+    for (const OpenAdvice& a : family ? family->advice : std::vector<OpenAdvice>{}) {
+        if (std::find(a.errors.begin(), a.errors.end(), systemError) == a.errors.end()) continue;
         // A device owned by root alone, or one we cannot see, has no group
         // the user could join.
-        if (access.group.isEmpty() || access.group == QLatin1String("root"))
-            advice = language.text({"InitCom", "MsgNoAccess"}).arg(device);
+        if (a.byGroup && !access.group.isEmpty() && access.group != QLatin1String("root"))
+            advice = portFamilyText(language, a.byGroup).arg(device, access.group, access.user);
         else
-            advice = language.text({"InitCom", "MsgAccessByGroup"})
-                         .arg(device, access.group, access.user);
-        break;
-    case EBUSY:
-        advice = language.text({"InitCom", "MsgDeviceBusy"});
-        break;
-    case ENOENT:
-    case ENODEV:
-    case ENXIO:
-        advice = language.text({"InitCom", "MsgDeviceMissing"});
-        break;
-    default:
+            advice = portFamilyText(language, a.text);
+        if (advice.contains(QLatin1String("%1"))) advice = advice.arg(device);
         break;
     }
     if (!advice.isEmpty()) lines << QString() << advice;

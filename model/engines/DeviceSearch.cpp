@@ -172,7 +172,7 @@ void DeviceSearch::start(const SearchChoice& choice) {
         applyLine(first);
         port_.SetActive(true);
     } catch (const ECommHandleError& e) {
-        cannotOpen(portOpenReason(language_, e));
+        cannotOpen(portOpenReason(language_, port_.portMap(), e));
         return;
     } catch (const std::exception& e) {
         cannotOpen(QString::fromUtf8(e.what()));

@@ -2,23 +2,49 @@
 
 #include "model/texts/LanguageTexts.h"
 
+#include <QStringList>
+
 namespace kqm52 {
 
-QString portMapProblemText(const LanguageTexts& language, const PortMapProblem& problem) {
-    switch (problem.kind) {
-    case PortMapProblem::Kind::None:
+QString portFamilyText(const LanguageTexts& language, TextRef ref) {
+    if (!ref) return {};
+    const std::optional<TextId> id = textIdNamed(ref.section, ref.key);
+    return id ? language.text(*id) : QString();
+}
+
+QString portFormsText(const LanguageTexts& language, const PortMap& map) {
+    QStringList forms;
+    for (const PortFamily& family : map.families())
+        if (const QString form = portFamilyText(language, family.form); !form.isEmpty())
+            forms << form;
+    if (forms.size() < 2) return forms.join(QString());
+    const QString last = forms.takeLast();
+    return language.text(TextId{"Ctl", "PortFormsOr"}).arg(forms.join(QStringLiteral(", ")), last);
+}
+
+QString portProblemText(const LanguageTexts& language, const PortMap& map,
+                        const PortProblem& problem) {
+    const QString port = PortMap::key(problem.port);
+    switch (problem.code) {
+    case PortError::None:
         break;
-    case PortMapProblem::Kind::SimulatedBusMissing:
-        return language.text(TextId{"InitCom", "MsgMapNoSim"}).arg(PortMap::key(problem.port));
-    case PortMapProblem::Kind::NotADevicePath:
-        return language.text(TextId{"InitCom", "MsgMapNotDevice"})
-            .arg(PortMap::key(problem.port), problem.device);
+    case PortError::NotInThisBuild:
+        if (const PortFamily* family = map.familyOf(problem.value)) {
+            const QString text = portFamilyText(language, family->notBuilt);
+            if (!text.isEmpty()) return text.arg(port);
+        }
+        [[fallthrough]];
+    case PortError::UnknownForm:
+        return language.text(TextId{"InitCom", "MsgMapNotDevice"}).arg(port, problem.value);
+    case PortError::OpenRefused:
+        return problem.systemReason;
     }
     return {};
 }
 
-QString portOpenReason(const LanguageTexts& language, const ECommHandleError& error) {
-    return error.mapProblem() ? portMapProblemText(language, error.mapProblem()) : error.message();
+QString portOpenReason(const LanguageTexts& language, const PortMap& map,
+                       const ECommHandleError& error) {
+    return error.problem() ? portProblemText(language, map, error.problem()) : error.message();
 }
 
 } // namespace kqm52

@@ -1,9 +1,10 @@
 #pragma once
 
-// Why a port would not open, in the user's language, wherever it is said
-// (the main window's Open, the serial settings, the device search,
-// kqm52ctl): the port map's own problem is worded from the text table, the
-// operating system's reason stays as the system words it.
+// The words for the port families and for a port that would not open, in
+// the user's language, wherever they are said (the main window's Open, the
+// serial settings, the device search, kqm52ctl): the link's problem is
+// worded from the text table, the operating system's reason stays as the
+// system words it.
 
 #include "link/ZRComm.h"
 
@@ -13,11 +14,20 @@ namespace kqm52 {
 
 class LanguageTexts;
 
-// The port map's problem in the language's words (the built-in English
-// while no language file is loaded).
-QString portMapProblemText(const LanguageTexts& language, const PortMapProblem& problem);
+// A family's word in the language's words; empty for none.
+QString portFamilyText(const LanguageTexts& language, TextRef ref);
 
-// The reason of a failed open: the map's problem worded, else the message.
-QString portOpenReason(const LanguageTexts& language, const ECommHandleError& error);
+// The forms a port value takes, one a family of the map, in help's words:
+// "a device path such as /dev/ttyUSB0, or sim".
+QString portFormsText(const LanguageTexts& language, const PortMap& map);
+
+// Why the port would not open: the link's problem worded (the system's
+// reason as it stands).
+QString portProblemText(const LanguageTexts& language, const PortMap& map,
+                        const PortProblem& problem);
+
+// The reason of a failed open or close: the problem worded, else the message.
+QString portOpenReason(const LanguageTexts& language, const PortMap& map,
+                       const ECommHandleError& error);
 
 } // namespace kqm52

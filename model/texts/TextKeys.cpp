@@ -11,4 +11,11 @@ const TextId* textAmong(std::span<const TextId> ids, QAnyStringView key) {
     return nullptr;
 }
 
+std::optional<TextId> textIdNamed(std::string_view section, std::string_view key) {
+    for (const TextKey& k : kTextTable)
+        if (detail::sameTextName(k.section, section) && detail::sameTextName(k.key, key))
+            return TextId(&k);
+    return std::nullopt;
+}
+
 } // namespace kqm52

@@ -28,6 +28,7 @@
 #include <QAnyStringView>
 
 #include <array>
+#include <optional>
 #include <span>
 #include <string_view>
 #include <utility>
@@ -139,9 +140,16 @@ class TextId {
     consteval TextId(Numbered, std::string_view section, std::string_view prefix, int n)
         : key_(detail::numberedKeyAt(section, prefix, n)) {}
     template <TextName, TextName, int> friend class TextSeries;
+    constexpr explicit TextId(const TextKey* key) : key_(key) {}
+    friend std::optional<TextId> textIdNamed(std::string_view section, std::string_view key);
 
     const TextKey* key_;
 };
+
+// A row named at run time, for a layer below the texts that can hold the
+// names only as strings (the port families' words, link/PortFamily.h): none
+// for a name the table lacks, which the data test rules out for those.
+std::optional<TextId> textIdNamed(std::string_view section, std::string_view key);
 
 // The keys of one section, for a window that reads many of them:
 //     using Text = TextIn<"EditParam">;   language.text(Text{"OpenCaption"})

@@ -88,6 +88,18 @@ const Case kCases[] = {
      {{"ui/Kit.cpp", "#include \"shell/Gone.h\"\n"}},
      nullptr,
      {"ui/Kit.cpp: includes \"shell/Gone.h\", which is in shell, but ui may only use: link"}},
+    {"every kind of C++ source is read: .hh .inl .ipp .cxx",
+     {{"link/Port.hh", "#pragma once\n#include \"ui/Kit.h\"\n"},
+      {"link/Port.inl", "#include <shell/Form.h>\n"},
+      {"ui/Kit.ipp", "#include \"params/Edit.h\"\n"},
+      {"ui/Kit.cxx", "#include \"Port.hh\"\n#include \"shell/Form.h\"\n"}},
+     nullptr,
+     {"link/Port.hh: includes \"ui/Kit.h\", which is in ui, but link may only use: nothing "
+      "outside itself",
+      "link/Port.inl: includes <shell/Form.h>, which is in shell, but link may only use: nothing "
+      "outside itself",
+      "ui/Kit.ipp: includes \"params/Edit.h\", which is in params, but ui may only use: link",
+      "ui/Kit.cxx: includes \"shell/Form.h\", which is in shell, but ui may only use: link"}},
     {"includes that are not code are not read",
      {{"link/Port.cpp", "// #include \"shell/Form.h\"\n/* #include <shell/Form.h> */\n"
                         "const char* s = \"#include <shell/Form.h>\";\n"}},

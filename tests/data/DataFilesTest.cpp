@@ -6,6 +6,7 @@
 
 #include "inifile/IniFile.h"
 #include "inifile/ListText.h"
+#include "link/PortFamily.h"
 #include "model/values/DecimalText.h"
 #include "model/values/GroupTree.h"
 #include "model/values/ParameterCatalogue.h"
@@ -161,6 +162,21 @@ TEST(LanguageFiles, HoldExactlyTheKeysTheWindowsRead) {
             }
         }
     }
+}
+
+// The port families name their words as strings (the link has no texts):
+// each must be a row of the table, or the word would go missing unseen.
+TEST(LanguageFiles, HoldTheWordsOfEveryPortFamily) {
+    for (const PortFamily& family : standardPortFamilies()) {
+        std::vector<TextRef> refs = {family.form, family.notBuilt};
+        for (const OpenAdvice& a : family.advice)
+            refs.insert(refs.end(), {a.text, a.byGroup});
+        for (const TextRef& ref : refs)
+            if (ref)
+                EXPECT_TRUE(textIdNamed(ref.section, ref.key))
+                    << s(family.name) << ": [" << ref.section << "] " << ref.key;
+    }
+    EXPECT_FALSE(textIdNamed("Ctl", "NoSuchKey"));
 }
 
 TEST(DataFiles, AreWhatTheirScriptWrites) {

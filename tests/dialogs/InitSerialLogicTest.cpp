@@ -4,6 +4,7 @@
 #include "dialogs/InitSerialLogic.h"
 
 #include "model/texts/LanguageTexts.h"
+#include "model/texts/PortOpenText.h"
 
 #include <gtest/gtest.h>
 
@@ -93,8 +94,9 @@ TEST(InitSerialLogic, AFailedOpenSaysWhatTheUserCanDo) {
     for (const auto& c : cases) {
         SCOPED_TRACE(c.error);
         const QString os = QString::fromLocal8Bit(std::strerror(c.error));
-        const QString text = L::openFailureText(none, TPort::COM2, device, os, c.error,
-                                                {QString::fromLatin1(c.group), "anna"});
+        const QString text =
+            L::openFailureText(none, PortMap().familyOf(device), TPort::COM2, device, os, c.error,
+                               {QString::fromLatin1(c.group), "anna"});
         const QStringList lines = text.split('\n');
         ASSERT_GE(lines.size(), 2);
         EXPECT_EQ(lines[0], "COM2 (/dev/ttyUSB7) cannot be opened:");
@@ -114,10 +116,55 @@ TEST(InitSerialLogic, TheAdviceComesFromTheLanguageFileWithTheNamesFilledIn) {
     german.loadFromText("[InitCom]\nMsgCannotOpen=%1 (%2) geht nicht:\n"
                         "MsgAccessByGroup=%1: Gruppe %2, Benutzer %3\n");
     // A device path with a marker in it must not be filled in again.
-    const QString text =
-        L::openFailureText(german, TPort::COM4, "/tmp/%2x", "EACCES", EACCES, {"dialout", "jan"});
+    const QString text = L::openFailureText(german, PortMap().familyOf("/tmp/%2x"), TPort::COM4,
+                                            "/tmp/%2x", "EACCES", EACCES, {"dialout", "jan"});
     EXPECT_EQ(text,
               "COM4 (/tmp/%2x) geht nicht:\nEACCES\n\n/tmp/%2x: Gruppe dialout, Benutzer jan");
+    // A family without advice (a test's fake) adds none.
+    EXPECT_EQ(L::openFailureText(german, nullptr, TPort::COM4, "fake", "EBUSY", EBUSY, {}),
+              "COM4 (fake) geht nicht:\nEBUSY");
+}
+
+// What the link says went wrong, and how the user reads it in the
+// installed English and German texts.
+TEST(InitSerialLogic, APortThatWillNotOpenIsSaidInTheUsersLanguage) {
+    LanguageTexts english, german;
+    ASSERT_TRUE(english.TekstFile_Lezen(KQM52_DATA_DIR "/", 1));
+    ASSERT_TRUE(german.TekstFile_Lezen(KQM52_DATA_DIR "/", 2));
+    const QString missing = "/dev/kqm52-test-no-such-tty";
+    const QString gone = QString::fromStdString(systemErrorText(ENOENT));
+    const struct {
+        QString value;
+        PortError code;
+        QString en, de;
+    } cases[] = {
+        {"sim", PortError::NotInThisBuild,
+         "COM2 is mapped to the simulated bus, which this program has not been built with.",
+         "COM2 ist dem simulierten Bus zugeordnet, aber dieses Programm wurde ohne ihn gebaut."},
+        {"tcp://127.0.0.1:4001", PortError::UnknownForm,
+         "COM2 is mapped to \"tcp://127.0.0.1:4001\", which is not a device path.",
+         "COM2 ist \"tcp://127.0.0.1:4001\" zugeordnet, und das ist kein Gerätepfad."},
+        {"ttyUSB0", PortError::UnknownForm,
+         "COM2 is mapped to \"ttyUSB0\", which is not a device path.",
+         "COM2 ist \"ttyUSB0\" zugeordnet, und das ist kein Gerätepfad."},
+        {missing, PortError::OpenRefused, gone, gone}, // the system's own words
+    };
+    PortMap map; // a build without the simulated bus
+    TZRComm port;
+    port.setPortMap(&map);
+    port.SetPortName(TPort::COM2);
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.value.toStdString());
+        map.setDevice(TPort::COM2, c.value);
+        try {
+            port.SetActive(true);
+            ADD_FAILURE() << "opened";
+        } catch (const ECommHandleError& e) {
+            EXPECT_EQ(e.problem().code, c.code);
+            EXPECT_EQ(portOpenReason(english, map, e), c.en);
+            EXPECT_EQ(portOpenReason(german, map, e), c.de);
+        }
+    }
 }
 
 } // namespace

@@ -24,7 +24,8 @@ need appstreamcli
 need lintian
 need dpkg-deb
 
-version=$(sed -n 's/.*ProgramVersion = "\([0-9.]*\)".*/\1/p' "$source/dialogs/FormAbout.h")
+version=$(sed -n 's/^project(KQM52 VERSION \([0-9.]*\).*/\1/p' "$source/CMakeLists.txt")
+[ -n "$version" ] || { echo "FAIL: no version in project() of CMakeLists.txt" >&2; exit 1; }
 
 # --- install into a fresh prefix -------------------------------------------
 prefix=$tmp/prefix

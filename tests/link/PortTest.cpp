@@ -134,45 +134,79 @@ TEST_F(PortTest, APortThatCannotBeOpenedSaysWhy) {
         port.SetActive(true);
         ADD_FAILURE() << "no exception";
     } catch (const ECommHandleError& e) {
-        EXPECT_EQ(e.message(), QString::fromStdString(systemErrorText(ENOENT)));
+        const PortProblem& p = e.problem();
+        EXPECT_EQ(p.code, PortError::OpenRefused);
+        EXPECT_EQ(p.port, TPort::COM1);
+        EXPECT_EQ(p.value, "fake");
+        EXPECT_EQ(p.systemError, ENOENT);
+        EXPECT_EQ(p.systemReason, QString::fromStdString(systemErrorText(ENOENT)));
+        EXPECT_EQ(e.message(), p.systemReason);
         EXPECT_EQ(e.systemError(), ENOENT);
-        EXPECT_FALSE(e.mapProblem()) << "the system's reason is no map problem";
     }
     EXPECT_FALSE(port.Active());
 }
 
-// A device value the port map cannot serve comes back as a value (what and
-// where), for the window to word; the message is its English.
-TEST_F(PortTest, AMapEntryThatLeadsNowhereIsAValue) {
-    using Kind = PortMapProblem::Kind;
-    const struct {
-        const char* device;
-        Kind kind;
-        const char* english;
-    } cases[] = {
-        {"sim", Kind::SimulatedBusMissing,
-         "COM2 is mapped to the simulated bus, which this program has not been built with."},
-        {"tcp://10.0.0.7:4001", Kind::NotADevicePath,
-         "COM2 is mapped to \"tcp://10.0.0.7:4001\", which is not a device path."},
-        {"ttyUSB0", Kind::NotADevicePath,
-         "COM2 is mapped to \"ttyUSB0\", which is not a device path."},
+// A family is found by the form of the value and makes its driver for that
+// value; registering its name again replaces it in its place, and a family
+// without a driver is known but leads nowhere.
+TEST_F(PortTest, APortOpensThroughTheFamilyOfItsValue) {
+    QStringList made;
+    const auto loop = [&](const char* scheme) {
+        PortFamily f;
+        f.name = "loop";
+        f.serves = [scheme](const QString& v) { return v.startsWith(QLatin1String(scheme)); };
+        f.make = [&, this](const QString& v) {
+            made << v;
+            return std::make_unique<FakeDriver>(line);
+        };
+        return f;
     };
+    map.registerFamily(loop("loop://"));
+    map.registerFamily(loop("echo://")); // the same name: replaces
+    const QStringList names = [&] {
+        QStringList n;
+        for (const PortFamily& f : map.families())
+            n << f.name;
+        return n;
+    }();
+    EXPECT_EQ(names, (QStringList{"fake", "device", "sim", "loop"}));
+
     port.SetPortName(TPort::COM2);
+    const struct {
+        const char* value;
+        PortError code; // None: it opens
+    } cases[] = {
+        {"echo://127.0.0.1:4001", PortError::None},
+        {"loop://127.0.0.1:4001", PortError::UnknownForm},
+        {"ttyUSB0", PortError::UnknownForm},
+        {"", PortError::UnknownForm},
+        {"sim", PortError::NotInThisBuild},
+    };
     for (const auto& c : cases) {
-        SCOPED_TRACE(c.device);
-        map.setDevice(TPort::COM2, c.device);
+        SCOPED_TRACE(c.value);
+        map.setDevice(TPort::COM2, c.value);
+        PortError code = PortError::None;
         try {
             port.SetActive(true);
-            ADD_FAILURE() << "no exception";
         } catch (const ECommHandleError& e) {
-            EXPECT_EQ(e.mapProblem().kind, c.kind);
-            EXPECT_EQ(e.mapProblem().port, TPort::COM2);
-            EXPECT_EQ(e.mapProblem().device, c.device);
-            EXPECT_EQ(e.message(), c.english);
+            code = e.problem().code;
+            EXPECT_EQ(e.problem().port, TPort::COM2);
+            EXPECT_EQ(e.problem().value, c.value);
             EXPECT_EQ(e.systemError(), 0);
         }
-        EXPECT_FALSE(port.Active());
+        EXPECT_EQ(code, c.code);
+        EXPECT_EQ(port.Active(), c.code == PortError::None);
+        port.SetActive(false);
     }
+    EXPECT_EQ(made, QStringList{"echo://127.0.0.1:4001"});
+
+    // A layer above gives a known family its driver.
+    EXPECT_TRUE(map.provideDriver(
+        "sim", [this](const QString&) { return std::make_unique<FakeDriver>(line); }));
+    EXPECT_FALSE(map.provideDriver("nosuch", {}));
+    map.setDevice(TPort::COM2, "sim");
+    port.SetActive(true);
+    EXPECT_TRUE(port.Active());
 }
 
 struct Refusal {

@@ -158,7 +158,7 @@ TEST_F(SimDriverTest, OpenedExclusivelyThroughThePortMap) {
     PortMap map;
     kqm52::installSimulatedBus(map, bus);
     map.setDevice(TPort::COM3, "sim");
-    PortMapProblem problem;
+    PortProblem problem;
     auto second = map.createDriver(TPort::COM3, problem);
     ASSERT_TRUE(second);
     EXPECT_EQ(second->open("sim"), EBUSY);

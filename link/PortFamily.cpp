@@ -1,0 +1,46 @@
+#include "link/PortFamily.h"
+
+#include "link/PortMap.h"
+#include "link/PosixSerialDriver.h"
+
+#include <cerrno>
+
+namespace kqm52 {
+
+namespace {
+
+// What a user can do about a device file the system will not open; the
+// simulated bus refuses in the same terms (EBUSY while another port holds it).
+std::vector<OpenAdvice> deviceFileAdvice() {
+    return {
+        {{EACCES, EPERM}, {"InitCom", "MsgNoAccess"}, {"InitCom", "MsgAccessByGroup"}},
+        {{EBUSY}, {"InitCom", "MsgDeviceBusy"}},
+        {{ENOENT, ENODEV, ENXIO}, {"InitCom", "MsgDeviceMissing"}},
+    };
+}
+
+} // namespace
+
+std::vector<PortFamily> standardPortFamilies() {
+    PortFamily device;
+    device.name = QStringLiteral("device");
+    device.serves = [](const QString& value) { return value.startsWith(QLatin1Char('/')); };
+    device.make = [](const QString&) { return std::make_unique<PosixSerialDriver>(); };
+    device.form = {"Ctl", "PortFormDevice"};
+    device.advice = deviceFileAdvice();
+
+    // Its driver comes from the simulated bus (sim/SimDriver.h), in the
+    // builds that have it.
+    PortFamily sim;
+    sim.name = QString::fromLatin1(PortMap::SimDevice);
+    sim.serves = [](const QString& value) { return value == QLatin1String(PortMap::SimDevice); };
+    sim.choice = QString::fromLatin1(PortMap::SimDevice);
+    sim.description = QStringLiteral("simulated bus");
+    sim.form = {"Ctl", "PortFormSim"};
+    sim.notBuilt = {"InitCom", "MsgMapNoSim"};
+    sim.advice = deviceFileAdvice();
+
+    return {std::move(device), std::move(sim)};
+}
+
+} // namespace kqm52
