@@ -19,9 +19,9 @@
 #include "tools/FormGrafiek.h"
 
 #include "model/engines/DataFiles.h"
+#include "model/files/SettingsFile.h"
 #include "model/texts/LanguageTexts.h"
 #include "model/values/ParameterCatalogue.h"
-#include "model/files/SettingsFile.h"
 #include "ui/Dialogs.h"
 
 #include <QDir>

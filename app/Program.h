@@ -7,8 +7,8 @@
 // main and the start-up benchmark both go through here.
 
 #include "link/ZRComm.h"
-#include "model/files/ProgramFolders.h"
 #include "model/engines/ProgramState.h"
+#include "model/files/ProgramFolders.h"
 #include "shell/SecondaryWindows.h"
 #include "ui/QtDialogs.h"
 #include "ui/StartOptions.h"

@@ -3,9 +3,9 @@
 #include "app/Program.h"
 #include "app/SingleInstance.h"
 #include "dialogs/FormAbout.h"
-#include "model/texts/LanguageTexts.h"
-#include "model/files/ProgramFolders.h"
 #include "model/engines/ProgramState.h"
+#include "model/files/ProgramFolders.h"
+#include "model/texts/LanguageTexts.h"
 #include "shell/FormMain.h"
 #include "ui/StartOptions.h"
 

@@ -9,12 +9,12 @@
 #include "ctl/CtlLink.h"
 #include "ctl/CtlOptions.h"
 #include "ctl/CtlRun.h"
+#include "model/engines/TableTransfer.h"
+#include "model/files/TableFile.h"
 #include "model/texts/LanguageTexts.h"
+#include "model/texts/TextKeys.h"
 #include "model/values/ParameterCatalogue.h"
 #include "model/values/ParameterDiff.h"
-#include "model/files/TableFile.h"
-#include "model/engines/TableTransfer.h"
-#include "model/texts/TextKeys.h"
 
 #include <QJsonArray>
 #include <QJsonObject>

@@ -3,10 +3,10 @@
 #include "ui/SendStopText.h"
 
 #include "link/ZRComm.h"
-#include "model/values/DecimalText.h"
-#include "model/files/FileProblemText.h"
 #include "model/engines/ProgramState.h"
+#include "model/files/FileProblemText.h"
 #include "model/files/SetpointFile.h"
+#include "model/values/DecimalText.h"
 #include "model/values/ValueEntry.h"
 #include "ui/KeepWork.h"
 

@@ -11,10 +11,10 @@
 // Values show and are typed with the decimals parameter 203 holds.
 
 #include "model/engines/EditHistory.h"
+#include "model/engines/TableTransfer.h"
+#include "model/files/TableFile.h"
 #include "model/values/LimitCheck.h"
 #include "model/values/ParamTables.h"
-#include "model/files/TableFile.h"
-#include "model/engines/TableTransfer.h"
 #include "ui/Dialogs.h"
 
 #include <QChar>

@@ -1,7 +1,7 @@
 #include "shell/BackupRestore.h"
 
-#include "model/files/FileProblemText.h"
 #include "model/engines/ProgramState.h"
+#include "model/files/FileProblemText.h"
 #include "shell/SecondaryWindows.h"
 #include "ui/Dialogs.h"
 #include "ui/SendStopText.h"

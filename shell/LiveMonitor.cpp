@@ -2,8 +2,8 @@
 
 #include "link/UnitProtocol.h"
 #include "link/ZRComm.h"
-#include "model/texts/LanguageTexts.h"
 #include "model/engines/ProgramState.h"
+#include "model/texts/LanguageTexts.h"
 #include "shell/UnitSelection.h"
 
 namespace kqm52 {

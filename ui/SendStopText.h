@@ -4,9 +4,9 @@
 // the restore: how far the unit got, in the language's words, so the user
 // knows what it now holds.
 
+#include "model/engines/TableTransfer.h"
 #include "model/texts/LanguageTexts.h"
 #include "model/values/LimitCheck.h"
-#include "model/engines/TableTransfer.h"
 
 #include <vector>
 

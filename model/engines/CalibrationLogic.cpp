@@ -158,26 +158,32 @@ void CalibrationLogic::activate() {
 // ---------------------------------------------------------------------------
 // The reading chains
 
-RequestSequence::Verdict CalibrationLogic::constantRead(int index, const QByteArray& bytes) {
-    const int number = ReadOrder[std::size_t(index)];
-    const QString request = unit::readCalibration(number);
+std::optional<qint32> CalibrationLogic::calibrationValue(const QString& request,
+                                                         const QByteArray& bytes) {
     const unit::Reply answer = unit::classifyReply(request, bytes, ReplyBuffer);
     if (answer.tooLong) {
         showTooLong(answer);
-        return RequestSequence::Verdict::Bad;
+        return std::nullopt;
     }
     showReply(answer);
     if (answer.kind != unit::Reply::Kind::Value) {
         showUnreadable(answer);
-        return RequestSequence::Verdict::Bad;
+        return std::nullopt;
     }
     // A stale or stray answer about another constant would put its value in
     // this field; the field stays unread instead.
     if (!answer.answers()) {
         showNotAsked(request, answer);
-        return RequestSequence::Verdict::Bad;
+        return std::nullopt;
     }
-    const std::optional<qint32> value = answer.value;
+    return answer.value;
+}
+
+RequestSequence::Verdict CalibrationLogic::constantRead(int index, const QByteArray& bytes) {
+    const int number = ReadOrder[std::size_t(index)];
+    const QString request = unit::readCalibration(number);
+    const std::optional<qint32> value = calibrationValue(request, bytes);
+    if (!value) return RequestSequence::Verdict::Bad;
     filling_ = true;
     saved_[std::size_t(index)] = view_.showConstant(number, *value);
     filling_ = false;
@@ -199,21 +205,9 @@ RequestSequence::Verdict CalibrationLogic::constantRead(int index, const QByteAr
 
 RequestSequence::Verdict CalibrationLogic::teachRead(int index, const QByteArray& bytes) {
     const QString request = unit::readCalibration(TeachNumbers[std::size_t(index)]);
-    const unit::Reply answer = unit::classifyReply(request, bytes, ReplyBuffer);
-    if (answer.tooLong) {
-        showTooLong(answer);
-        return RequestSequence::Verdict::Bad;
-    }
-    showReply(answer);
-    if (answer.kind != unit::Reply::Kind::Value) {
-        showUnreadable(answer);
-        return RequestSequence::Verdict::Bad;
-    }
-    if (!answer.answers()) {
-        showNotAsked(request, answer);
-        return RequestSequence::Verdict::Bad;
-    }
-    controls_.teach[std::size_t(index)] = QString::number(answer.value);
+    const std::optional<qint32> value = calibrationValue(request, bytes);
+    if (!value) return RequestSequence::Verdict::Bad;
+    controls_.teach[std::size_t(index)] = QString::number(*value);
     changed();
     return RequestSequence::Verdict::Good;
 }

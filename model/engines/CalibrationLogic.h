@@ -150,6 +150,9 @@ class CalibrationLogic {
     RequestSequence::Verdict constantRead(int index, const QByteArray& reply);
     RequestSequence::Verdict teachRead(int index, const QByteArray& reply);
     void showReply(const unit::Reply& reply);
+    // The value of a calibration read, after the reply was shown; none, with
+    // the reason shown, for a reply that is no answer to this request.
+    std::optional<qint32> calibrationValue(const QString& request, const QByteArray& bytes);
     void showUnreadable(const unit::Reply& reply);
     void showTooLong(const unit::Reply& reply);
     void showNotAsked(const QString& request, const unit::Reply& reply);

@@ -13,8 +13,8 @@
 // nothing sent: the language file's one text for a bad backup file is
 // "OpenMsg2" of section "BackupRestore".
 
-#include "model/values/ParamTables.h"
 #include "model/files/TableFile.h"
+#include "model/values/ParamTables.h"
 
 #include <QByteArray>
 #include <QString>

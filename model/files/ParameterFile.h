@@ -13,8 +13,8 @@
 // would otherwise go to the unit unseen.  The order of the lines and the unit
 // number in the header play no part.
 
-#include "model/values/ParamTables.h"
 #include "model/files/TableFile.h"
+#include "model/values/ParamTables.h"
 
 #include <QByteArray>
 #include <QString>

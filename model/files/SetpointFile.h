@@ -11,8 +11,8 @@
 // 000 … 048 or a value that is not decimal, OpenMsg4 not exactly 49 data lines
 // or a number twice.
 
-#include "model/values/ParamTables.h"
 #include "model/files/TableFile.h"
+#include "model/values/ParamTables.h"
 
 #include <QByteArray>
 #include <QString>

@@ -1,8 +1,8 @@
 #include "model/values/ValueEntry.h"
 
-#include "model/values/DecimalText.h"
 #include "model/texts/LanguageTexts.h"
 #include "model/texts/TextKeys.h"
+#include "model/values/DecimalText.h"
 
 #include <limits>
 

@@ -7,10 +7,10 @@
 #include "inifile/IniFile.h"
 #include "inifile/ListText.h"
 #include "link/PortFamily.h"
+#include "model/texts/TextKeys.h"
 #include "model/values/DecimalText.h"
 #include "model/values/GroupTree.h"
 #include "model/values/ParameterCatalogue.h"
-#include "model/texts/TextKeys.h"
 #include "support/QtPrinting.h"
 
 #include <QDir>

@@ -2,8 +2,8 @@
 // files on disk, the boxes the user sees, and what reaches the unit.
 
 #include "shell/BackupRestore.h"
-#include "model/files/BackupFile.h"
 #include "model/engines/ProgramState.h"
+#include "model/files/BackupFile.h"
 #include "shell/SecondaryWindows.h"
 #include "ui/ScriptedDialogs.h"
 

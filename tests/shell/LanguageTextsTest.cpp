@@ -8,9 +8,9 @@
 #include "inifile/ReadFile.h"
 #include "model/files/BackupFile.h"
 #include "model/files/FileProblemText.h"
-#include "model/texts/LanguageTexts.h"
 #include "model/files/ParameterFile.h"
 #include "model/files/SetpointFile.h"
+#include "model/texts/LanguageTexts.h"
 
 #include "TestWait.h"
 

@@ -5,8 +5,8 @@
 #include "sim/SimLinkFixture.h"
 
 #include "link/ZRComm.h"
-#include "model/texts/LanguageTexts.h"
 #include "model/engines/ProgramState.h"
+#include "model/texts/LanguageTexts.h"
 #include "shell/LiveMonitor.h"
 #include "shell/OnlineView.h"
 #include "shell/Terminal.h"

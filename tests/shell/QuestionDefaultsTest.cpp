@@ -3,8 +3,8 @@
 // Cancel) as its default, so nothing is sent, overwritten or dropped.
 
 #include "link/ZRComm.h"
-#include "model/files/BackupFile.h"
 #include "model/engines/ProgramState.h"
+#include "model/files/BackupFile.h"
 #include "params/FormEditParam.h"
 #include "setpoints/FormEditSollwerten.h"
 #include "shell/BackupRestore.h"

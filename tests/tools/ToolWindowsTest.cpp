@@ -3,8 +3,8 @@
 
 #include "../sim/SimLinkFixture.h"
 
-#include "model/texts/LanguageTexts.h"
 #include "model/engines/ProgramState.h"
+#include "model/texts/LanguageTexts.h"
 #include "tools/FormApparaatZoeken.h"
 #include "tools/FormCalibratie.h"
 #include "ui/ScriptedDialogs.h"
