@@ -7,6 +7,7 @@ namespace kqm52::ctl {
 namespace {
 
 using Text = TextIn<"Ctl">;
+using enum CtlUnits;
 
 constexpr Text UnitsFolder{"HelpUnitsFolder"};
 constexpr Text DiffSides{"HelpDiffSides"};
@@ -15,16 +16,16 @@ constexpr Text DiffSides{"HelpDiffSides"};
 // clang-format off
 const CtlCommand kCommands[] = {
     // name       usage                                   help           note          handler               port   units
-    {"ports",   "ports",                                "HelpPorts",   nullptr,      &CtlRunner::ports,    false, false},
-    {"scan",    "scan [--all-settings]",                "HelpScan",    nullptr,      &CtlRunner::scan,     true,  false},
-    {"info",    "info [--units LIST DIR]",              "HelpInfo",    nullptr,      &CtlRunner::info,     true,  true},
-    {"get",     "get N...",                             "HelpGet",     nullptr,      &CtlRunner::get,      true,  false},
-    {"set",     "set N=V... [--load]",                  "HelpSet",     nullptr,      &CtlRunner::set,      true,  false},
-    {"receive", "receive params|setpoints|all FILE",    "HelpReceive", &UnitsFolder, &CtlRunner::receive,  true,  true},
-    {"send",    "send params|setpoints|all FILE",       "HelpSend",    nullptr,      &CtlRunner::send,     true,  false},
-    {"backup",  "backup FILE.bak",                      "HelpBackup",  &UnitsFolder, &CtlRunner::backup,   true,  true},
-    {"restore", "restore FILE.bak [--yes]",             "HelpRestore", nullptr,      &CtlRunner::restore,  true,  false},
-    {"diff",    "diff A B",                             "HelpDiff",    &DiffSides,   &CtlRunner::diff,     false, true},
+    {"ports",   "ports",                                "HelpPorts",   nullptr,      &CtlRunner::ports,    false, None},
+    {"scan",    "scan [--all-settings]",                "HelpScan",    nullptr,      &CtlRunner::scan,     true,  None},
+    {"info",    "info [--units LIST DIR]",              "HelpInfo",    nullptr,      &CtlRunner::info,     true,  Many},
+    {"get",     "get N...",                             "HelpGet",     nullptr,      &CtlRunner::get,      true,  One},
+    {"set",     "set N=V... [--load]",                  "HelpSet",     nullptr,      &CtlRunner::set,      true,  One},
+    {"receive", "receive params|setpoints|all FILE",    "HelpReceive", &UnitsFolder, &CtlRunner::receive,  true,  Many},
+    {"send",    "send params|setpoints|all FILE",       "HelpSend",    nullptr,      &CtlRunner::send,     true,  One},
+    {"backup",  "backup FILE.bak",                      "HelpBackup",  &UnitsFolder, &CtlRunner::backup,   true,  Many},
+    {"restore", "restore FILE.bak [--yes]",             "HelpRestore", nullptr,      &CtlRunner::restore,  true,  One},
+    {"diff",    "diff A B",                             "HelpDiff",    &DiffSides,   &CtlRunner::diff,     false, Many},
 };
 // clang-format on
 

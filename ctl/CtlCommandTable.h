@@ -15,6 +15,8 @@ namespace kqm52::ctl {
 
 class CtlRunner;
 
+enum class CtlUnits { None, One, Many };
+
 struct CtlCommand {
     const char* name;
     // The syntax: the command, its options and the capitals that stand for a value.
@@ -26,9 +28,10 @@ struct CtlCommand {
     // Talks to a unit: with a port that will not open it ends with exit 3.
     // ("diff" does when one side is "unit".)
     bool needsPort;
-    // Works on every unit of --units; a command that does not refuses the
-    // option rather than running on one unit.
-    bool takesUnits;
+    // What it does with --units: works on every unit of the list, or
+    // refuses the option rather than running on one unit (it works on the one
+    // unit of --unit) or on none (it works on no unit, or on the whole bus).
+    CtlUnits units;
 };
 
 std::span<const CtlCommand> ctlCommands();

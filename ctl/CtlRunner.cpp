@@ -105,8 +105,9 @@ int CtlRunner::usage(const QString& message) {
 }
 
 int CtlRunner::run(const CtlCommand& command) {
-    if (options_.units && !command.takesUnits)
-        return usage(text("OneUnitOnly").arg(QLatin1String(command.name)));
+    if (options_.units && command.units != CtlUnits::Many)
+        return usage((command.units == CtlUnits::One ? text("OneUnitOnly") : text("NoUnits"))
+                         .arg(QLatin1String(command.name)));
     return (this->*command.run)();
 }
 
