@@ -8,7 +8,7 @@
 // with a reason the window can show.
 //
 // The reason is a value, not words: this library knows no language.  The
-// program's language texts word it (model/FileProblemText.h); the operating
+// program's language texts word it (model/files/FileProblemText.h); the operating
 // system's own reason is kept as the system words it.
 
 #include <QByteArray>

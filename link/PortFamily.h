@@ -6,8 +6,8 @@
 // holds the families (PortMap.h); the standard ones are listed once, in
 // PortFamily.cpp, so a new form is one row there.
 //
-// The words are names of rows of the language table (model/TextKeys.h),
-// held as strings because the link has no language; model/PortOpenText.h
+// The words are names of rows of the language table (model/texts/TextKeys.h),
+// held as strings because the link has no language; model/texts/PortOpenText.h
 // turns them into text, and the data test holds every name against the table.
 
 #include <QString>

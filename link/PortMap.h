@@ -42,7 +42,7 @@ enum class TPort {
 constexpr int PortCount = 16;
 
 // What went wrong when a port would not open, as a value: the words are
-// made where the user's language is known (model/PortOpenText.h).
+// made where the user's language is known (model/texts/PortOpenText.h).
 enum class PortError {
     None,
     UnknownForm,    // the value is of no family's form (not a path, no driver's name)

@@ -68,7 +68,7 @@ class ECommHandleError : public std::runtime_error {
     explicit ECommHandleError(const QString& message, int systemError = 0)
         : std::runtime_error(message.toStdString()), systemError_(systemError) {}
     // The port would not open: what went wrong, for the caller to word in
-    // the user's language (model/PortOpenText.h).  The message is the
+    // the user's language (model/texts/PortOpenText.h).  The message is the
     // system's reason where there is one, else the port and its value.
     explicit ECommHandleError(const PortProblem& problem)
         : std::runtime_error(

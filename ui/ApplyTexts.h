@@ -1,7 +1,7 @@
 #pragma once
 
 // Puts a section of the language texts on a window: every row of the text
-// table (model/TextKeys.h) of that section that names controls, by objectName.
+// table (model/texts/TextKeys.h) of that section that names controls, by objectName.
 
 #include <QAnyStringView>
 
