@@ -2,6 +2,7 @@
 
 #include "link/PortMap.h"
 #include "link/PosixSerialDriver.h"
+#include "link/TcpSerialDriver.h"
 
 #include <cerrno>
 
@@ -40,7 +41,16 @@ std::vector<PortFamily> standardPortFamilies() {
     sim.notBuilt = {"InitCom", "MsgMapNoSim"};
     sim.advice = deviceFileAdvice();
 
-    return {std::move(device), std::move(sim)};
+    // A bus behind a serial device server, raw: the line is set at the server.
+    PortFamily tcp;
+    tcp.name = QStringLiteral("tcp");
+    tcp.serves = [](const QString& value) {
+        return parseNetworkAddress(value, QStringLiteral("tcp")).has_value();
+    };
+    tcp.make = [](const QString&) { return std::make_unique<TcpSerialDriver>(); };
+    tcp.form = {"Ctl", "PortFormTcp"};
+
+    return {std::move(device), std::move(tcp), std::move(sim)};
 }
 
 } // namespace kqm52

@@ -1,5 +1,7 @@
 #include "link/PosixSerialDriver.h"
 
+#include "link/WakeablePoll.h"
+
 #include <cerrno>
 #include <chrono>
 #include <cstring>
@@ -43,35 +45,8 @@ class FdGuard {
     int fd_;
 };
 
-using Clock = std::chrono::steady_clock;
-
-// poll() on the device and the wake-up descriptor until the deadline.
-// Returns 1 when the device is ready, 0 on time-out or interrupt, or -errno.
-int waitFor(int fd, int wakeFd, short events, Clock::time_point deadline, bool& interrupted) {
-    for (;;) {
-        // Round up: a 50 ms silence must last at least 50 ms, never 49.
-        const auto leftUs =
-            std::chrono::duration_cast<std::chrono::microseconds>(deadline - Clock::now()).count();
-        const int wait = leftUs <= 0 ? 0 : int((leftUs + 999) / 1000);
-        pollfd fds[2] = {{fd, events, 0}, {wakeFd, POLLIN, 0}};
-        const int n = ::poll(fds, wakeFd >= 0 ? 2 : 1, wait);
-        if (n < 0) {
-            if (errno == EINTR) continue;
-            return -lastError();
-        }
-        if (wakeFd >= 0 && (fds[1].revents & POLLIN)) {
-            interrupted = true;
-            return 0;
-        }
-        if (n == 0) {
-            if (Clock::now() < deadline) continue; // woke a little early
-            return 0;
-        }
-        if (fds[0].revents & POLLNVAL) return -EBADF;
-        // POLLHUP / POLLERR still let read() tell what happened.
-        return 1;
-    }
-}
+using Clock = wakeable::Clock;
+using wakeable::waitFor;
 
 } // namespace
 
@@ -282,20 +257,11 @@ int PosixSerialDriver::clearLineErrors(std::uint32_t& flags) {
 }
 
 void PosixSerialDriver::interrupt() {
-    if (wakeFd_ >= 0) {
-        const std::uint64_t one = 1;
-        [[maybe_unused]] const ssize_t n = ::write(wakeFd_, &one, sizeof one);
-    }
+    wakeable::wake(wakeFd_);
 }
 
 void PosixSerialDriver::waitIdle(int milliseconds) {
-    if (wakeFd_ < 0) {
-        ::usleep(useconds_t(milliseconds) * 1000);
-        return;
-    }
-    pollfd fd{wakeFd_, POLLIN, 0};
-    while (::poll(&fd, 1, milliseconds) < 0 && errno == EINTR) {
-    }
+    wakeable::idle(wakeFd_, milliseconds);
 }
 
 } // namespace kqm52

@@ -100,8 +100,8 @@ void TZRComm::open() {
     if (!driver) throw ECommHandleError(problem);
     const QString path = devicePath();
     if (const int err = driver->open(path.toStdString()))
-        throw ECommHandleError(
-            PortProblem{PortError::OpenRefused, portName_, path, err, osText(err)});
+        throw ECommHandleError(PortProblem{PortError::OpenRefused, portName_, path, err,
+                                           QString::fromStdString(driver->errorText(err))});
 
     driver_ = std::move(driver);
     active_.store(true, std::memory_order_release);

@@ -444,13 +444,13 @@ TEST_F(CtlTest, EveryWordFollowsTheLanguageAndDataStaysAsItIs) {
 TEST_F(CtlTest, APortMappedToNoDeviceIsSaidInTheLanguageOfTheSettings) {
     QFile ini(path("application.ini"));
     ASSERT_TRUE(ini.open(QIODevice::WriteOnly));
-    ini.write("[Opties]\nTaal=2\n[Poorten]\nCOM3=tcp://10.0.0.7:4001\n");
+    ini.write("[Opties]\nTaal=2\n[Poorten]\nCOM3=udp://127.0.0.1:4001\n");
     ini.close();
     folders = ProgramFolders::installed(dataDir(), dataDir(), dir.path() + '/');
     const Ran r = runAsGiven({"info", "--port", "COM3"});
     EXPECT_EQ(r.exit, NoReply);
-    EXPECT_EQ(r.err, "kqm52ctl: COM3 (tcp://10.0.0.7:4001) kann nicht geöffnet werden: COM3 ist "
-                     "\"tcp://10.0.0.7:4001\" zugeordnet, und das ist kein Gerätepfad.\n");
+    EXPECT_EQ(r.err, "kqm52ctl: COM3 (udp://127.0.0.1:4001) kann nicht geöffnet werden: COM3 ist "
+                     "\"udp://127.0.0.1:4001\" zugeordnet, und das ist kein Gerätepfad.\n");
 }
 
 TEST_F(CtlTest, GetShowsValuesWithTheEditorsDecimalsAndOptionTexts) {

@@ -230,13 +230,13 @@ TEST_F(OnlineTest, APortThatCannotBeOpenedSaysWhichDeviceAndWhy) {
     EXPECT_EQ(w().statusPanel(1)->text(), "Offline");
 
     // A map entry that is no device: both lines in the language's words.
-    state_->portMap.setDevice(port().PortName(), "tcp://10.0.0.7:4001");
+    state_->portMap.setDevice(port().PortName(), "udp://127.0.0.1:4001");
     button("CmdSelectUnit")->click();
     ASSERT_EQ(dialogs_.asked().size(), 2u);
     const QString key = PortMap::key(port().PortName());
     EXPECT_EQ(dialogs_.asked().back().text,
-              key + " (tcp://10.0.0.7:4001) is niet te openen:\n" + key +
-                  " leidt naar \"tcp://10.0.0.7:4001\", geen apparaatpad.");
+              key + " (udp://127.0.0.1:4001) is niet te openen:\n" + key +
+                  " leidt naar \"udp://127.0.0.1:4001\", geen apparaatpad.");
 }
 
 } // namespace
