@@ -38,8 +38,12 @@ class LoopbackServer {
         port_ = ntohs(a.sin_port);
     }
     ~LoopbackServer() {
-        if (thread_.joinable()) thread_.join();
+        finish();
         ::close(fd_);
+    }
+    // Waits until the session is over, so that what it saw can be read.
+    void finish() {
+        if (thread_.joinable()) thread_.join();
     }
     void serve(std::function<void(int connection)> session) {
         thread_ = std::thread([this, session = std::move(session)] {
@@ -137,6 +141,7 @@ TEST(TcpDriverTest, ARequestGoesOutAndItsReplyComesBackByteForByte) {
     EXPECT_EQ(d.getLineState(back), 0);
     EXPECT_EQ(back, line);
     d.close();
+    server.finish();
     EXPECT_EQ(received, "rp 7");
 }
 

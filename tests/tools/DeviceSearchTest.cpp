@@ -244,11 +244,11 @@ TEST_F(DeviceSearchTest, APortWhoseDeviceIsMissingSaysWhichAndStops) {
     EXPECT_EQ(view.errors[0], QStringLiteral(": Port COM3 (%1) will not open:\n").arg(missing) +
                                   QString::fromStdString(systemErrorText(ENOENT)));
     // A map entry that leads nowhere is said in the language's words too.
-    map.setDevice(TPort::COM3, QStringLiteral("tcp://10.0.0.7:4001"));
+    map.setDevice(TPort::COM3, QStringLiteral("udp://127.0.0.1:4001"));
     search.start(BothCom);
     ASSERT_EQ(view.errors.size(), 2);
-    EXPECT_EQ(view.errors[1], QStringLiteral(": Port COM3 (tcp://10.0.0.7:4001) will not open:\n"
-                                             "COM3 leads to \"tcp://10.0.0.7:4001\""));
+    EXPECT_EQ(view.errors[1], QStringLiteral(": Port COM3 (udp://127.0.0.1:4001) will not open:\n"
+                                             "COM3 leads to \"udp://127.0.0.1:4001\""));
     EXPECT_TRUE(view.probes.empty());
 }
 
