@@ -2,6 +2,7 @@
 
 #include "link/PortMap.h"
 #include "link/PosixSerialDriver.h"
+#include "link/Rfc2217SerialDriver.h"
 #include "link/TcpSerialDriver.h"
 
 #include <cerrno>
@@ -49,8 +50,18 @@ std::vector<PortFamily> standardPortFamilies() {
     };
     tcp.make = [](const QString&) { return std::make_unique<TcpSerialDriver>(); };
     tcp.form = {"Ctl", "PortFormTcp"};
+    tcp.lineAtServer = true;
 
-    return {std::move(device), std::move(tcp), std::move(sim)};
+    // Behind a server with the Telnet COM-PORT option: the tool sets the line.
+    PortFamily rfc2217;
+    rfc2217.name = QStringLiteral("rfc2217");
+    rfc2217.serves = [](const QString& value) {
+        return parseNetworkAddress(value, QStringLiteral("rfc2217")).has_value();
+    };
+    rfc2217.make = [](const QString&) { return std::make_unique<Rfc2217SerialDriver>(); };
+    rfc2217.form = {"Ctl", "PortFormRfc2217"};
+
+    return {std::move(device), std::move(tcp), std::move(rfc2217), std::move(sim)};
 }
 
 } // namespace kqm52

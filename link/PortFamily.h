@@ -53,6 +53,8 @@ struct PortFamily {
     // Why a value of this form leads nowhere in this build: "%1" the port.
     TextRef notBuilt;
     std::vector<OpenAdvice> advice;
+    // The line is set at the far end; the port cannot change it.
+    bool lineAtServer = false;
 };
 
 // The families every port map starts with, in the order help lists them.

@@ -106,6 +106,15 @@ class SerialDriver {
     // A simulated driver gives its own (virtual) clock.
     virtual std::int64_t monotonicMs() const;
 
+    // True when open() may wait for something slow (a server to accept, a
+    // name to resolve): the port then opens it off the user-interface
+    // thread.  open() must not touch anything of that thread.
+    virtual bool mayBlockOnOpen() const { return false; }
+    // True when the line's speed and framing are set at the far end and
+    // setLineState() cannot change them (a raw serial device server); the
+    // port says so wherever it shows the line.
+    virtual bool lineSetAtServer() const { return false; }
+
     // The operating system's text for an error number returned above.
     virtual std::string errorText(int error) const;
     // True when an error number says the device itself has gone (converter

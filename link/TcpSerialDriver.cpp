@@ -51,7 +51,9 @@ std::optional<NetworkAddress> parseNetworkAddress(const QString& value, const QS
     return NetworkAddress{host, port};
 }
 
-TcpSerialDriver::TcpSerialDriver() = default;
+TcpSerialDriver::TcpSerialDriver() : TcpSerialDriver("tcp") {}
+
+TcpSerialDriver::TcpSerialDriver(const char* scheme) : scheme_(scheme) {}
 
 TcpSerialDriver::~TcpSerialDriver() {
     if (fd_ >= 0) close();
@@ -60,7 +62,8 @@ TcpSerialDriver::~TcpSerialDriver() {
 int TcpSerialDriver::open(const std::string& path) {
     if (fd_ >= 0) return EBUSY;
     resolveError_ = 0;
-    const auto address = parseNetworkAddress(QString::fromStdString(path), QStringLiteral("tcp"));
+    const auto address =
+        parseNetworkAddress(QString::fromStdString(path), QString::fromLatin1(scheme_));
     if (!address) return EINVAL;
     addrinfo hints{};
     hints.ai_family = AF_UNSPEC;
@@ -116,6 +119,12 @@ int TcpSerialDriver::open(const std::string& path) {
     ::setsockopt(fd, SOL_SOCKET, SO_KEEPALIVE, &on, sizeof on);
     fd_ = fd;
     wakeFd_ = wake;
+    rx_.clear();
+    rxAt_ = 0;
+    if (const int err = afterConnect()) {
+        close();
+        return err;
+    }
     return 0;
 }
 
@@ -155,26 +164,32 @@ int TcpSerialDriver::purge() {
     // What has arrived is dropped; what the server still relays later cannot
     // be reached from here, and the protocol's silence before a request
     // covers it.
-    std::uint8_t buffer[512];
+    const std::lock_guard lock(readMutex_);
     for (;;) {
-        const ssize_t n = ::recv(fd_, buffer, sizeof buffer, MSG_DONTWAIT);
-        if (n > 0) continue;
-        if (n == 0) return ECONNRESET;
-        if (errno == EINTR) continue;
-        if (errno == EAGAIN || errno == EWOULDBLOCK) return 0;
-        return lastError();
+        const int r = receiveSome(Clock::now());
+        if (r < 0) return -r;
+        if (r == 0) break;
     }
+    rx_.clear();
+    rxAt_ = 0;
+    return 0;
 }
 
-int TcpSerialDriver::write(const std::uint8_t* data, int count, int& written) {
-    written = 0;
-    if (fd_ < 0) return EBADF;
+void TcpSerialDriver::takeIn(const std::uint8_t* bytes, int count) {
+    rx_.insert(rx_.end(), bytes, bytes + count);
+}
+
+std::vector<std::uint8_t> TcpSerialDriver::wireForm(const std::uint8_t* data, int count) {
+    return {data, data + count};
+}
+
+int TcpSerialDriver::sendAll(const std::uint8_t* bytes, std::size_t count) {
     const auto deadline = Clock::now() + std::chrono::seconds(1);
-    while (written < count) {
-        const ssize_t n =
-            ::send(fd_, data + written, std::size_t(count - written), MSG_NOSIGNAL | MSG_DONTWAIT);
+    std::size_t sent = 0;
+    while (sent < count) {
+        const ssize_t n = ::send(fd_, bytes + sent, count - sent, MSG_NOSIGNAL | MSG_DONTWAIT);
         if (n > 0) {
-            written += int(n);
+            sent += std::size_t(n);
             continue;
         }
         if (n < 0 && errno == EINTR) continue;
@@ -189,6 +204,32 @@ int TcpSerialDriver::write(const std::uint8_t* data, int count, int& written) {
     return 0;
 }
 
+int TcpSerialDriver::receiveSome(Clock::time_point deadline) {
+    for (;;) {
+        const int r = waitFor(fd_, wakeFd_, POLLIN, deadline);
+        if (r <= 0) return r;
+        std::uint8_t buffer[512];
+        const ssize_t n = ::recv(fd_, buffer, sizeof buffer, MSG_DONTWAIT);
+        if (n > 0) {
+            takeIn(buffer, int(n));
+            return 1;
+        }
+        if (n < 0 && (errno == EINTR || errno == EAGAIN || errno == EWOULDBLOCK)) continue;
+        // The server closed the connection: the bus is gone, not silent.
+        return n == 0 ? -ECONNRESET : -lastError();
+    }
+}
+
+int TcpSerialDriver::write(const std::uint8_t* data, int count, int& written) {
+    written = 0;
+    if (fd_ < 0) return EBADF;
+    const std::vector<std::uint8_t> wire = wireForm(data, count);
+    const std::lock_guard lock(sendMutex_);
+    if (const int err = sendAll(wire.data(), wire.size())) return err;
+    written = count;
+    return 0;
+}
+
 int TcpSerialDriver::flush() {
     // The bytes are the server's once sent; when they reach the line is its
     // business, and the reply's time-out counts from here.
@@ -198,20 +239,20 @@ int TcpSerialDriver::flush() {
 int TcpSerialDriver::readByte(std::uint8_t& byte, bool& got) {
     got = false;
     if (fd_ < 0) return EBADF;
+    const std::lock_guard lock(readMutex_);
     const auto deadline = Clock::now() + std::chrono::milliseconds(readTimeoutMs_);
-    for (;;) {
-        const int r = waitFor(fd_, wakeFd_, POLLIN, deadline);
+    // Bytes a protocol keeps for itself come and go without counting as the
+    // line's: the wait goes on to the same deadline.
+    while (rxAt_ == rx_.size()) {
+        rx_.clear();
+        rxAt_ = 0;
+        const int r = receiveSome(deadline);
         if (r < 0) return -r;
         if (r == 0) return 0;
-        const ssize_t n = ::recv(fd_, &byte, 1, MSG_DONTWAIT);
-        if (n == 1) {
-            got = true;
-            return 0;
-        }
-        if (n < 0 && (errno == EINTR || errno == EAGAIN || errno == EWOULDBLOCK)) continue;
-        // The server closed the connection: the bus is gone, not silent.
-        return n == 0 ? ECONNRESET : lastError();
     }
+    byte = rx_[rxAt_++];
+    got = true;
+    return 0;
 }
 
 int TcpSerialDriver::clearLineErrors(std::uint32_t& flags) {

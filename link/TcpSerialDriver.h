@@ -7,10 +7,14 @@
 // closed peer or a broken pipe is the device gone, as an unplugged converter.
 
 #include "link/SerialDriver.h"
+#include "link/WakeablePoll.h"
 
 #include <QString>
 
+#include <cstddef>
+#include <mutex>
 #include <optional>
+#include <vector>
 
 namespace kqm52 {
 
@@ -46,12 +50,41 @@ class TcpSerialDriver : public SerialDriver {
     void waitIdle(int milliseconds) override;
     std::string errorText(int error) const override;
     bool isDeviceGone(int error) const override;
+    bool mayBlockOnOpen() const override { return true; }
+    bool lineSetAtServer() const override { return true; }
 
-  private:
+  protected:
+    // The scheme of the port values this driver opens.
+    explicit TcpSerialDriver(const char* scheme);
+
+    // After the connection stands, before open() returns: a protocol's
+    // greeting.  0 or an errno value, which fails the open.
+    virtual int afterConnect() { return 0; }
+    // Bytes as they came off the socket; the line's data goes to rx_.
+    virtual void takeIn(const std::uint8_t* bytes, int count);
+    // The line's data as it goes onto the socket.
+    virtual std::vector<std::uint8_t> wireForm(const std::uint8_t* data, int count);
+
+    // Sends all of bytes, waiting at most a second for room.  Callers hold
+    // sendMutex_, so that a set-up sent from another thread never splits a
+    // request.
+    int sendAll(const std::uint8_t* bytes, std::size_t count);
+    // Reads what the socket has, waiting until deadline for the first byte,
+    // into takeIn().  1 when bytes came, 0 on time-out or interrupt, else
+    // -errno (a closed peer is -ECONNRESET).  Callers hold readMutex_.
+    int receiveSome(wakeable::Clock::time_point deadline);
+
     int fd_ = -1;
     int wakeFd_ = -1; // eventfd that interrupt() signals
-    int readTimeoutMs_ = 0;
+    std::mutex sendMutex_;
+    std::mutex readMutex_;
+    std::vector<std::uint8_t> rx_; // the line's data not yet read
+    std::size_t rxAt_ = 0;         // the next byte of rx_ to read
     LineState line_;
+
+  private:
+    const char* scheme_;
+    int readTimeoutMs_ = 0;
     // A resolver failure (EAI_*), reported through errorText().
     int resolveError_ = 0;
 };

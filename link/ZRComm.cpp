@@ -4,8 +4,12 @@
 #include "link/ZRCommThread.h"
 #include "link/ZRProtocolComponent.h"
 
+#include <QCoreApplication>
 #include <QMetaObject>
+#include <QThread>
 
+#include <chrono>
+#include <future>
 #include <utility>
 
 namespace kqm52 {
@@ -71,7 +75,43 @@ QString TZRComm::devicePath() const {
     return portMap().effectiveDevice(portName_);
 }
 
+namespace {
+
+// Opens a driver whose open() may wait on the network.  On the
+// user-interface thread the wait goes to a thread of its own while the
+// window keeps painting; input waits, so nothing can be clicked into a half
+// open port.
+int openAway(SerialDriver& driver, const std::string& path) {
+    QCoreApplication* app = QCoreApplication::instance();
+    if (!app || QThread::currentThread() != app->thread()) return driver.open(path);
+    auto opened = std::async(std::launch::async, [&] { return driver.open(path); });
+    while (opened.wait_for(std::chrono::milliseconds(0)) != std::future_status::ready) {
+        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents, 20);
+        opened.wait_for(std::chrono::milliseconds(10));
+    }
+    return opened.get();
+}
+
+} // namespace
+
+QString TZRComm::lineSettingsText() const {
+    static const char* const parity[] = {"N", "E", "O"};
+    return QStringLiteral("%1,%2,%3,%4")
+        .arg(baudrateValue(baudrate_))
+        .arg(QLatin1String(parity[int(parity_)]))
+        .arg(dataBitsValue(databits_))
+        .arg(stopBitsValue(stopbits_));
+}
+
+bool TZRComm::lineSetAtServer() const {
+    if (Active() && driver_) return driver_->lineSetAtServer();
+    const PortFamily* family = portMap().familyOf(devicePath());
+    return family && family->lineAtServer;
+}
+
 void TZRComm::SetActive(bool value) {
+    // An event served while the port is opening must not open or close it.
+    if (opening_) return;
     if (value == Active()) return;
     if (value)
         open();
@@ -99,7 +139,15 @@ void TZRComm::open() {
     std::unique_ptr<SerialDriver> driver = portMap().createDriver(portName_, problem);
     if (!driver) throw ECommHandleError(problem);
     const QString path = devicePath();
-    if (const int err = driver->open(path.toStdString()))
+    int opened = 0;
+    if (driver->mayBlockOnOpen()) {
+        opening_ = true;
+        opened = openAway(*driver, path.toStdString());
+        opening_ = false;
+    } else {
+        opened = driver->open(path.toStdString());
+    }
+    if (const int err = opened)
         throw ECommHandleError(PortProblem{PortError::OpenRefused, portName_, path, err,
                                            QString::fromStdString(driver->errorText(err))});
 

@@ -118,6 +118,13 @@ class TZRComm : public QObject {
     bool Active() const { return active_.load(std::memory_order_acquire); }
     void SetActive(bool value);
 
+    // The line as it is shown: "38400,E,8,1".
+    QString lineSettingsText() const;
+    // True when the line is set at a serial device server and this port
+    // cannot change it: the open driver says, and a closed port goes by its
+    // value's family.  Where the line is shown, the user is told so.
+    bool lineSetAtServer() const;
+
     TBaudrate Baudrate() const { return baudrate_; }
     void SetBaudrate(TBaudrate value);
     TDataBit FrameDatabits() const { return databits_; }
@@ -219,6 +226,7 @@ class TZRComm : public QObject {
     bool fastFramingSuspended_ = false;
     bool lineDistrusted_ = false;
     bool destroying_ = false;
+    bool opening_ = false; // inside open(), which may serve events while it waits
 
     TBaudrate baudrate_ = TBaudrate::br9600;
     TDataBit databits_ = TDataBit::db_8;

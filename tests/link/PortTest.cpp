@@ -169,7 +169,7 @@ TEST_F(PortTest, APortOpensThroughTheFamilyOfItsValue) {
             n << f.name;
         return n;
     }();
-    EXPECT_EQ(names, (QStringList{"fake", "device", "tcp", "sim", "loop"}));
+    EXPECT_EQ(names, (QStringList{"fake", "device", "tcp", "rfc2217", "sim", "loop"}));
 
     port.SetPortName(TPort::COM2);
     const struct {
