@@ -76,12 +76,11 @@ QString CtlLink::portText() const {
 }
 
 QString CtlLink::lineText() const {
-    const char* parity[] = {"N", "E", "O"};
-    return QStringLiteral("%1,%2,%3,%4")
-        .arg(baudrateValue(port_.Baudrate()))
-        .arg(QLatin1String(parity[int(port_.FrameParitybit())]))
-        .arg(dataBitsValue(port_.FrameDatabits()))
-        .arg(stopBitsValue(port_.FrameStopbits()));
+    return port_.lineSettingsText();
+}
+
+QString CtlLink::lineShown(const LanguageTexts& language) const {
+    return portLineText(language, port_);
 }
 
 bool CtlLink::open(QString& error, const LanguageTexts& language) {

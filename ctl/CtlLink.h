@@ -46,6 +46,9 @@ class CtlLink {
     QString portText() const;
     // "38400,E,8,1".
     QString lineText() const;
+    bool lineSetAtServer() const { return port_.lineSetAtServer(); }
+    // The line in the user's words: the settings, or that the server sets it.
+    QString lineShown(const LanguageTexts& language) const;
 
     // Opens the port; false with the reason in error.
     // False with the reason, in the user's language, when the port cannot be opened.

@@ -136,6 +136,7 @@ int CtlRunner::openPort() {
     if (!link_.open(error, language_)) return fail(NoReply, error);
     json_.insert(QStringLiteral("port"), link_.portText());
     json_.insert(QStringLiteral("line"), link_.lineText());
+    if (link_.lineSetAtServer()) json_.insert(QStringLiteral("lineSetAtServer"), true);
     return Done;
 }
 
@@ -171,7 +172,7 @@ CtlRunner::UnitRun CtlRunner::runUnit(int unit, const UnitJob& job, bool wantsId
         r.error = answer.ok() ? text("SelectAnswered").arg(unit).arg(replyStart(answer.reply, 20))
                               : text("NoAnswer")
                                     .arg(unit)
-                                    .arg(link_.lineText(), link_.portText(),
+                                    .arg(link_.lineShown(language_), link_.portText(),
                                          commErrorText(language_, answer.error));
     } else {
         QString error;

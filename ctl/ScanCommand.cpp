@@ -44,6 +44,7 @@ int CtlRunner::scan() {
     QString error;
     if (!link_.open(error, language_)) return fail(NoReply, error);
     search.start(choice);
+    if (search.searchesAtServer()) note(search.statusText());
     bool interrupted = false;
     for (;;) {
         link_.waitUntil([&] { return search.state() != SearchState::Searching; },

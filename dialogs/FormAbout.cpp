@@ -1,6 +1,8 @@
 #include "dialogs/FormAbout.h"
 
+#include "link/PortMap.h"
 #include "model/texts/LanguageTexts.h"
+#include "model/texts/PortOpenText.h"
 
 #include <QDesktopServices>
 #include <QDir>
@@ -166,7 +168,9 @@ void TFormAbout::FormActivate() {
         LabelHandelsmerk->setText(language_.text(TextId{"About", "Handelsmerk"}));
     }
     LabelSoftwareVersie->setText(AboutBox::versionLine(language_));
-    LabelMappen->setText(AboutBox::folderLines(language_, folders_));
+    LabelMappen->setText(
+        AboutBox::folderLines(language_, folders_) + u'\n' +
+        language_.text(TextId{"About", "Poorten"}).arg(portFormsText(language_, PortMap(), true)));
 }
 
 void TFormAbout::LabelWWWLinkClick() {

@@ -174,6 +174,9 @@ void TFormInitSerial::buildWindow() {
     connect(ComboHardware, &QComboBox::activated, this, [this] { ComboHardwareClick(); });
     for (QComboBox* box : {ComboPortType, ComboReceiver, ComboTransmitter})
         connect(box, &QComboBox::activated, this, [this] { ComboPortTypeClick(); });
+    // A typed value is checked as it is typed: a network address missing its
+    // port, a scheme the program does not know, is said before OK.
+    connect(ComboDevice, &QComboBox::editTextChanged, this, [this] { showDeviceNote(); });
     connect(CmdOK, &QPushButton::clicked, this, [this] { CmdOKClick(); });
     connect(CmdCancel, &QPushButton::clicked, this, [this] { CmdCancelClick(); });
 }
@@ -229,6 +232,18 @@ void TFormInitSerial::listDevices() {
         ComboDevice->addItem(
             description.isEmpty() ? path : path + QStringLiteral(" — ") + description, path);
     }
+    // The network buses of the map, with the ports that lead there, so that
+    // a server's address is picked rather than typed again.
+    for (int i = 0; i < PortCount; ++i) {
+        const QString value = portMap_.device(TPort(i));
+        if (!value.contains(QLatin1String("://")) || !portMap_.familyOf(value)) continue;
+        const int at = ComboDevice->findData(value);
+        if (at < 0)
+            ComboDevice->addItem(value + QStringLiteral(" — ") + PortMap::key(TPort(i)), value);
+        else
+            ComboDevice->setItemText(at, ComboDevice->itemText(at) + QStringLiteral(", ") +
+                                             PortMap::key(TPort(i)));
+    }
     // The values the families offer themselves (the simulated bus).
     for (const PortFamily& family : portMap_.families())
         if (!family.choice.isEmpty())
@@ -264,12 +279,29 @@ void TFormInitSerial::showDeviceOf(int portIndex) {
         ComboDevice->setCurrentIndex(-1);
         ComboDevice->setEditText(device);
     }
-    const TPort port = TPort(portIndex);
+    showDeviceNote();
+}
+
+QString TFormInitSerial::deviceNote() const {
+    if (devicePortShown_ < 0) return {};
+    const TPort port = TPort(devicePortShown_);
     const QString effective = portMap_.effectiveDevice(port);
-    const bool overridden = effective != portMap_.device(port);
-    LabelDeviceNote->setText(
-        overridden ? language_.text(TextId{"InitCom", "MsgDemoDevice"}).arg(effective) : QString());
-    LabelDeviceNote->setVisible(overridden);
+    if (effective != portMap_.device(port))
+        return language_.text(TextId{"InitCom", "MsgDemoDevice"}).arg(effective);
+    const QString value = chosenDevice();
+    if (value.isEmpty()) return {};
+    const PortFamily* family = portMap_.familyOf(value);
+    if (!family)
+        return language_.text(TextId{"InitCom", "MsgNotAPortValue"})
+            .arg(portFormsText(language_, portMap_));
+    if (family->lineAtServer) return language_.text(TextId{"InitCom", "MsgLineAtServer"});
+    return {};
+}
+
+void TFormInitSerial::showDeviceNote() {
+    const QString note = deviceNote();
+    LabelDeviceNote->setText(note);
+    LabelDeviceNote->setVisible(!note.isEmpty());
 }
 
 void TFormInitSerial::rememberDevice() {

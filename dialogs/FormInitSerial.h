@@ -63,7 +63,9 @@ class TFormInitSerial : public QDialog {
     QComboBox* ComboPoort = nullptr;
     QLabel* LabelDevice = nullptr;
     QComboBox* ComboDevice = nullptr;
-    QLabel* LabelDeviceNote = nullptr; // only while a start option overrides the map
+    // Shown while a start option overrides the map, or the value typed is no
+    // port or one whose line is set at the server.
+    QLabel* LabelDeviceNote = nullptr;
     QLabel* Label_IO = nullptr;
     QComboBox* Combo_IO = nullptr;
     QLabel* LabelBaud = nullptr;
@@ -103,6 +105,8 @@ class TFormInitSerial : public QDialog {
     void applySettings();
     void listDevices();
     void showDeviceOf(int portIndex);
+    QString deviceNote() const;
+    void showDeviceNote();
     void rememberDevice();
     void storeDevice();
     void showOpenError(const QString& message, int systemError);

@@ -48,14 +48,6 @@ UnitSelection::UnitSelection(ProgramState& state, TZRComm& port, const LanguageT
     identification_.onItemStarted = [this](int index) { state_.unit.TypeInfoStep = index; };
 }
 
-QString UnitSelection::lineSettingsText(const TZRComm& port) {
-    static const char* const parity[] = {"N,", "E,", "O,"};
-    return QString::number(baudrateValue(port.Baudrate())) + QLatin1Char(',') +
-           QLatin1String(parity[int(port.FrameParitybit())]) +
-           QString::number(dataBitsValue(port.FrameDatabits())) + QLatin1Char(',') +
-           QString::number(stopBitsValue(port.FrameStopbits()));
-}
-
 QString UnitSelection::linkErrorText(const QString& linkErrorCaption, const TCommError& error,
                                      const QString& device) {
     if (error.SystemError == 0)
@@ -98,7 +90,7 @@ void UnitSelection::ZRComm1Activate() {
     view_.showComInfo({});
     view_.setOnline(true, texts_.text({"Main", "CmdComClose"}));
     view_.showStatus(0, PortDisplayName(port_.PortName()));
-    view_.showStatus(1, lineSettingsText(port_));
+    view_.showStatus(1, portLineText(texts_, port_));
     state_.unit.TypeInfoStep = 0;
     if (!view_.deviceSearchActive()) {
         RQ500UnitSelect.SetASCIIProtocol(unit::selectUnit(view_.unitNumber()));

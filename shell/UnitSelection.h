@@ -40,8 +40,6 @@ class UnitSelection {
     // Shared by RQ500UnitSelect, RQ500_in, RQ500Protocol1 and RQ500ReadError.
     void RQ500UnitSelectComError(const TCommError& error);
 
-    // "38400,E,8,1": the line settings as the status bar shows them.
-    static QString lineSettingsText(const TZRComm& port);
     // What PanelComInfo says about a failed request: words, never bare numbers
     // for a failing driver (an unplugged converter), with the device it concerns.
     static QString linkErrorText(const QString& linkErrorCaption, const TCommError& error,

@@ -12,7 +12,12 @@ _kqm52ctl()
     case $prev in
         --port)
             local ports=(sim /dev/ttyS* /dev/ttyUSB* /dev/ttyACM* /dev/serial/by-id/*)
-            COMPREPLY=($(compgen -W "COM{1..16} ${ports[*]}" -- "$cur"))
+            # The serial device servers the port map already names.
+            local ini=${XDG_CONFIG_HOME:-$HOME/.config}/kqm52/application.ini
+            [[ -r $ini ]] && ports+=($(sed -n 's/^COM[0-9]*=\(\(tcp\|rfc2217\):\/\/[^ ]*\).*/\1/p' "$ini"))
+            COMPREPLY=($(compgen -W "COM{1..16} ${ports[*]} tcp:// rfc2217://" -- "$cur"))
+            # A bare scheme is the start of an address, not a whole word.
+            [[ ${#COMPREPLY[@]} -eq 1 && ${COMPREPLY[0]} == *:// ]] && compopt -o nospace
             return
             ;;
         --baud)

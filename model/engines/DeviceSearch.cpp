@@ -158,6 +158,14 @@ void DeviceSearch::start(const SearchChoice& choice) {
     stopRequested_ = false;
     probesSent_ = 0;
     plan_ = combinations(choice, savedParity_, savedStop_);
+    // Behind a raw server every speed and framing probes the same line: each
+    // unit number once, at the settings the port has.
+    atServer_ = port_.lineSetAtServer();
+    if (atServer_) {
+        plan_.clear();
+        for (int unit = 0; unit < UnitCount; ++unit)
+            plan_.push_back({unit, savedBaud_, savedParity_, savedStop_});
+    }
     const SearchCombination& first = plan_.front();
     setState(SearchState::Searching, 0);
     // Nothing was sent and nothing runs: say so, and which port and device
@@ -280,7 +288,10 @@ void DeviceSearch::complete() {
 
 void DeviceSearch::setState(SearchState state, int text) {
     state_ = state;
-    if (text >= 0) statusText_ = language_.text(StatusText::all().at(std::size_t(text)));
+    if (text == 0 && atServer_)
+        statusText_ = language_.text(Text{"MsgSearchAtServer"});
+    else if (text >= 0)
+        statusText_ = language_.text(StatusText::all().at(std::size_t(text)));
     view_.stateChanged();
 }
 

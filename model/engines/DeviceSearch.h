@@ -114,6 +114,8 @@ class DeviceSearch {
     // The combination probed last (or being probed).
     const SearchCombination& current() const { return current_; }
     int probesSent() const { return probesSent_; }
+    // The search goes over a raw serial device server: one line setting.
+    bool searchesAtServer() const { return atServer_; }
     // Which controls the user can use in the present state.
     bool canStart() const { return state_ != SearchState::Searching; }
     bool canContinue() const {
@@ -158,6 +160,7 @@ class DeviceSearch {
     TBaudrate savedBaud_ = TBaudrate::br9600;
     TParityBit savedParity_ = TParityBit::Even;
     TStopBit savedStop_ = TStopBit::sb_1;
+    bool atServer_ = false;
 };
 
 } // namespace kqm52

@@ -12,10 +12,12 @@ QString portFamilyText(const LanguageTexts& language, TextRef ref) {
     return id ? language.text(*id) : QString();
 }
 
-QString portFormsText(const LanguageTexts& language, const PortMap& map) {
+QString portFormsText(const LanguageTexts& language, const PortMap& map, bool openable) {
     QStringList forms;
     for (const PortFamily& family : map.families())
-        if (const QString form = portFamilyText(language, family.form); !form.isEmpty())
+        if (openable && !family.make)
+            continue;
+        else if (const QString form = portFamilyText(language, family.form); !form.isEmpty())
             forms << form;
     if (forms.size() < 2) return forms.join(QString());
     const QString last = forms.takeLast();
@@ -40,6 +42,11 @@ QString portProblemText(const LanguageTexts& language, const PortMap& map,
         return problem.systemReason;
     }
     return {};
+}
+
+QString portLineText(const LanguageTexts& language, const TZRComm& port) {
+    return port.lineSetAtServer() ? language.text(TextId{"InitCom", "LineAtServer"})
+                                  : port.lineSettingsText();
 }
 
 QString portOpenReason(const LanguageTexts& language, const PortMap& map,

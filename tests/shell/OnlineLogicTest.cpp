@@ -165,7 +165,7 @@ TEST(StatusText, LineSettingsReadAsTheStatusBarShowsThem) {
         p.SetFrameParitybit(r.parity);
         p.SetFrameDatabits(r.data);
         p.SetFrameStopbits(r.stop);
-        EXPECT_EQ(UnitSelection::lineSettingsText(p), r.text);
+        EXPECT_EQ(p.lineSettingsText(), r.text);
     }
 }
 

@@ -93,7 +93,7 @@ TEST_F(OnlineTest, EachButtonReachesTheUnitAndItsAnswerItsPanel) {
     windows.transfers = &transfers;
     w().setSecondaryWindows(windows);
     open();
-    EXPECT_EQ(w().statusPanel(1)->text(), UnitSelection::lineSettingsText(port()));
+    EXPECT_EQ(w().statusPanel(1)->text(), port().lineSettingsText());
     // A panel too narrow for the whole text has it as its tip.
     EXPECT_EQ(w().statusPanel(2)->text(), "MX52 Nokkenregelaar V3.07");
     EXPECT_EQ(w().statusPanel(2)->toolTip(), "MX52 Nokkenregelaar V3.07");
