@@ -60,7 +60,10 @@ void Rfc2217SerialDriver::takeIn(const std::uint8_t* bytes, int count) {
             lineErrors_ |= lineErrorFlags(e.value[0]);
         } else {
             const std::lock_guard lock(stateMutex_);
-            if (applyResponse(e, acked_)) ++ackCount_;
+            if (e.command == ServerOffset + ComPurgeData)
+                ++purgeAcks_;
+            else if (applyResponse(e, acked_))
+                ++ackCount_;
         }
     }
 }
@@ -107,9 +110,29 @@ int Rfc2217SerialDriver::setLineState(const LineState& state) {
 
 int Rfc2217SerialDriver::purge() {
     if (fd_ < 0) return EBADF;
-    if (comPort_)
-        if (const int err = sendControl(comPortCommand(ComPurgeData, {PurgeBoth}))) return err;
-    return TcpSerialDriver::purge();
+    const std::lock_guard reading(readMutex_);
+    std::size_t dropped = 0;
+    if (const int err = dropArrived(dropped)) return err;
+    // Bytes that came unasked may have more behind them at the server: it
+    // purges its buffers too.  Only then, and with its answer awaited: a
+    // server that flushes its line after the request behind the purge has
+    // reached it would drop the request, and asking before every request
+    // would cost a round trip each.
+    if (!comPort_ || dropped == 0) return 0;
+    int before = 0;
+    {
+        const std::lock_guard lock(stateMutex_);
+        before = purgeAcks_;
+    }
+    if (const int err = sendControl(comPortCommand(ComPurgeData, {PurgeBoth}))) return err;
+    const int err = receiveUntil(
+        [&] {
+            const std::lock_guard lock(stateMutex_);
+            return purgeAcks_ > before;
+        },
+        NegotiationTimeoutMs);
+    if (err && err != ETIMEDOUT) return err;
+    return dropArrived(dropped);
 }
 
 int Rfc2217SerialDriver::clearLineErrors(std::uint32_t& flags) {

@@ -44,9 +44,10 @@ class Rfc2217SerialDriver : public TcpSerialDriver {
     telnet::Decoder decoder_;
     telnet::Negotiator negotiator_;
     std::vector<telnet::Bytes> answers_; // negotiation owed, sent after each read
-    std::mutex stateMutex_;              // guards acked_ and ackCount_
+    std::mutex stateMutex_;              // guards acked_ and the counts
     LineState acked_;                    // the line as the server last said
     int ackCount_ = 0;                   // line responses heard so far
+    int purgeAcks_ = 0;                  // purge responses heard so far
     std::atomic<bool> comPort_{false};   // the server accepted COM-PORT
     std::atomic<std::uint32_t> lineErrors_{0};
 };

@@ -165,11 +165,17 @@ int TcpSerialDriver::purge() {
     // be reached from here, and the protocol's silence before a request
     // covers it.
     const std::lock_guard lock(readMutex_);
+    std::size_t dropped = 0;
+    return dropArrived(dropped);
+}
+
+int TcpSerialDriver::dropArrived(std::size_t& dropped) {
     for (;;) {
         const int r = receiveSome(Clock::now());
         if (r < 0) return -r;
         if (r == 0) break;
     }
+    dropped = rx_.size() - rxAt_;
     rx_.clear();
     rxAt_ = 0;
     return 0;

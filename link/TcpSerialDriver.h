@@ -73,6 +73,9 @@ class TcpSerialDriver : public SerialDriver {
     // into takeIn().  1 when bytes came, 0 on time-out or interrupt, else
     // -errno (a closed peer is -ECONNRESET).  Callers hold readMutex_.
     int receiveSome(wakeable::Clock::time_point deadline);
+    // Drops the line's data that has arrived, unread; dropped tells how
+    // much.  0 or errno.  Callers hold readMutex_.
+    int dropArrived(std::size_t& dropped);
 
     int fd_ = -1;
     int wakeFd_ = -1; // eventfd that interrupt() signals

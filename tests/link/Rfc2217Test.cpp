@@ -15,6 +15,7 @@
 #include <algorithm>
 #include <chrono>
 #include <string>
+#include <thread>
 
 #include <poll.h>
 #include <sys/socket.h>
@@ -260,6 +261,49 @@ TEST(Rfc2217Driver, AServerThatTakesTheOptionHasTheLineSetAndItsCommandsKeptOutO
     EXPECT_TRUE(contains(heard, bytes({'w', 0xFF, 0xFF, '\r'})));
     EXPECT_FALSE(contains(heard, bytes({IAC, SB, 44, ComSetControl})))
         << "DTR and RTS are never asked for";
+}
+
+// Purging: a clean line costs the server nothing; bytes that came unasked
+// have the server purge too, and the next request waits for its answer, as
+// a server that flushes later would drop the request behind the purge.
+TEST(Rfc2217Driver, UnaskedBytesHaveTheServerPurgeBeforeTheNextRequest) {
+    const Bytes purge = comPortCommand(ComPurgeData, {PurgeBoth});
+    LoopbackServer server;
+    Bytes beforeFirst;
+    Bytes beforeSecond;
+    server.serve([&](int c) {
+        readFromClient(c, [](const Bytes& b) { return contains(b, bytes({IAC, WILL, 44})); });
+        sendBytes(c, bytes({IAC, DO, 44}));
+        beforeFirst = readFromClient(c, [](const Bytes& b) { return contains(b, text("r1\r")); });
+        sendBytes(c, text("r1 5\r\nlate"));
+        beforeSecond = readFromClient(c, [&](const Bytes& b) { return contains(b, purge); });
+        sendBytes(c, join({text("still late"), bytes({IAC, SB, 44, 112, 3, IAC, SE})}));
+        const Bytes more =
+            readFromClient(c, [](const Bytes& b) { return contains(b, text("r2\r")); });
+        beforeSecond.insert(beforeSecond.end(), more.begin(), more.end());
+        sendBytes(c, text("r2 0\r\n"));
+        readFromClient(c, [](const Bytes&) { return false; });
+    });
+    Rfc2217SerialDriver d;
+    ASSERT_EQ(d.open(server.address("rfc2217")), 0);
+    d.setReadTimeout(200);
+    int written = 0;
+    const std::uint8_t first[] = {'r', '1', '\r'};
+    EXPECT_EQ(d.purge(), 0);
+    EXPECT_EQ(d.write(first, 3, written), 0);
+    std::uint8_t b = 0;
+    bool got = false;
+    for (int i = 0; i < 6; ++i)
+        d.readByte(b, got); // "r1 5\r\n", the reply; "late" follows unasked
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    EXPECT_EQ(d.purge(), 0);
+    const std::uint8_t second[] = {'r', '2', '\r'};
+    EXPECT_EQ(d.write(second, 3, written), 0);
+    EXPECT_EQ(readAll(d), "r2 0\r\n") << "nothing late reaches the next reply";
+    d.close();
+    server.finish();
+    EXPECT_FALSE(contains(beforeFirst, purge)) << "a clean line is not purged at the server";
+    EXPECT_TRUE(contains(beforeSecond, purge));
 }
 
 // A server that refuses COM-PORT, and one that says nothing of it, are used
