@@ -207,6 +207,35 @@ TEST_F(InitSerialTest, ARunThatLeadsEveryPortElsewhereSaysSo) {
     f.CmdCancelClick();
 }
 
+// A value is checked as it is typed, and the network buses of the map are
+// offered with the ports that lead there.
+TEST_F(InitSerialTest, ATypedValueIsCheckedAsTypedAndNetworkBusesAreOffered) {
+    map.setDevice(TPort::COM3, "rfc2217://10.1.2.3:4001");
+    map.setDevice(TPort::COM5, "rfc2217://10.1.2.3:4001");
+    TFormInitSerial& f = shown();
+    const int bus = f.ComboDevice->findData("rfc2217://10.1.2.3:4001");
+    ASSERT_GE(bus, 0);
+    EXPECT_EQ(f.ComboDevice->itemText(bus), "rfc2217://10.1.2.3:4001 — COM3, COM5");
+    const struct {
+        const char* typed;
+        const char* note; // "" no note; else a part of it
+    } rows[] = {
+        {"/dev/ttyUSB0", ""},
+        {"rfc2217://10.1.2.3:4001", ""},
+        {"tcp://10.1.2.3:4001", "The line is set at the server"},
+        {"tcp://10.1.2.3", "Not a port this program can open. It takes a device path"},
+        {"telnet://10.1.2.3:23", "rfc2217://HOST:PORT"},
+        {"", ""},
+    };
+    for (const auto& r : rows) {
+        f.ComboDevice->setEditText(QString::fromUtf8(r.typed));
+        const QString note = QString::fromUtf8(r.note);
+        EXPECT_EQ(f.LabelDeviceNote->isVisibleTo(&f), !note.isEmpty()) << r.typed;
+        if (!note.isEmpty()) EXPECT_TRUE(f.LabelDeviceNote->text().contains(note)) << r.typed;
+    }
+    f.CmdCancelClick();
+}
+
 // The wording is the plain code's; here what reaches the box, and that the
 // window stays for another try.
 TEST_F(InitSerialTest, MissingDeviceIsReportedAndTheWindowStaysOpen) {

@@ -3,10 +3,12 @@
 // virtual clock.  What the view records is what the window would show.
 
 #include "sim/SimLinkFixture.h"
+#include "support/BuiltInTexts.h"
 
 #include "link/ZRComm.h"
 #include "model/engines/ProgramState.h"
 #include "model/texts/LanguageTexts.h"
+#include "model/texts/PortOpenText.h"
 #include "shell/LiveMonitor.h"
 #include "shell/OnlineView.h"
 #include "shell/Terminal.h"
@@ -166,6 +168,22 @@ TEST(StatusText, LineSettingsReadAsTheStatusBarShowsThem) {
         p.SetFrameDatabits(r.data);
         p.SetFrameStopbits(r.stop);
         EXPECT_EQ(p.lineSettingsText(), r.text);
+    }
+    // Behind a raw serial device server the numbers would not be true.
+    const struct {
+        const char* device;
+        const char* shown;
+    } servers[] = {
+        {"tcp://127.0.0.1:4001", "line set at the server"},
+        {"rfc2217://127.0.0.1:4001", "9600,E,8,1"},
+        {"/dev/ttyUSB0", "9600,E,8,1"},
+    };
+    for (const auto& r : servers) {
+        PortMap map;
+        map.setDevice(TPort::COM1, QString::fromLatin1(r.device));
+        TZRComm p;
+        p.setPortMap(&map);
+        EXPECT_EQ(portLineText(testsupport::builtInTexts(), p), r.shown) << r.device;
     }
 }
 
