@@ -118,12 +118,23 @@ class ChildProcess {
     QProcess process_;
 };
 
+// How ser2net is set up, beyond the line and its two accepters.
+struct Ser2netSetup {
+    // Connection options besides kickolduser, as YAML lines ("chardelay: false").
+    QStringList options;
+    // The accepter's TCP sends each write at once (tcp(nodelay)), not held
+    // back until the client acknowledges what went before.
+    bool noDelay = false;
+    QString line = QStringLiteral("38400e81"); // ser2net's form
+};
+
 class Ser2netServer {
   public:
     // The ser2net accepter behind each port value scheme.
-    static QString accepter(const QString& scheme) {
-        if (scheme == QLatin1String("tcp")) return QStringLiteral("tcp");
-        if (scheme == QLatin1String("rfc2217")) return QStringLiteral("telnet(rfc2217),tcp");
+    static QString accepter(const QString& scheme, bool noDelay = false) {
+        const QString tcp = noDelay ? QStringLiteral("tcp(nodelay)") : QStringLiteral("tcp");
+        if (scheme == QLatin1String("tcp")) return tcp;
+        if (scheme == QLatin1String("rfc2217")) return QStringLiteral("telnet(rfc2217),") + tcp;
         return {};
     }
     static QStringList schemes() { return {QStringLiteral("tcp"), QStringLiteral("rfc2217")}; }
@@ -133,11 +144,10 @@ class Ser2netServer {
     Ser2netServer& operator=(const Ser2netServer&) = delete;
     ~Ser2netServer() { stop(); }
 
-    // mx5x-sim with these arguments, then ser2net on it, the line set to
-    // `line` (ser2net's form, "38400e81").  False with error() when either
-    // did not come up.
+    // mx5x-sim with these arguments, then ser2net on it.  False with error()
+    // when either did not come up.
     bool start(const QString& simProgram, const QStringList& simArgs,
-               const QString& line = QStringLiteral("38400e81")) {
+               const Ser2netSetup& setup = {}) {
         if (!ser2netInstalled()) return fail(Ser2netProgram + QStringLiteral(" is not installed"));
         if (!dir_.isValid()) return fail(QStringLiteral("no temporary folder"));
         const QString pty = dir_.filePath(QStringLiteral("bus"));
@@ -147,7 +157,7 @@ class Ser2netServer {
             return fail(QStringLiteral("mx5x-sim made no pty: ") + sim_.output());
         // A port taken between choosing it and ser2net binding it: choose again.
         for (int attempt = 0; attempt < 3; ++attempt)
-            if (startSer2net(pty, line)) return true;
+            if (startSer2net(pty, setup)) return true;
         stop();
         return false;
     }
@@ -178,7 +188,7 @@ class Ser2netServer {
     }
 
     // False with error_ set; the simulator is left running for another try.
-    bool startSer2net(const QString& pty, const QString& line) {
+    bool startSer2net(const QString& pty, const Ser2netSetup& setup) {
         ports_ = freeLoopbackPorts(int(schemes().size()));
         if (ports_.empty()) {
             error_ = QStringLiteral("no free port on 127.0.0.1");
@@ -191,9 +201,11 @@ class Ser2netServer {
                                    "    connector: serialdev,%4,%5,local\n"
                                    "    options:\n"
                                    "      kickolduser: true\n")
-                        .arg(scheme, accepter(scheme))
+                        .arg(scheme, accepter(scheme, setup.noDelay))
                         .arg(port(scheme))
-                        .arg(pty, line);
+                        .arg(pty, setup.line);
+            for (const QString& option : setup.options)
+                yaml += QStringLiteral("      ") + option + QLatin1Char('\n');
         }
         const QString config = dir_.filePath(QStringLiteral("ser2net.yaml"));
         QFile file(config);
