@@ -11,7 +11,6 @@
 #include "support/Ser2netServer.h"
 
 #include "link/SerialDriver.h"
-#include "link/UnitProtocol.h"
 #include "model/engines/ProgramState.h"
 #include "shell/BackupRestore.h"
 #include "shell/OnlineView.h"
@@ -27,6 +26,7 @@
 #include <cerrno>
 
 #include <netdb.h>
+#include <sys/socket.h>
 
 using namespace kqm52;
 using namespace kqm52::test;
@@ -54,38 +54,7 @@ ParamTables::Setpoints setpointsSent() {
     return v;
 }
 
-// Bytes the unit sends back to these requests: each reply repeats its
-// request, a read adds a blank and the value, CR LF ends it.
-long replyBytes(const QString& request, std::optional<qint32> value = std::nullopt) {
-    return long(request.size()) + (value ? 1 + QString::number(*value).size() : 0) + 2;
-}
-long parametersReadBefore(int p) {
-    long n = 0;
-    for (int i = 0; i < p; ++i)
-        n += replyBytes(unit::readParameter(i), unitBefore().parameters[std::size_t(i)]);
-    return n;
-}
-long setpointsReadBefore(int s) {
-    long n = 0;
-    for (int i = 1; i < s; ++i)
-        n += replyBytes(unit::readSetpoint(i), unitBefore().setpoints[std::size_t(i - 1)]);
-    return n;
-}
-long setpointsWrittenBefore(int s) {
-    long n = 0;
-    for (int i = 1; i < s; ++i)
-        n += replyBytes(unit::writeSetpoint(i, setpointsSent()[std::size_t(i - 1)]));
-    return n;
-}
-QStringList options(std::initializer_list<std::pair<const char*, long>> values) {
-    QStringList list;
-    for (const auto& [name, value] : values)
-        list << QLatin1String(name) << QString::number(value);
-    return list;
-}
-
-// Bytes a raw line carries that Telnet would read as commands (IAC, SB),
-// in the unit's type text.
+// Bytes that Telnet reads as commands (IAC, SB), in the unit's type text.
 const QByteArray TypeWithIac("MX52 \xff\xfa\xff\xff V3");
 
 struct MainWindow : UnitSelectionView {
@@ -107,7 +76,9 @@ enum class Via { Server, Proxy, NobodyListening, UnknownName };
 struct NetRow {
     std::string name;
     Via via = Via::Server;
-    QStringList proxy;   // netdelay's options
+    // netdelay's options; a place in the replies is given by their text, so
+    // that a Telnet server's own bytes before it do not move it.
+    QStringList proxy;
     QStringList simArgs; // more for mx5x-sim
     std::function<void(NetworkFaults&)> action;
     std::function<void(NetworkFaults&)> holds;
@@ -260,9 +231,11 @@ std::vector<NetRow> networkRows() {
                  [](NetworkFaults& m) {
                      // In the resolver's words, whatever it answers here for
                      // a name under .invalid.
+                     addrinfo tcp{};
+                     tcp.ai_socktype = SOCK_STREAM;
                      addrinfo* found = nullptr;
                      const int said =
-                         ::getaddrinfo("kqm52-no-such-server.invalid", "4001", nullptr, &found);
+                         ::getaddrinfo("kqm52-no-such-server.invalid", "4001", &tcp, &found);
                      if (found) ::freeaddrinfo(found);
                      ASSERT_NE(said, 0);
                      openRefused(m, QString::fromLocal8Bit(::gai_strerror(said)));
@@ -289,8 +262,7 @@ std::vector<NetRow> networkRows() {
     // end), asks again, and takes the value whole.
     r.push_back({"PauseOf300MsInsideAReply",
                  Via::Proxy,
-                 options({{"--hold-ms", 300},
-                          {"--hold-after", setpointsReadBefore(5) + QString("rs 5 10").size()}}),
+                 {"--hold-ms", "300", "--hold-after-text", "rs 5 10"},
                  {},
                  [](NetworkFaults& m) {
                      m.open();
@@ -305,7 +277,7 @@ std::vector<NetRow> networkRows() {
     r.push_back(
         {"ServerClosesInTheMiddleOfABackup",
          Via::Proxy,
-         options({{"--close-after-bytes", parametersReadBefore(100) + 3}}),
+         {"--close-after-text", "rp 100 10"}, // inside "rp 100 1000"
          {},
          [](NetworkFaults& m) {
              m.open();
@@ -321,7 +293,7 @@ std::vector<NetRow> networkRows() {
     r.push_back(
         {"ServerClosesInTheMiddleOfASend",
          Via::Proxy,
-         options({{"--close-after-bytes", setpointsWrittenBefore(10) + 3}}),
+         {"--close-after-text", "ws 10 -3"}, // inside "ws 10 -310"
          {},
          [](NetworkFaults& m) {
              m.open();
@@ -344,8 +316,8 @@ std::vector<NetRow> networkRows() {
                      << "S" << s;
              }
          }});
-    // A raw line carries every byte: what Telnet would take for commands
-    // reaches the status bar as the unit sent it.
+    // Bytes Telnet takes for commands reach the status bar as the unit sent
+    // them: untouched on a raw line, unescaped on a Telnet one.
     r.push_back(
         {"TelnetCommandBytesInAReply",
          Via::Server,

@@ -2,7 +2,8 @@
 // a serial device server, for the tests and benchmarks of a bus behind one.
 //
 //   netdelay --target PORT [--listen PORT] [--delay-ms MS]
-//            [--hold-ms MS --hold-after BYTES] [--close-after-bytes BYTES] [--silent]
+//            [--hold-ms MS --hold-after BYTES|--hold-after-text TEXT]
+//            [--close-after-bytes BYTES|--close-after-text TEXT] [--silent]
 //
 // Prints the port it listens on as its first line (--listen 0, the default,
 // takes a free one), then relays every connection it accepts to
@@ -16,7 +17,10 @@
 //                                N ms longer, once (a pause inside a reply)
 //   --close-after-bytes N        after N bytes from the server both sides are
 //                                closed (the server going away mid-transfer)
-// and on every connection:
+// Either place can be given as the end of the first TEXT among the server's
+// bytes instead (--hold-after-text, --close-after-text): a place in a reply
+// that the bytes a Telnet server sends of its own before it do not move.
+// And on every connection:
 //   --silent                     a server that accepts and never answers: what
 //                                the client sends is read and dropped
 
@@ -44,13 +48,25 @@ namespace {
 using Clock = std::chrono::steady_clock;
 using Ms = std::chrono::milliseconds;
 
+// The server's last bytes kept to find a text that spans two chunks: the
+// longest text a place may be.
+constexpr std::size_t TailBytes = 64;
+
+// A place among the server's bytes: after the first `bytes`, or after the
+// first `text`.
+struct Place {
+    long bytes = -1;
+    std::string text;
+    bool given() const { return bytes >= 0 || !text.empty(); }
+};
+
 struct Options {
     int listen = 0;
     int target = 0;
     Ms delay{0};
     Ms hold{0};
-    long holdAfter = -1;
-    long closeAfter = -1;
+    Place holdAt;
+    Place closeAt;
     bool silent = false;
 };
 
@@ -80,6 +96,7 @@ struct Session {
     Way down;        // server to client
     bool faulty = false;
     long downBytes = 0; // read from the server so far
+    std::string tail;   // its last bytes, for a text that spans two chunks
     bool held = false;
     bool closing = false; // --close-after-bytes reached: close once the rest is out
     bool dead = false;
@@ -87,8 +104,8 @@ struct Session {
 
 [[noreturn]] void usage() {
     std::fprintf(stderr, "usage: netdelay --target PORT [--listen PORT] [--delay-ms MS] "
-                         "[--hold-ms MS --hold-after BYTES] [--close-after-bytes BYTES] "
-                         "[--silent]\n");
+                         "[--hold-ms MS --hold-after BYTES|--hold-after-text TEXT] "
+                         "[--close-after-bytes BYTES|--close-after-text TEXT] [--silent]\n");
     std::exit(2);
 }
 
@@ -101,6 +118,12 @@ Options parse(int argc, char** argv) {
             continue;
         }
         if (i + 1 >= argc) usage();
+        if (a == "--hold-after-text" || a == "--close-after-text") {
+            std::string& text = (a == "--hold-after-text" ? o.holdAt : o.closeAt).text;
+            text = argv[++i];
+            if (text.empty() || text.size() > TailBytes) usage();
+            continue;
+        }
         char* end = nullptr;
         const long v = std::strtol(argv[++i], &end, 10);
         if (*end != '\0' || v < 0) usage();
@@ -113,14 +136,14 @@ Options parse(int argc, char** argv) {
         else if (a == "--hold-ms")
             o.hold = Ms(v);
         else if (a == "--hold-after")
-            o.holdAfter = v;
+            o.holdAt.bytes = v;
         else if (a == "--close-after-bytes")
-            o.closeAfter = v;
+            o.closeAt.bytes = v;
         else
             usage();
     }
     if (o.target <= 0 && !o.silent) usage();
-    if ((o.hold.count() > 0) != (o.holdAfter >= 0)) usage();
+    if ((o.hold.count() > 0) != o.holdAt.given()) usage();
     return o;
 }
 
@@ -145,6 +168,20 @@ void closeSession(Session& s) {
     s.dead = true;
 }
 
+// Where a place falls in this chunk of the server's bytes, as the number of
+// its bytes before it; npos when it is not in this chunk.
+std::size_t placeIn(const Place& place, const Session& s, const std::string& chunk) {
+    if (place.bytes >= 0) {
+        const long at = place.bytes - s.downBytes;
+        return at >= 0 && at <= long(chunk.size()) ? std::size_t(at) : std::string::npos;
+    }
+    if (place.text.empty()) return std::string::npos;
+    const std::size_t at = (s.tail + chunk).find(place.text);
+    if (at == std::string::npos || at + place.text.size() <= s.tail.size())
+        return std::string::npos;
+    return at + place.text.size() - s.tail.size();
+}
+
 // Reads what one side has; false when the session is over.
 bool readInto(Session& s, Way& way, const Options& o, bool fromServer) {
     char buffer[4096];
@@ -161,19 +198,24 @@ bool readInto(Session& s, Way& way, const Options& o, bool fromServer) {
         return true;
     }
     if (s.closing) return true; // past the cut: never relayed
-    if (s.faulty && o.closeAfter >= 0 && s.downBytes + n >= o.closeAfter) {
-        bytes.resize(std::size_t(o.closeAfter - s.downBytes));
+    const std::size_t cut = s.faulty ? placeIn(o.closeAt, s, bytes) : std::string::npos;
+    const std::size_t hold = s.faulty && !s.held ? placeIn(o.holdAt, s, bytes) : std::string::npos;
+    s.downBytes += n;
+    s.tail += bytes;
+    if (s.tail.size() > TailBytes) s.tail.erase(0, s.tail.size() - TailBytes);
+    if (cut != std::string::npos) {
+        bytes.resize(cut);
         s.closing = true;
     }
-    if (s.faulty && !s.held && o.holdAfter >= 0 && s.downBytes + long(bytes.size()) > o.holdAfter) {
-        const std::size_t head = std::size_t(std::max(0L, o.holdAfter - s.downBytes));
-        if (head > 0) way.push(now + o.delay, bytes.substr(0, head));
-        way.push(now + o.delay + o.hold, bytes.substr(head));
+    if (hold != std::string::npos && hold <= bytes.size()) {
+        // What comes after the place waits behind the held part, even when
+        // the part itself is empty: the hold starts at the next chunk.
+        way.push(now + o.delay, bytes.substr(0, hold));
+        way.push(now + o.delay + o.hold, bytes.substr(hold));
         s.held = true;
     } else if (!bytes.empty()) {
         way.push(now + o.delay, std::move(bytes));
     }
-    s.downBytes += n;
     return true;
 }
 
