@@ -12,11 +12,10 @@
 //
 // ser2net opens the pty when a client connects and sets the line there
 // (38400e81 unless told otherwise); the simulated units answer at the speed
-// they find on it.
+// they find on it.  NetDelay puts netdelay (netdelay.cpp) in front of it.
 
 #include "TestWait.h"
 
-#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
@@ -103,8 +102,6 @@ class ChildProcess {
     bool running() const { return process_.state() == QProcess::Running; }
     // What it said, for a message when it did not come up.
     QString output() { return QString::fromLocal8Bit(process_.readAll()).trimmed(); }
-    QString program() const { return QFileInfo(process_.program()).fileName(); }
-    qint64 pid() const { return process_.processId(); }
     void stop() {
         if (process_.state() == QProcess::NotRunning) return;
         process_.terminate();
@@ -176,8 +173,6 @@ class Ser2netServer {
     QString address(const QString& scheme) const {
         return QStringLiteral("%1://127.0.0.1:%2").arg(scheme).arg(port(scheme));
     }
-    // A folder that lives as long as the server, for the simulator's files.
-    QString filePath(const QString& name) const { return dir_.filePath(name); }
     const QString& error() const { return error_; }
 
   private:
