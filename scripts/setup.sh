@@ -16,6 +16,9 @@ packages=(
   # the install test: desktop entry and AppStream checks, the Debian package
   # (dpkg-shlibdeps computes its dependencies) and lintian on it
   desktop-file-utils appstream dpkg-dev fakeroot lintian
+  # the serial device server the network tests and benchmarks put the
+  # simulated bus behind
+  ser2net
 )
 
 if [ "$(id -u)" -eq 0 ]; then

@@ -6,6 +6,7 @@
 // answered, the way the user goes on.
 
 #include "../params/RecordingEditView.h"
+#include "UserTransfers.h"
 #include "sim/SimLinkFixture.h"
 #include "support/FileSizeLimit.h"
 #include "support/PtyPeer.h"
@@ -21,7 +22,6 @@
 #include "params/EditParamLogic.h"
 #include "shell/BackupRestore.h"
 #include "shell/SecondaryWindows.h"
-#include "support/BuiltInTexts.h"
 #include "ui/ScriptedDialogs.h"
 
 #include <QCoreApplication>
@@ -73,69 +73,6 @@ UnitTables backup() {
         t.setpoints[std::size_t(s - 1)] = -300 - s;
     return t;
 }
-
-// The receive and send windows as a user works them: wait until the transfer
-// has ended, then OK when it is done, Cancel when it stopped.  Faults can be
-// switched on when the panel first names an item, and Cancel pressed there.
-class SimTransfers : public TransferWindows {
-  public:
-    explicit SimTransfers(TZRComm& port) : port_(port) {}
-
-    std::function<void(const QString& panel)> watch; // every panel text
-    std::function<void(int sendNo)> beforeSend;      // 1 for the first send
-    QString cancelAt;                                // Cancel pressed on this panel
-    // Runs when a transfer stopped; true: the user presses Again (once).
-    std::function<bool()> again;
-    TransferView lastView; // as the window was left
-    int sends = 0;
-
-    std::optional<UnitTables> receive(TableTransfer::Mode mode) override {
-        TableTransfer t(port_, TableTransfer::Direction::Receive, testsupport::builtInTexts());
-        if (!run(t, mode)) return std::nullopt;
-        return t.tables;
-    }
-    SendReport send(TableTransfer::Mode mode, const UnitTables& tables) override {
-        ++sends;
-        if (beforeSend) beforeSend(sends);
-        TableTransfer t(port_, TableTransfer::Direction::Send, testsupport::builtInTexts());
-        t.tables = tables;
-        run(t, mode);
-        return t.sendReport();
-    }
-
-  private:
-    bool run(TableTransfer& t, TableTransfer::Mode mode) {
-        t.setMode(mode);
-        std::optional<TableTransfer::Result> closed;
-        t.onClosed = [&](TableTransfer::Result r) { closed = r; };
-        bool cancelled = false;
-        t.onViewChanged = [&](const TransferView& v) {
-            lastView = v;
-            if (watch) watch(v.panelText);
-            if (!cancelled && v.panelText == cancelAt) {
-                cancelled = true;
-                t.cancel();
-            }
-        };
-        const auto wait = [&] {
-            EXPECT_TRUE(waitUntil([&] {
-                return t.status() != Status::Running && t.status() != Status::Computing;
-            })) << "the transfer window hangs";
-        };
-        t.start();
-        wait();
-        if (t.status() == Status::Stopped && again && again()) {
-            t.again();
-            wait();
-        }
-        if (t.status() == Status::Done)
-            t.ok();
-        else if (t.status() != Status::Closed)
-            t.cancel();
-        return closed == TableTransfer::Result::OK;
-    }
-    TZRComm& port_;
-};
 
 using EditorView = test::RecordingEditView;
 
@@ -249,7 +186,7 @@ class FaultMatrix : public SimLinkFixture, public ::testing::WithParamInterface<
     QTemporaryDir dir;
     ProgramState state;
     ScriptedDialogs dialogs;
-    SimTransfers transfers;
+    test::UserTransfers transfers;
     std::pair<ParamTables::Parameters, ParamTables::Setpoints> programTablesBefore;
     std::optional<UnitTables> received;
     Outcome first, second;
