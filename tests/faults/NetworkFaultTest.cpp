@@ -10,7 +10,9 @@
 #include "UserTransfers.h"
 #include "support/Ser2netServer.h"
 
+#include "link/PortMap.h"
 #include "link/SerialDriver.h"
+#include "link/UnitProtocol.h"
 #include "model/engines/ProgramState.h"
 #include "shell/BackupRestore.h"
 #include "shell/OnlineView.h"
@@ -22,6 +24,7 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QTemporaryDir>
+#include <QThread>
 
 #include <cerrno>
 
@@ -134,7 +137,7 @@ class NetworkFaults : public ::testing::TestWithParam<Param> {
                 QStringLiteral("%1://127.0.0.1:%2").arg(scheme).arg(freeLoopbackPorts(1).at(0));
             break;
         case Via::UnknownName:
-            address = scheme + QStringLiteral("://kqm52-no-such-server.invalid:4001");
+            address = scheme + QStringLiteral("://kqm52..invalid:4001");
             break;
         }
         state.portMap.setDevice(TPort::COM1, address);
@@ -229,13 +232,13 @@ std::vector<NetRow> networkRows() {
                  {},
                  [](NetworkFaults& m) { m.selection.CmdSelectUnitClick(); },
                  [](NetworkFaults& m) {
-                     // In the resolver's words, whatever it answers here for
-                     // a name under .invalid.
+                     // In the resolver's words, whatever it answers here.
+                     // The empty label makes the resolver refuse the name
+                     // itself, so no query leaves the machine.
                      addrinfo tcp{};
                      tcp.ai_socktype = SOCK_STREAM;
                      addrinfo* found = nullptr;
-                     const int said =
-                         ::getaddrinfo("kqm52-no-such-server.invalid", "4001", &tcp, &found);
+                     const int said = ::getaddrinfo("kqm52..invalid", "4001", &tcp, &found);
                      if (found) ::freeaddrinfo(found);
                      ASSERT_NE(said, 0);
                      openRefused(m, QString::fromLocal8Bit(::gai_strerror(said)));
@@ -356,9 +359,8 @@ TEST_P(NetworkFaults, Holds) {
         EXPECT_EQ(after->setpoints, unitBefore().setpoints);
 }
 
-// Each scheme the program opens a bus behind a device server with; the
-// Telnet one joins this list once the program speaks it.
-const std::string Schemes[] = {"tcp"};
+// Each scheme the program opens a bus behind a device server with.
+const std::string Schemes[] = {"tcp", "rfc2217"};
 
 INSTANTIATE_TEST_SUITE_P(Network, NetworkFaults,
                          ::testing::Combine(::testing::ValuesIn(Schemes),
@@ -368,3 +370,58 @@ INSTANTIATE_TEST_SUITE_P(Network, NetworkFaults,
                          });
 
 } // namespace
+
+namespace {
+
+// What a unit says to one request through a driver, within a second.
+std::string askThrough(SerialDriver& driver, const QString& request) {
+    const QByteArray bytes = (request + QLatin1Char('\r')).toLatin1();
+    int written = 0;
+    driver.purge();
+    if (driver.write(reinterpret_cast<const std::uint8_t*>(bytes.constData()), int(bytes.size()),
+                     written))
+        return "write failed";
+    driver.setReadTimeout(1000);
+    std::string reply;
+    std::uint8_t b = 0;
+    bool got = false;
+    while (driver.readByte(b, got) == 0 && got) {
+        reply += char(b);
+        driver.setReadTimeout(100);
+    }
+    return reply;
+}
+
+} // namespace
+
+// The speed the tool asks for over RFC 2217 reaches the line: a unit at
+// 19200 bit/s, behind ser2net set to 38400, answers only when the tool sets
+// the remote line; the raw port cannot set it and gets no answer.
+TEST(NetworkLine, Rfc2217SetsTheRemoteLineAndRawTcpLeavesItAsTheServerHasIt) {
+    if (!ser2netInstalled()) GTEST_SKIP() << "ser2net is not installed";
+    Ser2netServer server;
+    ASSERT_TRUE(server.start(QStringLiteral(MX5X_SIM_PATH), {"--unit", "0:19200,E,8,1"}))
+        << server.error().toStdString();
+    const LineState at19200{19200, 8, DriverParity::Even, 1};
+    for (const char* scheme : {"rfc2217", "tcp"}) {
+        std::unique_ptr<SerialDriver> driver =
+            PortMap()
+                .familyOf(server.address(QString::fromLatin1(scheme)))
+                ->make(server.address(QString::fromLatin1(scheme)));
+        ASSERT_EQ(driver->open(server.address(QString::fromLatin1(scheme)).toStdString()), 0);
+        EXPECT_EQ(driver->setLineState(at19200), 0);
+        askThrough(*driver, unit::selectUnit(0));
+        const std::string reply = askThrough(*driver, unit::readType());
+        if (std::string(scheme) == "rfc2217") {
+            EXPECT_FALSE(driver->lineSetAtServer());
+            EXPECT_NE(reply.find("MX5"), std::string::npos) << reply;
+        } else {
+            EXPECT_TRUE(driver->lineSetAtServer());
+            EXPECT_EQ(reply, "") << "a unit at another speed answered";
+        }
+        driver->close();
+        // ser2net lets the pty go a moment after the client has gone, and
+        // turns away who comes before.
+        QThread::msleep(500);
+    }
+}
