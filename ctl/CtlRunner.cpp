@@ -150,11 +150,13 @@ int CtlRunner::usage(const QString& message) {
     return fail(Usage, message + QLatin1Char('\n') + text("UsageHint").arg(options_.command));
 }
 
+bool CtlRunner::unitListsGiven() const {
+    return options_.units || std::any_of(buses_.begin(), buses_.end(),
+                                         [](const CtlBusSpec& b) { return b.units.has_value(); });
+}
+
 int CtlRunner::run(const CtlCommand& command) {
-    bool unitLists = options_.units.has_value();
-    for (const CtlBusSpec& b : buses_)
-        unitLists |= b.units.has_value();
-    if (unitLists && command.units != CtlUnits::Many)
+    if (unitListsGiven() && command.units != CtlUnits::Many)
         return usage((command.units == CtlUnits::One ? text("OneUnitOnly") : text("NoUnits"))
                          .arg(QLatin1String(command.name)));
     if (severalBuses() && !command.manyPorts)
@@ -361,9 +363,9 @@ int CtlRunner::runBus(CtlBus& bus, const UnitJob& job, bool wantsIdentity) {
         // The summary line says it on standard output; without one, say it here.
         if (options_.json || options_.quiet)
             write(*context_.err,
-                  prefixed(QStringLiteral("kqm52ctl: ") +
-                               (severalBuses() ? bus.spec.port + QStringLiteral(": ") : QString()),
-                           r.error));
+                  QStringLiteral("kqm52ctl: ") +
+                      (severalBuses() ? bus.spec.port + QStringLiteral(": ") : QString()) +
+                      r.error + QLatin1Char('\n'));
         note(bus, text("UnitFailed").arg(unit, 2, 10, QLatin1Char('0')).arg(r.error));
         return int(Done);
     };

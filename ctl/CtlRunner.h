@@ -143,6 +143,8 @@ class CtlRunner {
     // The bus of a run on one bus (the commands that take one port).
     CtlBus& bus() { return *single_; }
     bool severalBuses() const { return buses_.size() > 1; }
+    // --units, on the command line or on a line of --ports-from.
+    bool unitListsGiven() const;
     // The buses the command line and --ports-from name: Done, or the exit
     // code with the message given when they cannot be read.
     int readBuses();

@@ -11,7 +11,7 @@ int CtlRunner::diff() {
     const QString left = argument(0);
     const QString right = argument(1);
     const bool unitSide = left == QLatin1String("unit");
-    if (options_.units && !unitSide) return usage(text("DiffUnits"));
+    if (unitListsGiven() && !unitSide) return usage(text("DiffUnits"));
     const auto readFile = [&](const QString& path, ParamTables::Parameters& into) {
         const auto read = ParameterFile::read(path);
         if (!read.ok()) return fail(FileError, fileRefusal(language_, path, read.problem));
