@@ -13,10 +13,12 @@
 
 #include <QDir>
 #include <QElapsedTimer>
+#include <QEventLoop>
 #include <QFileInfo>
 #include <QJsonDocument>
 #include <QRegularExpression>
-#include <QThread>
+
+#include <thread>
 
 namespace kqm52::ctl {
 
@@ -302,11 +304,18 @@ int CtlRunner::forUnits(const UnitJob& job, bool wantsIdentity) {
         QJsonObject json;
     };
     std::vector<Outcome> outcomes(buses_.size());
-    std::vector<std::unique_ptr<QThread>> workers;
+    // std::thread rather than QThread: joining one orders everything its bus
+    // did before what follows here in a way ThreadSanitizer sees (Debian's Qt
+    // is not built for it).  Qt adopts each thread; its event dispatcher is
+    // made before the port opens, for the notifier its worker wakes it
+    // through, and what the port left for deletion goes when the thread
+    // ends, before the join returns.
+    std::vector<std::thread> workers;
     for (std::size_t i = 0; i < buses_.size(); ++i) {
         // The bus lives and dies on its worker: its port's hand-overs run
         // in that thread's event loop, never in another bus's.
-        workers.emplace_back(QThread::create([&, i] {
+        workers.emplace_back([&, i] {
+            const QEventLoop makesTheDispatcher;
             CtlBus b(options_, buses_[i], labels_[qsizetype(i)], context_);
             b.linePrefix = buses_[i].port.leftJustified(width) + QStringLiteral("  ");
             int exit = runBus(b, job, wantsIdentity);
@@ -315,11 +324,10 @@ int CtlRunner::forUnits(const UnitJob& job, bool wantsIdentity) {
             b.json.insert(QStringLiteral("bus"), buses_[i].port);
             b.json.insert(QStringLiteral("exit"), exit);
             outcomes[i] = {exit, b.json};
-        }));
-        workers.back()->start();
+        });
     }
-    for (const auto& w : workers)
-        w->wait();
+    for (std::thread& w : workers)
+        w.join();
     QJsonArray list;
     bool stopped = false;
     bool failed = false;
