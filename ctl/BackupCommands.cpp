@@ -11,32 +11,30 @@ namespace kqm52::ctl {
 
 int CtlRunner::backup() {
     if (options_.arguments.size() != 1) return usage(QStringLiteral("backup FILE.bak"));
-    const bool many = options_.units.has_value();
+    const bool folder = writesFolders();
     const QString target = argument(0);
-    if (many && !QDir().mkpath(target)) return fail(FileError, text("FolderNotMade").arg(target));
-    if (const int e =
-            checkTargets(many ? QStringList{} : QStringList{target}, many ? target : QString()))
-        return e;
+    if (const int e = folder ? prepareFolders(target) : checkTargets({target}, {})) return e;
     return forUnits(
-        [&](int unit, const Identity& id) {
+        [&](CtlBus& bus, int unit, const Identity& id) {
             UnitResult r;
-            const auto tables = receiveTables(Mode::Device, r.exit, r.error);
+            const auto tables = receiveTables(bus, Mode::Device, r.exit, r.error);
             if (!tables) return r;
             const QString file =
-                many ? QDir(target).filePath(unitFileName(unit, id.serial, QStringLiteral("bak")))
-                     : target;
+                folder ? QDir(targetOf(target, bus.label))
+                             .filePath(unitFileName(unit, id.serial, QStringLiteral("bak")))
+                       : target;
             const QString error = BackupFile::write(file, *tables);
             if (!error.isEmpty()) {
                 r.exit = FileError;
                 r.error = error;
                 return r;
             }
-            if (!many) note(text("Wrote").arg(file));
+            if (!bus.units) note(bus, text("Wrote").arg(file));
             r.summary = file;
             r.json.insert(QStringLiteral("files"), QJsonArray{file});
             return r;
         },
-        many);
+        folder);
 }
 
 int CtlRunner::restore() {
@@ -45,7 +43,7 @@ int CtlRunner::restore() {
     const auto read = BackupFile::read(path);
     if (!read.ok()) return fail(FileError, fileRefusal(language_, path, read.problem));
     std::vector<LimitFinding> findings =
-        LimitCheck::parameters(catalogue_, link_.languageNo(), read.tables->parameters);
+        LimitCheck::parameters(catalogue_, languageNo_, read.tables->parameters);
     const auto s = LimitCheck::setpoints(read.tables->parameters, read.tables->setpoints);
     findings.insert(findings.end(), s.begin(), s.end());
     if (!findings.empty())
@@ -55,8 +53,9 @@ int CtlRunner::restore() {
                                QLatin1Char('\n') + text("NothingSent"));
     if (!options_.yes) {
         if (!context_.inputIsTerminal || !context_.readLine) return usage(text("RestoreNeedsYes"));
-        *context_.err << text("RestoreQuestion").arg(link_.unit()).arg(link_.portText(), path)
-                      << ' ';
+        *context_.err
+            << text("RestoreQuestion").arg(bus().link.unit()).arg(bus().link.portText(), path)
+            << ' ';
         context_.err->flush();
         const std::optional<QString> answer = context_.readLine();
         if (!answer) {
@@ -70,13 +69,13 @@ int CtlRunner::restore() {
         if (!yes.contains(answer->trimmed().toLower())) return fail(Usage, text("NotConfirmed"));
     }
     return forUnits(
-        [&](int, const Identity&) {
+        [&](CtlBus& bus, int, const Identity&) {
             UnitResult r;
-            TableTransfer t(link_.port(), TableTransfer::Direction::Send, language_);
+            TableTransfer t(bus.link.port(), TableTransfer::Direction::Send, language_);
             t.setMode(Mode::Device);
             t.tables = *read.tables;
-            r.exit = transfer(t, QStringLiteral("restore"), &r.error);
-            if (r.exit == Done) note(text("Restored").arg(t.sendReport().total).arg(path));
+            r.exit = transfer(bus, t, QStringLiteral("restore"), &r.error);
+            if (r.exit == Done) note(bus, text("Restored").arg(t.sendReport().total).arg(path));
             return r;
         },
         false);

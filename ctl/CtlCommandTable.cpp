@@ -15,17 +15,17 @@ constexpr Text DiffSides{"HelpDiffSides"};
 // In the order the help lists them.
 // clang-format off
 const CtlCommand kCommands[] = {
-    // name       usage                                   help           note          handler               port   units
-    {"ports",   "ports",                                "HelpPorts",   nullptr,      &CtlRunner::ports,    false, None},
-    {"scan",    "scan [--all-settings]",                "HelpScan",    nullptr,      &CtlRunner::scan,     true,  None},
-    {"info",    "info [--units LIST DIR]",              "HelpInfo",    nullptr,      &CtlRunner::info,     true,  Many},
-    {"get",     "get N...",                             "HelpGet",     nullptr,      &CtlRunner::get,      true,  One},
-    {"set",     "set N=V... [--load]",                  "HelpSet",     nullptr,      &CtlRunner::set,      true,  One},
-    {"receive", "receive params|setpoints|all FILE",    "HelpReceive", &UnitsFolder, &CtlRunner::receive,  true,  Many},
-    {"send",    "send params|setpoints|all FILE",       "HelpSend",    nullptr,      &CtlRunner::send,     true,  One},
-    {"backup",  "backup FILE.bak",                      "HelpBackup",  &UnitsFolder, &CtlRunner::backup,   true,  Many},
-    {"restore", "restore FILE.bak [--yes]",             "HelpRestore", nullptr,      &CtlRunner::restore,  true,  One},
-    {"diff",    "diff A B",                             "HelpDiff",    &DiffSides,   &CtlRunner::diff,     false, Many},
+    // name       usage                                   help           note          handler               port   units  buses
+    {"ports",   "ports",                                "HelpPorts",   nullptr,      &CtlRunner::ports,    false, None,  false},
+    {"scan",    "scan [--all-settings]",                "HelpScan",    nullptr,      &CtlRunner::scan,     true,  None,  false},
+    {"info",    "info [--units LIST DIR]",              "HelpInfo",    nullptr,      &CtlRunner::info,     true,  Many,  true},
+    {"get",     "get N...",                             "HelpGet",     nullptr,      &CtlRunner::get,      true,  One,   true},
+    {"set",     "set N=V... [--load]",                  "HelpSet",     nullptr,      &CtlRunner::set,      true,  One,   false},
+    {"receive", "receive params|setpoints|all FILE",    "HelpReceive", &UnitsFolder, &CtlRunner::receive,  true,  Many,  true},
+    {"send",    "send params|setpoints|all FILE",       "HelpSend",    nullptr,      &CtlRunner::send,     true,  One,   false},
+    {"backup",  "backup FILE.bak",                      "HelpBackup",  &UnitsFolder, &CtlRunner::backup,   true,  Many,  true},
+    {"restore", "restore FILE.bak [--yes]",             "HelpRestore", nullptr,      &CtlRunner::restore,  true,  One,   false},
+    {"diff",    "diff A B",                             "HelpDiff",    &DiffSides,   &CtlRunner::diff,     false, Many,  true},
 };
 // clang-format on
 

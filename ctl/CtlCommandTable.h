@@ -32,6 +32,9 @@ struct CtlCommand {
     // refuses the option rather than running on one unit (it works on the one
     // unit of --unit) or on none (it works on no unit, or on the whole bus).
     CtlUnits units;
+    // Works on several buses at once, one worker each (--port more than
+    // once, --ports-from); otherwise it takes one port.
+    bool manyPorts;
 };
 
 std::span<const CtlCommand> ctlCommands();

@@ -34,7 +34,8 @@ int CtlLink::settingsLanguage(const ProgramFolders& folders) {
     return settings.LanguageNo;
 }
 
-CtlLink::CtlLink(const CtlOptions& options, CtlContext& context) : context_(context) {
+CtlLink::CtlLink(const CtlOptions& options, const CtlBusSpec& bus, CtlContext& context)
+    : context_(context) {
     port_.setPortMap(&map_);
     ProgramSettings settings;
     settings.folders = context.folders;
@@ -44,22 +45,29 @@ CtlLink::CtlLink(const CtlOptions& options, CtlContext& context) : context_(cont
         SettingsFile::read(IniFile(), port_, unit_, settings, map_);
     languageNo_ = settings.LanguageNo;
 
-    if (context.simBus)
+    // Each link has a map of its own, so two ports that lead to "sim" are two
+    // demo buses, not two openings of one.
+    if (const auto own = context.simBuses.find(bus.port); own != context.simBuses.end())
+        installSimulatedBus(map_, own->second);
+    else if (context.simBus)
         installSimulatedBus(map_, context.simBus);
     else
         installDemoBus(map_, context.folders.dataFolder(ParameterCatalogue::definitionFileName()));
 
-    if (options.port) {
-        if (const auto com = comPort(*options.port)) {
+    if (!bus.port.isEmpty()) {
+        if (const auto com = comPort(bus.port)) {
             port_.SetPortName(*com);
         } else {
-            map_.setOverride(*options.port);
+            map_.setOverride(bus.port);
             mappedDevice_ = true;
         }
     }
-    if (options.baud) port_.SetBaudrate(*options.baud);
-    if (options.parity) port_.SetFrameParitybit(*options.parity);
-    if (options.stopBits) port_.SetFrameStopbits(*options.stopBits);
+    if (const auto baud = bus.baud ? bus.baud : options.baud) port_.SetBaudrate(*baud);
+    if (const auto parity = bus.parity ? bus.parity : options.parity)
+        port_.SetFrameParitybit(*parity);
+    if (bus.dataBits) port_.SetFrameDatabits(*bus.dataBits);
+    if (const auto stop = bus.stopBits ? bus.stopBits : options.stopBits)
+        port_.SetFrameStopbits(*stop);
     if (options.unit) unit_ = *options.unit;
     if (options.language) languageNo_ = *options.language;
     port_.SetFastFraming(options.fast);

@@ -1,9 +1,13 @@
 #pragma once
 
-// The port of one kqm52ctl run: line settings from application.ini and the
-// command line, the port map, the simulated bus behind "sim", and a few
-// ways of waiting on the link from straight-line command code.  Waiting
-// runs the event loop, so the link's hand-overs go on and Ctrl+C is seen.
+// The port of one bus of a kqm52ctl run: line settings from application.ini,
+// the command line and the bus's own line of --ports-from, the port map, the
+// simulated bus behind "sim", and a few ways of waiting on the link from
+// straight-line command code.  Waiting runs the event loop of the thread the
+// link lives on, so the link's hand-overs go on and Ctrl+C is seen.
+//
+// Threads: a link is made, used and destroyed on one thread; several buses
+// are several links, each on a worker of its own.
 
 #include "ctl/CtlOptions.h"
 #include "ctl/CtlRun.h"
@@ -33,8 +37,8 @@ struct Answer {
 class CtlLink {
   public:
     // Settings from application.ini when it is there, then the
-    // options.  unit() is the unit to select.
-    CtlLink(const CtlOptions& options, CtlContext& context);
+    // options, then what the bus gives itself.  unit() is the unit to select.
+    CtlLink(const CtlOptions& options, const CtlBusSpec& bus, CtlContext& context);
     ~CtlLink();
 
     TZRComm& port() { return port_; }

@@ -19,12 +19,12 @@ struct OptionHelp {
 };
 
 const OptionHelp kOptions[] = {
-    {"--port P", "HelpOptPort"},     {"--baud B", "HelpOptBaud"},
-    {"--parity X", "HelpOptParity"}, {"--stopbits S", "HelpOptStopBits"},
-    {"--unit N", "HelpOptUnit"},     {"--units LIST", "HelpOptUnits"},
-    {"--lang N", "HelpOptLang"},     {"--fast", "HelpOptFast"},
-    {"--json", "HelpOptJson"},       {"--quiet", "HelpOptQuiet"},
-    {"-h, --help", "HelpOptHelp"},
+    {"--port P", "HelpOptPort"},         {"--ports-from F", "HelpOptPortsFrom"},
+    {"--baud B", "HelpOptBaud"},         {"--parity X", "HelpOptParity"},
+    {"--stopbits S", "HelpOptStopBits"}, {"--unit N", "HelpOptUnit"},
+    {"--units LIST", "HelpOptUnits"},    {"--lang N", "HelpOptLang"},
+    {"--fast", "HelpOptFast"},           {"--json", "HelpOptJson"},
+    {"--quiet", "HelpOptQuiet"},         {"-h, --help", "HelpOptHelp"},
 };
 
 // A terminal's width, less one so that no line reaches the last column.
@@ -127,6 +127,7 @@ ParsedLine parseCommandLine(const QStringList& arguments) {
     QCommandLineParser parser;
     parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
     const QCommandLineOption port(QStringLiteral("port"), {}, QStringLiteral("P"));
+    const QCommandLineOption portsFrom(QStringLiteral("ports-from"), {}, QStringLiteral("F"));
     const QCommandLineOption baud(QStringLiteral("baud"), {}, QStringLiteral("B"));
     const QCommandLineOption parity(QStringLiteral("parity"), {}, QStringLiteral("X"));
     const QCommandLineOption stop(QStringLiteral("stopbits"), {}, QStringLiteral("S"));
@@ -140,8 +141,8 @@ ParsedLine parseCommandLine(const QStringList& arguments) {
     const QCommandLineOption yes(QStringLiteral("yes"));
     const QCommandLineOption all(QStringLiteral("all-settings"));
     const QCommandLineOption help(QStringList{QStringLiteral("h"), QStringLiteral("help")});
-    parser.addOptions(
-        {port, baud, parity, stop, unit, units, lang, fast, json, quiet, load, yes, all, help});
+    parser.addOptions({port, portsFrom, baud, parity, stop, unit, units, lang, fast, json, quiet,
+                       load, yes, all, help});
 
     ParsedLine result;
     CtlOptions& o = result.options;
@@ -167,8 +168,10 @@ ParsedLine parseCommandLine(const QStringList& arguments) {
         return result;
     };
     if (!o.command.isEmpty() && !findCommand(o.command)) return fail("OptCommand", o.command);
-    if (parser.isSet(port) && !isPortName(*(o.port = parser.value(port))))
-        return fail("OptPort", *o.port);
+    o.ports = parser.values(port);
+    for (const QString& p : std::as_const(o.ports))
+        if (!isPortName(p)) return fail("OptPort", p);
+    if (parser.isSet(portsFrom)) o.portsFrom = parser.value(portsFrom);
     if (parser.isSet(baud) && !(o.baud = parseBaud(parser.value(baud))))
         return fail("OptBaud", parser.value(baud));
     if (parser.isSet(parity) && !(o.parity = parseParity(parser.value(parity))))
@@ -186,6 +189,71 @@ ParsedLine parseCommandLine(const QStringList& arguments) {
     if (parser.isSet(lang) && !(o.language = parseLanguage(parser.value(lang))))
         return fail("OptLang", parser.value(lang));
     return result;
+}
+
+std::optional<LineSettings> parseLineSettings(const QString& text) {
+    static const QRegularExpression form(QStringLiteral("^([0-9]+),?([A-Za-z]),?([78]),?([0-9])$"));
+    const auto m = form.match(text);
+    if (!m.hasMatch()) return std::nullopt;
+    const auto baud = parseBaud(m.captured(1));
+    const auto parity = parseParity(m.captured(2));
+    const auto stop = parseStopBits(m.captured(4));
+    if (!baud || !parity || !stop) return std::nullopt;
+    return LineSettings{*baud, *parity,
+                        m.captured(3) == QLatin1String("7") ? TDataBit::db_7 : TDataBit::db_8,
+                        *stop};
+}
+
+PortsFile parsePortsFile(const QString& text) {
+    PortsFile file;
+    static const QRegularExpression blanks(QStringLiteral("\\s+"));
+    const QStringList lines = text.split(QLatin1Char('\n'));
+    for (qsizetype n = 0; n < lines.size(); ++n) {
+        const QStringList words =
+            lines[n].section(QLatin1Char('#'), 0, 0).split(blanks, Qt::SkipEmptyParts);
+        if (words.isEmpty()) continue;
+        const auto bad = [&](const QString& word) {
+            file.buses.clear();
+            file.badLine = int(n + 1);
+            file.badWord = word;
+            return file;
+        };
+        CtlBusSpec bus;
+        bus.port = words.front();
+        if (!isPortName(bus.port)) return bad(bus.port);
+        bool settingsGiven = false;
+        for (qsizetype i = 1; i < words.size(); ++i) {
+            const QString& w = words[i];
+            if (w == QLatin1String("--units") || w.startsWith(QLatin1String("--units="))) {
+                const bool joined = w.size() > 7;
+                if (!joined && i + 1 == words.size()) return bad(w);
+                const QString list = joined ? w.mid(8) : words[++i];
+                if (bus.units || !(bus.units = parseUnitList(list))) return bad(joined ? w : list);
+                continue;
+            }
+            const auto settings = parseLineSettings(w);
+            if (!settings || settingsGiven) return bad(w);
+            settingsGiven = true;
+            bus.baud = settings->baud;
+            bus.parity = settings->parity;
+            bus.dataBits = settings->dataBits;
+            bus.stopBits = settings->stopBits;
+        }
+        file.buses.push_back(bus);
+    }
+    return file;
+}
+
+QString portLabel(const QString& port) {
+    static const QRegularExpression unsafe(QStringLiteral("[^A-Za-z0-9._-]+"));
+    QString label = QString(port).replace(unsafe, QStringLiteral("_"));
+    while (label.startsWith(QLatin1Char('_')))
+        label.remove(0, 1);
+    while (label.endsWith(QLatin1Char('_')))
+        label.chop(1);
+    // "." and ".." are folders already; a name of dots alone is none of ours.
+    if (label.count(QLatin1Char('.')) == label.size()) label.prepend(QLatin1Char('_'));
+    return label;
 }
 
 std::optional<int> languageAsked(const QStringList& arguments) {

@@ -27,16 +27,29 @@ enum Exit : int {
     NoReply = 3,       // no reply, a link error, or a port that will not open
     Refused = 4,       // the unit refused a value or its recomputation
     FileError = 5,     // a file that cannot be read, is refused, or cannot be written
-    SomeUnits = 6,     // a --units run where some units failed
+    SomeUnits = 6,     // some units failed: of a --units run, or of any bus of several
     Interrupted = 130, // Ctrl+C: stopped at the next reply
     Terminated = 143,  // SIGTERM: the same
+};
+
+// One bus of a run: a --port, or a line of a --ports-from file.  What it
+// leaves out, the options of the command line give.
+struct CtlBusSpec {
+    QString port; // as given; empty: the port of application.ini
+    std::optional<TBaudrate> baud;
+    std::optional<TParityBit> parity;
+    std::optional<TDataBit> dataBits;
+    std::optional<TStopBit> stopBits;
+    std::optional<std::vector<int>> units;
+    bool operator==(const CtlBusSpec&) const = default;
 };
 
 struct CtlOptions {
     QString command;
     QStringList arguments; // after the subcommand
 
-    std::optional<QString> port;
+    QStringList ports; // every --port, in the order given
+    std::optional<QString> portsFrom;
     std::optional<TBaudrate> baud;
     std::optional<TParityBit> parity;
     std::optional<TStopBit> stopBits;
@@ -74,6 +87,33 @@ bool jsonAsked(const QStringList& arguments);
 // "0-3", "1,4,7", "0-3,12": unit numbers 0 … 31, each once, in the order
 // given.  Nothing for a malformed list or a number out of range.
 std::optional<std::vector<int>> parseUnitList(const QString& text);
+
+// A --ports-from file: one bus a line, "PORT [SETTINGS] [--units LIST]",
+// SETTINGS as "38400e81" or "38400,E,8,1"; "#" starts a comment.
+struct PortsFile {
+    std::vector<CtlBusSpec> buses;
+    // The first line that is not understood (1-based, 0 when all were), and
+    // the word on it that is not.
+    int badLine = 0;
+    QString badWord;
+};
+PortsFile parsePortsFile(const QString& text);
+
+// A line's speed, parity, data bits and stop bits, as ser2net writes them
+// ("38400e81") or as kqm52ctl prints them ("38400,E,8,1").
+struct LineSettings {
+    TBaudrate baud;
+    TParityBit parity;
+    TDataBit dataBits;
+    TStopBit stopBits;
+};
+std::optional<LineSettings> parseLineSettings(const QString& text);
+
+// The name a bus's folder gets from its port as given: every run of
+// characters other than letters, digits, ".", "_" and "-" becomes one "_"
+// ("tcp://10.1.2.3:4001" gives "tcp_10.1.2.3_4001", "/dev/ttyUSB0"
+// "dev_ttyUSB0").
+QString portLabel(const QString& port);
 
 // 0, 1, 2 or nl, en, de (any case): Dutch, English, German.
 std::optional<int> parseLanguage(const QString& text);

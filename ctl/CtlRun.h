@@ -13,6 +13,7 @@
 
 #include <atomic>
 #include <functional>
+#include <map>
 #include <memory>
 #include <optional>
 
@@ -28,6 +29,9 @@ struct CtlContext {
     // The bus behind --port sim; null: the demo bus of "kqm52 --demo",
     // made when the port first opens.
     std::shared_ptr<SimBus> simBus;
+    // A bus of its own behind a port given so (a port of the port map that
+    // leads to "sim"): a test's several simulated buses at once.
+    std::map<QString, std::shared_ptr<SimBus>> simBuses;
     QTextStream* out = nullptr;
     QTextStream* err = nullptr;
     // Standard input and standard error are terminals: restore may ask,
@@ -38,8 +42,8 @@ struct CtlContext {
     // program was asked to stop while it waited.
     std::function<std::optional<QString>()> readLine;
     // The signal that asked the program to stop (SIGINT for Ctrl+C,
-    // SIGTERM), 0 while none has: the running transfer stops at the next
-    // reply.
+    // SIGTERM), 0 while none has: the running transfer of every bus stops
+    // at its next reply.  Read by the buses' workers.
     const std::atomic<int>* interrupted = nullptr;
 };
 

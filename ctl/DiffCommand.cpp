@@ -11,7 +11,7 @@ int CtlRunner::diff() {
     const QString left = argument(0);
     const QString right = argument(1);
     const bool unitSide = left == QLatin1String("unit");
-    if (options_.units && !unitSide) return usage(text("DiffUnits"));
+    if (unitListsGiven() && !unitSide) return usage(text("DiffUnits"));
     const auto readFile = [&](const QString& path, ParamTables::Parameters& into) {
         const auto read = ParameterFile::read(path);
         if (!read.ok()) return fail(FileError, fileRefusal(language_, path, read.problem));
@@ -23,12 +23,16 @@ int CtlRunner::diff() {
     json_.insert(QStringLiteral("left"), left);
     json_.insert(QStringLiteral("right"), right);
 
-    const auto listDifferences = [&](const ParamTables::Parameters& a, const QString& indent) {
-        const auto differences =
-            ParameterDiff::compare(catalogue_, link_.languageNo(), a, rightTable);
+    // bus: the unit's, null for two files.
+    const auto listDifferences = [&](const ParamTables::Parameters& a, const QString& indent,
+                                     CtlBus* bus) {
+        const auto differences = ParameterDiff::compare(catalogue_, languageNo_, a, rightTable);
         QJsonArray list;
         for (const ParameterDifference& d : differences) {
-            data(indent + differenceLine(d));
+            if (bus)
+                data(*bus, indent + differenceLine(d));
+            else
+                data(indent + differenceLine(d));
             QJsonObject l{{QStringLiteral("raw"), d.left}, {QStringLiteral("value"), d.leftText}};
             QJsonObject rr{{QStringLiteral("raw"), d.right},
                            {QStringLiteral("value"), d.rightText}};
@@ -45,25 +49,25 @@ int CtlRunner::diff() {
     if (!unitSide) {
         ParamTables::Parameters leftTable{};
         if (const int e = readFile(left, leftTable)) return e;
-        const QJsonArray list = listDifferences(leftTable, QString());
+        const QJsonArray list = listDifferences(leftTable, QString(), nullptr);
         json_.insert(QStringLiteral("differences"), list);
         return list.isEmpty() ? Done : Differences;
     }
-    const bool many = options_.units.has_value();
     return forUnits(
-        [&](int unit, const Identity&) {
+        [&](CtlBus& bus, int unit, const Identity&) {
             UnitResult r;
-            const auto tables = receiveTables(Mode::Parameters, r.exit, r.error);
+            const auto tables = receiveTables(bus, Mode::Parameters, r.exit, r.error);
             if (!tables) return r;
+            const bool many = bus.units.has_value();
             if (many) {
                 // The unit's lines follow its summary, so a reader knows whose they are.
-                const auto count = ParameterDiff::compare(catalogue_, link_.languageNo(),
-                                                          tables->parameters, rightTable)
-                                       .size();
-                note(text("UnitDifferences").arg(unit, 2, 10, QLatin1Char('0')).arg(count));
+                const auto count =
+                    ParameterDiff::compare(catalogue_, languageNo_, tables->parameters, rightTable)
+                        .size();
+                note(bus, text("UnitDifferences").arg(unit, 2, 10, QLatin1Char('0')).arg(count));
             }
             const QJsonArray list =
-                listDifferences(tables->parameters, many ? QStringLiteral("  ") : QString());
+                listDifferences(tables->parameters, many ? QStringLiteral("  ") : QString(), &bus);
             r.json.insert(QStringLiteral("differences"), list);
             r.exit = list.isEmpty() ? Done : Differences;
             return r;

@@ -7,19 +7,19 @@ namespace kqm52::ctl {
 int CtlRunner::info() {
     if (options_.arguments.size() > (options_.units ? 1 : 0))
         return usage(text("NoArguments").arg(QStringLiteral("info")));
-    const bool many = options_.units.has_value();
     return forUnits(
-        [&](int unit, const Identity& id) {
+        [&](CtlBus& bus, int unit, const Identity& id) {
             UnitResult r;
-            if (many) {
-                data(QStringLiteral("unit %1  %2   %3   %4")
-                         .arg(unit, 2, 10, QLatin1Char('0'))
-                         .arg(id.type, id.hardware, id.extra));
+            // One line a unit where lines of several units stand together.
+            if (bus.units || severalBuses()) {
+                data(bus, QStringLiteral("unit %1  %2   %3   %4")
+                              .arg(unit, 2, 10, QLatin1Char('0'))
+                              .arg(id.type, id.hardware, id.extra));
                 r.summary = QString(); // the line above is the summary
             } else {
-                data(QStringLiteral("type      %1").arg(id.type));
-                data(QStringLiteral("hardware  %1").arg(id.hardware));
-                data(QStringLiteral("extra     %1").arg(id.extra));
+                data(bus, QStringLiteral("type      %1").arg(id.type));
+                data(bus, QStringLiteral("hardware  %1").arg(id.hardware));
+                data(bus, QStringLiteral("extra     %1").arg(id.extra));
             }
             r.json = QJsonObject{{QStringLiteral("type"), id.type},
                                  {QStringLiteral("hardware"), id.hardware},

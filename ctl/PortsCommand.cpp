@@ -25,8 +25,8 @@ int CtlRunner::ports() {
     QJsonObject mapped;
     for (int i = 0; i < PortCount; ++i) {
         const TPort port = TPort(i);
-        if (!link_.port().portMap().isConfigured(port)) continue;
-        const QString device = link_.port().portMap().device(port);
+        if (!bus().link.port().portMap().isConfigured(port)) continue;
+        const QString device = bus().link.port().portMap().device(port);
         note(QStringLiteral("%1 -> %2").arg(PortMap::key(port), device));
         mapped.insert(PortMap::key(port), device);
     }

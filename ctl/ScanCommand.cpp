@@ -20,7 +20,7 @@ int CtlRunner::scan() {
                                      .arg(DeviceSearch::stopText(at.stop));
             *c_.context_.err << '\r' << c_.text("ScanProgress").arg(at.unit, 2).arg(line) << "   ";
             c_.context_.err->flush();
-            c_.progressShown_ = true;
+            c_.bus().progressShown = true;
         }
         void unitFound(int) override {}
         void stateChanged() override {}
@@ -37,21 +37,21 @@ int CtlRunner::scan() {
             if (DeviceSearch::speedOf(i) == *options_.baud) choice.startSpeedIndex = i;
     }
     choice.autoParity = choice.autoStopBits = options_.allSettings;
-    DeviceSearch search(link_.port(), view, language_);
+    DeviceSearch search(bus().link.port(), view, language_);
     search.activate();
     // Opened here, so that a port that will not open is named as the user
     // gave it (a device path is no "COM1"), as every other command names it.
     QString error;
-    if (!link_.open(error, language_)) return fail(NoReply, error);
+    if (!bus().link.open(error, language_)) return fail(NoReply, error);
     search.start(choice);
     if (search.searchesAtServer()) note(search.statusText());
     bool interrupted = false;
     for (;;) {
-        link_.waitUntil([&] { return search.state() != SearchState::Searching; },
-                        [&] {
-                            interrupted = true;
-                            search.stop();
-                        });
+        bus().link.waitUntil([&] { return search.state() != SearchState::Searching; },
+                             [&] {
+                                 interrupted = true;
+                                 search.stop();
+                             });
         if (search.state() == SearchState::Found && !interrupted) {
             search.resume();
             continue;

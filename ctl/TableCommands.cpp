@@ -16,22 +16,21 @@ int CtlRunner::receive() {
     if (!chosen || options_.arguments.size() != 2)
         return usage(QStringLiteral("receive params|setpoints|all FILE"));
     const Mode mode = *chosen;
-    const bool many = options_.units.has_value();
+    const bool folder = writesFolders();
     const QString target = argument(1);
-    if (many && !QDir().mkpath(target)) return fail(FileError, text("FolderNotMade").arg(target));
     const QStringList single =
         mode == Mode::Both ? QStringList{baseName(target) + ".mxp", baseName(target) + ".mxs"}
                            : QStringList{target};
-    if (const int e = checkTargets(many ? QStringList{} : single, many ? target : QString()))
-        return e;
+    if (const int e = folder ? prepareFolders(target) : checkTargets(single, {})) return e;
     return forUnits(
-        [&](int unit, const Identity& id) {
+        [&](CtlBus& bus, int unit, const Identity& id) {
             UnitResult r;
-            const auto tables = receiveTables(mode, r.exit, r.error);
+            const auto tables = receiveTables(bus, mode, r.exit, r.error);
             if (!tables) return r;
             QStringList files;
-            if (many) {
-                const QString base = QDir(target).filePath(unitFileBase(unit, id.serial));
+            if (folder) {
+                const QString base =
+                    QDir(targetOf(target, bus.label)).filePath(unitFileBase(unit, id.serial));
                 if (mode != Mode::Setpoints) files << base + QStringLiteral(".mxp");
                 if (mode != Mode::Parameters) files << base + QStringLiteral(".mxs");
             } else if (mode == Mode::Both) {
@@ -50,13 +49,13 @@ int CtlRunner::receive() {
                     r.error = error;
                     return r;
                 }
-                if (!many) note(text("Wrote").arg(files[i]));
+                if (!bus.units) note(bus, text("Wrote").arg(files[i]));
             }
             r.summary = files.join(QStringLiteral(", "));
             r.json.insert(QStringLiteral("files"), QJsonArray::fromStringList(files));
             return r;
         },
-        many);
+        folder);
 }
 
 int CtlRunner::send() {
@@ -82,7 +81,7 @@ int CtlRunner::send() {
     }
     std::vector<LimitFinding> findings;
     if (mode != Mode::Setpoints)
-        findings = LimitCheck::parameters(catalogue_, link_.languageNo(), tables.parameters);
+        findings = LimitCheck::parameters(catalogue_, languageNo_, tables.parameters);
     if (mode != Mode::Parameters) {
         const auto s = LimitCheck::setpoints(tables.parameters, tables.setpoints);
         findings.insert(findings.end(), s.begin(), s.end());
@@ -93,13 +92,13 @@ int CtlRunner::send() {
                                                 Indent + text("AndMore"), QStringLiteral("\n")) +
                                QLatin1Char('\n') + text("NothingSent"));
     return forUnits(
-        [&](int, const Identity&) {
+        [&](CtlBus& bus, int, const Identity&) {
             UnitResult r;
-            TableTransfer t(link_.port(), TableTransfer::Direction::Send, language_);
+            TableTransfer t(bus.link.port(), TableTransfer::Direction::Send, language_);
             t.setMode(mode);
             t.tables = tables;
-            r.exit = transfer(t, QStringLiteral("send"), &r.error);
-            if (r.exit == Done) note(text("SentValues").arg(t.sendReport().total));
+            r.exit = transfer(bus, t, QStringLiteral("send"), &r.error);
+            if (r.exit == Done) note(bus, text("SentValues").arg(t.sendReport().total));
             return r;
         },
         false);

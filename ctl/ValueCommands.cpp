@@ -20,12 +20,12 @@ int CtlRunner::get() {
         numbers.push_back(p);
     }
     return forUnits(
-        [&](int, const Identity&) {
+        [&](CtlBus& bus, int, const Identity&) {
             UnitResult r;
             ParamTables::Parameters table{};
             const auto read = [&](int p) -> std::optional<qint32> {
                 const QString request = unit::readParameter(p);
-                const Answer a = link_.ask(request, TableTransfer::ReceiveTimeoutMs);
+                const Answer a = bus.link.ask(request, TableTransfer::ReceiveTimeoutMs);
                 if (!a.ok()) {
                     r.exit = NoReply;
                     r.error = QStringLiteral("\"%1\": %2")
@@ -58,10 +58,10 @@ int CtlRunner::get() {
                 table[std::size_t(p)] = *v;
                 const ParameterInfo& info = catalogue_.info(p);
                 const QString option =
-                    info.isOptionList() ? info.optionText(link_.languageNo(), *v) : QString();
-                data(QStringLiteral("%1  %2  %3")
-                         .arg(info.numberText(), info.name(link_.languageNo()).leftJustified(30),
-                              withOption(valueText(p, *v, table), option)));
+                    info.isOptionList() ? info.optionText(languageNo_, *v) : QString();
+                data(bus, QStringLiteral("%1  %2  %3")
+                              .arg(info.numberText(), info.name(languageNo_).leftJustified(30),
+                                   withOption(valueText(p, *v, table), option)));
                 list.append(parameterJson(p, *v, table));
             }
             r.json.insert(QStringLiteral("parameters"), list);
@@ -92,7 +92,7 @@ int CtlRunner::set() {
         settings.push_back({p, a.mid(eq + 1).trimmed()});
     }
     return forUnits(
-        [&](int, const Identity&) {
+        [&](CtlBus& bus, int, const Identity&) {
             UnitResult r;
             ParamTables::Parameters table{};
             bool needs203 = false;
@@ -101,7 +101,7 @@ int CtlRunner::set() {
                     catalogue_.info(s.p).decimalsSetting() == ParamTables::DecimalsFromParameter203;
             if (needs203) {
                 const QString request = unit::readParameter(ParamTables::PositionDecimalsParameter);
-                const Answer a = link_.ask(request, TableTransfer::ReceiveTimeoutMs);
+                const Answer a = bus.link.ask(request, TableTransfer::ReceiveTimeoutMs);
                 const auto value =
                     unit::classifyReply(request, a.reply, TableTransfer::ReplyBufferSize)
                         .readValue();
@@ -121,10 +121,10 @@ int CtlRunner::set() {
             QStringList problems;
             for (Setting& s : settings) {
                 const ParameterInfo& info = catalogue_.info(s.p);
-                const ValueEntry entry = info.enter(s.text, tables, link_.languageNo());
+                const ValueEntry entry = info.enter(s.text, tables, languageNo_);
                 s.raw = entry.raw;
                 const QString label =
-                    QStringLiteral("P%1 %2").arg(info.numberText(), info.name(link_.languageNo()));
+                    QStringLiteral("P%1 %2").arg(info.numberText(), info.name(languageNo_));
                 if (!entry.ok())
                     problems << entryProblemText(language_, entry, label.trimmed(), s.text);
             }
@@ -143,12 +143,12 @@ int CtlRunner::set() {
                 return r;
             };
             for (const Setting& s : settings) {
-                if (link_.interrupted())
+                if (bus.link.interrupted())
                     return stopped(Interrupted, (terminated() ? text("StoppedBeforeBySignal")
                                                               : text("StoppedBefore"))
                                                     .arg(s.p, 3, 10, QLatin1Char('0')));
                 const QString request = unit::writeParameter(s.p, s.raw);
-                const Answer a = link_.ask(request);
+                const Answer a = bus.link.ask(request);
                 const QString shown = QStringLiteral("P%1 = %2")
                                           .arg(s.p, 3, 10, QLatin1Char('0'))
                                           .arg(valueText(s.p, s.raw, table));
@@ -166,15 +166,15 @@ int CtlRunner::set() {
                                                 .arg(request, replyStart(a.reply, 30)));
                 ++done;
                 written.append(parameterJson(s.p, s.raw, table));
-                note(text("Written").arg(shown));
+                note(bus, text("Written").arg(shown));
             }
             r.json.insert(QStringLiteral("written"), written);
             r.json.insert(QStringLiteral("loaded"), false);
             if (!options_.load) {
-                note(text("TakesOverWithLoad"));
+                note(bus, text("TakesOverWithLoad"));
                 return r;
             }
-            const Answer bp = link_.ask(unit::compute(), TableTransfer::ComputeTimeoutMs);
+            const Answer bp = bus.link.ask(unit::compute(), TableTransfer::ComputeTimeoutMs);
             if (!bp.ok()) {
                 r.exit = NoReply;
                 r.error = text("BpNoConfirm").arg(commErrorText(language_, bp.error));
@@ -188,7 +188,7 @@ int CtlRunner::set() {
                 return r;
             }
             r.json.insert(QStringLiteral("loaded"), true);
-            note(text("TookOver"));
+            note(bus, text("TookOver"));
             return r;
         },
         false);

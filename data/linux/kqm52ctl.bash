@@ -6,8 +6,8 @@ _kqm52ctl()
     _init_completion || return
 
     local commands="ports scan info get set receive send backup restore diff"
-    local options="--port --baud --parity --stopbits --unit --units --lang --fast
-        --json --quiet --help"
+    local options="--port --ports-from --baud --parity --stopbits --unit --units --lang
+        --fast --json --quiet --help"
 
     case $prev in
         --port)
@@ -40,6 +40,10 @@ _kqm52ctl()
             COMPREPLY=($(compgen -W "0 1 2" -- "$cur"))
             return
             ;;
+        --ports-from)
+            _filedir
+            return
+            ;;
         --units)
             return
             ;;
@@ -53,7 +57,9 @@ _kqm52ctl()
             continue
         fi
         case ${words[i]} in
-            --port | --baud | --parity | --stopbits | --unit | --units | --lang) skip=1 ;;
+            --port | --ports-from | --baud | --parity | --stopbits | --unit | --units | --lang)
+                skip=1
+                ;;
             -*) ;;
             *)
                 command=${words[i]}

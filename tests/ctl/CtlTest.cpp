@@ -90,6 +90,7 @@ class CtlTest : public ::testing::Test {
         CtlContext context;
         context.folders = folders;
         context.simBus = bus;
+        context.simBuses = simBuses;
         context.out = &out;
         context.err = &err;
         context.inputIsTerminal = terminal;
@@ -103,6 +104,29 @@ class CtlTest : public ::testing::Test {
         return r;
     }
 
+    // A second bus beside the first: COM3 and COM4 of application.ini both
+    // lead to "sim", COM3 to bus and COM4 to other.
+    void twoBuses() {
+        QFile ini(path("application.ini"));
+        ASSERT_TRUE(ini.open(QIODevice::WriteOnly));
+        ini.write("[Poorten]\nCOM3=sim\nCOM4=sim\n");
+        ini.close();
+        folders = ProgramFolders::installed(dataDir(), dataDir(), dir.path() + '/');
+        simBuses = {{"COM3", bus}, {"COM4", other}};
+        other->addUnit(0, lineOf(38400), catalogue);
+        otherLines.attach(*other);
+    }
+    Ran runOnBoth(const QStringList& args) {
+        return runAsGiven(args + QStringList{"--port", "COM3", "--port", "COM4", "--lang", "1"});
+    }
+    // The lines of standard output, in order within a bus; the buses' in any.
+    static QStringList sortedLines(const QString& out) {
+        QStringList lines = out.split('\n', Qt::SkipEmptyParts);
+        std::stable_sort(lines.begin(), lines.end(),
+                         [](const QString& a, const QString& b) { return a.left(4) < b.left(4); });
+        return lines;
+    }
+
     QStringList sent() { return hostLines.all(); }
     QStringList sentStartingWith(const QString& prefix) {
         return sent().filter(QRegularExpression(QLatin1Char('^') + prefix));
@@ -110,11 +134,14 @@ class CtlTest : public ::testing::Test {
     QString path(const QString& name) const { return dir.filePath(name); }
 
     std::shared_ptr<SimBus> bus;
+    std::shared_ptr<SimBus> other = std::make_shared<SimBus>(std::make_shared<VirtualClock>());
+    std::map<QString, std::shared_ptr<SimBus>> simBuses;
     SimCatalogue catalogue;
     // The data files of the source tree, and application.ini beside them
     // (there is none); a test puts its own settings in dir.
     ProgramFolders folders = ProgramFolders::portable(dataDir());
     HostLines hostLines;
+    HostLines otherLines;
     QTemporaryDir dir;
     std::atomic<int> interrupted{0};
     bool terminal = false;
@@ -152,12 +179,58 @@ TEST(CtlOptionsTest, UnitListsAndRanges) {
         EXPECT_EQ(parseUnitList(QString::fromLatin1(c.text)), c.units) << c.text;
 }
 
+TEST(CtlOptionsTest, APortsFileNamesOneBusALine) {
+    const PortsFile plant = parsePortsFile("# the plant, one bus a line\n"
+                                           "tcp://127.0.0.1:4001 38400e81 --units 1-5\n"
+                                           "\n"
+                                           "/dev/ttyUSB0 --units 3,7   # hall 2\r\n"
+                                           "  COM3\t19200,N,8,2\n"
+                                           "sim --units=0-1 9600o71\n");
+    EXPECT_EQ(plant.badLine, 0) << plant.badWord.toStdString();
+    const std::vector<CtlBusSpec> buses = {
+        {"tcp://127.0.0.1:4001", TBaudrate::br38400, TParityBit::Even, TDataBit::db_8,
+         TStopBit::sb_1, std::vector<int>{1, 2, 3, 4, 5}},
+        {"/dev/ttyUSB0", {}, {}, {}, {}, std::vector<int>{3, 7}},
+        {"COM3", TBaudrate::br19200, TParityBit::None, TDataBit::db_8, TStopBit::sb_2, {}},
+        {"sim", TBaudrate::br9600, TParityBit::Odd, TDataBit::db_7, TStopBit::sb_1,
+         std::vector<int>{0, 1}},
+    };
+    EXPECT_EQ(plant.buses, buses);
+
+    const struct {
+        const char* text;
+        int line;
+        const char* word;
+    } bad[] = {
+        {"COM3\nCOM4 38400x81\n", 2, "38400x81"}, {"COM3 12345e81", 1, "12345e81"},
+        {"COM3 38400e91", 1, "38400e91"},         {"COM3 38400e81 9600e81", 1, "9600e81"},
+        {"COM3 --units", 1, "--units"},           {"COM3 --units 4-2", 1, "4-2"},
+        {"COM3 --units=", 1, "--units="},         {"COM3 --units 1 --units 2", 1, "2"},
+        {"--units 1-5 COM3", 1, "--units"},       {"# COM1\nCOM17", 2, "COM17"},
+        {"ttyUSB0 --units 1", 1, "ttyUSB0"},      {"COM3 --baud 9600", 1, "--baud"},
+    };
+    for (const auto& c : bad) {
+        const PortsFile f = parsePortsFile(QString::fromLatin1(c.text));
+        EXPECT_EQ(f.badLine, c.line) << c.text;
+        EXPECT_EQ(f.badWord, QLatin1String(c.word)) << c.text;
+        EXPECT_TRUE(f.buses.empty()) << c.text;
+    }
+}
+
 struct UsageCase {
     QStringList args;
     const char* says;
 };
 
 TEST_F(CtlTest, AWrongCommandLineEndsWithUsageAndSendsNothing) {
+    QFile plant(path("plant.txt"));
+    ASSERT_TRUE(plant.open(QIODevice::WriteOnly));
+    plant.write("# the hall\nCOM3 --units 1-5\nCOM4 38400x81\n");
+    plant.close();
+    QFile empty(path("empty.txt"));
+    ASSERT_TRUE(empty.open(QIODevice::WriteOnly));
+    empty.write("# none yet\n");
+    empty.close();
     const UsageCase cases[] = {
         {{"frobnicate"}, "unknown command"},
         {{"info", "--baud", "12345"}, "--baud 12345"},
@@ -171,6 +244,12 @@ TEST_F(CtlTest, AWrongCommandLineEndsWithUsageAndSendsNothing) {
         {{"receive", "everything", "x.mxp"}, "receive params|setpoints|all"},
         {{"diff", "a.mxp"}, "diff A B"},
         {{"diff", "a.mxp", "b.mxp", "--units", "0-3"}, "--units compares units"},
+        {{"info", "--ports-from", path("plant.txt")},
+         "plant.txt, line 3: \"38400x81\" is not understood; a line is PORT [38400e81]"},
+        {{"info", "--ports-from", path("empty.txt")}, "empty.txt names no bus"},
+        // Beside the --port sim that every run here gives.
+        {{"set", "7=1", "--port", "COM4"}, "set works on one port"},
+        {{"info", "--port", "sim"}, "sim and sim would be one bus, in the folder sim"},
         {{}, ""},
     };
     for (const UsageCase& c : cases) {
@@ -263,6 +342,16 @@ TEST_F(CtlTest, EveryRowOfTheCommandTableRunsAndIsOfferedWhereCommandsAreListed)
         if (row.units == CtlUnits::None)
             EXPECT_TRUE(units.err.contains(command + QLatin1String(" takes no --units")))
                 << units.err.toStdString();
+
+        // Two ports: one worker a bus (neither opens), or one port only.
+        const Ran buses = runAsGiven(args + QStringList{"--port", path("no-such-tty"), "--port",
+                                                        path("no-such-tty2"), "--lang", "1"});
+        EXPECT_EQ(buses.exit, !row.manyPorts  ? Usage
+                              : row.needsPort ? SomeUnits
+                                              : Done)
+            << buses.err.toStdString();
+        EXPECT_EQ(buses.err.contains(command + QLatin1String(" works on one port")), !row.manyPorts)
+            << buses.err.toStdString();
     }
     EXPECT_TRUE(sent().isEmpty()) << sent().join('|').toStdString();
     EXPECT_EQ(completionCommands(), rows);
@@ -851,6 +940,121 @@ TEST_F(CtlTest, UnitsInfoAndReceiveAsJson) {
                            "unit04-SN520004.mxs"}));
 }
 
+// ------------------------------------------------------------ several buses at once
+
+// Each bus on a worker of its own: every line it prints begins with its port.
+TEST_F(CtlTest, SeveralBusesAtOnceEachLineNamesItsPort) {
+    twoBuses();
+    ASSERT_EQ(run({"receive", "params", path("a.mxp")}).exit, Done);
+    other->withUnit(0, [](SimUnit& u) {
+        u.typeText = "MX53 Test";
+        u.forceParameter(203, 2);
+        u.forceParameter(7, 2000);
+    });
+    const QString cam = QStringLiteral("007  %1  ").arg(QStringLiteral("Cam 1 start"), -30);
+    const struct {
+        QStringList args;
+        int exit;
+        QStringList lines;
+    } cases[] = {
+        {{"info"},
+         Done,
+         {"COM3  unit 00  MX52 Nokkenregelaar V3.07   HW 2.1 SN 520000   KQM52 simulator",
+          "COM4  unit 00  MX53 Test   HW 2.1 SN 520000   KQM52 simulator"}},
+        {{"get", "7"}, Done, {"COM3  " + cam + "10,00", "COM4  " + cam + "20,00"}},
+        {{"diff", "unit", path("a.mxp")}, Differences, {"COM4  " + cam + "20,00  10,00"}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.args.join(' ').toStdString());
+        const Ran r = runOnBoth(c.args);
+        EXPECT_EQ(r.exit, c.exit) << r.err.toStdString();
+        EXPECT_EQ(sortedLines(r.out), c.lines) << r.out.toStdString();
+    }
+}
+
+// The bus whose unit is silent fails alone, after one more try at the end of
+// its run; the other's files are whole.  In JSON each bus is an entry of
+// "buses", in the order given.
+TEST_F(CtlTest, OneBusFailingLeavesTheOtherWhole) {
+    twoBuses();
+    other->setFaults(0, SimFaults{.noAnswer = true});
+    const Ran r = runOnBoth({"backup", path("plant")});
+    EXPECT_EQ(r.exit, SomeUnits);
+    const QString file = path("plant/COM3/unit00-SN520000.bak");
+    EXPECT_EQ(r.out, "COM3  wrote " + file + '\n');
+    EXPECT_TRUE(r.err.startsWith("kqm52ctl: COM4: unit 0 does not answer at 38400,E,8,1 on COM4 "
+                                 "(sim): "))
+        << r.err.toStdString();
+    EXPECT_EQ(*BackupFile::read(file).tables, onUnit(0, [](SimUnit& u) { return tablesOf(u); }));
+    EXPECT_TRUE(QDir(path("plant/COM4")).isEmpty());
+    EXPECT_EQ(otherLines.all().filter(QRegularExpression("^sc ")), (QStringList{"sc 0", "sc 0"}));
+
+    // The same plant named once in a file, each bus with its own units.
+    QFile plant(path("plant.txt"));
+    ASSERT_TRUE(plant.open(QIODevice::WriteOnly));
+    plant.write("COM3 38400e81   # hall 1\nCOM4 --units 0,1\n");
+    plant.close();
+    other->setFaults(0, {});
+    other->addUnit(1, lineOf(38400), catalogue);
+    other->setFaults(1, SimFaults{.noAnswer = true});
+    const Ran json =
+        runAsGiven({"info", "--ports-from", path("plant.txt"), "--json", "--lang", "1"});
+    EXPECT_EQ(json.exit, SomeUnits);
+    const QJsonObject doc = QJsonDocument::fromJson(json.out.toUtf8()).object();
+    EXPECT_EQ(doc["exit"].toInt(), SomeUnits);
+    const QJsonArray buses = doc["buses"].toArray();
+    ASSERT_EQ(buses.size(), 2) << json.out.toStdString();
+    const QJsonObject hall1 = buses[0].toObject();
+    const QJsonObject hall2 = buses[1].toObject();
+    EXPECT_EQ(hall1["bus"].toString(), "COM3");
+    EXPECT_EQ(hall1["port"].toString(), "COM3 (sim)");
+    EXPECT_EQ(hall1["exit"].toInt(), Done);
+    EXPECT_EQ(hall1["units"].toArray()[0].toObject()["type"].toString(),
+              "MX52 Nokkenregelaar V3.07");
+    EXPECT_EQ(hall2["bus"].toString(), "COM4");
+    EXPECT_EQ(hall2["exit"].toInt(), SomeUnits);
+    const QJsonArray units = hall2["units"].toArray();
+    ASSERT_EQ(units.size(), 2);
+    EXPECT_TRUE(units[0].toObject()["ok"].toBool());
+    EXPECT_FALSE(units[1].toObject()["ok"].toBool());
+}
+
+// A unit that does not answer once is asked again when the others on its
+// bus are done, and what it then says counts: the run is whole.
+TEST_F(CtlTest, AUnitThatFailsOnceIsTriedAgainAtTheEndOfItsBus) {
+    addUnit(1);
+    addUnit(2);
+    const struct {
+        QStringList args;
+        int silent;        // the unit that is silent at first
+        const char* until; // it answers from the nth of these on
+        int nth;
+        QStringList selects; // the "sc" requests of the run
+    } cases[] = {
+        {{"info"}, 0, "sc 0", 2, {"sc 0", "sc 0"}},
+        {{"info", "--units", "0-2"}, 1, "sc 2", 1, {"sc 0", "sc 1", "sc 2", "sc 1"}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.args.join(' ').toStdString());
+        SimUnit* silent = onUnit(c.silent, [](SimUnit& u) { return &u; });
+        silent->faults().noAnswer = true;
+        QStringList selects;
+        int seen = 0;
+        // The trace runs under the bus's lock, before the units hear the line.
+        bus->setTrace([&](SimNanos, bool fromHost, int, const LineState&, const QByteArray& b) {
+            if (!fromHost || !b.startsWith("sc ")) return;
+            selects << QString::fromLatin1(b.trimmed());
+            if (b.trimmed() == c.until && ++seen == c.nth) silent->faults().noAnswer = false;
+        });
+        const Ran r = run(c.args);
+        EXPECT_EQ(r.exit, Done) << r.out.toStdString() << r.err.toStdString();
+        EXPECT_EQ(selects, c.selects);
+        EXPECT_TRUE(r.err.isEmpty()) << r.err.toStdString();
+        EXPECT_TRUE(r.out.contains(QStringLiteral("SN 52000%1").arg(c.silent)))
+            << r.out.toStdString();
+    }
+}
+
 struct SerialCase {
     const char* hardware;
     const char* extra;
@@ -870,6 +1074,17 @@ TEST(CtlNamesTest, SerialNumbersAndFileNames) {
             << c.hardware;
     EXPECT_EQ(unitFileName(5, "1234", "bak"), "unit05-SN1234.bak");
     EXPECT_EQ(unitFileName(12, "", "mxp"), "unit12.mxp");
+
+    // A bus's folder under FOLDER.
+    const std::pair<const char*, const char*> labels[] = {
+        {"tcp://127.0.0.1:4001", "tcp_127.0.0.1_4001"},
+        {"/dev/ttyUSB0", "dev_ttyUSB0"},
+        {"/dev/serial/by-id/usb-FTDI_FT232R-if00", "dev_serial_by-id_usb-FTDI_FT232R-if00"},
+        {"COM3", "COM3"},
+        {"/..", "_.."},
+    };
+    for (const auto& [port, label] : labels)
+        EXPECT_EQ(portLabel(QLatin1String(port)), QLatin1String(label)) << port;
 }
 
 // ------------------------------------------------------------ the program itself
