@@ -171,7 +171,7 @@ class EditParamLogic {
     bool askBeforeUnloadedValues(TextId caption, std::span<const TextId> lines);
     // Values outside their limits: listed, and sent only when the user says so.
     bool askBeforeOutOfLimits(const ParamTables::Parameters& values);
-    // After "er 7": names the refused value and offers to open it.
+    // After the unit refused a write: names the refused value and offers to open it.
     void offerRefused(const SendReport& report);
     // Selects parameter p in its group and opens the service window on it.
     void openParameter(int p);

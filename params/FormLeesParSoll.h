@@ -1,7 +1,7 @@
 #pragma once
 
 // TFormLeesParSoll: reads all parameters and/or setpoints of the selected
-// unit into its own tables ("rp 0" … "rp 399", "rs 1" … "rs 48").  The caller
+// unit into its own tables (parameters 0 … 399, setpoints 1 … 48).  The caller
 // copies them into the program-wide tables only after OK.
 
 #include "params/TransferWindow.h"

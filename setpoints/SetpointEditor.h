@@ -152,7 +152,7 @@ class SetpointEditor {
     bool confirmUnloaded(bool print);
     // Values outside the setpoint range: listed, sent only when the user says so.
     bool confirmOutOfLimits();
-    // After "er 7": names the refused setpoint and offers to go to it.
+    // After the unit refused a write: names the refused setpoint and offers to go to it.
     void offerRefused(const SendReport& report);
 
     ProgramState& state_;

@@ -29,7 +29,7 @@ inline QString sendAgainQuestion(const LanguageTexts& language, const SendReport
                : language.text(partial);
 }
 
-// After "er 7": which value the unit refused, as the user reads it, and that
+// After the unit refused a write: which value the unit refused, as the user reads it, and that
 // sending the same values again would only be refused again.
 inline QString refusedValueText(const LanguageTexts& language, const LimitFinding& refused) {
     return language.text(TextId{"SchrijfParSoll", "MsgRefused"})

@@ -168,7 +168,7 @@ class TableTransfer : public QObject {
     QString failedItem() const { return failedItem_; }
     // The last link error, when one stopped the transfer.
     const TCommError& commError() const { return commError_; }
-    // The unit's answer to "bp" when it was not "bp -1"; empty otherwise.
+    // What the unit said to the EEPROM save when it was not the plain "done"; empty otherwise.
     QString computeAnswer() const { return computeAnswer_; }
     bool computeFailed() const { return !computeAnswer_.isEmpty(); }
     // How far the last send got (send direction; closedWithOK as last closed).
