@@ -20,7 +20,9 @@
 
 #include "model/engines/DataFiles.h"
 #include "model/files/SettingsFile.h"
+#include "model/journal/ServiceJournal.h"
 #include "model/texts/LanguageTexts.h"
+#include "model/texts/PortOpenText.h"
 #include "model/values/ParameterCatalogue.h"
 #include "ui/Dialogs.h"
 
@@ -131,6 +133,18 @@ Program::Program(const StartOptions& options, const ProgramFolders& folders,
     port_.setObjectName(QStringLiteral("ZRComm1"));
     applyPortDefaults(port_);
     port_.setPortMap(&state_.portMap);
+    journal_ = std::make_unique<ServiceJournal>(
+        port_, folders.journalPath(),
+        ServiceJournal::Origin{.program = QStringLiteral("kqm52"),
+                               .version = QStringLiteral(KQM52_VERSION)});
+    journal_->portText = [this] {
+        const QString name = PortDisplayName(port_.PortName());
+        const QString device = port_.devicePath();
+        return device.isEmpty() || device == name
+                   ? name
+                   : name + QStringLiteral(" (") + device + QLatin1Char(')');
+    };
+    journal_->lineText = [this] { return portLineText(state_.language, port_); };
 
     // The settings first: they name the language.  The unit number they
     // hold goes into the main window's selector.
@@ -145,6 +159,10 @@ Program::Program(const StartOptions& options, const ProgramFolders& folders,
     std::future<StartFiles> files =
         readStartFiles(state_.settings.folders, state_.settings.LanguageNo);
     formMain_ = std::make_unique<TFormMain>(port_, state_, dialogs_, options);
+    journal_->onProblem = [this](const QString& problem) { formMain_->showJournalOff(problem); };
+    journal_->onMovedAside = [this](const QString& journal, const QString& aside) {
+        formMain_->showJournalMovedAside(journal, aside);
+    };
     formMain_->setUnitNumber(unitNo);
     // From here a refused file is told once the window is on screen.
     state_.refused(settingsProblem);
@@ -354,6 +372,10 @@ void Program::wireParameterEditor(TFormEditParam& editor, std::function<bool()> 
         };
 }
 
-Program::~Program() = default;
+Program::~Program() {
+    // The windows go first; nothing may tell them of the journal after.
+    journal_->onProblem = nullptr;
+    journal_->onMovedAside = nullptr;
+}
 
 } // namespace kqm52

@@ -27,6 +27,7 @@ class TFormEditParam;
 class TFormEditSollwerten;
 class TFormLeesParSoll;
 class TFormMain;
+class ServiceJournal;
 class TFormSchrijfParSoll;
 
 class Program {
@@ -43,6 +44,7 @@ class Program {
     ProgramState& state() { return state_; }
     // The one port of the run, handed to every window that talks to a unit.
     TZRComm& port() { return port_; }
+    ServiceJournal& journal() { return *journal_; }
 
     // What the port holds before application.ini is read.
     static void applyPortDefaults(TZRComm& port);
@@ -69,6 +71,8 @@ class Program {
     // Declared before every window and component that uses it, so it goes
     // after them.
     TZRComm port_;
+    // Watches the port from the start; opens its file at the first write.
+    std::unique_ptr<ServiceJournal> journal_;
     std::unique_ptr<TFormMain> formMain_;
     SecondaryWindows windows_;
     // The windows Program drives itself, in their own classes; windows_

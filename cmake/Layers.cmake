@@ -8,10 +8,11 @@
 #
 # model/ has rooms of its own, lowest first: texts (the language texts and
 # their keys), values (the catalogue, the tables and what a value means),
-# files (the file formats and where the program's files are), engines (the
+# files (the file formats and where the program's files are), journal (what
+# was written to units), engines (the
 # work on units and the logic a window and the console tool share).  A folder
 # above uses them all, named through ${model}.
-set(model "model/engines,model/files,model/values,model/texts")
+set(model "model/engines,model/journal,model/files,model/values,model/texts")
 set(LAYERS
   "inifile:"
   "link:"
@@ -20,7 +21,8 @@ set(LAYERS
   "model/texts:inifile,link"
   "model/values:model/texts,inifile,link"
   "model/files:model/values,model/texts,inifile,link"
-  "model/engines:model/files,model/values,model/texts,inifile,link"
+  "model/journal:model/files,model/values,model/texts,inifile,link"
+  "model/engines:model/journal,model/files,model/values,model/texts,inifile,link"
   "ui:${model},inifile,link"
   "print:ui,${model},inifile,link"
   "shell:ui,${model},inifile,link,link/setup"
@@ -37,4 +39,4 @@ set(LAYERS
 # Folders that build without widgets or painting: they do not link Qt Gui,
 # and may not reach it or a module on it through a folder-qualified header
 # (<QtGui/QColor>), which the Core include path would otherwise find.
-set(WIDGET_FREE inifile link sim model/texts model/values model/files model/engines ctl)
+set(WIDGET_FREE inifile link sim model/texts model/values model/files model/journal model/engines ctl)

@@ -52,13 +52,7 @@ std::optional<Mode> modeNamed(const QString& kind) {
 }
 
 QString serialNumberIn(const Identity& identity) {
-    static const QRegularExpression sn(
-        QStringLiteral("\\bS/?N(?:[:.]\\s*|\\s+)([A-Za-z0-9][A-Za-z0-9_-]*)"));
-    for (const QString& text : {identity.hardware, identity.extra, identity.type}) {
-        const auto m = sn.match(text);
-        if (m.hasMatch()) return m.captured(1);
-    }
-    return {};
+    return unit::serialNumberIn(identity.type, identity.hardware, identity.extra);
 }
 
 QString unitFileBase(int unit, const QString& serial) {

@@ -76,6 +76,7 @@ class TRQ500Protocol : public TZRProtocolComponent {
     void CommData(const std::uint8_t* buffer, const std::uint8_t* frame,
                   std::uint8_t& continueFlag) override;
     Framing framing() const override;
+    QString requestText() const override { return asciiProtocol_; }
 
   private:
     QString asciiProtocol_;

@@ -2,6 +2,8 @@
 
 #include "link/ReplyText.h"
 
+#include <QRegularExpression>
+
 #include <algorithm>
 #include <limits>
 
@@ -198,6 +200,16 @@ QString driveOutput(int value) {
 }
 QString storeCalibration() {
     return request(Command::StoreCalibration);
+}
+
+QString serialNumberIn(const QString& type, const QString& hardware, const QString& extra) {
+    static const QRegularExpression sn(
+        QStringLiteral("\\bS/?N(?:[:.]\\s*|\\s+)([A-Za-z0-9][A-Za-z0-9_-]*)"));
+    for (const QString* text : {&hardware, &extra, &type}) {
+        const auto m = sn.match(*text);
+        if (m.hasMatch()) return m.captured(1);
+    }
+    return {};
 }
 
 QString refusalText(qint32 code) {

@@ -174,6 +174,11 @@ QString refusalText(qint32 code);
 // text ("MX52").  Empty when the reply does not answer "rt".
 QString deviceType(const Reply& reply);
 
+// The serial number a unit names in its identification (the answers to
+// "rt", "rh" and "rx"): the word after "SN" ("HW 2.1 SN 520017" gives
+// "520017"), looked for in the hardware answer first; empty when none names one.
+QString serialNumberIn(const QString& type, const QString& hardware, const QString& extra);
+
 // The digital inputs as the answer to "ri" has them: bit 0 is K0, bits 1 … 4
 // the inputs 1 … 4.  A reply that is no answer to "ri" lights nothing.
 struct Inputs {

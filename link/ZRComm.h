@@ -26,6 +26,7 @@
 
 namespace kqm52 {
 
+class ExchangeObserver;
 class SerialDriver;
 class TZRComponent;
 class TZRCommThread;
@@ -112,6 +113,10 @@ class TZRComm : public QObject {
     // (COMn is /dev/ttyS(n-1)).  The map must outlive the port.
     void setPortMap(const PortMap* map) { portMap_ = map; }
     const PortMap& portMap() const { return portMap_ ? *portMap_ : defaultMap_; }
+    // Sees every request of this port's components and its outcome; null for
+    // none.  The observer must outlive the port or be taken off first.
+    void setExchangeObserver(ExchangeObserver* observer) { observer_ = observer; }
+    ExchangeObserver* exchangeObserver() const { return observer_; }
     // The device the current PortName leads to (for messages and dialogs).
     QString devicePath() const;
 
@@ -239,6 +244,7 @@ class TZRComm : public QObject {
     TTransmitDriver transmitDriver_ = TTransmitDriver::tdNone;
     TReceiveDriver receiveDriver_ = TReceiveDriver::rdNone;
 
+    ExchangeObserver* observer_ = nullptr;
     std::unique_ptr<SerialDriver> driver_;
     LineState lineState_;
     QList<TZRComponent*> components_;

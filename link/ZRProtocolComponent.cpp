@@ -1,5 +1,6 @@
 #include "link/ZRProtocolComponent.h"
 
+#include "link/ExchangeObserver.h"
 #include "link/ZRComm.h"
 
 #include <QMetaObject>
@@ -67,6 +68,7 @@ void TZRProtocolComponent::queueFrame() {
     request_.TimeoutTime = timeoutTime_;
     request_.framing = framing();
     request_.framing.silenceExpected = silenceExpected_;
+    sentText_ = requestText();
     if (ZRComm()->AddRequest(&request_) >= 0) ++inFlight_;
 }
 
@@ -96,8 +98,10 @@ void TZRProtocolComponent::CommDone(const TCommError& error, const std::uint8_t*
     if (!boundToOpenPort()) return;
     commError_ = error;
     const int count = buffer[0];
+    if (commError_.ok() && count > 0) result_.append(reinterpret_cast<const char*>(buffer), count);
+    if (ExchangeObserver* observer = ZRComm()->exchangeObserver(); observer && !destroying_)
+        observer->exchanged(this, sentText_, error, commError_.ok() ? result_ : QByteArray());
     if (commError_.ok()) {
-        if (count > 0) result_.append(reinterpret_cast<const char*>(buffer), count);
         if (OnCommResult && !destroying_) OnCommResult(this, result_);
     }
     if (!(commError_ == lastCommError_)) {

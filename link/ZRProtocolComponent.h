@@ -98,6 +98,9 @@ class TZRProtocolComponent : public TZRComponent {
 
     // What goes with every request of this component.
     virtual Framing framing() const { return {}; }
+    // The request as an observer of the port reads it; empty where the
+    // protocol has no text form.
+    virtual QString requestText() const { return {}; }
 
     TNotifyEvent OnActivate;
     TNotifyEvent OnDeactivate;
@@ -127,6 +130,7 @@ class TZRProtocolComponent : public TZRComponent {
     TCommError commError_;
     TCommError lastCommError_;
     TCommRequest request_;
+    QString sentText_; // requestText() as the request was queued
     int inFlight_ = 0; // queued or on the line
     friend class TZRComm;
 };

@@ -287,6 +287,12 @@ void TFormMain::buildWindow() {
     LabelFastFramingOff->setIndent(2);
     LabelFastFramingOff->setVisible(false);
     bar->addPermanentWidget(LabelFastFramingOff);
+    LabelJournalOff = new QLabel(bar);
+    LabelJournalOff->setObjectName(QStringLiteral("LabelJournalOff"));
+    LabelJournalOff->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    LabelJournalOff->setIndent(2);
+    LabelJournalOff->setVisible(false);
+    bar->addPermanentWidget(LabelJournalOff);
     connect(&ZRComm1, &TZRComm::fastFramingSuspendedChanged, this,
             [this](bool suspended) { showFastFramingSuspended(suspended); });
     setStatusBar(bar);
@@ -579,6 +585,19 @@ void TFormMain::showComInfo(const QString& text) {
 void TFormMain::showFastFramingSuspended(bool suspended) {
     LabelFastFramingOff->setText(state_.language.text(TextId{"Main", "FastFramingOff"}));
     LabelFastFramingOff->setVisible(suspended);
+}
+
+void TFormMain::showJournalOff(const QString& problem) {
+    LabelJournalOff->setText(state_.language.text(TextId{"Journal", "StatusOff"}));
+    LabelJournalOff->setToolTip(problem);
+    LabelJournalOff->setVisible(true);
+    dialogs_.warning(this, applicationTitle(),
+                     state_.language.text(TextId{"Journal", "MsgOff"}).arg(problem));
+}
+
+void TFormMain::showJournalMovedAside(const QString& journal, const QString& aside) {
+    dialogs_.warning(this, applicationTitle(),
+                     state_.language.text(TextId{"Journal", "MsgMovedAside"}).arg(journal, aside));
 }
 
 void TFormMain::showErrorNo(const QString& text) {

@@ -67,6 +67,12 @@ class TFormMain : public QMainWindow,
     // the controls and starts the error poll.
     void start();
 
+    // The service journal cannot be written: the status bar says so from now
+    // on, and the user is told why once.
+    void showJournalOff(const QString& problem);
+    // The journal was damaged and kept as aside; a new one was started.
+    void showJournalMovedAside(const QString& journal, const QString& aside);
+
     // Called by main once every secondary window has been created.
     void setSecondaryWindows(const SecondaryWindows& windows);
     const SecondaryWindows& secondaryWindows() const { return windows_; }
@@ -241,6 +247,7 @@ class TFormMain : public QMainWindow,
     std::array<FittedLabel*, StatusPanelCount> statusPanels_{};
     // Ours, right of the panels: the link has fallen back from fast framing.
     QLabel* LabelFastFramingOff = nullptr;
+    QLabel* LabelJournalOff = nullptr;
 };
 
 } // namespace kqm52

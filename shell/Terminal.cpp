@@ -1,6 +1,7 @@
 #include "shell/Terminal.h"
 
 #include "link/ZRComm.h"
+#include "model/journal/ServiceJournal.h"
 #include "model/texts/LanguageTexts.h"
 #include "shell/OnlineView.h"
 #include "shell/UnitSelection.h"
@@ -22,6 +23,14 @@ void Terminal::CmdTerminalZendenClick() {
     view_.showTerminalReply({});
     const QString typed = view_.terminalLine();
     RQ500Protocol1.SetASCIIProtocol(typed);
+    // Whatever the line says, the journal keeps it with the unit's reply: a
+    // terminal can write anything.
+    const qsizetype length = typed.trimmed().size();
+    journal_ = length > 0 && length <= MaxLineLength && RQ500Protocol1.ZRComm() &&
+                       RQ500Protocol1.ZRComm()->Active()
+                   ? ServiceJournal::of(*RQ500Protocol1.ZRComm())
+                   : nullptr;
+    if (journal_) journal_->beginAction(journal::Action::TerminalLine, {}, &RQ500Protocol1);
     RQ500Protocol1.Send();
     // The component keeps the line as it went out, trimmed.
     lastLength_ = int(RQ500Protocol1.ASCIIProtocol().size());
@@ -33,7 +42,13 @@ void Terminal::CmdTerminalZendenClick() {
     view_.selectTerminalLine();
 }
 
+void Terminal::endJournalEntry(const QString& outcome) {
+    if (journal_) journal_->endAction(outcome);
+    journal_ = nullptr;
+}
+
 void Terminal::RQ500Protocol1CommResult(const QByteArray& result) {
+    endJournalEntry(journal::done());
     view_.showComInfo({});
     // The reply as the device sent it, split at its line ends; a trailing line
     // end opens no empty line of its own.
@@ -45,6 +60,8 @@ void Terminal::RQ500Protocol1CommResult(const QByteArray& result) {
 }
 
 void Terminal::RQ500Protocol1CommError(const TCommError& error) {
+    // Cleared again after a good reply: only a failure ends an entry here.
+    if (!error.ok()) endJournalEntry(journal::stoppedAt(RQ500Protocol1.ASCIIProtocol()));
     if (error.Code == CommCode::RequestTooLong) {
         // Nothing went out; without a word the line would just vanish.  The
         // reply field keeps the notice (the error poll clears PanelComInfo

@@ -12,6 +12,7 @@
 namespace kqm52 {
 
 class LanguageTexts;
+class ServiceJournal;
 class TZRComm;
 class TerminalView;
 class UnitSelection;
@@ -37,12 +38,15 @@ class Terminal {
     HandlerBinding handlers_;
 
   private:
+    void endJournalEntry(const QString& outcome);
+
     const LanguageTexts& texts_;
     TerminalView& view_;
     UnitSelection& unit_;
     QStringList history_;
-    int historyPos_ = 0; // == history_.size() while editing a new line
-    int lastLength_ = 0; // of the line last sent, for the too-long notice
+    int historyPos_ = 0;                // == history_.size() while editing a new line
+    int lastLength_ = 0;                // of the line last sent, for the too-long notice
+    ServiceJournal* journal_ = nullptr; // while the line's entry is open
 };
 
 } // namespace kqm52

@@ -140,7 +140,36 @@ void TableTransfer::start() {
         finishWith(3, false);
         return;
     }
+    if (ServiceJournal* journal = ServiceJournal::of(port_)) {
+        journal->beginAction(journalAction(), journalFile_);
+        journalOpen_ = true;
+    }
     sequence_->start(0);
+}
+
+journal::Action TableTransfer::journalAction() const {
+    using journal::Action;
+    if (journalAction_) return *journalAction_;
+    if (direction_ == Direction::Receive)
+        return mode_ == Mode::Device ? Action::Backup : Action::Receive;
+    if (subsetActive()) return Action::CompareWrite;
+    switch (mode_) {
+    case Mode::Parameters:
+        return Action::ParameterSend;
+    case Mode::Setpoints:
+        return Action::SetpointSend;
+    case Mode::Both:
+        return Action::TableSend;
+    case Mode::Device:
+        return Action::Restore;
+    }
+    return Action::ParameterSend;
+}
+
+void TableTransfer::journalEnd(const QString& outcome) {
+    if (!journalOpen_) return;
+    journalOpen_ = false;
+    if (ServiceJournal* journal = ServiceJournal::of(port_)) journal->endAction(outcome);
 }
 
 void TableTransfer::ok() {
@@ -407,12 +436,23 @@ SendReport TableTransfer::sendReport() const {
 }
 
 void TableTransfer::close(Result result) {
+    journalEnd(journal::cancelled());
     closedWithOK_ = result == Result::OK;
     status_ = Status::Closed;
     if (onClosed) onClosed(result);
 }
 
 void TableTransfer::show() {
+    if (status_ == Status::Done)
+        journalEnd(computeFailed() || refusedCount() > 0 ? journal::refused() : journal::done());
+    else if (status_ == Status::Stopped)
+        // "P[012]" as "P012"; no item when the recomputation failed.
+        journalEnd(
+            stop_ == Stop::Refused ? journal::refused()
+            : failedItem_.isEmpty()
+                ? journal::stoppedAt(unit::compute())
+                : journal::stoppedAt(
+                      QString(failedItem_).remove(QLatin1Char('[')).remove(QLatin1Char(']'))));
     // Whatever stopped a send, the user learns how far the unit got.
     if (direction_ == Direction::Send && status_ == Status::Stopped)
         view_.stopNote =

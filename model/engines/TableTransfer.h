@@ -37,6 +37,7 @@
 #include "link/RQ500Protocol.h"
 #include "link/RequestSequence.h"
 #include "model/files/BackupFile.h"
+#include "model/journal/ServiceJournal.h"
 #include "model/texts/LanguageTexts.h"
 
 #include <QObject>
@@ -150,6 +151,15 @@ class TableTransfer : public QObject {
     void setParameterSubset(std::optional<std::vector<int>> numbers);
     const std::optional<std::vector<int>>& parameterSubset() const { return subset_; }
 
+    // What the port's service journal records the transfer as, and the file
+    // its values came from or go to (a receive's file may be named after
+    // it, through ServiceJournal::setFileOfLastEntry).  By default the
+    // action of the direction and mode (a send of chosen parameters is a
+    // compare write) and no file.
+    void setJournalAction(std::optional<journal::Action> action) { journalAction_ = action; }
+    void setJournalFile(const QString& file) { journalFile_ = file; }
+    journal::Action journalAction() const;
+
     // Received values (receive), or the values to write (send).
     UnitTables tables;
 
@@ -203,6 +213,10 @@ class TableTransfer : public QObject {
     TZRComm& port_;
     Mode mode_ = Mode::Parameters;
     std::optional<std::vector<int>> subset_;
+    std::optional<journal::Action> journalAction_;
+    QString journalFile_;
+    bool journalOpen_ = false; // this transfer's entry is open
+    void journalEnd(const QString& outcome);
     const LanguageTexts& language_;
     bool closedWithOK_ = false;
     bool computeAnswered_ = false;

@@ -55,16 +55,18 @@ ProgramFolders ProgramFolders::portable(const QString& programDir) {
     f.programDir_ = cleanFolder(programDir);
     f.settingsDir_ = f.programDir_;
     f.dataDir_ = f.programDir_;
+    f.journalDir_ = f.programDir_;
     return f;
 }
 
 ProgramFolders ProgramFolders::installed(const QString& programDir, const QString& dataDir,
-                                         const QString& userDir) {
+                                         const QString& userDir, const QString& journalDir) {
     ProgramFolders f;
     f.portable_ = false;
     f.programDir_ = cleanFolder(programDir);
     f.settingsDir_ = cleanFolder(userDir);
     f.dataDir_ = cleanFolder(dataDir);
+    f.journalDir_ = cleanFolder(journalDir);
     return f;
 }
 
@@ -86,6 +88,15 @@ QString ProgramFolders::userConfigFolder() {
     // what kqm52 wrote.  For kqm52 both are the same folder.
     return withSeparator(QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation)) +
            QStringLiteral("kqm52/");
+}
+
+QString ProgramFolders::userDataFolder() {
+    return withSeparator(QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation)) +
+           QStringLiteral("kqm52/");
+}
+
+QString ProgramFolders::journalPath() const {
+    return journalDir_ + QStringLiteral("journal.sqlite");
 }
 
 ProgramFolders ProgramFolders::ofRunningProgram() {

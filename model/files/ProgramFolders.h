@@ -28,9 +28,11 @@ class ProgramFolders {
 
     // Everything in programDir.
     static ProgramFolders portable(const QString& programDir);
-    // Settings and the user's own data files in userDir, the installed ones in dataDir.
+    // Settings and the user's own data files in userDir, the installed ones
+    // in dataDir, the service journal in journalDir.
     static ProgramFolders installed(const QString& programDir, const QString& dataDir,
-                                    const QString& userDir);
+                                    const QString& userDir,
+                                    const QString& journalDir = userDataFolder());
     // The choice for a program in programDir; programDirWritable says whether
     // the user may write there.
     static ProgramFolders decide(const QString& programDir, const QString& userDir,
@@ -41,6 +43,10 @@ class ProgramFolders {
     // The user's configuration folder for KQM52.  The same for kqm52 and
     // kqm52ctl: the command-line tool reads the settings the program wrote.
     static QString userConfigFolder();
+    // The user's data folder for KQM52 ($XDG_DATA_HOME/kqm52, usually
+    // ~/.local/share/kqm52): what the program writes for itself that is no
+    // setting, such as the service journal.
+    static QString userDataFolder();
     // The settings file's name: the folders are decided by where it lies, so
     // the name is theirs and the file's reader takes it from here.
     static QString settingsFileName() { return QStringLiteral("application.ini"); }
@@ -57,6 +63,9 @@ class ProgramFolders {
     // Where a data file is looked for, in order: the user's folder first when
     // installed, then dataDir().
     QStringList dataDirs() const;
+    // The service journal: beside the program when portable, in the user's
+    // data folder when installed.
+    QString journalPath() const;
 
     // The folders of dataDirs() that hold a file called name, in order.
     // Qt::CaseInsensitive also finds "parameters.txt" for "Parameters.txt"
@@ -84,6 +93,7 @@ class ProgramFolders {
     QString programDir_;
     QString settingsDir_;
     QString dataDir_;
+    QString journalDir_;
 };
 
 } // namespace kqm52
