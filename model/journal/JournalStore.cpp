@@ -255,7 +255,8 @@ qint64 JournalStore::addEntry(const JournalEntry& e) {
         "INSERT INTO entries(time_utc, utc_offset, user, host, program, version, port, line,"
         " unit, unit_type, serial, action, file, file_sha256, outcome)"
         " VALUES(?,?,?,?,?,?,?,?,?,?,?,?,?,?,?)"));
-    q.addBindValue(timeText(e.time));
+    // An entry is never without its time: what it says happened now.
+    q.addBindValue(timeText(e.time.isValid() ? e.time : QDateTime::currentDateTimeUtc()));
     q.addBindValue(e.utcOffsetSeconds);
     for (const QString* s : {&e.user, &e.host, &e.program, &e.version, &e.port, &e.line})
         q.addBindValue(*s);
@@ -339,7 +340,15 @@ Where whereOf(const JournalFilter& f) {
     };
     if (!f.serial.isEmpty()) add(QStringLiteral("serial = ?"), f.serial);
     if (f.unit) add(QStringLiteral("unit = ?"), *f.unit);
-    if (!f.port.isEmpty()) add(QStringLiteral("port = ?"), f.port);
+    // The port as the user remembers it: "COM3" finds "COM3 (/dev/ttyUSB0)".
+    if (!f.port.isEmpty()) {
+        QString pattern = f.port;
+        pattern.replace(QLatin1Char('\\'), QLatin1String("\\\\"))
+            .replace(QLatin1Char('%'), QLatin1String("\\%"))
+            .replace(QLatin1Char('_'), QLatin1String("\\_"));
+        add(QStringLiteral("port LIKE ? ESCAPE '\\'"),
+            QLatin1Char('%') + pattern + QLatin1Char('%'));
+    }
     if (f.since) add(QStringLiteral("time_utc >= ?"), JournalStore::timeText(*f.since));
     if (f.until) add(QStringLiteral("time_utc < ?"), JournalStore::timeText(*f.until));
     if (!f.action.isEmpty()) add(QStringLiteral("action = ?"), f.action);

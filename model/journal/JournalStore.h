@@ -69,7 +69,7 @@ struct JournalItem {
 struct JournalFilter {
     QString serial;
     std::optional<int> unit;
-    QString port;
+    QString port;                   // a part of the port as recorded
     std::optional<QDateTime> since; // inclusive
     std::optional<QDateTime> until; // exclusive
     QString action;

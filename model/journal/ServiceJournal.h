@@ -83,10 +83,10 @@ class ServiceJournal : public ExchangeObserver {
   public:
     // Who writes: recorded with every entry.
     struct Origin {
-        QString program; // "kqm52", "kqm52ctl"
-        QString version;
-        QString user; // defaults to the login name
-        QString host; // defaults to this machine's name
+        QString program{}; // "kqm52", "kqm52ctl"
+        QString version{};
+        QString user{}; // defaults to the login name
+        QString host{}; // defaults to this machine's name
     };
 
     // Records what goes over port into the journal at path.  The port is
