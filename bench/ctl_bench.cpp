@@ -152,6 +152,7 @@ int main(int argc, char** argv) {
         QTextStream outStream(&out), errStream(&err);
         ctl::CtlContext context;
         context.folders = ProgramFolders::portable(dataDir);
+        context.journalPath = tmp.filePath(QStringLiteral("journal.sqlite"));
         context.simBus = bus;
         context.out = &outStream;
         context.err = &errStream;

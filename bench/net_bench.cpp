@@ -137,10 +137,15 @@ std::vector<double> ctlBackups(const std::vector<QString>& addresses, bool fast,
     clock.start();
     for (std::size_t i = 0; i < addresses.size(); ++i) {
         auto p = std::make_unique<QProcess>();
-        QStringList args{QStringLiteral("backup"), dir.filePath(QStringLiteral("bus%1.bak").arg(i)),
-                         QStringLiteral("--port"), addresses[i],
-                         QStringLiteral("--lang"), QStringLiteral("1"),
-                         QStringLiteral("--quiet")};
+        QStringList args{QStringLiteral("backup"),
+                         dir.filePath(QStringLiteral("bus%1.bak").arg(i)),
+                         QStringLiteral("--port"),
+                         addresses[i],
+                         QStringLiteral("--lang"),
+                         QStringLiteral("1"),
+                         QStringLiteral("--quiet"),
+                         QStringLiteral("--journal"),
+                         dir.filePath(QStringLiteral("journal.sqlite"))};
         if (fast) args << QStringLiteral("--fast");
         p->setProcessChannelMode(QProcess::ForwardedErrorChannel);
         p->start(beside("kqm52ctl"), args);

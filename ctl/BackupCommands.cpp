@@ -29,6 +29,7 @@ int CtlRunner::backup() {
                 r.error = error;
                 return r;
             }
+            bus.link.journal().setFileOfLastEntry(file);
             if (!bus.units) note(bus, text("Wrote").arg(file));
             r.summary = file;
             r.json.insert(QStringLiteral("files"), QJsonArray{file});
@@ -74,6 +75,8 @@ int CtlRunner::restore() {
             TableTransfer t(bus.link.port(), TableTransfer::Direction::Send, language_);
             t.setMode(Mode::Device);
             t.tables = *read.tables;
+            t.setJournalAction(journal::Action::CtlRestore);
+            t.setJournalFile(path);
             r.exit = transfer(bus, t, QStringLiteral("restore"), &r.error);
             if (r.exit == Done) note(bus, text("Restored").arg(t.sendReport().total).arg(path));
             return r;

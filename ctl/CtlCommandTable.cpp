@@ -26,6 +26,8 @@ const CtlCommand kCommands[] = {
     {"backup",  "backup FILE.bak",                      "HelpBackup",  &UnitsFolder, &CtlRunner::backup,   true,  Many,  true},
     {"restore", "restore FILE.bak [--yes]",             "HelpRestore", nullptr,      &CtlRunner::restore,  true,  One,   false},
     {"diff",    "diff A B",                             "HelpDiff",    &DiffSides,   &CtlRunner::diff,     false, Many,  true},
+    {"journal", "journal [--since DATE] [--until DATE] [--serial S] [--unit N] [--port P] [--action A] | --prune-before DATE [--yes]",
+                                                        "HelpJournal", nullptr,      &CtlRunner::journalCommand, false, None, false},
 };
 // clang-format on
 

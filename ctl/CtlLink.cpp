@@ -71,10 +71,22 @@ CtlLink::CtlLink(const CtlOptions& options, const CtlBusSpec& bus, CtlContext& c
     if (options.unit) unit_ = *options.unit;
     if (options.language) languageNo_ = *options.language;
     port_.SetFastFraming(options.fast);
+
+    const QString journalPath = options.journal                  ? *options.journal
+                                : !context.journalPath.isEmpty() ? context.journalPath
+                                                                 : context.folders.journalPath();
+    journal_ = std::make_unique<ServiceJournal>(
+        port_, journalPath,
+        ServiceJournal::Origin{.program = QStringLiteral("kqm52ctl"),
+                               .version = QStringLiteral(KQM52_VERSION)});
+    journal_->portText = [this] { return portText(); };
+    journal_->lineText = [this] { return lineText(); };
 }
 
 CtlLink::~CtlLink() {
     close();
+    // What the run wrote reaches the file before the program ends.
+    journal_.reset();
 }
 
 QString CtlLink::portText() const {

@@ -15,6 +15,7 @@
 #include "link/PortMap.h"
 #include "link/UnitProtocol.h"
 #include "link/ZRComm.h"
+#include "model/journal/ServiceJournal.h"
 #include "model/texts/LanguageTexts.h"
 #include "model/texts/TextKeys.h"
 
@@ -23,6 +24,8 @@
 #include <QEventLoop>
 #include <QString>
 #include <QTimer>
+
+#include <memory>
 
 namespace kqm52::ctl {
 
@@ -42,6 +45,9 @@ class CtlLink {
     ~CtlLink();
 
     TZRComm& port() { return port_; }
+    // Records what this bus writes; made with the link, its file opened at
+    // the first write.
+    ServiceJournal& journal() { return *journal_; }
     int unit() const { return unit_; }
     int languageNo() const { return languageNo_; }
     // The language application.ini names (Dutch without one).
@@ -95,6 +101,7 @@ class CtlLink {
     CtlContext& context_;
     PortMap map_;
     TZRComm port_;
+    std::unique_ptr<ServiceJournal> journal_; // watches port_, so it goes first
     int unit_ = 0;
     int languageNo_ = 0;
     bool mappedDevice_ = false; // --port gave a path or sim, not a COM name

@@ -19,12 +19,20 @@ struct OptionHelp {
 };
 
 const OptionHelp kOptions[] = {
-    {"--port P", "HelpOptPort"},         {"--ports-from F", "HelpOptPortsFrom"},
-    {"--baud B", "HelpOptBaud"},         {"--parity X", "HelpOptParity"},
-    {"--stopbits S", "HelpOptStopBits"}, {"--unit N", "HelpOptUnit"},
-    {"--units LIST", "HelpOptUnits"},    {"--lang N", "HelpOptLang"},
-    {"--fast", "HelpOptFast"},           {"--json", "HelpOptJson"},
-    {"--quiet", "HelpOptQuiet"},         {"-h, --help", "HelpOptHelp"},
+    {"--port P", "HelpOptPort"},
+    {"--ports-from F", "HelpOptPortsFrom"},
+    {"--baud B", "HelpOptBaud"},
+    {"--parity X", "HelpOptParity"},
+    {"--stopbits S", "HelpOptStopBits"},
+    {"--unit N", "HelpOptUnit"},
+    {"--units LIST", "HelpOptUnits"},
+    {"--lang N", "HelpOptLang"},
+    {"--fast", "HelpOptFast"},
+    {"--json", "HelpOptJson"},
+    {"--quiet", "HelpOptQuiet"},
+    {"--journal FILE", "HelpOptJournal"},
+    {"--require-journal", "HelpOptRequireJournal"},
+    {"-h, --help", "HelpOptHelp"},
 };
 
 // A terminal's width, less one so that no line reaches the last column.
@@ -141,8 +149,16 @@ ParsedLine parseCommandLine(const QStringList& arguments) {
     const QCommandLineOption yes(QStringLiteral("yes"));
     const QCommandLineOption all(QStringLiteral("all-settings"));
     const QCommandLineOption help(QStringList{QStringLiteral("h"), QStringLiteral("help")});
-    parser.addOptions({port, portsFrom, baud, parity, stop, unit, units, lang, fast, json, quiet,
-                       load, yes, all, help});
+    const QCommandLineOption journal(QStringLiteral("journal"), {}, QStringLiteral("FILE"));
+    const QCommandLineOption requireJournal(QStringLiteral("require-journal"));
+    const QCommandLineOption since(QStringLiteral("since"), {}, QStringLiteral("DATE"));
+    const QCommandLineOption until(QStringLiteral("until"), {}, QStringLiteral("DATE"));
+    const QCommandLineOption serial(QStringLiteral("serial"), {}, QStringLiteral("S"));
+    const QCommandLineOption action(QStringLiteral("action"), {}, QStringLiteral("A"));
+    const QCommandLineOption prune(QStringLiteral("prune-before"), {}, QStringLiteral("DATE"));
+    parser.addOptions({port,           portsFrom, baud,  parity, stop,   unit, units, lang,
+                       fast,           json,      quiet, load,   yes,    all,  help,  journal,
+                       requireJournal, since,     until, serial, action, prune});
 
     ParsedLine result;
     CtlOptions& o = result.options;
@@ -160,6 +176,10 @@ ParsedLine parseCommandLine(const QStringList& arguments) {
     o.load = parser.isSet(load);
     o.yes = parser.isSet(yes);
     o.allSettings = parser.isSet(all);
+    if (parser.isSet(journal)) o.journal = parser.value(journal);
+    o.requireJournal = parser.isSet(requireJournal);
+    o.serial = parser.value(serial);
+    o.action = parser.value(action);
 
     const auto fail = [&](TextIn<"Ctl"> text, const QString& value) {
         result.errorText = text;
@@ -188,7 +208,23 @@ ParsedLine parseCommandLine(const QStringList& arguments) {
         return fail("OptUnits", parser.value(units));
     if (parser.isSet(lang) && !(o.language = parseLanguage(parser.value(lang))))
         return fail("OptLang", parser.value(lang));
+    for (const auto& [option, field] : {std::pair{&since, &o.since}, std::pair{&until, &o.until},
+                                        std::pair{&prune, &o.pruneBefore}})
+        if (parser.isSet(*option) && !(*field = parseDate(parser.value(*option))))
+            return fail("OptDate", parser.value(*option));
+    // "--until 2026-12-08" means up to the end of that day, as a person says it.
+    if (o.until && parser.value(until).trimmed().size() == 10) *o.until = o.until->addDays(1);
     return result;
+}
+
+std::optional<QDateTime> parseDate(const QString& text) {
+    const QString t = text.trimmed();
+    for (const char* format : {"yyyy-MM-dd", "yyyy-MM-ddTHH:mm", "yyyy-MM-dd HH:mm",
+                               "yyyy-MM-ddTHH:mm:ss", "yyyy-MM-dd HH:mm:ss"}) {
+        const QDateTime d = QDateTime::fromString(t, QLatin1String(format));
+        if (d.isValid()) return d;
+    }
+    return std::nullopt;
 }
 
 std::optional<LineSettings> parseLineSettings(const QString& text) {

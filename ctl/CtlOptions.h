@@ -7,6 +7,7 @@
 #include "link/ZRComm.h"
 #include "model/texts/TextKeys.h"
 
+#include <QDateTime>
 #include <QString>
 #include <QStringList>
 
@@ -63,6 +64,16 @@ struct CtlOptions {
     bool yes = false;
     bool allSettings = false;
     bool help = false;
+    // The service journal: another file than the user's, and whether a
+    // write may go ahead while it cannot be written.
+    std::optional<QString> journal;
+    bool requireJournal = false;
+    // kqm52ctl journal: which entries, or the date before which they go.
+    std::optional<QDateTime> since;
+    std::optional<QDateTime> until;
+    QString serial;
+    QString action;
+    std::optional<QDateTime> pruneBefore;
 };
 
 struct ParsedLine {
@@ -84,6 +95,9 @@ std::optional<int> languageAsked(const QStringList& arguments);
 // script that asked for a document gets one for its mistake too.
 bool jsonAsked(const QStringList& arguments);
 
+// A date as kqm52ctl journal takes it, in local time: "2026-12-08",
+// "2026-12-08T14:30", "2026-12-08 14:30:05".  Nothing when it is none.
+std::optional<QDateTime> parseDate(const QString& text);
 // "0-3", "1,4,7", "0-3,12": unit numbers 0 … 31, each once, in the order
 // given.  Nothing for a malformed list or a number out of range.
 std::optional<std::vector<int>> parseUnitList(const QString& text);

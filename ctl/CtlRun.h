@@ -32,6 +32,9 @@ struct CtlContext {
     // A bus of its own behind a port given so (a port of the port map that
     // leads to "sim"): a test's several simulated buses at once.
     std::map<QString, std::shared_ptr<SimBus>> simBuses;
+    // The service journal when no --journal names one; empty: the user's
+    // (ProgramFolders::journalPath).  Tests keep theirs in their own folder.
+    QString journalPath;
     QTextStream* out = nullptr;
     QTextStream* err = nullptr;
     // Standard input and standard error are terminals: restore may ask,

@@ -17,10 +17,21 @@
 #include <QFileInfo>
 #include <QJsonDocument>
 #include <QRegularExpression>
+#include <QScopeGuard>
 
 #include <thread>
 
 namespace kqm52::ctl {
+
+namespace {
+
+// The commands that write to a unit: what the journal is for.
+bool writesToUnit(const QString& command) {
+    return command == QLatin1String("set") || command == QLatin1String("send") ||
+           command == QLatin1String("restore");
+}
+
+} // namespace
 
 const QString Indent = QStringLiteral("  ");
 
@@ -266,8 +277,11 @@ CtlRunner::UnitRun CtlRunner::runUnit(CtlBus& bus, int unit, const UnitJob& job,
                                          commErrorText(language_, answer.error));
     } else {
         QString error;
-        const std::optional<Identity> id =
+        std::optional<Identity> id =
             wantsIdentity ? identify(bus, error) : std::optional<Identity>(Identity{});
+        // The journal names the unit it wrote to by its type and serial
+        // number; a unit that does not say them is still written to.
+        if (!wantsIdentity && writesToUnit(options_.command)) identify(bus, error);
         if (!id) {
             r.exit = NoReply;
             r.error = text("UnitError").arg(unit).arg(error);
@@ -342,6 +356,18 @@ int CtlRunner::forUnits(const UnitJob& job, bool wantsIdentity) {
 }
 
 int CtlRunner::runBus(CtlBus& bus, const UnitJob& job, bool wantsIdentity) {
+    ServiceJournal& journal = bus.link.journal();
+    if (writesToUnit(options_.command) && options_.requireJournal && !journal.check())
+        return fail(bus, FileError, text("JournalRequired").arg(journal.problem()));
+    // Said once, and the work goes on: a journal is a record of the work,
+    // not a condition for it, unless the user made it one.
+    journal.onProblem = [this, &bus](const QString& problem) {
+        write(*context_.err,
+              QStringLiteral("kqm52ctl: ") +
+                  (severalBuses() ? bus.spec.port + QStringLiteral(": ") : QString()) +
+                  text("JournalOff").arg(problem) + QLatin1Char('\n'));
+    };
+    const auto synced = qScopeGuard([&] { journal.sync(); });
     if (const int e = openPort(bus)) return e;
     const bool many = bus.units.has_value();
     const std::vector<int> units = many ? *bus.units : std::vector<int>{bus.link.unit()};

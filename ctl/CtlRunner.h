@@ -105,6 +105,7 @@ class CtlRunner {
     int backup();
     int restore();
     int diff();
+    int journalCommand();
 
   private:
     int run(const CtlCommand& command);

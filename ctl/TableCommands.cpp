@@ -49,6 +49,8 @@ int CtlRunner::receive() {
                     r.error = error;
                     return r;
                 }
+                // The read's entry names its first file (the parameters of "all").
+                if (i == 0) bus.link.journal().setFileOfLastEntry(files[i]);
                 if (!bus.units) note(bus, text("Wrote").arg(files[i]));
             }
             r.summary = files.join(QStringLiteral(", "));
@@ -97,6 +99,8 @@ int CtlRunner::send() {
             TableTransfer t(bus.link.port(), TableTransfer::Direction::Send, language_);
             t.setMode(mode);
             t.tables = tables;
+            t.setJournalAction(journal::Action::CtlSend);
+            t.setJournalFile(mode == Mode::Setpoints ? setpointPath : paramPath);
             r.exit = transfer(bus, t, QStringLiteral("send"), &r.error);
             if (r.exit == Done) note(bus, text("SentValues").arg(t.sendReport().total));
             return r;

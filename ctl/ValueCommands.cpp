@@ -8,6 +8,8 @@
 #include "model/values/DecimalText.h"
 #include "model/values/ValueEntry.h"
 
+#include <QScopeGuard>
+
 namespace kqm52::ctl {
 
 int CtlRunner::get() {
@@ -94,6 +96,16 @@ int CtlRunner::set() {
     return forUnits(
         [&](CtlBus& bus, int, const Identity&) {
             UnitResult r;
+            // The entry ends with what became of the run, whichever way it
+            // ends; the values written are its items.
+            QString stoppedAt;
+            ServiceJournal& record = bus.link.journal();
+            const auto ended = qScopeGuard([&] {
+                record.endAction(r.exit == Done          ? journal::done()
+                                 : r.exit == Refused     ? journal::refused()
+                                 : r.exit == Interrupted ? journal::cancelled()
+                                                         : journal::stoppedAt(stoppedAt));
+            });
             ParamTables::Parameters table{};
             bool needs203 = false;
             for (const Setting& s : settings)
@@ -134,6 +146,7 @@ int CtlRunner::set() {
                     problems.join(QLatin1Char('\n')) + QLatin1Char('\n') + text("NothingWritten");
                 return r;
             }
+            record.beginAction(journal::Action::CtlSet);
             QJsonArray written;
             int done = 0;
             const auto stopped = [&](int exit, const QString& why) {
@@ -148,6 +161,7 @@ int CtlRunner::set() {
                                                               : text("StoppedBefore"))
                                                     .arg(s.p, 3, 10, QLatin1Char('0')));
                 const QString request = unit::writeParameter(s.p, s.raw);
+                stoppedAt = QStringLiteral("P%1").arg(s.p, 3, 10, QLatin1Char('0'));
                 const Answer a = bus.link.ask(request);
                 const QString shown = QStringLiteral("P%1 = %2")
                                           .arg(s.p, 3, 10, QLatin1Char('0'))
@@ -174,6 +188,7 @@ int CtlRunner::set() {
                 note(bus, text("TakesOverWithLoad"));
                 return r;
             }
+            stoppedAt = unit::compute();
             const Answer bp = bus.link.ask(unit::compute(), TableTransfer::ComputeTimeoutMs);
             if (!bp.ok()) {
                 r.exit = NoReply;

@@ -12,6 +12,7 @@
 #include "link/CommTypes.h"
 
 #include <QByteArray>
+#include <QObject>
 #include <QString>
 
 namespace kqm52 {
@@ -22,7 +23,7 @@ class ExchangeObserver {
     // sender: the component that sent it.  request: the line as sent,
     // without its line end.  reply: the bytes that came back (empty when
     // none did); error says why, when it failed.
-    virtual void exchanged(const void* sender, const QString& request, const TCommError& error,
+    virtual void exchanged(const QObject* sender, const QString& request, const TCommError& error,
                            const QByteArray& reply) = 0;
 };
 

@@ -5,6 +5,7 @@
 #include "link/ZRComm.h"
 #include "model/engines/ProgramState.h"
 #include "model/engines/TableTransfer.h"
+#include "model/journal/ServiceJournal.h"
 #include "model/texts/TextKeys.h"
 #include "model/values/ValueEntry.h"
 
@@ -97,8 +98,10 @@ ParamServiceLogic::ParamServiceLogic(ProgramState& state, TZRComm& port, ParamSe
     handlers_.bind(
         RQ500ServiceBerPar, [this](const QByteArray& r) { RQ500ServiceBerParCommResult(r); },
         failed);
-    for (TRQ500Protocol* c : {&RQ500ZendServiceParameter, &RQ500ServiceBerPar})
+    for (TRQ500Protocol* c : {&RQ500ZendServiceParameter, &RQ500ServiceBerPar}) {
         c->SetZRComm(&port);
+        ServiceJournal::setWindowAction(*c, journal::Action::ServiceWindow);
+    }
 }
 
 ParamServiceLogic::~ParamServiceLogic() {

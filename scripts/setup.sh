@@ -7,6 +7,9 @@ packages=(
   build-essential cmake ninja-build pkg-config
   qt6-base-dev qt6-base-dev-tools libqt6serialport6-dev qt6-serialport-dev
   libgl-dev
+  # the service journal: Qt SQL and its SQLite driver (a plugin, not a
+  # dependency of the library)
+  libqt6sql6-sqlite
   libgtest-dev libgmock-dev
   xvfb xauth imagemagick poppler-utils
   clang libclang-rt-14-dev clang-format

@@ -5,9 +5,9 @@ _kqm52ctl()
     local cur prev words cword
     _init_completion || return
 
-    local commands="ports scan info get set receive send backup restore diff"
+    local commands="ports scan info get set receive send backup restore diff journal"
     local options="--port --ports-from --baud --parity --stopbits --unit --units --lang
-        --fast --json --quiet --help"
+        --fast --json --quiet --journal --require-journal --help"
 
     case $prev in
         --port)
@@ -44,6 +44,33 @@ _kqm52ctl()
             _filedir
             return
             ;;
+        --journal)
+            _filedir sqlite
+            return
+            ;;
+        --action)
+            local IFS=$'\n'
+            COMPREPLY=($(compgen -W "parameter send
+setpoint send
+parameter and setpoint send
+restore
+compare write
+service window
+calibration constant
+EEPROM save
+recompute
+terminal line
+setpoint write
+receive
+backup
+kqm52ctl set
+kqm52ctl send
+kqm52ctl restore" -- "$cur"))
+            return
+            ;;
+        --since | --until | --prune-before | --serial)
+            return
+            ;;
         --units)
             return
             ;;
@@ -57,7 +84,8 @@ _kqm52ctl()
             continue
         fi
         case ${words[i]} in
-            --port | --ports-from | --baud | --parity | --stopbits | --unit | --units | --lang)
+            --port | --ports-from | --baud | --parity | --stopbits | --unit | --units | --lang | \
+                --journal | --action | --since | --until | --prune-before | --serial)
                 skip=1
                 ;;
             -*) ;;
@@ -82,6 +110,7 @@ _kqm52ctl()
         scan) extra="--all-settings" ;;
         set) extra="--load" ;;
         restore) extra="--yes" ;;
+        journal) extra="--since --until --serial --action --prune-before --yes" ;;
     esac
     if [[ $cur == -* ]]; then
         COMPREPLY=($(compgen -W "$options $extra" -- "$cur"))

@@ -3,6 +3,7 @@
 #include "link/SerialDriver.h"
 #include "link/UnitProtocol.h"
 #include "link/ZRComm.h"
+#include "model/journal/ServiceJournal.h"
 #include "model/texts/LanguageTexts.h"
 #include "model/values/DecimalText.h"
 
@@ -64,6 +65,9 @@ CalibrationLogic::CalibrationLogic(TZRComm& port, const LanguageTexts& texts, Ca
         c->setObjectName(QLatin1String(name));
         c->setUpForDevice(0);
         c->SetZRComm(&port_);
+        // Its analog input choice ("wp 226") and the recomputation after it
+        // are part of the calibration.
+        ServiceJournal::setWindowAction(*c, journal::Action::CalibrationConstant);
     }
     handlers_.bind(
         RQ500Lees_U_AD, [this](const QByteArray& r) { RQ500Lees_U_ADCommResult(r); },

@@ -9,6 +9,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QSysInfo>
+#include <QVariant>
 
 #include <array>
 #include <pwd.h>
@@ -275,8 +276,18 @@ void ServiceJournal::item(const JournalItem& item) {
     noticeProblem();
 }
 
-void ServiceJournal::exchanged(const void* sender, const QString& request, const TCommError& error,
-                               const QByteArray& reply) {
+namespace {
+
+constexpr const char* WindowActionProperty = "kqm52JournalAction";
+
+} // namespace
+
+void ServiceJournal::setWindowAction(QObject& component, journal::Action action) {
+    component.setProperty(WindowActionProperty, int(action));
+}
+
+void ServiceJournal::exchanged(const QObject* sender, const QString& request,
+                               const TCommError& error, const QByteArray& reply) {
     const unit::Command command = unit::commandOf(request);
     const unit::Reply r =
         error.ok() ? unit::classifyReply(request, reply, ReplyBufferSize) : unit::Reply{};
@@ -336,7 +347,16 @@ void ServiceJournal::exchanged(const void* sender, const QString& request, const
         const void* sender;
     };
     const Saved saved{entry_, lastEntry_, entryUnit_, action_, sender_};
-    if (autoEntry) openEntry(autoAction(command), {});
+    if (autoEntry) {
+        journal::Action action = autoAction(command);
+        // Calibration constants and the EEPROM save are what they are,
+        // whoever sends them; a parameter or recomputation is its window's.
+        const QVariant window = sender ? sender->property(WindowActionProperty) : QVariant();
+        if (window.isValid() && command != unit::Command::WriteCalibration &&
+            command != unit::Command::StoreCalibration)
+            action = journal::Action(window.toInt());
+        openEntry(action, {});
+    }
     if (!inTerminal) {
         JournalItem row{.kind = write->kind,
                         .number = write->number,

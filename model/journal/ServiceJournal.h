@@ -10,7 +10,8 @@
 // it with its outcome; the writes in between are its items.  A write that
 // comes while no action is open is an entry of its own, named after what it
 // writes (a parameter from the service window, a calibration constant, the
-// EEPROM save, a recomputation).  A whole-table read (receive, backup) is
+// EEPROM save, a recomputation), or after the window that sent it when the
+// window said so (setWindowAction).  A whole-table read (receive, backup) is
 // recorded as a read with the values it read, so a later question of what the
 // unit held before can be answered from it.
 //
@@ -136,8 +137,13 @@ class ServiceJournal : public ExchangeObserver {
     std::optional<qint64> knownValue(int unit, QChar kind, int number) const;
     int currentUnit() const { return unit_; }
 
-    void exchanged(const void* sender, const QString& request, const TCommError& error,
+    void exchanged(const QObject* sender, const QString& request, const TCommError& error,
                    const QByteArray& reply) override;
+
+    // A window names the action its components' writes are outside any
+    // other (a parameter and its recomputation from the service window);
+    // without it, a write is named after what it writes.
+    static void setWindowAction(QObject& component, journal::Action action);
 
   private:
     struct Identity {

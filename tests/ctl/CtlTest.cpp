@@ -89,6 +89,7 @@ class CtlTest : public ::testing::Test {
         QTextStream err(&r.err);
         CtlContext context;
         context.folders = folders;
+        context.journalPath = path("journal.sqlite");
         context.simBus = bus;
         context.simBuses = simBuses;
         context.out = &out;
@@ -309,6 +310,7 @@ TEST_F(CtlTest, EveryRowOfTheCommandTableRunsAndIsOfferedWhereCommandsAreListed)
         {"backup", {path("new.bak")}},
         {"restore", {path("a.bak"), "--yes"}},
         {"diff", {path("a.mxp"), path("a.mxp")}},
+        {"journal", {}},
     };
     QStringList rows;
     hostLines.clear();
@@ -597,8 +599,84 @@ TEST_F(CtlTest, SetSendsTheRawValueOfWhatTheEditorShows) {
     onUnit(0, [&](SimUnit& u) { u.forceParameter(203, 2); });
     const Ran r = run({"set", "7=12,50", "8=3", "--load"});
     EXPECT_EQ(r.exit, Done) << r.err.toStdString();
-    EXPECT_EQ(sent(), (QStringList{"sc 0", "rp 203", "wp 7 1250", "wp 8 300", "bp"}));
+    // Identified first: the journal names the unit it wrote to.
+    EXPECT_EQ(sent(),
+              (QStringList{"sc 0", "rt", "rh", "rx", "rp 203", "wp 7 1250", "wp 8 300", "bp"}));
     EXPECT_EQ(onUnit(0, [](SimUnit& u) { return u.parameter(8); }), 300);
+}
+
+// What kqm52ctl writes is in the journal, kqm52ctl journal lists it as text
+// and as JSON, and a journal that cannot be written is a warning unless the
+// user made it a condition.
+TEST_F(CtlTest, WritesAreJournaledAndListedByTheJournalCommand) {
+    onUnit(0, [](SimUnit& u) { u.forceParameter(8, 4); });
+    ASSERT_EQ(run({"get", "8"}).exit, Done); // a read of its own run: not known to the next
+    ASSERT_EQ(run({"set", "7=12,50", "8=3", "--load"}).exit, Done);
+    ASSERT_EQ(run({"backup", path("u.bak")}).exit, Done);
+
+    const Ran text = run({"journal"});
+    ASSERT_EQ(text.exit, Done) << text.err.toStdString();
+    const QStringList lines = text.out.split('\n', Qt::SkipEmptyParts);
+    ASSERT_EQ(lines.size(), 5) << text.out.toStdString();
+    EXPECT_TRUE(lines[0].contains("backup  done  448 items  " + path("u.bak")))
+        << lines[0].toStdString();
+    EXPECT_TRUE(lines[1].contains("sim  unit 00 MX52 SN 520000  kqm52ctl set  done  3 items"))
+        << lines[1].toStdString();
+    EXPECT_TRUE(lines[2].endsWith("P007  unknown -> 1250  wp 7 1250")) << lines[2].toStdString();
+    EXPECT_TRUE(lines[3].endsWith("P008  unknown -> 300  wp 8 300")) << lines[3].toStdString();
+    EXPECT_TRUE(lines[4].endsWith("bp  ->  bp -1")) << lines[4].toStdString();
+
+    const Ran json = run({"journal", "--json", "--action", "kqm52ctl set", "--serial", "520000"});
+    ASSERT_EQ(json.exit, Done);
+    const QJsonObject doc = QJsonDocument::fromJson(json.out.toUtf8()).object();
+    const QJsonArray entries = doc["entries"].toArray();
+    ASSERT_EQ(entries.size(), 1);
+    const QJsonObject e = entries[0].toObject();
+    EXPECT_EQ(e["program"].toString(), "kqm52ctl");
+    EXPECT_EQ(e["unit"].toInt(), 0);
+    EXPECT_EQ(e["line"].toString(), "38400,E,8,1");
+    const QJsonObject first = e["items"].toArray()[0].toObject();
+    EXPECT_EQ(first["number"].toInt(), 7);
+    EXPECT_TRUE(first["old"].isNull());
+    EXPECT_EQ(first["new"].toInt(), 1250);
+    EXPECT_EQ(run({"journal", "--json", "--serial", "999"}).out.count("\"id\""), 0);
+
+    // A run knows only what it read itself: the backup before was another.
+    ASSERT_EQ(run({"restore", path("u.bak"), "--yes"}).exit, Done);
+    EXPECT_TRUE(
+        run({"journal", "--action", "kqm52ctl restore"}).out.contains("P008  unknown -> 300"));
+
+    const Ran badAction = run({"journal", "--action", "sending"});
+    EXPECT_EQ(badAction.exit, Usage);
+    EXPECT_TRUE(badAction.err.contains("kqm52ctl set")) << badAction.err.toStdString();
+    EXPECT_EQ(run({"journal", "--since", "yesterday"}).exit, Usage);
+
+    // Pruning asks; a script says --yes.
+    EXPECT_EQ(run({"journal", "--prune-before", "2999-01-01"}).exit, Usage);
+    const Ran pruned = run({"journal", "--prune-before", "2999-01-01", "--yes"});
+    EXPECT_EQ(pruned.exit, Done);
+    EXPECT_TRUE(pruned.out.contains("3 journal entries from before 2999-01-01 00:00 deleted."))
+        << pruned.out.toStdString();
+    EXPECT_TRUE(run({"journal"}).out.isEmpty());
+}
+
+TEST_F(CtlTest, AJournalThatCannotBeWrittenWarnsOrWithRequireJournalStopsTheWrite) {
+    const QStringList unwritable{"--journal", "/proc/kqm52-test/journal.sqlite"};
+    hostLines.clear();
+    const Ran warned = run(QStringList{"set", "8=3"} + unwritable);
+    EXPECT_EQ(warned.exit, Done);
+    EXPECT_EQ(warned.err.count("warning: the service journal cannot be written"), 1)
+        << warned.err.toStdString();
+    EXPECT_EQ(sentStartingWith("wp"), QStringList{"wp 8 300"});
+
+    hostLines.clear();
+    const Ran refused = run(QStringList{"set", "8=4", "--require-journal"} + unwritable);
+    EXPECT_EQ(refused.exit, FileError);
+    EXPECT_TRUE(refused.err.contains("nothing was written to the unit (--require-journal)"))
+        << refused.err.toStdString();
+    EXPECT_TRUE(sent().isEmpty()) << sent().join('|').toStdString();
+    // A read needs no journal.
+    EXPECT_EQ(run(QStringList{"get", "8", "--require-journal"} + unwritable).exit, Done);
 }
 
 TEST_F(CtlTest, ValuesTheCatalogueRefusesAreRefusedBeforeAnythingIsWritten) {
@@ -1104,7 +1182,8 @@ TEST(CtlProcessTest, BackupAndDiffAgainstMx5xSimOnAPty) {
     const auto ctl = [&](const QStringList& args) {
         QProcess p;
         p.start(QStringLiteral(KQM52_CTL_BINARY),
-                args + QStringList{"--port", tty, "--unit", "3", "--baud", "38400", "--fast"});
+                args + QStringList{"--port", tty, "--unit", "3", "--baud", "38400", "--fast",
+                                   "--journal", dir.filePath("journal.sqlite")});
         EXPECT_TRUE(p.waitForFinished(120000));
         return std::pair{p.exitCode(), QString::fromLocal8Bit(p.readAllStandardOutput() +
                                                               p.readAllStandardError())};
@@ -1142,10 +1221,13 @@ TEST(CtlProcessTest, ASignalStopsABackupAndLeavesNoFile) {
     ASSERT_TRUE(test::waitUntil([&] { return sim.canReadLine(); }));
     const QString tty = QString::fromLocal8Bit(sim.readLine()).trimmed();
 
+    // The journal keeps the read that was cut off; the folder holds no file of it.
+    QTemporaryDir journalDir;
     QProcess ctl;
     ctl.setChildProcessModifier([] { ::prctl(PR_SET_PDEATHSIG, SIGKILL); });
-    ctl.start(QStringLiteral(KQM52_CTL_BINARY), {"backup", dir.filePath("u3.bak"), "--port", tty,
-                                                 "--unit", "3", "--baud", "38400", "--lang", "1"});
+    ctl.start(QStringLiteral(KQM52_CTL_BINARY),
+              {"backup", dir.filePath("u3.bak"), "--port", tty, "--unit", "3", "--baud", "38400",
+               "--lang", "1", "--journal", journalDir.filePath("journal.sqlite")});
     ASSERT_TRUE(ctl.waitForStarted(5000));
     // Well into the parameters (silence framing: some 25 s for the whole unit).
     const auto requestsSeen = [&] {
@@ -1175,7 +1257,8 @@ TEST(CtlProcessTest, ASignalAtTheRestoreQuestionEndsTheRunAtOnce) {
     QTemporaryDir dir;
     const QString file = dir.filePath("u0.bak");
     QProcess backup;
-    backup.start(QStringLiteral(KQM52_CTL_BINARY), {"backup", file, "--port", "sim", "--fast"});
+    backup.start(QStringLiteral(KQM52_CTL_BINARY), {"backup", file, "--port", "sim", "--fast",
+                                                    "--journal", dir.filePath("journal.sqlite")});
     ASSERT_TRUE(backup.waitForFinished(120000));
     ASSERT_EQ(backup.exitCode(), Done) << backup.readAllStandardError().toStdString();
 
@@ -1193,7 +1276,8 @@ TEST(CtlProcessTest, ASignalAtTheRestoreQuestionEndsTheRunAtOnce) {
             if (fd >= 0) ::dup2(fd, STDIN_FILENO);
         });
         ctl.start(QStringLiteral(KQM52_CTL_BINARY),
-                  {"restore", file, "--port", "sim", "--lang", "1", "--json"});
+                  {"restore", file, "--port", "sim", "--lang", "1", "--json", "--journal",
+                   dir.filePath("journal.sqlite")});
         ASSERT_TRUE(ctl.waitForStarted(5000));
         QByteArray err;
         ASSERT_TRUE(test::waitUntil([&] {

@@ -227,6 +227,21 @@ INSTANTIATE_TEST_SUITE_P(
                       t.ask("kw 2034 512");
                   },
                   "calibration constant", "done", 1, 'K', 2034, 120, 512, "kw 2034 512"},
+        WritePath{"CalibrationWindowsAnalogInputChoice",
+                  [](JournalTest& t) {
+                      TRQ500Protocol window;
+                      window.setUpForDevice();
+                      window.SetZRComm(&t.port);
+                      ServiceJournal::setWindowAction(window, Action::CalibrationConstant);
+                      bool done = false;
+                      window.OnCommResult = [&](TZRProtocolComponent*, const QByteArray&) {
+                          done = true;
+                      };
+                      window.SetASCIIProtocol(QStringLiteral("wp 226 0"));
+                      window.Send();
+                      EXPECT_TRUE(waitUntil([&] { return done; }));
+                  },
+                  "calibration constant", "done", 1, 'P', 226, Unknown, 0, "wp 226 0"},
         WritePath{"EepromSave",
                   [](JournalTest& t) {
                       t.ask("km 1");
