@@ -1,0 +1,5 @@
+if(TARGET kqm52_tools)
+  add_executable(journal_bench ${CMAKE_CURRENT_LIST_DIR}/journal_bench.cpp)
+  target_link_libraries(journal_bench PRIVATE kqm52_tools)
+  target_compile_definitions(journal_bench PRIVATE KQM52_DATA_DIR="${CMAKE_SOURCE_DIR}/data")
+endif()
