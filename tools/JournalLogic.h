@@ -32,13 +32,13 @@ class ProgramState;
 
 // The filter fields as the user filled them in.
 struct JournalFilterInput {
-    QString serial;
-    QString unit; // digits, empty for any
-    QString port;
-    QDate from, to;  // null: open; `to` is the last day shown
-    int action = -1; // a journal::Action, -1 for any
+    QString serial{};
+    QString unit{}; // digits, empty for any
+    QString port{};
+    QDate from{}, to{}; // null: open; `to` is the last day shown
+    int action = -1;    // a journal::Action, -1 for any
     QChar itemKind = QLatin1Char('P');
-    QString itemNumber; // digits, empty for any
+    QString itemNumber{}; // digits, empty for any
 };
 
 // The entries a filter finds, newest first, read a page at a time as the
