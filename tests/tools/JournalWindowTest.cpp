@@ -15,6 +15,7 @@
 #include "support/BuiltInTexts.h"
 #include "tools/FormJournal.h"
 #include "ui/ScriptedDialogs.h"
+#include "ui/TextTableChecks.h"
 
 #include <QComboBox>
 #include <QCryptographicHash>
@@ -459,4 +460,18 @@ TEST_F(JournalWindowTest, PuttingOldValuesBackWritesOnlyTheTickedRows) {
     EXPECT_EQ(bus->withUnit(0, [](SimUnit& u) { return u.parameter(Third); }), 4242);
     // The editor's table had no part in it.
     EXPECT_EQ(state.tables.parameters(), editorTable);
+}
+
+TEST_F(JournalWindowTest, EveryTextOfItsSectionLandsOnItsControl) {
+    write({{entryAt("2026-03-01T09:00:00Z", "a.mxp"), {param(Cam1Start, 70, -1250)}}});
+    state.language.loadFromText(test::markedLanguage("Journal"));
+    TFormJournal form(state, dialogs, path);
+    form.FormActivate();
+    test::expectMarkedTextsShown(form, "Journal");
+    auto* grid = form.findChild<QTableView*>("GridJournal");
+    EXPECT_EQ(grid->model()->headerData(7, Qt::Horizontal).toString(), "<Kolom7>");
+    EXPECT_EQ(grid->model()->index(0, 7).data().toString(), "<Action0>");
+    EXPECT_EQ(form.findChild<QTableWidget*>("GridItems")->horizontalHeaderItem(2)->text(),
+              "<ItemKolom2>");
+    EXPECT_EQ(form.findChild<QLabel*>("LabelStatus")->text(), "<Count>");
 }
