@@ -72,7 +72,7 @@ bool build(const QString& path, int entries) {
             entry.bindValue(1, JournalStore::timeText(start.addSecs(qint64(e) * 900)));
             entry.bindValue(2, QStringLiteral("COM%1").arg(1 + unit % 4));
             entry.bindValue(3, unit % 32);
-            entry.bindValue(4, QStringLiteral("5200%1").arg(unit, 3, 10, QLatin1Char('0')));
+            entry.bindValue(4, QStringLiteral("52%1").arg(unit, 4, 10, QLatin1Char('0')));
             entry.bindValue(5, QStringLiteral("/home/jan/unit%1.mxp").arg(unit));
             ok = entry.exec();
             for (int s = 0; s < ItemsPerEntry && ok; ++s) {
