@@ -354,6 +354,11 @@ void TFormJournal::showDetail() {
             GridItems->setItem(r, c, cell);
         }
     }
+    // Option texts run long ("0 (Niederländisch)"): the values get the room
+    // they need, the name no more than its share.
+    for (int c = 0; c < JournalLogic::ItemColumns - 1; ++c)
+        GridItems->resizeColumnToContents(c);
+    GridItems->setColumnWidth(1, std::min(GridItems->columnWidth(1), 260));
     putBack_ =
         logic_.putBack(e, items_, hooks_.portOpen && hooks_.portOpen() && bool(hooks_.putBack));
     CmdPutBack->setEnabled(putBack_.enabled);
