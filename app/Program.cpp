@@ -5,6 +5,7 @@
 #include "dialogs/FormInitSerial.h"
 #include "dialogs/FormOpties.h"
 #include "params/FormAfdrukkenPar.h"
+#include "params/FormCompareParam.h"
 #include "params/FormEditParam.h"
 #include "params/FormLeesParSoll.h"
 #include "params/FormParLoader.h"
@@ -17,12 +18,14 @@
 #include "tools/FormCalibratie.h"
 #include "tools/FormDisplayNokken.h"
 #include "tools/FormGrafiek.h"
+#include "tools/FormJournal.h"
 
 #include "model/engines/DataFiles.h"
 #include "model/files/SettingsFile.h"
 #include "model/journal/ServiceJournal.h"
 #include "model/texts/LanguageTexts.h"
 #include "model/texts/PortOpenText.h"
+#include "model/values/GroupTree.h"
 #include "model/values/ParameterCatalogue.h"
 #include "ui/Dialogs.h"
 
@@ -299,7 +302,48 @@ void Program::createWindows() {
         LazyWindow<QDialog>([this, main] { return new TFormParLoader(state_, port_, main); });
     w.FormGrafiek = LazyWindow<QDialog>(
         [this, main] { return new TFormGrafiek(state_, port_, dialogs_, main); });
+    w.FormJournal = LazyWindow<QDialog>([this, main, portOpen] {
+        auto* window =
+            new TFormJournal(state_, dialogs_, state_.settings.folders.journalPath(), main);
+        JournalHooks& h = window->hooks();
+        h.portOpen = portOpen;
+        h.flush = [this] { journal_->sync(); };
+        h.putBack = [this, window](const std::vector<JournalOldValue>& old) {
+            runReportingErrors(dialogs_, window, TFormMain::applicationTitle(),
+                               [&] { putOldValuesBack(window, old); });
+        };
+        return window;
+    });
     formMain_->setSecondaryWindows(windows_);
+}
+
+void Program::putOldValuesBack(QWidget* window, const std::vector<JournalOldValue>& old) {
+    if (!transfers_) return;
+    // What the unit holds now, read as the editor's compare reads it.
+    const std::optional<UnitTables> read = transfers_->receive(TableTransfer::Mode::Parameters);
+    if (!read) return; // cancelled or failed: the receive window has said why
+    using Texts = JournalLogic::Texts;
+    const LanguageTexts& l = state_.language;
+    CompareWanted wanted{.values = JournalLogic::withOldValues(read->parameters, old),
+                         .caption = l.text(Texts{"CompareCaption"}),
+                         .summary = l.text(Texts{"CompareSummary"}),
+                         .valueHeader = l.text(Texts{"CompareValue"}),
+                         .optionHeader = l.text(Texts{"CompareOption"})};
+    if (wanted.values == read->parameters) {
+        dialogs_.information(window, wanted.caption, l.text(Texts{"MsgNothingToPutBack"}));
+        return;
+    }
+    GroupTree tree;
+    tree.load(state_.settings.folders.dataPath(GroupTree::fileName(state_.settings.LanguageNo)));
+    TFormCompareParam compare(state_, dialogs_, window);
+    // Through the send window, as the editor's compare writes: journaled
+    // as a compare write of its own.
+    compare.hooks().write = [this](const ParamTables::Parameters& values,
+                                   const std::vector<int>& numbers) {
+        TFormSchrijfParSoll* sender = sendWindow_.get();
+        return sender ? sender->writeOnly(values, numbers) : SendReport{};
+    };
+    compare.run(read->parameters, wanted, tree);
 }
 
 void Program::wireSetpointEditor(TFormEditSollwerten& editor) {

@@ -17,6 +17,7 @@
 
 #include <functional>
 #include <memory>
+#include <vector>
 
 namespace kqm52 {
 
@@ -29,6 +30,7 @@ class TFormLeesParSoll;
 class TFormMain;
 class ServiceJournal;
 class TFormSchrijfParSoll;
+struct JournalOldValue;
 
 class Program {
   public:
@@ -61,6 +63,9 @@ class Program {
     void createWindows();
     void wireParameterEditor(TFormEditParam& editor, std::function<bool()> portOpen);
     void wireSetpointEditor(TFormEditSollwerten& editor);
+    // Reads the unit's parameters and lets the user write back, in the
+    // compare window, the journal's old values the unit no longer holds.
+    void putOldValuesBack(QWidget* window, const std::vector<JournalOldValue>& old);
     // The main window is closing: the port closes and the settings are written.
     void shutDown();
     void saveSettings();

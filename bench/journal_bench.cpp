@@ -9,11 +9,12 @@
 //    best of three.  Target: on ≤ 1 % slower than off.
 // 2. ctl: `kqm52ctl journal --serial S` over a journal of N entries (100 000
 //    by default) with 15 items each, as a process, best of five.  Target
-//    < 200 ms.
+//    < 200 ms.  (journal_window_bench times the Journal window on the same.)
 // 3. writers: eight kqm52ctl processes, each writing 50 values to its own
 //    simulated unit into one journal at once.  Target: 400 item rows, none
 //    lost.
 
+#include "JournalFill.h"
 #include "link/ZRComm.h"
 #include "model/engines/TableTransfer.h"
 #include "model/journal/JournalStore.h"
@@ -99,49 +100,14 @@ void sendPart(const QString& dataDir, const QTemporaryDir& dir) {
     }
 }
 
-// A journal of `entries` sends, 15 items each, over 200 units' serials.
-void fill(const QString& path, int entries) {
-    JournalStore store;
-    if (!store.open(path) || !store.begin()) {
-        std::printf("cannot make %s: %s\n", qPrintable(path), qPrintable(store.problem()));
-        return;
-    }
-    const QDateTime start = QDateTime::currentDateTimeUtc().addDays(-entries / 100);
-    std::vector<JournalItem> items(15);
-    for (int e = 0; e < entries; ++e) {
-        const int unit = e % 200;
-        const qint64 id =
-            store.addEntry({.time = start.addSecs(e * 60),
-                            .user = "bench",
-                            .host = "pc",
-                            .program = "kqm52",
-                            .version = "4.03",
-                            .port = QStringLiteral("COM%1").arg(1 + unit % 4),
-                            .line = "38400,E,8,1",
-                            .unit = unit % 32,
-                            .unitType = "MX52",
-                            .serial = QStringLiteral("52%1").arg(unit, 4, 10, QLatin1Char('0')),
-                            .action = "parameter send",
-                            .outcome = "done"});
-        for (int i = 0; i < 15; ++i)
-            items[std::size_t(i)] = {.kind = 'P',
-                                     .number = (e + i * 7) % 400,
-                                     .oldValue = i,
-                                     .newValue = i + 1,
-                                     .line = "wp",
-                                     .answer = "wp"};
-        store.addItems(id, items, 0);
-    }
-    store.commit();
-}
-
 void ctlPart(const QTemporaryDir& dir, int entries) {
     const QString path = dir.filePath("big.sqlite");
     QElapsedTimer made;
     made.start();
-    fill(path, entries);
+    if (!bench::fillJournal(path, entries)) return;
     std::printf("a journal of %d entries, %d item rows, made in %.1f s (%.0f MB)\n", entries,
-                entries * 15, made.elapsed() / 1000.0, QFileInfo(path).size() / 1e6);
+                entries * bench::ItemsPerEntry, made.elapsed() / 1000.0,
+                QFileInfo(path).size() / 1e6);
     double best = 1e9;
     int lines = 0;
     for (int run = 0; run < 5; ++run) {

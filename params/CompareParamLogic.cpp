@@ -27,10 +27,25 @@ QString CompareParamLogic::text(Texts key) const {
 }
 
 void CompareParamLogic::compare(const ParamTables::Parameters& unit, const GroupTree& tree) {
+    wanted_.reset();
+    fill(unit, tree);
+}
+
+void CompareParamLogic::compare(const ParamTables::Parameters& unit, const CompareWanted& wanted,
+                                const GroupTree& tree) {
+    wanted_ = wanted;
+    fill(unit, tree);
+}
+
+const ParamTables::Parameters& CompareParamLogic::wanted() const {
+    return wanted_ ? wanted_->values : state_.tables.parameters();
+}
+
+void CompareParamLogic::fill(const ParamTables::Parameters& unit, const GroupTree& tree) {
     const int languageNo = state_.settings.LanguageNo;
     rows_.clear();
     for (ParameterDifference& d :
-         ParameterDiff::compare(state_.catalogue, languageNo, unit, state_.tables.parameters())) {
+         ParameterDiff::compare(state_.catalogue, languageNo, unit, wanted())) {
         CompareRow row;
         row.groupPath = ParameterDiff::groupPath(state_.catalogue, tree, languageNo, d.number);
         row.difference = std::move(d);
@@ -85,6 +100,7 @@ int CompareParamLogic::requestCount() const {
 
 QString CompareParamLogic::summaryText() const {
     if (rows_.empty()) return text("NoDifferences");
+    if (wanted_) return wanted_->summary.arg(rows_.size());
     return text("Summary").arg(rows_.size());
 }
 
@@ -101,14 +117,14 @@ void CompareParamLogic::CmdWriteClick() {
     // The unit refuses a value outside its limits and keeps the rest of
     // the ticked ones from then on: the same question as before a send.
     std::vector<LimitFinding> findings;
-    const ParamTables::Parameters& values = state_.tables.parameters();
+    const ParamTables::Parameters& values = wanted();
     for (const LimitFinding& f :
          LimitCheck::parameters(state_.catalogue, state_.settings.LanguageNo, values))
         if (std::find(numbers.begin(), numbers.end(), f.item.mid(1).toInt()) != numbers.end())
             findings.push_back(f);
     const QString question = outOfLimitsQuestion(state_.language, findings, LineJoin);
     if (!question.isEmpty() && !dialogs_.confirm(owner_, text("MsgCaption"), question)) return;
-    const SendReport report = hooks.write(state_.tables.parameters(), numbers);
+    const SendReport report = hooks.write(values, numbers);
     for (const SendReport::Written& w : report.written) {
         for (CompareRow& row : rows_) {
             if (row.difference.number != w.number || row.settled()) continue;
@@ -174,6 +190,7 @@ QString CompareParamLogic::writeReport(const SendReport& report) const {
 }
 
 void CompareParamLogic::CmdTakeClick() {
+    if (!againstTable()) return;
     int taken = 0;
     for (CompareRow& row : rows_) {
         if (!row.ticked || row.settled()) continue;

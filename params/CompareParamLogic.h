@@ -18,6 +18,7 @@
 
 #include <array>
 #include <functional>
+#include <optional>
 #include <vector>
 
 namespace kqm52 {
@@ -43,6 +44,15 @@ struct CompareParamHooks {
     std::function<void()> tableChanged;
 };
 
+// Values of the caller's to compare the unit with, and what the window calls
+// them in the caller's words.
+struct CompareWanted {
+    ParamTables::Parameters values{};
+    QString caption{};
+    QString summary{}; // "%1" the number of rows
+    QString valueHeader{}, optionHeader{};
+};
+
 class CompareParamLogic {
   public:
     static constexpr int Columns = 8;
@@ -55,6 +65,14 @@ class CompareParamLogic {
     // The unit's values as just received, against the editor's table now;
     // every row ticked.  `tree` gives each row its place in the editor.
     void compare(const ParamTables::Parameters& unit, const GroupTree& tree);
+    // The same against values of the caller's (the unit's own with a few put
+    // back, say): writing sends those, and nothing can be taken into the
+    // editor's table, which is not part of it.
+    void compare(const ParamTables::Parameters& unit, const CompareWanted& wanted,
+                 const GroupTree& tree);
+    // The values a write sends: the caller's, or else the editor's table.
+    const ParamTables::Parameters& wanted() const;
+    bool againstTable() const { return !wanted_; }
     const std::vector<CompareRow>& rows() const { return rows_; }
 
     // The cells of row r, in column order: group, number, name, unit value,
@@ -75,6 +93,7 @@ class CompareParamLogic {
     // Requests the write would send: one "wp" per ticked row and the "bp".
     int requestCount() const;
     bool canAct() const { return !tickedNumbers().empty(); }
+    bool canTake() const { return againstTable() && canAct(); }
 
     // Writes the ticked rows' table values to the unit through the send window.
     void CmdWriteClick();
@@ -90,6 +109,9 @@ class CompareParamLogic {
     Dialogs& dialogs_;
     DialogOwner owner_;
     std::vector<CompareRow> rows_;
+    void fill(const ParamTables::Parameters& unit, const GroupTree& tree);
+
+    std::optional<CompareWanted> wanted_;
 };
 
 } // namespace kqm52

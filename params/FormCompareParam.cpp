@@ -83,7 +83,29 @@ void TFormCompareParam::applyLanguage() {
 
 void TFormCompareParam::setUnitValues(const ParamTables::Parameters& unit, const GroupTree& tree) {
     applyLanguage();
+    CmdTake->setVisible(true);
     logic_.compare(unit, tree);
+    fillGrid();
+}
+
+void TFormCompareParam::setUnitValues(const ParamTables::Parameters& unit,
+                                      const CompareWanted& wanted, const GroupTree& tree) {
+    applyLanguage();
+    setWindowTitle(wanted.caption);
+    GridVerschillen->horizontalHeaderItem(4)->setText(wanted.valueHeader);
+    GridVerschillen->horizontalHeaderItem(6)->setText(wanted.optionHeader);
+    CmdTake->setVisible(false);
+    logic_.compare(unit, wanted, tree);
+    fillGrid();
+}
+
+int TFormCompareParam::run(const ParamTables::Parameters& unit, const CompareWanted& wanted,
+                           const GroupTree& tree) {
+    setUnitValues(unit, wanted, tree);
+    return exec();
+}
+
+void TFormCompareParam::fillGrid() {
     filling_ = true;
     GridVerschillen->setRowCount(int(logic_.rows().size()));
     for (int r = 0; r < GridVerschillen->rowCount(); ++r)
@@ -125,7 +147,7 @@ void TFormCompareParam::showCounts() {
     LabelSummary->setText(logic_.summaryText());
     LabelRequests->setText(logic_.requestText());
     CmdWrite->setEnabled(logic_.canAct() && bool(logic_.hooks.write));
-    CmdTake->setEnabled(logic_.canAct());
+    CmdTake->setEnabled(logic_.canTake());
 }
 
 void TFormCompareParam::CmdWriteClick() {

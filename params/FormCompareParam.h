@@ -27,6 +27,11 @@ class TFormCompareParam : public QDialog {
     // groups) without showing the window; run() shows it modally.
     void setUnitValues(const ParamTables::Parameters& unit, const GroupTree& tree);
     int run(const ParamTables::Parameters& unit, const GroupTree& tree);
+    // Against the caller's values, named as it says; nothing to take.
+    void setUnitValues(const ParamTables::Parameters& unit, const CompareWanted& wanted,
+                       const GroupTree& tree);
+    int run(const ParamTables::Parameters& unit, const CompareWanted& wanted,
+            const GroupTree& tree);
 
     void CmdWriteClick();
     void CmdTakeClick();
@@ -36,6 +41,7 @@ class TFormCompareParam : public QDialog {
 
   private:
     void applyLanguage();
+    void fillGrid();
     void showRows();
     void showCounts();
 

@@ -322,6 +322,8 @@ void TFormMain::buildMenus() {
     Extra = menu("Extra", QStringLiteral("&Extra"));
     Serial1 = item(Extra, "Serial1", QStringLiteral("&Serieel"), &TFormMain::Serial1Click);
     ww1 = item(Extra, "ww1", QStringLiteral("&Opties"), &TFormMain::ww1Click);
+    Journal1 =
+        item(Extra, "Journal1", QStringLiteral("Service journal..."), &TFormMain::Journal1Click);
 
     Zendenenontvangen1 = menu("Zendenenontvangen1", QStringLiteral("Communicatie"));
     // All three run through the receive and send windows.
@@ -387,6 +389,7 @@ void TFormMain::updateWindowItems() {
     MX52zoeken->setEnabled(bool(windows_.FormApparaatZoeken));
     displaynokken1->setEnabled(bool(windows_.FormDisplayNokken));
     Grafiek1->setEnabled(bool(windows_.FormGrafiek));
+    Journal1->setEnabled(bool(windows_.FormJournal));
     FormAbout->setEnabled(bool(windows_.FormAbout));
     Errno1->setEnabled(bool(windows_.FormInfoErrorNummers));
     CmdCalibratie->setEnabled(bool(windows_.FormCalibratie));
@@ -402,6 +405,7 @@ void TFormMain::setCommunicationItemsEnabled(bool linkOpen) {
 
 void TFormMain::LezenTeksten() {
     applyTexts(*this, state_.language, u"Main");
+    Journal1->setText(state_.language.text(TextId{"Journal", "MenuItem"}));
     InputFunctieTeksten();
     OutputFunctieTeksten();
     CmdTerminalZenden->setEnabled(false);
@@ -500,6 +504,10 @@ void TFormMain::Grafiek1Click() {
     Timer1.stop();
     showModal(windows_.FormGrafiek.get());
     Timer1.start();
+}
+
+void TFormMain::Journal1Click() {
+    showModal(windows_.FormJournal.get());
 }
 
 void TFormMain::FormAboutClick() {

@@ -97,6 +97,7 @@ class TFormMain : public QMainWindow,
     void MX52zoekenClick();
     void displaynokken1Click();
     void Grafiek1Click();
+    void Journal1Click();
     void FormAboutClick();
     void Errno1Click();
     void CmdCalibratieClick();
@@ -240,6 +241,7 @@ class TFormMain : public QMainWindow,
     QMenu* Venster = nullptr;
     QAction* displaynokken1 = nullptr;
     QAction* Grafiek1 = nullptr;
+    QAction* Journal1 = nullptr;
     QMenu* Info1 = nullptr;
     QAction* FormAbout = nullptr;
     QAction* Errno1 = nullptr;

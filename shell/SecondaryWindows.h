@@ -101,6 +101,7 @@ struct SecondaryWindows {
     LazyWindow<QDialog> FormAfdrukkenPar;
     LazyWindow<QDialog> FormAfdrukkenSoll;
     LazyWindow<QDialog> FormGrafiek;
+    LazyWindow<QDialog> FormJournal;
     // Drives FormLeesParSoll and FormSchrijfParSoll; null while they are not
     // part of the build.
     TransferWindows* transfers = nullptr;

@@ -434,6 +434,18 @@ std::optional<JournalEntry> JournalStore::entry(qint64 id) const {
     return entryOf(q);
 }
 
+QStringList JournalStore::ports() const {
+    QStringList found;
+    QSqlQuery q(QSqlDatabase::database(connection_, false));
+    q.setForwardOnly(true);
+    // The port index holds them in order: no pass over the entries.
+    if (!q.exec(QStringLiteral("SELECT DISTINCT port FROM entries WHERE port <> '' ORDER BY port")))
+        return found;
+    while (q.next())
+        found << q.value(0).toString();
+    return found;
+}
+
 std::vector<JournalItem> JournalStore::items(qint64 entry) const {
     std::vector<JournalItem> found;
     QSqlQuery q(QSqlDatabase::database(connection_, false));

@@ -121,6 +121,8 @@ class JournalStore {
                                    int offset = 0) const;
     int count(const JournalFilter& filter) const;
     std::optional<JournalEntry> entry(qint64 id) const;
+    // Every port an entry names, in order, for a filter to offer.
+    QStringList ports() const;
     std::vector<JournalItem> items(qint64 entry) const;
     // Deletes the entries from before `before` and their items; how many
     // entries went, or -1 on failure.

@@ -45,7 +45,7 @@ TEST_F(FormMainTest, TheMenusHoldTheirItemsInOrder) {
             shown << (a->isSeparator() ? QStringLiteral("-") : a->objectName());
     }
     EXPECT_EQ(shown.join(' '),
-              "File1: Exit1 Edit: Par11 Par21 Extra: Serial1 ww1 "
+              "File1: Exit1 Edit: Par11 Par21 Extra: Serial1 ww1 Journal1 "
               "Zendenenontvangen1: ParSollOntvangen1 - Backup1 Restore1 - "
               "MX52zoeken Venster: displaynokken1 Grafiek1 Info1: FormAbout Errno1");
 }
@@ -75,7 +75,7 @@ TEST_F(FormMainTest, ItemsFollowTheirWindowsAndTheLink) {
     w.setSecondaryWindows({});
     EXPECT_TRUE(ctl<QAction>(w, "Exit1")->isEnabled());
     for (const char* name : {"Par11", "Par21", "Serial1", "ww1", "MX52zoeken", "displaynokken1",
-                             "Grafiek1", "FormAbout", "Errno1"})
+                             "Grafiek1", "Journal1", "FormAbout", "Errno1"})
         EXPECT_FALSE(ctl<QAction>(w, name)->isEnabled()) << name;
     EXPECT_FALSE(ctl<QPushButton>(w, "CmdCalibratie")->isEnabled());
 
@@ -85,6 +85,8 @@ TEST_F(FormMainTest, ItemsFollowTheirWindowsAndTheLink) {
     SecondaryWindows windows;
     windows.FormEditParam = editor;
     windows.FormGrafiek = graph;
+    auto* journal = new SelfClosingDialog(&w);
+    windows.FormJournal = journal;
     windows.FormLeesParSoll = new QDialog(&w);
     windows.FormSchrijfParSoll = new QDialog(&w);
     NoTransfers transfers;
@@ -108,6 +110,9 @@ TEST_F(FormMainTest, ItemsFollowTheirWindowsAndTheLink) {
     EXPECT_EQ(graph->shown, 1);
     EXPECT_FALSE(graph->timerWasRunning);
     EXPECT_TRUE(w.Timer1.isActive());
+    ctl<QAction>(w, "Journal1")->trigger();
+    EXPECT_EQ(journal->shown, 1);
+    EXPECT_TRUE(journal->wasModal);
 }
 
 TEST_F(FormMainTest, FileExitClosesTheWindow) {
