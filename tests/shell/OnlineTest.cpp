@@ -4,8 +4,11 @@
 
 #include "ShellTestSupport.h"
 #include "sim/SimLinkFixture.h"
+#include "support/QtPrinting.h"
 
 #include "link/setup/ZRSetupCommForm.h"
+#include "model/journal/JournalStore.h"
+#include "model/journal/ServiceJournal.h"
 #include "shell/LiveMonitor.h"
 #include "shell/UnitSelection.h"
 #include "sim/SimBus.h"
@@ -13,6 +16,7 @@
 #include "ui/Lamp.h"
 
 #include <QAction>
+#include <QDir>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -237,6 +241,73 @@ TEST_F(OnlineTest, APortThatCannotBeOpenedSaysWhichDeviceAndWhy) {
     EXPECT_EQ(dialogs_.asked().back().text,
               key + " (udp://127.0.0.1:4001) is niet te openen:\n" + key +
                   " leidt naar \"udp://127.0.0.1:4001\", geen apparaatpad.");
+}
+
+} // namespace
+
+namespace {
+
+// The journal of the run, as the file holds it.
+std::vector<std::pair<JournalEntry, std::vector<JournalItem>>> journalOf(const QString& path) {
+    std::vector<std::pair<JournalEntry, std::vector<JournalItem>>> all;
+    JournalStore store;
+    if (!store.openForReading(path)) return all;
+    for (const JournalEntry& e : store.find({}))
+        all.emplace_back(e, store.items(e.id));
+    return all;
+}
+
+TEST_F(OnlineTest, TerminalLinesAreJournaledAsTypedWithTheReply) {
+    open();
+    auto* edit = ctl<QLineEdit>(w(), "EditZenden");
+    auto* memo = ctl<QPlainTextEdit>(w(), "MemoReceive");
+    for (const char* line : {"wp 9 4", "rx"}) {
+        memo->clear();
+        edit->setText(line);
+        QTest::keyClick(edit, Qt::Key_Return);
+        ASSERT_TRUE(waitUntil([&] { return !memo->toPlainText().isEmpty(); }));
+    }
+    ASSERT_TRUE(program_->journal().sync());
+    const auto all = journalOf(programDir() + "journal.sqlite");
+    ASSERT_EQ(all.size(), 2u); // the live values and the identification are no entries
+    EXPECT_EQ(all[0].first.action, "terminal line");
+    EXPECT_EQ(all[0].second, (std::vector<JournalItem>{
+                                 {.kind = 'T', .line = "rx", .answer = "rx KQM52 simulator"}}));
+    EXPECT_EQ(all[1].second.front().line, "wp 9 4");
+    EXPECT_EQ(all[1].first.unit, 7);
+    EXPECT_EQ(all[1].first.outcome, "done");
+    EXPECT_FALSE(w().findChild<QLabel*>("LabelJournalOff")->isVisible());
+}
+
+// A journal that cannot be written: the status bar says so, the user is
+// told once, and the terminal works on.
+class JournalOffTest : public OnlineTest {
+  protected:
+    void SetUp() override {
+        QDir(programDir()).mkdir("journal.sqlite"); // a folder where the file would be
+        OnlineTest::SetUp();
+    }
+};
+
+TEST_F(JournalOffTest, IsSaidOnceAndTheWorkGoesOn) {
+    w().show();
+    open();
+    auto* edit = ctl<QLineEdit>(w(), "EditZenden");
+    auto* memo = ctl<QPlainTextEdit>(w(), "MemoReceive");
+    for (const char* line : {"wp 9 4", "wp 9 5", "rp 9"}) {
+        memo->clear();
+        edit->setText(line);
+        QTest::keyClick(edit, Qt::Key_Return);
+        ASSERT_TRUE(waitUntil([&] { return !memo->toPlainText().isEmpty(); }));
+        program_->journal().sync();
+    }
+    EXPECT_EQ(memo->toPlainText(), "rp 9 5");
+    const auto warnings = dialogs_.asked(ScriptedDialogs::Kind::Message);
+    ASSERT_EQ(warnings.size(), 1u);
+    EXPECT_TRUE(warnings[0].text.contains("journal.sqlite")) << warnings[0].text.toStdString();
+    QLabel* off = w().findChild<QLabel*>("LabelJournalOff");
+    EXPECT_TRUE(off->isVisible());
+    EXPECT_EQ(off->text(), "Journal off");
 }
 
 } // namespace
