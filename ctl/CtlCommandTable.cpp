@@ -18,7 +18,7 @@ const CtlCommand kCommands[] = {
     // name       usage                                   help           note          handler               port   units  buses
     {"ports",   "ports",                                "HelpPorts",   nullptr,      &CtlRunner::ports,    false, None,  false},
     {"scan",    "scan [--all-settings]",                "HelpScan",    nullptr,      &CtlRunner::scan,     true,  None,  false},
-    {"info",    "info [--units LIST DIR]",              "HelpInfo",    nullptr,      &CtlRunner::info,     true,  Many,  true},
+    {"info",    "info",                                 "HelpInfo",    nullptr,      &CtlRunner::info,     true,  Many,  true},
     {"get",     "get N...",                             "HelpGet",     nullptr,      &CtlRunner::get,      true,  One,   true},
     {"set",     "set N=V... [--load]",                  "HelpSet",     nullptr,      &CtlRunner::set,      true,  One,   false},
     {"receive", "receive params|setpoints|all FILE",    "HelpReceive", &UnitsFolder, &CtlRunner::receive,  true,  Many,  true},

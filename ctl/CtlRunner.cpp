@@ -528,12 +528,12 @@ int CtlRunner::transfer(CtlBus& bus, TableTransfer& t, const QString& what, QStr
             message = text("ComputeRefused").arg(what, t.computeAnswer());
         }
     } else {
-        const TransferView& v = t.view();
         QString where;
         if (sending) {
             where = sendStopText(t.sendReport());
         } else {
-            where = text("ValuesRead").arg(v.progressPosition).arg(v.progressMaximum);
+            // Counted in values, whichever table the panel's bar is on.
+            where = text("ValuesRead").arg(t.itemsBefore()).arg(t.itemCount());
         }
         if (interrupted || status == TableTransfer::Status::Closed) {
             exit = Interrupted;

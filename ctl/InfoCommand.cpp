@@ -5,7 +5,7 @@
 namespace kqm52::ctl {
 
 int CtlRunner::info() {
-    if (options_.arguments.size() > (options_.units ? 1 : 0))
+    if (!options_.arguments.isEmpty())
         return usage(text("NoArguments").arg(QStringLiteral("info")));
     return forUnits(
         [&](CtlBus& bus, int unit, const Identity& id) {

@@ -63,7 +63,8 @@ QString rawText(const std::optional<qint64>& v, const QString& unknown) {
 } // namespace
 
 int CtlRunner::journalCommand() {
-    if (!options_.arguments.isEmpty()) return usage(text("JournalSyntax"));
+    if (!options_.arguments.isEmpty())
+        return usage(text("NoArguments").arg(QStringLiteral("journal")));
     const QString path = options_.journal                  ? *options_.journal
                          : !context_.journalPath.isEmpty() ? context_.journalPath
                                                            : context_.folders.journalPath();

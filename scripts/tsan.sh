@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Builds the ThreadSanitizer configuration of the tests where threads meet
-# (the link, the simulator, the online window) and runs each of them, by
-# default once, with `--runs N` N times in a row; any report fails the run.
+# (the link, the simulator, the online window, the journal's writer) and runs
+# each of them, by default once, with `--runs N` N times in a row; any report
+# fails the run.
 # Only those targets are built, in build-tsan beside the normal build;
 # `--all` builds and runs every test of the suite instead.
 set -euo pipefail
@@ -19,7 +20,7 @@ while [ $# -gt 0 ]; do
   esac
 done
 
-tests=(test_link test_sim test_online)
+tests=(test_link test_sim test_online test_journal)
 root=$(pwd)
 cmake -S . -B build-tsan -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKQM52_TSAN=ON >/dev/null
 if [ "$all" = 1 ]; then

@@ -166,6 +166,14 @@ journal::Action TableTransfer::journalAction() const {
     return Action::ParameterSend;
 }
 
+int TableTransfer::itemCount() const {
+    return sequence_->count();
+}
+
+int TableTransfer::itemsBefore() const {
+    return std::max(0, sequence_->current());
+}
+
 void TableTransfer::journalEnd(const QString& outcome) {
     if (!journalOpen_) return;
     journalOpen_ = false;

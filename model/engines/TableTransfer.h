@@ -181,6 +181,10 @@ class TableTransfer : public QObject {
     // What the unit said to the EEPROM save when it was not the plain "done"; empty otherwise.
     QString computeAnswer() const { return computeAnswer_; }
     bool computeFailed() const { return !computeAnswer_.isEmpty(); }
+    // The items of the transfer (values to read or write, without "bp") and
+    // how many of them went before the one on the line or stopped on.
+    int itemCount() const;
+    int itemsBefore() const;
     // How far the last send got (send direction; closedWithOK as last closed).
     SendReport sendReport() const;
 

@@ -288,6 +288,9 @@ void ServiceJournal::setWindowAction(QObject& component, journal::Action action)
 
 void ServiceJournal::exchanged(const QObject* sender, const QString& request,
                                const TCommError& error, const QByteArray& reply) {
+    // The file fails on the writer's thread, after the write that found it
+    // out: the next request of any window is the first moment to say so.
+    noticeProblem();
     const unit::Command command = unit::commandOf(request);
     const unit::Reply r =
         error.ok() ? unit::classifyReply(request, reply, ReplyBufferSize) : unit::Reply{};

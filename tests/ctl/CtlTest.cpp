@@ -410,7 +410,7 @@ TEST_F(CtlTest, AMistakeOnTheLineIsSaidInTheUsersLanguage) {
         // A port the tool does not know is named as given, never as "COM1".
         {{"info", "--port", "COM17", "--lang", "de"},
          "kqm52ctl: --port COM17: kein Port, den kqm52ctl kennt; COM1 ... COM16, einen "
-         "Gerätepfad wie /dev/ttyUSB0 oder sim angeben\n"},
+         "Gerätepfad wie /dev/ttyUSB0, tcp://HOST:PORT, rfc2217://HOST:PORT oder sim angeben\n"},
         {{"info", "--port", "ttyUSB0", "--lang", "en"},
          "kqm52ctl: --port ttyUSB0: not a port kqm52ctl knows;"},
         {{"frob", "--lang=1"}, "kqm52ctl: unknown command \"frob\"\n(kqm52ctl --help tells how)\n"},
@@ -618,9 +618,9 @@ TEST_F(CtlTest, WritesAreJournaledAndListedByTheJournalCommand) {
     ASSERT_EQ(text.exit, Done) << text.err.toStdString();
     const QStringList lines = text.out.split('\n', Qt::SkipEmptyParts);
     ASSERT_EQ(lines.size(), 5) << text.out.toStdString();
-    EXPECT_TRUE(lines[0].contains("backup  done  448 items  " + path("u.bak")))
+    EXPECT_TRUE(lines[0].contains("backup  done  items: 448  " + path("u.bak")))
         << lines[0].toStdString();
-    EXPECT_TRUE(lines[1].contains("sim  unit 00 MX52 SN 520000  kqm52ctl set  done  3 items"))
+    EXPECT_TRUE(lines[1].contains("sim  unit 00 MX52 SN 520000  kqm52ctl set  done  items: 3"))
         << lines[1].toStdString();
     EXPECT_TRUE(lines[2].endsWith("P007  unknown -> 1250  wp 7 1250")) << lines[2].toStdString();
     EXPECT_TRUE(lines[3].endsWith("P008  unknown -> 300  wp 8 300")) << lines[3].toStdString();
@@ -867,6 +867,9 @@ TEST_F(CtlTest, CtrlCStopsASendAtTheNextReplyAndSaysHowFarTheUnitGot) {
     const QJsonObject document = QJsonDocument::fromJson(receive.out.toUtf8()).object();
     EXPECT_EQ(document.value("exit").toInt(), Terminated);
     EXPECT_TRUE(receive.err.contains(QLatin1String(": stopped. "))) << receive.err.toStdString();
+    // Counted in values: the 50 before P050 (or one more, read as the signal came) of 400.
+    EXPECT_TRUE(receive.err.contains(QRegularExpression(" 5[01] of 400 values read")))
+        << receive.err.toStdString();
     EXPECT_FALSE(receive.err.contains(QLatin1String("Ctrl+C"))) << receive.err.toStdString();
     EXPECT_FALSE(QFile::exists(path("stopped.mxp")));
 }

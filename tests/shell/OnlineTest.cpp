@@ -276,7 +276,7 @@ TEST_F(OnlineTest, TerminalLinesAreJournaledAsTypedWithTheReply) {
     EXPECT_EQ(all[1].second.front().line, "wp 9 4");
     EXPECT_EQ(all[1].first.unit, 7);
     EXPECT_EQ(all[1].first.outcome, "done");
-    EXPECT_FALSE(w().findChild<QLabel*>("LabelJournalOff")->isVisible());
+    EXPECT_FALSE(w().findChild<QLabel*>("LabelJournalOff")->isVisibleTo(&w()));
 }
 
 // A journal that cannot be written: the status bar says so, the user is
@@ -290,7 +290,6 @@ class JournalOffTest : public OnlineTest {
 };
 
 TEST_F(JournalOffTest, IsSaidOnceAndTheWorkGoesOn) {
-    w().show();
     open();
     auto* edit = ctl<QLineEdit>(w(), "EditZenden");
     auto* memo = ctl<QPlainTextEdit>(w(), "MemoReceive");
@@ -306,7 +305,7 @@ TEST_F(JournalOffTest, IsSaidOnceAndTheWorkGoesOn) {
     ASSERT_EQ(warnings.size(), 1u);
     EXPECT_TRUE(warnings[0].text.contains("journal.sqlite")) << warnings[0].text.toStdString();
     QLabel* off = w().findChild<QLabel*>("LabelJournalOff");
-    EXPECT_TRUE(off->isVisible());
+    EXPECT_TRUE(off->isVisibleTo(&w()));
     EXPECT_EQ(off->text(), "Journal off");
 }
 
