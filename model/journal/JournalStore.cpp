@@ -1,11 +1,14 @@
 #include "model/journal/JournalStore.h"
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
+#include <QScopeGuard>
 #include <QSqlDatabase>
 #include <QSqlError>
 #include <QSqlQuery>
+#include <QThread>
 #include <QVariant>
 
 #include <atomic>
@@ -47,6 +50,12 @@ QString errorText(const QSqlError& error) {
     const QString db = error.databaseText();
     if (!db.isEmpty() && db != text) text = text.isEmpty() ? db : text + QStringLiteral(": ") + db;
     return text.isEmpty() ? error.text() : text;
+}
+
+// SQLITE_BUSY and SQLITE_LOCKED: another connection holds the file.
+bool isBusy(const QSqlError& error) {
+    const QString code = error.nativeErrorCode();
+    return code == QLatin1String("5") || code == QLatin1String("6");
 }
 
 // SQLite's result codes for a file that is not, or no longer, a database.
@@ -94,8 +103,10 @@ QString JournalStore::timeText(const QDateTime& time) {
 
 bool JournalStore::exec(const QString& sql) {
     QSqlQuery q(QSqlDatabase::database(connection_, false));
+    busy_ = false;
     if (q.exec(sql)) return true;
     problem_ = path_ + QStringLiteral(": ") + errorText(q.lastError());
+    busy_ = isBusy(q.lastError());
     return false;
 }
 
@@ -145,7 +156,17 @@ bool JournalStore::open(const QString& path) {
     }
     for (int attempt = 0; attempt < 2; ++attempt) {
         if (!openConnection(path, false)) return false;
-        if (prepareSchema()) return true;
+        // Some steps of opening (the switch to the write-ahead log) are
+        // refused at once, not waited for, while another process opens the
+        // same new file: they are tried again for as long as a lock is.
+        QElapsedTimer waited;
+        waited.start();
+        bool prepared = prepareSchema();
+        while (!prepared && busy_ && waited.elapsed() < LockWaitMs) {
+            QThread::msleep(20);
+            prepared = prepareSchema();
+        }
+        if (prepared) return true;
         QSqlQuery probe(QSqlDatabase::database(connection_, false));
         const bool isDamaged =
             !probe.exec(QStringLiteral("PRAGMA application_id")) && damaged(probe.lastError());
@@ -180,22 +201,36 @@ bool JournalStore::open(const QString& path) {
 bool JournalStore::prepareSchema() {
     QSqlDatabase db = QSqlDatabase::database(connection_, false);
     QSqlQuery q(db);
+    busy_ = false;
+    // The three answers from one snapshot: another process may be making
+    // the schema of a new file this moment, and its tables seen without its
+    // mark would look like another program's database.
+    if (!exec(QStringLiteral("BEGIN"))) return false;
+    auto readDone = qScopeGuard([&] {
+        q.finish();
+        QSqlQuery(db).exec(QStringLiteral("COMMIT"));
+    });
     if (!q.exec(QStringLiteral("PRAGMA application_id")) || !q.next()) {
         problem_ = path_ + QStringLiteral(": ") + errorText(q.lastError());
+        busy_ = isBusy(q.lastError());
         return false;
     }
     const int appId = q.value(0).toInt();
     if (!q.exec(QStringLiteral("PRAGMA user_version")) || !q.next()) {
         problem_ = path_ + QStringLiteral(": ") + errorText(q.lastError());
+        busy_ = isBusy(q.lastError());
         return false;
     }
     const int version = q.value(0).toInt();
     if (!q.exec(QStringLiteral("SELECT count(*) FROM sqlite_master")) || !q.next()) {
         problem_ = path_ + QStringLiteral(": ") + errorText(q.lastError());
+        busy_ = isBusy(q.lastError());
         return false;
     }
     const bool empty = q.value(0).toInt() == 0;
     q.finish();
+    readDone.dismiss();
+    QSqlQuery(db).exec(QStringLiteral("COMMIT"));
     if (appId != ApplicationId && !(appId == 0 && empty)) {
         problem_ = path_ + QStringLiteral(": not a journal of this program");
         return false;

@@ -141,6 +141,7 @@ class JournalStore {
     QString path_;
     QString problem_;
     QString movedAside_;
+    bool busy_ = false; // the last statement found the file locked
 };
 
 } // namespace kqm52
