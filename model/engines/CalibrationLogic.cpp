@@ -65,8 +65,8 @@ CalibrationLogic::CalibrationLogic(TZRComm& port, const LanguageTexts& texts, Ca
         c->setObjectName(QLatin1String(name));
         c->setUpForDevice(0);
         c->SetZRComm(&port_);
-        // Its analog input choice ("wp 226") and the recomputation after it
-        // are part of the calibration.
+        // Its choice of analog input (a parameter write) and the
+        // recomputation after it are part of the calibration.
         ServiceJournal::setWindowAction(*c, journal::Action::CalibrationConstant);
     }
     handlers_.bind(

@@ -327,36 +327,27 @@ bool JournalStore::addItems(qint64 entry, const std::vector<JournalItem>& items,
     return true;
 }
 
-bool JournalStore::setOutcome(qint64 entry, const QString& outcome) {
+bool JournalStore::update(qint64 entry, const QString& columns, const QVariantList& values) {
     QSqlQuery q(QSqlDatabase::database(connection_, false));
-    q.prepare(QStringLiteral("UPDATE entries SET outcome=? WHERE id=?"));
-    q.addBindValue(outcome);
+    q.prepare(QStringLiteral("UPDATE entries SET %1 WHERE id=?").arg(columns));
+    for (const QVariant& v : values)
+        q.addBindValue(v);
     q.addBindValue(entry);
     if (q.exec()) return true;
     problem_ = path_ + QStringLiteral(": ") + errorText(q.lastError());
     return false;
+}
+
+bool JournalStore::setOutcome(qint64 entry, const QString& outcome) {
+    return update(entry, QStringLiteral("outcome=?"), {outcome});
 }
 
 bool JournalStore::setFile(qint64 entry, const QString& file, const QString& sha256) {
-    QSqlQuery q(QSqlDatabase::database(connection_, false));
-    q.prepare(QStringLiteral("UPDATE entries SET file=?, file_sha256=? WHERE id=?"));
-    q.addBindValue(file);
-    q.addBindValue(sha256);
-    q.addBindValue(entry);
-    if (q.exec()) return true;
-    problem_ = path_ + QStringLiteral(": ") + errorText(q.lastError());
-    return false;
+    return update(entry, QStringLiteral("file=?, file_sha256=?"), {file, sha256});
 }
 
 bool JournalStore::setIdentity(qint64 entry, const QString& unitType, const QString& serial) {
-    QSqlQuery q(QSqlDatabase::database(connection_, false));
-    q.prepare(QStringLiteral("UPDATE entries SET unit_type=?, serial=? WHERE id=?"));
-    q.addBindValue(unitType);
-    q.addBindValue(serial);
-    q.addBindValue(entry);
-    if (q.exec()) return true;
-    problem_ = path_ + QStringLiteral(": ") + errorText(q.lastError());
-    return false;
+    return update(entry, QStringLiteral("unit_type=?, serial=?"), {unitType, serial});
 }
 
 namespace {

@@ -22,6 +22,7 @@
 #include <QDateTime>
 #include <QString>
 #include <QStringList>
+#include <QVariantList>
 
 #include <optional>
 #include <vector>
@@ -136,6 +137,8 @@ class JournalStore {
     bool prepareSchema();
     bool fail(const QString& what, const QString& reason);
     bool exec(const QString& sql);
+    // Sets columns ("a=?, b=?") of an entry to values.
+    bool update(qint64 entry, const QString& columns, const QVariantList& values);
 
     QString connection_;
     QString path_;
